@@ -15,8 +15,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GZone.h"
-#include "Game/views/flat/CSpriteMover.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "Game/views/replay/CSpriteMover.h"
 #include "bench/against.h"
 #include "bench/bench_screen.h"
 #include "bench/count_allocations.h"
@@ -103,7 +103,7 @@ struct Movers {
   int Step() {
     AdvanceVirtualClock(2);
     if (list.state == CSpriteMoverList::STOPPED) Restart();
-    return list.UpdateAndDraw(g_screenSprite, &background);
+    return list.UpdateAndDraw(SharedScreen().screenSprite, &background);
   }
   CSprite background;
   std::unique_ptr<CSprite> frame;

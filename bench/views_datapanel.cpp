@@ -94,26 +94,31 @@ void FlushWhole() {
 
 void BM_UnitReadOut(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowUnitData(s.unit, 1, 0); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowUnitData(s.unit, 1, 0); },
+      FlushWhole);
 }
 BENCHMARK(BM_UnitReadOut);
 
 void BM_ModuleReadOut(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowModuleData(0, 0, 1); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowModuleData(0, 0, 1); }, FlushWhole);
 }
 BENCHMARK(BM_ModuleReadOut);
 
 void BM_HullReadOut(benchmark::State& state) {
   Screen s;
   const CGHull* hull = g_gameData->hullDB ? g_gameData->hullDB->GetHull(1, 0) : nullptr;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowHullCosts(hull); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowHullCosts(hull); }, FlushWhole);
 }
 BENCHMARK(BM_HullReadOut);
 
 void BM_AsteroidReadOut(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowAsteroidData(1, 0); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowAsteroidData(1, 0); }, FlushWhole);
 }
 BENCHMARK(BM_AsteroidReadOut);
 
@@ -129,7 +134,7 @@ void BM_AsteroidModuleLoad(benchmark::State& state) {
         benchmark::DoNotOptimize(m);
         if (m) FreeLibrary(m);
       },
-      [&] { g_dataPanel->ShowAsteroidData(1, 0); });
+      [&] { SharedScreen().dataPanel->ShowAsteroidData(1, 0); });
 }
 BENCHMARK(BM_AsteroidModuleLoad);
 
@@ -137,35 +142,40 @@ void BM_ZoneReadOut(benchmark::State& state) {
   Screen s;
   CGAsteroid* a = g_gameData->solarDB.GetAsteroid(1);
   CSprite* icons[4] = {};
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowZoneInfo(3, 3, a, s.unit, icons, 1); },
-          FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush",
+      [&] { SharedScreen().dataPanel->ShowZoneInfo(3, 3, a, s.unit, icons, 1); }, FlushWhole);
 }
 BENCHMARK(BM_ZoneReadOut);
 
 void BM_StarReadOut(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowStarData(0); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowStarData(0); }, FlushWhole);
 }
 BENCHMARK(BM_StarReadOut);
 
 void BM_TemplateList(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowTemplateList(s.unit, 0, nullptr); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowTemplateList(s.unit, 0, nullptr); },
+      FlushWhole);
 }
 BENCHMARK(BM_TemplateList);
 
 void BM_GuildList(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { g_dataPanel->ShowGuildList(); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowGuildList(); }, FlushWhole);
 }
 BENCHMARK(BM_GuildList);
 
 // The same module shown again: rows are drawn anew, the picture is not.
 void BM_SameModuleAgain(benchmark::State& state) {
   Screen s;
-  g_dataPanel->ShowModuleData(0, 0, 1);
+  SharedScreen().dataPanel->ShowModuleData(0, 0, 1);
   const std::size_t before = bench::g_allocations.load();
-  for (auto _ : state) g_dataPanel->ShowModuleData(0, 0, 1);
+  for (auto _ : state) SharedScreen().dataPanel->ShowModuleData(0, 0, 1);
   state.counters["allocations_per_show"] =
       static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
 }

@@ -153,7 +153,7 @@ BENCHMARK(BM_FrameAnimationStep);
 void BM_TurnLampRow(benchmark::State& state) {
   Screen s;
   // Lamps of their size in place of pictures the bench's installation may not reach.
-  for (CSprite** lamp : {&g_turnLampOnSprite, &g_turnLampOffSprite}) {
+  for (CSprite** lamp : {&SharedScreen().turnLampOnSprite, &SharedScreen().turnLampOffSprite}) {
     delete *lamp;
     *lamp = new CSprite(g_ddraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
   }

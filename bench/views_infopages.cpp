@@ -111,12 +111,13 @@ void FlushWhole() {
 
 void BM_ShipListBuildAndSort2000(benchmark::State& state) {
   Screen s;
-  g_infoPanel->SetType(2);
+  SharedScreen().infoPanel->SetType(2);
   Against(
       state, "ratio_to_whole_flush",
       [] {
-        g_infoPanel->BuildShipList();
-        g_infoPanel->shipSortKey = static_cast<std::uint8_t>((g_infoPanel->shipSortKey + 1) % 5);
+        SharedScreen().infoPanel->BuildShipList();
+        SharedScreen().infoPanel->shipSortKey =
+            static_cast<std::uint8_t>((SharedScreen().infoPanel->shipSortKey + 1) % 5);
       },
       FlushWhole);
 }
@@ -135,7 +136,7 @@ std::uint32_t PlainPass() {
 void BM_ModulesInUse2000(benchmark::State& state) {
   Screen s;
   Against(
-      state, "ratio_to_one_pass", [] { g_infoPanel->CountModulesInUse(); },
+      state, "ratio_to_one_pass", [] { SharedScreen().infoPanel->CountModulesInUse(); },
       [] { benchmark::DoNotOptimize(PlainPass()); });
 }
 BENCHMARK(BM_ModulesInUse2000);
@@ -145,11 +146,12 @@ BENCHMARK(BM_ModulesInUse2000);
 void BM_DrawPage(benchmark::State& state) {
   Screen s;
   const auto type = static_cast<std::uint8_t>(state.range(0));
-  g_infoPanel->SetType(type);
-  g_infoPanel->Draw();
-  Against(state, "ratio_to_whole_flush", [] { g_infoPanel->Draw(); }, FlushWhole);
+  SharedScreen().infoPanel->SetType(type);
+  SharedScreen().infoPanel->Draw();
+  Against(
+      state, "ratio_to_whole_flush", [] { SharedScreen().infoPanel->Draw(); }, FlushWhole);
   const std::size_t before = bench::g_allocations.load();
-  g_infoPanel->Draw();
+  SharedScreen().infoPanel->Draw();
   state.counters["allocations_per_redraw"] = static_cast<double>(bench::g_allocations.load() - before);
 }
 // What one text of the screen's drawing costs in allocations, to read the

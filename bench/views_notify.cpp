@@ -69,13 +69,14 @@ void FillList() {
     const std::uint16_t code = kCodes[i % 3];
     list.Add(9, static_cast<std::uint16_t>(code / 100), code, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
   }
-  g_notifyPanel->scrollOffset = 10000 - kNotifyLines;
+  SharedScreen().notifyPanel->scrollOffset = 10000 - kNotifyLines;
 }
 
 void BM_NotifyRefresh10000(benchmark::State& state) {
   Screen s;
   FillList();
-  Against(state, "ratio_to_whole_flush", [] { g_notifyPanel->Refresh(); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [] { SharedScreen().notifyPanel->Refresh(); }, FlushWhole);
 }
 BENCHMARK(BM_NotifyRefresh10000);
 
@@ -85,14 +86,14 @@ void BM_FlushWithInfoPanel(benchmark::State& state) {
   Against(
       state, "ratio_to_whole_flush",
       [] {
-        g_infoPanelVisible = 1;
+        SharedScreen().infoPanelVisible = 1;
         FlushWhole();
       },
       [] {
-        g_infoPanelVisible = 0;
+        SharedScreen().infoPanelVisible = 0;
         FlushWhole();
       });
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
 }
 BENCHMARK(BM_FlushWithInfoPanel);
 
@@ -100,7 +101,7 @@ BENCHMARK(BM_FlushWithInfoPanel);
 void BM_NotifyFrameWithoutChange(benchmark::State& state) {
   Screen s;
   FillList();
-  g_notifyPanel->Refresh();
+  SharedScreen().notifyPanel->Refresh();
   const std::size_t before = bench::g_allocations.load();
   for (auto _ : state) {
     s.view->OnMouseMove(0, MAKELPARAM(300, 530));

@@ -101,8 +101,10 @@ void FlushWhole() {
 void OpenUnitMenu(Screen& s) {
   const int guild = 1;
   HMODULE module = g_gameData->GetGuildModule(guild);
-  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 200, 40, 0xFFFF, 0);
-  auto* sub = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 200, 40, 0xFFFF, 1);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                              200, 40, 0xFFFF, 0);
+  auto* sub = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                             200, 40, 0xFFFF, 1);
   for (const char* stem : {"basic", "damage", "orders"})
     sub->AppendItem(514, (std::string("pm") + stem + ".ima").c_str(), (std::string("ph") + stem + ".ima").c_str(),
                     module);
@@ -116,9 +118,9 @@ void OpenUnitMenu(Screen& s) {
   s.backend->MoveMouse(360, 50, 0);
   s.backend->PressKey(VK_ESCAPE, 0);
   s.backend->PressKey(VK_ESCAPE, 0);
-  g_popupMenu = menu;
+  SharedScreen().popupMenu = menu;
   menu->Track();
-  g_popupMenu = nullptr;
+  SharedScreen().popupMenu = nullptr;
   ReleasePopupMenu(menu);
 }
 
@@ -157,8 +159,8 @@ BENCHMARK(BM_OrderMoveFor500Units);
 void BM_FramesWhileAModeWaits(benchmark::State& state) {
   Screen s;
   g_frameAnimation.idle = kFrameAnimationsOff;
-  g_commandMode = 6;
-  g_commandUnitId = (9u << 26) | 1;
+  SharedScreen().commandMode = 6;
+  SharedScreen().commandUnitId = (9u << 26) | 1;
   s.view->UpdateCursor();
   const std::size_t before = bench::g_allocations.load();
   for (auto _ : state) {
@@ -168,8 +170,8 @@ void BM_FramesWhileAModeWaits(benchmark::State& state) {
   }
   state.counters["allocations_per_frame"] =
       static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(state.iterations());
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
 }
 BENCHMARK(BM_FramesWhileAModeWaits);
 

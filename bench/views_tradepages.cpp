@@ -56,7 +56,7 @@ struct Screen {
     FlushScreen();
   }
   ~Screen() {
-    g_infoPanelVisible = 0;
+    SharedScreen().infoPanelVisible = 0;
     g_currentView = nullptr;
     view.reset();
     bench::CloseScreen();
@@ -111,9 +111,10 @@ void FlushWhole() {
 void BM_PageDraw(benchmark::State& state) {
   Screen s;
   const auto type = static_cast<std::uint8_t>(state.range(0));
-  g_infoPanel->SetType(type);
-  if (type == 1) g_infoPanel->trade.page = static_cast<std::uint8_t>(state.range(1));
-  Against(state, "ratio_to_whole_flush", [] { g_infoPanel->Draw(); }, FlushWhole);
+  SharedScreen().infoPanel->SetType(type);
+  if (type == 1) SharedScreen().infoPanel->trade.page = static_cast<std::uint8_t>(state.range(1));
+  Against(
+      state, "ratio_to_whole_flush", [] { SharedScreen().infoPanel->Draw(); }, FlushWhole);
 }
 BENCHMARK(BM_PageDraw)
     ->Args({1, 0})
@@ -128,14 +129,14 @@ BENCHMARK(BM_PageDraw)
 void BM_HoverWithoutChange(benchmark::State& state) {
   Screen s;
   const auto type = static_cast<std::uint8_t>(state.range(0));
-  g_infoPanel->SetType(type);
-  g_infoPanel->Draw();
+  SharedScreen().infoPanel->SetType(type);
+  SharedScreen().infoPanel->Draw();
   const int y = type == 1 ? 98 + 60 : type == 3 ? 98 + 32 : 98 + 66;
-  g_infoPanel->OnMouseMove(200, y);
+  SharedScreen().infoPanel->OnMouseMove(200, y);
   const std::size_t before = bench::g_allocations.load();
   for (auto _ : state) {
-    g_infoPanel->OnMouseMove(200, y);
-    g_infoPanel->OnMouseMove(230, y + 2);
+    SharedScreen().infoPanel->OnMouseMove(200, y);
+    SharedScreen().infoPanel->OnMouseMove(230, y + 2);
   }
   state.counters["allocations_per_move"] =
       static_cast<double>(bench::g_allocations.load() - before) / static_cast<double>(2 * state.iterations());

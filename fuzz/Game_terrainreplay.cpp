@@ -15,7 +15,7 @@
 #include "Game/app/AppMessages.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
-#include "Game/views/flat/CVTReplay.h"
+#include "Game/views/replay/CVTReplay.h"
 #include "fuzz/seeds.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"

@@ -56,13 +56,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
-  g_gotoGroup = 0;
+  SharedScreen().gotoGroup = 0;
   BlockReader r(bytes);
   const LoadStatus status = ReadSavedViewBlock(r);
   if (r.Pos() > size) __builtin_trap();
   if (status == LoadStatus::kOk) {
-    if (g_gotoGroup >= kGotoGroups || g_endTurnSentTurn != 0xFFFFFFFFu) __builtin_trap();
-  } else if (g_gotoGroup != 0) {
+    if (SharedScreen().gotoGroup >= kGotoGroups || SharedScreen().endTurnSentTurn != 0xFFFFFFFFu)
+      __builtin_trap();
+  } else if (SharedScreen().gotoGroup != 0) {
     __builtin_trap();
   }
   return 0;

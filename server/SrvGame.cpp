@@ -2,29 +2,30 @@
 
 #include <algorithm>
 
-#include "Game/model/GChapter.h"
-#include "Game/model/GUnit.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GNotifyCodes.h"
+#include "Game/model/GUnit.h"
 #include "Game/setup/SetupRules.h"
 #include "platform/core/bytes.h"
 #include "platform/core/random.h"
-#include "server/orders/SrvAsteroidOrders.h"
-#include "server/orders/SrvDesigns.h"
-#include "server/trade/SrvBoardPackets.h"
-#include "server/trade/SrvMineralTrade.h"
-#include "server/orders/SrvOrders.h"
-#include "server/trade/SrvShipTrade.h"
-#include "server/orders/SrvUnitPackets.h"
-#include "server/trade/SrvTradeNotices.h"
-#include "server/trade/SrvVoteTrade.h"
-#include "server/orders/SrvPacketRead.h"
-#include "server/turn/SrvTurnSteps.h"
-#include "server/orders/SrvZoneOrders.h"
-#include "server/world/SrvChapterNames.h"
-#include "server/world/SrvDesignPackets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvVotes.h"
+#include "server/orders/SrvAsteroidOrders.h"
+#include "server/orders/SrvDesigns.h"
+#include "server/orders/SrvOrders.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/orders/SrvUnitPackets.h"
+#include "server/orders/SrvZoneOrders.h"
+#include "server/trade/SrvBoardPackets.h"
+#include "server/trade/SrvMineralTrade.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/trade/SrvTradeNotices.h"
+#include "server/trade/SrvVoteTrade.h"
 #include "server/turn/SrvRandomEvents.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/world/SrvChapterNames.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
@@ -573,7 +574,7 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   if (verdict != SrvOrderVerdict::kAccepted) {
     // The poster's client showed nothing of the offer: it reads why it did not stand.
     if (verdict == SrvOrderVerdict::kBadTarget && type == PKT_VOTE_OFFER_POSTED)
-      TellOfferNotice(from, poster, kSrvVoteNotHeldCode, false, packet);
+      TellOfferNotice(from, poster, notify::kVoteNotHeld, false, packet);
     return Refuse(from, type, SrvOrderVerdictText(verdict));
   }
   // A posted offer goes back to its poster too: its client puts nothing on
@@ -590,7 +591,7 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   // notices, a ship sold in that turn would leave the line nothing to name.
   if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) {
     const bool ship = type == PKT_SHIP_OFFER_POSTED;
-    TellOfferNotice(from, poster, ship ? kSrvShipPostedCode : kSrvVotePostedCode, ship, packet);
+    TellOfferNotice(from, poster, ship ? notify::kShipPosted : notify::kVotePosted, ship, packet);
   }
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
@@ -602,7 +603,7 @@ void SrvGame::TellOfferNotice(std::uint32_t player, std::uint16_t poster, std::u
                               std::span<const std::uint8_t> packet) {
   Notification n{};
   n.chapter = poster;
-  n.category = kSrvTradeCategory;
+  n.category = notify::kTradeEvent;
   n.code = code;
   n.param1 = ship ? 0 : packet[12];
   n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;

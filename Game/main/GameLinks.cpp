@@ -10,16 +10,17 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/flat/CVDesign.h"
-#include "Game/views/flat/CVTReplay.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CVStandIn.h"
 #include "Game/views/replay/CVSReplay.h"
+#include "Game/views/replay/CVTReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "platform/user/system.h"
@@ -57,7 +58,8 @@ void InstallGameLinks(AppLinks& links) {
     if (advance) g_gameData->AdvanceModelTurn();
     // The new turn in the local chapter's notification list.
     if (g_gameData->notifications)
-      g_gameData->notifications->Add(g_gameData->localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+      g_gameData->notifications->Add(g_gameData->localChapterId, notify::kGameEvent, notify::kTurnComplete,
+                                     nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
     // The turn's notifications are read from the top.
     AppViewNotices().ScrollNotificationsToTop();
   };
@@ -89,7 +91,7 @@ void InstallGameLinks(AppLinks& links) {
   };
   links.game.clearNotifications = [] {
     if (g_gameData && g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
-    if (g_notifyPanel) g_notifyPanel->ResetLines();
+    if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ResetLines();
   };
   links.game.applyGameSetup = [](const GameSettingsPacket& settings, const GameConfigPacket* config,
                                  std::uint16_t chapterId) {

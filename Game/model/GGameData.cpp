@@ -4,12 +4,13 @@
 #include <string>
 
 #include "Game/base/ByteStream.h"
-#include "Game/model/GChapter.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
-#include "Game/model/GUnit.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GNotifyCodes.h"
+#include "Game/model/GUnit.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
@@ -281,7 +282,8 @@ bool CGameData::StoreTurnStandings(std::span<const std::uint8_t> message) {
   moduleDB->ReclaimScienceBonus(limit);
   hullDB->ReclaimScienceBonus(limit);
   if (moduleDB->freeSciencePool < limit && !emailGame)
-    notifications->Add(localChapterId, 4, 427, nullptr, nullptr, 0, limit - moduleDB->freeSciencePool, 0xFFFFFFFFu);
+    notifications->Add(localChapterId, notify::kGameEvent, notify::kResearchUnspent, nullptr, nullptr, 0,
+                       limit - moduleDB->freeSciencePool, 0xFFFFFFFFu);
   for (std::uint16_t a = 0; a < g_numAsteroids; ++a)
     if (CGAsteroid* asteroid = solarDB.GetAsteroid(a)) asteroid->ExpireEvents();
   return true;

@@ -10,11 +10,12 @@
 
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitMaker.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
 namespace {
@@ -491,7 +492,8 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
       if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
       if (g_unitLinks.setAsteroidDetected) g_unitLinks.setAsteroidDetected(a);
       if (!silent && g_unitLinks.addNotification) {
-        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), 4, 414, local, a, -1);
+        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent,
+                                    notify::kAsteroidLocated, local, a, -1);
       }
     }
   }

@@ -19,10 +19,6 @@
 constexpr std::uint8_t kGuildVersion = 1;
 constexpr std::uint8_t kGuildEndByte = 0xCF;
 constexpr std::uint8_t kNoStamp = 0xFF;
-// Notice codes of the three boards (category 2).
-constexpr std::uint16_t kMineralOfferNotice = 217;
-constexpr std::uint16_t kVoteOfferNotice = 226;
-constexpr std::uint16_t kShipOfferNotice = 230;
 
 struct MineralOffer {
   std::uint8_t seller = 0;  // chapter number

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GGameVar.h"
@@ -17,8 +18,6 @@
 std::uint16_t g_numAsteroids = 0;
 
 namespace {
-
-constexpr std::uint16_t kDetectedNotice = 414;
 
 // Squared distance of two positions in 64 bits (the coordinates' squares
 // overflow 32).
@@ -263,7 +262,9 @@ void CGSolarDB::DetectAsteroids(int silent) {
       if (to == nullptr || to->detected != 0) continue;
       if (GetLocationRangeSq(&from->position, &to->position) >= kDetectionRangeSq) continue;
       to->detected = 1;
-      if (silent == 0) WorldNotify(local, 4, kDetectedNotice, nullptr, nullptr, local, j, 0xFFFFFFFFu);
+      if (silent == 0)
+        WorldNotify(local, notify::kGameEvent, notify::kAsteroidLocated, nullptr, nullptr, local, j,
+                    0xFFFFFFFFu);
     }
   }
   if (g_worldLinks.detectAsteroidsNearUnitsInSpace) g_worldLinks.detectAsteroidsNearUnitsInSpace(silent);

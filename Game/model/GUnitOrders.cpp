@@ -214,7 +214,9 @@ std::uint32_t CGUnit::InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t
     return 1;
   }
   const std::uint32_t t = placed->type;
-  if ((t == 20 || t == 16 || t == 18 || t == 17 || t == 23) && orders.count == 1 && g_unitLinks.pieces != nullptr) {
+  if ((t == ORDER_REPAIR_UNIT || t == ORDER_BUILD_SHIP || t == ORDER_BUILD_OR_REPAIR_SHIP ||
+       t == ORDER_MODIFY_SHIP || t == ORDER_REBUILD_UNIT) &&
+      orders.count == 1 && g_unitLinks.pieces != nullptr) {
     placed->target = g_unitLinks.pieces->FindUnit(placed->Word(0), nullptr);
     if (placed->target != nullptr) {
       placed->target->AddConstructionPoints(static_cast<std::uint32_t>(GetConstructionCapacity()));

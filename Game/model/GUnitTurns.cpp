@@ -212,7 +212,13 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
   std::int64_t approachTurns = 0;
 
   switch (type) {
-    case 0: case 1: case 2: case 3: case 4: asMove(); break;
+    case ORDER_MOVE_TO_LOCATION:
+    case ORDER_GO_TO_UNIT:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_RETREAT:
+      asMove();
+      break;
 
     case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: case ORDER_BOMBARD: case ORDER_MENTAL_ATTACK: {
       std::int64_t r = 0;

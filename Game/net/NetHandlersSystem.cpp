@@ -5,15 +5,17 @@
 #include <cstring>
 
 #include "Game/base/ByteStream.h"
-#include "Game/model/GChapter.h"
-#include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/Packets.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
-#include "Game/base/Packets.h"
 #include "hvmulti/HvPlayerList.h"
 #include "platform/core/clock.h"
 
@@ -55,7 +57,7 @@ void SendStatus(const PacketContext& p) {
 bool GameStarted(const PacketContext& p) { return p.U16(8) == 0 || Post(p, WM_NET_GAME_STARTED); }
 
 bool EndTurnCommand(const PacketContext&) {
-  ViewNotices().ControlCommand(111);
+  ViewNotices().ControlCommand(control::kEndTurn);
   return true;
 }
 
@@ -139,7 +141,8 @@ bool InterregnumStart(const PacketContext& p) {
   // Without every member's byte the guild would pick the sides itself.
   if (p.bytes.size() < std::size_t{12} + g->GetChaptersPerGuild()) return Refuse(p, "Interregnum without its members");
   g->BeginInterregnum(p.bytes);
-  p.game->notifications->Add(p.game->localChapterId, 4, 412, nullptr, nullptr, guild, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumBegun, nullptr,
+                             nullptr, guild, 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -147,7 +150,8 @@ bool InterregnumEnd(const PacketContext& p) {
   const std::uint16_t guild = p.U16(8);
   if (guild >= kGuildCount) return Refuse(p, "Guild outside the table");
   p.game->guildList->GetGuild(guild)->ClearRenegades();
-  p.game->notifications->Add(p.game->localChapterId, 4, 413, nullptr, nullptr, guild, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumEnded, nullptr,
+                             nullptr, guild, 0, 0xFFFFFFFFu);
   return true;
 }
 

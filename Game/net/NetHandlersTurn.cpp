@@ -1,12 +1,13 @@
 // Packets 502 to 509 and 1500 to 1502: the turn's results, replays and
 // notifications.
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/base/Packets.h"
 #include "Game/net/ReplayFile.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -65,7 +66,8 @@ bool ModuleResearched(const PacketContext& p) {
   ModuleRecord* m = p.game->moduleDB->GetRecord(p.U16(8));
   if (m == nullptr) return Refuse(p, "Unknown module");
   m->researchPoints = kResearched;
-  p.game->notifications->Add(p.game->localChapterId, 4, 404, nullptr, nullptr, p.U16(8), 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kResearchComplete, nullptr,
+                             nullptr, p.U16(8), 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -73,7 +75,8 @@ bool HullResearched(const PacketContext& p) {
   CGHull* hull = LocalHull(p);
   if (hull == nullptr) return Refuse(p, "Unknown hull");
   hull->researchPoints = kResearched;
-  p.game->notifications->Add(p.game->localChapterId, 4, 426, nullptr, nullptr, hull->unitClass, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kHullResearched, nullptr,
+                             nullptr, hull->unitClass, 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -86,7 +89,7 @@ bool AsteroidKnown(const CGameData& g, std::uint32_t index) {
 bool ApplyNotification(const PacketContext& p, std::uint16_t category, std::uint16_t code, std::uint16_t& p1,
                        std::uint32_t p2, std::uint32_t p3) {
   CGameData& g = *p.game;
-  if (category == 4 && code == 409) {
+  if (category == notify::kGameEvent && code == notify::kChapterEliminated) {
     const std::uint8_t chapter = static_cast<std::uint8_t>(p2);
     if (chapter >= kMaxChapters) return Refuse(p, "Chapter outside the table");
     for (std::uint32_t at = 0; at <= g_numAsteroids && at < kPieceLocations; ++at) {
@@ -99,21 +102,22 @@ bool ApplyNotification(const PacketContext& p, std::uint16_t category, std::uint
       }
     }
     g.solarDB.ReleaseZonesOfChapter(chapter);
-  } else if (category == 4 && code == 418) {
+  } else if (category == notify::kGameEvent && code == notify::kAsteroidsCollided) {
     if (g.asteroidsHiddenUntilSeen != 0 && (!AsteroidKnown(g, p2 & 0xFFFF) || !AsteroidKnown(g, p1))) return false;
-  } else if (category == 4 && code == 417) {
+  } else if (category == notify::kGameEvent && code == notify::kAtvsUpgraded) {
     if (p1 >= 1 && p1 <= 4) {
       if (CGChapter* c = p2 < kMaxChapters ? g.guildList->GetChapter(p2) : nullptr)
         c->UpgradeATVTechLevel(static_cast<std::uint8_t>(p1 - 1));
     }
     return p2 == g.localChapterId;
-  } else if (category == 4 && code == 425) {
+  } else if (category == notify::kGameEvent && code == notify::kAutomanageOff) {
     if (CGAsteroid* a = g.solarDB.GetAsteroid(p2 & 0xFFFF)) a->SetAutomanage(0, 0);
-  } else if (category == 1 && code == 101) {
+  } else if (category == notify::kUnitEvent && code == notify::kOrderDone) {
     std::uint16_t at = 0;
     const CGUnit* unit = g.pieces.FindUnit(p3, &at);
-    if (unit != nullptr && unit->statusWord != 0 && p2 == 21) p1 = 1;
-  } else if (category == 1 && code == 113 && ((p1 & 0xFF) == 0 || (p1 & 0xFF) == 2)) {
+    if (unit != nullptr && unit->statusWord != 0 && p2 == ORDER_BE_CONSTRUCTED) p1 = 1;
+  } else if (category == notify::kUnitEvent && code == notify::kAtvsBuilt &&
+             ((p1 & 0xFF) == 0 || (p1 & 0xFF) == 2)) {
     // Parameter 1 carries what was built in its low byte and the zone in its
     // high byte (offset 141); the asteroid stands in the high half of
     // parameter 2.

@@ -1,11 +1,12 @@
 // Packets 200 to 312, 1308 and 1313: designs and units.
 #include <memory>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GUnitTem.h"
 
@@ -56,7 +57,8 @@ Location LocationAt(const PacketContext& p, std::size_t offset, std::uint16_t as
 void ArrivalNotice(CGameData& g, const CGUnit& unit, std::uint16_t asteroid) {
   if (asteroid < g_numAsteroids && unit.GetChapter() != g.localChapterId &&
       g.pieces.HasSingleMovingUnit(asteroid, g.localChapterId) == 0 && unit.IsOperational())
-    g.notifications->Add(g.localChapterId, 4, 416, nullptr, nullptr, asteroid, 0, unit.id);
+    g.notifications->Add(g.localChapterId, notify::kGameEvent, notify::kEnemyDetected, nullptr, nullptr,
+                         asteroid, 0, unit.id);
 }
 
 bool TemplateArrived(const PacketContext& p) {
@@ -153,7 +155,8 @@ bool UnitStatus(const PacketContext& p) {
     unit->ClearOrders(true);
     g.pieces.MarkUnitUnoperational(unit);
     unit->ApplyStatusUpdate(p.bytes);
-    g.notifications->Add(g.localChapterId, 1, 103, nullptr, nullptr, 0, 0, unit->id);
+    g.notifications->Add(g.localChapterId, notify::kUnitEvent, notify::kUnitDestroyed, nullptr, nullptr, 0, 0,
+                         unit->id);
   } else {
     unit->ApplyStatusUpdate(p.bytes);
   }

@@ -9,6 +9,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
@@ -20,7 +21,6 @@ using namespace infopage;
 
 namespace {
 
-constexpr std::uint16_t kCombatCode = 401;
 constexpr int kLogLineChars = 500;
 constexpr int kLogLinesPerPage = 6;
 constexpr COLORREF kOwnHit = 0x0000FF;
@@ -29,7 +29,7 @@ CGNotificationList* List() { return g_gameData ? g_gameData->notifications.get()
 
 bool IsCombat(const CGNotificationList& list, int i) {
   const Notification* n = list.GetEntry(i);
-  return n && n->code == kCombatCode;
+  return n && n->code == notify::kSpaceBattle;
 }
 
 // The battle of a combat notification: the asteroid it was fought at, whose

@@ -171,7 +171,8 @@ int CVData::ShowCompletion(CGUnit* shown, int row, int sameRow, COLORREF colour)
   }
   if (turns == 0) {
     const std::uint32_t type = FirstOrderType(shown);
-    const bool inRange = type == 5 || type == 31 || type == 32 || type == 34;
+    const bool inRange = type == ORDER_ATTACK_UNIT || type == ORDER_SPECIAL_ATTACK || type == ORDER_BOMBARD ||
+                         type == ORDER_MENTAL_ATTACK;
     AddRow(r, Text(inRange ? "INRANGE_" : "ETC_1_TN").c_str(), colour, 0);
     return row + 1;
   }
@@ -198,7 +199,7 @@ int CVData::ShowPowerState(int row, char* buffer, std::uint16_t /*turns*/, CGUni
   } else if (power < 1) {
     text = Text("EPC_EMPT");
     used = kRed;
-    result = FirstOrderType(shown) == 10 ? 0 : 1;
+    result = FirstOrderType(shown) == ORDER_DECOMMISSION ? 0 : 1;
   } else if (change < 0) {
     text = Text("EPC_NEG_", -static_cast<int>(change));
   } else if (change == 0) {

@@ -10,6 +10,7 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
 #include "Game/panels/NotifyLineFont.h"
@@ -49,19 +50,21 @@ struct NotifyButton {
 };
 
 constexpr NotifyButton kSideButtons[] = {
-    {252, "SNGLEMSG", 6, 496, 16, 24, 261, "msgoneu.ima", "msgoned.ima", "msgoneg.ima", false},
-    {253, "SHOWALLM", 6, 520, 16, 72, 262, "msgallu.ima", "msgalld.ima", "msgallg.ima", false},
-    {250, "SCROLLUP", 600, 496, 16, 48, 263, "upnotup.ima", "upnotdn.ima", nullptr, false},
-    {251, "SCROLLDN", 600, 544, 16, 48, 264, "dnnotup.ima", "dnnotdn.ima", nullptr, false},
+    {control::kSingleKind, "SNGLEMSG", 6, 496, 16, 24, 261, "msgoneu.ima", "msgoned.ima", "msgoneg.ima",
+     false},
+    {control::kShowAll, "SHOWALLM", 6, 520, 16, 72, 262, "msgallu.ima", "msgalld.ima", "msgallg.ima", false},
+    {control::kScrollUp, "SCROLLUP", 600, 496, 16, 48, 263, "upnotup.ima", "upnotdn.ima", nullptr, false},
+    {control::kScrollDown, "SCROLLDN", 600, 544, 16, 48, 264, "dnnotup.ima", "dnnotdn.ima", nullptr, false},
 };
 
 constexpr NotifyButton kFilterButtons[] = {
-    {105, "FILTER_0", 616, 496, 16, 16, 265, "redfilt.ima", "redfiltd.ima", nullptr, true},
-    {106, "FILTER_1", 616, 512, 16, 16, 266, "grnfilt.ima", "grnfiltd.ima", nullptr, true},
-    {107, "FILTER_2", 616, 528, 16, 16, 267, "blufilt.ima", "blufiltd.ima", nullptr, true},
-    {108, "FILTER_3", 616, 544, 16, 16, 268, "yelfilt.ima", "yelfiltd.ima", nullptr, true},
-    {109, "FILTER_4", 616, 560, 16, 16, 269, "cynfilt.ima", "cynfiltd.ima", nullptr, true},
-    {110, "FILTER_5", 616, 576, 16, 16, 270, "magfilt.ima", "magfiltd.ima", nullptr, true},
+    {control::kFilterUnits, "FILTER_0", 616, 496, 16, 16, 265, "redfilt.ima", "redfiltd.ima", nullptr, true},
+    {control::kFilterTrade, "FILTER_1", 616, 512, 16, 16, 266, "grnfilt.ima", "grnfiltd.ima", nullptr, true},
+    {control::kFilterDiplomacy, "FILTER_2", 616, 528, 16, 16, 267, "blufilt.ima", "blufiltd.ima", nullptr,
+     true},
+    {control::kFilterGame, "FILTER_3", 616, 544, 16, 16, 268, "yelfilt.ima", "yelfiltd.ima", nullptr, true},
+    {control::kFilterChat, "FILTER_4", 616, 560, 16, 16, 269, "cynfilt.ima", "cynfiltd.ima", nullptr, true},
+    {control::kFilterVotes, "FILTER_5", 616, 576, 16, 16, 270, "magfilt.ima", "magfiltd.ima", nullptr, true},
 };
 
 int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
@@ -330,19 +333,24 @@ int CVNotify::OnMouseWheel(WPARAM wheel) {
 }
 
 CImageButton* CVNotify::GetControlButton(std::uint32_t id) {
-  if (id >= 105 && id <= 110) return filterButtons[id - 105];
+  if (id >= control::kFirstFilter && id <= control::kLastFilter)
+    return filterButtons[id - control::kFirstFilter];
   switch (id) {
-    case 250: return scrollUpButton;
-    case 251: return scrollDownButton;
-    case 252: return singleTypeButton;
-    case 253: return showAllButton;
+    case control::kScrollUp:
+      return scrollUpButton;
+    case control::kScrollDown:
+      return scrollDownButton;
+    case control::kSingleKind:
+      return singleTypeButton;
+    case control::kShowAll:
+      return showAllButton;
     default: return nullptr;
   }
 }
 
 void CVNotify::ToggleCategoryFilter(std::uint32_t id) {
-  if (id < 105 || id > 110) return;
-  const std::uint32_t k = id - 105;
+  if (id < control::kFirstFilter || id > control::kLastFilter) return;
+  const std::uint32_t k = id - control::kFirstFilter;
   if (filterButtons[k]) filterButtons[k]->Toggle();
   if (list) list->categoryFilters[k] = list->categoryFilters[k] ? 0 : 1;
   ResetLines();

@@ -5,8 +5,10 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
 #include "Game/app/GameView.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVNotify.h"
@@ -21,10 +23,6 @@ using namespace notify_names;
 std::uint32_t g_collisionToggle = 0;
 
 namespace {
-
-constexpr std::uint32_t kVotingPanel = 260;
-constexpr std::uint32_t kTradePanel = 261;
-constexpr std::uint32_t kResearchPanel = 264;
 
 // The views switch through the main window's go-to message.
 void GoTo(HWND window, std::uint32_t view, std::uint32_t target) {
@@ -70,36 +68,74 @@ int ShowUnit(std::uint32_t id) {
 int HoverEntry(const Notification& n) {
   const std::int16_t code = static_cast<std::int16_t>(n.code);
   switch (n.category) {
-    case 1:
+    case notify::kUnitEvent:
       switch (code) {
-        case 101: case 102: case 103: case 109: case 110: case 111: case 112: return ShowUnit(n.param3);
-        case 104: return ShowUnit(n.param2);
-        case 105: case 114: return ShowAsteroid(n.param2);
-        case 106: return ShowAsteroid(n.param3);
-        case 113: {
+        case notify::kOrderDone:
+        case notify::kOrderCancelled:
+        case notify::kUnitDestroyed:
+        case notify::kUnitDamaged:
+        case notify::kOutOfAmmo:
+        case notify::kOrderHeld:
+        case notify::kTargetStunned:
+          return ShowUnit(n.param3);
+        case notify::kShipScanned:
+          return ShowUnit(n.param2);
+        case notify::kAsteroidScanned:
+        case notify::kLandingHeldBack:
+          return ShowAsteroid(n.param2);
+        case notify::kAtvsLanded:
+          return ShowAsteroid(n.param3);
+        case notify::kAtvsBuilt: {
           const std::int16_t asteroid = static_cast<std::int16_t>(High(n.param2));
           return asteroid < 0 ? 0 : ShowAsteroid(static_cast<std::uint32_t>(asteroid));
         }
         default: return 0;
       }
-    case 2:
+    case notify::kTradeEvent:
       switch (code) {
-        case 201: case 209: case 210: case 218: case 219: case 220: return ShowUnit(n.param3);
-        case 208: case 211: case 212: case 213: case 214: case 215: case 216: case 225: case 227: case 228: case 229:
+        case notify::kShipBought:
+        case notify::kShipLost:
+        case notify::kShipPosted:
+        case notify::kShipHasOrder:
+        case notify::kRecycled:
+        case notify::kAtvBuildReduced:
+          return ShowUnit(n.param3);
+        case notify::kResourcesMined:
+        case notify::kPowerMined:
+        case notify::kVotePosted:
+        case notify::kVoteBidRejected:
+        case notify::kVoteBought:
+        case notify::kVoteNotHeld:
+        case notify::kVoteOfferRescinded:
+        case notify::kTransferFailed:
+        case notify::kMiningLost:
+        case notify::kVoteSold:
+        case notify::kLostToBlockade:
           return ShowAsteroid(n.param1);
         default: return 0;
       }
-    case 3:
-      return code == 301 ? ShowAsteroid(n.param1) : 0;
-    case 4:
+    case notify::kDiplomacyEvent:
+      return code == notify::kUnderAttack ? ShowAsteroid(n.param1) : 0;
+    case notify::kGameEvent:
       switch (code) {
-        case 401: case 402: case 407: case 408: case 411: case 414: case 418: case 424: case 425: case 428: case 429:
+        case notify::kSpaceBattle:
+        case notify::kWelcome:
+        case notify::kControlGained:
+        case notify::kControlLost:
+        case notify::kTerrainBattle:
+        case notify::kAsteroidLocated:
+        case notify::kAsteroidsCollided:
+        case notify::kTerrainMovement:
+        case notify::kAutomanageOff:
+        case notify::kBlockadeImposed:
+        case notify::kBlockadeLifted:
           return ShowAsteroid(n.param2);
-        case 416: return ShowUnit(n.param3);
+        case notify::kEnemyDetected:
+          return ShowUnit(n.param3);
         default: return 0;
       }
-    case 5:
-      return code == 501 ? ShowAsteroid(n.param1) : 0;
+    case notify::kChatEvent:
+      return code == notify::kRemoveForces ? ShowAsteroid(n.param1) : 0;
     default:
       return 0;
   }
@@ -115,12 +151,24 @@ void CVNotify::ActivateLine(int line) {
   const Notification record = *n;
   int result = 0;
   switch (record.category) {
-    case 1: result = ActOnUnitEvent(record); break;
-    case 2: result = ActOnEconomyEvent(record); break;
-    case 3: result = ActOnDiplomacyEvent(record); break;
-    case 4: result = ActOnGameEvent(record); break;
-    case 5: result = ActOnChatEvent(record); break;
-    case 6: result = ActOnVoteEvent(record); break;
+    case notify::kUnitEvent:
+      result = ActOnUnitEvent(record);
+      break;
+    case notify::kTradeEvent:
+      result = ActOnEconomyEvent(record);
+      break;
+    case notify::kDiplomacyEvent:
+      result = ActOnDiplomacyEvent(record);
+      break;
+    case notify::kGameEvent:
+      result = ActOnGameEvent(record);
+      break;
+    case notify::kChatEvent:
+      result = ActOnChatEvent(record);
+      break;
+    case notify::kVoteEvent:
+      result = ActOnVoteEvent(record);
+      break;
     default: break;
   }
   if (!result) return;
@@ -137,17 +185,26 @@ int CVNotify::ShowRecordContext(int line) {
 
 int CVNotify::ActOnUnitEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 100: return 1;
-    case 101: case 102: case 103: case 109: case 110: case 111: case 112:
+    case notify::kUnitNoSubtype:
+      return 1;
+    case notify::kOrderDone:
+    case notify::kOrderCancelled:
+    case notify::kUnitDestroyed:
+    case notify::kUnitDamaged:
+    case notify::kOutOfAmmo:
+    case notify::kOrderHeld:
+    case notify::kTargetStunned:
       GoToUnit(window, n.param3);
       return 1;
-    case 104:
+    case notify::kShipScanned:
       if (Unit(n.param2)) GoTo(window, VIEW_DESIGN, n.param2);
       return 1;
-    case 105: case 113: case 114:
+    case notify::kAsteroidScanned:
+    case notify::kAtvsBuilt:
+    case notify::kLandingHeldBack:
       GoToAsteroid(window, VIEW_TERRAIN, Low(n.param2));
       return 1;
-    case 106:
+    case notify::kAtvsLanded:
       GoToAsteroid(window, VIEW_TERRAIN, Low(n.param3));
       return 1;
     default: return 0;
@@ -156,25 +213,50 @@ int CVNotify::ActOnUnitEvent(const Notification& n) {
 
 int CVNotify::ActOnEconomyEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 200: return 1;
+    case notify::kTradeNoSubtype:
+      return 1;
     // Ship offers are looked at, not settled, by a double click: the line stays unread.
-    case 201: case 209: case 210: case 218:
+    case notify::kShipBought:
+    case notify::kShipLost:
+    case notify::kShipPosted:
+    case notify::kShipHasOrder:
       GoTo(window, VIEW_ASTEROID_SPACE, n.param3);
       return 0;
-    case 202: case 203: case 204: case 205: case 206: case 207: case 217: case 225: case 226: case 230:
-      OpenInfoPanel(kTradePanel);
+    case notify::kShipBidRejected:
+    case notify::kMineralsSold:
+    case notify::kMineralsBought:
+    case notify::kMineralOfferGone:
+    case notify::kTransferReceived:
+    case notify::kShipSold:
+    case notify::kMineralOffersPosted:
+    case notify::kTransferFailed:
+    case notify::kVoteOffersPosted:
+    case notify::kShipOffersPosted:
+      OpenInfoPanel(control::kTrade);
       return 1;
-    case 208: case 211: case 227:
+    case notify::kResourcesMined:
+    case notify::kPowerMined:
+    case notify::kMiningLost:
       GoToAsteroid(window, VIEW_TERRAIN, n.param1);
       return 1;
-    case 212: case 213: case 214: case 215: case 216: case 228: case 229:
+    case notify::kVotePosted:
+    case notify::kVoteBidRejected:
+    case notify::kVoteBought:
+    case notify::kVoteNotHeld:
+    case notify::kVoteOfferRescinded:
+    case notify::kVoteSold:
+    case notify::kLostToBlockade:
       GoToAsteroid(window, VIEW_ASTEROID_SPACE, n.param1);
       return 1;
-    case 219: case 220:
+    case notify::kRecycled:
+    case notify::kAtvBuildReduced:
       GoToUnit(window, n.param3);
       return 1;
-    case 221: case 222: case 223: case 224:
-      OpenInfoPanel(kTradePanel);
+    case notify::kTraitNoOrganics:
+    case notify::kTraitNoVotes:
+    case notify::kTraitAlreadyHeld:
+    case notify::kTraitBought:
+      OpenInfoPanel(control::kTrade);
       return 0;
     default: return 0;
   }
@@ -182,8 +264,11 @@ int CVNotify::ActOnEconomyEvent(const Notification& n) {
 
 int CVNotify::ActOnDiplomacyEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 300: case 302: case 303: return 1;
-    case 301:
+    case notify::kDiplomacyNoSubtype:
+    case notify::kRelationsWorsened:
+    case notify::kRelationsImproved:
+      return 1;
+    case notify::kUnderAttack:
       GoToAsteroid(window, VIEW_SOLAR, n.param1);
       return 1;
     default: return 0;
@@ -192,45 +277,62 @@ int CVNotify::ActOnDiplomacyEvent(const Notification& n) {
 
 int CVNotify::ActOnGameEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 400: case 403: case 409: case 417: return 1;
-    case 401:
+    case notify::kGameNoSubtype:
+    case notify::kTurnComplete:
+    case notify::kChapterEliminated:
+    case notify::kAtvsUpgraded:
+      return 1;
+    case notify::kSpaceBattle:
       PanelFrame().HideInfoPanel();
       GoToAsteroid(window, VIEW_SPACE_REPLAY, Low(n.param2));
       return 1;
-    case 402: case 407: case 408: case 419: case 420: case 428: case 429:
+    case notify::kWelcome:
+    case notify::kControlGained:
+    case notify::kControlLost:
+    case notify::kWelcomeSolarView:
+    case notify::kWelcomeGotoButton:
+    case notify::kBlockadeImposed:
+    case notify::kBlockadeLifted:
       GoToAsteroid(window, VIEW_ASTEROID_SPACE, Low(n.param2));
       return 1;
-    case 404: case 405: case 406:
+    case notify::kResearchComplete:
+    case notify::kBreakthroughNear:
+    case notify::kResearchSetback:
       HelpOnModule(n.param1);
       return 1;
-    case 410:
+    case notify::kCrossResearch:
       HelpOnModule(n.param2);
       return 1;
-    case 411: case 424:
+    case notify::kTerrainBattle:
+    case notify::kTerrainMovement:
       GoToAsteroid(window, VIEW_TERRAIN_REPLAY, Low(n.param2));
       return 1;
-    case 412: case 413:
-      OpenInfoPanel(kVotingPanel);
+    case notify::kInterregnumBegun:
+    case notify::kInterregnumEnded:
+      OpenInfoPanel(control::kVotes);
       return 1;
-    case 414:
+    case notify::kAsteroidLocated:
       GoToAsteroid(window, VIEW_SOLAR, Low(n.param2));
       return 1;
-    case 415: case 421: case 425:
+    case notify::kArtifactFound:
+    case notify::kWelcomeSurface:
+    case notify::kAutomanageOff:
       GoToAsteroid(window, VIEW_TERRAIN, Low(n.param2));
       return 1;
-    case 416:
+    case notify::kEnemyDetected:
       GoToUnit(window, n.param3);
       return 1;
-    case 418:
+    case notify::kAsteroidsCollided:
       // Successive clicks on any collision line show its two asteroids in turn.
       GoToAsteroid(window, VIEW_SOLAR, g_collisionToggle ? n.param1 : Low(n.param2));
       g_collisionToggle = g_collisionToggle ? 0 : 1;
       return 1;
-    case 422: case 426:
+    case notify::kWelcomeDesign:
+    case notify::kHullResearched:
       GoTo(window, VIEW_DESIGN, 0xFFFFFFFFu);
       return 1;
-    case 427:
-      OpenInfoPanel(kResearchPanel);
+    case notify::kResearchUnspent:
+      OpenInfoPanel(control::kResearch);
       return 1;
     default: return 0;
   }
@@ -238,8 +340,9 @@ int CVNotify::ActOnGameEvent(const Notification& n) {
 
 int CVNotify::ActOnChatEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 500: return 1;
-    case 501:
+    case notify::kChatNoSubtype:
+      return 1;
+    case notify::kRemoveForces:
       GoToAsteroid(window, VIEW_TERRAIN, n.param1);
       return 1;
     default: return 0;
@@ -248,9 +351,15 @@ int CVNotify::ActOnChatEvent(const Notification& n) {
 
 int CVNotify::ActOnVoteEvent(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 600: return 1;
-    case 601: case 602: case 603: case 604: case 605: case 606:
-      OpenInfoPanel(kVotingPanel);
+    case notify::kVoteNoSubtype:
+      return 1;
+    case notify::kDeclaredRenegade:
+    case notify::kDeclaredLoyal:
+    case notify::kRenegadeVoteCast:
+    case notify::kRenegadeVoteWithdrawn:
+    case notify::kBackingGiven:
+    case notify::kBackingWithdrawn:
+      OpenInfoPanel(control::kVotes);
       return 1;
     default: return 0;
   }

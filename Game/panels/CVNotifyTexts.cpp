@@ -7,6 +7,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/panels/CVNotify.h"
@@ -55,7 +56,14 @@ std::string UnitEventText(const Notification& n) {
   CGUnit* unit = Unit(n.param3);
   const std::int16_t code = static_cast<std::int16_t>(n.code);
   switch (code) {
-    case 101: case 102: case 103: case 104: case 109: case 110: case 111: case 112:
+    case notify::kOrderDone:
+    case notify::kOrderCancelled:
+    case notify::kUnitDestroyed:
+    case notify::kShipScanned:
+    case notify::kUnitDamaged:
+    case notify::kOutOfAmmo:
+    case notify::kOrderHeld:
+    case notify::kTargetStunned:
       if (!unit) return Text("UNITDEAD");
       break;
     default:
@@ -63,28 +71,29 @@ std::string UnitEventText(const Notification& n) {
   }
   const std::string name = UnitName(unit);
   switch (code) {
-    case 101: {
+    case notify::kOrderDone: {
       const bool hasOrder = unit->GetOrderCount() > 0;
-      if (n.param2 == 35) return hasOrder ? Text("NOTSTUNA", name, OrderStatus(unit)) : Text("NOTSTUND", name);
-      if (n.param2 == 4) return Text("ORDRCPTR", name);
+      if (n.param2 == ORDER_STUNNED)
+        return hasOrder ? Text("NOTSTUNA", name, OrderStatus(unit)) : Text("NOTSTUND", name);
+      if (n.param2 == ORDER_RETREAT) return Text("ORDRCPTR", name);
       const std::string order = OrderName(n.param2, n.param1);
       return hasOrder ? Text("ORDCMPL2", name, order, OrderStatus(unit)) : Text("ORDRCPTC", name, order);
     }
-    case 102: {
+    case notify::kOrderCancelled: {
       char failure[124] = {};
       GetOrderFailureText(static_cast<std::int32_t>(n.param2), failure, sizeof failure);
       return Text("ORDRCANC", name, OrderName(n.param1, 0), std::string(failure));
     }
-    case 103:
+    case notify::kUnitDestroyed:
       return unit->GetChapter() == (g_gameData ? g_gameData->localChapterId : 0xFFFFu) ? Text("ENEMDST2", name)
                                                                                          : Text("ENEMDST1", name);
-    case 104:
+    case notify::kShipScanned:
       // The scanned unit's report is at hand: the model marks it.
       if (CGUnit* scanned = Unit(n.param2)) scanned->scanReport = 1;
       return Text("PROBRSLT", name);
-    case 105:
+    case notify::kAsteroidScanned:
       return Text("SURVRSLT", Asteroid(n.param2), GuildChapter(n.param1));
-    case 106: {
+    case notify::kAtvsLanded: {
       const bool local = g_gameData && n.param2 == g_gameData->localChapterId;
       const std::int32_t count = n.param1;
       const std::string atvs = Field(n.text2);
@@ -93,26 +102,26 @@ std::string UnitEventText(const Notification& n) {
         return local ? Text("ATVSLAND", count, atvs, where) : Text("OATVLAND", Chapter(n.param2), count, atvs, where);
       return local ? Text("ATVLAND_", atvs, where) : Text("OATVLND_", Chapter(n.param2), count, atvs, where);
     }
-    case 107:
+    case notify::kMiningRaised:
       return Text(n.param1 == 1 ? "MINRAIS1" : "MINRAIS0", Asteroid(n.param2));
-    case 108:
+    case notify::kStackingRaised:
       return Text(n.param1 == 1 ? "RASSTCK1" : "RASSTCK0", Asteroid(n.param2));
-    case 109:
+    case notify::kUnitDamaged:
       return Text("UNTOPDAM", name, Module(n.param1));
-    case 110:
+    case notify::kOutOfAmmo:
       return Text("NOAMMO__", name, Module(n.param1));
-    case 111:
+    case notify::kOrderHeld:
       return Text("ORDHOLDD", name, OrderName(n.param2, 0));
-    case 112:
+    case notify::kTargetStunned:
       return Text("STUNDTGT", name);
-    case 113:
+    case notify::kAtvsBuilt:
       switch (n.param1 & 0xFF) {
         case 0: return Text("ATVSBULT", Asteroid(High(n.param2)), Field(n.text1));
         case 1: return Text("STACKING", Asteroid(High(n.param2)));
         case 2: return Text("NO_RESRC", Asteroid(High(n.param2)));
         default: return {};
       }
-    case 114:
+    case notify::kLandingHeldBack:
       return Text("SCAN_OOD", Asteroid(n.param2));
     default:
       return Text("UNITUNKN");
@@ -122,63 +131,81 @@ std::string UnitEventText(const Notification& n) {
 std::string EconomyEventText(const Notification& n) {
   const std::int32_t param = n.param1;
   switch (static_cast<std::int16_t>(n.code)) {
-    case 201: return Text("SHIPBGHT", HullClass(n.param2));
-    case 202: return Text("BIDFAILD", HullClass(n.param2));
-    case 203:
+    case notify::kShipBought:
+      return Text("SHIPBGHT", HullClass(n.param2));
+    case notify::kShipBidRejected:
+      return Text("BIDFAILD", HullClass(n.param2));
+    case notify::kMineralsSold:
       return Text("MINSSOLD", param, Mineral(n.param2), Asteroid(Low(n.param3)), Chapter(High(n.param3)));
-    case 204:
+    case notify::kMineralsBought:
       return Text("MINSBGHT", param, Mineral(n.param2), Chapter(High(n.param3)), Asteroid(Low(n.param3)));
-    case 205: return Text("NOMINSEL", Mineral(n.param2), Chapter(n.param3), Asteroid(n.param1));
-    case 206:
+    case notify::kMineralOfferGone:
+      return Text("NOMINSEL", Mineral(n.param2), Chapter(n.param3), Asteroid(n.param1));
+    case notify::kTransferReceived:
       return Text("XFERRECV", param, Mineral(n.param2), Asteroid(High(n.param3)), Asteroid(Low(n.param3)));
-    case 207:
+    case notify::kShipSold:
       if (Low(n.param3) != 0xFFFF)
         return Text("SHIPSOLD", HullClass(n.param1), Chapter(n.param2), Asteroid(Low(n.param3)));
       return Text("SHIPSOLX", HullClass(n.param1), Chapter(n.param2));
-    case 208:
+    case notify::kResourcesMined:
       return Text("RESMINED", static_cast<std::int32_t>(n.param2), static_cast<std::int32_t>(Low(n.param3)),
                   static_cast<std::int32_t>(High(n.param3)), FieldNumber(n.text1), Asteroid(n.param1));
-    case 209: return Text("SHPBIDFL", HullClass(n.param2));
-    case 210: {
+    case notify::kShipLost:
+      return Text("SHPBIDFL", HullClass(n.param2));
+    case notify::kShipPosted: {
       const CGUnit* unit = Unit(n.param3);
       return unit ? Text("SHIPPOST", DesignClassName(unit)) : std::string();
     }
-    case 211:
+    case notify::kPowerMined:
       return Text("PWRMINED", static_cast<std::int32_t>(n.param3), Asteroid(n.param1),
                   static_cast<std::int32_t>(n.param2));
-    case 212: return Text("VOTEPOST", Asteroid(n.param1));
-    case 213: return Text("VOTEBFLD", Asteroid(n.param1));
-    case 214: return Text("VOTEBGHT", Asteroid(n.param1));
-    case 215: return Text("VOTE!OW1", Asteroid(n.param1));
-    case 216: return Text("VOTE!OW2", Asteroid(n.param1));
-    case 217: return Text("MINOFFRP");
-    case 218: {
+    case notify::kVotePosted:
+      return Text("VOTEPOST", Asteroid(n.param1));
+    case notify::kVoteBidRejected:
+      return Text("VOTEBFLD", Asteroid(n.param1));
+    case notify::kVoteBought:
+      return Text("VOTEBGHT", Asteroid(n.param1));
+    case notify::kVoteNotHeld:
+      return Text("VOTE!OW1", Asteroid(n.param1));
+    case notify::kVoteOfferRescinded:
+      return Text("VOTE!OW2", Asteroid(n.param1));
+    case notify::kMineralOffersPosted:
+      return Text("MINOFFRP");
+    case notify::kShipHasOrder: {
       const CGUnit* unit = Unit(n.param3);
       return unit ? Text("HASORDER", DesignClassName(unit)) : std::string();
     }
-    case 219: {
+    case notify::kRecycled: {
       const CGUnit* unit = Unit(n.param3);
       const std::int32_t low = Low(n.param2), high = High(n.param2), fourth = FieldNumber(n.text1);
       return unit ? Text("RESRCVRD", param, low, high, fourth, UnitName(unit))
                   : Text("RECYFRDD", param, low, high, fourth);
     }
-    case 220: {
+    case notify::kAtvBuildReduced: {
       const CGUnit* unit = Unit(n.param3);
       return unit ? Text("BLDREDUC", UnitName(unit)) : std::string();
     }
-    case 221: return Text("TRTNOCRD");
-    case 222: return Text("TRTNOVOT");
-    case 223: return Text("TRT_UOWN");
-    case 224: return Text("TRTBUYOK");
-    case 225:
+    case notify::kTraitNoOrganics:
+      return Text("TRTNOCRD");
+    case notify::kTraitNoVotes:
+      return Text("TRTNOVOT");
+    case notify::kTraitAlreadyHeld:
+      return Text("TRT_UOWN");
+    case notify::kTraitBought:
+      return Text("TRTBUYOK");
+    case notify::kTransferFailed:
       return Text("XFERFAIL", param, Mineral(n.param2), Asteroid(Low(n.param3)), Asteroid(High(n.param3)),
                   Mineral(n.param2));
-    case 226: return Text("VOTOFFRP");
-    case 227: return Text("MINEFAIL", Asteroid(n.param1));
-    case 228: return Text("VOTESOLD", Asteroid(n.param1), Chapter(n.param2));
-    case 229:
+    case notify::kVoteOffersPosted:
+      return Text("VOTOFFRP");
+    case notify::kMiningLost:
+      return Text("MINEFAIL", Asteroid(n.param1));
+    case notify::kVoteSold:
+      return Text("VOTESOLD", Asteroid(n.param1), Chapter(n.param2));
+    case notify::kLostToBlockade:
       return Text("MINLSTBK", static_cast<std::int32_t>(n.param3), Mineral(n.param2), Asteroid(n.param1));
-    case 230: return Text("SHPOFFRP");
+    case notify::kShipOffersPosted:
+      return Text("SHPOFFRP");
     default: return Text("TRADUNKN");
   }
 }
@@ -213,10 +240,12 @@ std::string RelationText(const Notification& n, bool better) {
 
 std::string DiplomacyEventText(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 301:
+    case notify::kUnderAttack:
       return Text("UNDATTAK", GuildChapter(n.param2), static_cast<std::int32_t>(n.param2), Asteroid(n.param1));
-    case 302: return RelationText(n, false);
-    case 303: return RelationText(n, true);
+    case notify::kRelationsWorsened:
+      return RelationText(n, false);
+    case notify::kRelationsImproved:
+      return RelationText(n, true);
     default: return Text("DIPLUNKN");
   }
 }
@@ -225,36 +254,49 @@ std::string GameEventText(const Notification& n) {
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0xFFFF;
   const std::string where = Asteroid(n.param2);
   switch (static_cast<std::int16_t>(n.code)) {
-    case 401: return Text(n.param1 == 0 ? "ENCRTRAT" : "SPCREPLA", where);
-    case 402: return Text("WELCOME_", where);
-    case 403: return Text("TURNCPLT");
-    case 404: case 405: {
+    case notify::kSpaceBattle:
+      return Text(n.param1 == 0 ? "ENCRTRAT" : "SPCREPLA", where);
+    case notify::kWelcome:
+      return Text("WELCOME_", where);
+    case notify::kTurnComplete:
+      return Text("TURNCPLT");
+    case notify::kResearchComplete:
+    case notify::kBreakthroughNear: {
       const char* type = g_gameData && g_gameData->moduleDB ? g_gameData->moduleDB->GetTypeText(n.param1) : nullptr;
-      return Text(n.code == 404 ? "RSCHCPLT" : "BREKTHRU", std::string(type ? type : ""), Module(n.param1));
+      return Text(n.code == notify::kResearchComplete ? "RSCHCPLT" : "BREKTHRU",
+                  std::string(type ? type : ""), Module(n.param1));
     }
-    case 406: return Text("RSCHSTBK", Module(n.param1));
-    case 407: return Text("ATRDTAKN", where);
-    case 408: return Text("ATRDLOST", where);
-    case 409: return Text("PLYRELIM", Chapter(n.param2), static_cast<std::int32_t>(n.param2));
-    case 410: return Text("CROSRSCH", Module(n.param1), Module(n.param2));
-    case 411: return Text("TERREPLA", where);
-    case 412: case 413: {
+    case notify::kResearchSetback:
+      return Text("RSCHSTBK", Module(n.param1));
+    case notify::kControlGained:
+      return Text("ATRDTAKN", where);
+    case notify::kControlLost:
+      return Text("ATRDLOST", where);
+    case notify::kChapterEliminated:
+      return Text("PLYRELIM", Chapter(n.param2), static_cast<std::int32_t>(n.param2));
+    case notify::kCrossResearch:
+      return Text("CROSRSCH", Module(n.param1), Module(n.param2));
+    case notify::kTerrainBattle:
+      return Text("TERREPLA", where);
+    case notify::kInterregnumBegun:
+    case notify::kInterregnumEnded: {
       const bool ours = g_gameData && n.param1 == g_gameData->GetLocalGuildIndex();
-      if (n.code == 412) return ours ? Text("INTREGN1") : Text("INTREGN2", GuildName(n.param1));
+      if (n.code == notify::kInterregnumBegun)
+        return ours ? Text("INTREGN1") : Text("INTREGN2", GuildName(n.param1));
       return ours ? Text("INTREGN3") : Text("INTREGN4", GuildName(n.param1));
     }
-    case 414: {
+    case notify::kAsteroidLocated: {
       const std::uint32_t perGuild = g_gameData ? g_gameData->chaptersPerGuild : 0;
       if (n.param1 == local) return Text("ATRDDSC1", where);
       if (n.param1 < 32 + perGuild) return Text("ATRDDSC2", Chapter(n.param1), where);
       return {};
     }
-    case 415: {
+    case notify::kArtifactFound: {
       static constexpr const char* kIds[] = {"ARTIFAC0", "ARTIFAC1", "ARTIFAC2", "ARTIFAC3", "ARTIFAC5"};
       if (n.param3 > 4) return {};
       return Text(kIds[n.param3], static_cast<std::int32_t>(n.param1), where);
     }
-    case 416: {
+    case notify::kEnemyDetected: {
       const CGUnit* unit = Unit(n.param3);
       if (!unit) return Text("ENMYWASA", Asteroid(n.param1));
       const CGChapter* owner = g_gameData && g_gameData->guildList ? g_gameData->guildList->GetChapter(unit->GetChapter())
@@ -263,41 +305,60 @@ std::string GameEventText(const Notification& n) {
       const bool ally = owner && mine && owner->guild == mine->guild && owner->renegade == 0 && owner->camp == mine->camp;
       return Text(ally ? "GLDSHPDT" : "ENMYDTCD", DesignClassName(unit), Asteroid(n.param1));
     }
-    case 417: {
+    case notify::kAtvsUpgraded: {
       static constexpr const char* kIds[] = {"CATVSUPG", "MATVSUPG", "PATVSUPG", "SATVSUPG"};
       if (n.param1 < 1 || n.param1 > 4) return {};
       return Text(kIds[n.param1 - 1]);
     }
-    case 418: return Text("ASTCLLID", where, Asteroid(n.param1));
-    case 419: return Text("WELCOME2");
-    case 420: return Text("WELCOME3");
-    case 421: return Text("WELCOME4");
-    case 422: return Text("WELCOME5");
-    case 423: return Text("WELCOME6");
-    case 424: return Text("TERNMOVE", where);
-    case 425: return Text("AUTODEAC", where);
-    case 426: return Text("HULLCPLT", HullClass(n.param1));
-    case 427: return Text("UNUSEDSB", static_cast<std::int32_t>(n.param2));
-    case 428: return Text("BLOCK_ON", where);
-    case 429: return Text("BLOCLIFT", where);
+    case notify::kAsteroidsCollided:
+      return Text("ASTCLLID", where, Asteroid(n.param1));
+    case notify::kWelcomeSolarView:
+      return Text("WELCOME2");
+    case notify::kWelcomeGotoButton:
+      return Text("WELCOME3");
+    case notify::kWelcomeSurface:
+      return Text("WELCOME4");
+    case notify::kWelcomeDesign:
+      return Text("WELCOME5");
+    case notify::kWelcomeGoodLuck:
+      return Text("WELCOME6");
+    case notify::kTerrainMovement:
+      return Text("TERNMOVE", where);
+    case notify::kAutomanageOff:
+      return Text("AUTODEAC", where);
+    case notify::kHullResearched:
+      return Text("HULLCPLT", HullClass(n.param1));
+    case notify::kResearchUnspent:
+      return Text("UNUSEDSB", static_cast<std::int32_t>(n.param2));
+    case notify::kBlockadeImposed:
+      return Text("BLOCK_ON", where);
+    case notify::kBlockadeLifted:
+      return Text("BLOCLIFT", where);
     default: return Text("UNKNGAME");
   }
 }
 
 std::string ChatEventText(const Notification& n) {
-  if (static_cast<std::int16_t>(n.code) == 501) return Text("GET__OUT", Chapter(n.param2), Asteroid(n.param1));
+  if (static_cast<std::int16_t>(n.code) == notify::kRemoveForces)
+    return Text("GET__OUT", Chapter(n.param2), Asteroid(n.param1));
   return Text("CHATUNKN");
 }
 
 std::string VoteEventText(const Notification& n) {
   switch (static_cast<std::int16_t>(n.code)) {
-    case 601: return Text("RENEGADE", Chapter(n.param2));
-    case 602: return Text("LOYAL___", Chapter(n.param2));
-    case 603: return Text("URRENEGA", GuildChapter(n.param1));
-    case 604: return Text("UR_LOYAL", GuildChapter(n.param1));
-    case 605: return Text("UR_IMPER", GuildChapter(n.param1));
+    case notify::kDeclaredRenegade:
+      return Text("RENEGADE", Chapter(n.param2));
+    case notify::kDeclaredLoyal:
+      return Text("LOYAL___", Chapter(n.param2));
+    case notify::kRenegadeVoteCast:
+      return Text("URRENEGA", GuildChapter(n.param1));
+    case notify::kRenegadeVoteWithdrawn:
+      return Text("UR_LOYAL", GuildChapter(n.param1));
+    case notify::kBackingGiven:
+      return Text("UR_IMPER", GuildChapter(n.param1));
     // The withdrawn support's text is the one the string table holds.
-    case 606: return Text("UPNOTIMP", GuildChapter(n.param1));
+    case notify::kBackingWithdrawn:
+      return Text("UPNOTIMP", GuildChapter(n.param1));
     default: return Text("VOTEUNKN");
   }
 }
@@ -308,11 +369,16 @@ NotifyLineText CVNotify::FormatEntry(int entry) const {
   const Notification* n = list ? list->GetEntry(entry) : nullptr;
   if (!n || n->category < 1 || n->category > 6) return {};
   switch (n->category) {
-    case 1: return FormatUnitEvent(entry);
-    case 2: return FormatEconomyEvent(entry);
-    case 3: return FormatDiplomacyEvent(entry);
-    case 4: return FormatGameEvent(entry);
-    case 5: return FormatChatEvent(entry);
+    case notify::kUnitEvent:
+      return FormatUnitEvent(entry);
+    case notify::kTradeEvent:
+      return FormatEconomyEvent(entry);
+    case notify::kDiplomacyEvent:
+      return FormatDiplomacyEvent(entry);
+    case notify::kGameEvent:
+      return FormatGameEvent(entry);
+    case notify::kChatEvent:
+      return FormatChatEvent(entry);
     default: return FormatVoteEvent(entry);
   }
 }

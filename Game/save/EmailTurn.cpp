@@ -4,13 +4,14 @@
 #include <cstdio>
 
 #include "Game/base/ByteStream.h"
-#include "Game/model/GViewNotices.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/base/GInstData.h"
+#include "Game/model/GNotifyCodes.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
-#include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveLinks.h"
 
@@ -153,7 +154,9 @@ bool ProcessEmailTurn(CNetSession& session) {
     return false;
   }
   CGameData& game = *g_gameData;
-  if (game.notifications) game.notifications->Add(game.localChapterId, 4, 403, nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+  if (game.notifications)
+    game.notifications->Add(game.localChapterId, notify::kGameEvent, notify::kTurnComplete, nullptr, nullptr,
+                            0, 0, 0xFFFFFFFFu);
   if (session.emailHeader + 1 < 0xFFFFFFFFu) game.turn = session.emailHeader + 1;
   CloseEmailInput(session);
 

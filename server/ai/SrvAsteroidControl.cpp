@@ -2,19 +2,20 @@
 
 #include <array>
 
-#include "Game/model/GAsteroid.h"
-#include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GNotifyCodes.h"
+#include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/world/SrvFog.h"
 #include "server/ai/SrvPoliticsNotices.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/world/SrvFog.h"
 
 namespace {
 
 void Notify(SrvWorld& world, std::uint16_t chapter, std::uint16_t code, std::uint16_t asteroid) {
   if (world.HasChapter(chapter))
-    world.notices.Add(chapter, kSrvGameEventCategory, code, nullptr, nullptr, 0, asteroid, kSrvNoParameter);
+    world.notices.Add(chapter, notify::kGameEvent, code, nullptr, nullptr, 0, asteroid, kSrvNoParameter);
 }
 
 }  // namespace
@@ -34,8 +35,8 @@ void SrvSettleAsteroidControl(SrvTurnContext& turn) {
     if (best == before) continue;
     a->SetOwner(best);
     a->SetController(best);
-    Notify(world, best, kSrvControlGainedCode, i);
-    Notify(world, before, kSrvControlLostCode, i);
+    Notify(world, best, notify::kControlGained, i);
+    Notify(world, before, notify::kControlLost, i);
     turn.TellAll(BuildAsteroidControlPacket(*a));
     for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)
       if (const CGZone* zone = a->GetZone(z)) turn.TellAll(BuildZonePacket(i, *zone));

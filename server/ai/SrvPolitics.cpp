@@ -3,7 +3,7 @@
 // interregnum, and the scores that follow.
 #include <array>
 
-#include "server/turn/SrvTurnSteps.h"
+#include "Game/model/GNotifyCodes.h"
 #include "server/ai/SrvAsteroidControl.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvEliminations.h"
@@ -12,6 +12,7 @@
 #include "server/ai/SrvPoliticsPackets.h"
 #include "server/ai/SrvScores.h"
 #include "server/ai/SrvVictoryRules.h"
+#include "server/turn/SrvTurnSteps.h"
 
 namespace {
 
@@ -33,8 +34,9 @@ void SettleRenegades(SrvTurnContext& turn, int guild, const SrvGuildTally& tally
     CGChapter* c = turn.world.Chapter(Number(guild, s));
     if (c == nullptr || c->SetRenegade(SrvInPlay(c) && tally.Renegade(s) ? 1 : 0) == 0) continue;
     for (int to = 0; to < tally.members; ++to)
-      turn.world.notices.Add(Number(guild, to), kSrvVoteCategory, c->renegade != 0 ? kSrvRenegadeCode : kSrvLoyalCode,
-                             nullptr, nullptr, 0, Number(guild, s), kSrvNoParameter);
+      turn.world.notices.Add(Number(guild, to), notify::kVoteEvent,
+                             c->renegade != 0 ? notify::kDeclaredRenegade : notify::kDeclaredLoyal, nullptr,
+                             nullptr, 0, Number(guild, s), kSrvNoParameter);
     turn.log.Line("turn %u: chapter %u %s", turn.world.turn, Number(guild, s),
                   c->renegade != 0 ? "declared renegade" : "loyal again");
   }

@@ -9,16 +9,5 @@
 
 #include <cstdint>
 
-constexpr std::uint16_t kSrvGameEventCategory = 4;
-constexpr std::uint16_t kSrvControlGainedCode = 407;
-constexpr std::uint16_t kSrvControlLostCode = 408;
-constexpr std::uint16_t kSrvEliminatedCode = 409;
-constexpr std::uint16_t kSrvVoteCategory = 6;
-constexpr std::uint16_t kSrvRenegadeCode = 601;
-constexpr std::uint16_t kSrvLoyalCode = 602;
-constexpr std::uint16_t kSrvRenegadeVoteCode = 603;
-constexpr std::uint16_t kSrvLoyalVoteCode = 604;
-constexpr std::uint16_t kSrvBackingCode = 605;
-constexpr std::uint16_t kSrvBackingWithdrawnCode = 606;
 // Parameter 3 of an entry that names no unit.
 constexpr std::uint32_t kSrvNoParameter = 0xFFFFFFFFu;

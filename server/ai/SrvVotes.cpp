@@ -4,10 +4,11 @@
 #include <iterator>
 
 #include "Game/base/Packets.h"
-#include "server/orders/SrvPacketRead.h"
+#include "Game/model/GNotifyCodes.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGuildTally.h"
 #include "server/ai/SrvPoliticsNotices.h"
+#include "server/orders/SrvPacketRead.h"
 
 namespace {
 
@@ -18,8 +19,8 @@ CGChapter* Voter(SrvWorld& world, std::uint16_t chapter, std::uint16_t slot) {
 
 void TellMember(SrvWorld& world, const CGChapter& voter, int slot, std::uint16_t code) {
   if (slot != voter.slot)
-    world.notices.Add(static_cast<std::uint16_t>(voter.guild * 8 + slot), kSrvVoteCategory, code, nullptr, nullptr,
-                      voter.slot, 0, kSrvNoParameter);
+    world.notices.Add(static_cast<std::uint16_t>(voter.guild * 8 + slot), notify::kVoteEvent, code, nullptr,
+                      nullptr, voter.slot, 0, kSrvNoParameter);
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ bool SrvTakeRenegadeVote(SrvWorld& world, std::uint16_t chapter, std::uint16_t s
   const std::uint32_t vote = value != 0 ? 1 : 0;
   if (c->renegadeVotes[slot] == vote) return true;
   c->renegadeVotes[slot] = vote;
-  TellMember(world, *c, slot, vote != 0 ? kSrvRenegadeVoteCode : kSrvLoyalVoteCode);
+  TellMember(world, *c, slot, vote != 0 ? notify::kRenegadeVoteCast : notify::kRenegadeVoteWithdrawn);
   return true;
 }
 
@@ -41,8 +42,8 @@ bool SrvTakeImperatorVote(SrvWorld& world, std::uint16_t chapter, std::uint16_t 
   if (before == slot) return true;
   std::fill(std::begin(c->imperatorVotes), std::end(c->imperatorVotes), 0u);
   c->imperatorVotes[slot] = 1;
-  if (before >= 0) TellMember(world, *c, before, kSrvBackingWithdrawnCode);
-  TellMember(world, *c, slot, kSrvBackingCode);
+  if (before >= 0) TellMember(world, *c, before, notify::kBackingWithdrawn);
+  TellMember(world, *c, slot, notify::kBackingGiven);
   return true;
 }
 

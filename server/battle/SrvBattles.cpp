@@ -9,28 +9,25 @@
 #include <optional>
 
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
-#include "server/turn/SrvOrderSteps.h"
-#include "server/turn/SrvStuns.h"
-#include "server/turn/SrvTurnSteps.h"
-#include "server/turn/SrvUnitNotices.h"
-#include "server/world/SrvDesignPackets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvBattleReplay.h"
 #include "server/battle/SrvDesignCounts.h"
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/turn/SrvOrderSteps.h"
+#include "server/turn/SrvStuns.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/turn/SrvUnitNotices.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
 // Units in solar space meet when they are this close on every axis (squared).
 constexpr std::uint32_t kSolarMeetRangeSq = kApproachRangeSq;
-constexpr std::uint16_t kCategoryGame = 4;
-constexpr std::uint16_t kCodeSpaceBattle = 401;
-constexpr std::uint16_t kCodeTerrainBattle = 411;
-constexpr std::uint16_t kCodeTerrainMovement = 424;
 // Percent of a bombardment's shots that tell; an entrenched kind holds as in
 // the zones' fights.
 constexpr int kBombardHit = 50;
@@ -135,8 +132,8 @@ void ApplyStuns(SrvTurnContext& turn, const SrvSpaceBattleResult& r, const std::
     CGUnit* by = find(stun.by);
     if (by == nullptr || std::find(told.begin(), told.end(), std::pair(stun.by, stun.unitId)) != told.end()) continue;
     told.emplace_back(stun.by, stun.unitId);
-    turn.world.notices.Add(static_cast<std::uint16_t>(by->GetChapter()), kSrvUnitCategory, kSrvStunnedTargetCode,
-                           nullptr, nullptr, 0, 0, by->id);
+    turn.world.notices.Add(static_cast<std::uint16_t>(by->GetChapter()), notify::kUnitEvent,
+                           notify::kTargetStunned, nullptr, nullptr, 0, 0, by->id);
     const UnitOrder* first = by->GetOrderCount() != 0 ? by->GetOrder(0) : nullptr;
     if (first != nullptr && first->type == ORDER_MENTAL_ATTACK && first->Word(0) == target->id)
       SrvFinishFirstOrder(turn, *by, 1);
@@ -167,15 +164,15 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
     for (const SrvPacket& p : parts) turn.Tell(c, p);
     for (const CGUnit* u : everyone) turn.Tell(c, BuildUnitStatusPacket(*u));
     if (replay)
-      turn.world.notices.Add(c, kCategoryGame, kCodeSpaceBattle, nullptr, nullptr, fired, *replay,
+      turn.world.notices.Add(c, notify::kGameEvent, notify::kSpaceBattle, nullptr, nullptr, fired, *replay,
                              0xFFFFFFFFu);
   }
   for (const auto& [gunner, module] : r.outOfAmmo) {
     const std::uint32_t id = gunner;  // some compilers still refuse a structured binding in a capture
     if (const auto u = std::find_if(units.begin(), units.end(), [id](const CGUnit* x) { return x->id == id; });
         u != units.end())
-      turn.world.notices.Add(static_cast<std::uint16_t>((*u)->GetChapter()), kSrvUnitCategory, kSrvOutOfAmmoCode,
-                             nullptr, nullptr, module, 0, id);
+      turn.world.notices.Add(static_cast<std::uint16_t>((*u)->GetChapter()), notify::kUnitEvent,
+                             notify::kOutOfAmmo, nullptr, nullptr, module, 0, id);
   }
   // A unit destroyed over an asteroid falls onto it: its owner's terrain
   // replay shows the strike and the burst in the zone it hits.
@@ -298,8 +295,8 @@ void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroi
     turn.Tell(c, BuildTerrainClearedPacket(index));
     for (const SrvPacket& p : events) turn.Tell(c, p);
     const bool fought = std::find(r.chapters.begin(), r.chapters.end(), c) != r.chapters.end();
-    turn.world.notices.Add(c, kCategoryGame, fought ? kCodeTerrainBattle : kCodeTerrainMovement, nullptr, nullptr, 0,
-                           index, 0xFFFFFFFFu);
+    turn.world.notices.Add(c, notify::kGameEvent, fought ? notify::kTerrainBattle : notify::kTerrainMovement,
+                           nullptr, nullptr, 0, index, 0xFFFFFFFFu);
   }
   if (r.chapters.empty()) return;
   turn.log.Line("terrain battle on %u: %zu events, %zu zones changed hands", index, r.events.size(),

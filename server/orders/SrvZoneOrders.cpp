@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
-#include "server/orders/SrvPacketRead.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/orders/SrvPacketRead.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvZoneRoom.h"
@@ -32,8 +33,6 @@ constexpr std::uint8_t kMaxZoneValue = 16;
 // keeps after a build or a shutdown (kinds in order, the first the most
 // significant byte): what still waits for room, or 0. The halted notice
 // leaves the player's block as it was.
-constexpr std::uint16_t kAtvsBuiltCategory = 1;
-constexpr std::uint16_t kAtvsBuiltCode = 113;
 constexpr std::uint16_t kAtvsBuilt = 0;
 constexpr std::uint16_t kAtvsHaltedAtLimit = 1;
 constexpr std::uint16_t kAtvsShutDownUnpaid = 2;
@@ -171,8 +170,8 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
   std::uint8_t& value = limit ? z->atvLimit : z->miningValue;
   // The player reads with the turn whether its own zone took the raise.
   const bool raised = z->atvCounts[ATV_SEED_BANK] != 0 && value < kMaxZoneValue;
-  world.notices.Add(chapter, kSrvUnitCategory, limit ? kSrvStackingRaisedCode : kSrvMiningRaisedCode, nullptr,
-                    nullptr, raised ? 1 : 0, asteroid, kSrvUnitNoParameter);
+  world.notices.Add(chapter, notify::kUnitEvent, limit ? notify::kStackingRaised : notify::kMiningRaised,
+                    nullptr, nullptr, raised ? 1 : 0, asteroid, kSrvUnitNoParameter);
   if (!raised) return SrvOrderVerdict::kBadOrder;
   ++value;
   z->dirty = 1;
@@ -181,8 +180,9 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
 
 void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint16_t outcome,
                     const char* built, std::uint32_t block) {
-  turn.world.notices.Add(z.facilityOwner, kAtvsBuiltCategory, kAtvsBuiltCode, built, nullptr,
-                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id), block);
+  turn.world.notices.Add(z.facilityOwner, notify::kUnitEvent, notify::kAtvsBuilt, built, nullptr,
+                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id),
+                         block);
 }
 
 // The production that found no room is told halted, once for the order.

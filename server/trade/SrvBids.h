@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Game/model/GNotifyCodes.h"
 #include "server/orders/SrvOrders.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/world/SrvWorld.h"
@@ -39,7 +40,7 @@ void SrvRejectBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key, s
   std::erase_if(bids, [&](const Bid& b) {
     if (b.Key() != key) return false;
     SrvRefundBid(world, b);
-    world.notices.Add(b.bidder, kSrvTradeCategory, code, nullptr, nullptr, param1, param2, kSrvTradeNoUnit);
+    world.notices.Add(b.bidder, notify::kTradeEvent, code, nullptr, nullptr, param1, param2, kSrvTradeNoUnit);
     return true;
   });
 }

@@ -1,8 +1,8 @@
 #include "server/trade/SrvMineralTrade.h"
 
-
-#include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
@@ -72,8 +72,8 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   if (offer == nullptr) {
     // Its client showed the offer still standing: withdrawn or sold out
     // since, which the buyer is told with the turn.
-    world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralOfferGoneCode, nullptr, nullptr, asteroid, mineral,
-                      seller);
+    world.notices.Add(buyer, notify::kTradeEvent, notify::kMineralOfferGone, nullptr, nullptr, asteroid,
+                      mineral, seller);
     return SrvOrderVerdict::kBadTarget;
   }
   if (paidWith >= kMineralTypes || amount == 0 || amount > offer->terms[0]) return SrvOrderVerdict::kBadOrder;
@@ -95,9 +95,9 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   else
     world.inTransit.push_back(
         {pool, mineral, bought, world.turn + static_cast<std::uint32_t>(transit), kSrvNoSender, 0});
-  world.notices.Add(seller, kSrvTradeCategory, kSrvMineralsSoldCode, nullptr, nullptr, bought, mineral,
+  world.notices.Add(seller, notify::kTradeEvent, notify::kMineralsSold, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{buyer} << 16) | asteroid);
-  world.notices.Add(buyer, kSrvTradeCategory, kSrvMineralsBoughtCode, nullptr, nullptr, bought, mineral,
+  world.notices.Add(buyer, notify::kTradeEvent, notify::kMineralsBought, nullptr, nullptr, bought, mineral,
                     (std::uint32_t{seller} << 16) | pool);
   offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - bought);
   if (offer->terms[0] == 0) {

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <memory>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/trade/SrvBids.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
+#include "server/trade/SrvBids.h"
 #include "server/world/SrvDesignPackets.h"
 
 namespace {
@@ -93,7 +94,7 @@ SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveShipOffer(unitId);
-  SrvRejectBids(world, world.shipBids, unitId, kSrvShipBidRejectedCode, 0, OfferedClass(world, unitId));
+  SrvRejectBids(world, world.shipBids, unitId, notify::kShipBidRejected, 0, OfferedClass(world, unitId));
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -132,10 +133,11 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
       // Taken before the ship changes hands: the seller's unit goes.
       const std::uint32_t unitClass = OfferedClass(world, offer.unitId);
       if (gone) {
-        world.notices.Add(seller, kSrvTradeCategory, kSrvShipLostCode, nullptr, nullptr, 0, unitClass,
+        world.notices.Add(seller, notify::kTradeEvent, notify::kShipLost, nullptr, nullptr, 0, unitClass,
                           kSrvTradeNoUnit);
       } else if (busy) {
-        world.notices.Add(seller, kSrvTradeCategory, kSrvShipHasOrderCode, nullptr, nullptr, 0, 0, offer.unitId);
+        world.notices.Add(seller, notify::kTradeEvent, notify::kShipHasOrder, nullptr, nullptr, 0, 0,
+                          offer.unitId);
       } else {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);
@@ -145,19 +147,19 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
             paidAt = c->homeAsteroid;
             for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
           }
-          world.notices.Add(won.bidder, kSrvTradeCategory, kSrvShipBoughtCode, nullptr, nullptr, 0, unitClass,
-                            bought->id);
-          world.notices.Add(seller, kSrvTradeCategory, kSrvShipSoldCode, nullptr, nullptr,
+          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBought, nullptr, nullptr, 0,
+                            unitClass, bought->id);
+          world.notices.Add(seller, notify::kTradeEvent, notify::kShipSold, nullptr, nullptr,
                             static_cast<std::uint16_t>(unitClass), won.bidder, paidAt);
           turn.log.Line("turn %u: chapter %u bought unit %u from chapter %u, now unit %u at asteroid %u",
                         world.turn, won.bidder, offer.unitId, seller, bought->id, bought->location.asteroid);
         } else {
           SrvRefundBid(world, won);
-          world.notices.Add(won.bidder, kSrvTradeCategory, kSrvShipBidRejectedCode, nullptr, nullptr, 0, unitClass,
-                            kSrvTradeNoUnit);
+          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBidRejected, nullptr, nullptr, 0,
+                            unitClass, kSrvTradeNoUnit);
         }
       }
-      SrvRejectBids(world, world.shipBids, offer.unitId, kSrvShipBidRejectedCode, 0, unitClass);
+      SrvRejectBids(world, world.shipBids, offer.unitId, notify::kShipBidRejected, 0, unitClass);
       guild->RemoveShipOffer(offer.unitId);
       turn.TellGuild(g, WithdrawnPacket(static_cast<std::uint8_t>(g), offer.sellerSlot, offer.unitId));
     }

@@ -44,27 +44,6 @@
 
 #include <cstdint>
 
-constexpr std::uint16_t kSrvTradeCategory = 2;
-constexpr std::uint16_t kSrvShipBoughtCode = 201;
-constexpr std::uint16_t kSrvShipBidRejectedCode = 202;
-constexpr std::uint16_t kSrvMineralsSoldCode = 203;
-constexpr std::uint16_t kSrvMineralsBoughtCode = 204;
-constexpr std::uint16_t kSrvMineralOfferGoneCode = 205;
-constexpr std::uint16_t kSrvTransferReceivedCode = 206;
-constexpr std::uint16_t kSrvShipSoldCode = 207;
-constexpr std::uint16_t kSrvShipLostCode = 209;
-constexpr std::uint16_t kSrvShipPostedCode = 210;
-constexpr std::uint16_t kSrvVotePostedCode = 212;
-constexpr std::uint16_t kSrvVoteBidRejectedCode = 213;
-constexpr std::uint16_t kSrvVoteBoughtCode = 214;
-constexpr std::uint16_t kSrvVoteOfferRescindedCode = 216;
-constexpr std::uint16_t kSrvVoteNotHeldCode = 215;
-constexpr std::uint16_t kSrvShipHasOrderCode = 218;
-constexpr std::uint16_t kSrvRecycledCode = 219;
-constexpr std::uint16_t kSrvAtvBuildReducedCode = 220;
-constexpr std::uint16_t kSrvTransferFailedCode = 225;
-constexpr std::uint16_t kSrvMiningLostCode = 227;
-constexpr std::uint16_t kSrvVoteSoldCode = 228;
 constexpr std::uint16_t kSrvTradeNoPool = 0xFFFF;
 // Parameter 3 of a notice that names no unit.
 constexpr std::uint32_t kSrvTradeNoUnit = 0xFFFFFFFFu;

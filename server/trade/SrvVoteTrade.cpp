@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/base/Packets.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/trade/SrvBids.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/trade/SrvBids.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   guild->RemoveVoteOffer(asteroid);
-  SrvRejectBids(world, world.voteBids, asteroid, kSrvVoteOfferRescindedCode, asteroid, 0);
+  SrvRejectBids(world, world.voteBids, asteroid, notify::kVoteOfferRescinded, asteroid, 0);
   return SrvOrderVerdict::kAccepted;
 }
 
@@ -91,18 +92,18 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
       }
       // The bids outdone are rejected; those on an offer that lapsed find it
       // rescinded.
-      std::uint16_t rejected = kSrvVoteOfferRescindedCode;
+      std::uint16_t rejected = notify::kVoteOfferRescinded;
       if (valid) {
         const SrvVoteBid won = *best;
         world.voteBids.erase(best);
         world.soldVotes.push_back({offer.asteroid, static_cast<std::uint8_t>(seller), won.bidder});
         if (const CGChapter* c = world.Chapter(seller))
           for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
-        world.notices.Add(won.bidder, kSrvTradeCategory, kSrvVoteBoughtCode, nullptr, nullptr, offer.asteroid, 0,
-                          kSrvTradeNoUnit);
-        world.notices.Add(seller, kSrvTradeCategory, kSrvVoteSoldCode, nullptr, nullptr, offer.asteroid, won.bidder,
-                          kSrvTradeNoUnit);
-        rejected = kSrvVoteBidRejectedCode;
+        world.notices.Add(won.bidder, notify::kTradeEvent, notify::kVoteBought, nullptr, nullptr,
+                          offer.asteroid, 0, kSrvTradeNoUnit);
+        world.notices.Add(seller, notify::kTradeEvent, notify::kVoteSold, nullptr, nullptr, offer.asteroid,
+                          won.bidder, kSrvTradeNoUnit);
+        rejected = notify::kVoteBidRejected;
         turn.log.Line("turn %u: chapter %u bought the vote of asteroid %u from chapter %u", world.turn, won.bidder,
                       offer.asteroid, seller);
       }
@@ -116,8 +117,8 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
   std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
     if (world.guilds->GetGuild(b.bidder >> 3)->FindVoteOffer(b.asteroid) != nullptr) return false;
     SrvRefundBid(world, b);
-    world.notices.Add(b.bidder, kSrvTradeCategory, kSrvVoteOfferRescindedCode, nullptr, nullptr, b.asteroid, 0,
-                      kSrvTradeNoUnit);
+    world.notices.Add(b.bidder, notify::kTradeEvent, notify::kVoteOfferRescinded, nullptr, nullptr,
+                      b.asteroid, 0, kSrvTradeNoUnit);
     return true;
   });
 }

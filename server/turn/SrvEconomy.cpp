@@ -6,11 +6,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -137,7 +138,8 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
     }
     for (std::uint16_t c = 0; c < kMaxChapters; ++c)
       if (lost[c])
-        world.notices.Add(c, kSrvTradeCategory, kSrvMiningLostCode, nullptr, nullptr, i, 0, kSrvTradeNoUnit);
+        world.notices.Add(c, notify::kTradeEvent, notify::kMiningLost, nullptr, nullptr, i, 0,
+                          kSrvTradeNoUnit);
     // The rules' designer sets what an asteroid brings in a turn; a large
     // setting must not wrap a chapter's credits round to nothing.
     if (CGChapter* owner = world.Chapter(a->owner))
@@ -162,8 +164,8 @@ void SrvRunTransfers(SrvTurnContext& turn) {
     // A transfer whose ends changed hands since it was sent moves nothing.
     if (from == nullptr || to == nullptr || from->owner != t.chapter || to->owner != t.chapter) continue;
     if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) {
-      world.notices.Add(t.chapter, kSrvTradeCategory, kSrvTransferFailedCode, nullptr, nullptr, t.amount, t.mineral,
-                        std::uint32_t{t.destination} << 16 | t.source);
+      world.notices.Add(t.chapter, notify::kTradeEvent, notify::kTransferFailed, nullptr, nullptr, t.amount,
+                        t.mineral, std::uint32_t{t.destination} << 16 | t.source);
       continue;
     }
     world.inTransit.push_back({t.destination, t.mineral, t.amount,

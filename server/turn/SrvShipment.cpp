@@ -1,6 +1,7 @@
 #include "server/turn/SrvShipment.h"
 
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GNotifyCodes.h"
 #include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvStorePool.h"
 
@@ -9,8 +10,8 @@ void SrvDeliverShipment(SrvWorld& world, const SrvTransferInTransit& t) {
   if (t.sender == kSrvNoSender || (to != nullptr && to->owner == t.sender)) {
     world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
     if (t.sender != kSrvNoSender)
-      world.notices.Add(t.sender, kSrvTradeCategory, kSrvTransferReceivedCode, nullptr, nullptr, t.amount, t.mineral,
-                        std::uint32_t{t.source} << 16 | t.destination);
+      world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount,
+                        t.mineral, std::uint32_t{t.source} << 16 | t.destination);
     return;
   }
   // Its destination changed hands on the way: the shipment turns back to
@@ -18,11 +19,11 @@ void SrvDeliverShipment(SrvWorld& world, const SrvTransferInTransit& t) {
   // from and where it was received; with neither left it is lost.
   const std::uint16_t back = SrvStorePool(world, t.source, t.sender);
   if (back == kSrvNoStorePool) {
-    world.notices.Add(t.sender, kSrvTradeCategory, kSrvMiningLostCode, nullptr, nullptr, t.destination, 0,
+    world.notices.Add(t.sender, notify::kTradeEvent, notify::kMiningLost, nullptr, nullptr, t.destination, 0,
                       kSrvTradeNoUnit);
     return;
   }
   world.poolDB.AddMineral(back, t.mineral, t.amount);
-  world.notices.Add(t.sender, kSrvTradeCategory, kSrvTransferReceivedCode, nullptr, nullptr, t.amount, t.mineral,
-                    std::uint32_t{t.destination} << 16 | back);
+  world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount,
+                    t.mineral, std::uint32_t{t.destination} << 16 | back);
 }

@@ -25,17 +25,6 @@
 
 #include <cstdint>
 
-constexpr std::uint16_t kSrvUnitCategory = 1;
-constexpr std::uint16_t kSrvOrderDoneCode = 101;
-constexpr std::uint16_t kSrvOrderCancelledCode = 102;
-constexpr std::uint16_t kSrvShipScannedCode = 104;
-constexpr std::uint16_t kSrvAsteroidScannedCode = 105;
-constexpr std::uint16_t kSrvAtvsLandedCode = 106;
-constexpr std::uint16_t kSrvMiningRaisedCode = 107;
-constexpr std::uint16_t kSrvStackingRaisedCode = 108;
-constexpr std::uint16_t kSrvOutOfAmmoCode = 110;
-constexpr std::uint16_t kSrvStunnedTargetCode = 112;
-constexpr std::uint16_t kSrvLandingHeldBackCode = 114;
 // Parameter 2 of an ATV-production notice (113): the client names the
 // asteroid from the high half and goes to it on a double click from the low
 // one, so it stands in both.

@@ -10,24 +10,25 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/GAsteroid.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/rules/GGameVar.h"
-#include "Game/model/GUnit.h"
-#include "Game/model/GZone.h"
 #include "Game/base/Packets.h"
-#include "Game/rules/GRulesPackets.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GNotifyCodes.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GZone.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/orders/SrvUnitPackets.h"
-#include "server/orders/SrvZoneOrders.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvSpaceBattle.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/orders/SrvUnitPackets.h"
+#include "server/orders/SrvZoneOrders.h"
+#include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvOrderSteps.h"
 #include "server/turn/SrvStorePool.h"
 #include "server/turn/SrvStuns.h"
-#include "server/trade/SrvTradeNotices.h"
 #include "server/turn/SrvUnitNotices.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvDesignPackets.h"
@@ -45,8 +46,6 @@ constexpr std::int16_t kLaunchOffset = 500;
 // count in the first text. The high byte names the zone whose production the
 // player's copy sets to parameter 3: none for a hold, or the hold's counts
 // would stand as an order in the zone 0 of where it was built.
-constexpr std::uint16_t kAtvsBuiltCategory = 1;
-constexpr std::uint16_t kAtvsBuiltCode = 113;
 constexpr std::uint16_t kAtvsBuiltIntoHold = 0xFF00;
 // Percent per shot of a hostile combat ATV at a pod landing beside its zone.
 constexpr int kPodHit = 20;
@@ -176,10 +175,12 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   if (reduced) RefundAtvsNotBuilt(unit, order, unbuilt);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
-  turn.world.notices.Add(chapter, kAtvsBuiltCategory, kAtvsBuiltCode, std::to_string(built).c_str(), nullptr,
-                         kAtvsBuiltIntoHold, SrvAtvProductionAsteroid(unit.location.asteroid), counts);
+  turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kAtvsBuilt, std::to_string(built).c_str(),
+                         nullptr, kAtvsBuiltIntoHold, SrvAtvProductionAsteroid(unit.location.asteroid),
+                         counts);
   if (reduced)
-    turn.world.notices.Add(chapter, kSrvTradeCategory, kSrvAtvBuildReducedCode, nullptr, nullptr, 0, 0, unit.id);
+    turn.world.notices.Add(chapter, notify::kTradeEvent, notify::kAtvBuildReduced, nullptr, nullptr, 0, 0,
+                           unit.id);
 }
 
 void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
@@ -250,11 +251,11 @@ void TellLanding(SrvTurnContext& turn, const CGAsteroid& a, std::uint8_t chapter
   for (int kind = 0; kind < kAtvKinds; ++kind) {
     if (landed[kind] == 0) continue;
     for (std::uint16_t c : told)
-      turn.world.notices.Add(c, kSrvUnitCategory, kSrvAtvsLandedCode, nullptr, kAtvKindNames[kind],
+      turn.world.notices.Add(c, notify::kUnitEvent, notify::kAtvsLanded, nullptr, kAtvKindNames[kind],
                              static_cast<std::uint16_t>(landed[kind]), chapter, a.id);
   }
   if (heldBack)
-    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvLandingHeldBackCode, nullptr, nullptr, 0, a.id,
+    turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kLandingHeldBack, nullptr, nullptr, 0, a.id,
                            kSrvUnitNoParameter);
 }
 
@@ -361,7 +362,7 @@ void TellScan(SrvTurnContext& turn, const CGUnit& unit, std::uint16_t asteroid) 
   p.Put<std::uint8_t>(13, a->kinetic);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, SrvPacket(p.bytes.begin(), p.bytes.end()));
-  turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvAsteroidScannedCode, nullptr, nullptr,
+  turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kAsteroidScanned, nullptr, nullptr,
                          static_cast<std::uint16_t>(chapter & 7), asteroid, kSrvUnitNoParameter);
 }
 
@@ -443,9 +444,10 @@ void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order)
     // parameter 2 (16 bits each), reactives as the first text's number.
     auto word = [](std::uint32_t v) { return std::min<std::uint32_t>(v, 0xFFFF); };
     const std::string reactives = std::to_string(back[3]);
-    turn.world.notices.Add(static_cast<std::uint16_t>(scrapper.GetChapter()), kSrvTradeCategory, kSrvRecycledCode,
-                           reactives.c_str(), nullptr, static_cast<std::uint16_t>(word(back[0])),
-                           word(back[2]) << 16 | word(back[1]), ship->id);
+    turn.world.notices.Add(static_cast<std::uint16_t>(scrapper.GetChapter()), notify::kTradeEvent,
+                           notify::kRecycled, reactives.c_str(), nullptr,
+                           static_cast<std::uint16_t>(word(back[0])), word(back[2]) << 16 | word(back[1]),
+                           ship->id);
   }
   RemoveUnit(turn, *ship);
 }
@@ -515,9 +517,10 @@ void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result
   // The line is drawn from the unit as its client then holds it: the next
   // order's status follows a done one's name.
   if (result == 1)
-    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvOrderDoneCode, nullptr, nullptr, 0, type, unit.id);
+    turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kOrderDone, nullptr, nullptr, 0, type,
+                           unit.id);
   else
-    turn.world.notices.Add(chapter, kSrvUnitCategory, kSrvOrderCancelledCode, nullptr, nullptr,
+    turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kOrderCancelled, nullptr, nullptr,
                            static_cast<std::uint16_t>(type), static_cast<std::uint32_t>(result), unit.id);
 }
 
@@ -635,8 +638,8 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       TellScan(turn, unit, order->Asteroid());
       break;
     case ORDER_SCAN_SHIP:
-      turn.world.notices.Add(static_cast<std::uint16_t>(unit.GetChapter()), kSrvUnitCategory, kSrvShipScannedCode,
-                             nullptr, nullptr, 0, order->Word(0), unit.id);
+      turn.world.notices.Add(static_cast<std::uint16_t>(unit.GetChapter()), notify::kUnitEvent,
+                             notify::kShipScanned, nullptr, nullptr, 0, order->Word(0), unit.id);
       break;
     case ORDER_RECHARGE_FROM_ASTEROID:
     case ORDER_RECHARGE_FROM_UNIT:

@@ -1,5 +1,8 @@
 // quenlayercheck: fails when a source includes a header from a layer above its
-// own. The layers are the folder table in layers.txt beside this file.
+// own, or when a library builds on one above it (its include path would then
+// hold that library's folders, and an upward include would compile). The
+// layers are the folder table in layers.txt beside this file; the libraries
+// are the quen_library calls of the folders' CMakeLists.txt.
 // Usage: quenlayercheck <project root>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -81,6 +85,82 @@ int CheckIncludes(const fs::path& file, const std::string& rel, const std::vecto
   return violations;
 }
 
+// One quen_library call: where it is, its name, its folders from the root
+// and the libraries it builds on.
+struct Library {
+  std::string file;
+  std::string name;
+  std::vector<std::string> folders;
+  std::vector<std::string> deps;
+};
+
+std::string Join(const std::string& base, const std::string& dir) {
+  if (dir == ".") return base;
+  return base.empty() ? dir : base + "/" + dir;
+}
+
+// The quen_library calls of one CMakeLists.txt in the folder `base` (from the
+// root). Arguments are split at blanks; quotes are dropped.
+void ReadLibraries(const fs::path& file, const std::string& rel, const std::string& base,
+                   std::vector<Library>& out) {
+  std::ifstream in(file);
+  std::stringstream whole;
+  whole << in.rdbuf();
+  const std::string text = whole.str();
+  const std::string call = "quen_library(";
+  for (std::size_t at = text.find(call); at != std::string::npos; at = text.find(call, at + 1)) {
+    if (at > 0 && text[at - 1] != '\n' && text[at - 1] != ' ') continue;
+    const auto close = text.find(')', at);
+    if (close == std::string::npos) break;
+    std::istringstream args(text.substr(at + call.size(), close - at - call.size()));
+    Library lib{rel, {}, {}, {}};
+    args >> lib.name;
+    std::string keyword;
+    for (std::string word; args >> word;) {
+      word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
+      if (word == "DIRS" || word == "EXCLUDE" || word == "DEPS" || word == "PRIVATE" || word == "FILES") {
+        keyword = word;
+      } else if (keyword == "DIRS") {
+        lib.folders.push_back(Join(base, word));
+      } else if (keyword == "FILES") {
+        const auto slash = word.rfind('/');
+        lib.folders.push_back(Join(base, slash == std::string::npos ? "." : word.substr(0, slash)));
+      } else if (keyword == "DEPS") {
+        lib.deps.push_back(word);
+      }
+    }
+    out.push_back(std::move(lib));
+  }
+}
+
+// Prints and counts the libraries that build on another none of whose folders
+// their layers allow.
+int CheckLibraries(const LayerTable& table, const std::vector<Library>& libraries) {
+  std::map<std::string, const Library*> byName;
+  for (const Library& lib : libraries) byName[lib.name] = &lib;
+  int violations = 0;
+  for (const Library& lib : libraries) {
+    std::vector<std::string> allowed;
+    for (const std::string& folder : lib.folders)
+      if (const auto* row = LayerOf(table, folder + "/"))
+        allowed.insert(allowed.end(), row->begin(), row->end());
+    for (const std::string& dep : lib.deps) {
+      const auto found = byName.find(dep);
+      if (found == byName.end()) continue;  // not one of ours, or a bundle of ours
+      const std::vector<std::string>& theirs = found->second->folders;
+      const bool reachable = std::any_of(theirs.begin(), theirs.end(), [&](const std::string& folder) {
+        return Allowed(allowed, folder + "/");
+      });
+      if (!reachable && !theirs.empty()) {
+        std::printf("%s: %s builds on %s (%s) from a higher layer\n", lib.file.c_str(), lib.name.c_str(),
+                    dep.c_str(), theirs.front().c_str());
+        ++violations;
+      }
+    }
+  }
+  return violations;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,11 +183,19 @@ int main(int argc, char** argv) {
   }
   int violations = 0;
   int files = 0;
+  std::vector<Library> libraries;
   for (const std::string& top : tops) {
     const fs::path dir = root / top;
     if (!fs::is_directory(dir)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(dir)) {
       const std::string ext = entry.path().extension().string();
+      if (entry.is_regular_file() && entry.path().filename() == "CMakeLists.txt") {
+        // Test data may hold trees of its own, with the same library names.
+        if (fs::relative(entry.path(), root).generic_string().find("/data/") != std::string::npos) continue;
+        const std::string folder = fs::relative(entry.path().parent_path(), root).generic_string();
+        ReadLibraries(entry.path(), fs::relative(entry.path(), root).generic_string(), folder, libraries);
+        continue;
+      }
       if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h" && ext != ".c")) continue;
       const std::string rel = fs::relative(entry.path(), root).generic_string();
       const auto* allowed = LayerOf(table, rel);
@@ -121,5 +209,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("quenlayercheck: %d files, %d upward includes\n", files, violations);
-  return violations == 0 ? 0 : 1;
+  const int upwardLinks = CheckLibraries(table, libraries);
+  std::printf("quenlayercheck: %zu libraries, %d built on a higher layer\n", libraries.size(), upwardLinks);
+  return violations == 0 && upwardLinks == 0 ? 0 : 1;
 }

@@ -11,12 +11,13 @@
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/dialogs/DialogLinks.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
-#include "Game/panels/CVNotify.h"
 #include "Game/panels/CVDataText.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
@@ -75,19 +76,19 @@ std::string GuildArt(int guild, const std::string& name) { return std::string(g_
 // A picture of the guild's art at (x, y); null when its surface cannot be made.
 std::unique_ptr<CSprite> LoadPicture(const std::string& path, int guild, DWORD key, int width, int height, int x,
                                      int y) {
-  if (!g_viewDDraw) return nullptr;
+  if (!SharedScreen().viewDDraw) return nullptr;
   HMODULE module = GuildModule(guild);
-  auto sprite = std::make_unique<CSprite>(g_viewDDraw, path.c_str(), module, key, static_cast<DWORD>(width),
-                                          static_cast<DWORD>(height), x, y, 0);
+  auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, path.c_str(), module, key,
+                                          static_cast<DWORD>(width), static_cast<DWORD>(height), x, y, 0);
   if (!sprite->surface) return nullptr;
   sprite->LoadImage(module);
   return sprite;
 }
 
 std::unique_ptr<CSprite> BlankSprite(int width, int height) {
-  if (!g_viewDDraw) return nullptr;
-  auto sprite = std::make_unique<CSprite>(g_viewDDraw, nullptr, kNoColourKey, static_cast<DWORD>(width),
-                                          static_cast<DWORD>(height), 0, 0, 0);
+  if (!SharedScreen().viewDDraw) return nullptr;
+  auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, nullptr, kNoColourKey,
+                                          static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0);
   return sprite->surface ? std::move(sprite) : nullptr;
 }
 
@@ -101,40 +102,40 @@ std::unique_ptr<CSprite> ModulePicture(int module, int guild) {
 
 // Text on the composition surface in screen coordinates, in the view's font.
 int ScreenText(const char* text, RECT rect, COLORREF colour, UINT format) {
-  if (!g_screenSprite || !text) return 0;
-  HDC dc = g_screenSprite->GetDC();
+  if (!SharedScreen().screenSprite || !text) return 0;
+  HDC dc = SharedScreen().screenSprite->GetDC();
   if (!dc) return 0;
-  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  HGDIOBJ old = SharedScreen().angularFont ? SelectObject(dc, SharedScreen().angularFont) : nullptr;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
   const int height = DrawText(dc, text, -1, &rect, format);
   if (old) SelectObject(dc, old);
-  g_screenSprite->ReleaseDC(dc);
+  SharedScreen().screenSprite->ReleaseDC(dc);
   return height;
 }
 
 int TextWidth(const char* text) {
-  if (!g_screenSprite || !text) return 0;
-  HDC dc = g_screenSprite->GetDC();
+  if (!SharedScreen().screenSprite || !text) return 0;
+  HDC dc = SharedScreen().screenSprite->GetDC();
   if (!dc) return 0;
-  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  HGDIOBJ old = SharedScreen().angularFont ? SelectObject(dc, SharedScreen().angularFont) : nullptr;
   RECT r{0, 0, 1000, 100};
   DrawText(dc, text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
   if (old) SelectObject(dc, old);
-  g_screenSprite->ReleaseDC(dc);
+  SharedScreen().screenSprite->ReleaseDC(dc);
   return static_cast<int>(r.right - r.left);
 }
 
 // The height of a text word-wrapped into `width` pixels in the view's font.
 int WrappedTextHeight(const char* text, int width) {
-  if (!g_screenSprite || !text) return 0;
-  HDC dc = g_screenSprite->GetDC();
+  if (!SharedScreen().screenSprite || !text) return 0;
+  HDC dc = SharedScreen().screenSprite->GetDC();
   if (!dc) return 0;
-  HGDIOBJ old = g_angularFont ? SelectObject(dc, g_angularFont) : nullptr;
+  HGDIOBJ old = SharedScreen().angularFont ? SelectObject(dc, SharedScreen().angularFont) : nullptr;
   RECT r{0, 0, width, 200};
   DrawText(dc, text, -1, &r, DT_CALCRECT | DT_CENTER | DT_WORDBREAK);
   if (old) SelectObject(dc, old);
-  g_screenSprite->ReleaseDC(dc);
+  SharedScreen().screenSprite->ReleaseDC(dc);
   return static_cast<int>(r.bottom - r.top);
 }
 
@@ -161,8 +162,8 @@ CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, in
                         int w, int h, DWORD help) {
     auto button = std::make_unique<CImageButton>();
     const std::string tip = Text(tipId);
-    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip.c_str(), id, x, y, w, h, kNoColourKey,
-                   help, module);
+    button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                   SharedScreen().tooltipWnd, tip.c_str(), id, x, y, w, h, kNoColourKey, help, module);
     button->SetImages(GuildArt(guild, up).c_str(), GuildArt(guild, down).c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -204,7 +205,7 @@ void CDesignView::Activate(std::int32_t argument) {
   if (readOnly_ && g_gameData) unit = g_gameData->pieces.FindUnit(static_cast<std::uint32_t>(argument), nullptr);
   // Here the switch button leads back, however the chamber was reached (its
   // own button, a goto slot, a game loaded in it).
-  if (CImageButton* button = ControlButton(kDesignButtonId))
+  if (CImageButton* button = ControlButton(control::kSwitchView))
     button->SetImages(GuildArt(LocalGuild(), "retrvwup.ima").c_str(), GuildArt(LocalGuild(), "retrvwdn.ima").c_str());
   if (readOnly_ && unit && unit->GetTemplate()) {
     keptDesign_ = WorkingCopy(*design_);
@@ -219,11 +220,11 @@ void CDesignView::Activate(std::int32_t argument) {
     readOnly_ = 0;
   }
   active_ = 1;
-  dataPanelLent_ = g_infoPanelVisible != 0;
+  dataPanelLent_ = SharedScreen().infoPanelVisible != 0;
   // The module list takes the notification panel's place.
-  if (g_viewType != VIEW_DESIGN) g_previousViewType = g_viewType;
-  g_viewType = VIEW_DESIGN;
-  if (g_notifyPanel) g_notifyPanel->Show(0);
+  if (SharedScreen().viewType != VIEW_DESIGN) SharedScreen().previousViewType = SharedScreen().viewType;
+  SharedScreen().viewType = VIEW_DESIGN;
+  if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->Show(0);
   RedrawBackground();
   BuildModuleList();
   DrawModuleList();
@@ -231,9 +232,9 @@ void CDesignView::Activate(std::int32_t argument) {
   AddDirtyRect({0, 0, 800, 600});
   LoadSlotImages();
   DrawGotoBar();
-  if (g_dataPanel) {
+  if (SharedScreen().dataPanel) {
     if (readOnly_ && unit)
-      g_dataPanel->ShowUnitStatus(unit);
+      SharedScreen().dataPanel->ShowUnitStatus(unit);
     else
       ShowDesignSlots();
   }
@@ -261,12 +262,12 @@ void CDesignView::Invalidate() {
   // The info panel's pages show their own read-outs in the data panel; once
   // the panel shuts, the design list (or the viewed unit) and the design's
   // picture come back.
-  if (g_infoPanelVisible) {
+  if (SharedScreen().infoPanelVisible) {
     dataPanelLent_ = true;
-  } else if (dataPanelLent_ && active_ && g_dataPanel) {
+  } else if (dataPanelLent_ && active_ && SharedScreen().dataPanel) {
     dataPanelLent_ = false;
-    g_dataPanel->ForgetPicture();
-    g_dataPanel->Clear(1);
+    SharedScreen().dataPanel->ForgetPicture();
+    SharedScreen().dataPanel->Clear(1);
     RedrawDataPanel();
   }
   FlushScreen();
@@ -284,26 +285,27 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
   heldScroll_ = 0;
   for (auto& image : listImage_) image.reset();
   for (auto& image : slotImage_) image.reset();
-  if (g_dataPanel) g_dataPanel->SetPicture(nullptr, 0);
+  if (SharedScreen().dataPanel) SharedScreen().dataPanel->SetPicture(nullptr, 0);
   DrawGotoBar();
   FlushScreen();
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
   for (auto& button : filterButton_)
     if (button && button->window) ShowWindow(button->window, SW_HIDE);
-  for (std::uint32_t id : {131u, 132u})
+  for (std::uint32_t id : {control::kOptions, control::kSettings})
     if (CImageButton* button = ControlButton(id); button && button->window) ShowWindow(button->window, SW_SHOW);
   if (readOnly_ && keptDesign_) design_ = std::move(keptDesign_);
   // Elsewhere the switch button leads into the chamber, however it is left.
-  if (CImageButton* button = ControlButton(kDesignButtonId))
+  if (CImageButton* button = ControlButton(control::kSwitchView))
     button->SetImages(GuildArt(LocalGuild(), "switvwup.ima").c_str(), GuildArt(LocalGuild(), "switvwdn.ima").c_str());
   readOnly_ = 0;
   viewedUnitId_ = 0xFFFFFFFFu;
   viewedPlate_.reset();
-  g_viewType = static_cast<std::uint32_t>(a);
+  SharedScreen().viewType = static_cast<std::uint32_t>(a);
   // The chamber's module strip covered the panel: it is drawn again.
-  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->Refresh();
-  PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, a, b);
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
+    SharedScreen().notifyPanel->Refresh();
+  PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, a, b);
 }
 
 void CDesignView::UpdateControlPanel() {
@@ -317,15 +319,16 @@ void CDesignView::UpdateControlPanel() {
   };
   ClearControlArea();
   // Save and new design take the places of the options and settings buttons.
-  for (std::uint32_t id : {131u, 132u}) show(ControlButton(id), false);
-  for (std::uint32_t id : {101u, 111u}) show(ControlButton(id), true);
+  for (std::uint32_t id : {control::kOptions, control::kSettings}) show(ControlButton(id), false);
+  for (std::uint32_t id : {control::kSwitchView, control::kEndTurn}) show(ControlButton(id), true);
   for (auto* button : {scrollLeftButton_.get(), scrollRightButton_.get(), saveButton_.get(), newDesignButton_.get()})
     show(button, true);
   // The filters share the info panel's button places.
-  for (auto& button : filterButton_) show(button.get(), !g_infoPanelVisible);
-  for (std::uint32_t id = 260; id <= 271; ++id) show(ControlButton(id), g_infoPanelVisible != 0);
+  for (auto& button : filterButton_) show(button.get(), !SharedScreen().infoPanelVisible);
+  for (std::uint32_t id = control::kFirstPanel; id <= control::kLastPanel; ++id)
+    show(ControlButton(id), SharedScreen().infoPanelVisible != 0);
   // The round info button lies over the corners of the four around it: last.
-  show(ControlButton(130), true);
+  show(ControlButton(control::kInfo), true);
   for (CImageButton* button : shown) DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   for (CImageButton* button : shown) ShowInButtonWindow(*button);
   FlushScreen();
@@ -352,13 +355,14 @@ int CDesignView::BuildModuleList() {
 }
 
 void CDesignView::DrawModuleList() {
-  if (!g_screenSprite) return;
+  if (!SharedScreen().screenSprite) return;
   const int first = scroll_.First();
   for (int k = 0; k < kVisibleListCells; ++k) {
     const int x = kListLeft + kCellStep * k;
     const int i = first + k;
     if (!readOnly_ && i < listCount_) {
-      if (CSprite* picture = listImage_[static_cast<std::size_t>(i)].get()) picture->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+      if (CSprite* picture = listImage_[static_cast<std::size_t>(i)].get())
+        picture->BltToSurface(SharedScreen().screenSprite, x, kListTop, nullptr);
       const ModuleRecord* record = g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module);
       const char* name = record ? record->name : "";
       int top = 580;
@@ -368,10 +372,10 @@ void CDesignView::DrawModuleList() {
         top = std::min(573, 589 - 2 - WrappedTextHeight(name, 92));
       }
       const RECT band{x + 3, top, x + 95, 589};
-      g_screenSprite->Fade(75, 0, &band);
+      SharedScreen().screenSprite->Fade(75, 0, &band);
       ScreenText(name, {band.left, band.top + 2, band.right, band.bottom}, 0xC8C8C8, DT_CENTER | DT_WORDBREAK);
     } else if (CSprite* plate = readOnly_ && viewedPlate_ ? viewedPlate_.get() : emptyCellImage_.get()) {
-      plate->BltToSurface(g_screenSprite, x, kListTop, nullptr);
+      plate->BltToSurface(SharedScreen().screenSprite, x, kListTop, nullptr);
     }
   }
   AddDirtyRect({kListLeft, kListTop, kListLeft + kCellStep * 4 + kCellWidth, kListTop + kCellHeight});
@@ -484,7 +488,7 @@ int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
     }
   } else if (x > 637 && y > 98) {
     // The key flags go along: Ctrl on a design slot copies the current one there.
-    if (g_dataPanel) g_dataPanel->OnClick(x, y, static_cast<std::uint32_t>(keys));
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->OnClick(x, y, static_cast<std::uint32_t>(keys));
   } else if (x >= 30 && x <= 613 && y >= 99 && y <= 464 && !(x >= kHullX && design_->hull && !readOnly_)) {
     OnDesignAreaClick(x, y);
   } else if (x >= kHullX && x <= 612 && y >= kHullY && y <= 465 && design_->hull && !readOnly_) {
@@ -501,8 +505,8 @@ int CDesignView::OnLButtonDown(int x, int y, WPARAM keys) {
 
 int CDesignView::OnLButtonUp(int x, int y, WPARAM /*keys*/) {
   if (draggedModule_ == 0xFFFF) return 0;
-  if (dragX_ >= 0 && dragBackground_ && g_screenSprite) {
-    dragBackground_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+  if (dragX_ >= 0 && dragBackground_ && SharedScreen().screenSprite) {
+    dragBackground_->BltToSurface(SharedScreen().screenSprite, dragX_, dragY_, nullptr);
     AddDirtyRect({dragX_, dragY_, dragX_ + 30, dragY_ + 30});
   }
   const std::uint16_t module = draggedModule_;
@@ -540,22 +544,22 @@ int CDesignView::OnMouseMove(WPARAM keys, LPARAM position) {
     return 1;
   }
   if (draggedModule_ != 0xFFFF) {
-    if (!g_screenSprite || !dragImage_ || !dragBackground_) return 1;
+    if (!SharedScreen().screenSprite || !dragImage_ || !dragBackground_) return 1;
     if (dragX_ >= 0) {
-      dragBackground_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+      dragBackground_->BltToSurface(SharedScreen().screenSprite, dragX_, dragY_, nullptr);
       AddDirtyRect({dragX_, dragY_, dragX_ + 30, dragY_ + 30});
     }
     dragX_ = std::clamp(x, 20, 789) - 20;
     dragY_ = std::clamp(y, 20, 589) - 20;
     const RECT under{dragX_, dragY_, dragX_ + 30, dragY_ + 30};
-    g_screenSprite->BltToSurface(dragBackground_.get(), 0, 0, &under);
-    dragImage_->BltToSurface(g_screenSprite, dragX_, dragY_, nullptr);
+    SharedScreen().screenSprite->BltToSurface(dragBackground_.get(), 0, 0, &under);
+    dragImage_->BltToSurface(SharedScreen().screenSprite, dragX_, dragY_, nullptr);
     AddDirtyRect(under);
     FlushScreen();
     return 1;
   }
   const int result = CVGeneric::OnMouseMove(keys, position);
-  if (g_infoPanelVisible) dataPanelLent_ = true;
+  if (SharedScreen().infoPanelVisible) dataPanelLent_ = true;
   Hover(x, y);
   return result;
 }
@@ -571,7 +575,7 @@ int CDesignView::OnMouseWheel(WPARAM wheel, LPARAM /*position*/) {
 }
 
 void CDesignView::Hover(int x, int y) {
-  if (g_infoPanelVisible || !g_dataPanel) return;
+  if (SharedScreen().infoPanelVisible || !SharedScreen().dataPanel) return;
   const int guild = LocalGuild();
   if (y >= 483 && y <= 593) {
     if (readOnly_) return;
@@ -581,7 +585,7 @@ void CDesignView::Hover(int x, int y) {
       if (hoveredModule_ != module) {
         hoveredModule_ = module;
         shownGotoKind_ = 0xFFFF;
-        g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
+        SharedScreen().dataPanel->ShowModuleData(moduleDataMode_, module, guild);
         FlushScreen();
       }
       return;
@@ -594,9 +598,9 @@ void CDesignView::Hover(int x, int y) {
       hoveredModule_ = shown;
       shownGotoKind_ = 0xFFFF;
       if (module != kNoModuleId)
-        g_dataPanel->ShowModuleData(moduleDataMode_, module, guild);
+        SharedScreen().dataPanel->ShowModuleData(moduleDataMode_, module, guild);
       else
-        g_dataPanel->ShowHullCosts(design_->hull);
+        SharedScreen().dataPanel->ShowHullCosts(design_->hull);
       FlushScreen();
     }
     return;
@@ -610,7 +614,7 @@ void CDesignView::Hover(int x, int y) {
   shownGotoId_ = 0xFFFFFFFFu;
   if (readOnly_) {
     if (CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr)
-      g_dataPanel->ShowUnitStatus(unit);
+      SharedScreen().dataPanel->ShowUnitStatus(unit);
   } else {
     ShowDesignSlots();
   }
@@ -618,17 +622,18 @@ void CDesignView::Hover(int x, int y) {
 }
 
 void CDesignView::RedrawDataPanel() {
-  if (!g_dataPanel) return;
-  g_dataPanel->ForgetPicture();
+  if (!SharedScreen().dataPanel) return;
+  SharedScreen().dataPanel->ForgetPicture();
   CGUnit* unit = readOnly_ && g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr;
   if (unit)
-    g_dataPanel->ShowUnitStatus(unit);
+    SharedScreen().dataPanel->ShowUnitStatus(unit);
   else
     ShowDesignSlots();
 }
 
 void CDesignView::HoverGotoSlot(int x) {
-  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % g_gotoSlots.size()];
+  const GotoEntry& e =
+      SharedScreen().gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % SharedScreen().gotoSlots.size()];
   const bool asteroid = e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID;
   CGUnit* unit = e.kind == GOTO_UNIT && g_gameData ? g_gameData->pieces.FindUnit(e.id, nullptr) : nullptr;
   if ((!asteroid && !unit) || (e.kind == shownGotoKind_ && e.id == shownGotoId_)) return;
@@ -637,9 +642,9 @@ void CDesignView::HoverGotoSlot(int x) {
   // Neither a module nor the hull shows in the panel now.
   hoveredModule_ = 0xFFFD;
   if (unit)
-    g_dataPanel->ShowUnitData(unit, unit->location.asteroid, 0);
+    SharedScreen().dataPanel->ShowUnitData(unit, unit->location.asteroid, 0);
   else
-    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
+    SharedScreen().dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
   FlushScreen();
 }
 
@@ -713,7 +718,7 @@ LRESULT CDesignView::OnCommand(std::uint32_t id) {
   } else {
     return 0;
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
   return 1;
 }
 
@@ -740,11 +745,13 @@ int CDesignView::ShowContextMenu(int x, int y) {
   const bool overList = y >= 483 && y <= 593;
   if (overList && (x < 61 || x > 579)) return 1;
   ClosePopupMenu();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, x, y, 0xFFFF, 0);
   const int guild = LocalGuild();
   const auto append = [&](std::uint32_t id, const char* stem) {
-    g_popupMenu->AppendItem(id, GuildArt(guild, std::string("pm") + stem + ".ima").c_str(),
-                            GuildArt(guild, std::string("ph") + stem + ".ima").c_str(), GuildModule(guild));
+    SharedScreen().popupMenu->AppendItem(id, GuildArt(guild, std::string("pm") + stem + ".ima").c_str(),
+                                         GuildArt(guild, std::string("ph") + stem + ".ima").c_str(),
+                                         GuildModule(guild));
   };
   if (overList) {
     append(kBasicPageCommand, "basic");
@@ -754,14 +761,14 @@ int CDesignView::ShowContextMenu(int x, int y) {
     append(kSaveTemplateCommand, "dsavet");
     append(kLoadTemplateCommand, "dloadt");
   }
-  g_popupMenu->Track();
+  SharedScreen().popupMenu->Track();
   return 1;
 }
 
 LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
   if (CVGeneric::OnMenuCommand(id)) return 1;
   int menuX = 0;
-  if (g_popupMenu) g_popupMenu->GetPosition(&menuX, nullptr);
+  if (SharedScreen().popupMenu) SharedScreen().popupMenu->GetPosition(&menuX, nullptr);
   ClosePopupMenu();
   if (id == kSetGotoCommand) {
     SetGotoSlot(GotoColumnAt(menuX), GOTO_DESIGN, 0xFFFFFFFFu, 1);
@@ -807,11 +814,12 @@ int CDesignView::LoadTemplateFile(const char* path) {
   if (!read.opened) return 0;
   if (read.verdict == TemplateFileVerdict::kModulesRemoved) {
     std::uint32_t answer = 0;
-    CYesNoDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("BADTEMPL").c_str(), LocalGuild(), &answer);
+    CYesNoDlg ask(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                  Text("BADTEMPL").c_str(), LocalGuild(), &answer);
     if (!answer) return 0;
   } else if (read.verdict != TemplateFileVerdict::kAccept) {
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text(TemplateFileVerdictText(read.verdict)).c_str(),
-               LocalGuild());
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+               Text(TemplateFileVerdictText(read.verdict)).c_str(), LocalGuild());
     return 0;
   }
   // The file's chapter stays with the design.
@@ -831,7 +839,7 @@ void CDesignView::ShowDesignSlots() {
   hoveredModule_ = 0xFFFF;
   shownGotoKind_ = 0xFFFF;
   shownGotoId_ = 0xFFFFFFFFu;
-  if (g_dataPanel) g_dataPanel->ShowDesignTemplateList(0, designSlot_);
+  if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowDesignTemplateList(0, designSlot_);
 }
 
 bool CDesignView::PanelShowsDesignSlots() const {
@@ -860,7 +868,8 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   }
   if (!saved_) {
     std::uint32_t answer = 0;
-    CYesNoDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("LOSECHNG").c_str(), LocalGuild(), &answer);
+    CYesNoDlg ask(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                  Text("LOSECHNG").c_str(), LocalGuild(), &answer);
     if (!answer) return;
   }
   designSlot_ = static_cast<std::uint8_t>(row);
@@ -885,12 +894,13 @@ bool CDesignView::AskDesignName(std::span<char, kNameBufferSize> name) {
       // Gone, and the chamber drawn again under it, before any box opens:
       // the box is smaller and would stand on the prompt's picture. The
       // field takes no more of a name than the other players are told.
-      CDEnterNameDlg ask(g_viewDDraw, g_viewWnd, g_viewInstance, Text("ENTSHPNM"), LocalGuild(), name.data(), &ok,
-                         kTemplateNameLimit);
+      CDEnterNameDlg ask(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                         Text("ENTSHPNM"), LocalGuild(), name.data(), &ok, kTemplateNameLimit);
     }
     if (!ok) return false;
     if (name[0]) return true;
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text("MUSTENTN").c_str(), LocalGuild());
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+               Text("MUSTENTN").c_str(), LocalGuild());
   }
 }
 
@@ -910,7 +920,8 @@ const char* CDesignView::StoreDesign(const char* name) {
 void CDesignView::SaveDesign() {
   if (readOnly_) return;
   if (const char* refusal = DesignSaveRefusal(*design_)) {
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, Text(refusal).c_str(), LocalGuild());
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+               Text(refusal).c_str(), LocalGuild());
     return;
   }
   char name[kNameBufferSize] = {};
@@ -940,7 +951,8 @@ void CDesignView::AutoUpgradeDesign() {
   const std::string message =
       AutoUpgradeMessage(hullChanged != 0, modules, Text("HULL_UPG").c_str(), Text("MOD__UPG", modules).c_str());
   if (message.empty()) return;
-  COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, message.c_str(), LocalGuild());
+  COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, message.c_str(),
+             LocalGuild());
   designValid_ = design_->computerType;
   LoadSlotImages();
   saved_ = 0;
@@ -1029,7 +1041,7 @@ void CDesignView::OpenHullChooser() {
 }
 
 void CDesignView::DrawChooser(int hovered) {
-  if (!g_screenSprite) return;
+  if (!SharedScreen().screenSprite) return;
   const int guild = LocalGuild();
   Redraw(0);
   ShadeViewportRect(0, 0, kViewportWidth, kViewportHeight, GetMediumColor(static_cast<std::uint32_t>(guild)), 50);
@@ -1044,19 +1056,19 @@ void CDesignView::DrawChooser(int hovered) {
     const HullOffer* offer = chooserPage_ == 2 ? &chooserHulls_[static_cast<std::size_t>(n)] : nullptr;
     const int unitClass = offer ? offer->hull->unitClass : n;
     const RECT cell{c.x, c.y, c.x + kChooserCellWidth, c.y + kChooserCellHeight};
-    g_screenSprite->Fade(60, 0, &cell);
+    SharedScreen().screenSprite->Fade(60, 0, &cell);
     const char* abbr = GetUnitClassAbbreviation(unitClass);
     char path[300];
     std::snprintf(path, sizeof path, "%s%s_gt.ima", art.c_str(), abbr ? abbr : "");
     auto picture = LoadPicture(path, guild, kNoColourKey, 73, 65, 0, 0);
     if (picture) {
       if (offer && offer->percent < 100) picture->Fade(50, datapanel::kGrey, nullptr);
-      picture->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, nullptr);
+      picture->BltToSurface(SharedScreen().screenSprite, c.x + 6, c.y + 10, nullptr);
     }
     if (offer && offer->percent < 100) {
       auto overlay = LoadPicture(art + "hullrsch.ima", guild, 0, kCellWidth, kCellHeight, 0, 0);
       const RECT part{0, 0, 73, 65};
-      if (overlay) overlay->BltToSurface(g_screenSprite, c.x + 6, c.y + 10, &part);
+      if (overlay) overlay->BltToSurface(SharedScreen().screenSprite, c.x + 6, c.y + 10, &part);
     }
     const int vx = c.x - kViewportRect.left;
     const int vy = c.y - kViewportRect.top;
@@ -1086,17 +1098,17 @@ void CDesignView::ChooserHover(int x, int y) {
   if (n == chooserHovered_) return;
   chooserHovered_ = n;
   DrawChooser(n);
-  if (!g_dataPanel || n < 0 || !g_gameData || !g_gameData->hullDB) return;
+  if (!SharedScreen().dataPanel || n < 0 || !g_gameData || !g_gameData->hullDB) return;
   if (chooserPage_ == 1) {
     std::array<CGHull*, kChooserHullCells> hulls{};
     const int count = ListResearchedClassHulls(*g_gameData->hullDB, LocalGuild(), n, hulls);
-    g_dataPanel->Clear(1);
-    g_dataPanel->ShowLine(GetUnitClassName(n), 0, 0, datapanel::kYellow);
+    SharedScreen().dataPanel->Clear(1);
+    SharedScreen().dataPanel->ShowLine(GetUnitClassName(n), 0, 0, datapanel::kYellow);
     for (int i = 0; i < count; ++i)
-      g_dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0, static_cast<std::uint16_t>(i + 2),
-                            datapanel::kGreen);
+      SharedScreen().dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0,
+                                         static_cast<std::uint16_t>(i + 2), datapanel::kGreen);
   } else {
-    g_dataPanel->ShowHullCosts(chooserHulls_[static_cast<std::size_t>(n)].hull);
+    SharedScreen().dataPanel->ShowHullCosts(chooserHulls_[static_cast<std::size_t>(n)].hull);
   }
   FlushScreen();
 }

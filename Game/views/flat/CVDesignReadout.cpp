@@ -88,9 +88,9 @@ CSprite* CDesignView::CachedPicture(CachedPictureKind kind, const char* path, HM
   if (kept.path != path) {
     kept.path = path;
     kept.sprite.reset();
-    if (g_viewDDraw) {
-      auto sprite = std::make_unique<CSprite>(g_viewDDraw, path, module, key, static_cast<DWORD>(width),
-                                              static_cast<DWORD>(height), 0, 0, 0);
+    if (SharedScreen().viewDDraw) {
+      auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, path, module, key,
+                                              static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0);
       if (sprite->surface) {
         sprite->LoadImage(module);
         kept.sprite = std::move(sprite);
@@ -101,16 +101,16 @@ CSprite* CDesignView::CachedPicture(CachedPictureKind kind, const char* path, HM
 }
 
 void CDesignView::ShowDataPicture(const char* path) {
-  if (!g_dataPanel) return;
+  if (!SharedScreen().dataPanel) return;
   // The panel keeps its picture: it is loaded again only when it changes.
-  const CSprite* shown = g_dataPanel->fixedPicture;
+  const CSprite* shown = SharedScreen().dataPanel->fixedPicture;
   if (path ? shown && strcasecmp(shown->imageName.c_str(), path) == 0 : !shown) return;
-  g_dataPanel->SetPicture(path, 0);
+  SharedScreen().dataPanel->SetPicture(path, 0);
 }
 
 void CDesignView::Redraw(int flush) {
   DrawDesignBackground();
-  if (!g_infoPanelVisible) DrawDesignReadout();
+  if (!SharedScreen().infoPanelVisible) DrawDesignReadout();
   AddDirtyRect(kViewportRect);
   if (flush) FlushScreen();
 }
@@ -129,10 +129,10 @@ void CDesignView::DrawDesignBackground() {
     ShowDataPicture(nullptr);
     std::snprintf(path, sizeof path, "%snoship.ima", art);
   }
-  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(guild), kNoColourKey, kViewportWidth,
-                                          kViewportHeight);
-      background && g_screenSprite)
-    background->BltToSurface(g_screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
+  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(guild), kNoColourKey,
+                                          kViewportWidth, kViewportHeight);
+      background && SharedScreen().screenSprite)
+    background->BltToSurface(SharedScreen().screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
 }
 
 void CDesignView::DrawStatBar(int y, std::uint32_t classMin, std::uint32_t classMax, std::uint32_t value,
@@ -193,7 +193,7 @@ void CDesignView::DrawStatLine(int y, const char* label, bool heading, const cha
 
 void CDesignView::DrawDesignReadout() {
   const CGHull* hull = design_->hull;
-  if (!hull || !g_screenSprite || !g_gameData) return;
+  if (!hull || !SharedScreen().screenSprite || !g_gameData) return;
   const int guild = LocalGuild();
   char path[300];
   std::snprintf(path, sizeof path, "%sdotdull.ima", g_instData.GetArtPath());
@@ -205,7 +205,7 @@ void CDesignView::DrawDesignReadout() {
   const int shown = ShownGuild();
   std::snprintf(path, sizeof path, "%s%s.ima", g_instData.GetGuildPath(shown), abbr ? abbr : "");
   if (CSprite* picture = CachedPicture(kHullPicture, path, GuildModule(shown), 0, 242, 367))
-    picture->BltToSurface(g_screenSprite, 370, 98, nullptr);
+    picture->BltToSurface(SharedScreen().screenSprite, 370, 98, nullptr);
 
   // The slots: a shaded box each, a line to its anchor, and the module or the types it takes.
   for (int i = 0; i < hull->GetSlotCount(); ++i) {
@@ -214,18 +214,20 @@ void CDesignView::DrawDesignReadout() {
     const bool fitted = module != kNoModuleId;
     const COLORREF outline = fitted && textMode_ ? kYellow : kSlotOutline;
     const RECT box{369 + s.x, 97 + s.y, 400 + s.x, 128 + s.y};
-    g_screenSprite->Fade(50, 0, &box);
+    SharedScreen().screenSprite->Fade(50, 0, &box);
     Frame(box.left - kViewportRect.left, box.top - kViewportRect.top, box.right - kViewportRect.left,
           box.bottom - kViewportRect.top, outline);
     if (!(s.anchorX == 1 && s.anchorY == 1)) {
-      if (dot) dot->BltToSurface(g_screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
+      if (dot)
+        dot->BltToSurface(SharedScreen().screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
       const int fromX = (s.x < s.anchorX ? box.right : box.left) - kViewportRect.left;
       const int fromY = (box.top + box.bottom) / 2 - kViewportRect.top;
       DrawViewportLine(fromX, fromY, 370 + s.anchorX - kViewportRect.left, 98 + s.anchorY - kViewportRect.top,
                        outline, 1);
     }
     if (!textMode_ && fitted && slotImage_[static_cast<std::size_t>(i)]) {
-      slotImage_[static_cast<std::size_t>(i)]->BltToSurface(g_screenSprite, 370 + s.x, 98 + s.y, nullptr);
+      slotImage_[static_cast<std::size_t>(i)]->BltToSurface(SharedScreen().screenSprite, 370 + s.x, 98 + s.y,
+                                                            nullptr);
       continue;
     }
     const char* labels[kModuleTypeCount] = {};
@@ -242,17 +244,17 @@ void CDesignView::DrawDesignReadout() {
 
   // The stat box and its switches.
   const RECT statBox{34, 103, 365, 460};
-  g_screenSprite->Fade(50, 0, &statBox);
+  SharedScreen().screenSprite->Fade(50, 0, &statBox);
   Frame(5, 5, 336, 362, kGreen);
   const RECT modes{200, 441, 360, 457};
-  g_screenSprite->Fade(70, 0, &modes);
+  SharedScreen().screenSprite->Fade(70, 0, &modes);
   Frame(171, 343, 331, 359, kGreen);
   DrawScreenText(CachedText("GRAPMODE"), 171, 349, 80, textMode_ ? kDarkGreen : kGreen, DT_CENTER, 0, 0);
   DrawScreenText(CachedText("TEXTMODE"), 251, 349, 80, textMode_ ? kGreen : kDarkGreen, DT_CENTER, 0, 0);
   canAutoUpgrade_ = !readOnly_ && design_->CanAutoUpgrade() ? 1 : 0;
   if (canAutoUpgrade_) {
     const RECT upgrade{39, 441, 139, 457};
-    g_screenSprite->Fade(70, 0, &upgrade);
+    SharedScreen().screenSprite->Fade(70, 0, &upgrade);
     Frame(10, 343, 110, 359, kGreen);
     DrawScreenText(CachedText("UPGRADE_"), 10, 349, 100, kGreen, DT_CENTER, 0, 0);
   }

@@ -7,8 +7,8 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
-#include "Game/base/GInstData.h"
 #include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
 #include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -24,6 +24,7 @@
 #include "Game/rules/GGameVar.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/CVStarField.h"
 #include "media/CDDraw.h"
@@ -87,12 +88,12 @@ HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullp
 
 CSprite* LoadArt(const char* name, DWORD key) {
   const std::string path = std::string(g_instData.GetArtPath()) + name;
-  return new CSprite(g_viewDDraw, key, ImageModule(), path.c_str(), 0, 0, 0);
+  return new CSprite(SharedScreen().viewDDraw, key, ImageModule(), path.c_str(), 0, 0, 0);
 }
 
 CSprite* LoadGuildArt(int guild, const char* name, DWORD key) {
   const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-  return new CSprite(g_viewDDraw, key, GuildModule(guild), path.c_str(), 0, 0, 0);
+  return new CSprite(SharedScreen().viewDDraw, key, GuildModule(guild), path.c_str(), 0, 0, 0);
 }
 
 std::string Text(const char* id) {
@@ -132,7 +133,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
   facilityImages[3] = LoadArt("minefcty.ima", kBlackKey);
   facilityImages[4] = LoadArt("atvfcty.ima", kBlackKey);
-  saveUnder = new CSprite(g_viewDDraw, nullptr, kNoColourKey, 25, 30, 0, 0, 0);
+  saveUnder = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 25, 30, 0, 0, 0);
   char tip[24];
   for (int i = 0; i < kFilterCount; ++i) {
     std::snprintf(tip, sizeof tip, "TFLTBTN%d", i);
@@ -171,8 +172,9 @@ CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, in
                                     std::uint32_t help, const char* normal, const char* pressed) {
   const std::string tipText = Text(tip);
   auto* button = new CImageButton();
-  button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y,
-                 width, height, kNoColourKey, help, GuildModule(ViewGuild()));
+  button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                 SharedScreen().tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y, width, height,
+                 kNoColourKey, help, GuildModule(ViewGuild()));
   const std::string stem = std::string(g_instData.GetGuildPath(ViewGuild())) + "solview\\";
   button->SetImages((stem + normal).c_str(), (stem + pressed).c_str());
   ShowWindow(button->window, SW_HIDE);
@@ -203,7 +205,7 @@ bool CVTerrain::HitZone(int x, int y, Hit* out) const {
 void CVTerrain::Render(std::int32_t argument) {
   lastArgument = static_cast<std::uint32_t>(argument);
   if (built) {
-    if (!g_infoPanelVisible) ShowOnScreen();
+    if (!SharedScreen().infoPanelVisible) ShowOnScreen();
     return;
   }
   const auto value = static_cast<std::uint32_t>(argument);
@@ -237,14 +239,16 @@ void CVTerrain::Build() {
   delete starField;
   delete workSurface;
   delete background;
-  workSurface = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
-  background = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
-  starField = new CVStarField(g_viewDDraw, background, 0, 1, 0);
+  workSurface =
+      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
+  background =
+      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
+  starField = new CVStarField(SharedScreen().viewDDraw, background, 0, 1, 0);
   starField->BltToSurface();
   DrawAsteroidPicture();
   DrawViewSprite(background, terrain::kWorkOriginX, terrain::kWorkOriginY, nullptr);
   // Another asteroid's read-out must not stay.
-  if (g_dataPanel) g_dataPanel->Clear(1);
+  if (SharedScreen().dataPanel) SharedScreen().dataPanel->Clear(1);
   hoverShown = 0;
   shownGotoKind = 0xFFFF;
   if (placement) {
@@ -285,9 +289,9 @@ void CVTerrain::DrawAsteroidPicture() {
 }
 
 void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
-  g_previousViewType = VIEW_TERRAIN;
-  g_viewType = static_cast<std::uint32_t>(viewType);
-  g_previousViewAsteroid = asteroidId;
+  SharedScreen().previousViewType = VIEW_TERRAIN;
+  SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
+  SharedScreen().previousViewAsteroid = asteroidId;
   CancelDrag();
   built = 0;
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);
@@ -302,7 +306,7 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   delete std::exchange(starField, nullptr);
   delete std::exchange(workSurface, nullptr);
   delete std::exchange(background, nullptr);
-  PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
+  PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }
 
 void CVTerrain::HideButtons() {
@@ -481,7 +485,7 @@ void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
 void CVTerrain::DrawCellText(const char* text, int x, int y, COLORREF colour) {
   HDC dc = workSurface->GetDC();
   if (!dc) return;
-  HGDIOBJ old = plat::SelectObject(dc, g_boldFont);
+  HGDIOBJ old = plat::SelectObject(dc, SharedScreen().boldFont);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, colour);
   RECT r{x, y, x + 20, y + 13};
@@ -515,7 +519,7 @@ std::string CVTerrain::SurveyStatus() const {
 
 void CVTerrain::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
-  const int show = g_infoPanelVisible ? SW_HIDE : SW_SHOW;
+  const int show = SharedScreen().infoPanelVisible ? SW_HIDE : SW_SHOW;
   for (CImageButton* b : filterButtons) ShowWindow(b->window, show);
   ShowWindow(goToSpaceButton->window, show);
   ShowWindow(automanageButton->window, show);
@@ -523,7 +527,7 @@ void CVTerrain::UpdateControlPanel() {
   const CGAsteroid* a = Asteroid();
   const bool on = a && a->automanage != 0;
   if ((automanageButton->normalShown == 0) != on) automanageButton->Toggle();
-  if (!g_infoPanelVisible) {
+  if (!SharedScreen().infoPanelVisible) {
     for (CImageButton* b : filterButtons) DrawButton(b, 0);
     DrawButton(automanageButton, 0);
     DrawButton(goToSpaceButton, 0);
@@ -571,7 +575,7 @@ LRESULT CVTerrain::OnCommand(std::uint32_t id) {
   } else {
     return 0;
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
   return 1;
 }
 
@@ -584,7 +588,7 @@ void CVTerrain::SelectFilter(std::uint8_t chosen) {
   } else {
     filter = kNoFilter;
   }
-  if (!g_infoPanelVisible) {
+  if (!SharedScreen().infoPanelVisible) {
     for (CImageButton* b : filterButtons) DrawButton(b, 0);
   }
   RedrawAllZones(1);
@@ -672,7 +676,7 @@ int CVTerrain::OnKeyDown(WPARAM key, LPARAM flags) {
       return 1;
     case 0x3B:
     case 0xBA:
-      g_gotoGroup = static_cast<std::uint8_t>((g_gotoGroup + 1) % kGotoGroups);
+      SharedScreen().gotoGroup = static_cast<std::uint8_t>((SharedScreen().gotoGroup + 1) % kGotoGroups);
       DrawGotoBar();
       FlushScreen();
       return 1;
@@ -700,7 +704,7 @@ void CVTerrain::PlayFrameAnimation(std::uint32_t elapsedMs) {
   if (placement && built && MatchLandingToCargo(PlacementUnit())) {
     RedrawAllZones(0);
     DrawPlacementBar();
-    if (g_infoPanelVisible)
+    if (SharedScreen().infoPanelVisible)
       FlushScreen();
     else
       ShowOnScreen();
@@ -712,13 +716,14 @@ void CVTerrain::CountDownStatus(std::uint32_t elapsedMs) {
   g_animElapsedMs += elapsedMs;
   // The status line counts down one step each 75 ms (no display list here
   // takes the accumulated time); a line shown until replaced stays.
-  if (g_statusShown && g_animElapsedMs >= kStatusStepMs) {
+  if (SharedScreen().statusShown && g_animElapsedMs >= kStatusStepMs) {
     g_animElapsedMs = 0;
-    if (g_statusShown != kStatusUntilReplaced) --g_statusShown;
+    if (SharedScreen().statusShown != kStatusUntilReplaced) --SharedScreen().statusShown;
   }
   // The status line's time ran out: the view shows again without it.
-  if (g_statusShown == 0 && !g_statusText.empty() && !g_infoPanelVisible && built) {
-    g_statusText.clear();
+  if (SharedScreen().statusShown == 0 && !SharedScreen().statusText.empty() &&
+      !SharedScreen().infoPanelVisible && built) {
+    SharedScreen().statusText.clear();
     ShowOnScreen();
   }
 }
@@ -775,7 +780,7 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   SetCursorSet(CURSOR_NORMAL);
   if (y < 74) {
     // An empty slot too: its menu offers to keep this asteroid there.
-    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
+    const GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
     const int flags = e.kind == GOTO_ASTEROID ? 1 | 2 : e.kind == GOTO_UNIT ? 1 | 4 : e.kind == GOTO_TERRAIN_ASTEROID ? 1 | 8 : 1;
     ShowOrderMenu(flags, e.id, x, y);
     return 1;
@@ -789,20 +794,22 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   int count = 0;
   const auto items = MenuItemsAt(x, y, &count);
   ClosePopupMenu();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, static_cast<std::uint16_t>(x),
-                               static_cast<std::uint16_t>(y), 0xFFFF, 0);
-  g_menuObjectKind = GOTO_TERRAIN_ASTEROID;
-  g_menuObjectId = asteroidId;
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                     static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), 0xFFFF, 0);
+  SharedScreen().menuObjectKind = GOTO_TERRAIN_ASTEROID;
+  SharedScreen().menuObjectId = asteroidId;
   menuX = x;
   menuY = y;
   const std::string art = g_instData.GetGuildPath(ViewGuild());
   for (int i = 0; i < count; ++i) {
     const auto at = std::find(std::begin(kIds), std::end(kIds), items[static_cast<std::size_t>(i)]);
     const char* stem = kStems[at - std::begin(kIds)];
-    g_popupMenu->AppendItem(items[static_cast<std::size_t>(i)], (art + "pm" + stem + ".ima").c_str(),
-                            (art + "ph" + stem + ".ima").c_str(), GuildModule(ViewGuild()));
+    SharedScreen().popupMenu->AppendItem(items[static_cast<std::size_t>(i)],
+                                         (art + "pm" + stem + ".ima").c_str(),
+                                         (art + "ph" + stem + ".ima").c_str(), GuildModule(ViewGuild()));
   }
-  g_popupMenu->Track();
+  SharedScreen().popupMenu->Track();
   return 1;
 }
 
@@ -810,7 +817,7 @@ LRESULT CVTerrain::OnMenuCommand(std::uint32_t id) {
   if (id == MENU_SET_GOTO) {
     // The goto bar's own menu opened over the slot it names.
     int slotX = 0;
-    if (g_popupMenu) g_popupMenu->GetPosition(&slotX, nullptr);
+    if (SharedScreen().popupMenu) SharedScreen().popupMenu->GetPosition(&slotX, nullptr);
     SetGotoSlot(GotoColumnAt(slotX), GOTO_TERRAIN_ASTEROID, asteroidId, 1);
     ClosePopupMenu();
     return 1;
@@ -883,8 +890,9 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
       AtvCounts counts{};
       for (int k = 0; k < kAtvKinds; ++k) counts[static_cast<std::size_t>(k)] = static_cast<std::int8_t>(zone->atvConstruction[k]);
       const AtvCounts before = counts;
-      CDConstructAtvDlg dialog(g_viewDDraw, g_viewWnd, g_viewInstance, g_angularFont, kNoBuildRate, &counts,
-                               GuildModule(ViewGuild()), asteroidId);
+      CDConstructAtvDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                               SharedScreen().angularFont, kNoBuildRate, &counts, GuildModule(ViewGuild()),
+                               asteroidId);
       if (counts == before) return;
       ZoneConstructAtvsPacket p;
       p.asteroid = asteroidId;
@@ -897,7 +905,7 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
       if ((counts[0] | counts[1] | counts[2] | counts[3]) == 0) {
         SetStatusFromId("ORDSCNCL");
       } else {
-        PlayVoice(1);
+        PlayVoice(kVoiceConstructed);
         SetStatusFromId("CNSTINIT");
       }
       auto image = p.Build();

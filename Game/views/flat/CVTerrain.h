@@ -221,7 +221,7 @@ class CVTerrain : public CVGeneric {
   // it is the one shown), a goto slot's object, and the page keys' and wheel's
   // step of the zone read-out under (x, y).
   void ShowZoneInPanel(int zone, int force);
-  void ShowGotoObject(int slot);  // an index of g_gotoSlots
+  void ShowGotoObject(int slot);  // an index of gotoSlots
   int HoverAt(plat::WPARAM keys, plat::LPARAM position);
   int TurnZonePage(int x, int y, int forward);
   // Forgets what hovering put into the data panel, so the next hover reads

@@ -104,7 +104,7 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
     return 1;
   }
   if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
-  if (x > 637 && y > 98) return g_dataPanel ? g_dataPanel->OnClick(x, y, 0) : 0;
+  if (x > 637 && y > 98) return SharedScreen().dataPanel ? SharedScreen().dataPanel->OnClick(x, y, 0) : 0;
   if (GetViewType() == VIEW_TERRAIN_REPLAY) {
     LeaveReplayMode(1);
     return 1;
@@ -149,7 +149,7 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
 
 void CVTerrain::RestoreUnderDrag() {
   if (savedX < 0 || savedY < 0) return;
-  saveUnder->BltToSurface(g_screenSprite, savedX, savedY, nullptr);
+  saveUnder->BltToSurface(SharedScreen().screenSprite, savedX, savedY, nullptr);
   AddDirtyRect({savedX, savedY, savedX + kDragWidth, savedY + kDragHeight});
   savedX = savedY = -1;
 }
@@ -173,10 +173,10 @@ int CVTerrain::OnMouseMove(WPARAM keys, LPARAM position) {
   SetHighlight(over);
   const int left = std::clamp(x - 12, 0, 800 - kDragWidth - 1), top = std::clamp(y - 15, 0, 600 - kDragHeight - 1);
   const RECT under{left, top, left + kDragWidth, top + kDragHeight};
-  g_screenSprite->BltToSurface(saveUnder, 0, 0, &under);
+  SharedScreen().screenSprite->BltToSurface(saveUnder, 0, 0, &under);
   savedX = left;
   savedY = top;
-  if (dragImage) dragImage->BltToSurface(g_screenSprite, left, top, nullptr);
+  if (dragImage) dragImage->BltToSurface(SharedScreen().screenSprite, left, top, nullptr);
   AddDirtyRect(under);
   FlushScreen();
   return 1;

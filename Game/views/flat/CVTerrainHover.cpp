@@ -25,29 +25,29 @@ bool InNotifications(int x, int y) { return y > 496 && x < 601; }
 
 void CVTerrain::ShowZoneInPanel(int zone, int force) {
   CGAsteroid* a = Asteroid();
-  if (!g_dataPanel || !a) return;
+  if (!SharedScreen().dataPanel || !a) return;
   CSprite* const icons[4] = {atvImages[0], atvImages[1], atvImages[2], atvImages[3]};
   const auto z = static_cast<std::uint32_t>(zone);
-  g_dataPanel->ShowZoneInfo(z, z, a, placement ? PlacementUnit() : nullptr, icons, force);
+  SharedScreen().dataPanel->ShowZoneInfo(z, z, a, placement ? PlacementUnit() : nullptr, icons, force);
   hoverShown = 1;
   shownGotoKind = 0xFFFF;
 }
 
 void CVTerrain::ShowGotoObject(int slot) {
-  if (slot < 0 || slot >= static_cast<int>(g_gotoSlots.size())) return;
-  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(slot)];
+  if (slot < 0 || slot >= static_cast<int>(SharedScreen().gotoSlots.size())) return;
+  const GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(slot)];
   if (e.kind == shownGotoKind && e.id == shownGotoId) return;
   shownGotoKind = e.kind;
   shownGotoId = e.id;
-  if (!g_dataPanel || !g_gameData) return;
+  if (!SharedScreen().dataPanel || !g_gameData) return;
   if (e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID) {
     if (!g_gameData->solarDB.GetAsteroid(e.id)) return;
-    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
+    SharedScreen().dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(e.id), 0);
   } else if (e.kind == GOTO_UNIT) {
     std::uint16_t location = 0;
     CGUnit* unit = g_gameData->pieces.FindUnit(e.id, &location);
     if (!unit) return;
-    g_dataPanel->ShowUnitData(unit, location, 0);
+    SharedScreen().dataPanel->ShowUnitData(unit, location, 0);
   } else {
     return;
   }
@@ -60,16 +60,16 @@ void CVTerrain::RefreshDataPanel(int flag) {
   shownGotoKind = 0xFFFF;
   std::uint16_t kind = 0;
   std::uint32_t id = 0;
-  if (!g_dataPanel || !g_gameData || !GetSingleSelection(&kind, &id)) {
+  if (!SharedScreen().dataPanel || !g_gameData || !GetSingleSelection(&kind, &id)) {
     CVGeneric::RefreshDataPanel(flag);
     return;
   }
   std::uint16_t location = 0;
   CGUnit* unit = kind == GOTO_UNIT ? g_gameData->pieces.FindUnit(id, &location) : nullptr;
   if (unit) {
-    g_dataPanel->ShowUnitData(unit, location, 0);
+    SharedScreen().dataPanel->ShowUnitData(unit, location, 0);
   } else if ((kind == GOTO_ASTEROID || kind == GOTO_TERRAIN_ASTEROID) && g_gameData->solarDB.GetAsteroid(id)) {
-    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(id), 0);
+    SharedScreen().dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(id), 0);
   } else {
     CVGeneric::RefreshDataPanel(flag);
     return;
@@ -79,13 +79,13 @@ void CVTerrain::RefreshDataPanel(int flag) {
 
 void CVTerrain::ForgetHover() {
   shownGotoKind = 0xFFFF;
-  if (g_dataPanel) g_dataPanel->zoneKey = kNoZoneKey;
+  if (SharedScreen().dataPanel) SharedScreen().dataPanel->zoneKey = kNoZoneKey;
 }
 
 int CVTerrain::TurnZonePage(int x, int y, int forward) {
   Hit hit;
-  if (!g_dataPanel || !HitZone(x, y, &hit)) return 0;
-  g_dataPanel->TurnPage(forward, 2);
+  if (!SharedScreen().dataPanel || !HitZone(x, y, &hit)) return 0;
+  SharedScreen().dataPanel->TurnPage(forward, 2);
   ShowZoneInPanel(hit.zone, 0);
   return 1;
 }
@@ -100,7 +100,7 @@ int CVTerrain::OnMouseWheel(WPARAM wheel, LPARAM position) {
 // Hover without a drag (OnMouseMove, CVTerrainAtvs.cpp).
 int CVTerrain::HoverAt(WPARAM keys, LPARAM position) {
   const int x = GET_X_LPARAM(position), y = GET_Y_LPARAM(position);
-  if (g_infoPanelVisible || InNotifications(x, y)) return CVGeneric::OnMouseMove(keys, position);
+  if (SharedScreen().infoPanelVisible || InNotifications(x, y)) return CVGeneric::OnMouseMove(keys, position);
   Hit hit;
   if (InSurface(x, y) && HitZone(x, y, &hit)) {
     ShowZoneInPanel(hit.zone, 0);

@@ -42,11 +42,11 @@ int Guild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 void DrawBarPicture(int slot, const char* name) {
   const std::string path = std::string(g_instData.GetGuildPath(Guild())) + name;
-  CSprite picture(g_viewDDraw, kNoColourKey, g_gameData ? g_gameData->GetGuildModule(Guild()) : nullptr,
-                  path.c_str(), 0, 0, 0);
+  CSprite picture(SharedScreen().viewDDraw, kNoColourKey,
+                  g_gameData ? g_gameData->GetGuildModule(Guild()) : nullptr, path.c_str(), 0, 0, 0);
   // A picture never draws past its slot, whatever its size.
   const RECT slotArea{GotoColumnLeft(slot), kBarTop, GotoColumnLeft(slot) + 73, kBarTop + 65};
-  picture.ClipRect(g_screenSprite, GotoColumnLeft(slot), kBarTop, &slotArea);
+  picture.ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop, &slotArea);
 }
 
 void BarText(int slot, const char* text, int dy, UINT format = DT_CENTER) {
@@ -134,11 +134,13 @@ void CVTerrain::DrawGotoBar() {
 
 void CVTerrain::DrawPlacementBar() {
   CGUnit* unit = PlacementUnit();
-  if (!unit || !g_screenSprite) return;
+  if (!unit || !SharedScreen().screenSprite) return;
   for (int k = 0; k < kAtvKinds; ++k)
     if (unit->atvCargo[static_cast<std::size_t>(k)] == 0) kindToggles[static_cast<std::size_t>(k)] = 0;
   for (int slot = 0; slot < kGotoColumns; ++slot)
-    if (g_emptyGotoSprite) g_emptyGotoSprite->ClipRect(g_screenSprite, GotoColumnLeft(slot), kBarTop, nullptr);
+    if (SharedScreen().emptyGotoSprite)
+      SharedScreen().emptyGotoSprite->ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop,
+                                               nullptr);
   char number[12];
   if (landingMode) {
     DrawBarPicture(0, "gotodsel.ima");
@@ -198,7 +200,7 @@ void CVTerrain::PlacementBarClick(int slot) {
 
 void CVTerrain::PlacementDone() {
   CGUnit* unit = PlacementUnit();
-  const std::uint32_t back = g_previousViewType;
+  const std::uint32_t back = SharedScreen().previousViewType;
   if (unit && landingMode) {
     MatchLandingToCargo(unit);
     if (landingPending) {

@@ -94,7 +94,7 @@ BOOL CPopupMenu::Track() {
   // The menus paint straight onto the screen, and a closing submenu has the
   // main window painted again: no flush of the game screen may cover them
   // while they show.
-  const bool flushing = g_flushSuspended == 0;
+  const bool flushing = SharedScreen().flushSuspended == 0;
   SuspendScreenFlush(1);
   const BOOL shown = TrackPopupMenu(menu_, TPM_RIGHTBUTTON, x_, y_, 0, window_, nullptr);
   // The menu has left the screen, but its holder lets it go only after the

@@ -7,12 +7,4 @@
 
 class CVData;
 
-// The fixed template slot 0..14 last picked in the data panel's template
-// list for a construct or modify order; 255 none.
-extern std::uint32_t g_templateSlot;
-
-// The guild last picked in the data panel's guild list (0..4), whose chapters
-// the panel lists while it waits for a chapter (data-panel mode 5).
-extern std::uint8_t g_chosenGuild;
-
 void ConnectDataPanel(CVData& panel);

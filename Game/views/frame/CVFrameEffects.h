@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "Game/views/frame/Voices.h"
+
 class CSprite;
 
-constexpr int kVoiceMessages = 38;
 constexpr int kVoiceGuilds = 5;
 constexpr std::uint8_t kNoFrameAnimation = 255;
 // The idle time that keeps the frame animations off.

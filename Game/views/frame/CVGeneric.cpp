@@ -15,9 +15,11 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
+#include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVData.h"
@@ -39,67 +41,28 @@
 
 using namespace plat;
 
-CDDraw* g_viewDDraw = nullptr;
-HWND g_viewWnd = nullptr;
-HINSTANCE g_viewInstance = nullptr;
-CSprite* g_screenSprite = nullptr;
-RECT g_dirtyRect{};
-std::uint32_t g_flushSuspended = 1;
-CSprite* g_viewportSprite = nullptr;
-CSprite* g_textStripSprite = nullptr;
-std::uint16_t g_textStripWidth = kViewportWidth;
-HFONT g_angularFont = nullptr;
-HFONT g_boldFont = nullptr;
-HBRUSH g_blackBrush = nullptr;
-HWND g_tooltipWnd = nullptr;
-std::array<CImageButton*, kControlButtonCount> g_controlButtons{};
-CSprite* g_emptyGotoSprite = nullptr;
-CSprite* g_gotoTabSprite = nullptr;
-CSprite* g_gotoTabCurrentSprite = nullptr;
-CSprite* g_turnLampOnSprite = nullptr;
-CSprite* g_turnLampOffSprite = nullptr;
-std::array<GotoEntry, kGotoGroups * kGotoColumns> g_gotoSlots{};
-std::uint8_t g_gotoGroup = 0;
-std::uint16_t g_cursorKind = 0xFFFE;
-CVData* g_dataPanel = nullptr;
-CVNotify* g_notifyPanel = nullptr;
-CInfoPanel* g_infoPanel = nullptr;
-std::uint32_t g_infoPanelVisible = 0;
-std::uint16_t g_replayMode = 0;
-std::uint16_t g_turnLampCount = 0;
-std::uint32_t g_chatLightOn = 0;
-std::uint32_t g_viewType = VIEW_SOLAR;
-std::uint32_t g_previousViewType = VIEW_SOLAR;
-std::uint16_t g_previousViewAsteroid = 0xFFFF;
-std::uint32_t g_endTurnSentTurn = 0xFFFFFFFF;
-std::uint32_t g_commandMode = kNoCommandMode;
-std::uint32_t g_commandUnitId = 0xFFFFFFFF;
-std::uint8_t g_menuObjectKind = 0xFF;
-std::uint32_t g_menuObjectId = 0xFFFFFFFF;
-std::uint8_t g_pendingOrderOption = 0xFF;
-std::uint32_t g_shipFacingOff = 0;
-std::uint32_t g_cameraTravelOff = 0;
-std::uint32_t g_frameAnimationsOn = 1;
-CPopupMenu* g_popupMenu = nullptr;
+ScreenState& SharedScreen() {
+  static ScreenState screen;
+  return screen;
+}
 
 namespace {
 
 constexpr RECT kWholeScreen{0, 0, kScreenWidth, kScreenHeight};
 constexpr int kTextStripHeight = 20;
-constexpr int kGameEventCategory = 4;
-constexpr std::uint16_t kWelcomeCodes[] = {402, 419, 420, 421, 422, 423};
-
-// The viewport as the flush shows it under the info panel: faded, with the
-// panel over it. The fading works on this copy's source, which the flush
-// puts back afterwards, so the composition surface never fades twice.
-CSprite* g_flushCopySprite = nullptr;
+constexpr std::uint16_t kWelcomeCodes[] = {notify::kWelcome,           notify::kWelcomeSolarView,
+                                           notify::kWelcomeGotoButton, notify::kWelcomeSurface,
+                                           notify::kWelcomeDesign,     notify::kWelcomeGoodLuck};
 
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 RECT Intersect(const RECT& a, const RECT& b);
 
 // The notification panel's buttons: its six filters and its four side buttons.
-constexpr std::uint32_t kNotifyButtonIds[] = {105u, 106u, 107u, 108u, 109u, 110u, 250u, 251u, 252u, 253u};
+constexpr std::uint32_t kNotifyButtonIds[] = {
+    control::kFilterUnits, control::kFilterTrade, control::kFilterDiplomacy, control::kFilterGame,
+    control::kFilterChat,  control::kFilterVotes, control::kScrollUp,        control::kScrollDown,
+    control::kSingleKind,  control::kShowAll};
 
 // The display keeps the control buttons' windows out of the main window's
 // copies: what lies under a shown button reaches the screen through the
@@ -108,24 +71,25 @@ void ShowUnderControlButtons(const RECT& dirty) {
   HDC screen = nullptr;
   // The notification panel's buttons are windows of the same kind.
   std::array<CImageButton*, kControlButtonCount + 10> buttons{};
-  std::copy(g_controlButtons.begin(), g_controlButtons.end(), buttons.begin());
-  if (g_notifyPanel) {
+  std::copy(SharedScreen().controlButtons.begin(), SharedScreen().controlButtons.end(), buttons.begin());
+  if (SharedScreen().notifyPanel) {
     std::size_t at = kControlButtonCount;
-    for (std::uint32_t id : kNotifyButtonIds) buttons[at++] = g_notifyPanel->GetControlButton(id);
+    for (std::uint32_t id : kNotifyButtonIds)
+      buttons[at++] = SharedScreen().notifyPanel->GetControlButton(id);
   }
   for (CImageButton* button : buttons) {
     if (!button || !button->window || !IsWindowVisible(button->window)) continue;
     const RECT area{button->x, button->y, button->x + button->width, button->y + button->height};
     const RECT shown = Intersect(area, dirty);
     if (IsEmpty(shown)) continue;
-    if (!screen && !(screen = g_screenSprite->GetDC())) return;
+    if (!screen && !(screen = SharedScreen().screenSprite->GetDC())) return;
     if (HDC dc = GetDC(button->window)) {
       BitBlt(dc, shown.left - area.left, shown.top - area.top, shown.right - shown.left, shown.bottom - shown.top,
              screen, shown.left, shown.top, SRCCOPY);
       ReleaseDC(button->window, dc);
     }
   }
-  if (screen) g_screenSprite->ReleaseDC(screen);
+  if (screen) SharedScreen().screenSprite->ReleaseDC(screen);
 }
 
 RECT Union(const RECT& a, const RECT& b) {
@@ -228,8 +192,8 @@ struct LockedPixels {
 // Copies kept runs to the screen as the strip's keyed blit would; false when
 // the screen cannot be written directly (then the strip draws).
 bool CopyTextRuns(std::span<const ViewTextCache::Run> runs, const RECT& source, LONG left, LONG top) {
-  if (!g_screenSprite) return false;
-  LockedPixels screen(g_screenSprite->surface, DDLOCK_WAIT | DDLOCK_WRITEONLY);
+  if (!SharedScreen().screenSprite) return false;
+  LockedPixels screen(SharedScreen().screenSprite->surface, DDLOCK_WAIT | DDLOCK_WRITEONLY);
   if (!screen.bits) return false;
   DrawTextRuns(runs, source, screen.bits, screen.desc.lPitch, left, top);
   return true;
@@ -237,7 +201,7 @@ bool CopyTextRuns(std::span<const ViewTextCache::Run> runs, const RECT& source, 
 
 // Keeps what the strip now shows for `key` (drawn `height` high).
 void KeepTextRuns(const ViewTextCache::Key& key, int height) {
-  IDirectDrawSurface* strip = g_textStripSprite->surface;
+  IDirectDrawSurface* strip = SharedScreen().textStripSprite->surface;
   DDCOLORKEY transparent;
   if (!strip || strip->GetColorKey(DDCKEY_SRCBLT, &transparent) != DD_OK ||
       transparent.dwColorSpaceLowValue != transparent.dwColorSpaceHighValue)
@@ -250,81 +214,87 @@ void KeepTextRuns(const ViewTextCache::Key& key, int height) {
 
 }  // namespace
 
-void AddDirtyRect(const RECT& rect) { g_dirtyRect = IsEmpty(g_dirtyRect) ? rect : Union(g_dirtyRect, rect); }
+void AddDirtyRect(const RECT& rect) {
+  SharedScreen().dirtyRect = IsEmpty(SharedScreen().dirtyRect) ? rect : Union(SharedScreen().dirtyRect, rect);
+}
 
 void DrawViewSprite(CSprite* sprite, LONG x, LONG y, const RECT* source) {
-  if (!sprite || !g_screenSprite) return;
+  if (!sprite || !SharedScreen().screenSprite) return;
   const LONG left = x == -1 ? sprite->x : x;
   const LONG top = y == -1 ? sprite->y : y;
   AddDirtyRect({left, top, left + static_cast<LONG>(sprite->width), top + static_cast<LONG>(sprite->height)});
-  sprite->BltToSurface(g_screenSprite, left, top, source);
+  sprite->BltToSurface(SharedScreen().screenSprite, left, top, source);
 }
 
 void FlushScreen() {
-  if (g_flushSuspended || !g_screenSprite) return;
-  if (IsEmpty(g_dirtyRect)) g_dirtyRect = kWholeScreen;
-  const bool panelShown = g_infoPanelVisible && g_infoPanel && g_flushCopySprite &&
-                          !IsEmpty(Intersect(g_dirtyRect, kViewportRect));
+  if (SharedScreen().flushSuspended || !SharedScreen().screenSprite) return;
+  if (IsEmpty(SharedScreen().dirtyRect)) SharedScreen().dirtyRect = kWholeScreen;
+  const bool panelShown = SharedScreen().infoPanelVisible && SharedScreen().infoPanel &&
+                          SharedScreen().flushCopySprite &&
+                          !IsEmpty(Intersect(SharedScreen().dirtyRect, kViewportRect));
   if (panelShown) {
-    g_screenSprite->BltToSurface(g_flushCopySprite, 0, 0, &kViewportRect);
+    SharedScreen().screenSprite->BltToSurface(SharedScreen().flushCopySprite, 0, 0, &kViewportRect);
     const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
-    g_screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
-    g_screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
-    g_infoPanel->Draw();
+    SharedScreen().screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
+    SharedScreen().screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
+    SharedScreen().infoPanel->Draw();
     RECT hot{};
-    if (g_infoPanel->GetHighlightRect(&hot)) g_screenSprite->Fade(50, RGB(255, 255, 255), &hot);
+    if (SharedScreen().infoPanel->GetHighlightRect(&hot))
+      SharedScreen().screenSprite->Fade(50, RGB(255, 255, 255), &hot);
   }
-  const RECT r = Intersect(g_dirtyRect, kWholeScreen);
+  const RECT r = Intersect(SharedScreen().dirtyRect, kWholeScreen);
   if (!IsEmpty(r)) {
     ShowCursor(FALSE);
-    g_screenSprite->BltToPrimary(&r, &r);
+    SharedScreen().screenSprite->BltToPrimary(&r, &r);
     ShowUnderControlButtons(r);
     ShowCursor(TRUE);
   }
-  if (panelShown) g_flushCopySprite->BltToSurface(g_screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
-  g_dirtyRect = {};
+  if (panelShown)
+    SharedScreen().flushCopySprite->BltToSurface(SharedScreen().screenSprite, kViewportRect.left,
+                                                 kViewportRect.top, nullptr);
+  SharedScreen().dirtyRect = {};
 }
 
 void FlushViewport() {
-  if (g_flushSuspended || !g_screenSprite) return;
+  if (SharedScreen().flushSuspended || !SharedScreen().screenSprite) return;
   ShowCursor(FALSE);
-  g_screenSprite->BltToPrimary(&kViewportRect, &kViewportRect);
+  SharedScreen().screenSprite->BltToPrimary(&kViewportRect, &kViewportRect);
   ShowCursor(TRUE);
 }
 
 void SuspendScreenFlush(int suspend) {
-  if (!suspend) g_dirtyRect = kWholeScreen;
-  g_flushSuspended = suspend ? 1 : 0;
+  if (!suspend) SharedScreen().dirtyRect = kWholeScreen;
+  SharedScreen().flushSuspended = suspend ? 1 : 0;
 }
 
 int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
                    int upperCase) {
   if (TextRefused(x, y, width, bold)) return 0;
   const RECT rect{x + 29, y + 98, x + width + 29, kViewportRect.bottom};
-  const int height = DrawTextOn(g_screenSprite, text, rect, colour, format, bold ? g_boldFont : g_angularFont,
-                                upperCase);
+  const int height = DrawTextOn(SharedScreen().screenSprite, text, rect, colour, format,
+                                bold ? SharedScreen().boldFont : SharedScreen().angularFont, upperCase);
   AddDirtyRect({rect.left, rect.top, rect.right, std::min<LONG>(rect.top + height, rect.bottom)});
   return height;
 }
 
 int MeasureScreenText(const char* text, int bold) {
-  if (!text || !g_screenSprite) return 0;
-  HDC dc = g_screenSprite->GetDC();
+  if (!text || !SharedScreen().screenSprite) return 0;
+  HDC dc = SharedScreen().screenSprite->GetDC();
   if (!dc) return 0;
-  HFONT font = bold ? g_boldFont : g_angularFont;
+  HFONT font = bold ? SharedScreen().boldFont : SharedScreen().angularFont;
   HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
   SIZE size{};
   const BOOL measured = GetTextExtentPoint32(dc, text, static_cast<int>(std::strlen(text)), &size);
   if (old) SelectObject(dc, old);
-  g_screenSprite->ReleaseDC(dc);
+  SharedScreen().screenSprite->ReleaseDC(dc);
   return measured ? static_cast<int>(size.cx) : 0;
 }
 
 int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
                      int upperCase) {
-  if (TextRefused(x, y, width, bold) || !g_textStripSprite) return 0;
+  if (TextRefused(x, y, width, bold) || !SharedScreen().textStripSprite) return 0;
   const int drawWidth = std::min(width, kViewportWidth);
-  HFONT font = bold ? g_boldFont : g_angularFont;
+  HFONT font = bold ? SharedScreen().boldFont : SharedScreen().angularFont;
   const RECT source{std::max(0, -x), 0, std::min(drawWidth, kViewportWidth - x),
                     std::min(kTextStripHeight, kViewportHeight - y)};
   const LONG left = std::max(x, 0) + kViewportRect.left;
@@ -340,84 +310,91 @@ int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour,
       return found.height;
     }
   }
-  const RECT used{0, 0, g_textStripWidth, kTextStripHeight};
-  g_textStripSprite->FillSurface(RGB(0, 0, 0), &used);
-  const int height = DrawTextOn(g_textStripSprite, text, {0, 0, drawWidth, kTextStripHeight}, colour, format, font,
-                                upperCase);
-  g_textStripWidth = static_cast<std::uint16_t>(drawWidth);
+  const RECT used{0, 0, SharedScreen().textStripWidth, kTextStripHeight};
+  SharedScreen().textStripSprite->FillSurface(RGB(0, 0, 0), &used);
+  const int height = DrawTextOn(SharedScreen().textStripSprite, text, {0, 0, drawWidth, kTextStripHeight},
+                                colour, format, font, upperCase);
+  SharedScreen().textStripWidth = static_cast<std::uint16_t>(drawWidth);
   if (text) KeepTextRuns(key, height);
   if (IsEmpty(source)) return height;
   AddDirtyRect(dirty);
-  g_textStripSprite->BltToSurface(g_screenSprite, left, top, &source);
+  SharedScreen().textStripSprite->BltToSurface(SharedScreen().screenSprite, left, top, &source);
   return height;
 }
 
 int DrawViewportLine(int x1, int y1, int x2, int y2, COLORREF colour, int penWidth) {
-  if (LineRefused(x1, y1, x2, y2) || !g_screenSprite) return 0;
-  HDC dc = g_screenSprite->GetDC();
+  if (LineRefused(x1, y1, x2, y2) || !SharedScreen().screenSprite) return 0;
+  HDC dc = SharedScreen().screenSprite->GetDC();
   if (!dc) return 1;
   HGDIOBJ old = SelectObject(dc, ViewportPen(colour, penWidth));
   MoveToEx(dc, std::max(x1, 1) + 29, y1 + 98, nullptr);
   LineTo(dc, std::min(x2, kViewportWidth - 1) + 29, y2 + 98);
   SelectObject(dc, old);
-  g_screenSprite->ReleaseDC(dc);
+  SharedScreen().screenSprite->ReleaseDC(dc);
   return 1;
 }
 
 int ShadeViewportRect(int left, int top, int right, int bottom, COLORREF colour, std::uint8_t percent) {
-  if (LineRefused(left, top, right, bottom) || !g_screenSprite) return 0;
+  if (LineRefused(left, top, right, bottom) || !SharedScreen().screenSprite) return 0;
   const RECT r{std::max(left, 1) + 29, top + 98, std::min(right, kViewportWidth - 1) + 29, bottom + 98};
-  g_screenSprite->Fade(percent, colour, &r);
+  SharedScreen().screenSprite->Fade(percent, colour, &r);
   return 1;
 }
 
 void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, COLORREF colour, UINT format) {
   const int left = GotoColumnLeft(column) + dx;
-  DrawTextOn(g_screenSprite, text, {left, dy + 10, left + width, 75}, colour, format | DT_WORDBREAK, g_angularFont,
-             0);
+  DrawTextOn(SharedScreen().screenSprite, text, {left, dy + 10, left + width, 75}, colour,
+             format | DT_WORDBREAK, SharedScreen().angularFont, 0);
 }
 
 CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
-  if (g_viewDDraw) return;
+  if (SharedScreen().viewDDraw) return;
   CopyDisplaySettingsFromApplication();
-  g_dirtyRect = kWholeScreen;
-  g_viewWnd = window;
-  g_viewInstance = instance;
-  g_replayMode = 0;
-  g_turnLampCount = 0;
+  SharedScreen().dirtyRect = kWholeScreen;
+  SharedScreen().viewWnd = window;
+  SharedScreen().viewInstance = instance;
+  SharedScreen().replayMode = 0;
+  SharedScreen().turnLampCount = 0;
   // The last game may have left the lamp frame on its other picture.
   g_frameAnimation.lampFrameState = 0;
   SetCursorSet(CURSOR_NORMAL);
-  g_angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
-  g_boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
+  SharedScreen().angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
+  SharedScreen().boldFont =
+      CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
   CreateControlPanel();
   g_buttonShowHelp = &ShowButtonHelp;
   // A display that cannot make surfaces leaves the panels out.
-  if (!g_viewDDraw) return;
-  g_viewportSprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
-                                 kViewportRect.left, kViewportRect.top, 0);
-  g_flushCopySprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
-                                  kViewportRect.left, kViewportRect.top, 0);
-  g_textStripSprite = new CSprite(g_viewDDraw, nullptr, 0, kViewportWidth, kTextStripHeight, kViewportRect.left,
-                                  kViewportRect.top, 0);
-  g_textStripWidth = kViewportWidth;
+  if (!SharedScreen().viewDDraw) return;
+  SharedScreen().viewportSprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth,
+                                              kViewportHeight, kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().flushCopySprite =
+      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
+                  kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().textStripSprite = new CSprite(SharedScreen().viewDDraw, nullptr, 0, kViewportWidth,
+                                               kTextStripHeight, kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   InstallPanelFrame(true);
-  g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
-  ConnectDataPanel(*g_dataPanel);
-  g_notifyPanel = new CVNotify(g_viewDDraw, g_screenSprite, window, instance, &g_dirtyRect, g_tooltipWnd, local);
+  SharedScreen().dataPanel =
+      new CVData(SharedScreen().boldFont, SharedScreen().screenSprite, &SharedScreen().dirtyRect,
+                 SharedScreen().viewDDraw, window, instance);
+  ConnectDataPanel(*SharedScreen().dataPanel);
+  SharedScreen().notifyPanel =
+      new CVNotify(SharedScreen().viewDDraw, SharedScreen().screenSprite, window, instance,
+                   &SharedScreen().dirtyRect, SharedScreen().tooltipWnd, local);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;
   if (g_gameData && g_gameData->notifications) {
     for (int i = 0; i < 6; ++i)
-      g_gameData->notifications->Add(local, kGameEventCategory, kWelcomeCodes[i], nullptr, nullptr, 0,
+      g_gameData->notifications->Add(local, notify::kGameEvent, kWelcomeCodes[i], nullptr, nullptr, 0,
                                      i < 4 ? home : 0u, 0xFFFFFFFFu);
   }
   // A new game's panel starts unfiltered at its first line.
-  g_notifyPanel->ResetFilters();
-  g_notifyPanel->ResetLines();
-  g_infoPanel = new CInfoPanel(g_viewDDraw, window, instance, g_screenSprite);
+  SharedScreen().notifyPanel->ResetFilters();
+  SharedScreen().notifyPanel->ResetLines();
+  SharedScreen().infoPanel =
+      new CInfoPanel(SharedScreen().viewDDraw, window, instance, SharedScreen().screenSprite);
   SetGotoSlot(2, GOTO_ASTEROID, home, 0);
   SetGotoSlot(1, GOTO_SOLAR, 0, 0);
   SetGotoSlot(0, GOTO_DESIGN, 0, 0);
@@ -426,76 +403,77 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
 }
 
 CVGeneric::~CVGeneric() {
-  if (!g_viewDDraw) return;
+  if (!SharedScreen().viewDDraw) return;
   StopFrameAnimation();
-  if (g_popupMenu) ReleasePopupMenu(g_popupMenu);
-  g_popupMenu = nullptr;
-  Release(g_textStripSprite);
+  if (SharedScreen().popupMenu) ReleasePopupMenu(SharedScreen().popupMenu);
+  SharedScreen().popupMenu = nullptr;
+  Release(SharedScreen().textStripSprite);
   g_viewTextCache.Clear();
-  Release(g_emptyGotoSprite);
-  for (CImageButton*& button : g_controlButtons) {
+  Release(SharedScreen().emptyGotoSprite);
+  for (CImageButton*& button : SharedScreen().controlButtons) {
     // The next game makes its own buttons: these windows go now, not with the main window.
     HWND window = button ? button->window : nullptr;
     Release(button);
     if (window) DestroyWindow(window);
   }
-  Release(g_gotoTabSprite);
-  Release(g_gotoTabCurrentSprite);
-  Release(g_turnLampOnSprite);
-  Release(g_turnLampOffSprite);
-  Release(g_infoPanel);
-  Release(g_notifyPanel);
+  Release(SharedScreen().gotoTabSprite);
+  Release(SharedScreen().gotoTabCurrentSprite);
+  Release(SharedScreen().turnLampOnSprite);
+  Release(SharedScreen().turnLampOffSprite);
+  Release(SharedScreen().infoPanel);
+  Release(SharedScreen().notifyPanel);
   InstallPanelFrame(false);
-  Release(g_dataPanel);
-  Release(g_viewportSprite);
-  Release(g_flushCopySprite);
-  if (g_blackBrush) DeleteObject(g_blackBrush);
-  g_blackBrush = nullptr;
-  Release(g_screenSprite);
-  ReleaseFont(g_angularFont);
-  ReleaseFont(g_boldFont);
+  Release(SharedScreen().dataPanel);
+  Release(SharedScreen().viewportSprite);
+  Release(SharedScreen().flushCopySprite);
+  if (SharedScreen().blackBrush) DeleteObject(SharedScreen().blackBrush);
+  SharedScreen().blackBrush = nullptr;
+  Release(SharedScreen().screenSprite);
+  ReleaseFont(SharedScreen().angularFont);
+  ReleaseFont(SharedScreen().boldFont);
   ForgetGotoTips();
-  if (g_tooltipWnd) DestroyWindow(g_tooltipWnd);
-  g_tooltipWnd = nullptr;
+  if (SharedScreen().tooltipWnd) DestroyWindow(SharedScreen().tooltipWnd);
+  SharedScreen().tooltipWnd = nullptr;
   g_buttonShowHelp = nullptr;
-  g_infoPanelVisible = 0;
-  g_flushSuspended = 1;
-  g_dirtyRect = {};
-  g_viewDDraw = nullptr;
+  SharedScreen().infoPanelVisible = 0;
+  SharedScreen().flushSuspended = 1;
+  SharedScreen().dirtyRect = {};
+  SharedScreen().viewDDraw = nullptr;
 }
 
 void CVGeneric::RedrawBackground() {
-  if (g_screenSprite) g_screenSprite->LoadImage(nullptr);
-  g_dirtyRect = kWholeScreen;
-  if (g_viewportSprite && g_viewportSprite->surface && g_viewportSprite->surface->IsLost() != 0)
-    g_viewportSprite->RestoreSurface();
-  if (g_notifyPanel) g_notifyPanel->Refresh();
+  if (SharedScreen().screenSprite) SharedScreen().screenSprite->LoadImage(nullptr);
+  SharedScreen().dirtyRect = kWholeScreen;
+  if (SharedScreen().viewportSprite && SharedScreen().viewportSprite->surface &&
+      SharedScreen().viewportSprite->surface->IsLost() != 0)
+    SharedScreen().viewportSprite->RestoreSurface();
+  if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->Refresh();
   // The button faces live on the composition surface: the new frame covered them.
   // The info button (created first) goes on top of the four it overlaps: last.
-  for (std::size_t i = 1; i <= g_controlButtons.size(); ++i) {
-    CImageButton* button = g_controlButtons[i % g_controlButtons.size()];
+  for (std::size_t i = 1; i <= SharedScreen().controlButtons.size(); ++i) {
+    CImageButton* button = SharedScreen().controlButtons[i % SharedScreen().controlButtons.size()];
     if (button && button->sprite && IsWindowVisible(button->window))
       DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
   }
-  if (g_notifyPanel) {
+  if (SharedScreen().notifyPanel) {
     for (std::uint32_t id : kNotifyButtonIds) {
-      CImageButton* button = g_notifyPanel->GetControlButton(id);
+      CImageButton* button = SharedScreen().notifyPanel->GetControlButton(id);
       if (button && button->sprite && IsWindowVisible(button->window))
         DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
     }
   }
-  SetChatLight(static_cast<int>(g_chatLightOn), 0);
+  SetChatLight(static_cast<int>(SharedScreen().chatLightOn), 0);
   DrawTurnLamps();
 }
 
 void CVGeneric::RedrawDataPanel() {
-  if (!g_dataPanel) return;
+  if (!SharedScreen().dataPanel) return;
   // Without a flush of its own: the full redraw shows the whole screen next.
-  const std::uint32_t held = g_flushSuspended;
-  g_flushSuspended = 1;
-  g_dataPanel->ForgetPicture();
+  const std::uint32_t held = SharedScreen().flushSuspended;
+  SharedScreen().flushSuspended = 1;
+  SharedScreen().dataPanel->ForgetPicture();
   RefreshDataPanel(1);
-  g_flushSuspended = held;
+  SharedScreen().flushSuspended = held;
 }
 
 int CVGeneric::CanOrderUnit(CGUnit* unit) {
@@ -505,6 +483,6 @@ int CVGeneric::CanOrderUnit(CGUnit* unit) {
     SetStatusText(text, 26);
     return 0;
   }
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   return 1;
 }

@@ -78,68 +78,83 @@ constexpr plat::RECT kControlArea{637, 494, 790, 592};
 constexpr int kViewportWidth = 585;
 constexpr int kViewportHeight = 367;
 
-// The shared state of the game screen (null and start values while no view exists).
-extern CDDraw* g_viewDDraw;
-extern plat::HWND g_viewWnd;
-extern plat::HINSTANCE g_viewInstance;
-extern CSprite* g_screenSprite;
-extern plat::RECT g_dirtyRect;
-extern std::uint32_t g_flushSuspended;
-extern CSprite* g_viewportSprite;
-extern CSprite* g_textStripSprite;
-extern std::uint16_t g_textStripWidth;
-extern plat::HFONT g_angularFont;
-extern plat::HFONT g_boldFont;
-extern plat::HBRUSH g_blackBrush;
-extern plat::HWND g_tooltipWnd;
-extern std::array<CImageButton*, kControlButtonCount> g_controlButtons;
-extern CSprite* g_emptyGotoSprite;
-extern CSprite* g_gotoTabSprite;
-extern CSprite* g_gotoTabCurrentSprite;
-extern CSprite* g_turnLampOnSprite;
-extern CSprite* g_turnLampOffSprite;
-extern std::array<GotoEntry, kGotoGroups * kGotoColumns> g_gotoSlots;
-extern std::uint8_t g_gotoGroup;
-extern std::uint16_t g_cursorKind;
-extern CVData* g_dataPanel;
-extern CVNotify* g_notifyPanel;
-extern CInfoPanel* g_infoPanel;
-extern std::uint32_t g_infoPanelVisible;
-extern std::uint16_t g_replayMode;
-extern std::uint16_t g_turnLampCount;
-extern std::uint32_t g_chatLightOn;
-extern std::uint32_t g_viewType;
-extern std::uint32_t g_previousViewType;
-extern std::uint16_t g_previousViewAsteroid;
-extern std::uint32_t g_endTurnSentTurn;
-extern std::uint32_t g_commandMode;
-extern std::uint32_t g_commandUnitId;
-extern std::uint8_t g_menuObjectKind;
-extern std::uint32_t g_menuObjectId;
-extern std::uint8_t g_pendingOrderOption;
-// The unit to be modified while the template list is shown (-1 none).
-extern std::uint32_t g_modifyTargetId;
-extern std::uint32_t g_shipFacingOff;
-extern std::uint32_t g_cameraTravelOff;
-extern std::uint32_t g_frameAnimationsOn;
-// The status line: its text and the animation steps it stays shown (0: not drawn).
-extern std::string g_statusText;
-extern std::uint16_t g_statusShown;
-// Set by the solar view: its future view is on, and 2 while it runs.
-extern std::uint32_t g_futureView;
-extern std::uint8_t g_futureViewState;
-// The control button that switches to the design view and back.
-constexpr std::uint32_t kDesignButtonId = 101;
+// The shared state of the game screen, owned by the view framework: one
+// record for the whole program (null and start values while no view exists).
+class CPopupMenu;
+struct ScreenState {
+  CDDraw* viewDDraw = nullptr;
+  plat::HWND viewWnd = nullptr;
+  plat::HINSTANCE viewInstance = nullptr;
+  CSprite* screenSprite = nullptr;
+  plat::RECT dirtyRect{};
+  std::uint32_t flushSuspended = 1;
+  CSprite* viewportSprite = nullptr;
+  CSprite* textStripSprite = nullptr;
+  std::uint16_t textStripWidth = kViewportWidth;
+  plat::HFONT angularFont = nullptr;
+  plat::HFONT boldFont = nullptr;
+  plat::HBRUSH blackBrush = nullptr;
+  plat::HWND tooltipWnd = nullptr;
+  std::array<CImageButton*, kControlButtonCount> controlButtons{};
+  CSprite* emptyGotoSprite = nullptr;
+  CSprite* gotoTabSprite = nullptr;
+  CSprite* gotoTabCurrentSprite = nullptr;
+  CSprite* turnLampOnSprite = nullptr;
+  CSprite* turnLampOffSprite = nullptr;
+  std::array<GotoEntry, kGotoGroups * kGotoColumns> gotoSlots{};
+  std::uint8_t gotoGroup = 0;
+  std::uint16_t cursorKind = 0xFFFE;
+  CVData* dataPanel = nullptr;
+  CVNotify* notifyPanel = nullptr;
+  CInfoPanel* infoPanel = nullptr;
+  std::uint32_t infoPanelVisible = 0;
+  std::uint16_t replayMode = 0;
+  std::uint16_t turnLampCount = 0;
+  std::uint32_t chatLightOn = 0;
+  std::uint32_t viewType = VIEW_SOLAR;
+  std::uint32_t previousViewType = VIEW_SOLAR;
+  std::uint16_t previousViewAsteroid = 0xFFFF;
+  std::uint32_t endTurnSentTurn = 0xFFFFFFFF;
+  std::uint32_t commandMode = kNoCommandMode;
+  std::uint32_t commandUnitId = 0xFFFFFFFF;
+  std::uint8_t menuObjectKind = 0xFF;
+  std::uint32_t menuObjectId = 0xFFFFFFFF;
+  std::uint8_t pendingOrderOption = 0xFF;
+  // The unit to be modified while the template list is shown (-1 none).
+  std::uint32_t modifyTargetId = 0xFFFFFFFF;
+  std::uint32_t shipFacingOff = 0;
+  std::uint32_t cameraTravelOff = 0;
+  std::uint32_t frameAnimationsOn = 1;
+  // The status line: its text and the animation steps it stays shown (0: not drawn).
+  std::string statusText;
+  std::uint16_t statusShown = 0;
+  // Set by the solar view: its future view is on, and 2 while it runs.
+  std::uint32_t futureView = 0;
+  std::uint8_t futureViewState = 0;
+  // The open popup menu, or null.
+  CPopupMenu* popupMenu = nullptr;
+  // The fixed template slot 0..14 last picked in the data panel's template
+  // list for a construct or modify order; 255 none.
+  std::uint32_t templateSlot = 255;
+  // The guild last picked in the data panel's guild list (0..4), whose chapters
+  // the panel lists while it waits for a chapter (data-panel mode 5).
+  std::uint8_t chosenGuild = 0;
+  // The viewport as the flush shows it under the info panel: faded, with the
+  // panel over it. The fading works on this copy's source, which the flush
+  // puts back afterwards, so the composition surface never fades twice.
+  CSprite* flushCopySprite = nullptr;
+  // The texts the goto bar's tips hold, by column.
+  std::array<std::string, kGotoColumns> gotoTipTexts;
+};
+// The one screen state.
+ScreenState& SharedScreen();
 // The command the info panel's switch passes to the view first.
 constexpr std::uint32_t kToggleInfoPanelCommand = 161;
-// The open popup menu, or null.
-class CPopupMenu;
-extern CPopupMenu* g_popupMenu;
 // Takes a popup menu down and frees it.
 void ReleasePopupMenu(CPopupMenu* menu);
 // The order a pending mode gives is an `OrderType`; these two are the
 // framework's own: a refuel that has just ended, and a mode entered from an
-// asteroid rather than a unit (g_commandUnitId's high half).
+// asteroid rather than a unit (the screen's commandUnitId's high half).
 constexpr std::uint32_t kRefuelEndedMode = 0xFF;
 constexpr std::uint32_t kAsteroidSubject = 0xFFFF0000u;
 

@@ -1,5 +1,5 @@
 // The control panel: 27 image buttons with tooltips at the bottom right,
-// their owner drawing and their commands 101..271.
+// their owner drawing and their commands (Game/model/GControlIds.h).
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "Game/panels/CInfoPanel.h"
@@ -50,38 +51,36 @@ struct ButtonSpec {
 constexpr DWORD kBlackKey = 0;
 // In creation order; the first five show at start.
 constexpr std::array<ButtonSpec, kControlButtonCount> kButtons{{
-    {130, "INFOVIEW", 698, 549, 31, 31, kBlackKey, 239, "infbtnup", "infbtndn"},
-    {101, "DESNVIEW", 637, 566, 76, 24, kBlackKey, 240, "switvwup", "switvwdn"},
-    {111, "END_TURN", 713, 566, 76, 24, kBlackKey, 241, "endtrnup", "endtrndn"},
-    {131, "VGVINGMO", 713, 542, 76, 24, kBlackKey, 242, "optionsu", "optionsd"},
-    {132, "VGVSTTNG", 637, 542, 76, 24, kBlackKey, 243, "vargopup", "vargopdn"},
-    {260, "VOTESCRN", 714, 494, 26, 24, kNoColourKey, 244, "votbtnup", "votbtndn"},
-    {261, "TRADSCRN", 688, 494, 25, 24, kNoColourKey, 245, "trdbtnup", "trdbtndn"},
+    {control::kInfo, "INFOVIEW", 698, 549, 31, 31, kBlackKey, 239, "infbtnup", "infbtndn"},
+    {control::kSwitchView, "DESNVIEW", 637, 566, 76, 24, kBlackKey, 240, "switvwup", "switvwdn"},
+    {control::kEndTurn, "END_TURN", 713, 566, 76, 24, kBlackKey, 241, "endtrnup", "endtrndn"},
+    {control::kOptions, "VGVINGMO", 713, 542, 76, 24, kBlackKey, 242, "optionsu", "optionsd"},
+    {control::kSettings, "VGVSTTNG", 637, 542, 76, 24, kBlackKey, 243, "vargopup", "vargopdn"},
+    {control::kVotes, "VOTESCRN", 714, 494, 26, 24, kNoColourKey, 244, "votbtnup", "votbtndn"},
+    {control::kTrade, "TRADSCRN", 688, 494, 25, 24, kNoColourKey, 245, "trdbtnup", "trdbtndn"},
     // The ship-list button's two pictures are the other way round.
-    {262, "SHIPLIST", 637, 494, 25, 24, kNoColourKey, 246, "slbtndn", "slbtnup"},
-    {263, "ASTDLIST", 663, 494, 26, 24, kNoColourKey, 247, "albtnup", "albtndn"},
-    {264, "RSCHPROG", 765, 494, 26, 24, kNoColourKey, 248, "rchbtnup", "rchbtndn"},
-    {265, "GAMESTAT", 739, 494, 25, 24, kNoColourKey, 249, "stsbtnup", "stsbtndn"},
-    {266, "CHAT_LOG", 663, 518, 26, 24, kNoColourKey, 250, "chtbtnup", "chtbtndn"},
-    {267, "GAMEHIST", 765, 518, 26, 24, kNoColourKey, 251, "hstbtnup", "hstbtndn"},
-    {268, "COMBTLOG", 688, 518, 25, 24, kNoColourKey, 252, "crpbtnup", "crpbtndn"},
-    {269, "GAMESTNG", 714, 518, 26, 24, kNoColourKey, 253, "prmbtnup", "prmbtndn"},
-    {270, "PLYRNOTE", 739, 518, 25, 24, kNoColourKey, 254, "pntbtnup", "pntbtndn"},
-    {271, "GAMEHELP", 637, 518, 25, 24, kNoColourKey, 255, "hlpbtnup", "hlpbtndn"},
-    {200, "PLAY____", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
-    {204, "PAUSE___", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
-    {202, "ADVREPLY", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
-    {203, "RSETTOBG", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
-    {201, "EXITRPLY", 713, 566, 76, 24, kBlackKey, 260, "extbtnup", "extbtndn"},
-    {162, "VSFVRUN_", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
-    {163, "VSFVPAUS", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
-    {164, "VSFVFRWD", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
-    {166, "VSFVRSTR", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
-    {165, "VSFVBACK", 713, 566, 76, 24, kBlackKey, 260, "revbtnup", "revbtndn"},
+    {control::kShipList, "SHIPLIST", 637, 494, 25, 24, kNoColourKey, 246, "slbtndn", "slbtnup"},
+    {control::kAsteroidList, "ASTDLIST", 663, 494, 26, 24, kNoColourKey, 247, "albtnup", "albtndn"},
+    {control::kResearch, "RSCHPROG", 765, 494, 26, 24, kNoColourKey, 248, "rchbtnup", "rchbtndn"},
+    {control::kGameStatus, "GAMESTAT", 739, 494, 25, 24, kNoColourKey, 249, "stsbtnup", "stsbtndn"},
+    {control::kChatLog, "CHAT_LOG", 663, 518, 26, 24, kNoColourKey, 250, "chtbtnup", "chtbtndn"},
+    {control::kHistory, "GAMEHIST", 765, 518, 26, 24, kNoColourKey, 251, "hstbtnup", "hstbtndn"},
+    {control::kCombatLog, "COMBTLOG", 688, 518, 25, 24, kNoColourKey, 252, "crpbtnup", "crpbtndn"},
+    {control::kGameSettings, "GAMESTNG", 714, 518, 26, 24, kNoColourKey, 253, "prmbtnup", "prmbtndn"},
+    {control::kPlayerNotes, "PLYRNOTE", 739, 518, 25, 24, kNoColourKey, 254, "pntbtnup", "pntbtndn"},
+    {control::kHelp, "GAMEHELP", 637, 518, 25, 24, kNoColourKey, 255, "hlpbtnup", "hlpbtndn"},
+    {control::kReplayPlay, "PLAY____", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
+    {control::kReplayPause, "PAUSE___", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
+    {control::kReplayAdvance, "ADVREPLY", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
+    {control::kReplayRestart, "RSETTOBG", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
+    {control::kReplayExit, "EXITRPLY", 713, 566, 76, 24, kBlackKey, 260, "extbtnup", "extbtndn"},
+    {control::kFutureRun, "VSFVRUN_", 637, 542, 76, 24, kBlackKey, 256, "plybtnup", "plybtndn"},
+    {control::kFuturePause, "VSFVPAUS", 637, 542, 76, 24, kBlackKey, 257, "psbtnup", "psbtndn"},
+    {control::kFutureForward, "VSFVFRWD", 713, 542, 76, 24, kBlackKey, 258, "advbtnup", "advbtndn"},
+    {control::kFutureRestart, "VSFVRSTR", 637, 566, 76, 24, kBlackKey, 259, "rstbtnup", "rstbtndn"},
+    {control::kFutureBack, "VSFVBACK", 713, 566, 76, 24, kBlackKey, 260, "revbtnup", "revbtndn"},
 }};
 constexpr int kShownAtStart = 5;
-constexpr std::uint32_t kEndTurnId = 111;
-constexpr std::uint32_t kInfoButtonId = 130;
 // The notification panel's scroll buttons repeat while held, this often.
 constexpr DWORD kScrollRepeatMs = 50;
 // A held scroll button is let go after this long in any case.
@@ -94,7 +93,8 @@ std::uint32_t GameTurn() { return g_gameData ? g_gameData->turn : 0; }
 // A guild picture of the composition surface's set (nothing when absent).
 CSprite* LoadGuildSprite(const char* name, DWORD colourKey) {
   const std::string path = LocalGuildArt(name);
-  auto* sprite = new CSprite(g_viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
+  auto* sprite =
+      new CSprite(SharedScreen().viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
   return sprite;
 }
 
@@ -124,72 +124,76 @@ void RepeatNotificationScroll(HWND button, int direction) {
   MSG msg;
   do {
     PlayClick();
-    if (g_notifyPanel) g_notifyPanel->ScrollOneLine(direction, 0);
+    if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ScrollOneLine(direction, 0);
     Sleep(kScrollRepeatMs);
   } while (!PeekMessage(&msg, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) &&
            timeGetTime() - start < kScrollRepeatLimitMs);
 }
 
 void CVGeneric::ShowInButtonWindow(const CImageButton& button) {
-  if (!button.window || !g_screenSprite || g_flushSuspended || !IsWindowVisible(button.window)) return;
-  HDC screen = g_screenSprite->GetDC();
+  if (!button.window || !SharedScreen().screenSprite || SharedScreen().flushSuspended ||
+      !IsWindowVisible(button.window))
+    return;
+  HDC screen = SharedScreen().screenSprite->GetDC();
   if (!screen) return;
   if (HDC dc = GetDC(button.window)) {
     BitBlt(dc, 0, 0, button.width, button.height, screen, button.x, button.y, SRCCOPY);
     ReleaseDC(button.window, dc);
   }
-  g_screenSprite->ReleaseDC(screen);
+  SharedScreen().screenSprite->ReleaseDC(screen);
 }
 
 // The round info button sits over the corners of the four below it and
 // stays on top of them.
 void CVGeneric::KeepInfoButtonOver(const CImageButton& button) {
-  CImageButton* info = ControlButton(kInfoButtonId);
+  CImageButton* info = ControlButton(control::kInfo);
   if (info && info != &button && info->sprite && IsWindowVisible(info->window) && Overlap(*info, button))
     DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
 }
 
 CImageButton* CVGeneric::ControlButton(std::uint32_t id) {
   for (std::size_t i = 0; i < kButtons.size(); ++i)
-    if (kButtons[i].id == id) return g_controlButtons[i];
+    if (kButtons[i].id == id) return SharedScreen().controlButtons[i];
   return nullptr;
 }
 
 void CVGeneric::CreateControlPanel() {
-  g_tooltipWnd = CreateWindowEx(0, "tooltips_class32", "", 1, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, g_viewWnd, nullptr, g_viewInstance, nullptr);
-  g_blackBrush = CreateSolidBrush(RGB(0, 0, 0));
-  g_viewDDraw = g_ddraw;
-  if (!g_viewDDraw) return;
-  g_screenSprite = LoadGuildSprite("frame.ima", kNoColourKey);
-  if (!g_screenSprite->surface) {
+  SharedScreen().tooltipWnd =
+      CreateWindowEx(0, "tooltips_class32", "", 1, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                     SharedScreen().viewWnd, nullptr, SharedScreen().viewInstance, nullptr);
+  SharedScreen().blackBrush = CreateSolidBrush(RGB(0, 0, 0));
+  SharedScreen().viewDDraw = g_ddraw;
+  if (!SharedScreen().viewDDraw) return;
+  SharedScreen().screenSprite = LoadGuildSprite("frame.ima", kNoColourKey);
+  if (!SharedScreen().screenSprite->surface) {
     // Without its picture the screen is a black one of its size, so the game still shows.
-    delete g_screenSprite;
+    delete SharedScreen().screenSprite;
     const std::string path = LocalGuildArt("frame.ima");
-    g_screenSprite =
-        new CSprite(g_viewDDraw, path.c_str(), LocalGuildArtModule(), kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
+    SharedScreen().screenSprite = new CSprite(SharedScreen().viewDDraw, path.c_str(), LocalGuildArtModule(),
+                                              kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
   }
   char empty[16];
   const int slot = g_gameData ? g_gameData->localChapterId & 7 : 0;
   std::snprintf(empty, sizeof empty, "chap%ds.ima", slot);
-  g_emptyGotoSprite = LoadGuildSprite(empty, kNoColourKey);
-  g_gotoTabSprite = LoadGuildSprite("gtgotosu.ima", kNoColourKey);
-  g_gotoTabCurrentSprite = LoadGuildSprite("gtgotosd.ima", kNoColourKey);
-  g_turnLampOnSprite = LoadGuildSprite("plrdneon.ima", kBlackKey);
-  g_turnLampOffSprite = LoadGuildSprite("plrdneof.ima", kBlackKey);
-  g_gotoSlots.fill(GotoEntry{});
+  SharedScreen().emptyGotoSprite = LoadGuildSprite(empty, kNoColourKey);
+  SharedScreen().gotoTabSprite = LoadGuildSprite("gtgotosu.ima", kNoColourKey);
+  SharedScreen().gotoTabCurrentSprite = LoadGuildSprite("gtgotosd.ima", kNoColourKey);
+  SharedScreen().turnLampOnSprite = LoadGuildSprite("plrdneon.ima", kBlackKey);
+  SharedScreen().turnLampOffSprite = LoadGuildSprite("plrdneof.ima", kBlackKey);
+  SharedScreen().gotoSlots.fill(GotoEntry{});
   for (std::size_t i = 0; i < kButtons.size(); ++i) {
     const ButtonSpec& entry = kButtons[i];
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tip, static_cast<int>(entry.id), entry.x,
-                   entry.y, entry.width, entry.height, entry.colourKey, entry.help, LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                   SharedScreen().tooltipWnd, tip, static_cast<int>(entry.id), entry.x, entry.y, entry.width,
+                   entry.height, entry.colourKey, entry.help, LocalGuildArtModule());
     const std::string normal = LocalGuildArt((std::string(entry.normal) + ".ima").c_str());
     const std::string pressed = LocalGuildArt((std::string(entry.pressed) + ".ima").c_str());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (static_cast<int>(i) >= kShownAtStart) ShowWindow(button->window, SW_HIDE);
-    g_controlButtons[i] = button;
+    SharedScreen().controlButtons[i] = button;
   }
 }
 
@@ -205,7 +209,7 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   if (!item) return;
   const std::uint32_t id = item->CtlID;
   CImageButton* button = ControlButton(id);
-  if (!button && g_notifyPanel) button = g_notifyPanel->GetControlButton(id);
+  if (!button && SharedScreen().notifyPanel) button = SharedScreen().notifyPanel->GetControlButton(id);
   if (!button || !button->sprite) return;
   const char* face = button->disabled                        ? button->disabledImage
                      : (item->itemState & ODS_SELECTED) != 0 ? button->pressedImage
@@ -213,15 +217,15 @@ void CVGeneric::DrawControlButton(DRAWITEMSTRUCT* item) {
   button->sprite->SetImageName(face);
   button->sprite->LoadImage(nullptr);
   DrawButtonFace(button);
-  if ((id == 250 || id == 251) && (item->itemState & ODS_SELECTED) != 0)
-    RepeatNotificationScroll(button->window, static_cast<int>(id - 250));
-  SetFocus(g_viewWnd);
+  if ((id == control::kScrollUp || id == control::kScrollDown) && (item->itemState & ODS_SELECTED) != 0)
+    RepeatNotificationScroll(button->window, static_cast<int>(id - control::kScrollUp));
+  SetFocus(SharedScreen().viewWnd);
 }
 
 void CVGeneric::ShowEndTurnState() {
-  CImageButton* button = ControlButton(kEndTurnId);
+  CImageButton* button = ControlButton(control::kEndTurn);
   if (!button) return;
-  const bool given = g_endTurnSentTurn == GameTurn();
+  const bool given = SharedScreen().endTurnSentTurn == GameTurn();
   // Toggling swaps the faces: the pressed one is shown while normalShown is 0.
   if ((button->normalShown == 0) != given) button->Toggle();
   DrawButtonFace(button);
@@ -230,24 +234,25 @@ void CVGeneric::ShowEndTurnState() {
 void CVGeneric::RedrawEndTurnButton() { ShowEndTurnState(); }
 
 void CVGeneric::ClearControlArea() {
-  if (!g_screenSprite) return;
-  if (HDC dc = g_screenSprite->GetDC()) {
-    FillRect(dc, &kControlArea, g_blackBrush);
-    g_screenSprite->ReleaseDC(dc);
+  if (!SharedScreen().screenSprite) return;
+  if (HDC dc = SharedScreen().screenSprite->GetDC()) {
+    FillRect(dc, &kControlArea, SharedScreen().blackBrush);
+    SharedScreen().screenSprite->ReleaseDC(dc);
   }
   AddDirtyRect(kControlArea);
 }
 
 void CVGeneric::HideControlButtons() {
-  for (CImageButton* button : g_controlButtons)
+  for (CImageButton* button : SharedScreen().controlButtons)
     if (button) ShowWindow(button->window, SW_HIDE);
 }
 
 void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
-  if (!g_infoPanel) return;
-  const std::uint8_t previous = g_infoPanel->SetType(static_cast<std::uint8_t>(id - 260));
+  if (!SharedScreen().infoPanel) return;
+  const std::uint8_t previous =
+      SharedScreen().infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
   CImageButton* now = ControlButton(id);
-  CImageButton* before = ControlButton(260u + previous);
+  CImageButton* before = ControlButton(control::kFirstPanel + previous);
   if (now) now->Toggle();
   if (before) before->Toggle();
   if (!redraw) return;
@@ -257,21 +262,21 @@ void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
 
 void CVGeneric::UpdateSwitchViewButton(std::uint32_t id) {
   ClosePopupMenu();
-  CImageButton* button = ControlButton(kDesignButtonId);
-  if (g_viewType != VIEW_DESIGN) {
+  CImageButton* button = ControlButton(control::kSwitchView);
+  if (SharedScreen().viewType != VIEW_DESIGN) {
     if (button) {
       const std::string up = LocalGuildArt("retrvwup.ima"), down = LocalGuildArt("retrvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
-    if (id == kDesignButtonId) GoToView(VIEW_DESIGN, -1);
+    if (id == control::kSwitchView) GoToView(VIEW_DESIGN, -1);
   } else {
     if (button) {
       const std::string up = LocalGuildArt("switvwup.ima"), down = LocalGuildArt("switvwdn.ima");
       button->SetImages(up.c_str(), down.c_str());
     }
-    GoToView(g_previousViewType, -1);
+    GoToView(SharedScreen().previousViewType, -1);
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
 }
 
 LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
@@ -280,96 +285,105 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
   // button changes (the info panel above all).
   ClosePopupMenu();
   switch (id) {
-    case kDesignButtonId:
-      if (!IsBusy()) UpdateSwitchViewButton(kDesignButtonId);
+    case control::kSwitchView:
+      if (!IsBusy()) UpdateSwitchViewButton(control::kSwitchView);
       return 1;
-    case 105: case 106: case 107: case 108: case 109: case 110:
-      if (g_notifyPanel) g_notifyPanel->ToggleCategoryFilter(id);
+    case control::kFilterUnits:
+    case control::kFilterTrade:
+    case control::kFilterDiplomacy:
+    case control::kFilterGame:
+    case control::kFilterChat:
+    case control::kFilterVotes:
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ToggleCategoryFilter(id);
       FlushScreen();
-      SetFocus(g_viewWnd);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
-    case kEndTurnId: {
+    case control::kEndTurn: {
       if (IsBusy()) return 1;
       // A game that is over has no server left to resolve a turn: the press
       // would seem dead and the player stuck, so they are told the way out.
       if (g_session && g_session->GameEnded()) {
         char text[256] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("GAMEDONE", text, sizeof text);
-        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                   static_cast<std::uint32_t>(LocalGuildIndex()));
         return 1;
       }
-      if (g_endTurnSentTurn == GameTurn()) return 1;
+      if (SharedScreen().endTurnSentTurn == GameTurn()) return 1;
       if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SendAutoTransfers();
-      g_endTurnSentTurn = GameTurn();
-      PostMessage(g_viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0, 0);
+      SharedScreen().endTurnSentTurn = GameTurn();
+      PostMessage(SharedScreen().viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0,
+                  0);
       ShowEndTurnState();
       return 1;
     }
-    case kInfoButtonId:
+    case control::kInfo:
       if (IsBusy()) return 1;
       ToggleInfoPanel();
-      if (CImageButton* info = ControlButton(kInfoButtonId)) {
+      if (CImageButton* info = ControlButton(control::kInfo)) {
         info->Toggle();
         DrawButtonFace(info);
       }
-      if (g_replayMode) LeaveReplayMode(1);
-      SetFocus(g_viewWnd);
+      if (SharedScreen().replayMode) LeaveReplayMode(1);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
-    case 131:
+    case control::kOptions:
       if (g_session && g_session->emailMode) {
-        COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance,
-                   "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
-                   static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(
+            SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+            "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
+            static_cast<std::uint32_t>(LocalGuildIndex()));
       } else {
         RunInGameOptions();
       }
       return 1;
-    case 132:
+    case control::kSettings:
       RunInGameSettings();
       return 1;
-    case 200: {
-      g_replayMode = 2;
-      CImageButton* pause = ControlButton(204);
+    case control::kReplayPlay: {
+      SharedScreen().replayMode = 2;
+      CImageButton* pause = ControlButton(control::kReplayPause);
       if (pause) ShowWindow(pause->window, SW_SHOW);
-      if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_HIDE);
+      if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
       DrawButtonFace(pause);
       OnReplayPlay();
       return 1;
     }
-    case 201:
+    case control::kReplayExit:
       LeaveReplayMode(1);
       return 1;
-    case 202:
+    case control::kReplayAdvance:
       OnReplayAdvance();
       return 1;
-    case 203:
+    case control::kReplayRestart:
       OnReplayRestart();
       return 1;
-    case 204: {
-      if (g_replayMode == 2 || g_replayMode == 3) g_replayMode = 1;
-      CImageButton* play = ControlButton(200);
+    case control::kReplayPause: {
+      if (SharedScreen().replayMode == 2 || SharedScreen().replayMode == 3) SharedScreen().replayMode = 1;
+      CImageButton* play = ControlButton(control::kReplayPlay);
       if (play) ShowWindow(play->window, SW_SHOW);
-      if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+      if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
       DrawButtonFace(play);
       OnReplayPause();
       return 1;
     }
-    case 250:
-    case 251:
-      if (g_notifyPanel) g_notifyPanel->ScrollOneLine(static_cast<int>(id - 250), 0);
-      SetFocus(g_viewWnd);
+    case control::kScrollUp:
+    case control::kScrollDown:
+      if (SharedScreen().notifyPanel)
+        SharedScreen().notifyPanel->ScrollOneLine(static_cast<int>(id - control::kScrollUp), 0);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
-    case 252:
-      if (g_notifyPanel) g_notifyPanel->FilterSelectedKind();
-      SetFocus(g_viewWnd);
+    case control::kSingleKind:
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->FilterSelectedKind();
+      SetFocus(SharedScreen().viewWnd);
       return 1;
-    case 253:
-      if (g_notifyPanel) g_notifyPanel->ToggleShowAll();
+    case control::kShowAll:
+      if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ToggleShowAll();
       FlushScreen();
-      SetFocus(g_viewWnd);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     default:
-      if (id >= 260 && id <= 271) {
+      if (id >= control::kFirstPanel && id <= control::kLastPanel) {
         SelectInfoPanel(id, 1);
         Invalidate();
         return 1;
@@ -379,26 +393,33 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
 }
 
 void CVGeneric::ShowHelpTopic(std::uint32_t topic, int x, int y) {
-  ::ShowHelpTopic(g_viewDDraw, g_viewWnd, g_viewInstance, topic, x, y);
+  ::ShowHelpTopic(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, topic, x, y);
 }
 
-void CVGeneric::RunInGameOptions() { RunInGameOptionsDialog(g_viewDDraw, g_viewWnd, g_viewInstance, this); }
+void CVGeneric::RunInGameOptions() {
+  RunInGameOptionsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, this);
+}
 
-void CVGeneric::RunInGameSettings() { RunInGameSettingsDialog(g_viewDDraw, g_viewWnd, g_viewInstance, this); }
+void CVGeneric::RunInGameSettings() {
+  RunInGameSettingsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                          this);
+}
 
 void AskRestartGame() {
   char text[256] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("RESTARTG", text, sizeof text);
   std::uint32_t yes = 0;
   {
-    CYesNoDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
+    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                  static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
   }
   if (!yes || !g_session) return;
   // A game that is over has no server left to make it again: the request
   // would go unanswered, the button seemingly dead.
   if (g_session->GameEnded()) {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("REDENIED", text, sizeof text);
-    COkDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(LocalGuildIndex()));
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+               static_cast<std::uint32_t>(LocalGuildIndex()));
     return;
   }
   std::array<std::uint8_t, 12> packet{};

@@ -10,6 +10,7 @@
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 
 using namespace orders;
 
@@ -19,16 +20,13 @@ CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
 }  // namespace
 
-std::uint32_t g_templateSlot = kNoTemplateSlot;
-std::uint8_t g_chosenGuild = 0;
-
 void ConnectDataPanel(CVData& panel) {
   panel.links.dataPanelCommand = [](int row, std::uint32_t extra) {
     if (CVGeneric* view = CurrentView()) view->OnDataPanelCommand(row, extra);
   };
   panel.links.selectGuild = [](int guild) {
     if (guild < 0 || guild >= kGuildCount) return;
-    g_chosenGuild = static_cast<std::uint8_t>(guild);
+    SharedScreen().chosenGuild = static_cast<std::uint8_t>(guild);
     if (CVGeneric* view = CurrentView()) view->OnSelectGuild(guild);
   };
   panel.links.selectChapter = [](std::uint32_t row) {
@@ -38,23 +36,23 @@ void ConnectDataPanel(CVData& panel) {
 }
 
 void CVGeneric::RefreshDataPanel(int /*flag*/) {
-  if (!g_dataPanel) return;
-  g_dataPanel->Clear(1);
+  if (!SharedScreen().dataPanel) return;
+  SharedScreen().dataPanel->Clear(1);
   FlushScreen();
 }
 
 void CVGeneric::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
-  g_pendingOrderOption = 0xFF;
-  g_templateSlot = static_cast<std::uint32_t>(row);
+  SharedScreen().pendingOrderOption = 0xFF;
+  SharedScreen().templateSlot = static_cast<std::uint32_t>(row);
   RefreshDataPanel(1);
-  if (g_commandUnitId == 0xFFFFFFFF || !g_gameData) return;
+  if (SharedScreen().commandUnitId == 0xFFFFFFFF || !g_gameData) return;
   // Every way out of a refused pick forgets the slot and ends the mode.
   const auto giveUp = [this] {
-    g_templateSlot = kNoTemplateSlot;
+    SharedScreen().templateSlot = kNoTemplateSlot;
     ResetMode();
     UpdateCursor();
   };
-  const std::uint32_t commanderId = g_commandUnitId;
+  const std::uint32_t commanderId = SharedScreen().commandUnitId;
   CGUnit* commander = g_gameData->pieces.FindUnit(commanderId, nullptr);
   const CGUnitTemplate* design =
       commander ? g_gameData->templates.GetTemplate(static_cast<int>(commander->GetChapter()), row, 1) : nullptr;
@@ -71,7 +69,9 @@ void CVGeneric::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
     giveUp();
     return;
   }
-  CGUnit* target = g_modifyTargetId == 0xFFFFFFFF ? nullptr : g_gameData->pieces.FindUnit(g_modifyTargetId, nullptr);
+  CGUnit* target = SharedScreen().modifyTargetId == 0xFFFFFFFF
+                       ? nullptr
+                       : g_gameData->pieces.FindUnit(SharedScreen().modifyTargetId, nullptr);
   if (!commander->CanAffordFixedTemplate(row, false, target)) {
     if (!target)
       Tell(*this, "CNSTFLD4", kVoiceNoMinerals);
@@ -81,7 +81,7 @@ void CVGeneric::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
     return;
   }
   const std::uint8_t insert = InsertMode();
-  if (g_commandMode == ORDER_BUILD_SHIP) {
+  if (SharedScreen().commandMode == ORDER_BUILD_SHIP) {
     if (commander->IssueOrder(ORDER_BUILD_SHIP, design->templateId, insert, nullptr, true) > 0)
       Tell(*this, "CNSTINIT", kVoiceConstructed);
     else

@@ -8,11 +8,12 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
-#include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/base/GIDString.h"
+#include "Game/dialogs/CDConstructAtvDlg.h"
 #include "Game/dialogs/CDSetPriceDlg.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -22,6 +23,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "media/CImageButton.h"
 
 using namespace plat;
@@ -34,27 +36,6 @@ namespace {
 constexpr std::uint32_t kRefuelRangeSq = 1440000;
 constexpr std::uint32_t kRefuelRangeNoDriveSq = 2880000;
 
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceScan = 14;
-constexpr int kVoiceSurvey = 15;
-constexpr int kVoiceFormation = 16;
-constexpr int kVoiceNoTransferRate = 17;
-constexpr int kVoiceNoPower = 18;
-constexpr int kVoiceSelf = 19;
-constexpr int kVoiceTransfer = 20;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceRecharge = 22;
-constexpr int kVoiceRepairerCannot = 23;
-constexpr int kVoiceRebuilding = 26;
-constexpr int kVoiceRebuildStarted = 27;
-constexpr int kVoiceRebuildFailed = 28;
-constexpr int kVoiceRebuildTargetGone = 29;
-constexpr int kVoiceConstructorCannot = 30;
-constexpr int kVoiceScrapCannot = 32;
-constexpr int kVoiceScrapSelf = 33;
-constexpr int kVoiceScrapStarted = 34;
-constexpr int kVoiceSolarSpace = 36;
-
 bool Operational(const CGUnit* unit) { return unit && unit->IsOperational(); }
 
 }  // namespace
@@ -62,7 +43,7 @@ bool Operational(const CGUnit* unit) { return unit && unit->IsOperational(); }
 int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
   if (!g_gameData) return 0;
   if (kind == GOTO_TERRAIN_ASTEROID) kind = GOTO_ASTEROID;
-  const std::uint32_t mode = g_commandMode;
+  const std::uint32_t mode = SharedScreen().commandMode;
   const std::uint16_t here = GetCurrentAsteroidId();
   CGUnit* target = kind == GOTO_UNIT ? FindUnitNear(here, id) : nullptr;
   const std::uint16_t targetAt = target ? target->location.asteroid : 0xFFFF;
@@ -99,7 +80,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     if (!unitPick) return refuse("INVLDTGT", kVoiceInvalid);
     if (inSolarSpace) return refuse("CANTINTC", kVoiceSolarSpace);
   }
-  CGUnit* commander = mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, g_commandUnitId);
+  CGUnit* commander =
+      mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, SharedScreen().commandUnitId);
   auto order = [&](std::uint32_t type) { return OrderMoveToLocation(type, kind, id, 0); };
 
   switch (mode) {
@@ -134,8 +116,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       return done();
 
     case ORDER_RECHARGE_FROM_ASTEROID: {
-      if ((g_commandUnitId & kAsteroidSubject) == kAsteroidSubject) {
-        const auto asteroid = static_cast<std::uint16_t>(g_commandUnitId);
+      if ((SharedScreen().commandUnitId & kAsteroidSubject) == kAsteroidSubject) {
+        const auto asteroid = static_cast<std::uint16_t>(SharedScreen().commandUnitId);
         CGUnit* ship = unitPick ? g_gameData->pieces.FindUnitAt(asteroid, id) : nullptr;
         if (!unitPick || targetAt != asteroid) {
           Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -151,7 +133,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
           UpdateSelectionDisplay(1);
         }
       }
-      g_commandMode = kRefuelEndedMode;
+      SharedScreen().commandMode = kRefuelEndedMode;
       UpdateCursor();
       ResetMode();
       return 1;
@@ -188,7 +170,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     case ORDER_SCAN_ASTEROID:
       switch (kind) {
         case GOTO_UNIT:
-          g_commandMode = ORDER_SCAN_SHIP;
+          SharedScreen().commandMode = ORDER_SCAN_SHIP;
           return ExecuteOrderMode(kind, id);
         case GOTO_SOLAR:
           if (GetViewType() != VIEW_SOLAR) GoToView(VIEW_SOLAR, -1);
@@ -206,7 +188,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
 
     case ORDER_SCAN_SHIP:
       if (kind == GOTO_ASTEROID) {
-        g_commandMode = ORDER_SCAN_ASTEROID;
+        SharedScreen().commandMode = ORDER_SCAN_ASTEROID;
         return ExecuteOrderMode(kind, id);
       }
       if (!unitPick || !target) return refuse("INVLDTGT", kVoiceInvalid);
@@ -218,7 +200,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       } else {
         // A design the player already sees needs no scan: it is shown at once.
         GoToView(VIEW_DESIGN, static_cast<LPARAM>(target->id));
-        if (CImageButton* button = ControlButton(kDesignButtonId); button && button->sprite)
+        if (CImageButton* button = ControlButton(control::kSwitchView); button && button->sprite)
           DrawViewSprite(button->sprite.get(), button->x, button->y, nullptr);
         if (commander) {
           g_gameData->RemoveFromSelection(SEL_UNIT, commander->id);
@@ -236,9 +218,10 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
       if (!commander) return refuse("CONSTDED", kVoiceConstructFailed);
       if (commander->GetConstructionCapacity() == 0 && !g_gameData->SelectionCanConstruct())
         return refuse("CONSTFD1", kVoiceConstructorCannot);
-      g_modifyTargetId = id;
+      SharedScreen().modifyTargetId = id;
       Tell(*this, "SELCTTPT");
-      if (g_dataPanel) g_pendingOrderOption = g_dataPanel->ShowTemplateList(commander, 0, target);
+      if (SharedScreen().dataPanel)
+        SharedScreen().pendingOrderOption = SharedScreen().dataPanel->ShowTemplateList(commander, 0, target);
       FlushScreen();
       return 1;
 
@@ -321,11 +304,12 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
 
 void CVGeneric::OrderConstructAtvs() {
   if (!g_gameData) return;
-  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), g_menuObjectId);
+  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), SharedScreen().menuObjectId);
   if (!unit) return;
   AtvCounts counts{};
   const auto capacity = static_cast<std::uint16_t>(std::clamp(unit->GetAtvCapacity(), 0, 0xFFFF));
-  if (!RunConstructAtvDialog(g_angularFont, capacity, &counts, unit->location.asteroid)) counts = {};
+  if (!RunConstructAtvDialog(SharedScreen().angularFont, capacity, &counts, unit->location.asteroid))
+    counts = {};
   if (std::accumulate(counts.begin(), counts.end(), 0) == 0) return;
   const std::uint8_t zone[6] = {static_cast<std::uint8_t>(counts[0]), static_cast<std::uint8_t>(counts[1]),
                                 static_cast<std::uint8_t>(counts[2]), static_cast<std::uint8_t>(counts[3]), 0,
@@ -342,7 +326,7 @@ void CVGeneric::OfferAsteroidVotes(std::uint16_t asteroid) {
   auto box = [&](const char* id) {
     char text[kTextSize + 1] = {};
     if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, kTextSize);
-    COkDlg ok(g_viewDDraw, g_viewWnd, g_viewInstance, text, guild);
+    COkDlg ok(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, guild);
   };
   const CGChapter* local = g_gameData->GetLocalChapter();
   if (local && local->renegade) {

@@ -72,10 +72,10 @@ HMODULE g_animationModule = nullptr;
 
 // A guild picture drawn once at its place through a sprite of its own.
 void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
-  if (!g_viewDDraw) return;
+  if (!SharedScreen().viewDDraw) return;
   HMODULE module = LocalGuildModule();
   const std::string path = GuildArt(name);
-  CSprite sprite(g_viewDDraw, path.c_str(), module, kNoColourKey, static_cast<DWORD>(width),
+  CSprite sprite(SharedScreen().viewDDraw, path.c_str(), module, kNoColourKey, static_cast<DWORD>(width),
                  static_cast<DWORD>(height), x, y, 0);
   sprite.LoadImage(module);
   DrawViewSprite(&sprite, -1, -1, nullptr);
@@ -85,7 +85,8 @@ void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
 int TurnLampRowLength() { return (g_gameData ? g_gameData->chaptersPerGuild : 0) * kLampsPerChapterSlot; }
 
 void DrawTurnLamp(int i, int count, bool lit) {
-  DrawViewSprite(lit ? g_turnLampOnSprite : g_turnLampOffSprite, TurnLampX(i, count), kTurnLampY, nullptr);
+  DrawViewSprite(lit ? SharedScreen().turnLampOnSprite : SharedScreen().turnLampOffSprite,
+                 TurnLampX(i, count), kTurnLampY, nullptr);
 }
 
 }  // namespace
@@ -122,8 +123,8 @@ int CVGeneric::PlayVoice(int message) {
 // when it is on.
 void CVGeneric::SetChatLight(int on, int force) {
   const std::uint32_t state = on ? 1 : 0;
-  if (state == g_chatLightOn && !force) return;
-  g_chatLightOn = state;
+  if (state == SharedScreen().chatLightOn && !force) return;
+  SharedScreen().chatLightOn = state;
   if (state && g_sndPlay) g_sndPlay->PlayEffect("Gong.wav", 1.0f, 0.0f, 0);
   DrawGuildPicture(state ? "chtlteon.ima" : "chtlteof.ima", 51, 31, 722, 464);
 }
@@ -131,8 +132,8 @@ void CVGeneric::SetChatLight(int on, int force) {
 void CVGeneric::DrawTurnLamps() {
   const int n = TurnLampRowLength();
   if (n == 0) return;
-  if (g_turnLampCount >= n) g_turnLampCount = static_cast<std::uint16_t>(n - 1);
-  for (int i = 0; i < n; ++i) DrawTurnLamp(i, n, i < g_turnLampCount);
+  if (SharedScreen().turnLampCount >= n) SharedScreen().turnLampCount = static_cast<std::uint16_t>(n - 1);
+  for (int i = 0; i < n; ++i) DrawTurnLamp(i, n, i < SharedScreen().turnLampCount);
   FlushScreen();
 }
 
@@ -141,8 +142,8 @@ void CVGeneric::DrawTurnLamps() {
 void CVGeneric::OnTurnLampPacket(std::span<const std::uint8_t> packet) {
   if (packet.size() < 12) return;
   const auto v = static_cast<std::uint16_t>(packet[10] | packet[11] << 8);
-  const bool oneMore = v == g_turnLampCount + 1;
-  g_turnLampCount = v;
+  const bool oneMore = v == SharedScreen().turnLampCount + 1;
+  SharedScreen().turnLampCount = v;
   if (!oneMore || v == 1 || v >= TurnLampRowLength()) {
     DrawTurnLamps();
     return;
@@ -152,12 +153,12 @@ void CVGeneric::OnTurnLampPacket(std::span<const std::uint8_t> packet) {
 }
 
 void CVGeneric::SetTurnLampCount(std::uint16_t count) {
-  g_turnLampCount = count;
+  SharedScreen().turnLampCount = count;
   DrawTurnLamps();
 }
 
 void CVGeneric::ResetTurnLamps() {
-  g_turnLampCount = 0;
+  SharedScreen().turnLampCount = 0;
   const int n = TurnLampRowLength();
   for (int i = 0; i < n; ++i) DrawTurnLamp(i, n, false);
   FlushScreen();
@@ -188,7 +189,7 @@ void StopFrameAnimation() {
 }
 
 void CVGeneric::PlayFrameAnimation(std::uint32_t elapsedMs) {
-  if (!g_infoPanelVisible && g_frameAnimationsOn) AnimateFrame(elapsedMs);
+  if (!SharedScreen().infoPanelVisible && SharedScreen().frameAnimationsOn) AnimateFrame(elapsedMs);
 }
 
 void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
@@ -215,9 +216,10 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
       g_instData.BuildPath(path, "ima.dll", INSTPATH_ART);
       module = g_animationModule = LoadLibrary(path);
     }
-    if (g_viewDDraw) {
-      a.sprite = new CSprite(g_viewDDraw, nullptr, module, kNoColourKey, static_cast<DWORD>(shape.width),
-                             static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
+    if (SharedScreen().viewDDraw) {
+      a.sprite =
+          new CSprite(SharedScreen().viewDDraw, nullptr, module, kNoColourKey,
+                      static_cast<DWORD>(shape.width), static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
       if (!a.sprite->surface) {
         delete a.sprite;
         a.sprite = nullptr;

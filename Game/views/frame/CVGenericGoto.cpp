@@ -40,8 +40,8 @@ int LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0
 
 // A picture drawn at (x, y) and freed again.
 void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y) {
-  if (!g_viewDDraw || !module) return;
-  CSprite sprite(g_viewDDraw, colourKey, module, name.c_str(), x, y, 0);
+  if (!SharedScreen().viewDDraw || !module) return;
+  CSprite sprite(SharedScreen().viewDDraw, colourKey, module, name.c_str(), x, y, 0);
   DrawViewSprite(&sprite, x, y, nullptr);
 }
 
@@ -55,22 +55,24 @@ CGAsteroid* Asteroid(std::uint32_t n) { return g_gameData ? g_gameData->solarDB.
 int GotoColumnAt(int x) { return std::clamp((x - 7) / 79, 0, kGotoColumns - 1); }
 
 void CVGeneric::SetCursorSet(std::uint32_t kind) {
-  if (kind == g_cursorKind) return;
-  HDC dc = GetDC(g_viewWnd);
+  if (kind == SharedScreen().cursorKind) return;
+  HDC dc = GetDC(SharedScreen().viewWnd);
   const int bits = dc ? GetDeviceCaps(dc, BITSPIXEL) : 0;
-  if (dc) ReleaseDC(g_viewWnd, dc);
+  if (dc) ReleaseDC(SharedScreen().viewWnd, dc);
   if (bits != 16) return;
-  if (kind != CURSOR_AGAIN) g_cursorKind = static_cast<std::uint16_t>(kind);
+  if (kind != CURSOR_AGAIN) SharedScreen().cursorKind = static_cast<std::uint16_t>(kind);
   const int guild = std::clamp(LocalGuildIndex(), 0, kGuilds - 1);
-  const char* part = g_cursorKind < std::size(kCursorNames) ? kCursorNames[g_cursorKind] : kCursorNames[0];
+  const char* part = SharedScreen().cursorKind < std::size(kCursorNames)
+                         ? kCursorNames[SharedScreen().cursorKind]
+                         : kCursorNames[0];
   char name[64];
   std::snprintf(name, sizeof name, "IDC_CURSOR_%s_%s", part, kGuildColours[guild]);
-  if (HCURSOR cursor = LoadCursor(g_viewInstance, name)) SetCursor(cursor);
+  if (HCURSOR cursor = LoadCursor(SharedScreen().viewInstance, name)) SetCursor(cursor);
 }
 
 void CVGeneric::UpdateCursor() {
   std::uint32_t kind;
-  switch (g_commandMode) {
+  switch (SharedScreen().commandMode) {
     case 6: kind = CURSOR_TARGET; break;
     case 7: case 8: kind = CURSOR_REFUEL; break;
     case 11: case 12: kind = CURSOR_SCAN; break;
@@ -84,27 +86,30 @@ void CVGeneric::UpdateCursor() {
   SetCursorSet(kind);
 }
 
-int CVGeneric::GetGotoSlotAtX(int x) { return GotoColumnAt(x) + kGotoColumns * g_gotoGroup; }
+int CVGeneric::GetGotoSlotAtX(int x) {
+  return GotoColumnAt(x) + kGotoColumns * SharedScreen().gotoGroup;
+}
 
 void CVGeneric::SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, int redraw) {
   if (column < 0 || column >= kGotoColumns) return;
-  g_gotoSlots[static_cast<std::size_t>(column + kGotoColumns * g_gotoGroup)] = GotoEntry{kind, id};
+  SharedScreen().gotoSlots[static_cast<std::size_t>(column + kGotoColumns * SharedScreen().gotoGroup)] =
+      GotoEntry{kind, id};
   if (redraw) DrawGotoBar();
 }
 
 void CVGeneric::ResetGotoSlots() {
   // The first two entries of group 0 are kept, as a restart finds them.
-  for (std::size_t i = 2; i < g_gotoSlots.size(); ++i) g_gotoSlots[i] = GotoEntry{};
+  for (std::size_t i = 2; i < SharedScreen().gotoSlots.size(); ++i) SharedScreen().gotoSlots[i] = GotoEntry{};
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   SetGotoSlot(2, GOTO_ASTEROID, chapter ? chapter->homeAsteroid : 0xFFFF, 0);
   SetGotoSlot(1, GOTO_SOLAR, 0, 0);
   SetGotoSlot(0, GOTO_DESIGN, 0, 0);
   DrawGotoBar();
-  g_endTurnSentTurn = 0xFFFFFFFFu;
+  SharedScreen().endTurnSentTurn = 0xFFFFFFFFu;
 }
 
 void CVGeneric::DrawGotoBar() {
-  if (!g_screenSprite) return;
+  if (!SharedScreen().screenSprite) return;
   char path[260];
   g_instData.BuildPath(path, "asneex.dll", INSTPATH_ART);
   HMODULE asteroids = LoadLibrary(path);
@@ -114,9 +119,12 @@ void CVGeneric::DrawGotoBar() {
 }
 
 void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
-  GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(kGotoColumns * g_gotoGroup + n)];
+  GotoEntry& e =
+      SharedScreen().gotoSlots[static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup + n)];
   const LONG x = GotoColumnLeft(n);
-  DrawViewSprite(n == g_gotoGroup ? g_gotoTabCurrentSprite : g_gotoTabSprite, kTabX[n], 0, nullptr);
+  DrawViewSprite(
+      n == SharedScreen().gotoGroup ? SharedScreen().gotoTabCurrentSprite : SharedScreen().gotoTabSprite,
+      kTabX[n], 0, nullptr);
   const int guild = LocalGuildIndex();
   const std::string art = g_instData.GetArtPath();
   const std::string guildArt = g_instData.GetGuildPath(guild);
@@ -162,7 +170,7 @@ void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
       CGUnit* unit = FindUnit(e.id);
       if (!unit || unit->location.asteroid > CGSolarDB::GetAsteroidCount()) {
         e = GotoEntry{};
-        DrawViewSprite(g_emptyGotoSprite, x, 10, nullptr);
+        DrawViewSprite(SharedScreen().emptyGotoSprite, x, 10, nullptr);
         break;
       }
       char abbreviation[8] = {};
@@ -180,7 +188,7 @@ void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
       DrawPicture(guildArt + "gotodesc.ima", guildModule, kNoColourKey, x, 10);
       break;
     case GOTO_EMPTY:
-      DrawViewSprite(g_emptyGotoSprite, x, 10, nullptr);
+      DrawViewSprite(SharedScreen().emptyGotoSprite, x, 10, nullptr);
       break;
     default:
       break;
@@ -211,7 +219,7 @@ bool CVGeneric::GetSingleSelection(std::uint16_t* kind, std::uint32_t* id) {
     std::uint16_t k = 0;
     std::uint32_t n = 0;
     if (!g_gameData->GetSelectionAt(i, &k, &n, nullptr)) continue;
-    const bool bookmarked = std::any_of(g_gotoSlots.begin(), g_gotoSlots.end(),
+    const bool bookmarked = std::any_of(SharedScreen().gotoSlots.begin(), SharedScreen().gotoSlots.end(),
                                         [&](const GotoEntry& e) { return e.kind == k && e.id == n; });
     if (bookmarked) continue;
     *kind = k;
@@ -222,9 +230,9 @@ bool CVGeneric::GetSingleSelection(std::uint16_t* kind, std::uint32_t* id) {
 }
 
 void CVGeneric::ActivateGotoSlot(int slot, int x, int /*y*/) {
-  if (slot < kGotoColumns * g_gotoGroup) slot += kGotoColumns * g_gotoGroup;
-  if (slot < 0 || slot >= static_cast<int>(g_gotoSlots.size())) return;
-  const GotoEntry e = g_gotoSlots[static_cast<std::size_t>(slot)];
+  if (slot < kGotoColumns * SharedScreen().gotoGroup) slot += kGotoColumns * SharedScreen().gotoGroup;
+  if (slot < 0 || slot >= static_cast<int>(SharedScreen().gotoSlots.size())) return;
+  const GotoEntry e = SharedScreen().gotoSlots[static_cast<std::size_t>(slot)];
   const LPARAM asteroid = static_cast<LPARAM>(0xFFFF0000u | (e.id & 0xFFFF));
   switch (e.kind) {
     case GOTO_ASTEROID:

@@ -4,7 +4,9 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GUnitOrder.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -28,8 +30,12 @@ struct Point {
 
 Point At(int x, int y) { return {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y)}; }
 
-bool InNotifyArea(Point p) { return g_viewType != VIEW_DESIGN && p.x > 22 && p.x < 601 && p.y > 496 && p.y < 592; }
-bool InInfoArea(Point p) { return g_infoPanelVisible && p.x > 28 && p.x < 615 && p.y > 97 && p.y < 466; }
+bool InNotifyArea(Point p) {
+  return SharedScreen().viewType != VIEW_DESIGN && p.x > 22 && p.x < 601 && p.y > 496 && p.y < 592;
+}
+bool InInfoArea(Point p) {
+  return SharedScreen().infoPanelVisible && p.x > 28 && p.x < 615 && p.y > 97 && p.y < 466;
+}
 bool InGotoBar(Point p) { return p.y < 74; }
 bool InTabRow(Point p) { return p.y < 8; }
 
@@ -44,16 +50,16 @@ bool Selected(const GotoEntry& e) { return g_gameData && g_gameData->IsSelected(
 bool IsAsteroidEntry(const GotoEntry& e) { return e.kind == GOTO_ASTEROID || e.kind == GOTO_TERRAIN_ASTEROID; }
 
 GotoEntry& EntryAt(int slot) {
-  if (slot < kGotoColumns * g_gotoGroup) slot += kGotoColumns * g_gotoGroup;
-  return g_gotoSlots[static_cast<std::size_t>(slot) % g_gotoSlots.size()];
+  if (slot < kGotoColumns * SharedScreen().gotoGroup) slot += kGotoColumns * SharedScreen().gotoGroup;
+  return SharedScreen().gotoSlots[static_cast<std::size_t>(slot) % SharedScreen().gotoSlots.size()];
 }
 
 }  // namespace
 
 void CVGeneric::ClosePopupMenu() {
-  if (!g_popupMenu) return;
-  ReleasePopupMenu(g_popupMenu);
-  g_popupMenu = nullptr;
+  if (!SharedScreen().popupMenu) return;
+  ReleasePopupMenu(SharedScreen().popupMenu);
+  SharedScreen().popupMenu = nullptr;
   UpdateCursor();
 }
 
@@ -63,7 +69,7 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
   if (InGotoBar(p)) {
     if (InTabRow(p)) {
       if (p.x >= kScreenWidth) return 0;
-      g_gotoGroup = static_cast<std::uint8_t>(GotoTabAt(p.x));
+      SharedScreen().gotoGroup = static_cast<std::uint8_t>(GotoTabAt(p.x));
       DrawGotoBar();
       return 1;
     }
@@ -82,19 +88,21 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
         DrawGotoBar();
         return 1;
       }
-      if (g_commandMode == kNoCommandMode &&
+      if (SharedScreen().commandMode == kNoCommandMode &&
           ((IsAsteroidEntry(e) && !anySelected) || (e.kind == GOTO_UNIT && (e.id >> 26) == local))) {
         SelectObject(e.kind, e.id);
-      } else if (g_commandMode == 26 || (g_commandMode == kNoCommandMode && anySelected)) {
+      } else if (SharedScreen().commandMode == ORDER_TYPE_26 ||
+                 (SharedScreen().commandMode == kNoCommandMode && anySelected)) {
         PickTarget(e.kind, e.id);
-      } else if (g_commandMode != kNoCommandMode) {
+      } else if (SharedScreen().commandMode != kNoCommandMode) {
         ExecuteOrderMode(e.kind, e.id);
       }
     }
   }
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnLButtonDown(p.x, p.y, keys) : 0;
+  if (InNotifyArea(p))
+    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnLButtonDown(p.x, p.y, keys) : 0;
   if (InInfoArea(p)) {
-    if (g_infoPanel && g_infoPanel->OnLButtonDown(p.x, p.y, keys)) {
+    if (SharedScreen().infoPanel && SharedScreen().infoPanel->OnLButtonDown(p.x, p.y, keys)) {
       Invalidate();
       Render(-1);
     }
@@ -106,10 +114,11 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
 int CVGeneric::OnRButtonDown(int x, int y, WPARAM keys) {
   ClosePopupMenu();
   const Point p = At(x, y);
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnRButtonDown(p.x, p.y, keys) : 0;
+  if (InNotifyArea(p))
+    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnRButtonDown(p.x, p.y, keys) : 0;
   if (!KeyHeld(VK_MENU)) {
     if (InInfoArea(p)) {
-      if (g_infoPanel) g_infoPanel->OnRButtonDown(p.x, p.y, keys);
+      if (SharedScreen().infoPanel) SharedScreen().infoPanel->OnRButtonDown(p.x, p.y, keys);
       return 1;
     }
     return ShowContextMenu(p.x, p.y);
@@ -120,7 +129,7 @@ int CVGeneric::OnRButtonDown(int x, int y, WPARAM keys) {
     return 1;
   }
   if (InInfoArea(p)) {
-    if (g_infoPanel) g_infoPanel->ShowContextHelp(p.x, p.y);
+    if (SharedScreen().infoPanel) SharedScreen().infoPanel->ShowContextHelp(p.x, p.y);
     return 1;
   }
   return 0;
@@ -128,9 +137,10 @@ int CVGeneric::OnRButtonDown(int x, int y, WPARAM keys) {
 
 int CVGeneric::OnLButtonDblClk(int x, int y) {
   const Point p = At(x, y);
-  if (InNotifyArea(p)) return g_notifyPanel ? g_notifyPanel->OnLButtonDblClk(p.x, p.y) : 0;
+  if (InNotifyArea(p))
+    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnLButtonDblClk(p.x, p.y) : 0;
   if (InInfoArea(p)) {
-    if (g_infoPanel && g_infoPanel->OnLButtonDblClk(p.x, p.y)) {
+    if (SharedScreen().infoPanel && SharedScreen().infoPanel->OnLButtonDblClk(p.x, p.y)) {
       Invalidate();
       Render(-1);
     }
@@ -155,27 +165,31 @@ int CVGeneric::OnLButtonDblClk(int x, int y) {
 
 int CVGeneric::OnMouseMove(WPARAM keys, LPARAM position) {
   const Point p{LOWORD(static_cast<std::uintptr_t>(position)), HIWORD(static_cast<std::uintptr_t>(position))};
-  if (g_infoPanelVisible) return g_infoPanel ? g_infoPanel->OnMouseMove(p.x, p.y) : 0;
+  if (SharedScreen().infoPanelVisible)
+    return SharedScreen().infoPanel ? SharedScreen().infoPanel->OnMouseMove(p.x, p.y) : 0;
   if (InGotoBar(p)) {
     const GotoEntry& e = EntryAt(GetGotoSlotAtX(p.x));
     ShowObject(e.kind, e.id);
     return 1;
   }
-  if (p.y > 496 && p.x < 601) return g_notifyPanel ? g_notifyPanel->OnMouseMove(keys, p.y) : 0;
+  if (p.y > 496 && p.x < 601)
+    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnMouseMove(keys, p.y) : 0;
   return 0;
 }
 
 int CVGeneric::OnMouseWheel(WPARAM wheel, LPARAM position) {
   const Point p{LOWORD(static_cast<std::uintptr_t>(position)), HIWORD(static_cast<std::uintptr_t>(position))};
   if (p.y > 496 && p.x < 601)
-    return g_notifyPanel ? g_notifyPanel->OnMouseWheel(wheel) : 0;
+    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnMouseWheel(wheel) : 0;
   return 0;
 }
 
-int CVGeneric::OnKeyUp(WPARAM, LPARAM) { return GetFocus() != g_viewWnd ? 1 : 0; }
+int CVGeneric::OnKeyUp(WPARAM, LPARAM) {
+  return GetFocus() != SharedScreen().viewWnd ? 1 : 0;
+}
 
 int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
-  if (GetFocus() != g_viewWnd) return 1;
+  if (GetFocus() != SharedScreen().viewWnd) return 1;
   const std::uint32_t type = GetViewType();
   const bool flat = type == VIEW_DESIGN || type == VIEW_SPACE_REPLAY || type == VIEW_TERRAIN_REPLAY;
   const bool ctrl = KeyHeld(VK_CONTROL);
@@ -188,30 +202,31 @@ int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
         UpdateSelectionDisplay(1);
       return 0;
     case VK_RETURN:
-      if (g_previousViewType != VIEW_SOLAR)
-        GoToView(g_previousViewType, static_cast<LPARAM>(0xFFFF0000u | g_previousViewAsteroid));
+      if (SharedScreen().previousViewType != VIEW_SOLAR)
+        GoToView(SharedScreen().previousViewType,
+                 static_cast<LPARAM>(0xFFFF0000u | SharedScreen().previousViewAsteroid));
       else
         GoToView(VIEW_SOLAR, -1);
       return 0;
     case VK_END:
       if (!ctrl) return 0;
-      OnControlCommand(111);
+      OnControlCommand(control::kEndTurn);
       return 1;
     case VK_DELETE:
       if (!flat) DeleteAllOrders();
       return 0;
     case 'D':
       ToggleInfoPanel();
-      if (CImageButton* info = ControlButton(130)) {
+      if (CImageButton* info = ControlButton(control::kInfo)) {
         info->Toggle();
         if (info->sprite) DrawViewSprite(info->sprite.get(), info->x, info->y, nullptr);
       }
-      if (g_replayMode) LeaveReplayMode(1);
-      SetFocus(g_viewWnd);
+      if (SharedScreen().replayMode) LeaveReplayMode(1);
+      SetFocus(SharedScreen().viewWnd);
       return 1;
     case 'L':
       if (!ctrl) return 0;
-      PostMessage(g_viewWnd, WM_APP_LOAD_REQUEST, 0, 0);
+      PostMessage(SharedScreen().viewWnd, WM_APP_LOAD_REQUEST, 0, 0);
       return 1;
     case 'R':
       if (ctrl) AskRestartGame();
@@ -219,9 +234,9 @@ int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
     case 'S':
       if (ctrl) {
         RecenterCamera();
-        PostMessage(g_viewWnd, WM_APP_SAVE, 0, 0);
+        PostMessage(SharedScreen().viewWnd, WM_APP_SAVE, 0, 0);
       } else if (type == VIEW_DESIGN) {
-        g_previousViewType = VIEW_SOLAR;
+        SharedScreen().previousViewType = VIEW_SOLAR;
         UpdateSwitchViewButton(101);
       } else if (type != VIEW_SOLAR) {
         GoToView(VIEW_SOLAR, -1);
@@ -229,7 +244,7 @@ int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
       return 1;
     default:
       if (key >= '0' && key <= '9' && type != VIEW_DESIGN) {
-        g_gotoGroup = static_cast<std::uint8_t>(key == '0' ? 9 : key - '1');
+        SharedScreen().gotoGroup = static_cast<std::uint8_t>(key == '0' ? 9 : key - '1');
         DrawGotoBar();
         return 1;
       }

@@ -21,6 +21,7 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/user/system.h"
 
@@ -70,7 +71,6 @@ constexpr std::uint8_t kMenuUnit = 2;
 constexpr std::uint8_t kMenuTerrainAsteroid = 12;
 // Zone 0's owner while the asteroid's centre has not been surveyed.
 constexpr std::uint8_t kZoneNoData = 253;
-constexpr int kVoiceSelfDestruct = 35;
 constexpr int kBombardGuild = 3;
 constexpr int kMinesGuild = 1;
 
@@ -90,7 +90,8 @@ void Append(CPopupMenu& menu, std::uint32_t id, const char* stem, const char* no
 void AppendSubmenu(CPopupMenu& menu, std::uint32_t id, const char* stem,
                    std::initializer_list<std::pair<std::uint32_t, const char*>> items, int x, int y) {
   Append(menu, id, stem, "sm", "sh");
-  auto* sub = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 0xFFFF, 1);
+  auto* sub = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x,
+                             y, 0xFFFF, 1);
   for (const auto& [itemId, itemStem] : items) Append(*sub, itemId, itemStem);
   menu.AttachSubmenu(id, sub);
 }
@@ -107,8 +108,8 @@ void SendToAll(std::span<std::uint8_t> packet) {
 
 // The prompt of a mode entered on the menu's object.
 void EnterMode(CVGeneric& view, std::uint32_t mode, const char* prompt) {
-  g_commandMode = mode;
-  g_commandUnitId = g_menuObjectId;
+  SharedScreen().commandMode = mode;
+  SharedScreen().commandUnitId = SharedScreen().menuObjectId;
   Tell(view, prompt);
   view.UpdateCursor();
 }
@@ -119,12 +120,13 @@ void ReleasePopupMenu(CPopupMenu* menu) { delete menu; }
 
 int CVGeneric::ShowOrderMenu(int flags, std::uint32_t id, int x, int y) {
   ClosePopupMenu();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, static_cast<std::uint16_t>(x),
-                               static_cast<std::uint16_t>(y), 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                     static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), 0xFFFF, 0);
   if (flags & 1) AddGotoMenuItems(x, y);
   if (flags & 4) {
-    g_menuObjectKind = kMenuUnit;
-    g_menuObjectId = id;
+    SharedScreen().menuObjectKind = kMenuUnit;
+    SharedScreen().menuObjectId = id;
     CGUnit* unit = nullptr;
     if (g_gameData) {
       const std::uint16_t here = GetCurrentAsteroidId();
@@ -148,26 +150,27 @@ int CVGeneric::ShowOrderMenu(int flags, std::uint32_t id, int x, int y) {
     }
   }
   if (flags & (2 | 8)) {
-    g_menuObjectKind = flags & 2 ? kMenuAsteroid : kMenuTerrainAsteroid;
-    g_menuObjectId = id;
+    SharedScreen().menuObjectKind = flags & 2 ? kMenuAsteroid : kMenuTerrainAsteroid;
+    SharedScreen().menuObjectId = id;
     AddAsteroidMenuItems(FindAsteroid(id), id, y);
   }
-  g_popupMenu->Track();
+  SharedScreen().popupMenu->Track();
   return 1;
 }
 
 void CVGeneric::AddGotoMenuItems(int x, int /*y*/) {
-  if (!g_popupMenu) return;
-  Append(*g_popupMenu, CMD_SET_GOTO, "setgot");
-  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % g_gotoSlots.size()];
-  if (e.kind != GOTO_EMPTY) Append(*g_popupMenu, CMD_CLEAR_GOTO, "clrgot");
+  if (!SharedScreen().popupMenu) return;
+  Append(*SharedScreen().popupMenu, CMD_SET_GOTO, "setgot");
+  const GotoEntry& e =
+      SharedScreen().gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x)) % SharedScreen().gotoSlots.size()];
+  if (e.kind != GOTO_EMPTY) Append(*SharedScreen().popupMenu, CMD_CLEAR_GOTO, "clrgot");
 }
 
 void CVGeneric::AddUnitOrderItems(CGUnit* unit, int x, int y) {
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
-  if (!g_popupMenu || !unit || !g_gameData) return;
-  CPopupMenu& menu = *g_popupMenu;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
+  if (!SharedScreen().popupMenu || !unit || !g_gameData) return;
+  CPopupMenu& menu = *SharedScreen().popupMenu;
   const std::uint32_t selected = SelectionCount();
   const bool atAsteroid = unit->location.asteroid < SolarSpace();
   AppendSubmenu(menu, CMD_DISPLAY_MENU, "disply",
@@ -212,8 +215,8 @@ void CVGeneric::AddUnitOrderItems(CGUnit* unit, int x, int y) {
 }
 
 void CVGeneric::AddAsteroidMenuItems(CGAsteroid* asteroid, std::uint32_t id, int /*y*/) {
-  if (!g_popupMenu || !asteroid) return;
-  CPopupMenu& menu = *g_popupMenu;
+  if (!SharedScreen().popupMenu || !asteroid) return;
+  CPopupMenu& menu = *SharedScreen().popupMenu;
   const std::uint32_t view = GetViewType();
   const bool showing = GetCurrentAsteroidId() == id;
   if (view != VIEW_SOLAR) Append(menu, CMD_TRANSPORT, "transp");
@@ -227,11 +230,12 @@ void CVGeneric::AddAsteroidMenuItems(CGAsteroid* asteroid, std::uint32_t id, int
 
 LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
   int menuX = 0;
-  if (g_popupMenu) g_popupMenu->GetPosition(&menuX, nullptr);
-  const auto asteroid = static_cast<std::uint16_t>(g_menuObjectId);
+  if (SharedScreen().popupMenu) SharedScreen().popupMenu->GetPosition(&menuX, nullptr);
+  const auto asteroid = static_cast<std::uint16_t>(SharedScreen().menuObjectId);
   const LPARAM asteroidView = static_cast<LPARAM>(kAsteroidSubject | asteroid);
   CGUnit* unit = nullptr;
-  if (g_menuObjectKind == kMenuUnit) unit = FindUnitNear(GetCurrentAsteroidId(), g_menuObjectId);
+  if (SharedScreen().menuObjectKind == kMenuUnit)
+    unit = FindUnitNear(GetCurrentAsteroidId(), SharedScreen().menuObjectId);
   bool gotoChanged = false;
   switch (id) {
     case CMD_TRANSPORT:
@@ -241,15 +245,17 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       GoToView(VIEW_TERRAIN, asteroidView);
       break;
     case CMD_GO_SPACE:
-      GoToView(VIEW_ASTEROID_SPACE, g_menuObjectKind == kMenuUnit ? static_cast<LPARAM>(g_menuObjectId) : asteroidView);
+      GoToView(VIEW_ASTEROID_SPACE, SharedScreen().menuObjectKind == kMenuUnit
+                                        ? static_cast<LPARAM>(SharedScreen().menuObjectId)
+                                        : asteroidView);
       break;
     case CMD_BASIC_DATA:
     case CMD_DAMAGE_DATA:
     case CMD_ORDERS_DATA:
       // The unit's summary, damage or orders page in the data panel.
-      if (g_dataPanel && unit) {
-        g_dataPanel->unitPage = id == CMD_BASIC_DATA ? 0 : id == CMD_DAMAGE_DATA ? 1 : 3;
-        g_dataPanel->ShowUnitStatus(unit);
+      if (SharedScreen().dataPanel && unit) {
+        SharedScreen().dataPanel->unitPage = id == CMD_BASIC_DATA ? 0 : id == CMD_DAMAGE_DATA ? 1 : 3;
+        SharedScreen().dataPanel->ShowUnitStatus(unit);
         FlushScreen();
       }
       break;
@@ -270,8 +276,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       break;
     }
     case CMD_ASTEROID_POWER:
-      g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
-      g_commandUnitId = kAsteroidSubject | asteroid;
+      SharedScreen().commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+      SharedScreen().commandUnitId = kAsteroidSubject | asteroid;
       Tell(*this, "SELSHPRF");
       UpdateCursor();
       break;
@@ -294,7 +300,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_CONSTRUCT_SHIP:
       // The template comes from the data panel's list of the unit's designs.
       EnterMode(*this, ORDER_BUILD_SHIP, "SELCTTPT");
-      if (g_dataPanel) g_pendingOrderOption = g_dataPanel->ShowTemplateList(unit, 0, nullptr);
+      if (SharedScreen().dataPanel)
+        SharedScreen().pendingOrderOption = SharedScreen().dataPanel->ShowTemplateList(unit, 0, nullptr);
       FlushScreen();
       SelectUnitForOrder();
       break;
@@ -323,18 +330,19 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
         char text[kTextSize + 1] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(question, text, kTextSize);
         std::uint32_t yes = 0;
-        CYesNoDlg box(g_viewDDraw, g_viewWnd, g_viewInstance, text, static_cast<std::uint32_t>(MenuGuild()), &yes);
+        CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                      static_cast<std::uint32_t>(MenuGuild()), &yes);
         return yes != 0;
       };
       if (several && !ask("DECOMMOK")) break;
       CGuild* guild = g_gameData ? g_gameData->GetLocalGuild() : nullptr;
-      if (guild && guild->FindShipOffer(g_menuObjectId)) {
+      if (guild && guild->FindShipOffer(SharedScreen().menuObjectId)) {
         if (!ask("DECOMSEL")) break;
-        guild->RemoveShipOffer(g_menuObjectId);
+        guild->RemoveShipOffer(SharedScreen().menuObjectId);
         ShipOfferWithdrawnPacket packet;
         packet.guild = static_cast<std::uint8_t>(LocalChapter() >> 3);
         packet.slot = static_cast<std::uint8_t>(LocalChapter() & 7);
-        packet.unitId = g_menuObjectId;
+        packet.unitId = SharedScreen().menuObjectId;
         auto image = packet.Build();
         SendToAll(image.bytes);
       }
@@ -348,7 +356,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       break;
     case CMD_RECOVER_ATVS:
       UpdateSelectionDisplay(1);
-      GoToView(VIEW_TERRAIN, static_cast<LPARAM>(g_menuObjectId));
+      GoToView(VIEW_TERRAIN, static_cast<LPARAM>(SharedScreen().menuObjectId));
       break;
     case CMD_SELF_DESTRUCT:
       if (unit) {
@@ -362,7 +370,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_BATTLE_PLAN:
       if (SelectionCount() > 1) {
         if (g_gameData) g_gameData->pieces.EditSelectionBattlePlan();
-      } else if (g_menuObjectKind != kMenuUnit) {
+      } else if (SharedScreen().menuObjectKind != kMenuUnit) {
         SendDefaultBattlePlans();
       } else if (unit) {
         unit->EditBattlePlan();
@@ -392,7 +400,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       }
       break;
     case CMD_DELETE_ORDERS:
-      g_commandUnitId = g_menuObjectId;
+      SharedScreen().commandUnitId = SharedScreen().menuObjectId;
       SelectUnitForOrder();
       DeleteAllOrders();
       break;
@@ -406,13 +414,14 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
 }
 
 void CVGeneric::OnMenuSelect(HMENU menu, std::uint32_t item) {
-  if (!menu || !g_popupMenu) return;
-  if (CPopupMenu* found = g_popupMenu->FindMenu(menu)) found->CaptureBackdrop(static_cast<int>(item));
+  if (!menu || !SharedScreen().popupMenu) return;
+  if (CPopupMenu* found = SharedScreen().popupMenu->FindMenu(menu))
+    found->CaptureBackdrop(static_cast<int>(item));
 }
 
 void CVGeneric::DrawMenuItem(DRAWITEMSTRUCT* item) {
-  if (!item || !g_popupMenu) return;
-  CPopupMenu* menu = g_popupMenu->FindMenu(reinterpret_cast<HMENU>(item->hwndItem));
+  if (!item || !SharedScreen().popupMenu) return;
+  CPopupMenu* menu = SharedScreen().popupMenu->FindMenu(reinterpret_cast<HMENU>(item->hwndItem));
   if (!menu) return;
   const int index = menu->FindItemIndex(item->itemID);
   if (index < 0) return;

@@ -9,6 +9,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "platform/core/clock.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -16,8 +17,6 @@
 #include "platform/user/system.h"
 
 using namespace plat;
-
-std::uint32_t g_modifyTargetId = 0xFFFFFFFF;
 
 namespace orders {
 
@@ -55,8 +54,8 @@ void Tell(CVGeneric& view, const char* id, int voice, std::size_t size) {
 }
 
 void ResetMode() {
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
 }
 
 }  // namespace orders
@@ -65,25 +64,20 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAsteroidTarget = 38;
-
 // A double click arrives as a first click, then the double-click message: the
 // single click's refusal waits to see whether it was half of one.
 bool DoubleClickFollows() {
   Sleep(GetDoubleClickTime());
   MSG msg;
-  return PeekMessage(&msg, g_viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE) != 0;
+  return PeekMessage(&msg, SharedScreen().viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE) != 0;
 }
 
 }  // namespace
 
 int CVGeneric::FindGotoSlot(int kind, std::uint32_t id, int* slot, int start) {
   for (int n = std::max(start, 0); n < kGotoColumns; ++n) {
-    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(n + kGotoColumns * g_gotoGroup)];
+    const GotoEntry& e =
+        SharedScreen().gotoSlots[static_cast<std::size_t>(n + kGotoColumns * SharedScreen().gotoGroup)];
     if (e.kind != kind || e.id != id) continue;
     if (slot) *slot = n;
     return 1;
@@ -93,8 +87,8 @@ int CVGeneric::FindGotoSlot(int kind, std::uint32_t id, int* slot, int start) {
 
 int CVGeneric::SelectUnitForOrder() {
   if (!g_gameData) return 0;
-  if (g_gameData->IsSelected(SEL_UNIT, g_commandUnitId)) return 1;
-  CGUnit* unit = g_gameData->pieces.FindUnit(g_commandUnitId, nullptr);
+  if (g_gameData->IsSelected(SEL_UNIT, SharedScreen().commandUnitId)) return 1;
+  CGUnit* unit = g_gameData->pieces.FindUnit(SharedScreen().commandUnitId, nullptr);
   if (!unit) return 0;
   const UnitOrder* first = unit->GetOrder(0);
   if (first && first->type == ORDER_STUNNED) {
@@ -119,7 +113,7 @@ int CVGeneric::SelectObject(int kind, std::uint32_t id) {
     case 5:
       if (!g_gameData->IsSelected(SEL_UNIT, id)) {
         if (!ShiftHeld()) UpdateSelectionDisplay(1);
-        g_commandUnitId = id;
+        SharedScreen().commandUnitId = id;
         SelectUnitForOrder();
         FlushScreen();
       } else {
@@ -133,7 +127,7 @@ int CVGeneric::SelectObject(int kind, std::uint32_t id) {
           }
         }
       }
-      g_commandUnitId = 0xFFFFFFFF;
+      SharedScreen().commandUnitId = 0xFFFFFFFF;
       return 1;
     default:
       UpdateSelectionDisplay(1);
@@ -159,13 +153,14 @@ void CVGeneric::UpdateSelectionDisplay(int /*flag*/) {
     g_gameData->ClearSelection();
   }
   ResetMode();
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   UpdateCursor();
 }
 
 int CVGeneric::PickTarget(int kind, std::uint32_t id) {
   if (kind == GOTO_TERRAIN_ASTEROID) kind = GOTO_ASTEROID;
-  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == 26;
+  const bool generic =
+      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
   switch (kind) {
     case GOTO_SOLAR:
       if (DoubleClickFollows()) return 0;
@@ -183,7 +178,7 @@ int CVGeneric::PickTarget(int kind, std::uint32_t id) {
         ResetMode();
         return 1;
       }
-      if (OrderMoveToLocation(generic ? ORDER_GO_TO_UNIT : g_commandMode, kind, id, 0)) {
+      if (OrderMoveToLocation(generic ? ORDER_GO_TO_UNIT : SharedScreen().commandMode, kind, id, 0)) {
         const bool own = target && target->GetChapter() == LocalChapter();
         Tell(*this, "TRGTAQRD", own ? kVoiceOwnTarget : kVoiceOtherTarget);
       } else if (!generic || !DoubleClickFollows()) {
@@ -194,7 +189,8 @@ int CVGeneric::PickTarget(int kind, std::uint32_t id) {
       return 1;
     }
     case GOTO_ASTEROID:
-      if (OrderMoveToLocation(generic ? ORDER_MOVE_TO_ASTEROID : g_commandMode, GOTO_ASTEROID, id, 0))
+      if (OrderMoveToLocation(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, GOTO_ASTEROID,
+                              id, 0))
         Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
       else
         Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -256,7 +252,8 @@ int CVGeneric::OrderMoveToLocation(std::uint32_t type, int kind, std::uint32_t i
     std::uint32_t t = type;
     if (t == ORDER_GO_TO_UNIT || t == ORDER_TYPE_26) {
       const bool enemy = target->GetChapter() != unit->GetChapter();
-      t = enemy && type != ORDER_TYPE_26 && g_commandMode != ORDER_TYPE_26 ? ORDER_ATTACK_UNIT : ORDER_GO_TO_UNIT;
+      t = enemy && type != ORDER_TYPE_26 && SharedScreen().commandMode != ORDER_TYPE_26 ? ORDER_ATTACK_UNIT
+                                                                                        : ORDER_GO_TO_UNIT;
     }
     result = unit->OrderOnUnit(t, target, unitInsert);
   }

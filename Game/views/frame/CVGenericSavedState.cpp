@@ -3,6 +3,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GPersist.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GNotify.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
@@ -11,15 +12,13 @@
 
 namespace {
 
-constexpr std::uint32_t kInfoPanelCommand = 260;
-
 CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
 // The popup menu goes before the state is written or replaced.
 void CloseMenu() {
-  if (!g_popupMenu) return;
-  ReleasePopupMenu(g_popupMenu);
-  g_popupMenu = nullptr;
+  if (!SharedScreen().popupMenu) return;
+  ReleasePopupMenu(SharedScreen().popupMenu);
+  SharedScreen().popupMenu = nullptr;
 }
 
 // Everything after the notification panel's state, as read.
@@ -39,7 +38,7 @@ struct SavedFields {
 
 // Without a notification panel its state is read into a list of its own and dropped.
 LoadStatus ReadNotifyState(BlockReader& r) {
-  if (g_notifyPanel) return g_notifyPanel->Load(r);
+  if (SharedScreen().notifyPanel) return SharedScreen().notifyPanel->Load(r);
   r.U32();
   if (!r.Ok()) return LoadStatus::kTruncated;
   CGNotificationList scratch;
@@ -50,31 +49,31 @@ LoadStatus ReadNotifyState(BlockReader& r) {
 
 bool WriteSavedViewBlock(BlockWriter& w) {
   w.U8(kSavedViewVersion);
-  if (g_notifyPanel) {
-    if (!g_notifyPanel->Save(w)) return false;
+  if (SharedScreen().notifyPanel) {
+    if (!SharedScreen().notifyPanel->Save(w)) return false;
   } else {
     // No panel: an empty one's state, so the block still reads.
     w.U32(0);
     CGNotificationList empty;
     if (!empty.Save(w)) return false;
   }
-  for (const GotoEntry& e : g_gotoSlots) {
+  for (const GotoEntry& e : SharedScreen().gotoSlots) {
     w.U16(e.kind);
     w.U32(e.id);
   }
   w.U8(kValidityByte);
-  w.U32(g_endTurnSentTurn);
-  w.U16(g_cursorKind);
-  w.U32(g_viewType);
-  w.U32(g_previousViewType);
-  w.U8(g_gotoGroup);
-  w.U16(g_previousViewAsteroid);
-  w.U32(g_frameAnimationsOn);
-  w.U32(g_cameraTravelOff);
-  w.U32(g_shipFacingOff);
+  w.U32(SharedScreen().endTurnSentTurn);
+  w.U16(SharedScreen().cursorKind);
+  w.U32(SharedScreen().viewType);
+  w.U32(SharedScreen().previousViewType);
+  w.U8(SharedScreen().gotoGroup);
+  w.U16(SharedScreen().previousViewAsteroid);
+  w.U32(SharedScreen().frameAnimationsOn);
+  w.U32(SharedScreen().cameraTravelOff);
+  w.U32(SharedScreen().shipFacingOff);
   // Without an info panel a type that selects none.
-  w.U8(g_infoPanel ? g_infoPanel->type : kNoHighlight);
-  w.U16(g_turnLampCount);
+  w.U8(SharedScreen().infoPanel ? SharedScreen().infoPanel->type : kNoHighlight);
+  w.U16(SharedScreen().turnLampCount);
   w.U8(kValidityByte);
   return w.Ok();
 }
@@ -107,22 +106,22 @@ LoadStatus ReadSavedViewBlock(BlockReader& r) {
   if (const LoadStatus s = r.EndByte(kValidityByte); s != LoadStatus::kOk) return s;
   if (f.gotoGroup >= kGotoGroups) return LoadStatus::kBadCount;
 
-  g_gotoSlots = f.slots;
-  g_gotoGroup = f.gotoGroup;
+  SharedScreen().gotoSlots = f.slots;
+  SharedScreen().gotoGroup = f.gotoGroup;
   CVGeneric* view = CurrentView();
   if (view) view->DrawGotoBar();
-  g_endTurnSentTurn = 0xFFFFFFFFu;
-  g_cursorKind = f.cursorKind;
-  g_viewType = f.viewType;
-  g_previousViewType = f.previousViewType;
-  g_previousViewAsteroid = f.previousAsteroid;
-  g_frameAnimationsOn = f.frameAnimations;
+  SharedScreen().endTurnSentTurn = 0xFFFFFFFFu;
+  SharedScreen().cursorKind = f.cursorKind;
+  SharedScreen().viewType = f.viewType;
+  SharedScreen().previousViewType = f.previousViewType;
+  SharedScreen().previousViewAsteroid = f.previousAsteroid;
+  SharedScreen().frameAnimationsOn = f.frameAnimations;
   if (version > 2) {
-    g_cameraTravelOff = f.cameraTravelOff;
-    g_shipFacingOff = f.shipFacingOff;
+    SharedScreen().cameraTravelOff = f.cameraTravelOff;
+    SharedScreen().shipFacingOff = f.shipFacingOff;
   }
-  if (f.infoType < kInfoPanelTypes && view) view->OnControlCommand(kInfoPanelCommand + f.infoType);
-  if (version > 1) g_turnLampCount = f.lampCount;
+  if (f.infoType < kInfoPanelTypes && view) view->OnControlCommand(control::kFirstPanel + f.infoType);
+  if (version > 1) SharedScreen().turnLampCount = f.lampCount;
   // The view fonts stay: the data panel holds the bold one.
   return LoadStatus::kOk;
 }

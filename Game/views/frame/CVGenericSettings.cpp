@@ -47,9 +47,9 @@ void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, I
   InGameSettings current;
   CopySettingsFromApplication(current);
   if (g_sndPlay) current.speech = g_sndPlay->speechEnabled ? 1 : 0;
-  current.shipFacing = g_shipFacingOff ? 0 : 1;
-  current.autozoom = g_cameraTravelOff ? 0 : 1;
-  current.frameAnimation = g_frameAnimationsOn;
+  current.shipFacing = SharedScreen().shipFacingOff ? 0 : 1;
+  current.autozoom = SharedScreen().cameraTravelOff ? 0 : 1;
+  current.frameAnimation = SharedScreen().frameAnimationsOn;
   if (generic) {
     current.distanceFog = static_cast<std::uint32_t>(generic->IsDistanceFogOn());
     current.stars = static_cast<std::uint32_t>(generic->IsStarBackgroundOn());
@@ -58,9 +58,9 @@ void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, I
 
   SettingsLinks links;
   links.applyToView = [generic](const InGameSettings& s) {
-    g_cameraTravelOff = s.autozoom ? 0 : 1;
-    g_frameAnimationsOn = s.frameAnimation;
-    g_shipFacingOff = s.shipFacing ? 0 : 1;
+    SharedScreen().cameraTravelOff = s.autozoom ? 0 : 1;
+    SharedScreen().frameAnimationsOn = s.frameAnimation;
+    SharedScreen().shipFacingOff = s.shipFacing ? 0 : 1;
     if (generic) {
       generic->SetStarBackground(static_cast<int>(s.stars));
       generic->SetDistanceFog(static_cast<int>(s.distanceFog));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Game/model/GControlIds.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CImageButton.h"
@@ -14,20 +15,10 @@
 
 using namespace plat;
 
-std::string g_statusText;
-std::uint16_t g_statusShown = 0;
-std::uint32_t g_futureView = 0;
-std::uint8_t g_futureViewState = 0;
-
 namespace {
 
-constexpr std::array<std::uint32_t, 4> kNormalButtons{101, 111, 131, 132};
-constexpr std::uint32_t kInfoButton = 130;
-constexpr std::uint32_t kFirstPanelButton = 260;
-constexpr std::uint32_t kLastPanelButton = 271;
-constexpr std::uint32_t kPlay = 200, kExitReplay = 201, kAdvance = 202, kRestart = 203, kPause = 204;
-constexpr std::uint32_t kFutureRun = 162, kFuturePause = 163, kFutureForward = 164, kFutureBack = 165,
-                        kFutureRestart = 166;
+constexpr std::array<std::uint32_t, 4> kNormalButtons{control::kSwitchView, control::kEndTurn,
+                                                      control::kOptions, control::kSettings};
 constexpr std::uint32_t kFutureRunning = 2;
 constexpr COLORREF kStatusColour = RGB(0, 255, 0);
 
@@ -46,7 +37,7 @@ void ShowAndDraw(std::uint32_t id) {
 }
 
 void ShowPanelButtons(bool shown) {
-  for (std::uint32_t id = kFirstPanelButton; id <= kLastPanelButton; ++id) Show(id, shown);
+  for (std::uint32_t id = control::kFirstPanel; id <= control::kLastPanel; ++id) Show(id, shown);
 }
 
 // The future view's buttons in place of the normal ones (one of run and
@@ -54,62 +45,70 @@ void ShowPanelButtons(bool shown) {
 void ShowViewButtons(bool futureView) {
   if (futureView) {
     for (std::uint32_t id : kNormalButtons) Show(id, false);
-    Show(kFutureRestart, true);
-    const bool running = g_futureViewState == kFutureRunning;
-    Show(kFuturePause, !running);
-    Show(kFutureRun, running);
-    Draw(running ? kFutureRun : kFuturePause);
-    Show(kFutureForward, true);
-    Show(kFutureBack, true);
-    Draw(kFutureRestart);
-    Draw(kFutureForward);
-    Draw(kFutureBack);
+    Show(control::kFutureRestart, true);
+    const bool running = SharedScreen().futureViewState == kFutureRunning;
+    Show(control::kFuturePause, !running);
+    Show(control::kFutureRun, running);
+    Draw(running ? control::kFutureRun : control::kFuturePause);
+    Show(control::kFutureForward, true);
+    Show(control::kFutureBack, true);
+    Draw(control::kFutureRestart);
+    Draw(control::kFutureForward);
+    Draw(control::kFutureBack);
     return;
   }
-  for (std::uint32_t id : {kFutureRun, kFuturePause, kFutureForward, kFutureBack, kFutureRestart}) Show(id, false);
+  for (std::uint32_t id : {control::kFutureRun, control::kFuturePause, control::kFutureForward,
+                           control::kFutureBack, control::kFutureRestart})
+    Show(id, false);
   for (std::uint32_t id : kNormalButtons) ShowAndDraw(id);
 }
 
 }  // namespace
 
 void CVGeneric::UpdateControlPanel() {
-  if (g_replayMode == 1 || g_replayMode == 2) {
-    const bool playing = g_replayMode == 2;
-    Show(kPause, playing);
-    Show(kPlay, !playing);
-    Draw(playing ? kPause : kPlay);
-    for (std::uint32_t id : {kRestart, kExitReplay, kAdvance, kInfoButton}) ShowAndDraw(id);
+  if (SharedScreen().replayMode == 1 || SharedScreen().replayMode == 2) {
+    const bool playing = SharedScreen().replayMode == 2;
+    Show(control::kReplayPause, playing);
+    Show(control::kReplayPlay, !playing);
+    Draw(playing ? control::kReplayPause : control::kReplayPlay);
+    for (std::uint32_t id :
+         {control::kReplayRestart, control::kReplayExit, control::kReplayAdvance, control::kInfo})
+      ShowAndDraw(id);
     return;
   }
   ClearControlArea();
-  if (!g_infoPanelVisible) {
+  if (!SharedScreen().infoPanelVisible) {
     ShowPanelButtons(false);
-    ShowViewButtons(g_futureView && GetViewType() == VIEW_SOLAR);
-    ShowAndDraw(kInfoButton);
+    ShowViewButtons(SharedScreen().futureView && GetViewType() == VIEW_SOLAR);
+    ShowAndDraw(control::kInfo);
     return;
   }
-  ShowViewButtons(g_futureView != 0);
-  ShowAndDraw(kInfoButton);
+  ShowViewButtons(SharedScreen().futureView != 0);
+  ShowAndDraw(control::kInfo);
   ShowPanelButtons(true);
-  for (std::uint32_t id = kFirstPanelButton; id <= kLastPanelButton; ++id) Draw(id);
+  for (std::uint32_t id = control::kFirstPanel; id <= control::kLastPanel; ++id) Draw(id);
 }
 
 void CVGeneric::EnterReplayMode() {
-  if (g_replayMode != 0) return;
+  if (SharedScreen().replayMode != 0) return;
   for (std::uint32_t id : kNormalButtons) Show(id, false);
   ShowPanelButtons(false);
-  for (std::uint32_t id : {kPlay, kRestart, kAdvance, kExitReplay}) Show(id, true);
+  for (std::uint32_t id :
+       {control::kReplayPlay, control::kReplayRestart, control::kReplayAdvance, control::kReplayExit})
+    Show(id, true);
   FlushScreen();
   OnReplayModeEntered();
-  g_replayMode = 2;
+  SharedScreen().replayMode = 2;
 }
 
 void CVGeneric::LeaveReplayMode(int switchBack) {
-  if (g_replayMode != 0) {
-    g_replayMode = 0;
-    for (std::uint32_t id : {kPlay, kExitReplay, kAdvance, kRestart, kPause}) Show(id, false);
+  if (SharedScreen().replayMode != 0) {
+    SharedScreen().replayMode = 0;
+    for (std::uint32_t id : {control::kReplayPlay, control::kReplayExit, control::kReplayAdvance,
+                             control::kReplayRestart, control::kReplayPause})
+      Show(id, false);
     for (std::uint32_t id : kNormalButtons) Show(id, true);
-    Show(kInfoButton, true);
+    Show(control::kInfo, true);
     ShowPanelButtons(true);
     FlushScreen();
     OnReplayModeLeft();
@@ -120,33 +119,34 @@ void CVGeneric::LeaveReplayMode(int switchBack) {
 
 void CVGeneric::ToggleInfoPanel() {
   OnCommand(kToggleInfoPanelCommand);
-  g_infoPanelVisible = g_infoPanelVisible ? 0 : 1;
+  SharedScreen().infoPanelVisible = SharedScreen().infoPanelVisible ? 0 : 1;
   // The spots of the page last drawn are stale until it is drawn again.
-  if (g_infoPanel) g_infoPanel->ResetHotSpots();
-  if (!g_infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
+  if (SharedScreen().infoPanel) SharedScreen().infoPanel->ResetHotSpots();
+  if (!SharedScreen().infoPanelVisible) SetCursorSet(CURSOR_NORMAL);
   Invalidate();
   UpdateControlPanel();
 }
 
 void CVGeneric::SetInfoPanelVisible(int visible) {
   // A hidden panel cannot finish the choice of a transfer's destination.
-  if (!visible && g_infoPanel) g_infoPanel->EndTransferPicking();
-  g_infoPanelVisible = visible ? 1 : 0;
-  if (g_infoPanel) g_infoPanel->ResetHotSpots();
+  if (!visible && SharedScreen().infoPanel) SharedScreen().infoPanel->EndTransferPicking();
+  SharedScreen().infoPanelVisible = visible ? 1 : 0;
+  if (SharedScreen().infoPanel) SharedScreen().infoPanel->ResetHotSpots();
   Invalidate();
   UpdateControlPanel();
 }
 
 void CVGeneric::SetStatusText(const char* text, int displayTime) {
-  g_statusText = text ? text : "";
-  g_statusShown = static_cast<std::uint16_t>(displayTime);
+  SharedScreen().statusText = text ? text : "";
+  SharedScreen().statusShown = static_cast<std::uint16_t>(displayTime);
   OnStatusTextChanged();
 }
 
 void CVGeneric::DrawStatusText() {
   // The info panel covers the line's place with its headings; the line would
   // show through the panel's tint among them, and reads again once it closes.
-  if (!g_statusShown || g_statusText.empty() || g_infoPanelVisible) return;
-  DrawScreenText(g_statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
+  if (!SharedScreen().statusShown || SharedScreen().statusText.empty() || SharedScreen().infoPanelVisible)
+    return;
+  DrawScreenText(SharedScreen().statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
                  DT_CENTER | DT_WORDBREAK | DT_EXTERNALLEADING, 0, 1);
 }

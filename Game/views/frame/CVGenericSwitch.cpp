@@ -5,8 +5,8 @@
 #include "platform/user/queue.h"
 
 void CVGeneric::GoToView(plat::WPARAM viewType, plat::LPARAM argument) {
-  g_previousViewType = static_cast<std::uint32_t>(GetViewType());
-  g_viewType = static_cast<std::uint32_t>(viewType);
+  SharedScreen().previousViewType = static_cast<std::uint32_t>(GetViewType());
+  SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
   HideControlButtons();
-  plat::PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
+  plat::PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }

@@ -30,7 +30,8 @@ class CVPanelFrame : public IPanelFrame {
     if (CVGeneric* view = CurrentView()) view->SetInfoPanelVisible(0);
   }
   void ShowHelpTopic(std::uint32_t topic, int x, int y) override {
-    ::ShowHelpTopic(g_viewDDraw, g_viewWnd, g_viewInstance, topic, x, y);
+    ::ShowHelpTopic(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, topic, x,
+                    y);
   }
   int DrawScreenText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
                      int upperCase) override {
@@ -53,25 +54,25 @@ class CVPanelFrame : public IPanelFrame {
     ::FlushScreen();
   }
   void ShowUnitData(CGUnit* unit, std::uint16_t location) override {
-    if (g_dataPanel) g_dataPanel->ShowUnitData(unit, location, 0);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowUnitData(unit, location, 0);
   }
   void ShowModuleData(int mode, int module, int guild) override {
-    if (g_dataPanel) g_dataPanel->ShowModuleData(mode, module, guild);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowModuleData(mode, module, guild);
   }
   void ShowHullCosts(const CGHull* hull) override {
-    if (g_dataPanel && hull) g_dataPanel->ShowHullCosts(hull);
+    if (SharedScreen().dataPanel && hull) SharedScreen().dataPanel->ShowHullCosts(hull);
   }
   void ShowAsteroidData(std::uint16_t asteroid) override {
-    if (g_dataPanel) g_dataPanel->ShowAsteroidData(asteroid, 0);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowAsteroidData(asteroid, 0);
   }
   void ClearDataPanel(int redrawPicture) override {
-    if (g_dataPanel) g_dataPanel->Clear(redrawPicture);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->Clear(redrawPicture);
   }
   void SetChatLight(int on) override {
     if (CVGeneric* view = CurrentView()) view->SetChatLight(on, 0);
   }
   void ActOnGameEvent(const Notification& n) override {
-    if (g_notifyPanel) g_notifyPanel->ActOnGameEvent(n);
+    if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ActOnGameEvent(n);
   }
 };
 

@@ -16,7 +16,7 @@ CVStandIn::CVStandIn(ViewType type, plat::HWND window, plat::HINSTANCE instance)
 
 int CVStandIn::ShowContextMenu(int x, int y) {
   if (y >= 74 || x < 0 || x >= 800) return 1;
-  const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
+  const GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
   if (e.kind == GOTO_EMPTY) return 1;
   // The goto items, and those of the slot's object.
   int flags = 1;
@@ -33,8 +33,8 @@ void CVStandIn::Render(std::int32_t /*argument*/) {
 }
 
 int CVStandIn::OnLButtonDown(int x, int y, plat::WPARAM keys) {
-  if (g_dataPanel && InDataPanel(x, y)) {
-    g_dataPanel->OnClick(x, y, 0);
+  if (SharedScreen().dataPanel && InDataPanel(x, y)) {
+    SharedScreen().dataPanel->OnClick(x, y, 0);
     return 1;
   }
   return CVGeneric::OnLButtonDown(x, y, keys);
@@ -43,14 +43,15 @@ int CVStandIn::OnLButtonDown(int x, int y, plat::WPARAM keys) {
 int CVStandIn::OnMouseMove(plat::WPARAM keys, plat::LPARAM position) {
   const int x = static_cast<std::int16_t>(position & 0xFFFF);
   const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
-  if (g_dataPanel && InDataPanel(x, y) && g_dataPanel->SetUnitPicture(y)) FlushScreen();
+  if (SharedScreen().dataPanel && InDataPanel(x, y) && SharedScreen().dataPanel->SetUnitPicture(y))
+    FlushScreen();
   return CVGeneric::OnMouseMove(keys, position);
 }
 
 int CVStandIn::SelectObject(int kind, std::uint32_t id) {
   const int result = CVGeneric::SelectObject(kind, id);
-  if ((kind == GOTO_ASTEROID || kind == GOTO_TERRAIN_ASTEROID) && g_dataPanel) {
-    g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(id), 0);
+  if ((kind == GOTO_ASTEROID || kind == GOTO_TERRAIN_ASTEROID) && SharedScreen().dataPanel) {
+    SharedScreen().dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(id), 0);
     FlushScreen();
   } else {
     RefreshDataPanel(0);
@@ -65,10 +66,10 @@ void CVStandIn::RefreshDataPanel(int flag) {
   CGUnit* unit = nullptr;
   if (g_gameData && g_gameData->GetSelectionAt(0, &kind, &id, &location) && kind == GOTO_UNIT)
     unit = g_gameData->pieces.FindUnit(id, nullptr);
-  if (!unit || !g_dataPanel) {
+  if (!unit || !SharedScreen().dataPanel) {
     CVGeneric::RefreshDataPanel(flag);
     return;
   }
-  g_dataPanel->ShowUnitStatus(unit);
+  SharedScreen().dataPanel->ShowUnitStatus(unit);
   FlushScreen();
 }

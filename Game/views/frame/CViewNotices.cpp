@@ -30,7 +30,7 @@ void CViewNotices::SetTurnLampCount(std::uint16_t count) {
   if (CVGeneric* view = CurrentView())
     view->SetTurnLampCount(count);
   else
-    g_turnLampCount = count;
+    SharedScreen().turnLampCount = count;
 }
 
 void CViewNotices::TurnLampPacket(std::span<const std::uint8_t> packet) {
@@ -38,11 +38,12 @@ void CViewNotices::TurnLampPacket(std::span<const std::uint8_t> packet) {
 }
 
 void CViewNotices::InfoPanelOwnerChanged() {
-  if (g_infoPanel) g_infoPanel->ownerChangeMark = 0xFFFF;
+  if (SharedScreen().infoPanel) SharedScreen().infoPanel->ownerChangeMark = 0xFFFF;
 }
 
 bool CViewNotices::InfoPanelShowsChat() {
-  return g_infoPanelVisible && g_infoPanel && g_infoPanel->type == kChatPanel;
+  return SharedScreen().infoPanelVisible && SharedScreen().infoPanel &&
+         SharedScreen().infoPanel->type == kChatPanel;
 }
 
 void CViewNotices::ChatLight(int on, int sound) {
@@ -68,20 +69,24 @@ void CViewNotices::AsteroidNotice(CGAsteroid* a, CGAsteroid* b) {
 }
 
 void CViewNotices::NotificationPanelNewLine() {
-  if (!g_currentView || !g_notifyPanel) return;
-  g_notifyPanel->ScrollOneLine(1, 1);
-  g_notifyPanel->Refresh();
+  if (!g_currentView || !SharedScreen().notifyPanel) return;
+  SharedScreen().notifyPanel->ScrollOneLine(1, 1);
+  SharedScreen().notifyPanel->Refresh();
 }
 
 void CViewNotices::SelectionFull() { plat::MessageBeep(plat::MB_ICONEXCLAMATION); }
 
 void CViewNotices::ScrollNotificationsToTop() {
-  if (g_notifyPanel) g_notifyPanel->ScrollToTop();
+  if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ScrollToTop();
 }
 
-std::int32_t CViewNotices::TurnMarker() { return static_cast<std::int32_t>(g_endTurnSentTurn); }
+std::int32_t CViewNotices::TurnMarker() {
+  return static_cast<std::int32_t>(SharedScreen().endTurnSentTurn);
+}
 
-void CViewNotices::SetTurnMarker(std::int32_t turn) { g_endTurnSentTurn = static_cast<std::uint32_t>(turn); }
+void CViewNotices::SetTurnMarker(std::int32_t turn) {
+  SharedScreen().endTurnSentTurn = static_cast<std::uint32_t>(turn);
+}
 
 void CViewNotices::SaveSharedState(plat::FILE* file) { CVGeneric::SaveSharedState(file); }
 

@@ -15,9 +15,6 @@ namespace {
 
 constexpr UINT_PTR kFirstTipId = 0x6010;
 
-// The texts the tips hold.
-std::array<std::string, kGotoColumns> g_tipTexts;
-
 std::string Text(const char* id, const char* name = "") {
   char text[256] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, sizeof text - 1, name);
@@ -27,22 +24,24 @@ std::string Text(const char* id, const char* name = "") {
 }  // namespace
 
 void SetGotoTip(int column, const std::string& text) {
-  if (column < 0 || column >= kGotoColumns || !g_tooltipWnd || !g_viewWnd) return;
-  std::string& shown = g_tipTexts[static_cast<std::size_t>(column)];
+  if (column < 0 || column >= kGotoColumns || !SharedScreen().tooltipWnd || !SharedScreen().viewWnd) return;
+  std::string& shown = SharedScreen().gotoTipTexts[static_cast<std::size_t>(column)];
   if (shown == text) return;
   TOOLINFO info;
   info.uFlags = TTF_SUBCLASS;
-  info.hwnd = g_viewWnd;
+  info.hwnd = SharedScreen().viewWnd;
   info.uId = kFirstTipId + static_cast<UINT_PTR>(column);
-  if (!shown.empty()) SendMessage(g_tooltipWnd, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
+  if (!shown.empty()) SendMessage(SharedScreen().tooltipWnd, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&info));
   shown = text;
   if (text.empty()) return;
   info.rect = RECT{GotoColumnLeft(column), 10, GotoColumnLeft(column) + 73, 75};
   info.lpszText = text.c_str();
-  SendMessage(g_tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessage(SharedScreen().tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void ForgetGotoTips() { g_tipTexts.fill({}); }
+void ForgetGotoTips() {
+  SharedScreen().gotoTipTexts.fill({});
+}
 
 std::string GotoTipText(const GotoEntry& entry) {
   switch (entry.kind) {

@@ -18,14 +18,6 @@ constexpr std::size_t kShortTextSize = 128;
 // How long order messages stay in the status line.
 constexpr int kStatusTime = 26;
 
-// The guild voices of a construct or modify order picked in the data panel.
-constexpr int kVoiceConstructed = 1;
-constexpr int kVoiceConstructFailed = 2;
-constexpr int kVoiceCannotConstruct = 3;
-constexpr int kVoiceNoMinerals = 4;
-constexpr int kVoiceModified = 5;
-constexpr int kVoiceModifyFailed = 6;
-constexpr int kVoiceModifyTargetGone = 7;
 // No template slot picked.
 constexpr std::uint32_t kNoTemplateSlot = 255;
 

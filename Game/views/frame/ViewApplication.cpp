@@ -6,9 +6,9 @@
 
 void CopyDisplaySettingsFromApplication() {
   if (!g_app) return;
-  g_shipFacingOff = g_app->m_options.staticFacing ? 0 : 1;
-  g_cameraTravelOff = g_app->m_options.zoom ? 0 : 1;
-  g_frameAnimationsOn = g_app->m_options.frameAnimation;
+  SharedScreen().shipFacingOff = g_app->m_options.staticFacing ? 0 : 1;
+  SharedScreen().cameraTravelOff = g_app->m_options.zoom ? 0 : 1;
+  SharedScreen().frameAnimationsOn = g_app->m_options.frameAnimation;
 }
 
 void AskFullRedraw() {

@@ -13,6 +13,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
@@ -141,8 +142,8 @@ void CVSReplay::CreateButtons() {
   auto make = [&](int id, int x, int y, int w, int h, const std::string& tip, const std::string& normal,
                   const std::string& pressed, int help) {
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip.c_str(), id, x, y, w, h, 0,
-                   static_cast<DWORD>(help), LocalGuildModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip.c_str(), id, x,
+                   y, w, h, 0, static_cast<DWORD>(help), LocalGuildModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -221,7 +222,8 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   ShowLampFrame8();
   FlushScreen();
   // The notifications come back if the info panel had them hidden.
-  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
+    SharedScreen().notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->replayScene && w->GetScene() != w->replayScene) {
     w->SetScene(w->replayScene);
@@ -235,7 +237,8 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
 void CVSReplay::PlaceStartCamera() {
   CVSgWorld* w = g_sgWorld;
   if (!w) return;
-  const bool fromSpace = g_previousViewType == VIEW_ASTEROID_SPACE && g_previousViewAsteroid == battleAsteroid;
+  const bool fromSpace = SharedScreen().previousViewType == VIEW_ASTEROID_SPACE &&
+                         SharedScreen().previousViewAsteroid == battleAsteroid;
   if (fromSpace) w->LockStarField(1);
   if (CGAsteroid* a = orders::FindAsteroid(battleAsteroid)) {
     double pos[3];
@@ -269,7 +272,7 @@ void CVSReplay::PlaceStartCamera() {
   POINT p{};
   GetCursorPos(&p);
   OnMouseMove(0, static_cast<LPARAM>((p.x & 0xFFFF) | ((p.y & 0xFFFF) << 16)));
-  g_statusShown = 0;
+  SharedScreen().statusShown = 0;
   FaceUnitsToCamera();
   w->LockStarField(0);
 }
@@ -283,7 +286,8 @@ void CVSReplay::FaceUnitsToCamera() {
 
 bool CVSReplay::OpenReplayFile(std::uint16_t asteroid) {
   CloseReplayFile();
-  replayFile = replay::OpenReplayFileOf(asteroid, reinterpret_cast<std::uintptr_t>(g_viewInstance));
+  replayFile =
+      replay::OpenReplayFileOf(asteroid, reinterpret_cast<std::uintptr_t>(SharedScreen().viewInstance));
   if (!replayFile) {
     TraceError("CVSReplay - no replay file", __FILE__, __LINE__);
     SwitchAwayFrom(asteroid);
@@ -333,16 +337,16 @@ void CVSReplay::SwitchAwayFrom(std::uint16_t asteroid) {
 // --- the frame step ---
 
 void CVSReplay::PlayFrameAnimation(std::uint32_t ms) {
-  if (ticker.phase() == replay::ReplayTicker::kNotStarted && g_replayMode == 1 && displayList) {
+  if (ticker.phase() == replay::ReplayTicker::kNotStarted && SharedScreen().replayMode == 1 && displayList) {
     if (displayList->Update(nearAsteroid, closeToAsteroid, GetViewType()) && g_sgWorld) g_sgWorld->redraw = 1;
   }
   g_animElapsedMs += ms;
   g_frameRate = replay::EstimateFrameRate(g_frameRate, ms);
   ApplyCameraMotion();
   ApplyGridMotion();
-  if (g_replayMode != 1 && Tick() && g_sgWorld) g_sgWorld->redraw = 1;
+  if (SharedScreen().replayMode != 1 && Tick() && g_sgWorld) g_sgWorld->redraw = 1;
   Render(-1);
-  if (g_statusShown && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+  if (SharedScreen().statusShown && --SharedScreen().statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
 }
 
 // --- the status line ---
@@ -357,7 +361,7 @@ void CVSReplay::DrawStatusText() {
   DrawUnitLabels();
   // The two lines change with the battle and the phase only: a frame does not
   // format them again.
-  if (!g_statusShown) {
+  if (!SharedScreen().statusShown) {
     if (CGAsteroid* a = orders::FindAsteroid(battleAsteroid)) {
       if (battleLineFor != battleAsteroid) {
         battleLine = Text("BATTLEAT", a->GetName());
@@ -366,7 +370,7 @@ void CVSReplay::DrawStatusText() {
       DrawViewportText(battleLine.c_str(), 0, 3, kViewportWidth, kBattleColour, DT_CENTER, 1, 0);
     }
   }
-  const bool paused = g_replayMode == 1;
+  const bool paused = SharedScreen().replayMode == 1;
   // Before the first phase is read the number is 0.
   const int phase = ticker.phase() == replay::ReplayTicker::kNotStarted ? 0 : ticker.phase();
   const char* id = ticker.PhaseTextId(paused);
@@ -393,11 +397,11 @@ void CVSReplay::OnReplayPause() {
 }
 
 void CVSReplay::OnReplayAdvance() {
-  if (g_replayMode == 2) {
-    if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-    if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+  if (SharedScreen().replayMode == 2) {
+    if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+    if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   }
-  g_replayMode = 3;
+  SharedScreen().replayMode = 3;
   if (!displayList) return;
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     if (n->object->GetType() != DISP_UNIT) continue;
@@ -411,9 +415,9 @@ void CVSReplay::OnReplayAdvance() {
 }
 
 void CVSReplay::PauseBySelf() {
-  if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-  if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
-  g_replayMode = 1;
+  if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+  if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
+  SharedScreen().replayMode = 1;
   if (g_sgWorld) g_sgWorld->redraw = 1;
 }
 
@@ -459,23 +463,23 @@ LRESULT CVSReplay::OnCommand(std::uint32_t id) {
     default:
       return 0;
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
   return 1;
 }
 
 // --- leaving ---
 
 void CVSReplay::GoToView(WPARAM type, LPARAM value) {
-  g_previousViewType = VIEW_SPACE_REPLAY;
-  g_viewType = static_cast<std::uint32_t>(type);
+  SharedScreen().previousViewType = VIEW_SPACE_REPLAY;
+  SharedScreen().viewType = static_cast<std::uint32_t>(type);
   const bool wasRunning = replayRunning != 0;
   replayRunning = 0;
   ticker.Stop();
-  if (g_replayMode == 0)
+  if (SharedScreen().replayMode == 0)
     StopCameraMotion();
   else
     LeaveReplayMode(0);
-  PostMessage(g_viewWnd, 0x800, type, value);
+  PostMessage(SharedScreen().viewWnd, 0x800, type, value);
   if (g_sgWorld) g_sgWorld->ResetSceneDrawFlag();
   if (g_sndPlay) g_sndPlay->ClearLoopFlags();
   StopUnitSounds();
@@ -483,16 +487,16 @@ void CVSReplay::GoToView(WPARAM type, LPARAM value) {
   debrisObject = nullptr;
   flash.Clear();
   CloseReplayFile();
-  g_previousViewAsteroid = battleAsteroid;
+  SharedScreen().previousViewAsteroid = battleAsteroid;
   // The solar view flashes the battle's asteroid next time it opens.
   g_highlightAsteroid = battleAsteroid;
   ShowButtons(false);
   ClearControlArea();
-  if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
+  if (SharedScreen().pendingOrderOption == 4 || SharedScreen().pendingOrderOption == 5) {
     if (const int i = FilterIndex(filterFlags); i >= 0 && filterButtons[static_cast<std::size_t>(i)])
       filterButtons[static_cast<std::size_t>(i)]->Toggle();
     filterFlags = 0;
-    g_pendingOrderOption = 0xFF;
+    SharedScreen().pendingOrderOption = 0xFF;
     RefreshDataPanel(1);
   }
   CGAsteroid* a = orders::FindAsteroid(battleAsteroid);
@@ -595,12 +599,12 @@ int CVSReplay::OnLButtonDown(int x, int y, WPARAM keys) {
   }
   if (CVGeneric::OnLButtonDown(x, y, keys)) return 1;
   if (x > 637 && y > 98) {
-    if (g_dataPanel) g_dataPanel->OnClick(x, y, 0);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->OnClick(x, y, 0);
     return 1;
   }
   // A click into the viewport ends the replay and reaches the view after it.
   LeaveReplayMode(1);
-  PostMessage(g_viewWnd, WM_LBUTTONDOWN, keys, static_cast<LPARAM>((y << 16) | (x & 0xFFFF)));
+  PostMessage(SharedScreen().viewWnd, WM_LBUTTONDOWN, keys, static_cast<LPARAM>((y << 16) | (x & 0xFFFF)));
   return 1;
 }
 
@@ -636,19 +640,19 @@ void CVSReplay::ShowButtons(bool show) {
 
 void CVSReplay::UpdateControlPanel() {
   // Advancing shows the replay controls as playing does (the pause button).
-  const std::uint16_t mode = g_replayMode;
-  if (mode == 3) g_replayMode = 2;
+  const std::uint16_t mode = SharedScreen().replayMode;
+  if (mode == 3) SharedScreen().replayMode = 2;
   CVGeneric::UpdateControlPanel();
-  g_replayMode = mode;
+  SharedScreen().replayMode = mode;
   // Shown before they are drawn: showing a button window paints it afresh.
-  if (g_infoPanelVisible) {
+  if (SharedScreen().infoPanelVisible) {
     for (CImageButton* b : filterButtons)
       if (b && b->window) ShowWindow(b->window, SW_SHOW);
   } else {
     ShowButtons(true);
   }
   for (CImageButton* b : filterButtons) DrawButton(b);
-  if (!g_infoPanelVisible) {
+  if (!SharedScreen().infoPanelVisible) {
     if (g_gridShown) {
       for (int i : {kGridOff, kGridUp, kGridDown}) DrawButton(gridButtons[static_cast<std::size_t>(i)]);
     } else {
@@ -674,7 +678,7 @@ void CVSReplay::OnDrawItem(DRAWITEMSTRUCT* item) {
 
 void CVSReplay::RebuildGrid() {
   CVB3DView::RebuildGrid();
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   ShowButtons(true);
   if (g_gridShown) {
     for (int i : {kGridOff, kGridUp, kGridDown}) DrawButton(gridButtons[static_cast<std::size_t>(i)]);
@@ -700,9 +704,9 @@ void CVSReplay::OnFilterButton(int i) {
   bool same = false;
   if (filterFlags) {
     const int old = FilterIndex(filterFlags);
-    if (g_pendingOrderOption == 5) filterChapter = 0xFF;
-    if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
-      g_pendingOrderOption = 0xFF;
+    if (SharedScreen().pendingOrderOption == 5) filterChapter = 0xFF;
+    if (SharedScreen().pendingOrderOption == 4 || SharedScreen().pendingOrderOption == 5) {
+      SharedScreen().pendingOrderOption = 0xFF;
       RefreshDataPanel(1);
     }
     if (old >= 0 && filterButtons[static_cast<std::size_t>(old)]) filterButtons[static_cast<std::size_t>(old)]->Toggle();
@@ -715,8 +719,8 @@ void CVSReplay::OnFilterButton(int i) {
     if (filterButtons[static_cast<std::size_t>(i)]) filterButtons[static_cast<std::size_t>(i)]->Toggle();
   }
   if (filterFlags == 0x10) {
-    if (g_dataPanel) g_dataPanel->ShowGuildList();
-    g_pendingOrderOption = 4;
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowGuildList();
+    SharedScreen().pendingOrderOption = 4;
     Tell("SELCTGLD");
     FlushScreen();
     return;
@@ -735,7 +739,9 @@ void CVSReplay::ShowGuildMenu() {
 void CVSReplay::OnSelectGuild(int guild) {
   UnmarkFilteredUnits();
   filterChapter = static_cast<std::uint16_t>(guild * 8);
-  if (g_dataPanel) g_pendingOrderOption = static_cast<std::uint8_t>(g_dataPanel->ShowGuildMembers(guild));
+  if (SharedScreen().dataPanel)
+    SharedScreen().pendingOrderOption =
+        static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild));
   Tell("SELCTCHP");
 }
 
@@ -743,7 +749,7 @@ void CVSReplay::OnSelectChapter(std::uint32_t slot) {
   filterChapter = static_cast<std::uint16_t>(filterChapter + slot);
   ShowFilterText();
   MarkFilteredUnits();
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   RefreshDataPanel(1);
 }
 
@@ -805,7 +811,7 @@ void CVSReplay::ToggleUnitHalos() {
 // --- labels ---
 
 void CVSReplay::DrawUnitLabels() {
-  if (!CVAstSpace::labelsOn || g_infoPanelVisible || !displayList || !g_gameData) return;
+  if (!CVAstSpace::labelsOn || SharedScreen().infoPanelVisible || !displayList || !g_gameData) return;
   bool allVisible = true;
   const std::uint32_t local = orders::LocalChapter();
   for (CVDispNode* n = displayList->head; n; n = n->next) {

@@ -83,15 +83,15 @@ enum class Fit { kOverlay, kEntry };
 // empty slot's chapter shield would show around it as if it were the read-out.
 void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y,
                  Fit fit = Fit::kEntry) {
-  if (!g_viewDDraw || !module) return;
-  CSprite sprite(g_viewDDraw, colourKey, module, name.c_str(), x, y, 0);
+  if (!SharedScreen().viewDDraw || !module) return;
+  CSprite sprite(SharedScreen().viewDDraw, colourKey, module, name.c_str(), x, y, 0);
   const LONG width = static_cast<LONG>(sprite.width), height = static_cast<LONG>(sprite.height);
   if (fit == Fit::kEntry && width > 0 && height > 0 && (width < kEntryWidth || height < kEntryHeight)) {
-    if (g_screenSprite) {
+    if (SharedScreen().screenSprite) {
       const RECT entry{x, y, x + kEntryWidth, y + kEntryHeight};
-      if (HDC dc = g_screenSprite->GetDC()) {
-        FillRect(dc, &entry, g_blackBrush);
-        g_screenSprite->ReleaseDC(dc);
+      if (HDC dc = SharedScreen().screenSprite->GetDC()) {
+        FillRect(dc, &entry, SharedScreen().blackBrush);
+        SharedScreen().screenSprite->ReleaseDC(dc);
       }
       AddDirtyRect(entry);
     }
@@ -342,7 +342,7 @@ bool CVSReplay::StartNextEvent() {
   firer->SetHeading(to);
   firer->UpdateMaterials(0);
   SetState(firer, kShotFlying);
-  if (g_replayMode == 3) {
+  if (SharedScreen().replayMode == 3) {
     PauseBySelf();
     return true;
   }
@@ -705,7 +705,7 @@ void CVSReplay::DrawGotoBar() {
     auto* unit = static_cast<CVDispUnt*>(n->object);
     EventRecord event;
     if (StateOf(unit) > kDone && CurrentEvent(unit, &event)) {
-      if (g_replayMode == 1)
+      if (SharedScreen().replayMode == 1)
         ShowEvent(event);
       else
         DrawEventBar(&event);
@@ -725,10 +725,10 @@ void CVSReplay::ShowEvent(const EventRecord& event) {
 }
 
 void CVSReplay::DrawEventBar(const EventRecord* event) {
-  if (!g_screenSprite) return;
+  if (!SharedScreen().screenSprite) return;
   if (!event) {
     ClearEventBar();
-    for (int x : kTabX) DrawViewSprite(g_gotoTabSprite, x, 0, nullptr);
+    for (int x : kTabX) DrawViewSprite(SharedScreen().gotoTabSprite, x, 0, nullptr);
   }
   const std::string art = g_instData.GetArtPath();
   HMODULE imageModule = g_gameData ? g_gameData->GetImageModule() : nullptr;
@@ -736,7 +736,7 @@ void CVSReplay::DrawEventBar(const EventRecord* event) {
   for (int i = 0; i < static_cast<int>(eventBar.size()); ++i) {
     const replay::EventBarEntry& e = eventBar[static_cast<std::size_t>(i)];
     const LONG x = GotoColumnLeft(i);
-    DrawViewSprite(g_emptyGotoSprite, x, 10, nullptr);
+    DrawViewSprite(SharedScreen().emptyGotoSprite, x, 10, nullptr);
     switch (e.kind) {
       case replay::kBarAsteroid: {
         char path[260];

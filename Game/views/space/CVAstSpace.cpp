@@ -107,8 +107,8 @@ void CVAstSpace::CreateButtons() {
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, sizeof tip);
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip, id, x, y, w, h, 0, static_cast<DWORD>(help),
-                   LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip, id, x, y, w, h,
+                   0, static_cast<DWORD>(help), LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -267,7 +267,7 @@ void CVAstSpace::RestoreAsteroidCamera(std::uint16_t asteroid) {
     w->SetCameraOrientationNow(forward, up);
     SetCameraPosition(pos, cameraMode == 3 ? 0 : 1);
   }
-  if (g_previousViewType != VIEW_SPACE_REPLAY) w->OrientStarField(asteroid, nullptr, nullptr, 1);
+  if (SharedScreen().previousViewType != VIEW_SPACE_REPLAY) w->OrientStarField(asteroid, nullptr, nullptr, 1);
 }
 
 void CVAstSpace::RecenterCamera() {
@@ -337,14 +337,16 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
   ShowLampFrame8();
   FlushScreen();
   // The replay hid the notification panel.
-  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
+    SharedScreen().notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->asteroidScene && w->GetScene() != w->asteroidScene) {
     w->SetScene(w->asteroidScene);
     if (w->asteroidCamera) w->SetCamera(w->asteroidCamera);
   }
   // Back from this asteroid's replay the sky stays as the replay left it.
-  const bool fromReplay = g_previousViewType == VIEW_SPACE_REPLAY && g_previousViewAsteroid == currentAsteroid;
+  const bool fromReplay = SharedScreen().previousViewType == VIEW_SPACE_REPLAY &&
+                          SharedScreen().previousViewAsteroid == currentAsteroid;
   if (fromReplay && w) w->LockStarField(1);
   ShowPlace(isAsteroid, value);
   if (fromReplay && w) w->LockStarField(0);
@@ -360,7 +362,7 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
       return;
     }
     const auto index = static_cast<std::uint16_t>(value);
-    if (!g_infoPanelVisible && g_gameData) {
+    if (!SharedScreen().infoPanelVisible && g_gameData) {
       const std::uint16_t local = orders::LocalChapter();
       char text[300] = {};
       const char* name = a->GetName();
@@ -409,7 +411,8 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
     }
     CVDispObj* object = unit ? ObjectOfUnit(unit->id) : nullptr;
     if (unit && !object) TraceError("CVAstSpace - the unit has no object", __FILE__, __LINE__);
-    if (object && (!restoreCamera || (sameAsteroid && g_previousViewType == VIEW_ASTEROID_SPACE))) {
+    if (object &&
+        (!restoreCamera || (sameAsteroid && SharedScreen().previousViewType == VIEW_ASTEROID_SPACE))) {
       FlyTo(object);
       if (cameraMode == 4) FlashUnit(unit->id);
     } else if (unit) {
@@ -478,22 +481,22 @@ void CVAstSpace::RefreshGridOwnerColour() {
 }
 
 void CVAstSpace::GoToView(WPARAM type, LPARAM value) {
-  g_previousViewType = VIEW_ASTEROID_SPACE;
-  g_viewType = static_cast<std::uint32_t>(type);
+  SharedScreen().previousViewType = VIEW_ASTEROID_SPACE;
+  SharedScreen().viewType = static_cast<std::uint32_t>(type);
   sceneShown = 0;
-  PostMessage(g_viewWnd, 0x800, type, value);
+  PostMessage(SharedScreen().viewWnd, 0x800, type, value);
   if (g_sgWorld) g_sgWorld->ResetSceneDrawFlag();
   UnmarkAll();
   DrawGotoBar();
   flashCount = 0;
-  g_previousViewAsteroid = currentAsteroid;
+  SharedScreen().previousViewAsteroid = currentAsteroid;
   RecenterCamera();
   ShowButtons(false);
   HideControlButtons();
-  if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
+  if (SharedScreen().pendingOrderOption == 4 || SharedScreen().pendingOrderOption == 5) {
     if (filterMask == 0x10 && filterButtons[4]) filterButtons[4]->Toggle();
     filterMask = 0;
-    g_pendingOrderOption = 255;
+    SharedScreen().pendingOrderOption = 255;
     RefreshDataPanel(0);
   }
   StopCameraMotion();
@@ -504,12 +507,14 @@ void CVAstSpace::PlayFrameAnimation(std::uint32_t ms) {
   const bool step = g_animElapsedMs >= 75;
   if (flashCount && flashId != 0x7FFFFFFF && step) {
     if (--flashCount == 0) EndFlash();
-  } else if (!g_infoPanelVisible && g_frameAnimationsOn) {
+  } else if (!SharedScreen().infoPanelVisible && SharedScreen().frameAnimationsOn) {
     AnimateFrame(ms);
   }
   // The status line goes after its time, one step at a time; a line shown
   // until it is replaced (the height prompt) stays.
-  if (g_statusShown && step && g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+  if (SharedScreen().statusShown && step && SharedScreen().statusShown != 0xFFFF &&
+      --SharedScreen().statusShown == 0 && g_sgWorld)
+    g_sgWorld->redraw = 1;
   if (ms > 0) g_frameRate = ms < 100 ? 1000.0 / ms : 10.0;
   if (targetLineActive) {
     POINT p{};
@@ -536,7 +541,7 @@ void CVAstSpace::FlashUnit(std::uint32_t id) {
     TraceError("CVAstSpace - the flashed unit is not here", __FILE__, __LINE__);
     return;
   }
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   if (flashCount && (flashId != id || flashKind != 2)) EndFlash();
   flashKind = 2;
   flashId = id;
@@ -571,7 +576,7 @@ void CVAstSpace::RebuildDisplay() {
   ApplyFilterHighlights();
   stale = 0;
   RefreshDataPanel(1);
-  if (g_statusShown) g_statusShown = 1;
+  if (SharedScreen().statusShown) SharedScreen().statusShown = 1;
 }
 
 void CVAstSpace::OnTurnProcessing() {
@@ -596,8 +601,8 @@ void CVAstSpace::ShowButtons(bool show) {
 
 void CVAstSpace::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
-  ShowButtons(!g_infoPanelVisible);
-  if (g_infoPanelVisible) return;
+  ShowButtons(!SharedScreen().infoPanelVisible);
+  if (SharedScreen().infoPanelVisible) return;
   for (CImageButton* b : filterButtons) DrawButton(b);
   DrawGridButtons();
   DrawButton(terrainButton);
@@ -633,13 +638,13 @@ LRESULT CVAstSpace::OnCommand(std::uint32_t id) {
   } else {
     return 0;
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
   return 1;
 }
 
 void CVAstSpace::RebuildGrid() {
   CVB3DView::RebuildGrid();
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   ShowButtons(true);
   DrawGridButtons();
   FlushScreen();
@@ -658,12 +663,13 @@ int CVAstSpace::ShowObjectMenu(int x, int y) {
   CGAsteroid* a = orders::FindAsteroid(currentAsteroid);
   const std::uint16_t local = orders::LocalChapter();
   ClosePopupMenu();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, static_cast<std::uint16_t>(x),
-                               static_cast<std::uint16_t>(y), 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                     static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(y), 0xFFFF, 0);
   auto add = [](std::uint32_t id, const char* stem) {
     const std::string normal = LocalGuildArt((std::string("pm") + stem + ".ima").c_str());
     const std::string lit = LocalGuildArt((std::string("ph") + stem + ".ima").c_str());
-    g_popupMenu->AppendItem(id, normal.c_str(), lit.c_str(), LocalGuildArtModule());
+    SharedScreen().popupMenu->AppendItem(id, normal.c_str(), lit.c_str(), LocalGuildArtModule());
   };
   add(506, "transp");
   add(507, "goterr");
@@ -671,9 +677,9 @@ int CVAstSpace::ShowObjectMenu(int x, int y) {
   add(616, "batpln");
   if (a && a->owner == local) add(524, "dstres");
   // The commands reach the framework with the asteroid as the menu's object.
-  g_menuObjectKind = 0;
-  g_menuObjectId = currentAsteroid;
-  g_popupMenu->Track();
+  SharedScreen().menuObjectKind = 0;
+  SharedScreen().menuObjectId = currentAsteroid;
+  SharedScreen().popupMenu->Track();
   return 1;
 }
 

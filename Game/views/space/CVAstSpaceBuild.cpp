@@ -8,6 +8,7 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVAstSpace.h"
 
 using namespace orders;
@@ -19,10 +20,10 @@ constexpr int kFixedSlots = 15;
 }  // namespace
 
 void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
-  g_pendingOrderOption = 0xFF;
-  g_templateSlot = static_cast<std::uint32_t>(row);
+  SharedScreen().pendingOrderOption = 0xFF;
+  SharedScreen().templateSlot = static_cast<std::uint32_t>(row);
   ClearOrderTargetMarker(nullptr);
-  if (g_commandUnitId == 0xFFFFFFFF || !g_gameData) {
+  if (SharedScreen().commandUnitId == 0xFFFFFFFF || !g_gameData) {
     TraceError("CVAstSpace - a template picked with no constructor", __FILE__, __LINE__);
     return;
   }
@@ -32,8 +33,9 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
     Tell(*this, "CNSTFLD2");
     RefreshDataPanel(0);
   } else {
-    CGUnit* target =
-        g_modifyTargetId == 0xFFFFFFFF ? nullptr : g_gameData->pieces.FindUnit(g_modifyTargetId, nullptr);
+    CGUnit* target = SharedScreen().modifyTargetId == 0xFFFFFFFF
+                         ? nullptr
+                         : g_gameData->pieces.FindUnit(SharedScreen().modifyTargetId, nullptr);
     if (target && !target->IsOperational()) target = nullptr;
     const std::uint8_t insert = InsertMode();
     for (std::uint32_t i = 0; i < g_gameData->GetSelectionCount(); ++i) {
@@ -50,7 +52,7 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
           Tell(*this, "CNSTFLD4", kVoiceNoMinerals);
         else
           Tell(*this, unit->IsSameClassAsFixedTemplate(row, target) ? "MDFYFLD3" : "MDFYFLD4");
-      } else if (g_commandMode == ORDER_BUILD_SHIP) {
+      } else if (SharedScreen().commandMode == ORDER_BUILD_SHIP) {
         if (unit->IssueOrder(ORDER_BUILD_SHIP, design->templateId, insert, nullptr, true) > 0)
           Tell(*this, "CNSTINIT", kVoiceConstructed);
         else
@@ -70,7 +72,7 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
   }
   UnmarkSelection();
   g_gameData->ClearSelection();
-  g_templateSlot = kNoTemplateSlot;
+  SharedScreen().templateSlot = kNoTemplateSlot;
   ResetMode();
   UpdateCursor();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "Game/app/AppGlobals.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
@@ -12,22 +13,22 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitModules.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/panels/CVData.h"
+#include "Game/rules/GHullDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "Game/app/AppGlobals.h"
-#include "Game/model/GUnitModules.h"
-#include "Game/rules/GHullDB.h"
-#include "Game/rules/GUnitTem.h"
-#include "Game/net/NetSession.h"
-#include "platform/core/clock.h"
 #include "media/CImageButton.h"
+#include "platform/core/clock.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
@@ -38,18 +39,6 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceNoShip = 8;
-constexpr int kVoiceEnemy = 9;
-constexpr int kVoiceHeight = 10;
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceRepairerCannot = 23;
-constexpr int kVoiceRepair = 25;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAllied = 37;
-constexpr int kVoiceAsteroid = 38;
 constexpr std::uint16_t kFilterMarker = 4;
 constexpr std::uint16_t kSelectedMarker = 0;
 // The refuelling range from the asteroid, squared; twice that without a drive.
@@ -59,7 +48,7 @@ constexpr std::uint32_t kRefuelRangeNoDrive = 2880000;
 bool DoubleClickFollows() {
   Sleep(GetDoubleClickTime());
   MSG msg;
-  return PeekMessage(&msg, g_viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE) != 0;
+  return PeekMessage(&msg, SharedScreen().viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE) != 0;
 }
 
 bool IsUnitKind(std::uint16_t kind) { return kind == DISP_UNIT || kind == DISP_PICKABLE_5; }
@@ -84,12 +73,12 @@ bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapter(); 
 
 int CVAstSpace::OnLButtonDown(int x, int y, WPARAM keys) {
   auto cursor = [this] {
-    if (!g_infoPanelVisible) UpdateCursor();
+    if (!SharedScreen().infoPanelVisible) UpdateCursor();
     return 1;
   };
   if (CVGeneric::OnLButtonDown(x, y, keys)) return cursor();
   if (x > 637 && y > 98) {
-    if (g_dataPanel && g_dataPanel->OnClick(x, y, 0) && SelectionCount() == 1) {
+    if (SharedScreen().dataPanel && SharedScreen().dataPanel->OnClick(x, y, 0) && SelectionCount() == 1) {
       std::uint16_t kind = 0;
       std::uint32_t id = 0;
       if (g_gameData->GetSelectionAt(0, &kind, &id, nullptr) && kind == SEL_UNIT) {
@@ -123,12 +112,12 @@ int CVAstSpace::OnLButtonDown(int x, int y, WPARAM keys) {
     }
     return 1;
   }
-  const bool noCommand = g_commandMode == kNoCommandMode;
+  const bool noCommand = SharedScreen().commandMode == kNoCommandMode;
   if (noCommand && unit && !Foreign(unit)) {
     SelectPickedObject(hit.point, object);
     return 1;
   }
-  if (g_commandMode == 26 || (noCommand && SelectionCount() > 0)) {
+  if (SharedScreen().commandMode == ORDER_TYPE_26 || (noCommand && SelectionCount() > 0)) {
     TargetPickedObject(hit.point, object);
     return 1;
   }
@@ -190,7 +179,7 @@ int CVAstSpace::CanOrderUnit(CGUnit* unit) {
     Tell(*this, "CNTORDDY");
     return 0;
   }
-  g_pendingOrderOption = 255;
+  SharedScreen().pendingOrderOption = 255;
   targetLineActive = 0;
   return 1;
 }
@@ -270,14 +259,16 @@ int CVAstSpace::SelectPickedObject(const double* /*point*/, CVDispObj* object) {
 int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
-  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == 26;
+  const bool generic =
+      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
   if (kind == DISP_GRID) {
     if (point) StartHeightTarget(point, object);
     return 1;
   }
   if (kind == DISP_ASTEROID) {
-    if (IssueOrder(generic ? 2 : g_commandMode, DISP_ASTEROID, object->key.id, 0))
-      Tell(*this, "TRGTAQRD", kVoiceAsteroid);
+    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID,
+                   object->key.id, 0))
+      Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
     UpdateSelectionDisplay(1);
@@ -294,9 +285,9 @@ int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
       int ok = 0;
       if (!generic) {
         PlayVoice(voice);
-        ok = IssueOrder(g_commandMode, kind, id, 0);
+        ok = IssueOrder(SharedScreen().commandMode, kind, id, 0);
       } else {
-        ok = IssueOrder(1, kind, id, 0);
+        ok = IssueOrder(ORDER_GO_TO_UNIT, kind, id, 0);
         if (ok) PlayVoice(voice);
       }
       if (ok)
@@ -396,7 +387,7 @@ int CVAstSpace::ExecuteOrderOnObject(const double* /*point*/, CVDispObj* object)
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
   const std::uint32_t id = object->key.id;
-  const std::uint32_t mode = g_commandMode;
+  const std::uint32_t mode = SharedScreen().commandMode;
   CGUnit* target = IsUnitKind(kind) ? FindUnitNear(currentAsteroid, id) : nullptr;
   if (target && Foreign(target) && mode != 5 && mode != 9 && mode != 11 && mode != 12 && mode != 34) {
     Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -412,7 +403,8 @@ int CVAstSpace::ExecuteOrderOnObject(const double* /*point*/, CVDispObj* object)
   switch (mode) {
     case ORDER_RECHARGE_FROM_ASTEROID: {
       // Only a command given from this asteroid refuels here.
-      if ((g_commandUnitId >> 16) != 0xFFFF || (g_commandUnitId & 0xFFFF) != currentAsteroid) {
+      if ((SharedScreen().commandUnitId >> 16) != 0xFFFF ||
+          (SharedScreen().commandUnitId & 0xFFFF) != currentAsteroid) {
         ResetMode();
         return 0;
       }
@@ -431,7 +423,7 @@ int CVAstSpace::ExecuteOrderOnObject(const double* /*point*/, CVDispObj* object)
     }
     case ORDER_REPAIR_UNIT: {
       if (!target) return refuse("INVLDTGT", kVoiceInvalid);
-      CGUnit* commander = FindUnitNear(currentAsteroid, g_commandUnitId);
+      CGUnit* commander = FindUnitNear(currentAsteroid, SharedScreen().commandUnitId);
       if (!commander || commander->GetConstructionCapacity() <= 0) return refuse("REPAIR_1", kVoiceRepairerCannot);
       if (IssueOrder(ORDER_REPAIR_UNIT, kind, id, 0))
         Tell(*this, "REPAIR_3", kVoiceRepair);
@@ -499,9 +491,9 @@ void CVAstSpace::ToggleFilter(int i) {
   if (filterMask) {
     const int old = FilterIndex(filterMask);
     if (old < 0) return;
-    if (g_pendingOrderOption == 5) filterChapter = 255;
-    if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
-      g_pendingOrderOption = 255;
+    if (SharedScreen().pendingOrderOption == 5) filterChapter = 255;
+    if (SharedScreen().pendingOrderOption == 4 || SharedScreen().pendingOrderOption == 5) {
+      SharedScreen().pendingOrderOption = 255;
       RefreshDataPanel(1);
     }
     ToggleFilterButton(old);
@@ -514,8 +506,8 @@ void CVAstSpace::ToggleFilter(int i) {
     ToggleFilterButton(i);
   }
   if (filterMask == 0x10) {
-    if (g_dataPanel) g_dataPanel->ShowGuildList();
-    g_pendingOrderOption = 4;
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowGuildList();
+    SharedScreen().pendingOrderOption = 4;
     Tell(*this, "SELCTGLD");
     if (filterChapter == 255) {
       FlushScreen();
@@ -533,7 +525,7 @@ void CVAstSpace::ToggleFilterButton(int i) {
   b->Toggle();
   // A click redraws its own button, but the F key and the button a new
   // filter replaces are drawn only here; hidden under the info panel, none is.
-  if (!g_infoPanelVisible) DrawButton(b);
+  if (!SharedScreen().infoPanelVisible) DrawButton(b);
 }
 
 void CVAstSpace::ShowGuildMenu() {
@@ -547,8 +539,8 @@ void CVAstSpace::ShowGuildMenu() {
 void CVAstSpace::OnSelectGuild(int guild) {
   ClearFilterHighlights();
   filterChapter = static_cast<std::uint16_t>(guild * 8);
-  if (g_dataPanel) g_dataPanel->ShowGuildMembers(guild);
-  g_pendingOrderOption = 5;
+  if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowGuildMembers(guild);
+  SharedScreen().pendingOrderOption = 5;
   Tell(*this, "SELCTCHP");
 }
 
@@ -556,7 +548,7 @@ void CVAstSpace::OnSelectChapter(std::uint32_t slot) {
   filterChapter = static_cast<std::uint16_t>(filterChapter + slot);
   ShowFilterText();
   ApplyFilterHighlights();
-  g_pendingOrderOption = 255;
+  SharedScreen().pendingOrderOption = 255;
   RefreshDataPanel(1);
 }
 
@@ -641,7 +633,7 @@ void CVAstSpace::DrawStatusText() {
 }
 
 void CVAstSpace::DrawUnitLabels() {
-  if (!labelsOn || g_infoPanelVisible || !displayList || !g_gameData) return;
+  if (!labelsOn || SharedScreen().infoPanelVisible || !displayList || !g_gameData) return;
   bool allOnScreen = true;
   CGUnit* selected = nullptr;
   CGUnit* battleTarget = nullptr;

@@ -303,7 +303,7 @@ void CVB3DView::MoveGrid(double delta) {
 }
 
 int CVB3DView::StartGlide(CVDispObj* object, const double* point) {
-  if (g_cameraTravelOff || (!object && !point) || !g_sgWorld) return 0;
+  if (SharedScreen().cameraTravelOff || (!object && !point) || !g_sgWorld) return 0;
   double goal[3];
   if (object) {
     object->GetPosition(goal);
@@ -343,7 +343,7 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       if (g_gameData && g_gameData->GetSelectionCount()) SetCursorSet(CURSOR_NORMAL);
       return 0;
     case VK_CONTROL:
-      if (!g_3dCtrlHeld && !g_infoPanelVisible) {
+      if (!g_3dCtrlHeld && !SharedScreen().infoPanelVisible) {
         g_3dCtrlHeld = 1;
         if (g_sgWorld) g_sgWorld->redraw = 1;
       }
@@ -385,8 +385,9 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
       SetCameraRate(2, shift ? -0.125f : -1.f);
       return 0;
     case VK_OEM_1:
-      g_gotoGroup = static_cast<std::uint8_t>(shift ? (g_gotoGroup + kGotoGroups - 1) % kGotoGroups
-                                                    : (g_gotoGroup + 1) % kGotoGroups);
+      SharedScreen().gotoGroup =
+          static_cast<std::uint8_t>(shift ? (SharedScreen().gotoGroup + kGotoGroups - 1) % kGotoGroups
+                                          : (SharedScreen().gotoGroup + 1) % kGotoGroups);
       DrawGotoBar();
       return 1;
     case 'A':
@@ -450,7 +451,7 @@ int CVB3DView::OnKeyDown(WPARAM key, LPARAM flags) {
     case 'K':
     case 'L':
     case 'M':
-      if (!solar || g_infoPanelVisible) return 0;
+      if (!solar || SharedScreen().infoPanelVisible) return 0;
       if (key == 'M') {
         OnCommand(IsFutureView() ? 161 : 160);
       } else if (key == 'K') {

@@ -44,23 +44,23 @@ std::string Number(std::uint32_t n) {
 }  // namespace
 
 void CVB3DView::RefreshDataPanel(int force) {
-  if (!g_dataPanel) return;
-  CVData& panel = *g_dataPanel;
+  if (!SharedScreen().dataPanel) return;
+  CVData& panel = *SharedScreen().dataPanel;
   if (IsReplay() && HasReplayTarget()) {
     if (force) panel.Clear(1);
     return;
   }
-  if (g_pendingOrderOption == kPanelNormal) {
+  if (SharedScreen().pendingOrderOption == kPanelNormal) {
     const std::uint16_t here = GetCurrentAsteroidId();
-    if (g_commandMode == ORDER_BUILD_SHIP) {
-      if (CGUnit* unit = orders::FindUnitNear(here, g_commandUnitId))
-        g_pendingOrderOption = panel.ShowTemplateList(unit, 0, nullptr);
+    if (SharedScreen().commandMode == ORDER_BUILD_SHIP) {
+      if (CGUnit* unit = orders::FindUnitNear(here, SharedScreen().commandUnitId))
+        SharedScreen().pendingOrderOption = panel.ShowTemplateList(unit, 0, nullptr);
       FlushScreen();
       return;
     }
     panel.Clear(1);
-    if (g_commandUnitId == 0xFFFFFFFF) {
-      g_pendingOrderOption = kPanelNone;
+    if (SharedScreen().commandUnitId == 0xFFFFFFFF) {
+      SharedScreen().pendingOrderOption = kPanelNone;
       currentKind = 0xFFFF;
       currentId = 0xFFFFFFFF;
       ShowTurnSummary();
@@ -68,24 +68,26 @@ void CVB3DView::RefreshDataPanel(int force) {
       FlushScreen();
       return;
     }
-    CGUnit* commander = orders::FindUnitNear(here, g_commandUnitId);
-    CGUnit* second = g_modifyTargetId == 0xFFFFFFFF ? nullptr : orders::FindUnitNear(here, g_modifyTargetId);
+    CGUnit* commander = orders::FindUnitNear(here, SharedScreen().commandUnitId);
+    CGUnit* second = SharedScreen().modifyTargetId == 0xFFFFFFFF
+                         ? nullptr
+                         : orders::FindUnitNear(here, SharedScreen().modifyTargetId);
     if (commander && second) {
-      g_pendingOrderOption = panel.ShowTemplateList(commander, 0, second);
+      SharedScreen().pendingOrderOption = panel.ShowTemplateList(commander, 0, second);
     } else {
       panel.ShowDesignTemplateList(0, kNoSlotSelected);
-      g_pendingOrderOption = kPanelNormal;
+      SharedScreen().pendingOrderOption = kPanelNormal;
     }
     FlushScreen();
     return;
   }
-  if (g_pendingOrderOption == kPanelGuildList) {
+  if (SharedScreen().pendingOrderOption == kPanelGuildList) {
     panel.ShowGuildList();
     FlushScreen();
     return;
   }
-  if (g_pendingOrderOption == kPanelGuildMembers) {
-    panel.ShowGuildMembers(g_chosenGuild);
+  if (SharedScreen().pendingOrderOption == kPanelGuildMembers) {
+    panel.ShowGuildMembers(SharedScreen().chosenGuild);
     FlushScreen();
     return;
   }
@@ -108,8 +110,8 @@ void CVB3DView::RefreshDataPanel(int force) {
 }
 
 void CVB3DView::ShowTurnSummary() {
-  if (!g_dataPanel || !g_gameData) return;
-  CVData& panel = *g_dataPanel;
+  if (!SharedScreen().dataPanel || !g_gameData) return;
+  CVData& panel = *SharedScreen().dataPanel;
   const std::uint8_t guildIndex = g_gameData->GetLocalGuildIndex();
   const plat::COLORREF colour = GetPaleColor(guildIndex);
   const CGChapter* chapter = g_gameData->GetLocalChapter();
@@ -131,15 +133,15 @@ void CVB3DView::ShowTurnSummary() {
 }
 
 void CVB3DView::ShowVersion() {
-  if (!g_dataPanel) return;
+  if (!SharedScreen().dataPanel) return;
   const plat::COLORREF colour = g_gameData ? GetPaleColor(g_gameData->GetLocalGuildIndex()) : 0xD7FFFF;
   // A read-out reaching the bottom row gives way (its picture stays): the
   // version asked for is not written over it.
-  for (const DataPanelText& t : g_dataPanel->shown)
+  for (const DataPanelText& t : SharedScreen().dataPanel->shown)
     if (t.row == kVersionRow) {
-      g_dataPanel->Clear(0);
+      SharedScreen().dataPanel->Clear(0);
       break;
     }
-  g_dataPanel->AddRow(kVersionRow, Text("VERSIOND").c_str(), colour, 0);
-  g_dataPanel->AddRowText(kVersionRow, kVersionColumn, kQuenVersion, colour, 0);
+  SharedScreen().dataPanel->AddRow(kVersionRow, Text("VERSIOND").c_str(), colour, 0);
+  SharedScreen().dataPanel->AddRowText(kVersionRow, kVersionColumn, kQuenVersion, colour, 0);
 }

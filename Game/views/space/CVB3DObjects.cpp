@@ -163,7 +163,7 @@ void CVB3DView::FaceOrderTarget(CVDispUnt* object, CGUnit* unit) {
   double at[3];
   if (CVDispObj* target = OrderTargetObject(*order)) {
     target->GetPosition(at);
-  } else if (order->type == 0) {
+  } else if (order->type == ORDER_MOVE_TO_LOCATION) {
     LocationToWorld(order->GetLocation(), at);
   } else {
     return;
@@ -208,7 +208,8 @@ void CVB3DView::UpdateUnitObjects() {
       if (!object) continue;
       if (!unit->IsOperational()) object->SetWrecked(1);
       if (UnitOrder* order = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr) {
-        if (order->type != 0 && !order->target) unit->GetNumTurnsUntilOrderCompletion(nullptr);
+        if (order->type != ORDER_MOVE_TO_LOCATION && !order->target)
+          unit->GetNumTurnsUntilOrderCompletion(nullptr);
         FaceOrderTarget(object, unit);
       }
       object->UpdateMaterials(0);

@@ -44,7 +44,7 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
   auto box = [&](const char* id) {
     char text[orders::kTextSize + 1] = {};
     if (g_gameData->textIndex) g_gameData->textIndex->GetText(id, text, orders::kTextSize);
-    COkDlg ok(g_viewDDraw, g_viewWnd, g_viewInstance, text, guild);
+    COkDlg ok(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, guild);
   };
   const CGChapter* local = g_gameData->GetLocalChapter();
   if (local && local->renegade) {
@@ -56,7 +56,8 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
   std::uint32_t prices[4] = {};
   std::uint32_t success = 0;
   {
-    CDSetPriceDlg dialog(g_viewDDraw, g_viewWnd, g_viewInstance, prices, &success, nullptr);
+    CDSetPriceDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                         prices, &success, nullptr);
     if (dialog.m_result != 1 || success != 1) return;
   }
   if (std::all_of(prices, prices + 4, [](std::uint32_t v) { return v == 0; })) return;

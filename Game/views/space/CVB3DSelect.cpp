@@ -36,7 +36,6 @@ namespace {
 constexpr std::uint16_t kSelectedMarker = 0;
 constexpr std::uint16_t kTargetMarker = 1;
 constexpr std::uint16_t kAllMarkers = 0xFFFF;
-constexpr std::uint32_t kStunnedOrder = 35;
 constexpr std::uint32_t kSetGotoCommand = 501;
 // The unit menu's offer-for-sale item.
 constexpr std::uint32_t kSellShipCommand = 510;
@@ -46,15 +45,15 @@ bool InViewport(int x, int y) { return x > 29 && x < 614 && y > 98 && y < 465; }
 // Order types aimed at an asteroid, and the asteroid they name.
 bool AsteroidOrder(const UnitOrder& order, std::uint16_t* asteroid) {
   switch (order.type) {
-    case 2:
-    case 3:
-    case 8:
-    case 11:
-    case 32:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_RECHARGE_FROM_ASTEROID:
+    case ORDER_SCAN_ASTEROID:
+    case ORDER_BOMBARD:
       *asteroid = order.Asteroid();
       return true;
-    case 14:
-    case 15:
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS:
       *asteroid = order.ZoneAsteroid();
       return true;
     default:
@@ -136,11 +135,11 @@ void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
   currentKind = DISP_UNIT;
   currentId = unitId;
   CGUnit* unit = FindUnitNear(location == 0xFFFF ? GetCurrentAsteroidId() : location, unitId);
-  if (g_dataPanel) {
+  if (SharedScreen().dataPanel) {
     if (unit)
-      g_dataPanel->ShowUnitData(unit, GetCurrentAsteroidId(), 0);
+      SharedScreen().dataPanel->ShowUnitData(unit, GetCurrentAsteroidId(), 0);
     else
-      g_dataPanel->Clear(1);
+      SharedScreen().dataPanel->Clear(1);
   }
   if (!unit || unit->GetOrderCount() == 0 || !displayList) {
     FlushScreen();
@@ -155,7 +154,7 @@ void CVB3DView::ShowUnitHover(std::uint32_t unitId, std::uint16_t location) {
   } else if (order->target) {
     if (CVDispObj* o = displayList->Find(DISP_UNIT, order->target->id))
       MarkObject(o, kTargetMarker, order->target->GetChapter());
-  } else if (order->type == 0) {
+  } else if (order->type == ORDER_MOVE_TO_LOCATION) {
     const Location at = order->GetLocation();
     if (at.asteroid == GetCurrentAsteroidId() && !displayList->Find(DISP_ASTEROID_3D, unitId))
       CreateLocationMarker(at, unitId);
@@ -171,7 +170,7 @@ void CVB3DView::ClearOrderTargetMarker(CGUnit* unit) {
   if (!unit || unit->GetOrderCount() == 0 || !displayList) return;
   const UnitOrder* order = unit->GetOrder(0);
   if (!order) return;
-  if (order->type == 0) {
+  if (order->type == ORDER_MOVE_TO_LOCATION) {
     displayList->Remove(DISP_ASTEROID_3D, unit->id);
     return;
   }
@@ -185,8 +184,8 @@ void CVB3DView::ShowAsteroidHover(std::uint32_t index) {
   if (currentKind == DISP_ASTEROID && currentId == index) return;
   currentKind = DISP_ASTEROID;
   currentId = index;
-  if (!g_dataPanel || index >= AsteroidCount()) return;
-  g_dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(index), 0);
+  if (!SharedScreen().dataPanel || index >= AsteroidCount()) return;
+  SharedScreen().dataPanel->ShowAsteroidData(static_cast<std::uint16_t>(index), 0);
   FlushScreen();
 }
 
@@ -194,8 +193,8 @@ void CVB3DView::ShowStarHover(std::uint32_t index) {
   if (currentKind == DISP_STAR && currentId == index) return;
   currentKind = DISP_STAR;
   currentId = index;
-  if (!g_dataPanel) return;
-  g_dataPanel->ShowStarData(static_cast<std::uint16_t>(index));
+  if (!SharedScreen().dataPanel) return;
+  SharedScreen().dataPanel->ShowStarData(static_cast<std::uint16_t>(index));
   FlushScreen();
 }
 
@@ -206,7 +205,7 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
   const int x = static_cast<std::int16_t>(position & 0xFFFF);
   const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
   // Over the data panel's template rows: that design's picture.
-  if (x > 637 && g_dataPanel && g_dataPanel->SetUnitPicture(y)) FlushScreen();
+  if (x > 637 && SharedScreen().dataPanel && SharedScreen().dataPanel->SetUnitPicture(y)) FlushScreen();
   CVDispObj* object = PickAt(x, y);
   if (!object) {
     // Empty space in the picture: the panel for what is left current. (The
@@ -216,7 +215,7 @@ int CVB3DView::OnMouseMove(WPARAM keys, LPARAM position) {
     if (InViewport(x, y)) RefreshDataPanel(0);
     return 1;
   }
-  if (g_infoPanelVisible) return 1;
+  if (SharedScreen().infoPanelVisible) return 1;
   if (object->key.kind != currentKind || object->key.id != currentId) ClearOrderTargetMarker(nullptr);
   switch (object->GetType()) {
     case DISP_UNIT:
@@ -254,8 +253,8 @@ int CVB3DView::OnMouseWheel(WPARAM wheel, LPARAM position) {
 }
 
 void CVB3DView::TurnUnitPage(bool forward) {
-  if (currentKind != DISP_UNIT || !g_dataPanel) return;
-  g_dataPanel->TurnPage(forward ? 1 : 0, 1);
+  if (currentKind != DISP_UNIT || !SharedScreen().dataPanel) return;
+  SharedScreen().dataPanel->TurnPage(forward ? 1 : 0, 1);
   FlushScreen();
 }
 
@@ -280,12 +279,13 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
     }
     if (targetKind == DISP_ASTEROID) {
       if (targetId >= AsteroidCount()) continue;
-      std::uint32_t type = orderType == 26 ? 2 : orderType;
+      std::uint32_t type = orderType == ORDER_TYPE_26 ? ORDER_MOVE_TO_ASTEROID : orderType;
       if (unit->location.asteroid != targetId && unit->GetDeepSpaceSpeed() <= 0) {
         Tell(*this, "NOTRANSE");
         continue;
       }
-      if (type == 2 && GetViewType() == VIEW_ASTEROID_SPACE) type = 3;
+      if (type == ORDER_MOVE_TO_ASTEROID && GetViewType() == VIEW_ASTEROID_SPACE)
+        type = ORDER_MOVE_NEXT_TO_ASTEROID;
       result = unit->OrderOnAsteroid(type, static_cast<std::uint16_t>(targetId), mode);
       continue;
     }
@@ -297,18 +297,19 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
         continue;
       }
       if (target->GetChapter() != unit->GetChapter()) {
-        result = unit->OrderToLocation(0, &target->location, mode);
+        result = unit->OrderToLocation(ORDER_MOVE_TO_LOCATION, &target->location, mode);
         Tell(*this, "LOCTARGT");
         continue;
       }
-      unit->OrderOnAsteroid(2, target->location.asteroid, mode);
+      unit->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, target->location.asteroid, mode);
       mode = 2;
     }
     std::uint32_t type = orderType;
-    if (type == 26 || g_commandMode == 26) {
-      type = 1;
-    } else if (type == 1) {
-      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? 1 : 5;
+    if (type == ORDER_TYPE_26 || SharedScreen().commandMode == ORDER_TYPE_26) {
+      type = ORDER_GO_TO_UNIT;
+    } else if (type == ORDER_GO_TO_UNIT) {
+      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? ORDER_GO_TO_UNIT
+                                                                                    : ORDER_ATTACK_UNIT;
     }
     result = unit->OrderOnUnit(type, target, mode);
   }
@@ -318,12 +319,12 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
 // --- selection ---
 
 int CVB3DView::SelectUnitForOrder() {
-  if (!g_gameData || g_commandUnitId == 0xFFFFFFFF) return 0;
-  if (g_gameData->FindSelectionEntry(SEL_UNIT, g_commandUnitId)) return 0;
-  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), g_commandUnitId);
+  if (!g_gameData || SharedScreen().commandUnitId == 0xFFFFFFFF) return 0;
+  if (g_gameData->FindSelectionEntry(SEL_UNIT, SharedScreen().commandUnitId)) return 0;
+  CGUnit* unit = FindUnitNear(GetCurrentAsteroidId(), SharedScreen().commandUnitId);
   if (!unit) return 0;
   const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
-  if (first && first->type == kStunnedOrder) {
+  if (first && first->type == ORDER_STUNNED) {
     Tell(*this, "NOORDSTN");
     MessageBeep(0x30);
     return 0;
@@ -347,7 +348,7 @@ void CVB3DView::SelectAll() {
     CGUnit* unit = g_gameData->pieces.FindUnitAt(here, o->key.id);
     if (!unit || !unit->IsOperational() || unit->GetChapter() != LocalChapter()) continue;
     const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
-    if (first && first->type == kStunnedOrder) continue;
+    if (first && first->type == ORDER_STUNNED) continue;
     g_gameData->AddToSelection(SEL_UNIT, unit->id, here);
     MarkObject(o, kSelectedMarker, LocalChapter());
   }
@@ -358,14 +359,14 @@ void CVB3DView::SelectAll() {
 void CVB3DView::UpdateSelectionDisplay(int flag) {
   UnmarkSelection();
   if (g_gameData) g_gameData->ClearSelection();
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
   targetLineActive = 0;
   if (targetLine) targetLine->SetVisible(0, 0);
   SetCursorSet(CURSOR_NORMAL);
   DrawGotoBar();
   if (!flag) return;
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   RefreshDataPanel(0);
 }
 
@@ -534,7 +535,7 @@ void CVB3DView::FlyToSelection() {
 }
 
 void CVB3DView::FlyTo(CVDispObj* object) {
-  if (!object || g_infoPanelVisible || !g_sgWorld) return;
+  if (!object || SharedScreen().infoPanelVisible || !g_sgWorld) return;
   if (glideActive && glideObject == object) {
     glideActive = 0;
   } else {
@@ -612,7 +613,8 @@ int CVB3DView::ShowContextMenu(int x, int y) {
     // The click comes round again to the asteroid-space view the replay
     // leaves for, which opens its menu.
     LeaveReplayMode(1);
-    PostMessage(g_viewWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    PostMessage(SharedScreen().viewWnd, WM_RBUTTONDOWN, MK_RBUTTON,
+                MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
     UpdateCursor();
     return 1;
   }
@@ -621,7 +623,8 @@ int CVB3DView::ShowContextMenu(int x, int y) {
     // The slot index already counts the shown group.
     const int slot = GetGotoSlotAtX(x);
     if (slot < 0) return 0;
-    const GotoEntry& e = g_gotoSlots[static_cast<std::size_t>(slot) % g_gotoSlots.size()];
+    const GotoEntry& e =
+        SharedScreen().gotoSlots[static_cast<std::size_t>(slot) % SharedScreen().gotoSlots.size()];
     int flags = 1;
     if (e.kind == GOTO_ASTEROID) flags |= 2;
     if (e.kind == GOTO_UNIT) flags |= 4;
@@ -641,11 +644,11 @@ int CVB3DView::ShowContextMenu(int x, int y) {
 }
 
 LRESULT CVB3DView::OnMenuCommand(std::uint32_t id) {
-  if (!g_popupMenu) return 0;
+  if (!SharedScreen().popupMenu) return 0;
   if (id != kSetGotoCommand && id != kSellShipCommand) return CVGeneric::OnMenuCommand(id);
   if (id == kSetGotoCommand) {
     int menuX = 0;
-    g_popupMenu->GetPosition(&menuX, nullptr);
+    SharedScreen().popupMenu->GetPosition(&menuX, nullptr);
     const int column = GotoColumnAt(menuX);
     std::uint16_t kind = 0, location = 0;
     std::uint32_t objectId = 0;
@@ -661,7 +664,7 @@ LRESULT CVB3DView::OnMenuCommand(std::uint32_t id) {
       SetGotoSlot(column, GOTO_ASTEROID, GetCurrentAsteroidId(), 0);
     }
   } else {
-    OfferShip(g_menuObjectId);
+    OfferShip(SharedScreen().menuObjectId);
   }
   UpdateCursor();
   ClosePopupMenu();

@@ -61,7 +61,7 @@ bool FiniteVector(const float v[3]) {
 // such wait once started, and would never end if kept still.
 bool InfoPanelCovers() {
   const bool replaying = g_currentView && g_currentView->GetViewType() == VIEW_SPACE_REPLAY;
-  return g_infoPanelVisible != 0 || (g_stillWorld && !replaying);
+  return SharedScreen().infoPanelVisible != 0 || (g_stillWorld && !replaying);
 }
 
 // Little-endian fields of the camera block.
@@ -115,7 +115,7 @@ double GetF64(const std::uint8_t* p) {
 
 CVB3DView::CVB3DView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(window, instance) {
   if (!g_sgWorld) {
-    g_sgWorld = new CVSgWorld(instance, g_viewDDraw, g_screenSprite, 0);
+    g_sgWorld = new CVSgWorld(instance, SharedScreen().viewDDraw, SharedScreen().screenSprite, 0);
     createdWorld_ = 1;
   }
   if (!g_3dArchiveOpen) {
@@ -167,10 +167,10 @@ int CVB3DView::IsRedrawPending() { return g_sgWorld ? static_cast<int>(g_sgWorld
 // --- the frame ---
 
 std::uint32_t CVB3DView::DrawFrame() {
-  if (g_popupMenu || g_flushSuspended) return 0;
+  if (SharedScreen().popupMenu || SharedScreen().flushSuspended) return 0;
   if (!displayList || !g_sgWorld) return 0;
   std::uint32_t changed = 0;
-  const bool firstReplayMode = IsReplay() && g_replayMode == 1;
+  const bool firstReplayMode = IsReplay() && SharedScreen().replayMode == 1;
   if (!firstReplayMode) changed = displayList->Update(nearAsteroid, closeToAsteroid, GetViewType());
   if (!changed && !g_sgWorld->NeedsRedraw() && !g_sgWorld->redraw) return 0;
   if (fogUpdatePending) UpdateFogDistances();
@@ -192,7 +192,7 @@ std::uint32_t CVB3DView::DrawFrame() {
 void CVB3DView::RefreshObjects(int force) {
   if (!displayList || !g_sgWorld) return;
   if (!force && (displayList->unitCount == 0 || displayList->unitCount > 100)) return;
-  const bool replayStep = IsReplay() && g_replayMode == 1;
+  const bool replayStep = IsReplay() && SharedScreen().replayMode == 1;
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     n->object->UpdateMaterials(0);
     if (replayStep) n->object->UpdateExplosionChildren(0);
@@ -211,9 +211,9 @@ void CVB3DView::DrawPercentBar(int percent, int x, int y, plat::COLORREF full, p
 // --- the camera block ---
 
 std::vector<std::uint8_t> CVB3DView::SaveCameraBlock() {
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   gridRate = 0.f;
   std::vector<std::uint8_t> b(kCameraBlockSize, 0);
   std::uint8_t* p = b.data();
@@ -251,9 +251,9 @@ bool CVB3DView::LoadCameraBlock(std::span<const std::uint8_t> b) {
   }
   if (!InCube(newTarget) || !InCube(newHome) || !FiniteVector(newForward) || !FiniteVector(newUp)) return false;
 
-  g_commandMode = kNoCommandMode;
-  g_commandUnitId = 0xFFFFFFFF;
-  g_pendingOrderOption = 0xFF;
+  SharedScreen().commandMode = kNoCommandMode;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
+  SharedScreen().pendingOrderOption = 0xFF;
   targetLine = nullptr;
   targetLineActive = 0;
   StopCameraMotion();

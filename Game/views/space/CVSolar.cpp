@@ -88,8 +88,8 @@ bool Direction(const float v[3]) {
 }  // namespace
 
 CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window, instance) {
-  g_futureView = 0;
-  g_futureViewState = 0;
+  SharedScreen().futureView = 0;
+  SharedScreen().futureViewState = 0;
   // A world made for this view starts with the player's star background.
   if (g_live3DViews == 1) SetStarBackground(ApplicationStarBackgroundOn() ? 1 : 0);
   SetUpScene();
@@ -101,7 +101,7 @@ CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window
   } else {
     // The orbits turn behind the start screen.
     ToggleFutureView();
-    if (futureButton && g_futureView) futureButton->Toggle();
+    if (futureButton && SharedScreen().futureView) futureButton->Toggle();
   }
 }
 
@@ -285,27 +285,28 @@ void CVSolar::MakeSolarCurrent() {
   w->fogBaseDistance = kSolarRange;
   w->UpdateDistanceFog(0.0);
   w->redraw = 1;
-  if (!startScreenShown) g_statusShown = 0;
+  if (!startScreenShown) SharedScreen().statusShown = 0;
 }
 
 void CVSolar::Activate(std::int32_t argument) {
   activated = 1;
   if (argument != -1 && (static_cast<std::uint32_t>(argument) >> 16) == 0xFFFF) g_highlightAsteroid = 0xFFFF;
   // The by-chapter filter's choice goes on where the panel left it.
-  if (g_pendingOrderOption == 5 && g_dataPanel) {
-    g_dataPanel->ShowGuildMembers(g_chosenGuild);
+  if (SharedScreen().pendingOrderOption == 5 && SharedScreen().dataPanel) {
+    SharedScreen().dataPanel->ShowGuildMembers(SharedScreen().chosenGuild);
     ShowText("SELCTCHP", kStatusTime);
-  } else if (g_pendingOrderOption == 4 && g_dataPanel) {
-    g_dataPanel->ShowGuildList();
+  } else if (SharedScreen().pendingOrderOption == 4 && SharedScreen().dataPanel) {
+    SharedScreen().dataPanel->ShowGuildList();
     ShowText("SELCTGLD", kStatusTime);
   } else {
     RefreshDataPanel(1);
   }
-  if (g_notifyPanel && g_notifyPanel->Show(1)) g_notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
+    SharedScreen().notifyPanel->ResetLines();
   MakeSolarCurrent();
   if (rebuildPending) {
     rebuildPending = 0;
-    if (g_futureView) {
+    if (SharedScreen().futureView) {
       OnCommand(kToggleInfoPanelCommand);
       if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
       HideUnitObjects(0);
@@ -349,18 +350,20 @@ void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
   g_animElapsedMs += elapsedMs;
   if (flashCount && flashId != 0x7FFFFFFF && g_animElapsedMs >= kTickMs) {
     if (--flashCount == 0) EndFlash();
-  } else if (!g_infoPanelVisible && g_frameAnimationsOn) {
+  } else if (!SharedScreen().infoPanelVisible && SharedScreen().frameAnimationsOn) {
     AnimateFrame(elapsedMs);
   }
-  if (g_statusShown && g_animElapsedMs >= kTickMs && (!g_futureView || g_futureViewState != 2)) {
+  if (SharedScreen().statusShown && g_animElapsedMs >= kTickMs &&
+      (!SharedScreen().futureView || SharedScreen().futureViewState != 2)) {
     // Shown until replaced: the line never counts down.
-    if (g_statusShown != 0xFFFF && --g_statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+    if (SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 && g_sgWorld)
+      g_sgWorld->redraw = 1;
   }
   if (elapsedMs > 0) g_frameRate = (g_frameRate + (elapsedMs < 100 ? 1000.0 / elapsedMs : 10.0)) * 0.5;
   // While the orbits run ahead the camera moves with their steps only, at
   // the speed of ten steps a second.
   bool cameraTick = true;
-  if (g_futureView) {
+  if (SharedScreen().futureView) {
     cameraTick = g_animElapsedMs >= kTickMs;
     if (cameraTick) {
       g_frameRate = 10.0;
@@ -431,7 +434,7 @@ void CVSolar::LeaveStartScreen() {
   if (FogOfWar()) RemoveUndetectedAsteroids();
   UpdateCamera(1);
   startScreenShown = 0;
-  if (g_futureView) OnCommand(kToggleInfoPanelCommand);
+  if (SharedScreen().futureView) OnCommand(kToggleInfoPanelCommand);
   if (g_sgWorld) g_sgWorld->OrientStarField(SolarLocation(), nullptr, nullptr, 0);
   if (activeFilter == 0) SelectFilter(0);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
@@ -444,7 +447,7 @@ void CVSolar::LeaveStartScreen() {
 
 void CVSolar::DrawStatusText() {
   DrawFilterLabels();
-  if (g_futureView && !startScreenShown && g_gameData && g_gameData->textIndex) {
+  if (SharedScreen().futureView && !startScreenShown && g_gameData && g_gameData->textIndex) {
     // Fetched again only when the offset or the date moved: a frame of an
     // unchanged line asks nothing of the text index.
     const double date = g_gameData->GetGameDate();
@@ -491,19 +494,21 @@ void CVSolar::CycleCameraMode(int forward) {
 
 // --- future view ---
 
-int CVSolar::IsFutureView() { return static_cast<int>(g_futureView); }
+int CVSolar::IsFutureView() {
+  return static_cast<int>(SharedScreen().futureView);
+}
 
 void CVSolar::ToggleFutureView() {
-  g_futureView = 1 - g_futureView;
-  if (!g_futureView) {
+  SharedScreen().futureView = 1 - SharedScreen().futureView;
+  if (!SharedScreen().futureView) {
     if (g_gameData) g_gameData->solarDB.ResetAsteroidPositions();
     PlaceAllAsteroids();
     HideUnitObjects(0);
   } else {
     futureTurns = 0;
     HideUnitObjects(1);
-    g_futureViewState = 0;
-    if (g_statusShown) g_statusShown = 0;
+    SharedScreen().futureViewState = 0;
+    if (SharedScreen().statusShown) SharedScreen().statusShown = 0;
   }
   UpdateControlPanel();
 }
@@ -512,10 +517,14 @@ void CVSolar::FutureViewCommand(int code) {
   switch (code) {
     case 0:
     case 1:
-    case 2: g_futureViewState = static_cast<std::uint8_t>(code); break;
-    case 3: g_futureViewState = futureTurns == 0 ? 2 : 3; break;
+    case 2:
+      SharedScreen().futureViewState = static_cast<std::uint8_t>(code);
+      break;
+    case 3:
+      SharedScreen().futureViewState = futureTurns == 0 ? 2 : 3;
+      break;
     case 4:
-      g_futureViewState = g_futureViewState == 2 ? 0 : 2;
+      SharedScreen().futureViewState = SharedScreen().futureViewState == 2 ? 0 : 2;
       UpdateControlPanel();
       break;
     case 5:
@@ -532,16 +541,16 @@ void CVSolar::FutureViewCommand(int code) {
 }
 
 void CVSolar::FutureStep(int argument) {
-  if (g_futureView != 1 || !g_gameData) return;
+  if (SharedScreen().futureView != 1 || !g_gameData) return;
   const int animate = argument == 0 ? 1 : 0;
-  switch (g_futureViewState) {
+  switch (SharedScreen().futureViewState) {
     case 0:
     case 1:
       g_gameData->solarDB.MoveAsteroids(animate, 1);
       PlaceAllAsteroids();
       ++futureTurns;
-      if (g_futureViewState == 1) {
-        g_futureViewState = 2;
+      if (SharedScreen().futureViewState == 1) {
+        SharedScreen().futureViewState = 2;
         UpdateControlPanel();
       }
       break;
@@ -549,7 +558,7 @@ void CVSolar::FutureStep(int argument) {
     case 3:
       g_gameData->solarDB.MoveAsteroids(animate, 0);
       PlaceAllAsteroids();
-      g_futureViewState = 2;
+      SharedScreen().futureViewState = 2;
       UpdateControlPanel();
       --futureTurns;
       break;
@@ -642,11 +651,11 @@ void CVSolar::RebuildDisplay() {
   ClearFilterHalos();
   ApplyFilterHalos();
   RefreshDataPanel(1);
-  if (g_statusShown) g_statusShown = 1;
+  if (SharedScreen().statusShown) SharedScreen().statusShown = 1;
 }
 
 void CVSolar::OnTurnProcessing() {
-  if (g_futureView) OnCommand(kToggleInfoPanelCommand);
+  if (SharedScreen().futureView) OnCommand(kToggleInfoPanelCommand);
   UpdateSelectionDisplay(1);
   ClearOrderTargetMarker(nullptr);
   // Ships shown only in range of the player's own: the turn's results bring
@@ -663,10 +672,10 @@ std::vector<std::uint8_t> CVSolar::SaveSolarBlock() {
   Writer w{b};
   w.U8(kSolarBlockVersion);
   w.U8(kValidityByte);
-  w.U32(g_futureView);
+  w.U32(SharedScreen().futureView);
   w.U8(cameraMode);
   w.U32(static_cast<std::uint32_t>(futureTurns));
-  w.U8(g_futureViewState);
+  w.U8(SharedScreen().futureViewState);
   w.U16(activeFilter);
   w.U16(selectedChapter);
   w.U32(filterInverted);
@@ -721,17 +730,17 @@ bool CVSolar::LoadSolarBlock(std::span<const std::uint8_t> bytes) {
   // The button pressed for the start screen's orbits (run, or held back for a
   // resumed game) comes back up.
   if (startScreenShown) {
-    if (g_futureView) ToggleFutureView();
+    if (SharedScreen().futureView) ToggleFutureView();
     if (futureButton) futureButton->Toggle();
   }
   // The pressed look goes with the filter: off the old one, on the loaded one.
   if (activeFilter >= 1 && activeFilter <= kSolarFilterCount && filterButtons[activeFilter - 1u])
     filterButtons[activeFilter - 1u]->Toggle();
   if (filter >= 1 && filterButtons[filter - 1u]) filterButtons[filter - 1u]->Toggle();
-  g_futureView = future;
+  SharedScreen().futureView = future;
   cameraMode = mode;
   futureTurns = turns;
-  g_futureViewState = state;
+  SharedScreen().futureViewState = state;
   activeFilter = filter;
   selectedChapter = chapter;
   filterInverted = inverted;
@@ -765,7 +774,7 @@ int CVSolar::LoadState(plat::FILE* file) {
   const bool loaded = CVB3DView::LoadState(file) && plat::fread(b, 1, sizeof b, file) == sizeof b && LoadSolarBlock(b);
   // A game saved as it begins (a scenario) holds no block of this view: it
   // opens as a new game does, the orbits turning behind the start screen.
-  if (!loaded && startScreenShown && !g_futureView) ToggleFutureView();
+  if (!loaded && startScreenShown && !SharedScreen().futureView) ToggleFutureView();
   return loaded ? 1 : 0;
 }
 
@@ -798,7 +807,7 @@ void CVSolar::EndFlash() {
 }
 
 void CVSolar::ShowObject(int kind, std::uint32_t id) {
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   ClearOrderTargetMarker(nullptr);
   const std::uint16_t asKind = kind == 12 ? 0 : static_cast<std::uint16_t>(kind);
   if (flashCount && flashId == id && flashKind == asKind) return;
@@ -859,13 +868,13 @@ void CVSolar::OnAsteroidNotice(std::uint16_t a, std::uint16_t b) {
   char warning[512] = {};
   g_gameData->textIndex->GetText("ASTWLLCD", warning, sizeof warning, nameA.c_str(), nameB.c_str(), futureTurns);
   g_lastCollisionTurns = static_cast<std::uint32_t>(futureTurns);
-  const bool shown = !g_statusText.empty() && g_statusShown != 0;
+  const bool shown = !SharedScreen().statusText.empty() && SharedScreen().statusShown != 0;
   std::string line;
-  if (!MergeCollisionWarning(warning, shown, g_statusText, nameA, nameB, &line)) return;
+  if (!MergeCollisionWarning(warning, shown, SharedScreen().statusText, nameA, nameB, &line)) return;
   if (!shown) {
     SetStatusText(line.c_str(), kStatusTime);
   } else {
-    g_statusShown = kStatusTime;
-    g_statusText = line;
+    SharedScreen().statusShown = kStatusTime;
+    SharedScreen().statusText = line;
   }
 }

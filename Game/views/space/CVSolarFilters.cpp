@@ -10,6 +10,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GZone.h"
@@ -73,8 +74,8 @@ void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, 255);
     auto* button = new CImageButton();
-    button->Create(g_viewDDraw, window, instance, g_tooltipWnd, tip, static_cast<int>(id), x, y, w, 24,
-                   static_cast<DWORD>(-1), help, LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip,
+                   static_cast<int>(id), x, y, w, 24, static_cast<DWORD>(-1), help, LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -109,8 +110,8 @@ void CVSolar::ShowButtons(bool show) {
 
 void CVSolar::UpdateControlPanel() {
   CVGeneric::UpdateControlPanel();
-  ShowButtons(!g_infoPanelVisible);
-  if (g_infoPanelVisible) return;
+  ShowButtons(!SharedScreen().infoPanelVisible);
+  if (SharedScreen().infoPanelVisible) return;
   for (CImageButton* b : filterButtons) DrawButton(b);
   DrawButton(futureButton);
   FlushScreen();
@@ -124,13 +125,13 @@ void CVSolar::OnDrawItem(DRAWITEMSTRUCT* item) {
     b = filterButtons[id - kFirstSolarFilterId];
   else if (id == kFutureButtonId)
     b = futureButton;
-  else if (id >= 162 && id <= 166)
+  else if (id >= control::kFutureRun && id <= control::kFutureRestart)
     b = ControlButton(id);
   DrawButtonItem(b, *item);
 }
 
 LRESULT CVSolar::OnCommand(std::uint32_t id) {
-  if (id < kFirstSolarFilterId || id > 166) return 0;
+  if (id < kFirstSolarFilterId || id > control::kFutureRestart) return 0;
   if (startScreenShown && id != kToggleInfoPanelCommand) {
     LeaveStartScreen();
     if (id == kFutureButtonId) return 1;
@@ -145,18 +146,18 @@ LRESULT CVSolar::OnCommand(std::uint32_t id) {
   if (id < kFutureButtonId) {
     SelectFilter(static_cast<int>(id - kFirstSolarFilterId));
   } else if (id == kFutureButtonId) {
-    if (!g_infoPanelVisible) toggleFuture();
+    if (!SharedScreen().infoPanelVisible) toggleFuture();
   } else if (id == kToggleInfoPanelCommand) {
-    if (g_futureView) toggleFuture();
-  } else if (id == 162 || id == 163) {
+    if (SharedScreen().futureView) toggleFuture();
+  } else if (id == control::kFutureRun || id == control::kFuturePause) {
     FutureViewCommand(4);
-  } else if (id == 164 || id == 165) {
-    if (!g_futureView) toggleFuture();
-    FutureViewCommand(id == 164 ? 1 : 3);
+  } else if (id == control::kFutureForward || id == control::kFutureBack) {
+    if (!SharedScreen().futureView) toggleFuture();
+    FutureViewCommand(id == control::kFutureForward ? 1 : 3);
   } else {
     FutureViewCommand(5);
   }
-  SetFocus(g_viewWnd);
+  SetFocus(SharedScreen().viewWnd);
   return 1;
 }
 
@@ -168,9 +169,10 @@ void CVSolar::SelectFilter(int button) {
   filterInverted = ShiftHeld() ? 1 : 0;
   ClearFilterHalos();
   if (activeFilter) {
-    if (g_pendingOrderOption == kWaitingForChapter) selectedChapter = 255;
-    if (g_pendingOrderOption == kWaitingForGuild || g_pendingOrderOption == kWaitingForChapter) {
-      g_pendingOrderOption = 255;
+    if (SharedScreen().pendingOrderOption == kWaitingForChapter) selectedChapter = 255;
+    if (SharedScreen().pendingOrderOption == kWaitingForGuild ||
+        SharedScreen().pendingOrderOption == kWaitingForChapter) {
+      SharedScreen().pendingOrderOption = 255;
       RefreshDataPanel(1);
     }
     if (CImageButton* b = activeFilter <= kSolarFilterCount ? filterButtons[activeFilter - 1u] : nullptr) {
@@ -188,8 +190,8 @@ void CVSolar::SelectFilter(int button) {
     }
   }
   if (activeFilter == 5) {
-    if (g_dataPanel) g_dataPanel->ShowGuildList();
-    g_pendingOrderOption = kWaitingForGuild;
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowGuildList();
+    SharedScreen().pendingOrderOption = kWaitingForGuild;
     Tell(*this, "SELCTGLD");
     if (selectedChapter == 255) {
       FlushScreen();
@@ -208,10 +210,11 @@ void CVSolar::ShowGuildMenu() {
 
 void CVSolar::OnSelectGuild(int guild) {
   ClearFilterHalos();
-  g_chosenGuild = static_cast<std::uint8_t>(guild);
+  SharedScreen().chosenGuild = static_cast<std::uint8_t>(guild);
   selectedChapter = static_cast<std::uint16_t>(guild * 8);
-  g_pendingOrderOption = g_dataPanel ? static_cast<std::uint8_t>(g_dataPanel->ShowGuildMembers(guild))
-                                     : kWaitingForChapter;
+  SharedScreen().pendingOrderOption =
+      SharedScreen().dataPanel ? static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild))
+                               : kWaitingForChapter;
   Tell(*this, "SELCTCHP");
 }
 
@@ -219,7 +222,7 @@ void CVSolar::OnSelectChapter(std::uint32_t slot) {
   selectedChapter = static_cast<std::uint16_t>(selectedChapter + slot);
   ShowFilterStatus();
   ApplyFilterHalos();
-  g_pendingOrderOption = 255;
+  SharedScreen().pendingOrderOption = 255;
   RefreshDataPanel(1);
 }
 
@@ -334,7 +337,7 @@ void CVSolar::ToggleUnitHalos() {
 }
 
 void CVSolar::DrawFilterLabels() {
-  if (!CVAstSpace::labelsOn || g_infoPanelVisible || !displayList) return;
+  if (!CVAstSpace::labelsOn || SharedScreen().infoPanelVisible || !displayList) return;
   // No filter, no label out of view: the lamp a filter lit goes out with it.
   if (!activeFilter) {
     ShowLampFrame8();
@@ -407,4 +410,6 @@ void CVSolar::ApplyMarkHalos() {
   }
 }
 
-bool CVSolar::HasMarkedAsteroid(std::uint16_t* asteroid) const { return marks.FirstOutside(g_gotoSlots, asteroid); }
+bool CVSolar::HasMarkedAsteroid(std::uint16_t* asteroid) const {
+  return marks.FirstOutside(SharedScreen().gotoSlots, asteroid);
+}

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -17,11 +18,11 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
+#include "Game/views/frame/Voices.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "Game/base/GInstData.h"
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
 #include "platform/user/input.h"
@@ -35,14 +36,6 @@ using namespace orders;
 
 namespace {
 
-constexpr int kVoiceEnemy = 9;
-constexpr int kVoiceOwnTarget = 11;
-constexpr int kVoiceOtherTarget = 12;
-constexpr int kVoiceInvalid = 13;
-constexpr int kVoiceRefuel = 21;
-constexpr int kVoiceSolarSpace = 36;
-constexpr int kVoiceAllied = 37;
-constexpr int kVoiceAsteroid = 38;
 constexpr std::uint16_t kSelectedHalo = 0;
 constexpr std::uint16_t kFilterHalo = 4;
 constexpr std::uint16_t kAllHalos = 0xFFFF;
@@ -88,7 +81,7 @@ int CVSolar::OnLButtonDown(int x, int y, WPARAM keys) {
   if (startScreenShown) LeaveStartScreen();
   if (CVGeneric::OnLButtonDown(x, y, keys) || !g_gameData) return 1;
   if (x >= 638 && y >= 99) {
-    if (g_dataPanel && g_dataPanel->OnClick(x, y, 0) && SelectionCount() == 1 &&
+    if (SharedScreen().dataPanel && SharedScreen().dataPanel->OnClick(x, y, 0) && SelectionCount() == 1 &&
         g_gameData->IsSelected(currentKind, currentId)) {
       RefreshDataPanel(0);
       g_gameData->RemoveFromSelection(currentKind, currentId);
@@ -111,10 +104,10 @@ int CVSolar::OnLButtonDown(int x, int y, WPARAM keys) {
     }
     return 1;
   }
-  const bool noCommand = g_commandMode == kNoCommandMode;
+  const bool noCommand = SharedScreen().commandMode == kNoCommandMode;
   if (noCommand && ((kind == DISP_ASTEROID && SelectionCount() == 0) || (unit && !Foreign(unit)))) {
     SelectSolarObject(object);
-  } else if (g_commandMode == kTargetPickMode) {
+  } else if (SharedScreen().commandMode == kTargetPickMode) {
     TargetSolarObject(object);
   } else if (!noCommand) {
     ExecuteSolarOrder(object);
@@ -208,7 +201,7 @@ int CVSolar::SelectSolarObject(CVDispObj* object) {
     g_gameData->RemoveFromSelection(SEL_UNIT, id);
     UnmarkObject(object, kSelectedHalo);
     UpdateCursor();
-    if (g_dataPanel) g_dataPanel->ShowUnitData(unit, SolarLocation(), 0);
+    if (SharedScreen().dataPanel) SharedScreen().dataPanel->ShowUnitData(unit, SolarLocation(), 0);
     return 1;
   }
   const UnitOrder* first = unit->GetOrder(0);
@@ -222,7 +215,7 @@ int CVSolar::SelectSolarObject(CVDispObj* object) {
     const bool single = currentKind == DISP_UNIT && currentId == id;
     UpdateSelectionDisplay(single ? 0 : 1);
     g_gameData->AddToSelection(SEL_UNIT, id, SolarLocation());
-    if (single && g_dataPanel) g_dataPanel->ShowUnitData(unit, SolarLocation(), 0);
+    if (single && SharedScreen().dataPanel) SharedScreen().dataPanel->ShowUnitData(unit, SolarLocation(), 0);
   } else {
     g_gameData->AddToSelection(SEL_UNIT, id, SolarLocation());
   }
@@ -238,17 +231,18 @@ int CVSolar::TargetSolarObject(CVDispObj* object) {
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
   const std::uint32_t id = object->key.id;
-  const bool generic = g_commandMode == kNoCommandMode || g_commandMode == kTargetPickMode;
+  const bool generic =
+      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == kTargetPickMode;
   if (kind == DISP_ASTEROID) {
-    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : g_commandMode, DISP_ASTEROID, id, 0))
-      Tell(*this, "TRGTAQRD", kVoiceAsteroid);
+    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID, id, 0))
+      Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
   } else if (kind == DISP_STAR) {
     // A second click may make this a double click, which goes elsewhere.
     Sleep(GetDoubleClickTime());
     MSG msg;
-    if (!PeekMessage(&msg, g_viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE))
+    if (!PeekMessage(&msg, SharedScreen().viewWnd, WM_LBUTTONDBLCLK, WM_LBUTTONDBLCLK, PM_NOREMOVE))
       Tell(*this, "INVLDTGT", kVoiceInvalid);
     return 0;
   } else if (IsUnitKind(kind)) {
@@ -261,7 +255,7 @@ int CVSolar::TargetSolarObject(CVDispObj* object) {
       Deselect(object, id);
       ResetMode();
     } else {
-      const int ok = IssueOrder(generic ? ORDER_GO_TO_UNIT : g_commandMode, kind, id, 0);
+      const int ok = IssueOrder(generic ? ORDER_GO_TO_UNIT : SharedScreen().commandMode, kind, id, 0);
       if (ok)
         Tell(*this, "TRGTAQRD", target && !Foreign(target) ? kVoiceOwnTarget : kVoiceOtherTarget);
       else
@@ -292,13 +286,13 @@ int CVSolar::ExecuteSolarOrder(CVDispObj* object) {
   }
   // The framework's rows take the same kinds: 0 asteroid, 1 solar space, 2 unit.
   const int targetKind = IsUnitKind(kind) ? GOTO_UNIT : kind == DISP_STAR ? GOTO_SOLAR : GOTO_ASTEROID;
-  switch (g_commandMode) {
+  switch (SharedScreen().commandMode) {
     case ORDER_RECHARGE_FROM_UNIT:
       if (kind != DISP_ASTEROID) break;
       return CVGeneric::ExecuteOrderMode(GOTO_ASTEROID, id);
     case ORDER_RECHARGE_FROM_ASTEROID: {
-      if ((g_commandUnitId >> 16) == 0xFFFF) {
-        if (!IsUnitKind(kind) || (g_commandUnitId & 0xFFFF) != SolarLocation()) {
+      if ((SharedScreen().commandUnitId >> 16) == 0xFFFF) {
+        if (!IsUnitKind(kind) || (SharedScreen().commandUnitId & 0xFFFF) != SolarLocation()) {
           Tell(*this, "INVLDTGT", kVoiceInvalid);
         } else {
           // A unit object whose unit has gone is out of reach, not the wrong kind.
@@ -314,7 +308,7 @@ int CVSolar::ExecuteSolarOrder(CVDispObj* object) {
         }
       }
       // The cursor leaves the refuel look once before the mode ends.
-      g_commandMode = kRefuelEndedMode;
+      SharedScreen().commandMode = kRefuelEndedMode;
       UpdateCursor();
       ResetMode();
       return 1;
@@ -340,17 +334,17 @@ int CVSolar::ExecuteSolarOrder(CVDispObj* object) {
 // --- view switch ---
 
 void CVSolar::GoToView(WPARAM type, LPARAM value) {
-  g_previousViewType = VIEW_SOLAR;
-  g_viewType = static_cast<std::uint32_t>(type);
+  SharedScreen().previousViewType = VIEW_SOLAR;
+  SharedScreen().viewType = static_cast<std::uint32_t>(type);
   activated = 0;
-  PostMessage(g_viewWnd, 0x800, type, value);
+  PostMessage(SharedScreen().viewWnd, 0x800, type, value);
   if (startScreenShown) LeaveStartScreen();
   if (g_sgWorld) g_sgWorld->ResetSceneDrawFlag();
   UnmarkAll();
-  if (g_pendingOrderOption == 4 || g_pendingOrderOption == 5) {
+  if (SharedScreen().pendingOrderOption == 4 || SharedScreen().pendingOrderOption == 5) {
     if (activeFilter == 5 && filterButtons[4]) filterButtons[4]->Toggle();
     activeFilter = 0;
-    g_pendingOrderOption = 255;
+    SharedScreen().pendingOrderOption = 255;
     RefreshDataPanel(0);
   }
   if (g_highlightAsteroid != 0xFFFF) {
@@ -367,14 +361,15 @@ void CVSolar::GoToView(WPARAM type, LPARAM value) {
 int CVSolar::ShowObjectMenu(int x, int y) {
   // The view's own menu is about no object: a unit or asteroid that an
   // earlier menu was about must not take its items.
-  g_menuObjectKind = 0xFF;
+  SharedScreen().menuObjectKind = 0xFF;
   ClosePopupMenu();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 1, 0);
-  g_popupMenu->AppendItem(kFindAsteroidItem, LocalGuildArt("pmfndast.ima").c_str(), LocalGuildArt("phfndast.ima").c_str(),
-                          LocalGuildArtModule());
-  g_popupMenu->AppendItem(kBattlePlanItem, LocalGuildArt("pmbatpln.ima").c_str(), LocalGuildArt("phbatpln.ima").c_str(),
-                          LocalGuildArtModule());
-  g_popupMenu->Track();
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, x, y, 1, 0);
+  SharedScreen().popupMenu->AppendItem(kFindAsteroidItem, LocalGuildArt("pmfndast.ima").c_str(),
+                                       LocalGuildArt("phfndast.ima").c_str(), LocalGuildArtModule());
+  SharedScreen().popupMenu->AppendItem(kBattlePlanItem, LocalGuildArt("pmbatpln.ima").c_str(),
+                                       LocalGuildArt("phbatpln.ima").c_str(), LocalGuildArtModule());
+  SharedScreen().popupMenu->Track();
   return 1;
 }
 
@@ -384,13 +379,13 @@ LRESULT CVSolar::OnMenuCommand(std::uint32_t id) {
     if (handled) UpdateCursor();
     return handled;
   }
-  if (!g_popupMenu) {
+  if (!SharedScreen().popupMenu) {
     TraceError("CVSolar - a menu command without its menu", __FILE__, __LINE__);
     return 1;
   }
   if (id == kSetGotoItem) {
     int menuX = 0;
-    g_popupMenu->GetPosition(&menuX, nullptr);
+    SharedScreen().popupMenu->GetPosition(&menuX, nullptr);
     const int column = GotoColumnAt(menuX);
     std::uint16_t asteroid = 0;
     std::uint16_t kind = 0;

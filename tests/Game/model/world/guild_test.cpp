@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Game/model/GNotifyCodes.h"
 #include "tests/Game/model/world/world_fixture.h"
 
 namespace world_test {
@@ -122,7 +123,7 @@ TEST_F(GuildTest, BoardsKeepOneOfferPerKeyAndOneNoticePerTurn) {
   guild.PostVoteOffer(VotePost(0, 9));  // the local chapter's own
   EXPECT_EQ(notes.GetCount(), 2);
   EXPECT_EQ(notes.GetEntry(1)->category, 2);
-  EXPECT_EQ(notes.GetEntry(1)->code, kVoteOfferNotice);
+  EXPECT_EQ(notes.GetEntry(1)->code, notify::kVoteOffersPosted);
   turn = 4;
   guild.PostVoteOffer(VotePost(3, 8));
   EXPECT_EQ(notes.GetCount(), 3);

@@ -354,17 +354,20 @@ TEST_F(DesignViewTest, ThePictureBoxShowsTheDesignsPictureOnEntryAndAfterTheChoo
   CGHull* hull = ChooseHull();
   ASSERT_NE(hull, nullptr);
   const auto showsOwnPicture = [] {
-    return g_dataPanel->fixedPicture != nullptr && g_dataPanel->fixedPicture->imageName == g_dataPanel->pictureName;
+    return SharedScreen().dataPanel->fixedPicture != nullptr &&
+           SharedScreen().dataPanel->fixedPicture->imageName == SharedScreen().dataPanel->pictureName;
   };
   const auto classPicture = [](const CGUnitTemplate& design) {
     return std::string("units\\") + design.GetClassAbbreviation() + "_ds.ima";
   };
   view->GoToView(VIEW_SOLAR, -1);
-  ASSERT_NE(g_dataPanel->emptyPicture, nullptr);
-  EXPECT_EQ(g_dataPanel->pictureName, g_dataPanel->emptyPicture->imageName) << "left: no design's picture";
+  ASSERT_NE(SharedScreen().dataPanel->emptyPicture, nullptr);
+  EXPECT_EQ(SharedScreen().dataPanel->pictureName, SharedScreen().dataPanel->emptyPicture->imageName)
+      << "left: no design's picture";
   view->Render(-1);
-  ASSERT_TRUE(showsOwnPicture()) << "on entry, not " << g_dataPanel->pictureName;
-  EXPECT_NE(std::string(g_dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
+  ASSERT_TRUE(showsOwnPicture()) << "on entry, not " << SharedScreen().dataPanel->pictureName;
+  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())),
+            std::string::npos);
 
   // A hull of another class picked in the chooser: its picture, kept beside
   // the hull's costs.
@@ -380,17 +383,19 @@ TEST_F(DesignViewTest, ThePictureBoxShowsTheDesignsPictureOnEntryAndAfterTheChoo
   ASSERT_EQ(view->ChooserPage(), 2);
   const ChooserCell first = HullCellOrigin(0);
   view->OnMouseMove(0, plat::MAKELPARAM(first.x + 10, first.y + 10));
-  EXPECT_EQ(g_dataPanel->pictureName, g_dataPanel->emptyPicture->imageName)
+  EXPECT_EQ(SharedScreen().dataPanel->pictureName, SharedScreen().dataPanel->emptyPicture->imageName)
       << "the chooser's hull costs beside no design's picture";
   view->OnLButtonDown(first.x + 10, first.y + 10, 0);
   ASSERT_EQ(view->ChooserPage(), 0);
   ASSERT_EQ(view->Design()->hull->unitClass, other->unitClass);
-  ASSERT_TRUE(showsOwnPicture()) << g_dataPanel->pictureName;
-  EXPECT_NE(std::string(g_dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
+  ASSERT_TRUE(showsOwnPicture()) << SharedScreen().dataPanel->pictureName;
+  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())),
+            std::string::npos);
   view->OnMouseMove(0, plat::MAKELPARAM(375, 460));
-  ASSERT_FALSE(g_dataPanel->shown.empty());
+  ASSERT_FALSE(SharedScreen().dataPanel->shown.empty());
   const CGHull& chosen = *view->Design()->hull;
-  EXPECT_EQ(g_dataPanel->shown[0].text, std::string(chosen.name, strnlen(chosen.name, sizeof chosen.name)))
+  EXPECT_EQ(SharedScreen().dataPanel->shown[0].text,
+            std::string(chosen.name, strnlen(chosen.name, sizeof chosen.name)))
       << "the hull's costs";
   EXPECT_TRUE(showsOwnPicture());
   view->GoToView(VIEW_SOLAR, -1);
@@ -517,7 +522,8 @@ TEST_F(DesignViewTest, TemplateFilesReplaceTheWorkingCopyOnlyWhenTheyMay) {
 // The command ids of the open popup menu.
 std::vector<std::uint32_t> MenuItems() {
   std::vector<std::uint32_t> ids;
-  for (int i = 0; g_popupMenu && i < g_popupMenu->GetItemCount(); ++i) ids.push_back(g_popupMenu->GetItemId(i));
+  for (int i = 0; SharedScreen().popupMenu && i < SharedScreen().popupMenu->GetItemCount(); ++i)
+    ids.push_back(SharedScreen().popupMenu->GetItemId(i));
   return ids;
 }
 
@@ -542,19 +548,20 @@ TEST_F(DesignViewTest, ContextMenusByPlaceAndHelpOnAModuleWithAlt) {
   EXPECT_EQ(MenuItems(), (Ids{517, 518, 519}));
   EXPECT_EQ(view->OnMenuCommand(519), 1);
   EXPECT_EQ(view->ModuleDataMode(), 2);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   view->OnRButtonDown(30, 540, 0);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   // The goto bar's own menu, whose "set goto" marks the chamber in the slot.
   backend->PressKey(plat::VK_ESCAPE, 10);
   view->OnRButtonDown(250, 40, 0);
   ASSERT_FALSE(MenuItems().empty());
   EXPECT_EQ(MenuItems()[0], 501u);
   EXPECT_EQ(view->OnMenuCommand(501), 1);
-  const GotoEntry& slot = g_gotoSlots[static_cast<std::size_t>(250 / 80 + kGotoColumns * g_gotoGroup)];
+  const GotoEntry& slot =
+      SharedScreen().gotoSlots[static_cast<std::size_t>(250 / 80 + kGotoColumns * SharedScreen().gotoGroup)];
   EXPECT_EQ(slot.kind, GOTO_DESIGN);
   EXPECT_EQ(slot.id, 0xFFFFFFFFu);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
 
   // Alt and the right button on a module: its help topic, until Escape.
   ModuleRecord* record = g_gameData->moduleDB->GetRecord(view->ListEntry(view->ListFirst()).module);
@@ -570,14 +577,14 @@ TEST_F(DesignViewTest, ContextMenusByPlaceAndHelpOnAModuleWithAlt) {
   backend->RunUntilIdle();
   // With Alt beside the cells nothing opens.
   EXPECT_EQ(view->OnRButtonDown(30, 540, 0), 0);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   // The help window stays until Escape (Alt let go first).
   backend->KeyUp(plat::VK_MENU, 100);
   backend->PressKey(plat::VK_ESCAPE, 200);
   const plat::DWORD start = plat::timeGetTime();
   EXPECT_EQ(view->OnRButtonDown(CellX(view->ListFirst()), 540, 0), 1);
   EXPECT_GE(plat::timeGetTime() - start, 250u);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   EXPECT_TRUE(backend->ScriptDone());
   g_gameData->helpLibrary = nullptr;
   record->helpTopic = topic;
@@ -586,15 +593,15 @@ TEST_F(DesignViewTest, ContextMenusByPlaceAndHelpOnAModuleWithAlt) {
 TEST_F(DesignViewTest, SetGotoAtASlotsRightEdgeFillsThatSlot) {
   view->Render(-1);
   Pump();
-  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
-  g_gotoSlots[first + 3] = GotoEntry{};
-  g_gotoSlots[first + 4] = GotoEntry{};
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup);
+  SharedScreen().gotoSlots[first + 3] = GotoEntry{};
+  SharedScreen().gotoSlots[first + 4] = GotoEntry{};
   backend->PressKey(plat::VK_ESCAPE, 10);
   view->OnRButtonDown(GotoColumnLeft(4) - 1, 40, 0);
   ASSERT_FALSE(MenuItems().empty());
   EXPECT_EQ(view->OnMenuCommand(501), 1);
-  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_DESIGN);
-  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_DESIGN);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);
 }
 
 TEST_F(DesignViewTest, AHeldScrollButtonStepsEachFrameUntilReleased) {
@@ -847,7 +854,7 @@ TEST_F(DesignViewTest, ShuttingTheInfoPanelGivesTheDesignRowsBack) {
   const auto shown = [&] { return Shown(panel).rgb; };
   const auto rows = shown();
   view->SetInfoPanelVisible(1);
-  g_dataPanel->ShowHullCosts(hull);
+  SharedScreen().dataPanel->ShowHullCosts(hull);
   EXPECT_NE(shown(), rows);
   view->SetInfoPanelVisible(0);
   EXPECT_EQ(shown(), rows);

@@ -23,20 +23,20 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/model/GZone.h"
-#include "Game/panels/CVData.h"
-#include "Game/rules/GUnitTem.h"
 #include "Game/net/NetSession.h"
+#include "Game/panels/CVData.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/views/flat/CVTReplay.h"
+#include "Game/rules/GUnitTem.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/GotoTips.h"
+#include "Game/views/replay/CVTReplay.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
-#include "platform/core/random.h"
 #include "platform/core/files.h"
+#include "platform/core/random.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -124,9 +124,9 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
       packets.emplace_back(p.begin(), p.end());
       return true;
     };
-    g_gotoGroup = 0;
-    g_infoPanelVisible = 0;
-    g_viewType = VIEW_TERRAIN;
+    SharedScreen().gotoGroup = 0;
+    SharedScreen().infoPanelVisible = 0;
+    SharedScreen().viewType = VIEW_TERRAIN;
     view = std::make_unique<CVTerrain>(window, program);
     g_currentView = view.get();
     SuspendScreenFlush(0);
@@ -235,7 +235,7 @@ TEST_F(TerrainView, FiltersTintByOwnerAndValue) {
 TEST_F(TerrainView, SurveyLineByLastVisit) {
   Show();
   EXPECT_EQ(view->SurveyStatus(), "Rock2 - Up to date");  // chapter 9 is there now
-  EXPECT_EQ(g_statusText, "Rock2 - Up to date");
+  EXPECT_EQ(SharedScreen().statusText, "Rock2 - Up to date");
   CGAsteroid& empty = *g_gameData->solarDB.GetAsteroid(3);
   // While built the view only shows again; leaving makes it build anew.
   view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
@@ -258,11 +258,11 @@ TEST_F(TerrainView, TheStatusLineGoesAfterItsTime) {
   // A frame every 35 ms: one step each 75 ms, so the line stands for some
   // seconds, then the surface shows again without it.
   for (int frame = 0; frame < 40; ++frame) view->PlayFrameAnimation(35);
-  EXPECT_GT(g_statusShown, 0);
+  EXPECT_GT(SharedScreen().statusShown, 0);
   EXPECT_EQ(quentest::ScreenArea(line).rgb, withLine.rgb);
   for (int frame = 0; frame < 60; ++frame) view->PlayFrameAnimation(35);
-  EXPECT_EQ(g_statusShown, 0);
-  EXPECT_TRUE(g_statusText.empty());
+  EXPECT_EQ(SharedScreen().statusShown, 0);
+  EXPECT_TRUE(SharedScreen().statusText.empty());
   EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb);
 }
 
@@ -332,8 +332,8 @@ TEST_F(TerrainView, LeavingPostsTheSwitch) {
   // J does the same; Tab walks to the next asteroid where chapter 9 is.
   view->OnKeyDown('J', 0);
   // The switch record: the terrain view was left for the asteroid's space.
-  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN));
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  EXPECT_EQ(SharedScreen().previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN));
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   Shown();
   g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetOwner(kLocal);
   g_gameData->solarDB.GetAsteroid(4)->GetZone(3)->SetAtvCounts(1, 0, 0, 0);
@@ -383,43 +383,43 @@ TEST_F(TerrainView, SetGotoMarksTheSlotUnderTheBarMenu) {
   const auto [zx, zy] = CellPoint(zone, 0);
   backend->PressKey(VK_ESCAPE, 10);
   view->ShowContextMenu(zx, zy);
-  const std::size_t barSlot = 3 + kGotoColumns * g_gotoGroup;
-  const std::size_t zoneSlot = static_cast<std::size_t>(zx / 80) + kGotoColumns * g_gotoGroup;
-  const GotoEntry before = g_gotoSlots[zoneSlot];
-  g_gotoSlots[barSlot] = GotoEntry{GOTO_ASTEROID, 1};
+  const std::size_t barSlot = 3 + kGotoColumns * SharedScreen().gotoGroup;
+  const std::size_t zoneSlot = static_cast<std::size_t>(zx / 80) + kGotoColumns * SharedScreen().gotoGroup;
+  const GotoEntry before = SharedScreen().gotoSlots[zoneSlot];
+  SharedScreen().gotoSlots[barSlot] = GotoEntry{GOTO_ASTEROID, 1};
   backend->PressKey(VK_ESCAPE, 10);
   view->ShowContextMenu(250, 40);
-  ASSERT_NE(g_popupMenu, nullptr);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
   EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
-  EXPECT_EQ(g_gotoSlots[barSlot].kind, GOTO_TERRAIN_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[barSlot].id, kShown);
-  EXPECT_EQ(g_gotoSlots[zoneSlot].kind, before.kind);
-  EXPECT_EQ(g_gotoSlots[zoneSlot].id, before.id);
+  EXPECT_EQ(SharedScreen().gotoSlots[barSlot].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[barSlot].id, kShown);
+  EXPECT_EQ(SharedScreen().gotoSlots[zoneSlot].kind, before.kind);
+  EXPECT_EQ(SharedScreen().gotoSlots[zoneSlot].id, before.id);
 }
 
 TEST_F(TerrainView, AnEmptyGotoSlotTakesTheAsteroidFromItsMenu) {
   Show();
-  const std::size_t slot = 6 + kGotoColumns * g_gotoGroup;
-  g_gotoSlots[slot] = GotoEntry{};
+  const std::size_t slot = 6 + kGotoColumns * SharedScreen().gotoGroup;
+  SharedScreen().gotoSlots[slot] = GotoEntry{};
   backend->PressKey(VK_ESCAPE, 10);
   EXPECT_EQ(view->ShowContextMenu(GotoColumnLeft(6) + 30, 40), 1);
-  ASSERT_NE(g_popupMenu, nullptr);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
   EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
-  EXPECT_EQ(g_gotoSlots[slot].kind, GOTO_TERRAIN_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[slot].id, kShown);
+  EXPECT_EQ(SharedScreen().gotoSlots[slot].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[slot].id, kShown);
 }
 
 TEST_F(TerrainView, TheGotoSlotAtTheMenusEdgeIsTheOneUnderIt) {
   Show();
-  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
-  g_gotoSlots[first + 3] = GotoEntry{};
-  g_gotoSlots[first + 4] = GotoEntry{};
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup);
+  SharedScreen().gotoSlots[first + 3] = GotoEntry{};
+  SharedScreen().gotoSlots[first + 4] = GotoEntry{};
   backend->PressKey(VK_ESCAPE, 10);
   ASSERT_EQ(view->ShowContextMenu(GotoColumnLeft(4) - 1, 40), 1);
-  ASSERT_NE(g_popupMenu, nullptr);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
   EXPECT_EQ(view->OnMenuCommand(CVTerrain::MENU_SET_GOTO), 1);
-  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_TERRAIN_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_TERRAIN_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);
 }
 
 TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
@@ -427,19 +427,19 @@ TEST_F(TerrainView, AutomanageOnlyWhenAlone) {
   EXPECT_EQ(Shown()->automanage, 0);
   view->ToggleAutomanage();
   EXPECT_EQ(Shown()->automanage, 0);
-  EXPECT_EQ(g_statusText, "Can't activate automanage.  You are not alone on this asteroid.");
+  EXPECT_EQ(SharedScreen().statusText, "Can't activate automanage.  You are not alone on this asteroid.");
   for (std::uint16_t z : {2, 4, 7}) Own(z, kZoneNobody, 0, 0, 0, 0);
   view->ToggleAutomanage();
   EXPECT_EQ(Shown()->automanage, 1);
-  EXPECT_EQ(g_statusText, "Automanage activated");
+  EXPECT_EQ(SharedScreen().statusText, "Automanage activated");
   EXPECT_EQ(view->AutomanageButton()->normalShown, 0u);
   view->ToggleAutomanage();
-  EXPECT_EQ(g_statusText, "Automanage deactivated");
+  EXPECT_EQ(SharedScreen().statusText, "Automanage deactivated");
   view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
   view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | 3));
   view->Render(static_cast<std::int32_t>(kAsteroidSubject | 3));
   view->ToggleAutomanage();
-  EXPECT_EQ(g_statusText, "Can't activate automanage.  You have no ATVs here.");
+  EXPECT_EQ(SharedScreen().statusText, "Can't activate automanage.  You have no ATVs here.");
 }
 
 TEST_F(TerrainView, SavedBlockEndsInItsMark) {
@@ -653,7 +653,7 @@ class TerrainPlacement : public TerrainView {
     ASSERT_NE(unit, nullptr);
     unit->atvCargo = {3, 2, 0, 4};
     unit->percents.fill(100);  // undamaged
-    g_previousViewType = VIEW_ASTEROID_SPACE;
+    SharedScreen().previousViewType = VIEW_ASTEROID_SPACE;
   }
   void Enter(std::uint32_t landing) {
     unit->landingRequest = landing;
@@ -677,7 +677,8 @@ TEST_F(TerrainPlacement, TheKindTogglesFitTheirSlotsWhole) {
     ASSERT_NE(g_gameData->guildModules[guild], nullptr);
     for (const char* name : names) {
       const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-      CSprite picture(g_viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0, 0, 0);
+      CSprite picture(SharedScreen().viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0,
+                      0, 0);
       EXPECT_GT(picture.width, 0u) << path;
       EXPECT_LE(picture.width, 73u) << path;
       EXPECT_LE(picture.height, 65u) << path;
@@ -891,7 +892,7 @@ class TerrainReplay : public TerrainView {
   void TearDown() override {
     g_currentView = nullptr;
     replay.reset();
-    g_replayMode = 0;
+    SharedScreen().replayMode = 0;
     TerrainView::TearDown();
   }
   void Record(const std::vector<terrain_test::Event>& events) {
@@ -914,7 +915,7 @@ class TerrainReplay : public TerrainView {
 TEST_F(TerrainReplay, EveryPhaseInTurn) {
   Record(terrain_test::EveryPhase());
   Start();
-  EXPECT_EQ(g_replayMode, 2);
+  EXPECT_EQ(SharedScreen().replayMode, 2);
   ASSERT_EQ(replay->Phase(), 0u);
   // The landing: pods fly in from the corners over the surface drawn plain.
   for (int i = 0; i < 12; ++i) {
@@ -963,13 +964,13 @@ TEST_F(TerrainReplay, AdvanceStepsOnceAndRestartBeginsAgain) {
   for (int i = 0; i < 5; ++i) replay->PlayFrameAnimation(40);
   EXPECT_EQ(replay->Phase(), 1u);
   replay->OnReplayAdvance();
-  EXPECT_EQ(g_replayMode, 3);
+  EXPECT_EQ(SharedScreen().replayMode, 3);
   replay->PlayFrameAnimation(40);
-  EXPECT_EQ(g_replayMode, 1);  // one step, then paused again
+  EXPECT_EQ(SharedScreen().replayMode, 1);  // one step, then paused again
   // Less than 40 ms in all does nothing.
   replay->OnReplayAdvance();
   replay->PlayFrameAnimation(39);
-  EXPECT_EQ(g_replayMode, 3);
+  EXPECT_EQ(SharedScreen().replayMode, 3);
   replay->OnReplayRestart();
   EXPECT_EQ(replay->Phase(), 0u);
   EXPECT_EQ(replay->ShownMovers(), 0);
@@ -991,7 +992,7 @@ TEST_F(TerrainReplay, AdvanceWhilePlayingLeavesPlayShownOnceItStops) {
     replay->OnControlCommand(202);
     AdvanceVirtualClock(40);
     replay->PlayFrameAnimation(40);
-    EXPECT_EQ(g_replayMode, 1);
+    EXPECT_EQ(SharedScreen().replayMode, 1);
     EXPECT_TRUE(IsWindowVisible(play->window)) << "step " << step;
     EXPECT_FALSE(IsWindowVisible(pause->window)) << "step " << step;
   }
@@ -1003,8 +1004,8 @@ TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
   AdvanceVirtualClock(40);
   replay->PlayFrameAnimation(40);
   replay->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | kShown));
-  EXPECT_EQ(g_replayMode, 0);
-  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN_REPLAY));
+  EXPECT_EQ(SharedScreen().replayMode, 0);
+  EXPECT_EQ(SharedScreen().previousViewType, static_cast<std::uint32_t>(VIEW_TERRAIN_REPLAY));
   EXPECT_EQ(replay->Movers().head, nullptr);
   for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i) EXPECT_EQ(Shown()->GetTerrainEvent(i)->mover, nullptr);
   EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_TERRAIN, 0xFFFF0002u}}));
@@ -1041,14 +1042,14 @@ TEST_F(TerrainReplay, AScreenRedrawnKeepsThePicture) {
   // The info panel covers the viewport: the replay holds and draws nothing.
   const plat::Image before = quentest::ScreenArea(kViewportRect);
   const std::uint32_t phase = replay->Phase();
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   for (int i = 0; i < 50; ++i) {
     AdvanceVirtualClock(40);
     replay->PlayFrameAnimation(40);
   }
   EXPECT_EQ(replay->Phase(), phase);
   EXPECT_EQ(quentest::ScreenArea(kViewportRect).rgb, before.rgb);
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
   PlayToEnd();
   const plat::Image last = quentest::ScreenArea(surface);
   // What the main loop does after a dialog or the info panel closed, and a
@@ -1068,13 +1069,13 @@ TEST_F(TerrainReplay, TheStatusLineGoesUnderTheReplayToo) {
   // The replay's frames alone count the line down, a surface built again
   // (a restored window) included.
   for (int round = 0; round < 2; ++round) {
-    ASSERT_FALSE(g_statusText.empty());
+    ASSERT_FALSE(SharedScreen().statusText.empty());
     for (int i = 0; i < 100; ++i) {
       AdvanceVirtualClock(40);
       replay->PlayFrameAnimation(40);
     }
-    EXPECT_EQ(g_statusShown, 0) << round;
-    EXPECT_TRUE(g_statusText.empty()) << round;
+    EXPECT_EQ(SharedScreen().statusShown, 0) << round;
+    EXPECT_TRUE(SharedScreen().statusText.empty()) << round;
     EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb) << round;
     replay->Invalidate();
     replay->Render(-1);
@@ -1100,7 +1101,7 @@ class TerrainHover : public TerrainAtvs {
  protected:
   // Whether the data panel shows `text` in a row or caption now.
   static bool PanelShows(const std::string& text) {
-    return std::any_of(g_dataPanel->shown.begin(), g_dataPanel->shown.end(),
+    return std::any_of(SharedScreen().dataPanel->shown.begin(), SharedScreen().dataPanel->shown.end(),
                        [&](const DataPanelText& t) { return t.text == text; });
   }
   void MoveTo(std::pair<int, int> p) { view->OnMouseMove(0, At(p.first, p.second)); }
@@ -1109,63 +1110,63 @@ class TerrainHover : public TerrainAtvs {
 TEST_F(TerrainHover, ZonesGotoSlotsAndTheSelectionInTurn) {
   // A zone under the cursor: its read-out, once, whichever of its cells.
   MoveTo(CellPoint(9, 1));
-  EXPECT_EQ(g_dataPanel->zoneIndex, 9u);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneIndex, 9u);
   EXPECT_TRUE(PanelShows("Rock2"));
-  g_dataPanel->shown.clear();
+  SharedScreen().dataPanel->shown.clear();
   MoveTo(CellPoint(9, 3));
-  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
   // A goto slot's unit; the same slot again draws nothing.
   const Location at{kShown, 0, 0, 0};
   CGUnit* unit = g_gameData->pieces.CreateUnit(nullptr, &at, kLocal, (9u << 26) | 5u);
   ASSERT_NE(unit, nullptr);
-  g_gotoSlots[3] = GotoEntry{GOTO_UNIT, (9u << 26) | 5u};
-  g_gotoSlots[4] = GotoEntry{GOTO_UNIT, 12345};
+  SharedScreen().gotoSlots[3] = GotoEntry{GOTO_UNIT, (9u << 26) | 5u};
+  SharedScreen().gotoSlots[4] = GotoEntry{GOTO_UNIT, 12345};
   MoveTo({GotoColumnLeft(3) + 20, 40});
-  EXPECT_EQ(g_dataPanel->unitId, unit->id);
-  g_dataPanel->unitId = kNoShownUnit;
+  EXPECT_EQ(SharedScreen().dataPanel->unitId, unit->id);
+  SharedScreen().dataPanel->unitId = kNoShownUnit;
   MoveTo({GotoColumnLeft(3) + 30, 50});
-  EXPECT_EQ(g_dataPanel->unitId, kNoShownUnit);
-  g_dataPanel->unitId = unit->id;
+  EXPECT_EQ(SharedScreen().dataPanel->unitId, kNoShownUnit);
+  SharedScreen().dataPanel->unitId = unit->id;
   // A unit that is gone shows nothing; the panel keeps what it had.
   MoveTo({GotoColumnLeft(4) + 20, 40});
-  EXPECT_TRUE(g_dataPanel->shown.empty());
-  EXPECT_EQ(g_dataPanel->unitId, unit->id);
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
+  EXPECT_EQ(SharedScreen().dataPanel->unitId, unit->id);
   // Off the zones, with nothing selected, the panel empties.
   MoveTo({40, 110});
-  EXPECT_TRUE(g_dataPanel->shown.empty());
-  EXPECT_EQ(g_dataPanel->zoneKey, kNoZoneKey);
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
+  EXPECT_EQ(SharedScreen().dataPanel->zoneKey, kNoZoneKey);
   // Over the notification lines the base's hover runs and the panel stays.
   MoveTo(CellPoint(1, 0));
   MoveTo({300, 540});
-  EXPECT_EQ(g_dataPanel->zoneIndex, 1u);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneIndex, 1u);
   EXPECT_TRUE(PanelShows("Rock2"));
 }
 
 TEST_F(TerrainHover, TheWheelAndPageKeysStepTheZonePage) {
   const auto [x, y] = CellPoint(1, 0);
   MoveTo({x, y});
-  ASSERT_EQ(g_dataPanel->zoneMode, 0);
+  ASSERT_EQ(SharedScreen().dataPanel->zoneMode, 0);
   // Towards the player (negative delta) forward, away back; the zone is shown again.
   const auto wheel = [](int delta) { return static_cast<WPARAM>(static_cast<std::uint16_t>(delta) << 16); };
   EXPECT_EQ(view->OnMouseWheel(wheel(-120), At(x, y)), 1);
-  EXPECT_EQ(g_dataPanel->zoneMode, 1);
-  EXPECT_EQ(g_dataPanel->zoneKey, 1u);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 1);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneKey, 1u);
   EXPECT_EQ(view->OnMouseWheel(wheel(120), At(x, y)), 1);
   EXPECT_EQ(view->OnMouseWheel(wheel(120), At(x, y)), 1);
-  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 2);
   // Off the zones the wheel is not the view's.
   EXPECT_EQ(view->OnMouseWheel(wheel(-120), At(40, 110)), 0);
-  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 2);
   // The page keys at the cursor: Page Up forward, Page Down back.
   SetCursorPos(x, y);
   EXPECT_EQ(view->OnKeyDown(VK_PRIOR, 0), 1);
-  EXPECT_EQ(g_dataPanel->zoneMode, 0);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 0);
   EXPECT_EQ(view->OnKeyDown(VK_NEXT, 0), 1);
-  EXPECT_EQ(g_dataPanel->zoneMode, 2);
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 2);
   SetCursorPos(40, 110);
   EXPECT_EQ(view->OnKeyDown(VK_NEXT, 0), 0);
-  EXPECT_EQ(g_dataPanel->zoneMode, 2);
-  g_dataPanel->zoneMode = 0;
+  EXPECT_EQ(SharedScreen().dataPanel->zoneMode, 2);
+  SharedScreen().dataPanel->zoneMode = 0;
 }
 
 TEST_F(TerrainHover, ADragReadsOutTheZonesItPassesAndTheDrop) {
@@ -1174,16 +1175,16 @@ TEST_F(TerrainHover, ADragReadsOutTheZonesItPassesAndTheDrop) {
   MoveTo(CellPoint(1, 1));
   view->OnLButtonDown(Half(1, 1, false).first, Half(1, 1, false).second, 0);
   MoveTo(CellPoint(target, 0));
-  EXPECT_EQ(g_dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
+  EXPECT_EQ(SharedScreen().dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
   // Over no zone the panel goes back to the (empty) selection.
   MoveTo({40, 110});
-  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
   const auto [x, y] = CellPoint(target, 0);
   view->OnMouseMove(0, At(x, y));
-  g_dataPanel->shown.clear();
+  SharedScreen().dataPanel->shown.clear();
   view->OnLButtonUp(x, y, 0);
   // The drop zone is read out again with its new arrival, though it was shown.
-  EXPECT_EQ(g_dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
+  EXPECT_EQ(SharedScreen().dataPanel->zoneIndex, static_cast<std::uint32_t>(target));
   EXPECT_TRUE(PanelShows("Rock2"));
   EXPECT_EQ(Shown()->GetZone(static_cast<std::uint16_t>(target))->GetArrivingAtvCount(0, 1), 1);
 }

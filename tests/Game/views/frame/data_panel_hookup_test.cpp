@@ -40,7 +40,7 @@ class DataPanelHookup : public testing::Test, protected views_test::ViewScreen {
     // The status line's texts come from the program's own module.
     plat::SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
     OpenViewScreen("DataPanelHookupMain");
-    g_commandMode = kNoCommandMode;
+    SharedScreen().commandMode = kNoCommandMode;
   }
   void TearDown() override {
     g_currentView = nullptr;
@@ -55,21 +55,21 @@ class DataPanelHookup : public testing::Test, protected views_test::ViewScreen {
 
 TEST_F(DataPanelHookup, RowActionsReachTheCurrentViewsSlots) {
   view = std::make_unique<HookedView>(window, program);
-  ASSERT_NE(g_dataPanel, nullptr);
-  g_dataPanel->rowAction[1] = ROW_VIEW_COMMAND;
-  g_dataPanel->rowAction[2] = ROW_SELECT_GUILD;
-  g_dataPanel->rowAction[3] = ROW_SELECT_CHAPTER;
-  g_dataPanel->OnClick(700, 206 + 13, 9);  // no current view yet: nothing
+  ASSERT_NE(SharedScreen().dataPanel, nullptr);
+  SharedScreen().dataPanel->rowAction[1] = ROW_VIEW_COMMAND;
+  SharedScreen().dataPanel->rowAction[2] = ROW_SELECT_GUILD;
+  SharedScreen().dataPanel->rowAction[3] = ROW_SELECT_CHAPTER;
+  SharedScreen().dataPanel->OnClick(700, 206 + 13, 9);  // no current view yet: nothing
   EXPECT_TRUE(view->log.empty());
   g_currentView = view.get();
-  g_dataPanel->OnClick(700, 206 + 13, 9);
-  g_dataPanel->OnClick(700, 206 + 26, 0);
-  g_dataPanel->OnClick(700, 206 + 39, 0);
+  SharedScreen().dataPanel->OnClick(700, 206 + 13, 9);
+  SharedScreen().dataPanel->OnClick(700, 206 + 26, 0);
+  SharedScreen().dataPanel->OnClick(700, 206 + 39, 0);
   EXPECT_EQ(view->log, (std::vector<std::string>{"command 1 9", "guild 2", "chapter 3"}));
   // The base refresh empties the rows and their actions.
   view->RefreshDataPanel(0);
-  EXPECT_EQ(g_dataPanel->rowAction[1], ROW_NOTHING);
-  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[1], ROW_NOTHING);
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
 }
 
 TEST_F(DataPanelHookup, TheMinimalViewShowsTheFirstSelectedUnitAndEmptiesThePanelWithoutOne) {
@@ -81,13 +81,13 @@ TEST_F(DataPanelHookup, TheMinimalViewShowsTheFirstSelectedUnitAndEmptiesThePane
   CGUnit* unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, (std::uint32_t{kLocal} << 26) | 1);
   g_gameData->AddToSelection(GOTO_UNIT, unit->id, 0);
   standIn->RefreshDataPanel(0);
-  EXPECT_EQ(g_dataPanel->unitId, unit->id);
+  EXPECT_EQ(SharedScreen().dataPanel->unitId, unit->id);
   g_gameData->ClearSelection();
-  g_dataPanel->rowAction[4] = ROW_NEXT_PAGE;
+  SharedScreen().dataPanel->rowAction[4] = ROW_NEXT_PAGE;
   standIn->RefreshDataPanel(0);
-  EXPECT_EQ(g_dataPanel->rowAction[4], ROW_NOTHING);
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[4], ROW_NOTHING);
   // A click in the panel goes to it, not to the view's other areas.
-  g_dataPanel->rowAction[0] = ROW_VIEW_COMMAND;
+  SharedScreen().dataPanel->rowAction[0] = ROW_VIEW_COMMAND;
   EXPECT_EQ(standIn->OnLButtonDown(700, 210, 0), 1);
 }
 
@@ -99,17 +99,17 @@ TEST_F(DataPanelHookup, TheOrderMenuShowsAUnitsPagesAndItsTemplatesInThePanel) {
   const std::uint32_t id = (std::uint32_t{kLocal} << 26) | 7;
   const Location at{0, 0, 0, 0};
   CGUnit* unit = g_gameData->pieces.CreateUnit(design, &at, kLocal, id);
-  g_menuObjectKind = 2;
-  g_menuObjectId = id;
+  SharedScreen().menuObjectKind = 2;
+  SharedScreen().menuObjectId = id;
   view->OnMenuCommand(515);  // damage page
-  EXPECT_EQ(g_dataPanel->unitId, unit->id);
-  EXPECT_EQ(g_dataPanel->unitPage, 1);
-  g_pendingOrderOption = 0xFF;
+  EXPECT_EQ(SharedScreen().dataPanel->unitId, unit->id);
+  EXPECT_EQ(SharedScreen().dataPanel->unitPage, 1);
+  SharedScreen().pendingOrderOption = 0xFF;
   view->OnMenuCommand(605);  // construct: the list of the unit's designs
-  EXPECT_EQ(g_commandMode, 16u);
-  EXPECT_EQ(g_pendingOrderOption, 0);
-  EXPECT_EQ(g_dataPanel->rowAction[3], ROW_VIEW_COMMAND);
-  EXPECT_EQ(g_dataPanel->rowAction[2], ROW_NOTHING);
+  EXPECT_EQ(SharedScreen().commandMode, 16u);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0);
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[3], ROW_VIEW_COMMAND);
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[2], ROW_NOTHING);
 }
 
 TEST_F(DataPanelHookup, APickedTemplateIsRefusedWithItsReasonAndTheModeEnds) {
@@ -138,21 +138,21 @@ TEST_F(DataPanelHookup, APickedTemplateIsRefusedWithItsReasonAndTheModeEnds) {
     }
     if (c.slotFilled) g_gameData->templates.SetFixedTemplate(*design, kLocal, 4);
     else g_gameData->templates.ClearFixedSlot(kLocal, 4);
-    g_commandMode = 16;
-    g_commandUnitId = id;
-    g_statusText.clear();
+    SharedScreen().commandMode = 16;
+    SharedScreen().commandUnitId = id;
+    SharedScreen().statusText.clear();
     view->CVGeneric::OnDataPanelCommand(4, 0);
-    EXPECT_EQ(g_statusText, c.status);
-    EXPECT_EQ(g_commandMode, kNoCommandMode);
-    EXPECT_EQ(g_commandUnitId, 0xFFFFFFFFu);
-    EXPECT_EQ(g_templateSlot, 255u);
+    EXPECT_EQ(SharedScreen().statusText, c.status);
+    EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
+    EXPECT_EQ(SharedScreen().commandUnitId, 0xFFFFFFFFu);
+    EXPECT_EQ(SharedScreen().templateSlot, 255u);
   }
   // Without a command unit the pick is only remembered.
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   view->CVGeneric::OnDataPanelCommand(6, 0);
-  EXPECT_EQ(g_templateSlot, 6u);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
-  EXPECT_TRUE(g_statusText.empty());
+  EXPECT_EQ(SharedScreen().templateSlot, 6u);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
+  EXPECT_TRUE(SharedScreen().statusText.empty());
 }
 
 }  // namespace

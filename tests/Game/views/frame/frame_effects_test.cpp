@@ -131,14 +131,14 @@ class FrameEffects : public testing::Test, protected views_test::ViewScreen {
  protected:
   void SetUp() override {
     OpenViewScreen("FrameEffectsMain");
-    g_gotoGroup = 0;
-    g_infoPanelVisible = 0;
-    g_replayMode = 0;
-    g_futureView = 0;
-    g_futureViewState = 0;
-    g_frameAnimationsOn = 1;
-    g_statusText.clear();
-    g_statusShown = 0;
+    SharedScreen().gotoGroup = 0;
+    SharedScreen().infoPanelVisible = 0;
+    SharedScreen().replayMode = 0;
+    SharedScreen().futureView = 0;
+    SharedScreen().futureViewState = 0;
+    SharedScreen().frameAnimationsOn = 1;
+    SharedScreen().statusText.clear();
+    SharedScreen().statusShown = 0;
     g_frameAnimation = FrameAnimation{};
   }
   void TearDown() override {
@@ -163,7 +163,7 @@ class FrameEffects : public testing::Test, protected views_test::ViewScreen {
 
 TEST_F(FrameEffects, BackBufferScrollsLessThanAWholeSideAndNeverByAmountsOfTheWrongSign) {
   Make();
-  CVBackBuf back(g_viewDDraw, g_screenSprite, 1);
+  CVBackBuf back(SharedScreen().viewDDraw, SharedScreen().screenSprite, 1);
   ASSERT_NE(back.picture, nullptr);
   EXPECT_EQ(back.picture->width, 585u);
   EXPECT_EQ(back.picture->height, 367u);
@@ -199,7 +199,7 @@ TEST_F(FrameEffects, BackBufferScrollsLessThanAWholeSideAndNeverByAmountsOfTheWr
 
   // The copy lands at the viewport's place of the target.
   back.BltToSurface();
-  EXPECT_EQ(At(g_screenSprite, 29 + 3, 98), 0x001F);
+  EXPECT_EQ(At(SharedScreen().screenSprite, 29 + 3, 98), 0x001F);
   back.ReleaseSprite();
   back.ScrollXPos(3);  // ignored without a picture
   back.BltToSurface();
@@ -219,7 +219,7 @@ TEST_F(FrameEffects, TheControlPanelShowsTheSetOfEachState) {
   EXPECT_EQ(Shown(), normal);
   // The switch tells the view first.
   v.ToggleInfoPanel();
-  EXPECT_EQ(g_infoPanelVisible, 1u);
+  EXPECT_EQ(SharedScreen().infoPanelVisible, 1u);
   EXPECT_EQ(Shown(), withPanels);
   v.ToggleInfoPanel();
   EXPECT_EQ(Shown(), normal);
@@ -227,10 +227,10 @@ TEST_F(FrameEffects, TheControlPanelShowsTheSetOfEachState) {
 
   // The future view replaces the normal buttons in the solar view only,
   // unless the info panel is shown.
-  g_futureView = 1;
+  SharedScreen().futureView = 1;
   v.UpdateControlPanel();
   EXPECT_EQ(Shown(), (std::set<std::uint32_t>{130, 163, 164, 165, 166}));
-  g_futureViewState = 2;
+  SharedScreen().futureViewState = 2;
   v.UpdateControlPanel();
   EXPECT_EQ(Shown(), (std::set<std::uint32_t>{130, 162, 164, 165, 166}));
   v.type = VIEW_TERRAIN;
@@ -244,40 +244,40 @@ TEST_F(FrameEffects, TheControlPanelShowsTheSetOfEachState) {
 
 TEST_F(FrameEffects, ShowingOrHidingTheInfoPanelLeavesNoHotSpotOfThePageDrawnBefore) {
   TestView& v = Make();
-  ASSERT_NE(g_infoPanel, nullptr);
+  ASSERT_NE(SharedScreen().infoPanel, nullptr);
   const auto stale = [] {
-    g_infoPanel->hotSpots[0] = {40, 40, 120, 60};
-    g_infoPanel->hotSpotCount = kInfoHotSpots;
+    SharedScreen().infoPanel->hotSpots[0] = {40, 40, 120, 60};
+    SharedScreen().infoPanel->hotSpotCount = kInfoHotSpots;
   };
   stale();
   v.ToggleInfoPanel();
-  EXPECT_EQ(g_infoPanel->OnMouseMove(50, 50), 0) << "shown";
+  EXPECT_EQ(SharedScreen().infoPanel->OnMouseMove(50, 50), 0) << "shown";
   stale();
   v.ToggleInfoPanel();
-  EXPECT_EQ(g_infoPanel->hotSpots[0].left, -1) << "hidden";
+  EXPECT_EQ(SharedScreen().infoPanel->hotSpots[0].left, -1) << "hidden";
   stale();
   v.SetInfoPanelVisible(1);
-  EXPECT_EQ(g_infoPanel->OnMouseMove(50, 50), 0);
+  EXPECT_EQ(SharedScreen().infoPanel->OnMouseMove(50, 50), 0);
   stale();
   v.SetInfoPanelVisible(0);
-  EXPECT_EQ(g_infoPanel->hotSpots[0].left, -1);
+  EXPECT_EQ(SharedScreen().infoPanel->hotSpots[0].left, -1);
 }
 
 TEST_F(FrameEffects, ReplayShowsPlayWhilePausedAndPauseWhilePlayingAndLeavingSwitchesBackUnlessASpaceReplay) {
   TestView& v = Make(VIEW_SPACE_REPLAY);
   v.EnterReplayMode();
-  EXPECT_EQ(g_replayMode, 2);
+  EXPECT_EQ(SharedScreen().replayMode, 2);
   EXPECT_EQ(Shown(), (std::set<std::uint32_t>{130, 200, 201, 202, 203}));
   v.EnterReplayMode();  // once only
   EXPECT_EQ(v.log, (std::vector<std::string>{"entered"}));
   v.UpdateControlPanel();
   EXPECT_EQ(Shown(), (std::set<std::uint32_t>{130, 201, 202, 203, 204}));
-  g_replayMode = 1;
+  SharedScreen().replayMode = 1;
   v.UpdateControlPanel();
   EXPECT_EQ(Shown(), (std::set<std::uint32_t>{130, 200, 201, 202, 203}));
 
   v.LeaveReplayMode(1);
-  EXPECT_EQ(g_replayMode, 0);
+  EXPECT_EQ(SharedScreen().replayMode, 0);
   EXPECT_FALSE(Shown().contains(200));
   EXPECT_TRUE(Shown().contains(111));
   EXPECT_EQ(v.log, (std::vector<std::string>{"entered", "left"}));
@@ -290,11 +290,11 @@ TEST_F(FrameEffects, ReplayShowsPlayWhilePausedAndPauseWhilePlayingAndLeavingSwi
 TEST_F(FrameEffects, TheStatusLineIsGreenUpperCaseAndOnlyWhileItsTimeLasts) {
   TestView& v = Make();
   const RECT line{29, 98, 614, 130};
-  const auto clear = [&] { g_screenSprite->FillSurface(RGB(0, 0, 0), &line); };
+  const auto clear = [&] { SharedScreen().screenSprite->FillSurface(RGB(0, 0, 0), &line); };
   const auto pixels = [&] {
     std::vector<std::uint16_t> p;
     for (int y = line.top; y < line.bottom; ++y)
-      for (int x = line.left; x < line.right; ++x) p.push_back(At(g_screenSprite, x, y));
+      for (int x = line.left; x < line.right; ++x) p.push_back(At(SharedScreen().screenSprite, x, y));
     return p;
   };
   clear();
@@ -302,7 +302,7 @@ TEST_F(FrameEffects, TheStatusLineIsGreenUpperCaseAndOnlyWhileItsTimeLasts) {
   v.DrawStatusText();
   const auto blank = pixels();
   v.SetStatusText("target acquired", 26);
-  EXPECT_EQ(g_statusShown, 26);
+  EXPECT_EQ(SharedScreen().statusShown, 26);
   EXPECT_EQ(v.log, (std::vector<std::string>{"status", "status"}));
   v.DrawStatusText();
   const auto lower = pixels();
@@ -399,38 +399,40 @@ TEST_F(FrameSounds, AVoiceIsHeardInTheMix) {
 
 TEST_F(FrameSounds, TheChatLightDrawsOnAChangeOrWhenForced) {
   TestView& v = Make();
-  ASSERT_EQ(g_chatLightOn, 0u);
+  ASSERT_EQ(SharedScreen().chatLightOn, 0u);
   SuspendScreenFlush(1);  // the dirty rectangle then shows what was drawn
   v.SetChatLight(0, 0);
-  EXPECT_EQ(g_dirtyRect.right, 0);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 0);
   v.SetChatLight(1, 0);
-  EXPECT_EQ(g_chatLightOn, 1u);
-  EXPECT_EQ(g_dirtyRect.left, 722);
-  EXPECT_EQ(g_dirtyRect.top, 464);
-  EXPECT_EQ(g_dirtyRect.right, 773);
-  EXPECT_EQ(g_dirtyRect.bottom, 495);
-  g_dirtyRect = {};
+  EXPECT_EQ(SharedScreen().chatLightOn, 1u);
+  EXPECT_EQ(SharedScreen().dirtyRect.left, 722);
+  EXPECT_EQ(SharedScreen().dirtyRect.top, 464);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 773);
+  EXPECT_EQ(SharedScreen().dirtyRect.bottom, 495);
+  SharedScreen().dirtyRect = {};
   v.SetChatLight(1, 0);
-  EXPECT_EQ(g_dirtyRect.right, 0);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 0);
   v.SetChatLight(1, 1);
-  EXPECT_EQ(g_dirtyRect.right, 773);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 773);
 }
 
 class TurnLamps : public FrameEffects {
  protected:
   // Lamps of known colours: red lit, blue unlit.
   void Lamps() {
-    delete g_turnLampOnSprite;
-    delete g_turnLampOffSprite;
-    g_turnLampOnSprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
-    g_turnLampOffSprite = new CSprite(g_viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
-    g_turnLampOnSprite->FillSurface(RGB(255, 0, 0), nullptr);
-    g_turnLampOffSprite->FillSurface(RGB(0, 0, 255), nullptr);
+    delete SharedScreen().turnLampOnSprite;
+    delete SharedScreen().turnLampOffSprite;
+    SharedScreen().turnLampOnSprite =
+        new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
+    SharedScreen().turnLampOffSprite =
+        new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
+    SharedScreen().turnLampOnSprite->FillSurface(RGB(255, 0, 0), nullptr);
+    SharedScreen().turnLampOffSprite->FillSurface(RGB(0, 0, 255), nullptr);
   }
   std::string Row(int n) {
     std::string s;
     for (int i = 0; i < n; ++i) {
-      const std::uint16_t p = At(g_screenSprite, TurnLampX(i, n) + 2, kTurnLampY + 2);
+      const std::uint16_t p = At(SharedScreen().screenSprite, TurnLampX(i, n) + 2, kTurnLampY + 2);
       s += p == 0xF800 ? 'o' : p == 0x001F ? '.' : '?';
     }
     return s;
@@ -449,14 +451,14 @@ TEST_F(TurnLamps, AFullRowNeverLightsItsLastLampForAnyChapterCount) {
   for (int chapters = 1; chapters <= 8; ++chapters) {
     g_gameData->chaptersPerGuild = static_cast<std::uint8_t>(chapters);
     const int n = 5 * chapters;
-    g_screenSprite->FillSurface(RGB(0, 0, 0), nullptr);
+    SharedScreen().screenSprite->FillSurface(RGB(0, 0, 0), nullptr);
     v.SetTurnLampCount(2);
     EXPECT_EQ(Row(n), "oo" + std::string(static_cast<std::size_t>(n - 2), '.')) << chapters;
     v.SetTurnLampCount(static_cast<std::uint16_t>(n + 7));
-    EXPECT_EQ(g_turnLampCount, n - 1);
+    EXPECT_EQ(SharedScreen().turnLampCount, n - 1);
     EXPECT_EQ(Row(n), std::string(static_cast<std::size_t>(n - 1), 'o') + ".") << chapters;
     v.ResetTurnLamps();
-    EXPECT_EQ(g_turnLampCount, 0);
+    EXPECT_EQ(SharedScreen().turnLampCount, 0);
     EXPECT_EQ(Row(n), std::string(static_cast<std::size_t>(n), '.')) << chapters;
   }
 }
@@ -467,7 +469,7 @@ TEST_F(TurnLamps, OneMoreLightsOnlyItsLampAndThePacketKeepsTheRowsBound) {
   g_gameData->chaptersPerGuild = 1;
   v.SetTurnLampCount(1);
   // A lamp drawn wrongly by hand stays unless the row is redrawn.
-  DrawViewSprite(g_turnLampOnSprite, TurnLampX(4, 5), kTurnLampY, nullptr);
+  DrawViewSprite(SharedScreen().turnLampOnSprite, TurnLampX(4, 5), kTurnLampY, nullptr);
   v.OnTurnLampPacket(Packet(2));
   EXPECT_EQ(Row(5), "oo..o");
   v.OnTurnLampPacket(Packet(3));
@@ -480,10 +482,10 @@ TEST_F(TurnLamps, OneMoreLightsOnlyItsLampAndThePacketKeepsTheRowsBound) {
   EXPECT_EQ(Row(5), "oooo.");
   // One more past the row's end: the row as a full redraw shows it.
   v.OnTurnLampPacket(Packet(5));
-  EXPECT_EQ(g_turnLampCount, 4);
+  EXPECT_EQ(SharedScreen().turnLampCount, 4);
   EXPECT_EQ(Row(5), "oooo.");
   v.OnTurnLampPacket(std::vector<std::uint8_t>(11, 0));  // short: ignored
-  EXPECT_EQ(g_turnLampCount, 4);
+  EXPECT_EQ(SharedScreen().turnLampCount, 4);
 }
 
 TEST_F(TurnLamps, TheLampFramePicturesAlternate) {
@@ -540,10 +542,10 @@ TEST_F(FrameEffects, ThePlateRunsForwardThenBackwardAndAnIdleTimeOfMinusOneHolds
   EXPECT_EQ(a.frame, held);
   // With the info panel shown the views' slot plays nothing.
   v.redrawPending = 0;
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   v.PlayFrameAnimation(100);
   EXPECT_EQ(a.frame, held);
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
   v.PlayFrameAnimation(100);
   EXPECT_NE(a.frame, held);
 }

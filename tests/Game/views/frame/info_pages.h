@@ -77,7 +77,7 @@ class InfoPages : public testing::Test, protected ViewScreen {
     g_currentView = view.get();
     SuspendScreenFlush(0);
     RegisterPanelFrame(&frame);
-    panel = g_infoPanel;
+    panel = SharedScreen().infoPanel;
     ASSERT_NE(panel, nullptr);
   }
   void ClosePages() {
@@ -106,11 +106,11 @@ class InfoPages : public testing::Test, protected ViewScreen {
   void UseGameFrameOverPlainPicture() {
     RegisterPanelFrame(nullptr);
     InstallPanelFrame(true);
-    g_screenSprite->FillSurface(plat::RGB(0, 255, 0), &kViewportRect);
-    g_infoPanelVisible = 0;
+    SharedScreen().screenSprite->FillSurface(plat::RGB(0, 255, 0), &kViewportRect);
+    SharedScreen().infoPanelVisible = 0;
     Redraw();
     bare = quentest::ScreenArea(kViewportRect).rgb.at(0);
-    g_infoPanelVisible = 1;
+    SharedScreen().infoPanelVisible = 1;
     Redraw();
   }
   void UseRecordingFrame() {

@@ -118,7 +118,7 @@ class InfoPages : public testing::Test, protected views_test::ViewScreen {
     view = std::make_unique<PagesView>(window, program);
     g_currentView = view.get();
     SuspendScreenFlush(0);
-    panel = g_infoPanel;
+    panel = SharedScreen().infoPanel;
     ASSERT_NE(panel, nullptr);
     // The review logs lie in the save directory: with no save path set, the
     // current directory, here the sandbox's drive C.
@@ -129,7 +129,7 @@ class InfoPages : public testing::Test, protected views_test::ViewScreen {
   }
   void TearDown() override {
     RegisterPanelFrame(nullptr);
-    g_infoPanelVisible = 0;
+    SharedScreen().infoPanelVisible = 0;
     g_currentView = nullptr;
     view.reset();
     CloseViewScreen();
@@ -159,8 +159,8 @@ class InfoPages : public testing::Test, protected views_test::ViewScreen {
   Image Capture() {
     RegisterPanelFrame(nullptr);
     InstallPanelFrame(true);
-    g_infoPanelVisible = 1;
-    g_screenSprite->FillSurface(0, &kViewportRect);
+    SharedScreen().infoPanelVisible = 1;
+    SharedScreen().screenSprite->FillSurface(0, &kViewportRect);
     AddDirtyRect(kViewportRect);
     FlushScreen();
     InstallPanelFrame(false);
@@ -914,7 +914,7 @@ TEST_F(InfoPages, ChatBlocksColourBySenderAndRecipientAndPage) {
   RegisterAppViewNotices(&notices);
   view->SetChatLight(1, 0);
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_chat.png")));
-  EXPECT_EQ(g_chatLightOn, 0u);
+  EXPECT_EQ(SharedScreen().chatLightOn, 0u);
   RegisterAppViewNotices(nullptr);
 }
 

@@ -111,7 +111,7 @@ class NotifyPanel : public testing::Test, protected views_test::ViewScreen {
     SuspendScreenFlush(0);
     RegisterPanelFrame(&frame);
     RegisterAppViewNotices(&notices);
-    panel = g_notifyPanel;
+    panel = SharedScreen().notifyPanel;
     list = g.notifications.get();
     list->Clear(kAllChapters);
     panel->ResetLines();
@@ -463,7 +463,7 @@ TEST_F(NotifyPanel, TheWelcomeLinesCarryTheHomeAsteroidAndThePanelLooksAsDrawn) 
   view = std::make_unique<NotifyView>(window, program);
   g_currentView = view.get();
   RegisterPanelFrame(nullptr);
-  panel = g_notifyPanel;
+  panel = SharedScreen().notifyPanel;
   SuspendScreenFlush(0);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(list->GetEntry(i)->param2, 2u) << i;
   Add(1, 103, 0, 0, kBravo);
@@ -517,17 +517,17 @@ std::vector<std::uint8_t> OldBlock(std::uint8_t version, std::uint8_t group, std
 TEST_F(NotifyPanel, TheSavedViewBlockRoundTripsAndEndTurnMayBeGivenAgain) {
   Add(2, 217, 0, 0, kNone);
   panel->ToggleCategoryFilter(110);
-  g_gotoSlots[57] = {GOTO_UNIT, kAlpha};
-  g_gotoGroup = 5;
-  g_endTurnSentTurn = 8;
-  g_cursorKind = 4;
-  g_viewType = VIEW_TERRAIN;
-  g_previousViewType = VIEW_ASTEROID_SPACE;
-  g_previousViewAsteroid = 3;
-  g_frameAnimationsOn = 0;
-  g_cameraTravelOff = 1;
-  g_shipFacingOff = 1;
-  g_turnLampCount = 2;
+  SharedScreen().gotoSlots[57] = {GOTO_UNIT, kAlpha};
+  SharedScreen().gotoGroup = 5;
+  SharedScreen().endTurnSentTurn = 8;
+  SharedScreen().cursorKind = 4;
+  SharedScreen().viewType = VIEW_TERRAIN;
+  SharedScreen().previousViewType = VIEW_ASTEROID_SPACE;
+  SharedScreen().previousViewAsteroid = 3;
+  SharedScreen().frameAnimationsOn = 0;
+  SharedScreen().cameraTravelOff = 1;
+  SharedScreen().shipFacingOff = 1;
+  SharedScreen().turnLampCount = 2;
   view->SelectInfoPanel(265, 0);
   std::vector<std::uint8_t> bytes;
   BlockWriter w(&bytes);
@@ -535,58 +535,58 @@ TEST_F(NotifyPanel, TheSavedViewBlockRoundTripsAndEndTurnMayBeGivenAgain) {
   EXPECT_EQ(bytes[0], 3);
   EXPECT_EQ(bytes.back(), 0xFE);
 
-  g_gotoSlots.fill(GotoEntry{});
-  g_gotoGroup = 0;
-  g_cameraTravelOff = g_shipFacingOff = 0;
-  g_turnLampCount = 0;
+  SharedScreen().gotoSlots.fill(GotoEntry{});
+  SharedScreen().gotoGroup = 0;
+  SharedScreen().cameraTravelOff = SharedScreen().shipFacingOff = 0;
+  SharedScreen().turnLampCount = 0;
   list->Clear(kAllChapters);
   panel->ToggleCategoryFilter(110);
   view->SelectInfoPanel(262, 0);
-  g_viewType = VIEW_SOLAR;
+  SharedScreen().viewType = VIEW_SOLAR;
   BlockReader r(bytes);
   ASSERT_EQ(ReadSavedViewBlock(r), LoadStatus::kOk);
   EXPECT_EQ(r.Pos(), bytes.size());
-  EXPECT_EQ(g_gotoSlots[57].kind, GOTO_UNIT);
-  EXPECT_EQ(g_gotoSlots[57].id, kAlpha);
-  EXPECT_EQ(g_gotoGroup, 5);
-  EXPECT_EQ(g_endTurnSentTurn, 0xFFFFFFFFu);
-  EXPECT_EQ(g_cursorKind, 4);
-  EXPECT_EQ(g_previousViewAsteroid, 3);
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_TERRAIN)) << "the view saved in";
-  EXPECT_EQ(g_previousViewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
-  EXPECT_EQ(g_cameraTravelOff, 1u);
-  EXPECT_EQ(g_turnLampCount, 2);
-  EXPECT_EQ(g_infoPanel->type, 5);
+  EXPECT_EQ(SharedScreen().gotoSlots[57].kind, GOTO_UNIT);
+  EXPECT_EQ(SharedScreen().gotoSlots[57].id, kAlpha);
+  EXPECT_EQ(SharedScreen().gotoGroup, 5);
+  EXPECT_EQ(SharedScreen().endTurnSentTurn, 0xFFFFFFFFu);
+  EXPECT_EQ(SharedScreen().cursorKind, 4);
+  EXPECT_EQ(SharedScreen().previousViewAsteroid, 3);
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_TERRAIN)) << "the view saved in";
+  EXPECT_EQ(SharedScreen().previousViewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  EXPECT_EQ(SharedScreen().cameraTravelOff, 1u);
+  EXPECT_EQ(SharedScreen().turnLampCount, 2);
+  EXPECT_EQ(SharedScreen().infoPanel->type, 5);
   EXPECT_EQ(list->GetCount(), 1u);
   EXPECT_EQ(panel->filterButtons[5]->normalShown, 0u);
 }
 
 TEST_F(NotifyPanel, OlderSavedViewBlocksLeaveTheFieldsTheyLackAndDamagedOnesChangeNothing) {
-  g_cameraTravelOff = 7;
-  g_turnLampCount = 9;
+  SharedScreen().cameraTravelOff = 7;
+  SharedScreen().turnLampCount = 9;
   const std::vector<std::uint8_t> v1 = OldBlock(1, 2, 4);
   BlockReader r1(v1);
   ASSERT_EQ(ReadSavedViewBlock(r1), LoadStatus::kOk);
   EXPECT_EQ(r1.Pos(), v1.size());
-  EXPECT_EQ(g_gotoSlots[99].id, 99u);
-  EXPECT_EQ(g_gotoGroup, 2);
-  EXPECT_EQ(g_cameraTravelOff, 7u);
-  EXPECT_EQ(g_turnLampCount, 9);
-  EXPECT_EQ(g_infoPanel->type, 4);
+  EXPECT_EQ(SharedScreen().gotoSlots[99].id, 99u);
+  EXPECT_EQ(SharedScreen().gotoGroup, 2);
+  EXPECT_EQ(SharedScreen().cameraTravelOff, 7u);
+  EXPECT_EQ(SharedScreen().turnLampCount, 9);
+  EXPECT_EQ(SharedScreen().infoPanel->type, 4);
   const std::vector<std::uint8_t> v2 = OldBlock(2, 3, 200);
   BlockReader r2(v2);
   ASSERT_EQ(ReadSavedViewBlock(r2), LoadStatus::kOk);
-  EXPECT_EQ(g_turnLampCount, 2);
-  EXPECT_EQ(g_cameraTravelOff, 7u);
-  EXPECT_EQ(g_infoPanel->type, 4) << "a type above 11 leaves the info panel";
+  EXPECT_EQ(SharedScreen().turnLampCount, 2);
+  EXPECT_EQ(SharedScreen().cameraTravelOff, 7u);
+  EXPECT_EQ(SharedScreen().infoPanel->type, 4) << "a type above 11 leaves the info panel";
 
-  g_gotoGroup = 1;
+  SharedScreen().gotoGroup = 1;
   const std::vector<std::uint8_t> v3 = OldBlock(3, 6, 0);
   for (std::size_t n = 0; n < v3.size(); ++n) {
     BlockReader r(std::span<const std::uint8_t>(v3.data(), n));
     EXPECT_NE(ReadSavedViewBlock(r), LoadStatus::kOk) << n;
   }
-  EXPECT_EQ(g_gotoGroup, 1);
+  EXPECT_EQ(SharedScreen().gotoGroup, 1);
   for (std::uint8_t version : {0, 4}) {
     std::vector<std::uint8_t> bad = v3;
     bad[0] = version;
@@ -596,12 +596,12 @@ TEST_F(NotifyPanel, OlderSavedViewBlocksLeaveTheFieldsTheyLackAndDamagedOnesChan
   const std::vector<std::uint8_t> farGroup = OldBlock(3, 10, 0);
   BlockReader r(farGroup);
   EXPECT_EQ(ReadSavedViewBlock(r), LoadStatus::kBadCount);
-  EXPECT_EQ(g_gotoGroup, 1);
+  EXPECT_EQ(SharedScreen().gotoGroup, 1);
   std::vector<std::uint8_t> badEnd = v3;
   badEnd.back() = 0xFD;
   BlockReader re(badEnd);
   EXPECT_EQ(ReadSavedViewBlock(re), LoadStatus::kBadEndByte);
-  EXPECT_EQ(g_gotoGroup, 1);
+  EXPECT_EQ(SharedScreen().gotoGroup, 1);
 }
 
 }  // namespace
@@ -613,14 +613,14 @@ namespace {
 // notification panel's buttons show their faces again (a loaded game's first
 // screen, the screen after a save), rather than the bare frame.
 TEST_F(NotifyPanel, AFullRedrawBringsBackTheDataPanelAndThePanelsButtons) {
-  ASSERT_NE(g_dataPanel, nullptr);
+  ASSERT_NE(SharedScreen().dataPanel, nullptr);
   Add(1, 103, 0, 0, kBravo);
   panel->Refresh();
   view->RefreshDataPanel(1);
   FlushScreen();
   const plat::RECT dataPanel{640, 95, 800, 470};
   const plat::Image panelBefore = quentest::ScreenArea(dataPanel);
-  g_screenSprite->LoadImage(nullptr);
+  SharedScreen().screenSprite->LoadImage(nullptr);
   AddDirtyRect({0, 0, 800, 600});
   FlushScreen();
   const plat::Image bare = quentest::ScreenArea({0, 0, 800, 600});

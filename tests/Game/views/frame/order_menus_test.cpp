@@ -29,7 +29,8 @@ class OrderMenus : public OrderWorld {
  protected:
   // A menu of `items` items at (x, y), tracked until Escape; its shown place.
   POINT TrackedAt(int x, int y, int items) {
-    CPopupMenu menu(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 0xFFFF, 0);
+    CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y,
+                    0xFFFF, 0);
     for (int i = 0; i < items; ++i) menu.AppendItem(601 + static_cast<std::uint32_t>(i), "pmscan.ima", "phscan.ima", guildArt);
     backend->PressKey(VK_ESCAPE, 10);
     menu.Track();
@@ -38,7 +39,8 @@ class OrderMenus : public OrderWorld {
   // The command ids of the open menu, in order.
   static std::vector<std::uint32_t> Items() {
     std::vector<std::uint32_t> ids;
-    for (int i = 0; g_popupMenu && i < g_popupMenu->GetItemCount(); ++i) ids.push_back(g_popupMenu->GetItemId(i));
+    for (int i = 0; SharedScreen().popupMenu && i < SharedScreen().popupMenu->GetItemCount(); ++i)
+      ids.push_back(SharedScreen().popupMenu->GetItemId(i));
     return ids;
   }
   // Opens the order menu (closed again at once by Escape) and gives its items.
@@ -49,7 +51,7 @@ class OrderMenus : public OrderWorld {
   }
   // The picture name of item `i` of the open menu, without its folder.
   static std::string Picture(int i) {
-    const std::string name = g_popupMenu->GetItemSprite(i)->imageName;
+    const std::string name = SharedScreen().popupMenu->GetItemSprite(i)->imageName;
     return name.substr(name.find_last_of('\\') + 1);
   }
   int lastShown = 0;
@@ -63,8 +65,10 @@ TEST_F(OrderMenus, MenusOpenLeftOfTheRightEdgeAndAboveTheFootAndSubmenusCascadeB
   EXPECT_EQ(TrackedAt(100, 355, 10).y, 355);
 
   auto cascadeFrom = [&](int x, int y, int index) {
-    CPopupMenu sub(g_viewDDraw, g_viewWnd, g_screenSprite, x, y, 0xFFFF, 1);
-    for (int i = 0; i < 3; ++i) sub.AppendItem(514 + static_cast<std::uint32_t>(i), "pmbasic.ima", "phbasic.ima", guildArt);
+    CPopupMenu sub(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y,
+                   0xFFFF, 1);
+    for (int i = 0; i < 3; ++i)
+      sub.AppendItem(514 + static_cast<std::uint32_t>(i), "pmbasic.ima", "phbasic.ima", guildArt);
     sub.CaptureBackdrop(index);
     sub.CaptureBackdrop(index + 5);  // once only
     return POINT{sub.GetX(), sub.GetY()};
@@ -77,14 +81,17 @@ TEST_F(OrderMenus, MenusOpenLeftOfTheRightEdgeAndAboveTheFootAndSubmenusCascadeB
 
 TEST_F(OrderMenus, ASecondSubmenuReplacesTheFirstAndItemsAreFoundThroughSubmenus) {
   Make();
-  CPopupMenu menu(g_viewDDraw, g_viewWnd, g_screenSprite, 10, 10, 0xFFFF, 0);
+  CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 10, 10,
+                  0xFFFF, 0);
   menu.AppendItem(701, "smdisply.ima", "shdisply.ima", guildArt);
   menu.AppendItem(616, "pmbatpln.ima", "phbatpln.ima", guildArt);
-  auto* first = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 10, 10, 0xFFFF, 1);
+  auto* first = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                               10, 10, 0xFFFF, 1);
   first->AppendItem(514, "pmbasic.ima", "phbasic.ima", guildArt);
   const HMENU firstHandle = first->GetHandle();
   EXPECT_TRUE(menu.AttachSubmenu(701, first));
-  auto* second = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 10, 10, 0xFFFF, 1);
+  auto* second = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                                10, 10, 0xFFFF, 1);
   second->AppendItem(515, "pmdamage.ima", "phdamage.ima", guildArt);
   second->AppendItem(521, "pmorders.ima", "phorders.ima", guildArt);
   EXPECT_TRUE(menu.AttachSubmenu(701, second));
@@ -107,7 +114,8 @@ TEST_F(OrderMenus, TheScreenUnderAMenuComesBackWhenItGoes) {
   Make();
   const RECT area{300, 200, 420, 300};
   const Image before = quentest::ScreenArea(area);
-  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                              300, 200, 0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   static std::optional<Image> shown;
   shown.reset();
@@ -130,13 +138,14 @@ TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
   Make();
   const RECT area{300, 200, 420, 300};
   const Image before = quentest::ScreenArea(area);
-  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                              300, 200, 0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   backend->Click(303 + 50, 203 + 20 + 10, input::Button::Left, 200);
   menu->Track();
   EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
   MSG msg;
-  ASSERT_TRUE(PeekMessage(&msg, g_viewWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  ASSERT_TRUE(PeekMessage(&msg, SharedScreen().viewWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
   EXPECT_EQ(LOWORD(msg.wParam), 602u);
   ReleasePopupMenu(menu);
   EXPECT_EQ(quentest::ScreenArea(area).rgb, before.rgb);
@@ -147,11 +156,12 @@ TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
 TEST_F(OrderMenus, AMenuLetGoLateLeavesWhatWasDrawnSinceItClosed) {
   Make();
   const RECT area{300, 200, 420, 300};
-  auto* menu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                              300, 200, 0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   backend->PressKey(VK_ESCAPE, 200);
   menu->Track();
-  g_screenSprite->Fade(80, 0xFFFFFF, &area);
+  SharedScreen().screenSprite->Fade(80, 0xFFFFFF, &area);
   AddDirtyRect(area);
   FlushScreen();
   const Image drawn = quentest::ScreenArea(area);
@@ -165,12 +175,12 @@ TEST_F(OrderMenus, AUnitIsOfferedWhatItAndTheSelectionCanDo) {
   EXPECT_EQ(MenuOf(4, builder->id),
             (std::vector<std::uint32_t>{701, 618, 601, 602, 603, 700, 613, 612, 609, 510, 615, 616}));
   EXPECT_EQ(lastShown, 1);
-  EXPECT_EQ(g_menuObjectKind, 2);
-  EXPECT_EQ(g_menuObjectId, builder->id);
+  EXPECT_EQ(SharedScreen().menuObjectKind, 2);
+  EXPECT_EQ(SharedScreen().menuObjectId, builder->id);
   EXPECT_EQ(Picture(0), "smdisply.ima");
-  ASSERT_NE(g_popupMenu->GetSubmenu(0), nullptr);
-  EXPECT_EQ(g_popupMenu->GetSubmenu(0)->GetItemCount(), 3);
-  EXPECT_EQ(g_popupMenu->GetSubmenu(5)->GetItemCount(), 4);
+  ASSERT_NE(SharedScreen().popupMenu->GetSubmenu(0), nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu->GetSubmenu(0)->GetItemCount(), 3);
+  EXPECT_EQ(SharedScreen().popupMenu->GetSubmenu(5)->GetItemCount(), 4);
 
   // Carried ATVs can be landed once the centre is surveyed; a second selected
   // unit hides the single-unit items and offers the formation move.
@@ -201,8 +211,8 @@ TEST_F(OrderMenus, StunnedOrMissingUnitsOpenNoMenuAndSpecialWeaponsGoByGuild) {
   stunned->InsertOrder(std::move(stun), kInsertReplace, false);
   EXPECT_TRUE(MenuOf(4, stunned->id).empty());
   EXPECT_EQ(lastShown, 0);
-  EXPECT_EQ(g_popupMenu, nullptr);
-  EXPECT_EQ(g_statusText, Text("NOORDSTN"));
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().statusText, Text("NOORDSTN"));
   // A missing unit with the goto items still shows those.
   EXPECT_TRUE(MenuOf(4, 0x24000999).empty());
   EXPECT_EQ(lastShown, 0);
@@ -243,7 +253,7 @@ TEST_F(OrderMenus, AsteroidAndGotoItemsFollowTheViewAndTheOwners) {
   EXPECT_EQ(MenuOf(2, 1), (std::vector<std::uint32_t>{506, 508, 516, 524}));
   v.type = VIEW_SOLAR;
   EXPECT_EQ(MenuOf(8, 1), (std::vector<std::uint32_t>{508, 507, 516, 524}));
-  EXPECT_EQ(g_menuObjectKind, 12);
+  EXPECT_EQ(SharedScreen().menuObjectKind, 12);
   EXPECT_TRUE(MenuOf(2, 4).empty());  // solar space is no asteroid
 
   // Clear goto only over a slot that holds something; it empties the slot under the menu.
@@ -252,19 +262,21 @@ TEST_F(OrderMenus, AsteroidAndGotoItemsFollowTheViewAndTheOwners) {
   EXPECT_EQ(MenuOf(1, 0, 7 + 79 * 4 + 5), std::vector<std::uint32_t>{501});
   MenuOf(1, 0, 250);
   EXPECT_EQ(v.OnMenuCommand(520), 1);
-  EXPECT_EQ(g_gotoSlots[3].kind, GOTO_EMPTY);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().gotoSlots[3].kind, GOTO_EMPTY);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   // Slots are 79 wide from x 7: near a slot's edge the menu still clears the slot it was opened over.
   for (auto [x, column] : {std::pair{240, 2}, std::pair{322, 3}}) {
     for (int c = 1; c <= 4; ++c) v.SetGotoSlot(c, GOTO_ASTEROID, static_cast<std::uint32_t>(c), 0);
     EXPECT_EQ(MenuOf(1, 0, x), (std::vector<std::uint32_t>{501, 520})) << x;
     v.OnMenuCommand(520);
     for (int c = 1; c <= 4; ++c)
-      EXPECT_EQ(g_gotoSlots[static_cast<std::size_t>(c)].kind, c == column ? GOTO_EMPTY : GOTO_ASTEROID) << x << " " << c;
+      EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(c)].kind,
+                c == column ? GOTO_EMPTY : GOTO_ASTEROID)
+          << x << " " << c;
   }
   MenuOf(1, 0, 250);
   EXPECT_EQ(v.OnMenuCommand(501), 0);  // the views' own
-  EXPECT_NE(g_popupMenu, nullptr);
+  EXPECT_NE(SharedScreen().popupMenu, nullptr);
 }
 
 TEST_F(OrderMenus, ChosenItemsEnterModesGiveOrdersAndSendPackets) {
@@ -272,11 +284,11 @@ TEST_F(OrderMenus, ChosenItemsEnterModesGiveOrdersAndSendPackets) {
   CGUnit* builder = Builder(1);
   MenuOf(4, builder->id);
   EXPECT_EQ(v.OnMenuCommand(601), 1);
-  EXPECT_EQ(g_commandMode, 11u);
-  EXPECT_EQ(g_commandUnitId, builder->id);
-  EXPECT_EQ(g_statusText, Text("SELOBJTS"));
+  EXPECT_EQ(SharedScreen().commandMode, 11u);
+  EXPECT_EQ(SharedScreen().commandUnitId, builder->id);
+  EXPECT_EQ(SharedScreen().statusText, Text("SELOBJTS"));
   EXPECT_EQ(g_gameData->IsSelected(2, builder->id), 1);
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
 
   MenuOf(4, builder->id);
   v.OnMenuCommand(615);
@@ -287,7 +299,7 @@ TEST_F(OrderMenus, ChosenItemsEnterModesGiveOrdersAndSendPackets) {
   MenuOf(4, builder->id);
   v.OnMenuCommand(620);
   EXPECT_EQ(builder->GetOrderCount(), 0u);
-  EXPECT_EQ(g_statusText, Text("ALLORDDL"));
+  EXPECT_EQ(SharedScreen().statusText, Text("ALLORDDL"));
 
   CGAsteroid* a = g_gameData->solarDB.GetAsteroid(1);
   a->owner = kLocal;
@@ -304,8 +316,8 @@ TEST_F(OrderMenus, ChosenItemsEnterModesGiveOrdersAndSendPackets) {
 
   MenuOf(2, 1);
   v.OnMenuCommand(525);
-  EXPECT_EQ(g_commandMode, 8u);
-  EXPECT_EQ(g_commandUnitId, kAsteroidSubject | 1);
+  EXPECT_EQ(SharedScreen().commandMode, 8u);
+  EXPECT_EQ(SharedScreen().commandUnitId, kAsteroidSubject | 1);
 }
 
 TEST_F(OrderMenus, DecommissioningAShipOnOfferWithdrawsItOnlyAfterTheSecondYes) {
@@ -325,7 +337,7 @@ TEST_F(OrderMenus, DecommissioningAShipOnOfferWithdrawsItOnlyAfterTheSecondYes) 
   v.OnMenuCommand(612);
   EXPECT_NE(guild->FindShipOffer(ship->id), nullptr);
   EXPECT_TRUE(packets.empty());
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
 
   MenuOf(4, ship->id);
   answer(true);
@@ -338,8 +350,8 @@ TEST_F(OrderMenus, DecommissioningAShipOnOfferWithdrawsItOnlyAfterTheSecondYes) 
   EXPECT_EQ(withdrawn.guild, 1);
   EXPECT_EQ(withdrawn.slot, 1);
   EXPECT_EQ(withdrawn.unitId, ship->id);
-  EXPECT_EQ(g_commandMode, 10u);
-  EXPECT_EQ(g_statusText, Text("SELSCRP3"));
+  EXPECT_EQ(SharedScreen().commandMode, 10u);
+  EXPECT_EQ(SharedScreen().statusText, Text("SELSCRP3"));
 }
 
 TEST_F(OrderMenus, TheUnitMenuWithItsDisplaySubmenuOpen) {
@@ -360,10 +372,10 @@ TEST_F(OrderMenus, TheUnitMenuWithItsDisplaySubmenuOpen) {
   ASSERT_TRUE(captured.has_value());
   EXPECT_TRUE(quentest::MatchesGolden(*captured, std::filesystem::path(QUEN_TEST_DATA_DIR) / "unit_menu.png"));
   // Goto items first (the slot under x 200 holds the home asteroid), then the unit's.
-  ASSERT_EQ(g_popupMenu->GetItemId(2), 701u);
-  ASSERT_NE(g_popupMenu->GetSubmenu(2), nullptr);
-  EXPECT_EQ(g_popupMenu->GetSubmenu(2)->GetX(), 310);  // beside the menu at 200
-  EXPECT_EQ(g_popupMenu->GetSubmenu(2)->GetY(), 80);   // level with its item
+  ASSERT_EQ(SharedScreen().popupMenu->GetItemId(2), 701u);
+  ASSERT_NE(SharedScreen().popupMenu->GetSubmenu(2), nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu->GetSubmenu(2)->GetX(), 310);  // beside the menu at 200
+  EXPECT_EQ(SharedScreen().popupMenu->GetSubmenu(2)->GetY(), 80);   // level with its item
 }
 
 // A menu left with Escape is held until the next click; a click on a button
@@ -371,13 +383,13 @@ TEST_F(OrderMenus, TheUnitMenuWithItsDisplaySubmenuOpen) {
 TEST_F(OrderMenus, AControlPanelButtonLetsGoOfAMenuLeftWithoutAChoice) {
   OrderView& v = Make(VIEW_ASTEROID_SPACE, 1);
   MenuOf(2, 1);
-  ASSERT_NE(g_popupMenu, nullptr);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
   EXPECT_EQ(v.OnControlCommand(130), 1);  // the info button
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   MenuOf(2, 1);
-  ASSERT_NE(g_popupMenu, nullptr);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
   EXPECT_EQ(v.OnControlCommand(261), 1);  // the trade page
-  EXPECT_EQ(g_popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
 }
 
 TEST_F(OrderMenus, ASubmenuClosedByAnotherItemLeavesNothingBehindAndTheMenuStays) {

@@ -17,18 +17,18 @@ class OrderModes : public OrderWorld {
  protected:
   // Enters `mode` for `unit` as the menus do (the unit selected).
   void Enter(std::uint32_t mode, const CGUnit* unit) {
-    g_commandMode = mode;
-    g_commandUnitId = unit ? unit->id : 0xFFFFFFFF;
+    SharedScreen().commandMode = mode;
+    SharedScreen().commandUnitId = unit ? unit->id : 0xFFFFFFFF;
     if (unit) Select(unit);
     g_voicePath.clear();
-    g_statusText.clear();
+    SharedScreen().statusText.clear();
   }
   // The status text and voice file of the last message.
   void ExpectTold(const char* id, int voice) {
-    EXPECT_EQ(g_statusText, Text(id)) << id;
+    EXPECT_EQ(SharedScreen().statusText, Text(id)) << id;
     EXPECT_EQ(LastVoice(), voice ? VoiceFile(voice) : "") << id;
   }
-  bool ModeKept(std::uint32_t mode) const { return g_commandMode == mode; }
+  bool ModeKept(std::uint32_t mode) const { return SharedScreen().commandMode == mode; }
 };
 
 TEST_F(OrderModes, PowerTransferChecksTheTankerThenItselfThenGives) {
@@ -56,7 +56,7 @@ TEST_F(OrderModes, PowerTransferChecksTheTankerThenItselfThenGives) {
 
   // A vanished tanker, and picks that are no unit on an asteroid.
   Enter(6, tanker);
-  g_commandUnitId = 0x2400FFFF;
+  SharedScreen().commandUnitId = 0x2400FFFF;
   EXPECT_EQ(v.ExecuteOrderMode(2, other->id), 0);
   ExpectTold("TANKDEAD", 0);
   Enter(6, tanker);
@@ -154,9 +154,9 @@ TEST_F(OrderModes, ConstructRefusesEveryClickAndModifyWaitsForTheTemplate) {
   EXPECT_TRUE(ModeKept(kNoCommandMode));
   Enter(17, yard);
   EXPECT_EQ(v.ExecuteOrderMode(2, hull->id), 1);
-  EXPECT_EQ(g_statusText, Text("SELCTTPT"));
+  EXPECT_EQ(SharedScreen().statusText, Text("SELCTTPT"));
   EXPECT_TRUE(ModeKept(17));
-  EXPECT_EQ(g_modifyTargetId, hull->id);
+  EXPECT_EQ(SharedScreen().modifyTargetId, hull->id);
   EXPECT_TRUE(SentOrders().empty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(OrderModes, RefuelAtAnAsteroidSendsOnlyForAShipInRangeAndAlwaysEnds) {
   CGUnit* far = Unit({kComputer, kPower}, 2, kLocal, 5000);  // no drive: a wider range, still too far
   auto enter = [&] {
     Enter(8, nullptr);
-    g_commandUnitId = kAsteroidSubject | 2;
+    SharedScreen().commandUnitId = kAsteroidSubject | 2;
   };
   enter();
   EXPECT_EQ(v.ExecuteOrderMode(2, far->id), 1);
@@ -186,7 +186,7 @@ TEST_F(OrderModes, RefuelAtAnAsteroidSendsOnlyForAShipInRangeAndAlwaysEnds) {
   EXPECT_EQ(packets[0][0], 126);
   EXPECT_EQ(sent.unitId, near->id);
   EXPECT_EQ(sent.asteroid, 2);
-  EXPECT_EQ(g_commandUnitId, 0xFFFFFFFFu);
+  EXPECT_EQ(SharedScreen().commandUnitId, 0xFFFFFFFFu);
 }
 
 TEST_F(OrderModes, AGroupMoveGivesEveryUnitTheSlowestArrivalAndOtherModesAreNotImplemented) {
@@ -268,7 +268,7 @@ TEST_F(OrderModes, PickingGivesEverySelectedUnitTheOrderAndCtrlAppends) {
   // Without a solar drive a unit stays at its asteroid.
   Select(grounded);
   EXPECT_EQ(v.OrderMoveToLocation(2, 0, 3, 0), 0);
-  EXPECT_EQ(g_statusText, Text("NOTRANSE"));
+  EXPECT_EQ(SharedScreen().statusText, Text("NOTRANSE"));
   g_gameData->ClearSelection();
   // A unit in solar space is never a target; a vanished selection orders nothing.
   CGUnit* flying = Builder(4);
@@ -291,7 +291,7 @@ TEST_F(OrderModes, DeletingOrdersCancelsEverySelectedUnitsQueue) {
   v.DeleteAllOrders();
   EXPECT_EQ(a->GetOrderCount(), 0u);
   EXPECT_EQ(b->GetOrderCount(), 0u);
-  EXPECT_EQ(g_statusText, Text("ALLORDDL"));
+  EXPECT_EQ(SharedScreen().statusText, Text("ALLORDDL"));
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
   EXPECT_EQ(orders.size(), 2u);  // the server hears of both
 }
@@ -323,7 +323,7 @@ TEST_F(OrderModes, RechargeRepairAndRebuildCheckTheirTargets) {
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{7});
   // A vanished command unit is dead unless a group recharges.
   Enter(7, ship);
-  g_commandUnitId = 0x2400FFFF;
+  SharedScreen().commandUnitId = 0x2400FFFF;
   EXPECT_EQ(v.ExecuteOrderMode(2, tanker->id), 0);
   ExpectTold("RECHARG6", 0);
 
@@ -348,7 +348,7 @@ TEST_F(OrderModes, RechargeRepairAndRebuildCheckTheirTargets) {
 
   // Modify: a vanished constructor.
   Enter(17, ship);
-  g_commandUnitId = 0x2400FFFF;
+  SharedScreen().commandUnitId = 0x2400FFFF;
   EXPECT_EQ(v.ExecuteOrderMode(2, hulk->id), 0);
   ExpectTold("CONSTDED", 2);
 }
@@ -364,7 +364,7 @@ TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBook
   EXPECT_EQ(g_gameData->GetSelectionCount(), 1u);
   EXPECT_EQ(v.SelectObject(5, b->id), 1);  // without Shift the first goes
   EXPECT_EQ(g_gameData->IsSelected(2, a->id), 0);
-  EXPECT_EQ(g_commandUnitId, 0xFFFFFFFFu);
+  EXPECT_EQ(SharedScreen().commandUnitId, 0xFFFFFFFFu);
   EXPECT_EQ(v.SelectObject(2, b->id), 1);  // a second click lets it go
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
   EXPECT_EQ(v.SelectObject(0, 1), 1);  // asteroids are not selected here
@@ -375,18 +375,18 @@ TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBook
   v.SetGotoSlot(4, GOTO_UNIT, a->id, 0);
   ASSERT_TRUE(v.GetSingleSelection(&kind, &id));
   EXPECT_EQ(id, b->id);
-  g_gotoSlots[57] = GotoEntry{GOTO_UNIT, b->id};  // another group counts too
+  SharedScreen().gotoSlots[57] = GotoEntry{GOTO_UNIT, b->id};  // another group counts too
   ASSERT_TRUE(v.GetSingleSelection(&kind, &id));
   EXPECT_EQ(id, a->id);
   v.UpdateSelectionDisplay(1);
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
 
   // A full selection takes no more (with Shift held it is kept).
   for (std::uint32_t n = 0; n < kMaxSelection; ++n) g_gameData->AddToSelection(0, n, 0);
   backend->KeyDown(plat::VK_SHIFT, 10);
   backend->RunUntilIdle();
-  g_commandUnitId = b->id;
+  SharedScreen().commandUnitId = b->id;
   EXPECT_EQ(v.SelectUnitForOrder(), 0);
   EXPECT_EQ(g_gameData->GetSelectionCount(), kMaxSelection);
   EXPECT_EQ(g_gameData->IsSelected(2, b->id), 0);
@@ -398,9 +398,9 @@ TEST_F(OrderModes, SelectingTogglesUnitsAndTheSelectionsStandInIsTheFirstNotBook
   auto stun = std::make_unique<UnitOrder>();
   stun->type = ORDER_STUNNED;
   a->InsertOrder(std::move(stun), kInsertReplace, false);
-  g_commandUnitId = a->id;
+  SharedScreen().commandUnitId = a->id;
   EXPECT_EQ(v.SelectUnitForOrder(), 0);
-  EXPECT_EQ(g_statusText, Text("NOORDSTN"));
+  EXPECT_EQ(SharedScreen().statusText, Text("NOORDSTN"));
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
 }
 

@@ -108,10 +108,10 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     g_session->fileSendMode = 1;
     g_sndPlay = &sound;
     sound.speechEnabled = 1;  // the settings' default: speech feedback on
-    g_commandMode = kNoCommandMode;
-    g_commandUnitId = 0xFFFFFFFF;
-    g_gotoGroup = 0;
-    g_viewType = VIEW_ASTEROID_SPACE;
+    SharedScreen().commandMode = kNoCommandMode;
+    SharedScreen().commandUnitId = 0xFFFFFFFF;
+    SharedScreen().gotoGroup = 0;
+    SharedScreen().viewType = VIEW_ASTEROID_SPACE;
   }
   void TearDown() override {
     shownView = nullptr;

@@ -43,19 +43,19 @@ class SettingsLink : public testing::Test, protected views_test::ViewScreen {
 
 TEST_F(SettingsLink, SaveGivesBackWhatWasSwitchedAndKeepsTheRest) {
   view = std::make_unique<SwitchView>(window, program);
-  g_shipFacingOff = 0;
-  g_cameraTravelOff = 1;
-  g_frameAnimationsOn = 0;
+  SharedScreen().shipFacingOff = 0;
+  SharedScreen().cameraTravelOff = 1;
+  SharedScreen().frameAnimationsOn = 0;
   g_gameData->inGameSwitch = 1;
   ClickButton(159, 72, 106, 26, 300);   // ship facing off
   ClickButton(51, 189, 98, 26, 150);    // distance fog on
   ClickButton(438, 281, 111, 27, 150);  // autosave off: not there
   ClickButton(326, 323, 103, 37, 300);  // Save
   RunInGameSettingsDialog(g_ddraw, window, program, view.get());
-  EXPECT_EQ(g_shipFacingOff, 1u);
+  EXPECT_EQ(SharedScreen().shipFacingOff, 1u);
   EXPECT_EQ(view->fogSet, std::vector<int>{1});
-  EXPECT_EQ(g_cameraTravelOff, 1u);
-  EXPECT_EQ(g_frameAnimationsOn, 0u);
+  EXPECT_EQ(SharedScreen().cameraTravelOff, 1u);
+  EXPECT_EQ(SharedScreen().frameAnimationsOn, 0u);
   EXPECT_EQ(view->starsSet, std::vector<int>{0});
   EXPECT_EQ(g_gameData->inGameSwitch, 1u);
 }

@@ -212,7 +212,7 @@ TEST_F(TradeScreen, TheExoticsLabelReadsOnItsGroundOverAnyView) {
   RegisterPanelFrame(nullptr);
   InstallPanelFrame(true);
   for (COLORREF view : {RGB(0, 0, 0), RGB(255, 255, 255)}) {
-    g_screenSprite->FillSurface(view, &kViewportRect);
+    SharedScreen().screenSprite->FillSurface(view, &kViewportRect);
     Redraw();
     const Image shot = quentest::ScreenArea({29 + 15, 98 + 317, 29 + 84, 98 + 331});
     auto ink = [](std::uint32_t p) { return (p & 0xFF) >= 180 && ((p >> 8) & 0xFF) <= 30 && (p >> 16) <= 30; };

@@ -71,11 +71,11 @@ class ViewBase : public testing::Test, protected views_test::ViewScreen {
     if (CGChapter* local = g_gameData->GetLocalChapter()) local->homeAsteroid = 7;
     g_gameData->turn = 4;
     // The screen's process-wide state as at program start.
-    g_gotoGroup = 0;
-    g_commandMode = kNoCommandMode;
-    g_endTurnSentTurn = 0xFFFFFFFF;
-    g_cursorKind = 0xFFFE;
-    g_viewType = g_previousViewType = VIEW_SOLAR;
+    SharedScreen().gotoGroup = 0;
+    SharedScreen().commandMode = kNoCommandMode;
+    SharedScreen().endTurnSentTurn = 0xFFFFFFFF;
+    SharedScreen().cursorKind = 0xFFFE;
+    SharedScreen().viewType = SharedScreen().previousViewType = VIEW_SOLAR;
   }
   void TearDown() override {
     view.reset();
@@ -103,35 +103,35 @@ class ViewBase : public testing::Test, protected views_test::ViewScreen {
 
 TEST_F(ViewBase, TheFirstViewBuildsTheScreenTheFirstDestroyedFreesItAndANewGameBuildsItAgain) {
   auto first = std::make_unique<TestView>(VIEW_SOLAR, window, program);
-  ASSERT_NE(g_viewDDraw, nullptr);
-  CSprite* screen = g_screenSprite;
+  ASSERT_NE(SharedScreen().viewDDraw, nullptr);
+  CSprite* screen = SharedScreen().screenSprite;
   ASSERT_NE(screen, nullptr);
-  for (CImageButton* b : g_controlButtons) ASSERT_NE(b, nullptr);
+  for (CImageButton* b : SharedScreen().controlButtons) ASSERT_NE(b, nullptr);
   int shown = 0;
-  for (CImageButton* b : g_controlButtons) shown += IsWindowVisible(b->window) ? 1 : 0;
+  for (CImageButton* b : SharedScreen().controlButtons) shown += IsWindowVisible(b->window) ? 1 : 0;
   EXPECT_EQ(shown, 5);
-  EXPECT_NE(g_angularFont, nullptr);
-  EXPECT_NE(g_boldFont, nullptr);
-  EXPECT_NE(g_notifyPanel, nullptr);
+  EXPECT_NE(SharedScreen().angularFont, nullptr);
+  EXPECT_NE(SharedScreen().boldFont, nullptr);
+  EXPECT_NE(SharedScreen().notifyPanel, nullptr);
 
   // A second view finds the state and changes nothing.
-  g_gotoGroup = 3;
+  SharedScreen().gotoGroup = 3;
   auto second = std::make_unique<TestView>(VIEW_DESIGN, window, program);
-  EXPECT_EQ(g_screenSprite, screen);
+  EXPECT_EQ(SharedScreen().screenSprite, screen);
   HWND endTurn = CVGeneric::ControlButton(111)->window;
-  EXPECT_EQ(g_gotoGroup, 3);
+  EXPECT_EQ(SharedScreen().gotoGroup, 3);
   first.reset();
-  EXPECT_EQ(g_viewDDraw, nullptr);
-  EXPECT_EQ(g_screenSprite, nullptr);
-  EXPECT_EQ(g_notifyPanel, nullptr);
-  EXPECT_EQ(g_controlButtons[0], nullptr);
+  EXPECT_EQ(SharedScreen().viewDDraw, nullptr);
+  EXPECT_EQ(SharedScreen().screenSprite, nullptr);
+  EXPECT_EQ(SharedScreen().notifyPanel, nullptr);
+  EXPECT_EQ(SharedScreen().controlButtons[0], nullptr);
   EXPECT_FALSE(IsWindow(endTurn));
   second.reset();  // finds nothing left to free
 
-  g_gotoGroup = 0;
+  SharedScreen().gotoGroup = 0;
   auto again = std::make_unique<TestView>(VIEW_SOLAR, window, program);
-  EXPECT_NE(g_screenSprite, nullptr);
-  EXPECT_NE(g_controlButtons[26], nullptr);
+  EXPECT_NE(SharedScreen().screenSprite, nullptr);
+  EXPECT_NE(SharedScreen().controlButtons[26], nullptr);
 }
 
 TEST_F(ViewBase, ANewGameStartsOnTheFirstLampFramePicture) {
@@ -146,12 +146,13 @@ TEST_F(ViewBase, ANewGameStartsOnTheFirstLampFramePicture) {
 
 TEST_F(ViewBase, TheFirstFrameShowsDesignSolarAndHomeInGroupZeroAndTheWelcomeNotices) {
   Make();
-  EXPECT_EQ(g_gotoGroup, 0);
-  EXPECT_EQ(g_gotoSlots[0].kind, GOTO_DESIGN);
-  EXPECT_EQ(g_gotoSlots[1].kind, GOTO_SOLAR);
-  EXPECT_EQ(g_gotoSlots[2].kind, GOTO_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[2].id, 7u);
-  for (int i = 3; i < 100; ++i) EXPECT_EQ(g_gotoSlots[static_cast<std::size_t>(i)].kind, GOTO_EMPTY) << i;
+  EXPECT_EQ(SharedScreen().gotoGroup, 0);
+  EXPECT_EQ(SharedScreen().gotoSlots[0].kind, GOTO_DESIGN);
+  EXPECT_EQ(SharedScreen().gotoSlots[1].kind, GOTO_SOLAR);
+  EXPECT_EQ(SharedScreen().gotoSlots[2].kind, GOTO_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[2].id, 7u);
+  for (int i = 3; i < 100; ++i)
+    EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(i)].kind, GOTO_EMPTY) << i;
   std::vector<int> codes;
   for (std::uint16_t i = 0; const Notification* n = g_gameData->notifications->GetEntry(i); ++i)
     if (n->chapter == kLocal) codes.push_back(n->code);
@@ -161,28 +162,28 @@ TEST_F(ViewBase, TheFirstFrameShowsDesignSolarAndHomeInGroupZeroAndTheWelcomeNot
 TEST_F(ViewBase, TheDirtyRectangleGrowsUntilAFlushAndSuspendingKeepsItGrowing) {
   Make();
   FlushScreen();
-  EXPECT_EQ(g_dirtyRect.right - g_dirtyRect.left, 0);
+  EXPECT_EQ(SharedScreen().dirtyRect.right - SharedScreen().dirtyRect.left, 0);
   AddDirtyRect({10, 10, 20, 20});
   AddDirtyRect({100, 5, 110, 15});
-  EXPECT_EQ(g_dirtyRect.left, 10);
-  EXPECT_EQ(g_dirtyRect.top, 5);
-  EXPECT_EQ(g_dirtyRect.right, 110);
-  EXPECT_EQ(g_dirtyRect.bottom, 20);
+  EXPECT_EQ(SharedScreen().dirtyRect.left, 10);
+  EXPECT_EQ(SharedScreen().dirtyRect.top, 5);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 110);
+  EXPECT_EQ(SharedScreen().dirtyRect.bottom, 20);
   SuspendScreenFlush(1);
   FlushScreen();
-  EXPECT_EQ(g_dirtyRect.right, 110);  // nothing reached the display
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 110);  // nothing reached the display
   AddDirtyRect({300, 300, 310, 310});
-  EXPECT_EQ(g_dirtyRect.bottom, 310);
+  EXPECT_EQ(SharedScreen().dirtyRect.bottom, 310);
   SuspendScreenFlush(0);
-  EXPECT_EQ(g_dirtyRect.left, 0);
-  EXPECT_EQ(g_dirtyRect.bottom, 600);
+  EXPECT_EQ(SharedScreen().dirtyRect.left, 0);
+  EXPECT_EQ(SharedScreen().dirtyRect.bottom, 600);
   FlushScreen();
-  EXPECT_EQ(g_dirtyRect.right, 0);
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 0);
 }
 
 TEST_F(ViewBase, TwoFlushesUnderTheInfoPanelShowTheSamePixels) {
   Make();
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   AddDirtyRect(kViewportRect);
   FlushScreen();
   const auto once = backend->Capture();
@@ -190,7 +191,7 @@ TEST_F(ViewBase, TwoFlushesUnderTheInfoPanelShowTheSamePixels) {
   FlushScreen();
   const auto twice = backend->Capture();
   EXPECT_EQ(once.rgb, twice.rgb);
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
 }
 
 // The status line is drawn at the viewport's top while the view shows; under
@@ -200,11 +201,11 @@ TEST_F(ViewBase, TheStatusLineIsLeftOutUnderTheInfoPanel) {
   Make();
   const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 30};
   auto greenPixelsAfter = [&](int panel) {
-    g_screenSprite->FillSurface(RGB(0, 0, 0), &kViewportRect);
-    g_infoPanelVisible = panel;
+    SharedScreen().screenSprite->FillSurface(RGB(0, 0, 0), &kViewportRect);
+    SharedScreen().infoPanelVisible = panel;
     view->DrawStatusText();
     // Shown without the panel, so that what the view drew can be told.
-    g_infoPanelVisible = 0;
+    SharedScreen().infoPanelVisible = 0;
     AddDirtyRect(kViewportRect);
     FlushScreen();
     int n = 0;
@@ -229,7 +230,7 @@ TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
   EXPECT_GT(DrawScreenText("X", -49, 10, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
   EXPECT_EQ(DrawScreenText("X", 10, 0, 50, 0xFFFFFF, DT_LEFT, 0, 0), 0);
   EXPECT_GT(DrawViewportText("X", 570, 1, 100, 0xFFFFFF, DT_LEFT, 0, 1), 0);
-  EXPECT_EQ(g_textStripWidth, 100);
+  EXPECT_EQ(SharedScreen().textStripWidth, 100);
   EXPECT_EQ(DrawViewportText("X", 585, 1, 100, 0xFFFFFF, DT_LEFT, 0, 1), 0);
 
   EXPECT_EQ(DrawViewportLine(5, 5, 0, 5, 0xFFFFFF, 1), 0);
@@ -238,7 +239,7 @@ TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
   EXPECT_EQ(DrawViewportLine(585, 5, 600, 5, 0xFFFFFF, 1), 0);
   FlushScreen();
   EXPECT_EQ(DrawViewportLine(-20, 5, 700, 366, 0xFFFFFF, 1), 1);
-  EXPECT_EQ(g_dirtyRect.right, 0);  // lines leave the dirty rectangle alone
+  EXPECT_EQ(SharedScreen().dirtyRect.right, 0);  // lines leave the dirty rectangle alone
   EXPECT_EQ(ShadeViewportRect(0, 1, 584, 366, 0, 50), 1);
   EXPECT_EQ(ShadeViewportRect(0, 1, 584, 367, 0, 50), 0);
 }
@@ -255,7 +256,7 @@ TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
   EXPECT_EQ(v.OnControlCommand(111), 1);
   EXPECT_EQ(v.OnControlCommand(111), 1);
   EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
-  EXPECT_EQ(g_endTurnSentTurn, 4u);
+  EXPECT_EQ(SharedScreen().endTurnSentTurn, 4u);
   EXPECT_EQ(endTurn->normalShown, 0u);  // pressed
   // Redrawing in the same turn keeps it pressed; the next turn releases it.
   v.RedrawEndTurnButton();
@@ -276,7 +277,7 @@ TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
   backend->PressKey(VK_RETURN, 40);
   EXPECT_EQ(v.OnControlCommand(111), 1);
   EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 0);
-  EXPECT_EQ(g_endTurnSentTurn, 5u);
+  EXPECT_EQ(SharedScreen().endTurnSentTurn, 5u);
   EXPECT_EQ(endTurn->normalShown, 1u);
   delete g_session;
   g_session = nullptr;
@@ -289,14 +290,14 @@ TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
 TEST_F(ViewBase, TheKeyTable) {
   TestView& v = Make(VIEW_ASTEROID_SPACE);
   EXPECT_EQ(v.OnKeyDown('3', 0), 1);
-  EXPECT_EQ(g_gotoGroup, 2);
+  EXPECT_EQ(SharedScreen().gotoGroup, 2);
   EXPECT_EQ(v.OnKeyDown('0', 0), 1);
-  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(SharedScreen().gotoGroup, 9);
   EXPECT_EQ(v.OnKeyDown(VK_TAB, 0), 0);
-  g_previousViewType = VIEW_TERRAIN;
-  g_previousViewAsteroid = 12;
+  SharedScreen().previousViewType = VIEW_TERRAIN;
+  SharedScreen().previousViewAsteroid = 12;
   EXPECT_EQ(v.OnKeyDown(VK_RETURN, 0), 0);
-  g_previousViewType = VIEW_SOLAR;
+  SharedScreen().previousViewType = VIEW_SOLAR;
   EXPECT_EQ(v.OnKeyDown(VK_RETURN, 0), 0);
   EXPECT_EQ(v.OnKeyDown('S', 0), 1);  // back to the solar view
   EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF000Cu)),
@@ -322,32 +323,32 @@ TEST_F(ViewBase, TheKeyTable) {
   SetFocus(child);
   EXPECT_EQ(v.OnKeyDown('5', 0), 1);
   EXPECT_EQ(v.OnKeyUp('5', 0), 1);
-  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(SharedScreen().gotoGroup, 9);
   SetFocus(window);
   EXPECT_EQ(v.OnKeyUp('5', 0), 0);
   // The design view ignores the digits.
   v.type = VIEW_DESIGN;
   EXPECT_EQ(v.OnKeyDown('4', 0), 0);
-  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(SharedScreen().gotoGroup, 9);
 }
 
 TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
   TestView& v = Make(VIEW_SOLAR);
   EXPECT_EQ(v.OnLButtonDown(795, 3, 0), 1);
-  EXPECT_EQ(g_gotoGroup, 9);
+  EXPECT_EQ(SharedScreen().gotoGroup, 9);
   EXPECT_EQ(v.OnLButtonDown(5, 3, 0), 1);
-  EXPECT_EQ(g_gotoGroup, 0);
+  EXPECT_EQ(SharedScreen().gotoGroup, 0);
   // Past the screen (a position left of the window wraps): no group.
   EXPECT_EQ(v.OnLButtonDown(-3, 3, 0), 0);
-  EXPECT_EQ(g_gotoGroup, 0);
+  EXPECT_EQ(SharedScreen().gotoGroup, 0);
   // Slots lie at 7 + 79n and are hit where they lie.
   EXPECT_EQ(v.GetGotoSlotAtX(85), 0);
   EXPECT_EQ(v.GetGotoSlotAtX(86), 1);
   EXPECT_EQ(v.GetGotoSlotAtX(2), 0);
   EXPECT_EQ(v.GetGotoSlotAtX(799), 9);
-  g_gotoGroup = 2;
+  SharedScreen().gotoGroup = 2;
   EXPECT_EQ(v.GetGotoSlotAtX(86), 21);
-  g_gotoGroup = 0;
+  SharedScreen().gotoGroup = 0;
   // An asteroid slot: the right half is the terrain view.
   v.ActivateGotoSlot(2, 7 + 2 * 79 + 39, 30);
   v.ActivateGotoSlot(2, 7 + 2 * 79 + 38, 30);
@@ -358,15 +359,15 @@ TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
                                              "go 0 -1"}));
   // An empty slot double-clicked in the solar view with nothing selected keeps the solar view.
   v.ActivateGotoSlot(5, 7 + 5 * 79 + 3, 30);
-  EXPECT_EQ(g_gotoSlots[5].kind, GOTO_SOLAR);
+  EXPECT_EQ(SharedScreen().gotoSlots[5].kind, GOTO_SOLAR);
   // Clicks on slots: the asteroid is selected; with a mode pending it is the mode's target.
   v.log.clear();
   v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
-  g_commandMode = 5;
+  SharedScreen().commandMode = 5;
   v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
-  g_commandMode = 26;
+  SharedScreen().commandMode = 26;
   v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
-  g_commandMode = kNoCommandMode;
+  SharedScreen().commandMode = kNoCommandMode;
   v.OnLButtonDown(7 + 7 * 79 + 3, 30, 0);  // empty: nothing
   EXPECT_EQ(v.log, (std::vector<std::string>{"select 0 7", "execute 0 7", "pick 0 7"}));
   // The design view leaves the slots alone but still changes group by tab.
@@ -375,7 +376,7 @@ TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
   v.OnLButtonDown(7 + 2 * 79 + 3, 30, 0);
   EXPECT_TRUE(v.log.empty());
   v.OnLButtonDown(250, 3, 0);
-  EXPECT_EQ(g_gotoGroup, 3);
+  EXPECT_EQ(SharedScreen().gotoGroup, 3);
 }
 
 TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
@@ -384,15 +385,15 @@ TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
   v.SetGotoSlot(4, 55, 1, 0);
   v.SetGotoSlot(10, GOTO_SOLAR, 0, 0);  // no such column: nothing stored
   v.DrawGotoBar();
-  EXPECT_EQ(g_gotoSlots[3].kind, GOTO_EMPTY);
-  EXPECT_EQ(g_gotoSlots[4].kind, 55);
-  EXPECT_EQ(g_gotoSlots[10].kind, GOTO_EMPTY);
+  EXPECT_EQ(SharedScreen().gotoSlots[3].kind, GOTO_EMPTY);
+  EXPECT_EQ(SharedScreen().gotoSlots[4].kind, 55);
+  EXPECT_EQ(SharedScreen().gotoSlots[10].kind, GOTO_EMPTY);
   // The info panel takes the clicks over the viewport while it is shown.
   EXPECT_EQ(v.OnLButtonDown(300, 200, 0), 0);
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   EXPECT_EQ(v.OnLButtonDown(300, 200, 0), 1);
   EXPECT_EQ(v.OnLButtonDown(615, 200, 0), 0);
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
   // Positions past the screen fall in no area.
   EXPECT_EQ(v.OnMouseMove(0, MAKELPARAM(300, 700)), 0);
   EXPECT_EQ(v.OnLButtonDblClk(-5, 550), 0);
@@ -402,11 +403,11 @@ TEST_F(ViewBase, VanishedUnitsEmptyTheirSlotsAndUnknownKindsStay) {
 TEST_F(ViewBase, EachGotoColumnKeepsOneTip) {
   TestView& v = Make();
   v.DrawGotoBar();
-  const LRESULT tools = SendMessage(g_tooltipWnd, TTM_GETTOOLCOUNT, 0, 0);
+  const LRESULT tools = SendMessage(SharedScreen().tooltipWnd, TTM_GETTOOLCOUNT, 0, 0);
   v.SetGotoSlot(5, GOTO_SOLAR, 0, 1);
   v.SetGotoSlot(5, GOTO_EMPTY, 0, 1);
   v.DrawGotoBar();
-  EXPECT_EQ(SendMessage(g_tooltipWnd, TTM_GETTOOLCOUNT, 0, 0), tools);
+  EXPECT_EQ(SendMessage(SharedScreen().tooltipWnd, TTM_GETTOOLCOUNT, 0, 0), tools);
   // A kind the bar does not draw has no tip.
   EXPECT_EQ(GotoTipText(GotoEntry{55, 1}), "");
 }
@@ -415,23 +416,23 @@ TEST_F(ViewBase, EachGotoColumnKeepsOneTip) {
 // system and design in the current group and lets END TURN be given again.
 TEST_F(ViewBase, ResettingTheGotoBarKeepsGroupZerosFirstTwoAndFillsTheCurrentGroup) {
   TestView& v = Make();
-  g_gotoSlots[0] = GotoEntry{GOTO_UNIT, 5};
-  g_gotoSlots[1] = GotoEntry{GOTO_ASTEROID, 3};
-  g_gotoSlots[4] = GotoEntry{GOTO_ASTEROID, 3};
-  g_gotoSlots[99] = GotoEntry{GOTO_SOLAR, 0};
-  g_gotoGroup = 3;
-  g_endTurnSentTurn = 4;
+  SharedScreen().gotoSlots[0] = GotoEntry{GOTO_UNIT, 5};
+  SharedScreen().gotoSlots[1] = GotoEntry{GOTO_ASTEROID, 3};
+  SharedScreen().gotoSlots[4] = GotoEntry{GOTO_ASTEROID, 3};
+  SharedScreen().gotoSlots[99] = GotoEntry{GOTO_SOLAR, 0};
+  SharedScreen().gotoGroup = 3;
+  SharedScreen().endTurnSentTurn = 4;
   v.ResetGotoSlots();
-  EXPECT_EQ(g_gotoSlots[0].kind, GOTO_UNIT);
-  EXPECT_EQ(g_gotoSlots[1].id, 3u);
-  EXPECT_EQ(g_gotoSlots[4].kind, GOTO_EMPTY);
-  EXPECT_EQ(g_gotoSlots[99].kind, GOTO_EMPTY);
-  EXPECT_EQ(g_gotoSlots[32].kind, GOTO_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[32].id, 7u);
-  EXPECT_EQ(g_gotoSlots[31].kind, GOTO_SOLAR);
-  EXPECT_EQ(g_gotoSlots[30].kind, GOTO_DESIGN);
-  EXPECT_EQ(g_endTurnSentTurn, 0xFFFFFFFFu);
-  g_gotoGroup = 0;
+  EXPECT_EQ(SharedScreen().gotoSlots[0].kind, GOTO_UNIT);
+  EXPECT_EQ(SharedScreen().gotoSlots[1].id, 3u);
+  EXPECT_EQ(SharedScreen().gotoSlots[4].kind, GOTO_EMPTY);
+  EXPECT_EQ(SharedScreen().gotoSlots[99].kind, GOTO_EMPTY);
+  EXPECT_EQ(SharedScreen().gotoSlots[32].kind, GOTO_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[32].id, 7u);
+  EXPECT_EQ(SharedScreen().gotoSlots[31].kind, GOTO_SOLAR);
+  EXPECT_EQ(SharedScreen().gotoSlots[30].kind, GOTO_DESIGN);
+  EXPECT_EQ(SharedScreen().endTurnSentTurn, 0xFFFFFFFFu);
+  SharedScreen().gotoGroup = 0;
 }
 
 TEST_F(ViewBase, AHeldScrollButtonRepeatsUntilItsButtonUpAndNoLonger) {
@@ -484,34 +485,34 @@ TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
 TEST_F(ViewBase, ADestroyedUnitTakesNoOrder) {
   TestView& v = Make();
   CGUnit unit;
-  g_pendingOrderOption = 3;
+  SharedScreen().pendingOrderOption = 3;
   EXPECT_EQ(v.CanOrderUnit(&unit), 1);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
   unit.unoperational = 1;
-  g_pendingOrderOption = 3;
+  SharedScreen().pendingOrderOption = 3;
   EXPECT_EQ(v.CanOrderUnit(&unit), 0);
-  EXPECT_EQ(g_pendingOrderOption, 3);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 3);
 }
 
 TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
   TestView& v = Make();
-  EXPECT_EQ(g_cursorKind, CURSOR_NORMAL);
+  EXPECT_EQ(SharedScreen().cursorKind, CURSOR_NORMAL);
   const std::vector<std::pair<std::uint32_t, std::uint16_t>> modes{
       {6, CURSOR_TARGET}, {7, CURSOR_REFUEL}, {8, CURSOR_REFUEL}, {11, CURSOR_SCAN}, {12, CURSOR_SCAN},
       {14, CURSOR_LAND}, {16, CURSOR_CONSTRUCT}, {18, CURSOR_CONSTRUCT}, {19, CURSOR_REPAIR}, {23, CURSOR_REPAIR},
       {24, CURSOR_NORMAL}, {kNoCommandMode, CURSOR_NORMAL}};
   for (const auto& [mode, kind] : modes) {
-    g_commandMode = mode;
+    SharedScreen().commandMode = mode;
     v.UpdateCursor();
-    EXPECT_EQ(g_cursorKind, kind) << mode;
+    EXPECT_EQ(SharedScreen().cursorKind, kind) << mode;
   }
   g_gameData->AddToSelection(2, 5, 0);
   v.UpdateCursor();
-  EXPECT_EQ(g_cursorKind, CURSOR_SELECT);
+  EXPECT_EQ(SharedScreen().cursorKind, CURSOR_SELECT);
   g_gameData->ClearSelection();
   const HCURSOR select = GetCursor();
   v.SetCursorSet(CURSOR_AGAIN);  // the same kind again, from the resource
-  EXPECT_EQ(g_cursorKind, CURSOR_SELECT);
+  EXPECT_EQ(SharedScreen().cursorKind, CURSOR_SELECT);
   v.SetCursorSet(CURSOR_HELP);
   EXPECT_NE(GetCursor(), select);
   EXPECT_NE(GetCursor(), nullptr);

@@ -37,20 +37,20 @@ class ViewportText : public testing::Test, protected views_test::ViewScreen {
   std::vector<std::uint16_t> Viewport() {
     std::vector<std::uint16_t> out;
     DDSURFACEDESC desc;
-    EXPECT_EQ(g_screenSprite->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(SharedScreen().screenSprite->surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
     for (LONG y = kViewportRect.top; y < kViewportRect.bottom; ++y) {
       const auto* row = static_cast<const std::uint8_t*>(desc.lpSurface) + y * desc.lPitch;
       for (LONG x = kViewportRect.left; x < kViewportRect.right; ++x)
         out.push_back(static_cast<std::uint16_t>(row[2 * x] | (row[2 * x + 1] << 8)));
     }
-    g_screenSprite->surface->Unlock(nullptr);
+    SharedScreen().screenSprite->surface->Unlock(nullptr);
     return out;
   }
   // A background with no black in it, so that every letter pixel shows.
   void Background() {
-    g_screenSprite->FillSurface(RGB(40, 60, 90), &kViewportRect);
+    SharedScreen().screenSprite->FillSurface(RGB(40, 60, 90), &kViewportRect);
     const RECT band{kViewportRect.left, kViewportRect.top + 100, kViewportRect.right, kViewportRect.top + 104};
-    g_screenSprite->FillSurface(RGB(200, 30, 30), &band);
+    SharedScreen().screenSprite->FillSurface(RGB(200, 30, 30), &band);
   }
   std::unique_ptr<PlainView> view;
 };
@@ -73,13 +73,13 @@ TEST_F(ViewportText, DrawnAgainFromKeptPixelsAsTheStripDrewIt) {
     Background();
     const int firstHeight = DrawViewportText(c.text, c.x, c.y, c.width, c.colour, DT_LEFT, c.bold, c.upperCase);
     const std::vector<std::uint16_t> first = Viewport();
-    EXPECT_EQ(g_textStripWidth, c.width) << c.text;
+    EXPECT_EQ(SharedScreen().textStripWidth, c.width) << c.text;
     // Another text goes through the strip between the two.
     DrawViewportText(c.text, 5, 5, 40, RGB(255, 255, 255), DT_LEFT, 0, 0);
     Background();
     const int again = DrawViewportText(c.text, c.x, c.y, c.width, c.colour, DT_LEFT, c.bold, c.upperCase);
     EXPECT_EQ(again, firstHeight) << c.text;
-    EXPECT_EQ(g_textStripWidth, 40) << c.text << ": drawn through the strip again";
+    EXPECT_EQ(SharedScreen().textStripWidth, 40) << c.text << ": drawn through the strip again";
     EXPECT_TRUE(Viewport() == first) << c.text;
   }
 }
@@ -93,7 +93,7 @@ TEST_F(ViewportText, ANewScreenDrawsThroughTheStripFirst) {
   SuspendScreenFlush(0);
   DrawViewportText("other", 5, 5, 40, RGB(255, 255, 255), DT_LEFT, 0, 0);
   DrawViewportText("Scout 7", 40, 98, 56, RGB(255, 0, 0), DT_LEFT, 0, 0);
-  EXPECT_EQ(g_textStripWidth, 56);
+  EXPECT_EQ(SharedScreen().textStripWidth, 56);
 }
 
 }  // namespace

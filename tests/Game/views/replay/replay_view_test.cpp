@@ -62,7 +62,7 @@ class ReplayView : public space_test::SpaceWorld {
     ASSERT_EQ(::flock(lockFd, LOCK_EX), 0);
     SpaceWorld::SetUp();
     if (HasFatalFailure()) return;
-    g_replayMode = 0;
+    SharedScreen().replayMode = 0;
     g_frameRate = 25.0;
     mine = Unit({kComputer, kDrive, kPower, kWeapon}, kBattle, kLocal, -6000);
     mine->SetName("Lancer");
@@ -76,10 +76,10 @@ class ReplayView : public space_test::SpaceWorld {
     g_currentView = nullptr;
     view.reset();
     plat::remove(FilePath().c_str());
-    g_replayMode = 0;
+    SharedScreen().replayMode = 0;
     g_stillWorld = false;
     CVAstSpace::labelsOn = 0;
-    g_pendingOrderOption = 0xFF;
+    SharedScreen().pendingOrderOption = 0xFF;
     SpaceWorld::TearDown();
     if (lockFd >= 0) ::close(lockFd);
   }
@@ -173,7 +173,7 @@ TEST_F(ReplayView, StartsOnlyWithAnAsteroidAndReadsTheFirstPhaseAfterTenFrames) 
   EXPECT_EQ(v.phase(), 0xFF);
   Begin(v);
   EXPECT_EQ(v.replayRunning, 1u);
-  EXPECT_EQ(g_replayMode, 2);
+  EXPECT_EQ(SharedScreen().replayMode, 2);
   EXPECT_EQ(v.GetCurrentAsteroidId(), kBattle);
   ASSERT_NE(Object(v, mine), nullptr);
   ASSERT_NE(Object(v, victim), nullptr);
@@ -323,7 +323,7 @@ TEST_F(ReplayView, RestartRepeatsTheSameOverlapOfShots) {
   // The restart button replaces the view by a fresh one of the same battle.
   view->OnReplayRestart();
   EXPECT_EQ(view->replayRunning, 0u);
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_SPACE_REPLAY));
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_SPACE_REPLAY));
   EXPECT_EQ(run(), first);
 }
 
@@ -357,13 +357,13 @@ TEST_F(ReplayView, PausedItWaitsAndAdvanceStopsAtTheNextEvent) {
   CVSReplay& v = Make();
   Begin(v);
   // Paused before the first step: no tick, the objects still animate.
-  g_replayMode = 1;
+  SharedScreen().replayMode = 1;
   for (int i = 0; i < 5; ++i) v.PlayFrameAnimation(kFrameMs);
   EXPECT_EQ(v.phase(), 0xFF);
   // Advance: runs until an event starts, then pauses by itself.
   v.OnReplayAdvance();
-  EXPECT_EQ(g_replayMode, 3);
-  ASSERT_TRUE(RunUntil(v, [&] { return g_replayMode == 1; }));
+  EXPECT_EQ(SharedScreen().replayMode, 3);
+  ASSERT_TRUE(RunUntil(v, [&] { return SharedScreen().replayMode == 1; }));
   EXPECT_EQ(v.counters().started, 1u);
   EXPECT_EQ(CVSReplay::StateOf(Object(v, mine)), CVSReplay::kShotFlying);
   const std::uint8_t phase = v.phase();
@@ -376,7 +376,7 @@ TEST_F(ReplayView, PausedItWaitsAndAdvanceStopsAtTheNextEvent) {
       EXPECT_EQ(n->object->visible, 0u);
     }
   }
-  g_replayMode = 2;
+  SharedScreen().replayMode = 2;
   EXPECT_TRUE(RunToEnd(v));
 }
 
@@ -430,8 +430,8 @@ TEST_F(ReplayView, FiltersCameraModesAndClicks) {
   EXPECT_EQ(v.replayRunning, 1u);
   v.OnLButtonDown(300, 300, 0);
   EXPECT_EQ(v.replayRunning, 0u);
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
-  EXPECT_EQ(g_replayMode, 0);
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  EXPECT_EQ(SharedScreen().replayMode, 0);
   EXPECT_EQ(v.replayFile, nullptr);
 }
 
@@ -467,7 +467,7 @@ TEST_F(ReplayView, ARightClickLeavesForTheAsteroidWhoseViewThenTakesTheClick) {
   }
   v.OnRButtonDown(300, 300, 0);
   EXPECT_EQ(v.replayRunning, 0u);
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   // The switch to the asteroid's space, and the click again at its place.
   ASSERT_TRUE(PeekMessage(&msg, nullptr, 0x800, 0x800, PM_REMOVE));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VIEW_ASTEROID_SPACE));
@@ -505,7 +505,7 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
   CVSReplay& v = Make();
   Begin(v);
   EXPECT_EQ(v.replayRunning, 0u) << "no file: straight to the asteroid";
-  EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
+  EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE));
   // A file without its 0xFF runs with no units and completes.
   Store({0x09, 0x11});
   CVSReplay& bare = Make();
@@ -559,13 +559,13 @@ TEST_F(ReplayView, AFilePastWhatABattleHoldsSwitchesAway) {
   };
   for (const std::uint32_t count : {30000u, replay::kMostBattleUnits + 1}) {
     Store(units(count));
-    g_viewType = VIEW_SPACE_REPLAY;
+    SharedScreen().viewType = VIEW_SPACE_REPLAY;
     CVSReplay& v = Make();
     const auto before = std::chrono::steady_clock::now();
     Begin(v);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
     RecordProperty(("refused_" + std::to_string(count) + "_units_ms").c_str(), static_cast<int>(ms.count()));
-    EXPECT_EQ(g_viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE)) << count;
+    EXPECT_EQ(SharedScreen().viewType, static_cast<std::uint32_t>(VIEW_ASTEROID_SPACE)) << count;
     std::size_t placed = 0;
     for (CVDispNode* n = v.displayList->head; n; n = n->next) placed += n->object->GetType() == DISP_UNIT;
     EXPECT_LE(placed, replay::kMostBattleUnits) << count;
@@ -587,10 +587,10 @@ TEST_F(ReplayView, TheStatusLinesFollowThePhaseThePauseAndTheAsteroidsName) {
   EXPECT_NE(v.phaseLine, start);
   EXPECT_NE(v.phaseLine.find('1'), std::string::npos) << v.phaseLine;
   const std::string running = v.phaseLine;
-  g_replayMode = 1;
+  SharedScreen().replayMode = 1;
   v.DrawStatusText();
   EXPECT_NE(v.phaseLine, running) << "paused";
-  g_replayMode = 2;
+  SharedScreen().replayMode = 2;
   v.DrawStatusText();
   EXPECT_EQ(v.phaseLine, running);
   ASSERT_TRUE(RunToEnd(v));
@@ -726,7 +726,7 @@ TEST_F(ReplayView, WhatThePlayerSeesFromStartToReviewComplete) {
   // The units' names over them (the guild filter passes every unit still whole).
   v.OnCommand(405);
   v.ToggleUnitHalos();
-  g_statusShown = 0;
+  SharedScreen().statusShown = 0;
   v.PlayFrameAnimation(kFrameMs);
   Capture("replay_labels.png");
   g_gameData->guildModules[2] = nullptr;

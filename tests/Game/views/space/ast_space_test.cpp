@@ -120,7 +120,7 @@ class AstSpace : public SpaceWorld {
     g_currentView = nullptr;
     ast.reset();
     CVAstSpace::labelsOn = 0;
-    g_pendingOrderOption = 0xFF;
+    SharedScreen().pendingOrderOption = 0xFF;
     SpaceWorld::TearDown();
   }
   CVAstSpace& MakeAst() {
@@ -223,10 +223,10 @@ TEST_F(AstSpace, ShowingAnAsteroidPutsBackTheLampFrameAndTheNotificationPanel) {
   Show(v, 1);
   // As a replay leaves them: the lamp frame on its other picture, the panel hidden.
   ASSERT_EQ(v.ShowLampFrame4(), 1);
-  ASSERT_EQ(g_notifyPanel->Show(0), 1);
+  ASSERT_EQ(SharedScreen().notifyPanel->Show(0), 1);
   Show(v, 1);
   EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
-  EXPECT_EQ(g_notifyPanel->Show(1), 0) << "shown again";
+  EXPECT_EQ(SharedScreen().notifyPanel->Show(1), 0) << "shown again";
 
   // Coming back from this asteroid's replay to a unit elsewhere the sky is
   // not turned as the camera moves; from another view it is.
@@ -235,8 +235,8 @@ TEST_F(AstSpace, ShowingAnAsteroidPutsBackTheLampFrameAndTheNotificationPanel) {
   CGUnit* away = Ship(2);
   const auto skyAfterShowing = [&](ViewType previous) {
     Show(v, 1);
-    g_previousViewType = previous;
-    g_previousViewAsteroid = 1;
+    SharedScreen().previousViewType = previous;
+    SharedScreen().previousViewAsteroid = 1;
     sky.window = {0, 0, 1, 1};
     v.sceneShown = 0;
     v.Render(static_cast<std::int32_t>(away->id));
@@ -294,10 +294,10 @@ TEST_F(AstSpace, FiltersCycleWithTheirTextsAndMarkTheUnitsThatPass) {
   v.ShowGuildMenu();  // the chapter filter waits for a guild
   EXPECT_EQ(v.filterMask, 0x10);
   EXPECT_EQ(Status(), "Select a guild...");
-  EXPECT_EQ(g_pendingOrderOption, 4);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 4);
   v.ShowGuildMenu();
   EXPECT_EQ(v.filterMask, 0x20);
-  EXPECT_EQ(g_pendingOrderOption, 255);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 255);
   EXPECT_EQ(Status(), "Filter: Guild");
   EXPECT_TRUE(ObjectOf(v, mine)->HasHalo());
   EXPECT_TRUE(ObjectOf(v, theirs)->HasHalo());
@@ -372,7 +372,7 @@ TEST_F(AstSpace, TheChapterFilterAsksForAGuildThenAChapter) {
   EXPECT_EQ(Status(), "Select a guild...");
   v.OnSelectGuild(kOther >> 3);
   EXPECT_EQ(Status(), "Select a chapter...");
-  EXPECT_EQ(g_pendingOrderOption, 5);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 5);
   v.OnSelectChapter(kOther & 7);
   EXPECT_EQ(v.filterChapter, kOther);
   EXPECT_EQ(Status().rfind("Filter: ", 0), 0u) << Status();
@@ -401,11 +401,11 @@ TEST_F(AstSpace, FilterButtonsShowTheirStateAtOnceWithoutAClick) {
   EXPECT_EQ(quentest::ScreenArea(mine).rgb, mineUp);
   EXPECT_NE(quentest::ScreenArea(loyal).rgb, loyalUp);
   // Under the info panel the buttons are hidden and stay undrawn.
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   const std::vector<std::uint32_t> covered = quentest::ScreenArea(loyal).rgb;
   v.ShowGuildMenu();
   EXPECT_EQ(quentest::ScreenArea(loyal).rgb, covered);
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
 }
 
 TEST_F(AstSpace, TheSavedBlockBringsBackModeFilterButtonAndAsteroid) {
@@ -446,8 +446,8 @@ TEST_F(AstSpace, OrdersFromTheCommandTable) {
   packets.clear();
 
   // Refuel from this asteroid: packet 126 with the unit and its asteroid, padding zero.
-  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
-  g_commandUnitId = 0xFFFF0000u | 1;
+  SharedScreen().commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  SharedScreen().commandUnitId = 0xFFFF0000u | 1;
   v.ExecuteOrderMode(DISP_UNIT, tanker->id);
   ASSERT_EQ(packets.size(), 1u);
   RefuelAtAsteroidPacket sent;
@@ -458,48 +458,48 @@ TEST_F(AstSpace, OrdersFromTheCommandTable) {
   EXPECT_EQ(packets[0][14], 0);
   EXPECT_EQ(packets[0][15], 0);
   EXPECT_EQ(Status(), "Refueling target acquired");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
 
   // Construction is given elsewhere: any object here is refused, and the command ends.
   Select(tanker);
-  g_commandMode = ORDER_BUILD_SHIP;
-  g_commandUnitId = tanker->id;
+  SharedScreen().commandMode = ORDER_BUILD_SHIP;
+  SharedScreen().commandUnitId = tanker->id;
   v.ExecuteOrderMode(DISP_UNIT, tanker->id);
   EXPECT_EQ(Status(), "Invalid Target");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
 
   // An attack on an own unit is refused and kept for another click.
   Select(tanker);
-  g_commandMode = ORDER_MENTAL_ATTACK;
-  g_commandUnitId = tanker->id;
+  SharedScreen().commandMode = ORDER_MENTAL_ATTACK;
+  SharedScreen().commandUnitId = tanker->id;
   CGUnit* friendly = Ship(1, kLocal, -3000);
   v.UpdateUnitObjects();
   v.ExecuteOrderMode(DISP_UNIT, friendly->id);
   EXPECT_EQ(Status(), "Cannot Target Friendly Ships");
-  EXPECT_EQ(g_commandMode, ORDER_MENTAL_ATTACK);
+  EXPECT_EQ(SharedScreen().commandMode, ORDER_MENTAL_ATTACK);
   EXPECT_TRUE(SentOrders().empty());
   // ... and the foreign unit is taken.
   v.ExecuteOrderMode(DISP_UNIT, theirs->id);
   EXPECT_EQ(Status(), "Target Acquired");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
   EXPECT_EQ(SentOrders(), std::vector<std::uint32_t>{ORDER_MENTAL_ATTACK});
   // Command 31 takes no other chapter's unit in this view: refused, kept.
   Select(tanker);
-  g_commandMode = 31;
+  SharedScreen().commandMode = 31;
   EXPECT_EQ(v.ExecuteOrderMode(DISP_UNIT, theirs->id), 0);
   EXPECT_EQ(Status(), "Invalid Target");
-  EXPECT_EQ(g_commandMode, 31u);
+  EXPECT_EQ(SharedScreen().commandMode, 31u);
 
   // A power transfer onto a foreign unit: refused, the command kept.
   Select(tanker);
-  g_commandMode = ORDER_TRANSFER_POWER;
-  g_commandUnitId = tanker->id;
+  SharedScreen().commandMode = ORDER_TRANSFER_POWER;
+  SharedScreen().commandUnitId = tanker->id;
   EXPECT_EQ(v.ExecuteOrderMode(DISP_UNIT, theirs->id), 0);
   EXPECT_EQ(Status(), "Invalid Target");
-  EXPECT_EQ(g_commandMode, ORDER_TRANSFER_POWER);
+  EXPECT_EQ(SharedScreen().commandMode, ORDER_TRANSFER_POWER);
 
   // A command this view has no row for.
-  g_commandMode = ORDER_ATTACK_UNIT;
+  SharedScreen().commandMode = ORDER_ATTACK_UNIT;
   v.ExecuteOrderMode(DISP_UNIT, theirs->id);
   EXPECT_EQ(Status(), "Not implemented yet");
 }
@@ -519,23 +519,23 @@ TEST_F(AstSpace, ATemplatePickedInTheDataPanelIsOrderedFromEverySelectedConstruc
   Select(first);
   Select(second);
   Select(gunship);
-  g_commandMode = ORDER_BUILD_SHIP;
-  g_commandUnitId = first->id;
+  SharedScreen().commandMode = ORDER_BUILD_SHIP;
+  SharedScreen().commandUnitId = first->id;
   v.OnDataPanelCommand(0, 0);
   EXPECT_EQ(SentOrders(), (std::vector<std::uint32_t>{ORDER_BUILD_SHIP, ORDER_BUILD_SHIP}));
   EXPECT_EQ(Status(), "Construction failed - no construction capability");
   EXPECT_EQ(first->GetOrderCount(), 1u);
   EXPECT_EQ(second->GetOrderCount(), 1u);
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
-  EXPECT_EQ(g_templateSlot, 255u);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().templateSlot, 255u);
 
   // Modification: each builder works on the target.
   Select(first);
   Select(second);
-  g_commandMode = ORDER_MODIFY_SHIP;
-  g_commandUnitId = first->id;
-  g_modifyTargetId = gunship->id;
+  SharedScreen().commandMode = ORDER_MODIFY_SHIP;
+  SharedScreen().commandUnitId = first->id;
+  SharedScreen().modifyTargetId = gunship->id;
   v.OnDataPanelCommand(0, 0);
   EXPECT_EQ(SentOrders(), (std::vector<std::uint32_t>{ORDER_MODIFY_SHIP, ORDER_MODIFY_SHIP}));
   EXPECT_EQ(Status(), "Modification initiated");
@@ -543,22 +543,22 @@ TEST_F(AstSpace, ATemplatePickedInTheDataPanelIsOrderedFromEverySelectedConstruc
   // A target gone by then: each constructor says so, none is ordered.
   Select(first);
   Select(second);
-  g_commandMode = ORDER_MODIFY_SHIP;
-  g_commandUnitId = first->id;
-  g_modifyTargetId = 0x7FFFFFF0u;
+  SharedScreen().commandMode = ORDER_MODIFY_SHIP;
+  SharedScreen().commandUnitId = first->id;
+  SharedScreen().modifyTargetId = 0x7FFFFFF0u;
   v.OnDataPanelCommand(0, 0);
   EXPECT_TRUE(SentOrders().empty());
   EXPECT_EQ(Status(), "Modification failed - target destroyed");
 
   // An empty slot ends the order at once.
   Select(first);
-  g_commandMode = ORDER_BUILD_SHIP;
-  g_commandUnitId = first->id;
+  SharedScreen().commandMode = ORDER_BUILD_SHIP;
+  SharedScreen().commandUnitId = first->id;
   v.OnDataPanelCommand(14, 0);
   EXPECT_TRUE(SentOrders().empty());
   EXPECT_EQ(Status(), "Construction failed - invalid template");
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
-  g_modifyTargetId = 0xFFFFFFFF;
+  SharedScreen().modifyTargetId = 0xFFFFFFFF;
 }
 
 TEST_F(AstSpace, TheHeightClickIsKeptWithinTheBandThePreviewShows) {
@@ -674,20 +674,20 @@ TEST_F(AstSpace, TheStatusLineGoesAfterItsTimeButTheHeightPromptStays) {
   CVAstSpace& v = MakeAst();
   Select(Ship(1));
   Show(v, 1);
-  ASSERT_NE(g_statusShown, 0);
+  ASSERT_NE(SharedScreen().statusShown, 0);
   for (int i = 0; i < orders::kStatusTime - 1; ++i) v.PlayFrameAnimation(75);
-  EXPECT_NE(g_statusShown, 0);
+  EXPECT_NE(SharedScreen().statusShown, 0);
   v.PlayFrameAnimation(75);
-  EXPECT_EQ(g_statusShown, 0);
+  EXPECT_EQ(SharedScreen().statusShown, 0);
   // Frames shorter than an animation step do not count.
   orders::Tell(v, "TRGTAQRD");
-  const std::uint16_t shown = g_statusShown;
+  const std::uint16_t shown = SharedScreen().statusShown;
   v.PlayFrameAnimation(10);
-  EXPECT_EQ(g_statusShown, shown);
+  EXPECT_EQ(SharedScreen().statusShown, shown);
   const double point[3] = {1100.0, v.GridHeight(), 1100.0};
   v.StartHeightTarget(point, nullptr);
   for (int i = 0; i < 3 * orders::kStatusTime; ++i) v.PlayFrameAnimation(75);
-  EXPECT_NE(g_statusShown, 0);
+  EXPECT_NE(SharedScreen().statusShown, 0);
   EXPECT_EQ(Status(), "Set height");
 }
 
@@ -714,14 +714,15 @@ TEST_F(AstSpace, TheAsteroidMenuOffersVotesToItsControllerAndRulesToItsOwner) {
     backend->PressKey(VK_ESCAPE, 10);
     v.ShowObjectMenu(100, 200);
     std::vector<std::uint32_t> ids;
-    if (g_popupMenu)
-      for (int i = 0; i < g_popupMenu->GetItemCount(); ++i) ids.push_back(g_popupMenu->GetItemId(i));
-    ReleasePopupMenu(g_popupMenu);
-    g_popupMenu = nullptr;
+    if (SharedScreen().popupMenu)
+      for (int i = 0; i < SharedScreen().popupMenu->GetItemCount(); ++i)
+        ids.push_back(SharedScreen().popupMenu->GetItemId(i));
+    ReleasePopupMenu(SharedScreen().popupMenu);
+    SharedScreen().popupMenu = nullptr;
     return ids;
   };
   EXPECT_EQ(items(), (std::vector<std::uint32_t>{506, 507, 616, 524}));
-  EXPECT_EQ(g_menuObjectId, 1u);
+  EXPECT_EQ(SharedScreen().menuObjectId, 1u);
   a->owner = kOther;
   a->controller = kLocal;
   EXPECT_EQ(items(), (std::vector<std::uint32_t>{506, 507, 516, 616}));

@@ -124,7 +124,7 @@ TEST_F(CameraKeys, TheZoomStopsAtTheViewsLimitsWithLimitReached) {
   EXPECT_LE(DistanceSq(at, v.target), 100.0);
   EXPECT_GT(DistanceSq(at, v.target), 80.0);
   EXPECT_EQ(Status(), "Limit reached");
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   v.SetCameraRate(2, -1.f);
   for (int i = 0; i < 200; ++i) v.ApplyCameraMotion();
   Camera(at);
@@ -133,7 +133,7 @@ TEST_F(CameraKeys, TheZoomStopsAtTheViewsLimitsWithLimitReached) {
   EXPECT_EQ(Status(), Text("LIMITRCH"));
   // The solar view's limit is farther.
   v.maxDistance = 48000.0;
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   for (int i = 0; i < 300; ++i) v.ApplyCameraMotion();
   Camera(at);
   EXPECT_GE(DistanceSq(at, v.target), 48000.0);
@@ -179,10 +179,10 @@ TEST_F(CameraKeys, AGlideFliesToTheObjectAndAKeyPressEndsIt) {
   Camera(at);
   EXPECT_NEAR(std::sqrt(DistanceSq(at, goal)), 20.0, 0.5);
   // With the glide off the camera is placed at once.
-  g_cameraTravelOff = 1;
+  SharedScreen().cameraTravelOff = 1;
   v.FlyTo(v.displayList->Find(DISP_GRID, 0));
   EXPECT_EQ(v.glideActive, 0u);
-  g_cameraTravelOff = 0;
+  SharedScreen().cameraTravelOff = 0;
   v.FlyTo(tile);
   Down(v, VK_LEFT);
   v.ApplyCameraMotion();

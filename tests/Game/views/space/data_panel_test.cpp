@@ -30,9 +30,9 @@ using space_test::TestView;
 class DataPanel3D : public SpaceWorld {
  protected:
   static void ResetModes() {
-    g_pendingOrderOption = 0xFF;
-    g_commandMode = kNoCommandMode;
-    g_commandUnitId = g_modifyTargetId = 0xFFFFFFFF;
+    SharedScreen().pendingOrderOption = 0xFF;
+    SharedScreen().commandMode = kNoCommandMode;
+    SharedScreen().commandUnitId = SharedScreen().modifyTargetId = 0xFFFFFFFF;
   }
   void SetUp() override {
     SpaceWorld::SetUp();
@@ -43,13 +43,13 @@ class DataPanel3D : public SpaceWorld {
     SpaceWorld::TearDown();
   }
   static bool Shows(const std::string& text) {
-    return std::any_of(g_dataPanel->shown.begin(), g_dataPanel->shown.end(),
+    return std::any_of(SharedScreen().dataPanel->shown.begin(), SharedScreen().dataPanel->shown.end(),
                        [&](const DataPanelText& t) { return t.text == text; });
   }
   // Every text with its place and colour.
   static std::vector<std::string> Snapshot() {
     std::vector<std::string> texts;
-    for (const DataPanelText& t : g_dataPanel->shown)
+    for (const DataPanelText& t : SharedScreen().dataPanel->shown)
       texts.push_back(std::to_string(t.row) + "/" + std::to_string(t.column) + "/" + std::to_string(t.colour) + "/" +
                       t.text);
     return texts;
@@ -57,9 +57,9 @@ class DataPanel3D : public SpaceWorld {
   // The figure written beside the label `label`.
   static std::string FigureBeside(const std::string& label) {
     int row = -2;
-    for (const DataPanelText& t : g_dataPanel->shown)
+    for (const DataPanelText& t : SharedScreen().dataPanel->shown)
       if (t.text == label) row = t.row;
-    for (const DataPanelText& t : g_dataPanel->shown)
+    for (const DataPanelText& t : SharedScreen().dataPanel->shown)
       if (t.row == row && t.text != label) return t.text;
     return "";
   }
@@ -91,10 +91,10 @@ TEST_F(DataPanel3D, WithNothingSelectedTheTurnSummaryAndVersionShow) {
 
   // Nothing current and no force: the panel is left as it is, unless it
   // was left blank.
-  g_dataPanel->AddRow(12, "kept", 0xFFFFFF, 0);
+  SharedScreen().dataPanel->AddRow(12, "kept", 0xFFFFFF, 0);
   v.RefreshDataPanel(0);
   EXPECT_TRUE(Shows("kept"));
-  g_dataPanel->Clear(1);
+  SharedScreen().dataPanel->Clear(1);
   v.RefreshDataPanel(0);
   EXPECT_TRUE(Shows("Turn : 12"));
 
@@ -130,11 +130,11 @@ TEST_F(DataPanel3D, TheGridUnderThePointerIsEmptySpaceToThePanel) {
 
 TEST_F(DataPanel3D, DeselectingEverythingLetsTheListsGoOnlyWhenAsked) {
   TestView& v = Make3D();
-  g_pendingOrderOption = 4;
+  SharedScreen().pendingOrderOption = 4;
   v.UpdateSelectionDisplay(0);
-  EXPECT_EQ(g_pendingOrderOption, 4);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 4);
   v.UpdateSelectionDisplay(1);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
 }
 
 TEST_F(DataPanel3D, MovingFromAUnitToEmptySpaceRemovesItsTargetMarker) {
@@ -159,25 +159,25 @@ TEST_F(DataPanel3D, WithASelectionTheAsteroidItLiesAtShowsOnce) {
   v.RefreshDataPanel(0);
   EXPECT_EQ(v.currentKind, DISP_ASTEROID);
   EXPECT_EQ(v.currentId, 2u);
-  EXPECT_FALSE(g_dataPanel->shown.empty());
+  EXPECT_FALSE(SharedScreen().dataPanel->shown.empty());
   EXPECT_FALSE(Shows("Turn : 0"));
   // Already current: not drawn again unless forced.
-  g_dataPanel->Clear(1);
+  SharedScreen().dataPanel->Clear(1);
   v.RefreshDataPanel(0);
-  EXPECT_TRUE(g_dataPanel->shown.empty());
+  EXPECT_TRUE(SharedScreen().dataPanel->shown.empty());
   v.RefreshDataPanel(1);
-  EXPECT_FALSE(g_dataPanel->shown.empty());
+  EXPECT_FALSE(SharedScreen().dataPanel->shown.empty());
 
   // Ctrl+V: the panel again, with the version line.
   backend->KeyDown(VK_CONTROL, 10);
   backend->RunUntilIdle();
   v.OnKeyDown(VK_CONTROL, 0);
-  g_dataPanel->Clear(1);
+  SharedScreen().dataPanel->Clear(1);
   v.OnKeyDown('V', 0);
   EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
   EXPECT_EQ(v.currentKind, DISP_ASTEROID);
   // A read-out down to the bottom row is not written over.
-  g_dataPanel->AddRow(18, "bottom", 0xFFFFFF, 0);
+  SharedScreen().dataPanel->AddRow(18, "bottom", 0xFFFFFF, 0);
   v.ShowVersion();
   EXPECT_FALSE(Shows("bottom"));
   EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
@@ -189,24 +189,24 @@ TEST_F(DataPanel3D, WithASelectionTheAsteroidItLiesAtShowsOnce) {
 TEST_F(DataPanel3D, TheGuildAndChapterListsStayWhileThePanelWaitsOnThem) {
   TestView& v = Make3D();
   Select(Ship(0));
-  g_pendingOrderOption = 4;
+  SharedScreen().pendingOrderOption = 4;
   v.RefreshDataPanel(0);
-  EXPECT_EQ(g_dataPanel->shown.size(), 5u);
-  EXPECT_EQ(g_dataPanel->rowAction[0], ROW_SELECT_GUILD);
-  EXPECT_EQ(g_pendingOrderOption, 4);
+  EXPECT_EQ(SharedScreen().dataPanel->shown.size(), 5u);
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[0], ROW_SELECT_GUILD);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 4);
 
   // A click on a guild's row keeps that guild for the chapter list.
   g_gameData->guildList->GetChapter(kOther)->SetName("Seventeen");
-  g_dataPanel->links.selectGuild(2);
-  EXPECT_EQ(g_chosenGuild, 2);
-  g_pendingOrderOption = 5;
+  SharedScreen().dataPanel->links.selectGuild(2);
+  EXPECT_EQ(SharedScreen().chosenGuild, 2);
+  SharedScreen().pendingOrderOption = 5;
   v.RefreshDataPanel(1);
   EXPECT_TRUE(Shows("Seventeen"));
-  EXPECT_EQ(g_dataPanel->rowAction[0], ROW_SELECT_CHAPTER);
+  EXPECT_EQ(SharedScreen().dataPanel->rowAction[0], ROW_SELECT_CHAPTER);
   // A row past the guilds changes nothing.
-  g_dataPanel->links.selectGuild(5);
-  g_dataPanel->links.selectGuild(-1);
-  EXPECT_EQ(g_chosenGuild, 2);
+  SharedScreen().dataPanel->links.selectGuild(5);
+  SharedScreen().dataPanel->links.selectGuild(-1);
+  EXPECT_EQ(SharedScreen().chosenGuild, 2);
 }
 
 TEST_F(DataPanel3D, AUnitChoosingADesignKeepsItsConstructList) {
@@ -215,36 +215,36 @@ TEST_F(DataPanel3D, AUnitChoosingADesignKeepsItsConstructList) {
   CGUnit* hull = Ship(0);
 
   // Building: the builder's list.
-  g_dataPanel->ShowTemplateList(builder, 0, nullptr);
+  SharedScreen().dataPanel->ShowTemplateList(builder, 0, nullptr);
   const std::vector<std::string> buildList = Snapshot();
-  g_dataPanel->Clear(1);
-  g_pendingOrderOption = 0;
-  g_commandMode = ORDER_BUILD_SHIP;
-  g_commandUnitId = builder->id;
+  SharedScreen().dataPanel->Clear(1);
+  SharedScreen().pendingOrderOption = 0;
+  SharedScreen().commandMode = ORDER_BUILD_SHIP;
+  SharedScreen().commandUnitId = builder->id;
   v.RefreshDataPanel(0);
   EXPECT_EQ(Snapshot(), buildList);
-  EXPECT_EQ(g_pendingOrderOption, 0);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0);
 
   // Modifying: the list for the builder and the unit to change, or the plain
   // design slots when either is gone.
-  g_dataPanel->ShowTemplateList(builder, 0, hull);
+  SharedScreen().dataPanel->ShowTemplateList(builder, 0, hull);
   const std::vector<std::string> modifyList = Snapshot();
-  g_dataPanel->ShowDesignTemplateList(0, 255);
+  SharedScreen().dataPanel->ShowDesignTemplateList(0, 255);
   const std::vector<std::string> designSlots = Snapshot();
   ASSERT_NE(modifyList, designSlots);
-  g_commandMode = ORDER_MODIFY_SHIP;
-  g_modifyTargetId = hull->id;
+  SharedScreen().commandMode = ORDER_MODIFY_SHIP;
+  SharedScreen().modifyTargetId = hull->id;
   v.RefreshDataPanel(0);
   EXPECT_EQ(Snapshot(), modifyList);
-  g_modifyTargetId = 0x7FFFFFF0;
+  SharedScreen().modifyTargetId = 0x7FFFFFF0;
   v.RefreshDataPanel(0);
   EXPECT_EQ(Snapshot(), designSlots);
-  EXPECT_EQ(g_pendingOrderOption, 0);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0);
 
   // Without a command unit the panel gives up its list for the summary.
-  g_commandUnitId = 0xFFFFFFFF;
+  SharedScreen().commandUnitId = 0xFFFFFFFF;
   v.RefreshDataPanel(0);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
   EXPECT_TRUE(Shows("Turn : 0"));
 }
 

@@ -43,9 +43,9 @@ class Glide3D : public SpaceWorld {
   // Where the camera lands when the object is jumped to from the start pose.
   static void JumpedTo(TestView& v, CVDispObj* object, double at[3], double forward[3]) {
     Place(kStart, kCentre);
-    g_cameraTravelOff = 1;
+    SharedScreen().cameraTravelOff = 1;
     v.FlyTo(object);
-    g_cameraTravelOff = 0;
+    SharedScreen().cameraTravelOff = 0;
     Camera(at);
     Forward(forward);
     Place(kStart, kCentre);

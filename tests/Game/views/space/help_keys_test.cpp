@@ -24,14 +24,15 @@ class HelpKeys : public SpaceWorld {
   bool Taken(TestView& v, UINT code) {
     const std::size_t switches = v.views.size();
     // No group a digit chooses, so that each digit shows.
-    g_gotoGroup = 0xFF;
-    const std::uint8_t group = g_gotoGroup;
-    const std::uint32_t panel = g_infoPanelVisible;
+    SharedScreen().gotoGroup = 0xFF;
+    const std::uint8_t group = SharedScreen().gotoGroup;
+    const std::uint32_t panel = SharedScreen().infoPanelVisible;
     const int answer = v.OnKeyDown(code, 0);
     v.OnKeyUp(code, 0);
     v.startScreenShown = 0;
-    const bool taken = answer == 0 || v.views.size() != switches || g_gotoGroup != group || g_infoPanelVisible != panel;
-    g_gotoGroup = 0;
+    const bool taken = answer == 0 || v.views.size() != switches || SharedScreen().gotoGroup != group ||
+                       SharedScreen().infoPanelVisible != panel;
+    SharedScreen().gotoGroup = 0;
     return taken;
   }
   void CheckTopic(int topic, ViewType type) {

@@ -139,7 +139,7 @@ TEST_F(Selection3D, AStunnedUnitIsRefusedAndLeftOutOfSelectAll) {
   Ship(0, kOther);
   Stun(stunned);
   v.UpdateUnitObjects();
-  g_commandUnitId = stunned->id;
+  SharedScreen().commandUnitId = stunned->id;
   EXPECT_EQ(v.SelectUnitForOrder(), 0);
   EXPECT_EQ(Status(), "Cannot order a stunned unit");
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
@@ -171,7 +171,7 @@ TEST_F(Selection3D, UCyclesThroughTheShipsHereOrSaysThereAreNone) {
   CGUnit* a = Ship(2);
   CGUnit* b = Ship(2);
   v.UpdateUnitObjects();
-  g_cameraTravelOff = 1;
+  SharedScreen().cameraTravelOff = 1;
   Key(v, 'U');
   EXPECT_EQ(v.shipCycleIndex, 1u);
   Key(v, 'U');
@@ -190,22 +190,25 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
   EXPECT_EQ(v.OnMenuCommand(501), 0);
   Select(a);
   v.MarkSelection();
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 250, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, 250, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
-  EXPECT_EQ(g_popupMenu, nullptr);
-  const GotoEntry& slot = g_gotoSlots[g_gotoGroup * kGotoColumns + 3];
+  EXPECT_EQ(SharedScreen().popupMenu, nullptr);
+  const GotoEntry& slot = SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 3];
   EXPECT_EQ(slot.kind, GOTO_UNIT);
   EXPECT_EQ(slot.id, a->id);
   // The only selected unit leaves the selection and its mark.
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
   EXPECT_FALSE(v.displayList->Find(DISP_UNIT, a->id)->HasHalo());
   // Nothing selected: the asteroid shown, or a refusal in solar space.
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 90, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, 90, 40, 0xFFFF, 0);
   v.OnMenuCommand(501);
-  EXPECT_EQ(g_gotoSlots[g_gotoGroup * kGotoColumns + 1].kind, GOTO_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[g_gotoGroup * kGotoColumns + 1].id, 1u);
+  EXPECT_EQ(SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 1].kind, GOTO_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 1].id, 1u);
   v.current = 4;
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, 490, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, 490, 40, 0xFFFF, 0);
   v.OnMenuCommand(501);
   EXPECT_EQ(Status(), "Nothing selected!");
 }
@@ -214,30 +217,32 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
 // slot 3, past x = 320, still fills slot 3, not its neighbour.
 TEST_F(Selection3D, TheGotoCommandFillsTheSlotUnderTheMenuAtItsEdge) {
   TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
-  const std::size_t first = static_cast<std::size_t>(g_gotoGroup * kGotoColumns);
-  g_gotoSlots[first + 3] = GotoEntry{};
-  g_gotoSlots[first + 4] = GotoEntry{};
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  const std::size_t first = static_cast<std::size_t>(SharedScreen().gotoGroup * kGotoColumns);
+  SharedScreen().gotoSlots[first + 3] = GotoEntry{};
+  SharedScreen().gotoSlots[first + 4] = GotoEntry{};
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                     GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
-  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);
 }
 
 TEST_F(Selection3D, AGotoSlotsMenuOffersWhatTheShownGroupHolds) {
   TestView& v = Make3D(VIEW_ASTEROID_SPACE, 1);
-  const int group = g_gotoGroup;
-  g_gotoGroup = 1;
-  g_gotoSlots[kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 2};
-  g_gotoSlots[2 * kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 4};
-  g_menuObjectId = 0;
+  const int group = SharedScreen().gotoGroup;
+  SharedScreen().gotoGroup = 1;
+  SharedScreen().gotoSlots[kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 2};
+  SharedScreen().gotoSlots[2 * kGotoColumns + 3] = GotoEntry{GOTO_ASTEROID, 4};
+  SharedScreen().menuObjectId = 0;
   backend->PressKey(VK_ESCAPE, 10);
   EXPECT_EQ(v.ShowContextMenu(GotoColumnLeft(3) + 30, 40), 1);
-  EXPECT_EQ(g_menuObjectId, 2u);
-  delete g_popupMenu;
-  g_popupMenu = nullptr;
-  g_gotoSlots[kGotoColumns + 3] = GotoEntry{};
-  g_gotoSlots[2 * kGotoColumns + 3] = GotoEntry{};
-  g_gotoGroup = group;
+  EXPECT_EQ(SharedScreen().menuObjectId, 2u);
+  delete SharedScreen().popupMenu;
+  SharedScreen().popupMenu = nullptr;
+  SharedScreen().gotoSlots[kGotoColumns + 3] = GotoEntry{};
+  SharedScreen().gotoSlots[2 * kGotoColumns + 3] = GotoEntry{};
+  SharedScreen().gotoGroup = group;
 }
 
 }  // namespace

@@ -94,8 +94,8 @@ class SolarFilters : public SpaceWorld {
  protected:
   void TearDown() override {
     solar.reset();
-    g_futureView = 0;
-    g_futureViewState = 0;
+    SharedScreen().futureView = 0;
+    SharedScreen().futureViewState = 0;
     g_highlightAsteroid = 0xFFFF;
     CVAstSpace::labelsOn = 0;
     SpaceWorld::TearDown();
@@ -195,7 +195,7 @@ TEST_F(SolarFilters, TheFilterButtonsLookPressedWithTheirFilterAlsoAfterALoad) {
   v.OnCommand(kFutureButtonId);
   EXPECT_NE(std::string(v.futureButton->normalImage), up);
   v.OnCommand(kToggleInfoPanelCommand);
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
   EXPECT_EQ(std::string(v.futureButton->normalImage), up);
 }
 
@@ -204,21 +204,21 @@ TEST_F(SolarFilters, TheChapterFilterWaitsForAGuildAndAChapter) {
   v.SelectFilter(4);
   EXPECT_EQ(v.activeFilter, 5);
   EXPECT_EQ(Status(), "Select a guild...");
-  EXPECT_EQ(g_pendingOrderOption, 4);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 4);
   EXPECT_EQ(Haloes(), "0000");
   v.OnSelectGuild(kLocal >> 3);
   EXPECT_EQ(Status(), "Select a chapter...");
   EXPECT_EQ(v.selectedChapter, 8);
   v.OnSelectChapter(kLocal & 7);
   EXPECT_EQ(v.selectedChapter, kLocal);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
   EXPECT_EQ(Status().rfind("Filter: ", 0), 0u) << Status();
   EXPECT_EQ(Haloes(), "0010");
   // Another filter while a choice is awaited forgets the chapter.
   v.SelectFilter(4);
   v.SelectFilter(4);
   v.SelectFilter(5);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
 }
 
 TEST_F(SolarFilters, ClicksMarkAsteroidsAndSelectOwnUnitsInSolarSpace) {
@@ -240,11 +240,11 @@ TEST_F(SolarFilters, ClicksMarkAsteroidsAndSelectOwnUnitsInSolarSpace) {
   EXPECT_EQ(Haloes(), "1000");
   EXPECT_EQ(v.marks.Count(), 1u);
   // A marked asteroid already in a goto slot is still the one offered.
-  g_gotoSlots[0] = GotoEntry{GOTO_ASTEROID, 0};
+  SharedScreen().gotoSlots[0] = GotoEntry{GOTO_ASTEROID, 0};
   std::uint16_t a = 0xFFFF;
   EXPECT_TRUE(v.HasMarkedAsteroid(&a));
   EXPECT_EQ(a, 0);
-  g_gotoSlots[0] = GotoEntry{};
+  SharedScreen().gotoSlots[0] = GotoEntry{};
 
   CGUnit* mine = Builder(4);
   CGUnit* theirs = Builder(4, kOther);
@@ -264,7 +264,7 @@ TEST_F(SolarFilters, ClicksMarkAsteroidsAndSelectOwnUnitsInSolarSpace) {
   EXPECT_EQ(Status(), "Target Acquired");
   ASSERT_NE(mine->GetOrder(0), nullptr);
   EXPECT_EQ(mine->GetOrder(0)->type, ORDER_MOVE_TO_ASTEROID);
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
 }
 
 TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
@@ -274,11 +274,11 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   v.RebuildDisplay();
   ASSERT_NE(v.displayList->Find(DISP_UNIT, mine->id), nullptr);
   // A refuel from an asteroid never reaches a unit in solar space.
-  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
-  g_commandUnitId = kAsteroidSubject | 2;
+  SharedScreen().commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  SharedScreen().commandUnitId = kAsteroidSubject | 2;
   EXPECT_EQ(v.ExecuteOrderMode(2, mine->id), 1);
   EXPECT_EQ(Status(), "Invalid Target");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
   EXPECT_TRUE(packets.empty());
   // Commanded from solar space, a unit whose object outlived it is not in range.
   CGUnit* gone = Builder(4);
@@ -287,23 +287,23 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   const std::uint32_t goneId = gone->id;
   ASSERT_NE(v.displayList->Find(DISP_UNIT, goneId), nullptr);
   g_gameData->pieces.DeleteUnit(goneId);
-  g_commandMode = ORDER_RECHARGE_FROM_ASTEROID;
-  g_commandUnitId = kAsteroidSubject | 4;
+  SharedScreen().commandMode = ORDER_RECHARGE_FROM_ASTEROID;
+  SharedScreen().commandUnitId = kAsteroidSubject | 4;
   EXPECT_EQ(v.ExecuteOrderMode(2, goneId), 1);
   EXPECT_EQ(Status(), "Target invalid as it is not in range");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
   EXPECT_TRUE(packets.empty());
-  g_commandMode = ORDER_ATTACK_UNIT;
-  g_commandUnitId = mine->id;
+  SharedScreen().commandMode = ORDER_ATTACK_UNIT;
+  SharedScreen().commandUnitId = mine->id;
   v.ExecuteOrderMode(0, 1);
   EXPECT_EQ(Status(), "Can not intercept a unit in solar space!");
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
   // A formation move from solar space: every unit gets the one arrival.
   CGUnit* second = Builder(4);
   second->location.x = 20000;
   Select(mine);
   Select(second);
-  g_commandMode = ORDER_DELAYED_MOVE;
+  SharedScreen().commandMode = ORDER_DELAYED_MOVE;
   EXPECT_EQ(v.ExecuteOrderMode(0, 1), 1);
   EXPECT_EQ(Status(), "Formation move initiated");
   ASSERT_NE(mine->GetOrder(0), nullptr);
@@ -311,8 +311,8 @@ TEST_F(SolarFilters, PendingCommandsTheViewCannotCarryOutSaySo) {
   EXPECT_EQ(mine->GetOrder(0)->type, ORDER_MOVE_TO_ASTEROID);
   EXPECT_EQ(mine->GetOrder(0)->Word(0), second->GetOrder(0)->Word(0));
   // A bombardment needs an asteroid.
-  g_commandMode = ORDER_BOMBARD;
-  g_commandUnitId = mine->id;
+  SharedScreen().commandMode = ORDER_BOMBARD;
+  SharedScreen().commandUnitId = mine->id;
   EXPECT_EQ(v.ExecuteOrderMode(2, mine->id), 0);
   EXPECT_EQ(Status(), "Invalid Target");
 }
@@ -373,8 +373,8 @@ TEST_F(SolarFilters, AnAsteroidCarriedByItsHaloMovesWithItThroughTheFuture) {
 
 TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
   CVSolar& v = Started();
-  g_statusText.clear();
-  g_statusShown = 0;
+  SharedScreen().statusText.clear();
+  SharedScreen().statusShown = 0;
   g_gameData->turn = 5;
   v.OnAsteroidNotice(0, 1);
   EXPECT_EQ(Status(), "");
@@ -386,7 +386,7 @@ TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
   v.OnAsteroidNotice(2, 3);
   EXPECT_EQ(Status(), "Asteroids Rock2 and Rock3 will collide in 0 turns!     "
                       "Asteroids Rock0 and Rock1 will collide in 0 turns!");
-  EXPECT_EQ(g_statusShown, 26);
+  EXPECT_EQ(SharedScreen().statusShown, 26);
   v.OnAsteroidNotice(0, 99);
 }
 
@@ -435,8 +435,8 @@ TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
   v.SelectFilter(8);
   v.ToggleUnitHalos();
   v.OnCommand(kFutureButtonId);
-  ASSERT_EQ(g_futureView, 1u);
-  g_statusShown = 0;
+  ASSERT_EQ(SharedScreen().futureView, 1u);
+  SharedScreen().statusShown = 0;
   g_sgWorld->redraw = 1;
   ASSERT_EQ(v.DrawFrame(), 1u);
   FlushScreen();

@@ -35,9 +35,9 @@ class SolarFog : public SpaceWorld {
     solar.reset();
     g_appLinks.game.exists = nullptr;
     g_appLinks.game.localChapterId = nullptr;
-    g_futureView = 0;
-    g_futureViewState = 0;
-    g_menuObjectKind = 0xFF;
+    SharedScreen().futureView = 0;
+    SharedScreen().futureViewState = 0;
+    SharedScreen().menuObjectKind = 0xFF;
     SpaceWorld::TearDown();
   }
   // The player holds asteroid 2; with `fog` only it (of the player's guild)
@@ -152,7 +152,7 @@ TEST_F(SolarFog, AResumedGameRunsNoOrbitsBehindItsStartScreen) {
     block = first.SaveSolarBlock();
     solar.reset();
   }
-  g_futureView = 0;
+  SharedScreen().futureView = 0;
   g_session->loadInProgress = 1;
   CVSolar& v = Make(0);
   g_session->loadInProgress = 0;
@@ -160,20 +160,20 @@ TEST_F(SolarFog, AResumedGameRunsNoOrbitsBehindItsStartScreen) {
     const std::string name = solar->futureButton->normalImage;
     return name.substr(name.find_last_of('\\') + 1);
   };
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
   EXPECT_EQ(face(), "futuredn.ima");
   Location before;
   g_gameData->solarDB.GetAsteroid(1)->GetPosition(&before);
   ASSERT_TRUE(v.LoadSolarBlock(block));
   EXPECT_EQ(face(), "futureup.ima");
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
   Location after;
   g_gameData->solarDB.GetAsteroid(1)->GetPosition(&after);
   EXPECT_EQ(after.x, before.x);
   EXPECT_EQ(after.y, before.y);
   // A game saved as it began holds no block of the view: it opens as a new game does.
   solar.reset();
-  g_futureView = 0;
+  SharedScreen().futureView = 0;
   g_session->loadInProgress = 1;
   Make(0);
   g_session->loadInProgress = 0;
@@ -186,13 +186,13 @@ TEST_F(SolarFog, AResumedGameRunsNoOrbitsBehindItsStartScreen) {
   EXPECT_EQ(solar->LoadState(f), 0);
   plat::fclose(f);
   EXPECT_EQ(solar->startScreenShown, 1u);
-  EXPECT_EQ(g_futureView, 1u);
+  EXPECT_EQ(SharedScreen().futureView, 1u);
   EXPECT_EQ(face(), "futuredn.ima");
   // A new game's view runs them.
   solar.reset();
-  g_futureView = 0;
+  SharedScreen().futureView = 0;
   Make(0);
-  EXPECT_EQ(g_futureView, 1u);
+  EXPECT_EQ(SharedScreen().futureView, 1u);
   EXPECT_EQ(face(), "futuredn.ima");
 }
 
@@ -243,14 +243,14 @@ TEST_F(SolarFog, AMarkedAsteroid0FillsAnEmptyGotoSlot) {
   std::uint16_t asteroid = 0xFFFF;
   EXPECT_EQ(v.HasObject(&asteroid), 0);
   v.marks.Add(0);
-  ASSERT_EQ(g_gotoSlots[3].kind, GOTO_EMPTY);
+  ASSERT_EQ(SharedScreen().gotoSlots[3].kind, GOTO_EMPTY);
   v.OnLButtonDblClk(7 + 79 * 3 + 10, 40);
-  EXPECT_EQ(g_gotoSlots[3].kind, GOTO_ASTEROID);
-  EXPECT_EQ(g_gotoSlots[3].id, 0u);
+  EXPECT_EQ(SharedScreen().gotoSlots[3].kind, GOTO_ASTEROID);
+  EXPECT_EQ(SharedScreen().gotoSlots[3].id, 0u);
   // With nothing marked the slot stands for the solar view.
   v.marks.Remove(0);
   v.OnLButtonDblClk(7 + 79 * 4 + 10, 40);
-  EXPECT_EQ(g_gotoSlots[4].kind, GOTO_SOLAR);
+  EXPECT_EQ(SharedScreen().gotoSlots[4].kind, GOTO_SOLAR);
 }
 
 TEST_F(SolarFog, TheViewsMenuIsAboutNoObject) {
@@ -258,16 +258,16 @@ TEST_F(SolarFog, TheViewsMenuIsAboutNoObject) {
   v.Render(-1);
   v.LeaveStartScreen();
   // Left by a unit's menu in another view.
-  g_menuObjectKind = 2;
-  g_menuObjectId = 77;
+  SharedScreen().menuObjectKind = 2;
+  SharedScreen().menuObjectId = 77;
   // The menu's own loop ends at once.
   backend->PressKey(plat::VK_ESCAPE, 10);
   v.ShowObjectMenu(300, 300);
-  EXPECT_EQ(g_menuObjectKind, 0xFF);
-  ASSERT_NE(g_popupMenu, nullptr);
-  EXPECT_EQ(g_popupMenu->GetItemId(0), 505u);
-  ReleasePopupMenu(g_popupMenu);
-  g_popupMenu = nullptr;
+  EXPECT_EQ(SharedScreen().menuObjectKind, 0xFF);
+  ASSERT_NE(SharedScreen().popupMenu, nullptr);
+  EXPECT_EQ(SharedScreen().popupMenu->GetItemId(0), 505u);
+  ReleasePopupMenu(SharedScreen().popupMenu);
+  SharedScreen().popupMenu = nullptr;
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ class SolarView : public SpaceWorld {
  protected:
   void TearDown() override {
     solar.reset();
-    g_futureView = 0;
-    g_futureViewState = 0;
+    SharedScreen().futureView = 0;
+    SharedScreen().futureViewState = 0;
     SpaceWorld::TearDown();
   }
   CVSolar& Make() {
@@ -88,13 +88,15 @@ TEST_F(SolarView, TheOverviewCameraStandsLowerForMoreAsteroids) {
 // menu, also at the slot's right edge past x = 320.
 TEST_F(SolarView, SetGotoFillsTheSlotUnderTheMenuAtItsEdge) {
   CVSolar& v = Make();
-  const std::size_t first = static_cast<std::size_t>(kGotoColumns * g_gotoGroup);
-  g_gotoSlots[first + 3] = GotoEntry{};
-  g_gotoSlots[first + 4] = GotoEntry{};
-  g_popupMenu = new CPopupMenu(g_viewDDraw, g_viewWnd, g_screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  const std::size_t first = static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup);
+  SharedScreen().gotoSlots[first + 3] = GotoEntry{};
+  SharedScreen().gotoSlots[first + 4] = GotoEntry{};
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
+                     GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
-  EXPECT_EQ(g_gotoSlots[first + 3].kind, GOTO_SOLAR);
-  EXPECT_EQ(g_gotoSlots[first + 4].kind, GotoEntry{}.kind);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_SOLAR);
+  EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);
 }
 
 TEST_F(SolarView, CameraModesCycleBothWaysWithTheirTexts) {
@@ -111,13 +113,13 @@ TEST_F(SolarView, CameraModesCycleBothWaysWithTheirTexts) {
   EXPECT_EQ(Status(), "Linear camera mode");
   v.CycleCameraMode(1);
   EXPECT_EQ(Status(), "Solar Center Camera Mode");
-  EXPECT_EQ(g_statusShown, 26);
+  EXPECT_EQ(SharedScreen().statusShown, 26);
 }
 
 TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   CVSolar& v = Make();
   EXPECT_EQ(v.startScreenShown, 1u);
-  EXPECT_EQ(g_futureView, 1u);
+  EXPECT_EQ(SharedScreen().futureView, 1u);
   EXPECT_EQ(Status(), "Press any key to start the game");
   // Nothing is left before the view has been drawn once.
   v.LeaveStartScreen();
@@ -132,7 +134,7 @@ TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   g_gameData->solarDB.GetAsteroid(2)->owner = g_gameData->localChapterId;
   v.OnLButtonDown(300, 300, 0);
   EXPECT_EQ(v.startScreenShown, 0u);
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
   EXPECT_EQ(v.GetCameraMode(), 1);
   EXPECT_EQ(v.activeFilter, 1);
   // The asteroids are back where this turn has them.
@@ -143,7 +145,7 @@ TEST_F(SolarView, TheStartScreenRunsTheFutureViewUntilAKeyOrClick) {
   Position(v, 1, shown);
   EXPECT_NEAR(shown[0], expected[0], 1e-6);
   EXPECT_NE(Status().find("Strategic command transferal complete"), std::string::npos) << Status();
-  EXPECT_EQ(g_statusShown, 208);
+  EXPECT_EQ(SharedScreen().statusShown, 208);
   // The camera went to the one asteroid the player holds.
   EXPECT_EQ(g_jumpAsteroid, 2);
 }
@@ -158,7 +160,7 @@ TEST_F(SolarView, JumpsFindThePlayersAsteroidsOrSaySoWhenNoneIs) {
   EXPECT_EQ(g_jumpAsteroid, 0);
   // With one held, both ways end on it; the camera stands 32 before it.
   g_gameData->solarDB.GetAsteroid(3)->owner = g_gameData->localChapterId;
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   v.JumpToPreviousAsteroid();
   EXPECT_EQ(g_jumpAsteroid, 3);
   v.JumpToNextAsteroid();
@@ -171,7 +173,7 @@ TEST_F(SolarView, JumpsFindThePlayersAsteroidsOrSaySoWhenNoneIs) {
   // A turn being processed ends the future view.
   v.ToggleFutureView();
   v.OnTurnProcessing();
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
 }
 
 TEST_F(SolarView, JumpsFromANumberPastTheLastAsteroidEnd) {
@@ -181,7 +183,7 @@ TEST_F(SolarView, JumpsFromANumberPastTheLastAsteroidEnd) {
   // A saved game's number beyond the asteroids, none of them the player's.
   for (std::uint16_t a = 0; a < 4; ++a) g_gameData->solarDB.GetAsteroid(a)->owner = 0xFFFF;
   g_jumpAsteroid = 500;
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   v.JumpToNextAsteroid();
   EXPECT_EQ(Status(), "You don't control, or have a presence at, any asteroid!");
   EXPECT_LT(g_jumpAsteroid, 4);
@@ -190,7 +192,7 @@ TEST_F(SolarView, JumpsFromANumberPastTheLastAsteroidEnd) {
   EXPECT_LT(g_jumpAsteroid, 4);
   // With one held, both ways find it.
   g_gameData->solarDB.GetAsteroid(1)->owner = g_gameData->localChapterId;
-  g_statusText.clear();
+  SharedScreen().statusText.clear();
   g_jumpAsteroid = 500;
   v.JumpToNextAsteroid();
   EXPECT_EQ(g_jumpAsteroid, 1);
@@ -204,7 +206,7 @@ TEST_F(SolarView, WhileTheOrbitsRunAheadTheCameraMovesWithTheirStepsOnly) {
   CVSolar& v = Make();
   v.Render(-1);
   v.LeaveStartScreen();
-  ASSERT_EQ(g_futureView, 0u);
+  ASSERT_EQ(SharedScreen().futureView, 0u);
   double before[3], after[3];
   // Without the future view the camera moves every frame.
   g_animElapsedMs = 0;
@@ -214,7 +216,7 @@ TEST_F(SolarView, WhileTheOrbitsRunAheadTheCameraMovesWithTheirStepsOnly) {
   Camera(after);
   EXPECT_NE(after[2], before[2]);
   v.ToggleFutureView();
-  ASSERT_EQ(g_futureView, 1u);
+  ASSERT_EQ(SharedScreen().futureView, 1u);
   g_animElapsedMs = 0;
   v.SetCameraRate(2, -0.1f);
   Camera(before);
@@ -235,29 +237,29 @@ TEST_F(SolarView, FutureCommandsStepPauseAndNeverGoBeforeTheTurn) {
   CVSolar& v = Make();
   v.Render(-1);
   v.FutureViewCommand(3);
-  EXPECT_EQ(g_futureViewState, 2);
+  EXPECT_EQ(SharedScreen().futureViewState, 2);
   v.FutureStep(0);
   EXPECT_EQ(v.futureTurns, 0);
   v.FutureViewCommand(4);
-  EXPECT_EQ(g_futureViewState, 0);
+  EXPECT_EQ(SharedScreen().futureViewState, 0);
   v.FutureViewCommand(4);
-  EXPECT_EQ(g_futureViewState, 2);
+  EXPECT_EQ(SharedScreen().futureViewState, 2);
   v.FutureViewCommand(1);
   v.FutureStep(0);
   v.FutureViewCommand(1);
   v.FutureStep(0);
   EXPECT_EQ(v.futureTurns, 2);
-  EXPECT_EQ(g_futureViewState, 2);
+  EXPECT_EQ(SharedScreen().futureViewState, 2);
   v.FutureViewCommand(3);
-  EXPECT_EQ(g_futureViewState, 3);
+  EXPECT_EQ(SharedScreen().futureViewState, 3);
   v.FutureStep(0);
   EXPECT_EQ(v.futureTurns, 1);
-  EXPECT_EQ(g_futureViewState, 2);
+  EXPECT_EQ(SharedScreen().futureViewState, 2);
   v.FutureViewCommand(5);
   EXPECT_EQ(v.futureTurns, 0);
   // Turned off, the asteroids stand where the turn has them.
   v.ToggleFutureView();
-  EXPECT_EQ(g_futureView, 0u);
+  EXPECT_EQ(SharedScreen().futureView, 0u);
 }
 
 TEST_F(SolarView, TheSavedBlockComesBackAndBadBlocksChangeNothing) {

@@ -138,15 +138,15 @@ class SpaceWorld : public views_test::OrderWorld {
     plat::SetDrive('C', build / "gamedata/c");
     plat::SetRegistryFile(build / "gamedata/config/registry.reg");
     ReopenInstallation();
-    g_infoPanelVisible = 0;
-    g_cameraTravelOff = 0;
+    SharedScreen().infoPanelVisible = 0;
+    SharedScreen().cameraTravelOff = 0;
     g_gridShown = 0;
     g_3dCtrlHeld = 0;
     g_frameRate = 10.0;
     g_starTurnAccumX = g_starTurnAccumY = 0.f;
     g_animElapsedMs = 0;
-    g_statusText.clear();
-    g_statusShown = 0;
+    SharedScreen().statusText.clear();
+    SharedScreen().statusShown = 0;
     g_highlightAsteroid = 0xFFFF;
     // The star field is drawn at random places: the same ones every test.
     plat::srand(7);
@@ -179,7 +179,7 @@ class SpaceWorld : public views_test::OrderWorld {
   static double DistanceSq(const double a[3], const double b[3]) {
     return (a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]);
   }
-  std::string Status() const { return g_statusText; }
+  std::string Status() const { return SharedScreen().statusText; }
 
   std::vector<std::unique_ptr<TestView>> views3d;
 };

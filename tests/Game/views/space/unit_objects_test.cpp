@@ -154,8 +154,8 @@ TEST_F(UnitObjects, HoveringAUnitMarksItsTargetAndLeavingItTakesTheMarkOff) {
   EXPECT_EQ(v.currentKind, DISP_UNIT);
   EXPECT_EQ(v.currentId, chaser->id);
   EXPECT_TRUE(ObjectOf(v, target)->HasHalo());
-  ASSERT_NE(g_dataPanel, nullptr);
-  EXPECT_FALSE(g_dataPanel->shown.empty());
+  ASSERT_NE(SharedScreen().dataPanel, nullptr);
+  EXPECT_FALSE(SharedScreen().dataPanel->shown.empty());
   // Again over the same unit: nothing changes.
   v.OnMouseMove(0, over);
   EXPECT_TRUE(v.picked.empty());

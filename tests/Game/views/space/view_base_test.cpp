@@ -65,9 +65,9 @@ TEST_F(SpaceWorld, TheLastViewTakesTheWorldAndArchiveAndTheNextMakesThemAgain) {
 TEST_F(SpaceWorld, AnimationsPauseWhileTheInfoPanelCoversThePictureAndInScriptedRuns) {
   Make3D();
   ASSERT_NE(g_dispAnimationPaused, nullptr);
-  g_infoPanelVisible = 1;
+  SharedScreen().infoPanelVisible = 1;
   EXPECT_TRUE(g_dispAnimationPaused());
-  g_infoPanelVisible = 0;
+  SharedScreen().infoPanelVisible = 0;
   EXPECT_FALSE(g_dispAnimationPaused());
   g_stillWorld = true;
   EXPECT_TRUE(g_dispAnimationPaused());
@@ -81,8 +81,8 @@ TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
   v.shipCycleIndex = 3;
   v.nearAsteroid = 1;
   g_jumpAsteroid = 2;
-  g_commandMode = 4;
-  g_pendingOrderOption = 4;
+  SharedScreen().commandMode = 4;
+  SharedScreen().pendingOrderOption = 4;
   v.gridRate = 1.5f;
   const std::vector<std::uint8_t> b = v.SaveCameraBlock();
   ASSERT_EQ(b.size(), 100u);
@@ -94,14 +94,14 @@ TEST_F(SpaceWorld, TheCameraBlockIsWrittenAsVersionTwoAndReadBack) {
   EXPECT_EQ(b[41], 3);
   EXPECT_DOUBLE_EQ(GetF64(b, 59), 1050.25);
   EXPECT_EQ(b[99], 0xFE);
-  EXPECT_EQ(g_commandMode, kNoCommandMode);
-  EXPECT_EQ(g_pendingOrderOption, 0xFF) << "the data panel's list is let go";
+  EXPECT_EQ(SharedScreen().commandMode, kNoCommandMode);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF) << "the data panel's list is let go";
   EXPECT_EQ(v.gridRate, 0.f);
 
   TestView& other = Make3D();
-  g_pendingOrderOption = 5;
+  SharedScreen().pendingOrderOption = 5;
   ASSERT_TRUE(other.LoadCameraBlock(b));
-  EXPECT_EQ(g_pendingOrderOption, 0xFF);
+  EXPECT_EQ(SharedScreen().pendingOrderOption, 0xFF);
   EXPECT_DOUBLE_EQ(other.target[0], 1110.5);
   EXPECT_DOUBLE_EQ(other.homePosition[2], 1050.25);
   EXPECT_EQ(other.shipCycleIndex, 3);

@@ -1,4 +1,4 @@
-#include "Game/views/flat/CVTReplay.h"
+#include "Game/views/replay/CVTReplay.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldLinks.h"
@@ -43,7 +44,15 @@ enum EventKind : std::uint32_t {
   EV_ARTIFACT = 18,
 };
 // Element types of an event's source and target.
-enum ElementType : std::uint32_t { T_ATV = 1, T_FACILITY = 2, T_ARTIFACT = 3, T_SHOT = 4, T_DESTROYED = 5, T_SHIELD = 6, T_POD = 7 };
+enum ElementType : std::uint32_t {
+  T_ATV = 1,
+  T_FACILITY = 2,
+  T_ARTIFACT = 3,
+  T_SHOT = 4,
+  T_DESTROYED = 5,
+  T_SHIELD = 6,
+  T_POD = 7
+};
 
 constexpr int kMoveSteps = 20;
 constexpr int kBlastSteps = 10;
@@ -55,12 +64,22 @@ constexpr float kPanPerPixel = 0.0010903426f;
 constexpr int kScreenCentreX = 321;
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
 
-HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
-int ReplayGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
-std::int64_t Zone(std::uint32_t stored) { return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored))); }
-bool Negated(std::uint32_t stored) { return static_cast<std::int32_t>(stored) < 0; }
+HMODULE ImageModule() {
+  return g_gameData ? g_gameData->GetImageModule() : nullptr;
+}
+int ReplayGuild() {
+  return g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+}
+std::int64_t Zone(std::uint32_t stored) {
+  return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored)));
+}
+bool Negated(std::uint32_t stored) {
+  return static_cast<std::int32_t>(stored) < 0;
+}
 
-void Trace(const char* text) { TraceError(text, __FILE__, __LINE__); }
+void Trace(const char* text) {
+  TraceError(text, __FILE__, __LINE__);
+}
 
 void ReleaseMover(CSpriteMover* m) {
   m->ResetFrameSprites();
@@ -129,9 +148,9 @@ void CVTReplay::Render(std::int32_t argument) {
 }
 
 void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
-  g_previousViewType = VIEW_TERRAIN_REPLAY;
-  g_viewType = static_cast<std::uint32_t>(viewType);
-  g_previousViewAsteroid = asteroidId;
+  SharedScreen().previousViewType = VIEW_TERRAIN_REPLAY;
+  SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
+  SharedScreen().previousViewAsteroid = asteroidId;
   built = 0;
   OnReplayModeLeft();
   LeaveReplayMode(0);
@@ -143,13 +162,13 @@ void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
   // A shot or explosion still sounding would outlive the battle it belongs to.
   if (g_sndPlay) g_sndPlay->StopEffect(-1);
   sweeps.fill(Sweep{});
-  PostMessage(g_viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
+  PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }
 
 void CVTReplay::OnReplayModeEntered() {
-  if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_SHOW);
-  if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_HIDE);
-  g_replayMode = 2;
+  if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_SHOW);
+  if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_HIDE);
+  SharedScreen().replayMode = 2;
   list.Clear();
   FreeCaches();
   list.state = CSpriteMoverList::STOPPED;
@@ -188,18 +207,18 @@ void CVTReplay::OnReplayPlay() {
 }
 
 void CVTReplay::OnReplayPause() {
-  g_replayMode = 1;
+  SharedScreen().replayMode = 1;
   list.Pause();
 }
 
 void CVTReplay::OnReplayAdvance() {
   // The step ends paused: from play, Pause would stay offered over a replay
   // that already waits, and take a second press to resume.
-  if (g_replayMode == 2) {
-    if (CImageButton* play = ControlButton(200)) ShowWindow(play->window, SW_SHOW);
-    if (CImageButton* pause = ControlButton(204)) ShowWindow(pause->window, SW_HIDE);
+  if (SharedScreen().replayMode == 2) {
+    if (CImageButton* play = ControlButton(control::kReplayPlay)) ShowWindow(play->window, SW_SHOW);
+    if (CImageButton* pause = ControlButton(control::kReplayPause)) ShowWindow(pause->window, SW_HIDE);
   }
-  g_replayMode = 3;
+  SharedScreen().replayMode = 3;
   list.Run();
 }
 
@@ -209,27 +228,27 @@ void CVTReplay::OnReplayRestart() {
 }
 
 void CVTReplay::DrawOverSurface() {
-  if (!g_infoPanelVisible) list.Draw(g_screenSprite);
+  if (!SharedScreen().infoPanelVisible) list.Draw(SharedScreen().screenSprite);
 }
 
 void CVTReplay::PlayFrameAnimation(std::uint32_t elapsedMs) {
   // The survey line a (re)built surface shows goes after its time here too.
   CountDownStatus(elapsedMs);
   // The movers would be drawn over the panel.
-  if (g_infoPanelVisible) return;
+  if (SharedScreen().infoPanelVisible) return;
   tickMs += elapsedMs;
   if (tickMs < kTickMs) return;
   tickMs = 0;
-  if (g_replayMode != 2 && g_replayMode != 3) return;
+  if (SharedScreen().replayMode != 2 && SharedScreen().replayMode != 3) return;
   AdvanceSweeps();
   CSprite* work = WorkSurface();
   if (work) {
     work->x = kViewportRect.left;
     work->y = kViewportRect.top;
   }
-  if (list.UpdateAndDraw(g_screenSprite, work)) FlushViewport();
+  if (list.UpdateAndDraw(SharedScreen().screenSprite, work)) FlushViewport();
   if (list.state == CSpriteMoverList::STOPPED) RunPhase();
-  if (g_replayMode == 3) OnReplayPause();
+  if (SharedScreen().replayMode == 3) OnReplayPause();
 }
 
 // ---- positions, movers, sounds ----
@@ -241,8 +260,9 @@ bool CVTReplay::CellPos(std::int64_t zone, std::int64_t kind, Pos* out) const {
     Trace("Terrain event outside the asteroid");
     return false;
   }
-  const terrain::Cell c = zone == 0 ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
-                                    : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
+  const terrain::Cell c =
+      zone == 0 ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
+                : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
   out->x = kViewportRect.left + terrain::CellLeft(c) + 1;
   out->y = kViewportRect.top + terrain::CellTop(c) + 2;
   return true;
@@ -268,7 +288,9 @@ CVTReplay::Pos CVTReplay::Corner(Pos cell) {
   return {kViewportRect.left + (x >= 292 ? 545 : 0), kViewportRect.top + (y >= 183 ? 327 : 0)};
 }
 
-float CVTReplay::Pan(int x) { return static_cast<float>(x - kScreenCentreX) * kPanPerPixel; }
+float CVTReplay::Pan(int x) {
+  return static_cast<float>(x - kScreenCentreX) * kPanPerPixel;
+}
 
 CSpriteMover* CVTReplay::EventMover(TerrainEvent& e, std::uint32_t label) {
   if (!e.mover) e.mover = new CSpriteMover(label);
@@ -329,7 +351,9 @@ void CVTReplay::Shot(CSpriteMover* m, Pos from, Pos to, int steps) {
   Place(m, from, to, steps);
 }
 
-void CVTReplay::RegisterForRemoval(CSpriteMover* m) { removals.push_back(m); }
+void CVTReplay::RegisterForRemoval(CSpriteMover* m) {
+  removals.push_back(m);
+}
 
 void CVTReplay::ApplyRemovals() {
   for (; removalCursor < removals.size(); ++removalCursor)
@@ -367,12 +391,13 @@ void CVTReplay::AdvanceSweeps() {
 
 // ---- sprite caches ----
 
-CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name, HMODULE module) {
+CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name,
+                                HMODULE module) {
   if (index < 0 || static_cast<std::size_t>(index) >= cache.size()) return nullptr;
   CSprite*& slot = cache[static_cast<std::size_t>(index)];
   if (!slot) {
     const std::string path = std::string(g_instData.GetArtPath()) + name;
-    slot = new CSprite(g_viewDDraw, 0, module, path.c_str(), 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, module, path.c_str(), 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -391,7 +416,8 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
     char path[300];
     std::snprintf(path, sizeof path, allied ? "%s%satvh.ima" : "%s%satv.ima", g_instData.GetGuildPath(guild),
                   kAtvNames[kind]);
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr,
+                       path, 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -404,14 +430,15 @@ CSprite* CVTReplay::PodFrame(std::uint16_t chapter, int facing) {
     char name[16];
     std::snprintf(name, sizeof name, "pod%d.ima", index);
     const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-    slot = new CSprite(g_viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path.c_str(), 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr,
+                       path.c_str(), 0, 0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
 
 void CVTReplay::FreeCaches() {
-  for (std::vector<CSprite*>* cache :
-       {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames, &atvPictures, &podFrames, &bombardFrames})
+  for (std::vector<CSprite*>* cache : {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames,
+                                       &atvPictures, &podFrames, &bombardFrames})
     for (CSprite*& s : *cache) {
       delete s;
       s = nullptr;
@@ -728,8 +755,8 @@ void CVTReplay::PodsShotDown() {
     for (int j = 0; j < EventCount(); ++j) {
       TerrainEvent& carried = *Event(j);
       Pos cell;
-      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover || Zone(carried.g) != Zone(fire.g) ||
-          !CellPos(carried.g, carried.targetValue, &cell))
+      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover ||
+          Zone(carried.g) != Zone(fire.g) || !CellPos(carried.g, carried.targetValue, &cell))
         continue;
       CSpriteMover* m = EventMover(carried, 0);
       Explode(m, Midpoint(Corner(cell), cell));
@@ -830,7 +857,9 @@ void CVTReplay::GunfireHits() {
   list.Run();
 }
 
-void CVTReplay::MovesHalfway() { RunMoves(14, EV_MOVE_HALF, true); }
+void CVTReplay::MovesHalfway() {
+  RunMoves(14, EV_MOVE_HALF, true);
+}
 
 void CVTReplay::RunMoves(int movePhase, std::uint8_t kind, bool halfway) {
   ApplyRemovals();
@@ -893,7 +922,9 @@ void CVTReplay::CombatRound() {
   list.Run();
 }
 
-void CVTReplay::MovesOn() { RunMoves(17, EV_MOVE, false); }
+void CVTReplay::MovesOn() {
+  RunMoves(17, EV_MOVE, false);
+}
 
 void CVTReplay::Artifacts() {
   ApplyRemovals();
@@ -916,7 +947,8 @@ void CVTReplay::Artifacts() {
       // The moved ATV of the same kind that was destroyed goes with it.
       for (int j = 0; j < EventCount(); ++j) {
         TerrainEvent& moved = *Event(j);
-        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue && moved.mover) {
+        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue &&
+            moved.mover) {
           // Hidden here; the recorder lets it go with the others.
           list.Remove(moved.mover);
           moved.mover->state = CSpriteMover::INACTIVE;

@@ -18,8 +18,8 @@
 #include <memory>
 #include <vector>
 
-#include "Game/views/flat/CSpriteMover.h"
 #include "Game/views/flat/CVTerrain.h"
+#include "Game/views/replay/CSpriteMover.h"
 
 struct TerrainEvent;
 
@@ -125,7 +125,8 @@ class CVTReplay : public CVTerrain {
   // Sprite caches, loaded on first use (null when missing).
   CSprite* AtvPicture(std::uint16_t chapter, std::int64_t kind);
   CSprite* PodFrame(std::uint16_t chapter, int facing);
-  CSprite* CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name, plat::HMODULE module);
+  CSprite* CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name,
+                       plat::HMODULE module);
   void FreeCaches();
 
   CSpriteMoverList list;

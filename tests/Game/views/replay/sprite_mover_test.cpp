@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "Game/views/flat/CSpriteMover.h"
+#include "Game/views/replay/CSpriteMover.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
@@ -107,10 +107,10 @@ TEST_F(SpriteMovers, FacingFollowsThePath) {
     std::uint16_t mirror;
   };
   const Case cases[] = {
-      {0, 10, 0, CSpriteMover::MIRROR_NONE},        {0, -10, 0, CSpriteMover::MIRROR_BOTH},
-      {1, 600, 0, CSpriteMover::MIRROR_NONE},       {10, 4, 2, CSpriteMover::MIRROR_NONE},
-      {-10, 4, 2, CSpriteMover::MIRROR_BOTH},       {10, 20, 0, CSpriteMover::MIRROR_NONE},
-      {10, -20, 0, CSpriteMover::MIRROR_BOTH},      {10, 10, 1, CSpriteMover::MIRROR_NONE},
+      {0, 10, 0, CSpriteMover::MIRROR_NONE},         {0, -10, 0, CSpriteMover::MIRROR_BOTH},
+      {1, 600, 0, CSpriteMover::MIRROR_NONE},        {10, 4, 2, CSpriteMover::MIRROR_NONE},
+      {-10, 4, 2, CSpriteMover::MIRROR_BOTH},        {10, 20, 0, CSpriteMover::MIRROR_NONE},
+      {10, -20, 0, CSpriteMover::MIRROR_BOTH},       {10, 10, 1, CSpriteMover::MIRROR_NONE},
       {-10, 10, 1, CSpriteMover::MIRROR_LEFT_RIGHT}, {-10, -10, 1, CSpriteMover::MIRROR_BOTH},
       {10, -10, 1, CSpriteMover::MIRROR_UP_DOWN},    {10, 5, 1, CSpriteMover::MIRROR_NONE},
   };
