@@ -43,7 +43,6 @@ constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::size_t kMaxHeldChat = 32;
 // 23 from the host's front end carries this plus its chapters per guild.
 constexpr std::uint16_t kChaptersAnnounced = 100;
-constexpr std::size_t kConfigChaptersOffset = 14;
 // How long a hosted start waits for the host's configuration (52) before
 // the game starts with the one the server holds.
 constexpr std::uint64_t kConfigAnswerWaitMs = 60'000;
@@ -309,7 +308,9 @@ bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t>
   const std::uint16_t announced = packet.size() >= 10 ? ReadU16(packet, 8) : 0;
   if (announced > kChaptersAnnounced && announced <= kChaptersAnnounced + kMaxChaptersPerGuild && !m_started &&
       MaySetUp(from)) {
-    m_setup.config.SetU16(kConfigChaptersOffset, static_cast<std::uint16_t>(announced - kChaptersAnnounced));
+    GameConfigPacket config = m_setup.Config();
+    config.chapters = static_cast<std::uint16_t>(announced - kChaptersAnnounced);
+    m_setup.SetConfig(config);
     m_log.Line("player %u announces %u chapters per guild", from, announced - kChaptersAnnounced);
   }
   PacketImage<12> p(PKT_CHAPTER_REPORTS);
@@ -429,7 +430,9 @@ bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
 }
 
 bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (ReadU16(packet, 10) == 0) {
+  GameSettingsPacket sent;
+  FromBytes(packet, sent);
+  if (sent.isSettings == 0) {
     SrvPacket p(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end());
     m_out.Send(from, p, false);
     return true;
@@ -439,7 +442,7 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
     // that its front end takes no more packets: a chapter taken in play gets
     // the game now (sent earlier, the screen would drop it). Its traits came
     // too late for the world.
-    const std::uint16_t slot = ReadU16(packet, 8);
+    const std::uint16_t slot = sent.chapterSlot;
     if (slot < kMaxChapters && m_holder[slot] == from && m_stateDue[slot]) {
       SendStateInPlay(from, slot);
       return true;
@@ -448,12 +451,12 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
   }
   // Every player's client sends its settings with its chapter's traits; the
   // rest of the settings is the host's to set.
-  const std::uint16_t slot = ReadU16(packet, 8);
+  const std::uint16_t slot = sent.chapterSlot;
   const bool ownChapter = slot < kMaxChapters && m_holder[slot] == from;
   if (!MaySetUp(from) && !ownChapter)
     return Refuse(from, PKT_GAME_SETTINGS, "settings from a player who is not the host");
   SrvTraitBytes traits{};
-  std::copy_n(packet.begin() + kSrvTraitsOffset, traits.size(), traits.begin());
+  std::copy_n(sent.traits.begin(), traits.size(), traits.begin());
   if (ownChapter) {
     if (!TraitPicksAllowed(traits)) return Refuse(from, PKT_GAME_SETTINGS, "traits the traits screen does not allow");
     m_traits[slot] = traits;
@@ -468,11 +471,12 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
 void SrvGame::PassSettingsOn(std::uint32_t from) {
   for (std::uint32_t p : m_players) {
     if (p == from) continue;
-    PacketImage<68> settings = m_setup.settings;
+    GameSettingsPacket settings = m_setup.Settings();
     const std::int32_t held = HeldChapter(p);
     const SrvTraitBytes own = held >= 0 ? m_traits[static_cast<std::size_t>(held)] : SrvTraitBytes{};
-    std::copy(own.begin(), own.end(), settings.bytes.begin() + kSrvTraitsOffset);
-    m_out.Send(p, SrvPacket(settings.bytes.begin(), settings.bytes.end()), false);
+    std::copy_n(own.begin(), settings.traits.size(), settings.traits.begin());
+    const auto image = ToBytes(settings);
+    m_out.Send(p, SrvPacket(image.begin(), image.end()), false);
   }
 }
 
