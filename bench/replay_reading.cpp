@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 #include "bench/count_allocations.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ class Sink : public replay::ReplaySink {
 };
 
 std::vector<std::uint8_t> Phase() {
-  test_support::ReplayFile r;
+  replay::ReplayBuilder r;
   for (int u = 0; u < kUnits; ++u) {
     const std::uint32_t id = kFirstId + static_cast<std::uint32_t>(u);
     // One move record per step, each with its shot, as the server writes them.

@@ -6,10 +6,10 @@
 #include <set>
 #include <span>
 
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 
 namespace {
 
@@ -37,16 +37,16 @@ class Scene : public replay::ReplaySink {
 };
 
 fuzz::Seeds MakeSeeds() {
-  test_support::ReplayFile start;
+  replay::ReplayBuilder start;
   start.Participants({9, 17}, 4).Unit(kOwn, {4, 10, 20, 30}, "FF").Unit(kEnemy, {4, 90, 0, 0}, "BB").EndUnits();
-  test_support::ReplayFile battle = start;
+  replay::ReplayBuilder battle = start;
   battle.Move(kOwn, {4, 12, 20, 30}).Shot(7, kEnemy, 70, 1).Hit(41, 3).Kill(1253, 5).Hit(1252, 2).End(10);
   battle.Move(kOwn, {4, 14, 20, 30}, 33).Shot(7, kEnemy).Shield(9).Again(8, kEnemy).Miss().End(1);
   battle.Move(kEnemy, {4, 90, 0, 0}).Shot(2, kOwn).Kill(1254, 4).End(1).Code(11);
   battle.Scan(kEnemy, 60, kOwn).Transport(false, kOwn, 61).Transport(true, kOwn, 62);
   battle.AsteroidFire(kEnemy, 0xFFFF0004, 63).Departure(kOwn);
   battle.Destroyed(kEnemy, {{kEnemy, 1}}).Joined(kLate, {4, 1, 2, 3}, "FRIGT").Code(105).U16(1).U16(2).Code(12);
-  test_support::ReplayFile quiet = start;
+  replay::ReplayBuilder quiet = start;
   quiet.Code(11).Code(12);
   return {battle.bytes(), quiet.bytes(), {0xFF, 0xFF, 0xFF, 0xFF}};
 }

@@ -6,6 +6,10 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/AutosavePacket.h"
+#include "Game/net/GuildPackets.h"
+#include "Game/net/SessionPackets.h"
+#include "Game/rules/GTemplateDB.h"
 #include "Game/setup/SetupRules.h"
 #include "platform/core/bytes.h"
 #include "platform/core/random.h"
@@ -34,16 +38,12 @@ constexpr std::size_t kMaxChapterNameChars = 30;
 constexpr std::uint16_t kGiveUpOffset = 100;
 // The chapter number a stand-alone host claims: one past the last chapter.
 constexpr std::uint16_t kRunWithoutChapter = kMaxChapters;
-constexpr std::size_t kChatTextOffset = 16;
 constexpr std::uint32_t kMaxLoggedRefusals = 1000;
-constexpr std::uint8_t kChatToAll = 255;
-constexpr std::uint8_t kChatToGuild = 254;
 // A joining player's front end may take minutes; what the others say
 // meanwhile is held for it up to this many messages.
 constexpr std::size_t kMaxHeldChat = 32;
 // 23 from the host's front end carries this plus its chapters per guild.
 constexpr std::uint16_t kChaptersAnnounced = 100;
-constexpr std::size_t kConfigChaptersOffset = 14;
 // How long a hosted start waits for the host's configuration (52) before
 // the game starts with the one the server holds.
 constexpr std::uint64_t kConfigAnswerWaitMs = 60'000;
@@ -54,13 +54,13 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_START:
       return 12;
     case PKT_END_TURN:
-      return 16;
+      return kEndTurnSize;
     case PKT_CHAPTER_CLAIM:
-      return 48;
+      return kChapterClaimSize;
     case PKT_PLAYER_NAME:
-      return 44;
+      return kPlayerNameSize;
     case PKT_STATUS:
-      return 16;
+      return kStatusSize;
     case PKT_GAME_CONFIG:
       return 40;
     case PKT_GAME_SETTINGS:
@@ -78,15 +78,15 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_LOAD_ANSWER:
       return 16;
     case PKT_AUTOSAVE:
-      return 12;
+      return kAutosavePacketSize;
     case PKT_READY:
-      return 16;
+      return kReadySize;
     case PKT_REMOVE_PLAYER:
-      return 12;
+      return kRemovePlayerSize;
     case PKT_CHAT:
       return kChatTextOffset;
     case PKT_CHAPTER_NAME:
-      return 48;
+      return kChapterNameSize;
     case PKT_SHIP_OFFER_WITHDRAWN:
       return 16;
     case PKT_VOTE_OFFER_WITHDRAWN:
@@ -231,10 +231,12 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
       return OnConfig(from, packet);
     case PKT_PLAYER_NAME:
       return OnPlayerName(from, packet);
-    case PKT_STATUS:
-      m_log.Line("status of player %u: chapter %u, session open %u", from, ReadU16(packet, 8),
-                 ReadU32(packet, 12));
+    case PKT_STATUS: {
+      StatusPacket status;
+      StatusPacket::Parse(packet, &status);
+      m_log.Line("status of player %u: chapter %u, session open %u", from, status.chapter, status.sessionOpen);
       return true;
+    }
     case PKT_DEFAULT_BATTLE_PLANS:
       m_log.Line("default battle plans of player %u taken", from);
       return true;
@@ -283,7 +285,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
     case PKT_AUTOSAVE:
       // The switch is the game's, not one player's: the others' clients save with it.
       if (!MaySetUp(from)) return Refuse(from, PKT_AUTOSAVE, "only the host switches the autosave");
-      m_autosave = ReadU32(packet, 8) != 0;
+      if (std::uint32_t on = 0; ParseAutosavePacket(packet, &on)) m_autosave = on != 0;
       m_log.Line("autosave %s by player %u", m_autosave ? "on" : "off", from);
       return true;
     case PKT_QUIT:
@@ -307,7 +309,9 @@ bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t>
   const std::uint16_t announced = packet.size() >= 10 ? ReadU16(packet, 8) : 0;
   if (announced > kChaptersAnnounced && announced <= kChaptersAnnounced + kMaxChaptersPerGuild && !m_started &&
       MaySetUp(from)) {
-    m_setup.config.SetU16(kConfigChaptersOffset, static_cast<std::uint16_t>(announced - kChaptersAnnounced));
+    GameConfigPacket config = m_setup.Config();
+    config.chapters = static_cast<std::uint16_t>(announced - kChaptersAnnounced);
+    m_setup.SetConfig(config);
     m_log.Line("player %u announces %u chapters per guild", from, announced - kChaptersAnnounced);
   }
   PacketImage<12> p(PKT_CHAPTER_REPORTS);
@@ -318,16 +322,19 @@ bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t>
 }
 
 void SrvGame::SendChapterName(std::uint32_t to, std::uint16_t chapter) {
-  PacketImage<48> p(PKT_CHAPTER_NAME);
-  p.Put<std::uint16_t>(8, chapter);
+  ChapterNamePacket name;
+  name.chapter = chapter;
   const bool outsideGuild = (chapter & 7) >= m_setup.ChaptersPerGuild();
-  p.Put<std::uint32_t>(12, (outsideGuild || m_holder[chapter] != 0) ? 1 : 0);
-  p.SetText(16, kChapterNameWidth, ChapterName(chapter));
+  name.taken = (outsideGuild || m_holder[chapter] != 0) ? 1 : 0;
+  name.name = ChapterName(chapter);
+  const auto p = name.Build();
   m_out.Send(to, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
 }
 
 bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  const std::uint16_t asked = ReadU16(packet, 8);
+  ChapterClaimPacket claim;
+  if (!ChapterClaimPacket::Parse(packet, &claim)) return Refuse(from, PKT_CHAPTER_CLAIM, "too short");
+  const std::uint16_t asked = claim.chapter;
   if (asked >= kGiveUpOffset) {
     const std::uint16_t chapter = static_cast<std::uint16_t>(asked - kGiveUpOffset);
     if (chapter >= kMaxChapters || m_holder[chapter] != from)
@@ -338,19 +345,19 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     return true;
   }
   if (asked == kRunWithoutChapter) return OnRunWithoutChapter(from);
-  PacketImage<48> answer(PKT_CHAPTER_CLAIM);
-  answer.Put<std::uint16_t>(8, asked);
+  ChapterClaimPacket answer;
+  answer.chapter = asked;
   const bool inGame = asked < kMaxChapters && (asked & 7) < m_setup.ChaptersPerGuild();
   const bool free = inGame && (m_holder[asked] == 0 || m_holder[asked] == from);
   const bool granted = free && (!m_started || MayTakeInPlay(from, asked));
-  if (inGame) answer.SetText(12, kChapterNameWidth, ChapterName(asked));
-  answer.Put<std::uint32_t>(44, granted ? 1 : 0);
+  if (inGame) answer.name = ChapterName(asked);
+  answer.granted = granted ? 1 : 0;
   if (granted && m_started) {
     // The chapter keeps its traits (the world has been made with them); a
     // name given replaces the one the others knew it by.
     m_holder[asked] = from;
-    TakeClaimedName(asked, packet);
-    answer.SetText(12, kChapterNameWidth, ChapterName(asked));
+    TakeClaimedName(asked, claim.name);
+    answer.name = ChapterName(asked);
     m_stateDue[asked] = true;
     m_turnDone[asked] = false;
     m_alive.Watch(from, m_nowMs);
@@ -362,8 +369,8 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
     const std::int32_t before = HeldChapter(from);
     if (before >= 0 && before != asked) ReleaseChapter(static_cast<std::uint16_t>(before));
     m_holder[asked] = from;
-    TakeClaimedName(asked, packet);
-    answer.SetText(12, kChapterNameWidth, ChapterName(asked));
+    TakeClaimedName(asked, claim.name);
+    answer.name = ChapterName(asked);
     m_log.Line("chapter %u granted to player %u", asked, from);
     for (std::uint32_t p : m_players) {
       if (before >= 0 && before != asked) SendChapterName(p, static_cast<std::uint16_t>(before));
@@ -372,12 +379,12 @@ bool SrvGame::OnChapterClaim(std::uint32_t from, std::span<const std::uint8_t> p
   } else {
     m_log.Line("chapter %u refused to player %u", asked, from);
   }
-  m_out.Send(from, SrvPacket(answer.bytes.begin(), answer.bytes.end()), false);
+  const auto image = answer.Build();
+  m_out.Send(from, SrvPacket(image.bytes.begin(), image.bytes.end()), false);
   return true;
 }
 
-void SrvGame::TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim) {
-  std::string name = ReadText(claim, 12, kChapterNameWidth);
+void SrvGame::TakeClaimedName(std::uint16_t chapter, std::string name) {
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (!name.empty()) m_names40[chapter] = name;
 }
@@ -424,7 +431,9 @@ bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
 }
 
 bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  if (ReadU16(packet, 10) == 0) {
+  GameSettingsPacket sent;
+  FromBytes(packet, sent);
+  if (sent.isSettings == 0) {
     SrvPacket p(m_setup.settings.bytes.begin(), m_setup.settings.bytes.end());
     m_out.Send(from, p, false);
     return true;
@@ -434,7 +443,7 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
     // that its front end takes no more packets: a chapter taken in play gets
     // the game now (sent earlier, the screen would drop it). Its traits came
     // too late for the world.
-    const std::uint16_t slot = ReadU16(packet, 8);
+    const std::uint16_t slot = sent.chapterSlot;
     if (slot < kMaxChapters && m_holder[slot] == from && m_stateDue[slot]) {
       SendStateInPlay(from, slot);
       return true;
@@ -443,12 +452,12 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
   }
   // Every player's client sends its settings with its chapter's traits; the
   // rest of the settings is the host's to set.
-  const std::uint16_t slot = ReadU16(packet, 8);
+  const std::uint16_t slot = sent.chapterSlot;
   const bool ownChapter = slot < kMaxChapters && m_holder[slot] == from;
   if (!MaySetUp(from) && !ownChapter)
     return Refuse(from, PKT_GAME_SETTINGS, "settings from a player who is not the host");
   SrvTraitBytes traits{};
-  std::copy_n(packet.begin() + kSrvTraitsOffset, traits.size(), traits.begin());
+  std::copy_n(sent.traits.begin(), traits.size(), traits.begin());
   if (ownChapter) {
     if (!TraitPicksAllowed(traits)) return Refuse(from, PKT_GAME_SETTINGS, "traits the traits screen does not allow");
     m_traits[slot] = traits;
@@ -463,11 +472,12 @@ bool SrvGame::OnSettings(std::uint32_t from, std::span<const std::uint8_t> packe
 void SrvGame::PassSettingsOn(std::uint32_t from) {
   for (std::uint32_t p : m_players) {
     if (p == from) continue;
-    PacketImage<68> settings = m_setup.settings;
+    GameSettingsPacket settings = m_setup.Settings();
     const std::int32_t held = HeldChapter(p);
     const SrvTraitBytes own = held >= 0 ? m_traits[static_cast<std::size_t>(held)] : SrvTraitBytes{};
-    std::copy(own.begin(), own.end(), settings.bytes.begin() + kSrvTraitsOffset);
-    m_out.Send(p, SrvPacket(settings.bytes.begin(), settings.bytes.end()), false);
+    std::copy_n(own.begin(), settings.traits.size(), settings.traits.begin());
+    const auto image = ToBytes(settings);
+    m_out.Send(p, SrvPacket(image.begin(), image.end()), false);
   }
 }
 
@@ -497,10 +507,12 @@ bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet)
 }
 
 bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> packet) {
-  const std::uint16_t chapter = ReadU16(packet, 8);
+  PlayerNamePacket named;
+  if (!PlayerNamePacket::Parse(packet, &named)) return Refuse(from, PKT_PLAYER_NAME, "too short");
+  const std::uint16_t chapter = named.chapter;
   if (chapter >= kMaxChapters || m_holder[chapter] != from)
     return Refuse(from, PKT_PLAYER_NAME, "names a chapter it does not hold");
-  std::string name = ReadText(packet, 10, 34);
+  std::string name = std::move(named.name);
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (!name.empty()) m_names40[chapter] = name;
   return true;
@@ -508,10 +520,12 @@ bool SrvGame::OnPlayerName(std::uint32_t from, std::span<const std::uint8_t> pac
 
 bool SrvGame::OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (!m_started) return Refuse(from, PKT_CHAPTER_NAME, "no game runs");
-  const std::uint16_t chapter = ReadU16(packet, 8);
+  ChapterNamePacket renamed;
+  if (!ChapterNamePacket::Parse(packet, &renamed)) return Refuse(from, PKT_CHAPTER_NAME, "too short");
+  const std::uint16_t chapter = renamed.chapter;
   if (chapter >= kMaxChapters || m_holder[chapter] != from)
     return Refuse(from, PKT_CHAPTER_NAME, "names a chapter it does not hold");
-  std::string name = ReadText(packet, 16, kChapterNameWidth);
+  std::string name = std::move(renamed.name);
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (name.empty()) return Refuse(from, PKT_CHAPTER_NAME, "an empty name");
   m_names40[chapter] = name;
@@ -526,12 +540,15 @@ bool SrvGame::OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t>
 bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (!m_started) return Refuse(from, PKT_CHAT, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
-  if (chapter < 0 || packet[8] != chapter)
+  ChatPacket chat;
+  if (!ChatPacket::Parse(packet, &chat)) return Refuse(from, PKT_CHAT, "too short");
+  if (chapter < 0 || chat.sender != chapter)
     return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
-  const std::uint8_t to = packet[9];
+  const std::uint8_t to = chat.target;
+  // The line goes on as it came, but interception is the server's to decide,
+  // never the sender's.
   SrvPacket message(packet.begin(), packet.end());
-  // Interception is the server's to decide, never the sender's.
-  std::fill(message.begin() + 12, message.begin() + 16, std::uint8_t{0});
+  ChatPacket::SetIntercepted(message, 0);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (m_holder[c] == 0 || c == chapter) continue;
     if (to != kChatToAll && !(to == kChatToGuild && (c >> 3) == (chapter >> 3)) && to != c) continue;
@@ -656,10 +673,12 @@ bool SrvGame::OnDesign(std::uint32_t from, std::span<const std::uint8_t> packet)
   // The others learn the design as the server holds it, so that their
   // databases and the server's resolve its id alike; so does the sender when
   // the server gave it another id.
-  const std::uint16_t slot = ReadU16(packet, 12);
+  TemplatePacket sent;
+  ParseTemplatePacket(packet, &sent);
+  const std::uint16_t slot = sent.slot;
   const CGUnitTemplate& design = *m_world.templates->GetTemplate(own, slot, 1);
   const auto stored = BuildTemplatePacket(design, slot, own);
-  const bool renumbered = design.templateId != ReadU32(packet, 8);
+  const bool renumbered = design.templateId != sent.templateId;
   const SrvPacket values = BuildTemplateValuesPacket(design);
   for (std::uint32_t p : m_players) {
     if (p != from || renumbered) m_out.Send(p, SrvPacket(stored.bytes.begin(), stored.bytes.end()), true);
@@ -681,28 +700,29 @@ bool SrvGame::OnReady(std::uint32_t from, std::span<const std::uint8_t> packet) 
   // Every repeat travels, not only changes: a player still choosing its
   // chapter drops what reaches it there, and learns the state from the next
   // repeat once its own room is open.
-  const std::uint32_t state = ReadU32(packet, 12);
-  m_ready[from] = state;
+  ReadyPacket ready;
+  ReadyPacket::Parse(packet, &ready);
+  m_ready[from] = ready.state;
   // Clients send 0 for themselves: the receivers need to know whose it is.
-  PacketImage<16> ready(PKT_READY);
-  ready.Put<std::uint32_t>(8, from);
-  ready.Put<std::uint32_t>(12, state);
-  SendToOthers(from, SrvPacket(ready.bytes.begin(), ready.bytes.end()));
+  ready.player = from;
+  const auto image = ready.Build();
+  SendToOthers(from, SrvPacket(image.bytes.begin(), image.bytes.end()));
   return true;
 }
 
 bool SrvGame::OnRemovePlayer(std::uint32_t from, std::span<const std::uint8_t> packet) {
   if (from != m_host) return Refuse(from, PKT_REMOVE_PLAYER, "only the host removes players");
   if (m_started) return Refuse(from, PKT_REMOVE_PLAYER, "the game has started");
-  const std::uint32_t named = ReadU32(packet, 8);
+  RemovePlayerPacket removed;
+  RemovePlayerPacket::Parse(packet, &removed);
+  const std::uint32_t named = removed.player;
   if (named == from) return Refuse(from, PKT_REMOVE_PLAYER, "the host cannot remove itself");
   if (std::find(m_players.begin(), m_players.end(), named) == m_players.end())
     return Refuse(from, PKT_REMOVE_PLAYER, "names a player not in the session");
   // Whoever receives this leaves the session as removed, so it goes to the
   // named player alone; the others see that player's leave.
   m_log.Line("player %u removed by the host", named);
-  PacketImage<12> removal(PKT_REMOVE_PLAYER);
-  removal.Put<std::uint32_t>(8, named);
+  const auto removal = RemovePlayerPacket{named}.Build();
   m_out.Send(named, SrvPacket(removal.bytes.begin(), removal.bytes.end()), false);
   return true;
 }
@@ -784,7 +804,9 @@ bool SrvGame::OnEndTurn(std::uint32_t from, std::span<const std::uint8_t> packet
   if (!m_started || m_ended) return Refuse(from, PKT_END_TURN, "no game runs");
   const std::int32_t chapter = HeldChapter(from);
   if (chapter < 0) return Refuse(from, PKT_END_TURN, "sender holds no chapter");
-  if (ReadU32(packet, 8) != m_world.turn) return Refuse(from, PKT_END_TURN, "for another turn");
+  EndTurnPacket ended;
+  if (!EndTurnPacket::Parse(packet, &ended) || ended.turn != m_world.turn)
+    return Refuse(from, PKT_END_TURN, "for another turn");
   m_turnDone[chapter] = true;
   SendTurnLamps(static_cast<std::uint16_t>(chapter));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)

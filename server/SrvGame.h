@@ -121,7 +121,7 @@ class SrvGame {
   // done (SendStateInPlay).
   bool MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const;
   // The name a granted claim (3) gives its chapter; an empty one keeps the name.
-  void TakeClaimedName(std::uint16_t chapter, std::span<const std::uint8_t> claim);
+  void TakeClaimedName(std::uint16_t chapter, std::string name);
   // The start sequence of the chapter taken in play, as of the running turn,
   // then the turn's lamps as they stand and its guild's standing offers. Sent
   // once: until then the chapter's holder is left out of a restart's, a

@@ -23,13 +23,13 @@ SrvPacket Bytes(const PacketImage<N>& p) {
 }  // namespace
 
 SrvPacket SrvGame::SettingsStoredPacket(std::uint16_t chapter) const {
-  PacketImage<68> p = m_setup.settings;
-  p.Put<std::uint16_t>(0, PKT_GAME_SETTINGS_STORE);
-  p.Put<std::uint16_t>(8, chapter);
+  GameSettingsPacket stored = m_setup.Settings();
+  stored.type = PKT_GAME_SETTINGS_STORE;
+  stored.chapterSlot = chapter;
   if (const CGChapter* own = m_world.Chapter(chapter))
-    for (int t = 0; t < kTraitCount; ++t)
-      p.Put<std::uint8_t>(kSrvTraitsOffset + static_cast<std::size_t>(t), own->GetTrait(t));
-  return Bytes(p);
+    for (int t = 0; t < kTraitCount; ++t) stored.traits[static_cast<std::size_t>(t)] = own->GetTrait(t);
+  const auto image = ToBytes(stored);
+  return SrvPacket(image.begin(), image.end());
 }
 
 std::vector<SrvPacket> SrvGame::StartSequenceFor(std::uint16_t chapter) const {

@@ -9,6 +9,7 @@
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
+#include "Game/model/GZonePackets.h"
 #include "Game/base/TraceError.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GAstNames.h"
@@ -177,10 +178,11 @@ void CGAsteroid::SetController(std::uint16_t chapter) {
 void CGAsteroid::SetAutomanage(std::uint8_t flag, int send) {
   automanage = flag;
   if (send == 0) return;
-  PacketImage<12> p(PKT_AUTOMANAGE);
-  p.Put<std::uint16_t>(8, id);
-  p.Put<std::uint8_t>(10, automanage);
-  RulesSendToAll(p.bytes);
+  AutomanagePacket p;
+  p.asteroid = id;
+  p.flag = automanage;
+  auto image = p.Build();
+  RulesSendToAll(image.bytes);
 }
 
 void CGAsteroid::ToggleAutomanage() { SetAutomanage(automanage != 0 ? 0 : 1, 1); }

@@ -121,8 +121,16 @@ constexpr std::size_t kOrderPacketSize = 172;
 PacketImage<kOrderPacketSize> BuildOrderPacket(std::uint32_t unitId, const UnitOrder& order, std::uint8_t insertMode);
 // False when the image is shorter than 172 bytes.
 bool ParseOrderPacket(std::span<const std::uint8_t> image, OrderPacket* out);
-// Packet 306: u32 unit id at 8, u16 asteroid at 12, u8 flag at 14.
-PacketImage<16> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid, std::uint8_t all);
+// Packet 306: u32 unit id at 8, u16 asteroid at 12, u8 flag at 14 (1: all orders, 0: the last).
+constexpr std::size_t kCancelOrdersSize = 16;
+PacketImage<kCancelOrdersSize> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid, std::uint8_t all);
+struct CancelOrdersPacket {
+  std::uint32_t unitId = 0;
+  std::uint16_t asteroid = 0;
+  std::uint8_t all = 0;
+};
+// False when the image is shorter than 16 bytes.
+bool ParseCancelOrdersPacket(std::span<const std::uint8_t> image, CancelOrdersPacket* out);
 // Packet 609: u16 asteroid at 8, zone at 10, chapter at 12, kind at 14, i16 change at 16.
 PacketImage<20> BuildAtvsReturnedPacket(std::uint16_t asteroid, std::uint16_t zone, std::uint16_t chapter,
                                         std::uint16_t kind, std::int16_t change);

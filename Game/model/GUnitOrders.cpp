@@ -32,12 +32,22 @@ bool ParseOrderPacket(std::span<const std::uint8_t> image, OrderPacket* out) {
   return true;
 }
 
-PacketImage<16> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid, std::uint8_t all) {
-  PacketImage<16> p(PKT_ORDERS_CANCELLED);
+PacketImage<kCancelOrdersSize> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid,
+                                                      std::uint8_t all) {
+  PacketImage<kCancelOrdersSize> p(PKT_ORDERS_CANCELLED);
   p.Put(8, unitId);
   p.Put(12, asteroid);
   p.Put(14, all);
   return p;
+}
+
+bool ParseCancelOrdersPacket(std::span<const std::uint8_t> image, CancelOrdersPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kCancelOrdersSize)) return false;
+  r.ReadAt(8, out->unitId);
+  r.ReadAt(12, out->asteroid);
+  r.ReadAt(14, out->all);
+  return true;
 }
 
 PacketImage<20> BuildAtvsReturnedPacket(std::uint16_t asteroid, std::uint16_t zone, std::uint16_t chapter,

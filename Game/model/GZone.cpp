@@ -11,6 +11,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
+#include "Game/model/GZonePackets.h"
 #include "Game/base/TraceError.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
@@ -298,14 +299,16 @@ void CGZone::AddToCountList(ZoneAtvCountArray& list, std::uint8_t kind, std::uin
 }
 
 void CGZone::SendCountPacket(std::uint16_t type, std::uint16_t sourceZone, std::uint8_t kind, std::uint8_t n) const {
-  PacketImage<20> p(type);
-  p.Put<std::uint16_t>(8, asteroidId);
-  p.Put<std::uint16_t>(10, index);
-  p.Put<std::uint16_t>(12, sourceZone);
-  p.Put<std::uint16_t>(14, RulesLocalChapterId());
-  p.Put<std::uint16_t>(16, kind);
-  p.Put<std::uint16_t>(18, n);
-  RulesSendToAll(p.bytes);
+  ZoneAtvMovePacket p;
+  p.attacking = type == PKT_ZONE_ATTACKING_ATVS;
+  p.asteroid = asteroidId;
+  p.zone = index;
+  p.sourceZone = sourceZone;
+  p.chapter = RulesLocalChapterId();
+  p.kind = kind;
+  p.count = n;
+  auto image = p.Build();
+  RulesSendToAll(image.bytes);
 }
 
 void CGZone::AddArrivingAtvs(std::uint8_t kind, std::uint8_t n, std::uint16_t sourceZone, int send) {

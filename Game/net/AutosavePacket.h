@@ -4,9 +4,13 @@
 // and the u32 is the save's identifier. Plain functions: any thread.
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 
 #include "Game/rules/GRulesPackets.h"
 
 constexpr std::size_t kAutosavePacketSize = 12;
 
 PacketImage<kAutosavePacketSize> BuildAutosaveSwitchPacket(bool on);
+// The u32 of a packet 8; false when the image is shorter than 12 bytes.
+bool ParseAutosavePacket(std::span<const std::uint8_t> image, std::uint32_t* value);

@@ -63,6 +63,11 @@ std::vector<std::uint8_t> ChatPacket::Build() const {
   return p;
 }
 
+bool ChatPacket::SetIntercepted(std::span<std::uint8_t> image, std::uint32_t intercepted) {
+  if (image.size() < kChatTextOffset) return false;
+  return plat::ByteWriter(image).WriteAt<std::uint32_t>(12, intercepted);
+}
+
 bool ChatPacket::Parse(std::span<const std::uint8_t> image, ChatPacket* out) {
   plat::ByteReader r(image);
   if (!r.Has(0, kChatTextOffset)) return false;

@@ -66,4 +66,7 @@ struct ChatPacket {
   // False when the image is shorter than 16 bytes; the text runs to its zero
   // or the image's end, at most kMaxChatText characters.
   static bool Parse(std::span<const std::uint8_t> image, ChatPacket* out);
+  // Sets the intercepted field of a chat line passed on as it came; false
+  // (nothing written) when the image is shorter than 16 bytes.
+  static bool SetIntercepted(std::span<std::uint8_t> image, std::uint32_t intercepted);
 };

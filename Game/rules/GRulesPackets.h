@@ -1,6 +1,7 @@
 #pragma once
-// The packets the rules data sends, built as flat little-endian byte blocks:
-// research allocations and science bonuses of modules and hulls (510 to 513).
+// The packets the rules data sends, built as flat little-endian byte blocks
+// and read back by the server: research allocations and science bonuses of
+// modules and hulls (510 to 513).
 // The design (200) and default battle plan (315) packets are built beside
 // their data (GTemplateDB.h, GDefBP.h).
 
@@ -35,3 +36,18 @@ PacketImage<16> BuildModuleBonusPacket(std::uint8_t chapterSlot, std::uint16_t m
 // u16 bonus at 14, u16 the module database's free pool at 16.
 PacketImage<20> BuildHullBonusPacket(std::uint16_t section, std::uint8_t chapterSlot, std::uint16_t hull,
                                      std::uint16_t bonus, std::uint16_t pool);
+
+// One of 510 to 513 read back: the hull packets name the guild's section
+// first and the chapter slot after it.
+struct ResearchPacket {
+  std::uint16_t type = 0;
+  std::uint16_t section = 0;  // 511, 513
+  std::uint8_t chapterSlot = 0;
+  std::uint16_t item = 0;   // the module or hull index
+  std::uint16_t value = 0;  // the percent (510, 511) or the bonus (512, 513)
+  std::uint16_t pool = 0;   // 512, 513
+};
+// Bytes of a research packet of `type`: 20 for 513, else 16.
+constexpr std::size_t ResearchPacketSize(std::uint16_t type) { return type == PKT_HULL_SCIENCE_BONUS ? 20 : 16; }
+// False when the image is not one of 510 to 513 or is shorter than its packet.
+bool ParseResearchPacket(std::span<const std::uint8_t> image, ResearchPacket* out);

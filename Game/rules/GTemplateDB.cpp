@@ -166,8 +166,9 @@ CGUnit* CGTemplateDB::ReleaseTemplate(std::uint32_t templateId) {
   return nullptr;
 }
 
-PacketImage<124> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot, std::uint16_t chapter) {
-  PacketImage<124> p(PKT_TEMPLATE);
+PacketImage<kTemplatePacketSize> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot,
+                                                     std::uint16_t chapter) {
+  PacketImage<kTemplatePacketSize> p(PKT_TEMPLATE);
   p.Put(8, design.templateId);
   p.Put(12, slot);
   p.Put(14, chapter);
@@ -183,6 +184,22 @@ PacketImage<124> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t
     p.Put(98 + s, fitting.fitted);
   }
   return p;
+}
+
+bool ParseTemplatePacket(std::span<const std::uint8_t> image, TemplatePacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kTemplatePacketSize)) return false;
+  r.ReadAt(8, out->templateId);
+  r.ReadAt(12, out->slot);
+  r.ReadAt(14, out->chapter);
+  plat::ByteReader name(image, 16);
+  plat::FixedText::Read(name, kPacketNameSize, out->name);
+  r.ReadAt(46, out->hull);
+  for (std::size_t s = 0; s < out->modules.size(); ++s) {
+    r.ReadAt(48 + 2 * s, out->modules[s]);
+    r.ReadAt(98 + s, out->fitted[s]);
+  }
+  return true;
 }
 
 void CGTemplateDB::SendTemplate(int slot, int chapter) const {

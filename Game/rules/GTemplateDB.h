@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
@@ -98,4 +99,18 @@ class CGTemplateDB {
 // 14, char[30] name (NUL-terminated) at 16, u8 hull index at 46 (255 without a
 // hull), 20 x u16 module ids at 48 (0 where no module is fitted), 20 x u8
 // fitted flags at 98, zeros to the end.
-PacketImage<124> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot, std::uint16_t chapter);
+constexpr std::size_t kTemplatePacketSize = 124;
+PacketImage<kTemplatePacketSize> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot,
+                                                     std::uint16_t chapter);
+// Message 200 read back.
+struct TemplatePacket {
+  std::uint32_t templateId = 0;
+  std::uint16_t slot = 0;
+  std::uint16_t chapter = 0;
+  std::string name;  // up to its NUL or the field's end
+  std::uint8_t hull = 0;
+  std::array<std::uint16_t, kTemplateSlots> modules{};
+  std::array<std::uint8_t, kTemplateSlots> fitted{};
+};
+// False when the image is shorter than 124 bytes.
+bool ParseTemplatePacket(std::span<const std::uint8_t> image, TemplatePacket* out);

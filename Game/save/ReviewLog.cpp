@@ -12,6 +12,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/ReplayFormat.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -20,19 +21,19 @@
 
 namespace {
 
-constexpr std::uint32_t kMarker = 0xFFFFFFFF;
-constexpr std::uint8_t kEndOfReplay = 11;
-constexpr std::uint8_t kDroppedShot = 10;
-constexpr std::uint8_t kShot = 101;      // 'e'
-constexpr std::uint8_t kShieldHeld = 103;  // 'g'
-constexpr std::uint8_t kHit = 105;       // 'i'
-constexpr std::uint8_t kKill = 106;      // 'j'
-constexpr std::uint16_t kHullDamage = 1253;
-constexpr std::uint16_t kLifeSupportDamage = 1254;
-constexpr std::uint16_t kStunDamage = 1252;
+using replay::kMarker;
+constexpr std::uint8_t kEndOfReplay = replay::kPhasesEnd;
+constexpr std::uint8_t kDroppedShot = replay::kStepEnd;
+constexpr std::uint8_t kShot = replay::kShot;
+constexpr std::uint8_t kShieldHeld = replay::kShield;
+constexpr std::uint8_t kHit = replay::kHit;
+constexpr std::uint8_t kKill = replay::kKill;
+constexpr std::uint16_t kHullDamage = replay::kHullModule;
+constexpr std::uint16_t kLifeSupportDamage = replay::kLifeModule;
+// The replay view plays this kind as a leech; the log tells of it as a stun.
+constexpr std::uint16_t kStunDamage = replay::kLeechModule;
 constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint32_t kMinorDamage = 255;
-constexpr std::size_t kMaxAbbreviation = 5;
 // Shots nested in shots: a replay nests one in another only for a unit that
 // fires several weapons at once; a file that nests deeper is not a replay.
 constexpr int kMaxNestedShots = 64;
@@ -98,7 +99,7 @@ class ReviewLogBuilder {
     for (;;) {
       const std::uint8_t chapter = m_in.U8();
       if (!m_in.Ok()) return;
-      if (chapter == 0xFF) break;
+      if (chapter == replay::kPreambleEnd) break;
       if (!Write(ChapterName(chapter) + "       ")) return;
     }
     if (!Write("\n")) return;
@@ -120,25 +121,21 @@ class ReviewLogBuilder {
 
   void ReadUnits() {
     for (;;) {
-      const std::uint32_t id = m_in.U32();
-      if (!m_in.Ok() || id == kMarker) return;
-      std::array<std::uint8_t, 8> location{};
-      m_in.ReadBytes(location);
-      const std::uint8_t n = m_in.U8();
-      if (!m_in.Ok() || n > kMaxAbbreviation) {
-        TraceError("A replay's unit record is malformed", kLogFile, __LINE__);
-        return;
+      replay::UnitRecord record;
+      switch (replay::ReadUnitRecord(m_in, record)) {
+        case replay::UnitRead::kRecord:
+          break;
+        case replay::UnitRead::kEnd:
+          return;
+        case replay::UnitRead::kTooLong:
+          TraceError("A replay's unit record is malformed", kLogFile, __LINE__);
+          return;
+        case replay::UnitRead::kCutShort:
+          TraceError("A replay's unit record is cut short", kLogFile, __LINE__);
+          return;
       }
-      std::array<std::uint8_t, kMaxAbbreviation> abbreviation{};
-      m_in.ReadBytes(std::span(abbreviation.data(), n));
-      const std::uint32_t presence = m_in.U32();
-      m_in.U32();
-      if (!m_in.Ok()) {
-        TraceError("A replay's unit record is cut short", kLogFile, __LINE__);
-        return;
-      }
-      if (CGUnit* unit = g_gameData->pieces.FindUnit(id, nullptr)) unit->reviewMark = 0;
-      if (presence == 0) Count(RelationToLocal(GetChapterFromId(id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
+      if (CGUnit* unit = g_gameData->pieces.FindUnit(record.id, nullptr)) unit->reviewMark = 0;
+      if (record.a == 0) Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
     }
   }
 
@@ -163,7 +160,7 @@ class ReviewLogBuilder {
         code = m_in.U8();
         if (!m_in.Ok()) return;
       } else {
-        std::array<std::uint8_t, 12> place{};  // location and the replay views' module index
+        std::array<std::uint8_t, replay::kMoveBytes - 4> place{};  // the move's location and engine
         m_in.ReadBytes(place);
         if (!ReadCode(code)) return;
         if (code == kShot && !ReadShot(actor, code, 0)) return;

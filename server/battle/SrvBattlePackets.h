@@ -10,17 +10,16 @@
 #include <span>
 #include <vector>
 
+#include "Game/net/ReplayFormat.h"
 #include "server/world/SrvStartPackets.h"
 
 class CGUnit;
 class CGZone;
 struct TerrainEvent;
 
-// Data bytes in one 503 part (the packet's largest size less its 14-byte head).
-constexpr std::size_t kReplayPartBytes = 1042;
-// A replay's parts are numbered 1 to 255.
-constexpr std::size_t kMaxReplayParts = 255;
-constexpr std::size_t kMaxReplayBytes = kReplayPartBytes * kMaxReplayParts;
+// Data bytes in one 503 part, and in a whole replay (parts numbered 1 to 255).
+constexpr std::size_t kReplayPartBytes = replay::kReplayPartBytes;
+constexpr std::size_t kMaxReplayBytes = replay::kMostReplayBytes;
 // Events in one 603 packet.
 constexpr std::size_t kTerrainEventsPerPacket = 29;
 

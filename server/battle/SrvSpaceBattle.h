@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Game/model/GLocation.h"
+#include "Game/net/ReplayFormat.h"
 #include "server/world/SrvRandom.h"
 
 class CGUnit;
@@ -25,15 +26,15 @@ constexpr int kMaxBattleRounds = 10;
 // Hit kinds for the hull and life support, and the stun of a mind weapon's
 // hit (its amount the turns the target stays stunned); any other kind is a
 // module index.
-constexpr std::uint16_t kHitHull = 1253;
-constexpr std::uint16_t kHitLifeSupport = 1254;
+constexpr std::uint16_t kHitHull = replay::kHullModule;
+constexpr std::uint16_t kHitLifeSupport = replay::kLifeModule;
 constexpr std::uint16_t kHitStun = 1255;
 
 enum SrvShotCode : std::uint8_t {
-  kShotMiss = 102,
-  kShotShieldHeld = 103,
-  kShotHit = 105,
-  kShotDestroyed = 106,
+  kShotMiss = replay::kMiss,
+  kShotShieldHeld = replay::kShield,
+  kShotHit = replay::kHit,
+  kShotDestroyed = replay::kKill,
 };
 
 // One result part of a shot: a miss, the shield that held (value = its
@@ -60,10 +61,10 @@ struct SrvShot {
 // transport at work on the ATVs its first order lands or recovers, or its
 // weapon's fire on the asteroid its first order bombards.
 enum SrvBattleActCode : std::uint8_t {
-  kActScan = 4,
-  kActLanding = 5,
-  kActRecovery = 6,
-  kActBombard = 9,
+  kActScan = replay::kScan,
+  kActLanding = replay::kTransportOut,
+  kActRecovery = replay::kTransportIn,
+  kActBombard = replay::kAsteroidFire,
 };
 // The asteroid as a target is named as the views name objects: 0xFFFF above
 // its index.

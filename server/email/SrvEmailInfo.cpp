@@ -11,24 +11,38 @@
 namespace {
 
 constexpr std::size_t kMaxInfoBytes = 64 * 1024;
-constexpr int kTraits = 20;
-constexpr std::size_t kTraitOffset = 48;
+constexpr int kTraits = kChapterTraits;
 
-struct KeyAt {
+// A key names a field of the configuration or of the settings.
+struct KeyOf {
   const char* key;
-  bool settings;  // else the configuration
-  std::size_t offset;
+  std::uint16_t GameConfigPacket::*config;
+  std::uint16_t GameSettingsPacket::*settings;
 };
 
-constexpr KeyAt kKeys[] = {
-    {"NumberOfChapters:", false, 14},     {"NumberOfAsteroids:", false, 16},   {"TurnTimeLimit:", false, 18},
-    {"VictoryConditions:", false, 20},    {"BiggestIsBestTurns:", false, 22},  {"ImperatorAsteroids:", false, 24},
-    {"ImperatorVotes:", false, 26},       {"RandomEvents:", false, 28},        {"OrbitSpeed:", false, 30},
-    {"ResearchShared:", false, 32},       {"ChaoticOrbits:", false, 34},       {"RandomSystemSize:", true, 20},
-    {"RandomEconomicGrade:", true, 22},   {"RandomOrbits:", true, 24},         {"ResourceScale:", true, 26},
-    {"ForceScale:", true, 28},            {"FOWShowInTransit:", true, 36},     {"FOWShowInAsteroidal:", true, 38},
-    {"FOWAstStartScanned:", true, 40},    {"FOWShipStartScanned:", true, 42},  {"FOWDispControlOfAst:", true, 44},
-    {"FOWShowAsteroids:", true, 46},
+constexpr KeyOf kKeys[] = {
+    {"NumberOfChapters:", &GameConfigPacket::chapters, nullptr},
+    {"NumberOfAsteroids:", &GameConfigPacket::asteroids, nullptr},
+    {"TurnTimeLimit:", &GameConfigPacket::turnTimeLimit, nullptr},
+    {"VictoryConditions:", &GameConfigPacket::victoryConditions, nullptr},
+    {"BiggestIsBestTurns:", &GameConfigPacket::biggestIsBestTurns, nullptr},
+    {"ImperatorAsteroids:", &GameConfigPacket::imperatorAsteroids, nullptr},
+    {"ImperatorVotes:", &GameConfigPacket::imperatorVotes, nullptr},
+    {"RandomEvents:", &GameConfigPacket::randomEvents, nullptr},
+    {"OrbitSpeed:", &GameConfigPacket::orbitSpeed, nullptr},
+    {"ResearchShared:", &GameConfigPacket::researchShared, nullptr},
+    {"ChaoticOrbits:", &GameConfigPacket::chaoticOrbits, nullptr},
+    {"RandomSystemSize:", nullptr, &GameSettingsPacket::randomSystemSize},
+    {"RandomEconomicGrade:", nullptr, &GameSettingsPacket::randomEconomicGrade},
+    {"RandomOrbits:", nullptr, &GameSettingsPacket::randomOrbits},
+    {"ResourceScale:", nullptr, &GameSettingsPacket::resourceScale},
+    {"ForceScale:", nullptr, &GameSettingsPacket::forceScale},
+    {"FOWShowInTransit:", nullptr, &GameSettingsPacket::fowShowInTransit},
+    {"FOWShowInAsteroidal:", nullptr, &GameSettingsPacket::fowShowInAsteroidal},
+    {"FOWAstStartScanned:", nullptr, &GameSettingsPacket::fowAstStartScanned},
+    {"FOWShipStartScanned:", nullptr, &GameSettingsPacket::fowShipStartScanned},
+    {"FOWDispControlOfAst:", nullptr, &GameSettingsPacket::fowDispControlOfAst},
+    {"FOWShowAsteroids:", nullptr, &GameSettingsPacket::fowShowAsteroids},
 };
 
 bool Number(std::string_view word, unsigned max, unsigned& out) {
@@ -50,28 +64,32 @@ std::string ReadText(const std::filesystem::path& path) {
 int SrvTakeEmailInfo(std::string_view text, SrvSetup& setup) {
   std::istringstream words{std::string(text.substr(0, kMaxInfoBytes))};
   std::string key, value, second;
+  GameConfigPacket config = setup.Config();
+  GameSettingsPacket settings = setup.Settings();
   int taken = 0;
   while (words >> key) {
     if (key == "ChapterTrait:") {
       unsigned index = 0, v = 0;
       if (words >> value >> second && Number(value, kTraits - 1, index) && Number(second, 255, v)) {
-        setup.settings.SetU8(kTraitOffset + index, static_cast<std::uint8_t>(v));
+        settings.traits[index] = static_cast<std::uint8_t>(v);
         ++taken;
       }
       continue;
     }
-    for (const KeyAt& k : kKeys) {
+    for (const KeyOf& k : kKeys) {
       if (key != k.key) continue;
       unsigned v = 0;
       if (!(words >> value) || !Number(value, 0xFFFF, v)) break;
-      if (k.settings)
-        setup.settings.SetU16(k.offset, static_cast<std::uint16_t>(v));
+      if (k.settings != nullptr)
+        settings.*k.settings = static_cast<std::uint16_t>(v);
       else
-        setup.config.SetU16(k.offset, static_cast<std::uint16_t>(v));
+        config.*k.config = static_cast<std::uint16_t>(v);
       ++taken;
       break;
     }
   }
+  setup.SetConfig(config);
+  setup.SetSettings(settings);
   return taken;
 }
 

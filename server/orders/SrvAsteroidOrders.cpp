@@ -8,13 +8,12 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/base/Packets.h"
-#include "server/orders/SrvPacketRead.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
 
 namespace {
 
-constexpr std::size_t kRequestSize = 16;
 // The refuelling range of the asteroid views' order mode, squared; a unit
 // without a local drive may stand twice as far off.
 constexpr std::int64_t kRefuelRangeSq = 1'440'000;
@@ -45,8 +44,10 @@ std::vector<std::uint16_t> Stores(const SrvWorld& world, std::uint16_t chapter) 
 }
 
 SrvOrderVerdict TakeRefuel(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  const std::uint32_t id = ReadU32(packet, 8);
-  const std::uint16_t asteroid = ReadU16(packet, 12);
+  RefuelAtAsteroidPacket refuel;
+  if (!RefuelAtAsteroidPacket::Parse(packet, &refuel)) return SrvOrderVerdict::kTooShort;
+  const std::uint32_t id = refuel.unitId;
+  const std::uint16_t asteroid = refuel.asteroid;
   if (asteroid >= CGSolarDB::GetAsteroidCount()) return SrvOrderVerdict::kBadTarget;
   std::uint16_t at = 0;
   const CGUnit* unit = world.pieces->FindUnit(id, &at);
@@ -63,7 +64,9 @@ SrvOrderVerdict TakeRefuel(SrvWorld& world, std::uint16_t chapter, std::span<con
 }
 
 SrvOrderVerdict TakeDistribution(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  const std::uint16_t guild = ReadU16(packet, 8), slot = ReadU16(packet, 10), asteroid = ReadU16(packet, 12);
+  DistributeResourcesPacket distribution;
+  if (!DistributeResourcesPacket::Parse(packet, &distribution)) return SrvOrderVerdict::kTooShort;
+  const std::uint16_t guild = distribution.guild, slot = distribution.slot, asteroid = distribution.asteroid;
   if (guild != (chapter >> 3) || slot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   if (asteroid >= CGSolarDB::GetAsteroidCount()) return SrvOrderVerdict::kBadTarget;
   if (world.solar.GetAsteroid(asteroid)->owner != chapter) return SrvOrderVerdict::kNotOwner;
@@ -85,9 +88,12 @@ bool SrvIsAsteroidRequestPacket(std::uint16_t type) {
 
 SrvOrderVerdict SrvSubmitAsteroidRequest(SrvWorld& world, std::uint16_t chapter,
                                          std::span<const std::uint8_t> packet) {
-  if (packet.size() < kRequestSize) return SrvOrderVerdict::kTooShort;
+  // Both requests are 16 bytes: a shorter one is refused before its chapter is looked at.
+  static_assert(kRefuelAtAsteroidSize == kDistributeResourcesSize);
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header) || packet.size() < kRefuelAtAsteroidSize) return SrvOrderVerdict::kTooShort;
   if (!SrvInPlay(world, chapter)) return SrvOrderVerdict::kNoChapter;
-  switch (ReadU16(packet, 0)) {
+  switch (header.type) {
     case PKT_REFUEL_AT_ASTEROID:
       return TakeRefuel(world, chapter, packet);
     case PKT_DISTRIBUTE_RESOURCES:

@@ -5,11 +5,10 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/orders/SrvPacketRead.h"
+#include "Game/rules/GTemplateDB.h"
 
 namespace {
 
-constexpr std::size_t kNameAt = 16, kNameWidth = 30, kHullAt = 46, kModulesAt = 48, kFlagsAt = 98;
 constexpr unsigned kIdChapterShift = 26;
 constexpr std::uint32_t kLastSerial = (1u << kIdChapterShift) - 1;
 
@@ -20,25 +19,26 @@ bool Researched(const std::vector<std::uint16_t>& points, std::size_t index) {
 }  // namespace
 
 SrvOrderVerdict SrvTakeDesign(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kDesignPacketSize) return SrvOrderVerdict::kTooShort;
+  TemplatePacket sent;
+  if (!ParseTemplatePacket(packet, &sent)) return SrvOrderVerdict::kTooShort;
   if (!world.HasChapter(chapter)) return SrvOrderVerdict::kNoChapter;
-  const std::uint32_t id = ReadU32(packet, 8);
-  const std::uint16_t slot = ReadU16(packet, 12);
+  const std::uint32_t id = sent.templateId;
+  const std::uint16_t slot = sent.slot;
   // The id names its chapter: another chapter's would be looked up among that one's designs.
-  if (ReadU16(packet, 14) != chapter || (id >> kIdChapterShift) != chapter) return SrvOrderVerdict::kNotOwner;
-  if (slot >= kFixedTemplateSlots || ReadText(packet, kNameAt, kNameWidth).empty()) return SrvOrderVerdict::kBadOrder;
+  if (sent.chapter != chapter || (id >> kIdChapterShift) != chapter) return SrvOrderVerdict::kNotOwner;
+  if (slot >= kFixedTemplateSlots || sent.name.empty()) return SrvOrderVerdict::kBadOrder;
   const int guild = chapter >> 3;
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
-  CGHull* hull = world.hulls->GetHull(guild, packet[kHullAt]);
-  if (hull == nullptr || !Researched(research.hullPoints, packet[kHullAt])) return SrvOrderVerdict::kBadTarget;
+  CGHull* hull = world.hulls->GetHull(guild, sent.hull);
+  if (hull == nullptr || !Researched(research.hullPoints, sent.hull)) return SrvOrderVerdict::kBadTarget;
 
   auto design = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>(id));
   design->SetHull(hull);
-  design->SetName(ReadText(packet, kNameAt, kNameWidth).c_str());
+  design->SetName(sent.name.c_str());
   bool anyModule = false;
   for (int s = 0; s < kTemplateSlots; ++s) {
-    if (packet[kFlagsAt + static_cast<std::size_t>(s)] == 0) continue;
-    const std::uint16_t module = ReadU16(packet, kModulesAt + 2 * static_cast<std::size_t>(s));
+    if (sent.fitted[static_cast<std::size_t>(s)] == 0) continue;
+    const std::uint16_t module = sent.modules[static_cast<std::size_t>(s)];
     const ModuleRecord* record = world.modules->GetRecord(module);
     if (record == nullptr || (record->guildMask & (1u << guild)) == 0 || !Researched(research.modulePoints, module))
       return SrvOrderVerdict::kBadTarget;

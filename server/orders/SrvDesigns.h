@@ -20,8 +20,6 @@
 #include "server/orders/SrvOrders.h"
 #include "server/world/SrvWorld.h"
 
-inline constexpr std::size_t kDesignPacketSize = 124;
-
 // Stores the design in `chapter`'s slot when every check holds; the stored
 // design is then `world.templates->GetTemplate(chapter, slot, 1)`, its id
 // the packet's unless that one was taken.

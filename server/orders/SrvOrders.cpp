@@ -7,6 +7,8 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/base/Packets.h"
+#include "Game/net/TradePackets.h"
+#include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvScienceBonus.h"
@@ -17,11 +19,11 @@
 
 namespace {
 
-constexpr std::size_t kCancelSize = 15;
+// The server takes a cancel that stops after its flag, and a module
+// allocation that stops after its percent.
+constexpr std::size_t kCancelFieldsEnd = 15;
+constexpr std::size_t kModuleAllocationFieldsEnd = 14;
 constexpr std::size_t kBattlePlanSize = 48;
-constexpr std::size_t kModuleAllocationSize = 14;
-constexpr std::size_t kHullAllocationSize = 16;
-constexpr std::size_t kAutoTransferSize = 20;
 constexpr std::uint16_t kMaxTransitTurns = 254;
 // Far above what 40 chapters' pools can send in a turn; a flood is refused.
 constexpr std::size_t kMaxTransfersPerTurn = 40 * 150 * 4;
@@ -197,12 +199,15 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
 }
 
 SrvOrderVerdict TakeCancel(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kCancelSize) return SrvOrderVerdict::kTooShort;
-  const OwnUnit own = FindOwnUnit(world, chapter, ReadU32(packet, 8));
+  CancelOrdersPacket cancel;
+  if (packet.size() < kCancelFieldsEnd ||
+      !ParseCancelOrdersPacket(SrvFilledTo<kCancelOrdersSize>(packet), &cancel))
+    return SrvOrderVerdict::kTooShort;
+  const OwnUnit own = FindOwnUnit(world, chapter, cancel.unitId);
   if (own.unit == nullptr) return own.verdict;
   // Cancelling the last order of a stunned unit holding only its stun would end the stun.
-  if (packet[14] == 0 && own.unit->GetOrderCount() == 1 && SrvStunned(*own.unit)) return SrvOrderVerdict::kStunned;
-  if (packet[14] != 0)
+  if (cancel.all == 0 && own.unit->GetOrderCount() == 1 && SrvStunned(*own.unit)) return SrvOrderVerdict::kStunned;
+  if (cancel.all != 0)
     own.unit->CancelOrders();
   else
     own.unit->CancelLastOrder();
@@ -237,9 +242,12 @@ SrvOrderVerdict TakeBattlePlan(SrvWorld& world, std::uint16_t chapter, std::span
 }
 
 SrvOrderVerdict TakeModuleAllocation(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kModuleAllocationSize) return SrvOrderVerdict::kTooShort;
-  const std::uint16_t module = ReadU16(packet, 10), percent = ReadU16(packet, 12);
-  if (packet[8] != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  ResearchPacket allocation;
+  if (packet.size() < kModuleAllocationFieldsEnd ||
+      !ParseResearchPacket(SrvFilledTo<ResearchPacketSize(PKT_MODULE_ALLOCATION)>(packet), &allocation))
+    return SrvOrderVerdict::kTooShort;
+  const std::uint16_t module = allocation.item, percent = allocation.value;
+  if (allocation.chapterSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   const ModuleRecord* record = world.modules->GetRecord(module);
   if (record == nullptr || (record->guildMask & (1u << (chapter >> 3))) == 0 || !IsAllocationPercent(percent))
     return SrvOrderVerdict::kBadOrder;
@@ -248,9 +256,10 @@ SrvOrderVerdict TakeModuleAllocation(SrvWorld& world, std::uint16_t chapter, std
 }
 
 SrvOrderVerdict TakeHullAllocation(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kHullAllocationSize) return SrvOrderVerdict::kTooShort;
-  const std::uint16_t section = ReadU16(packet, 8), hull = ReadU16(packet, 12), percent = ReadU16(packet, 14);
-  if (packet[10] != (chapter & 7) || section != (chapter >> 3)) return SrvOrderVerdict::kNotOwner;
+  ResearchPacket allocation;
+  if (!ParseResearchPacket(packet, &allocation)) return SrvOrderVerdict::kTooShort;
+  const std::uint16_t section = allocation.section, hull = allocation.item, percent = allocation.value;
+  if (allocation.chapterSlot != (chapter & 7) || section != (chapter >> 3)) return SrvOrderVerdict::kNotOwner;
   SrvGuildResearch& research = world.research[section];
   if (hull >= research.hullPercent.size() || !IsAllocationPercent(percent)) return SrvOrderVerdict::kBadOrder;
   research.hullPercent[hull] = percent;
@@ -258,10 +267,11 @@ SrvOrderVerdict TakeHullAllocation(SrvWorld& world, std::uint16_t chapter, std::
 }
 
 SrvOrderVerdict TakeAutoTransfer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kAutoTransferSize) return SrvOrderVerdict::kTooShort;
-  if (packet[8] != chapter) return SrvOrderVerdict::kNotOwner;
-  const SrvAutoTransfer t{packet[8], packet[9], packet[10], packet[11], ReadU16(packet, 12),
-                          std::clamp<std::uint16_t>(ReadU16(packet, 14), 1, kMaxTransitTurns)};
+  MineralTransferPacket transfer;
+  if (!MineralTransferPacket::Parse(packet, &transfer)) return SrvOrderVerdict::kTooShort;
+  if (transfer.sender != chapter) return SrvOrderVerdict::kNotOwner;
+  const SrvAutoTransfer t{transfer.sender, transfer.source, transfer.destination, transfer.mineral, transfer.amount,
+                          std::clamp<std::uint16_t>(transfer.transit, 1, kMaxTransitTurns)};
   const CGAsteroid* from = world.solar.GetAsteroid(t.source);
   const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
   if (from == nullptr || to == nullptr || t.source == t.destination || t.mineral >= kMineralTypes || t.amount == 0)
@@ -281,10 +291,11 @@ bool SrvIsOrderPacket(std::uint16_t type) {
 }
 
 SrvOrderVerdict SrvSubmitOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kPacketHeaderSize) return SrvOrderVerdict::kTooShort;
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header)) return SrvOrderVerdict::kTooShort;
   // An eliminated chapter keeps its record (and its guild's research) but gives no more orders.
   if (!SrvInPlay(world, chapter)) return SrvOrderVerdict::kNoChapter;
-  switch (ReadU16(packet, 0)) {
+  switch (header.type) {
     case PKT_ORDER:
       return TakeUnitOrder(world, chapter, packet);
     case PKT_ORDERS_CANCELLED:

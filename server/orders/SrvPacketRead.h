@@ -5,6 +5,8 @@
 //
 // Any thread.
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -14,3 +16,13 @@ std::uint16_t ReadU16(std::span<const std::uint8_t> packet, std::size_t at);
 std::uint32_t ReadU32(std::span<const std::uint8_t> packet, std::size_t at);
 // A zero-ended text of at most `width` bytes.
 std::string ReadText(std::span<const std::uint8_t> packet, std::size_t at, std::size_t width);
+
+// The packet cut or zero-filled to N bytes, for the shared codec of a packet
+// whose last bytes the server does without: the server takes such a packet
+// when it stops after the fields it reads, the rest reading as 0.
+template <std::size_t N>
+std::array<std::uint8_t, N> SrvFilledTo(std::span<const std::uint8_t> packet) {
+  std::array<std::uint8_t, N> image{};
+  std::copy_n(packet.begin(), std::min(N, packet.size()), image.begin());
+  return image;
+}

@@ -10,6 +10,8 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GZone.h"
+#include "Game/model/GZonePackets.h"
+#include "Game/net/TerrainPackets.h"
 #include "Game/rules/GGameVar.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/battle/SrvTerrainBattle.h"
@@ -20,12 +22,10 @@
 
 namespace {
 
-constexpr std::size_t kMoveSize = 20;
-constexpr std::size_t kEntrenchSize = 20;
-constexpr std::size_t kAutomanageSize = 11;
-constexpr std::size_t kFacilitySize = 20;
-constexpr std::size_t kConstructionSize = 18;
-constexpr std::size_t kImproveSize = 16;
+// The server takes an automanage switch and an ATV construction that stop
+// after their last field read (the flag, the fourth count).
+constexpr std::size_t kAutomanageFieldsEnd = 11;
+constexpr std::size_t kConstructionFieldsEnd = 18;
 constexpr std::uint8_t kMaxZoneValue = 16;
 // A zone's ATV production: category 1, code 113, its outcome in the low byte
 // of parameter 1 (the zone in the high one): built, halted at the zone's
@@ -68,11 +68,12 @@ std::uint8_t ListCount(const ZoneAtvCountArray& list, std::uint8_t chapter, std:
 }
 
 SrvOrderVerdict TakeMove(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p, bool attack) {
-  if (p.size() < kMoveSize) return SrvOrderVerdict::kTooShort;
-  const std::uint16_t asteroid = ReadU16(p, 8), zone = ReadU16(p, 10), source = ReadU16(p, 12);
-  const std::uint16_t kind = ReadU16(p, 16);
-  const auto n = static_cast<std::uint8_t>(ReadU16(p, 18));
-  if (ReadU16(p, 14) != chapter) return SrvOrderVerdict::kNotOwner;
+  ZoneAtvMovePacket move;
+  if (!ZoneAtvMovePacket::Parse(p, &move)) return SrvOrderVerdict::kTooShort;
+  const std::uint16_t asteroid = move.asteroid, zone = move.zone, source = move.sourceZone;
+  const std::uint16_t kind = move.kind;
+  const auto n = static_cast<std::uint8_t>(move.count);
+  if (move.chapter != chapter) return SrvOrderVerdict::kNotOwner;
   CGZone* to = ZoneOf(world, asteroid, zone);
   CGZone* from = ZoneOf(world, asteroid, source);
   if (to == nullptr || from == nullptr || to == from || kind >= kAtvKinds || n == 0) return SrvOrderVerdict::kBadOrder;
@@ -108,10 +109,11 @@ CGZone* OwnZone(SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid, 
 }
 
 SrvOrderVerdict TakeEntrench(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
-  if (p.size() < kEntrenchSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(p, 12) != chapter) return SrvOrderVerdict::kNotOwner;
-  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
-  const std::uint16_t kind = ReadU16(p, 16);
+  ZoneEntrenchPacket order;
+  if (!ZoneEntrenchPacket::Parse(p, &order)) return SrvOrderVerdict::kTooShort;
+  if (order.chapter != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnZone(world, chapter, order.asteroid, order.zone);
+  const std::uint16_t kind = order.kind;
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   if (kind >= kAtvKinds || z->atvCounts[kind] == 0) return SrvOrderVerdict::kBadOrder;
   z->SetAtvKindEntrenched(static_cast<std::uint8_t>(kind), 1);
@@ -120,20 +122,23 @@ SrvOrderVerdict TakeEntrench(SrvWorld& world, std::uint16_t chapter, std::span<c
 }
 
 SrvOrderVerdict TakeAutomanage(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
-  if (p.size() < kAutomanageSize) return SrvOrderVerdict::kTooShort;
-  CGAsteroid* a = world.solar.GetAsteroid(ReadU16(p, 8));
+  AutomanagePacket order;
+  if (p.size() < kAutomanageFieldsEnd || !AutomanagePacket::Parse(SrvFilledTo<kAutomanageSize>(p), &order))
+    return SrvOrderVerdict::kTooShort;
+  CGAsteroid* a = world.solar.GetAsteroid(order.asteroid);
   if (a == nullptr || a->owner != chapter) return SrvOrderVerdict::kNotOwner;
-  a->SetAutomanage(p[10] != 0 ? 1 : 0, 0);
+  a->SetAutomanage(order.flag != 0 ? 1 : 0, 0);
   return SrvOrderVerdict::kAccepted;
 }
 
 SrvOrderVerdict TakeFacility(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
-  if (p.size() < kFacilitySize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
-  const std::uint16_t zone = ReadU16(p, 12);
-  CGZone* z = OwnZone(world, chapter, ReadU16(p, 8), zone);
+  ZoneFacilityPacket order;
+  if (!ZoneFacilityPacket::Parse(p, &order)) return SrvOrderVerdict::kTooShort;
+  if (order.chapter != chapter) return SrvOrderVerdict::kNotOwner;
+  const std::uint16_t zone = order.zone;
+  CGZone* z = OwnZone(world, chapter, order.asteroid, zone);
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
-  const std::uint32_t bit = ReadU32(p, 16);
+  const std::uint32_t bit = order.facility;
   if (zone == kSrvCentreZone || (z->facilities & bit) != 0) return SrvOrderVerdict::kBadOrder;
   if (z->BuildFacility(bit) == 0) return SrvOrderVerdict::kCannotAfford;
   z->dirty = 1;
@@ -150,22 +155,26 @@ CGZone* OwnFacilityZone(SrvWorld& world, std::uint16_t chapter, std::uint16_t as
 }
 
 SrvOrderVerdict TakeConstruction(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p) {
-  if (p.size() < kConstructionSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(p, 12) != chapter) return SrvOrderVerdict::kNotOwner;
-  CGZone* z = OwnFacilityZone(world, chapter, ReadU16(p, 8), ReadU16(p, 10));
+  ZoneConstructAtvsPacket order;
+  if (p.size() < kConstructionFieldsEnd ||
+      !ZoneConstructAtvsPacket::Parse(SrvFilledTo<kZoneConstructAtvsSize>(p), &order))
+    return SrvOrderVerdict::kTooShort;
+  if (order.chapter != chapter) return SrvOrderVerdict::kNotOwner;
+  CGZone* z = OwnFacilityZone(world, chapter, order.asteroid, order.zone);
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   if ((z->facilities & FACILITY_ATV_CONSTRUCTION) == 0 || !z->atvConstruction) return SrvOrderVerdict::kBadOrder;
-  std::copy_n(p.begin() + 14, kAtvKinds, z->atvConstruction.get());
+  std::copy_n(order.counts.begin(), kAtvKinds, z->atvConstruction.get());
   z->atvConstruction[kHaltToldByte] = 0;
   return SrvOrderVerdict::kAccepted;
 }
 
 SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p,
                                 bool limit) {
-  if (p.size() < kImproveSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(p, 10) != chapter) return SrvOrderVerdict::kNotOwner;
-  const std::uint16_t asteroid = ReadU16(p, 12);
-  CGZone* z = OwnZone(world, chapter, asteroid, ReadU16(p, 14));
+  ZoneImprovementPacket order;
+  if (!ZoneImprovementPacket::Parse(p, &order)) return SrvOrderVerdict::kTooShort;
+  if (order.chapter != chapter) return SrvOrderVerdict::kNotOwner;
+  const std::uint16_t asteroid = order.asteroid;
+  CGZone* z = OwnZone(world, chapter, asteroid, order.zone);
   if (z == nullptr) return SrvOrderVerdict::kNotOwner;
   std::uint8_t& value = limit ? z->atvLimit : z->miningValue;
   // The player reads with the turn whether its own zone took the raise.
@@ -290,9 +299,10 @@ bool SrvIsZonePacket(std::uint16_t type) {
 }
 
 SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kPacketHeaderSize) return SrvOrderVerdict::kTooShort;
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header)) return SrvOrderVerdict::kTooShort;
   if (world.Chapter(chapter) == nullptr) return SrvOrderVerdict::kNoChapter;
-  switch (ReadU16(packet, 0)) {
+  switch (header.type) {
     case PKT_ZONE_ARRIVING_ATVS:
       return TakeMove(world, chapter, packet, false);
     case PKT_ZONE_ATTACKING_ATVS:
@@ -307,7 +317,7 @@ SrvOrderVerdict SrvSubmitZoneOrder(SrvWorld& world, std::uint16_t chapter, std::
       return TakeConstruction(world, chapter, packet);
     case PKT_TERRAIN_VIEW_605:
     case PKT_TERRAIN_VIEW_606:
-      return TakeImprovement(world, chapter, packet, ReadU16(packet, 0) == PKT_TERRAIN_VIEW_606);
+      return TakeImprovement(world, chapter, packet, header.type == PKT_TERRAIN_VIEW_606);
     case PKT_ZONE_ATVS:
     case PKT_ATVS_RETURNED:
       return SrvOrderVerdict::kAccepted;

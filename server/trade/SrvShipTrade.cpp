@@ -8,6 +8,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
+#include "Game/net/OrderMenuPackets.h"
+#include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvPacketRead.h"
@@ -18,8 +20,6 @@
 namespace {
 
 constexpr std::size_t kOfferSize = 36;
-constexpr std::size_t kWithdrawSize = 16;
-constexpr std::size_t kBidSize = 36;
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
@@ -64,10 +64,7 @@ std::uint32_t OfferedClass(const SrvWorld& world, std::uint32_t unitId) {
 }
 
 SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint32_t unitId) {
-  PacketImage<16> p(PKT_SHIP_OFFER_WITHDRAWN);
-  p.Put<std::uint8_t>(8, guild);
-  p.Put<std::uint8_t>(9, slot);
-  p.Put<std::uint32_t>(12, unitId);
+  const auto p = ShipOfferWithdrawnPacket{guild, slot, unitId}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
@@ -86,10 +83,11 @@ SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::sp
 }
 
 SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
-  if (packet[8] != (chapter >> 3) || packet[9] != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  ShipOfferWithdrawnPacket withdrawn;
+  if (!ShipOfferWithdrawnPacket::Parse(packet, &withdrawn)) return SrvOrderVerdict::kTooShort;
+  if (withdrawn.guild != (chapter >> 3) || withdrawn.slot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   CGuild* guild = world.guilds->GetGuild(chapter >> 3);
-  const std::uint32_t unitId = ReadU32(packet, 12);
+  const std::uint32_t unitId = withdrawn.unitId;
   const ShipOffer* offer = guild->FindShipOffer(unitId);
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
@@ -99,11 +97,12 @@ SrvOrderVerdict SrvWithdrawShipOffer(SrvWorld& world, std::uint16_t chapter, std
 }
 
 SrvOrderVerdict SrvBidForShip(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kBidSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !world.MayTrade(chapter))
+  ShipBidPacket order;
+  if (!ShipBidPacket::Parse(packet, &order)) return SrvOrderVerdict::kTooShort;
+  if (order.guild != (chapter >> 3) || order.slot != (chapter & 7) || !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
-  SrvShipBid bid{static_cast<std::uint8_t>(chapter), ReadU32(packet, 12), ReadU16(packet, 18), {}};
-  for (int m = 0; m < 4; ++m) bid.bid[m] = ReadU32(packet, 20 + 4 * static_cast<std::size_t>(m));
+  SrvShipBid bid{static_cast<std::uint8_t>(chapter), order.unitId, order.pool, {}};
+  for (int m = 0; m < 4; ++m) bid.bid[m] = order.bid[static_cast<std::size_t>(m)];
   const ShipOffer* offer = world.guilds->GetGuild(chapter >> 3)->FindShipOffer(bid.unitId);
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;

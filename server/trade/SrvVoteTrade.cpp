@@ -6,15 +6,14 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GNotifyCodes.h"
+#include "Game/net/OrderMenuPackets.h"
+#include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/trade/SrvBids.h"
 
 namespace {
 
-constexpr std::size_t kOfferSize = 32;
-constexpr std::size_t kWithdrawSize = 12;
-constexpr std::size_t kBidSize = 32;
 
 // The seller may offer the asteroid's vote: it controls the asteroid and has
 // not sold its vote already.
@@ -26,29 +25,31 @@ bool MaySell(const SrvWorld& world, std::uint16_t seller, std::uint16_t asteroid
 }
 
 SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint8_t asteroid) {
-  PacketImage<12> p(PKT_VOTE_OFFER_WITHDRAWN);
-  p.Put<std::uint8_t>(8, guild);
-  p.Put<std::uint8_t>(9, slot);
-  p.Put<std::uint8_t>(10, asteroid);
+  const auto p = VoteOfferWithdrawnPacket{guild, slot, asteroid}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
 }  // namespace
 
 SrvOrderVerdict SrvPostVoteOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kOfferSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !world.MayTrade(chapter))
+  VoteOfferPostedPacket offer;
+  if (!VoteOfferPostedPacket::Parse(packet, &offer)) return SrvOrderVerdict::kTooShort;
+  // The guild's boards read the slot and the asteroid as bytes.
+  const auto slot = static_cast<std::uint8_t>(offer.slot);
+  const auto asteroid = static_cast<std::uint8_t>(offer.asteroid);
+  if (offer.guild != (chapter >> 3) || slot != (chapter & 7) || !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
-  if (!MaySell(world, chapter, packet[12])) return SrvOrderVerdict::kBadTarget;
+  if (!MaySell(world, chapter, asteroid)) return SrvOrderVerdict::kBadTarget;
   world.guilds->GetGuild(chapter >> 3)->PostVoteOffer(packet);
   return SrvOrderVerdict::kAccepted;
 }
 
 SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
-  if (packet[8] != (chapter >> 3) || packet[9] != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
+  VoteOfferWithdrawnPacket withdrawn;
+  if (!VoteOfferWithdrawnPacket::Parse(packet, &withdrawn)) return SrvOrderVerdict::kTooShort;
+  if (withdrawn.guild != (chapter >> 3) || withdrawn.slot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
   CGuild* guild = world.guilds->GetGuild(chapter >> 3);
-  const std::uint8_t asteroid = packet[10];
+  const std::uint8_t asteroid = withdrawn.asteroid;
   const VoteOffer* offer = guild->FindVoteOffer(asteroid);
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot != (chapter & 7)) return SrvOrderVerdict::kNotOwner;
@@ -58,13 +59,14 @@ SrvOrderVerdict SrvWithdrawVoteOffer(SrvWorld& world, std::uint16_t chapter, std
 }
 
 SrvOrderVerdict SrvBidForVote(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kBidSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || ReadU16(packet, 10) != (chapter & 7) || !world.MayTrade(chapter))
+  VoteBidPacket order;
+  if (!VoteBidPacket::Parse(packet, &order)) return SrvOrderVerdict::kTooShort;
+  if (order.guild != (chapter >> 3) || order.slot != (chapter & 7) || !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
-  const std::uint16_t asteroid = ReadU16(packet, 12);
+  const std::uint16_t asteroid = order.asteroid;
   if (asteroid > 0xFF) return SrvOrderVerdict::kBadTarget;
-  SrvVoteBid bid{static_cast<std::uint8_t>(chapter), static_cast<std::uint8_t>(asteroid), ReadU16(packet, 14), {}};
-  for (int m = 0; m < 4; ++m) bid.bid[m] = ReadU32(packet, 16 + 4 * static_cast<std::size_t>(m));
+  SrvVoteBid bid{static_cast<std::uint8_t>(chapter), static_cast<std::uint8_t>(asteroid), order.pool, {}};
+  for (int m = 0; m < 4; ++m) bid.bid[m] = order.bid[static_cast<std::size_t>(m)];
   const VoteOffer* offer = world.guilds->GetGuild(chapter >> 3)->FindVoteOffer(bid.asteroid);
   if (offer == nullptr) return SrvOrderVerdict::kBadTarget;
   if (offer->sellerSlot == (chapter & 7)) return SrvOrderVerdict::kBadOrder;

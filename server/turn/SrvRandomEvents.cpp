@@ -14,7 +14,7 @@ constexpr int kCompositionTypes = 20;
 }  // namespace
 
 void SrvRandomEvents(SrvTurnContext& turn) {
-  if (turn.setup.config.U16(28) == 0) return;
+  if (!turn.setup.RandomEvents()) return;
   SrvWorld& world = turn.world;
   const std::uint16_t count = CGSolarDB::GetAsteroidCount();
   if (count == 0) return;

@@ -47,12 +47,13 @@ constexpr std::int32_t kSrvSightRange = 1800;
 struct SrvFogRules {
   std::uint16_t inTransit = 0;
   std::uint16_t inAsteroidal = 0;
-  std::uint16_t asteroidsScanned = 0;  // u16 at 40
-  std::uint16_t controlShown = 0;      // u16 at 44
-  std::uint16_t showAsteroids = 0;     // u16 at 46
+  std::uint16_t asteroidsScanned = 0;
+  std::uint16_t controlShown = 0;
+  std::uint16_t showAsteroids = 0;
   static SrvFogRules From(const SrvSetup& setup) {
-    return {setup.settings.U16(36), setup.settings.U16(38), setup.settings.U16(40), setup.settings.U16(44),
-            setup.settings.U16(46)};
+    const GameSettingsPacket s = setup.Settings();
+    return {s.fowShowInTransit, s.fowShowInAsteroidal, s.fowAstStartScanned, s.fowDispControlOfAst,
+            s.fowShowAsteroids};
   }
   // No fog over the units.
   bool Off() const { return inTransit == 0 && inAsteroidal == 0; }

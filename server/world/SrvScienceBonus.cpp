@@ -6,7 +6,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/base/Packets.h"
-#include "server/orders/SrvPacketRead.h"
+#include "Game/rules/GRulesPackets.h"
 
 namespace {
 
@@ -33,15 +33,15 @@ std::uint32_t SrvScienceBonusGiven(const SrvWorld& world, std::uint16_t chapter)
 }
 
 SrvOrderVerdict SrvTakeScienceBonus(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  const bool hull = ReadU16(packet, 0) == PKT_HULL_SCIENCE_BONUS;
-  if (packet.size() < (hull ? kHullBonusSize : kModuleBonusSize)) return SrvOrderVerdict::kTooShort;
+  ResearchPacket bonus;
+  if (!ParseResearchPacket(packet, &bonus)) return SrvOrderVerdict::kTooShort;
+  const bool hull = bonus.type == PKT_HULL_SCIENCE_BONUS;
   if (!world.HasChapter(chapter)) return SrvOrderVerdict::kNoChapter;
   const std::size_t guild = chapter >> 3;
-  if (packet[hull ? 10 : 8] != (chapter & 7) || (hull && ReadU16(packet, 8) != guild))
-    return SrvOrderVerdict::kNotOwner;
+  if (bonus.chapterSlot != (chapter & 7) || (hull && bonus.section != guild)) return SrvOrderVerdict::kNotOwner;
   SrvGuildResearch& r = world.research[guild];
-  const std::uint16_t item = ReadU16(packet, hull ? 12 : 10);
-  const std::uint16_t points = ReadU16(packet, hull ? 14 : 12);
+  const std::uint16_t item = bonus.item;
+  const std::uint16_t points = bonus.value;
   if (!hull) {
     const ModuleRecord* record = world.modules->GetRecord(item);
     if (record == nullptr || (record->guildMask & (1u << guild)) == 0) return SrvOrderVerdict::kBadTarget;

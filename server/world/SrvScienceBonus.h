@@ -21,8 +21,6 @@
 #include "server/orders/SrvOrders.h"
 #include "server/world/SrvWorld.h"
 
-inline constexpr std::size_t kModuleBonusSize = 16;
-inline constexpr std::size_t kHullBonusSize = 20;
 // Points each owned asteroid gives before the chapter's trait adds its own.
 inline constexpr std::uint32_t kScienceBonusPerAsteroid = 5;
 

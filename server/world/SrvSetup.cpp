@@ -33,15 +33,28 @@ bool SrvSetup::TakeSettings(std::span<const std::uint8_t> packet) {
   return true;
 }
 
+GameConfigPacket SrvSetup::Config() const {
+  GameConfigPacket record;
+  FromBytes(config.bytes, record);
+  return record;
+}
+
+GameSettingsPacket SrvSetup::Settings() const {
+  GameSettingsPacket record;
+  FromBytes(settings.bytes, record);
+  return record;
+}
+
 std::uint8_t SrvSetup::ChaptersPerGuild() const {
-  return static_cast<std::uint8_t>(std::clamp<int>(config.U8(14), 1, 8));
+  // The count's low byte, as the front end reads it.
+  return static_cast<std::uint8_t>(std::clamp<int>(static_cast<std::uint8_t>(Config().chapters), 1, 8));
 }
 
 std::uint16_t SrvSetup::AsteroidCount() const {
-  return static_cast<std::uint16_t>(std::clamp<int>(config.U16(16), ChapterCount(), kMaxAsteroids));
+  return static_cast<std::uint16_t>(std::clamp<int>(Config().asteroids, ChapterCount(), kMaxAsteroids));
 }
 
 std::uint16_t SrvSetup::OrbitMotion() const {
-  const std::uint16_t speed = std::min<std::uint16_t>(config.U16(30), 3);
+  const std::uint16_t speed = std::min<std::uint16_t>(Config().orbitSpeed, 3);
   return speed == 3 ? 4 : speed;
 }

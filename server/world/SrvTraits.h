@@ -14,6 +14,3 @@ using SrvTraitBytes = std::array<std::uint8_t, kTraitCount>;
 // Every chapter's traits by chapter number (all 0: none).
 using SrvChapterTraits = std::array<SrvTraitBytes, kMaxChapters>;
 
-// The settings packet's (53) traits, at 48.
-constexpr std::size_t kSrvTraitsOffset = 48;
-

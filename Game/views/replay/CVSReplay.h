@@ -20,7 +20,7 @@
 #include <string>
 
 #include "Game/views/replay/EventBar.h"
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 #include "Game/views/replay/ReplayTicker.h"
 #include "Game/views/space/CVB3DView.h"
 

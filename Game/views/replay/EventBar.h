@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 
 namespace replay {
 

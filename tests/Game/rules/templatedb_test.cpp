@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -135,6 +138,26 @@ TEST_F(TemplateDBTest, DesignMessageLayout) {
             std::make_tuple(0, 0, 3, 0));
   EXPECT_EQ(std::make_tuple(p[98 + 1], p[98 + 3], p[98 + 5]), std::make_tuple(1, 1, 0));
   for (int i = 118; i < 124; ++i) EXPECT_EQ(p[i], 0);
+}
+
+TEST_F(TemplateDBTest, DesignMessageReadsBackAndShortOnesAreRefused) {
+  CGUnitTemplate t(3, 3 << 26 | 44);
+  t.SetName("Lancer");
+  t.SetHull(world.Frame());
+  t.FitModule(3, 3);
+  const auto image = BuildTemplatePacket(t, 14, 3);
+  TemplatePacket back;
+  ASSERT_TRUE(ParseTemplatePacket(image.bytes, &back));
+  EXPECT_EQ(std::make_tuple(back.templateId, back.slot, back.chapter, back.name, back.hull),
+            std::make_tuple(3u << 26 | 44, 14, 3, std::string("Lancer"), 0));
+  EXPECT_EQ(std::make_tuple(back.modules[3], back.fitted[3], back.fitted[2]), std::make_tuple(3, 1, 0));
+
+  // A name that fills its field without its NUL stops at the field's end.
+  auto unterminated = image.bytes;
+  std::fill(unterminated.begin() + 16, unterminated.begin() + 46, std::uint8_t{'x'});
+  ASSERT_TRUE(ParseTemplatePacket(unterminated, &back));
+  EXPECT_EQ(back.name, std::string(30, 'x'));
+  EXPECT_FALSE(ParseTemplatePacket(std::span(image.bytes).first(123), &back));
 }
 
 TEST_F(TemplateDBTest, ClassStatRanges) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "Game/net/ReplayFormat.h"
 #include "platform/core/bytes.h"
 
 namespace battle_test {
@@ -58,45 +59,44 @@ inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {
   plat::ByteReader r(bytes);
   auto code = [&r](std::uint8_t& c) {
     std::uint32_t marker = 0;
-    return r.Read(marker) && marker == 0xFFFFFFFFu && r.Read(c);
+    return r.Read(marker) && marker == replay::kMarker && r.Read(c);
   };
   std::uint8_t b = 0;
-  while (r.Read(b) && b != 0xFF) out.chapters.push_back(b);
+  while (r.Read(b) && b != replay::kPreambleEnd) out.chapters.push_back(b);
   if (!r.Read(out.number)) return out;
   for (;;) {
-    std::uint32_t id = 0;
-    if (!r.Read(id)) return out;
-    if (id == 0xFFFFFFFFu) break;
-    std::uint8_t n = 0;
-    if (!r.Skip(8) || !r.Read(n) || n > 5 || !r.Skip(n + 8u)) return out;
-    out.units.push_back(id);
+    replay::UnitRecord unit;
+    const replay::UnitRead read = replay::ReadUnitRecord(r, unit);
+    if (read == replay::UnitRead::kEnd && unit.id == replay::kMarker) break;
+    if (read != replay::UnitRead::kRecord) return out;
+    out.units.push_back(unit.id);
   }
   std::vector<ReadShot> round;
   std::uint8_t c = 0;
   for (;;) {
     std::uint32_t id = 0;
     if (!r.Read(id)) return out;
-    if (id == 0xFFFFFFFFu) {
+    if (id == replay::kMarker) {
       if (!r.Read(c)) return out;
     } else {
       ReadShot shot;
       shot.unit = id;
       std::uint32_t engine = 0;
-      if (!r.Skip(8) || !r.Read(engine) || !code(c) || c != 101) return out;
+      if (!r.Skip(8) || !r.Read(engine) || !code(c) || c != replay::kShot) return out;
       if (!r.Read(shot.weapon) || !r.Read(shot.target) || !r.Read(shot.chance) || !r.Read(shot.effective))
         return out;
-      while (code(c) && c > 100) {
+      while (code(c) && c >= replay::kShot) {
         ReadPart part{c, 0, 0};
         std::uint16_t kind = 0;
-        if (c == 103 && !r.Read(part.value)) return out;
-        if ((c == 105 || c == 106) && !(r.Read(kind) && r.Read(part.amount))) return out;
-        part.value = c == 103 ? part.value : kind;
+        if (c == replay::kShield && !r.Read(part.value)) return out;
+        if ((c == replay::kHit || c == replay::kKill) && !(r.Read(kind) && r.Read(part.amount))) return out;
+        part.value = c == replay::kShield ? part.value : kind;
         shot.parts.push_back(part);
       }
       round.push_back(std::move(shot));
     }
-    if (c == 1) out.rounds.push_back(std::exchange(round, {}));
-    if (c == 11) break;
+    if (c == replay::kPhaseEnd) out.rounds.push_back(std::exchange(round, {}));
+    if (c == replay::kPhasesEnd) break;
   }
   // The battle section as the replay view reads it: a destruction's wreck
   // list follows only when its unit is on the screen (a start unit or one
@@ -113,41 +113,40 @@ inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {
     }
     return true;
   };
-  while (code(c) && c != 12) {
+  while (code(c) && c != replay::kStop) {
     ReadItem item{c, {}, {}};
-    if (c == 7) {
+    if (c == replay::kDeparture) {
       std::uint32_t id = 0, engine = 0;
       if (!r.Read(id) || !r.Read(engine)) return out;
       out.departures.push_back(id);
       continue;
     }
-    if (c == 3) {
+    if (c == replay::kDestroyed) {
       if (!words(item, 1) || !known(item.words[0])) return out;
       for (;;) {
         std::uint32_t id = 0, flag = 0;
         if (!r.Read(id)) return out;
-        if (id == 0xFFFFFFFFu) break;
+        if (id == replay::kMarker) break;
         if (!r.Read(flag)) return out;
         item.wrecks.emplace_back(id, flag);
       }
       std::uint8_t end = 0;
-      if (!r.Read(end) || end != 10) return out;
-    } else if (c == 4 || c == 9) {
+      if (!r.Read(end) || end != replay::kStepEnd) return out;
+    } else if (c == replay::kScan || c == replay::kAsteroidFire) {
       if (!words(item, 3)) return out;
-    } else if (c == 5 || c == 6) {
+    } else if (c == replay::kTransportOut || c == replay::kTransportIn) {
       if (!words(item, 2)) return out;
-    } else if (c == 8) {
-      std::uint32_t id = 0;
-      std::uint8_t n = 0;
-      if (!r.Read(id) || id == 0xFFFFFFFFu || !r.Skip(8) || !r.Read(n) || n > 5 || !r.Skip(n + 8u)) return out;
-      out.joined.push_back(id);
-      item.words.push_back(id);
+    } else if (c == replay::kJoined) {
+      replay::UnitRecord unit;
+      if (replay::ReadUnitRecord(r, unit) != replay::UnitRead::kRecord) return out;
+      out.joined.push_back(unit.id);
+      item.words.push_back(unit.id);
     } else {
       return out;
     }
     out.items.push_back(std::move(item));
   }
-  out.whole = c == 12 && r.Remaining() == 0;
+  out.whole = c == replay::kStop && r.Remaining() == 0;
   return out;
 }
 

@@ -169,7 +169,7 @@ TEST_F(SpaceBattle, AReplayTooLongForItsPartsIsCutAtAShotAndStillClosed) {
   Fleet(8, Design(8, modules), 20, kBattleAsteroid, 300);
   auto turn = Resolve();
   const auto parts = OfType(*turn, 8, 503);
-  ASSERT_EQ(parts.size(), kMaxReplayParts);
+  ASSERT_EQ(parts.size(), replay::kMostReplayParts);
   for (std::size_t i = 0; i < parts.size(); ++i) EXPECT_EQ(parts[i][8], i + 1);
   const ReadReplay replay = ClientReplay(*turn, 8, kBattleAsteroid);
   EXPECT_TRUE(replay.whole);

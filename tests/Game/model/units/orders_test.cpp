@@ -166,6 +166,10 @@ TEST_F(OrdersTest, CancelPacketsAndTheirFlags) {
     EXPECT_EQ(Long(p, 8), unit->id);
     EXPECT_EQ(Word(p, 12), 0);
     EXPECT_EQ(std::make_tuple(p[14], p[15]), std::make_tuple(k, 0));
+    CancelOrdersPacket back;
+    ASSERT_TRUE(ParseCancelOrdersPacket(p, &back));
+    EXPECT_EQ(std::make_tuple(back.unitId, back.asteroid, back.all), std::make_tuple(unit->id, 0, k));
+    EXPECT_FALSE(ParseCancelOrdersPacket(std::span(p).first(15), &back));
   }
   EXPECT_EQ(unit->GetOrderCount(), 0);
 }

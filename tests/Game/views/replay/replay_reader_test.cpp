@@ -1,4 +1,4 @@
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "platform/core/files.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
 
 using replay::EventRecord;
-using test_support::ReplayFile;
+using replay::ReplayBuilder;
 
 constexpr std::uint32_t kOwn = (9u << 26) | 1, kAlly = (10u << 26) | 3, kEnemy = (17u << 26) | 2;
 constexpr std::uint32_t kLate = (17u << 26) | 9, kNobody = (20u << 26) | 77;
@@ -96,8 +96,8 @@ class ReplayReaderTest : public ::testing::Test {
   std::optional<replay::ReplayReader> reader;
 };
 
-ReplayFile ThreeShips() {
-  ReplayFile r;
+ReplayBuilder ThreeShips() {
+  ReplayBuilder r;
   r.Participants({9, 10, 17}, 4)
       .Unit(kOwn, {4, 10, 20, 30}, "FF")
       .Unit(kAlly, {4, -10, 0, 5}, "CRU", 1)
@@ -108,8 +108,8 @@ ReplayFile ThreeShips() {
 
 // A battle of every kind of record: two phases of moves and shots, then the
 // battle section with each item.
-ReplayFile FullBattle() {
-  ReplayFile r = ThreeShips();
+ReplayBuilder FullBattle() {
+  ReplayBuilder r = ThreeShips();
   // Phase 1: two steps of the own ship, the second with an engine.
   r.Move(kOwn, {4, 12, 20, 30}).Shot(7, kEnemy, 70, 1).Kill(1253, 5).Kill(1253, 3).Hit(1252, 40).End(10);
   r.Move(kOwn, {4, 14, 20, 30}, 33).Shot(7, kEnemy, 0x12345, 0).Shield(0xABCD1234).End(10);
@@ -213,7 +213,7 @@ TEST_F(ReplayReaderTest, AGeneratedBattleIsReadRecordByRecord) {
 
 TEST_F(ReplayReaderTest, StartsAndEmptyListsAreRead) {
   // The preamble may be nothing but its 0xFF; no start units is still a start.
-  ReplayFile bare;
+  ReplayBuilder bare;
   bare.U8(0xFF).U16(0x0102).EndUnits().Code(11).Code(12);
   std::uint16_t asteroid = 0;
   ASSERT_TRUE(Start(bare.bytes(), &asteroid));
@@ -224,16 +224,16 @@ TEST_F(ReplayReaderTest, StartsAndEmptyListsAreRead) {
   EXPECT_FALSE(reader->ReadBattleSection()) << "a section of marker + 12 only completes at once";
 
   // No 0xFF at all: the start fails and nothing is created.
-  ReplayFile none;
+  ReplayBuilder none;
   none.U8(1).U8(2).U8(3);
   EXPECT_FALSE(Start(none.bytes()));
-  ReplayFile noAsteroid;
+  ReplayBuilder noAsteroid;
   noAsteroid.U8(9).U8(0xFF).U8(4);
   EXPECT_FALSE(Start(noAsteroid.bytes()));
 }
 
 TEST_F(ReplayReaderTest, AUnitRecordOfSixAppearanceBytesEndsTheList) {
-  ReplayFile r;
+  ReplayBuilder r;
   r.Participants({9}, 4).Unit(kOwn, {4, 0, 0, 0}, "ABCDE").Unit(kAlly, {4, 0, 0, 0}, "ABCDEF").Unit(kEnemy, {4, 0, 0, 0}, "X");
   r.EndUnits();
   ASSERT_TRUE(Start(r.bytes()));
@@ -243,7 +243,7 @@ TEST_F(ReplayReaderTest, AUnitRecordOfSixAppearanceBytesEndsTheList) {
 
 TEST_F(ReplayReaderTest, ShotsThatEndAtOnceOrBreakTheirFrame) {
   // A first sub-code of 10 drops the shot and the phase reads on.
-  ReplayFile r = ThreeShips();
+  ReplayBuilder r = ThreeShips();
   r.Move(kOwn, {4, 1, 1, 1}).Shot(7, kEnemy).End(10);
   r.Move(kEnemy, {4, 1, 1, 1}).Shot(7, kOwn).Miss().End(1);
   ASSERT_TRUE(Start(r.bytes()));
@@ -253,16 +253,16 @@ TEST_F(ReplayReaderTest, ShotsThatEndAtOnceOrBreakTheirFrame) {
   EXPECT_EQ(scene.moves.size(), 2u);
 
   // A wrong marker after the shot's fields stops the reading.
-  ReplayFile broken = ThreeShips();
+  ReplayBuilder broken = ThreeShips();
   broken.Move(kOwn, {4, 1, 1, 1}).Code(101).U32(7).U32(kEnemy).U32(0).U8(1).U32(0x12345678).U8(102);
-  broken.U32(ReplayFile::kMarker).U8(1);
+  broken.U32(replay::kMarker).U8(1);
   ASSERT_TRUE(Start(broken.bytes()));
   EXPECT_FALSE(reader->ReadMovementPhase());
   EXPECT_EQ(reader->lastCode(), replay::kStop);
   EXPECT_TRUE(scene.events.empty());
 
   // A move of a unit never placed stops the phases too.
-  ReplayFile stranger = ThreeShips();
+  ReplayBuilder stranger = ThreeShips();
   stranger.Move(kNobody, {4, 0, 0, 0}).Shot(1, kOwn).Miss().End(1);
   ASSERT_TRUE(Start(stranger.bytes()));
   EXPECT_FALSE(reader->ReadMovementPhase());
@@ -270,7 +270,7 @@ TEST_F(ReplayReaderTest, ShotsThatEndAtOnceOrBreakTheirFrame) {
 }
 
 TEST_F(ReplayReaderTest, AWreckListIsReadWholeWhateverItNames) {
-  ReplayFile r = ThreeShips();
+  ReplayBuilder r = ThreeShips();
   r.Code(11).Destroyed(kNobody, {{kNobody, 1}, {kAlly, 1}, {kOwn, 0}}).Scan(kOwn, 1, kEnemy).Code(12);
   ASSERT_TRUE(Start(r.bytes()));
   EXPECT_FALSE(reader->ReadMovementPhase());
@@ -359,7 +359,7 @@ TEST_F(ReplayReaderTest, ManyNestedShotsCostNoStack) {
   // As deep as one phase's events may go; one more is past what a battle holds.
   constexpr int kDepth = replay::kMostEventsPerPhase - 1;
   auto nest = [](int depth) {
-    ReplayFile r = ThreeShips();
+    ReplayBuilder r = ThreeShips();
     r.Move(kOwn, {4, 0, 0, 0}).Shot(1, kEnemy);
     for (int i = 0; i < depth; ++i) r.Miss().Again(1, kEnemy);
     r.Miss().End(1);
@@ -380,7 +380,7 @@ TEST_F(ReplayReaderTest, ManyNestedShotsCostNoStack) {
 // movement phases, a wreck list, and the file's length.
 TEST_F(ReplayReaderTest, AFilePastWhatABattleHoldsIsRefused) {
   auto units = [](std::uint32_t n) {
-    ReplayFile r;
+    ReplayBuilder r;
     r.Participants({9}, 4);
     for (std::uint32_t i = 0; i < n; ++i) r.Unit((9u << 26) | (i + 1), {4, 0, 0, 0}, "FF");
     r.EndUnits();
@@ -394,14 +394,14 @@ TEST_F(ReplayReaderTest, AFilePastWhatABattleHoldsIsRefused) {
   EXPECT_FALSE(reader->ReadMovementPhase());
   EXPECT_FALSE(reader->ReadBattleSection());
 
-  ReplayFile joiner = units(replay::kMostBattleUnits);
+  ReplayBuilder joiner = units(replay::kMostBattleUnits);
   joiner.Code(11).Joined(kLate, {4, 1, 2, 3}, "FRIGT").Code(12);
   EXPECT_EQ(ReadAll(joiner.bytes()), 0);
   EXPECT_TRUE(reader->refused());
   EXPECT_TRUE(scene.joined.empty());
 
   auto phases = [](std::uint32_t n) {
-    ReplayFile r = ThreeShips();
+    ReplayBuilder r = ThreeShips();
     for (std::uint32_t i = 0; i < n; ++i) r.Move(kOwn, {4, 0, 0, 0}).Code(1);
     r.Code(11).Destroyed(kEnemy, {{kEnemy, 1}}).Code(12);
     return r.bytes();
@@ -413,7 +413,7 @@ TEST_F(ReplayReaderTest, AFilePastWhatABattleHoldsIsRefused) {
   EXPECT_TRUE(reader->refused());
   EXPECT_FALSE(battle);
 
-  ReplayFile wrecks = ThreeShips();
+  ReplayBuilder wrecks = ThreeShips();
   wrecks.Code(11).Code(3).U32(kEnemy);
   for (std::uint32_t i = 0; i <= replay::kMostBattleUnits; ++i) wrecks.U32(kEnemy).U32(1);
   wrecks.Code(10).Code(12);

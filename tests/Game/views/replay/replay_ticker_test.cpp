@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 #include "platform/core/files.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -184,7 +184,7 @@ class FileStage : public replay::ReplayStage, public replay::ReplaySink {
 
 TEST(ReplayTickerTest, EveryCutOfARealBattleCompletes) {
   constexpr std::uint32_t kOwn = (9u << 26) | 1, kEnemy = (17u << 26) | 2;
-  test_support::ReplayFile r;
+  replay::ReplayBuilder r;
   r.Participants({9, 17}, 4).Unit(kOwn, {4, 0, 0, 0}, "FF").Unit(kEnemy, {4, 90, 0, 0}, "BB").EndUnits();
   for (int phase = 0; phase < 3; ++phase) {
     r.Move(kOwn, {4, 1, 0, 0}).Shot(7, kEnemy).Hit(41, 3).End(10);

@@ -37,14 +37,14 @@
 #include "platform/user/queue.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 
 namespace {
 
 using namespace plat;
 using namespace views_test;
 using replay::EventRecord;
-using test_support::ReplayFile;
+using replay::ReplayBuilder;
 
 constexpr std::uint16_t kBattle = 1;
 constexpr std::uint32_t kFrameMs = 100;
@@ -97,8 +97,8 @@ class ReplayView : public space_test::SpaceWorld {
     plat::fclose(f);
   }
   // The start of a battle: both chapters, the asteroid and three units.
-  ReplayFile Start() {
-    ReplayFile r;
+  ReplayBuilder Start() {
+    ReplayBuilder r;
     r.Participants({kLocal, kOther}, kBattle);
     r.Unit(mine->id, {kBattle, -6000, 0, 0}, Abbreviation(mine));
     r.Unit(theirs->id, {kBattle, 6000, 0, 0}, Abbreviation(theirs));
@@ -108,7 +108,7 @@ class ReplayView : public space_test::SpaceWorld {
   // Two phases: a leech hit and a miss, then a kill; the wreck's destruction
   // and a departure in the battle section.
   std::vector<std::uint8_t> Battle() {
-    ReplayFile r = Start();
+    ReplayBuilder r = Start();
     r.Move(mine->id, {kBattle, -3000, 0, 0}).Shot(kWeapon, theirs->id).Hit(1252, 40).End(10);
     r.Move(theirs->id, {kBattle, 5000, 0, 0}).Shot(kWeapon, mine->id).Miss().End(1);
     r.Move(mine->id, {kBattle, -2000, 500, 0}).Shot(kWeapon, victim->id).Hit(kDrive, 30).Kill(1253, 20).End(1);
@@ -256,7 +256,7 @@ TEST_F(ReplayView, PlaysTheBattleInOrderToReviewComplete) {
 }
 
 TEST_F(ReplayView, EventsStartInTheOrderTheyWereReadAndSlowReviewPlaysShotsOneByOne) {
-  ReplayFile r = Start();
+  ReplayBuilder r = Start();
   // Three shots of one unit and one of another, all in one step.
   r.Move(mine->id, {kBattle, -6000, 0, 0})
       .Shot(kWeapon, theirs->id).Hit(kDrive, 1).Again(kWeapon, theirs->id).Hit(kDrive, 2)
@@ -289,7 +289,7 @@ TEST_F(ReplayView, EventsStartInTheOrderTheyWereReadAndSlowReviewPlaysShotsOneBy
 }
 
 TEST_F(ReplayView, TheReplayEndsAtOnceWhenTheLastOwnUnitIsWrecked) {
-  ReplayFile r = Start();
+  ReplayBuilder r = Start();
   r.Move(theirs->id, {kBattle, 6000, 0, 0}).Shot(kWeapon, mine->id).Kill(1253, 99).End(1);
   // Phases the review never reaches.
   r.Move(mine->id, {kBattle, 0, 0, 0}).Code(1);
@@ -521,7 +521,7 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
     EXPECT_TRUE(RunToEnd(cut)) << "cut at " << n;
   }
   // Unknown unit ids and a module index past the rules.
-  ReplayFile odd = Start();
+  ReplayBuilder odd = Start();
   odd.Move(mine->id, {kBattle, 0, 0, 0}).Shot(60000, 0x12345678).Hit(60001, 7).End(1);
   odd.Code(11).AsteroidFire(mine->id, 77, 60000).Transport(true, mine->id, 60000).Scan(mine->id, 1, theirs->id);
   odd.Code(12);
@@ -530,7 +530,7 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
   Begin(strange);
   EXPECT_TRUE(RunToEnd(strange));
   // An id past the guilds (its chapter 63), six appearance bytes refused, under the grid and a filter.
-  ReplayFile far;
+  ReplayBuilder far;
   far.Participants({kLocal}, kBattle).Unit(0xFFFFFFF0u, {kBattle, 0, 0, 0}, "ZZZZZ");
   far.Unit(mine->id, {kBattle, 10, 0, 0}, "ABCDEF").EndUnits();
   far.Move(0xFFFFFFF0u, {kBattle, 50, 0, 0}).Shot(kWeapon, 0xFFFFFFF0u).Kill(1253, 255).End(1);
@@ -551,7 +551,7 @@ TEST_F(ReplayView, AMissingFileSwitchesAwayAndADamagedOneAlwaysEnds) {
 // any battle at once, one within that length as its units pass the bound.
 TEST_F(ReplayView, AFilePastWhatABattleHoldsSwitchesAway) {
   auto units = [&](std::uint32_t n) {
-    ReplayFile r;
+    ReplayBuilder r;
     r.Participants({kLocal, kOther}, kBattle);
     for (std::uint32_t i = 0; i < n; ++i) r.Unit((kOther << 26) | (i + 100), {kBattle, 0, 0, 0}, "FF");
     r.EndUnits().Code(11).Code(12);

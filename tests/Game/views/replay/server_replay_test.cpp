@@ -11,10 +11,10 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 #include "platform/core/files.h"
 #include "server/battle/SrvBattleReplay.h"
-#include "tests/support/replay_file.h"
+#include "Game/net/ReplayFormat.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -82,7 +82,7 @@ TEST_F(ServerReplayTest, TheBuilderWritesWhatTheServerWrites) {
   ASSERT_FALSE(Abbreviation(own).empty());
   ASSERT_NE(Abbreviation(own), Abbreviation(enemy));
 
-  test_support::ReplayFile r;
+  replay::ReplayBuilder r;
   r.Participants({9, 17}, 4)
       .Unit(kOwn, {4, 10, -20, 30}, Abbreviation(own))
       .Unit(kEnemy, {4, 100, 0, 0}, Abbreviation(enemy))

@@ -1,4 +1,4 @@
-#include "Game/views/replay/ReplayReader.h"
+#include "Game/net/ReplayReader.h"
 
 #include <cmath>
 #include <cstdio>
@@ -53,25 +53,19 @@ bool ReplayReader::ReadAsteroid(std::uint16_t& asteroid) {
 }
 
 bool ReplayReader::ReadUnitRecord(UnitRecord& out) {
-  if (!m_in.Read(out.id) || out.id == kMarker) return false;
-  if (!m_in.Read(out.location.asteroid) || !m_in.Read(out.location.x) || !m_in.Read(out.location.y) ||
-      !m_in.Read(out.location.z) || !m_in.Read(out.count)) {
-    TraceError("A replay's unit record is cut short", kSource, __LINE__);
-    return false;
+  switch (replay::ReadUnitRecord(m_in, out)) {
+    case UnitRead::kRecord:
+      return true;
+    case UnitRead::kEnd:
+      return false;
+    case UnitRead::kCutShort:
+      TraceError("A replay's unit record is cut short", kSource, __LINE__);
+      return false;
+    case UnitRead::kTooLong:
+      TraceError("A replay's unit record has too many appearance bytes", kSource, __LINE__);
+      return false;
   }
-  if (out.count > kMostAppearanceBytes) {
-    TraceError("A replay's unit record has too many appearance bytes", kSource, __LINE__);
-    return false;
-  }
-  out.appearance.fill(0);
-  for (std::size_t i = 0; i < out.count; ++i) {
-    if (!m_in.Read(out.appearance[i])) return false;
-  }
-  if (!m_in.Read(out.a) || !m_in.Read(out.b)) {
-    TraceError("A replay's unit record is cut short", kSource, __LINE__);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 void ReplayReader::Refuse(const char* why) {

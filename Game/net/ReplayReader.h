@@ -1,14 +1,8 @@
 #pragma once
-// The reading side of a space battle's replay file (".rpl"), as the replay
-// view consumes it, little-endian throughout:
-//   a preamble up to and including the first byte 0xFF (skipped unread);
-//   u16 battle asteroid;
-//   start units: unit records until a u32 0xFFFFFFFF;
-//   movement phases: move records (u32 id, Location, u32 engine module),
-//     each followed by a marker and a code ('e' starts the unit's shots),
-//     a phase ending with code 1, the phases with code 11;
-//   the battle section: marked items (3-9, 105) ending with code 12.
-// A marker is u32 0xFFFFFFFF followed by a one-byte code.
+// The reading side of a space battle's replay file (".rpl", laid out in
+// ReplayFormat.h), as the replay view consumes it: the preamble is skipped
+// unread; the movement phases' shots become queued events, as do the battle
+// section's items (a hit item there, 105, is read and passed over).
 //
 // The reader only parses and counts; what a record does to the scene (unit
 // objects, their moves, queued events, wrecks) is the sink's business, so the
@@ -27,15 +21,13 @@
 #include "Game/base/ByteStream.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GLocation.h"
-#include "Game/net/ReplayFile.h"
+#include "Game/net/ReplayFormat.h"
 #include "platform/core/files.h"
 
 namespace replay {
 
-// What one battle's replay can hold; a file past any of these is refused
-// whole, as a missing one is. The server sends a replay in at most 255 parts
-// of one packet's data each.
-constexpr std::size_t kMostReplayBytes = 255 * (kMaxPacketSize - kReplayDataOffset);
+// What one battle's replay can hold; a file past any of these (or past
+// kMostReplayBytes) is refused whole, as a missing one is.
 // A battle is fought in at most ten rounds, a movement phase each.
 constexpr std::uint32_t kMostMovementPhases = 10;
 // Units placed, start units and joiners together: far above the battles of
@@ -44,45 +36,6 @@ constexpr std::uint32_t kMostMovementPhases = 10;
 constexpr std::uint32_t kMostBattleUnits = 2048;
 // Events of one phase or of the battle section: they are numbered in 16 bits.
 constexpr std::uint32_t kMostEventsPerPhase = 0xFFFF;
-
-constexpr std::uint32_t kMarker = 0xFFFFFFFFu;
-constexpr std::uint32_t kNoEngine = 0xFFFFFFFEu;
-constexpr std::size_t kMostAppearanceBytes = 5;
-
-// Codes after a marker.
-enum Code : std::uint8_t {
-  kPhaseEnd = 1,
-  kDestroyed = 3,
-  kScan = 4,
-  kTransportOut = 5,
-  kTransportIn = 6,
-  kDeparture = 7,
-  kJoined = 8,
-  kAsteroidFire = 9,
-  kStepEnd = 10,
-  kPhasesEnd = 11,
-  kStop = 12,
-  kReadOn = 13,  // never in a file: a step ended, the phase goes on
-  kShot = 101,   // 'e'
-  kMiss = 102,   // 'f'
-  kShield = 103, // 'g'
-  kHit = 105,    // 'i'
-  kKill = 106,   // 'j'
-};
-
-// Modules of a hit that are not modules: they name what the amount hurt.
-constexpr std::uint16_t kLeechModule = 1252;
-constexpr std::uint16_t kHullModule = 1253;
-constexpr std::uint16_t kLifeModule = 1254;
-
-struct UnitRecord {
-  std::uint32_t id = 0;
-  Location location;
-  std::uint8_t count = 0;  // appearance bytes used, at most kMostAppearanceBytes
-  std::array<std::uint8_t, kMostAppearanceBytes> appearance{};
-  std::uint32_t a = 0;
-  std::uint32_t b = 0;
-};
 
 // The 32-byte record one event is queued as on its unit's display object.
 class EventRecord {

@@ -1,0 +1,52 @@
+// The session's packets as the server reads them: any bytes either refuse or
+// read within the image, names stay within their fields, and what reads
+// builds again into the same fields.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "Game/net/AutosavePacket.h"
+#include "Game/net/SessionPackets.h"
+
+namespace {
+
+template <class Packet>
+void RoundTrip(std::span<const std::uint8_t> image, std::size_t size, bool (*same)(const Packet&, const Packet&)) {
+  Packet p;
+  if (!Packet::Parse(image, &p)) {
+    if (image.size() >= size) std::abort();
+    return;
+  }
+  Packet again;
+  const auto built = p.Build();
+  if (!Packet::Parse(built.bytes, &again) || !same(p, again)) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> image(data, size);
+  RoundTrip<EndTurnPacket>(image, kEndTurnSize, [](const auto& a, const auto& b) { return a.turn == b.turn; });
+  // A name that fills its field comes back one character shorter: the
+  // builder keeps the NUL.
+  RoundTrip<ChapterClaimPacket>(image, kChapterClaimSize, [](const auto& a, const auto& b) {
+    return a.chapter == b.chapter && a.granted == b.granted && a.name.substr(0, 31) == b.name && a.name.size() <= 32;
+  });
+  RoundTrip<PlayerNamePacket>(image, kPlayerNameSize, [](const auto& a, const auto& b) {
+    return a.chapter == b.chapter && a.name.substr(0, 33) == b.name && a.name.size() <= 34;
+  });
+  RoundTrip<StatusPacket>(image, kStatusSize, [](const auto& a, const auto& b) {
+    return a.chapter == b.chapter && a.sessionOpen == b.sessionOpen;
+  });
+  RoundTrip<ChapterNamePacket>(image, kChapterNameSize, [](const auto& a, const auto& b) {
+    return a.chapter == b.chapter && a.taken == b.taken && a.name.substr(0, 31) == b.name && a.name.size() <= 32;
+  });
+  RoundTrip<RemovePlayerPacket>(image, kRemovePlayerSize,
+                                [](const auto& a, const auto& b) { return a.player == b.player; });
+  RoundTrip<ReadyPacket>(image, kReadySize,
+                         [](const auto& a, const auto& b) { return a.player == b.player && a.state == b.state; });
+  std::uint32_t on = 0;
+  if (ParseAutosavePacket(image, &on) != (size >= kAutosavePacketSize)) std::abort();
+  return 0;
+}
