@@ -402,6 +402,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
                                   kViewportRect.top, 0);
   g_textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
+  PrepareFrameAnimations();
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   InstallPanelFrame(true);
   g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
@@ -427,7 +428,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
 
 CVGeneric::~CVGeneric() {
   if (!g_viewDDraw) return;
-  StopFrameAnimation();
+  ReleaseFrameAnimations();
   if (g_popupMenu) ReleasePopupMenu(g_popupMenu);
   g_popupMenu = nullptr;
   Release(g_textStripSprite);
