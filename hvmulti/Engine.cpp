@@ -693,11 +693,12 @@ void Engine::ServePeer(Peer& peer, short events) {
   if (!(events & (POLLIN | POLLHUP | POLLERR))) return;
   if (peer.conn.lent > 0) Reclaim(peer.conn);
   const bool open = peer.conn.ReadAvailable();
+  const std::int64_t now = NowMs();  // all the packets came in one read
   const bool whole = TakeFrames(
       peer.conn, peer.lastFrame,
       [&](DataView& data) {
         if (peer.state != PeerState::Player) return false;
-        if (!SpendRequest(peer)) return false;
+        if (!SpendRequest(peer, now)) return false;
         data.from = peer.id;  // a member speaks only for itself
         DeliverData(data, &peer.conn);
         return true;
@@ -839,9 +840,8 @@ void Engine::DropOverLimit() {
   }
 }
 
-bool Engine::SpendRequest(Peer& peer) {
+bool Engine::SpendRequest(Peer& peer, std::int64_t now) {
   if (!clientServer_ || serverId_ == 0 || peer.id == serverId_) return true;
-  const std::int64_t now = NowMs();
   if (peer.requestsAt == 0) {
     peer.requests = static_cast<double>(limits_.requestBurst);
   } else {
@@ -938,6 +938,12 @@ void Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) {
   targets_.clear();
   if (data && clientServer_ && serverId_ != 0 && from != serverId_) {
     targets_.push_back(serverId_);
+    return;
+  }
+  // Most packets a host's game receives are its own: no look through the
+  // player table, which the local player is in while there is a session.
+  if (to == localId_) {
+    targets_.push_back(localId_);
     return;
   }
   for (const auto& p : players_) {

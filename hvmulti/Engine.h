@@ -223,9 +223,10 @@ class Engine {
   // Takes back the frames of `member` that wait for the server program and
   // the socket has not started on.
   void TakeBackFrames(Peer& server, std::uint32_t member);
-  // Counts one packet of `peer` to the server program against its budget
-  // (TransportLimits); false, and the member dropped, when it is spent.
-  bool SpendRequest(Peer& peer);
+  // Counts one packet of `peer` to the server program, read at `now` (ms),
+  // against its budget (TransportLimits); false, and the member dropped, when
+  // it is spent.
+  bool SpendRequest(Peer& peer, std::int64_t now);
   // Marks every peer past the drop limit dead, the server program aside.
   void DropOverLimit();
   // Adds a received message holding the bytes from `begin` to `end` (and a

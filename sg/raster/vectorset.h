@@ -3,9 +3,11 @@
 // path draws with it only where it measured faster than the base path on
 // this processor, for triangles of few pixels and of many (ISGManyPixels)
 // apart: the first time the family draws triangles of a size, both paths
-// draw a sample of such triangles in turn and the faster is kept for the
-// program's life (on some processors the gathers of the wide paths lose to
-// the scalar reads, and more so on short rows). A caller may instead hold every fill to one set, which is how the
+// draw a sample of such triangles in turn, and the wide path is kept for the
+// program's life only when it wins clearly twice over (ISGWideWinsClearly,
+// two series of rounds); else the base path is (on some processors the
+// gathers of the wide paths lose to the scalar reads, and more so on short
+// rows, and a near tie is not worth the risk of a noisy round). A caller may instead hold every fill to one set, which is how the
 // tests compare the wide paths with the ones every x86-64 processor runs and
 // the benchmarks print each path beside the other. Not for use while another
 // thread draws.
@@ -47,6 +49,14 @@ void ISGUseMeasuredVectorPaths();
 // pixels (or of few); measures it now when it has not been. False on a
 // processor without the wide set.
 bool ISGWidePathMeasuredFaster(ISGWidePath path, bool manyPixels);
+
+// The chooser's rule over one series of rounds in which the base and the
+// wide path drew the same sample in turn (base[i] and wide[i] the times of
+// round i): the wide path wins clearly when its fastest round took at most
+// kISGWideMargin of the base path's fastest and it was the faster in more than
+// half of the rounds. False for a series of no rounds.
+inline constexpr double kISGWideMargin = 0.9;
+bool ISGWideWinsClearly(const double* base, const double* wide, std::size_t rounds);
 
 namespace isg_detail {
 enum : std::uint8_t { kDrawBase = 0, kDrawWide = 1, kNotMeasured = 2 };

@@ -40,8 +40,13 @@ struct FrameAnimation {
   std::uint32_t lampFrameState = 0;
 };
 extern FrameAnimation g_frameAnimation;
-// Ends the animation in progress and frees its sprite.
+// Ends the animation in progress; its sprite stays for the next one.
 void StopFrameAnimation();
+// Makes the animations' sprites and holds their module, so that no start of
+// an animation makes a heap call (with the view framework, after its display).
+void PrepareFrameAnimations();
+// Ends the animation in progress and frees the sprites and the module.
+void ReleaseFrameAnimations();
 
 // The left edge of turn lamp `i` in a row of `count` lamps (13 pixels apart,
 // centred on the frame's lamp strip).

@@ -374,6 +374,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
                                                kTextStripHeight, kViewportRect.left, kViewportRect.top, 0);
   SharedScreen().textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
+  PrepareFrameAnimations();
   const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
   InstallPanelFrame(true);
   SharedScreen().dataPanel =
@@ -404,7 +405,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
 
 CVGeneric::~CVGeneric() {
   if (!SharedScreen().viewDDraw) return;
-  StopFrameAnimation();
+  ReleaseFrameAnimations();
   if (SharedScreen().popupMenu) ReleasePopupMenu(SharedScreen().popupMenu);
   SharedScreen().popupMenu = nullptr;
   Release(SharedScreen().textStripSprite);

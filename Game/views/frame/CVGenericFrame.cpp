@@ -1,6 +1,8 @@
 // The frame's animations, the guild voices, the chat light and the chapter
 // turn lamps, all drawn onto the composition surface.
+#include <array>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "Game/base/GInstData.h"
@@ -66,9 +68,42 @@ HMODULE LocalGuildModule() { return g_gameData ? g_gameData->GetGuildModule(Loca
 
 std::string GuildArt(const std::string& name) { return std::string(g_instData.GetGuildPath(LocalGuild())) + name; }
 
-// The ".ima" module the frame animations draw from: the large one of kind 0
-// has its own, held while the animation runs.
+// The ".ima" module the large frame animation of kind 0 draws from (the
+// others draw from the guild's), held with the sprites below.
 HMODULE g_animationModule = nullptr;
+
+// One sprite a kind of frame animation, made with the view framework and kept
+// with it, so that an animation's start makes no heap call.
+std::array<CSprite*, std::size(kAnimations)> g_animationSprites{};
+
+HMODULE AnimationModule(std::uint8_t kind) { return kind == 0 ? g_animationModule : LocalGuildModule(); }
+
+CSprite* MakeAnimationSprite(std::uint8_t kind) {
+  const AnimationSpec& shape = kAnimations[kind];
+  auto* sprite = new CSprite(SharedScreen().viewDDraw, nullptr, AnimationModule(kind), kNoColourKey, static_cast<DWORD>(shape.width),
+                             static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
+  if (sprite->surface) return sprite;
+  delete sprite;
+  return nullptr;
+}
+
+// The kind's sprite as a new one would be: blank and with nothing loaded (a
+// missing frame then draws as it did on a new sprite). Made again for a
+// display or module other than the one it was made for; null when the
+// display cannot make it.
+CSprite* AnimationSprite(std::uint8_t kind) {
+  CSprite*& sprite = g_animationSprites[kind];
+  if (sprite && (sprite->owner != SharedScreen().viewDDraw || sprite->module != AnimationModule(kind))) {
+    delete sprite;
+    sprite = nullptr;
+  }
+  if (!sprite) return sprite = MakeAnimationSprite(kind);
+  DDBLTFX blank;
+  blank.dwFillColor = 0;
+  sprite->surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &blank);
+  sprite->ClearError();
+  return sprite;
+}
 
 // A guild picture drawn once at its place through a sprite of its own.
 void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
@@ -182,8 +217,26 @@ void StopFrameAnimation() {
   FrameAnimation& a = g_frameAnimation;
   a.kind = kNoFrameAnimation;
   a.timer = 0;
-  delete a.sprite;
   a.sprite = nullptr;
+}
+
+void PrepareFrameAnimations() {
+  if (!g_animationModule) {
+    char path[260];
+    g_instData.BuildPath(path, "ima.dll", INSTPATH_ART);
+    g_animationModule = LoadLibrary(path);
+  }
+  if (!SharedScreen().viewDDraw) return;
+  for (std::uint8_t kind = 0; kind < g_animationSprites.size(); ++kind)
+    if (!g_animationSprites[kind]) g_animationSprites[kind] = MakeAnimationSprite(kind);
+}
+
+void ReleaseFrameAnimations() {
+  StopFrameAnimation();
+  for (CSprite*& sprite : g_animationSprites) {
+    delete sprite;
+    sprite = nullptr;
+  }
   if (g_animationModule) FreeLibrary(g_animationModule);
   g_animationModule = nullptr;
 }
@@ -206,25 +259,7 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
     const AnimationSpec& shape = kAnimations[a.kind];
     a.step = 1;
     a.frame = shape.firstFrame;
-    delete a.sprite;
-    a.sprite = nullptr;
-    if (g_animationModule) FreeLibrary(g_animationModule);
-    g_animationModule = nullptr;
-    HMODULE module = LocalGuildModule();
-    if (a.kind == 0) {
-      char path[260];
-      g_instData.BuildPath(path, "ima.dll", INSTPATH_ART);
-      module = g_animationModule = LoadLibrary(path);
-    }
-    if (SharedScreen().viewDDraw) {
-      a.sprite =
-          new CSprite(SharedScreen().viewDDraw, nullptr, module, kNoColourKey,
-                      static_cast<DWORD>(shape.width), static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
-      if (!a.sprite->surface) {
-        delete a.sprite;
-        a.sprite = nullptr;
-      }
-    }
+    a.sprite = SharedScreen().viewDDraw ? AnimationSprite(a.kind) : nullptr;
     a.lastFrame = a.kind == kPlate && !a.plateForward ? 255 : shape.lastFrame;
   }
   a.timer += elapsedMs;

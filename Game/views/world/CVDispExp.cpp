@@ -26,10 +26,11 @@ char* Copy(const char* s) {
 CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVSgWorld* world, CVDispObj* ownerObject,
                      std::uint32_t isAttached, std::uint32_t isLooping, std::uint32_t creatorWord)
     : CVDispObj(k, world, ownerObject, 0),
-      frameBase(Copy(base)),
       frameDir(Copy(dir)),
       looping(isLooping),
-      word(creatorWord) {
+      word(creatorWord),
+      frameBaseStore_(Copy(base)) {
+  frameBase = frameBaseStore_;
   attached = isAttached ? 1 : 0;
   std::uint32_t loaded = 0;
   if (attached) {
@@ -61,10 +62,52 @@ CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVS
   SetPickable(0);
 }
 
+CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVSgWorld* world,
+                     CVDispObj* ownerObject, Resting)
+    : CVDispObj(k, world, ownerObject, 0), frameDir(Copy(dir)), frameBaseStore_(Copy(base)) {
+  // The size and scale of the billboard form above, by the owner's kind.
+  const std::uint16_t ownerKind = owner ? owner->GetType() : std::uint16_t{DISP_EXPLOSION};
+  const std::uint32_t size = !owner ? 2 : ownerKind == DISP_ASTEROID ? 2 : ownerKind == DISP_STAR ? 1 : 3;
+  if (!LoadBillboard(size)) return;
+  if (ownerKind == DISP_STAR) SGInstanceScale(instance, 2.0f);
+  SGInstanceRemove(instance);
+  SGInstanceSetAttributes(instance, SG_ATTR_HIDDEN | SG_ATTR_NO_PICK);
+  visible = 0;
+}
+
 CVDispExp::~CVDispExp() {
   ReleaseOwner();
-  delete[] frameBase;
+  delete[] frameBaseStore_;
   delete[] frameDir;
+}
+
+void CVDispExp::Start() {
+  frame = 0;
+  frameBase = frameBaseStore_;
+  if (!instance) return;
+  // As SGInstanceCreate and LoadModel leave a new instance (at the origin,
+  // unturned: its first frame's bounds are a new one's), then as the
+  // constructor goes on.
+  const double origin[3] = {0.0, 0.0, 0.0};
+  const float unturned[3] = {0.f, 0.f, 0.f};
+  SGInstanceSetPosition(instance, origin);
+  SGInstanceSetAngles(instance, unturned);
+  positionDirty = orientationDirty = 0;
+  if (g_dispWorld && g_dispWorld->currentScene) SGSceneAddInstance(g_dispWorld->currentScene, instance);
+  SGInstanceClearAttributes(instance, SG_ATTR_HIDDEN | SG_ATTR_NO_PICK);
+  visible = 1;
+  FaceCamera(static_cast<float>(plat::rand() & 1023) * 0.006136f, 0);
+  LoadNumberedMaterial(frameBase, frameDir, 0);
+  SetKey(key);
+  SetPickable(0);
+}
+
+void CVDispExp::Rest() {
+  if (g_dispWorld) g_dispWorld->redraw = 1;
+  SetVisible(0, 1);
+  if (instance) SGInstanceRemove(instance);
+  ReleaseMaterials();
+  if (g_dispWorld) g_dispWorld->ResetSceneDrawFlag();
 }
 
 void CVDispExp::HangOwner() {
@@ -106,7 +149,6 @@ std::uint32_t CVDispExp::Update(std::uint32_t) {
   }
   if (!LoadNumberedMaterial(frameBase, frameDir, frame)) {
     if (!looping) {
-      delete[] frameBase;
       frameBase = nullptr;
       ++frame;
       return 1;

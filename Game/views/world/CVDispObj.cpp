@@ -237,6 +237,9 @@ std::uint32_t CVDispObj::LoadModelAndMaterials(const char* modelName, const char
 
 std::uint32_t CVDispObj::LoadMaterialResource(const char* directory, const char* name, SGMaterial** out) {
   *out = nullptr;
+  // A name the index lacks is asked for at the end of every flip-book: told
+  // without the resolver, which costs heap calls.
+  if (g_modelIndexTable.Lookup(directory, name) == 0) return kDispMissing;
   const DispResources res = Resources(directory);
   const auto bytes = res.fetch(name);
   if (bytes.empty()) return kDispMissing;
@@ -451,6 +454,21 @@ void CVDispObj::CacheRelease(SGMaterial* material) {
 void CVDispObj::AddChild(CVDispObj* child) {
   children = new CVDispNode{child, children};
   child->owner = this;
+}
+
+void CVDispObj::LinkChild(CVDispNode* node) {
+  node->next = children;
+  children = node;
+  node->object->owner = this;
+}
+
+void CVDispObj::UnlinkChild(CVDispNode* node) {
+  for (CVDispNode** link = &children; *link; link = &(*link)->next) {
+    if (*link != node) continue;
+    *link = node->next;
+    node->next = nullptr;
+    return;
+  }
 }
 
 std::uint32_t CVDispObj::RemoveChild(CVDispObj* child) {

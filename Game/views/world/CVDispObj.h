@@ -82,6 +82,11 @@ class CVDispObj {
   // The tree of attached objects.
   void AddChild(CVDispObj* child);
   std::uint32_t RemoveChild(CVDispObj* child);
+  // AddChild through a node its caller keeps (no heap call). UnlinkChild
+  // takes such a node out of the list again; it destroys neither the node nor
+  // its child, and must come before the child or node goes.
+  void LinkChild(CVDispNode* node);
+  void UnlinkChild(CVDispNode* node);
   CVDispNode* GetChildren() const { return children; }
   std::uint32_t HasHalo() const;
   void RemoveHalo(std::uint32_t id);

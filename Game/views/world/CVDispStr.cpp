@@ -1,7 +1,6 @@
 #include "Game/views/world/CVDispStr.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
@@ -16,9 +15,19 @@ CVDispStr::CVDispStr(const CGStar* star, const DisplayKey& k, CVSgWorld* world, 
   char modelName[32] = "";
   if (star) star->GetModelName(modelName);
   if (LoadStar(modelName)) SetKey(k);
+  std::snprintf(flareNameText_, sizeof flareNameText_, "sflr%u0", key.id);
+  char dir[300];
+  std::snprintf(dir, sizeof dir, "%ssun\\", g_instData.Get3DPath());
+  const DisplayKey flareKey{0, DISP_EXPLOSION, key.id, DISP_STAR};
+  flare_ = new CVDispExp(flareNameText_, dir, flareKey, world, this, CVDispExp::Resting{});
+  flare_->word = 0xFFFFFFFF;
+  flareNode_.object = flare_;
 }
 
-CVDispStr::~CVDispStr() { delete[] flareName; }
+CVDispStr::~CVDispStr() {
+  UnlinkChild(&flareNode_);
+  delete flare_;
+}
 
 std::uint32_t CVDispStr::LoadStar(const char* modelName) {
   if (!model && !LoadBillboard(2)) return 0;
@@ -35,20 +44,15 @@ std::uint32_t CVDispStr::LoadStar(const char* modelName) {
 std::uint32_t CVDispStr::Update(std::uint32_t flag) {
   if (!flareName) {
     if ((plat::rand() & 63) != 0) return 0;
-    char name[32];
-    std::snprintf(name, sizeof name, "sflr%u0", key.id);
-    flareName = new char[std::strlen(name) + 1];
-    std::memcpy(flareName, name, std::strlen(name) + 1);
-    char dir[300];
-    std::snprintf(dir, sizeof dir, "%ssun\\", g_instData.Get3DPath());
-    const DisplayKey flareKey{0, DISP_EXPLOSION, key.id, DISP_STAR};
-    auto* flare = new CVDispExp(flareName, dir, flareKey, g_dispWorld, this, 0, 0, 0xFFFFFFFF);
-    AddChild(flare);
-    PlaceInFrontOf(flare);
-    flare->FaceCamera(static_cast<float>(plat::rand() & 1023) * 0.006136f, 0);
+    flareName = flareNameText_;
+    flare_->Start();
+    LinkChild(&flareNode_);
+    PlaceInFrontOf(flare_);
+    flare_->FaceCamera(static_cast<float>(plat::rand() & 1023) * 0.006136f, 0);
   }
-  if (UpdateExplosionChildren(flag)) return 1;
-  delete[] flareName;
+  if (flare_->Update(flag)) return 1;
+  UnlinkChild(&flareNode_);
+  flare_->Rest();
   flareName = nullptr;
   return 0;
 }

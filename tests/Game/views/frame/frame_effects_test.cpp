@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <set>
@@ -548,6 +549,68 @@ TEST_F(FrameEffects, ThePlateRunsForwardThenBackwardAndAnIdleTimeOfMinusOneHolds
   SharedScreen().infoPanelVisible = 0;
   v.PlayFrameAnimation(100);
   EXPECT_NE(a.frame, held);
+}
+
+}  // namespace
+
+namespace {
+
+// What a frame animation's sprite holds, row by row.
+std::vector<std::uint16_t> SpritePixels(CSprite* s) {
+  std::vector<std::uint16_t> out;
+  for (int y = 0; y < static_cast<int>(s->height); ++y)
+    for (int x = 0; x < static_cast<int>(s->width); ++x) out.push_back(At(s, x, y));
+  return out;
+}
+
+TEST_F(FrameEffects, EachKindOfAnimationRunsAgainOnItsOwnSpriteBlankAtTheStartAndDrawsAsBefore) {
+  // The pictures of the installation the data build lays out.
+  const std::filesystem::path build = QUEN_BUILD_DIR;
+  plat::SetDrive('C', build / "gamedata/c");
+  plat::SetRegistryFile(build / "gamedata/config/registry.reg");
+  g_instData.~CInstData();
+  new (&g_instData) CInstData();
+  g_gameData->guildModules[1] = plat::LoadLibrary((build / "gamedata/c/QUENBAR/ART/GUILD2/guild.dll").c_str());
+  TestView& v = Make();
+  plat::srand(3);
+  FrameAnimation& a = g_frameAnimation;
+  // The sprite each kind ran on and the pictures its first run drew, step by step.
+  std::map<int, CSprite*> sprites;
+  std::map<int, std::vector<std::vector<std::uint16_t>>> firstRuns;
+  std::vector<std::vector<std::uint16_t>> run;
+  int again = 0;
+  for (int i = 0; i < 200000 && again < 3; ++i) {
+    const std::uint8_t before = a.kind;
+    // Short steps: an animation's start is seen before its first frame.
+    v.AnimateFrame(a.kind == kNoFrameAnimation ? 1 : 61);
+    if (before == kNoFrameAnimation && a.kind != kNoFrameAnimation) {
+      ASSERT_NE(a.sprite, nullptr);
+      EXPECT_EQ(SpritePixels(a.sprite), std::vector<std::uint16_t>(a.sprite->width * a.sprite->height, 0))
+          << "kind " << int{a.kind};
+      const auto [at, made] = sprites.emplace(a.kind, a.sprite);
+      EXPECT_EQ(at->second, a.sprite) << "kind " << int{a.kind};
+      run.clear();
+    } else if (a.kind != kNoFrameAnimation && before == a.kind) {
+      run.push_back(SpritePixels(a.sprite));
+    } else if (before != kNoFrameAnimation && a.kind == kNoFrameAnimation && before != 2) {
+      // The plate runs the other way its next time.
+      const auto [first, isFirst] = firstRuns.emplace(before, run);
+      if (!isFirst) {
+        EXPECT_EQ(run, first->second) << "kind " << int{before};
+        ++again;
+      }
+    }
+  }
+  EXPECT_EQ(again, 3);
+  ASSERT_FALSE(firstRuns.empty());
+  const auto& frames = firstRuns.begin()->second;
+  ASSERT_GE(frames.size(), 2u);
+  EXPECT_NE(frames.front(), frames.back());  // the pictures are there to compare
+  view.reset();
+  plat::ResetRegistryFile();
+  plat::ClearDrives();
+  g_instData.~CInstData();
+  new (&g_instData) CInstData();
 }
 
 }  // namespace

@@ -364,6 +364,54 @@ TEST_F(SceneTest, AStarFlaresNowAndThenAndTheMarkerBlinks) {
   EXPECT_EQ(marker->visible, first);
 }
 
+TEST_F(SceneTest, ASunsNextFlareRunsOnTheSameFlareAndDrawsAsItsFirstWithoutANewBlock) {
+  const double eye[3] = {1100.0, 1103.0, 1080.0}, at[3] = {1100.0, 1100.0, 1100.0};
+  Look(eye, at);
+  CGStar star(0);
+  CVDispStr* sun = list->CreateStar(&star, 0);
+  const double sunAt[3] = {1104.0, 1102.5, 1104.0};
+  sun->SetPosition(sunAt);
+  // Seeds whose first draw starts a flare, and does not.
+  const auto seedWhere = [](bool flares) {
+    for (std::uint32_t seed = 1;; ++seed) {
+      plat::srand(seed);
+      if (((plat::rand() & 63) == 0) == flares) return seed;
+    }
+  };
+  // An animation step and its frame.
+  const auto step = [&] {
+    g_animElapsedMs = 1000;
+    list->Update(1, 0, 0);
+    ASSERT_EQ(world->RenderFrame(), 1u);
+  };
+  plat::srand(seedWhere(false));
+  step();
+  const plat::Image still = View();
+  const auto flare = [&] {
+    std::vector<plat::Image> frames;
+    plat::srand(seedWhere(true));
+    do {
+      step();
+      frames.push_back(View());
+    } while (sun->flareName && frames.size() < 100);
+    return frames;
+  };
+  const std::vector<plat::Image> first = flare();
+  ASSERT_GT(first.size(), 2u);
+  EXPECT_NE(first[1].rgb, still.rgb);
+  ASSERT_EQ(sun->flareName, nullptr);
+  EXPECT_EQ(sun->children, nullptr);
+  const std::uint64_t blocks = SGMallocCount();
+  const std::vector<plat::Image> second = flare();
+  EXPECT_EQ(SGMallocCount(), blocks);
+  ASSERT_EQ(second.size(), first.size());
+  for (std::size_t i = 0; i < first.size(); ++i) EXPECT_TRUE(second[i].rgb == first[i].rgb) << "frame " << i;
+  // Put away, it draws nothing.
+  plat::srand(seedWhere(false));
+  step();
+  EXPECT_TRUE(View().rgb == still.rgb);
+}
+
 TEST_F(SceneTest, AsteroidsTakeTheirPictureOrModelBySizeClass) {
   CGAsteroid rock(17);
   rock.sizeClass = 2;

@@ -199,6 +199,32 @@ TEST(FillVectorSets, GatheredRowsMatchTheReference) {
   }
 }
 
+// The chooser's rule on made-up timings: the wide path only for a clear win
+// that holds over most rounds, never for a near tie, a loss, or one lucky
+// round (times in arbitrary units; base[i] and wide[i] drawn in turn).
+TEST(FillVectorSets, TheWidePathIsChosenOnlyForAClearWinOverMostRounds) {
+  struct Case {
+    const char* what;
+    std::vector<double> base, wide;
+    bool chosen;
+  };
+  const Case cases[] = {
+      {"a clear win", {10, 10, 11, 10, 12, 10, 10}, {8, 8, 8, 9, 8, 8, 8}, true},
+      {"at the margin", {10, 11, 10, 10, 10, 10, 10}, {9, 9, 9, 9, 9, 9, 9}, true},
+      {"a near tie", {10, 10, 10, 10, 10, 10, 10}, {9.5, 9.5, 9.5, 9.5, 9.5, 9.5, 9.5}, false},
+      {"a loss", {10, 10, 10, 10, 10, 10, 10}, {12, 12, 11, 13, 12, 12, 12}, false},
+      {"one lucky round", {10, 10, 10, 10, 10, 10, 10}, {5, 12, 12, 12, 12, 12, 12}, false},
+      {"best far ahead, faster in half the rounds", {10, 10, 10, 10}, {5, 5, 11, 11}, false},
+      {"faster in most rounds, best behind the margin", {10, 10, 10}, {9.5, 9.5, 12}, false},
+      {"a base round slowed by the machine", {10, 30, 10, 10, 10}, {8, 8, 8, 8, 8}, true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(c.base.size(), c.wide.size()) << c.what;
+    EXPECT_EQ(ISGWideWinsClearly(c.base.data(), c.wide.data(), c.base.size()), c.chosen) << c.what;
+  }
+  EXPECT_FALSE(ISGWideWinsClearly(nullptr, nullptr, 0)) << "no rounds";
+}
+
 // The measured choice: each family draws triangles of each size with the
 // path it measured faster, the measure is made once, holding the fills to
 // one set overrides it and giving the hold up brings it back; without the
