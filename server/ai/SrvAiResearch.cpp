@@ -5,6 +5,7 @@
 
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
+#include "server/ai/SrvAiDesigns.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
 
@@ -70,8 +71,8 @@ bool ResearchesAHull(const SrvWorld& world, int guild) {
 }
 
 // The guild's unresearched module of the lowest technology level (the first
-// of equals), -1: every module is researched. Special weapons are left to
-// players: the chapters never fit them.
+// of equals) that the chapters fit (SrvAiFitsModule: a bombard too), -1:
+// every one is researched.
 int NextModuleResearch(const SrvWorld& world, int guild) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const CGModuleDB& modules = *world.modules;
@@ -79,7 +80,7 @@ int NextModuleResearch(const SrvWorld& world, int guild) {
   for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
        ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || r->SpecialCode() != 0 || ModuleDone(world, research, m))
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r) || ModuleDone(world, research, m))
       continue;
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
   }
