@@ -26,14 +26,14 @@ struct GuildModules {
   std::array<std::vector<int>, kModuleTypeCount> ordinary, special;
 };
 
-GuildModules GuildModulesOf(const SrvWorld& world, int guild) {
+GuildModules GuildModulesOf(const SrvWorld& world, int guild, bool fitsBombards) {
   const CGModuleDB& modules = *world.modules;
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   GuildModules found;
   for (int m = 0; m < modules.GetCount(); ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
     if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || r->type >= kModuleTypeCount ||
-        !SrvAiFitsModule(*r) || !Researched(research.modulePoints, m))
+        !SrvAiFitsModule(*r, fitsBombards) || !Researched(research.modulePoints, m))
       continue;
     (r->SpecialCode() != 0 ? found.special : found.ordinary)[r->type].push_back(m);
   }
@@ -150,12 +150,15 @@ std::unique_ptr<CGUnitTemplate> DesignOf(std::uint16_t chapter, CGHull* hull, st
 
 }  // namespace
 
-bool SrvAiFitsModule(const ModuleRecord& module) { return module.SpecialCode() != kSpecialMind; }
+bool SrvAiFitsModule(const ModuleRecord& module, bool fitsBombards) {
+  const std::uint8_t code = module.SpecialCode();
+  return code == 0 || (code == kSpecialBombard && fitsBombards);
+}
 
 std::unique_ptr<CGUnitTemplate> SrvAiBestDesign(const SrvWorld& world, std::uint16_t chapter, CGHull* hull,
-                                                std::uint32_t id) {
+                                                std::uint32_t id, bool fitsBombards) {
   if (hull == nullptr) return nullptr;
-  return DesignOf(chapter, hull, id, BestChoices(world, GuildModulesOf(world, chapter >> 3), *hull));
+  return DesignOf(chapter, hull, id, BestChoices(world, GuildModulesOf(world, chapter >> 3, fitsBombards), *hull));
 }
 
 bool SrvAiDesignImproves(const SrvWorld& world, const CGUnitTemplate& candidate, const CGUnitTemplate& fixed) {
@@ -170,7 +173,7 @@ void SrvAiStoreDesign(SrvAiPlan& plan) {
   int freeSlot = -1;
   for (int s = 0; s < kFixedTemplateSlots && freeSlot < 0; ++s)
     if (world.templates->GetTemplate(plan.chapter, s, 1) == nullptr) freeSlot = s;
-  const GuildModules researched = GuildModulesOf(world, guild);
+  const GuildModules researched = GuildModulesOf(world, guild, plan.level.fitsBombards);
   for (int h = 0; h < world.hulls->GetHullCount(guild); ++h) {
     CGHull* hull = world.hulls->GetHull(guild, h);
     if (hull == nullptr || !Researched(research.hullPoints, h)) continue;

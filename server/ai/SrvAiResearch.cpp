@@ -71,16 +71,16 @@ bool ResearchesAHull(const SrvWorld& world, int guild) {
 }
 
 // The guild's unresearched module of the lowest technology level (the first
-// of equals) that the chapters fit (SrvAiFitsModule: a bombard too), -1:
-// every one is researched.
-int NextModuleResearch(const SrvWorld& world, int guild) {
+// of equals) that the chapter fits (SrvAiFitsModule: a bombard at hard),
+// -1: every one is researched.
+int NextModuleResearch(const SrvWorld& world, int guild, bool fitsBombards) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const CGModuleDB& modules = *world.modules;
   int best = -1;
   for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
        ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r) || ModuleDone(world, research, m))
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r, fitsBombards) || ModuleDone(world, research, m))
       continue;
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
   }
@@ -109,7 +109,7 @@ int NextHullResearch(const SrvWorld& world, int guild) {
 // worse (server/README.md).
 void SrvAiResearch(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
-  if (const int module = NextModuleResearch(plan.world, guild); module >= 0) {
+  if (const int module = NextModuleResearch(plan.world, guild, plan.level.fitsBombards); module >= 0) {
     if (!ResearchesAModule(plan.world, guild))
       plan.orders.push_back(
           SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));

@@ -63,8 +63,8 @@ void ResearchEverything(RulesGame& game, int guild) {
   for (std::uint16_t& p : game.world.research[static_cast<std::size_t>(guild)].modulePoints) p = kResearched;
 }
 
-// With everything researched, a warship of several weapon slots takes one
-// bombard, its guild's best, and guns in the others; the other guilds fit
+// With everything researched, a hard chapter's warship of several weapon
+// slots takes one bombard, its guild's best, and guns in the others; the other guilds fit
 // guns alone (the Emerald Combine's mind weapon too is left out), and an armed
 // scout's single weapon slot keeps its gun.
 TEST(SrvAiSpecialWeapons, AWarshipFitsItsGuildsBombardBesideItsGuns) {
@@ -79,7 +79,7 @@ TEST(SrvAiSpecialWeapons, AWarshipFitsItsGuildsBombardBesideItsGuns) {
     for (const std::uint8_t unitClass : {UNITCLASS_DEST, UNITCLASS_CRUS, UNITCLASS_BATT}) {
       CGHull* hull = HullOfClass(game, g.guild, unitClass);
       ASSERT_NE(hull, nullptr);
-      const auto design = SrvAiBestDesign(game.world, chapter, hull, game.Chapter(chapter).nextObjectId);
+      const auto design = SrvAiBestDesign(game.world, chapter, hull, game.Chapter(chapter).nextObjectId, true);
       const Weapons w = WeaponsOf(game, *design);
       SCOPED_TRACE(hull->name);
       EXPECT_GE(w.guns, 1);
@@ -96,7 +96,11 @@ TEST(SrvAiSpecialWeapons, AWarshipFitsItsGuildsBombardBesideItsGuns) {
                                                         *design)),
                 SrvOrderVerdict::kAccepted);
     }
-    const auto scout = SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_ASCT), 1);
+    if (g.code != 0) {
+      const auto easy = SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_DEST), 1, false);
+      EXPECT_TRUE(WeaponsOf(game, *easy).specials.empty()) << "at a level that fits none";
+    }
+    const auto scout = SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_ASCT), 1, true);
     const Weapons w = WeaponsOf(game, *scout);
     EXPECT_EQ(w.guns, 1) << "guild " << g.guild;
     EXPECT_TRUE(w.specials.empty()) << "guild " << g.guild;
@@ -113,27 +117,29 @@ int SpecialOf(const RulesGame& game, int guild, std::uint8_t code, int techLevel
 }
 
 // The module the chapter allocates research to this turn; -1: none.
-int Researching(RulesGame& game, std::uint16_t chapter) {
-  for (const SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(2), 5))
+int Researching(RulesGame& game, std::uint16_t chapter, std::uint16_t level) {
+  for (const SrvPacket& p : SrvChooseOrders(game.world, chapter, SrvAiLevelOf(level), 5))
     if (ReadU16(p, 0) == PKT_MODULE_ALLOCATION && ReadU16(p, 12) > 0) return ReadU16(p, 10);
   return -1;
 }
 
-// Research reaches the better bombard once every other module is done; the
-// better mind weapon is left alone.
+// Research reaches the better bombard once every other module is done, at
+// hard, the level that fits bombards; the better mind weapon is left alone.
 TEST(SrvAiSpecialWeapons, TheBetterBombardIsResearchedAndNoMindWeapon) {
   RulesGame game(1, 40, 1, 2);
   ResearchEverything(game, 3);
   const int hammer = SpecialOf(game, 3, kSpecialBombard, 2);
   ASSERT_GE(hammer, 0);
   game.world.research[3].modulePoints[static_cast<std::size_t>(hammer)] = 0;
-  EXPECT_EQ(Researching(game, 24), hammer);
+  EXPECT_EQ(Researching(game, 24, 2), hammer);
+  EXPECT_EQ(Researching(game, 24, 1), -1) << "average fits no bombard";
+  EXPECT_EQ(Researching(game, 24, 0), -1) << "nor does easy";
 
   ResearchEverything(game, 1);
   const int choir = SpecialOf(game, 1, kSpecialMind, 2);
   ASSERT_GE(choir, 0);
   game.world.research[1].modulePoints[static_cast<std::size_t>(choir)] = 0;
-  EXPECT_EQ(Researching(game, 8), -1);
+  EXPECT_EQ(Researching(game, 8, 2), -1);
 }
 
 // A warship with a bombard in reach of an enemy ship attacks it with a
@@ -143,7 +149,7 @@ TEST(SrvAiSpecialWeapons, ABombardFiresAtAShipInReachBySpecialAttack) {
   RulesGame game(1, 40, 1, 2);
   ResearchEverything(game, 3);
   CGHull* hull = HullOfClass(game, 3, UNITCLASS_DEST);
-  const auto best = SrvAiBestDesign(game.world, 24, hull, game.Chapter(24).nextObjectId);
+  const auto best = SrvAiBestDesign(game.world, 24, hull, game.Chapter(24).nextObjectId, true);
   auto turn = game.Turn();
   ASSERT_EQ(SrvSubmitComputerOrder(
                 turn, 24, SrvAiDesignOrder(24, 14, static_cast<std::uint8_t>(HullPosition(game, 3, hull)), *best)),
