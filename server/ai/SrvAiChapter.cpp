@@ -151,13 +151,14 @@ void BringStoresHome(SrvAiPlan& plan) {
   }
 }
 
-// An attack order stands until its target is gone; one whose target has left,
-// or stands beyond the unit's reach, or whose unit can no longer fire at it
-// (no weapon whose chance to hit it the battle plan accepts), is
-// chosen again (a battle order does not move the unit).
+// An attack (or special attack) order stands until its target is gone; one
+// whose target has left, or stands beyond the unit's reach, or whose unit can
+// no longer fire at it (no weapon whose chance to hit it the battle plan
+// accepts), is chosen again (a battle order does not move the unit).
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
-  if (first == nullptr || (first->type != ORDER_ATTACK_UNIT && first->type != ORDER_SPECIAL_ATTACK)) return false;
+  if (first == nullptr || (first->type != ORDER_ATTACK_UNIT && first->type != ORDER_SPECIAL_ATTACK))
+    return false;
   if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
   return target == nullptr || !target->IsOperational() || !SrvAiCanHit(unit, *target) || !SrvAiInReach(unit, *target);

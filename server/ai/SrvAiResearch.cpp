@@ -80,7 +80,8 @@ int NextModuleResearch(const SrvWorld& world, int guild, bool fitsBombards) {
   for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
        ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r, fitsBombards) || ModuleDone(world, research, m))
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r, fitsBombards) ||
+        ModuleDone(world, research, m))
       continue;
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
   }
