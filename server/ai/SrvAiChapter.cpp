@@ -1,6 +1,7 @@
 #include "server/ai/SrvAiChapter.h"
 
 #include <algorithm>
+#include <array>
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
@@ -30,19 +31,21 @@ constexpr int kRivalPercent = 70;
 // hands.
 constexpr int kBackingKeptPercent = 85;
 
-// Whether a member of the chapter's guild has ATVs attacking one of the
-// chapter's zones: a betrayal.
-bool Attacks(const SrvWorld& world, std::uint16_t member, std::uint16_t chapter) {
+// The chapters whose ATVs attack one of the chapter's zones (for a guild
+// mate, a betrayal), found in one pass over the zones rather than one for
+// each member.
+std::array<bool, kMaxChapters> Attackers(const SrvWorld& world, std::uint16_t chapter) {
+  std::array<bool, kMaxChapters> attackers{};
   for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) {
     const CGAsteroid* asteroid = world.solar.GetAsteroid(a);
     for (std::uint16_t z = 0; asteroid != nullptr && z < asteroid->GetZoneCount(); ++z) {
       const CGZone* zone = asteroid->GetZone(z);
       if (zone == nullptr || zone->owner != chapter) continue;
       for (std::uint16_t i = 0; i < zone->attacking.count; ++i)
-        if (zone->attacking.items[i]->chapter == member) return true;
+        if (const std::uint8_t c = zone->attacking.items[i]->chapter; c < kMaxChapters) attackers[c] = true;
     }
   }
-  return false;
+  return attackers;
 }
 
 // A member falls behind when it controls less than a quarter of what the
@@ -60,12 +63,13 @@ void RenegadeVotes(SrvAiPlan& plan, const SrvGuildTally& tally) {
   for (int s = 0; s < tally.members; ++s)
     if (SrvInPlay(plan.world.Chapter(static_cast<std::uint16_t>(guild * 8 + s)))) ++inPlay;
   if (inPlay < 3) return;  // two members cannot outvote each other
+  const std::array<bool, kMaxChapters> attackers = Attackers(plan.world, plan.chapter);
   for (int s = 0; s < tally.members; ++s) {
     const auto member = static_cast<std::uint16_t>(guild * 8 + s);
     if (member == plan.chapter || !SrvInPlay(plan.world.Chapter(member))) continue;
     const int share = self->renegadeVotes[s] != 0 ? 3 : 4;
     const bool behind = share * tally.held[s] * inPlay < tally.total;
-    const bool renegade = behind || Attacks(plan.world, member, plan.chapter);
+    const bool renegade = behind || attackers[member];
     if ((self->renegadeVotes[s] != 0) != renegade)
       plan.orders.push_back(SrvAiRenegadeVote(plan.chapter, static_cast<std::uint16_t>(s), renegade));
   }
@@ -147,13 +151,14 @@ void BringStoresHome(SrvAiPlan& plan) {
   }
 }
 
-// An attack order stands until its target is gone; one whose target has left,
-// or stands beyond the unit's reach, or whose unit can no longer fire at it
-// (no weapon whose chance to hit it the battle plan accepts), is
-// chosen again (a battle order does not move the unit).
+// An attack (or special attack) order stands until its target is gone; one
+// whose target has left, or stands beyond the unit's reach, or whose unit can
+// no longer fire at it (no weapon whose chance to hit it the battle plan
+// accepts), is chosen again (a battle order does not move the unit).
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
-  if (first == nullptr || first->type != ORDER_ATTACK_UNIT) return false;
+  if (first == nullptr || (first->type != ORDER_ATTACK_UNIT && first->type != ORDER_SPECIAL_ATTACK))
+    return false;
   if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
   return target == nullptr || !target->IsOperational() || !SrvAiCanHit(unit, *target) || !SrvAiInReach(unit, *target);

@@ -74,6 +74,8 @@ struct SrvAiLevel {
   // ATVs in the neighbouring zones attack a lone one, and each zone lost
   // hands the asteroid back.
   bool massesLandings = false;
+  // Whether its warships carry the guild's bombard (SrvAiFitsModule).
+  bool fitsBombards = false;
   // Set by the game, not the level: capture the flag is among the victory
   // conditions, so flag-bearers' homes are prizes and flags held are guarded.
   bool flagsWin = false;

@@ -32,6 +32,14 @@ SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target) {
   return Order(unit, order);
 }
 
+SrvPacket SrvAiSpecialAttackOrder(const CGUnit& unit, const CGUnit& target) {
+  UnitOrder order;
+  order.type = ORDER_SPECIAL_ATTACK;
+  order.SetWord(0, target.id);
+  order.SetWord(1, target.id);
+  return Order(unit, order);
+}
+
 SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target) {
   UnitOrder order;
   order.type = ORDER_GO_TO_UNIT;

@@ -17,6 +17,9 @@
 SrvPacket SrvAiMoveOrder(const CGUnit& unit, std::uint16_t asteroid);
 // 301: attack a unit (type 5).
 SrvPacket SrvAiAttackOrder(const CGUnit& unit, const CGUnit& target);
+// 301: a special attack on a unit (type 31): its bombard fires at it beside
+// the guns.
+SrvPacket SrvAiSpecialAttackOrder(const CGUnit& unit, const CGUnit& target);
 // 301: close in on a unit where the unit stands, to the smallest attack
 // range (type 1).
 SrvPacket SrvAiApproachOrder(const CGUnit& unit, const CGUnit& target);

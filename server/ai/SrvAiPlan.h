@@ -50,7 +50,8 @@ struct SrvAiPlan {
 using SrvAiMinerals = std::array<std::uint32_t, 4>;
 
 // The order of one idle operational unit of the chapter, if it gets one:
-// fight an enemy where it stands; build a ship or ATVs (mining ones, and a
+// fight an enemy where it stands (by a special attack when its bombard reaches
+// it, so that the bombard fires beside the guns); build a ship or ATVs (mining ones, and a
 // combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
 // asteroid it may settle; on land of its own not worth mining, put power
 // ATVs in the miners' place and take the miners aboard (at hard, carriers take

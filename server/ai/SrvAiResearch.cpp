@@ -5,6 +5,7 @@
 
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
+#include "server/ai/SrvAiDesigns.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiPlan.h"
 
@@ -70,16 +71,17 @@ bool ResearchesAHull(const SrvWorld& world, int guild) {
 }
 
 // The guild's unresearched module of the lowest technology level (the first
-// of equals), -1: every module is researched. Special weapons are left to
-// players: the chapters never fit them.
-int NextModuleResearch(const SrvWorld& world, int guild) {
+// of equals) that the chapter fits (SrvAiFitsModule: a bombard at hard),
+// -1: every one is researched.
+int NextModuleResearch(const SrvWorld& world, int guild, bool fitsBombards) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const CGModuleDB& modules = *world.modules;
   int best = -1;
   for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
        ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
-    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || r->SpecialCode() != 0 || ModuleDone(world, research, m))
+    if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r, fitsBombards) ||
+        ModuleDone(world, research, m))
       continue;
     if (best < 0 || r->techLevel < modules.GetRecord(best)->techLevel) best = m;
   }
@@ -108,7 +110,7 @@ int NextHullResearch(const SrvWorld& world, int guild) {
 // worse (server/README.md).
 void SrvAiResearch(SrvAiPlan& plan) {
   const int guild = plan.chapter >> 3;
-  if (const int module = NextModuleResearch(plan.world, guild); module >= 0) {
+  if (const int module = NextModuleResearch(plan.world, guild, plan.level.fitsBombards); module >= 0) {
     if (!ResearchesAModule(plan.world, guild))
       plan.orders.push_back(
           SrvAiResearchOrder(plan.chapter, static_cast<std::uint16_t>(module), plan.level.researchPercent));

@@ -68,6 +68,12 @@ bool SrvAiInReach(const CGUnit& unit, const CGUnit& target) {
   return false;
 }
 
+bool SrvAiBombardReaches(const CGUnit& unit, const CGUnit& target) {
+  const int slot = SrvSpecialSlot(unit, kSpecialBombard);
+  return slot >= 0 && target.location.asteroid == unit.location.asteroid &&
+         GetLocationDistanceSq(&unit.location, &target.location) <= unit.GetWeaponRangeSq(slot);
+}
+
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid) {
   std::vector<std::uint16_t> zones;
   if (const CGAsteroid* a = world.solar.GetAsteroid(asteroid))

@@ -30,6 +30,9 @@ bool SrvAiCanHit(const CGUnit& unit, const CGUnit& target);
 // whose hits from there (weaker beyond its effective range) get past the
 // target's shields.
 bool SrvAiInReach(const CGUnit& unit, const CGUnit& target);
+// Whether the unit's bombard reaches `target` where both stand: a special
+// attack on it fires the bombard at it beside the guns.
+bool SrvAiBombardReaches(const CGUnit& unit, const CGUnit& target);
 // Zones of the asteroid nobody holds that a landing may take, in zone order:
 // not the centre, which takes seed-bank ATVs only, and no load is of them.
 std::vector<std::uint16_t> SrvAiFreeZones(const SrvWorld& world, std::uint16_t asteroid);

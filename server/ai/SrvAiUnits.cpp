@@ -527,7 +527,8 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   // near that still would not fire has nothing to gain by staying.
   const bool closer = GetLocationDistanceSq(&unit.location, &enemy->location) > kApproachRangeSq;
   if (SrvAiInReach(unit, *enemy))
-    Give(plan, SrvAiAttackOrder(unit, *enemy));
+    Give(plan, SrvAiBombardReaches(unit, *enemy) ? SrvAiSpecialAttackOrder(unit, *enemy)
+                                                  : SrvAiAttackOrder(unit, *enemy));
   else if (closer && CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else

@@ -157,13 +157,13 @@ TEST(SrvAiDesigns, TheBestDesignKeepsItsHullsMassLimit) {
   CGHull* hull = game.world.templates->GetTemplate(0, slot, 1)->hull;
   int position = 0;
   while (game.world.hulls->GetHull(0, position) != hull) ++position;
-  const auto roomy = SrvAiBestDesign(game.world, 0, hull, 1);
+  const auto roomy = SrvAiBestDesign(game.world, 0, hull, 1, true);
   ASSERT_LE(roomy->mass, hull->massLimit);
   const std::uint32_t given = hull->massLimit;
   std::uint32_t limit = roomy->mass - 1;
   for (int tighter = 0; tighter < 3; ++tighter, limit = (limit + hull->mass) / 2) {
     hull->massLimit = limit;
-    const auto best = SrvAiBestDesign(game.world, 0, hull, game.Chapter(0).nextObjectId);
+    const auto best = SrvAiBestDesign(game.world, 0, hull, game.Chapter(0).nextObjectId, true);
     EXPECT_LE(best->mass, limit);
     EXPECT_GT(best->moduleCount, 0);
     int lighter = 0;
