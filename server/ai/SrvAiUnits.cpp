@@ -201,6 +201,21 @@ Miners MinersAt(const SrvAiPlan& plan, const CGAsteroid& a) {
   return miners;
 }
 
+// Whether the chapter keeps control of the asteroid with the zones only its
+// miners hold left free: another chapter holding more zones than it has left
+// would take it, and the chapter's carriers land to take it back (at hard one
+// asteroid changed hands between the same two chapters every three turns,
+// 48 times a game, with no battle).
+bool KeepsControlWithout(const SrvAiPlan& plan, const CGAsteroid& a, const Miners& miners) {
+  std::array<int, kMaxChapters> held{};
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z)
+    if (const CGZone* zone = a.GetZone(z); zone != nullptr && zone->owner < kMaxChapters) ++held[zone->owner];
+  const int left = held[plan.chapter] - static_cast<int>(miners.lone.size());
+  for (std::uint16_t c = 0; c < kMaxChapters; ++c)
+    if (c != plan.chapter && held[c] > left) return false;
+  return true;
+}
+
 // The nearest asteroid the chapter controls, not worth mining, where only
 // miners hold some of its zones and no enemy stands: where a hold of power
 // ATVs takes the miners' place (QuietMiners).
@@ -572,7 +587,9 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   const Miners miners = MinersAt(plan, *a);
   if (miners.count == 0) return false;
   const int room = unit.GetFreeAtvCapacity();
-  if (miners.lone.empty() || (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0)) {
+  if (miners.lone.empty() ||
+      (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0 &&
+       KeepsControlWithout(plan, *a, miners))) {
     // A builder's hold is kept for the ATVs it builds.
     if (room <= 0 || unit.GetConstructionCapacity() > 0) return false;
     Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_MINING, static_cast<std::uint8_t>(std::min({miners.count, room, 127}))));
@@ -647,7 +664,7 @@ bool FetchMiners(SrvAiPlan& plan, CGUnit& unit) {
     const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
     return at != unit.location.asteroid && a != nullptr && a->controller == plan.chapter &&
            !SrvAiWorthMining(plan.world, plan.plenty, at) && MinersAt(plan, *a).count > 0 &&
-           !Guarded(plan.world, plan.chapter, at) &&
+           KeepsControlWithout(plan, *a, MinersAt(plan, *a)) && !Guarded(plan.world, plan.chapter, at) &&
            std::find(plan.settling.begin(), plan.settling.end(), at) == plan.settling.end() && Reachable(unit, at);
   });
   if (!target) return false;

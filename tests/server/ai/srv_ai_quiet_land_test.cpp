@@ -1,5 +1,6 @@
 // Hard chapters take ATVs off their quiet land: miners off land not worth
-// mining even where that leaves a zone free, kept aboard rather than landed
+// mining even where that leaves a zone free (not where the zones left would
+// lose the asteroid to another chapter), kept aboard rather than landed
 // on land that yields what the pools already outlast, and combat ATVs that
 // no zone needs, gathered into a war load.
 #include <gtest/gtest.h>
@@ -105,6 +106,31 @@ TEST(SrvAiQuietLand, HardCarriersTakeMinersOffLandNotWorthMiningAndKeepThemAboar
   // outlast: they stay aboard.
   EXPECT_NE(game.Order(kHard), ORDER_LAND_ATVS);
   EXPECT_EQ(game.carrier->atvCargo[ATV_MINING], 4);
+}
+
+// Miners stay where taking them off would leave another chapter more zones
+// than the chapter keeps: it would lose the asteroid, and its carriers land
+// to take it back, turn after turn. With as many left it keeps control.
+TEST(SrvAiQuietLand, HardCarriersLeaveMinersThatHoldTheControl) {
+  QuietHome game;
+  ASSERT_NE(game.carrier, nullptr);
+  const std::vector<std::uint16_t> lone = game.Settle(2, {0, 2, 0, 0});
+  const std::vector<std::uint16_t> kept = game.Settle(1, {0, 1, 1, 0});
+  ASSERT_EQ(kept.size(), 1u);
+  // The miners' zones built on would be kept by their facilities.
+  for (std::uint16_t z : lone) game.a->GetZone(z)->SetFacilities(0);
+  std::vector<CGZone*> enemy;
+  for (std::uint16_t z = 1; z < game.a->GetZoneCount() && enemy.size() < 2; ++z)
+    if (CGZone* zone = game.a->GetZone(z); zone->owner == kZoneNobody) {
+      zone->SetOwner(8);
+      zone->atvCounts[ATV_POWER] = 1;
+      enemy.push_back(zone);
+    }
+  ASSERT_EQ(enemy.size(), 2u);
+  EXPECT_NE(game.Order(kHard), ORDER_RECOVER_ATVS) << "one zone kept against two";
+  enemy[1]->atvCounts[ATV_POWER] = 0;
+  enemy[1]->SetOwner(kZoneNobody);
+  EXPECT_EQ(game.Order(kHard), ORDER_RECOVER_ATVS) << "one against one keeps the control";
 }
 
 // A recovery takes a kind's ATVs zone by zone in order: the carrier asks for
