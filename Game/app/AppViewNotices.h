@@ -21,6 +21,8 @@ class IAppViewNotices : public IViewNotices {
   // The turn for which END TURN was given, -1 none (-1).
   virtual std::int32_t TurnMarker() { return -1; }
   virtual void SetTurnMarker(std::int32_t /*turn*/) {}
+  // The notification panel drops its lines with the notifications.
+  virtual void ClearNotificationLines() {}
   // The design chamber is cleared before a restart.
   virtual void NewDesign() {}
   // The framework's shared block of a saved game, before the views' blocks.

@@ -4,6 +4,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/InstallCheck.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GStartupMessage.h"
@@ -89,7 +90,7 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
 }
 
 CClntBase::~CClntBase() {
-  if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
+  if (GameExists()) DestroyGame();
   m_session.reset();
   g_session = nullptr;
 }
@@ -186,7 +187,7 @@ void CClntApp::ApplyGameColors(std::uint32_t saveFirst) {
     m_screenSaverWasActive = saverActive ? 1 : 0;
   }
   COLORREF dark = 0, light = 0;
-  if (GameExists() && g_appLinks.game.guildColours && g_appLinks.game.guildColours(dark, light)) {
+  if (LocalGuildColours(dark, light)) {
     const int indexes[2] = {COLOR_INFOTEXT, COLOR_INFOBK};
     const COLORREF colours[2] = {dark, light};
     SetSysColors(2, indexes, colours);

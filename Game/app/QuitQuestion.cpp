@@ -44,7 +44,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
     std::array<std::uint8_t, 12> quit{};
     ByteWriter w(quit);
     w.WriteAt<std::uint16_t>(0, PKT_QUIT);
-    w.WriteAt<std::uint16_t>(8, LocalChapterId());
+    w.WriteAt<std::uint16_t>(8, LocalChapterId(kNoChapterChosen));
     g_session->Send(kAllPlayersSlot, quit.data(), quit.size());
   }
   if (answer != 1) return;

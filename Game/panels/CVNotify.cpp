@@ -11,6 +11,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GNotify.h"
 #include "Game/panels/NotifyLineFont.h"
 #include "Game/panels/PanelFrame.h"
@@ -64,7 +65,6 @@ constexpr NotifyButton kFilterButtons[] = {
     {110, "FILTER_5", 616, 576, 16, 16, 270, "magfilt.ima", "magfiltd.ima", nullptr, true},
 };
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 std::string ArtPath(bool plain, const char* name) {
   const char* dir = plain ? g_instData.GetArtPath() : g_instData.GetGuildPath(LocalGuild());

@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
@@ -80,8 +81,6 @@ std::string FilterPictureName(const char* base, bool down) {
   return name;
 }
 
-std::uint16_t LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
-int ViewGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
 
@@ -126,7 +125,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   horizontalLine = LoadArt("hline.ima", kNoColourKey);
   for (int k = 0; k < kAtvKinds; ++k)
     atvImages[static_cast<std::size_t>(k)] =
-        LoadGuildArt(ViewGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
+        LoadGuildArt(LocalGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
   facilityImages[0] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[1] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
@@ -172,8 +171,8 @@ CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, in
   const std::string tipText = Text(tip);
   auto* button = new CImageButton();
   button->Create(g_viewDDraw, g_viewWnd, g_viewInstance, g_tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y,
-                 width, height, kNoColourKey, help, GuildModule(ViewGuild()));
-  const std::string stem = std::string(g_instData.GetGuildPath(ViewGuild())) + "solview\\";
+                 width, height, kNoColourKey, help, GuildModule(LocalGuild()));
+  const std::string stem = std::string(g_instData.GetGuildPath(LocalGuild())) + "solview\\";
   button->SetImages((stem + normal).c_str(), (stem + pressed).c_str());
   ShowWindow(button->window, SW_HIDE);
   return button;
@@ -364,10 +363,10 @@ void CVTerrain::DrawCentreAndRings() {
 int CVTerrain::FilterPercent(const CGZone& zone) const {
   if (filter == kNoFilter || zone.owner == kZoneUnknown) return 0;
   const CGChapter* owner = Chapter(zone.owner);
-  const bool loyalGuild = owner && owner->guild == ViewGuild();
+  const bool loyalGuild = owner && owner->guild == LocalGuild();
   switch (filter) {
     case 0:
-      return zone.owner == LocalChapter() ? kFilterPercent : 0;
+      return zone.owner == LocalChapterId(0) ? kFilterPercent : 0;
     case 1:
       return loyalGuild && owner->renegade == 0 ? kFilterPercent : 0;
     case 2:
@@ -379,7 +378,7 @@ int CVTerrain::FilterPercent(const CGZone& zone) const {
     case 5: {
       const CGAsteroid* a = Asteroid();
       if (!a) return 0;
-      return static_cast<int>(std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapter(), zone.index, 1), kMaxPercent));
+      return static_cast<int>(std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapterId(0), zone.index, 1), kMaxPercent));
     }
     default:
       return 0;
@@ -399,7 +398,7 @@ void CVTerrain::DrawCell(int ring, int position) {
   background->BltToSurface(workSurface, x, y, &area);
   const int percent = zk.zone == highlightZone || plainCells ? 0 : FilterPercent(*zone);
   if (zk.zone == highlightZone) workSurface->Fade(kDropPercent, DropAllowed(zk.zone) ? kDropGreen : kDropRed, &area);
-  if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(ViewGuild())), &area);
+  if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(LocalGuild())), &area);
   // Borders only where the neighbour cell belongs to another zone (or none).
   if (ZoneAtCell(cell.column - 1, cell.row) != zk.zone) verticalLine->BltToSurface(workSurface, x, y, nullptr);
   if (ZoneAtCell(cell.column + 1, cell.row) != zk.zone)
@@ -456,10 +455,10 @@ void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
   const int arriving = zone.GetArrivingAtvCount(0, k);
   if (owned + arriving == 0) return;
   if (owned > 0) {
-    if (zone.owner == LocalChapter()) {
+    if (zone.owner == LocalChapterId(0)) {
       atvImages[k]->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     } else if (const CGChapter* owner = Chapter(zone.owner)) {
-      const std::string name = AtvPictureName(k, owner->guild == ViewGuild());
+      const std::string name = AtvPictureName(k, owner->guild == LocalGuild());
       std::unique_ptr<CSprite> picture(LoadGuildArt(owner->guild, name.c_str(), kBlackKey));
       picture->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     }
@@ -594,7 +593,7 @@ void CVTerrain::SelectFilter(std::uint8_t chosen) {
 void CVTerrain::ToggleAutomanage() {
   CGAsteroid* a = Asteroid();
   if (!a) return;
-  const std::uint8_t local = static_cast<std::uint8_t>(LocalChapter());
+  const std::uint8_t local = static_cast<std::uint8_t>(LocalChapterId(0));
   bool alone = true;
   for (int i = 0; i < a->GetZoneCount(); ++i) {
     const CGZone* z = a->GetZone(static_cast<std::uint16_t>(i));
@@ -652,7 +651,7 @@ void CVTerrain::NextAsteroid(int backwards) {
   if (!g_gameData) return;
   const int count = CGSolarDB::GetAsteroidCount();
   if (count <= 0) return;
-  const auto local = static_cast<std::uint8_t>(LocalChapter());
+  const auto local = static_cast<std::uint8_t>(LocalChapterId(0));
   int id = asteroidId;
   for (int step = 0; step < count; ++step) {
     id = backwards ? (id + count - 1) % count : (id + 1) % count;
@@ -731,7 +730,7 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
   items[n++] = MENU_GO_SPACE;
   items[n++] = MENU_TRANSPORT;
   const CGAsteroid* a = Asteroid();
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId(0);
   if (a && a->controller == local) items[n++] = MENU_VOTES;
   Hit hit;
   const CGZone* zone = a && HitZone(x, y, &hit) ? a->GetZone(static_cast<std::uint16_t>(hit.zone)) : nullptr;
@@ -795,12 +794,12 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   g_menuObjectId = asteroidId;
   menuX = x;
   menuY = y;
-  const std::string art = g_instData.GetGuildPath(ViewGuild());
+  const std::string art = g_instData.GetGuildPath(LocalGuild());
   for (int i = 0; i < count; ++i) {
     const auto at = std::find(std::begin(kIds), std::end(kIds), items[static_cast<std::size_t>(i)]);
     const char* stem = kStems[at - std::begin(kIds)];
     g_popupMenu->AppendItem(items[static_cast<std::size_t>(i)], (art + "pm" + stem + ".ima").c_str(),
-                            (art + "ph" + stem + ".ima").c_str(), GuildModule(ViewGuild()));
+                            (art + "ph" + stem + ".ima").c_str(), GuildModule(LocalGuild()));
   }
   g_popupMenu->Track();
   return 1;
@@ -830,7 +829,7 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
   if (!a || !HitZone(x, y, &hit)) return;
   CGZone* zone = a->GetZone(static_cast<std::uint16_t>(hit.zone));
   if (!zone) return;
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId(0);
   const CGChapter* owner = Chapter(zone->owner);
   const auto ownerGuild = static_cast<std::uint16_t>(owner ? owner->guild : zone->owner >> 3);
   switch (id) {
@@ -884,7 +883,7 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
       for (int k = 0; k < kAtvKinds; ++k) counts[static_cast<std::size_t>(k)] = static_cast<std::int8_t>(zone->atvConstruction[k]);
       const AtvCounts before = counts;
       CDConstructAtvDlg dialog(g_viewDDraw, g_viewWnd, g_viewInstance, g_angularFont, kNoBuildRate, &counts,
-                               GuildModule(ViewGuild()), asteroidId);
+                               GuildModule(LocalGuild()), asteroidId);
       if (counts == before) return;
       ZoneConstructAtvsPacket p;
       p.asteroid = asteroidId;

@@ -16,6 +16,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GUnit.h"
@@ -267,7 +268,7 @@ void FlushScreen() {
                           !IsEmpty(Intersect(g_dirtyRect, kViewportRect));
   if (panelShown) {
     g_screenSprite->BltToSurface(g_flushCopySprite, 0, 0, &kViewportRect);
-    const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+    const std::uint32_t guild = LocalGuild();
     g_screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
     g_screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
     g_infoPanel->Draw();
@@ -402,7 +403,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
                                   kViewportRect.top, 0);
   g_textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
-  const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
+  const std::uint16_t local = LocalChapterId(0);
   InstallPanelFrame(true);
   g_dataPanel = new CVData(g_boldFont, g_screenSprite, &g_dirtyRect, g_viewDDraw, window, instance);
   ConnectDataPanel(*g_dataPanel);

@@ -5,7 +5,9 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -60,9 +62,7 @@ constexpr std::uint32_t kIdleBeforeAnimationMs = 1000;
 constexpr int kLampsPerChapterSlot = 5;
 constexpr int kLampSize = 6;
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-HMODULE LocalGuildModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr; }
 
 std::string GuildArt(const std::string& name) { return std::string(g_instData.GetGuildPath(LocalGuild())) + name; }
 
@@ -73,7 +73,7 @@ HMODULE g_animationModule = nullptr;
 // A guild picture drawn once at its place through a sprite of its own.
 void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
   if (!g_viewDDraw) return;
-  HMODULE module = LocalGuildModule();
+  HMODULE module = LocalGuildArtModule();
   const std::string path = GuildArt(name);
   CSprite sprite(g_viewDDraw, path.c_str(), module, kNoColourKey, static_cast<DWORD>(width),
                  static_cast<DWORD>(height), x, y, 0);
@@ -209,7 +209,7 @@ void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
     a.sprite = nullptr;
     if (g_animationModule) FreeLibrary(g_animationModule);
     g_animationModule = nullptr;
-    HMODULE module = LocalGuildModule();
+    HMODULE module = LocalGuildArtModule();
     if (a.kind == 0) {
       char path[260];
       g_instData.BuildPath(path, "ima.dll", INSTPATH_ART);

@@ -79,6 +79,10 @@ void CViewNotices::ScrollNotificationsToTop() {
   if (g_notifyPanel) g_notifyPanel->ScrollToTop();
 }
 
+void CViewNotices::ClearNotificationLines() {
+  if (g_notifyPanel) g_notifyPanel->ResetLines();
+}
+
 std::int32_t CViewNotices::TurnMarker() { return static_cast<std::int32_t>(g_endTurnSentTurn); }
 
 void CViewNotices::SetTurnMarker(std::int32_t turn) { g_endTurnSentTurn = static_cast<std::uint32_t>(turn); }
