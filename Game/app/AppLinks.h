@@ -53,8 +53,6 @@ struct AppLinks {
   // player left, else nonzero with a game chosen. Empty: a placeholder screen
   // that says the front end is not there and leaves.
   std::function<int(CClntApp& app, int startScreen)> runScreenFlow;
-  // Plays a movie file modally over the main window; empty: it ends at once.
-  std::function<void(plat::HWND window, plat::HINSTANCE instance, const char* path)> playMovie;
   // The progress dialog: opened (or its texts changed) and closed.
   std::function<void(const char* text, int animation)> openProgress;
   std::function<void()> closeProgress;

@@ -69,7 +69,6 @@ void ShowStartupMessages() {
 CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   NetSessionLinks links;
   links.createSniffer = [] { return std::make_unique<CPacketSniffer>(); };
-  links.gameExists = [] { return GameExists(); };
   links.showTextBox = [](const char* id) {
     if (g_app) g_app->ShowTextBox(id);
   };

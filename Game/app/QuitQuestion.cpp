@@ -12,6 +12,7 @@
 #include "Game/base/Packets.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
+#include "media/MoviePlayer.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
@@ -99,7 +100,7 @@ void CClntApp::PlayMovie(const char* name) {
     g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &black);
   }
   g_moviePlaying = true;
-  if (g_appLinks.playMovie) g_appLinks.playMovie(g_mainWnd, m_instance, path.c_str());
+  ::PlayMovie(g_mainWnd, m_instance, path.c_str());
   g_moviePlaying = false;
   AppViewNotices().SuspendScreenFlush(0);
   if (g_sndPlay) g_sndPlay->Reopen(g_mainWnd);

@@ -507,13 +507,13 @@ TEST_F(App, AFilmStartsOnAClearedScreenThatStaysHeldUntilItsEnd) {
   white.dwFillColor = 0xFFFF;
   g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL, &white);
   std::vector<std::string> steps;
-  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
   plat::Image frame;
-  g_appLinks.playMovie = [&](HWND, HINSTANCE, const char* path) {
-    steps.push_back(std::string("film ") + (std::string(path) == film ? "loss" : path));
-    frame = quentest::ScreenArea({0, 0, 800, 600});
+  // The film (one that cannot be read) is over when the flush comes back.
+  screen.suspendScreenFlush = [&](int s) {
+    steps.push_back("flush " + std::to_string(s));
+    if (s == 0) frame = quentest::ScreenArea({0, 0, 800, 600});
   };
   app.PlayMovie("loss.avi");
-  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "film loss", "flush 0"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "flush 0"}));
   EXPECT_TRUE(quentest::MatchesGolden(frame, std::filesystem::path(QUEN_TEST_DATA_DIR) / "film_frame.png"));
 }
