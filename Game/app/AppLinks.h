@@ -32,8 +32,6 @@ struct LoadLinks {
   // A loader over the load-data packet the session kept reads the saved game
   // from it; false when there was none or the copy could not be read.
   std::function<bool()> loadData;
-  // The space replay view closes its replay file.
-  std::function<void()> closeReplayFile;
   // Writes the client turn file of an e-mail game; false on failure.
   std::function<bool(const char* name)> writeClientTurnFile;
 };

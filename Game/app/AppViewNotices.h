@@ -1,8 +1,8 @@
 #pragma once
 // What the application tells the game screen, beyond what the game data and
 // the handlers tell it (Game/model/GViewNotices.h): the turn marker, the
-// design chamber, the framework's saved block, the screen flush, help and the
-// in-game options. The view framework implements both at once and registers
+// notification lines, the design chamber, the replay file, the framework's
+// saved block, the screen flush, help and the in-game options. The view framework implements both at once and registers
 // itself once; the default does nothing and answers as noted.
 //
 // Game thread only.
@@ -25,6 +25,8 @@ class IAppViewNotices : public IViewNotices {
   virtual void ClearNotificationLines() {}
   // The design chamber is cleared before a restart.
   virtual void NewDesign() {}
+  // The space replay view closes its replay file before a load.
+  virtual void CloseReplayFile() {}
   // The framework's shared block of a saved game, before the views' blocks.
   virtual void SaveSharedState(plat::FILE* /*file*/) {}
   virtual void LoadSharedState(plat::FILE* /*file*/) {}

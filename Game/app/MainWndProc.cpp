@@ -259,7 +259,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_LOAD_PERMISSION:
       if (!g_appLinks.loading.loaderExists || !g_appLinks.loading.loaderExists()) return 0;
       if (wParam == 1) {
-        if (g_appLinks.loading.closeReplayFile) g_appLinks.loading.closeReplayFile();
+        AppViewNotices().CloseReplayFile();
         app.DeleteReplayFiles();
         if (!g_appLinks.loading.load || !g_appLinks.loading.load()) {
           CloseProgress();

@@ -4,6 +4,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/views/flat/CVDesign.h"
 #include "Game/views/frame/CViewNotices.h"
+#include "Game/views/replay/CVSReplay.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ class CGameScreenNotices : public CViewNotices {
   void NewDesign() override {
     if (auto* design = g_app ? dynamic_cast<CDesignView*>(g_app->View(VIEW_DESIGN)) : nullptr) design->NewDesign();
   }
+  void CloseReplayFile() override { CloseAppReplayFile(); }
 };
 
 }  // namespace

@@ -29,7 +29,6 @@ void InstallGameLinks(AppLinks& links) {
     if (type == VIEW_SPACE_REPLAY) return std::make_unique<CVSReplay>(window, instance);
     return std::make_unique<CVStandIn>(type, window, instance);
   };
-  links.loading.closeReplayFile = [] { CloseAppReplayFile(); };
   InstallHandlerLinks(g_netHandlerLinks);
   links.dispatchPacket = [] { return g_session != nullptr && DispatchPacket(*g_session) != 0; };
   InstallSaveLinks(links);
