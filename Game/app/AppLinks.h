@@ -45,8 +45,6 @@ struct AppLinks {
   // Lets the packet dispatcher handle at most one received packet; true when
   // it handled one.
   std::function<bool()> dispatchPacket;
-  // Makes one of the six views over the main window and instance.
-  std::function<std::unique_ptr<IGameView>(ViewType type, plat::HWND window, plat::HINSTANCE instance)> createView;
   // Runs the front-end screens from `startScreen` on; returns 0 when the
   // player left, else nonzero with a game chosen. Empty: a placeholder screen
   // that says the front end is not there and leaves.

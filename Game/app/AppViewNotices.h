@@ -1,6 +1,6 @@
 #pragma once
 // What the application tells the game screen, beyond what the game data and
-// the handlers tell it (Game/model/GViewNotices.h): the turn marker, the
+// the handlers tell it (Game/model/GViewNotices.h): the views it makes, the turn marker, the
 // notification lines, the design chamber, the replay file, the framework's
 // saved block, the screen flush, help and the in-game options. The view framework implements both at once and registers
 // itself once; the default does nothing and answers as noted.
@@ -8,6 +8,7 @@
 // Game thread only.
 
 #include <cstdint>
+#include <memory>
 
 #include "Game/app/GameView.h"
 #include "Game/model/GViewNotices.h"
@@ -18,6 +19,11 @@ class CDDraw;
 
 class IAppViewNotices : public IViewNotices {
  public:
+  // Makes one of the six views over the main window and instance (none).
+  virtual std::unique_ptr<IGameView> CreateView(ViewType /*type*/, plat::HWND /*window*/,
+                                                plat::HINSTANCE /*instance*/) {
+    return nullptr;
+  }
   // The turn for which END TURN was given, -1 none (-1).
   virtual std::int32_t TurnMarker() { return -1; }
   virtual void SetTurnMarker(std::int32_t /*turn*/) {}

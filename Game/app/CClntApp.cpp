@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"
 #include "Game/app/InstallCheck.h"
@@ -214,10 +215,9 @@ void CClntApp::RestoreSystemColors() {
 }
 
 void CClntApp::CreateViews(std::initializer_list<ViewType> order) {
-  if (!g_appLinks.createView) return;
   for (ViewType type : order) {
     const int slot = SlotOf(type);
-    if (slot >= 0) m_views[slot] = g_appLinks.createView(type, g_mainWnd, m_instance);
+    if (slot >= 0) m_views[slot] = AppViewNotices().CreateView(type, g_mainWnd, m_instance);
   }
 }
 

@@ -94,7 +94,7 @@ struct App : shelltest::AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     g_log.clear();
-    g_appLinks.createView = [](ViewType type, HWND, HINSTANCE) { return std::make_unique<LoggingView>(type); };
+    screen.createView = [](ViewType type) { return std::make_unique<LoggingView>(type); };
     g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
       ChooseChapter(app);
       const int r = frontEndRuns < static_cast<int>(frontEndResults.size()) ? frontEndResults[frontEndRuns] : 0;

@@ -31,6 +31,7 @@ struct FakeScreen : IAppViewNotices {
   std::function<void(std::uint32_t topic)> showHelp;
   std::function<void()> runOptions;
   std::function<void()> clearNotificationLines;
+  std::function<std::unique_ptr<IGameView>(ViewType)> createView;
   void SetTurnMarker(std::int32_t turn) override {
     if (setTurnMarker) setTurnMarker(turn);
   }
@@ -42,6 +43,9 @@ struct FakeScreen : IAppViewNotices {
   }
   void RunOptions(CDDraw*, plat::HWND, plat::HINSTANCE, IGameView*) override {
     if (runOptions) runOptions();
+  }
+  std::unique_ptr<IGameView> CreateView(ViewType type, plat::HWND, plat::HINSTANCE) override {
+    return createView ? createView(type) : nullptr;
   }
   void ClearNotificationLines() override {
     if (clearNotificationLines) clearNotificationLines();
