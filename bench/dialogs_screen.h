@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/model/GGameData.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
 #include "platform/backend/headless.h"
@@ -43,10 +44,15 @@ struct Game {
     program = LoadLibrary((build / "Game/quenbar.dll").string().c_str());
     images = LoadLibrary((build / "gamedata/c/QUENBAR/ART/ima.dll").string().c_str());
     guild = LoadLibrary((build / "gamedata/c/QUENBAR/ART/GUILD1/guild.dll").string().c_str());
-    g_appLinks.game.exists = [] { return true; };
-    g_appLinks.game.localChapterId = [] { return std::uint16_t{2}; };
-    g_appLinks.game.imageModule = [this] { return images; };
-    g_appLinks.game.guildModule = [this](int) { return guild; };
+    // The game the dialogs run over: local chapter 2, the pictures as built
+    // (the first guild's for every guild).
+    g_gameData = new CGameData(2, 8);
+    if (g_gameData->imageModule) FreeLibrary(g_gameData->imageModule);
+    g_gameData->imageModule = LoadLibrary((build / "gamedata/c/QUENBAR/ART/ima.dll").string().c_str());
+    for (HMODULE& m : g_gameData->guildModules) {
+      if (m) FreeLibrary(m);
+      m = LoadLibrary((build / "gamedata/c/QUENBAR/ART/GUILD1/guild.dll").string().c_str());
+    }
     WNDCLASSEX wc;
     wc.lpszClassName = "BenchDialogsMain";
     wc.lpfnWndProc = DefWindowProc;
@@ -64,6 +70,7 @@ struct Game {
     g_mainWnd = nullptr;
     screen.reset();
     ddraw.reset();
+    delete g_gameData;
     g_appLinks = AppLinks{};
     for (plat::HMODULE m : {guild, images, program})
       if (m) plat::FreeLibrary(m);

@@ -13,15 +13,6 @@ std::uint32_t g_diskWarningOff = 0;
 std::uint32_t g_reloadAfterFailure = 0;
 AppLinks g_appLinks;
 
-bool GameExists() { return g_appLinks.game.exists && g_appLinks.game.exists(); }
-
-std::uint16_t LocalChapterId() {
-  if (!GameExists() || !g_appLinks.game.localChapterId) return 255;
-  return g_appLinks.game.localChapterId();
-}
-
-int LocalGuild() { return GameExists() ? LocalChapterId() >> 3 : 0; }
-
 namespace {
 
 std::unordered_map<std::uint16_t, std::uint32_t>& DispatchedPackets() {

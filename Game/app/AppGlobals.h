@@ -1,11 +1,12 @@
 #pragma once
 // The application's process-wide objects, each one instance reached from
-// everywhere, and small questions about the game asked through the links.
+// everywhere.
 // Game thread only.
 
 #include <cstdint>
 
 #include "Game/app/AppLinks.h"
+#include "Game/model/GLocalChapter.h"
 #include "platform/core/types.h"
 
 class CClntApp;
@@ -27,12 +28,6 @@ extern std::uint32_t g_diskWarningOff;
 // The links to the parts built around the application; filled by the program.
 extern AppLinks g_appLinks;
 
-// The game data exists.
-bool GameExists();
-// The local chapter's identifier, 255 without a game.
-std::uint16_t LocalChapterId();
-// The local chapter's guild (identifier >> 3); 0 without a game.
-int LocalGuild();
 
 // The packet dispatcher notes each packet it handled, for scripted runs that
 // wait for one.

@@ -3,6 +3,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
@@ -81,7 +82,7 @@ bool CClntApp::RequestGameSettings(GameSettingsPacket& destination, std::uint16_
     GameSettingsPacket received;
     // The queue keeps every packet in a buffer of the largest packet's size.
     if (!FromBytes(std::span<const std::uint8_t>(data, kMaxPacketSize), received)) return false;
-    if (destination.chapterSlot != kNoChapter) {
+    if (destination.chapterSlot != kNoChapterChosen) {
       // Every field but the two unused words and the traits, which are the
       // player's own: a request made on every return to the chapter choice
       // must not wipe what the traits screen set.
@@ -104,5 +105,5 @@ void CClntApp::ApplyReceivedSettings(const GameSettingsPacket& packet) {
   *m_gameSettings = packet;
   m_gameSettings->chapterSlot = slot;
   m_gameSettings->difficulty = DIFFICULTY_CUSTOM;
-  if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
+  ApplyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
 }

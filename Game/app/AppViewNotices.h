@@ -1,13 +1,14 @@
 #pragma once
 // What the application tells the game screen, beyond what the game data and
-// the handlers tell it (Game/model/GViewNotices.h): the turn marker, the
-// design chamber, the framework's saved block, the screen flush, help and the
-// in-game options. The view framework implements both at once and registers
+// the handlers tell it (Game/model/GViewNotices.h): the views it makes, the turn marker, the
+// notification lines, the design chamber, the replay file, the framework's
+// saved block, the screen flush, help and the in-game options. The view framework implements both at once and registers
 // itself once; the default does nothing and answers as noted.
 //
 // Game thread only.
 
 #include <cstdint>
+#include <memory>
 
 #include "Game/app/GameView.h"
 #include "Game/model/GViewNotices.h"
@@ -18,11 +19,20 @@ class CDDraw;
 
 class IAppViewNotices : public IViewNotices {
  public:
+  // Makes one of the six views over the main window and instance (none).
+  virtual std::unique_ptr<IGameView> CreateView(ViewType /*type*/, plat::HWND /*window*/,
+                                                plat::HINSTANCE /*instance*/) {
+    return nullptr;
+  }
   // The turn for which END TURN was given, -1 none (-1).
   virtual std::int32_t TurnMarker() { return -1; }
   virtual void SetTurnMarker(std::int32_t /*turn*/) {}
+  // The notification panel drops its lines with the notifications.
+  virtual void ClearNotificationLines() {}
   // The design chamber is cleared before a restart.
   virtual void NewDesign() {}
+  // The space replay view closes its replay file before a load.
+  virtual void CloseReplayFile() {}
   // The framework's shared block of a saved game, before the views' blocks.
   virtual void SaveSharedState(plat::FILE* /*file*/) {}
   virtual void LoadSharedState(plat::FILE* /*file*/) {}

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/InstallCheck.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GStartupMessage.h"
@@ -68,7 +70,6 @@ void ShowStartupMessages() {
 CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
   NetSessionLinks links;
   links.createSniffer = [] { return std::make_unique<CPacketSniffer>(); };
-  links.gameExists = [] { return GameExists(); };
   links.showTextBox = [](const char* id) {
     if (g_app) g_app->ShowTextBox(id);
   };
@@ -89,7 +90,7 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
 }
 
 CClntBase::~CClntBase() {
-  if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
+  if (GameExists()) DestroyGame();
   m_session.reset();
   g_session = nullptr;
 }
@@ -186,7 +187,7 @@ void CClntApp::ApplyGameColors(std::uint32_t saveFirst) {
     m_screenSaverWasActive = saverActive ? 1 : 0;
   }
   COLORREF dark = 0, light = 0;
-  if (GameExists() && g_appLinks.game.guildColours && g_appLinks.game.guildColours(dark, light)) {
+  if (LocalGuildColours(dark, light)) {
     const int indexes[2] = {COLOR_INFOTEXT, COLOR_INFOBK};
     const COLORREF colours[2] = {dark, light};
     SetSysColors(2, indexes, colours);
@@ -214,10 +215,9 @@ void CClntApp::RestoreSystemColors() {
 }
 
 void CClntApp::CreateViews(std::initializer_list<ViewType> order) {
-  if (!g_appLinks.createView) return;
   for (ViewType type : order) {
     const int slot = SlotOf(type);
-    if (slot >= 0) m_views[slot] = g_appLinks.createView(type, g_mainWnd, m_instance);
+    if (slot >= 0) m_views[slot] = AppViewNotices().CreateView(type, g_mainWnd, m_instance);
   }
 }
 

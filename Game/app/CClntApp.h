@@ -27,7 +27,6 @@ class CSprite;
 constexpr plat::UINT_PTR kSoundTimer = 8008;
 constexpr plat::UINT kSoundTimerPeriodMs = 90;
 constexpr const char* kMainWindowClass = "Thingys of Quenbar";
-constexpr std::uint16_t kNoChapter = 255;
 
 
 // The render argument that asks for one render and then becomes -1.
@@ -62,8 +61,8 @@ struct AppRole {
 
 // The chapter the player plays, and the one a joining player gives up.
 struct AppChapter {
-  std::uint16_t id = kNoChapter;
-  std::uint16_t secondId = kNoChapter;
+  std::uint16_t id = kNoChapterChosen;
+  std::uint16_t secondId = kNoChapterChosen;
   std::uint16_t perGuild = 8;
   char name[32] = "Rangers";
 };

@@ -7,9 +7,11 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
+#include "Game/setup/GameSetup.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/bytes.h"
@@ -62,8 +64,8 @@ CDlgBase::CDlgBase(CDDraw* display, HWND parent, HINSTANCE instance, DWORD helpI
     g_instData.BuildPath(path, "frontend.dll", INSTPATH_FRONTEND_ART);
     m_module = LoadLibrary(path);
     m_ownModule = m_module != nullptr;
-  } else if (g_appLinks.game.imageModule) {
-    m_module = g_appLinks.game.imageModule();
+  } else {
+    m_module = GameImageModule();
   }
 }
 
@@ -101,7 +103,7 @@ HWND CDlgBase::CreateModeless(const char* templateName) {
 
 LRESULT CDlgBase::OnInitDialog(HWND window) {
   m_font = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
-  const int guild = GameExists() ? LocalChapterId() >> 3 : 0;
+  const int guild = LocalGuild();
   const char* name = guild >= 0 && guild < 5 ? kGuildCursors[guild] : kGuildCursors[0];
   const HCURSOR cursor = LoadCursor(m_instance, name);
   SetClassLongPtr(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
@@ -151,7 +153,7 @@ LRESULT CDlgBase::OnTimer(UINT_PTR timer, LPARAM, HWND) {
   std::array<std::uint8_t, 12> packet{};
   ByteWriter w(packet);
   w.WriteAt<std::uint16_t>(0, PKT_KEEPALIVE);
-  w.WriteAt<std::uint16_t>(8, LocalChapterId());
+  w.WriteAt<std::uint16_t>(8, LocalChapterId(kNoChapterChosen));
   g_session->Send(kAllPlayersSlot, packet.data(), packet.size());
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -34,7 +35,7 @@ std::string GuildImage(std::uint32_t guild, const char* name) {
 // `fileGuild` loaded from its art directory (owned by the box).
 std::pair<HMODULE, bool> BoxModule(std::uint32_t guild, std::uint32_t fileGuild) {
   if (GameExists())
-    return {g_appLinks.game.guildModule ? g_appLinks.game.guildModule(static_cast<int>(guild)) : nullptr, false};
+    return {GameGuildModule(static_cast<int>(guild)), false};
   char path[260];
   g_instData.BuildPath(path, "guild.dll", INSTPATH_GUILD_ART, static_cast<int>(fileGuild));
   return {LoadLibrary(path), true};

@@ -5,6 +5,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
@@ -137,10 +138,10 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
   if (!LoadedGame() && g_appLinks.openProgress) g_appLinks.openProgress(Text("GAMEINI1").c_str(), 1);
   if (m_role.singlePlayer && !LoadedGame()) WriteUserInfo();
   leaveFrontEnd();
-  if (!LoadedGame() && g_appLinks.game.create) g_appLinks.game.create(m_chapter.id, m_chapter.perGuild);
+  if (!LoadedGame()) CreateGame(m_chapter.id, m_chapter.perGuild);
   if (GameExists() && m_chapter.id < 40) {
-    if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
-    if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(m_chapter.name);
+    ApplyGameSetup(*m_gameSettings, m_gameConfig.get(), m_chapter.id);
+    SetLocalChapterName(m_chapter.name);
   }
   if (g_session) g_session->notifyWindow = g_mainWnd;
   ApplyGameColors(1);
@@ -148,7 +149,7 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
 }
 
 void CClntApp::UnwindToScreen(std::int16_t screen) {
-  if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
+  if (GameExists()) DestroyGame();
   if (screen < 13 && g_session) {
     if (m_role.host) {
       if (m_network.inSession) g_session->BroadcastEndGame();
@@ -156,7 +157,7 @@ void CClntApp::UnwindToScreen(std::int16_t screen) {
       m_network.inSession = 0;
       m_network.sessionOpen = 0;
     }
-    if (m_chapter.secondId != kNoChapter && !m_role.singlePlayer && !m_role.host) {
+    if (m_chapter.secondId != kNoChapterChosen && !m_role.singlePlayer && !m_role.host) {
       std::array<std::uint8_t, 48> leave{};
       ByteWriter w(leave);
       w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_CLAIM);
@@ -165,7 +166,7 @@ void CClntApp::UnwindToScreen(std::int16_t screen) {
       g_session->Send(kAllPlayersSlot, leave.data(), leave.size());
     }
     if (g_session->queue) g_session->queue->ResetSequence();
-    m_chapter.secondId = kNoChapter;
+    m_chapter.secondId = kNoChapterChosen;
   }
   if (screen < 4) {
     m_role.emailGame = 0;

@@ -63,7 +63,7 @@ int CClntApp::Run() {
       std::array<std::uint8_t, 16> status{};
       ByteWriter w(status);
       w.WriteAt<std::uint16_t>(0, PKT_STATUS);
-      const std::uint16_t chapter = LoadedGame() ? m_chapter.id : LocalChapterId();
+      const std::uint16_t chapter = LoadedGame() ? m_chapter.id : LocalChapterId(kNoChapterChosen);
       w.WriteAt<std::uint16_t>(8, chapter);
       w.WriteAt<std::uint32_t>(12, g_session ? g_session->opened : 0);
       if (g_session) g_session->Send(kAllPlayersSlot, status.data(), status.size());

@@ -9,6 +9,7 @@
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
@@ -63,8 +64,6 @@ constexpr int kMaxLoadRequests = 1000;
 // How long "Game saved" stays in the status line, in the views' status steps
 // (as long as their other notices).
 constexpr int kSavedStatusTime = 26;
-
-std::uint32_t GameTurn() { return g_appLinks.game.turn ? g_appLinks.game.turn() : 0; }
 
 void DeleteLoader() {
   if (g_appLinks.loading.deleteLoader) g_appLinks.loading.deleteLoader();
@@ -166,9 +165,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // processing has already moved the model on and told of the new turn:
       // doing it again here would count the turn twice, move the orbits twice
       // and name the player's saved state after a turn that never comes.
-      if (g_appLinks.game.turnResults && !(g_session && g_session->emailMode)) {
+      if (!(g_session && g_session->emailMode)) {
         const std::int32_t marker = AppViewNotices().TurnMarker();
-        g_appLinks.game.turnResults(marker == -1 || marker == static_cast<std::int32_t>(GameTurn()));
+        TurnResultsArrived(marker == -1 || marker == static_cast<std::int32_t>(GameTurn()));
       }
       CloseProgress();
       app.CheckDiskSpace(window);
@@ -196,7 +195,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       w.WriteAt<std::uint16_t>(12, static_cast<std::uint16_t>(wParam));
       if (g_session) g_session->Send(kAllPlayersSlot, endTurn.data(), endTurn.size());
       if (!g_session || !g_session->emailMode) return 0;
-      const std::string name = EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId());
+      const std::string name = EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId(kNoChapterChosen));
       if (!g_appLinks.loading.writeClientTurnFile || !g_appLinks.loading.writeClientTurnFile(name.c_str()))
         app.ShowTextBox("SAVEFAIL");
       g_currentView = nullptr;
@@ -260,7 +259,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_LOAD_PERMISSION:
       if (!g_appLinks.loading.loaderExists || !g_appLinks.loading.loaderExists()) return 0;
       if (wParam == 1) {
-        if (g_appLinks.loading.closeReplayFile) g_appLinks.loading.closeReplayFile();
+        AppViewNotices().CloseReplayFile();
         app.DeleteReplayFiles();
         if (!g_appLinks.loading.load || !g_appLinks.loading.load()) {
           CloseProgress();
@@ -311,14 +310,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       AppViewNotices().NewDesign();
       if (g_currentView) g_currentView->OnTurnProcessing();
       CloseProgress();
-      if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();
+      ClearNotifications();
       OpenProgress(app, "RSRTGAME", 1);
-      const std::uint16_t chapter = LocalChapterId();
-      const std::string name = g_appLinks.game.chapterName ? g_appLinks.game.chapterName() : app.m_chapter.name;
-      if (GameExists() && g_appLinks.game.destroy) g_appLinks.game.destroy();
-      if (g_appLinks.game.create) g_appLinks.game.create(chapter, app.m_chapter.perGuild);
-      if (g_appLinks.game.setChapterName) g_appLinks.game.setChapterName(name.c_str());
-      if (g_appLinks.game.applyGameSetup) g_appLinks.game.applyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
+      const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
+      const std::string name = LocalChapterName();
+      if (GameExists()) DestroyGame();
+      CreateGame(chapter, app.m_chapter.perGuild);
+      SetLocalChapterName(name.c_str());
+      ApplyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
       return 0;
     }
     case WM_APP_SAVE: {
@@ -369,12 +368,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_TURN_PROCESSING:
       if (!g_currentView) return 0;
       // The view sees the turn's notifications gone before it leaves the turn.
-      if (g_appLinks.game.clearNotifications) g_appLinks.game.clearNotifications();
+      ClearNotifications();
       g_currentView->OnTurnProcessing();
       app.m_playPhase = 0;
       OpenProgress(app, "PROSCTRN", 2);
       app.DeleteReplayFiles();
-      if (g_appLinks.game.turnProcessing) g_appLinks.game.turnProcessing();
+      TurnProcessingBegins();
       app.m_busy = 1;
       return 0;
     case WM_APP_RESTART_VIEWS:
@@ -385,7 +384,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
         if (IGameView* v = app.View(t)) v->MarkStale();
       g_currentView = app.View(VIEW_SOLAR);
-      if (g_currentView && g_appLinks.game.localHasHome && g_appLinks.game.localHasHome())
+      if (g_currentView && LocalChapterHasHome())
         g_currentView->ResetGotoSlots();
       CloseProgress();
       app.m_playPhase = 1;

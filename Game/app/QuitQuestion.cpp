@@ -12,6 +12,7 @@
 #include "Game/base/Packets.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
+#include "media/MoviePlayer.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
@@ -44,7 +45,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
     std::array<std::uint8_t, 12> quit{};
     ByteWriter w(quit);
     w.WriteAt<std::uint16_t>(0, PKT_QUIT);
-    w.WriteAt<std::uint16_t>(8, LocalChapterId());
+    w.WriteAt<std::uint16_t>(8, LocalChapterId(kNoChapterChosen));
     g_session->Send(kAllPlayersSlot, quit.data(), quit.size());
   }
   if (answer != 1) return;
@@ -99,7 +100,7 @@ void CClntApp::PlayMovie(const char* name) {
     g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &black);
   }
   g_moviePlaying = true;
-  if (g_appLinks.playMovie) g_appLinks.playMovie(g_mainWnd, m_instance, path.c_str());
+  ::PlayMovie(g_mainWnd, m_instance, path.c_str());
   g_moviePlaying = false;
   AppViewNotices().SuspendScreenFlush(0);
   if (g_sndPlay) g_sndPlay->Reopen(g_mainWnd);

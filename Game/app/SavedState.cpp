@@ -6,6 +6,7 @@
 #include "Game/app/AppStateBlock.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/ByteStream.h"
 #include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
@@ -35,7 +36,7 @@ int CClntApp::LoadState(plat::FILE* file) {
   std::array<std::uint8_t, kChapterPacketSize> chapter{};
   ByteWriter cw(chapter);
   cw.WriteAt<std::uint16_t>(0, PKT_PLAYER_NAME);
-  cw.WriteAt<std::uint16_t>(8, LocalChapterId());
+  cw.WriteAt<std::uint16_t>(8, LocalChapterId(kNoChapterChosen));
   // The name as text from offset 10, cut to leave its terminator in the packet.
   std::memcpy(chapter.data() + 10, m_chapter.name, strnlen(m_chapter.name, kChapterPacketSize - 11));
   if (g_session) {
@@ -69,7 +70,7 @@ int CClntApp::LoadState(plat::FILE* file) {
   }
   if (g_sndPlay) g_sndPlay->Init(g_mainWnd, m_options.musicLevel, m_options.effectsLevel, m_options.speech);
   ApplyGameColors(0);
-  if (g_appLinks.game.setStateFlag) g_appLinks.game.setStateFlag();
+  MarkLocalChapterPlaying();
   if (g_session) g_session->loadInProgress = 0;
   return 1;
 }

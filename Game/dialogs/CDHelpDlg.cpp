@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/dialogs/HelpIds.h"
@@ -113,8 +114,8 @@ CDHelpDlg::CDHelpDlg(CDDraw* display, HWND parent, HINSTANCE instance, const cha
       m_picture(picture) {
   const bool frontEnd = m_ownModule != 0;
   if (!frontEnd) {
-    HMODULE module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(m_guild) : nullptr;
-    if (!module && g_appLinks.game.imageModule) module = g_appLinks.game.imageModule();
+    HMODULE module = GameGuildModule(m_guild);
+    if (!module) module = GameImageModule();
     if (module) TakeModule(module, false);
   }
   const int pictureHeight = m_picture ? static_cast<int>(SizeOf(m_picture).cy) : 0;

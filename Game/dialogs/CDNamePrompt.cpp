@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/dialogs/NameIds.h"
@@ -23,8 +24,8 @@ namespace {
 constexpr int kGuilds = 5;
 
 HMODULE GuildModuleOf(int guild) {
-  HMODULE module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(guild) : nullptr;
-  if (!module && g_appLinks.game.imageModule) module = g_appLinks.game.imageModule();
+  HMODULE module = GameGuildModule(guild);
+  if (!module) module = GameImageModule();
   return module;
 }
 

@@ -6,6 +6,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/DialogArt.h"
 #include "Game/dialogs/SaveIds.h"
@@ -42,7 +43,7 @@ bool EndsWith(std::string_view name, std::string_view tail) {
 
 bool IsPattern(std::string_view extension) { return extension.find('*') != std::string_view::npos; }
 
-HMODULE GameImages() { return g_appLinks.game.imageModule ? g_appLinks.game.imageModule() : nullptr; }
+HMODULE GameImages() { return GameImageModule(); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/DialogLinks.h"
@@ -30,8 +31,8 @@ std::string GuildArt(std::string_view name) {
 }
 
 HMODULE LocalGuildModule() {
-  HMODULE module = g_appLinks.game.guildModule ? g_appLinks.game.guildModule(LocalGuildIndex()) : nullptr;
-  if (!module && g_appLinks.game.imageModule) module = g_appLinks.game.imageModule();
+  HMODULE module = GameGuildModule(LocalGuildIndex());
+  if (!module) module = GameImageModule();
   return module;
 }
 

@@ -11,6 +11,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/AppLinks.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/app/GameLife.h"
 #include "Game/app/GameView.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/base/GInstData.h"
@@ -75,7 +76,7 @@ class CDLoadDlg : public CFrontEndScreen {
   CDLoadDlg(CClntApp& app, LoadChoice& choice)
       : CFrontEndScreen(app, "bkgnd5.ima", ButtonsOf(choice), kResultCancel),
         m_choice(choice),
-        m_guild(choice.inGame ? static_cast<int>(LocalChapterId() >> 3) % 5 : 0) {
+        m_guild(choice.inGame ? static_cast<int>(LocalChapterId(kNoChapterChosen) >> 3) % 5 : 0) {
     m_choice.fileName.clear();
     SetResult(kResultCancel);
     if (m_choice.inGame) {
@@ -193,8 +194,8 @@ class CDLoadDlg : public CFrontEndScreen {
   }
   bool HasListButtons() const { return ButtonsOf(m_choice).size() == kButtons.size(); }
   POINT ListPlace() const { return m_choice.inGame ? kGameListPlace : kListPlace; }
-  HMODULE GuildModule() const { return g_appLinks.game.guildModule ? g_appLinks.game.guildModule(m_guild) : nullptr; }
-  static HMODULE GameImages() { return g_appLinks.game.imageModule ? g_appLinks.game.imageModule() : nullptr; }
+  HMODULE GuildModule() const { return GameGuildModule(m_guild); }
+  static HMODULE GameImages() { return GameImageModule(); }
 
   // Templates and battle plans are named over the background.
   void DrawOverlay() {

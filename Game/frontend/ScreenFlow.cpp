@@ -359,9 +359,9 @@ void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
 
 std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
   ChapterChoice choice;
-  if (screen == kScreenQuickStarted) choice.chapter = kNoChapter;
+  if (screen == kScreenQuickStarted) choice.chapter = kNoChapterChosen;
   else if (screen == kScreenGuildChapterHost) choice.chapter = kNoChapterSlot;
-  else choice.chapter = app.m_chapter.id == kNoChapter ? 0 : app.m_chapter.id;
+  else choice.chapter = app.m_chapter.id == kNoChapterChosen ? 0 : app.m_chapter.id;
   if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapter.id);
   app.m_settingsRequested = 1;
   choice.held = app.m_chapter.secondId;

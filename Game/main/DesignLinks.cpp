@@ -1,9 +1,17 @@
 #include "Game/main/DesignLinks.h"
 
+#include <memory>
+
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/views/flat/CVDesign.h"
+#include "Game/views/flat/CVTerrain.h"
+#include "Game/views/frame/CVStandIn.h"
 #include "Game/views/frame/CViewNotices.h"
+#include "Game/views/replay/CVSReplay.h"
+#include "Game/views/replay/CVTReplay.h"
+#include "Game/views/space/CVAstSpace.h"
+#include "Game/views/space/CVSolar.h"
 
 namespace {
 
@@ -11,6 +19,16 @@ class CGameScreenNotices : public CViewNotices {
  public:
   void NewDesign() override {
     if (auto* design = g_app ? dynamic_cast<CDesignView*>(g_app->View(VIEW_DESIGN)) : nullptr) design->NewDesign();
+  }
+  void CloseReplayFile() override { CloseAppReplayFile(); }
+  std::unique_ptr<IGameView> CreateView(ViewType type, plat::HWND window, plat::HINSTANCE instance) override {
+    if (type == VIEW_DESIGN) return std::make_unique<CDesignView>(window, instance);
+    if (type == VIEW_TERRAIN) return std::make_unique<CVTerrain>(window, instance);
+    if (type == VIEW_TERRAIN_REPLAY) return std::make_unique<CVTReplay>(window, instance);
+    if (type == VIEW_SOLAR) return std::make_unique<CVSolar>(window, instance);
+    if (type == VIEW_ASTEROID_SPACE) return std::make_unique<CVAstSpace>(window, instance);
+    if (type == VIEW_SPACE_REPLAY) return std::make_unique<CVSReplay>(window, instance);
+    return std::make_unique<CVStandIn>(type, window, instance);
   }
 };
 

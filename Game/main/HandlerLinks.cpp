@@ -46,7 +46,7 @@ void InstallHandlerLinks(NetHandlerLinks& links) {
     if (g_app) g_app->m_pendingEscape = 1;
   };
   links.lobbyLaunch = [] { return g_app && g_app->m_role.lobbyLaunch != 0; };
-  links.appChapterId = [] { return GameExists() ? LocalChapterId() : std::uint16_t{0}; };
+  links.appChapterId = [] { return LocalChapterId(0); };
   links.applyReceivedSettings = [](std::span<const std::uint8_t> packet) {
     GameSettingsPacket settings;
     if (g_app && FromBytes(packet, settings)) g_app->ApplyReceivedSettings(settings);

@@ -104,7 +104,7 @@ void InstallSaveLinks(AppLinks& links) {
   links.loading.writeClientTurnFile = [](const char* name) { return WriteEmailClientFile(name); };
   // An order that cannot reach the turn file would be lost unseen.
   links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int) {
-    if (g_session && !WriteEmailPacket(*g_session, LocalChapterId(), packet, length) && g_app)
+    if (g_session && !WriteEmailPacket(*g_session, LocalChapterId(kNoChapterChosen), packet, length) && g_app)
       g_app->ShowTextBox("SAVEFAIL");
   };
   g_netHandlerLinks.readEmailPacket = [](std::span<std::uint8_t> buffer, std::uint32_t* length) {

@@ -21,7 +21,7 @@
 #include "Game/main/GameLinks.h"
 #include "Game/main/ScriptedBackend.h"
 #include "Game/rules/GRulesLinks.h"
-#include "media/MoviePlayer.h"
+#include "media/MediaMessage.h"
 #include "platform/backend/sdl_audio.h"
 #include "platform/backend/sdl_backend.h"
 #include "platform/backend/start.h"
@@ -84,9 +84,6 @@ int RunProgram(const std::vector<std::string>& args) {
   InstallGameLinks(g_appLinks);
   InstallFrontEnd(g_appLinks);
   InstallDialogLinks();
-  g_appLinks.playMovie = [](plat::HWND window, plat::HINSTANCE instance, const char* path) {
-    PlayMovie(window, instance, path);
-  };
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text,
                static_cast<std::uint32_t>(LocalGuild()));

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Game/base/GInstData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
@@ -288,7 +289,7 @@ void CNetSession::BeginSession() {
 void CNetSession::ReportLostConnection() {
   if (lostReported_ || gameEnded_) return;
   lostReported_ = true;
-  if (links_.gameExists && links_.gameExists()) {
+  if (GameExists()) {
     if (links_.showTextBox) links_.showTextBox("COMM_ERR");
     if (links_.postQuit) links_.postQuit();
   } else if (links_.showPlainBox) {

@@ -1,9 +1,8 @@
 #pragma once
 // What the multiplayer session needs from parts of the client built around it:
-// the application's message boxes, the game's existence, the e-mail
-// turn file, the login screen and the packet sniffer. The application fills
-// these in when it creates the session; an empty link does nothing (a missing
-// game-exists link counts as "no game").
+// the application's message boxes, the e-mail turn file, the login screen and
+// the packet sniffer. The application fills these in when it creates the
+// session; an empty link does nothing.
 
 #include <cstdint>
 #include <functional>
@@ -21,8 +20,6 @@ class INetSniffer {
 struct NetSessionLinks {
   // Made when the PACKETSNIFFER setting is non-zero at construction.
   std::function<std::unique_ptr<INetSniffer>()> createSniffer;
-  // The game data exists (a game is running).
-  std::function<bool()> gameExists;
   // The program's OK box with the text of a text ID.
   std::function<void(const char* textId)> showTextBox;
   // The program's OK box with a literal text.

@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GZone.h"
@@ -44,7 +45,6 @@ CGAsteroid* Asteroid(std::uint16_t a) {
   return g_gameData && a != kNoPanelItem ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
 }
 
-std::uint16_t Local() { return g_gameData ? g_gameData->localChapterId : 0; }
 
 bool Surveyed(const CGAsteroid* a) {
   const CGZone* centre = a->GetZone(0);
@@ -54,7 +54,7 @@ bool Surveyed(const CGAsteroid* a) {
 COLORREF RowColour(const CGAsteroid* a, std::uint16_t hovered) {
   if (a->id == hovered) return kWhite;
   if (a->owner == kNoChapter) return kGrey;
-  if (a->owner == Local()) return GetFullColor(Local() >> 3);
+  if (a->owner == LocalChapterId(0)) return GetFullColor(LocalChapterId(0) >> 3);
   return GetPaleColor(a->owner >> 3);
 }
 
@@ -144,8 +144,8 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
   Line(569, y2 - 3, 569, y2 + 6, colour);
   Write(Text("IALATVPR"), 35, y2, 80, colour, DT_RIGHT, 0, 0);
   std::uint16_t counts[4] = {};
-  a->CountChapterATVs(static_cast<std::uint8_t>(Local()), &counts[0], &counts[1], &counts[2], &counts[3]);
-  const int guild = Local() >> 3;
+  a->CountChapterATVs(static_cast<std::uint8_t>(LocalChapterId(0)), &counts[0], &counts[1], &counts[2], &counts[3]);
+  const int guild = LocalChapterId(0) >> 3;
   const char* dir = g_instData.GetGuildPath(guild);
   for (int k = 0; k < 4; ++k) {
     const int x = 130 + 42 * k;
@@ -161,8 +161,8 @@ void DrawOwnLine(CInfoPanel& panel, CGAsteroid* a, int r, COLORREF colour) {
   Write(Text("IALMUTIL"), 340, y2, 130, colour, DT_RIGHT, 0, 0);
   std::uint16_t out[4] = {};
   std::uint16_t capacity[4] = {};
-  a->GetChapterMiningOutput(Local(), &out[0], &out[1], &out[2], &out[3]);
-  a->GetMiningCapacity(Local(), &capacity[0], &capacity[1], &capacity[2], &capacity[3]);
+  a->GetChapterMiningOutput(LocalChapterId(0), &out[0], &out[1], &out[2], &out[3]);
+  a->GetMiningCapacity(LocalChapterId(0), &capacity[0], &capacity[1], &capacity[2], &capacity[3]);
   const long outSum = long{out[0]} + out[1] + out[2] + out[3];
   const long capSum = long{capacity[0]} + capacity[1] + capacity[2] + capacity[3];
   const long utilization = outSum == 0 || capSum == 0 ? 0 : outSum * 100 / capSum;
@@ -186,8 +186,8 @@ bool CInfoPanel::IsAsteroidListed(std::uint16_t asteroid) const {
   if (g_gameData->asteroidsHiddenUntilSeen != 0 && a->detected == 0) return false;
   switch (asteroidList.filter) {
     case 0: return true;
-    case 1: return a->owner == Local();
-    case 2: return a->owner != kNoChapter && (a->owner >> 3) == (Local() >> 3);
+    case 1: return a->owner == LocalChapterId(0);
+    case 2: return a->owner != kNoChapter && (a->owner >> 3) == (LocalChapterId(0) >> 3);
     case 3: return Surveyed(a);
     default: return false;
   }
@@ -217,7 +217,7 @@ void CInfoPanel::DrawAsteroidList() {
       break;
     }
     const bool listed = IsAsteroidListed(next);
-    const bool own = a->owner == Local();
+    const bool own = a->owner == LocalChapterId(0);
     if (PageFullBefore(used, listed, own)) break;
     s.lastExamined = next;
     at = next;
@@ -263,7 +263,7 @@ std::uint16_t CInfoPanel::PreviousAsteroidAnchor() const {
     const CGAsteroid* a = Asteroid(next);
     if (!a) break;
     const bool listed = IsAsteroidListed(next);
-    const bool own = a->owner == Local();
+    const bool own = a->owner == LocalChapterId(0);
     if (PageFullBefore(used, listed, own)) {
       start = at;
       used = 0;

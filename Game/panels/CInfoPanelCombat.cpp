@@ -7,6 +7,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GNotifyCodes.h"
@@ -70,7 +71,7 @@ void CInfoPanel::DrawCombatSummary() {
 
 void CInfoPanel::DrawCombatSummaryPage() {
   ResetHotSpots();
-  const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+  const std::uint32_t guild = LocalGuild();
   const COLORREF pale = GetPaleColor(guild);
   Box(5, 5, 145, 25, pale, 35, kGreen);
   Caption("ICMTITLE", 5, 8, 140, kWhite, DT_CENTER);

@@ -9,6 +9,7 @@
 #include "Game/dialogs/CDMultilineEditDlg.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
@@ -71,7 +72,7 @@ void CInfoPanel::DrawChat() {
   PanelFrame().SetChatLight(0);
   const CGChapter* local = Local();
   const int count = local ? local->chatMessages.count : 0;
-  const std::uint16_t localId = g_gameData ? g_gameData->localChapterId : 0;
+  const std::uint16_t localId = LocalChapterId(0);
   for (int i = 0; i < kChatBlocks && chatFirst + i < count; ++i) {
     const ChatMessage* m = local->GetChatMessage(chatFirst + i);
     if (!m) break;
@@ -146,7 +147,7 @@ void CInfoPanel::DrawPlayerNotes() {
   ResetHotSpots();
   const CGChapter* local = Local();
   const int count = local ? local->notes.count : 0;
-  const COLORREF pale = GetPaleColor(g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
+  const COLORREF pale = GetPaleColor(LocalGuild());
   for (int i = 0; i < kNoteBlocks && noteFirst + i < count; ++i) {
     const PlayerNote* n = local->GetNote(noteFirst + i);
     if (!n) break;

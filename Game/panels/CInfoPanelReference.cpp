@@ -5,6 +5,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/panels/CInfoPanel.h"
@@ -23,7 +24,7 @@ constexpr std::uint16_t kCaptureTheFlag = 2, kBiggestIsBest = 4, kImperatorWins 
 // Traits whose level is a number rather than a percentage.
 constexpr int kCountTraits[] = {12, 15};
 
-COLORREF Pale() { return GetPaleColor(g_gameData ? g_gameData->GetLocalGuildIndex() : 0); }
+COLORREF Pale() { return GetPaleColor(LocalGuild()); }
 
 // A framed box with its heading in a small shaded box at its top left.
 void HeadedBox(int left, int top, int right, int bottom, int headRight, const char* heading) {

@@ -8,6 +8,7 @@
 
 #include "Game/base/GIDString.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
 #include "Game/panels/PanelFrame.h"
@@ -43,7 +44,6 @@ int ModuleRole(const ModuleRecord& m) {
 
 CGModuleDB* Modules() { return g_gameData ? g_gameData->moduleDB.get() : nullptr; }
 CGHullDB* Hulls() { return g_gameData ? g_gameData->hullDB.get() : nullptr; }
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 CGHull* HullAt(std::uint16_t item) {
   CGHullDB* hulls = Hulls();
@@ -355,7 +355,7 @@ void CInfoPanel::HoverResearch(int sx, int sy) {
       else if (s.mode == 1)
         PanelFrame().ShowHullCosts(HullAt(item));
       else
-        PanelFrame().ShowModuleData(0, item, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
+        PanelFrame().ShowModuleData(0, item, LocalGuild());
       s.shownItem = item;
     }
     // Marks lit or put out show with the whole page; a new read-out alone

@@ -10,6 +10,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
@@ -34,7 +35,6 @@ constexpr int kClassIcons[11][3] = {
     {GUN, NONE, NONE},   {GUN, GUN, NONE},    {GUN, GUN, GUN},
 };
 
-std::uint32_t LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 const char* AsteroidName(std::uint16_t a) {
   CGAsteroid* rock = g_gameData ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
@@ -213,7 +213,7 @@ CGUnit* CInfoPanel::ShipRowUnit(int row) {
 
 void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons[7]) {
   const int y = 30 + 20 * r;
-  COLORREF colour = GetPaleColor(e.unit ? e.unit->GetGuild() : LocalGuildIndex());
+  COLORREF colour = GetPaleColor(e.unit ? e.unit->GetGuild() : LocalGuild());
   if (e.unit && e.unit == shipHovered) colour = kWhite;
   else if (e.condition == 2) colour = 0x3232F0;
   else if (e.condition == 1) colour = 0x32DCDC;
@@ -273,8 +273,8 @@ void CInfoPanel::DrawTemplateList() {
   // line to its left.
   for (const Header& h : kHeaders) Caption(h.id, h.x, h.y, 60, kWhite, DT_LEFT, 1, 1);
 
-  const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
-  const COLORREF colour = GetPaleColor(LocalGuildIndex());
+  const std::uint16_t local = LocalChapterId(0);
+  const COLORREF colour = GetPaleColor(LocalGuild());
   // The designs that were built, fixed slots first (page 0 only), then the others.
   int row = 0;
   int skip = templatePage * kTemplateRows;

@@ -7,6 +7,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/panels/CInfoPanel.h"
@@ -44,7 +45,6 @@ constexpr Series kSeries[kStatusSeries] = {
 // The legend cells, row by row, as series numbers.
 constexpr int kLegendCells[3][3] = {{1, 5, 6}, {8, 0, 7}, {3, 2, 4}};
 
-std::uint32_t LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 // The standing and statistics row of a turn.
 int RowOf(std::uint32_t turn) { return static_cast<int>(turn % kStandingRows); }
@@ -131,7 +131,7 @@ void DrawGuildPage(std::uint8_t figure) {
   Caption(kTitles[figure % 3], 5, 5, 295, kWhite, DT_CENTER);
   Line(5, 27, 5, 337, kGreen, 3);
   Line(5, 337, 580, 337, kGreen, 3);
-  Box(325, 344, 580, 362, GetMediumColor(LocalGuildIndex()), 35, kGreen);
+  Box(325, 344, 580, 362, GetMediumColor(LocalGuild()), 35, kGreen);
   Caption("ISTCNTRL", 340, 347, 80, Pick(figure == 0));
   Caption("ISTPRSNC", 430, 347, 80, Pick(figure == 1));
   Caption("ISTSHIPS", 520, 347, 60, Pick(figure == 2));

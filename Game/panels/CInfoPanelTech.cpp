@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
@@ -133,7 +134,7 @@ void CInfoPanel::HoverTechInfo(int, int y) {
   if (row >= kTechRows && techHovered == 0xFFFF) return;
   if (row < kTechRows && module == techHovered) return;
   techHovered = module;
-  if (module != 0xFFFF) PanelFrame().ShowModuleData(0, module, g_gameData ? g_gameData->GetLocalGuildIndex() : 0);
+  if (module != 0xFFFF) PanelFrame().ShowModuleData(0, module, LocalGuild());
   else PanelFrame().ClearDataPanel(1);
   PanelFrame().FlushScreen();
 }

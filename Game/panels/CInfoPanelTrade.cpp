@@ -19,6 +19,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
@@ -53,9 +54,7 @@ constexpr const char* kPlainIcons[4] = {"common", "rare", "veryrare", "reactive"
 constexpr const char* kPlusIcons[4] = {"common+", "rare+", "veryrar+", "reactiv+"};
 
 CGChapter* LocalChapter() { return g_gameData ? g_gameData->GetLocalChapter() : nullptr; }
-CGuild* LocalGuild() { return g_gameData ? g_gameData->GetLocalGuild() : nullptr; }
-std::uint16_t LocalId() { return g_gameData ? g_gameData->localChapterId : 0; }
-std::uint32_t LocalGuildIndex() { return LocalId() >> 3; }
+CGuild* LocalGuildRecord() { return g_gameData ? g_gameData->GetLocalGuild() : nullptr; }
 
 CGAsteroid* Asteroid(std::uint32_t a) {
   return g_gameData && a != kNoPanelItem ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
@@ -87,7 +86,7 @@ std::uint16_t NextPool(std::uint16_t from, int ascending) {
 }
 
 std::string ChapterName(std::uint32_t slot) {
-  CGuild* guild = LocalGuild();
+  CGuild* guild = LocalGuildRecord();
   const CGChapter* chapter = guild ? guild->GetChapter(slot & 7) : nullptr;
   return chapter && chapter->GetName() ? chapter->GetName() : "";
 }
@@ -226,7 +225,7 @@ void TradeScreen::DrawPoolsPage() {
 }
 
 void TradeScreen::DrawPoolRows() {
-  const COLORREF pale = GetPaleColor(LocalGuildIndex());
+  const COLORREF pale = GetPaleColor(LocalGuild());
   for (int row = 0; row < kPoolRows; ++row) {
     const std::uint16_t a = s_.poolRows[row];
     const int y = 55 + 15 * row;
@@ -246,7 +245,7 @@ void TradeScreen::DrawPoolRows() {
 }
 
 std::uint32_t TradeScreen::OfferCount(int page) const {
-  const CGuild* guild = LocalGuild();
+  const CGuild* guild = LocalGuildRecord();
   if (!guild) return 0;
   if (page == 1) return guild->mineralOffers.count;
   if (page == 2) return guild->shipOffers.count;
@@ -295,9 +294,9 @@ void TradeScreen::DrawOffersPage() {
 }
 
 void TradeScreen::DrawOfferRows() {
-  CGuild* guild = LocalGuild();
+  CGuild* guild = LocalGuildRecord();
   if (!guild) return;
-  const COLORREF pale = GetPaleColor(LocalGuildIndex());
+  const COLORREF pale = GetPaleColor(LocalGuild());
   const std::uint32_t offset = s_.scroll[s_.page - 1].offset;
   const std::uint32_t count = OfferCount(s_.page);
   constexpr int kPriceX[4] = {335, 390, 455, 510};
@@ -357,7 +356,7 @@ void TradeScreen::DrawShipmentsPage() {
   Write(Text("TRDPG5T1"), 200, 38, 195, kWhite, DT_CENTER, 0, 0);
   Write(Text("TRDPG5T2"), 395, 38, 80, kWhite, DT_CENTER, 0, 0);
   Write(Text("TRDPG5T3"), 475, 38, 105, kWhite, DT_CENTER, 0, 0);
-  const COLORREF pale = GetPaleColor(LocalGuildIndex());
+  const COLORREF pale = GetPaleColor(LocalGuild());
   TradePageState::Scroll& scroll = s_.scroll[3];
   std::uint32_t index = 0;
   int shown = 0;
@@ -439,7 +438,7 @@ void TradeScreen::DrawPoolDetails() {
   g_gameData->poolDB.GetMinerals(pool, stocks);
   std::uint16_t output[4] = {};
   if (CGAsteroid* a = Asteroid(pool))
-    a->GetChapterMiningOutput(LocalId(), &output[0], &output[1], &output[2], &output[3]);
+    a->GetChapterMiningOutput(LocalChapterId(0), &output[0], &output[1], &output[2], &output[3]);
   const bool blockaded = g_gameData->poolDB.IsBlockaded(pool) != 0;
 
   PanelFrame().ShadeViewportRect(5, 232, 580, 362, kBlack, 35);
@@ -617,10 +616,10 @@ int TradeScreen::ClickPicker(int x, int y) {
 
 int TradeScreen::ClickOfferRow(int x, int y) {
   if (y < 61 || y > 164 || x < 6 || x > 579) return -1;
-  CGuild* guild = LocalGuild();
+  CGuild* guild = LocalGuildRecord();
   const std::uint32_t index = s_.scroll[s_.page - 1].offset + (y - 60) / 15;
   if (!guild || index >= OfferCount(s_.page)) return 0;
-  const std::uint8_t localSlot = LocalId() & 7;
+  const std::uint8_t localSlot = LocalChapterId(0) & 7;
   if (s_.page == 1) return OnMineralOfferClick(*guild->GetMineralOffer(index));
   if (s_.page == 2) {
     const ShipOffer offer = *guild->GetShipOffer(index);
@@ -694,12 +693,12 @@ void TradeScreen::OnMouseMove(int sx, int sy) {
 // ---------------------------------------------------------------- actions
 
 void TradeScreen::ShowBox(const std::string& text) {
-  COkDlg box(p_.owner, p_.window, p_.instance, text.c_str(), LocalGuildIndex());
+  COkDlg box(p_.owner, p_.window, p_.instance, text.c_str(), LocalGuild());
 }
 
 bool TradeScreen::Ask(const char* id) {
   std::uint32_t answer = 0;
-  CYesNoDlg box(p_.owner, p_.window, p_.instance, Text(id).c_str(), LocalGuildIndex(), &answer);
+  CYesNoDlg box(p_.owner, p_.window, p_.instance, Text(id).c_str(), LocalGuild(), &answer);
   return answer == 1;
 }
 
@@ -742,7 +741,7 @@ void TradeScreen::OnMineralButton(std::uint8_t mineral, int action) {
   char answer[kNameBufferSize] = "0";
   std::uint32_t confirmed = 0;
   Click();
-  CDEnterNameDlg dialog(p_.owner, p_.window, p_.instance, prompt, static_cast<int>(LocalGuildIndex()), answer,
+  CDEnterNameDlg dialog(p_.owner, p_.window, p_.instance, prompt, static_cast<int>(LocalGuild()), answer,
                         &confirmed);
   // A transfer's amount travels in 16 bits; more than that is not offered.
   s_.quantity = static_cast<std::int32_t>(ReadQuantity(answer, std::min(stock, kMaxTransfer)));
@@ -760,14 +759,14 @@ void TradeScreen::OnMineralButton(std::uint8_t mineral, int action) {
 void TradeScreen::PostMineralOffer() {
   if (!MayTrade()) return;
   MineralOfferPacket record;
-  record.seller = static_cast<std::uint8_t>(LocalId());
+  record.seller = static_cast<std::uint8_t>(LocalChapterId(0));
   record.asteroid = s_.selectedPool;
   record.mineral = s_.mineral;
   Click();
   Darken();
   std::uint32_t confirmed = 0;
   const std::uint32_t stock = g_gameData->poolDB.GetMineral(s_.selectedPool, s_.mineral);
-  CGuild* guild = LocalGuild();
+  CGuild* guild = LocalGuildRecord();
   const MineralOffer* standing = guild ? guild->FindMineralOffer(record.seller, record.asteroid, record.mineral) : nullptr;
   {
     CDSellDlg dialog(p_.owner, p_.window, p_.instance, &record, &confirmed, stock, standing);
@@ -807,8 +806,8 @@ int TradeScreen::OnMineralOfferClick(MineralOffer& offer) {
     ShowBox(Text("ITDBLOKD"));
     return 0;
   }
-  CGuild* guild = LocalGuild();
-  if (offer.seller == LocalId()) {
+  CGuild* guild = LocalGuildRecord();
+  if (offer.seller == LocalChapterId(0)) {
     if (Ask("ITDCANOF")) {
       auto packet = MineralOfferWithdrawnPacket{offer.seller, offer.asteroid, offer.mineral}.Build();
       Send(packet.bytes);
@@ -841,7 +840,7 @@ int TradeScreen::OnMineralOfferClick(MineralOffer& offer) {
     ShowBox(Text("ITDOVRFL"));
     return 1;
   }
-  auto packet = MineralPurchasePacket{offer.seller,  offer.asteroid, offer.mineral, static_cast<std::uint8_t>(LocalId()),
+  auto packet = MineralPurchasePacket{offer.seller,  offer.asteroid, offer.mineral, static_cast<std::uint8_t>(LocalChapterId(0)),
                                       s_.selectedPool, paying,       bought}
                     .Build();
   Send(packet.bytes);
@@ -857,7 +856,7 @@ void TradeScreen::TransferOnce(int row) {
   const auto amount = static_cast<std::uint32_t>(std::min<std::int64_t>(s_.quantity, kMaxTransfer));
   if (!g_gameData->poolDB.TakeMineral(s_.selectedPool, s_.mineral, amount)) return;
   const int transit = CGChapter::ComputeTransferTurns(s_.selectedPool, static_cast<std::uint8_t>(destination));
-  auto packet = MineralTransferPacket{static_cast<std::uint8_t>(LocalId()), s_.selectedPool,
+  auto packet = MineralTransferPacket{static_cast<std::uint8_t>(LocalChapterId(0)), s_.selectedPool,
                                       static_cast<std::uint8_t>(destination), s_.mineral,
                                       static_cast<std::uint16_t>(amount), static_cast<std::uint16_t>(transit)}
                     .Build();
@@ -913,8 +912,8 @@ void TradeScreen::BidForShip(const ShipOffer& offer) {
   std::uint32_t bid[4] = {};
   if (!TakeBid(offer.terms, "ITDNOBUY", bid)) return;
   ShipBidPacket packet;
-  packet.guild = static_cast<std::uint16_t>(LocalGuildIndex());
-  packet.slot = LocalId() & 7;
+  packet.guild = static_cast<std::uint16_t>(LocalGuild());
+  packet.slot = LocalChapterId(0) & 7;
   packet.unitId = offer.unitId;
   packet.unitClass = static_cast<std::uint8_t>(offer.firstTerm);
   packet.pool = s_.selectedPool;
@@ -928,8 +927,8 @@ void TradeScreen::BidForVote(const VoteOffer& offer) {
   std::uint32_t bid[4] = {};
   if (!TakeBid(offer.terms, "ITDERR07", bid)) return;
   VoteBidPacket packet;
-  packet.guild = static_cast<std::uint16_t>(LocalGuildIndex());
-  packet.slot = LocalId() & 7;
+  packet.guild = static_cast<std::uint16_t>(LocalGuild());
+  packet.slot = LocalChapterId(0) & 7;
   packet.asteroid = offer.asteroid;
   packet.pool = s_.selectedPool;
   std::copy(bid, bid + 4, packet.bid.begin());
@@ -941,10 +940,10 @@ void TradeScreen::BidForVote(const VoteOffer& offer) {
 void TradeScreen::CancelShipOffer(const ShipOffer& offer) {
   Click();
   if (!Ask("ITDCANOF")) return;
-  auto packet = ShipOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuildIndex()), offer.sellerSlot, offer.unitId}
+  auto packet = ShipOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuild()), offer.sellerSlot, offer.unitId}
                     .Build();
   Send(packet.bytes);
-  if (CGuild* guild = LocalGuild()) guild->RemoveShipOffer(offer.unitId);
+  if (CGuild* guild = LocalGuildRecord()) guild->RemoveShipOffer(offer.unitId);
   ShowBox(Text("ITDCNCLD"));
 }
 
@@ -952,9 +951,9 @@ void TradeScreen::CancelVoteOffer(const VoteOffer& offer) {
   Click();
   if (!Ask("ITDCANOF")) return;
   auto packet =
-      VoteOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuildIndex()), offer.sellerSlot, offer.asteroid}.Build();
+      VoteOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuild()), offer.sellerSlot, offer.asteroid}.Build();
   Send(packet.bytes);
-  if (CGuild* guild = LocalGuild()) guild->RemoveVoteOffer(offer.asteroid);
+  if (CGuild* guild = LocalGuildRecord()) guild->RemoveVoteOffer(offer.asteroid);
 }
 
 }  // namespace

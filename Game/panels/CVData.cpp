@@ -7,6 +7,7 @@
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
@@ -95,7 +96,7 @@ constexpr int kIconX[3] = {692, 674, 656};
 
 CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND window_, HINSTANCE instance_)
     : font(font_), screen(screen_), dirty(dirty_), owner(owner_), window(window_), instance(instance_) {
-  const int guild = PanelGuild();
+  const int guild = LocalGuild();
   const std::string guildArt = g_instData.GetGuildPath(guild);
   background = LoadPanelSprite(owner, guildArt + "datafil.ima", GuildModule(guild), kNoColourKey, kBackgroundWidth,
                                kBackgroundHeight,
@@ -240,7 +241,7 @@ void CVData::SetPicture(const char* fileName, int colourKeyed) {
   delete fixedPicture;
   fixedPicture = nullptr;
   if (fileName && owner) {
-    const int guild = PanelGuild();
+    const int guild = LocalGuild();
     fixedPicture = LoadPanelSprite(owner, fileName, GuildModule(guild), colourKeyed ? 0 : kNoColourKey,
                                    kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
   }
@@ -332,9 +333,9 @@ int CVData::SetUnitPicture(int y) {
   const int row = RowFromY(static_cast<std::uint16_t>(y));
   if (row < 0 || rowAction[static_cast<std::size_t>(row)] != ROW_VIEW_COMMAND) return 0;
   if (!g_gameData) return 1;
-  const CGUnitTemplate* design = g_gameData->templates.GetTemplate(PanelChapterId(), row, 1);
+  const CGUnitTemplate* design = g_gameData->templates.GetTemplate(LocalChapterId(), row, 1);
   if (!design) return 1;
-  const int guild = PanelGuild();
+  const int guild = LocalGuild();
   char path[300];
   std::snprintf(path, sizeof path, "%sunits\\%s_ds.ima", g_instData.GetGuildPath(guild),
                 design->GetClassAbbreviation());
@@ -358,12 +359,12 @@ void CVData::TurnPage(int forward, int which) {
 }
 
 void CVData::ShowTemplateRows(int highlighted, CGUnit* constructor, int option, CGUnit* target, bool design) {
-  const int guild = PanelGuild();
+  const int guild = LocalGuild();
   const std::string art = g_instData.GetArtPath();
   std::array<CSprite*, 5> icons{};
   for (int i = 0; i < 5; ++i)
     icons[static_cast<std::size_t>(i)] = LoadPanelSprite(owner, art + kIconFiles[i], ImageModule(), 0, 16, 16, 0, 0);
-  const std::uint16_t chapter = PanelChapterId();
+  const std::uint16_t chapter = LocalChapterId();
   for (int s = 0; s < 15; ++s) {
     const CGUnitTemplate* t = g_gameData ? g_gameData->templates.GetTemplate(chapter, s, 1) : nullptr;
     bool bright;

@@ -9,6 +9,7 @@
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/model/GLocalChapter.h"
 
 using namespace plat;
 using namespace datapanel;
@@ -98,7 +99,7 @@ std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
 void CVData::ShowHullCosts(const CGHull* hull) {
   if (!hull) return;
   Clear(0);
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
   const auto value = [&](int row, const char* label, int v) {
     AddRow(static_cast<std::uint16_t>(row), Text(label).c_str(), colour, 0);
     AddRowText(static_cast<std::uint16_t>(row), 90, Number(v).c_str(), colour, 0);
@@ -120,7 +121,7 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
   const CGModuleDB* db = g_gameData ? g_gameData->moduleDB.get() : nullptr;
   const ModuleRecord* m = db ? db->GetRecord(index) : nullptr;
   if (!m) return;
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
   const auto label = [&](int row, const std::string& text) {
     AddRow(static_cast<std::uint16_t>(row), text.c_str(), colour, 0);
   };

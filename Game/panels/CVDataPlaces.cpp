@@ -17,6 +17,7 @@
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
@@ -147,7 +148,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   }
   Clear(0);
   const COLORREF colour = OwnerColour(asteroid->owner);
-  const COLORREF local = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
+  const COLORREF local = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
   const auto label = [&](int row, const std::string& text, COLORREF c) {
     AddRow(static_cast<std::uint16_t>(row), text.c_str(), c, 0);
   };
@@ -219,7 +220,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   // Each guild sees the one coefficient its power comes from.
   const char* coefficient = nullptr;
   int figure = 0;
-  switch (PanelGuild()) {
+  switch (LocalGuild()) {
     case 4:
       coefficient = "SPINCOEF";
       figure = asteroid->spin;
@@ -246,7 +247,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
 
   // The local chapter's output here, then its pool.
   DrawRowLine(7, colour);
-  const std::uint16_t chapter = PanelChapterId();
+  const std::uint16_t chapter = LocalChapterId();
   label(7, Text("OUTPUT__"), local);
   std::uint16_t mined[4] = {};
   asteroid->GetChapterMiningOutput(chapter, &mined[0], &mined[1], &mined[2], &mined[3]);
@@ -339,7 +340,7 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
     label(8, 10, Text("POWER___"));
     label(8, 95, Format("%u", asteroid->GetZonePowerOutput(owner, static_cast<std::uint16_t>(zone), 0)));
     std::uint16_t mined[4] = {};
-    if (owner == PanelChapterId()) z->GetMiningOutput(&mined[0], &mined[1], &mined[2], &mined[3]);
+    if (owner == LocalChapterId()) z->GetMiningOutput(&mined[0], &mined[1], &mined[2], &mined[3]);
     const int trait = Trait(13);
     for (int m = 0; m < 4; ++m) {
       long shownValue = mined[m];
@@ -368,7 +369,7 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
 
 void CVData::ShowAtvTechTable(CSprite* const icons[4]) {
   Clear(1);
-  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(PanelGuild()));
+  const COLORREF colour = GetPaleColor(static_cast<std::uint32_t>(LocalGuild()));
   const CGChapter* chapter = LocalChapter();
   for (int k = 0; k < 4 && chapter; ++k) {
     const std::uint8_t* s = chapter->GetATVTechStats(k);
@@ -389,7 +390,7 @@ void CVData::ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, C
   if (!z) return;
   Clear(1);
   // The figures of both tables stand right-aligned in their column, clear of "Scientific:".
-  if ((z->facilities & FACILITY_ATV_CONSTRUCTION) && z->owner == PanelChapterId()) {
+  if ((z->facilities & FACILITY_ATV_CONSTRUCTION) && z->owner == LocalChapterId()) {
     const COLORREF colour = OwnerColour(z->owner);
     AddRow(0, "Pending Construction", colour, 0);
     if (!z->atvConstruction) return;

@@ -11,6 +11,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "platform/core/types.h"
 
@@ -44,8 +45,6 @@ inline std::string Format(const char* format, ...) {
 }
 
 // The local player's guild and chapter number, as the game data has them.
-inline int PanelGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
-inline std::uint16_t PanelChapterId() { return g_gameData ? g_gameData->localChapterId : 0xFFFF; }
 inline CGChapter* LocalChapter() { return g_gameData ? g_gameData->GetLocalChapter() : nullptr; }
 // A chapter of any guild by its number, or null.
 inline CGChapter* Chapter(std::uint32_t id) {

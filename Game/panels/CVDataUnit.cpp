@@ -14,6 +14,7 @@
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 
 using namespace plat;
@@ -27,7 +28,7 @@ constexpr int kBarStep = 17;
 constexpr int kBarLimit = 405;
 constexpr int kForeignBarY = 226;
 
-bool IsOwn(const CGUnit* unit) { return unit->GetChapter() == PanelChapterId(); }
+bool IsOwn(const CGUnit* unit) { return unit->GetChapter() == LocalChapterId(); }
 
 bool IsReadable(const CGUnit* unit) {
   const CGUnitTemplate* design = unit->GetTemplate();
@@ -329,12 +330,12 @@ int CVData::EditShipName() {
   std::string prompt = Text("EDTSHPNM").substr(0, 100);
   bool ok;
   if (links.enterName) {
-    ok = links.enterName(prompt, PanelGuild(), &answer);
+    ok = links.enterName(prompt, LocalGuild(), &answer);
   } else {
     char buffer[kNameBufferSize] = {};
     std::snprintf(buffer, sizeof buffer, "%s", answer.c_str());
     std::uint32_t success = 0;
-    CDEnterNameDlg dialog(owner, window, instance, prompt, PanelGuild(), buffer, &success);
+    CDEnterNameDlg dialog(owner, window, instance, prompt, LocalGuild(), buffer, &success);
     ok = success == 1;
     answer = buffer;
   }

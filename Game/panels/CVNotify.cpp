@@ -12,6 +12,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GNotify.h"
 #include "Game/panels/NotifyLineFont.h"
 #include "Game/panels/PanelFrame.h"
@@ -67,7 +68,6 @@ constexpr NotifyButton kFilterButtons[] = {
     {control::kFilterVotes, "FILTER_5", 616, 576, 16, 16, 270, "magfilt.ima", "magfiltd.ima", nullptr, true},
 };
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 std::string ArtPath(bool plain, const char* name) {
   const char* dir = plain ? g_instData.GetArtPath() : g_instData.GetGuildPath(LocalGuild());

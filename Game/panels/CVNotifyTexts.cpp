@@ -6,6 +6,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
@@ -85,7 +86,7 @@ std::string UnitEventText(const Notification& n) {
       return Text("ORDRCANC", name, OrderName(n.param1, 0), std::string(failure));
     }
     case notify::kUnitDestroyed:
-      return unit->GetChapter() == (g_gameData ? g_gameData->localChapterId : 0xFFFFu) ? Text("ENEMDST2", name)
+      return unit->GetChapter() == (LocalChapterId()) ? Text("ENEMDST2", name)
                                                                                          : Text("ENEMDST1", name);
     case notify::kShipScanned:
       // The scanned unit's report is at hand: the model marks it.
@@ -251,7 +252,7 @@ std::string DiplomacyEventText(const Notification& n) {
 }
 
 std::string GameEventText(const Notification& n) {
-  const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0xFFFF;
+  const std::uint16_t local = LocalChapterId();
   const std::string where = Asteroid(n.param2);
   switch (static_cast<std::int16_t>(n.code)) {
     case notify::kSpaceBattle:

@@ -13,6 +13,9 @@ constexpr std::size_t kGameSettingsSize = 68;
 constexpr int kChapterTraits = 20;
 // The chapter slot of packet 53 that names no sender.
 constexpr std::uint16_t kNoChapterSlot = 40;
+// The chapter the application plays before one is chosen (and while no game
+// exists): not the model's owner of nobody (0xFFFF).
+constexpr std::uint16_t kNoChapterChosen = 255;
 
 enum Difficulty : std::uint16_t { DIFFICULTY_EASY = 0, DIFFICULTY_AVERAGE = 1, DIFFICULTY_HARD = 2, DIFFICULTY_CUSTOM = 3 };
 

@@ -13,6 +13,7 @@
 #include "Game/dialogs/DialogLinks.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
@@ -68,8 +69,6 @@ constexpr std::uint32_t kSaveTemplateCommand = 522;
 constexpr std::uint32_t kLoadTemplateCommand = 523;
 constexpr std::uint16_t kTemplateFileMode = 6;
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
-int LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 std::string GuildArt(int guild, const std::string& name) { return std::string(g_instData.GetGuildPath(guild)) + name; }
 
@@ -156,7 +155,7 @@ CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, in
   const int guild = LocalGuild();
   HMODULE module = GuildModule(guild);
   char plate[32];
-  std::snprintf(plate, sizeof plate, "chap%db.ima", LocalChapter() & 7);
+  std::snprintf(plate, sizeof plate, "chap%db.ima", LocalChapterId(0) & 7);
   emptyCellImage_ = LoadPicture(GuildArt(guild, plate), guild, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
   const auto make = [&](int id, const char* tipId, const std::string& up, const std::string& down, int x, int y,
                         int w, int h, DWORD help) {
@@ -191,7 +190,7 @@ CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, in
 CDesignView::~CDesignView() = default;
 
 void CDesignView::NewDesign() {
-  const auto chapter = static_cast<std::uint8_t>(LocalChapter());
+  const auto chapter = static_cast<std::uint8_t>(LocalChapterId(0));
   design_ = std::make_unique<CGUnitTemplate>(chapter, -1);
   if (g_gameData)
     if (const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(chapter, 0, 1))
@@ -433,7 +432,7 @@ void CDesignView::LoadSlotImages() {
 }
 
 bool CDesignView::IsSameAsStored() const {
-  const CGUnitTemplate* stored = g_gameData ? g_gameData->templates.GetTemplate(LocalChapter(), designSlot_, 1) : nullptr;
+  const CGUnitTemplate* stored = g_gameData ? g_gameData->templates.GetTemplate(LocalChapterId(0), designSlot_, 1) : nullptr;
   return stored && design_->IsSameDesign(*stored);
 }
 
@@ -810,7 +809,7 @@ int CDesignView::SaveTemplateFile(const char* path) { return WriteTemplateFile(p
 
 int CDesignView::LoadTemplateFile(const char* path) {
   if (readOnly_) return 0;
-  TemplateFileRead read = ReadTemplateFile(path, LocalChapter());
+  TemplateFileRead read = ReadTemplateFile(path, LocalChapterId(0));
   if (!read.opened) return 0;
   if (read.verdict == TemplateFileVerdict::kModulesRemoved) {
     std::uint32_t answer = 0;
@@ -850,7 +849,7 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   // The rows the player picks from must be in sight: not while the panel
   // reads out a module, the hull, a goto slot or the hull chooser's classes.
   if (readOnly_ || row < 0 || row >= 15 || !g_gameData || !PanelShowsDesignSlots()) return;
-  const int chapter = LocalChapter();
+  const int chapter = LocalChapterId(0);
   const CGUnitTemplate* current = g_gameData->templates.GetTemplate(chapter, designSlot_, 1);
   if ((flags & MK_CONTROL) != 0 && row != designSlot_ && current) {
     // Ctrl copies the stored design of the current slot into the row's slot under a new name.
@@ -877,7 +876,7 @@ void CDesignView::SelectDesignSlot(int row, std::uint32_t flags) {
   design_->Clear();
   saved_ = 1;
   designValid_ = 255;
-  if (const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(LocalChapter(), row, 1)) {
+  if (const CGUnitTemplate* stored = g_gameData->templates.GetTemplate(LocalChapterId(0), row, 1)) {
     design_->CopyDesign(*stored, -1);
     designValid_ = design_->computerType;
   }
@@ -909,7 +908,7 @@ const char* CDesignView::StoreDesign(const char* name) {
   if (const char* refusal = DesignSaveRefusal(*design_)) return refusal;
   if (!name || !*name) return "MUSTENTN";
   design_->SetName(name);
-  const int chapter = LocalChapter();
+  const int chapter = LocalChapterId(0);
   g_gameData->templates.SetFixedTemplate(*design_, chapter, designSlot_);
   if (CGUnitTemplate* stored = g_gameData->templates.GetTemplate(chapter, designSlot_, 1)) stored->AssignNewId();
   g_gameData->templates.SendTemplate(designSlot_, chapter);
@@ -974,7 +973,7 @@ bool ReadTemplate(BlockReader& r, std::unique_ptr<CGUnitTemplate>& out) {
   r.Read(present);
   if (!r.Ok() || present > 1) return false;
   if (!present) return true;
-  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapter()), 0);
+  out = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(LocalChapterId(0)), 0);
   return out->Load(r) == 1;
 }
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
@@ -34,7 +35,6 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kSlotOutline = 180;
 constexpr int kStatHalf = 22;
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 

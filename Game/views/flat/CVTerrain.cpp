@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
@@ -81,8 +82,6 @@ std::string FilterPictureName(const char* base, bool down) {
   return name;
 }
 
-std::uint16_t LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0; }
-int ViewGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
 
@@ -127,7 +126,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   horizontalLine = LoadArt("hline.ima", kNoColourKey);
   for (int k = 0; k < kAtvKinds; ++k)
     atvImages[static_cast<std::size_t>(k)] =
-        LoadGuildArt(ViewGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
+        LoadGuildArt(LocalGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
   facilityImages[0] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[1] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
@@ -172,10 +171,9 @@ CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, in
                                     std::uint32_t help, const char* normal, const char* pressed) {
   const std::string tipText = Text(tip);
   auto* button = new CImageButton();
-  button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-                 SharedScreen().tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y, width, height,
-                 kNoColourKey, help, GuildModule(ViewGuild()));
-  const std::string stem = std::string(g_instData.GetGuildPath(ViewGuild())) + "solview\\";
+  button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, SharedScreen().tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y,
+                 width, height, kNoColourKey, help, GuildModule(LocalGuild()));
+  const std::string stem = std::string(g_instData.GetGuildPath(LocalGuild())) + "solview\\";
   button->SetImages((stem + normal).c_str(), (stem + pressed).c_str());
   ShowWindow(button->window, SW_HIDE);
   return button;
@@ -368,10 +366,10 @@ void CVTerrain::DrawCentreAndRings() {
 int CVTerrain::FilterPercent(const CGZone& zone) const {
   if (filter == kNoFilter || zone.owner == kZoneUnknown) return 0;
   const CGChapter* owner = Chapter(zone.owner);
-  const bool loyalGuild = owner && owner->guild == ViewGuild();
+  const bool loyalGuild = owner && owner->guild == LocalGuild();
   switch (filter) {
     case 0:
-      return zone.owner == LocalChapter() ? kFilterPercent : 0;
+      return zone.owner == LocalChapterId(0) ? kFilterPercent : 0;
     case 1:
       return loyalGuild && owner->renegade == 0 ? kFilterPercent : 0;
     case 2:
@@ -383,7 +381,7 @@ int CVTerrain::FilterPercent(const CGZone& zone) const {
     case 5: {
       const CGAsteroid* a = Asteroid();
       if (!a) return 0;
-      return static_cast<int>(std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapter(), zone.index, 1), kMaxPercent));
+      return static_cast<int>(std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapterId(0), zone.index, 1), kMaxPercent));
     }
     default:
       return 0;
@@ -403,7 +401,7 @@ void CVTerrain::DrawCell(int ring, int position) {
   background->BltToSurface(workSurface, x, y, &area);
   const int percent = zk.zone == highlightZone || plainCells ? 0 : FilterPercent(*zone);
   if (zk.zone == highlightZone) workSurface->Fade(kDropPercent, DropAllowed(zk.zone) ? kDropGreen : kDropRed, &area);
-  if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(ViewGuild())), &area);
+  if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(LocalGuild())), &area);
   // Borders only where the neighbour cell belongs to another zone (or none).
   if (ZoneAtCell(cell.column - 1, cell.row) != zk.zone) verticalLine->BltToSurface(workSurface, x, y, nullptr);
   if (ZoneAtCell(cell.column + 1, cell.row) != zk.zone)
@@ -460,10 +458,10 @@ void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
   const int arriving = zone.GetArrivingAtvCount(0, k);
   if (owned + arriving == 0) return;
   if (owned > 0) {
-    if (zone.owner == LocalChapter()) {
+    if (zone.owner == LocalChapterId(0)) {
       atvImages[k]->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     } else if (const CGChapter* owner = Chapter(zone.owner)) {
-      const std::string name = AtvPictureName(k, owner->guild == ViewGuild());
+      const std::string name = AtvPictureName(k, owner->guild == LocalGuild());
       std::unique_ptr<CSprite> picture(LoadGuildArt(owner->guild, name.c_str(), kBlackKey));
       picture->BltToSurface(workSurface, x + 1, y + 2, nullptr);
     }
@@ -598,7 +596,7 @@ void CVTerrain::SelectFilter(std::uint8_t chosen) {
 void CVTerrain::ToggleAutomanage() {
   CGAsteroid* a = Asteroid();
   if (!a) return;
-  const std::uint8_t local = static_cast<std::uint8_t>(LocalChapter());
+  const std::uint8_t local = static_cast<std::uint8_t>(LocalChapterId(0));
   bool alone = true;
   for (int i = 0; i < a->GetZoneCount(); ++i) {
     const CGZone* z = a->GetZone(static_cast<std::uint16_t>(i));
@@ -656,7 +654,7 @@ void CVTerrain::NextAsteroid(int backwards) {
   if (!g_gameData) return;
   const int count = CGSolarDB::GetAsteroidCount();
   if (count <= 0) return;
-  const auto local = static_cast<std::uint8_t>(LocalChapter());
+  const auto local = static_cast<std::uint8_t>(LocalChapterId(0));
   int id = asteroidId;
   for (int step = 0; step < count; ++step) {
     id = backwards ? (id + count - 1) % count : (id + 1) % count;
@@ -736,7 +734,7 @@ std::array<std::uint32_t, 13> CVTerrain::MenuItemsAt(int x, int y, int* count) c
   items[n++] = MENU_GO_SPACE;
   items[n++] = MENU_TRANSPORT;
   const CGAsteroid* a = Asteroid();
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId(0);
   if (a && a->controller == local) items[n++] = MENU_VOTES;
   Hit hit;
   const CGZone* zone = a && HitZone(x, y, &hit) ? a->GetZone(static_cast<std::uint16_t>(hit.zone)) : nullptr;
@@ -801,13 +799,12 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   SharedScreen().menuObjectId = asteroidId;
   menuX = x;
   menuY = y;
-  const std::string art = g_instData.GetGuildPath(ViewGuild());
+  const std::string art = g_instData.GetGuildPath(LocalGuild());
   for (int i = 0; i < count; ++i) {
     const auto at = std::find(std::begin(kIds), std::end(kIds), items[static_cast<std::size_t>(i)]);
     const char* stem = kStems[at - std::begin(kIds)];
-    SharedScreen().popupMenu->AppendItem(items[static_cast<std::size_t>(i)],
-                                         (art + "pm" + stem + ".ima").c_str(),
-                                         (art + "ph" + stem + ".ima").c_str(), GuildModule(ViewGuild()));
+    SharedScreen().popupMenu->AppendItem(items[static_cast<std::size_t>(i)], (art + "pm" + stem + ".ima").c_str(),
+                            (art + "ph" + stem + ".ima").c_str(), GuildModule(LocalGuild()));
   }
   SharedScreen().popupMenu->Track();
   return 1;
@@ -837,7 +834,7 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
   if (!a || !HitZone(x, y, &hit)) return;
   CGZone* zone = a->GetZone(static_cast<std::uint16_t>(hit.zone));
   if (!zone) return;
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId(0);
   const CGChapter* owner = Chapter(zone->owner);
   const auto ownerGuild = static_cast<std::uint16_t>(owner ? owner->guild : zone->owner >> 3);
   switch (id) {
@@ -890,9 +887,8 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
       AtvCounts counts{};
       for (int k = 0; k < kAtvKinds; ++k) counts[static_cast<std::size_t>(k)] = static_cast<std::int8_t>(zone->atvConstruction[k]);
       const AtvCounts before = counts;
-      CDConstructAtvDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-                               SharedScreen().angularFont, kNoBuildRate, &counts, GuildModule(ViewGuild()),
-                               asteroidId);
+      CDConstructAtvDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, SharedScreen().angularFont, kNoBuildRate, &counts,
+                               GuildModule(LocalGuild()), asteroidId);
       if (counts == before) return;
       ZoneConstructAtvsPacket p;
       p.asteroid = asteroidId;

@@ -4,6 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CVData.h"
@@ -22,7 +23,6 @@ constexpr int kDragHeight = 30;
 constexpr int kCtrlCount = 5;
 constexpr std::uint8_t kNoKind = 0xFF;
 
-std::uint8_t Local() { return g_gameData ? static_cast<std::uint8_t>(g_gameData->localChapterId) : 0; }
 
 bool HasTechFlag(const std::array<std::uint8_t, 6>& tech, char flag) { return tech[4] == flag || tech[5] == flag; }
 
@@ -66,7 +66,7 @@ int CVTerrain::MoveAtvs(int source, int target, int kind, int count) {
   CGZone* to = a ? a->GetZone(static_cast<std::uint16_t>(target)) : nullptr;
   if (!from || !to || kind < 0 || kind >= kAtvKinds) return 0;
   const auto k = static_cast<std::uint8_t>(kind);
-  const int held = from->owner == Local() ? from->GetAtvCount(k) : 0;
+  const int held = from->owner == static_cast<std::uint8_t>(LocalChapterId(0)) ? from->GetAtvCount(k) : 0;
   if (held == 0 || !IsReachable(source, target, kind, from->owner) || (target == 0 && k != ATV_SEED_BANK))
     return held;
   const int moved = std::min(count, held);
@@ -83,7 +83,7 @@ int CVTerrain::AttackAtvs(int source, int target, int kind, int count) {
   CGZone* to = a ? a->GetZone(static_cast<std::uint16_t>(target)) : nullptr;
   if (!from || !to || kind < 0 || kind >= kAtvKinds) return 0;
   const auto k = static_cast<std::uint8_t>(kind);
-  const int held = from->owner == Local() ? from->GetAtvCount(k) : 0;
+  const int held = from->owner == static_cast<std::uint8_t>(LocalChapterId(0)) ? from->GetAtvCount(k) : 0;
   if (held == 0) return 0;
   // The centre takes seed banks only, whether they move or attack there.
   if ((target == 0 && k != ATV_SEED_BANK) || !HasTechFlag(ChapterTech(from->owner, kind), 'R') ||
@@ -118,7 +118,7 @@ int CVTerrain::OnLButtonDown(int x, int y, WPARAM keys) {
   }
   CGZone& zone = *a->GetZone(static_cast<std::uint16_t>(hit.zone));
   const auto kind = static_cast<std::uint8_t>(hit.kind);
-  const std::uint8_t local = Local();
+  const std::uint8_t local = static_cast<std::uint8_t>(LocalChapterId(0));
   if (!hit.rightHalf) {
     const int held = zone.owner == local ? zone.GetAtvCount(kind) : 0;
     if (held == 0) return 0;

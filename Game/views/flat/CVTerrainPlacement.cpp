@@ -12,6 +12,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
@@ -38,12 +39,11 @@ const char* const kToggleNames[4][2] = {
     {"gotocbup.ima", "gotocbdn.ima"}, {"gotomnup.ima", "gotomndn.ima"},
     {"gotopwup.ima", "gotopwdn.ima"}, {"gotoscup.ima", "gotoscdn.ima"}};
 
-int Guild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 void DrawBarPicture(int slot, const char* name) {
-  const std::string path = std::string(g_instData.GetGuildPath(Guild())) + name;
-  CSprite picture(SharedScreen().viewDDraw, kNoColourKey,
-                  g_gameData ? g_gameData->GetGuildModule(Guild()) : nullptr, path.c_str(), 0, 0, 0);
+  const std::string path = std::string(g_instData.GetGuildPath(LocalGuild())) + name;
+  CSprite picture(SharedScreen().viewDDraw, kNoColourKey, g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr,
+                  path.c_str(), 0, 0, 0);
   // A picture never draws past its slot, whatever its size.
   const RECT slotArea{GotoColumnLeft(slot), kBarTop, GotoColumnLeft(slot) + 73, kBarTop + 65};
   picture.ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop, &slotArea);
@@ -81,7 +81,7 @@ void CVTerrain::PlacementClick(int zone, int kind, int count) {
   CGUnit* unit = PlacementUnit();
   CGZone* z = a ? a->GetZone(static_cast<std::uint16_t>(zone)) : nullptr;
   if (!unit || !z || kind < 0 || kind >= kAtvKinds || zone >= kZones) return;
-  const auto local = static_cast<std::uint8_t>(g_gameData ? g_gameData->localChapterId : 0);
+  const auto local = static_cast<std::uint8_t>(LocalChapterId(0));
   // Beside another chapter only the outer ring can be reached.
   bool shared = false;
   for (int i = 0; i < a->GetZoneCount(); ++i) {
@@ -266,7 +266,7 @@ bool CVTerrain::MatchLandingToCargo(CGUnit* unit) {
 
 void CVTerrain::ReturnPickedAtvs() {
   CGAsteroid* a = Asteroid();
-  const auto local = static_cast<std::uint8_t>(g_gameData ? g_gameData->localChapterId : 0);
+  const auto local = static_cast<std::uint8_t>(LocalChapterId(0));
   for (int zone = 0; a && zone < kZones; ++zone) {
     CGZone* z = a->GetZone(static_cast<std::uint16_t>(zone));
     for (int k = 0; z && k < kAtvKinds; ++k) {

@@ -17,6 +17,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GNotifyCodes.h"
@@ -234,7 +235,7 @@ void FlushScreen() {
                           !IsEmpty(Intersect(SharedScreen().dirtyRect, kViewportRect));
   if (panelShown) {
     SharedScreen().screenSprite->BltToSurface(SharedScreen().flushCopySprite, 0, 0, &kViewportRect);
-    const std::uint32_t guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+    const std::uint32_t guild = LocalGuild();
     SharedScreen().screenSprite->Fade(50, GetMediumColor(guild), &kViewportRect);
     SharedScreen().screenSprite->Fade(35, RGB(0, 0, 0), &kViewportRect);
     SharedScreen().infoPanel->Draw();
@@ -375,7 +376,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   SharedScreen().textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
   PrepareFrameAnimations();
-  const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0;
+  const std::uint16_t local = LocalChapterId(0);
   InstallPanelFrame(true);
   SharedScreen().dataPanel =
       new CVData(SharedScreen().boldFont, SharedScreen().screenSprite, &SharedScreen().dirtyRect,

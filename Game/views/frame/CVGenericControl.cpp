@@ -13,6 +13,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/net/NetSession.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
@@ -86,7 +87,6 @@ constexpr DWORD kScrollRepeatMs = 50;
 // A held scroll button is let go after this long in any case.
 constexpr DWORD kScrollRepeatLimitMs = 60000;
 
-int LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 std::uint32_t GameTurn() { return g_gameData ? g_gameData->turn : 0; }
 
@@ -173,7 +173,7 @@ void CVGeneric::CreateControlPanel() {
                                               kNoColourKey, kScreenWidth, kScreenHeight, 0, 0, 0);
   }
   char empty[16];
-  const int slot = g_gameData ? g_gameData->localChapterId & 7 : 0;
+  const int slot = LocalChapterId(0) & 7;
   std::snprintf(empty, sizeof empty, "chap%ds.ima", slot);
   SharedScreen().emptyGotoSprite = LoadGuildSprite(empty, kNoColourKey);
   SharedScreen().gotoTabSprite = LoadGuildSprite("gtgotosu.ima", kNoColourKey);
@@ -305,15 +305,13 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       if (g_session && g_session->GameEnded()) {
         char text[256] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("GAMEDONE", text, sizeof text);
-        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
-                   static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()));
         return 1;
       }
       if (SharedScreen().endTurnSentTurn == GameTurn()) return 1;
       if (CGChapter* local = g_gameData ? g_gameData->GetLocalChapter() : nullptr) local->SendAutoTransfers();
       SharedScreen().endTurnSentTurn = GameTurn();
-      PostMessage(SharedScreen().viewWnd, WM_APP_EMAIL_END_TURN, g_gameData ? g_gameData->localChapterId : 0,
-                  0);
+      PostMessage(SharedScreen().viewWnd, WM_APP_EMAIL_END_TURN, LocalChapterId(0), 0);
       ShowEndTurnState();
       return 1;
     }
@@ -329,10 +327,9 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       return 1;
     case control::kOptions:
       if (g_session && g_session->emailMode) {
-        COkDlg box(
-            SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-            "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
-            static_cast<std::uint32_t>(LocalGuildIndex()));
+        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                   "When playing an EMail game, press the END TURN button to save your turn and exit the game.",
+                   static_cast<std::uint32_t>(LocalGuild()));
       } else {
         RunInGameOptions();
       }
@@ -410,21 +407,19 @@ void AskRestartGame() {
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("RESTARTG", text, sizeof text);
   std::uint32_t yes = 0;
   {
-    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
-                  static_cast<std::uint32_t>(LocalGuildIndex()), &yes);
+    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()), &yes);
   }
   if (!yes || !g_session) return;
   // A game that is over has no server left to make it again: the request
   // would go unanswered, the button seemingly dead.
   if (g_session->GameEnded()) {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("REDENIED", text, sizeof text);
-    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
-               static_cast<std::uint32_t>(LocalGuildIndex()));
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()));
     return;
   }
   std::array<std::uint8_t, 12> packet{};
   ByteWriter w(packet);
   w.WriteAt<std::uint16_t>(0, PKT_RESTART_REQUEST);
-  w.WriteAt<std::uint16_t>(8, g_gameData ? g_gameData->localChapterId : 0);
+  w.WriteAt<std::uint16_t>(8, LocalChapterId(0));
   g_session->Send(kAllPlayersSlot, packet.data(), packet.size());
 }

@@ -15,6 +15,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
@@ -50,7 +51,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
   const bool unitPick = kind == GOTO_UNIT;
   const bool inSolarSpace = unitPick && targetAt == SolarSpace();
 
-  if (target && target->GetChapter() != LocalChapter() && mode != ORDER_SCRAP_UNIT &&
+  if (target && target->GetChapter() != LocalChapterId() && mode != ORDER_SCRAP_UNIT &&
       mode != ORDER_SCAN_ASTEROID && mode != ORDER_SCAN_SHIP) {
     Tell(*this, "INVLDTGT", kVoiceInvalid);
     return 0;
@@ -192,7 +193,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
         return ExecuteOrderMode(kind, id);
       }
       if (!unitPick || !target) return refuse("INVLDTGT", kVoiceInvalid);
-      if (target->GetChapter() != LocalChapter() && target->design && target->design->visible == 0) {
+      if (target->GetChapter() != LocalChapterId() && target->design && target->design->visible == 0) {
         if (order(ORDER_SCAN_SHIP))
           Tell(*this, "SCANINIT", kVoiceScan);
         else
@@ -341,8 +342,8 @@ void CVGeneric::OfferAsteroidVotes(std::uint16_t asteroid) {
   if (!RunSetPriceDialog(prices, nullptr)) return;
   if (std::all_of(std::begin(prices), std::end(prices), [](std::uint32_t p) { return p == 0; })) return;
   VoteOfferPostedPacket packet;
-  packet.guild = static_cast<std::uint16_t>(LocalChapter() >> 3);
-  packet.slot = static_cast<std::uint16_t>(LocalChapter() & 7);
+  packet.guild = static_cast<std::uint16_t>(LocalChapterId() >> 3);
+  packet.slot = static_cast<std::uint16_t>(LocalChapterId() & 7);
   packet.asteroid = asteroid;
   std::copy(std::begin(prices), std::end(prices), packet.prices.begin());
   auto image = packet.Build();

@@ -7,7 +7,9 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -62,9 +64,7 @@ constexpr std::uint32_t kIdleBeforeAnimationMs = 1000;
 constexpr int kLampsPerChapterSlot = 5;
 constexpr int kLampSize = 6;
 
-int LocalGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
-HMODULE LocalGuildModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr; }
 
 std::string GuildArt(const std::string& name) { return std::string(g_instData.GetGuildPath(LocalGuild())) + name; }
 
@@ -76,7 +76,7 @@ HMODULE g_animationModule = nullptr;
 // with it, so that an animation's start makes no heap call.
 std::array<CSprite*, std::size(kAnimations)> g_animationSprites{};
 
-HMODULE AnimationModule(std::uint8_t kind) { return kind == 0 ? g_animationModule : LocalGuildModule(); }
+HMODULE AnimationModule(std::uint8_t kind) { return kind == 0 ? g_animationModule : LocalGuildArtModule(); }
 
 CSprite* MakeAnimationSprite(std::uint8_t kind) {
   const AnimationSpec& shape = kAnimations[kind];
@@ -108,7 +108,7 @@ CSprite* AnimationSprite(std::uint8_t kind) {
 // A guild picture drawn once at its place through a sprite of its own.
 void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
   if (!SharedScreen().viewDDraw) return;
-  HMODULE module = LocalGuildModule();
+  HMODULE module = LocalGuildArtModule();
   const std::string path = GuildArt(name);
   CSprite sprite(SharedScreen().viewDDraw, path.c_str(), module, kNoColourKey, static_cast<DWORD>(width),
                  static_cast<DWORD>(height), x, y, 0);

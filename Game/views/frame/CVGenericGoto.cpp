@@ -9,6 +9,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -36,7 +37,6 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kCaptionWidth = 73;
 constexpr int kGuilds = 5;
 
-int LocalGuildIndex() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 // A picture drawn at (x, y) and freed again.
 void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y) {
@@ -61,10 +61,8 @@ void CVGeneric::SetCursorSet(std::uint32_t kind) {
   if (dc) ReleaseDC(SharedScreen().viewWnd, dc);
   if (bits != 16) return;
   if (kind != CURSOR_AGAIN) SharedScreen().cursorKind = static_cast<std::uint16_t>(kind);
-  const int guild = std::clamp(LocalGuildIndex(), 0, kGuilds - 1);
-  const char* part = SharedScreen().cursorKind < std::size(kCursorNames)
-                         ? kCursorNames[SharedScreen().cursorKind]
-                         : kCursorNames[0];
+  const int guild = std::clamp(LocalGuild(), 0, kGuilds - 1);
+  const char* part = SharedScreen().cursorKind < std::size(kCursorNames) ? kCursorNames[SharedScreen().cursorKind] : kCursorNames[0];
   char name[64];
   std::snprintf(name, sizeof name, "IDC_CURSOR_%s_%s", part, kGuildColours[guild]);
   if (HCURSOR cursor = LoadCursor(SharedScreen().viewInstance, name)) SetCursor(cursor);
@@ -122,10 +120,8 @@ void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
   GotoEntry& e =
       SharedScreen().gotoSlots[static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup + n)];
   const LONG x = GotoColumnLeft(n);
-  DrawViewSprite(
-      n == SharedScreen().gotoGroup ? SharedScreen().gotoTabCurrentSprite : SharedScreen().gotoTabSprite,
-      kTabX[n], 0, nullptr);
-  const int guild = LocalGuildIndex();
+  DrawViewSprite(n == SharedScreen().gotoGroup ? SharedScreen().gotoTabCurrentSprite : SharedScreen().gotoTabSprite, kTabX[n], 0, nullptr);
+  const int guild = LocalGuild();
   const std::string art = g_instData.GetArtPath();
   const std::string guildArt = g_instData.GetGuildPath(guild);
   HMODULE guildModule = g_gameData ? g_gameData->GetGuildModule(guild) : nullptr;

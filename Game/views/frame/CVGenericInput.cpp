@@ -7,6 +7,7 @@
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -76,7 +77,7 @@ int CVGeneric::OnLButtonDown(int x, int y, WPARAM keys) {
     GotoEntry& e = EntryAt(GetGotoSlotAtX(p.x));
     if (GetViewType() != VIEW_DESIGN && e.kind != GOTO_EMPTY) {
       const bool anySelected = g_gameData && g_gameData->GetSelectionCount() > 0;
-      const std::uint16_t local = g_gameData ? g_gameData->localChapterId : 0xFFFF;
+      const std::uint16_t local = LocalChapterId();
       if (keys & MK_SHIFT) {
         if (!Selected(e)) {
           SelectObject(e.kind, e.id);

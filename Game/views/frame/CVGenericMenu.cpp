@@ -11,6 +11,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
@@ -74,16 +75,15 @@ constexpr std::uint8_t kZoneNoData = 253;
 constexpr int kBombardGuild = 3;
 constexpr int kMinesGuild = 1;
 
-int MenuGuild() { return g_gameData ? g_gameData->GetLocalGuildIndex() : 0; }
 
 // Appends an item whose pictures are "<normal><stem>.ima" and
 // "<lit><stem>.ima" in the local guild's art and module.
 void Append(CPopupMenu& menu, std::uint32_t id, const char* stem, const char* normal = "pm",
             const char* lit = "ph") {
-  const std::string art = g_instData.GetGuildPath(MenuGuild());
+  const std::string art = g_instData.GetGuildPath(LocalGuild());
   const std::string a = art + normal + stem + ".ima";
   const std::string b = art + lit + stem + ".ima";
-  menu.AppendItem(id, a.c_str(), b.c_str(), g_gameData ? g_gameData->GetGuildModule(MenuGuild()) : nullptr);
+  menu.AppendItem(id, a.c_str(), b.c_str(), g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr);
 }
 
 // A submenu item of `menu` with its own items, cascading beside it.
@@ -222,7 +222,7 @@ void CVGeneric::AddAsteroidMenuItems(CGAsteroid* asteroid, std::uint32_t id, int
   if (view != VIEW_SOLAR) Append(menu, CMD_TRANSPORT, "transp");
   if (!(view == VIEW_ASTEROID_SPACE && showing)) Append(menu, CMD_GO_SPACE, "gospac");
   if (!(view == VIEW_TERRAIN && showing)) Append(menu, CMD_GO_TERRAIN, "goterr");
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId();
   if (asteroid->controller == local) Append(menu, CMD_VOTES_FOR_SALE, "selvot");
   if (asteroid->owner == local) Append(menu, CMD_DISTRIBUTE, "dstres");
   if (asteroid->GetChapterPowerOutput(local) != 0) Append(menu, CMD_ASTEROID_POWER, "xfrpow");
@@ -268,8 +268,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
       break;
     case CMD_DISTRIBUTE: {
       DistributeResourcesPacket packet;
-      packet.guild = static_cast<std::uint16_t>(LocalChapter() >> 3);
-      packet.slot = static_cast<std::uint16_t>(LocalChapter() & 7);
+      packet.guild = static_cast<std::uint16_t>(LocalChapterId() >> 3);
+      packet.slot = static_cast<std::uint16_t>(LocalChapterId() & 7);
       packet.asteroid = asteroid;
       auto image = packet.Build();
       SendToAll(image.bytes);
@@ -330,8 +330,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
         char text[kTextSize + 1] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(question, text, kTextSize);
         std::uint32_t yes = 0;
-        CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
-                      static_cast<std::uint32_t>(MenuGuild()), &yes);
+        CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()), &yes);
         return yes != 0;
       };
       if (several && !ask("DECOMMOK")) break;
@@ -340,8 +339,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
         if (!ask("DECOMSEL")) break;
         guild->RemoveShipOffer(SharedScreen().menuObjectId);
         ShipOfferWithdrawnPacket packet;
-        packet.guild = static_cast<std::uint8_t>(LocalChapter() >> 3);
-        packet.slot = static_cast<std::uint8_t>(LocalChapter() & 7);
+        packet.guild = static_cast<std::uint8_t>(LocalChapterId() >> 3);
+        packet.slot = static_cast<std::uint8_t>(LocalChapterId() & 7);
         packet.unitId = SharedScreen().menuObjectId;
         auto image = packet.Build();
         SendToAll(image.bytes);

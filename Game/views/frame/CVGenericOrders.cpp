@@ -6,6 +6,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
@@ -43,7 +44,6 @@ CGAsteroid* FindAsteroid(std::uint32_t index) {
 }
 
 std::uint16_t SolarSpace() { return CGSolarDB::GetAsteroidCount(); }
-std::uint16_t LocalChapter() { return g_gameData ? g_gameData->localChapterId : 0xFFFF; }
 std::uint32_t SelectionCount() { return g_gameData ? g_gameData->GetSelectionCount() : 0; }
 
 void Tell(CVGeneric& view, const char* id, int voice, std::size_t size) {
@@ -179,7 +179,7 @@ int CVGeneric::PickTarget(int kind, std::uint32_t id) {
         return 1;
       }
       if (OrderMoveToLocation(generic ? ORDER_GO_TO_UNIT : SharedScreen().commandMode, kind, id, 0)) {
-        const bool own = target && target->GetChapter() == LocalChapter();
+        const bool own = target && target->GetChapter() == LocalChapterId();
         Tell(*this, "TRGTAQRD", own ? kVoiceOwnTarget : kVoiceOtherTarget);
       } else if (!generic || !DoubleClickFollows()) {
         Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -219,7 +219,7 @@ int CVGeneric::OrderMoveToLocation(std::uint32_t type, int kind, std::uint32_t i
     if (!g_gameData->GetSelectionAt(i, &entryKind, &unitId, nullptr) || entryKind != SEL_UNIT) continue;
     CGUnit* unit = FindUnitNear(here, unitId);
     if (!unit) return 0;
-    if (unit->GetChapter() != LocalChapter()) continue;
+    if (unit->GetChapter() != LocalChapterId()) continue;
     if (insert == kInsertReplace && unit->GetOrderCount() > 0) unit->ClearOrders(false);
     if (asteroidTarget) {
       std::uint32_t t = type == ORDER_TYPE_26 ? ORDER_MOVE_TO_ASTEROID : type;

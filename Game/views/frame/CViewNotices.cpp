@@ -80,9 +80,11 @@ void CViewNotices::ScrollNotificationsToTop() {
   if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ScrollToTop();
 }
 
-std::int32_t CViewNotices::TurnMarker() {
-  return static_cast<std::int32_t>(SharedScreen().endTurnSentTurn);
+void CViewNotices::ClearNotificationLines() {
+  if (SharedScreen().notifyPanel) SharedScreen().notifyPanel->ResetLines();
 }
+
+std::int32_t CViewNotices::TurnMarker() { return static_cast<std::int32_t>(SharedScreen().endTurnSentTurn); }
 
 void CViewNotices::SetTurnMarker(std::int32_t turn) {
   SharedScreen().endTurnSentTurn = static_cast<std::uint32_t>(turn);

@@ -24,6 +24,7 @@ class CViewNotices : public IAppViewNotices {
   void ScrollNotificationsToTop() override;
 
   std::int32_t TurnMarker() override;
+  void ClearNotificationLines() override;
   void SetTurnMarker(std::int32_t turn) override;
   void SaveSharedState(plat::FILE* file) override;
   void LoadSharedState(plat::FILE* file) override;

@@ -2,12 +2,13 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 
 std::string LocalGuildArt(const char* name) {
-  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+  const int guild = LocalGuild();
   return std::string(g_instData.GetGuildPath(guild)) + name;
 }
 
 plat::HMODULE LocalGuildArtModule() {
-  return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr;
+  return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr;
 }

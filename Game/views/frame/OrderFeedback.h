@@ -31,7 +31,6 @@ CGUnit* FindUnitNear(std::uint16_t asteroid, std::uint32_t id);
 CGAsteroid* FindAsteroid(std::uint32_t index);
 // The solar-space location (the asteroid count).
 std::uint16_t SolarSpace();
-std::uint16_t LocalChapter();
 std::uint32_t SelectionCount();
 
 // The text of `id` in the status line; with `voice` nonzero that guild voice first.

@@ -15,12 +15,14 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispExp.h"
@@ -71,12 +73,8 @@ constexpr GridButtonSpec kGridButtons[5] = {
 enum GridButton { kGridOn, kGridOff, kGridUp, kGridDown, kTerrain };
 
 std::string GuildArtPath(const std::string& name) {
-  const int guild = g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
+  const int guild = LocalGuild();
   return std::string(g_instData.GetGuildPath(guild)) + name;
-}
-
-HMODULE LocalGuildModule() {
-  return g_gameData ? g_gameData->GetGuildModule(g_gameData->GetLocalGuildIndex()) : nullptr;
 }
 
 // The finished text of an ID with its arguments.
@@ -142,8 +140,8 @@ void CVSReplay::CreateButtons() {
   auto make = [&](int id, int x, int y, int w, int h, const std::string& tip, const std::string& normal,
                   const std::string& pressed, int help) {
     auto* button = new CImageButton();
-    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip.c_str(), id, x,
-                   y, w, h, 0, static_cast<DWORD>(help), LocalGuildModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip.c_str(), id, x, y, w, h, 0,
+                   static_cast<DWORD>(help), LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -757,8 +755,8 @@ bool CVSReplay::PassesFilter(std::uint32_t unitId) {
   CVDispUnt* object = UnitObject(unitId);
   if (!object || object->wreck) return false;
   const std::uint32_t chapter = GetChapterFromId(unitId);
-  const std::uint32_t local = orders::LocalChapter();
-  const int localGuild = g_gameData ? g_gameData->GetLocalGuildIndex() : -1;
+  const std::uint32_t local = LocalChapterId();
+  const int localGuild = LocalGuild(-1);
   bool pass = false;
   if (filterFlags & 0x08) {
     CGUnit* unit = g_gameData ? g_gameData->pieces.FindUnitAt(battleAsteroid, unitId) : nullptr;
@@ -813,7 +811,7 @@ void CVSReplay::ToggleUnitHalos() {
 void CVSReplay::DrawUnitLabels() {
   if (!CVAstSpace::labelsOn || SharedScreen().infoPanelVisible || !displayList || !g_gameData) return;
   bool allVisible = true;
-  const std::uint32_t local = orders::LocalChapter();
+  const std::uint32_t local = LocalChapterId();
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     CVDispObj* object = n->object;
     if (object->GetType() != DISP_UNIT || !PassesFilter(object->key.id)) continue;

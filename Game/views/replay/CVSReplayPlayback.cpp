@@ -18,6 +18,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GModuleDB.h"
@@ -469,7 +470,7 @@ bool CVSReplay::AnimateShot(CVDispUnt* unit) {
 
 bool CVSReplay::AllOwnUnitsWrecked() {
   if (!displayList) return false;
-  const std::uint32_t local = orders::LocalChapter();
+  const std::uint32_t local = LocalChapterId();
   bool any = false;
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     if (n->object->GetType() != DISP_UNIT || GetChapterFromId(n->object->key.id) != local) continue;

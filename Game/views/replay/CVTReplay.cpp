@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GZone.h"
@@ -64,18 +65,9 @@ constexpr float kPanPerPixel = 0.0010903426f;
 constexpr int kScreenCentreX = 321;
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
 
-HMODULE ImageModule() {
-  return g_gameData ? g_gameData->GetImageModule() : nullptr;
-}
-int ReplayGuild() {
-  return g_gameData ? g_gameData->GetLocalGuildIndex() : 0;
-}
-std::int64_t Zone(std::uint32_t stored) {
-  return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored)));
-}
-bool Negated(std::uint32_t stored) {
-  return static_cast<std::int32_t>(stored) < 0;
-}
+HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
+std::int64_t Zone(std::uint32_t stored) { return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored))); }
+bool Negated(std::uint32_t stored) { return static_cast<std::int32_t>(stored) < 0; }
 
 void Trace(const char* text) {
   TraceError(text, __FILE__, __LINE__);
@@ -409,7 +401,7 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
   }
   const int guild = chapter >> 3;
   // Another chapter of the local guild shows as allied.
-  const bool allied = guild == ReplayGuild() && g_gameData && chapter != g_gameData->localChapterId;
+  const bool allied = guild == LocalGuild() && g_gameData && chapter != g_gameData->localChapterId;
   const int index = (static_cast<int>(kind) + 4 * guild) * 2 + (allied ? 0 : 1);
   CSprite*& slot = atvPictures[static_cast<std::size_t>(index)];
   if (!slot) {

@@ -12,6 +12,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/LocalGuildArt.h"
@@ -284,7 +285,7 @@ void CVAstSpace::RecenterCamera() {
 void CVAstSpace::Jump(int step) {
   const std::uint16_t count = orders::SolarSpace();
   if (count == 0 || !g_gameData) return;
-  const std::uint16_t local = orders::LocalChapter();
+  const std::uint16_t local = LocalChapterId();
   const std::uint16_t start = currentAsteroid < count ? currentAsteroid : 0;
   std::uint16_t cursor = start;
   while (true) {
@@ -363,7 +364,7 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
     }
     const auto index = static_cast<std::uint16_t>(value);
     if (!SharedScreen().infoPanelVisible && g_gameData) {
-      const std::uint16_t local = orders::LocalChapter();
+      const std::uint16_t local = LocalChapterId();
       char text[300] = {};
       const char* name = a->GetName();
       // Read through the model, which brings the scan up to the turn while the
@@ -530,7 +531,7 @@ void CVAstSpace::EndFlash() {
   flashCount = 0;
   if (CVDispObj* object = flashId != 0x7FFFFFFF ? ObjectOfUnit(flashId) : nullptr) {
     UnmarkObject(object, 4);
-    if (g_gameData && g_gameData->IsSelected(SEL_UNIT, flashId)) MarkObject(object, 0, orders::LocalChapter());
+    if (g_gameData && g_gameData->IsSelected(SEL_UNIT, flashId)) MarkObject(object, 0, LocalChapterId());
   }
   ClearOrderTargetMarker(nullptr);
   flashId = 0x7FFFFFFF;
@@ -548,7 +549,7 @@ void CVAstSpace::FlashUnit(std::uint32_t id) {
   flashCount = 11;
   if (CVDispObj* object = ObjectOfUnit(id)) {
     if (object->HasHalo()) UnmarkObject(object, 0xFFFF);
-    MarkObject(object, 4, orders::LocalChapter());
+    MarkObject(object, 4, LocalChapterId());
   }
 }
 
@@ -661,7 +662,7 @@ void CVAstSpace::DrawGridButtons() {
 
 int CVAstSpace::ShowObjectMenu(int x, int y) {
   CGAsteroid* a = orders::FindAsteroid(currentAsteroid);
-  const std::uint16_t local = orders::LocalChapter();
+  const std::uint16_t local = LocalChapterId();
   ClosePopupMenu();
   SharedScreen().popupMenu =
       new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,

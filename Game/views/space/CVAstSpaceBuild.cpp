@@ -2,6 +2,7 @@
 // picked in the data panel is ordered from every selected constructor.
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/rules/GTemplateDB.h"
@@ -28,7 +29,7 @@ void CVAstSpace::OnDataPanelCommand(int row, std::uint32_t /*argument*/) {
     return;
   }
   const CGUnitTemplate* design =
-      row >= 0 && row < kFixedSlots ? g_gameData->templates.GetTemplate(LocalChapter(), row, 1) : nullptr;
+      row >= 0 && row < kFixedSlots ? g_gameData->templates.GetTemplate(LocalChapterId(), row, 1) : nullptr;
   if (!design) {
     Tell(*this, "CNSTFLD2");
     RefreshDataPanel(0);

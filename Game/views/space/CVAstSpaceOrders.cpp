@@ -11,6 +11,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
@@ -65,7 +66,7 @@ bool Allied(const CGUnit* unit) {
 
 bool DesignScanned(const CGUnit* unit) { return !unit->design || unit->design->visible != 0; }
 
-bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapter(); }
+bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapterId(); }
 
 }  // namespace
 
@@ -251,7 +252,7 @@ int CVAstSpace::SelectPickedObject(const double* /*point*/, CVDispObj* object) {
   g_gameData->AddToSelection(SEL_UNIT, id, currentAsteroid);
   if (!ShiftHeld()) RefreshDataPanel(1);
   ShowUnitHover(id, 0xFFFF);
-  MarkObject(object, kSelectedMarker, LocalChapter());
+  MarkObject(object, kSelectedMarker, LocalChapterId());
   UpdateCursor();
   return 1;
 }
@@ -558,7 +559,7 @@ int CVAstSpace::PassesFilter(std::uint32_t unitId) {
 
 int CVAstSpace::PassesFilter(const CGUnit* unit) {
   if (!unit || !unit->IsOperational()) return 0;
-  const std::uint32_t local = LocalChapter();
+  const std::uint32_t local = LocalChapterId();
   const bool inverted = filterInverted == 1;
   bool pass = false;
   if (filterMask & 0x08) {
@@ -605,7 +606,7 @@ void CVAstSpace::HandleObjectPick(CVDispObj* object) {
   }
   if (object->GetType() != DISP_UNIT || !g_gameData) return;
   if (g_gameData->IsSelected(SEL_UNIT, object->key.id))
-    MarkObject(object, kSelectedMarker, LocalChapter());
+    MarkObject(object, kSelectedMarker, LocalChapterId());
   else if (!labelsOn && PassesFilter(object->key.id))
     MarkObject(object, kFilterMarker, object->key.id >> 26);
 }
@@ -639,7 +640,7 @@ void CVAstSpace::DrawUnitLabels() {
   CGUnit* battleTarget = nullptr;
   CGUnit* attackTarget = nullptr;
   bool looked = false;
-  const std::uint32_t local = LocalChapter();
+  const std::uint32_t local = LocalChapterId();
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     CVDispObj* object = n->object;
     if (object->GetType() != DISP_UNIT) continue;

@@ -8,6 +8,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/views/frame/OrderFeedback.h"
@@ -90,7 +91,7 @@ CVDispObj* CVB3DView::CreateLocationMarker(const Location& location, std::uint32
   double at[3];
   LocationToWorld(location, at);
   marker->SetPosition(at);
-  if (g_gridShown && !IsSolar()) AddHeightLine(*displayList, marker, orders::LocalChapter(), GridHeight());
+  if (g_gridShown && !IsSolar()) AddHeightLine(*displayList, marker, LocalChapterId(), GridHeight());
   return marker;
 }
 

@@ -10,6 +10,7 @@
 #include "Game/dialogs/CDSetPriceDlg.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GUnitTem.h"
@@ -64,7 +65,7 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
   std::uint8_t unitClass = 0;
   if (const CGUnit* unit = orders::FindUnitNear(GetCurrentAsteroidId(), unitId))
     if (const CGUnitTemplate* design = unit->GetTemplate()) unitClass = design->unitClass;
-  std::vector<std::uint8_t> packet = BuildShipOfferPacket(orders::LocalChapter(), unitId, unitClass, prices);
+  std::vector<std::uint8_t> packet = BuildShipOfferPacket(LocalChapterId(), unitId, unitClass, prices);
   if (g_session) g_session->Send(kAllPlayersSlot, packet.data(), static_cast<std::uint32_t>(packet.size()));
   box("ITDPOSTD");
 }

@@ -11,6 +11,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
@@ -28,7 +29,6 @@
 
 using namespace plat;
 using orders::FindUnitNear;
-using orders::LocalChapter;
 using orders::Tell;
 
 namespace {
@@ -271,7 +271,7 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
     std::uint32_t id = 0;
     if (!g_gameData->GetSelectionAt(i, &kind, &id, nullptr) || kind != SEL_UNIT) continue;
     CGUnit* unit = FindUnitNear(here, id);
-    if (!unit || unit->GetChapter() != LocalChapter()) continue;
+    if (!unit || unit->GetChapter() != LocalChapterId()) continue;
     std::uint8_t mode = insert;
     if (mode == 1 && unit->GetOrderCount() > 0) {
       ClearOrderTargetMarker(unit);
@@ -346,11 +346,11 @@ void CVB3DView::SelectAll() {
     CVDispObj* o = n->object;
     if (o->GetType() != DISP_UNIT) continue;
     CGUnit* unit = g_gameData->pieces.FindUnitAt(here, o->key.id);
-    if (!unit || !unit->IsOperational() || unit->GetChapter() != LocalChapter()) continue;
+    if (!unit || !unit->IsOperational() || unit->GetChapter() != LocalChapterId()) continue;
     const UnitOrder* first = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr;
     if (first && first->type == ORDER_STUNNED) continue;
     g_gameData->AddToSelection(SEL_UNIT, unit->id, here);
-    MarkObject(o, kSelectedMarker, LocalChapter());
+    MarkObject(o, kSelectedMarker, LocalChapterId());
   }
   UpdateCursor();
   RefreshDataPanel(0);
@@ -377,7 +377,7 @@ void CVB3DView::MarkSelection() {
     std::uint16_t kind = 0, location = 0;
     std::uint32_t id = 0;
     if (!g_gameData->GetSelectionAt(i, &kind, &id, &location) || location != here) continue;
-    if (CVDispObj* o = displayList->Find(kind, id)) MarkObject(o, kSelectedMarker, LocalChapter());
+    if (CVDispObj* o = displayList->Find(kind, id)) MarkObject(o, kSelectedMarker, LocalChapterId());
   }
 }
 
@@ -477,7 +477,7 @@ void CVB3DView::SelectGroup(int n) {
 namespace {
 
 std::uint32_t CountOwnShipsAt(std::uint16_t here) {
-  return g_gameData ? g_gameData->pieces.CountOperationalUnits(here, static_cast<std::int16_t>(LocalChapter())) : 0;
+  return g_gameData ? g_gameData->pieces.CountOperationalUnits(here, static_cast<std::int16_t>(LocalChapterId())) : 0;
 }
 
 }  // namespace
@@ -491,7 +491,7 @@ void CVB3DView::NextShip() {
   }
   ++shipCycleIndex;
   if (shipCycleIndex >= count) shipCycleIndex = 0;
-  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
+  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapterId(), shipCycleIndex);
   if (!unit) return;
   if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
   if (IsCameraLocked()) FlashUnit(unit->id);
@@ -506,7 +506,7 @@ void CVB3DView::PreviousShip() {
   }
   shipCycleIndex = shipCycleIndex == 0 || shipCycleIndex > count ? static_cast<std::uint16_t>(count - 1)
                                                                    : static_cast<std::uint16_t>(shipCycleIndex - 1);
-  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapter(), shipCycleIndex);
+  CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapterId(), shipCycleIndex);
   if (!unit) return;
   if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
   if (IsCameraLocked()) FlashUnit(unit->id);
@@ -634,7 +634,7 @@ int CVB3DView::ShowContextMenu(int x, int y) {
   CVDispObj* object = PickAt(x, y);
   if (object && object->GetType() == DISP_ASTEROID) return ShowOrderMenu(2, object->key.id, x, y);
   if (object && object->GetType() == DISP_UNIT) {
-    if ((object->key.id >> 26) != LocalChapter()) {
+    if ((object->key.id >> 26) != LocalChapterId()) {
       UpdateCursor();
       return 0;
     }

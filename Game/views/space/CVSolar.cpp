@@ -13,6 +13,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
@@ -326,7 +327,7 @@ void CVSolar::Activate(std::int32_t argument) {
   } else {
     flashKind = 0;
     flashId = g_highlightAsteroid;
-    StartFlash(ObjectOf(DISP_ASTEROID, g_highlightAsteroid), orders::LocalChapter(), 11);
+    StartFlash(ObjectOf(DISP_ASTEROID, g_highlightAsteroid), LocalChapterId(), 11);
   }
   UpdateControlPanel();
   ShowLampFrame8();
@@ -798,7 +799,7 @@ void CVSolar::EndFlash() {
   if (object) {
     UnmarkObject(object, 4);
     if (flashKind == 2) {
-      if (g_gameData && g_gameData->IsSelected(SEL_UNIT, flashId)) MarkObject(object, 0, orders::LocalChapter());
+      if (g_gameData && g_gameData->IsSelected(SEL_UNIT, flashId)) MarkObject(object, 0, LocalChapterId());
     } else {
       HandleObjectPick(object);
     }
@@ -812,7 +813,7 @@ void CVSolar::ShowObject(int kind, std::uint32_t id) {
   const std::uint16_t asKind = kind == 12 ? 0 : static_cast<std::uint16_t>(kind);
   if (flashCount && flashId == id && flashKind == asKind) return;
   if (flashCount) EndFlash();
-  std::uint16_t chapter = orders::LocalChapter();
+  std::uint16_t chapter = LocalChapterId();
   if (kind == 0 || kind == 12) {
     flashKind = 0;
     flashId = id;

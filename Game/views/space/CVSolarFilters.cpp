@@ -12,6 +12,7 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CVData.h"
@@ -248,7 +249,7 @@ int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* la
   CGAsteroid* a = g_gameData && number < SolarLocation() ? g_gameData->solarDB.GetAsteroid(number) : nullptr;
   if (!a) return 0;
   *owner = a->owner;
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId();
   const auto n = static_cast<std::uint16_t>(number);
   constexpr std::size_t kLabel = 64;
   bool pass = false;
@@ -344,7 +345,7 @@ void CVSolar::DrawFilterLabels() {
     return;
   }
   bool allInView = true;
-  const std::uint16_t local = LocalChapter();
+  const std::uint16_t local = LocalChapterId();
   const int owners = 32 + (g_gameData ? g_gameData->chaptersPerGuild : 0);
   for (CVDispNode* n = displayList->head; n; n = n->next) {
     CVDispObj* object = n->object;
@@ -378,7 +379,7 @@ void CVSolar::DrawFilterLabels() {
 void CVSolar::HandleObjectPick(CVDispObj* object) {
   if (!object || object->GetType() != DISP_ASTEROID) return;
   if (marks.IsMarked(object->key.id))
-    MarkObject(object, kMarkedHalo, LocalChapter());
+    MarkObject(object, kMarkedHalo, LocalChapterId());
   else
     DecorateAsteroid(object);
 }
@@ -405,7 +406,7 @@ void CVSolar::ApplyMarkHalos() {
   std::size_t done = 0;
   for (CVDispNode* n = displayList->head; n && done < marks.Count(); n = n->next) {
     if (n->object->GetType() != DISP_ASTEROID || !marks.IsMarked(n->object->key.id)) continue;
-    MarkObject(n->object, kMarkedHalo, LocalChapter());
+    MarkObject(n->object, kMarkedHalo, LocalChapterId());
     ++done;
   }
 }

@@ -10,6 +10,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/net/NetSession.h"
@@ -55,7 +56,7 @@ bool Allied(const CGUnit* unit) {
                                       static_cast<std::uint16_t>(unit->GetChapterSlot())) != 0;
 }
 
-bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapter(); }
+bool Foreign(const CGUnit* unit) { return unit->GetChapter() != LocalChapterId(); }
 
 }  // namespace
 
@@ -173,7 +174,7 @@ int CVSolar::SelectSolarObject(CVDispObj* object) {
     if (!marks.IsMarked(id)) {
       if (!ShiftHeld()) ClearMarks();
       marks.Add(static_cast<std::uint16_t>(id));
-      MarkObject(object, kSelectedHalo, LocalChapter());
+      MarkObject(object, kSelectedHalo, LocalChapterId());
     } else {
       marks.Remove(static_cast<std::uint16_t>(id));
       DecorateAsteroid(object);
@@ -220,7 +221,7 @@ int CVSolar::SelectSolarObject(CVDispObj* object) {
     g_gameData->AddToSelection(SEL_UNIT, id, SolarLocation());
   }
   ShowUnitHover(id, 0xFFFF);
-  MarkObject(object, kSelectedHalo, LocalChapter());
+  MarkObject(object, kSelectedHalo, LocalChapterId());
   if (!shift) UpdateCursor();
   return 1;
 }

@@ -6,6 +6,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
+#include "Game/setup/GameSetup.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "sg/instance/instance.h"
 #include "sg/model/model.h"
@@ -30,7 +31,7 @@ CVDispHal::~CVDispHal() { DetachOwner(); }
 
 std::string CVDispHal::ChapterCube() const {
   char name[32];
-  if (chapter == LocalChapterId()) std::snprintf(name, sizeof name, "cube%d_me.mat", guild + 1);
+  if (chapter == LocalChapterId(kNoChapterChosen)) std::snprintf(name, sizeof name, "cube%d_me.mat", guild + 1);
   else std::snprintf(name, sizeof name, "cube%d.mat", guild + 1);
   return name;
 }
@@ -76,7 +77,7 @@ void CVDispHal::AdjustMaterialName(std::string& name) {
   } else {
     // The digit before the extension becomes the guild's; the local chapter's own cube is marked.
     char adjusted[40];
-    const char* format = chapter == LocalChapterId() ? "%s%d_me.mat" : "%s%d.mat";
+    const char* format = chapter == LocalChapterId(kNoChapterChosen) ? "%s%d_me.mat" : "%s%d.mat";
     std::snprintf(adjusted, sizeof adjusted, format, name.substr(0, dot - 1).c_str(), guild + 1);
     name = adjusted;
   }

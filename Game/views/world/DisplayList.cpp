@@ -11,6 +11,7 @@
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/setup/GameSetup.h"
 #include "Game/views/world/CDispAst3D.h"
 #include "Game/views/world/CDispGrid.h"
 #include "Game/views/world/CDispLine.h"
@@ -123,7 +124,7 @@ CDispLine* DisplayList::CreateLine(CVDispObj* owner, std::uint32_t chapter, std:
 }
 
 CDispAst3D* DisplayList::Create3DAsteroid() {
-  auto* o = new CDispAst3D(static_cast<std::uint8_t>(LocalChapterId() >> 3),
+  auto* o = new CDispAst3D(static_cast<std::uint8_t>(LocalChapterId(kNoChapterChosen) >> 3),
                            DisplayKey{0, DISP_ASTEROID_3D, 0, DISP_ASTEROID_3D}, world);
   Push(o);
   return o;
@@ -162,7 +163,7 @@ std::uint32_t DisplayList::RemoveObject(CVDispObj* object) {
 }
 
 void DisplayList::RemoveForeignUnits() {
-  const std::uint32_t local = LocalChapterId();
+  const std::uint32_t local = LocalChapterId(kNoChapterChosen);
   for (CVDispNode** link = &head; *link;) {
     CVDispObj* o = (*link)->object;
     if (o->GetType() == DISP_UNIT && GetChapterFromId(o->key.id) != local) {
@@ -366,7 +367,7 @@ std::uint32_t OwningChapter(CVDispObj* o) {
         if (const CGAsteroid* a = g_gameData->solarDB.GetAsteroid(o->key.id)) return a->owner;
       return 0xFFFF;
     case DISP_ASTEROID_3D:
-      return LocalChapterId();
+      return LocalChapterId(kNoChapterChosen);
     default:
       return 0xFFFF;
   }

@@ -7,6 +7,8 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetSession.h"
@@ -92,9 +94,9 @@ struct App : shelltest::AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     g_log.clear();
-    g_appLinks.game.localChapterId = [] { return std::uint16_t{3}; };
-    g_appLinks.createView = [](ViewType type, HWND, HINSTANCE) { return std::make_unique<LoggingView>(type); };
-    g_appLinks.runScreenFlow = [this](CClntApp&, int) {
+    screen.createView = [](ViewType type) { return std::make_unique<LoggingView>(type); };
+    g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
+      ChooseChapter(app);
       const int r = frontEndRuns < static_cast<int>(frontEndResults.size()) ? frontEndResults[frontEndRuns] : 0;
       ++frontEndRuns;
       return r;
@@ -125,7 +127,7 @@ TEST_F(App, LeavingTheFrontEndEndsTheProgramAndADamagedSettingsFileIsWrittenWhol
 
 TEST_F(App, GameStartMakesTheViewsOnceAndTheSolarViewCurrent) {
   CClntApp& app = Start();
-  EXPECT_TRUE(game);
+  EXPECT_TRUE(GameExists());
   EXPECT_EQ(g_session->notifyWindow, g_mainWnd);
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   EXPECT_EQ(g_log, (std::vector<std::string>{"0:made", "1:made", "3:made", "7:made", "6:made", "2:made"}));
@@ -202,16 +204,14 @@ TEST_F(App, EscapeInAChildReachesTheMainWindowOnceAndEmailGamesShowTheHint) {
 TEST_F(App, EmailTurnResultsDoNotAdvanceTheModelAgain) {
   CClntApp& app = Start();
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
-  std::vector<bool> advanced;
-  g_appLinks.game.turnResults = [&](bool advance) { advanced.push_back(advance); };
+  const std::uint32_t turn = GameTurn();
   g_session->emailMode = 1;
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
-  EXPECT_TRUE(advanced.empty());
+  EXPECT_EQ(GameTurn(), turn);
   EXPECT_EQ(app.m_playPhase, 1u);
   g_session->emailMode = 0;
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
-  EXPECT_EQ(advanced, std::vector<bool>{true});
-  g_appLinks.game.turnResults = nullptr;
+  EXPECT_EQ(GameTurn(), turn + 1);
 }
 
 TEST_F(App, MouseMovesAreCoalescedIntoTheIdlePass) {
@@ -329,7 +329,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
 
   // Turn processing: busy with its progress dialog until the results come;
   // the view finds the notifications cleared.
-  g_appLinks.game.clearNotifications = [] { g_log.push_back("clear notes"); };
+  screen.clearNotificationLines = [] { g_log.push_back("clear notes"); };
   g_log.clear();
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   EXPECT_EQ(g_log, (std::vector<std::string>{"clear notes", "2:TurnProcessing"}));
@@ -363,7 +363,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 0);
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
   EXPECT_EQ(app.m_playPhase, 1u);
-  g_appLinks.game.localHasHome = [] { return true; };
+  g_gameData->GetLocalChapter()->homeAsteroid = 0;
   from = g_log.size();
   SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
   log = Since(from);
@@ -507,13 +507,13 @@ TEST_F(App, AFilmStartsOnAClearedScreenThatStaysHeldUntilItsEnd) {
   white.dwFillColor = 0xFFFF;
   g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL, &white);
   std::vector<std::string> steps;
-  screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
   plat::Image frame;
-  g_appLinks.playMovie = [&](HWND, HINSTANCE, const char* path) {
-    steps.push_back(std::string("film ") + (std::string(path) == film ? "loss" : path));
-    frame = quentest::ScreenArea({0, 0, 800, 600});
+  // The film (one that cannot be read) is over when the flush comes back.
+  screen.suspendScreenFlush = [&](int s) {
+    steps.push_back("flush " + std::to_string(s));
+    if (s == 0) frame = quentest::ScreenArea({0, 0, 800, 600});
   };
   app.PlayMovie("loss.avi");
-  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "film loss", "flush 0"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"flush 1", "flush 0"}));
   EXPECT_TRUE(quentest::MatchesGolden(frame, std::filesystem::path(QUEN_TEST_DATA_DIR) / "film_frame.png"));
 }

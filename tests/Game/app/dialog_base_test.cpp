@@ -4,6 +4,7 @@
 
 #include "Game/app/CDlgBase.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "media/CDDraw.h"
 #include "media/CSprite.h"
@@ -138,7 +139,8 @@ TEST_F(DialogBase, OwnsTheFrontEndModuleItLoadsButNeverTheGames) {
   EXPECT_FALSE(FreeLibrary(mine));
   HMODULE game = LoadLibrary("frontend.dll");
   StartGame(0);
-  g_appLinks.game.imageModule = [game] { return game; };
+  if (g_gameData->imageModule) FreeLibrary(g_gameData->imageModule);
+  g_gameData->imageModule = LoadLibrary("frontend.dll");  // the game's own reference, given back with it
   {
     CDlgBase dialog(nullptr, nullptr, program, 0, nullptr);
     EXPECT_EQ(dialog.m_module, game);

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "Game/app/CClntApp.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/main/GameLinks.h"
 #include "Game/net/NetHandlerLinks.h"
@@ -26,8 +28,11 @@ struct Packets : shelltest::AppFixture {
 
   void SetUp() override {
     AppFixture::SetUp();
-    g_appLinks.game.localChapterId = [] { return std::uint16_t{21}; };
-    g_appLinks.runScreenFlow = [](CClntApp&, int) { return 1; };
+    chosenChapter = 21;
+    g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
+      ChooseChapter(app);
+      return 1;
+    };
     g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
   }
   CClntApp& Start() {
@@ -62,12 +67,12 @@ TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
   app.m_chapter.secondId = 12;
   app.UnwindToScreen(13);
   EXPECT_TRUE(sent.empty());
-  EXPECT_FALSE(game);  // the game data goes at any screen
+  EXPECT_FALSE(GameExists());  // the game data goes at any screen
   EXPECT_EQ(app.m_chapter.secondId, 12u);
   app.UnwindToScreen(12);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(3).U16(0).U32(1).U16(112).U16(12).Text("", 36).bytes);
-  EXPECT_EQ(app.m_chapter.secondId, kNoChapter);
+  EXPECT_EQ(app.m_chapter.secondId, kNoChapterChosen);
   app.m_chapter.secondId = 12;
   app.m_role.host = 1;
   std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "x");
@@ -150,19 +155,18 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(rules_test::Word(sent[0], 8), 40u);
   EXPECT_EQ(rules_test::Word(sent[0], 10), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 12), DIFFICULTY_HARD);
-  std::vector<std::uint16_t> applied;
-  g_appLinks.game.applyGameSetup = [&](const GameSettingsPacket& s, const GameConfigPacket*, std::uint16_t) { applied.push_back(s.difficulty); };
   app.m_gameSettings->chapterSlot = 7;
   settings.traits[4] = 99;
   app.ApplyReceivedSettings(settings);
   EXPECT_EQ(app.m_gameSettings->chapterSlot, 7u);
   EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
-  EXPECT_EQ(applied, std::vector<std::uint16_t>{DIFFICULTY_CUSTOM});
+  ASSERT_NE(g_gameData->GetLocalChapter(), nullptr);
+  EXPECT_EQ(g_gameData->GetLocalChapter()->difficulty, DIFFICULTY_CUSTOM);  // the game takes them too
 }
 
 TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
   CClntApp& app = Start();
-  g_appLinks.game.turn = [] { return 6u; };
+  g_gameData->turn = 6;
   std::vector<std::string> files;
   g_appLinks.loading.writeClientTurnFile = [&](const char* name) {
     files.emplace_back(name);
@@ -222,7 +226,7 @@ TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
   CClntApp& app = Start();
   g_appLinks.loading.request = [](GameConfigPacket&, std::uint32_t) { return 2; };
   g_reloadAfterFailure = 0;
-  game = false;  // the loaded game is made only once its file is read
+  DestroyGame();  // the loaded game is made only once its file is read
   app.m_running = 1;
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_EQ(app.m_running, 0u);
@@ -252,8 +256,7 @@ TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_EQ(requests, 0);
   EXPECT_EQ(app.m_busy, 0u);
-  game = false;
-  g_appLinks.game.exists = [this] { return game; };
+  DestroyGame();
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_EQ(requests, 1);
 }
@@ -317,16 +320,15 @@ TEST_F(Packets, ARefusedLoadAfterTheGameWasLeftIsToldOnce) {
 
 TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
   CClntApp& app = Start();
-  std::vector<std::string> calls;
-  g_appLinks.game.chapterName = [] { return std::string("Blue Wing"); };
-  g_appLinks.game.setChapterName = [&](const char* n) { calls.push_back(std::string("name ") + n); };
-  g_appLinks.game.create = [&](std::uint16_t chapter, std::uint16_t perGuild) {
-    calls.push_back("create " + std::to_string(chapter) + " " + std::to_string(perGuild));
-    return game = true;
-  };
-  app.m_chapter.perGuild = 4;
+  SetLocalChapterName("Blue Wing");
+  g_gameData->turn = 12;
+  app.m_chapter.perGuild = 6;  // slot 5 (chapter 21) is still there
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
-  EXPECT_EQ(calls, (std::vector<std::string>{"create 21 4", "name Blue Wing"}));
+  ASSERT_TRUE(GameExists());
+  EXPECT_EQ(GameTurn(), 0u);  // made again
+  EXPECT_EQ(LocalChapterId(), 21);
+  EXPECT_EQ(g_gameData->chaptersPerGuild, 6);
+  EXPECT_EQ(LocalChapterName(), "Blue Wing");
   EXPECT_EQ(app.m_playPhase, 0u);
 }
 

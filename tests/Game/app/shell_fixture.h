@@ -12,6 +12,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/GameLife.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/resource/module.h"
@@ -29,6 +30,8 @@ struct FakeScreen : IAppViewNotices {
   std::function<void(int)> suspendScreenFlush;
   std::function<void(std::uint32_t topic)> showHelp;
   std::function<void()> runOptions;
+  std::function<void()> clearNotificationLines;
+  std::function<std::unique_ptr<IGameView>(ViewType)> createView;
   void SetTurnMarker(std::int32_t turn) override {
     if (setTurnMarker) setTurnMarker(turn);
   }
@@ -40,6 +43,12 @@ struct FakeScreen : IAppViewNotices {
   }
   void RunOptions(CDDraw*, plat::HWND, plat::HINSTANCE, IGameView*) override {
     if (runOptions) runOptions();
+  }
+  std::unique_ptr<IGameView> CreateView(ViewType type, plat::HWND, plat::HINSTANCE) override {
+    return createView ? createView(type) : nullptr;
+  }
+  void ClearNotificationLines() override {
+    if (clearNotificationLines) clearNotificationLines();
   }
 };
 
@@ -61,6 +70,7 @@ struct ShellFixture : testing::Test {
   }
   void TearDown() override {
     RegisterAppViewNotices(nullptr);
+    if (GameExists()) DestroyGame();  // the game a test made, or the application left
     plat::ResetUserLayer();
     if (program) plat::FreeLibrary(program);
     g_appLinks = AppLinks{};
@@ -70,25 +80,24 @@ struct ShellFixture : testing::Test {
   }
   // Clicks Yes or No of the next yes/no box (the quit question's place).
   void Answer(bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, plat::input::Button::Left, 10); }
-  // Makes a game exist with the given local chapter.
-  void StartGame(std::uint16_t chapter) {
-    g_appLinks.game.exists = [] { return true; };
-    g_appLinks.game.localChapterId = [chapter] { return chapter; };
-  }
+  // Makes a game exist with the given local chapter, in place of any held.
+  void StartGame(std::uint16_t chapter) { CreateGame(chapter, 8); }
 };
 
-// The application over a scratch drive, with a game its links make and end;
-// the application goes with the test.
+// The application over a scratch drive, making and ending its own game for
+// the chapter the front end chose (`chosenChapter` when it chose none); the
+// application goes with the test.
 struct AppFixture : ShellFixture {
   std::unique_ptr<quentest::ScratchDrive> drive;
-  bool game = false;
+  std::uint16_t chosenChapter = 3;
 
   void SetUp() override {
     ShellFixture::SetUp();
     drive = std::make_unique<quentest::ScratchDrive>();
-    g_appLinks.game.create = [this](std::uint16_t, std::uint16_t) { return game = true; };
-    g_appLinks.game.destroy = [this] { game = false; };
-    g_appLinks.game.exists = [this] { return game; };
+  }
+  // What the front end chose, once it leaves for a game.
+  void ChooseChapter(CClntApp& app) const {
+    if (app.m_chapter.id == kNoChapterChosen) app.m_chapter.id = chosenChapter;
   }
   void TearDown() override {
     DestroyClntApp();

@@ -17,6 +17,7 @@
 #include "Game/app/AppLinks.h"
 #include "Game/base/GIDString.h"
 #include "Game/dialogs/DialogLinks.h"
+#include "Game/model/GGameData.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
@@ -38,6 +39,22 @@ inline void CaptureNow(plat::HWND, plat::UINT, plat::UINT_PTR id, plat::DWORD) {
   g_capture = quentest::ScreenArea(g_captureArea);
 }
 
+inline std::string ImagesPath() { return std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/ima.dll"; }
+inline std::string GuildPath() { return std::string(QUEN_BUILD_DIR) + "/gamedata/c/QUENBAR/ART/GUILD1/guild.dll"; }
+
+// Makes `game` the one the dialogs run over, with the game's pictures as
+// built (the first guild's for every guild).
+inline void HoldGame(CGameData& game) {
+  using namespace plat;
+  if (game.imageModule) FreeLibrary(game.imageModule);
+  game.imageModule = LoadLibrary(ImagesPath().c_str());
+  for (HMODULE& m : game.guildModules) {
+    if (m) FreeLibrary(m);
+    m = LoadLibrary(GuildPath().c_str());
+  }
+  g_gameData = &game;
+}
+
 class DialogScreen {
  protected:
   void OpenScreen(const char* mainWindowClass) {
@@ -48,18 +65,16 @@ class DialogScreen {
     const std::string build = QUEN_BUILD_DIR;
     SetProgramModulePath(build + "/Game/quenbar.dll");
     program = LoadLibrary((build + "/Game/quenbar.dll").c_str());
-    images = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/ima.dll").c_str());
-    guild = LoadLibrary((build + "/gamedata/c/QUENBAR/ART/GUILD1/guild.dll").c_str());
+    images = LoadLibrary(ImagesPath().c_str());
+    guild = LoadLibrary(GuildPath().c_str());
     ASSERT_NE(program, nullptr);
     ASSERT_NE(images, nullptr) << "the game's pictures are built with the game data";
     ASSERT_NE(guild, nullptr);
+    g_appLinks = AppLinks{};
+    heldGame = std::make_unique<CGameData>(2, 8);
+    HoldGame(*heldGame);
     texts = std::make_unique<CIDString>();
     g_rulesLinks.textIndex = texts.get();
-    g_appLinks = AppLinks{};
-    g_appLinks.game.exists = [] { return true; };
-    g_appLinks.game.localChapterId = [] { return std::uint16_t{2}; };
-    g_appLinks.game.imageModule = [this] { return images; };
-    g_appLinks.game.guildModule = [this](int) { return guild; };
     main = quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600);
     ddraw = std::make_unique<CDDraw>(main, 0);
     g_ddraw = ddraw.get();
@@ -74,6 +89,8 @@ class DialogScreen {
     ResetUserLayer();
     g_appLinks = AppLinks{};
     g_dialogLinks = DialogLinks{};
+    heldGame.reset();
+    g_gameData = nullptr;
     g_rulesLinks.textIndex = nullptr;
     texts.reset();
     for (HMODULE m : {guild, images, program})
@@ -106,6 +123,7 @@ class DialogScreen {
   plat::HeadlessBackend* backend = nullptr;
   plat::HMODULE program = nullptr, images = nullptr, guild = nullptr;
   std::unique_ptr<CIDString> texts;
+  std::unique_ptr<CGameData> heldGame;  // local chapter 2, unless a test holds its own
   plat::HWND main = nullptr;
   std::unique_ptr<CDDraw> ddraw;
 };

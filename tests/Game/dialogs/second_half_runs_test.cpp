@@ -112,7 +112,7 @@ class SecondHalfRuns : public ::testing::Test, protected dialogs_test::DialogScr
   // "Vesta", "Vornix" and "Pallas"; the asteroid found must be Vornix.
   std::string FindAsteroidField(const char* typed, int backspaces) {
     game = std::make_unique<CGameData>(2, 8);
-    g_gameData = game.get();
+    dialogs_test::HoldGame(*game);
     NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
     std::uint16_t asteroid = kNoAsteroid;
     g_fieldText.clear();
@@ -196,7 +196,7 @@ TEST_F(SecondHalfRuns, EnterNameKeepsToAShorterLimit) {
 // Two letters shared by two names stay as typed; the third completes.
 TEST_F(SecondHalfRuns, FindAsteroidCompletesAfterTheThirdLetter) {
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
   game->asteroidsHiddenUntilSeen = 0;
   std::uint16_t asteroid = 1;
@@ -214,7 +214,7 @@ TEST_F(SecondHalfRuns, FindAsteroidCompletesAfterTheThirdLetter) {
 // dropped again.
 TEST_F(SecondHalfRuns, FindAsteroidDropsTheMatchWhenTypingGoesOn) {
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   NameAsteroids(game->solarDB, {"Vesta", "Vega Minor", "Pallas"});
   std::uint16_t asteroid = 0;
   Type("p", 100);
@@ -239,7 +239,7 @@ TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
 // Escape after a completed name gives the search up: no asteroid is found.
 TEST_F(SecondHalfRuns, FindAsteroidEscapeFindsNothing) {
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   NameAsteroids(game->solarDB, {"Vesta", "Vornix", "Pallas"});
   std::uint16_t asteroid = 0;
   Type("Vor", 100);
@@ -268,7 +268,7 @@ TEST_F(SecondHalfRuns, FinishedGameReachesTheTableAndTheFile) {
   const std::vector<std::uint8_t> before = EncodeHighScores(table);
   box.Write("hiscore.dat", before);
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   game->GetLocalChapter()->SetName("Northern Reach");
   game->solarDB.CreateAsteroidArray(12);
   for (int a = 0; a < 5; ++a) game->GetLocalChapter()->IncOwnedAsteroidCount();
@@ -347,7 +347,7 @@ TEST_F(SecondHalfRuns, FinishedGameBelowAFullTableShowsNothing) {
   }
   box.Write("hiscore.dat", EncodeHighScores(table));
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   game->scores[2] = 10;
   CDHighScoreDlg dialog(ddraw.get(), main, program, true, {}, guild);
   EXPECT_FALSE(dialog.m_shown);
@@ -359,7 +359,7 @@ TEST_F(SecondHalfRuns, FinishedGameBelowAFullTableShowsNothing) {
 // first, OK), then the high-score table, whose OK writes the file.
 TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
   game = std::make_unique<CGameData>(9, 3);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   const char* names[] = {"Red Hand", "Ember", "Cinder", "Verdant", "Moss", "Fern"};
   for (int g = 0; g < 2; ++g)
     for (int s = 0; s < 3; ++s) game->guildList->GetGuild(g)->GetChapter(s)->SetName(names[g * 3 + s]);
@@ -400,7 +400,7 @@ CGameVariables AtvRulesAndPool(std::unique_ptr<CGameData>& game) {
     for (int m = 0; m < 4; ++m) g_gameVariables.atvCosts[t][m] = static_cast<std::int16_t>(5 * (m + 1));
   }
   game = std::make_unique<CGameData>(2, 8);
-  g_gameData = game.get();
+  dialogs_test::HoldGame(*game);
   const std::uint32_t pool[4] = {500, 400, 300, 200};
   game->poolDB.SetMinerals(1, pool);
   return saved;

@@ -57,7 +57,7 @@ class SettingsRuns : public ::testing::Test, protected dialogs_test::DialogScree
   void SetUp() override {
     OpenScreen("SettingsMain");
     game = std::make_unique<CGameData>(2, 8);
-    g_gameData = game.get();
+    dialogs_test::HoldGame(*game);
   }
   void TearDown() override {
     g_gameData = nullptr;

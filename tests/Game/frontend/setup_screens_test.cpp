@@ -505,7 +505,7 @@ TEST_F(LoadScreen, InAGameAnUnreadableChoiceIsRefusedAndTheScreenComesBack) {
     EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 2);
     EXPECT_FALSE(std::filesystem::exists(drive->Host("broken.clt")));
     EXPECT_TRUE(std::filesystem::exists(drive->Host("good.clt")));
-    g_appLinks.game.exists = nullptr;  // the front end then ends without a game
+    DestroyGame();  // the front end then ends without a game
   });
 }
 

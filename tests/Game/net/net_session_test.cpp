@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <cstring>
 #include <tuple>
 
+#include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
@@ -22,14 +24,17 @@ namespace {
 struct Links {
   std::vector<std::string> textBoxes, plainBoxes, systemBoxes;
   std::vector<std::vector<std::uint8_t>> emailed;
-  bool game = false;
+  std::unique_ptr<CGameData> game;  // held in g_gameData once a test starts one
   int quitsPosted = 0;
   // Runs while the game's box is up (its keep-alive timer sends meanwhile).
   std::function<void()> whileBoxUp;
 
+  void StartGame() {
+    game = std::make_unique<CGameData>(0, 8);
+    g_gameData = game.get();
+  }
   NetSessionLinks Make() {
     NetSessionLinks l;
-    l.gameExists = [this] { return game; };
     l.showTextBox = [this](const char* id) {
       textBoxes.emplace_back(id);
       if (whileBoxUp) whileBoxUp();
@@ -61,6 +66,7 @@ struct Fixture : testing::Test {
   }
   void TearDown() override {
     session.reset();
+    links.game.reset();
     plat::SetIdleHook(nullptr);
     plat::UseRealClock();
   }
@@ -110,7 +116,7 @@ TEST_F(NetSession, APeerNumbersPerReceiver) {
 }
 
 TEST_F(NetSession, ReceiveGivesUpOnAGapThatNeverCloses) {
-  links.game = true;
+  links.StartGame();
   session->receiveLimitMs = 500;
   fake->AddPacket(2);  // 1 never comes
   std::uint8_t* data = nullptr;
@@ -215,7 +221,7 @@ TEST_F(NetSession, OtherFailuresAreALostConnection) {
   EXPECT_TRUE(links.textBoxes.empty());
   // The next session's loss, in a game.
   session->CreateAndJoin(ConnectionInfo{});
-  links.game = true;
+  links.StartGame();
   fake->sendResults = {-1};
   EXPECT_FALSE(session->Send(-1, p, 8));
   EXPECT_EQ(links.textBoxes, (std::vector<std::string>{"COMM_ERR"}));
@@ -226,7 +232,7 @@ TEST_F(NetSession, OtherFailuresAreALostConnection) {
 // The box's keep-alive sends fail too while it is up, and so does whatever
 // the game sends before it is torn down: one box, one end of the game.
 TEST_F(NetSession, ALostConnectionIsReportedOnceASession) {
-  links.game = true;
+  links.StartGame();
   std::uint8_t p[8] = {};
   links.whileBoxUp = [&] { EXPECT_FALSE(session->Send(-1, p, 8)); };
   fake->sendResults.assign(5, HVM_ERR_CONNECTIONLOST);
@@ -242,7 +248,7 @@ TEST_F(NetSession, ALostConnectionIsReportedOnceASession) {
 }
 
 TEST_F(NetSession, TheServerLeavingIsALostConnectionUntilTheGameEnded) {
-  links.game = true;
+  links.StartGame();
   session->StartReceiving();
   session->Pump(200);
   // The library forgets the server as it tells of its leaving.

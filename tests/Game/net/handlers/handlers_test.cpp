@@ -438,7 +438,6 @@ TEST_F(Handlers, TheServerLeavingIsALostConnectionUntilTheGameIsOver) {
   constexpr std::uint32_t kServer = 2;
   int boxes = 0;
   NetSessionLinks links;
-  links.gameExists = [] { return true; };
   links.showTextBox = [&](const char*) { ++boxes; };
   auto play = [&](bool over) {
     auto owned = std::make_unique<nettest::FakeMulti>();

@@ -33,8 +33,6 @@ class SolarFog : public SpaceWorld {
  protected:
   void TearDown() override {
     solar.reset();
-    g_appLinks.game.exists = nullptr;
-    g_appLinks.game.localChapterId = nullptr;
     SharedScreen().futureView = 0;
     SharedScreen().futureViewState = 0;
     SharedScreen().menuObjectKind = 0xFF;
@@ -128,8 +126,6 @@ TEST_F(SolarFog, OtherChaptersShipsLeaveAtTurnProcessingWhenOnlyShipsInRangeShow
   CGUnit* own = Builder(space);
   CGUnit* other = Builder(space, 17);
   ASSERT_TRUE(own && other);
-  g_appLinks.game.exists = [] { return true; };
-  g_appLinks.game.localChapterId = [] { return kLocal; };
   CVSolar& v = Make(0);
   v.Render(-1);
   v.LeaveStartScreen();

@@ -110,8 +110,6 @@ class WorldScreen : public ::testing::Test {
     ASSERT_EQ(ArchiveOpen("C:\\QUENBAR\\3DDATA\\3ddata.nob", 0), kArchiveOk);
     Messages().clear();
     SetWorldMessageReceiver(NoteMessage);
-    g_appLinks.game.exists = [] { return true; };
-    g_appLinks.game.localChapterId = [] { return kLocal; };
     plat::srand(7);
   }
 
@@ -124,8 +122,6 @@ class WorldScreen : public ::testing::Test {
     world = nullptr;
     ArchiveSystemShutdown();
     SetWorldMessageReceiver(nullptr);
-    g_appLinks.game.exists = nullptr;
-    g_appLinks.game.localChapterId = nullptr;
     delete g_gameData;
     g_gameData = nullptr;
     delete screen;
