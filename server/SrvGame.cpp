@@ -65,17 +65,17 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_GAME_SETTINGS:
       return 68;
     case PKT_SAVE_GAME:
-      return 272;
+      return kSaveGameSize;
     case PKT_LOAD_GAME:
-      return 276;
+      return kLoadGameSize;
     case PKT_LOAD_REQUEST:
       return 276;
     case PKT_RESTART_REQUEST:
       return 12;
     case PKT_RESTART_ANSWER:
-      return 16;
+      return kAnswerSize;
     case PKT_LOAD_ANSWER:
-      return 16;
+      return kAnswerSize;
     case PKT_AUTOSAVE:
       return kAutosavePacketSize;
     case PKT_READY:
