@@ -7,6 +7,7 @@
 #include "Game/base/Packets.h"
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/net/SessionPackets.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/setup/SetupRules.h"
@@ -621,8 +622,15 @@ void SrvGame::TellOfferNotice(std::uint32_t player, std::uint16_t poster, std::u
   n.chapter = poster;
   n.category = kSrvTradeCategory;
   n.code = code;
-  n.param1 = ship ? 0 : packet[12];
-  n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;
+  ShipOfferPostedPacket shipOffer;
+  VoteOfferPostedPacket voteOffer;
+  if (ship)
+    ShipOfferPostedPacket::Parse(packet, &shipOffer);
+  else
+    VoteOfferPostedPacket::Parse(packet, &voteOffer);
+  // The boards name a vote offer's asteroid by its low byte.
+  n.param1 = ship ? 0 : static_cast<std::uint8_t>(voteOffer.asteroid);
+  n.param3 = ship ? shipOffer.unitId : kSrvTradeNoUnit;
   m_out.Send(player, BuildNotificationPacket(n), true);
 }
 
