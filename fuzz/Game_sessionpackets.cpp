@@ -44,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   RoundTrip<RemovePlayerPacket>(image, kRemovePlayerSize,
                                 [](const auto& a, const auto& b) { return a.player == b.player; });
+  RoundTrip<ChapterReportsPacket>(image, kChapterReportsSize,
+                                  [](const auto& a, const auto& b) { return a.chapters == b.chapters; });
   RoundTrip<ReadyPacket>(image, kReadySize,
                          [](const auto& a, const auto& b) { return a.player == b.player && a.state == b.state; });
   RoundTrip<AnswerPacket>(image, kAnswerSize, [](const auto& a, const auto& b) {

@@ -44,6 +44,7 @@ constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::size_t kMaxHeldChat = 32;
 // 23 from the host's front end carries this plus its chapters per guild.
 constexpr std::uint16_t kChaptersAnnounced = 100;
+constexpr std::size_t kChapterReportsFieldsEnd = 10;
 // How long a hosted start waits for the host's configuration (52) before
 // the game starts with the one the server holds.
 constexpr std::uint64_t kConfigAnswerWaitMs = 60'000;
@@ -306,7 +307,11 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
 bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t> packet) {
   // The host's front end announces the chapters per guild it configured as
   // 100 + their number; the rest of the configuration it gives when asked (50).
-  const std::uint16_t announced = packet.size() >= 10 ? ReadU16(packet, 8) : 0;
+  // A request that stops after its count is taken; a shorter one announces nothing.
+  ChapterReportsPacket asked;
+  if (packet.size() >= kChapterReportsFieldsEnd)
+    ChapterReportsPacket::Parse(SrvFilledTo<kChapterReportsSize>(packet), &asked);
+  const std::uint16_t announced = asked.chapters;
   if (announced > kChaptersAnnounced && announced <= kChaptersAnnounced + kMaxChaptersPerGuild && !m_started &&
       MaySetUp(from)) {
     GameConfigPacket config = m_setup.Config();
@@ -314,8 +319,7 @@ bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t>
     m_setup.SetConfig(config);
     m_log.Line("player %u announces %u chapters per guild", from, announced - kChaptersAnnounced);
   }
-  PacketImage<12> p(PKT_CHAPTER_REPORTS);
-  p.Put<std::uint16_t>(8, m_setup.ChaptersPerGuild());
+  const auto p = ChapterReportsPacket{m_setup.ChaptersPerGuild()}.Build();
   m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) SendChapterName(from, c);
   return true;

@@ -137,6 +137,19 @@ bool AnswerPacket::Parse(std::span<const std::uint8_t> image, AnswerPacket* out)
   return true;
 }
 
+PacketImage<kChapterReportsSize> ChapterReportsPacket::Build() const {
+  PacketImage<kChapterReportsSize> p(PKT_CHAPTER_REPORTS);
+  p.Put(8, chapters);
+  return p;
+}
+
+bool ChapterReportsPacket::Parse(std::span<const std::uint8_t> image, ChapterReportsPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kChapterReportsSize)) return false;
+  r.ReadAt(8, out->chapters);
+  return true;
+}
+
 PacketImage<kReadySize> ReadyPacket::Build() const {
   PacketImage<kReadySize> p(PKT_READY);
   p.Put(8, player);

@@ -6,6 +6,8 @@
 //        u16 chapter at 8, char[32] name at 12, u32 granted at 44
 //   13   the player's name for its chapter (44 bytes): u16 chapter at 8,
 //        char[34] name at 10
+//   23   the chapters' reports asked for or given (12 bytes): u16 chapters
+//        per guild at 8 (from the host's front end, 100 + that number)
 //   16   the client's status (16 bytes): u16 chapter at 8, u32 session open
 //        at 12
 //   25   a chapter's name and whether it is taken (48 bytes): u16 chapter at
@@ -36,6 +38,7 @@ constexpr std::size_t kStatusSize = 16;
 constexpr std::size_t kChapterNameSize = 48;
 constexpr std::size_t kRemovePlayerSize = 12;
 constexpr std::size_t kReadySize = 16;
+constexpr std::size_t kChapterReportsSize = 12;
 constexpr std::size_t kSaveGameSize = 272;
 constexpr std::size_t kLoadGameSize = 276;
 constexpr std::size_t kAnswerSize = 16;
@@ -110,6 +113,13 @@ struct AnswerPacket {
 
   PacketImage<kAnswerSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, AnswerPacket* out);
+};
+
+struct ChapterReportsPacket {
+  std::uint16_t chapters = 0;
+
+  PacketImage<kChapterReportsSize> Build() const;
+  static bool Parse(std::span<const std::uint8_t> image, ChapterReportsPacket* out);
 };
 
 struct ReadyPacket {

@@ -60,6 +60,12 @@ TEST(SessionPackets, SmallOnesReadBackAndRefuseShortImages) {
   ASSERT_TRUE(ReadyPacket::Parse(readyImage.bytes, &ready));
   EXPECT_EQ(std::make_tuple(ready.player, ready.state), std::make_tuple(7u, 2u));
   EXPECT_FALSE(ReadyPacket::Parse(std::span(readyImage.bytes).first(15), &ready));
+  ChapterReportsPacket reports;
+  const auto reportsImage = ChapterReportsPacket{105}.Build();
+  EXPECT_EQ(std::make_tuple(reportsImage.bytes[0], reportsImage.bytes[8]), std::make_tuple(23, 105));
+  ASSERT_TRUE(ChapterReportsPacket::Parse(reportsImage.bytes, &reports));
+  EXPECT_EQ(reports.chapters, 105);
+  EXPECT_FALSE(ChapterReportsPacket::Parse(std::span(reportsImage.bytes).first(11), &reports));
   RemovePlayerPacket removed;
   const auto removal = RemovePlayerPacket{0x01020304}.Build();
   EXPECT_FALSE(RemovePlayerPacket::Parse(std::span(removal.bytes).first(11), &removed));
