@@ -1,5 +1,6 @@
 // The order packets the server reads through the client's codecs (ATV moves,
-// automanage, cancels, research allocations and bonuses, designs): any bytes
+// automanage, cancels, research allocations and bonuses, designs, the order
+// menus' requests and offers): any bytes
 // either refuse or read within the image, and what reads builds again into
 // the same fields.
 #include <cstddef>
@@ -9,6 +10,7 @@
 
 #include "Game/model/GUnit.h"
 #include "Game/model/GZonePackets.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GTemplateDB.h"
 
@@ -92,6 +94,36 @@ void Design(std::span<const std::uint8_t> image) {
   if (design.name.size() > 30) Fail();
 }
 
+template <class Packet>
+void RoundTrip(std::span<const std::uint8_t> image, std::size_t size, bool (*same)(const Packet&, const Packet&)) {
+  Packet p;
+  if (!Packet::Parse(image, &p)) {
+    if (image.size() >= size) Fail();
+    return;
+  }
+  Packet again;
+  const auto built = p.Build();
+  if (!Packet::Parse(built.bytes, &again) || !same(p, again)) Fail();
+}
+
+void OrderMenus(std::span<const std::uint8_t> image) {
+  RoundTrip<RefuelAtAsteroidPacket>(image, kRefuelAtAsteroidSize, [](const auto& a, const auto& b) {
+    return a.unitId == b.unitId && a.asteroid == b.asteroid;
+  });
+  RoundTrip<ShipOfferWithdrawnPacket>(image, kShipOfferWithdrawnSize, [](const auto& a, const auto& b) {
+    return a.guild == b.guild && a.slot == b.slot && a.unitId == b.unitId;
+  });
+  RoundTrip<DistributeResourcesPacket>(image, kDistributeResourcesSize, [](const auto& a, const auto& b) {
+    return a.guild == b.guild && a.slot == b.slot && a.asteroid == b.asteroid;
+  });
+  RoundTrip<ShipOfferPostedPacket>(image, kShipOfferPostedSize, [](const auto& a, const auto& b) {
+    return a.unitId == b.unitId && a.unitClass == b.unitClass && a.prices == b.prices;
+  });
+  RoundTrip<VoteOfferPostedPacket>(image, kVoteOfferPostedSize, [](const auto& a, const auto& b) {
+    return a.asteroid == b.asteroid && a.prices == b.prices;
+  });
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -101,5 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Cancel(image);
   Research(image);
   Design(image);
+  OrderMenus(image);
   return 0;
 }

@@ -44,8 +44,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   });
   RoundTrip<RemovePlayerPacket>(image, kRemovePlayerSize,
                                 [](const auto& a, const auto& b) { return a.player == b.player; });
+  RoundTrip<ChapterReportsPacket>(image, kChapterReportsSize,
+                                  [](const auto& a, const auto& b) { return a.chapters == b.chapters; });
   RoundTrip<ReadyPacket>(image, kReadySize,
                          [](const auto& a, const auto& b) { return a.player == b.player && a.state == b.state; });
+  RoundTrip<AnswerPacket>(image, kAnswerSize, [](const auto& a, const auto& b) {
+    return a.restart == b.restart && a.answer == b.answer && a.answered == b.answered;
+  });
+  SaveOrLoadPacket saved;
+  if (SaveOrLoadPacket::Parse(image, &saved) &&
+      (size < (saved.load ? kLoadGameSize : kSaveGameSize) || saved.name.size() > SaveOrLoadPacket::kNameWidth))
+    std::abort();
   std::uint32_t on = 0;
   if (ParseAutosavePacket(image, &on) != (size >= kAutosavePacketSize)) std::abort();
   return 0;

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/net/SessionPackets.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/setup/SetupRules.h"
@@ -44,6 +45,7 @@ constexpr std::uint32_t kMaxLoggedRefusals = 1000;
 constexpr std::size_t kMaxHeldChat = 32;
 // 23 from the host's front end carries this plus its chapters per guild.
 constexpr std::uint16_t kChaptersAnnounced = 100;
+constexpr std::size_t kChapterReportsFieldsEnd = 10;
 // How long a hosted start waits for the host's configuration (52) before
 // the game starts with the one the server holds.
 constexpr std::uint64_t kConfigAnswerWaitMs = 60'000;
@@ -66,17 +68,17 @@ std::size_t MinimumSize(std::uint16_t type) {
     case PKT_GAME_SETTINGS:
       return 68;
     case PKT_SAVE_GAME:
-      return 272;
+      return kSaveGameSize;
     case PKT_LOAD_GAME:
-      return 276;
+      return kLoadGameSize;
     case PKT_LOAD_REQUEST:
       return 276;
     case PKT_RESTART_REQUEST:
       return 12;
     case PKT_RESTART_ANSWER:
-      return 16;
+      return kAnswerSize;
     case PKT_LOAD_ANSWER:
-      return 16;
+      return kAnswerSize;
     case PKT_AUTOSAVE:
       return kAutosavePacketSize;
     case PKT_READY:
@@ -306,7 +308,11 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
 bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t> packet) {
   // The host's front end announces the chapters per guild it configured as
   // 100 + their number; the rest of the configuration it gives when asked (50).
-  const std::uint16_t announced = packet.size() >= 10 ? ReadU16(packet, 8) : 0;
+  // A request that stops after its count is taken; a shorter one announces nothing.
+  ChapterReportsPacket asked;
+  if (packet.size() >= kChapterReportsFieldsEnd)
+    ChapterReportsPacket::Parse(SrvFilledTo<kChapterReportsSize>(packet), &asked);
+  const std::uint16_t announced = asked.chapters;
   if (announced > kChaptersAnnounced && announced <= kChaptersAnnounced + kMaxChaptersPerGuild && !m_started &&
       MaySetUp(from)) {
     GameConfigPacket config = m_setup.Config();
@@ -314,8 +320,7 @@ bool SrvGame::OnChapterReports(std::uint32_t from, std::span<const std::uint8_t>
     m_setup.SetConfig(config);
     m_log.Line("player %u announces %u chapters per guild", from, announced - kChaptersAnnounced);
   }
-  PacketImage<12> p(PKT_CHAPTER_REPORTS);
-  p.Put<std::uint16_t>(8, m_setup.ChaptersPerGuild());
+  const auto p = ChapterReportsPacket{m_setup.ChaptersPerGuild()}.Build();
   m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) SendChapterName(from, c);
   return true;
@@ -622,8 +627,15 @@ void SrvGame::TellOfferNotice(std::uint32_t player, std::uint16_t poster, std::u
   n.chapter = poster;
   n.category = notify::kTradeEvent;
   n.code = code;
-  n.param1 = ship ? 0 : packet[12];
-  n.param3 = ship ? ReadU32(packet, 12) : kSrvTradeNoUnit;
+  ShipOfferPostedPacket shipOffer;
+  VoteOfferPostedPacket voteOffer;
+  if (ship)
+    ShipOfferPostedPacket::Parse(packet, &shipOffer);
+  else
+    VoteOfferPostedPacket::Parse(packet, &voteOffer);
+  // The boards name a vote offer's asteroid by its low byte.
+  n.param1 = ship ? 0 : static_cast<std::uint8_t>(voteOffer.asteroid);
+  n.param3 = ship ? shipOffer.unitId : kSrvTradeNoUnit;
   m_out.Send(player, BuildNotificationPacket(n), true);
 }
 

@@ -20,6 +20,7 @@
 
 #include "Game/base/GBlockStream.h"
 #include "Game/base/Packets.h"
+#include "Game/net/SessionPackets.h"
 #include "server/SrvDurableFile.h"
 #include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
@@ -196,13 +197,15 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
   const std::uint16_t type = save ? PKT_SAVE_GAME : PKT_LOAD_GAME;
   if (!m_started) return Refuse(from, type, "no game runs");
   if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
-  const std::string name = ReadText(packet, 8, 256);
+  SaveOrLoadPacket asked;
+  if (!SaveOrLoadPacket::Parse(packet, &asked)) return Refuse(from, type, "too short");
+  const std::string name = asked.name;
   // The name becomes a file in the server's folder and must stay there.
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
     return Refuse(from, type, "unusable file name");
-  const std::uint32_t identifier = ReadU32(packet, 264);
+  const std::uint32_t identifier = asked.identifier;
   // A scenario's file lies with the installation's scenarios, never written.
-  const bool scenario = !save && ReadU32(packet, 272) == kLoadFromScenarios;
+  const bool scenario = !save && asked.fromScenarios == kLoadFromScenarios;
   if (scenario && m_scenarioFolder.empty()) return Refuse(from, type, "the installation has no scenarios");
   const std::string path = (scenario ? m_scenarioFolder : m_folder) + name;
   if (save) {

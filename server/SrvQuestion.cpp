@@ -5,6 +5,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/base/Packets.h"
+#include "Game/net/SessionPackets.h"
 #include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
@@ -35,7 +36,8 @@ bool SrvGame::OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const s
   if (m_asker == 0 || m_question != asked || awaited == m_awaited.end())
     return Refuse(from, type, "no question waits for this answer");
   m_awaited.erase(awaited);
-  if (ReadU32(packet, 8) == 0) m_agreed = false;
+  AnswerPacket answer;
+  if (AnswerPacket::Parse(packet, &answer) && answer.answer == 0) m_agreed = false;
   FinishQuestionWhenAnswered();
   return true;
 }

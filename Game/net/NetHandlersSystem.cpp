@@ -16,6 +16,7 @@
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/SessionPackets.h"
 #include "hvmulti/HvPlayerList.h"
 #include "platform/core/clock.h"
 
@@ -48,10 +49,11 @@ bool Post(const PacketContext& p, std::uint32_t msg, std::uintptr_t w = 0, std::
 int Ask(const char* textId) { return g_netHandlerLinks.askYesNo ? g_netHandlerLinks.askYesNo(textId) : 1; }
 
 void SendStatus(const PacketContext& p) {
-  Out<16> status(PKT_STATUS);
-  status.Put<std::uint16_t>(8, LocalChapterId(p));
-  status.Put<std::uint32_t>(12, p.session != nullptr ? p.session->opened : 0);
-  SendToAll(p, status.bytes);
+  StatusPacket status;
+  status.chapter = LocalChapterId(p);
+  status.sessionOpen = p.session != nullptr ? p.session->opened : 0;
+  auto image = status.Build();
+  SendToAll(p, image.bytes);
 }
 
 bool GameStarted(const PacketContext& p) { return p.U16(8) == 0 || Post(p, WM_NET_GAME_STARTED); }
@@ -120,9 +122,7 @@ bool LoadQuestion(const PacketContext& p) {
   int answer = 1;
   if (p.game != nullptr) answer = Ask(HasSavedGame(name, p.U32(272) != 0, p.U32(264)) ? "LOADGMYN" : "QTLDGMYN");
   if (answer == 1 && p.session != nullptr) p.session->AgreeLoad(p.U32(264));
-  Out<16> reply(PKT_LOAD_ANSWER);
-  reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(answer));
-  reply.Put<std::uint16_t>(12, p.U16(268));
+  auto reply = AnswerPacket{false, static_cast<std::uint32_t>(answer), p.U16(268)}.Build();
   SendToAll(p, reply.bytes);
   return true;
 }
@@ -187,9 +187,7 @@ bool KeepAlive(const PacketContext& p) {
 }
 
 bool RestartQuestion(const PacketContext& p) {
-  Out<16> reply(PKT_RESTART_ANSWER);
-  reply.Put<std::uint32_t>(8, static_cast<std::uint32_t>(Ask("RSTRTGYN")));
-  reply.Put<std::uint16_t>(12, p.U16(8));
+  auto reply = AnswerPacket{true, static_cast<std::uint32_t>(Ask("RSTRTGYN")), p.U16(8)}.Build();
   SendToAll(p, reply.bytes);
   return true;
 }

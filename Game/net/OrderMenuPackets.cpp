@@ -52,6 +52,27 @@ bool DistributeResourcesPacket::Parse(std::span<const std::uint8_t> image, Distr
   return true;
 }
 
+PacketImage<kShipOfferPostedSize> ShipOfferPostedPacket::Build() const {
+  PacketImage<kShipOfferPostedSize> p(PKT_SHIP_OFFER_POSTED);
+  p.Put(8, guild);
+  p.Put(10, slot);
+  p.Put(12, unitId);
+  p.Put(16, unitClass);
+  for (std::size_t k = 0; k < prices.size(); ++k) p.Put(20 + 4 * k, prices[k]);
+  return p;
+}
+
+bool ShipOfferPostedPacket::Parse(std::span<const std::uint8_t> image, ShipOfferPostedPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kShipOfferPostedSize)) return false;
+  r.ReadAt(8, out->guild);
+  r.ReadAt(10, out->slot);
+  r.ReadAt(12, out->unitId);
+  r.ReadAt(16, out->unitClass);
+  for (std::size_t k = 0; k < out->prices.size(); ++k) r.ReadAt(20 + 4 * k, out->prices[k]);
+  return true;
+}
+
 PacketImage<kVoteOfferPostedSize> VoteOfferPostedPacket::Build() const {
   PacketImage<kVoteOfferPostedSize> p(PKT_VOTE_OFFER_POSTED);
   p.Put(8, guild);

@@ -4,6 +4,8 @@
 //        at 8, u16 asteroid at 12
 //   402  a ship offer withdrawn (16 bytes): u8 guild at 8, u8 chapter slot at
 //        9, u32 unit id at 12
+//   460  a ship offered for sale (36 bytes): u16 guild at 8, u16 chapter slot
+//        at 10, u32 unit id at 12, u8 unit class at 16, four u32 prices from 20
 //   405  an asteroid's resources distributed over its owner's stores (16
 //        bytes): u16 guild at 8, u16 chapter slot at 10, u16 asteroid at 12
 //   461  an asteroid's votes offered for sale (32 bytes): u16 guild at 8, u16
@@ -21,6 +23,7 @@ constexpr std::size_t kRefuelAtAsteroidSize = 16;
 constexpr std::size_t kShipOfferWithdrawnSize = 16;
 constexpr std::size_t kDistributeResourcesSize = 16;
 constexpr std::size_t kVoteOfferPostedSize = 32;
+constexpr std::size_t kShipOfferPostedSize = 36;
 
 struct RefuelAtAsteroidPacket {
   std::uint32_t unitId = 0;
@@ -46,6 +49,17 @@ struct DistributeResourcesPacket {
 
   PacketImage<kDistributeResourcesSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, DistributeResourcesPacket* out);
+};
+
+struct ShipOfferPostedPacket {
+  std::uint16_t guild = 0;
+  std::uint16_t slot = 0;
+  std::uint32_t unitId = 0;
+  std::uint8_t unitClass = 0;
+  std::array<std::uint32_t, 4> prices{};
+
+  PacketImage<kShipOfferPostedSize> Build() const;
+  static bool Parse(std::span<const std::uint8_t> image, ShipOfferPostedPacket* out);
 };
 
 struct VoteOfferPostedPacket {

@@ -104,6 +104,52 @@ bool RemovePlayerPacket::Parse(std::span<const std::uint8_t> image, RemovePlayer
   return true;
 }
 
+bool SaveOrLoadPacket::Parse(std::span<const std::uint8_t> image, SaveOrLoadPacket* out) {
+  PacketHeader header;
+  if (!ReadPacketHeader(image, header)) return false;
+  const bool load = header.type == PKT_LOAD_GAME;
+  plat::ByteReader r(image);
+  if (!r.Has(0, load ? kLoadGameSize : kSaveGameSize)) return false;
+  out->load = load;
+  out->name = TextAt(image, 8, kNameWidth);
+  r.ReadAt(264, out->identifier);
+  r.ReadAt(268, out->chapter);
+  out->fromScenarios = 0;
+  if (load) r.ReadAt(272, out->fromScenarios);
+  return true;
+}
+
+PacketImage<kAnswerSize> AnswerPacket::Build() const {
+  PacketImage<kAnswerSize> p(restart ? PKT_RESTART_ANSWER : PKT_LOAD_ANSWER);
+  p.Put(8, answer);
+  p.Put(12, answered);
+  return p;
+}
+
+bool AnswerPacket::Parse(std::span<const std::uint8_t> image, AnswerPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kAnswerSize)) return false;
+  std::uint16_t type = 0;
+  r.ReadAt(0, type);
+  out->restart = type == PKT_RESTART_ANSWER;
+  r.ReadAt(8, out->answer);
+  r.ReadAt(12, out->answered);
+  return true;
+}
+
+PacketImage<kChapterReportsSize> ChapterReportsPacket::Build() const {
+  PacketImage<kChapterReportsSize> p(PKT_CHAPTER_REPORTS);
+  p.Put(8, chapters);
+  return p;
+}
+
+bool ChapterReportsPacket::Parse(std::span<const std::uint8_t> image, ChapterReportsPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kChapterReportsSize)) return false;
+  r.ReadAt(8, out->chapters);
+  return true;
+}
+
 PacketImage<kReadySize> ReadyPacket::Build() const {
   PacketImage<kReadySize> p(PKT_READY);
   p.Put(8, player);

@@ -4,6 +4,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/trade/SrvTradeNotices.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr std::size_t kWithdrawSize = 12;
 constexpr std::uint32_t kUnitsPerPrice = 10;
 
 CGuild* GuildOf(SrvWorld& world, std::uint16_t chapter) { return world.guilds->GetGuild(chapter >> 3); }
@@ -46,8 +46,9 @@ SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std:
 }
 
 SrvOrderVerdict SrvWithdrawMineralOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kWithdrawSize) return SrvOrderVerdict::kTooShort;
-  const std::uint8_t seller = packet[8], asteroid = packet[9], mineral = packet[10];
+  MineralOfferWithdrawnPacket withdrawn;
+  if (!MineralOfferWithdrawnPacket::Parse(packet, &withdrawn)) return SrvOrderVerdict::kTooShort;
+  const std::uint8_t seller = withdrawn.seller, asteroid = withdrawn.asteroid, mineral = withdrawn.mineral;
   if (seller != chapter) return SrvOrderVerdict::kNotOwner;
   CGuild* guild = GuildOf(world, chapter);
   const MineralOffer* standing = guild->FindMineralOffer(seller, asteroid, mineral);

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr std::size_t kOfferSize = 36;
 
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
@@ -71,11 +70,14 @@ SrvPacket WithdrawnPacket(std::uint8_t guild, std::uint8_t slot, std::uint32_t u
 }  // namespace
 
 SrvOrderVerdict SrvPostShipOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  if (packet.size() < kOfferSize) return SrvOrderVerdict::kTooShort;
-  if (ReadU16(packet, 8) != (chapter >> 3) || packet[10] != (chapter & 7) || !world.MayTrade(chapter))
+  ShipOfferPostedPacket offer;
+  if (!ShipOfferPostedPacket::Parse(packet, &offer)) return SrvOrderVerdict::kTooShort;
+  // The guild's board reads the slot as a byte.
+  if (offer.guild != (chapter >> 3) || static_cast<std::uint8_t>(offer.slot) != (chapter & 7) ||
+      !world.MayTrade(chapter))
     return SrvOrderVerdict::kNotOwner;
   std::uint16_t at = 0;
-  const CGUnit* ship = world.pieces->FindOperationalUnit(ReadU32(packet, 12), &at);
+  const CGUnit* ship = world.pieces->FindOperationalUnit(offer.unitId, &at);
   if (ship == nullptr) return SrvOrderVerdict::kUnknownUnit;
   if (ship->GetChapter() != chapter) return SrvOrderVerdict::kNotOwner;
   world.guilds->GetGuild(chapter >> 3)->PostShipOffer(packet);

@@ -13,6 +13,7 @@
 #include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVB3DView.h"
@@ -22,21 +23,14 @@
 
 std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId,
                                                std::uint8_t unitClass, const std::uint32_t prices[4]) {
-  std::vector<std::uint8_t> p(kShipOfferPacketSize, 0);
-  auto put16 = [&](std::size_t at, std::uint16_t v) {
-    p[at] = static_cast<std::uint8_t>(v);
-    p[at + 1] = static_cast<std::uint8_t>(v >> 8);
-  };
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  put16(0, kShipOfferPacketType);
-  put16(8, static_cast<std::uint16_t>(localChapter >> 3));
-  put16(10, static_cast<std::uint16_t>(localChapter & 7));
-  put32(12, unitId);
-  p[16] = unitClass;
-  for (int i = 0; i < 4; ++i) put32(20 + 4 * static_cast<std::size_t>(i), prices[i]);
-  return p;
+  ShipOfferPostedPacket offer;
+  offer.guild = static_cast<std::uint16_t>(localChapter >> 3);
+  offer.slot = static_cast<std::uint16_t>(localChapter & 7);
+  offer.unitId = unitId;
+  offer.unitClass = unitClass;
+  std::copy_n(prices, offer.prices.size(), offer.prices.begin());
+  const auto image = offer.Build();
+  return {image.bytes.begin(), image.bytes.end()};
 }
 
 void CVB3DView::OfferShip(std::uint32_t unitId) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/SessionPackets.h"
+#include "platform/core/bytes.h"
 
 namespace {
 
@@ -58,6 +60,12 @@ TEST(SessionPackets, SmallOnesReadBackAndRefuseShortImages) {
   ASSERT_TRUE(ReadyPacket::Parse(readyImage.bytes, &ready));
   EXPECT_EQ(std::make_tuple(ready.player, ready.state), std::make_tuple(7u, 2u));
   EXPECT_FALSE(ReadyPacket::Parse(std::span(readyImage.bytes).first(15), &ready));
+  ChapterReportsPacket reports;
+  const auto reportsImage = ChapterReportsPacket{105}.Build();
+  EXPECT_EQ(std::make_tuple(reportsImage.bytes[0], reportsImage.bytes[8]), std::make_tuple(23, 105));
+  ASSERT_TRUE(ChapterReportsPacket::Parse(reportsImage.bytes, &reports));
+  EXPECT_EQ(reports.chapters, 105);
+  EXPECT_FALSE(ChapterReportsPacket::Parse(std::span(reportsImage.bytes).first(11), &reports));
   RemovePlayerPacket removed;
   const auto removal = RemovePlayerPacket{0x01020304}.Build();
   EXPECT_FALSE(RemovePlayerPacket::Parse(std::span(removal.bytes).first(11), &removed));
@@ -68,6 +76,36 @@ TEST(SessionPackets, SmallOnesReadBackAndRefuseShortImages) {
   ASSERT_TRUE(ParseAutosavePacket(autosave.bytes, &on));
   EXPECT_EQ(on, 1u);
   EXPECT_FALSE(ParseAutosavePacket(std::span(autosave.bytes).first(11), &on));
+}
+
+TEST(SessionPackets, SaveAndLoadAreReadByTheirOwnLengths) {
+  std::array<std::uint8_t, kLoadGameSize> load{};
+  plat::ByteWriter w(load);
+  w.WriteAt<std::uint16_t>(0, PKT_LOAD_GAME);
+  w.WriteAt(8, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>("turn9.svr"), 9));
+  w.WriteAt<std::uint32_t>(264, 0x00090001);
+  w.WriteAt<std::uint16_t>(268, 12);
+  w.WriteAt<std::uint32_t>(272, 1);
+  SaveOrLoadPacket back;
+  ASSERT_TRUE(SaveOrLoadPacket::Parse(load, &back));
+  EXPECT_EQ(std::make_tuple(back.load, back.name, back.identifier, back.chapter, back.fromScenarios),
+            std::make_tuple(true, std::string("turn9.svr"), 0x00090001u, 12, 1u));
+  EXPECT_FALSE(SaveOrLoadPacket::Parse(std::span(load).first(kLoadGameSize - 1), &back));
+
+  // A save is four bytes shorter and has no scenario flag.
+  auto save = load;
+  plat::ByteWriter(save).WriteAt<std::uint16_t>(0, PKT_SAVE_GAME);
+  ASSERT_TRUE(SaveOrLoadPacket::Parse(std::span(save).first(kSaveGameSize), &back));
+  EXPECT_EQ(std::make_tuple(back.load, back.fromScenarios), std::make_tuple(false, 0u));
+}
+
+TEST(SessionPackets, AnswersSayYesOrNoToWhatTheyAnswer) {
+  const auto restart = AnswerPacket{true, 1, 7}.Build();
+  EXPECT_EQ(std::make_tuple(restart.bytes[0], restart.bytes[8], restart.bytes[12]), std::make_tuple(28, 1, 7));
+  AnswerPacket back;
+  ASSERT_TRUE(AnswerPacket::Parse(AnswerPacket{false, 0, 3}.Build().bytes, &back));
+  EXPECT_EQ(std::make_tuple(back.restart, back.answer, back.answered), std::make_tuple(false, 0u, 3));
+  EXPECT_FALSE(AnswerPacket::Parse(std::span(restart.bytes).first(15), &back));
 }
 
 TEST(SessionPackets, AChatLinePassedOnLosesOnlyItsInterception) {

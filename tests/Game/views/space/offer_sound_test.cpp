@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <span>
+#include <tuple>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/views/space/CVB3DView.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
@@ -60,6 +63,13 @@ TEST(ShipOfferPacket, HoldsTheSellerTheUnitItsClassAndFourPricesWithZeroedPaddin
   EXPECT_EQ(p[17] | p[18] | p[19], 0);
   EXPECT_EQ(U32(p, 20), 100u);
   EXPECT_EQ(U32(p, 32), 40000u);
+
+  // The server reads it back with the same codec; a short one is refused.
+  ShipOfferPostedPacket back;
+  ASSERT_TRUE(ShipOfferPostedPacket::Parse(p, &back));
+  EXPECT_EQ(std::make_tuple(back.guild, back.slot, back.unitId, back.unitClass, back.prices[3]),
+            std::make_tuple(1, 1, 0x24000005u, 7, 40000u));
+  EXPECT_FALSE(ShipOfferPostedPacket::Parse(std::span(p).first(35), &back));
 }
 
 TEST_F(ShipOffers, AnOfferIsSentWithThePricesSet) {
