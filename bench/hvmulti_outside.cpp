@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/batch_worker.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/Socket.h"
 #include "hvmulti/Wire.h"
@@ -94,36 +95,6 @@ struct OutsideClient {
   }
 };
 
-// A thread that runs its batch each time it is asked and sleeps in between.
-class Worker {
- public:
-  explicit Worker(std::function<void()> batch)
-      : batch_(std::move(batch)), thread_([this] {
-          int done = 0;
-          for (;;) {
-            asked_.wait(done);
-            const int asked = asked_.load();
-            if (asked < 0) return;
-            batch_();
-            done = asked;
-          }
-        }) {}
-  ~Worker() {
-    asked_ = -1;
-    asked_.notify_one();
-    thread_.join();
-  }
-  void Ask() {
-    ++asked_;
-    asked_.notify_one();
-  }
-
- private:
-  std::function<void()> batch_;
-  std::atomic<int> asked_{0};
-  std::thread thread_;
-};
-
 // Counts the whole length-prefixed messages read from one plain connection,
 // or with `take` hands each over as a call to take a message would.
 struct PlainReader {
@@ -183,7 +154,7 @@ void BM_EightClientsToAHub(benchmark::State& state) {
   }
 
   const std::vector<std::uint8_t> payload(size, 0x5A);
-  std::vector<std::unique_ptr<Worker>> hubSenders, plainSenders;
+  std::vector<std::unique_ptr<BatchWorker>> hubSenders, plainSenders;
   std::vector<std::vector<std::uint8_t>> frames(kClients);
   std::vector<std::uint8_t> messages;
   for (int k = 0; k < kPacketsPerClient; ++k) {
@@ -195,8 +166,8 @@ void BM_EightClientsToAHub(benchmark::State& state) {
   for (int i = 0; i < kClients; ++i) {
     for (int k = 0; k < kPacketsPerClient; ++k)
       hvm::AppendDataFrame(frames[static_cast<std::size_t>(i)], hvm::DataView{clients[i]->id, hp.id, 0, payload});
-    hubSenders.push_back(std::make_unique<Worker>([&, i] { WriteAll(clients[i]->fd, frames[i]); }));
-    plainSenders.push_back(std::make_unique<Worker>([&, i] { WriteAll(plainOut[i], messages); }));
+    hubSenders.push_back(std::make_unique<BatchWorker>([&, i] { WriteAll(clients[i]->fd, frames[i]); }));
+    plainSenders.push_back(std::make_unique<BatchWorker>([&, i] { WriteAll(plainOut[i], messages); }));
   }
   // Notices of the joins are taken first.
   for (const double end = Now() + 0.2; Now() < end;) {

@@ -50,6 +50,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/batch_worker.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/Socket.h"
 
@@ -232,37 +233,6 @@ class PlainRelay {
 
 // ---- driving ----------------------------------------------------------------
 
-// A thread that runs `batch` each time the measuring thread asks for one, and
-// sleeps in between, so that it takes no processor from the other side's batch.
-class Worker {
- public:
-  explicit Worker(std::function<void()> batch)
-      : batch_(std::move(batch)), thread_([this] {
-          int done = 0;
-          for (;;) {
-            asked_.wait(done);
-            const int asked = asked_.load();
-            if (asked < 0) return;
-            batch_();
-            done = asked;
-          }
-        }) {}
-  ~Worker() {
-    asked_ = -1;
-    asked_.notify_one();
-    thread_.join();
-  }
-  void Ask() {
-    ++asked_;
-    asked_.notify_one();
-  }
-
- private:
-  std::function<void()> batch_;
-  std::atomic<int> asked_{0};
-  std::thread thread_;
-};
-
 // Batches of `trips` trips: an echo answering each packet or message that
 // arrives, and the measuring side sending one and waiting for its answer.
 std::function<void()> LibraryEcho(CHvMulti& at, std::uint32_t from, std::uint32_t to,
@@ -350,12 +320,12 @@ void Senders(benchmark::State& state, int senders) {
   }
   const std::vector<std::uint8_t> packet(size, 0x33);
   const auto message = RawMessage(size);
-  std::vector<std::unique_ptr<Worker>> libSenders, rawSenders;
+  std::vector<std::unique_ptr<BatchWorker>> libSenders, rawSenders;
   for (int i = 0; i < senders; ++i) {
-    libSenders.push_back(std::make_unique<Worker>([&, i] {
+    libSenders.push_back(std::make_unique<BatchWorker>([&, i] {
       for (int k = 0; k < batch; ++k) Session::Send(*s.guests[i], s.ids[i], s.hp.id, packet);
     }));
-    rawSenders.push_back(std::make_unique<Worker>([&, i] {
+    rawSenders.push_back(std::make_unique<BatchWorker>([&, i] {
       for (int k = 0; k < batch; ++k) RawSend(raw[i].a, message);
     }));
   }
@@ -404,9 +374,9 @@ void BM_RoundTrip(benchmark::State& state) {
   const std::vector<std::uint8_t> packet(size, 0x44);
   const auto message = RawMessage(size);
   CHvMulti& guest = *s.guests[0];
-  Worker hostEcho(LibraryEcho(s.host, s.hp.id, s.ids[0], packet, kTrips));
+  BatchWorker hostEcho(LibraryEcho(s.host, s.hp.id, s.ids[0], packet, kTrips));
   RawReader echoReader, reader;
-  Worker rawEcho(RawEcho(echoReader, raw.b, message, kTrips));
+  BatchWorker rawEcho(RawEcho(echoReader, raw.b, message, kTrips));
   Ratio total;
   for (auto _ : state) {
     Alternate(total,
@@ -454,8 +424,8 @@ struct RelayedTripRig {
   const std::vector<std::uint8_t> message;
   PlainRelay relay;
   RawReader rawBReader, rawAReader;
-  Worker bEcho;
-  Worker rawBEcho;
+  BatchWorker bEcho;
+  BatchWorker rawBEcho;
 };
 
 // The host's game runs its loop meanwhile, as it does in play, taking what
@@ -485,7 +455,7 @@ void BM_RelayedTrip(benchmark::State& state) {
     }
   });
   RawReader rawEchoReader, rawDirectReader;
-  Worker rawEcho(RawEcho(rawEchoReader, direct.b, rig.message, kTrips));
+  BatchWorker rawEcho(RawEcho(rawEchoReader, direct.b, rig.message, kTrips));
   Ratio library, raw;
   for (auto _ : state) {
     Alternate(library, [&] { rig.LibraryTrip(kTrips); },
