@@ -13,6 +13,7 @@
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GTemplateDB.h"
+#include "fuzz/packet_round_trip.h"
 
 namespace {
 
@@ -92,18 +93,6 @@ void Design(std::span<const std::uint8_t> image) {
     return;
   }
   if (design.name.size() > 30) Fail();
-}
-
-template <class Packet>
-void RoundTrip(std::span<const std::uint8_t> image, std::size_t size, bool (*same)(const Packet&, const Packet&)) {
-  Packet p;
-  if (!Packet::Parse(image, &p)) {
-    if (image.size() >= size) Fail();
-    return;
-  }
-  Packet again;
-  const auto built = p.Build();
-  if (!Packet::Parse(built.bytes, &again) || !same(p, again)) Fail();
 }
 
 void OrderMenus(std::span<const std::uint8_t> image) {

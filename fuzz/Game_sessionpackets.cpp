@@ -8,22 +8,7 @@
 
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/SessionPackets.h"
-
-namespace {
-
-template <class Packet>
-void RoundTrip(std::span<const std::uint8_t> image, std::size_t size, bool (*same)(const Packet&, const Packet&)) {
-  Packet p;
-  if (!Packet::Parse(image, &p)) {
-    if (image.size() >= size) std::abort();
-    return;
-  }
-  Packet again;
-  const auto built = p.Build();
-  if (!Packet::Parse(built.bytes, &again) || !same(p, again)) std::abort();
-}
-
-}  // namespace
+#include "fuzz/packet_round_trip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> image(data, size);
