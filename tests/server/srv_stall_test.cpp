@@ -97,6 +97,22 @@ int ServerPid() {
   return 0;
 }
 
+// The host's worst wait is the server working through the burst of requests
+// the flooder's budget lets in. A sanitised server does that work several times
+// slower (on two cores: at most 82 ms plain, about 1,050 ms sanitised), so the
+// bound a player's build keeps is widened there; the other bounds hold as they are.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kWorstWaitMs = 4000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr double kWorstWaitMs = 4000;
+#else
+constexpr double kWorstWaitMs = 1000;
+#endif
+#else
+constexpr double kWorstWaitMs = 1000;
+#endif
+
 // Peak resident memory of `pid` in kB (VmHWM), 0 when unknown.
 long PeakKb(int pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -190,7 +206,7 @@ TEST(SrvStall, AGuestFloodingAsFastAsItCanIsDroppedAndTheHostStaysAnswered) {
   figures << "median " << median << " ms, p95 " << p95 << " ms, max " << worst << " ms; flooder dropped after "
           << droppedAfter << " ms having sent " << sent << "; server peak " << peak << " kB";
   std::printf("%s\n", figures.str().c_str());
-  EXPECT_LT(worst, 1000) << figures.str() << "\n" << folder.Log().substr(0, 4000);
+  EXPECT_LT(worst, kWorstWaitMs) << figures.str() << "\n" << folder.Log().substr(0, 4000);
   EXPECT_LT(p95, 50) << figures.str();
   EXPECT_GE(droppedAfter, 0) << "the flooder is never dropped; " << figures.str();
   EXPECT_LT(droppedAfter, 30000) << figures.str();
