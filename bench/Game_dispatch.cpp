@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "bench/count_allocations.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
+#include "bench/count_allocations.h"
 #include "tests/Game/net/handlers/game_streams.h"
 
 namespace {

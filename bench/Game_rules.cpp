@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "Game/arrayman/ArrayMan.h"
-#include "bench/count_allocations.h"
-#include "bench/rules_images.h"
 #include "Game/base/ByteStream.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
+#include "bench/count_allocations.h"
+#include "bench/rules_images.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
 

@@ -51,7 +51,6 @@
 
 namespace {
 
-
 // The rules files as the data build makes them (5 x 40 hulls, 600 modules),
 // where an installation that names no folders keeps them: the current one.
 void WriteRulesFiles() {
@@ -168,8 +167,9 @@ double PlainReadNanoseconds(const Fixture& game) {
 
 // Times `body` after `prepare`, which is not timed.
 template <class Body, class Prepare = void (*)()>
-void Against(benchmark::State& state, const Fixture& game, const char* counter, double baseline, Body body,
-             Prepare prepare = [] {}) {
+void Against(
+    benchmark::State& state, const Fixture& game, const char* counter, double baseline, Body body,
+    Prepare prepare = [] {}) {
   double nanoseconds = 0;
   double least = 0;
   std::size_t allocations = 0;
@@ -217,8 +217,8 @@ void LetSaveFolderSettle() {
   if (!folder || ::stat(folder->c_str(), &st) != 0) return;
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  const auto age = std::chrono::seconds(now.tv_sec - st.st_mtim.tv_sec) +
-                   std::chrono::nanoseconds(now.tv_nsec - st.st_mtim.tv_nsec);
+  const auto age =
+      std::chrono::seconds(now.tv_sec - st.st_mtim.tv_sec) + std::chrono::nanoseconds(now.tv_nsec - st.st_mtim.tv_nsec);
   const auto settled = std::chrono::milliseconds(2100);
   if (age < settled) std::this_thread::sleep_for(settled - age);
 }

@@ -13,7 +13,6 @@
 #include <memory>
 #include <vector>
 
-#include "bench/count_allocations.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -21,6 +20,7 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
+#include "bench/count_allocations.h"
 #include "platform/core/bytes.h"
 
 namespace {
@@ -113,11 +113,21 @@ struct Game {
       CGUnit* neighbour = units[(i + 151) % kUnits];
       const Location there{u->location.asteroid, static_cast<std::int16_t>(u->location.x + 2000), -900, 300};
       switch (i % 5) {
-        case 0: u->OrderToLocation(ORDER_MOVE_TO_LOCATION, &there, kInsertReplace); break;
-        case 1: u->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, static_cast<std::uint16_t>((i + 7) % kAsteroids), kInsertReplace); break;
-        case 2: u->IssueOrder(ORDER_ATTACK_UNIT, neighbour->id, kInsertReplace, neighbour, false); break;
-        case 3: u->IssueOrder(ORDER_REPAIR_UNIT, neighbour->id, kInsertReplace, neighbour, false); break;
-        default: u->IssueOrder(ORDER_BUILD_SHIP, fixed->templateId, kInsertReplace, nullptr, false); break;
+        case 0:
+          u->OrderToLocation(ORDER_MOVE_TO_LOCATION, &there, kInsertReplace);
+          break;
+        case 1:
+          u->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, static_cast<std::uint16_t>((i + 7) % kAsteroids), kInsertReplace);
+          break;
+        case 2:
+          u->IssueOrder(ORDER_ATTACK_UNIT, neighbour->id, kInsertReplace, neighbour, false);
+          break;
+        case 3:
+          u->IssueOrder(ORDER_REPAIR_UNIT, neighbour->id, kInsertReplace, neighbour, false);
+          break;
+        default:
+          u->IssueOrder(ORDER_BUILD_SHIP, fixed->templateId, kInsertReplace, nullptr, false);
+          break;
       }
       u->OrderOnAsteroid(ORDER_SCAN_ASTEROID, u->location.asteroid, kInsertAppend);
       u->OrderToLocation(ORDER_MOVE_TO_LOCATION, &there, kInsertAppend);

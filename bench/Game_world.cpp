@@ -12,13 +12,13 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/count_allocations.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldLinks.h"
+#include "bench/count_allocations.h"
 #include "tests/Game/model/world/world_generator.h"
 
 namespace {
@@ -94,8 +94,8 @@ void AgainstMemcpy(benchmark::State& state, Body body) {
   const double copy = MemcpyNanoseconds();
   const auto start = Clock::now();
   for (auto _ : state) body();
-  const double each = std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
-                      static_cast<double>(state.iterations());
+  const double each =
+      std::chrono::duration<double, std::nano>(Clock::now() - start).count() / static_cast<double>(state.iterations());
   state.counters["x_memcpy"] = each / copy;
   state.counters["bytes"] = static_cast<double>(WorldBytes().size());
 }

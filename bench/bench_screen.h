@@ -49,8 +49,8 @@ inline plat::HWND OpenMainWindow(const char* name, plat::DWORD style = 0) {
   wc.lpszClassName = name;
   wc.lpfnWndProc = plat::DefWindowProc;
   plat::RegisterClassEx(&wc);
-  const plat::HWND window = plat::CreateWindowEx(0, name, "", plat::WS_POPUP | plat::WS_VISIBLE | style, 0, 0, 800,
-                                                 600, nullptr, nullptr, nullptr, nullptr);
+  const plat::HWND window = plat::CreateWindowEx(0, name, "", plat::WS_POPUP | plat::WS_VISIBLE | style, 0, 0, 800, 600,
+                                                 nullptr, nullptr, nullptr, nullptr);
   g_ddraw = new CDDraw(window, 1);
   return window;
 }

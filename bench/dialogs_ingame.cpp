@@ -23,8 +23,8 @@ using dialogs_bench::Game;
 
 // Words of varied length up to `size` characters, a line end now and then.
 std::string HelpText(std::size_t size) {
-  static const char* const kWords[] = {"asteroid", "the", "guild", "mining", "of", "construction", "ATV", "orbit",
-                                       "research", "a", "chapter", "battle"};
+  static const char* const kWords[] = {"asteroid", "the",   "guild",    "mining", "of",      "construction",
+                                       "ATV",      "orbit", "research", "a",      "chapter", "battle"};
   std::string text;
   for (std::size_t i = 0; text.size() < size; ++i) {
     text += kWords[(i * 7) % std::size(kWords)];
@@ -42,9 +42,8 @@ void BM_Settings(benchmark::State& state) {
 BENCHMARK(BM_Settings);
 
 void BM_OptionsMenu(benchmark::State& state) {
-  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28}, [](Game& g) {
-    CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, OptionsActions{});
-  });
+  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28},
+              [](Game& g) { CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, OptionsActions{}); });
 }
 BENCHMARK(BM_OptionsMenu);
 

@@ -57,8 +57,8 @@ struct Game {
     wc.lpszClassName = "BenchDialogsMain";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    main = CreateWindowEx(0, "BenchDialogsMain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                          nullptr, nullptr);
+    main = CreateWindowEx(0, "BenchDialogsMain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                          nullptr);
     ddraw = std::make_unique<CDDraw>(main, 0);
     g_ddraw = ddraw.get();
     g_mainWnd = main;

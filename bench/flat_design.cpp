@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
@@ -74,7 +74,8 @@ struct Chamber {
     for (int slot = 0; slot < roomiest->GetSlotCount() && slot < kTemplateSlots; ++slot)
       for (int i = 0; i < view->ListCount(); ++i) {
         const ModuleRecord* record = g_gameData->moduleDB->GetRecord(view->ListEntry(i).module);
-        if (record && roomiest->SlotAcceptsModuleType(slot, record->type) && view->PlaceModule(view->ListEntry(i), slot)) {
+        if (record && roomiest->SlotAcceptsModuleType(slot, record->type) &&
+            view->PlaceModule(view->ListEntry(i), slot)) {
           ++fitted;
           break;
         }
@@ -88,7 +89,8 @@ struct Chamber {
 void BM_DesignAreaRedraw(benchmark::State& state) {
   Chamber chamber;
   bench::ViewportBlit blit;
-  Against(state, "ratio_to_blit", [&] { chamber.view->Redraw(0); }, [&] { blit.Draw(); });
+  Against(
+      state, "ratio_to_blit", [&] { chamber.view->Redraw(0); }, [&] { blit.Draw(); });
   state.counters["slots_fitted"] = chamber.fitted;
 }
 BENCHMARK(BM_DesignAreaRedraw);
@@ -96,7 +98,8 @@ BENCHMARK(BM_DesignAreaRedraw);
 void BM_DesignModuleList(benchmark::State& state) {
   Chamber chamber;
   bench::ViewportBlit blit;
-  Against(state, "ratio_to_blit", [&] { chamber.view->BuildModuleList(); }, [&] { blit.Draw(); });
+  Against(
+      state, "ratio_to_blit", [&] { chamber.view->BuildModuleList(); }, [&] { blit.Draw(); });
   state.counters["entries"] = chamber.view->ListCount();
 }
 BENCHMARK(BM_DesignModuleList);

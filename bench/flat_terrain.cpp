@@ -69,7 +69,8 @@ struct Screen {
 void BM_TerrainFullRedraw(benchmark::State& state) {
   Screen screen;
   bench::ViewportBlit blit;
-  Against(state, "ratio_to_blit", [&] { screen.view->RedrawAllZones(0); }, [&] { blit.Draw(); });
+  Against(
+      state, "ratio_to_blit", [&] { screen.view->RedrawAllZones(0); }, [&] { blit.Draw(); });
 }
 BENCHMARK(BM_TerrainFullRedraw);
 
@@ -115,7 +116,8 @@ void BM_ReplayStep100Movers(benchmark::State& state) {
   Screen screen;
   Movers movers;
   bench::ViewportBlit blit;
-  Against(state, "ratio_to_blit", [&] { movers.Step(); }, [&] { blit.Draw(); });
+  Against(
+      state, "ratio_to_blit", [&] { movers.Step(); }, [&] { blit.Draw(); });
 }
 BENCHMARK(BM_ReplayStep100Movers);
 

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "bench/count_allocations.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/Socket.h"
-#include "bench/count_allocations.h"
 
 namespace {
 
@@ -36,8 +36,7 @@ struct Pair {
     at.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, "127.0.0.1:0");
     HvMSession_Struct s;
     s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-    if (host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0 || host.CreateAndJoin(&s, &hp) != HVM_CREATED)
-      return;
+    if (host.InitServiceEx(HVM_SERVICEID_TCPIP, kGuid, &at) != 0 || host.CreateAndJoin(&s, &hp) != HVM_CREATED) return;
     HvMServiceEx_Struct there;
     there.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth,
                   "127.0.0.1:" + std::to_string(host.GetHostPort()));

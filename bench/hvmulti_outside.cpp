@@ -42,9 +42,7 @@ constexpr int kRounds = 10;
 constexpr int kPacketsPerClient = 2500;
 constexpr std::size_t kRun = 64 * 1024;
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 // Writes all of `bytes` in runs of kRun, reading (and dropping) what the other
 // end sends meanwhile, so that its notices and keep-alives never stall it.
@@ -217,8 +215,7 @@ void BM_EightClientsToAHub(benchmark::State& state) {
   std::sort(ratios.begin(), ratios.end());
   state.counters["x_raw"] = *std::min_element(plain.begin(), plain.end()) / *std::min_element(hub.begin(), hub.end());
   state.counters["x_med"] = ratios[ratios.size() / 2];
-  state.counters["x_taken"] =
-      *std::min_element(taken.begin(), taken.end()) / *std::min_element(hub.begin(), hub.end());
+  state.counters["x_taken"] = *std::min_element(taken.begin(), taken.end()) / *std::min_element(hub.begin(), hub.end());
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kRounds * expected);
 }
 BENCHMARK(BM_EightClientsToAHub)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);

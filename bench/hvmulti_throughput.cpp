@@ -59,9 +59,7 @@ namespace {
 constexpr const char* kGuid = "bench-throughput-guid";
 constexpr int kRounds = 10;  // alternate library and plain TCP batches per iteration
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 double Sum(const std::vector<double>& v) {
   double sum = 0;
@@ -333,7 +331,8 @@ void Senders(benchmark::State& state, int senders) {
   const int expected = batch * senders;
   Ratio total;
   for (auto _ : state) {
-    Alternate(total,
+    Alternate(
+        total,
         [&] {
           for (auto& w : libSenders) w->Ask();
           for (int got = 0; got < expected;)
@@ -379,7 +378,8 @@ void BM_RoundTrip(benchmark::State& state) {
   BatchWorker rawEcho(RawEcho(echoReader, raw.b, message, kTrips));
   Ratio total;
   for (auto _ : state) {
-    Alternate(total,
+    Alternate(
+        total,
         [&] {
           hostEcho.Ask();
           LibraryTrips(guest, s.ids[0], s.hp.id, packet, kTrips);
@@ -458,9 +458,11 @@ void BM_RelayedTrip(benchmark::State& state) {
   BatchWorker rawEcho(RawEcho(rawEchoReader, direct.b, rig.message, kTrips));
   Ratio library, raw;
   for (auto _ : state) {
-    Alternate(library, [&] { rig.LibraryTrip(kTrips); },
+    Alternate(
+        library, [&] { rig.LibraryTrip(kTrips); },
         [&] { LibraryTrips(*s.guests[0], s.ids[0], s.hp.id, rig.packet, kTrips); });
-    Alternate(raw, [&] { rig.RawTrip(kTrips); },
+    Alternate(
+        raw, [&] { rig.RawTrip(kTrips); },
         [&] {
           rawEcho.Ask();
           RawTrips(rawDirectReader, direct.a, rig.message, kTrips);
@@ -477,7 +479,6 @@ void BM_RelayedTrip(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(trips));
 }
 BENCHMARK(BM_RelayedTrip)->Arg(64)->Arg(1056)->UseRealTime()->Iterations(4);
-
 
 // As RelayedTrip, but the host's game looks for messages once per frame (every
 // kFrameMs) and sleeps in between, as a game drawing its screen does. Nothing
@@ -502,7 +503,8 @@ void BM_RelayedTripFramedHost(benchmark::State& state) {
   });
   Ratio total;
   for (auto _ : state) {
-    Alternate(total, [&] { rig.LibraryTrip(kTrips); }, [&] { rig.RawTrip(kTrips); });
+    Alternate(
+        total, [&] { rig.LibraryTrip(kTrips); }, [&] { rig.RawTrip(kTrips); });
   }
   stop = true;
   hostLoop.join();

@@ -40,8 +40,7 @@ void BM_MixTwentySlotsOneSecond(benchmark::State& state) {
     player.Init(nullptr, 0, 3, 1);
     const char* names[] = {"T:\\a.wav", "T:\\b.wav", "T:\\c.wav"};
     for (int i = 0; i < kSoundSlots; ++i)
-      player.PlayEffect(names[i % 3], 0.1f * static_cast<float>(i % 5), 0.1f * static_cast<float>(i % 7 - 3),
-                        1);
+      player.PlayEffect(names[i % 3], 0.1f * static_cast<float>(i % 5), 0.1f * static_cast<float>(i % 7 - 3), 1);
     std::vector<std::int16_t> out(static_cast<std::size_t>(kAudioRate) * kAudioChannels);
     double seconds = 0;
     std::size_t allocations = 0;

@@ -37,8 +37,8 @@ struct Movie {
     wc.lpszClassName = "BenchMovie";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchMovie", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                            nullptr);
+    window =
+        CreateWindowEx(0, "BenchMovie", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
   }
   ~Movie() {
     std::filesystem::remove(path);

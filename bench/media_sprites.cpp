@@ -28,8 +28,8 @@ struct Scene {
     wc.lpszClassName = "BenchPlain";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    HWND w = CreateWindowEx(0, "BenchPlain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                            nullptr, nullptr);
+    HWND w =
+        CreateWindowEx(0, "BenchPlain", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
     ddraw = std::make_unique<CDDraw>(w, 0);
     source = std::make_unique<CSprite>(ddraw.get(), nullptr, kNoColourKey, kWidth, kHeight, 0, 0, 0);
     keyed = std::make_unique<CSprite>(ddraw.get(), nullptr, 0xFF00FF, kWidth, kHeight, 0, 0, 0);

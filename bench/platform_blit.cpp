@@ -160,8 +160,7 @@ BENCHMARK(BM_KeyedSpriteStretch);
 // the primary through a clipper bound to a window with a child it leaves alone.
 void BM_WarmFrameHeapCalls(benchmark::State& state) {
   Display d;
-  HWND window = quentest::PlainWindow("BenchFrame", 0, 0, kWidth, kHeight,
-                                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND window = quentest::PlainWindow("BenchFrame", 0, 0, kWidth, kHeight, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   quentest::PlainWindow("BenchChild", 100, 100, 200, 50, WS_CHILD | WS_VISIBLE, window);
   IDirectDrawClipper* clipper = nullptr;
   d.dd->CreateClipper(0, &clipper, nullptr);

@@ -66,7 +66,8 @@ struct Screen {
     const std::uint8_t abbreviation[] = {'b', 'a', 't', 't'};
     for (int n = 0; n < kUnits; ++n) {
       const bool mine = n % 2 == 0;
-      const std::uint32_t id = (static_cast<std::uint32_t>(mine ? kLocal : kOther) << 26) | static_cast<std::uint32_t>(n + 1);
+      const std::uint32_t id =
+          (static_cast<std::uint32_t>(mine ? kLocal : kOther) << 26) | static_cast<std::uint32_t>(n + 1);
       const double at[3] = {1100.0 + (mine ? -1.0 : 1.0) * (3.0 + (n % 5) * 1.5), 1094.0 + (n % 8) * 1.5,
                             1090.0 + (n / 8) * 3.0};
       if (CVDispUnt* u = view->CreateReplayObject(id, abbreviation, at)) {
@@ -142,8 +143,7 @@ void BM_ReplayFrame(benchmark::State& state) {
   }
   state.counters["x_ten_fills"] =
       std::chrono::duration<double>(frameTime).count() / std::chrono::duration<double>(fillTime).count();
-  state.counters["allocations_per_frame"] =
-      static_cast<double>(allocations) / static_cast<double>(state.iterations());
+  state.counters["allocations_per_frame"] = static_cast<double>(allocations) / static_cast<double>(state.iterations());
   state.counters["units"] = static_cast<double>(s.units.size());
   state.counters["projectiles"] = static_cast<double>(s.shots.size());
 }

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "Game/net/ReplayFormat.h"
 #include "Game/net/ReplayReader.h"
 #include "bench/count_allocations.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
-#include "Game/net/ReplayFormat.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <memory>
 
+#include "server/ai/SrvAiChapter.h"
 #include "server/orders/SrvOrders.h"
 #include "server/turn/SrvTurnSteps.h"
-#include "server/ai/SrvAiChapter.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {

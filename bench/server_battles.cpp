@@ -91,8 +91,8 @@ struct Game {
       for (int i = 0; i < kShipsPerSide; ++i) {
         const auto x = static_cast<std::int16_t>(10 * i);
         world.CreateUnit(0, designs[0], Location{a, x, 0, 0})->retreat = {0, 0, 0};
-        world.CreateUnit(other, designs[other], Location{a, static_cast<std::int16_t>(x + 300), 0, 0})
-            ->retreat = {0, 0, 0};
+        world.CreateUnit(other, designs[other], Location{a, static_cast<std::int16_t>(x + 300), 0, 0})->retreat = {0, 0,
+                                                                                                                   0};
       }
     }
   }

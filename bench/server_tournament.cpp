@@ -33,8 +33,7 @@ namespace {
 struct GameLog {
   std::string path;
   explicit GameLog(const std::string& name)
-      : path((std::filesystem::temp_directory_path() /
-              ("quen_" + name + "_" + std::to_string(::getpid()) + ".log"))
+      : path((std::filesystem::temp_directory_path() / ("quen_" + name + "_" + std::to_string(::getpid()) + ".log"))
                  .string()) {}
   ~GameLog() {
     if (std::getenv("QUEN_KEEP_GAME_LOGS") != nullptr) return;
@@ -56,25 +55,26 @@ void BM_Tournament(benchmark::State& state) {
       const GameLog log("tournament" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f =
           srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, level, seed, kTurns, kTurns, log.path);
-      std::printf("level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
-                  "condition %d; %d battles, %d without a shot (longest run %d), %d with shots but no damage (longest run %d); credits %llu -> %llu, minerals %llu -> "
-                  "%llu -> %llu -> %llu -> %llu (turns 50, 100, 150, 200, end); biggest guild %d asteroids (turn %d); most flags of one side %d; %d interregnums\n",
-                  level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
-                  f.condition, f.battles,
-                  f.battlesWithoutShot, f.longestIdleBattle, f.harmlessBattles, f.longestHarmlessBattle, static_cast<unsigned long long>(f.creditsAt50),
-                  static_cast<unsigned long long>(f.credits), static_cast<unsigned long long>(f.mineralsAt50),
-                  static_cast<unsigned long long>(f.mineralsAt100),
-                  static_cast<unsigned long long>(f.mineralsAt150), static_cast<unsigned long long>(f.mineralsAt200),
-                  static_cast<unsigned long long>(f.minerals), f.biggestGuild, f.biggestGuildTurn, f.mostFlags,
-                  f.interregnums);
+      std::printf(
+          "level %d seed %u: asteroids %d at 100, %d at 300; %d taken (%d homes); %d eliminated; end turn %d "
+          "condition %d; %d battles, %d without a shot (longest run %d), %d with shots but no damage (longest run %d); "
+          "credits %llu -> %llu, minerals %llu -> "
+          "%llu -> %llu -> %llu -> %llu (turns 50, 100, 150, 200, end); biggest guild %d asteroids (turn %d); most "
+          "flags of one side %d; %d interregnums\n",
+          level, seed, f.asteroidsAt100, f.asteroidsAt300, f.captures, f.homesTaken, f.eliminated, f.endTurn,
+          f.condition, f.battles, f.battlesWithoutShot, f.longestIdleBattle, f.harmlessBattles, f.longestHarmlessBattle,
+          static_cast<unsigned long long>(f.creditsAt50), static_cast<unsigned long long>(f.credits),
+          static_cast<unsigned long long>(f.mineralsAt50), static_cast<unsigned long long>(f.mineralsAt100),
+          static_cast<unsigned long long>(f.mineralsAt150), static_cast<unsigned long long>(f.mineralsAt200),
+          static_cast<unsigned long long>(f.minerals), f.biggestGuild, f.biggestGuildTurn, f.mostFlags, f.interregnums);
       if (level == srv_ai_test::kMixedLevels)
-        std::printf("  by level (easy, average, hard): asteroids at 100 %d %d %d, at the end %d %d %d; "
-                    "scores %llu %llu %llu; eliminated %d %d %d\n",
-                    f.heldByLevel100[0], f.heldByLevel100[1], f.heldByLevel100[2], f.heldByLevel[0], f.heldByLevel[1],
-                    f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),
-                    static_cast<unsigned long long>(f.scoreByLevel[1]),
-                    static_cast<unsigned long long>(f.scoreByLevel[2]), f.eliminatedByLevel[0],
-                    f.eliminatedByLevel[1], f.eliminatedByLevel[2]);
+        std::printf(
+            "  by level (easy, average, hard): asteroids at 100 %d %d %d, at the end %d %d %d; "
+            "scores %llu %llu %llu; eliminated %d %d %d\n",
+            f.heldByLevel100[0], f.heldByLevel100[1], f.heldByLevel100[2], f.heldByLevel[0], f.heldByLevel[1],
+            f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),
+            static_cast<unsigned long long>(f.scoreByLevel[1]), static_cast<unsigned long long>(f.scoreByLevel[2]),
+            f.eliminatedByLevel[0], f.eliminatedByLevel[1], f.eliminatedByLevel[2]);
       held100 += f.asteroidsAt100;
       held300 += f.asteroidsAt300;
       eliminated += f.eliminated;
@@ -146,7 +146,8 @@ void PlayEndings(benchmark::State& state, int level) {
     std::array<srv_ai_test::BuilderCensus, kStops> builderSums{};
     std::array<int, kStops> going{};
     std::array<int, 9> byCondition{};
-    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
+    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1));
+         ++seed) {
       const GameLog log("tournament_endings" + std::to_string(seed));
       // The pools every hundred turns the game lasts, whether they level off
       // (a game that reaches its length ends on turn 499).
@@ -154,33 +155,38 @@ void PlayEndings(benchmark::State& state, int level) {
       std::array<std::array<std::uint64_t, kMineralTypes>, kStops> kinds{};
       std::array<srv_ai_test::BuilderCensus, kStops> builders{};
       std::array<srv_ai_test::DamageCensus, kStops> damage{};
-      const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
-          kPerGuild, kAsteroids, level, seed, kLongest, kLongest, log.path, false, 1 | 2 | 4 | 8 | 16,
-          [&](const SrvWorld& world) {
-            if (world.turn % 100 != 1 || world.turn / 100 - 1 >= pools.size()) return;
-            const std::size_t stop = world.turn / 100 - 1;
-            pools[stop] = srv_ai_test::MineralsOfAll(world);
-            kinds[stop] = srv_ai_test::MineralsByKind(world);
-            builders[stop] = srv_ai_test::CountBuilders(world);
-            damage[stop] = srv_ai_test::CountDamaged(world);
-          });
-      std::printf("level %d, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
-                  "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
-                  level, seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
+      const srv_ai_test::TournamentFigures f =
+          srv_ai_test::PlayTournamentGame(kPerGuild, kAsteroids, level, seed, kLongest, kLongest, log.path, false,
+                                          1 | 2 | 4 | 8 | 16, [&](const SrvWorld& world) {
+                                            if (world.turn % 100 != 1 || world.turn / 100 - 1 >= pools.size()) return;
+                                            const std::size_t stop = world.turn / 100 - 1;
+                                            pools[stop] = srv_ai_test::MineralsOfAll(world);
+                                            kinds[stop] = srv_ai_test::MineralsByKind(world);
+                                            builders[stop] = srv_ai_test::CountBuilders(world);
+                                            damage[stop] = srv_ai_test::CountDamaged(world);
+                                          });
+      std::printf(
+          "level %d, seed %u, %d turns at most: end turn %d condition %d; %d eliminated; biggest guild %d "
+          "asteroids; most flags of one side %d; minerals (k) at turns 100 to 400:",
+          level, seed, kLongest, f.endTurn, f.condition, f.eliminated, f.biggestGuild, f.mostFlags);
       for (std::uint64_t p : pools) std::printf(" %llu", static_cast<unsigned long long>(p / 1000));
       std::printf("\n");
       for (std::size_t i = 0; i < pools.size(); ++i) {
         if (pools[i] == 0) continue;
         const srv_ai_test::BuilderCensus& b = builders[i];
-        std::printf("  turn %zu: metals, silicates, exotics, reactives (k) %llu %llu %llu %llu; builders at work %d, "
-                    "elsewhere %d, idle %d, of them lacking for every design metals %d silicates %d exotics %d reactives %d credits %d "
-                    "every mineral %d\n",
-                    100 * (i + 1), static_cast<unsigned long long>(kinds[i][0] / 1000),
-                    static_cast<unsigned long long>(kinds[i][1] / 1000), static_cast<unsigned long long>(kinds[i][2] / 1000),
-                    static_cast<unsigned long long>(kinds[i][3] / 1000), b.atWork, b.other, b.idle, b.lacking[0], b.lacking[1],
-                    b.lacking[2], b.lacking[3], b.lacking[4], b.lackingEveryMineral);
-        std::printf("    ships %d, damaged %d, a weapon or drive destroyed %d, warships unable to fire %d, damaged with no order %d\n",
-                    damage[i].ships, damage[i].damaged, damage[i].wrecked, damage[i].disarmed, damage[i].idle);
+        std::printf(
+            "  turn %zu: metals, silicates, exotics, reactives (k) %llu %llu %llu %llu; builders at work %d, "
+            "elsewhere %d, idle %d, of them lacking for every design metals %d silicates %d exotics %d reactives %d "
+            "credits %d "
+            "every mineral %d\n",
+            100 * (i + 1), static_cast<unsigned long long>(kinds[i][0] / 1000),
+            static_cast<unsigned long long>(kinds[i][1] / 1000), static_cast<unsigned long long>(kinds[i][2] / 1000),
+            static_cast<unsigned long long>(kinds[i][3] / 1000), b.atWork, b.other, b.idle, b.lacking[0], b.lacking[1],
+            b.lacking[2], b.lacking[3], b.lacking[4], b.lackingEveryMineral);
+        std::printf(
+            "    ships %d, damaged %d, a weapon or drive destroyed %d, warships unable to fire %d, damaged with no "
+            "order %d\n",
+            damage[i].ships, damage[i].damaged, damage[i].wrecked, damage[i].disarmed, damage[i].idle);
       }
       std::fflush(stdout);
       for (std::size_t i = 0; i < pools.size(); ++i)
@@ -191,7 +197,8 @@ void PlayEndings(benchmark::State& state, int level) {
           builderSums[i].idle += builders[i].idle;
           builderSums[i].other += builders[i].other;
           builderSums[i].lackingEveryMineral += builders[i].lackingEveryMineral;
-          for (std::size_t r = 0; r < builders[i].lacking.size(); ++r) builderSums[i].lacking[r] += builders[i].lacking[r];
+          for (std::size_t r = 0; r < builders[i].lacking.size(); ++r)
+            builderSums[i].lacking[r] += builders[i].lacking[r];
           ++going[i];
         }
       if (pools[1] != 0 && pools[2] != 0) {
@@ -212,11 +219,13 @@ void PlayEndings(benchmark::State& state, int level) {
       if (going[i] == 0) continue;
       const double n = going[i];
       const srv_ai_test::BuilderCensus& b = builderSums[i];
-      std::printf("turn %zu, mean of %d games: metals, silicates, exotics, reactives (k) %.0f %.0f %.0f %.0f; builders "
-                  "at work %.1f, elsewhere %.1f, idle %.1f, lacking metals %.1f silicates %.1f exotics %.1f reactives %.1f credits %.1f every mineral %.1f\n",
-                  100 * (i + 1), going[i], kindSums[i][0] / n / 1000, kindSums[i][1] / n / 1000, kindSums[i][2] / n / 1000,
-                  kindSums[i][3] / n / 1000, b.atWork / n, b.other / n, b.idle / n, b.lacking[0] / n, b.lacking[1] / n,
-                  b.lacking[2] / n, b.lacking[3] / n, b.lacking[4] / n, b.lackingEveryMineral / n);
+      std::printf(
+          "turn %zu, mean of %d games: metals, silicates, exotics, reactives (k) %.0f %.0f %.0f %.0f; builders "
+          "at work %.1f, elsewhere %.1f, idle %.1f, lacking metals %.1f silicates %.1f exotics %.1f reactives %.1f "
+          "credits %.1f every mineral %.1f\n",
+          100 * (i + 1), going[i], kindSums[i][0] / n / 1000, kindSums[i][1] / n / 1000, kindSums[i][2] / n / 1000,
+          kindSums[i][3] / n / 1000, b.atWork / n, b.other / n, b.idle / n, b.lacking[0] / n, b.lacking[1] / n,
+          b.lacking[2] / n, b.lacking[3] / n, b.lacking[4] / n, b.lackingEveryMineral / n);
     }
     state.counters["ended_by_300"] = by300;
     state.counters["ended_by_500"] = by500;
@@ -234,7 +243,8 @@ void PlayEndings(benchmark::State& state, int level) {
       state.counters[std::string("growth_200_300_") + kMinerals[m]] = grown > 0 ? growthByKind[m] / grown / 100 : 0;
     // The mean pools (k) of the games still going at turns 100 to 400.
     for (std::size_t i = 0; i < poolSums.size(); ++i)
-      state.counters["pools_" + std::to_string(100 * (i + 1)) + "_k"] = going[i] > 0 ? poolSums[i] / going[i] / 1000 : 0;
+      state.counters["pools_" + std::to_string(100 * (i + 1)) + "_k"] =
+          going[i] > 0 ? poolSums[i] / going[i] / 1000 : 0;
   }
 }
 
@@ -252,20 +262,23 @@ void BM_SmallWorlds(benchmark::State& state) {
   constexpr int kLonger = 500;
   for (auto _ : state) {
     int conquered = 0, lastStanding = 0;
-    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1)); ++seed) {
+    for (auto seed = static_cast<std::uint32_t>(state.range(0)); seed <= static_cast<std::uint32_t>(state.range(1));
+         ++seed) {
       const GameLog log("tournament_small" + std::to_string(seed));
-      const srv_ai_test::TournamentFigures all = srv_ai_test::PlayTournamentGame(1, 15, 2, seed, kTurns, kTurns, log.path);
-      const srv_ai_test::TournamentFigures last = srv_ai_test::PlayTournamentGame(
-          1, 15, 2, seed, kLonger, kLonger, log.path, false, kSrvLastManStanding);
-      const bool ended = all.endTurn > 0 && all.endTurn < kTurns - 1 && all.condition != 4 && all.homesTaken > 0 &&
-                         all.eliminated > 0;
+      const srv_ai_test::TournamentFigures all =
+          srv_ai_test::PlayTournamentGame(1, 15, 2, seed, kTurns, kTurns, log.path);
+      const srv_ai_test::TournamentFigures last =
+          srv_ai_test::PlayTournamentGame(1, 15, 2, seed, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+      const bool ended =
+          all.endTurn > 0 && all.endTurn < kTurns - 1 && all.condition != 4 && all.homesTaken > 0 && all.eliminated > 0;
       const bool stood = last.condition == kSrvLastManStanding && last.endTurn > 0 && last.endTurn < kLonger - 1;
       conquered += ended ? 1 : 0;
       lastStanding += stood ? 1 : 0;
-      std::printf("small world, seed %u: every condition: end turn %d condition %d, %d eliminated, %d homes taken%s; "
-                  "the last one standing alone: end turn %d, %d eliminated%s\n",
-                  seed, all.endTurn, all.condition, all.eliminated, all.homesTaken, ended ? " (ended)" : "",
-                  last.endTurn, last.eliminated, stood ? " (won)" : "");
+      std::printf(
+          "small world, seed %u: every condition: end turn %d condition %d, %d eliminated, %d homes taken%s; "
+          "the last one standing alone: end turn %d, %d eliminated%s\n",
+          seed, all.endTurn, all.condition, all.eliminated, all.homesTaken, ended ? " (ended)" : "", last.endTurn,
+          last.eliminated, stood ? " (won)" : "");
       std::fflush(stdout);
     }
     state.counters["conquered_before_length"] = conquered;
@@ -281,7 +294,8 @@ void BM_LevelOrder(benchmark::State& state) {
   const auto asteroids = static_cast<std::uint16_t>(state.range(1));
   for (auto _ : state) {
     int ahead = 0, games = 0, withInterregnum = 0, averageAhead = 0, hardAheadOfAverage = 0;
-    for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3)); ++seed) {
+    for (auto seed = static_cast<std::uint32_t>(state.range(2)); seed <= static_cast<std::uint32_t>(state.range(3));
+         ++seed) {
       const GameLog log("tournament_levels" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           perGuild, asteroids, srv_ai_test::kMixedLevels, seed, kTurns, kTurns, log.path);
@@ -290,13 +304,14 @@ void BM_LevelOrder(benchmark::State& state) {
         return f.scoreByLevel[b] > f.scoreByLevel[a] && f.heldByLevel[b] > f.heldByLevel[a];
       };
       const bool hardAhead = aheadOf(2, 0);
-      std::printf("mixed, %u a guild, %u asteroids, seed %u: held easy %d average %d hard %d, score easy %lld "
-                  "average %lld hard %lld; %d homes taken, %d eliminated, %d interregnums%s%s%s\n",
-                  perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[1], f.heldByLevel[2],
-                  static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[1]),
-                  static_cast<long long>(f.scoreByLevel[2]), f.homesTaken, f.eliminated, f.interregnums,
-                  hardAhead ? "" : "  (hard not ahead)", aheadOf(1, 0) ? "" : "  (average not ahead of easy)",
-                  aheadOf(2, 1) ? "" : "  (hard not ahead of average)");
+      std::printf(
+          "mixed, %u a guild, %u asteroids, seed %u: held easy %d average %d hard %d, score easy %lld "
+          "average %lld hard %lld; %d homes taken, %d eliminated, %d interregnums%s%s%s\n",
+          perGuild, asteroids, seed, f.heldByLevel[0], f.heldByLevel[1], f.heldByLevel[2],
+          static_cast<long long>(f.scoreByLevel[0]), static_cast<long long>(f.scoreByLevel[1]),
+          static_cast<long long>(f.scoreByLevel[2]), f.homesTaken, f.eliminated, f.interregnums,
+          hardAhead ? "" : "  (hard not ahead)", aheadOf(1, 0) ? "" : "  (average not ahead of easy)",
+          aheadOf(2, 1) ? "" : "  (hard not ahead of average)");
       ahead += hardAhead ? 1 : 0;
       averageAhead += aheadOf(1, 0) ? 1 : 0;
       hardAheadOfAverage += aheadOf(2, 1) ? 1 : 0;
@@ -387,7 +402,7 @@ void ObserveSources(const SrvWorld& world, int coverTurns, MineralSources& s) {
       zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
       const CGChapter& holder = *world.Chapter(zone->owner);
       const double combat = CombatShare(holder, *zone);
-      const std::size_t where = holder.homeAsteroid == i          ? MineralSources::kHome
+      const std::size_t where = holder.homeAsteroid == i       ? MineralSources::kHome
                                 : a->controller == zone->owner ? MineralSources::kOwn
                                                                : MineralSources::kOthers;
       const bool notWorth = !SrvAiWorthMining(world, plenty[zone->owner], i);
@@ -431,7 +446,10 @@ void BM_CombatAtvs(benchmark::State& state) {
                 if (const CGZone* other = a->GetZone(y);
                     other != nullptr && other->owner < kMaxChapters && !SrvSameSide(world, zone->owner, other->owner))
                   shared = true;
-              const std::size_t where = holder.homeAsteroid == i ? 0 : a->controller != zone->owner ? 3 : shared ? 1 : 2;
+              const std::size_t where = holder.homeAsteroid == i       ? 0
+                                        : a->controller != zone->owner ? 3
+                                        : shared                       ? 1
+                                                                       : 2;
               std::uint16_t out[kMineralTypes] = {};
               zone->GetMiningOutput(&out[0], &out[1], &out[2], &out[3]);
               combat[where] += zone->atvCounts[ATV_COMBAT];
@@ -453,7 +471,7 @@ void BM_CombatAtvs(benchmark::State& state) {
 void BM_MineralSources(benchmark::State& state) {
   const auto level = static_cast<int>(state.range(0));
   const auto seed = static_cast<std::uint32_t>(state.range(1));
-  static const char* const kRowNames[] = {"all",      "holder's home",          "other own land", "others' land",
+  static const char* const kRowNames[] = {"all",       "holder's home",        "other own land", "others' land",
                                           "not worth", "  of it only miners'", "combat ATVs",    "no builder"};
   static const char* const kHolders[] = {"in play, builder", "in play, no builder", "out of play"};
   for (auto _ : state) {
@@ -469,14 +487,15 @@ void BM_MineralSources(benchmark::State& state) {
     for (std::size_t r = 0; r < MineralSources::kRows; ++r)
       std::printf("  %-20s %6.0f %6.0f %6.0f %6.0f\n", kRowNames[r], s.mined[r][0] / turns, s.mined[r][1] / turns,
                   s.mined[r][2] / turns, s.mined[r][3] / turns);
-    std::printf("  plentiful to %3.0f%% %3.0f%% %3.0f%% %3.0f%% of the chapters in play\n", 100 * s.plentiful[0] / chapters,
-                100 * s.plentiful[1] / chapters, 100 * s.plentiful[2] / chapters, 100 * s.plentiful[3] / chapters);
+    std::printf("  plentiful to %3.0f%% %3.0f%% %3.0f%% %3.0f%% of the chapters in play\n",
+                100 * s.plentiful[0] / chapters, 100 * s.plentiful[1] / chapters, 100 * s.plentiful[2] / chapters,
+                100 * s.plentiful[3] / chapters);
     std::printf("  chapters in play with no builder: %d at 150, %d at the end\n", s.unbuiltAt150, s.unbuiltAtEnd);
     for (std::size_t h = 0; h < 3; ++h) {
       const auto k = [&](const Pools& p, std::size_t m) { return static_cast<unsigned long long>(p[h][m] / 1000); };
-      std::printf("  pools (k), %-20s at 150 %4llu %4llu %4llu %4llu, at the end %4llu %4llu %4llu %4llu\n", kHolders[h],
-                  k(s.poolsAt150, 0), k(s.poolsAt150, 1), k(s.poolsAt150, 2), k(s.poolsAt150, 3), k(s.poolsAtEnd, 0),
-                  k(s.poolsAtEnd, 1), k(s.poolsAtEnd, 2), k(s.poolsAtEnd, 3));
+      std::printf("  pools (k), %-20s at 150 %4llu %4llu %4llu %4llu, at the end %4llu %4llu %4llu %4llu\n",
+                  kHolders[h], k(s.poolsAt150, 0), k(s.poolsAt150, 1), k(s.poolsAt150, 2), k(s.poolsAt150, 3),
+                  k(s.poolsAtEnd, 0), k(s.poolsAtEnd, 1), k(s.poolsAtEnd, 2), k(s.poolsAtEnd, 3));
     }
     double all = 0;
     for (double m : s.mined[MineralSources::kAll]) all += m;
@@ -501,10 +520,11 @@ void BM_DefaultGames(benchmark::State& state) {
   const int turns = level == 0 ? 600 : 300;
   constexpr std::uint16_t kVictoryWord = 1 | 8, kDefaultLength = 1000;
   for (auto _ : state) {
-    double games = 0, ended = 0, flips = 0, mostFlips = 0, renegade = 0, mostRenegade = 0, imperators = 0,
-           siege = 0, harmless = 0, idleUnderFire = 0, held100 = 0, held200 = 0, taken = 0, ordered = 0;
+    double games = 0, ended = 0, flips = 0, mostFlips = 0, renegade = 0, mostRenegade = 0, imperators = 0, siege = 0,
+           harmless = 0, idleUnderFire = 0, held100 = 0, held200 = 0, taken = 0, ordered = 0;
     std::vector<int> ends;
-    for (auto seed = static_cast<std::uint32_t>(state.range(1)); seed <= static_cast<std::uint32_t>(state.range(2)); ++seed) {
+    for (auto seed = static_cast<std::uint32_t>(state.range(1)); seed <= static_cast<std::uint32_t>(state.range(2));
+         ++seed) {
       const GameLog log("default_games" + std::to_string(seed));
       const srv_ai_test::TournamentFigures f = srv_ai_test::PlayTournamentGame(
           kPerGuild, kAsteroids, level, seed, turns, kDefaultLength, log.path, passive, kVictoryWord);
@@ -516,14 +536,19 @@ void BM_DefaultGames(benchmark::State& state) {
         return f.scoreByLevel[b] > f.scoreByLevel[a] && f.heldByLevel[b] > f.heldByLevel[a];
       };
       const bool inOrder = aheadOf(2, 1) && aheadOf(1, 0);
-      std::printf("default game, %s, seed %u: end turn %d condition %d; flip-backs %d; renegade changes %d (one "
-                  "chapter %d); imperators %d; longest siege %d; longest held-shot battle %d; longest idle under "
-                  "fire %d; held at 100 %d, at 200 %d; %d taken (%d homes); biggest guild %d asteroids (turn %d)",
-                  passive ? "passive player" : level == srv_ai_test::kMixedLevels ? "mixed" : level == 0 ? "easy" : level == 1 ? "average" : "hard",
-                  seed, f.endTurn, f.condition, f.mostFlipBacks, f.renegadeChanges, f.mostRenegadeChanges,
-                  f.imperatorChanges, f.longestSiege, f.longestHarmlessBattle, f.longestIdleUnderFire,
-                  f.asteroidsAt100, f.heldByLevel200[0] + f.heldByLevel200[1] + f.heldByLevel200[2], f.captures,
-                  f.homesTaken, f.biggestGuild, f.biggestGuildTurn);
+      std::printf(
+          "default game, %s, seed %u: end turn %d condition %d; flip-backs %d; renegade changes %d (one "
+          "chapter %d); imperators %d; longest siege %d; longest held-shot battle %d; longest idle under "
+          "fire %d; held at 100 %d, at 200 %d; %d taken (%d homes); biggest guild %d asteroids (turn %d)",
+          passive                              ? "passive player"
+          : level == srv_ai_test::kMixedLevels ? "mixed"
+          : level == 0                         ? "easy"
+          : level == 1                         ? "average"
+                                               : "hard",
+          seed, f.endTurn, f.condition, f.mostFlipBacks, f.renegadeChanges, f.mostRenegadeChanges, f.imperatorChanges,
+          f.longestSiege, f.longestHarmlessBattle, f.longestIdleUnderFire, f.asteroidsAt100,
+          f.heldByLevel200[0] + f.heldByLevel200[1] + f.heldByLevel200[2], f.captures, f.homesTaken, f.biggestGuild,
+          f.biggestGuildTurn);
       if (level == srv_ai_test::kMixedLevels)
         std::printf("; by level held %d %d %d, scores %llu %llu %llu%s", f.heldByLevel[0], f.heldByLevel[1],
                     f.heldByLevel[2], static_cast<unsigned long long>(f.scoreByLevel[0]),
@@ -566,7 +591,12 @@ void BM_DefaultGames(benchmark::State& state) {
 
 BENCHMARK(BM_MineralSources)->Args({2, 11})->Args({2, 23})->Args({1, 11})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CombatAtvs)->Arg(1)->Arg(4)->Arg(9)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_LevelOrder)->Args({kPerGuild, kAsteroids, 1, 16})->Args({3, 60, 1, 16})->Args({3, 60, 1, 48})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_LevelOrder)
+    ->Args({kPerGuild, kAsteroids, 1, 16})
+    ->Args({3, 60, 1, 16})
+    ->Args({3, 60, 1, 48})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_SmallWorlds)->Args({1, 100})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_Endings)
     ->Args({1, 16})
@@ -575,7 +605,8 @@ BENCHMARK(BM_Endings)
     ->Args({49, 64})
     ->Args({65, 80})
     ->Args({81, 96})
-    ->Iterations(1)->Unit(benchmark::kSecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_AverageEndings)->Args({1, 16})->Args({17, 32})->Args({33, 48})->Iterations(1)->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_PassivePlayer)->Iterations(1)->Unit(benchmark::kSecond);
@@ -589,6 +620,12 @@ BENCHMARK(BM_DefaultGames)
     ->Args({srv_ai_test::kMixedLevels, 1, 4})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
-BENCHMARK(BM_Tournament)->Arg(0)->Arg(1)->Arg(2)->Arg(srv_ai_test::kMixedLevels)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_Tournament)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(srv_ai_test::kMixedLevels)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -13,17 +13,17 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
-#include <memory>
 #include <vector>
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "bench/thread_time.h"
 #include "server/orders/SrvOrders.h"
 #include "server/turn/SrvTurnSteps.h"
-#include "bench/thread_time.h"
-#include "Game/model/GUnitLinks.h"
 #include "tests/server/ai/srv_tournament.h"
 #include "tests/server/srv_test_rules.h"
 
@@ -61,7 +61,8 @@ void GiveOrders(SrvWorld& world, const std::vector<std::uint32_t>& ids, std::uin
     UnitOrder move;
     move.type = ORDER_MOVE_TO_ASTEROID;
     move.SetWord(0, static_cast<std::uint32_t>((u->location.asteroid + 1 + (i + turn) % 7) % 150));
-    SrvSubmitOrder(world, static_cast<std::uint16_t>(u->GetChapter()), BuildOrderPacket(u->id, move, kInsertReplace).bytes);
+    SrvSubmitOrder(world, static_cast<std::uint16_t>(u->GetChapter()),
+                   BuildOrderPacket(u->id, move, kInsertReplace).bytes);
   }
 }
 
@@ -78,8 +79,7 @@ double EmptyTurnNs(const SrvSetup& setup) {
   world.Generate(setup, 7, nullptr);
   const auto begin = std::chrono::steady_clock::now();
   for (int i = 0; i < kBaselineTurns; ++i) ResolveTurn(world, setup);
-  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() /
-         kBaselineTurns;
+  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - begin).count() / kBaselineTurns;
 }
 
 void BM_ServerTurn(benchmark::State& state) {
@@ -115,15 +115,14 @@ std::pair<double, srv_ai_test::TournamentFigures> TimedGame(int level, bool sear
   const std::string log =
       (std::filesystem::temp_directory_path() / ("quen_computer_turn_" + std::to_string(::getpid()) + ".log")).string();
   const double seconds = bench_time::Seconds([&] {
-    f = srv_ai_test::PlayTournamentGame(8, 150, level, 23, kGameTurns, kGameTurns, log, false, 1 | 8,
-                                        [&](const SrvWorld& world) {
-                                          if (!searchAll) return;
-                                          g_unitLinks.findNearestAsteroid = [&world](const Location* at, std::uint32_t max,
-                                                                                   std::uint32_t* outSq) {
-                                            const CGAsteroid* a = world.solar.SearchNearestAsteroid(at, max, outSq);
-                                            return a != nullptr ? int{a->id} : -1;
-                                          };
-                                        });
+    f = srv_ai_test::PlayTournamentGame(
+        8, 150, level, 23, kGameTurns, kGameTurns, log, false, 1 | 8, [&](const SrvWorld& world) {
+          if (!searchAll) return;
+          g_unitLinks.findNearestAsteroid = [&world](const Location* at, std::uint32_t max, std::uint32_t* outSq) {
+            const CGAsteroid* a = world.solar.SearchNearestAsteroid(at, max, outSq);
+            return a != nullptr ? int{a->id} : -1;
+          };
+        });
   });
   std::filesystem::remove(log);
   return {seconds / kGameTurns, f};

@@ -40,8 +40,8 @@ struct World : sg_bench::RockWorld {
       mat->matType = SG_MAT_TYPE_SHADED_TEXTURE;
       mat->matColour = 0xC0C0C000u | 40;
       const auto first = static_cast<std::uint8_t>(20 * i);
-      mat->matTexMap =
-          sg_bench::Texture(64, [first](std::uint32_t x, std::uint32_t y) { return first + ((x / 8 + y / 8) % 4) * 7; });
+      mat->matTexMap = sg_bench::Texture(
+          64, [first](std::uint32_t x, std::uint32_t y) { return first + ((x / 8 + y / 8) % 4) * 7; });
       ++pal->tpRefCnt;
       mat->matTexMap->txmInfo->tpiPal = pal;
       mat->matAmbient = 0.2f;

@@ -95,7 +95,6 @@ struct World : sg_bench::RockWorld {
     ISGSceneBuildInstVector(rend, scene);
     ISGRendererEndFrame(rend);
   }
-
 };
 
 double Percentile(std::vector<double> v, double p) {
@@ -185,7 +184,14 @@ void BM_SceneDraw(benchmark::State& state) {
   state.counters["faces"] = w.rend->renFaceCount;  // each frame starts the counts again
   state.counters["tris"] = w.rend->renTriCount;
 }
-BENCHMARK(BM_SceneDraw)->Arg(10)->Arg(50)->Arg(200)->Arg(1000)->Arg(2000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SceneDraw)
+    ->Arg(10)
+    ->Arg(50)
+    ->Arg(200)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Plumes: `range` emitters flying across the view, each trailing 32 nodes,
 // against the same scene with the same emitters and no plumes. x_instances is
@@ -264,8 +270,11 @@ BENCHMARK(BM_PlumeFrame)->Arg(1)->Arg(10)->Arg(50)->UseManualTime()->Unit(benchm
 // Triangles per second through the whole pipeline for each fill family, with
 // perspective subdivision on (1) and off (0).
 void BM_FillFamily(benchmark::State& state) {
-  static constexpr std::uint32_t kTypes[] = {SG_MAT_TYPE_FLAT, SG_MAT_TYPE_SHADED, SG_MAT_TYPE_TEXTURE,
-                                             SG_MAT_TYPE_SHADED_TEXTURE, SG_MAT_TYPE_TRANSPARENT_TEXTURE,
+  static constexpr std::uint32_t kTypes[] = {SG_MAT_TYPE_FLAT,
+                                             SG_MAT_TYPE_SHADED,
+                                             SG_MAT_TYPE_TEXTURE,
+                                             SG_MAT_TYPE_SHADED_TEXTURE,
+                                             SG_MAT_TYPE_TRANSPARENT_TEXTURE,
                                              SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE};
   g_seed = 12345;
   World w(200, false, kTypes[state.range(0)]);

@@ -158,8 +158,7 @@ inline void ScatterRocks(SGContext* ctx, SGScene* scene, const std::vector<SGMod
 // models of `levels` levels, 0.8 to 4.3 units in radius. The owner fills
 // `materials` (destroyed here) and places the rocks.
 struct RockWorld : SceneDrive, quentest::GameFrameBuffer {
-  RockWorld(const char* prefix, const char* windowClass, bool direct3D, int levels,
-            std::uint32_t cameraAttributes)
+  RockWorld(const char* prefix, const char* windowClass, bool direct3D, int levels, std::uint32_t cameraAttributes)
       : SceneDrive(prefix), GameFrameBuffer(windowClass, direct3D) {
     std::ofstream(dir / "Quenbar.con") << "START\ncolours.pal 256.0 10.0 17 0.0 16 16\n";
     SGDataPathCreate(ctx, "Q:\\", 0, &dp);

@@ -84,8 +84,7 @@ struct Tables {
     for (int level = 0; level < 256; ++level) {
       int offset = 0;
       for (int b : bits) {
-        for (int j = 0; j < (1 << b); ++j)
-          shade[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
+        for (int j = 0; j < (1 << b); ++j) shade[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
         offset += 1 << b;
       }
     }
@@ -217,9 +216,7 @@ void PlainScene(const Scene& scene, const SceneLevels& levels, const Work& work)
   benchmark::ClobberMemory();
 }
 
-inline uint32_t Texel128(uint32_t u, uint32_t v) {
-  return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F);
-}
+inline uint32_t Texel128(uint32_t u, uint32_t v) { return ((v >> 9) & 0x3F80) | ((u >> 16) & 0x7F); }
 
 // The textbook loop: each triangle sorted by y, its edges and gradients in
 // float, the rows from the top y rounded up to before the bottom y rounded
@@ -243,8 +240,7 @@ void NaiveScene(const Scene& scene, const Work& work) {
       return std::array<float, 2>{((v1 - v0) * (y2 - y0) - (v2 - v0) * (y1 - y0)) * perArea,
                                   ((v2 - v0) * (x1 - x0) - (v1 - v0) * (x2 - x0)) * perArea};
     };
-    const auto gu = gradients(a->u, b->u, c->u), gv = gradients(a->v, b->v, c->v),
-               gq = gradients(a->q, b->q, c->q);
+    const auto gu = gradients(a->u, b->u, c->u), gv = gradients(a->v, b->v, c->v), gq = gradients(a->q, b->q, c->q);
     const float longSlope = (x2 - x0) / (y2 - y0);
     const float upperSlope = y1 > y0 ? (x1 - x0) / (y1 - y0) : 0.0f;
     const float lowerSlope = y2 > y1 ? (x2 - x1) / (y2 - y1) : 0.0f;
@@ -282,17 +278,15 @@ void FamilyWork(Family family, const Round& round) {
     case Family::kFlat:
       return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t) { p = colour; });
     case Family::kShaded:
-      return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
-        p = Shade565(shade + ((q >> 8) & 0xFF00), colour);
-      });
+      return round(
+          [&](uint16_t& p, uint32_t, uint32_t, uint32_t q) { p = Shade565(shade + ((q >> 8) & 0xFF00), colour); });
     case Family::kShadedTransparent:
       return round([&](uint16_t& p, uint32_t, uint32_t, uint32_t q) {
         const uint8_t* row = shade + ((q >> 8) & 0xFF00);
         if ((row[31] | row[32 + 63] | row[96 + 31]) != 0) p = Shade565(row, colour);
       });
     case Family::kTexture:
-      return round(
-          [&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
+      return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t) { p = colours[texels[Texel128(u, v)]]; });
     case Family::kShadedTexture:
       return round([&](uint16_t& p, uint32_t u, uint32_t v, uint32_t q) {
         p = Shade565(shade + ((q >> 8) & 0xFF00), colours[texels[Texel128(u, v)]]);
@@ -336,10 +330,9 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
   const ISGTriFill fill = FillOf(family);
   const void* texels = family == Family::kDirectTexture ? static_cast<const void*>(tables.texels16.data())
                                                         : static_cast<const void*>(tables.texels.data());
-  const void* colours =
-      family == Family::kFlat || family == Family::kShaded || family == Family::kShadedTransparent
-          ? static_cast<const void*>(&tables.colour)
-          : static_cast<const void*>(tables.colours.data());
+  const void* colours = family == Family::kFlat || family == Family::kShaded || family == Family::kShadedTransparent
+                            ? static_cast<const void*>(&tables.colour)
+                            : static_cast<const void*>(tables.colours.data());
   // The same fill held to each vector set in turn: the path the fill took
   // against each path it could take.
   const auto heldTo = [&](ISGVectorSet set) {
@@ -365,24 +358,22 @@ void BM_Fill(benchmark::State& state, Family family, int size) {
 void BM_Memset(benchmark::State& state, int size) {
   const Scene& scene = GetScene(size);
   for (auto _ : state) MemsetScene<uint16_t>(scene);
-  state.counters["pixels"] =
-      benchmark::Counter(static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["pixels"] = benchmark::Counter(
+      static_cast<double>(scene.pixels) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 }  // namespace
 
-#define FILLS(size, kind)                                                                                   \
-  BENCHMARK_CAPTURE(BM_Memset, size, kind);                                                                 \
-  BENCHMARK_CAPTURE(BM_Fill, flat_##size, Family::kFlat, kind)->UseManualTime();                            \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_##size, Family::kShaded, kind)->UseManualTime();                        \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_##size, Family::kShadedTransparent, kind)->UseManualTime(); \
-  BENCHMARK_CAPTURE(BM_Fill, texture_##size, Family::kTexture, kind)->UseManualTime();                      \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_texture_##size, Family::kShadedTexture, kind)->UseManualTime();         \
-  BENCHMARK_CAPTURE(BM_Fill, transparent_texture_##size, Family::kTransparentTexture, kind)                 \
-      ->UseManualTime();                                                                                    \
-  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_##size, Family::kShadedTransparentTexture, kind)    \
-      ->UseManualTime();                                                                                    \
+#define FILLS(size, kind)                                                                                     \
+  BENCHMARK_CAPTURE(BM_Memset, size, kind);                                                                   \
+  BENCHMARK_CAPTURE(BM_Fill, flat_##size, Family::kFlat, kind)->UseManualTime();                              \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_##size, Family::kShaded, kind)->UseManualTime();                          \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_##size, Family::kShadedTransparent, kind)->UseManualTime();   \
+  BENCHMARK_CAPTURE(BM_Fill, texture_##size, Family::kTexture, kind)->UseManualTime();                        \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_texture_##size, Family::kShadedTexture, kind)->UseManualTime();           \
+  BENCHMARK_CAPTURE(BM_Fill, transparent_texture_##size, Family::kTransparentTexture, kind)->UseManualTime(); \
+  BENCHMARK_CAPTURE(BM_Fill, shaded_transparent_texture_##size, Family::kShadedTransparentTexture, kind)      \
+      ->UseManualTime();                                                                                      \
   BENCHMARK_CAPTURE(BM_Fill, direct_texture_##size, Family::kDirectTexture, kind)->UseManualTime()
 
 FILLS(large, kLarge);

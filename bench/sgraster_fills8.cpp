@@ -42,23 +42,21 @@ void BM_Fill8(benchmark::State& state, ISGTriFill fill, int size) {
   const Scene& scene = GetScene(size);
   const Tables& tables = Tab();
   // The ramp fills read the first 16 entries of the shade table as their ramp.
-  RunFillScene(state, scene, fill, &SceneFrame<uint8_t>().frame, tables.texels.data(), tables.shade.data(),
-               &tables.ink, {{"x_memset", [&] { MemsetScene<uint8_t>(scene); }}});
+  RunFillScene(state, scene, fill, &SceneFrame<uint8_t>().frame, tables.texels.data(), tables.shade.data(), &tables.ink,
+               {{"x_memset", [&] { MemsetScene<uint8_t>(scene); }}});
 }
 
 }  // namespace
 
-#define FILLS8(size, kind)                                                                                 \
-  BENCHMARK_CAPTURE(BM_Fill8, flat_##size, ISGFill8Flat, kind)->UseManualTime();                           \
-  BENCHMARK_CAPTURE(BM_Fill8, ramp_##size, ISGFill8Shaded, kind)->UseManualTime();                         \
-  BENCHMARK_CAPTURE(BM_Fill8, ramp_transparent_##size, ISGFill8ShadedTransparent, kind)->UseManualTime();  \
-  BENCHMARK_CAPTURE(BM_Fill8, texture_##size, ISGFill8Texture128x128, kind)->UseManualTime();              \
-  BENCHMARK_CAPTURE(BM_Fill8, shaded_texture_##size, ISGFill8ShadedTexture128x128, kind)->UseManualTime(); \
-  BENCHMARK_CAPTURE(BM_Fill8, transparent_texture_##size, ISGFill8TransparentTexture128x128, kind)         \
-      ->UseManualTime();                                                                                   \
-  BENCHMARK_CAPTURE(BM_Fill8, shaded_transparent_texture_##size, ISGFill8ShadedTransparentTexture128x128,  \
-                    kind)                                                                                  \
-      ->UseManualTime();                                                                                   \
+#define FILLS8(size, kind)                                                                                           \
+  BENCHMARK_CAPTURE(BM_Fill8, flat_##size, ISGFill8Flat, kind)->UseManualTime();                                     \
+  BENCHMARK_CAPTURE(BM_Fill8, ramp_##size, ISGFill8Shaded, kind)->UseManualTime();                                   \
+  BENCHMARK_CAPTURE(BM_Fill8, ramp_transparent_##size, ISGFill8ShadedTransparent, kind)->UseManualTime();            \
+  BENCHMARK_CAPTURE(BM_Fill8, texture_##size, ISGFill8Texture128x128, kind)->UseManualTime();                        \
+  BENCHMARK_CAPTURE(BM_Fill8, shaded_texture_##size, ISGFill8ShadedTexture128x128, kind)->UseManualTime();           \
+  BENCHMARK_CAPTURE(BM_Fill8, transparent_texture_##size, ISGFill8TransparentTexture128x128, kind)->UseManualTime(); \
+  BENCHMARK_CAPTURE(BM_Fill8, shaded_transparent_texture_##size, ISGFill8ShadedTransparentTexture128x128, kind)      \
+      ->UseManualTime();                                                                                             \
   BENCHMARK_CAPTURE(BM_Fill8, dithered_texture_##size, ISGFill8DitheredTexture128x128, kind)->UseManualTime()
 
 FILLS8(large, kLarge);

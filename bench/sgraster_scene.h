@@ -23,9 +23,8 @@ inline constexpr int kSceneHeight = 480;
 template <class Pixel>
 struct SceneTarget {
   std::vector<Pixel> pixels = std::vector<Pixel>(kSceneWidth * kSceneHeight, 0);
-  SGRasterFrame frame{pixels.data(),
-                      kSceneWidth* static_cast<int32_t>(sizeof(Pixel)),
-                      {5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0}};
+  SGRasterFrame frame{
+      pixels.data(), kSceneWidth* static_cast<int32_t>(sizeof(Pixel)), {5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0}};
 };
 
 template <class Pixel>
@@ -79,8 +78,7 @@ Scene MakeScene(SceneSize size, ISGTriFill flat, uint32_t levels) {
   const bool large = size == kLarge;
   std::mt19937 random(size == kSmall ? 2 : size == kLarge ? 1 : 3);
   const double spread = size == kMedium ? 14 : 6;
-  std::uniform_real_distribution<double> across(0, kSceneWidth - 1), down(0, kSceneHeight - 1),
-      near(-spread, spread);
+  std::uniform_real_distribution<double> across(0, kSceneWidth - 1), down(0, kSceneHeight - 1), near(-spread, spread);
   const size_t wanted = size == kSmall ? 8192 : size == kLarge ? 64 : 2048;
   const size_t low = size == kSmall ? 8 : size == kLarge ? 20000 : 40;
   const size_t high = size == kSmall ? 12 : size == kLarge ? 60000 : 60;
@@ -139,9 +137,9 @@ struct SceneBaseline {
 // from elsewhere on the machine falls on fill and baselines alike. Reports
 // pixels, the best round's pixels per second, and per baseline the ratio of
 // its best round's time to the fill's: the fill's rate over the baseline's.
-inline void RunFillScene(benchmark::State& state, const Scene& scene, ISGTriFill fill,
-                         const SGRasterFrame* frame, const void* texels, const void* table,
-                         const void* colour, const std::vector<SceneBaseline>& baselines) {
+inline void RunFillScene(benchmark::State& state, const Scene& scene, ISGTriFill fill, const SGRasterFrame* frame,
+                         const void* texels, const void* table, const void* colour,
+                         const std::vector<SceneBaseline>& baselines) {
   using Clock = std::chrono::steady_clock;
   double bestFill = std::numeric_limits<double>::infinity();
   std::vector<double> bestBaseline(baselines.size(), std::numeric_limits<double>::infinity());
@@ -155,11 +153,9 @@ inline void RunFillScene(benchmark::State& state, const Scene& scene, ISGTriFill
     for (size_t i = 0; i < baselines.size(); ++i) {
       const auto baselineStart = Clock::now();
       baselines[i].round();
-      bestBaseline[i] =
-          std::min(bestBaseline[i], std::chrono::duration<double>(Clock::now() - baselineStart).count());
+      bestBaseline[i] = std::min(bestBaseline[i], std::chrono::duration<double>(Clock::now() - baselineStart).count());
     }
   }
   state.counters["pixels"] = static_cast<double>(scene.pixels) / bestFill;
-  for (size_t i = 0; i < baselines.size(); ++i)
-    state.counters[baselines[i].counter] = bestBaseline[i] / bestFill;
+  for (size_t i = 0; i < baselines.size(); ++i) state.counters[baselines[i].counter] = bestBaseline[i] / bestFill;
 }

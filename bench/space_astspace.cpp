@@ -93,7 +93,8 @@ void BM_AsteroidSpaceFrameOf200Units(benchmark::State& state) {
   bench::ViewportFill fill(s.world);
   g_animElapsedMs = 0;
   s.WholeFrame();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.WholeFrame(); }, [&] { fill.Draw(); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { s.WholeFrame(); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_AsteroidSpaceFrameOf200Units);
 
@@ -104,7 +105,8 @@ void BM_LabelsOf200Units(benchmark::State& state) {
   s.LabelsOn();
   g_animElapsedMs = 0;
   s.WholeFrame();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->DrawUnitLabels(); }, [&] { fill.Draw(); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { s.view->DrawUnitLabels(); }, [&] { fill.Draw(); });
   s.view->ToggleUnitHalos();
 }
 BENCHMARK(BM_LabelsOf200Units);

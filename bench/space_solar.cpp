@@ -85,7 +85,8 @@ void BM_SolarFrame150Asteroids200Units(benchmark::State& state) {
   Screen s;
   bench::ViewportFill fill(s.world);
   g_animElapsedMs = 0;
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.SolarFrame(); }, [&] { fill.Draw(); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { s.SolarFrame(); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_SolarFrame150Asteroids200Units);
 
@@ -93,7 +94,8 @@ void BM_FutureStep150Asteroids(benchmark::State& state) {
   Screen s;
   bench::ViewportFill fill(s.world);
   s.view->ToggleFutureView();
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->FutureStep(0); }, [&] { fill.Draw(); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { s.view->FutureStep(0); }, [&] { fill.Draw(); });
 }
 BENCHMARK(BM_FutureStep150Asteroids);
 

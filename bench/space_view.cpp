@@ -108,8 +108,9 @@ void BM_UnchangedFrame(benchmark::State& state) {
   s.world->redraw = 1;
   s.view->DrawFrame();
   g_animElapsedMs = 0;
-  Against(state, "ratio_to_full_viewport_fill", [&] { benchmark::DoNotOptimize(s.view->DrawFrame()); },
-          [&] { FullFill(s, fill); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { benchmark::DoNotOptimize(s.view->DrawFrame()); },
+      [&] { FullFill(s, fill); });
 }
 BENCHMARK(BM_UnchangedFrame);
 
@@ -117,7 +118,8 @@ void BM_UpdateUnitObjectsFor200Units(benchmark::State& state) {
   Screen s;
   Populate(s);
   bench::ViewportFill fill(s.world);
-  Against(state, "ratio_to_full_viewport_fill", [&] { s.view->UpdateUnitObjects(); }, [&] { FullFill(s, fill); });
+  Against(
+      state, "ratio_to_full_viewport_fill", [&] { s.view->UpdateUnitObjects(); }, [&] { FullFill(s, fill); });
 }
 BENCHMARK(BM_UpdateUnitObjectsFor200Units);
 

@@ -35,7 +35,9 @@ using namespace plat;
 // The installation settings open the registry while the program starts: its
 // place is given before them.
 struct UseBuiltInstallation {
-  UseBuiltInstallation() { setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1); }
+  UseBuiltInstallation() {
+    setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1);
+  }
 };
 __attribute__((init_priority(150))) UseBuiltInstallation g_useBuiltInstallation;
 
@@ -53,8 +55,8 @@ struct Screen {
     wc.lpszClassName = "BenchDataPanel";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchDataPanel", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                            nullptr, nullptr);
+    window = CreateWindowEx(0, "BenchDataPanel", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                            nullptr);
     g_ddraw = new CDDraw(window, 1);
     g_gameData = new CGameData(9, 8);
     if (!g_gameData->RulesLoaded() || !g_gameData->ResourcesComplete()) std::abort();  // no installation built
@@ -95,8 +97,7 @@ void FlushWhole() {
 void BM_UnitReadOut(benchmark::State& state) {
   Screen s;
   Against(
-      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowUnitData(s.unit, 1, 0); },
-      FlushWhole);
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowUnitData(s.unit, 1, 0); }, FlushWhole);
 }
 BENCHMARK(BM_UnitReadOut);
 
@@ -143,8 +144,8 @@ void BM_ZoneReadOut(benchmark::State& state) {
   CGAsteroid* a = g_gameData->solarDB.GetAsteroid(1);
   CSprite* icons[4] = {};
   Against(
-      state, "ratio_to_whole_flush",
-      [&] { SharedScreen().dataPanel->ShowZoneInfo(3, 3, a, s.unit, icons, 1); }, FlushWhole);
+      state, "ratio_to_whole_flush", [&] { SharedScreen().dataPanel->ShowZoneInfo(3, 3, a, s.unit, icons, 1); },
+      FlushWhole);
 }
 BENCHMARK(BM_ZoneReadOut);
 

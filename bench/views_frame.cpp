@@ -92,7 +92,8 @@ BENCHMARK(BM_FlushSmallRect);
 
 void BM_GotoBarDraw(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { s.view->DrawGotoBar(); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { s.view->DrawGotoBar(); }, FlushWhole);
 }
 BENCHMARK(BM_GotoBarDraw);
 
@@ -157,7 +158,8 @@ void BM_TurnLampRow(benchmark::State& state) {
     delete *lamp;
     *lamp = new CSprite(g_ddraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
   }
-  Against(state, "ratio_to_whole_flush", [&] { s.view->SetTurnLampCount(17); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { s.view->SetTurnLampCount(17); }, FlushWhole);
 }
 BENCHMARK(BM_TurnLampRow);
 

@@ -71,8 +71,8 @@ struct Screen {
     wc.lpszClassName = "BenchOrderScreen";
     wc.lpfnWndProc = MenuOwner;
     RegisterClassEx(&wc);
-    window = CreateWindowEx(0, "BenchOrderScreen", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600,
-                            nullptr, nullptr, nullptr, nullptr);
+    window = CreateWindowEx(0, "BenchOrderScreen", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 800, 600, nullptr,
+                            nullptr, nullptr, nullptr);
     g_ddraw = new CDDraw(window, 1);
     g_gameData = new CGameData(9, 8);
     g_gameData->solarDB.CreateAsteroidArray(1);
@@ -101,10 +101,10 @@ void FlushWhole() {
 void OpenUnitMenu(Screen& s) {
   const int guild = 1;
   HMODULE module = g_gameData->GetGuildModule(guild);
-  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                              200, 40, 0xFFFF, 0);
-  auto* sub = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                             200, 40, 0xFFFF, 1);
+  auto* menu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 200, 40, 0xFFFF, 0);
+  auto* sub =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 200, 40, 0xFFFF, 1);
   for (const char* stem : {"basic", "damage", "orders"})
     sub->AppendItem(514, (std::string("pm") + stem + ".ima").c_str(), (std::string("ph") + stem + ".ima").c_str(),
                     module);
@@ -126,7 +126,8 @@ void OpenUnitMenu(Screen& s) {
 
 void BM_UnitMenuOpen(benchmark::State& state) {
   Screen s;
-  Against(state, "ratio_to_whole_flush", [&] { OpenUnitMenu(s); }, FlushWhole);
+  Against(
+      state, "ratio_to_whole_flush", [&] { OpenUnitMenu(s); }, FlushWhole);
 }
 BENCHMARK(BM_UnitMenuOpen);
 

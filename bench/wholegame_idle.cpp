@@ -156,7 +156,8 @@ void MeasureStillScreen(benchmark::State& state, OpenView open) {
   state.counters["passes_per_second_polling"] = static_cast<double>(polling.passes) / polling.wall;
   state.counters["frames_shown_per_second"] = static_cast<double>(waiting.shown) / waiting.wall;
   if (bench::kCountsHeapCalls) {
-    state.counters["heap_calls_per_tick"] = static_cast<double>(waiting.tickHeapCalls) / static_cast<double>(waiting.ticks);
+    state.counters["heap_calls_per_tick"] =
+        static_cast<double>(waiting.tickHeapCalls) / static_cast<double>(waiting.ticks);
     state.counters["ticks_with_heap_calls"] =
         static_cast<double>(waiting.ticksWithHeapCalls) / static_cast<double>(waiting.ticks);
     state.counters["heap_calls_per_pass"] =

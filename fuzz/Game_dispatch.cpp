@@ -10,10 +10,10 @@
 #include <span>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
-#include "Game/base/Packets.h"
 #include "fuzz/game_start.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"

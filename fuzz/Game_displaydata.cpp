@@ -33,8 +33,8 @@ const Bytes& Palette() {
 }
 
 const Bytes& Texture() {
-  static const Bytes t =
-      sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, 16, 16, Texels(16, 16), Texels(16, 16), "P");
+  static const Bytes t = sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8 | SG_TXM_PALETTE_FILE, 16, 16,
+                                                         Texels(16, 16), Texels(16, 16), "P");
   return t;
 }
 

@@ -115,9 +115,9 @@ std::vector<std::uint8_t> IndexImage(FuzzedDataProvider& in, std::vector<std::st
     id.resize(8, '\0');
     ids.push_back(id);
   }
-  if (in.ConsumeBool()) std::sort(ids.begin(), ids.end(), [](const std::string& a, const std::string& b) {
-    return CompareTextIds(a.data(), b.data()) < 0;
-  });
+  if (in.ConsumeBool())
+    std::sort(ids.begin(), ids.end(),
+              [](const std::string& a, const std::string& b) { return CompareTextIds(a.data(), b.data()) < 0; });
   plat::ByteWriter index;
   index.U32(in.ConsumeBool() ? static_cast<std::uint32_t>(n) : in.ConsumeIntegral<std::uint32_t>());
   for (const std::string& id : ids) {

@@ -11,8 +11,8 @@
 #include <map>
 #include <vector>
 
-#include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
+#include "Game/net/PacketQueue.h"
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
 

@@ -6,10 +6,10 @@
 #include <set>
 #include <span>
 
+#include "Game/net/ReplayFormat.h"
 #include "Game/net/ReplayReader.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
-#include "Game/net/ReplayFormat.h"
 
 namespace {
 

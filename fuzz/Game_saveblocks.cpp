@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-#include "Game/model/GLocation.h"
-#include "Game/base/GPersist.h"
 #include "Game/arrayman/ArrayMan.h"
+#include "Game/base/GPersist.h"
+#include "Game/model/GLocation.h"
 #include "fuzz/scratch.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <span>
 
-#include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
+#include "Game/net/NetSession.h"
 #include "Game/save/EmailTurn.h"
 #include "fuzz/scratch.h"
 #include "hvmulti/HvMulti.h"

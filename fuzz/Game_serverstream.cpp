@@ -18,12 +18,12 @@
 #include <thread>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "fuzz/game_start.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
@@ -67,7 +67,8 @@ struct Server {
   // Sends to every player, waiting out a busy library; false when the client is gone.
   bool Send(std::span<const std::uint8_t> packet) {
     for (;;) {
-      const int r = multi.Send(me.id, HVM_ID_ALLPLAYERS, packet.data(), static_cast<std::uint32_t>(packet.size()), 1, 1);
+      const int r =
+          multi.Send(me.id, HVM_ID_ALLPLAYERS, packet.data(), static_cast<std::uint32_t>(packet.size()), 1, 1);
       if (r != HVM_ERR_BUSY) return r == 0 || r == HVM_ERR_TOOLARGE;
       Drain();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));

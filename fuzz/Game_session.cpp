@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 #include "tests/Game/net/fake_multi.h"

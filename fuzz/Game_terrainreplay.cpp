@@ -72,7 +72,9 @@ std::vector<std::uint8_t> Seed(std::uint8_t size, std::initializer_list<std::uin
   for (std::uint32_t kind : kinds) {
     const std::uint32_t v[8] = {kind, i % 2, 1 + i % 7, i % 7, i % 4, 1 + (i + 3) % 7, (i * 5) % 7, (i + 1) % 4};
     for (int k = 0; k < 8; ++k)
-      for (int b = 0; b < 4; ++b) p[at + 4 * static_cast<std::size_t>(k) + static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(v[k] >> (8 * b));
+      for (int b = 0; b < 4; ++b)
+        p[at + 4 * static_cast<std::size_t>(k) + static_cast<std::size_t>(b)] =
+            static_cast<std::uint8_t>(v[k] >> (8 * b));
     p[at + 32] = static_cast<std::uint8_t>(i % 2 ? 9 : 17);
     at += 36;
     ++i;

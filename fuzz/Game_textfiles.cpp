@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "Game/base/GKeyValueReader.h"
+#include "Game/base/GStartupMessage.h"
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/base/GKeyValueReader.h"
-#include "Game/base/GStartupMessage.h"
 #include "fuzz/scratch.h"
 
 namespace {

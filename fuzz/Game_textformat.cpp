@@ -24,9 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<TextArg> args;
   for (std::size_t i = 0; i < argCount; ++i) {
     switch (in.ConsumeIntegralInRange(0, 2)) {
-      case 0: args.emplace_back(strings[i]); break;
-      case 1: args.emplace_back(in.ConsumeIntegral<std::int64_t>()); break;
-      default: args.emplace_back(in.ConsumeFloatingPoint<double>()); break;
+      case 0:
+        args.emplace_back(strings[i]);
+        break;
+      case 1:
+        args.emplace_back(in.ConsumeIntegral<std::int64_t>());
+        break;
+      default:
+        args.emplace_back(in.ConsumeFloatingPoint<double>());
+        break;
     }
   }
   const std::string inserted = in.ConsumeRandomLengthString(1200);

@@ -23,7 +23,8 @@ std::vector<std::uint8_t> ReadBack(plat::FILE* fp) {
   std::vector<std::uint8_t> bytes;
   plat::rewind(fp);
   std::uint8_t buffer[4096];
-  for (std::size_t n; (n = plat::fread(buffer, 1, sizeof buffer, fp)) != 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+  for (std::size_t n; (n = plat::fread(buffer, 1, sizeof buffer, fp)) != 0;)
+    bytes.insert(bytes.end(), buffer, buffer + n);
   return bytes;
 }
 

@@ -61,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LoadStatus status = ReadSavedViewBlock(r);
   if (r.Pos() > size) __builtin_trap();
   if (status == LoadStatus::kOk) {
-    if (SharedScreen().gotoGroup >= kGotoGroups || SharedScreen().endTurnSentTurn != 0xFFFFFFFFu)
-      __builtin_trap();
+    if (SharedScreen().gotoGroup >= kGotoGroups || SharedScreen().endTurnSentTurn != 0xFFFFFFFFu) __builtin_trap();
   } else if (SharedScreen().gotoGroup != 0) {
     __builtin_trap();
   }

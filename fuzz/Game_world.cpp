@@ -77,17 +77,28 @@ struct World {
 std::vector<std::uint8_t> SeedOf(const World& w, int kind) {
   const CGAsteroid& a = *w.solar.GetAsteroid(4);
   switch (kind) {
-    case 0: return Save(*a.GetZone(5));
-    case 1: return Save(a);
-    case 2: return Save(*w.solar.GetStar(1));
-    case 3: return Save(w.solar);
-    case 4: return Save(*w.guilds.GetChapter(9));
-    case 5: return Save(*w.guilds.GetGuild(2));
-    case 6: return Save(w.guilds);
-    case 7: return Save(w.pools);
-    case 8: return Save(w.notes);
-    case 9: return Save(static_cast<const CRecorder&>(*w.solar.GetAsteroid(0)));
-    default: return std::vector<std::uint8_t>(40, 0);  // a packet
+    case 0:
+      return Save(*a.GetZone(5));
+    case 1:
+      return Save(a);
+    case 2:
+      return Save(*w.solar.GetStar(1));
+    case 3:
+      return Save(w.solar);
+    case 4:
+      return Save(*w.guilds.GetChapter(9));
+    case 5:
+      return Save(*w.guilds.GetGuild(2));
+    case 6:
+      return Save(w.guilds);
+    case 7:
+      return Save(w.pools);
+    case 8:
+      return Save(w.notes);
+    case 9:
+      return Save(static_cast<const CRecorder&>(*w.solar.GetAsteroid(0)));
+    default:
+      return std::vector<std::uint8_t>(40, 0);  // a packet
   }
 }
 
@@ -126,47 +137,56 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 1: {
       CGAsteroid a(1);
-      Check(a, [] { return std::make_unique<CGAsteroid>(0); }, block);
+      Check(
+          a, [] { return std::make_unique<CGAsteroid>(0); }, block);
       break;
     }
     case 2: {
       CGStar s(0);
-      Check(s, [] { return std::make_unique<CGStar>(0); }, block);
+      Check(
+          s, [] { return std::make_unique<CGStar>(0); }, block);
       break;
     }
     case 3: {
       CGSolarDB db;
-      Check(db, [] { return std::make_unique<CGSolarDB>(); }, block);
+      Check(
+          db, [] { return std::make_unique<CGSolarDB>(); }, block);
       break;
     }
     case 4: {
       CGChapter c(1, 1);
-      Check(c, [] { return std::make_unique<CGChapter>(1, 1); }, block);
+      Check(
+          c, [] { return std::make_unique<CGChapter>(1, 1); }, block);
       break;
     }
     case 5: {
       CGuild g(2, 8);
-      Check(g, [] { return std::make_unique<CGuild>(2, 8); }, block);
+      Check(
+          g, [] { return std::make_unique<CGuild>(2, 8); }, block);
       break;
     }
     case 6: {
       CGuildList list(8);
-      Check(list, [] { return std::make_unique<CGuildList>(8); }, block);
+      Check(
+          list, [] { return std::make_unique<CGuildList>(8); }, block);
       break;
     }
     case 7: {
       auto pools = std::make_unique<CGPoolDB>();
-      Check(*pools, [] { return std::make_unique<CGPoolDB>(); }, block);
+      Check(
+          *pools, [] { return std::make_unique<CGPoolDB>(); }, block);
       break;
     }
     case 8: {
       CGNotificationList n;
-      Check(n, [] { return std::make_unique<CGNotificationList>(); }, block);
+      Check(
+          n, [] { return std::make_unique<CGNotificationList>(); }, block);
       break;
     }
     case 9: {
       CRecorder r;
-      Check(r, [] { return std::make_unique<CRecorder>(); }, block);
+      Check(
+          r, [] { return std::make_unique<CRecorder>(); }, block);
       break;
     }
     default: {

@@ -14,7 +14,8 @@
 
 namespace fuzz {
 
-inline std::vector<std::uint8_t> Make(std::uint16_t type, std::size_t size, std::initializer_list<std::pair<std::size_t, std::uint16_t>> words) {
+inline std::vector<std::uint8_t> Make(std::uint16_t type, std::size_t size,
+                                      std::initializer_list<std::pair<std::size_t, std::uint16_t>> words) {
   std::vector<std::uint8_t> p(size, 0);
   plat::ByteWriter w(p);
   w.WriteAt<std::uint16_t>(0, type);
@@ -50,6 +51,5 @@ inline const std::vector<std::vector<std::uint8_t>>& StartOfGame() {
   }();
   return start;
 }
-
 
 }  // namespace fuzz

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lp->palVersion = 0x300;
     lp->palNumEntries = 256;
     for (int i = 0; i < 256; ++i)
-      lp->palPalEntry[i] = {static_cast<plat::BYTE>(i), static_cast<plat::BYTE>(255 - i), static_cast<plat::BYTE>(i * 7), 0};
+      lp->palPalEntry[i] = {static_cast<plat::BYTE>(i), static_cast<plat::BYTE>(255 - i),
+                            static_cast<plat::BYTE>(i * 7), 0};
     return plat::CreatePalette(lp);
   }();
   for (int target : {8, 16, 24}) {
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (static_cast<std::size_t>(CDibImage::RowBytes(w, 8)) * static_cast<std::size_t>(h) > size) __builtin_trap();
     image.MatchPalette(palette);
     if (plat::BYTE* p = image.GetPixelAddress(w - 1, h - 1)) *p ^= 1;
-    std::vector<plat::BYTE> bits(static_cast<std::size_t>(CDibImage::RowBytes(17, static_cast<plat::WORD>(target))) * 9);
+    std::vector<plat::BYTE> bits(static_cast<std::size_t>(CDibImage::RowBytes(17, static_cast<plat::WORD>(target))) *
+                                 9);
     plat::BITMAPINFO format;
     format.bmiHeader.biWidth = 17;
     format.bmiHeader.biHeight = 9;

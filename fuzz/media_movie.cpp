@@ -39,11 +39,12 @@ void Decode(PAVISTREAM video, std::size_t inputSize) {
   const LONG length = std::min(AVIStreamLength(video), kMaxFrames);
   for (LONG n = 0; n < length; ++n) {
     LONG bytes = 0;
-    if (AVIStreamRead(video, n, 1, frame.data(), static_cast<LONG>(frame.size()), &bytes, nullptr) != AVIERR_OK) continue;
+    if (AVIStreamRead(video, n, 1, frame.data(), static_cast<LONG>(frame.size()), &bytes, nullptr) != AVIERR_OK)
+      continue;
     if (static_cast<std::size_t>(bytes) > inputSize) __builtin_trap();
     in->biSizeImage = static_cast<DWORD>(bytes);
-    ICDECOMPRESSEX d{n % 3 == 2 ? ICDECOMPRESS_HURRYUP : 0, in, frame.data(), &o8, pixels8.data(), 0, 0, w, h,
-                     0, 0, w, h};
+    ICDECOMPRESSEX d{
+        n % 3 == 2 ? ICDECOMPRESS_HURRYUP : 0, in, frame.data(), &o8, pixels8.data(), 0, 0, w, h, 0, 0, w, h};
     ICDecompressEx(codec, d);
     d.lpbiDst = &o24;
     d.lpDst = pixels24.data();

@@ -20,16 +20,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto resource = plat::ResourceBytes(m, rec.name, rec.type);
     if (!rec.type.IsId()) continue;
     switch (rec.type.Id()) {
-      case plat::RT_DIALOG: plat::ParseDialogTemplate(resource); break;
-      case plat::RT_BITMAP: plat::ParseDib(resource); break;
-      case plat::RT_GROUP_CURSOR: plat::LoadCursorGroup(m, rec.name); break;
-      case plat::RT_GROUP_ICON: plat::LoadIconGroup(m, rec.name); break;
+      case plat::RT_DIALOG:
+        plat::ParseDialogTemplate(resource);
+        break;
+      case plat::RT_BITMAP:
+        plat::ParseDib(resource);
+        break;
+      case plat::RT_GROUP_CURSOR:
+        plat::LoadCursorGroup(m, rec.name);
+        break;
+      case plat::RT_GROUP_ICON:
+        plat::LoadIconGroup(m, rec.name);
+        break;
       case plat::RT_STRING:
         if (rec.name.IsId() && rec.name.Id() > 0) {
           for (unsigned i = 0; i < 16; ++i) plat::LoadString(m, (rec.name.Id() - 1u) * 16u + i, text, sizeof text);
         }
         break;
-      default: break;
+      default:
+        break;
     }
   }
   plat::FreeLibrary(m);

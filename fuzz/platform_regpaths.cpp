@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char name[128];
     char value[512];
     plat::DWORD nameSize = sizeof name, valueSize = sizeof value;
-    const plat::LONG rc = plat::RegEnumValue(key, i, name, &nameSize, nullptr, nullptr,
-                                             reinterpret_cast<plat::BYTE*>(value), &valueSize);
+    const plat::LONG rc =
+        plat::RegEnumValue(key, i, name, &nameSize, nullptr, nullptr, reinterpret_cast<plat::BYTE*>(value), &valueSize);
     if (rc == plat::ERROR_NO_MORE_ITEMS) break;
     if (rc != plat::ERROR_SUCCESS) continue;
     const std::string path = std::string(value) + "ART\\..\\..\\name.ima";

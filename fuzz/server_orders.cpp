@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "Game/base/GBlockStream.h"
-#include "Game/model/GUnit.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GUnit.h"
 #include "server/orders/SrvDesigns.h"
-#include "server/trade/SrvMineralTrade.h"
 #include "server/orders/SrvOrders.h"
+#include "server/orders/SrvZoneOrders.h"
+#include "server/trade/SrvMineralTrade.h"
 #include "server/trade/SrvShipTrade.h"
 #include "server/turn/SrvTurnSteps.h"
 #include "server/world/SrvWorldSave.h"
-#include "server/orders/SrvZoneOrders.h"
 #include "tests/server/srv_test_rules.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
-#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvVotes.h"
+#include "server/turn/SrvTurnSteps.h"
 
 namespace {
 

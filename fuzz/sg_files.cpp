@@ -89,8 +89,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     wall.matNumShades = 2;
     wall.matShadeRowSize = 4;
     const fuzz::Seeds seeds = {
-        Input(0, sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8_KEYED, 16, 8, sgdata::Image(16 * 8, 1),
-                                                 sgdata::Image(16 * 8, 9), "p.pal"),
+        Input(0,
+              sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8_KEYED, 16, 8, sgdata::Image(16 * 8, 1),
+                                              sgdata::Image(16 * 8, 9), "p.pal"),
               palette),
         Input(1, sgdata::MakeBinTexture(16, 16, 1), {}),
         Input(3, sgdata::MakeMaterialFile(wall, {1, 2, 3, 4, 5, 6, 7, 8}, "t.bin"), sgdata::MakeBinTexture(32, 16, 0)),

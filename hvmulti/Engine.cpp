@@ -165,7 +165,8 @@ int Engine::Join(const Endpoint& at, const HelloFrame& hello, int timeoutMs, std
         session_ = welcome->session;
         clientServer_ = (welcome->sessionFlags & kSessionClientServer) != 0;
         players_ = std::move(others);
-        players_.push_back(PlayerInfo{localId_, static_cast<std::uint8_t>(hello.serverToken.empty() ? 0 : kPlayerServer),
+        players_.push_back(PlayerInfo{localId_,
+                                      static_cast<std::uint8_t>(hello.serverToken.empty() ? 0 : kPlayerServer),
                                       hello.shortName, hello.longName});
         hub_ = std::move(hub);
         hubLastFrame_ = hubLastWrite_ = NowMs();
@@ -368,8 +369,10 @@ bool Engine::ReadNow() {
     lookFds_.push_back({p->conn.Handle(), POLLIN, 0});
     lookPeers_.push_back(p.get());
   }
-  if (lookFds_.size() == 1) lookFds_[0].revents = POLLIN;
-  else if (!lookFds_.empty() && ::poll(lookFds_.data(), lookFds_.size(), 0) <= 0) lookFds_.clear();
+  if (lookFds_.size() == 1)
+    lookFds_[0].revents = POLLIN;
+  else if (!lookFds_.empty() && ::poll(lookFds_.data(), lookFds_.size(), 0) <= 0)
+    lookFds_.clear();
   for (std::size_t i = 0; i < lookFds_.size(); ++i)
     if (lookFds_[i].revents) ServePeer(*lookPeers_[i], POLLIN);
   // What that relayed goes out now, not on the engine thread's next turn.
@@ -558,9 +561,10 @@ void Engine::Run() {
       fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
       for (auto& p : peers_) {
-        const bool read = reading && p->state != PeerState::Closing &&
-                          (watchRelays || !(gameReads && p->state == PeerState::Player));
-        fds.push_back({p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
+        const bool read =
+            reading && p->state != PeerState::Closing && (watchRelays || !(gameReads && p->state == PeerState::Player));
+        fds.push_back(
+            {p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
       }
     } else {
@@ -572,8 +576,7 @@ void Engine::Run() {
                      0});
     }
     const bool relaying = role_ == Role::Host && NowNs() - lastRelayNs_ < kRelayWatchNs;
-    const std::int64_t waitNs =
-        relaying ? 0 : holding ? kHoldNs : (gameReads ? kGameReadsMs : kPollSliceMs) * 1000000;
+    const std::int64_t waitNs = relaying ? 0 : holding ? kHoldNs : (gameReads ? kGameReadsMs : kPollSliceMs) * 1000000;
     lock.unlock();
     const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     const int ready = ::ppoll(fds.data(), fds.size(), &wait, nullptr);
@@ -759,16 +762,15 @@ void Engine::AdmitPeer(Peer& peer, const HelloFrame& hello) {
     return RefusePeer(peer, HVM_ERR_BADPARAM);
   if (!asServer && !joinOpen_) return RefusePeer(peer, HVM_ERR_JOINCLOSED);
   if (!asServer && hello.password != password_) return RefusePeer(peer, HVM_ERR_PASSWORD);
-  const auto members = std::count_if(players_.begin(), players_.end(),
-                                     [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
+  const auto members =
+      std::count_if(players_.begin(), players_.end(), [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
   if (!asServer && static_cast<std::uint32_t>(members) >= session_.U32(HvMSession_Struct::kMaxPlayers))
     return RefusePeer(peer, HVM_ERR_SESSIONFULL);
 
-  PlayerInfo info{NextId(), static_cast<std::uint8_t>(asServer ? kPlayerServer : 0), hello.shortName,
-                  hello.longName};
+  PlayerInfo info{NextId(), static_cast<std::uint8_t>(asServer ? kPlayerServer : 0), hello.shortName, hello.longName};
   for (const auto& p : players_) peer.conn.Queue(EncodeFrame(JoinedFrame{p.id, p.flags, p.shortName, p.longName}));
-  peer.conn.Queue(EncodeFrame(WelcomeFrame{info.id, static_cast<std::uint8_t>(clientServer_ ? kSessionClientServer : 0),
-                                           SessionForMembers()}));
+  peer.conn.Queue(EncodeFrame(
+      WelcomeFrame{info.id, static_cast<std::uint8_t>(clientServer_ ? kSessionClientServer : 0), SessionForMembers()}));
   const auto joined = EncodeFrame(JoinedFrame{info.id, info.flags, info.shortName, info.longName});
   for (auto& other : peers_)
     if (other->state == PeerState::Player) other->conn.Queue(joined);
@@ -845,8 +847,9 @@ bool Engine::SpendRequest(Peer& peer, std::int64_t now) {
   if (peer.requestsAt == 0) {
     peer.requests = static_cast<double>(limits_.requestBurst);
   } else {
-    peer.requests = std::min(static_cast<double>(limits_.requestBurst),
-                             peer.requests + static_cast<double>(now - peer.requestsAt) * limits_.requestsPerSecond / 1000.0);
+    peer.requests =
+        std::min(static_cast<double>(limits_.requestBurst),
+                 peer.requests + static_cast<double>(now - peer.requestsAt) * limits_.requestsPerSecond / 1000.0);
   }
   peer.requestsAt = now;
   if (peer.requests >= 1.0) {
@@ -902,9 +905,9 @@ void Engine::DropFlooders(Peer& server) {
         it->second += n;
     }
     if (waiting.empty()) return;
-    const std::uint32_t flooder =
-        std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
-            ->first;
+    const std::uint32_t flooder = std::max_element(waiting.begin(), waiting.end(), [](const auto& a, const auto& b) {
+                                    return a.second < b.second;
+                                  })->first;
     FindPeer(flooder)->dead = true;
     TakeBackFrames(server, flooder);
   }
@@ -1004,8 +1007,8 @@ bool Engine::KnownPlayer(std::uint32_t id) const {
 HvMSession_Struct Engine::SessionForMembers() const {
   HvMSession_Struct s = session_;
   s.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password_.empty() ? "" : "x");
-  const auto members = std::count_if(players_.begin(), players_.end(),
-                                     [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
+  const auto members =
+      std::count_if(players_.begin(), players_.end(), [](const PlayerInfo& p) { return !(p.flags & kPlayerServer); });
   s.SetU32(HvMSession_Struct::kPlayerCount, static_cast<std::uint32_t>(members));
   return s;
 }

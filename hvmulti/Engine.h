@@ -106,8 +106,7 @@ class Engine {
 
   // Received messages, oldest first.
   int CheckMessages();
-  int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
-             std::uint32_t* extra);
+  int GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to, std::uint32_t* extra);
 
   // Removes a player: the local one leaves; the host removes another one.
   int DeletePlayer(std::uint32_t id);

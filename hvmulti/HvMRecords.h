@@ -45,11 +45,11 @@ struct HvMServiceEx_Struct : HvMByteImage<336> {
 struct HvMSession_Struct : HvMByteImage<128> {
   static constexpr std::size_t kName = 0, kNameWidth = 32;
   static constexpr std::size_t kDescription = 32, kDescriptionWidth = 52;
-  static constexpr std::size_t kSessionId = 84;     // u32; given by the library, 0 when creating
-  static constexpr std::size_t kMaxPlayers = 88;    // u32
-  static constexpr std::size_t kPlayerCount = 92;   // u32; filled by the library
+  static constexpr std::size_t kSessionId = 84;                      // u32; given by the library, 0 when creating
+  static constexpr std::size_t kMaxPlayers = 88;                     // u32
+  static constexpr std::size_t kPlayerCount = 92;                    // u32; filled by the library
   static constexpr std::size_t kPassword = 96, kPasswordWidth = 16;  // "x" in enumerated sessions that have one
-  static constexpr std::size_t kReserved = 112;     // 4 x u32, zero
+  static constexpr std::size_t kReserved = 112;                      // 4 x u32, zero
 };
 
 // A library notice, what GetTop gives as HVM_MSG_SYSTEM: an i32 code

@@ -105,8 +105,8 @@ int CHvMulti::InitAutoLaunch(const char* launchText, const char* guid, int versi
     return Fail(HVM_ERR_BADGUID, "wrong application GUID or protocol version");
   if (engine_->InSession()) return Fail(HVM_ERR_INSESSION, "a session is open; close it first");
   if (!launchText || std::strcmp(launchText, HVM_LOCAL_SERVICE_NAME) != 0)
-    return Fail(HVM_ERR_NOLOBBY, std::string("no lobby service answers the launch text \"") +
-                                     (launchText ? launchText : "") + "\"");
+    return Fail(HVM_ERR_NOLOBBY,
+                std::string("no lobby service answers the launch text \"") + (launchText ? launchText : "") + "\"");
   service_ = Service::Local;
   address_.clear();
   guid_ = guid;
@@ -166,10 +166,15 @@ int CHvMulti::EnumSessions(HvMSessionCallback callback, void* context, std::uint
 int CHvMulti::OpenAndJoin(std::uint32_t session, const char* password, HvMPlayer_Struct* player) {
   if (!player) return HVM_ERR_BADPARAM;
   if (service_ == Service::None) return Fail(HVM_ERR_NOSERVICE, "no service is open");
-  const auto it = std::find_if(found_.begin(), found_.end(), [session](const FoundSession& f) { return f.id == session; });
+  const auto it =
+      std::find_if(found_.begin(), found_.end(), [session](const FoundSession& f) { return f.id == session; });
   if (it == found_.end()) return Fail(HVM_ERR_NOSESSION, "no session " + std::to_string(session) + " was found");
-  hvm::HelloFrame hello{guid_, static_cast<std::uint32_t>(version_), password ? password : "",
-                        plat::FixedText::Of(player->shortName), plat::FixedText::Of(player->longName), ""};
+  hvm::HelloFrame hello{guid_,
+                        static_cast<std::uint32_t>(version_),
+                        password ? password : "",
+                        plat::FixedText::Of(player->shortName),
+                        plat::FixedText::Of(player->longName),
+                        ""};
   std::uint32_t id = 0;
   const int result = engine_->Join(it->at, hello, kJoinTimeoutMs, id);
   if (result != 0) return Fail(result, "cannot join the session at " + hvm::FormatEndpoint(it->at));
@@ -256,8 +261,12 @@ int CHvMulti::JoinAsServer(const char* guid, HvMPlayer_Struct* player) {
   if (!at) return Fail(HVM_ERR_NOSESSION, "the session host's address \"" + text + "\" is not usable");
   service_ = Service::Local;
   guid_ = guid;
-  hvm::HelloFrame hello{guid_, static_cast<std::uint32_t>(version_), "", plat::FixedText::Of(player->shortName),
-                        plat::FixedText::Of(player->longName), text.substr(colon + 1)};
+  hvm::HelloFrame hello{guid_,
+                        static_cast<std::uint32_t>(version_),
+                        "",
+                        plat::FixedText::Of(player->shortName),
+                        plat::FixedText::Of(player->longName),
+                        text.substr(colon + 1)};
   std::uint32_t id = 0;
   const int result = engine_->Join(*at, hello, kJoinTimeoutMs, id);
   if (result != 0) return Fail(result, "cannot join the session at " + hvm::FormatEndpoint(*at));
@@ -286,8 +295,7 @@ void CHvMulti::EndServer() {
   // The server program ends when its session does: it is waited for here, on
   // the client's thread, so nothing outlives this object or the program's exit.
   if (!server_.Running()) return;
-  if (!server_.End(serverGraceMs_))
-    Fail(0, "the server program did not end with its session and was stopped");
+  if (!server_.End(serverGraceMs_)) Fail(0, "the server program did not end with its session and was stopped");
 }
 
 int CHvMulti::ReceiveThread() { return engine_->InSession() ? 0 : HVM_ERR_NOSESSION; }

@@ -62,9 +62,9 @@ void EncodeBody(plat::ByteWriter& w, const ByeFrame&) { w.U8(static_cast<std::ui
 // Each decoder takes the body after the kind byte and must use all of it.
 bool DecodeHello(plat::ByteReader& r, Frame& out) {
   HelloFrame f;
-  if (!plat::FixedText::Read(r, kGuidWidth, f.guid) || !r.Read(f.version) || !plat::FixedText::Read(r, kPasswordWidth, f.password) ||
-      !plat::FixedText::Read(r, kShortWidth, f.shortName) || !plat::FixedText::Read(r, kLongWidth, f.longName) ||
-      !plat::FixedText::Read(r, kTokenWidth, f.serverToken))
+  if (!plat::FixedText::Read(r, kGuidWidth, f.guid) || !r.Read(f.version) ||
+      !plat::FixedText::Read(r, kPasswordWidth, f.password) || !plat::FixedText::Read(r, kShortWidth, f.shortName) ||
+      !plat::FixedText::Read(r, kLongWidth, f.longName) || !plat::FixedText::Read(r, kTokenWidth, f.serverToken))
     return false;
   out = std::move(f);
   return r.Remaining() == 0;
@@ -133,15 +133,35 @@ ParseStatus ParseFrame(std::span<const std::uint8_t> in, Frame& out, std::size_t
   const std::uint8_t kind = r.U8();
   bool ok = false;
   switch (static_cast<FrameKind>(kind)) {
-    case FrameKind::Hello: ok = DecodeHello(r, out); break;
-    case FrameKind::Welcome: ok = DecodeWelcome(r, out); break;
-    case FrameKind::Refuse: ok = DecodeRefuse(r, out); break;
-    case FrameKind::Joined: ok = DecodeJoined(r, out); break;
-    case FrameKind::Left: ok = DecodeLeft(r, out); break;
-    case FrameKind::Data: ok = DecodeData(r, out); break;
-    case FrameKind::Chat: ok = DecodeChat(r, out); break;
-    case FrameKind::Ping: out = PingFrame{}; ok = r.Remaining() == 0; break;
-    case FrameKind::Bye: out = ByeFrame{}; ok = r.Remaining() == 0; break;
+    case FrameKind::Hello:
+      ok = DecodeHello(r, out);
+      break;
+    case FrameKind::Welcome:
+      ok = DecodeWelcome(r, out);
+      break;
+    case FrameKind::Refuse:
+      ok = DecodeRefuse(r, out);
+      break;
+    case FrameKind::Joined:
+      ok = DecodeJoined(r, out);
+      break;
+    case FrameKind::Left:
+      ok = DecodeLeft(r, out);
+      break;
+    case FrameKind::Data:
+      ok = DecodeData(r, out);
+      break;
+    case FrameKind::Chat:
+      ok = DecodeChat(r, out);
+      break;
+    case FrameKind::Ping:
+      out = PingFrame{};
+      ok = r.Remaining() == 0;
+      break;
+    case FrameKind::Bye:
+      out = ByeFrame{};
+      ok = r.Remaining() == 0;
+      break;
   }
   if (!ok) return ParseStatus::Garbage;
   consumed = kFrameLengthSize + length;

@@ -29,8 +29,7 @@ bool ArchiveHeaderValid(const ArchiveHeader& header) {
   // The tag field is not trusted to be terminated.
   char tag[sizeof header.tag + 1] = {};
   std::memcpy(tag, header.tag, sizeof header.tag);
-  return strcasecmp(tag, kArchiveTag) == 0 &&
-         (header.mode == kArchiveModeStdio || header.mode == kArchiveModeMapped);
+  return strcasecmp(tag, kArchiveTag) == 0 && (header.mode == kArchiveModeStdio || header.mode == kArchiveModeMapped);
 }
 
 std::size_t ArchiveRecordSize(std::uint32_t mode) {
@@ -71,8 +70,7 @@ bool ArchiveRecordInside(const ArchiveRecord& record, std::uint64_t fileSize) {
   return end <= fileSize;
 }
 
-bool ArchiveFixupsValid(std::span<const std::uint8_t> data, std::span<const std::uint8_t> table,
-                        std::uint32_t count) {
+bool ArchiveFixupsValid(std::span<const std::uint8_t> data, std::span<const std::uint8_t> table, std::uint32_t count) {
   if (table.size() < 4ull * count) return false;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t at = plat::DecodeLE<std::uint32_t>(std::span<const std::uint8_t, 4>(table.data() + 4 * i, 4));

@@ -66,5 +66,4 @@ bool ArchiveRecordInside(const ArchiveRecord& record, std::uint64_t fileSize);
 // True when every table value names a whole u32 word inside the `size` bytes of
 // `data` and that word holds an offset inside the data (at most `size`, so a
 // pointer just past the end stays legal).
-bool ArchiveFixupsValid(std::span<const std::uint8_t> data, std::span<const std::uint8_t> table,
-                        std::uint32_t count);
+bool ArchiveFixupsValid(std::span<const std::uint8_t> data, std::span<const std::uint8_t> table, std::uint32_t count);

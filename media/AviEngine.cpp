@@ -40,16 +40,18 @@ LONG MovieClockMs(const MMTIME& t, DWORD sampleRate, DWORD bytesPerSecond) {
     return per ? static_cast<LONG>((static_cast<std::uint64_t>(v) * 1000 + per / 2) / per) : -1;
   };
   switch (t.wType) {
-    case TIME_SAMPLES: return scaled(t.u.sample, sampleRate);
-    case TIME_BYTES: return scaled(t.u.cb, bytesPerSecond);
-    case TIME_MS: return static_cast<LONG>(t.u.ms);
-    default: return -1;
+    case TIME_SAMPLES:
+      return scaled(t.u.sample, sampleRate);
+    case TIME_BYTES:
+      return scaled(t.u.cb, bytesPerSecond);
+    case TIME_MS:
+      return static_cast<LONG>(t.u.ms);
+    default:
+      return -1;
   }
 }
 
-AviEngine::AviEngine() {
-  AVIFileInit();
-}
+AviEngine::AviEngine() { AVIFileInit(); }
 
 AviEngine::~AviEngine() {
   Stop();
@@ -105,8 +107,7 @@ int AviEngine::OpenVideo() {
   if (AVIStreamReadFormat(video, 0, nullptr, &size) != AVIERR_OK || size != 40) return -1;
   AVIStreamReadFormat(video, 0, &videoFormat, &size);
   const BITMAPINFOHEADER& f = videoFormat;
-  if (f.biWidth <= 0 || f.biWidth > kMaxSide || f.biHeight == 0 || std::abs(f.biHeight) > kMaxSide ||
-      f.biBitCount > 32)
+  if (f.biWidth <= 0 || f.biWidth > kMaxSide || f.biHeight == 0 || std::abs(f.biHeight) > kMaxSide || f.biBitCount > 32)
     return -21;
   decoder_ = std::make_unique<CVideoDecoder>();
   if (const HRESULT r = decoder_->Open(info.fccHandler, f); r != 0) {
@@ -173,8 +174,7 @@ int AviEngine::AudioOpen() {
   if (initialFrames >= bufferCount) return -11;
   WAVEFORMATEX format;
   LONG size = sizeof format;
-  if (AVIStreamReadFormat(audio, 0, &format, &size) != AVIERR_OK || size < 16 ||
-      format.wFormatTag != WAVE_FORMAT_PCM)
+  if (AVIStreamReadFormat(audio, 0, &format, &size) != AVIERR_OK || size < 16 || format.wFormatTag != WAVE_FORMAT_PCM)
     return -12;
   sampleRate = format.nSamplesPerSec;
   bytesPerSecond = format.nAvgBytesPerSec;
@@ -237,8 +237,7 @@ int AviEngine::AudioStart() {
     return 0;
   }
   if (const int r = AudioOpen(); r < 0) return r;
-  const LONG startBlock =
-      AVIStreamTimeToSample(audio, AVIStreamSampleToTime(video, currentFrame)) / samplesPerBuffer;
+  const LONG startBlock = AVIStreamTimeToSample(audio, AVIStreamSampleToTime(video, currentFrame)) / samplesPerBuffer;
   audioStartTime = AVIStreamSampleToTime(audio, startBlock * samplesPerBuffer);
   // Repeats counted for an earlier start would run this one's clock ahead.
   g_clockRepeat = ClockRepeat{};

@@ -17,8 +17,7 @@ void CCDAudio::Open(int, HWND window, DWORD limit) {
   openParams = MCI_OPEN_PARMS{};
   openParams.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
   isOpen = 0;
-  if (mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE, &openParams) != 0)
-    return;
+  if (mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE, &openParams) != 0) return;
   MCI_SET_PARMS set;
   set.dwTimeFormat = MCI_FORMAT_TMSF;
   if (mciSendCommand(openParams.wDeviceID, MCI_SET, MCI_SET_TIME_FORMAT, &set) != 0) {

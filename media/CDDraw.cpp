@@ -7,14 +7,11 @@ using namespace plat;
 
 DDSURFACEDESC g_savedDisplayMode;
 
-HRESULT CheckDDResult(HRESULT result, const char* /*label*/, const void* /*object*/) {
-  return result < 0 ? result : 0;
-}
+HRESULT CheckDDResult(HRESULT result, const char* /*label*/, const void* /*object*/) { return result < 0 ? result : 0; }
 
 CDDraw::CDDraw(HWND window_, DWORD width, DWORD height, DWORD bpp, DWORD wantBackBuffer_)
     : window(window_), bitsPerPixel(bpp), fullScreen(1), wantBackBuffer(wantBackBuffer_) {
-  if (CheckDDResult(DirectDrawCreate(nullptr, &directDraw, nullptr), "CDDraw::CDDraw - DirectDrawCreate ",
-                    this)) {
+  if (CheckDDResult(DirectDrawCreate(nullptr, &directDraw, nullptr), "CDDraw::CDDraw - DirectDrawCreate ", this)) {
     directDraw = nullptr;
     return;
   }
@@ -32,19 +29,15 @@ CDDraw::CDDraw(HWND window_, DWORD wantClipper_) : window(window_), wantClipper(
   HDC screen = GetDC(nullptr);
   bitsPerPixel = static_cast<DWORD>(GetDeviceCaps(screen, BITSPIXEL));
   ReleaseDC(nullptr, screen);
-  if (CheckDDResult(DirectDrawCreate(nullptr, &directDraw, nullptr), "CDDraw::CDDraw - DirectDrawCreate ",
-                    this)) {
+  if (CheckDDResult(DirectDrawCreate(nullptr, &directDraw, nullptr), "CDDraw::CDDraw - DirectDrawCreate ", this)) {
     directDraw = nullptr;
     return;
   }
-  CheckDDResult(directDraw->SetCooperativeLevel(window, DDSCL_NORMAL),
-                "CDDraw::CDDraw - SetCooperativeLevel ", this);
+  CheckDDResult(directDraw->SetCooperativeLevel(window, DDSCL_NORMAL), "CDDraw::CDDraw - SetCooperativeLevel ", this);
   if (CreatePrimarySurface() == 0 && wantClipper) CreateClipper();
 }
 
-CDDraw::~CDDraw() {
-  ReleaseSurfaces(0);
-}
+CDDraw::~CDDraw() { ReleaseSurfaces(0); }
 
 HRESULT CDDraw::CreatePrimarySurface() {
   if (!directDraw) return DDERR_INVALIDOBJECT;
@@ -71,8 +64,8 @@ HRESULT CDDraw::CreateBackBuffer() {
 
 HRESULT CDDraw::CreateClipper() {
   if (!directDraw || !primary) return DDERR_INVALIDOBJECT;
-  HRESULT r = CheckDDResult(directDraw->CreateClipper(0, &clipper, nullptr),
-                            "CDDraw::CreateClipper - CreateClipper ", this);
+  HRESULT r =
+      CheckDDResult(directDraw->CreateClipper(0, &clipper, nullptr), "CDDraw::CreateClipper - CreateClipper ", this);
   if (r) return r;
   r = CheckDDResult(clipper->SetHWnd(0, window), "CDDraw::CreateClipper - SetHWnd ", this);
   if (r) return r;

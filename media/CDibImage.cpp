@@ -19,15 +19,11 @@ struct FileCloser {
   void operator()(plat::FILE* f) const { plat::fclose(f); }
 };
 
-bool ReadExactly(plat::FILE* f, void* to, std::size_t n) {
-  return plat::fread(to, 1, n, f) == n;
-}
+bool ReadExactly(plat::FILE* f, void* to, std::size_t n) { return plat::fread(to, 1, n, f) == n; }
 
 }  // namespace
 
-DWORD CDibImage::RowBytes(LONG width, WORD bitCount) {
-  return (static_cast<DWORD>(width) * bitCount / 8 + 3) & ~3u;
-}
+DWORD CDibImage::RowBytes(LONG width, WORD bitCount) { return (static_cast<DWORD>(width) * bitCount / 8 + 3) & ~3u; }
 
 DWORD CDibImage::GetPaletteSize(const BITMAPINFOHEADER& h) {
   WORD bitCount = h.biBitCount;
@@ -88,8 +84,8 @@ int CDibImage::LoadFile(DWORD, const char* file, int target) {
   h.biBitCount = static_cast<WORD>(target);
   std::memcpy(block.data(), &h, 40);
   std::vector<BYTE> pixels(fromRow * rows);
-  if (!ReadExactly(f.get(), block.data() + 40, entries * 4) || plat::fseek(f.get(), static_cast<long>(offset), 0) != 0 ||
-      !ReadExactly(f.get(), pixels.data(), pixels.size()))
+  if (!ReadExactly(f.get(), block.data() + 40, entries * 4) ||
+      plat::fseek(f.get(), static_cast<long>(offset), 0) != 0 || !ReadExactly(f.get(), pixels.data(), pixels.size()))
     return 0;
   if (target != 8) {
     const auto* table = reinterpret_cast<const RGBQUAD*>(block.data() + 40);
@@ -133,13 +129,9 @@ int CDibImage::SetFormat(const BITMAPINFO* format, BYTE* pixels) {
   return 1;
 }
 
-LONG CDibImage::GetWidth() {
-  return info ? info->bmiHeader.biWidth : 0;
-}
+LONG CDibImage::GetWidth() { return info ? info->bmiHeader.biWidth : 0; }
 
-LONG CDibImage::GetHeight() {
-  return info ? info->bmiHeader.biHeight : 0;
-}
+LONG CDibImage::GetHeight() { return info ? info->bmiHeader.biHeight : 0; }
 
 void CDibImage::GetRect(RECT* rect) {
   if (rect) *rect = {0, 0, GetWidth(), GetHeight()};
@@ -157,7 +149,8 @@ int CDibImage::MatchPalette(HPALETTE palette) {
   auto* table = reinterpret_cast<RGBQUAD*>(infoBlock_.data() + 40);
   BYTE map[256];
   for (int i = 0; i < 256; ++i)
-    map[i] = static_cast<BYTE>(GetNearestPaletteIndex(palette, RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue)));
+    map[i] =
+        static_cast<BYTE>(GetNearestPaletteIndex(palette, RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue)));
   const std::size_t count = static_cast<std::size_t>(RowBytes(GetWidth(), 8)) * static_cast<std::size_t>(GetHeight());
   for (std::size_t i = 0; i < count; ++i) bits[i] = map[bits[i]];
   PALETTEENTRY entries[256] = {};

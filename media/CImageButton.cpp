@@ -20,9 +20,7 @@ WNDPROC g_buttonBaseProc = nullptr;
 
 namespace {
 
-void CopyName(char (&to)[kImageNameSize], const char* from) {
-  std::snprintf(to, kImageNameSize, "%s", from);
-}
+void CopyName(char (&to)[kImageNameSize], const char* from) { std::snprintf(to, kImageNameSize, "%s", from); }
 
 TOOLINFO Tool(const CImageButton& b) {
   TOOLINFO ti;
@@ -35,8 +33,8 @@ TOOLINFO Tool(const CImageButton& b) {
 }  // namespace
 
 void CImageButton::Create(CDDraw* ddraw, HWND parent_, HINSTANCE instance, HWND tooltip, const char* text,
-                          int controlId, int x_, int y_, int width_, int height_, DWORD colourKey,
-                          DWORD helpId_, HMODULE module_) {
+                          int controlId, int x_, int y_, int width_, int height_, DWORD colourKey, DWORD helpId_,
+                          HMODULE module_) {
   x = x_;
   y = y_;
   width = width_;
@@ -55,8 +53,8 @@ void CImageButton::Create(CDDraw* ddraw, HWND parent_, HINSTANCE instance, HWND 
                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(controlId)), instance, nullptr);
   if (window) {
     SetWindowLongPtr(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    g_buttonBaseProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ImageButtonProc)));
+    g_buttonBaseProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtr(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ImageButtonProc)));
   }
   sprite = std::make_unique<CSprite>(ddraw, nullptr, module, colourKey, static_cast<DWORD>(width),
                                      static_cast<DWORD>(height), x, y, 0);
@@ -99,9 +97,7 @@ void CImageButton::SetImages(const char* normal, const char* pressed) {
   if (pressed) CopyName(pressedImage, pressed);
 }
 
-void CImageButton::SetDisabledImage(const char* name) {
-  CopyName(disabledImage, name ? name : "");
-}
+void CImageButton::SetDisabledImage(const char* name) { CopyName(disabledImage, name ? name : ""); }
 
 void CImageButton::SetDisabled(DWORD flag) {
   if (flag == 1 && disabledImage[0] == 0) {
@@ -125,10 +121,10 @@ LRESULT ImageButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_RBUTTONDOWN && GetKeyState(VK_MENU) < 0) {
     auto* self = reinterpret_cast<CImageButton*>(GetWindowLongPtr(window, GWLP_USERDATA));
     if (g_buttonShowHelp && self)
-      g_buttonShowHelp(
-          g_buttonDDraw, self->parent, g_buttonInstance, self->helpId,
-          static_cast<short>(self->x + static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam)))),
-          static_cast<short>(self->y + static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))), 0);
+      g_buttonShowHelp(g_buttonDDraw, self->parent, g_buttonInstance, self->helpId,
+                       static_cast<short>(self->x + static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam)))),
+                       static_cast<short>(self->y + static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))),
+                       0);
     return 1;
   }
   return CallWindowProc(g_buttonBaseProc, window, message, wParam, lParam);

@@ -13,8 +13,8 @@
 
 // Shows help topic `helpId` at (x, y) of `parent`; set by the game while a
 // game runs (null outside one, when Alt + right click shows nothing).
-using ButtonHelpFn = void (*)(CDDraw* ddraw, plat::HWND parent, plat::HINSTANCE instance, plat::DWORD helpId,
-                              short x, short y, int flag);
+using ButtonHelpFn = void (*)(CDDraw* ddraw, plat::HWND parent, plat::HINSTANCE instance, plat::DWORD helpId, short x,
+                              short y, int flag);
 extern ButtonHelpFn g_buttonShowHelp;
 
 extern CDDraw* g_buttonDDraw;
@@ -33,9 +33,9 @@ class CImageButton {
   // Creates the window, its sprite (width x height, placed at x, y) and the
   // tooltip (when both a tooltip window and a text are given; the text is
   // cut to 254 characters). Images come with SetImages.
-  void Create(CDDraw* ddraw, plat::HWND parent, plat::HINSTANCE instance, plat::HWND tooltip,
-              const char* tooltipText, int controlId, int x, int y, int width, int height,
-              plat::DWORD colourKey, plat::DWORD helpId, plat::HMODULE module);
+  void Create(CDDraw* ddraw, plat::HWND parent, plat::HINSTANCE instance, plat::HWND tooltip, const char* tooltipText,
+              int controlId, int x, int y, int width, int height, plat::DWORD colourKey, plat::DWORD helpId,
+              plat::HMODULE module);
   // Hides the window, removes the tool and deletes the sprite; nothing the
   // second time. The window goes with its parent.
   void Destroy();
@@ -65,5 +65,4 @@ class CImageButton {
   void Show(const char* name);
 };
 
-plat::LRESULT ImageButtonProc(plat::HWND window, plat::UINT message, plat::WPARAM wParam,
-                              plat::LPARAM lParam);
+plat::LRESULT ImageButtonProc(plat::HWND window, plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);

@@ -24,11 +24,16 @@ LRESULT MovieDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* dlg = reinterpret_cast<CMovieDlg*>(GetWindowLongPtr(window, DWLP_USER));
   if (!dlg) return FALSE;
   switch (message) {
-    case WM_INITDIALOG: return dlg->OnInitDialog(window);
-    case WM_PAINT: return dlg->OnPaint(window);
-    case WM_KEYDOWN: return dlg->OnKeyDown(window, wParam, lParam);
-    case kMovieDoneMessage: return dlg->OnPrivateMessage(wParam, lParam);
-    default: return FALSE;
+    case WM_INITDIALOG:
+      return dlg->OnInitDialog(window);
+    case WM_PAINT:
+      return dlg->OnPaint(window);
+    case WM_KEYDOWN:
+      return dlg->OnKeyDown(window, wParam, lParam);
+    case kMovieDoneMessage:
+      return dlg->OnPrivateMessage(wParam, lParam);
+    default:
+      return FALSE;
   }
 }
 
@@ -68,8 +73,8 @@ int CMovieDlg::Play(const char* file, DWORD kept, DWORD centreOnScreen, DWORD ce
 
 LRESULT CMovieDlg::OnInitDialog(HWND window) {
   m_window = window;
-  m_screen = std::make_unique<ScreenWindow>(window, m_file, m_x, m_y, 1, kMovieDoneMessage, window,
-                                            m_centreOnScreen, m_centreIn800x600);
+  m_screen = std::make_unique<ScreenWindow>(window, m_file, m_x, m_y, 1, kMovieDoneMessage, window, m_centreOnScreen,
+                                            m_centreIn800x600);
   if (m_screen->status == 0) {
     ShowWindow(window, SW_SHOW);
     HDC dc = GetDC(window);

@@ -149,9 +149,7 @@ int CSndPlay::FadeAllSounds() {
   return 1;
 }
 
-void CSndPlay::ClearLoopFlags() {
-  loopFlags.fill(0);
-}
+void CSndPlay::ClearLoopFlags() { loopFlags.fill(0); }
 
 void CSndPlay::OnTimer(DWORD now) {
   if (streamsActive) {
@@ -187,8 +185,7 @@ void CSndPlay::ScheduleNextTrack() {
 }
 
 void CSndPlay::CheckMusicTimer(DWORD now) {
-  if (!trackPlaying && musicEnabled && musicAvailable && now > nextChangeTime)
-    PlayNextTrack(currentTrack + 1);
+  if (!trackPlaying && musicEnabled && musicAvailable && now > nextChangeTime) PlayNextTrack(currentTrack + 1);
 }
 
 int CSndPlay::PlayNextTrack(DWORD track) {

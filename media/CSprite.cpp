@@ -15,15 +15,14 @@ CSprite::CSprite(CDDraw* owner_, const char* name, DWORD key, DWORD width_, DWOR
                  DWORD systemMemory)
     : CSprite(owner_, name, nullptr, key, width_, height_, x_, y_, systemMemory) {}
 
-CSprite::CSprite(CDDraw* owner_, const char* name, HMODULE module_, DWORD key, DWORD width_, DWORD height_,
-                 LONG x_, LONG y_, DWORD systemMemory)
+CSprite::CSprite(CDDraw* owner_, const char* name, HMODULE module_, DWORD key, DWORD width_, DWORD height_, LONG x_,
+                 LONG y_, DWORD systemMemory)
     : owner(owner_), height(height_), width(width_), x(x_), y(y_), module(module_) {
   SetImageName(name);
   CreateSpriteSurface(key, systemMemory);
 }
 
-CSprite::CSprite(CDDraw* owner_, DWORD key, HMODULE module_, const char* name, LONG x_, LONG y_,
-                 DWORD systemMemory)
+CSprite::CSprite(CDDraw* owner_, DWORD key, HMODULE module_, const char* name, LONG x_, LONG y_, DWORD systemMemory)
     : owner(owner_), x(x_), y(y_), module(module_) {
   SetImageName(name);
   SIZE size;
@@ -130,12 +129,8 @@ void CSprite::GetBMP8Size(SIZE* size) {
   DeleteObject(bitmap);
 }
 
-HRESULT CSprite::LoadIMAImage() {
-  return Load16(Kind::Ima);
-}
-HRESULT CSprite::LoadTGA16Image() {
-  return Load16(Kind::Tga);
-}
+HRESULT CSprite::LoadIMAImage() { return Load16(Kind::Ima); }
+HRESULT CSprite::LoadTGA16Image() { return Load16(Kind::Tga); }
 
 HRESULT CSprite::Load16(Kind kind) {
   if (!surface) return 1;
@@ -194,8 +189,8 @@ HRESULT CSprite::CopyBitmapToSurface(HBITMAP bitmap, int srcX, int srcY, int src
     return 0;
   }
   HRESULT r = 0;
-  if (!StretchBlt(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, srcX,
-                  srcY, srcWidth, srcHeight, SRCCOPY))
+  if (!StretchBlt(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory, srcX, srcY,
+                  srcWidth, srcHeight, SRCCOPY))
     r = DDERR_GENERIC;
   surface->ReleaseDC(target);
   DeleteDC(memory);

@@ -20,11 +20,11 @@ class CSprite {
   // Stores the fields and creates the surface; does not load the image.
   CSprite(CDDraw* owner, const char* imageName, plat::DWORD colourKey, plat::DWORD width, plat::DWORD height,
           plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
-  CSprite(CDDraw* owner, const char* imageName, plat::HMODULE module, plat::DWORD colourKey,
-          plat::DWORD width, plat::DWORD height, plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
+  CSprite(CDDraw* owner, const char* imageName, plat::HMODULE module, plat::DWORD colourKey, plat::DWORD width,
+          plat::DWORD height, plat::LONG x, plat::LONG y, plat::DWORD systemMemory);
   // Sized from the image, then created and loaded.
-  CSprite(CDDraw* owner, plat::DWORD colourKey, plat::HMODULE module, const char* imageName, plat::LONG x,
-          plat::LONG y, plat::DWORD systemMemory);
+  CSprite(CDDraw* owner, plat::DWORD colourKey, plat::HMODULE module, const char* imageName, plat::LONG x, plat::LONG y,
+          plat::DWORD systemMemory);
   ~CSprite();
   CSprite(const CSprite&) = delete;
   CSprite& operator=(const CSprite&) = delete;
@@ -72,10 +72,9 @@ class CSprite {
   plat::HRESULT ClipRect(CSprite* dest, plat::LONG x, plat::LONG y, const plat::RECT* clip);
   // Stretches srcRect (null = whole sprite) over the whole destination; the
   // two middle values are not read.
-  plat::HRESULT BltToSurfaceStretch(CSprite* dest, plat::LONG unusedX, plat::LONG unusedY,
-                                    const plat::RECT* srcRect);
-  plat::HRESULT BltToSurfaceFX(CSprite* dest, plat::LONG x, plat::LONG y, const plat::RECT* srcRect,
-                               plat::DWORD flags, plat::DDBLTFX* fx);
+  plat::HRESULT BltToSurfaceStretch(CSprite* dest, plat::LONG unusedX, plat::LONG unusedY, const plat::RECT* srcRect);
+  plat::HRESULT BltToSurfaceFX(CSprite* dest, plat::LONG x, plat::LONG y, const plat::RECT* srcRect, plat::DWORD flags,
+                               plat::DDBLTFX* fx);
   // 1 done, 0 when the surface cannot be locked. COLORREF colours.
   plat::DWORD FillSurface(plat::COLORREF colour, const plat::RECT* rect);
   plat::DWORD Fade(plat::WORD percent, plat::COLORREF colour, const plat::RECT* rect);

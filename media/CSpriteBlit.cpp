@@ -5,9 +5,7 @@
 
 using namespace plat;
 
-DWORD CSprite::BlitFlags() const {
-  return DDBLT_WAIT | (colourKey != kNoColourKey ? DDBLT_KEYSRC : 0);
-}
+DWORD CSprite::BlitFlags() const { return DDBLT_WAIT | (colourKey != kNoColourKey ? DDBLT_KEYSRC : 0); }
 
 HRESULT CSprite::BltToPrimary(const RECT* destRect, const RECT* srcRect) {
   if (!surface) return DDERR_INVALIDOBJECT;
@@ -64,10 +62,9 @@ HRESULT CSprite::BltToSurface(CSprite* dest, LONG atX, LONG atY, const RECT* src
 HRESULT CSprite::ClipRect(CSprite* dest, LONG atX, LONG atY, const RECT* clip) {
   if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   const RECT sprite{atX, atY, atX + static_cast<LONG>(width), atY + static_cast<LONG>(height)};
-  const RECT bounds =
-      clip ? *clip : RECT{0, 0, static_cast<LONG>(dest->width), static_cast<LONG>(dest->height)};
-  RECT src{std::max(sprite.left, bounds.left), std::max(sprite.top, bounds.top),
-           std::min(sprite.right, bounds.right), std::min(sprite.bottom, bounds.bottom)};
+  const RECT bounds = clip ? *clip : RECT{0, 0, static_cast<LONG>(dest->width), static_cast<LONG>(dest->height)};
+  RECT src{std::max(sprite.left, bounds.left), std::max(sprite.top, bounds.top), std::min(sprite.right, bounds.right),
+           std::min(sprite.bottom, bounds.bottom)};
   if (src.left >= src.right || src.top >= src.bottom) return 0;
   src = {src.left - atX, src.top - atY, src.right - atX, src.bottom - atY};
   LONG px = clip ? atX + src.left : atX;
@@ -86,8 +83,7 @@ HRESULT CSprite::BltToSurfaceStretch(CSprite* dest, LONG, LONG, const RECT* srcR
   return CheckDDResult(r, "CSprite::BltToSurfaceStretch - Blt ", this);
 }
 
-HRESULT CSprite::BltToSurfaceFX(CSprite* dest, LONG atX, LONG atY, const RECT* srcRect, DWORD flags,
-                                DDBLTFX* fx) {
+HRESULT CSprite::BltToSurfaceFX(CSprite* dest, LONG atX, LONG atY, const RECT* srcRect, DWORD flags, DDBLTFX* fx) {
   if (!surface || !dest || !dest->surface) return DDERR_INVALIDOBJECT;
   if (atX == -1) atX = x;
   if (atY == -1) atY = y;

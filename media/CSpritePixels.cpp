@@ -69,13 +69,11 @@ DWORD CSprite::Fade(WORD percent, COLORREF colour, const RECT* rect) {
   const float f = static_cast<float>(percent) * 0.01f;
   auto blend = [&](int p) {
     const int red =
-        ((static_cast<int>(static_cast<float>(redTarget - (p & redMask)) * f) & redMask) + (p & redMask)) &
-        redMask;
-    const int green = ((static_cast<int>(static_cast<float>(greenTarget - (p & greenMask)) * f) & greenMask) +
-                       (p & greenMask)) &
-                      greenMask;
-    const int blue =
-        ((p & 0x1F) + (static_cast<int>(static_cast<float>(blueTarget - (p & 0x1F)) * f) & 0xFF)) & 0x1F;
+        ((static_cast<int>(static_cast<float>(redTarget - (p & redMask)) * f) & redMask) + (p & redMask)) & redMask;
+    const int green =
+        ((static_cast<int>(static_cast<float>(greenTarget - (p & greenMask)) * f) & greenMask) + (p & greenMask)) &
+        greenMask;
+    const int blue = ((p & 0x1F) + (static_cast<int>(static_cast<float>(blueTarget - (p & 0x1F)) * f) & 0xFF)) & 0x1F;
     return static_cast<std::uint16_t>(red + green + blue);
   };
   // Large areas repeat few values: the last two inputs and their results.
@@ -135,15 +133,7 @@ void CSprite::Scroll(SHORT n, int dx, int dy) {
   surface->Unlock(nullptr);
 }
 
-void CSprite::ScrollRight(SHORT n) {
-  Scroll(n, 1, 0);
-}
-void CSprite::ScrollLeft(SHORT n) {
-  Scroll(n, -1, 0);
-}
-void CSprite::ScrollDown(SHORT n) {
-  Scroll(n, 0, 1);
-}
-void CSprite::ScrollUp(SHORT n) {
-  Scroll(n, 0, -1);
-}
+void CSprite::ScrollRight(SHORT n) { Scroll(n, 1, 0); }
+void CSprite::ScrollLeft(SHORT n) { Scroll(n, -1, 0); }
+void CSprite::ScrollDown(SHORT n) { Scroll(n, 0, 1); }
+void CSprite::ScrollUp(SHORT n) { Scroll(n, 0, -1); }

@@ -16,7 +16,8 @@ constexpr std::size_t kFormatBytes = 40 + 256 * 4;
 constexpr UINT kIndeoSet = 0x5001;
 
 DWORD ImageSize(const BITMAPINFOHEADER& f) {
-  return static_cast<DWORD>(static_cast<std::int64_t>((f.biWidth + 3) / 4) * f.biBitCount * std::abs(f.biHeight) * 4 / 8);
+  return static_cast<DWORD>(static_cast<std::int64_t>((f.biWidth + 3) / 4) * f.biBitCount * std::abs(f.biHeight) * 4 /
+                            8);
 }
 
 FOURCC Lower(FOURCC c) {
@@ -83,8 +84,19 @@ int CVideoDecoder::QueryOutput(const BITMAPINFOHEADER* format, LONG x, LONG y, L
   if (x < 0 || y < 0 || x + width > format->biWidth || y + height > std::abs(format->biHeight)) return -1;
   std::vector<BYTE> asked(outputFormat);
   std::memcpy(asked.data(), format, 40);
-  ICDECOMPRESSEX d{0, &Input()->bmiHeader, nullptr, reinterpret_cast<BITMAPINFOHEADER*>(asked.data()), nullptr,
-                   x, y, width, height, source.x, source.y, source.width, source.height};
+  ICDECOMPRESSEX d{0,
+                   &Input()->bmiHeader,
+                   nullptr,
+                   reinterpret_cast<BITMAPINFOHEADER*>(asked.data()),
+                   nullptr,
+                   x,
+                   y,
+                   width,
+                   height,
+                   source.x,
+                   source.y,
+                   source.width,
+                   source.height};
   return ICDecompressExQuery(codec, d) == ICERR_OK ? 0 : -1;
 }
 
@@ -118,8 +130,19 @@ int CVideoDecoder::Begin(HDC dc, float) {
   memoryDc = CreateCompatibleDC(dc);
   if (!memoryDc) return -1;
   BITMAPINFOHEADER& out = Output()->bmiHeader;
-  ICDECOMPRESSEX d{0, &Input()->bmiHeader, nullptr, &out, nullptr, output.x, output.y, output.width,
-                   output.height, source.x, source.y, source.width, source.height};
+  ICDECOMPRESSEX d{0,
+                   &Input()->bmiHeader,
+                   nullptr,
+                   &out,
+                   nullptr,
+                   output.x,
+                   output.y,
+                   output.width,
+                   output.height,
+                   source.x,
+                   source.y,
+                   source.width,
+                   source.height};
   if (ICDecompressExQuery(codec, d) != ICERR_OK || ICDecompressExBegin(codec, d) != ICERR_OK) {
     End();
     return -1;
@@ -190,8 +213,13 @@ void CVideoDecoder::StopDrawing() {
 
 LRESULT CVideoDecoder::Decompress(const void* data, DWORD size, DWORD flags, void* into) {
   Input()->bmiHeader.biSizeImage = size;
-  ICDECOMPRESSEX d{flags, &Input()->bmiHeader, data, &Output()->bmiHeader, into, output.x, output.y,
-                   output.width, output.height, source.x, source.y, source.width, source.height};
+  ICDECOMPRESSEX d{flags,         &Input()->bmiHeader,
+                   data,          &Output()->bmiHeader,
+                   into,          output.x,
+                   output.y,      output.width,
+                   output.height, source.x,
+                   source.y,      source.width,
+                   source.height};
   return ICDecompressEx(codec, d);
 }
 

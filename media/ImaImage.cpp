@@ -16,26 +16,21 @@ std::optional<ImageLayout> SizeAt(std::span<const std::uint8_t> bytes, std::size
 
 }  // namespace
 
-std::optional<ImageLayout> ReadImaHeader(std::span<const std::uint8_t> bytes) {
-  return SizeAt(bytes, 0, 4);
-}
+std::optional<ImageLayout> ReadImaHeader(std::span<const std::uint8_t> bytes) { return SizeAt(bytes, 0, 4); }
 
-std::optional<ImageLayout> ReadTga16Header(std::span<const std::uint8_t> bytes) {
-  return SizeAt(bytes, 12, 18);
-}
+std::optional<ImageLayout> ReadTga16Header(std::span<const std::uint8_t> bytes) { return SizeAt(bytes, 12, 18); }
 
 bool HoldsAllPixels(const ImageLayout& layout, std::size_t size) {
   const std::uint64_t need = layout.pixelOffset + std::uint64_t{layout.width} * layout.height * 2;
   return need <= size;
 }
 
-void CopyImageRows(const ImageLayout& layout, std::span<const std::uint8_t> bytes, std::uint8_t* surface,
-                   long pitch, std::uint32_t width, std::uint32_t height, PixelConversion conversion) {
+void CopyImageRows(const ImageLayout& layout, std::span<const std::uint8_t> bytes, std::uint8_t* surface, long pitch,
+                   std::uint32_t width, std::uint32_t height, PixelConversion conversion) {
   const std::uint32_t cols = std::min(width, layout.width);
   const std::uint32_t rows = std::min(height, layout.height);
   for (std::uint32_t r = 0; r < rows; ++r) {
-    const auto src =
-        bytes.subspan(layout.pixelOffset + std::size_t{r} * layout.width * 2, std::size_t{cols} * 2);
+    const auto src = bytes.subspan(layout.pixelOffset + std::size_t{r} * layout.width * 2, std::size_t{cols} * 2);
     std::uint8_t* dst = surface + static_cast<std::ptrdiff_t>(height - 1 - r) * pitch;
     for (std::uint32_t c = 0; c < cols; ++c) {
       auto p = plat::DecodeLE<std::uint16_t>(src.subspan(std::size_t{c} * 2).first<2>());

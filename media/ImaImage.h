@@ -33,5 +33,5 @@ constexpr std::uint16_t Pixel555To565(std::uint16_t p) {
 // 5-5-5 to 5-6-5 as asked. Where the image and surface sizes differ only the
 // overlap is written, anchored at the bottom-left corner.
 enum class PixelConversion { None, To555, To565 };
-void CopyImageRows(const ImageLayout& layout, std::span<const std::uint8_t> bytes, std::uint8_t* surface,
-                   long pitch, std::uint32_t width, std::uint32_t height, PixelConversion conversion);
+void CopyImageRows(const ImageLayout& layout, std::span<const std::uint8_t> bytes, std::uint8_t* surface, long pitch,
+                   std::uint32_t width, std::uint32_t height, PixelConversion conversion);

@@ -214,8 +214,8 @@ int LoadManagerPump(LoadManager* m, std::uint32_t timeLimit) {
   if (served > 0) {
     const std::uint32_t elapsed = Now(m) - start;
     const std::uint64_t rate = served / (elapsed ? elapsed : 1);
-    m->estimator.samples[m->estimator.cursor] =
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(rate, kLoadMinThroughput), 0x7FFFFFFF));
+    m->estimator.samples[m->estimator.cursor] = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::max<std::uint64_t>(rate, kLoadMinThroughput), 0x7FFFFFFF));
     m->estimator.cursor = (m->estimator.cursor + 1) % 8;
   }
   m->busy = false;

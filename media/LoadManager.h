@@ -40,7 +40,7 @@ struct LoadManager {
   LoadDoneCallback doneCallback = nullptr;
   std::intptr_t doneArg = 0;
   ThroughputEstimator estimator;
-  int readerSlot = 0;  // 0 = none
+  int readerSlot = 0;        // 0 = none
   std::uint32_t handed = 0;  // queue entries from the front handed to the reader
   LoadClock clock = nullptr;
 };

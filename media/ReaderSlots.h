@@ -67,14 +67,14 @@ void ReaderSlotDestroy(int slot);
 ReaderSlot* ReaderSlotGet(int slot);
 
 // Index of the queued range, or -1 when 50 are queued or the slot is unknown.
-int ReaderAppendRequest(int slot, plat::FILE* file, const void* key, std::uint8_t* destination,
-                        std::uint32_t size, std::uint32_t offset);
+int ReaderAppendRequest(int slot, plat::FILE* file, const void* key, std::uint8_t* destination, std::uint32_t size,
+                        std::uint32_t offset);
 int ReaderInsertRequest(int slot, int index, plat::FILE* file, const void* key, std::uint8_t* destination,
                         std::uint32_t size, std::uint32_t offset);
 // Index of the request with that file, key and offset (its destination and
 // size into the optional outs), or -1.
-int ReaderFindRequest(int slot, plat::FILE* file, const void* key, std::uint8_t** destination,
-                      std::uint32_t* size, std::uint32_t offset);
+int ReaderFindRequest(int slot, plat::FILE* file, const void* key, std::uint8_t** destination, std::uint32_t* size,
+                      std::uint32_t offset);
 // 1 when the request's range is finished (read whole, or failed), else 0; the
 // position reached (offset + done) into `position`, -1 there for a bad index.
 // `failed` (optional) tells whether the range failed.

@@ -480,8 +480,8 @@ bool ResourceAddRefByPointer(const void* data) {
 
 void ResourceDropRef(const void* idOrData) {
   ResourceRef ref;
-  const bool found = IsId(idOrData) ? ArchiveFindResource(ResourceGetId(idOrData), &ref)
-                                    : FindByPointer(idOrData, &ref);
+  const bool found =
+      IsId(idOrData) ? ArchiveFindResource(ResourceGetId(idOrData), &ref) : FindByPointer(idOrData, &ref);
   if (found && ref.entry().refCount > 0) --ref.entry().refCount;
 }
 

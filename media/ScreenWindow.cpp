@@ -14,9 +14,7 @@ namespace {
 constexpr int kMessagesBetweenFrames = 64;
 
 // Origins move right by their remainder modulo 4, sign kept.
-LONG Align4(LONG v) {
-  return v + v % 4;
-}
+LONG Align4(LONG v) { return v + v % 4; }
 
 }  // namespace
 
@@ -86,17 +84,11 @@ void ScreenWindow::ShowFrame(LONG frame) {
   ReleaseDC(window, frameDc);
 }
 
-LONG ScreenWindow::GetFrameCount() {
-  return engine->lastFrame - engine->firstFrame + 1;
-}
+LONG ScreenWindow::GetFrameCount() { return engine->lastFrame - engine->firstFrame + 1; }
 
-LONG ScreenWindow::GetCurrentFrame() {
-  return engine->currentFrame;
-}
+LONG ScreenWindow::GetCurrentFrame() { return engine->currentFrame; }
 
-int ScreenWindow::IsStopped() {
-  return playing ? 0 : 1;
-}
+int ScreenWindow::IsStopped() { return playing ? 0 : 1; }
 
 void ScreenWindow::OnPaletteChanged(HWND changedBy) {
   if (changedBy == window || !engine->decoder() || !engine->decoder()->palette) return;

@@ -29,8 +29,7 @@ UINT WavOpen(const char* path, HMMIO* file, std::unique_ptr<WavFormat>* format, 
   f->head = WAVEFORMATEX{r.U16(), r.U16(), r.U32(), r.U32(), r.U16(), r.U16(), 0};
   if (f->head.wFormatTag != WAVE_FORMAT_PCM) {
     std::array<std::uint8_t, 2> count;
-    if (fmt.cksize < 18 || mmioRead(*file, reinterpret_cast<char*>(count.data()), 2) != 2)
-      return fail(kWavShortRead);
+    if (fmt.cksize < 18 || mmioRead(*file, reinterpret_cast<char*>(count.data()), 2) != 2) return fail(kWavShortRead);
     f->head.cbSize = DecodeLE<std::uint16_t>(count);
     if (f->head.cbSize > fmt.cksize - 18) return fail(kWavShortRead);
     f->extra.resize(f->head.cbSize);
@@ -47,8 +46,7 @@ UINT WavSeekData(HMMIO file, MMCKINFO* data, const MMCKINFO* riff) {
   data->ckid = mmioFOURCC('d', 'a', 't', 'a');
   if (UINT r = mmioDescend(file, data, riff, MMIO_FINDCHUNK)) return r;
   const LONG end = mmioSeek(file, 0, SEEK_END);
-  if (end < 0 || mmioSeek(file, static_cast<LONG>(data->dwDataOffset), SEEK_SET) < 0)
-    return MMIOERR_CANNOTSEEK;
+  if (end < 0 || mmioSeek(file, static_cast<LONG>(data->dwDataOffset), SEEK_SET) < 0) return MMIOERR_CANNOTSEEK;
   data->cksize = std::min<DWORD>(
       data->cksize, static_cast<DWORD>(end) - std::min<DWORD>(data->dwDataOffset, static_cast<DWORD>(end)));
   return 0;

@@ -24,15 +24,13 @@ struct WavFormat {
 
 // Opens the file and reads its format; 0 or a WAV error code (the file is
 // then closed and *format empty). Leaves the file after the "fmt " chunk.
-plat::UINT WavOpen(const char* path, plat::HMMIO* file, std::unique_ptr<WavFormat>* format,
-                   plat::MMCKINFO* riff);
+plat::UINT WavOpen(const char* path, plat::HMMIO* file, std::unique_ptr<WavFormat>* format, plat::MMCKINFO* riff);
 // Finds the "data" chunk of the RIFF chunk; 0 or the file call's error. Its
 // size is cut to what the file holds, so a chunk claiming more ends where the
 // file does.
 plat::UINT WavSeekData(plat::HMMIO file, plat::MMCKINFO* data, const plat::MMCKINFO* riff);
 // Reads up to `wanted` bytes of the data chunk (whose size counts down);
 // 0 or an error code (kWavDataEnded when the file ends first).
-plat::UINT WavRead(plat::HMMIO file, plat::UINT wanted, plat::BYTE* out, plat::MMCKINFO* data,
-                   plat::UINT* read);
+plat::UINT WavRead(plat::HMMIO file, plat::UINT wanted, plat::BYTE* out, plat::MMCKINFO* data, plat::UINT* read);
 // Frees the format and closes the file (either may be null).
 void WavClose(plat::HMMIO* file, std::unique_ptr<WavFormat>* format);

@@ -4,9 +4,7 @@ namespace {
 
 constexpr const char* kServiceWord = " HVSCS";
 
-bool StartsWith(const std::string& s, const char* prefix) {
-  return s.rfind(prefix, 0) == 0;
-}
+bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -15,8 +13,7 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
 // A name taken from the command line becomes part of a file name in the
 // e-mail folder: it must not reach outside it.
 bool SafeName(const std::string& name) {
-  return !name.empty() && name.find_first_of("\\/:") == std::string::npos &&
-         name.find("..") == std::string::npos;
+  return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name.find("..") == std::string::npos;
 }
 
 }  // namespace

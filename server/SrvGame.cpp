@@ -498,8 +498,8 @@ bool SrvGame::OnConfig(std::uint32_t from, std::span<const std::uint8_t> packet)
   // A session's host gives its configuration in answer to 50 alone.
   if (m_host != 0 && !m_configAsked) return Refuse(from, PKT_GAME_CONFIG, "configuration nobody asked for");
   m_setup.TakeConfig(packet);
-  m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from,
-             m_setup.ChaptersPerGuild(), m_setup.AsteroidCount());
+  m_log.Line("configuration from player %u: %u chapters per guild, %u asteroids", from, m_setup.ChaptersPerGuild(),
+             m_setup.AsteroidCount());
   const SrvPacket config(m_setup.config.bytes.begin(), m_setup.config.bytes.end());
   if (!m_configAsked) {
     SendToOthers(from, config);
@@ -547,8 +547,7 @@ bool SrvGame::OnChat(std::uint32_t from, std::span<const std::uint8_t> packet) {
   const std::int32_t chapter = HeldChapter(from);
   ChatPacket chat;
   if (!ChatPacket::Parse(packet, &chat)) return Refuse(from, PKT_CHAT, "too short");
-  if (chapter < 0 || chat.sender != chapter)
-    return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
+  if (chapter < 0 || chat.sender != chapter) return Refuse(from, PKT_CHAT, "speaks for a chapter it does not hold");
   const std::uint8_t to = chat.target;
   // The line goes on as it came, but interception is the server's to decide,
   // never the sender's.
@@ -655,8 +654,8 @@ bool SrvGame::OnBid(std::uint32_t from, std::uint16_t type, std::span<const std:
   if (!m_started || m_ended || chapter < 0) return Refuse(from, type, "no chapter in play");
   // Bids are sealed: nobody else is told until the offer is settled.
   const auto bidder = static_cast<std::uint16_t>(chapter);
-  const SrvOrderVerdict verdict = type == PKT_TRADE_REQUEST ? SrvBidForShip(m_world, bidder, packet)
-                                                            : SrvBidForVote(m_world, bidder, packet);
+  const SrvOrderVerdict verdict =
+      type == PKT_TRADE_REQUEST ? SrvBidForShip(m_world, bidder, packet) : SrvBidForVote(m_world, bidder, packet);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, type, SrvOrderVerdictText(verdict));
   m_log.Line("packet %u of player %u taken", type, from);
   return true;
@@ -670,8 +669,7 @@ bool SrvGame::OnMineralTrade(std::uint32_t from, std::span<const std::uint8_t> p
   const SrvOrderVerdict verdict = SrvBuyMinerals(m_world, static_cast<std::uint16_t>(chapter), packet, board);
   if (verdict != SrvOrderVerdict::kAccepted) return Refuse(from, PKT_MINERAL_TRADE, SrvOrderVerdictText(verdict));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && !m_stateDue[c] && (c >> 3) == (chapter >> 3))
-      m_out.Send(m_holder[c], board, true);
+    if (m_holder[c] != 0 && !m_stateDue[c] && (c >> 3) == (chapter >> 3)) m_out.Send(m_holder[c], board, true);
   m_log.Line("packet %u of player %u taken", PKT_MINERAL_TRADE, from);
   return true;
 }
@@ -888,8 +886,7 @@ void SrvGame::ResolveTurn() {
   SrvResolvePolitics(turn);
   if (const std::optional<SrvGameEnd> end = SrvCheckGameEnd(turn)) {
     m_ended = true;
-    m_log.Line("turn %u: the game ends (condition %u, %zu winners)", m_world.turn, end->condition,
-               end->winners.size());
+    m_log.Line("turn %u: the game ends (condition %u, %zu winners)", m_world.turn, end->condition, end->winners.size());
   }
   SrvRandomEvents(turn);
   TurnNews(turn);
@@ -898,8 +895,7 @@ void SrvGame::ResolveTurn() {
   // A chapter whose state is due is told nothing of the turn: its state,
   // when sent, is the game as the turn left it.
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (m_holder[c] != 0 && !m_stateDue[c])
-      m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
+    if (m_holder[c] != 0 && !m_stateDue[c]) m_sight.Filter(m_world, SrvFogRules::From(m_setup), c, turn.toChapter[c]);
   // The game's end goes after all else the turn tells (its news, what came
   // into view or left it): the client shows the end's dialogs as it hears of
   // it, and places the high-score row from the game as it then holds it.

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "server/world/SrvFog.h"
 #include "server/SrvKeepAlive.h"
-#include "server/world/SrvAsteroidNews.h"
 #include "server/SrvLog.h"
+#include "server/world/SrvAsteroidNews.h"
+#include "server/world/SrvFog.h"
 #include "server/world/SrvSetup.h"
 #include "server/world/SrvStartPackets.h"
 #include "server/world/SrvWorld.h"

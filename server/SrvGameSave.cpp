@@ -22,9 +22,9 @@
 #include "Game/base/Packets.h"
 #include "Game/net/SessionPackets.h"
 #include "server/SrvDurableFile.h"
-#include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvDesignPackets.h"
 #include "server/world/SrvWorldSave.h"
 
 namespace {
@@ -128,7 +128,8 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
   r.Read(magic);
   r.Read(version);
   r.Read(fileId);
-  if (!r.Ok() || magic != kMagic || (version < kSrvFileVersionWithoutBonus || version > kSrvFileVersion) || fileId != identifier)
+  if (!r.Ok() || magic != kMagic || (version < kSrvFileVersionWithoutBonus || version > kSrvFileVersion) ||
+      fileId != identifier)
     return false;
   r.Read(seed);
   r.Read(turn);

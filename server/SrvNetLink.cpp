@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
+#include "Game/net/NetSession.h"
 #include "platform/core/bytes.h"
 #include "server/orders/SrvPacketRead.h"
 
@@ -51,8 +51,8 @@ void SrvNetLink::Send(std::uint32_t player, const SrvPacket& packet, bool sequen
   box.bytes += bytes.size() + kWaitingOverhead;
   box.packets.push_back(std::move(bytes));
   if (box.bytes <= kMaxWaitingBytes && box.packets.size() <= kMaxWaitingPackets) return;
-  m_log.Line("player %u takes nothing sent to it (%zu packets, %zu bytes waiting): dropped", player,
-             box.packets.size(), box.bytes);
+  m_log.Line("player %u takes nothing sent to it (%zu packets, %zu bytes waiting): dropped", player, box.packets.size(),
+             box.bytes);
   m_outboxes.erase(player);
   m_dropped.insert(player);
   m_toTell.push_back(player);

@@ -9,10 +9,10 @@
 #include "hvmulti/HvMulti.h"
 #include "server/SrvCommandLine.h"
 #include "server/SrvDurableFile.h"
-#include "server/email/SrvEmail.h"
 #include "server/SrvGame.h"
 #include "server/SrvLog.h"
 #include "server/SrvNetLink.h"
+#include "server/email/SrvEmail.h"
 
 namespace {
 
@@ -31,9 +31,9 @@ std::uint32_t GameSeed() {
 }
 
 std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
 }
 
 int RunLibraryGame(SrvLog& log) {

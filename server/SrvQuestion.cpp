@@ -3,12 +3,12 @@
 // theirs (or left); a restart that all agreed to is carried out at once.
 #include <algorithm>
 
-#include "Game/model/GChapter.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GChapter.h"
 #include "Game/net/SessionPackets.h"
-#include "server/world/SrvDesignPackets.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/world/SrvDesignPackets.h"
 
 bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
   if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
@@ -53,8 +53,7 @@ void SrvGame::FinishQuestionWhenAnswered() {
   answer.Put<std::uint32_t>(8, m_agreed ? 1 : 0);
   answer.Put<std::uint16_t>(12, m_askTag);
   m_out.Send(m_asker, SrvPacket(answer.bytes.begin(), answer.bytes.end()), true);
-  m_log.Line("%s request of player %u: %s", restart ? "restart" : "load", m_asker,
-             m_agreed ? "agreed" : "refused");
+  m_log.Line("%s request of player %u: %s", restart ? "restart" : "load", m_asker, m_agreed ? "agreed" : "refused");
   m_asker = 0;
   if (restart && m_agreed) Restart();
 }

@@ -28,7 +28,6 @@ extern std::uint32_t g_diskWarningOff;
 // The links to the parts built around the application; filled by the program.
 extern AppLinks g_appLinks;
 
-
 // The packet dispatcher notes each packet it handled, for scripted runs that
 // wait for one.
 void NoteDispatchedPacket(std::uint16_t type);

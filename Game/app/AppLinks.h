@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "Game/setup/GameSetup.h"
 #include "Game/app/GameView.h"
+#include "Game/setup/GameSetup.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 

@@ -6,8 +6,8 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/GInstData.h"
-#include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
+#include "Game/net/NetSession.h"
 #include "Game/rules/GDefBP.h"
 
 namespace {
@@ -18,8 +18,14 @@ constexpr int kMaxPacketsSkipped = 10000;
 UserInfoFields FieldsOf(CClntApp& app) {
   if (!app.m_gameConfig) app.m_gameConfig = std::make_unique<GameConfigPacket>();
   if (!app.m_gameSettings) app.m_gameSettings = std::make_unique<GameSettingsPacket>();
-  return {app.m_network.connection.playerName, app.m_network.connection.nickname, app.m_chapter.name, &app.m_chapter.id,
-          &app.m_chapter.secondId,      app.m_gameConfig.get(),    app.m_gameSettings.get(), &app.m_options};
+  return {app.m_network.connection.playerName,
+          app.m_network.connection.nickname,
+          app.m_chapter.name,
+          &app.m_chapter.id,
+          &app.m_chapter.secondId,
+          app.m_gameConfig.get(),
+          app.m_gameSettings.get(),
+          &app.m_options};
 }
 
 std::string InstallFile(const std::string& name) { return std::string(g_instData.GetInstallPath()) + name; }
@@ -42,8 +48,7 @@ void CClntApp::LoadUserInfo() {
 void CClntApp::WriteEmailInfo() {
   const std::string name = g_session ? g_session->emailGameName : std::string();
   FieldsOf(*this);
-  WriteSettingsFile(InstallFile(EmailInfoPrefix(name) + "eminfo.dat"),
-                    FormatEmailInfo(*m_gameConfig, *m_gameSettings));
+  WriteSettingsFile(InstallFile(EmailInfoPrefix(name) + "eminfo.dat"), FormatEmailInfo(*m_gameConfig, *m_gameSettings));
 }
 
 void CClntApp::ResetSettings(std::int16_t group, std::int16_t level) {

@@ -38,7 +38,7 @@ bool SoundPath(char* out, std::size_t size) {
 }
 
 // The views in the order of their pointers.
-constexpr ViewType kViewSlots[6] = {VIEW_DESIGN,    VIEW_TERRAIN,        VIEW_SOLAR,
+constexpr ViewType kViewSlots[6] = {VIEW_DESIGN,         VIEW_TERRAIN,        VIEW_SOLAR,
                                     VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY};
 
 int SlotOf(ViewType type) {
@@ -150,8 +150,8 @@ int CClntApp::CreateMainWindow(HINSTANCE instance, int) {
   wc.hIconSm = wc.hIcon;
   wc.lpszClassName = kMainWindowClass;
   RegisterClassEx(&wc);
-  g_mainWnd = CreateWindowEx(0, kMainWindowClass, "Quenbar", WS_POPUP | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                             CW_USEDEFAULT, m_screenWidth, m_screenHeight, nullptr, nullptr, instance, nullptr);
+  g_mainWnd = CreateWindowEx(0, kMainWindowClass, "Quenbar", WS_POPUP | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                             m_screenWidth, m_screenHeight, nullptr, nullptr, instance, nullptr);
   if (!g_mainWnd) return 0;
   g_getMessageHook = SetWindowsHookEx(WH_GETMESSAGE, GetMessageHookProc, nullptr, 0);
   LockWindowUpdate(g_mainWnd);

@@ -13,10 +13,10 @@
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
-#include "Game/setup/GameSetup.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GIDString.h"
 #include "Game/net/ConnectionInfo.h"
+#include "Game/setup/GameSetup.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 
@@ -27,7 +27,6 @@ class CSprite;
 constexpr plat::UINT_PTR kSoundTimer = 8008;
 constexpr plat::UINT kSoundTimerPeriodMs = 90;
 constexpr const char* kMainWindowClass = "Thingys of Quenbar";
-
 
 // The render argument that asks for one render and then becomes -1.
 constexpr std::int32_t kRenderOnce = 0xFFFE;
@@ -160,7 +159,8 @@ class CClntApp : public CClntBase {
 
   // Fields, with their start values.
   std::uint32_t m_pendingEscape = 0;
-  std::array<std::unique_ptr<IGameView>, 6> m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
+  std::array<std::unique_ptr<IGameView>, 6>
+      m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
   plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::unique_ptr<CFrameTimer> m_frameTimer;
   std::int32_t m_screenWidth = kScreenWidth;

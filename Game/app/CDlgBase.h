@@ -28,8 +28,7 @@ class CDlgBase {
  public:
   // module: the module the subclass loads its images from; null takes the
   // game's image module during a game, else loads (and owns) "frontend.dll".
-  CDlgBase(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, plat::DWORD helpId,
-           plat::HMODULE module);
+  CDlgBase(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, plat::DWORD helpId, plat::HMODULE module);
   virtual ~CDlgBase();
   CDlgBase(const CDlgBase&) = delete;
   CDlgBase& operator=(const CDlgBase&) = delete;

@@ -34,16 +34,14 @@ std::string GuildImage(std::uint32_t guild, const char* name) {
 // During a game the game's "guild.dll" of `guild`; otherwise the one of
 // `fileGuild` loaded from its art directory (owned by the box).
 std::pair<HMODULE, bool> BoxModule(std::uint32_t guild, std::uint32_t fileGuild) {
-  if (GameExists())
-    return {GameGuildModule(static_cast<int>(guild)), false};
+  if (GameExists()) return {GameGuildModule(static_cast<int>(guild)), false};
   char path[260];
   g_instData.BuildPath(path, "guild.dll", INSTPATH_GUILD_ART, static_cast<int>(fileGuild));
   return {LoadLibrary(path), true};
 }
 
 void PlaceBox(HWND window) {
-  MoveWindow(window, kBoxRect.left, kBoxRect.top, kBoxRect.right - kBoxRect.left, kBoxRect.bottom - kBoxRect.top,
-             TRUE);
+  MoveWindow(window, kBoxRect.left, kBoxRect.top, kBoxRect.right - kBoxRect.left, kBoxRect.bottom - kBoxRect.top, TRUE);
 }
 
 void PlaceButton(HWND window, int id, int x) {

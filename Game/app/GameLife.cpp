@@ -66,8 +66,8 @@ void TurnResultsArrived(bool advance) {
   if (advance) g_gameData->AdvanceModelTurn();
   // The new turn in the local chapter's notification list.
   if (g_gameData->notifications)
-    g_gameData->notifications->Add(g_gameData->localChapterId, notify::kGameEvent, notify::kTurnComplete,
-                                   nullptr, nullptr, 0, 0, 0xFFFFFFFFu);
+    g_gameData->notifications->Add(g_gameData->localChapterId, notify::kGameEvent, notify::kTurnComplete, nullptr,
+                                   nullptr, 0, 0, 0xFFFFFFFFu);
   // The turn's notifications are read from the top.
   AppViewNotices().ScrollNotificationsToTop();
 }

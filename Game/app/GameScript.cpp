@@ -165,8 +165,8 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
       ok = Number(w[2], 0xFFFF, step.number) && timeout(3);
     } else if (what == "packets") {
       step.kind = Kind::WaitPacket;
-      ok = w.size() >= 4 && Number(w[2], 0xFFFF, step.number) && Number(w[3], 100000, step.count) &&
-           step.count > 0 && timeout(4);
+      ok = w.size() >= 4 && Number(w[2], 0xFFFF, step.number) && Number(w[3], 100000, step.count) && step.count > 0 &&
+           timeout(4);
     } else if (what == "enabled") {
       step.kind = Kind::WaitEnabled;
       ok = point(2) && timeout(4);
@@ -178,8 +178,10 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
       ok = w.size() == 3 && Number(w[2], 100000, step.number);
     }
     if (!ok) {
-      why = "wait takes dialog NAME, closed NAME, text \"WORDS\", packet TYPE, packets TYPE N, enabled X Y or items X Y N (each with an optional "
-            "time limit and \"real\") or frames N";
+      why =
+          "wait takes dialog NAME, closed NAME, text \"WORDS\", packet TYPE, packets TYPE N, enabled X Y or items X Y "
+          "N (each with an optional "
+          "time limit and \"real\") or frames N";
       return false;
     }
   } else {

@@ -55,21 +55,38 @@ constexpr std::uint32_t kDefaultWaitMs = 10000;
 
 struct ScriptStep {
   enum class Kind {
-    Click, DoubleClick, Move, Drag, Hold, Release, Key, Text, Sleep, WaitDialog, WaitClosed, WaitText, WaitPacket, WaitEnabled, WaitItems, WaitFrames, Capture, Model
+    Click,
+    DoubleClick,
+    Move,
+    Drag,
+    Hold,
+    Release,
+    Key,
+    Text,
+    Sleep,
+    WaitDialog,
+    WaitClosed,
+    WaitText,
+    WaitPacket,
+    WaitEnabled,
+    WaitItems,
+    WaitFrames,
+    Capture,
+    Model
   };
   Kind kind = Kind::Sleep;
   int x = 0;
   int y = 0;
   bool right = false;
-  int toX = 0;                 // where a drag lets go
+  int toX = 0;  // where a drag lets go
   int toY = 0;
-  std::uint32_t held = 0;      // the key a drag holds (0: none)
-  std::uint32_t vk = 0;        // the key pressed, held or released
-  std::string text;            // typed text, dialog name, window text, capture or model file
-  std::uint32_t number = 0;    // packet type, frame count, line count or sleep time
-  std::uint32_t count = 1;     // packets of the type to wait for
+  std::uint32_t held = 0;    // the key a drag holds (0: none)
+  std::uint32_t vk = 0;      // the key pressed, held or released
+  std::string text;          // typed text, dialog name, window text, capture or model file
+  std::uint32_t number = 0;  // packet type, frame count, line count or sleep time
+  std::uint32_t count = 1;   // packets of the type to wait for
   std::uint32_t timeoutMs = kDefaultWaitMs;
-  bool realTime = false;       // timeoutMs (or the sleep) counts on the wall clock
+  bool realTime = false;  // timeoutMs (or the sleep) counts on the wall clock
   int line = 0;
 };
 

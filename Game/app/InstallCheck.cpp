@@ -37,8 +37,7 @@ bool FolderExists(const char* dosPath) {
 // The databases tell of their own file through the rules' message link, as
 // they do when a game starts; here their texts join the others.
 void CheckRulesDatabases(std::vector<std::string>& problems) {
-  auto told = std::exchange(g_rulesLinks.showMessage,
-                            [&problems](const char* text) { problems.emplace_back(text); });
+  auto told = std::exchange(g_rulesLinks.showMessage, [&problems](const char* text) { problems.emplace_back(text); });
   {
     const CGHullDB hulls;
     const CGModuleDB modules;

@@ -45,9 +45,12 @@ constexpr const char* kAstNamesMissingText =
     "The asteroid names file astnames.dat is missing or empty. Please reinstall the game.";
 constexpr const char* kAstNamesDamagedText =
     "The asteroid names file astnames.dat is damaged. Please reinstall the game.";
-constexpr const char* kArchiveDamagedText = "The 3D data archive 3ddata.nob is missing or damaged. Please reinstall the game.";
-constexpr const char* kPaletteDamagedText = "The 3D colour table palette.dat is missing or damaged. Please reinstall the game.";
+constexpr const char* kArchiveDamagedText =
+    "The 3D data archive 3ddata.nob is missing or damaged. Please reinstall the game.";
+constexpr const char* kPaletteDamagedText =
+    "The 3D colour table palette.dat is missing or damaged. Please reinstall the game.";
 constexpr const char* kFrontEndModuleDamagedText =
     "The image module frontend.dll is missing or damaged. Please reinstall the game.";
-constexpr const char* kImageModuleDamagedText = "The image module ima.dll is missing or damaged. Please reinstall the game.";
+constexpr const char* kImageModuleDamagedText =
+    "The image module ima.dll is missing or damaged. Please reinstall the game.";
 std::string ArtFolderMissingText(const std::string& folder);

@@ -12,10 +12,9 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
-#include "platform/user/system.h"
 #include "Game/net/NetSession.h"
 #include "media/CSndPlay.h"
+#include "platform/core/bytes.h"
 #include "platform/core/clock.h"
 #include "platform/core/random.h"
 #include "platform/core/systime.h"
@@ -25,6 +24,7 @@
 #include "platform/user/keys.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
+#include "platform/user/system.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -50,8 +50,8 @@ bool InRanges(UINT id, Ranges ranges) {
   return false;
 }
 
-const Ranges kMenuItems{{501, 501}, {505, 508}, {510, 510}, {514, 525}, {601, 605}, {607, 607},
-                        {609, 620}, {700, 701}, {800, 807}};
+const Ranges kMenuItems{{501, 501}, {505, 508}, {510, 510}, {514, 525}, {601, 605},
+                        {607, 607}, {609, 620}, {700, 701}, {800, 807}};
 const Ranges kControlButtons{{101, 101}, {131, 132}, {200, 204}, {250, 252}};
 const Ranges kRoutedPlain{{105, 111}, {130, 130}, {253, 253}, {260, 271}, {312, 312}};
 const Ranges kRoutedFlagged{{114, 125}, {150, 160}, {300, 305}, {450, 455}};
@@ -85,9 +85,7 @@ void PlayClick() {
   if (g_sndPlay) g_sndPlay->PlayEffect("Click", 1.0f, 0.0f, 0);
 }
 
-void SuspendScreenFlush(int suspend) {
-  AppViewNotices().SuspendScreenFlush(suspend);
-}
+void SuspendScreenFlush(int suspend) { AppViewNotices().SuspendScreenFlush(suspend); }
 
 void CloseProgress() {
   if (g_appLinks.closeProgress) g_appLinks.closeProgress();
@@ -146,8 +144,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         plat::srand(app.m_gameRandomSeed);
         if (!app.LoadedGame()) {
           if (g_sndPlay) g_sndPlay->PlayTrack(static_cast<DWORD>(LocalGuild() + 1));
-          app.CreateViews({VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY,
-                           VIEW_SOLAR});
+          app.CreateViews(
+              {VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY, VIEW_SOLAR});
           g_currentView = app.View(VIEW_SOLAR);
         }
       }
@@ -195,7 +193,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       w.WriteAt<std::uint16_t>(12, static_cast<std::uint16_t>(wParam));
       if (g_session) g_session->Send(kAllPlayersSlot, endTurn.data(), endTurn.size());
       if (!g_session || !g_session->emailMode) return 0;
-      const std::string name = EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId(kNoChapterChosen));
+      const std::string name =
+          EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId(kNoChapterChosen));
       if (!g_appLinks.loading.writeClientTurnFile || !g_appLinks.loading.writeClientTurnFile(name.c_str()))
         app.ShowTextBox("SAVEFAIL");
       g_currentView = nullptr;
@@ -379,13 +378,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_RESTART_VIEWS:
       g_currentView = nullptr;
       app.DeleteViews();
-      app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY,
-                       VIEW_SPACE_REPLAY});
+      app.CreateViews(
+          {VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
       for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
         if (IGameView* v = app.View(t)) v->MarkStale();
       g_currentView = app.View(VIEW_SOLAR);
-      if (g_currentView && LocalChapterHasHome())
-        g_currentView->ResetGotoSlots();
+      if (g_currentView && LocalChapterHasHome()) g_currentView->ResetGotoSlots();
       CloseProgress();
       app.m_playPhase = 1;
       SuspendScreenFlush(0);

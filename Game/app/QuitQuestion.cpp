@@ -7,9 +7,9 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "media/MoviePlayer.h"
@@ -18,8 +18,8 @@
 #include "platform/core/files.h"
 #include "platform/ddraw/ddconst.h"
 #include "platform/ddraw/ddraw.h"
-#include "platform/user/keys.h"
 #include "platform/user/input.h"
+#include "platform/user/keys.h"
 #include "platform/user/system.h"
 
 using namespace plat;
@@ -38,8 +38,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
   const std::string question = app.Text(id);
   std::uint32_t answer = 0;
   {
-    CYesNoDlg box(g_ddraw, parent, app.m_instance, question.c_str(), static_cast<std::uint32_t>(LocalGuild()),
-                  &answer);
+    CYesNoDlg box(g_ddraw, parent, app.m_instance, question.c_str(), static_cast<std::uint32_t>(LocalGuild()), &answer);
   }
   if (!app.m_role.singlePlayer && !app.m_role.host && answer == 1 && g_session) {
     std::array<std::uint8_t, 12> quit{};

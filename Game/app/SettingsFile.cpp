@@ -26,14 +26,14 @@ std::vector<NumberKey> ConfigKeys(GameConfigPacket& c, bool withTimeLimit) {
   std::vector<NumberKey> keys{{"NumberOfChapters:", &c.chapters, 0, kU16Max},
                               {"NumberOfAsteroids:", &c.asteroids, 0, kU16Max}};
   if (withTimeLimit) keys.push_back({"TurnTimeLimit:", &c.turnTimeLimit, 0, kU16Max});
-  for (NumberKey k : {NumberKey{"VictoryConditions:", &c.victoryConditions, 0, kU16Max},
-                      NumberKey{"BiggestIsBestTurns:", &c.biggestIsBestTurns, 0, kU16Max},
-                      NumberKey{"ImperatorAsteroids:", &c.imperatorAsteroids, 0, kU16Max},
-                      NumberKey{"ImperatorVotes:", &c.imperatorVotes, 0, kU16Max},
-                      NumberKey{"RandomEvents:", &c.randomEvents, 0, kU16Max},
-                      NumberKey{"OrbitSpeed:", &c.orbitSpeed, 0, kU16Max},
-                      NumberKey{"ResearchShared:", &c.researchShared, 0, kU16Max},
-                      NumberKey{"ChaoticOrbits:", &c.chaoticOrbits, 0, kU16Max}})
+  for (NumberKey k :
+       {NumberKey{"VictoryConditions:", &c.victoryConditions, 0, kU16Max},
+        NumberKey{"BiggestIsBestTurns:", &c.biggestIsBestTurns, 0, kU16Max},
+        NumberKey{"ImperatorAsteroids:", &c.imperatorAsteroids, 0, kU16Max},
+        NumberKey{"ImperatorVotes:", &c.imperatorVotes, 0, kU16Max},
+        NumberKey{"RandomEvents:", &c.randomEvents, 0, kU16Max}, NumberKey{"OrbitSpeed:", &c.orbitSpeed, 0, kU16Max},
+        NumberKey{"ResearchShared:", &c.researchShared, 0, kU16Max},
+        NumberKey{"ChaoticOrbits:", &c.chaoticOrbits, 0, kU16Max}})
     keys.push_back(k);
   return keys;
 }
@@ -58,8 +58,12 @@ struct OptionKey {
 };
 
 std::vector<OptionKey> OptionKeys(PlayerOptions& o) {
-  return {{"StaticFacing:", &o.staticFacing}, {"Zoom:", &o.zoom},   {"Fogging:", &o.fogging},
-          {"Stars:", &o.stars},               {"Speech:", &o.speech}, {"FrameAnimation:", &o.frameAnimation}};
+  return {{"StaticFacing:", &o.staticFacing},
+          {"Zoom:", &o.zoom},
+          {"Fogging:", &o.fogging},
+          {"Stars:", &o.stars},
+          {"Speech:", &o.speech},
+          {"FrameAnimation:", &o.frameAnimation}};
 }
 
 void AppendLine(std::string& out, const char* key, std::string_view value) {
@@ -69,9 +73,7 @@ void AppendLine(std::string& out, const char* key, std::string_view value) {
   out += '\n';
 }
 
-void AppendNumber(std::string& out, const char* key, long long value) {
-  AppendLine(out, key, std::to_string(value));
-}
+void AppendNumber(std::string& out, const char* key, long long value) { AppendLine(out, key, std::to_string(value)); }
 
 void AppendName(std::string& out, const char* key, std::span<const char> name) {
   std::string word(name.data(), strnlen(name.data(), name.size()));
@@ -189,7 +191,8 @@ bool ParseUserInfo(std::string_view text, const UserInfoFields& f) {
       if (good) *f.chapterId = static_cast<std::uint16_t>(n);
     } else if (word == "MusicScale:" || word == "SFXScale:") {
       good = value(v) && ParseNumber(v, 0, 3, n);
-      if (good) (word == "MusicScale:" ? f.options->musicLevel : f.options->effectsLevel) = static_cast<std::int16_t>(n);
+      if (good)
+        (word == "MusicScale:" ? f.options->musicLevel : f.options->effectsLevel) = static_cast<std::int16_t>(n);
     } else if (word == "ChapterTrait:") {
       std::string_view v2;
       std::uint64_t index = 0;

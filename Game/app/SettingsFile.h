@@ -14,11 +14,11 @@
 
 // Where the settings live: views of the application's own fields.
 struct UserInfoFields {
-  std::span<char> playerName;   // NUL-terminated within the span
+  std::span<char> playerName;  // NUL-terminated within the span
   std::span<char> nickname;
   std::span<char> chapterName;
-  std::uint16_t* chapterId;         // the chosen chapter identifier (255 none)
-  std::uint16_t* secondChapterId;   // written in its place when the chosen one is 40 or more
+  std::uint16_t* chapterId;        // the chosen chapter identifier (255 none)
+  std::uint16_t* secondChapterId;  // written in its place when the chosen one is 40 or more
   GameConfigPacket* config;
   GameSettingsPacket* settings;
   PlayerOptions* options;

@@ -24,10 +24,10 @@
 // leave the object as it was before the load whenever the result is not kOk.
 enum class LoadStatus {
   kOk = 0,
-  kTruncated,    // the block ends before its last field
-  kBadVersion,   // a version newer than this program writes
-  kBadCount,     // a count beyond what the model can hold
-  kBadEndByte,   // the closing validity byte is wrong
+  kTruncated,   // the block ends before its last field
+  kBadVersion,  // a version newer than this program writes
+  kBadCount,    // a count beyond what the model can hold
+  kBadEndByte,  // the closing validity byte is wrong
 };
 
 class BlockReader : public plat::FieldReader<BlockReader> {

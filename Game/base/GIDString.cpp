@@ -113,8 +113,8 @@ std::optional<std::size_t> CIDString::FinishedInto(const char* id, std::span<con
   int n = 0;
   if (length > 0) n = plat::LoadString(m_module, static_cast<plat::UINT>(number), raw.data(), length);
   const std::string_view text(raw.data(), static_cast<std::size_t>(std::max(n, 0)));
-  return FormatTextInto(text, args, [this](const char* ref, std::span<char> room) { return RawInto(ref, room); },
-                        out);
+  return FormatTextInto(
+      text, args, [this](const char* ref, std::span<char> room) { return RawInto(ref, room); }, out);
 }
 
 char* CIDString::GetTextV(const char* id, char* dst, std::size_t dstSize, std::span<const TextArg> args) const {

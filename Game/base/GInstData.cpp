@@ -15,8 +15,7 @@ constexpr const char* kDebugKey = "SOFTWARE\\Halvorn\\Quenbar\\Debug";
 constexpr const char* kReleaseKey = "SOFTWARE\\Halvorn\\Quenbar\\Release";
 
 const char* const kGuildPaths[5] = {"GUILD1PATH", "GUILD2PATH", "GUILD3PATH", "GUILD4PATH", "GUILD5PATH"};
-const char* const kGuild3DPaths[5] = {"GUILD13DPATH", "GUILD23DPATH", "GUILD33DPATH", "GUILD43DPATH",
-                                      "GUILD53DPATH"};
+const char* const kGuild3DPaths[5] = {"GUILD13DPATH", "GUILD23DPATH", "GUILD33DPATH", "GUILD43DPATH", "GUILD53DPATH"};
 
 const char* GuildValue(const char* const (&names)[5], int guild) {
   if (guild < 0 || guild >= 5) {
@@ -128,9 +127,7 @@ const char* CInstData::Get3DPath() { return GetString(m_releaseKey, "3DPATH"); }
 const char* CInstData::GetArtPath() { return GetString(m_releaseKey, "ARTPATH"); }
 const char* CInstData::GetGuildPath(int guild) { return GetString(m_releaseKey, GuildValue(kGuildPaths, guild)); }
 const char* CInstData::GetFrontEndArtPath() { return GetString(m_releaseKey, "FRONTENDARTPATH"); }
-const char* CInstData::GetGuild3DPath(int guild) {
-  return GetString(m_releaseKey, GuildValue(kGuild3DPaths, guild));
-}
+const char* CInstData::GetGuild3DPath(int guild) { return GetString(m_releaseKey, GuildValue(kGuild3DPaths, guild)); }
 const char* CInstData::GetAnimationPath() { return GetString(m_releaseKey, "ANIMATIONPATH"); }
 const char* CInstData::GetSoundPath() { return GetString(m_releaseKey, "SOUNDPATH"); }
 const char* CInstData::GetSavePath() { return GetString(m_releaseKey, "SAVEPATH"); }
@@ -176,18 +173,41 @@ void CInstData::BuildPath(std::span<char> dst, const char* name, int kind, int g
   const std::string file = name != nullptr ? name : "";
   std::string path;
   switch (kind) {
-    case INSTPATH_INSTALL: path = Directory("PATH") + file; break;
-    case INSTPATH_ART: path = Directory("ARTPATH") + file; break;
-    case INSTPATH_GUILD_ART: path = Directory(GuildValue(kGuildPaths, guild)) + file; break;
-    case INSTPATH_3D: path = Directory("3DPATH") + file; break;
-    case INSTPATH_GUILD_3D: path = Directory(GuildValue(kGuild3DPaths, guild)) + file; break;
-    case INSTPATH_CAMAI: path = Directory("CAMAIPATH") + file; break;
-    case INSTPATH_SOUND: path = Directory("SOUNDPATH") + file; break;
-    case INSTPATH_ASTEROID_3D: path = Directory("3DPATH") + "asteroid\\3dAst\\" + file; break;
-    case INSTPATH_PROJECT: path = Directory("3DPATH") + "project\\" + file; break;
-    case INSTPATH_FRONTEND_ART: path = Directory("FRONTENDARTPATH") + file; break;
-    case INSTPATH_ANIMATION: path = Directory("ANIMATIONPATH") + file; break;
-    default: break;
+    case INSTPATH_INSTALL:
+      path = Directory("PATH") + file;
+      break;
+    case INSTPATH_ART:
+      path = Directory("ARTPATH") + file;
+      break;
+    case INSTPATH_GUILD_ART:
+      path = Directory(GuildValue(kGuildPaths, guild)) + file;
+      break;
+    case INSTPATH_3D:
+      path = Directory("3DPATH") + file;
+      break;
+    case INSTPATH_GUILD_3D:
+      path = Directory(GuildValue(kGuild3DPaths, guild)) + file;
+      break;
+    case INSTPATH_CAMAI:
+      path = Directory("CAMAIPATH") + file;
+      break;
+    case INSTPATH_SOUND:
+      path = Directory("SOUNDPATH") + file;
+      break;
+    case INSTPATH_ASTEROID_3D:
+      path = Directory("3DPATH") + "asteroid\\3dAst\\" + file;
+      break;
+    case INSTPATH_PROJECT:
+      path = Directory("3DPATH") + "project\\" + file;
+      break;
+    case INSTPATH_FRONTEND_ART:
+      path = Directory("FRONTENDARTPATH") + file;
+      break;
+    case INSTPATH_ANIMATION:
+      path = Directory("ANIMATIONPATH") + file;
+      break;
+    default:
+      break;
   }
   if (kind != INSTPATH_INSTALL && m_artOnCD != 0) {
     const std::string cd = Directory("CDPATH");

@@ -13,8 +13,8 @@ namespace {
 // One piece of a raw text as both scans see it.
 struct Token {
   enum class Kind { Char, Slot, Ref } kind = Kind::Char;
-  char ch = 0;        // Char: the character to copy; Slot: the type letter
-  int slot = 0;       // Slot: 1..8
+  char ch = 0;          // Char: the character to copy; Slot: the type letter
+  int slot = 0;         // Slot: 1..8
   std::string_view id;  // Ref: the text between the parentheses
 };
 

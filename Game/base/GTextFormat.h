@@ -34,10 +34,10 @@ class TextArg {
   // Integers are 32-bit values as the texts print them; wider ones keep their
   // low 32 bits.
   template <class I>
-    requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>)
-  TextArg(I value) : m_kind(Kind::Integer), m_integer(static_cast<std::int32_t>(value)) {}  // NOLINT
-  TextArg(double value) : m_kind(Kind::Number), m_number(value) {}  // NOLINT
-  TextArg(float value) : m_kind(Kind::Number), m_number(value) {}   // NOLINT
+  requires(std::is_integral_v<I> && !std::is_same_v<I, bool> && !std::is_same_v<I, char>) TextArg(I value)
+      : m_kind(Kind::Integer), m_integer(static_cast<std::int32_t>(value)) {}  // NOLINT
+  TextArg(double value) : m_kind(Kind::Number), m_number(value) {}             // NOLINT
+  TextArg(float value) : m_kind(Kind::Number), m_number(value) {}              // NOLINT
 
   Kind kind() const { return m_kind; }
   std::string_view string() const { return m_string; }

@@ -19,16 +19,11 @@ namespace {
 
 // The class buttons.
 constexpr PlanPlace kClassPlaces[] = {
-    {IDC_GENP, 350, 198, 69, 13, "default\\genp"},
-    {IDC_CONS, 398, 169, 70, 13, "default\\cons"},
-    {IDC_ASTA, 398, 227, 70, 13, "default\\asta"},
-    {IDC_DEST, 456, 140, 70, 13, "default\\dest"},
-    {IDC_CRUS, 456, 198, 70, 13, "default\\crus"},
-    {IDC_BATT, 456, 256, 70, 13, "default\\batt"},
-    {IDC_AASL, 504, 112, 70, 13, "default\\aasl"},
-    {IDC_UASL, 504, 169, 70, 13, "default\\uasl"},
-    {IDC_ASCT, 504, 227, 70, 13, "default\\asct"},
-    {IDC_USCT, 504, 285, 70, 13, "default\\usct"},
+    {IDC_GENP, 350, 198, 69, 13, "default\\genp"}, {IDC_CONS, 398, 169, 70, 13, "default\\cons"},
+    {IDC_ASTA, 398, 227, 70, 13, "default\\asta"}, {IDC_DEST, 456, 140, 70, 13, "default\\dest"},
+    {IDC_CRUS, 456, 198, 70, 13, "default\\crus"}, {IDC_BATT, 456, 256, 70, 13, "default\\batt"},
+    {IDC_AASL, 504, 112, 70, 13, "default\\aasl"}, {IDC_UASL, 504, 169, 70, 13, "default\\uasl"},
+    {IDC_ASCT, 504, 227, 70, 13, "default\\asct"}, {IDC_USCT, 504, 285, 70, 13, "default\\usct"},
 };
 
 struct ClassButton {
@@ -36,9 +31,8 @@ struct ClassButton {
   int unitClass;
 };
 // Class 1 (usta) has no button.
-constexpr ClassButton kClassButtons[] = {{IDC_GENP, 0}, {IDC_CONS, 7}, {IDC_ASTA, 2}, {IDC_DEST, 8},
-                                         {IDC_CRUS, 9}, {IDC_BATT, 10}, {IDC_AASL, 6}, {IDC_UASL, 5},
-                                         {IDC_ASCT, 4}, {IDC_USCT, 3}};
+constexpr ClassButton kClassButtons[] = {{IDC_GENP, 0},  {IDC_CONS, 7}, {IDC_ASTA, 2}, {IDC_DEST, 8}, {IDC_CRUS, 9},
+                                         {IDC_BATT, 10}, {IDC_AASL, 6}, {IDC_UASL, 5}, {IDC_ASCT, 4}, {IDC_USCT, 3}};
 
 int ClassOfButton(int id) {
   for (const ClassButton& b : kClassButtons)

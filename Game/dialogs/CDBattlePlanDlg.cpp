@@ -233,7 +233,8 @@ void CDBattlePlanDlg::SetLevel(HWND window, std::uint8_t level) {
 
 void CDBattlePlanDlg::Revert(HWND window) {
   const int unitClass = m_unit->GetTemplate() ? m_unit->GetTemplate()->unitClass : 0;
-  if (const std::uint8_t* t = GetDefaultTargetingPlan(unitClass)) std::copy_n(t, m_targeting.size(), m_targeting.begin());
+  if (const std::uint8_t* t = GetDefaultTargetingPlan(unitClass))
+    std::copy_n(t, m_targeting.size(), m_targeting.begin());
   if (const std::uint8_t* r = GetDefaultRetreatPlan(unitClass)) std::copy_n(r, m_retreat.size(), m_retreat.begin());
   m_firingLevels.fill(kNormalLevel);
   SetControlsFromPlan(m_targeting, m_retreat, &m_controls);

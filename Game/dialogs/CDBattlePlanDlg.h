@@ -23,8 +23,8 @@ int StartPosition(std::size_t entries);
 class CDBattlePlanDlg : public CDPlanDlgBase {
  public:
   // Copies the unit's plan and firing levels and runs the dialog modally.
-  CDBattlePlanDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, CGUnit* unit,
-                  BattlePlanPacket* record, plat::DWORD helpId);
+  CDBattlePlanDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, CGUnit* unit, BattlePlanPacket* record,
+                  plat::DWORD helpId);
   ~CDBattlePlanDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;

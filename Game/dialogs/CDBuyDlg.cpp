@@ -9,11 +9,11 @@
 #include "Game/model/GGameData.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
+#include "platform/core/types.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
 #include "platform/gdi/text.h"
-#include "platform/core/types.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
@@ -26,8 +26,8 @@ constexpr std::uint32_t kPerPrice = 10;
 constexpr int kCostFields[4] = {IDC_TRADE_METALS, IDC_TRADE_SILICATES, IDC_TRADE_EXOTICS, IDC_TRADE_REACTIVES};
 constexpr const char* kMineralPictures[4] = {nullptr, "smsili.ima", "smexot.ima", "smreac.ima"};
 
-constexpr RECT kMineralCaptions[4] = {{110, 120, 270, 136}, {110, 169, 270, 185}, {279, 120, 440, 136},
-                                      {279, 169, 440, 185}};
+constexpr RECT kMineralCaptions[4] = {
+    {110, 120, 270, 136}, {110, 169, 270, 185}, {279, 120, 440, 136}, {279, 169, 440, 185}};
 
 enum : std::size_t { kOk, kCancel, kPayFirst };
 const ScreenButton kButtons[] = {
@@ -78,8 +78,8 @@ bool BuyStep(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool
   return true;
 }
 
-std::uint32_t AffordableAmount(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool,
-                               std::uint8_t paying, std::uint32_t amount) {
+std::uint32_t AffordableAmount(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool, std::uint8_t paying,
+                               std::uint32_t amount) {
   if (paying >= 4) return amount;
   const std::uint16_t price = offer.terms[1 + paying];
   if (price == 0 || TradeCost(amount, price) <= pool[paying]) return amount;
@@ -202,7 +202,6 @@ bool RunBuyDialog(const MineralOffer& offer, std::uint8_t poolAsteroid, std::uin
   std::array<std::uint32_t, 4> pool{};
   if (g_gameData) g_gameData->poolDB.GetMinerals(poolAsteroid, pool.data());
   std::uint32_t success = 0;
-  CDBuyDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), offer, poolAsteroid, pool, amount, paying,
-                  &success);
+  CDBuyDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), offer, poolAsteroid, pool, amount, paying, &success);
   return dialog.m_result == 1 && success == 1;
 }

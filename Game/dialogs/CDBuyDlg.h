@@ -29,8 +29,8 @@ bool CanPayWith(const MineralOffer& offer, std::uint8_t mineral);
 bool BuyStep(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool, std::uint8_t paying,
              std::uint32_t amount, int step, std::uint32_t* newAmount, std::array<std::uint32_t, 4>* costs);
 // The largest amount up to `amount` whose cost `paying` meets from the pool.
-std::uint32_t AffordableAmount(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool,
-                               std::uint8_t paying, std::uint32_t amount);
+std::uint32_t AffordableAmount(const MineralOffer& offer, const std::array<std::uint32_t, 4>& pool, std::uint8_t paying,
+                               std::uint32_t amount);
 
 class CDBuyDlg : public CButtonTableDlg {
  public:

@@ -54,9 +54,12 @@ std::string ChapterNameOf(int guild, int slot) {
 
 std::uint8_t ChatTarget(ChatMode mode, int guild, int slot) {
   switch (mode) {
-    case ChatMode::kEveryone: return kChatToAll;
-    case ChatMode::kGuild: return kChatToGuild;
-    case ChatMode::kChapter: break;
+    case ChatMode::kEveryone:
+      return kChatToAll;
+    case ChatMode::kGuild:
+      return kChatToGuild;
+    case ChatMode::kChapter:
+      break;
   }
   return static_cast<std::uint8_t>(std::clamp(guild, 0, kGuilds - 1) * kSlotsPerGuild +
                                    std::clamp(slot, 0, kSlotsPerGuild - 1));
@@ -116,9 +119,12 @@ LRESULT CDChatDlg::OnPaint(HWND window) {
 
 std::size_t CDChatDlg::ModeButton(ChatMode mode) const {
   switch (mode) {
-    case ChatMode::kEveryone: return kToAll;
-    case ChatMode::kGuild: return kToGuild;
-    case ChatMode::kChapter: break;
+    case ChatMode::kEveryone:
+      return kToAll;
+    case ChatMode::kGuild:
+      return kToGuild;
+    case ChatMode::kChapter:
+      break;
   }
   return kToChapter;
 }
@@ -137,10 +143,17 @@ void CDChatDlg::SetMode(HWND window, ChatMode mode) {
 
 void CDChatDlg::OnButton(HWND window, std::size_t index) {
   switch (index) {
-    case kToAll: SetMode(window, ChatMode::kEveryone); return;
-    case kToGuild: SetMode(window, ChatMode::kGuild); return;
-    case kToChapter: SetMode(window, ChatMode::kChapter); return;
-    default: break;
+    case kToAll:
+      SetMode(window, ChatMode::kEveryone);
+      return;
+    case kToGuild:
+      SetMode(window, ChatMode::kGuild);
+      return;
+    case kToChapter:
+      SetMode(window, ChatMode::kChapter);
+      return;
+    default:
+      break;
   }
   PlayClick();
   ToggleButton(index);
@@ -169,7 +182,6 @@ LRESULT CDChatDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
 bool RunChatDialog(char* text, std::uint8_t* target) {
   std::uint32_t success = 0;
   text[0] = '\0';
-  CDChatDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), text, target, &success,
-                   LocalGuildModule());
+  CDChatDlg dialog(g_ddraw, g_mainWnd, DialogInstance(), text, target, &success, LocalGuildModule());
   return dialog.m_result == 1 && success == 1;
 }

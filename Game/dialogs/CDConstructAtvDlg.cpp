@@ -122,7 +122,8 @@ LRESULT CDConstructAtvDlg::OnInitDialog(HWND window) {
   WriteMineralNames(m_background.get(), kCostCaptions);
   WriteMineralNames(m_background.get(), kPoolCaptions);
   for (const Caption& c : kRowHeadings)
-    if (m_pool != kNoPool) WriteOnBackground(m_background.get(), c.area, DialogText(c.id), 15, kCaptionColour, c.format);
+    if (m_pool != kNoPool)
+      WriteOnBackground(m_background.get(), c.area, DialogText(c.id), 15, kCaptionColour, c.format);
   WriteOnBackground(m_background.get(), kTurnsCaption.area, DialogText(kTurnsCaption.id), 15, kCaptionColour,
                     kTurnsCaption.format);
   m_clean = LoadImage(GuildArt("atvdlg.ima").c_str(), 0, 0);

@@ -23,8 +23,7 @@ class CDFindAsteroidDlg : public CDNamePrompt {
  public:
   // Runs modally; on OK *asteroid is the asteroid completed last, or
   // kNoAsteroid; on Escape it is kNoAsteroid.
-  CDFindAsteroidDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, int guild,
-                    std::uint16_t* asteroid);
+  CDFindAsteroidDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, int guild, std::uint16_t* asteroid);
   ~CDFindAsteroidDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;

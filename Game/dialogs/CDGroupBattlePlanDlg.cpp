@@ -10,8 +10,7 @@ using namespace plat;
 
 CDGroupBattlePlanDlg::CDGroupBattlePlanDlg(CGUnit* unit, BattlePlanPacket* record, DWORD helpId, bool canMove,
                                            bool canAttack)
-    : CDPlanDlgBase(g_ddraw, g_mainWnd, DialogInstance(), helpId, SmallPlanPlaces(), {},
-                    "btlplan\\"),
+    : CDPlanDlgBase(g_ddraw, g_mainWnd, DialogInstance(), helpId, SmallPlanPlaces(), {}, "btlplan\\"),
       m_unit(unit),
       m_record(record),
       m_targeting(unit->targeting),

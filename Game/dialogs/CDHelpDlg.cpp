@@ -30,7 +30,7 @@ constexpr UINT kHeldArrowMs = 100;
 constexpr COLORREF kHelpTextColour = RGB(0, 255, 0);
 
 enum Frame { kTopLeft, kTop, kTopRight, kRight, kBottomRight, kBottom, kBottomLeft, kLeft };
-const char* const kFrameNames[8] = {"helptplt.ima", "helptop.ima",  "helptprt.ima", "helprght.ima",
+const char* const kFrameNames[8] = {"helptplt.ima", "helptop.ima", "helptprt.ima", "helprght.ima",
                                     "helpbtrt.ima", "helpbot.ima", "helpbtlt.ima", "helpleft.ima"};
 
 SIZE SizeOf(CSprite* sprite) {
@@ -134,8 +134,8 @@ CDHelpDlg::CDHelpDlg(CDDraw* display, HWND parent, HINSTANCE instance, const cha
   m_textFont = CreateFont(16, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman Bold");
   m_canvas = std::make_unique<CSprite>(m_display, nullptr, kNoColourKey, static_cast<DWORD>(w), static_cast<DWORD>(h),
                                        0, 0, 0);
-  m_under = std::make_unique<CSprite>(m_display, nullptr, kNoColourKey, static_cast<DWORD>(w), static_cast<DWORD>(h),
-                                      0, 0, 0);
+  m_under = std::make_unique<CSprite>(m_display, nullptr, kNoColourKey, static_cast<DWORD>(w), static_cast<DWORD>(h), 0,
+                                      0, 0);
   ShowCursor(FALSE);
   if (m_under->BltFromSurface(m_rect.left, m_rect.top) != 0) m_under.reset();
   ShowCursor(TRUE);
@@ -206,8 +206,8 @@ void CDHelpDlg::Compose() {
       row = rows - m_scroll + 1;
     }
   }
-  const int skipped = m_picture ? std::max(0, m_scroll - static_cast<int>(SizeOf(m_picture).cy) / kHelpLineHeight - 1)
-                                : m_scroll;
+  const int skipped =
+      m_picture ? std::max(0, m_scroll - static_cast<int>(SizeOf(m_picture).cy) / kHelpLineHeight - 1) : m_scroll;
   if (const HDC dc = canvas->GetDC()) {
     const HGDIOBJ old = SelectObject(dc, m_textFont ? m_textFont : m_font);
     SetBkMode(dc, TRANSPARENT);
@@ -253,9 +253,7 @@ bool CDHelpDlg::ScrollBy(int lines) {
 }
 
 void CDHelpDlg::TrackHeldArrows(HWND window) {
-  const auto pushed = [&](int id) {
-    return (SendDlgItemMessage(window, id, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-  };
+  const auto pushed = [&](int id) { return (SendDlgItemMessage(window, id, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; };
   m_upHeld = pushed(IDC_HELP_UP);
   m_downHeld = pushed(IDC_HELP_DOWN);
   if (m_upHeld || m_downHeld)

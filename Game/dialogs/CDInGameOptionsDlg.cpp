@@ -61,15 +61,26 @@ void CDInGameOptionsDlg::OnButton(HWND window, std::size_t index) {
   InvalidateRect(window, nullptr, FALSE);
   Sleep(500);
   switch (choice) {
-    case kOptionSave: PostMessage(m_viewWindow, WM_APP_SAVE, 0, 0); break;
-    case kOptionLoad: PostMessage(m_viewWindow, WM_APP_LOAD_REQUEST, 0, 0); break;
+    case kOptionSave:
+      PostMessage(m_viewWindow, WM_APP_SAVE, 0, 0);
+      break;
+    case kOptionLoad:
+      PostMessage(m_viewWindow, WM_APP_LOAD_REQUEST, 0, 0);
+      break;
     case kOptionRestart:
       if (m_actions.askRestart) m_actions.askRestart();
       break;
-    case kOptionAbort: ConfirmQuit(0, window); break;
-    case kOptionQuit: ConfirmQuit(1, window); break;
-    case kOptionHighScores: RunHighScoreDialog(); break;
-    default: break;
+    case kOptionAbort:
+      ConfirmQuit(0, window);
+      break;
+    case kOptionQuit:
+      ConfirmQuit(1, window);
+      break;
+    case kOptionHighScores:
+      RunHighScoreDialog();
+      break;
+    default:
+      break;
   }
   EndDialog(window, choice);
 }

@@ -53,16 +53,17 @@ const ScreenButton kButtons[] = {
 };
 
 const Switch kSwitches[std::size(kButtons)] = {
-    {kEffects, 0}, {kEffects, 1}, {kEffects, 2}, {kEffects, 3}, {kMusic, 1},    {kMusic, 0},
-    {kFacing, 1},  {kFacing, 0},  {kZoom, 1},    {kZoom, 0},    {kFog, 1},      {kFog, 0},
-    {kFrames, 1},  {kFrames, 0},  {kStars, 1},   {kStars, 0},   {kSpeech, 1},   {kSpeech, 0},
+    {kEffects, 0}, {kEffects, 1}, {kEffects, 2},  {kEffects, 3},  {kMusic, 1},  {kMusic, 0},
+    {kFacing, 1},  {kFacing, 0},  {kZoom, 1},     {kZoom, 0},     {kFog, 1},    {kFog, 0},
+    {kFrames, 1},  {kFrames, 0},  {kStars, 1},    {kStars, 0},    {kSpeech, 1}, {kSpeech, 0},
     {kNoGroup, 0}, {kNoGroup, 0}, {kAutosave, 1}, {kAutosave, 0},
 };
 
 constexpr std::size_t kAutosaveButtons = 2;
 
 std::span<const ScreenButton> ButtonsFor(bool mayChangeAutosave) {
-  return std::span<const ScreenButton>(kButtons).first(std::size(kButtons) - (mayChangeAutosave ? 0 : kAutosaveButtons));
+  return std::span<const ScreenButton>(kButtons).first(std::size(kButtons) -
+                                                       (mayChangeAutosave ? 0 : kAutosaveButtons));
 }
 
 // The dialog's place on the screen.
@@ -96,32 +97,61 @@ std::string CDInGameSettingsDlg::ImagePath(std::size_t, const char* name) const 
 
 std::int32_t CDInGameSettingsDlg::Value(int group) const {
   switch (group) {
-    case kEffects: return m_kept.effectsLevel;
-    case kMusic: return m_kept.musicLevel;
-    case kFacing: return static_cast<std::int32_t>(m_kept.shipFacing);
-    case kZoom: return static_cast<std::int32_t>(m_kept.autozoom);
-    case kFog: return static_cast<std::int32_t>(m_kept.distanceFog);
-    case kFrames: return static_cast<std::int32_t>(m_kept.frameAnimation);
-    case kStars: return static_cast<std::int32_t>(m_kept.stars);
-    case kSpeech: return static_cast<std::int32_t>(m_kept.speech);
-    case kAutosave: return static_cast<std::int32_t>(m_kept.autosave);
-    default: return -1;
+    case kEffects:
+      return m_kept.effectsLevel;
+    case kMusic:
+      return m_kept.musicLevel;
+    case kFacing:
+      return static_cast<std::int32_t>(m_kept.shipFacing);
+    case kZoom:
+      return static_cast<std::int32_t>(m_kept.autozoom);
+    case kFog:
+      return static_cast<std::int32_t>(m_kept.distanceFog);
+    case kFrames:
+      return static_cast<std::int32_t>(m_kept.frameAnimation);
+    case kStars:
+      return static_cast<std::int32_t>(m_kept.stars);
+    case kSpeech:
+      return static_cast<std::int32_t>(m_kept.speech);
+    case kAutosave:
+      return static_cast<std::int32_t>(m_kept.autosave);
+    default:
+      return -1;
   }
 }
 
 void CDInGameSettingsDlg::SetValue(int group, std::int32_t value) {
   const auto on = static_cast<std::uint32_t>(value);
   switch (group) {
-    case kEffects: m_kept.effectsLevel = static_cast<std::int16_t>(value); break;
-    case kMusic: m_kept.musicLevel = static_cast<std::int16_t>(value); break;
-    case kFacing: m_kept.shipFacing = on; break;
-    case kZoom: m_kept.autozoom = on; break;
-    case kFog: m_kept.distanceFog = on; break;
-    case kFrames: m_kept.frameAnimation = on; break;
-    case kStars: m_kept.stars = on; break;
-    case kSpeech: m_kept.speech = on; break;
-    case kAutosave: m_kept.autosave = on; break;
-    default: break;
+    case kEffects:
+      m_kept.effectsLevel = static_cast<std::int16_t>(value);
+      break;
+    case kMusic:
+      m_kept.musicLevel = static_cast<std::int16_t>(value);
+      break;
+    case kFacing:
+      m_kept.shipFacing = on;
+      break;
+    case kZoom:
+      m_kept.autozoom = on;
+      break;
+    case kFog:
+      m_kept.distanceFog = on;
+      break;
+    case kFrames:
+      m_kept.frameAnimation = on;
+      break;
+    case kStars:
+      m_kept.stars = on;
+      break;
+    case kSpeech:
+      m_kept.speech = on;
+      break;
+    case kAutosave:
+      m_kept.autosave = on;
+      break;
+    default:
+      break;
   }
 }
 

@@ -28,8 +28,7 @@ const ScreenButton kButtons[] = {
 
 }  // namespace
 
-CDMultilineEditDlg::CDMultilineEditDlg(CDDraw* display, HWND parent, HINSTANCE instance, char* text,
-                                       std::size_t size)
+CDMultilineEditDlg::CDMultilineEditDlg(CDDraw* display, HWND parent, HINSTANCE instance, char* text, std::size_t size)
     : CButtonTableDlg(display, parent, instance, 199, kButtons), m_text(text), m_size(size) {
   m_result = DoModal("IDD_MULTILINE_EDIT");
 }

@@ -24,16 +24,23 @@ using namespace plat;
 
 namespace {
 
-constexpr int kControlIds[kPlanControls] = {IDC_ONLY_AT_SELECTED, IDC_ONLY_AT, IDC_CLOSEST_TARGET,
-                                            IDC_CLOSEST_ARMED,    IDC_CLOSEST_ATV, IDC_CLOSEST_CONSTRUCTOR,
-                                            IDC_RANGE,            IDC_HITS,    IDC_HULL,
-                                            IDC_LIFE,             IDC_NO_SHOTS};
+constexpr int kControlIds[kPlanControls] = {IDC_ONLY_AT_SELECTED,
+                                            IDC_ONLY_AT,
+                                            IDC_CLOSEST_TARGET,
+                                            IDC_CLOSEST_ARMED,
+                                            IDC_CLOSEST_ATV,
+                                            IDC_CLOSEST_CONSTRUCTOR,
+                                            IDC_RANGE,
+                                            IDC_HITS,
+                                            IDC_HULL,
+                                            IDC_LIFE,
+                                            IDC_NO_SHOTS};
 // The radios by the whom-to-fire-at value they stand for.
 constexpr PlanControl kRadios[4] = {PC_CLOSEST_TARGET, PC_CLOSEST_ATV, PC_CLOSEST_ARMED, PC_CLOSEST_CONSTRUCTOR};
 constexpr PlanControl kRetreatControls[] = {PC_HULL, PC_LIFE, PC_NO_SHOTS};
-constexpr PlanControl kTargetingControls[] = {PC_HITS,          PC_ONLY_AT,      PC_RANGE,
-                                              PC_ONLY_AT_SELECTED, PC_CLOSEST_TARGET, PC_CLOSEST_ARMED,
-                                              PC_CLOSEST_ATV,   PC_CLOSEST_CONSTRUCTOR};
+constexpr PlanControl kTargetingControls[] = {
+    PC_HITS,           PC_ONLY_AT,       PC_RANGE,       PC_ONLY_AT_SELECTED,
+    PC_CLOSEST_TARGET, PC_CLOSEST_ARMED, PC_CLOSEST_ATV, PC_CLOSEST_CONSTRUCTOR};
 constexpr unsigned kFull = 100;
 constexpr const char kStateLetters[] = "udgs";
 constexpr std::uint16_t kBattlePlanMode = 7;
@@ -139,7 +146,8 @@ void SetTargetingDisabled(PlanControlStates* controls, bool disabled) {
 CDPlanDlgBase::CDPlanDlgBase(CDDraw* display, HWND parent, HINSTANCE instance, DWORD helpId,
                              std::span<const PlanPlace> places, std::span<const PlanPlace> more,
                              const char* imagePrefix)
-    : CDlgBase(display, parent, instance, helpId, nullptr), m_places(places.begin(), places.end()),
+    : CDlgBase(display, parent, instance, helpId, nullptr),
+      m_places(places.begin(), places.end()),
       m_imagePrefix(imagePrefix) {
   m_places.insert(m_places.end(), more.begin(), more.end());
 }
@@ -153,8 +161,7 @@ LRESULT CDPlanDlgBase::OnInitDialog(HWND window) {
   CDlgBase::OnInitDialog(window);
   for (const PlanPlace& p : m_places)
     if (HWND control = GetDlgItem(window, p.id)) MoveWindow(control, p.x, p.y, p.width, p.height, FALSE);
-  for (int id : {IDC_HIT_CHANCE_EDIT, IDC_HULL_EDIT, IDC_LIFE_EDIT})
-    SendDlgItemMessage(window, id, EM_LIMITTEXT, 3, 0);
+  for (int id : {IDC_HIT_CHANCE_EDIT, IDC_HULL_EDIT, IDC_LIFE_EDIT}) SendDlgItemMessage(window, id, EM_LIMITTEXT, 3, 0);
   return 0;
 }
 
@@ -219,9 +226,7 @@ void CDPlanDlgBase::RefillControls(HWND window) {
   RedrawAll(window);
 }
 
-void CDPlanDlgBase::ApplyToPlan() {
-  ApplyControls(m_controls, &Targeting(), &Retreat());
-}
+void CDPlanDlgBase::ApplyToPlan() { ApplyControls(m_controls, &Targeting(), &Retreat()); }
 
 void CDPlanDlgBase::RedrawAll(HWND window) {
   InvalidateRect(window, nullptr, FALSE);
@@ -250,8 +255,8 @@ void CDPlanDlgBase::ChooseRadio(HWND window, PlanControl control) {
   if (m_controls.Disabled(control)) return;
   Targeting()[0] = static_cast<std::uint8_t>(TargetOfRadio(control));
   for (PlanControl radio : kRadios) {
-    m_controls.state[radio] = static_cast<std::uint8_t>((m_controls.state[radio] & kControlDisabled) |
-                                                        (radio == control ? kControlOn : 0));
+    m_controls.state[radio] =
+        static_cast<std::uint8_t>((m_controls.state[radio] & kControlDisabled) | (radio == control ? kControlOn : 0));
     DrawControl(window, kControlIds[radio]);
   }
 }

@@ -49,21 +49,30 @@ HMODULE GameImages() { return GameImageModule(); }
 
 std::string SaveDirectory(std::uint16_t mode) {
   switch (mode) {
-    case SAVE_SCENARIO: return g_instData.GetScenarioPath();
+    case SAVE_SCENARIO:
+      return g_instData.GetScenarioPath();
     case SAVE_EMAIL_GAME:
-    case SAVE_EMAIL_ANY: return g_instData.GetEmailPath();
-    case SAVE_TEMPLATE: return g_instData.GetTemplatePath();
-    default: return g_instData.GetSavePath();
+    case SAVE_EMAIL_ANY:
+      return g_instData.GetEmailPath();
+    case SAVE_TEMPLATE:
+      return g_instData.GetTemplatePath();
+    default:
+      return g_instData.GetSavePath();
   }
 }
 
 const char* SaveExtension(std::uint16_t mode) {
   switch (mode) {
-    case SAVE_EMAIL_GAME: return "esv";
-    case SAVE_EMAIL_ANY: return "s*";
-    case SAVE_TEMPLATE: return "tpl";
-    case SAVE_BATTLE_PLAN: return "bpf";
-    default: return "clt";
+    case SAVE_EMAIL_GAME:
+      return "esv";
+    case SAVE_EMAIL_ANY:
+      return "s*";
+    case SAVE_TEMPLATE:
+      return "tpl";
+    case SAVE_BATTLE_PLAN:
+      return "bpf";
+    default:
+      return "clt";
   }
 }
 
@@ -116,8 +125,8 @@ bool IsAutosaveName(std::uint16_t mode, std::string_view name) {
   return sameLetters(stem, "autosave") || sameLetters(stem, "asavebak");
 }
 
-CDSaveDlg::CDSaveDlg(CDDraw* display, HWND parent, HINSTANCE instance, char* directory, char* name,
-                     std::uint16_t mode, std::uint32_t* success, HMODULE guildModule)
+CDSaveDlg::CDSaveDlg(CDDraw* display, HWND parent, HINSTANCE instance, char* directory, char* name, std::uint16_t mode,
+                     std::uint32_t* success, HMODULE guildModule)
     : CButtonTableDlg(display, parent, instance, kBoxHelpId, kDeleteButton),
       m_mode(mode),
       m_directory(directory),
@@ -172,8 +181,7 @@ LRESULT CDSaveDlg::OnInitDialog(HWND window) {
 void CDSaveDlg::FillList(HWND window) {
   const HWND list = GetDlgItem(window, IDC_SAVE_LIST);
   SendMessage(list, LB_RESETCONTENT, 0, 0);
-  const std::vector<std::string> names =
-      SaveListNames(ListSaveFiles(m_directory, m_extension, false), m_extension);
+  const std::vector<std::string> names = SaveListNames(ListSaveFiles(m_directory, m_extension, false), m_extension);
   SetDisabled(0, names.empty(), "loaddegr.ima");
   for (const std::string& n : names) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
   InvalidateRect(window, nullptr, FALSE);
@@ -255,7 +263,9 @@ LRESULT CDSaveDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
   if (id == IDC_SAVE_LIST) {
     const LRESULT line = SendDlgItemMessage(window, IDC_SAVE_LIST, LB_GETCURSEL, 0, 0);
     char text[kSaveNameSize + 8] = {};
-    if (line < 0 || SendDlgItemMessage(window, IDC_SAVE_LIST, LB_GETTEXTLEN, line, 0) >= static_cast<LRESULT>(kTypedLimit)) return 0;
+    if (line < 0 ||
+        SendDlgItemMessage(window, IDC_SAVE_LIST, LB_GETTEXTLEN, line, 0) >= static_cast<LRESULT>(kTypedLimit))
+      return 0;
     SendDlgItemMessage(window, IDC_SAVE_LIST, LB_GETTEXT, line, reinterpret_cast<LPARAM>(text));
     if (notice == LBN_SELCHANGE) SetDlgItemText(window, IDC_SAVE_NAME, text);
     if (notice == LBN_DBLCLK) {

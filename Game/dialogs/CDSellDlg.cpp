@@ -26,8 +26,8 @@ constexpr int kPriceFields[4] = {IDC_TRADE_METALS, IDC_TRADE_SILICATES, IDC_TRAD
 constexpr int kPriceArrows[4] = {IDC_TRADE_METALS_ARROWS, IDC_TRADE_SILICATES_ARROWS, IDC_TRADE_EXOTICS_ARROWS,
                                  IDC_TRADE_REACTIVES_ARROWS};
 constexpr RECT kPricePlaces[4] = {{138, 138, 30, 27}, {138, 187, 30, 27}, {290, 138, 31, 27}, {290, 187, 31, 27}};
-constexpr RECT kMineralCaptions[4] = {{138, 121, 280, 137}, {138, 170, 280, 186}, {290, 121, 440, 137},
-                                      {290, 170, 440, 186}};
+constexpr RECT kMineralCaptions[4] = {
+    {138, 121, 280, 137}, {138, 170, 280, 186}, {290, 121, 440, 137}, {290, 170, 440, 186}};
 constexpr const char* kMineralPictures[4] = {nullptr, "smsili.ima", "smexot.ima", "smreac.ima"};
 
 enum : std::size_t { kOk, kCancel };
@@ -130,7 +130,8 @@ void CDSellDlg::OnButton(HWND window, std::size_t index) {
     *m_success = 1;
     m_record->amount = SellAmount(Field(window, IDC_TRADE_AMOUNT), m_limit);
     for (int m = 0; m < 4; ++m)
-      m_record->price[m] = static_cast<std::uint16_t>(std::min<std::uint32_t>(Field(window, kPriceFields[m]), kMaxSellPrice));
+      m_record->price[m] =
+          static_cast<std::uint16_t>(std::min<std::uint32_t>(Field(window, kPriceFields[m]), kMaxSellPrice));
   }
   EndDialog(window, Entry(index).result);
 }

@@ -104,8 +104,7 @@ void RestoreUnderControl(CSprite* background, HWND control) {
   RECT screen{}, dialog{};
   GetWindowRect(control, &screen);
   GetWindowRect(GetParent(control), &dialog);
-  RECT area{screen.left - dialog.left, screen.top - dialog.top, screen.right - dialog.left,
-            screen.bottom - dialog.top};
+  RECT area{screen.left - dialog.left, screen.top - dialog.top, screen.right - dialog.left, screen.bottom - dialog.top};
   ShowCursor(FALSE);
   background->BltToPrimary(&screen, &area);
   ShowCursor(TRUE);

@@ -64,8 +64,8 @@ HighScoreTable DecodeHighScores(std::span<const std::uint8_t> file) {
   for (HighScoreEntry& e : table) {
     HighScoreEntry read;
     const bool whole = r.Read(read.name, sizeof read.name) && r.Read(&read.guild) && r.Read(&read.chapters) &&
-                       r.Read(&read.asteroids) && r.Read(&read.turns) && r.Read(&read.owned) &&
-                       r.Read(&read.score) && r.Read(&read.conditions) && r.Read(&read.result);
+                       r.Read(&read.asteroids) && r.Read(&read.turns) && r.Read(&read.owned) && r.Read(&read.score) &&
+                       r.Read(&read.conditions) && r.Read(&read.result);
     read.name[sizeof read.name - 1] = '\0';
     e = read;
     if (!whole) break;

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
-#include "Game/setup/SetupRules.h"
 #include "Game/frontend/SetupScreens.h"
+#include "Game/setup/SetupRules.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/updown.h"
@@ -30,21 +30,80 @@ struct NumberField {
   std::uint32_t ConfigEntries::*entry;  // where the edit's text goes to be checked
 };
 constexpr std::array<NumberField, 7> kNumbers{{
-    {IDC_CONFIG_BIB_TURNS, IDC_CONFIG_BIB_TURNS_SPIN, {353, 402, 23, 19}, 1, 999, &ConfigForm::biggestIsBestTurns, &ConfigEntries::biggestIsBestTurns},
-    {IDC_CONFIG_IMPERATOR_ASTEROIDS, IDC_CONFIG_IMPERATOR_ASTEROIDS_SPIN, {353, 455, 23, 19}, 1, 100, &ConfigForm::imperatorAsteroids, &ConfigEntries::imperatorAsteroids},
-    {IDC_CONFIG_IMPERATOR_VOTES, IDC_CONFIG_IMPERATOR_VOTES_SPIN, {353, 499, 23, 19}, 1, 100, &ConfigForm::imperatorVotes, &ConfigEntries::imperatorVotes},
-    {IDC_CONFIG_TURN_TIME, IDC_CONFIG_TURN_TIME_SPIN, {699, 339, 23, 19}, 1, 60, &ConfigForm::turnTime, &ConfigEntries::turnTime},
-    {IDC_CONFIG_CHAPTERS, IDC_CONFIG_CHAPTERS_SPIN, {699, 371, 23, 19}, 1, 8, &ConfigForm::chapters, &ConfigEntries::chapters},
-    {IDC_CONFIG_ASTEROIDS, IDC_CONFIG_ASTEROIDS_SPIN, {699, 399, 23, 19}, 40, 150, &ConfigForm::asteroids, &ConfigEntries::asteroids},
-    {IDC_CONFIG_RESEARCH_SHARED, IDC_CONFIG_RESEARCH_SHARED_SPIN, {699, 488, 23, 19}, 0, 100, &ConfigForm::researchShared, &ConfigEntries::researchShared},
+    {IDC_CONFIG_BIB_TURNS,
+     IDC_CONFIG_BIB_TURNS_SPIN,
+     {353, 402, 23, 19},
+     1,
+     999,
+     &ConfigForm::biggestIsBestTurns,
+     &ConfigEntries::biggestIsBestTurns},
+    {IDC_CONFIG_IMPERATOR_ASTEROIDS,
+     IDC_CONFIG_IMPERATOR_ASTEROIDS_SPIN,
+     {353, 455, 23, 19},
+     1,
+     100,
+     &ConfigForm::imperatorAsteroids,
+     &ConfigEntries::imperatorAsteroids},
+    {IDC_CONFIG_IMPERATOR_VOTES,
+     IDC_CONFIG_IMPERATOR_VOTES_SPIN,
+     {353, 499, 23, 19},
+     1,
+     100,
+     &ConfigForm::imperatorVotes,
+     &ConfigEntries::imperatorVotes},
+    {IDC_CONFIG_TURN_TIME,
+     IDC_CONFIG_TURN_TIME_SPIN,
+     {699, 339, 23, 19},
+     1,
+     60,
+     &ConfigForm::turnTime,
+     &ConfigEntries::turnTime},
+    {IDC_CONFIG_CHAPTERS,
+     IDC_CONFIG_CHAPTERS_SPIN,
+     {699, 371, 23, 19},
+     1,
+     8,
+     &ConfigForm::chapters,
+     &ConfigEntries::chapters},
+    {IDC_CONFIG_ASTEROIDS,
+     IDC_CONFIG_ASTEROIDS_SPIN,
+     {699, 399, 23, 19},
+     40,
+     150,
+     &ConfigForm::asteroids,
+     &ConfigEntries::asteroids},
+    {IDC_CONFIG_RESEARCH_SHARED,
+     IDC_CONFIG_RESEARCH_SHARED_SPIN,
+     {699, 488, 23, 19},
+     0,
+     100,
+     &ConfigForm::researchShared,
+     &ConfigEntries::researchShared},
 }};
 enum NumberIndex : std::size_t { kBibTurns, kImpAsteroids, kImpVotes, kTurnTime, kChapters, kAsteroids, kResearch };
 constexpr RECT kImperatorCount{323, 468, 344, 487};
 constexpr int kNumberFontHeight = 11;
 
 enum ButtonIndex : std::size_t {
-  kCapture, kBiggest, kImperator, kInterregnum, kRandomEvents, kHours, kMinutes,
-  kFast, kNormal, kSlow, kStill, kChaoticYes, kChaoticNo, kStarting, kFog, kContinue, kPrevious, kMain, kLock,
+  kCapture,
+  kBiggest,
+  kImperator,
+  kInterregnum,
+  kRandomEvents,
+  kHours,
+  kMinutes,
+  kFast,
+  kNormal,
+  kSlow,
+  kStill,
+  kChaoticYes,
+  kChaoticNo,
+  kStarting,
+  kFog,
+  kContinue,
+  kPrevious,
+  kMain,
+  kLock,
 };
 constexpr std::array<ScreenButton, 19> kButtons{{
     {2915, 71, 374, 170, 10, "cptrflup.ima", "cptrfl.ima", "FEGCCAPF", 0},
@@ -73,8 +132,7 @@ constexpr std::array<std::uint16_t, 4> kOrbitSpeeds{3, 2, 1, 0};
 class CConfigDlg : public CFrontEndScreen {
  public:
   CConfigDlg(CClntApp& app, bool lockShown, bool lockEnabled, GameConfigPacket& config)
-      : CFrontEndScreen(app, "bkgnd4.ima", std::span(kButtons).first(lockShown ? kButtons.size() : kLock),
-                        kScreenBack),
+      : CFrontEndScreen(app, "bkgnd4.ima", std::span(kButtons).first(lockShown ? kButtons.size() : kLock), kScreenBack),
         m_lockShown(lockShown),
         m_lockEnabled(lockEnabled),
         m_config(config),
@@ -141,8 +199,13 @@ class CConfigDlg : public CFrontEndScreen {
   bool Accept(HWND window, const ScreenButton& b) override {
     const std::size_t index = IndexOf(b);
     switch (index) {
-      case kCapture: Flip(index, m_form.captureTheFlag); return false;
-      case kBiggest: Flip(index, m_form.biggestIsBest); EnableVictoryFields(); return false;
+      case kCapture:
+        Flip(index, m_form.captureTheFlag);
+        return false;
+      case kBiggest:
+        Flip(index, m_form.biggestIsBest);
+        EnableVictoryFields();
+        return false;
       case kImperator:
         Flip(index, m_form.imperatorWins);
         EnableVictoryFields();
@@ -151,10 +214,15 @@ class CConfigDlg : public CFrontEndScreen {
       case kInterregnum:
         if (m_form.imperatorWins) Flip(index, m_form.interregnum);
         return false;
-      case kRandomEvents: Flip(index, m_form.randomEvents); return false;
-      case kLock: Flip(index, m_form.locked); return false;
+      case kRandomEvents:
+        Flip(index, m_form.randomEvents);
+        return false;
+      case kLock:
+        Flip(index, m_form.locked);
+        return false;
       case kHours:
-      case kMinutes: Choose(index, m_form.minutes ? kMinutes : kHours, [&] { m_form.minutes = index == kMinutes; });
+      case kMinutes:
+        Choose(index, m_form.minutes ? kMinutes : kHours, [&] { m_form.minutes = index == kMinutes; });
         return false;
       case kFast:
       case kNormal:

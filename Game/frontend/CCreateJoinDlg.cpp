@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/SessionList.h"
 #include "Game/net/NetSession.h"

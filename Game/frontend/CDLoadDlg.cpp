@@ -6,18 +6,18 @@
 #include <cstdio>
 #include <vector>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
-#include "Game/app/CClntApp.h"
 #include "Game/app/AppLinks.h"
+#include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"
 #include "Game/app/GameView.h"
-#include "Game/frontend/CFrontEndScreen.h"
 #include "Game/base/GInstData.h"
+#include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/rules/GUnitTem.h"
-#include "media/CSprite.h"
 #include "Game/save/SaveGame.h"
+#include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/listbox.h"
@@ -45,8 +45,7 @@ constexpr std::array<ScreenButton, 5> kButtons{{
     {3094, 417, 507, 303, 37, "shoscnup.ima", "shoscn.ima", "FELOSCEN", 0},
 }};
 // The disabled images, in the same order.
-constexpr std::array<const char*, 5> kGreyImages{"slctgmgr.ima", nullptr, "deletegr.ima", "sgmegr.ima",
-                                                 "shoscngr.ima"};
+constexpr std::array<const char*, 5> kGreyImages{"slctgmgr.ima", nullptr, "deletegr.ima", "sgmegr.ima", "shoscngr.ima"};
 
 // In a running game: a window over the view, in the local guild's art.
 constexpr RECT kGamePlace{26, 96, 589, 371};
@@ -82,8 +81,8 @@ class CDLoadDlg : public CFrontEndScreen {
     if (m_choice.inGame) {
       // The front end's backdrop is gone in a game: the window has its own.
       const RECT place = Place();
-      m_background = std::make_unique<CSprite>(m_display, BackgroundPath().c_str(), BackgroundModule(),
-                                               kNoColourKey, place.right, place.bottom, place.left, place.top, 0);
+      m_background = std::make_unique<CSprite>(m_display, BackgroundPath().c_str(), BackgroundModule(), kNoColourKey,
+                                               place.right, place.bottom, place.left, place.top, 0);
     }
   }
 
@@ -307,22 +306,32 @@ class CDLoadDlg : public CFrontEndScreen {
 
 std::string LoadDirectory(std::uint16_t mode) {
   switch (mode) {
-    case LOAD_SCENARIOS: return g_instData.GetScenarioPath();
+    case LOAD_SCENARIOS:
+      return g_instData.GetScenarioPath();
     case LOAD_EMAIL_GAMES:
-    case LOAD_EMAIL_TURNS: return g_instData.GetEmailPath();
-    case LOAD_TEMPLATES: return g_instData.GetTemplatePath();
-    default: return g_instData.GetSavePath();
+    case LOAD_EMAIL_TURNS:
+      return g_instData.GetEmailPath();
+    case LOAD_TEMPLATES:
+      return g_instData.GetTemplatePath();
+    default:
+      return g_instData.GetSavePath();
   }
 }
 
 const char* LoadExtension(std::uint16_t mode) {
   switch (mode) {
-    case LOAD_SCENARIOS: return "scn";
-    case LOAD_EMAIL_GAMES: return "esv";
-    case LOAD_EMAIL_TURNS: return "s*";
-    case LOAD_TEMPLATES: return "tpl";
-    case LOAD_BATTLE_PLANS: return "bpf";
-    default: return "clt";
+    case LOAD_SCENARIOS:
+      return "scn";
+    case LOAD_EMAIL_GAMES:
+      return "esv";
+    case LOAD_EMAIL_TURNS:
+      return "s*";
+    case LOAD_TEMPLATES:
+      return "tpl";
+    case LOAD_BATTLE_PLANS:
+      return "bpf";
+    default:
+      return "clt";
   }
 }
 

@@ -11,13 +11,13 @@ class CClntApp;
 
 // What is listed: the folder and the extension of each mode.
 enum LoadMode : std::uint16_t {
-  LOAD_SAVED_GAMES = 1,      // saved games; the scenarios can be shown instead
-  LOAD_SAVED_ONLY = 2,       // saved games alone
-  LOAD_SCENARIOS = 3,        // scenarios (nothing can be deleted)
-  LOAD_EMAIL_GAMES = 4,      // e-mail games
-  LOAD_EMAIL_TURNS = 5,      // an e-mail game's turn files, with their extensions
-  LOAD_TEMPLATES = 6,        // ship templates
-  LOAD_BATTLE_PLANS = 7,     // battle plans
+  LOAD_SAVED_GAMES = 1,   // saved games; the scenarios can be shown instead
+  LOAD_SAVED_ONLY = 2,    // saved games alone
+  LOAD_SCENARIOS = 3,     // scenarios (nothing can be deleted)
+  LOAD_EMAIL_GAMES = 4,   // e-mail games
+  LOAD_EMAIL_TURNS = 5,   // an e-mail game's turn files, with their extensions
+  LOAD_TEMPLATES = 6,     // ship templates
+  LOAD_BATTLE_PLANS = 7,  // battle plans
 };
 
 // The folder and extension listed in `mode` ("s*" for any extension

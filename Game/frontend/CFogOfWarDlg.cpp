@@ -62,18 +62,21 @@ class CFogOfWarDlg : public CChoiceScreen {
         m_settings(settings) {}
 
   const char* OpeningSound() const override { return "open2.wav"; }
-  const char* ClosingSound(std::int16_t result) const override {
-    return result == kScreenWait ? nullptr : "shut2.wav";
-  }
+  const char* ClosingSound(std::int16_t result) const override { return result == kScreenWait ? nullptr : "shut2.wav"; }
 
  protected:
   std::uint16_t& Field(int group) override {
     switch (group) {
-      case kTransit: return m_settings.fowShowInTransit;
-      case kAsteroids: return m_settings.fowShowAsteroids;
-      case kAsteroidsScanned: return m_settings.fowAstStartScanned;
-      case kShipsScanned: return m_settings.fowShipStartScanned;
-      default: return m_settings.fowDispControlOfAst;
+      case kTransit:
+        return m_settings.fowShowInTransit;
+      case kAsteroids:
+        return m_settings.fowShowAsteroids;
+      case kAsteroidsScanned:
+        return m_settings.fowAstStartScanned;
+      case kShipsScanned:
+        return m_settings.fowShipStartScanned;
+      default:
+        return m_settings.fowDispControlOfAst;
     }
   }
 

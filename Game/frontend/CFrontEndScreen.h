@@ -51,8 +51,8 @@ class CFrontEndScreen : public CButtonTableDlg {
   // Draws a line of an owner-drawn list placed at `place` in the window over
   // the restored background, in the lists' font: with `parts`, the text's parts separated
   // by '^' go on up to three rows, the later ones indented.
-  void DrawListLine(const plat::DRAWITEMSTRUCT& item, plat::POINT place, std::string_view text,
-                    plat::COLORREF selected, plat::COLORREF normal, bool parts);
+  void DrawListLine(const plat::DRAWITEMSTRUCT& item, plat::POINT place, std::string_view text, plat::COLORREF selected,
+                    plat::COLORREF normal, bool parts);
   // Writes `text` on the screen over `area` of the window in "Times New
   // Roman" on a transparent ground; first fills the area black, or, without
   // `black`, restores the background there.

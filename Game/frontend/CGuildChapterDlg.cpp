@@ -8,15 +8,15 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
+#include "Game/base/Packets.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ChapterBoard.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvMulti.h"
 #include "media/CSndPlay.h"
@@ -51,7 +51,18 @@ constexpr std::uint32_t kGuildHelpTopic = 299;
 constexpr std::array<int, 4> kSlotRows{176, 221, 266, 311};
 
 enum ButtonIndex : std::size_t {
-  kGuild0 = 0, kSlot0 = 5, kStarting = 13, kFog, kTraits, kInfo, kPlay, kPrevious, kMain, kEasy, kAverage, kHard,
+  kGuild0 = 0,
+  kSlot0 = 5,
+  kStarting = 13,
+  kFog,
+  kTraits,
+  kInfo,
+  kPlay,
+  kPrevious,
+  kMain,
+  kEasy,
+  kAverage,
+  kHard,
   kCustom,
 };
 constexpr ScreenButton SlotButton(int slot) {
@@ -63,8 +74,14 @@ constexpr std::array<ScreenButton, 24> kButtons{{
     {3302, 71, 234, 269, 29, "blueoff.ima", "blueon.ima", "FECOGLD2", 0},
     {3303, 71, 264, 269, 29, "yellooff.ima", "yelloon.ima", "FECOGLD3", 0},
     {3304, 71, 294, 269, 29, "mgntaoff.ima", "mgntaon.ima", "FECOGLD4", 0},
-    SlotButton(0), SlotButton(1), SlotButton(2), SlotButton(3),
-    SlotButton(4), SlotButton(5), SlotButton(6), SlotButton(7),
+    SlotButton(0),
+    SlotButton(1),
+    SlotButton(2),
+    SlotButton(3),
+    SlotButton(4),
+    SlotButton(5),
+    SlotButton(6),
+    SlotButton(7),
     {3313, 55, 528, 156, 58, "stvaloff.ima", "stvalon.ima", "FECOSVAL", kScreenStarting},
     {3314, 233, 528, 156, 58, "fgwaroff.ima", "fgwaron.ima", "FECOFWAR", kScreenFog},
     {3315, 410, 528, 156, 58, "chtrtoff.ima", "chtrton.ima", "FECOCHTR", kScreenTraits},
@@ -227,21 +244,22 @@ class CGuildChapterDlg : public CFrontEndScreen {
   LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND window) override {
     if (LOWORD(wParam) != kNameEdit) return CFrontEndScreen::OnCommand(wParam, lParam, window);
     switch (HIWORD(wParam)) {
-      case EN_UPDATE: KeepNameNarrow(); break;
+      case EN_UPDATE:
+        KeepNameNarrow();
+        break;
       case EN_CHANGE:
       case EN_KILLFOCUS:
         ReadName();
         DrawNames();
         break;
-      default: break;
+      default:
+        break;
     }
     return 1;
   }
 
   const char* OpeningSound() const override { return "open2.wav"; }
-  const char* ClosingSound(std::int16_t result) const override {
-    return result == kScreenWait ? nullptr : "shut2.wav";
-  }
+  const char* ClosingSound(std::int16_t result) const override { return result == kScreenWait ? nullptr : "shut2.wav"; }
 
  protected:
   bool Accept(HWND window, const ScreenButton& b) override {
@@ -272,10 +290,13 @@ class CGuildChapterDlg : public CFrontEndScreen {
         m_difficulty = level;
         return false;
       }
-      case kCustom: return false;
+      case kCustom:
+        return false;
       case kPrevious:
-      case kMain: return true;
-      default: return LeaveWithClaim(b);
+      case kMain:
+        return true;
+      default:
+        return LeaveWithClaim(b);
     }
   }
 
@@ -414,8 +435,7 @@ class CGuildChapterDlg : public CFrontEndScreen {
     GetDlgItemText(m_window, kNameEdit, name, sizeof name);
     const HDC dc = GetDC(m_window);
     if (!dc) return;
-    const HFONT font =
-        CreateFont(kNameFontHeight, 0, 0, 0, kNameFontWeight, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
+    const HFONT font = CreateFont(kNameFontHeight, 0, 0, 0, kNameFontWeight, 0, 0, 0, 0, 0, 0, 0, 0, "Times New Roman");
     const HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
     const int length = static_cast<int>(std::strlen(name));

@@ -27,8 +27,8 @@ plat::UINT ProgressPeriod(plat::DWORD loadMs);
 class CInitializingDlg : public CDlgBase {
  public:
   // Texts are cut to 99 characters; the window opens at once.
-  CInitializingDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, const char* first,
-                   const char* second, int kind);
+  CInitializingDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, const char* first, const char* second,
+                   int kind);
   ~CInitializingDlg() override;
 
   void SetTexts(const char* first, const char* second);

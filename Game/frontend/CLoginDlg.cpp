@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CDlgBase.h"
 #include "Game/base/GInstData.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "hvmulti/HvMRecords.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "hvmulti/HvMRecords.h"
 #include "media/CSprite.h"

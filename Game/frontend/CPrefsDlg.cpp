@@ -47,9 +47,12 @@ class CPrefsDlg : public CChoiceScreen {
  protected:
   std::uint16_t& Field(int group) override {
     switch (group) {
-      case kMusic: return m_music;
-      case kSpeech: return m_speech;
-      default: return m_effects;
+      case kMusic:
+        return m_music;
+      case kSpeech:
+        return m_speech;
+      default:
+        return m_effects;
     }
   }
 

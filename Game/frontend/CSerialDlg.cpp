@@ -47,12 +47,11 @@ constexpr std::array<ScreenButton, 27> kButtons{{
     {3186, 754, 190, 46, 198, "mnsc13up.ima", "mainsc13.ima", "FESRMAIN", kScreenTitle},
 }};
 constexpr std::array<SerialButton, 24> kChoices{{
-    {kSerialPort, 1},       {kSerialPort, 2},       {kSerialPort, 3},       {kSerialPort, 4},
-    {kSerialBaud, 14400},   {kSerialBaud, 19200},   {kSerialBaud, 38400},   {kSerialBaud, 56000},
-    {kSerialBaud, 57600},   {kSerialBaud, 115200},  {kSerialBaud, 128000},  {kSerialBaud, 256000},
-    {kSerialStopBits, 1},   {kSerialStopBits, 15},  {kSerialStopBits, 2},   {kSerialParity, 0},
-    {kSerialParity, 1},     {kSerialParity, 2},     {kSerialParity, 3},     {kSerialFlow, 0},
-    {kSerialFlow, 1},       {kSerialFlow, 2},       {kSerialFlow, 3},       {kSerialFlow, 4},
+    {kSerialPort, 1},      {kSerialPort, 2},      {kSerialPort, 3},     {kSerialPort, 4},      {kSerialBaud, 14400},
+    {kSerialBaud, 19200},  {kSerialBaud, 38400},  {kSerialBaud, 56000}, {kSerialBaud, 57600},  {kSerialBaud, 115200},
+    {kSerialBaud, 128000}, {kSerialBaud, 256000}, {kSerialStopBits, 1}, {kSerialStopBits, 15}, {kSerialStopBits, 2},
+    {kSerialParity, 0},    {kSerialParity, 1},    {kSerialParity, 2},   {kSerialParity, 3},    {kSerialFlow, 0},
+    {kSerialFlow, 1},      {kSerialFlow, 2},      {kSerialFlow, 3},     {kSerialFlow, 4},
 }};
 constexpr std::array<std::size_t, 5> kSettingsOffsets{HvMServiceEx_Struct::kSerialPort, HvMServiceEx_Struct::kBaudRate,
                                                       HvMServiceEx_Struct::kStopBits, HvMServiceEx_Struct::kParity,
@@ -89,7 +88,8 @@ class CSerialDlg : public CFrontEndScreen {
     if (b.result == kScreenSessions) {
       HvMServiceEx_Struct settings;
       settings.bytes = m_app.m_settingsBlock;
-      for (std::size_t g = 0; g < kSettingsOffsets.size(); ++g) settings.SetU32(kSettingsOffsets[g], m_choices.values[g]);
+      for (std::size_t g = 0; g < kSettingsOffsets.size(); ++g)
+        settings.SetU32(kSettingsOffsets[g], m_choices.values[g]);
       m_app.m_settingsBlock = settings.bytes;
     }
     return true;

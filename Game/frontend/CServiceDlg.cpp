@@ -31,8 +31,8 @@ constexpr std::array<ScreenButton, 6> kServiceButtons{{
     {3030, 754, 190, 46, 198, "mnscr2up.ima", "mainscr2.ima", "FEMCMAIN", kScreenTitle},
 }};
 // The four services, in the order of the table above.
-constexpr std::array<ServiceChoice, 4> kServices{{
-    {1, 6, "intrntgr.ima"}, {2, 4, "netwrkgr.ima"}, {3, 1, "modemgr.ima"}, {4, 5, "serialgr.ima"}}};
+constexpr std::array<ServiceChoice, 4> kServices{
+    {{1, 6, "intrntgr.ima"}, {2, 4, "netwrkgr.ima"}, {3, 1, "modemgr.ima"}, {4, 5, "serialgr.ima"}}};
 
 class CServiceDlg : public CFrontEndScreen {
  public:

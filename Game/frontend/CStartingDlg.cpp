@@ -63,10 +63,14 @@ class CStartingDlg : public CChoiceScreen {
  protected:
   std::uint16_t& Field(int group) override {
     switch (group) {
-      case kEconomicGrade: return m_settings.randomEconomicGrade;
-      case kOrbits: return m_settings.randomOrbits;
-      case kResources: return m_settings.resourceScale;
-      default: return m_settings.forceScale;
+      case kEconomicGrade:
+        return m_settings.randomEconomicGrade;
+      case kOrbits:
+        return m_settings.randomOrbits;
+      case kResources:
+        return m_settings.resourceScale;
+      default:
+        return m_settings.forceScale;
     }
   }
 

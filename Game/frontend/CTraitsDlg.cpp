@@ -6,8 +6,8 @@
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CFrontEndScreen.h"
 #include "Game/frontend/ScreenHistory.h"
-#include "Game/setup/SetupRules.h"
 #include "Game/frontend/SetupScreens.h"
+#include "Game/setup/SetupRules.h"
 #include "platform/user/paint.h"
 #include "platform/user/window.h"
 
@@ -43,8 +43,15 @@ constexpr std::array<ScreenButton, kNavigation + kTraitButtons> MakeButtons() {
   for (int t = 0; t < kChapterTraits; ++t) {
     for (int l = 0; l < kTraitLevels; ++l) {
       const LevelLook& look = kLevelLooks[l];
-      b[kNavigation + t * kTraitLevels + l] = {kFirstTraitId + t * kTraitLevels + l, look.x[t < 10 ? 0 : 1],
-                                               kRowY[t], look.width, 12, look.normal, look.pressed, nullptr, 0};
+      b[kNavigation + t * kTraitLevels + l] = {kFirstTraitId + t * kTraitLevels + l,
+                                               look.x[t < 10 ? 0 : 1],
+                                               kRowY[t],
+                                               look.width,
+                                               12,
+                                               look.normal,
+                                               look.pressed,
+                                               nullptr,
+                                               0};
     }
   }
   return b;
@@ -75,9 +82,7 @@ class CTraitsDlg : public CFrontEndScreen {
   }
 
   const char* OpeningSound() const override { return "open2.wav"; }
-  const char* ClosingSound(std::int16_t result) const override {
-    return result == kScreenWait ? nullptr : "shut2.wav";
-  }
+  const char* ClosingSound(std::int16_t result) const override { return result == kScreenWait ? nullptr : "shut2.wav"; }
 
  protected:
   bool Accept(HWND window, const ScreenButton& b) override {

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "Game/frontend/FrontEndControls.h"
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/base/Packets.h"
 #include "Game/frontend/CFrontEndScreen.h"
+#include "Game/frontend/FrontEndControls.h"
 #include "Game/frontend/ScreenHistory.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"
@@ -64,8 +64,7 @@ enum class Report { None, Removed, Start };
 
 class CWaitDlg : public CFrontEndScreen {
  public:
-  CWaitDlg(CClntApp& app, bool host)
-      : CFrontEndScreen(app, "bkgnd15.ima", kButtons, kScreenConnection), m_host(host) {}
+  CWaitDlg(CClntApp& app, bool host) : CFrontEndScreen(app, "bkgnd15.ima", kButtons, kScreenConnection), m_host(host) {}
 
   LRESULT OnInitDialog(HWND window) override {
     CFrontEndScreen::OnInitDialog(window);
@@ -282,8 +281,8 @@ class CWaitDlg : public CFrontEndScreen {
     const HvMPlayerEntry* sender = PlayerById(from);
     const std::string line = sender ? std::string(sender->name) + ": " + text : text;
     m_chatLines.push_back(line.substr(0, kChatLimit));
-    const auto index = SendDlgItemMessage(m_dialog, kChatList, LB_ADDSTRING, 0,
-                                          static_cast<LPARAM>(m_chatLines.size() - 1));
+    const auto index =
+        SendDlgItemMessage(m_dialog, kChatList, LB_ADDSTRING, 0, static_cast<LPARAM>(m_chatLines.size() - 1));
     SendDlgItemMessage(m_dialog, kChatList, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
 

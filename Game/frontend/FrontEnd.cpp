@@ -5,11 +5,11 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppLinks.h"
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/CInitializingDlg.h"
 #include "Game/frontend/CDLoadDlg.h"
+#include "Game/frontend/CInitializingDlg.h"
 #include "Game/frontend/CLoginDlg.h"
-#include "Game/frontend/SetupScreens.h"
 #include "Game/frontend/ScreenFlow.h"
+#include "Game/frontend/SetupScreens.h"
 #include "Game/save/GameLoader.h"
 
 namespace {
@@ -34,8 +34,8 @@ void InstallFrontEnd(AppLinks& links) {
       progress->SetAnimation(animation);
       return;
     }
-    progress = std::make_unique<CInitializingDlg>(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text,
-                                                  "", animation);
+    progress = std::make_unique<CInitializingDlg>(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, "",
+                                                  animation);
   };
   links.closeProgress = [] { OpenProgress().reset(); };
   links.runLogin = RunLoginDlg;

@@ -2,41 +2,41 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <cstdint>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/frontend/CServiceDlg.h"
-#include "Game/frontend/CTcpIpDlg.h"
-#include "Game/frontend/CCreateJoinDlg.h"
-#include "Game/frontend/CEmailDlg.h"
-#include "Game/frontend/CDLoadDlg.h"
-#include "Game/frontend/SetupScreens.h"
-#include "Game/frontend/SessionList.h"
-#include "Game/frontend/CModemDlg.h"
-#include "Game/frontend/ScreenHistory.h"
-#include "Game/frontend/CSerialDlg.h"
-#include "Game/frontend/CMainDlg.h"
-#include "Game/frontend/CSingleDlg.h"
-#include "Game/frontend/CWaitDlg.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/Packets.h"
+#include "Game/frontend/CCreateJoinDlg.h"
+#include "Game/frontend/CDLoadDlg.h"
+#include "Game/frontend/CEmailDlg.h"
+#include "Game/frontend/CMainDlg.h"
+#include "Game/frontend/CModemDlg.h"
+#include "Game/frontend/CSerialDlg.h"
+#include "Game/frontend/CServiceDlg.h"
+#include "Game/frontend/CSingleDlg.h"
+#include "Game/frontend/CTcpIpDlg.h"
+#include "Game/frontend/CWaitDlg.h"
+#include "Game/frontend/ScreenHistory.h"
+#include "Game/frontend/SessionList.h"
+#include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
 #include "hvmulti/HvMRecords.h"
-#include "hvmulti/HvPlayerList.h"
 #include "hvmulti/HvMulti.h"
-#include "platform/core/clock.h"
-#include "platform/core/files.h"
-#include "platform/core/process.h"
+#include "hvmulti/HvPlayerList.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
+#include "platform/core/clock.h"
+#include "platform/core/files.h"
+#include "platform/core/process.h"
 
 namespace {
 
@@ -201,9 +201,12 @@ std::int16_t RunSinglePlayerScreen(CClntApp& app) {
     case kScreenConfigLocal:
       app.m_role.singlePlayer = 1;
       return kScreenConfigLocal;
-    case kScreenQuickStarted: return LoadLocalGame(app, LOAD_SAVED_ONLY);
-    case kResultScenario: return LoadLocalGame(app, LOAD_SCENARIOS);
-    default: return result;
+    case kScreenQuickStarted:
+      return LoadLocalGame(app, LOAD_SAVED_ONLY);
+    case kResultScenario:
+      return LoadLocalGame(app, LOAD_SCENARIOS);
+    default:
+      return result;
   }
 }
 
@@ -284,8 +287,7 @@ std::int16_t RunEmailScreen(CClntApp& app) {
       StopEffects();
       const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
       const std::string command = std::string("-Em:") + app.m_load.fileName + " HVSCS";
-      const std::intptr_t code =
-          plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), command.c_str(), nullptr);
+      const std::intptr_t code = plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), command.c_str(), nullptr);
       app.ShowTextBox(code == 1 ? "EMAILPRO" : "EMAILERR");
       return kScreenEmail;
     }
@@ -319,7 +321,8 @@ std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
     const GameConfigPacket& config = *app.m_gameConfig;
     const std::string description =
         NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
-    std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s", description.c_str());
+    std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s",
+                  description.c_str());
     HvMServiceEx_Struct settings;
     settings.bytes = app.m_settingsBlock;
     int created = 0;
@@ -359,9 +362,12 @@ void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
 
 std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
   ChapterChoice choice;
-  if (screen == kScreenQuickStarted) choice.chapter = kNoChapterChosen;
-  else if (screen == kScreenGuildChapterHost) choice.chapter = kNoChapterSlot;
-  else choice.chapter = app.m_chapter.id == kNoChapterChosen ? 0 : app.m_chapter.id;
+  if (screen == kScreenQuickStarted)
+    choice.chapter = kNoChapterChosen;
+  else if (screen == kScreenGuildChapterHost)
+    choice.chapter = kNoChapterSlot;
+  else
+    choice.chapter = app.m_chapter.id == kNoChapterChosen ? 0 : app.m_chapter.id;
   if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapter.id);
   app.m_settingsRequested = 1;
   choice.held = app.m_chapter.secondId;
@@ -453,9 +459,12 @@ std::int16_t RunConnectionTypeScreen(CClntApp& app) {
   if (result == kResultModem) details = RunModemDlg;
   if (!details) return result;
   switch (details(app)) {
-    case kScreenTitle: return kScreenTitle;
-    case kScreenSessions: return OpenService(app);
-    default: return kScreenConnection;
+    case kScreenTitle:
+      return kScreenTitle;
+    case kScreenSessions:
+      return OpenService(app);
+    default:
+      return kScreenConnection;
   }
 }
 
@@ -561,24 +570,36 @@ std::int16_t RunSessionScreen(CClntApp& app) {
 std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
   app.UnwindToScreen(id);
   switch (id) {
-    case kScreenTitle: return RunTitleScreen(app);
-    case kScreenSingle: return RunSinglePlayerScreen(app);
-    case kScreenEmail: return RunEmailScreen(app);
-    case kScreenConnection: return RunConnectionTypeScreen(app);
-    case kScreenPrefs: return RunPrefsScreen(app);
-    case kScreenSessions: return RunSessionScreen(app);
+    case kScreenTitle:
+      return RunTitleScreen(app);
+    case kScreenSingle:
+      return RunSinglePlayerScreen(app);
+    case kScreenEmail:
+      return RunEmailScreen(app);
+    case kScreenConnection:
+      return RunConnectionTypeScreen(app);
+    case kScreenPrefs:
+      return RunPrefsScreen(app);
+    case kScreenSessions:
+      return RunSessionScreen(app);
     case kScreenConfigLocal:
     case kScreenHostCS:
-    case kScreenHostPeer: return RunConfigAndStart(app, id);
+    case kScreenHostPeer:
+      return RunConfigAndStart(app, id);
     case kScreenGuildChapter:
     case kScreenQuickStarted:
-    case kScreenGuildChapterHost: return RunGuildChapterScreen(app, id);
-    case kScreenTraits: return RunTraitsScreen(app);
+    case kScreenGuildChapterHost:
+      return RunGuildChapterScreen(app, id);
+    case kScreenTraits:
+      return RunTraitsScreen(app);
     case kScreenFog:
-    case kScreenFogFromConfig: return RunFogOfWarScreen(app, id == kScreenFogFromConfig);
+    case kScreenFogFromConfig:
+      return RunFogOfWarScreen(app, id == kScreenFogFromConfig);
     case kScreenStarting:
-    case kScreenStartingFromConfig: return RunStartingScreen(app, id == kScreenStartingFromConfig);
-    case kScreenWait: return RunWaitScreen(app);
+    case kScreenStartingFromConfig:
+      return RunStartingScreen(app, id == kScreenStartingFromConfig);
+    case kScreenWait:
+      return RunWaitScreen(app);
     default:
       return kScreenBack;
   }

@@ -11,15 +11,13 @@ struct VictoryText {
   const char* id;
 };
 // In the order the line shows them.
-constexpr VictoryText kVictoryTexts[] = {
-    {0x2, "SESSION5"}, {0x4, "SESSION6"}, {0x10, "SESSION7"}, {0x8, "SESSION8"}};
+constexpr VictoryText kVictoryTexts[] = {{0x2, "SESSION5"}, {0x4, "SESSION6"}, {0x10, "SESSION7"}, {0x8, "SESSION8"}};
 }  // namespace
 
 SessionEntry MakeSessionEntry(const HvMSession_Struct& session, const SessionTextFn& text) {
   SessionEntry entry;
   const std::string name = session.Text(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth);
-  const std::string description =
-      session.Text(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth);
+  const std::string description = session.Text(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth);
   entry.id = session.U32(HvMSession_Struct::kSessionId);
   std::snprintf(entry.name, sizeof entry.name, "%s", name.c_str());
   char kind = 0;

@@ -34,10 +34,10 @@ struct ChapterChoice {
   // a server this player runs without playing). Out: the chapter granted, or
   // 65535 / 255 when none.
   std::uint16_t chapter = 255;
-  std::uint16_t held = 255;              // the chapter this player holds already
-  std::uint16_t chaptersPerGuild = 8;    // out: as the server reports it
-  char* name = nullptr;                  // the chapter's name, 32 bytes
-  std::uint32_t settingsLocked = 0;      // out: the server's answer to packet 24
+  std::uint16_t held = 255;            // the chapter this player holds already
+  std::uint16_t chaptersPerGuild = 8;  // out: as the server reports it
+  char* name = nullptr;                // the chapter's name, 32 bytes
+  std::uint32_t settingsLocked = 0;    // out: the server's answer to packet 24
 };
 // Asks the server whether the settings are fixed, then lets the player pick a
 // guild, a chapter and a difficulty, or, for chapter 255 and 40, claims one

@@ -143,9 +143,10 @@ void ScriptedBackend::Advance() {
     // Input is aimed when it is delivered (keys at the focus of that moment):
     // the program takes what a step put in before the next step runs, or
     // text typed after a click would miss the field the click focuses.
-    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move || step.kind == ScriptStep::Kind::Drag ||
-        step.kind == ScriptStep::Kind::DoubleClick || step.kind == ScriptStep::Kind::Hold ||
-        step.kind == ScriptStep::Kind::Release || step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
+    if (step.kind == ScriptStep::Kind::Click || step.kind == ScriptStep::Kind::Move ||
+        step.kind == ScriptStep::Kind::Drag || step.kind == ScriptStep::Kind::DoubleClick ||
+        step.kind == ScriptStep::Kind::Hold || step.kind == ScriptStep::Kind::Release ||
+        step.kind == ScriptStep::Kind::Key || step.kind == ScriptStep::Kind::Text)
       break;
   }
   if (stepIndex_ == steps_.size() && !ended_) {

@@ -25,9 +25,9 @@
 #include "platform/backend/sdl_audio.h"
 #include "platform/backend/sdl_backend.h"
 #include "platform/backend/start.h"
-#include "platform/display/audio.h"
 #include "platform/core/config.h"
 #include "platform/core/files.h"
+#include "platform/display/audio.h"
 #include "platform/resource/module.h"
 #include "platform/user/window.h"
 
@@ -85,8 +85,7 @@ int RunProgram(const std::vector<std::string>& args) {
   InstallFrontEnd(g_appLinks);
   InstallDialogLinks();
   g_mediaMessageBox = [](const char* text) {
-    COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text,
-               static_cast<std::uint32_t>(LocalGuild()));
+    COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };
   // The rules' own complaints: a rules file missing or damaged when a game
   // starts, the battle-plan file not found, damaged or read only.

@@ -5,13 +5,13 @@
 #include <string>
 #include <utility>
 
+#include "Game/base/Packets.h"
+#include "Game/base/TraceError.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GZonePackets.h"
-#include "Game/base/TraceError.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"

@@ -170,10 +170,10 @@ class CGAsteroid final : public CRecorder {
   // Removes every event whose expiry turn is <= current turn + 1.
   void ExpireEvents();
   std::uint16_t GetEventCount() const { return events.count; }
-  std::uint8_t GetEventKind(std::uint16_t i) const;      // 5 past the end
-  std::uint32_t GetEventValue(std::uint16_t i) const;    // 0 past the end
-  std::uint32_t GetEventExpiry(std::uint16_t i) const;   // 0 past the end
-  std::uint8_t GetEventFlag(std::uint16_t i) const;      // 3 past the end
+  std::uint8_t GetEventKind(std::uint16_t i) const;     // 5 past the end
+  std::uint32_t GetEventValue(std::uint16_t i) const;   // 0 past the end
+  std::uint32_t GetEventExpiry(std::uint16_t i) const;  // 0 past the end
+  std::uint8_t GetEventFlag(std::uint16_t i) const;     // 3 past the end
 
   // Orbits (GAsteroidOrbit.cpp). No allocation.
   void AdvanceOrbit(int animate, int forward);
@@ -189,8 +189,8 @@ class CGAsteroid final : public CRecorder {
   std::uint32_t GetChapterPowerOutput(std::uint16_t chapter) const;
   void GetChapterMiningOutput(std::uint16_t chapter, std::uint16_t* metals, std::uint16_t* silicates,
                               std::uint16_t* exotics, std::uint16_t* reactives) const;
-  void GetMiningCapacity(std::uint16_t chapter, std::uint16_t* metals, std::uint16_t* silicates,
-                         std::uint16_t* exotics, std::uint16_t* reactives) const;
+  void GetMiningCapacity(std::uint16_t chapter, std::uint16_t* metals, std::uint16_t* silicates, std::uint16_t* exotics,
+                         std::uint16_t* reactives) const;
 
   // The asteroid's block (version 4, ending in 0xC9). Load takes versions 1..4
   // and leaves the asteroid as it was unless the whole block reads.

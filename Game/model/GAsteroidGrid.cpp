@@ -18,7 +18,8 @@ void CGAsteroidGrid::Build(const CGSolarDB& solar) {
       ++counts[static_cast<std::size_t>(SquareOf(a->position.y) * kSide + SquareOf(a->position.x))];
     }
   squareStart[0] = 0;
-  for (std::size_t s = 0; s < counts.size(); ++s) squareStart[s + 1] = static_cast<std::uint16_t>(squareStart[s] + counts[s]);
+  for (std::size_t s = 0; s < counts.size(); ++s)
+    squareStart[s + 1] = static_cast<std::uint16_t>(squareStart[s] + counts[s]);
   // A stable sort keeps the indices ascending within a square.
   std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
     return SquareOf(a.y) * kSide + SquareOf(a.x) < SquareOf(b.y) * kSide + SquareOf(b.x);
@@ -34,7 +35,8 @@ bool CGAsteroidGrid::Nearest(const Location& loc, std::uint32_t max, int* index,
   for (int sy = y0; sy <= y1; ++sy)
     for (int sx = x0; sx <= x1; ++sx) {
       const int square = sy * kSide + sx;
-      for (int p = squareStart[static_cast<std::size_t>(square)]; p < squareStart[static_cast<std::size_t>(square) + 1]; ++p) {
+      for (int p = squareStart[static_cast<std::size_t>(square)]; p < squareStart[static_cast<std::size_t>(square) + 1];
+           ++p) {
         const Place& a = places[static_cast<std::size_t>(p)];
         if (std::uint32_t(std::abs(a.x - loc.x)) > max || std::uint32_t(std::abs(a.y - loc.y)) > max) continue;
         const std::int64_t dx = a.x - loc.x, dy = a.y - loc.y, dz = a.z - loc.z;

@@ -82,8 +82,8 @@ void CGAsteroid::StepOrbit(int forward, float* stepSpeed, double* stepAngle, Loc
   const double p = *stepAngle;
   const double s = *stepSpeed;
   const double r1 = radius1;
-  double next = forward != 0 ? p + 4.0 * s * std::fabs(p) / r1 + s / 2.0
-                             : p - (4.0 * s * std::fabs(p - s / 2.0) / r1 + s / 2.0);
+  double next =
+      forward != 0 ? p + 4.0 * s * std::fabs(p) / r1 + s / 2.0 : p - (4.0 * s * std::fabs(p - s / 2.0) / r1 + s / 2.0);
   if (std::fabs(next - p) < kMinStep) next += s > 0.0 ? kMinStep : -kMinStep;
   if (TruncToInt(next) >= radius1) {
     next = r1;

@@ -78,9 +78,7 @@ class CellsMadeOnUse {
   static constexpr std::size_t kWords = (N + kBits - 1) / kBits;
 
   T* Made(std::size_t i) { return std::launder(reinterpret_cast<T*>(m_storage + i * sizeof(T))); }
-  const T* Made(std::size_t i) const {
-    return std::launder(reinterpret_cast<const T*>(m_storage + i * sizeof(T)));
-  }
+  const T* Made(std::size_t i) const { return std::launder(reinterpret_cast<const T*>(m_storage + i * sizeof(T))); }
   static const T& Empty() {
     static const T empty{};
     return empty;

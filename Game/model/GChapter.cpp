@@ -4,16 +4,16 @@
 #include <cctype>
 #include <cstring>
 
+#include "Game/base/GPersist.h"
+#include "Game/base/Packets.h"
+#include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGuild.h"
-#include "Game/base/GPersist.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
-#include "Game/base/TraceError.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"

@@ -77,8 +77,8 @@ void CGameData::LoadResourceModules() {
 bool CGameData::RulesLoaded() const { return moduleDB->IsLoaded() && hullDB->IsLoaded(); }
 
 bool CGameData::ResourcesComplete() const {
-  return imageModule != nullptr && std::all_of(std::begin(guildModules), std::end(guildModules),
-                                               [](plat::HMODULE m) { return m != nullptr; });
+  return imageModule != nullptr &&
+         std::all_of(std::begin(guildModules), std::end(guildModules), [](plat::HMODULE m) { return m != nullptr; });
 }
 
 void CGameData::SetChaptersPerGuild(std::uint8_t n) {
@@ -299,9 +299,8 @@ void CGameData::SetGuildScanVisibility(std::uint32_t flag) {
   for (std::uint16_t a = 0; a < g_numAsteroids; ++a) {
     CGAsteroid* asteroid = solarDB.GetAsteroid(a);
     if (asteroid == nullptr) continue;
-    asteroid->detected = flag == 0 || (asteroid->owner != kNoChapter && (asteroid->owner >> 3) == GetLocalGuildIndex())
-                             ? 1
-                             : 0;
+    asteroid->detected =
+        flag == 0 || (asteroid->owner != kNoChapter && (asteroid->owner >> 3) == GetLocalGuildIndex()) ? 1 : 0;
   }
   asteroidsHiddenUntilSeen = flag;
 }

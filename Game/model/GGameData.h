@@ -142,7 +142,9 @@ class CGameData {
   // The image module and all five guild modules were found.
   bool ResourcesComplete() const;
   plat::HMODULE GetImageModule() const { return imageModule; }
-  plat::HMODULE GetGuildModule(int guild) const { return guild >= 0 && guild < kGuildCount ? guildModules[guild] : nullptr; }
+  plat::HMODULE GetGuildModule(int guild) const {
+    return guild >= 0 && guild < kGuildCount ? guildModules[guild] : nullptr;
+  }
 
   CGTemplateDB templates;
   std::unique_ptr<CGuildList> guildList;

@@ -2,8 +2,8 @@
 // database in a fixed order.
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
-#include "Game/model/GGameData.h"
 #include "Game/base/GPersist.h"
+#include "Game/model/GGameData.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -190,8 +190,7 @@ int CGameData::Load(BlockReader& r) {
   r.Read(asteroidControlShown);
   if (!r.Ok() || ReadValidityByte(r) == 0) return 0;
 
-  if (moduleDB->Load(r) == 0 || hullDB->Load(r) == 0 || solarDB.Load(r) != LoadStatus::kOk ||
-      templates.Load(r) == 0)
+  if (moduleDB->Load(r) == 0 || hullDB->Load(r) == 0 || solarDB.Load(r) != LoadStatus::kOk || templates.Load(r) == 0)
     return 0;
   // The designs' reference counts were saved with them, and every unit read
   // next takes its reference again: start the counts from nothing so that a
@@ -199,7 +198,6 @@ int CGameData::Load(BlockReader& r) {
   ForgetDesignReferences(templates);
   // What was read stays on a failure, so the guilds take their blocks
   // straight, without a copy of the list to fall back on.
-  if (pieces.Load(r) == 0 || guildList->ReadInto(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk)
-    return 0;
+  if (pieces.Load(r) == 0 || guildList->ReadInto(r) != LoadStatus::kOk || poolDB.Load(r) != LoadStatus::kOk) return 0;
   return ReadValidityByte(r);
 }

@@ -102,8 +102,9 @@ void CGGamePieceDB::DestroyCell(int owner, int location) {
   ArrayMan<CGUnit>& cell = CellToChange(owner, location);
   // Each unit leaves the cell before it is destroyed, so a unit's destructor
   // that asks the database about the design's other users never finds it.
-  while (cell.count != 0) delete RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(location),
-                                              static_cast<std::uint16_t>(cell.count - 1));
+  while (cell.count != 0)
+    delete RemoveUnitAt(static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(location),
+                        static_cast<std::uint16_t>(cell.count - 1));
   cell.items.reset();
   cell.capacity = 0;
   cell.cursor = 0xFFFF;
@@ -370,9 +371,8 @@ int CGGamePieceDB::HasSingleMovingUnit(std::uint16_t location, std::uint16_t own
   if (!ValidLocation(location) || !ValidOwner(owner)) return 0;
   if (CountOperationalUnits(location, static_cast<std::int16_t>(owner)) != 1) return 0;
   const UnitOrder* first = Cell(owner, location).GetAt(0)->GetOrder(0);
-  return first != nullptr && (first->type == ORDER_MOVE_TO_ASTEROID || first->type == ORDER_MOVE_NEXT_TO_ASTEROID)
-             ? 1
-             : 0;
+  return first != nullptr && (first->type == ORDER_MOVE_TO_ASTEROID || first->type == ORDER_MOVE_NEXT_TO_ASTEROID) ? 1
+                                                                                                                   : 0;
 }
 
 CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t excludedId, std::uint32_t* outDistSq,
@@ -492,8 +492,8 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
       if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
       if (g_unitLinks.setAsteroidDetected) g_unitLinks.setAsteroidDetected(a);
       if (!silent && g_unitLinks.addNotification) {
-        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent,
-                                    notify::kAsteroidLocated, local, a, -1);
+        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated,
+                                    local, a, -1);
       }
     }
   }
@@ -581,8 +581,7 @@ class StatsOfLastUnit {
   void Apply(CGUnit& unit, std::span<const std::uint8_t, kUnitStatesSize> saved) {
     static_assert(sizeof(ModuleSlotState) == 3 && sizeof unit.modules == kUnitStatesSize &&
                   std::is_trivially_copyable_v<ModuleSlotState>);
-    if (m_last != nullptr && m_last->design == unit.design &&
-        SameStates(saved.data(), m_states.data())) {
+    if (m_last != nullptr && m_last->design == unit.design && SameStates(saved.data(), m_states.data())) {
       unit.modules = m_last->modules;
       unit.percents = m_last->percents;
     } else {

@@ -187,7 +187,9 @@ int CGuild::PostShipOffer(std::span<const std::uint8_t> p) {
   return 1;
 }
 
-MineralOffer* CGuild::GetMineralOffer(std::uint32_t i) const { return i < mineralOffers.count ? mineralOffers.items[i] : nullptr; }
+MineralOffer* CGuild::GetMineralOffer(std::uint32_t i) const {
+  return i < mineralOffers.count ? mineralOffers.items[i] : nullptr;
+}
 VoteOffer* CGuild::GetVoteOffer(std::uint32_t i) const { return i < voteOffers.count ? voteOffers.items[i] : nullptr; }
 ShipOffer* CGuild::GetShipOffer(std::uint32_t i) const { return i < shipOffers.count ? shipOffers.items[i] : nullptr; }
 

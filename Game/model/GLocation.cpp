@@ -15,9 +15,7 @@ namespace {
 struct Delta {
   std::int32_t x, y, z;
 };
-Delta Diff(const Location* a, const Location* b) {
-  return {a->x - b->x, a->y - b->y, a->z - b->z};
-}
+Delta Diff(const Location* a, const Location* b) { return {a->x - b->x, a->y - b->y, a->z - b->z}; }
 
 }  // namespace
 

@@ -117,7 +117,9 @@ const Notification* CGNotificationList::GetEntry(int entry) const {
   return entry >= 0 && entry < count ? &entries[entry] : nullptr;
 }
 
-Notification* CGNotificationList::GetEntry(int entry) { return entry >= 0 && entry < count ? &entries[entry] : nullptr; }
+Notification* CGNotificationList::GetEntry(int entry) {
+  return entry >= 0 && entry < count ? &entries[entry] : nullptr;
+}
 
 int CGNotificationList::Save(plat::FILE* fp) const {
   BlockWriter w(fp);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 
@@ -84,7 +84,9 @@ void CGPoolDB::SetBlockade(std::uint32_t asteroid, std::uint32_t flag) {
   if (Valid(asteroid)) pools[asteroid].blockade = flag;
 }
 
-std::uint32_t CGPoolDB::IsBlockaded(std::uint32_t asteroid) const { return Valid(asteroid) ? pools[asteroid].blockade : 0; }
+std::uint32_t CGPoolDB::IsBlockaded(std::uint32_t asteroid) const {
+  return Valid(asteroid) ? pools[asteroid].blockade : 0;
+}
 
 void CGPoolDB::AddStorageFacility(std::uint32_t asteroid) {
   if (Valid(asteroid)) ++pools[asteroid].storageFacilities;

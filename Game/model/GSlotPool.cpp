@@ -19,9 +19,9 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GTerrainRec.h"
-#include "Game/model/GZone.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitMaker.h"
+#include "Game/model/GZone.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ SlotBlocks& ZoneRunSlots(int n) {
   static_assert(alignof(CGZone) <= SlotBlocks::kAlign);
   static SlotBlocks* const* const runs = [] {
     auto* table = new SlotBlocks*[ZoneRun::kMostZones + 1];
-    for (int k = 0; k <= ZoneRun::kMostZones; ++k) table[k] = new SlotBlocks(std::size_t(k == 0 ? 1 : k) * sizeof(CGZone), 16);
+    for (int k = 0; k <= ZoneRun::kMostZones; ++k)
+      table[k] = new SlotBlocks(std::size_t(k == 0 ? 1 : k) * sizeof(CGZone), 16);
     return table;
   }();
   return *runs[n];

@@ -92,7 +92,9 @@ CGAsteroid* CGSolarDB::GetAsteroid(std::uint32_t i) const {
   return i < g_numAsteroids && i < asteroids.size ? asteroids.get(static_cast<std::uint16_t>(i)) : nullptr;
 }
 
-CGStar* CGSolarDB::GetStar(std::uint32_t i) const { return i < stars.size ? stars.get(static_cast<std::uint16_t>(i)) : nullptr; }
+CGStar* CGSolarDB::GetStar(std::uint32_t i) const {
+  return i < stars.size ? stars.get(static_cast<std::uint16_t>(i)) : nullptr;
+}
 
 CGStar* CGSolarDB::GetStarOfAsteroid(const CGAsteroid* a) const {
   return a != nullptr ? GetStar(a->center1.asteroid) : nullptr;
@@ -263,8 +265,7 @@ void CGSolarDB::DetectAsteroids(int silent) {
       if (GetLocationRangeSq(&from->position, &to->position) >= kDetectionRangeSq) continue;
       to->detected = 1;
       if (silent == 0)
-        WorldNotify(local, notify::kGameEvent, notify::kAsteroidLocated, nullptr, nullptr, local, j,
-                    0xFFFFFFFFu);
+        WorldNotify(local, notify::kGameEvent, notify::kAsteroidLocated, nullptr, nullptr, local, j, 0xFFFFFFFFu);
     }
   }
   if (g_worldLinks.detectAsteroidsNearUnitsInSpace) g_worldLinks.detectAsteroidsNearUnitsInSpace(silent);

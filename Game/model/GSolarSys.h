@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "Game/arrayman/IndexedArray.h"
+#include "Game/base/GBlockStream.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GAsteroidGrid.h"
-#include "Game/base/GBlockStream.h"
 #include "Game/model/GStar.h"
 #include "platform/core/files.h"
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -79,8 +79,8 @@ class CRecorder {
   // facility bit. Source and target follow the same rule (a target of type 6
   // keeps its own value too).
   int AddTerrainEvents(std::uint32_t a, std::uint32_t b, std::uint32_t sourceType, std::uint32_t d,
-                       std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t g,
-                       std::uint32_t targetValue, std::uint16_t w, int n);
+                       std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t g, std::uint32_t targetValue,
+                       std::uint16_t w, int n);
 
   // Packet 603: u16 record count at 8 (the asteroid index at 10 is the
   // caller's), records of 36 bytes from 12, each added as one event. A count

@@ -11,20 +11,20 @@
 
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
-#include "Game/model/GGamePieceDB.h"
 #include "Game/base/GPersist.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 
 void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
   // One search: a saved game takes a reference for each of its units.
-  if (CGUnitTemplate* held = g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId)
-                                                               : nullptr) {
+  if (CGUnitTemplate* held =
+          g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId) : nullptr) {
     held->AddRef();
   } else if (fallback != nullptr) {
     fallback->AddRef();

@@ -52,10 +52,10 @@ constexpr std::size_t kUnitStatesAt = 1 + 4 + 2 + 8;
 constexpr std::size_t kUnitStatesSize = 3 * kUnitSlots;
 
 // Squared ranges of the orders (the square of the largest per-axis distance).
-constexpr std::uint32_t kApproachRangeSq = 90000;   // unit to unit; the smallest attack range
-constexpr std::uint32_t kWorkRangeSq = 115000;      // transfer, recharge, repair, scrap, modify
-constexpr std::uint32_t kBodyRangeSq = 160000;      // an asteroid's body; stop range at its centre
-constexpr std::uint32_t kAtvRangeSq = 190000;       // landing and recovering ATVs
+constexpr std::uint32_t kApproachRangeSq = 90000;  // unit to unit; the smallest attack range
+constexpr std::uint32_t kWorkRangeSq = 115000;     // transfer, recharge, repair, scrap, modify
+constexpr std::uint32_t kBodyRangeSq = 160000;     // an asteroid's body; stop range at its centre
+constexpr std::uint32_t kAtvRangeSq = 190000;      // landing and recovering ATVs
 constexpr std::uint32_t kAsteroidRechargeRangeSq = 1435904;
 // Local approach distance to an asteroid, and turns meaning "never".
 constexpr std::int32_t kScanDistance = 2600;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GTemplateDB.h"

@@ -14,9 +14,7 @@ bool UnitAsteroidPosition(std::uint16_t asteroid, Location* out) {
   return UnitAsteroidExists(asteroid) && g_unitLinks.asteroidPosition && g_unitLinks.asteroidPosition(asteroid, out);
 }
 
-bool UnitChapterExists(std::uint8_t chapter) {
-  return g_unitLinks.chapterExists && g_unitLinks.chapterExists(chapter);
-}
+bool UnitChapterExists(std::uint8_t chapter) { return g_unitLinks.chapterExists && g_unitLinks.chapterExists(chapter); }
 
 std::uint32_t UnitChapterOrganics(std::uint8_t chapter) {
   return g_unitLinks.chapterOrganics ? g_unitLinks.chapterOrganics(chapter) : 0;

@@ -75,8 +75,7 @@ struct UnitLinks {
   std::function<int()> selectionCount;
   std::function<bool(int index, std::uint16_t* location, std::uint32_t* unitId)> selectionEntry;
   // CGNotificationList::Add of a text-less notification (nothing).
-  std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1,
-                     std::int32_t p2)>
+  std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1, std::int32_t p2)>
       addNotification;
 
   // The battle-plan dialogs over a record; true when confirmed (cancelled).

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/core/random.h"
 
@@ -66,16 +66,64 @@ namespace {
 
 void DetourCandidate(int pattern, double dx, double dy, double dz, double c[3]) {
   switch (pattern) {
-    case 0: case 4: c[0] = dy; c[1] = dx; c[2] = dz; break;
-    case 1: case 3: c[0] = dx; c[1] = dz; c[2] = dy; break;
-    case 2: case 5: c[0] = dz; c[1] = dy; c[2] = dx; break;
-    case 6: c[0] = dz; c[1] = dx; c[2] = dy; break;
-    case 7: case 10: c[0] = dz; c[1] = dy; c[2] = -dx; break;
-    case 8: case 18: c[0] = -dy; c[1] = dx; c[2] = dz; break;
-    case 9: case 17: c[0] = dx; c[1] = -dz; c[2] = dy; break;
-    case 11: case 15: c[0] = dx; c[1] = dz; c[2] = -dy; break;
-    case 12: case 14: c[0] = dy; c[1] = -dx; c[2] = dz; break;
-    default: c[0] = -dz; c[1] = dy; c[2] = dx; break;  // 13, 16
+    case 0:
+    case 4:
+      c[0] = dy;
+      c[1] = dx;
+      c[2] = dz;
+      break;
+    case 1:
+    case 3:
+      c[0] = dx;
+      c[1] = dz;
+      c[2] = dy;
+      break;
+    case 2:
+    case 5:
+      c[0] = dz;
+      c[1] = dy;
+      c[2] = dx;
+      break;
+    case 6:
+      c[0] = dz;
+      c[1] = dx;
+      c[2] = dy;
+      break;
+    case 7:
+    case 10:
+      c[0] = dz;
+      c[1] = dy;
+      c[2] = -dx;
+      break;
+    case 8:
+    case 18:
+      c[0] = -dy;
+      c[1] = dx;
+      c[2] = dz;
+      break;
+    case 9:
+    case 17:
+      c[0] = dx;
+      c[1] = -dz;
+      c[2] = dy;
+      break;
+    case 11:
+    case 15:
+      c[0] = dx;
+      c[1] = dz;
+      c[2] = -dy;
+      break;
+    case 12:
+    case 14:
+      c[0] = dy;
+      c[1] = -dx;
+      c[2] = dz;
+      break;
+    default:
+      c[0] = -dz;
+      c[1] = dy;
+      c[2] = dx;
+      break;  // 13, 16
   }
 }
 
@@ -112,18 +160,23 @@ std::int16_t CGUnit::GetETA() {
                                            : GetTurnsToAsteroid(to.asteroid, nullptr);
       break;
     }
-    case ORDER_GO_TO_UNIT: case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: case ORDER_MENTAL_ATTACK: {
+    case ORDER_GO_TO_UNIT:
+    case ORDER_ATTACK_UNIT:
+    case ORDER_SPECIAL_ATTACK:
+    case ORDER_MENTAL_ATTACK: {
       CGUnit* target = ResolveTarget(first, 0);
       if (target == nullptr) return static_cast<std::int16_t>(kUnreachable);
       const std::uint32_t r = first->type == ORDER_GO_TO_UNIT ? kApproachRangeSq : GetMinWeaponRangeSq();
       x = target->location.asteroid == location.asteroid ? GetTurnsToLocation(&target->location, 1, r, nullptr)
-                                                          : GetTurnsToAsteroid(target->location.asteroid, nullptr);
+                                                         : GetTurnsToAsteroid(target->location.asteroid, nullptr);
       break;
     }
-    case ORDER_MOVE_TO_ASTEROID: case ORDER_RETREAT:
+    case ORDER_MOVE_TO_ASTEROID:
+    case ORDER_RETREAT:
       x = inSolar && stage >= 1 && stage <= 254 ? stage : GetTurnsToAsteroid(first->Asteroid(), nullptr);
       break;
-    case ORDER_MOVE_NEXT_TO_ASTEROID: case ORDER_BOMBARD: {
+    case ORDER_MOVE_NEXT_TO_ASTEROID:
+    case ORDER_BOMBARD: {
       const std::uint16_t asteroid = first->Asteroid();
       if (location.asteroid == asteroid) {
         const Location centre = Centre(asteroid);
@@ -134,7 +187,9 @@ std::int16_t CGUnit::GetETA() {
       }
       break;
     }
-    default: TraceError("No arrival time for this order", __FILE__, __LINE__); return 0;
+    default:
+      TraceError("No arrival time for this order", __FILE__, __LINE__);
+      return 0;
   }
   if (x < 1.0) x = 1.1;
   return static_cast<std::int16_t>(static_cast<std::uint32_t>(std::min(x, 65535.0)));

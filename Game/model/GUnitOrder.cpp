@@ -7,8 +7,7 @@
 #include "platform/core/bytes.h"
 
 UnitOrder::UnitOrder(const UnitOrder& other)
-    : head(other.head), flag(other.flag), target(other.target), type(other.type),
-      savedTargetId(other.savedTargetId) {
+    : head(other.head), flag(other.flag), target(other.target), type(other.type), savedTargetId(other.savedTargetId) {
   if (other.construction) construction = std::make_unique<ConstructionBlock>(*other.construction);
   if (other.landing) landing = std::make_unique<LandingBlock>(*other.landing);
   if (other.recovery) recovery = std::make_unique<RecoveryBlock>(*other.recovery);

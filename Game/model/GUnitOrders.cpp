@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GRulesLinks.h"
 
 PacketImage<kOrderPacketSize> BuildOrderPacket(std::uint32_t unitId, const UnitOrder& order, std::uint8_t insertMode) {
@@ -32,8 +32,7 @@ bool ParseOrderPacket(std::span<const std::uint8_t> image, OrderPacket* out) {
   return true;
 }
 
-PacketImage<kCancelOrdersSize> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid,
-                                                      std::uint8_t all) {
+PacketImage<kCancelOrdersSize> BuildCancelOrdersPacket(std::uint32_t unitId, std::uint16_t asteroid, std::uint8_t all) {
   PacketImage<kCancelOrdersSize> p(PKT_ORDERS_CANCELLED);
   p.Put(8, unitId);
   p.Put(12, asteroid);
@@ -177,7 +176,8 @@ int CGUnit::OrderLandAtvs(const std::uint8_t block[132], std::uint8_t insertMode
 }
 
 bool CGUnit::NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) const {
-  const bool asteroidWork = type == ORDER_RECHARGE_FROM_ASTEROID || type == ORDER_SCAN_ASTEROID || type == ORDER_BOMBARD;
+  const bool asteroidWork =
+      type == ORDER_RECHARGE_FROM_ASTEROID || type == ORDER_SCAN_ASTEROID || type == ORDER_BOMBARD;
   if (!asteroidWork || asteroid >= UnitNumAsteroids()) return false;
   if (asteroid != location.asteroid) return true;
   if (insertMode != kInsertAppend) return false;
@@ -192,7 +192,8 @@ bool CGUnit::NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, st
       case ORDER_SCAN_ASTEROID:
       case ORDER_BOMBARD:
         return o->Asteroid() != asteroid;
-      default: break;
+      default:
+        break;
     }
   }
   return false;
@@ -224,8 +225,8 @@ std::uint32_t CGUnit::InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t
     return 1;
   }
   const std::uint32_t t = placed->type;
-  if ((t == ORDER_REPAIR_UNIT || t == ORDER_BUILD_SHIP || t == ORDER_BUILD_OR_REPAIR_SHIP ||
-       t == ORDER_MODIFY_SHIP || t == ORDER_REBUILD_UNIT) &&
+  if ((t == ORDER_REPAIR_UNIT || t == ORDER_BUILD_SHIP || t == ORDER_BUILD_OR_REPAIR_SHIP || t == ORDER_MODIFY_SHIP ||
+       t == ORDER_REBUILD_UNIT) &&
       orders.count == 1 && g_unitLinks.pieces != nullptr) {
     placed->target = g_unitLinks.pieces->FindUnit(placed->Word(0), nullptr);
     if (placed->target != nullptr) {
@@ -324,11 +325,19 @@ void CGUnit::CleanUpRemovedOrder(UnitOrder* order, std::uint16_t index) {
     case ORDER_BUILD_OR_REPAIR_SHIP:
     case ORDER_REPAIR_UNIT:
     case ORDER_REBUILD_UNIT:
-      CancelConstructionOrder(order, index, -1); break;
-    case ORDER_LAND_ATVS: ReturnLandingAtvs(order); break;
-    case ORDER_RECOVER_ATVS: ReturnRecoveryAtvs(order); break;
-    case ORDER_BE_CONSTRUCTED: receivedPoints = 0; break;
-    default: break;
+      CancelConstructionOrder(order, index, -1);
+      break;
+    case ORDER_LAND_ATVS:
+      ReturnLandingAtvs(order);
+      break;
+    case ORDER_RECOVER_ATVS:
+      ReturnRecoveryAtvs(order);
+      break;
+    case ORDER_BE_CONSTRUCTED:
+      receivedPoints = 0;
+      break;
+    default:
+      break;
   }
 }
 
@@ -360,18 +369,25 @@ void CGUnit::PopFirstOrder(std::int32_t result, std::uint32_t /*ignored*/) {
         ReturnRecoveryAtvs(order.get());
       }
       break;
-    case ORDER_BUILD_SHIP: case ORDER_MODIFY_SHIP: case ORDER_BUILD_OR_REPAIR_SHIP:
+    case ORDER_BUILD_SHIP:
+    case ORDER_MODIFY_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP:
       if (order->target == this) {
         ReleaseDesignById(order->Word(0), nullptr);
       } else {
         CancelConstructionOrder(order.get(), 0, result);
       }
       break;
-    case ORDER_REPAIR_UNIT: case ORDER_REBUILD_UNIT:
+    case ORDER_REPAIR_UNIT:
+    case ORDER_REBUILD_UNIT:
       if (order->target != this) CancelConstructionOrder(order.get(), 0, result);
       break;
-    case ORDER_BE_CONSTRUCTED: case ORDER_GET_REPAIRED: receivedPoints = 0; break;
-    default: break;
+    case ORDER_BE_CONSTRUCTED:
+    case ORDER_GET_REPAIRED:
+      receivedPoints = 0;
+      break;
+    default:
+      break;
   }
   stage = kStageNotStarted;
   order.reset();
@@ -441,8 +457,8 @@ bool CGUnit::BindConstructee(std::span<const std::uint8_t> packet) {
   }
   stage = 200;
   if (bound == 0) {
-    CGUnit* found = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnitAt(location.asteroid, constructee)
-                                                  : nullptr;
+    CGUnit* found =
+        g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnitAt(location.asteroid, constructee) : nullptr;
     if (found == nullptr) {
       TraceError("Constructee not found", __FILE__, __LINE__);
       return true;
@@ -465,7 +481,8 @@ bool CGUnit::HasAsteroidTargetOrder() const {
     case ORDER_BOMBARD:
     case ORDER_RECHARGE_FROM_ASTEROID:
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 
@@ -54,8 +54,12 @@ void CGUnit::RecomputeStats(std::uint32_t /*ignored*/) {
       if (crippled && halvable) sums[percent].working /= 2.0;
     };
     switch (m->type) {
-      case MODULE_CONSTRUCTION: add(PCT_CONSTRUCTION, m->TypeByte(0)); break;
-      case MODULE_DAMAGECONTROL: add(PCT_DAMAGE_CONTROL, m->TypeByte(0)); break;
+      case MODULE_CONSTRUCTION:
+        add(PCT_CONSTRUCTION, m->TypeByte(0));
+        break;
+      case MODULE_DAMAGECONTROL:
+        add(PCT_DAMAGE_CONTROL, m->TypeByte(0));
+        break;
       case MODULE_DEFENSE:
         add(PCT_ACTIVE_DEFENCE, m->TypeByte(0));
         for (int d = 0; d < 8; ++d) add(PCT_DEFENCE_FIRST + d, m->TypeByte(1 + d));
@@ -69,10 +73,18 @@ void CGUnit::RecomputeStats(std::uint32_t /*ignored*/) {
         add(PCT_DEEP_DRIVE, m->DeepThrust());
         add(PCT_LOCAL_DRIVE, m->LocalThrust());
         break;
-      case MODULE_SCOUT: add(PCT_SURVEY, m->TypeByte(0)); break;
-      case MODULE_ECM: add(PCT_STEALTH, m->TypeByte(0)); break;
-      case MODULE_TRACKING: add(PCT_TRACKING, m->TypeByte(0)); break;
-      case MODULE_TRANSPORT: add(PCT_ATV_CAPACITY, m->TypeWord(0), false); break;
+      case MODULE_SCOUT:
+        add(PCT_SURVEY, m->TypeByte(0));
+        break;
+      case MODULE_ECM:
+        add(PCT_STEALTH, m->TypeByte(0));
+        break;
+      case MODULE_TRACKING:
+        add(PCT_TRACKING, m->TypeByte(0));
+        break;
+      case MODULE_TRANSPORT:
+        add(PCT_ATV_CAPACITY, m->TypeWord(0), false);
+        break;
       case MODULE_WEAPON:
         sums[PCT_ATTACK].raw += m->Strength();
         if (modules[k].ammo != 0) {
@@ -80,7 +92,8 @@ void CGUnit::RecomputeStats(std::uint32_t /*ignored*/) {
           if (crippled) sums[PCT_ATTACK].working /= 2.0;
         }
         break;
-      default: break;
+      default:
+        break;
     }
   }
   for (int p = 0; p < kUnitPercents; ++p) percents[p] = Percent(sums[p]);

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "Game/base/TraceError.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GTemplateDB.h"
 
@@ -102,7 +102,8 @@ std::uint16_t CGUnit::GetModifyTurns(std::uint32_t reuseOwn, std::uint32_t reuse
   }
   std::int64_t points = 0;
   for (int s = 0; s < kUnitSlots; ++s) {
-    if (remaining[s] != 0 && SlotFitted(design, s) != 0) points += BuildPointsLow(design->slots[s].moduleId) * remaining[s];
+    if (remaining[s] != 0 && SlotFitted(design, s) != 0)
+      points += BuildPointsLow(design->slots[s].moduleId) * remaining[s];
   }
   std::int64_t k = GetConstructionCapacity();
   if (k == 0) {
@@ -220,7 +221,10 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       asMove();
       break;
 
-    case ORDER_ATTACK_UNIT: case ORDER_SPECIAL_ATTACK: case ORDER_BOMBARD: case ORDER_MENTAL_ATTACK: {
+    case ORDER_ATTACK_UNIT:
+    case ORDER_SPECIAL_ATTACK:
+    case ORDER_BOMBARD:
+    case ORDER_MENTAL_ATTACK: {
       std::int64_t r = 0;
       if (type == ORDER_ATTACK_UNIT) {
         r = GetMinWeaponRangeSq();
@@ -299,9 +303,10 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
     case ORDER_RECHARGE_FROM_ASTEROID: {
       const std::uint16_t asteroid = first->Asteroid();
       if (!UnitAsteroidExists(asteroid)) return static_cast<std::uint16_t>(kUnknown);
-      const std::int64_t rate = g_unitLinks.asteroidPowerOutput
-                                    ? g_unitLinks.asteroidPowerOutput(asteroid, static_cast<std::uint16_t>(GetChapter()))
-                                    : 0;
+      const std::int64_t rate =
+          g_unitLinks.asteroidPowerOutput
+              ? g_unitLinks.asteroidPowerOutput(asteroid, static_cast<std::uint16_t>(GetChapter()))
+              : 0;
       if (rate == 0) return static_cast<std::uint16_t>(kUnknown);
       std::int64_t gained = 0;
       if (IsAsteroidInRange(type, asteroid, kAsteroidRechargeRangeSq) != 0) {
@@ -443,7 +448,8 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       break;
     }
 
-    case ORDER_LAND_ATVS: case ORDER_RECOVER_ATVS: {
+    case ORDER_LAND_ATVS:
+    case ORDER_RECOVER_ATVS: {
       std::int64_t m = 0;
       if (IsAsteroidInRange(type, location.asteroid, kAtvRangeSq) == 0) {
         const Location centre{location.asteroid, 0, 0, 0};
@@ -459,7 +465,8 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       break;
     }
 
-    case ORDER_BUILD_SHIP: case ORDER_BUILD_OR_REPAIR_SHIP: {
+    case ORDER_BUILD_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP: {
       if (first->target != nullptr) {
         constructionWork = true;
         break;
@@ -481,9 +488,9 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         break;
       }
       t = CeilDiv(std::int64_t{wanted->buildPoints} + 50, k) + 1;
-      const std::uint16_t home =
-          g_unitLinks.chapterHomeAsteroid ? g_unitLinks.chapterHomeAsteroid(static_cast<std::uint8_t>(GetChapter()))
-                                          : 0xFFFF;
+      const std::uint16_t home = g_unitLinks.chapterHomeAsteroid
+                                     ? g_unitLinks.chapterHomeAsteroid(static_cast<std::uint8_t>(GetChapter()))
+                                     : 0xFFFF;
       std::uint32_t minerals[5];
       wanted->GetCost32(minerals);
       const bool poolPays = g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(location.asteroid, minerals);
@@ -510,10 +517,15 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       break;
     }
 
-    case ORDER_BE_CONSTRUCTED: case ORDER_GET_REPAIRED: break;  // rule below
-    case ORDER_SELF_DESTRUCT: return kSelfDestruct;
-    case ORDER_STUNNED: return static_cast<std::uint16_t>(kUnknown);
-    default: break;
+    case ORDER_BE_CONSTRUCTED:
+    case ORDER_GET_REPAIRED:
+      break;  // rule below
+    case ORDER_SELF_DESTRUCT:
+      return kSelfDestruct;
+    case ORDER_STUNNED:
+      return static_cast<std::uint16_t>(kUnknown);
+    default:
+      break;
   }
 
   if (constructionWork) {

@@ -111,9 +111,9 @@ void ConnectUnitAndWorldLinks() {
     return g_unitLinks.pieces != nullptr && g_unitLinks.pieces->HasOperationalUnits(asteroid, chapter) != 0;
   };
   g_worldLinks.countOperationalUnits = [](std::uint16_t chapter, std::uint16_t asteroid) {
-    return g_unitLinks.pieces != nullptr
-               ? static_cast<int>(g_unitLinks.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(chapter)))
-               : 0;
+    return g_unitLinks.pieces != nullptr ? static_cast<int>(g_unitLinks.pieces->CountOperationalUnits(
+                                               asteroid, static_cast<std::int16_t>(chapter)))
+                                         : 0;
   };
   g_worldLinks.detectAsteroidsNearUnitsInSpace = [](int silent) {
     if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->DetectAsteroidsNearUnitsInSpace(silent != 0);

@@ -34,7 +34,12 @@ enum ZoneFacility : std::uint32_t {
   FACILITY_ATV_CONSTRUCTION = 8,
 };
 
-enum MineralType : std::uint8_t { MINERAL_METALS = 0, MINERAL_SILICATES = 1, MINERAL_EXOTICS = 2, MINERAL_REACTIVES = 3 };
+enum MineralType : std::uint8_t {
+  MINERAL_METALS = 0,
+  MINERAL_SILICATES = 1,
+  MINERAL_EXOTICS = 2,
+  MINERAL_REACTIVES = 3
+};
 constexpr int kMineralTypes = 4;
 
 // Size classes 0 (tiny) .. 4 (huge); 0xFF until set.

@@ -6,14 +6,14 @@
 #include <optional>
 #include <span>
 
+#include "Game/base/Packets.h"
+#include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/model/GZonePackets.h"
-#include "Game/base/TraceError.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"

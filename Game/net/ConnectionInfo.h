@@ -19,14 +19,14 @@ constexpr int kConnectionKinds = 5;
 constexpr std::uint8_t kOnlineNeedsLogin = 0x10;
 
 struct ConnectionInfo {
-  char sessionName[32] = {};   // blanks turned into '_'
-  char description[52] = {};   // SessionDescription text of a session to create
-  char password[16] = {};      // blanks turned into '_'
+  char sessionName[32] = {};  // blanks turned into '_'
+  char description[52] = {};  // SessionDescription text of a session to create
+  char password[16] = {};     // blanks turned into '_'
   char playerName[52] = {};
   char nickname[32] = {};
-  std::uint32_t sessionId = 0;                     // library id of the chosen session
-  std::uint32_t serviceIds[kConnectionKinds] = {}; // 0 when the library lacks that service
-  std::uint8_t serviceType = 0;                    // 7 online, 6 TCP/IP, 4 IPX, 1 modem, 5 serial
+  std::uint32_t sessionId = 0;                      // library id of the chosen session
+  std::uint32_t serviceIds[kConnectionKinds] = {};  // 0 when the library lacks that service
+  std::uint8_t serviceType = 0;                     // 7 online, 6 TCP/IP, 4 IPX, 1 modem, 5 serial
   std::uint8_t onlineFlags = 0;
   std::uint16_t connectionKind = 0;
 };

@@ -2,13 +2,13 @@
 
 #include <array>
 
-#include "Game/model/GGameData.h"
+#include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GGameData.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesLinks.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
@@ -24,8 +24,8 @@ constexpr std::uint16_t kLastHandledType = PKT_CHAT;
 const std::array<const HandlerEntry*, kLastHandledType + 1>& HandlerTable() {
   static const auto table = [] {
     std::array<const HandlerEntry*, kLastHandledType + 1> t{};
-    for (auto group : {SystemHandlers(), SolarHandlers(), UnitHandlers(), GuildHandlers(), TurnHandlers(),
-                       TerrainHandlers()})
+    for (auto group :
+         {SystemHandlers(), SolarHandlers(), UnitHandlers(), GuildHandlers(), TurnHandlers(), TerrainHandlers()})
       for (const HandlerEntry& e : group) t[e.type] = &e;
     return t;
   }();
@@ -78,8 +78,8 @@ std::uint32_t DispatchPacket(CNetSession& session) {
   if (session.emailMode != 0) {
     std::array<std::uint8_t, kMaxPacketSize> buffer;
     std::uint32_t length = 0;
-    const int result = g_netHandlerLinks.readEmailPacket ? g_netHandlerLinks.readEmailPacket(buffer, &length)
-                                                         : kQueueEmpty;
+    const int result =
+        g_netHandlerLinks.readEmailPacket ? g_netHandlerLinks.readEmailPacket(buffer, &length) : kQueueEmpty;
     if (result != 0) return 0;
     if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) return 0;
     const std::span<const std::uint8_t> packet(buffer.data(), std::min<std::size_t>(length, buffer.size()));

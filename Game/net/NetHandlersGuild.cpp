@@ -2,12 +2,12 @@
 // credits and chat.
 #include <algorithm>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/base/Packets.h"
 
 namespace {
 

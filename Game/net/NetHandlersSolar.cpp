@@ -1,13 +1,13 @@
 // Packets 100 to 128: the solar system, its stars, asteroids and zones.
 #include <memory>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/base/Packets.h"
 
 namespace {
 

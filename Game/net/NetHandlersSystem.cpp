@@ -141,8 +141,8 @@ bool InterregnumStart(const PacketContext& p) {
   // Without every member's byte the guild would pick the sides itself.
   if (p.bytes.size() < std::size_t{12} + g->GetChaptersPerGuild()) return Refuse(p, "Interregnum without its members");
   g->BeginInterregnum(p.bytes);
-  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumBegun, nullptr,
-                             nullptr, guild, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumBegun, nullptr, nullptr,
+                             guild, 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -150,8 +150,8 @@ bool InterregnumEnd(const PacketContext& p) {
   const std::uint16_t guild = p.U16(8);
   if (guild >= kGuildCount) return Refuse(p, "Guild outside the table");
   p.game->guildList->GetGuild(guild)->ClearRenegades();
-  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumEnded, nullptr,
-                             nullptr, guild, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kInterregnumEnded, nullptr, nullptr,
+                             guild, 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -204,8 +204,8 @@ bool Ready(const PacketContext& p) {
 
 bool ConfigExchange(const PacketContext& p) {
   constexpr std::size_t kConfigSize = 40;
-  std::span<std::uint8_t> block = g_netHandlerLinks.gameConfigBlock ? g_netHandlerLinks.gameConfigBlock()
-                                                                    : std::span<std::uint8_t>{};
+  std::span<std::uint8_t> block =
+      g_netHandlerLinks.gameConfigBlock ? g_netHandlerLinks.gameConfigBlock() : std::span<std::uint8_t>{};
   if (block.size() < kConfigSize) return Refuse(p, "No game configuration to exchange");
   block = block.first(kConfigSize);
   if (block[12] == 0 && block[13] == 0) {

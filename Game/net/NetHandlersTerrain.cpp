@@ -1,8 +1,8 @@
 // Packets 602 to 604: the terrain battles of the turn.
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetHandlers.h"
-#include "Game/base/Packets.h"
 
 namespace {
 

@@ -50,9 +50,7 @@ bool ClassStats(const PacketContext& p) {
   return p.game->templates.SetClassStatRanges(p.bytes) != 0 || Refuse(p, "Short class statistics");
 }
 
-CGHull* LocalHull(const PacketContext& p) {
-  return p.game->hullDB->GetHull(p.game->GetLocalGuildIndex(), p.U16(8));
-}
+CGHull* LocalHull(const PacketContext& p) { return p.game->hullDB->GetHull(p.game->GetLocalGuildIndex(), p.U16(8)); }
 
 bool HullResearch(const PacketContext& p) {
   CGHull* hull = LocalHull(p);
@@ -66,8 +64,8 @@ bool ModuleResearched(const PacketContext& p) {
   ModuleRecord* m = p.game->moduleDB->GetRecord(p.U16(8));
   if (m == nullptr) return Refuse(p, "Unknown module");
   m->researchPoints = kResearched;
-  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kResearchComplete, nullptr,
-                             nullptr, p.U16(8), 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kResearchComplete, nullptr, nullptr,
+                             p.U16(8), 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -75,8 +73,8 @@ bool HullResearched(const PacketContext& p) {
   CGHull* hull = LocalHull(p);
   if (hull == nullptr) return Refuse(p, "Unknown hull");
   hull->researchPoints = kResearched;
-  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kHullResearched, nullptr,
-                             nullptr, hull->unitClass, 0, 0xFFFFFFFFu);
+  p.game->notifications->Add(p.game->localChapterId, notify::kGameEvent, notify::kHullResearched, nullptr, nullptr,
+                             hull->unitClass, 0, 0xFFFFFFFFu);
   return true;
 }
 
@@ -116,8 +114,7 @@ bool ApplyNotification(const PacketContext& p, std::uint16_t category, std::uint
     std::uint16_t at = 0;
     const CGUnit* unit = g.pieces.FindUnit(p3, &at);
     if (unit != nullptr && unit->statusWord != 0 && p2 == ORDER_BE_CONSTRUCTED) p1 = 1;
-  } else if (category == notify::kUnitEvent && code == notify::kAtvsBuilt &&
-             ((p1 & 0xFF) == 0 || (p1 & 0xFF) == 2)) {
+  } else if (category == notify::kUnitEvent && code == notify::kAtvsBuilt && ((p1 & 0xFF) == 0 || (p1 & 0xFF) == 2)) {
     // Parameter 1 carries what was built in its low byte and the zone in its
     // high byte (offset 141); the asteroid stands in the high half of
     // parameter 2.

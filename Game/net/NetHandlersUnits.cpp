@@ -57,8 +57,8 @@ Location LocationAt(const PacketContext& p, std::size_t offset, std::uint16_t as
 void ArrivalNotice(CGameData& g, const CGUnit& unit, std::uint16_t asteroid) {
   if (asteroid < g_numAsteroids && unit.GetChapter() != g.localChapterId &&
       g.pieces.HasSingleMovingUnit(asteroid, g.localChapterId) == 0 && unit.IsOperational())
-    g.notifications->Add(g.localChapterId, notify::kGameEvent, notify::kEnemyDetected, nullptr, nullptr,
-                         asteroid, 0, unit.id);
+    g.notifications->Add(g.localChapterId, notify::kGameEvent, notify::kEnemyDetected, nullptr, nullptr, asteroid, 0,
+                         unit.id);
 }
 
 bool TemplateArrived(const PacketContext& p) {

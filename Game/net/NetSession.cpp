@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "Game/base/GInstData.h"
-#include "Game/model/GLocalChapter.h"
-#include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GLocalChapter.h"
+#include "Game/net/PacketQueue.h"
 #include "hvmulti/HvChatManager.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"
@@ -73,11 +73,20 @@ int CNetSession::ServiceCallback(const HvMService_Struct* service, void* table, 
       info.serviceIds[CONNECT_ONLINE] = id;
       info.onlineFlags = service->U8(HvMService_Struct::kFlags);
       break;
-    case HVM_SERVICE_TCPIP: info.serviceIds[CONNECT_TCPIP] = id; break;
-    case HVM_SERVICE_IPX: info.serviceIds[CONNECT_IPX] = id; break;
-    case HVM_SERVICE_MODEM: info.serviceIds[CONNECT_MODEM] = id; break;
-    case HVM_SERVICE_SERIAL: info.serviceIds[CONNECT_SERIAL] = id; break;
-    default: break;
+    case HVM_SERVICE_TCPIP:
+      info.serviceIds[CONNECT_TCPIP] = id;
+      break;
+    case HVM_SERVICE_IPX:
+      info.serviceIds[CONNECT_IPX] = id;
+      break;
+    case HVM_SERVICE_MODEM:
+      info.serviceIds[CONNECT_MODEM] = id;
+      break;
+    case HVM_SERVICE_SERIAL:
+      info.serviceIds[CONNECT_SERIAL] = id;
+      break;
+    default:
+      break;
   }
   return 0;
 }
@@ -92,8 +101,8 @@ int CNetSession::AutoLaunchConnect(const char* launchText) {
   BeginSession();
   opened = 1;
   const bool given = launchText && *launchText;
-  const int launch = multi->InitAutoLaunch(given ? launchText : HVM_LOCAL_SERVICE_NAME, kApplicationGuid,
-                                           kApplicationVersion);
+  const int launch =
+      multi->InitAutoLaunch(given ? launchText : HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion);
   int result = launch;
   if (launch == HVM_LAUNCH_JOIN) {
     result = multi->OpenAndJoin(0, "", &player);
@@ -137,7 +146,8 @@ int CNetSession::OpenAndJoin(const ConnectionInfo& info) {
 void CNetSession::FillSessionRecord(HvMSession_Struct& record, const ConnectionInfo& info) const {
   record = HvMSession_Struct{};
   record.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, plat::FixedText::Of(info.sessionName));
-  record.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth, plat::FixedText::Of(info.description));
+  record.SetText(HvMSession_Struct::kDescription, HvMSession_Struct::kDescriptionWidth,
+                 plat::FixedText::Of(info.description));
   const std::string password = plat::FixedText::Of(info.password);
   record.SetText(HvMSession_Struct::kPassword, HvMSession_Struct::kPasswordWidth, password == "0" ? "" : password);
   record.SetU32(HvMSession_Struct::kMaxPlayers, kMaxSessionPlayers);
@@ -157,8 +167,7 @@ int CNetSession::CreateAndJoinCS(const ConnectionInfo& info, HvMServiceEx_Struct
   PrepareCreate(info);
   const std::string previous = plat::GetCurrentDosDirectory();
   plat::SetCurrentDosDirectory(g_instData.GetInstallPath());
-  const int result = multi->CreateAndJoinCS(sessionDesc.get(), &player, kServerProgram, "", info.serviceType,
-                                            settings);
+  const int result = multi->CreateAndJoinCS(sessionDesc.get(), &player, kServerProgram, "", info.serviceType, settings);
   plat::SetCurrentDosDirectory(previous);
 
   sessionDesc.reset();

@@ -86,8 +86,8 @@ class CNetSession {
   // An unsequenced, guaranteed send to all; any slot but -1 sends nothing.
   bool BroadcastUnsequenced(int slot, void* packet, std::uint32_t length);
   // The send core. False when the connection was lost.
-  bool SendPacket(std::uint32_t to, void* packet, std::uint32_t length, int snifferSlot, int fileSlot,
-                  int unsequenced, int guaranteed);
+  bool SendPacket(std::uint32_t to, void* packet, std::uint32_t length, int snifferSlot, int fileSlot, int unsequenced,
+                  int guaranteed);
   // Pulls the library's waiting messages into the queue; the time is not used.
   // A queue that overflows is reported once as a lost connection.
   void Pump(std::uint32_t ms);
@@ -163,8 +163,8 @@ class CNetSession {
   void BeginSession();
   // One library send with the busy retries (kSendBusyLimitMs at most): the sequence (when `sequenced`)
   // of the player `counter` receives first; false when the connection was lost.
-  bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter,
-               int snifferSlot, int guaranteed);
+  bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter, int snifferSlot,
+               int guaranteed);
 
   NetSessionLinks links_;
   bool lostReported_ = false;

@@ -24,7 +24,7 @@ struct PacketNode {
   std::int16_t result = 0;                 // the library's fetch result
   std::uint32_t length = 0;
   std::uint32_t from = 0, to = 0, extra = 0;
-  std::uint32_t taken = 0;                 // 1 while lent to a caller
+  std::uint32_t taken = 0;  // 1 while lent to a caller
   PacketNode* next = nullptr;
   PacketNode* prev = nullptr;
 };
@@ -51,8 +51,8 @@ class CPacketQueue {
   // `node`, the node is lent (marked taken) and must come back through
   // ReleaseNode; the data stays valid until then. Without it, the data stays
   // valid until the next Fill.
-  int GetNext(std::uint8_t** data, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
-              std::uint32_t* extra, PacketNode** node);
+  int GetNext(std::uint8_t** data, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to, std::uint32_t* extra,
+              PacketNode** node);
   // Takes back a lent node: unlinks and frees it.
   void ReleaseNode(PacketNode* node);
   // The next outgoing sequence number towards library player `to` (then

@@ -43,8 +43,8 @@ std::uint8_t TypeCode(const std::string& word) {
   static constexpr struct {
     const char* word;
     std::uint8_t code;
-  } kTypes[] = {{"char", 1},    {"short", 3},     {"int", 5},      {"long", 7},
-                {"BOOL", 9},    {"float", 10},    {"DWORD", 11},   {"Location", 12},
+  } kTypes[] = {{"char", 1},    {"short", 3},           {"int", 5},       {"long", 7},
+                {"BOOL", 9},    {"float", 10},          {"DWORD", 11},    {"Location", 12},
                 {"double", 13}, {"SlotAttributes", 14}, {"SlotData", 15}, {"P_TemplateInfo", 16}};
   for (const auto& t : kTypes)
     if (word == t.word) return t.code;
@@ -66,12 +66,22 @@ std::uint32_t MemberCount(DefinitionText& text) {
 
 std::size_t ElementSize(std::uint8_t code) {
   switch (code) {
-    case 1: case 2: case 14: return 1;
-    case 3: case 4: return 2;
-    case 12: case 13: return 8;
-    case 15: return 3;
-    case 16: return kTemplateInfoSize;
-    default: return 4;
+    case 1:
+    case 2:
+    case 14:
+      return 1;
+    case 3:
+    case 4:
+      return 2;
+    case 12:
+    case 13:
+      return 8;
+    case 15:
+      return 3;
+    case 16:
+      return kTemplateInfoSize;
+    default:
+      return 4;
   }
 }
 
@@ -96,24 +106,42 @@ std::string Text(std::span<const std::uint8_t> p, std::size_t offset, std::size_
 // One element of a member at `p` (as long as the element).
 void AppendElement(std::string& out, std::uint8_t code, std::span<const std::uint8_t> p) {
   switch (code) {
-    case 2: Format(out, "%d ", p[0]); break;
-    case 3: Format(out, "%d ", At<std::int16_t>(p, 0)); break;
-    case 4: Format(out, "%d ", At<std::uint16_t>(p, 0)); break;
-    case 9: Format(out, "%s ", At<std::uint32_t>(p, 0) == 1 ? "TRUE" : "FALSE"); break;
-    case 10: Format(out, "%f ", static_cast<double>(At<float>(p, 0))); break;
+    case 2:
+      Format(out, "%d ", p[0]);
+      break;
+    case 3:
+      Format(out, "%d ", At<std::int16_t>(p, 0));
+      break;
+    case 4:
+      Format(out, "%d ", At<std::uint16_t>(p, 0));
+      break;
+    case 9:
+      Format(out, "%s ", At<std::uint32_t>(p, 0) == 1 ? "TRUE" : "FALSE");
+      break;
+    case 10:
+      Format(out, "%f ", static_cast<double>(At<float>(p, 0)));
+      break;
     case 12:
       Format(out, "[%d %d %d %d ] ", At<std::uint16_t>(p, 0), At<std::int16_t>(p, 2), At<std::int16_t>(p, 4),
              At<std::int16_t>(p, 6));
       break;
-    case 13: Format(out, "%f ", At<double>(p, 0)); break;
-    case 14: Format(out, "[%d] ", p[0]); break;
-    case 15: Format(out, "[%d %d %d %d %d ] ", p[0], p[1] & 0x0F, (p[1] >> 4) & 0x07, p[1] >> 7, p[2]); break;
+    case 13:
+      Format(out, "%f ", At<double>(p, 0));
+      break;
+    case 14:
+      Format(out, "[%d] ", p[0]);
+      break;
+    case 15:
+      Format(out, "[%d %d %d %d %d ] ", p[0], p[1] & 0x0F, (p[1] >> 4) & 0x07, p[1] >> 7, p[2]);
+      break;
     case 16:
       Format(out, "[%d %d %s [", At<std::uint16_t>(p, 12), At<std::uint16_t>(p, 14), Text(p, 16, 32).c_str());
       for (int i = 0; i < 10; ++i) Format(out, i == 9 ? "%d" : "%d ", At<std::int16_t>(p, 48 + 2 * i));
       out += "] <<SLOT ATTRIBUTES>>";
       break;
-    default: Format(out, "%d ", At<std::int32_t>(p, 0)); break;
+    default:
+      Format(out, "%d ", At<std::int32_t>(p, 0));
+      break;
   }
 }
 

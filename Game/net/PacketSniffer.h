@@ -41,9 +41,7 @@ class CPacketSniffer : public INetSniffer {
 
   // The "Sending" line; `slot` -1 is a packet to all (the server).
   void LogSend(std::span<const std::uint8_t> packet, int slot);
-  void LogSent(const std::uint8_t* packet, std::uint32_t length, int slot) override {
-    LogSend({packet, length}, slot);
-  }
+  void LogSent(const std::uint8_t* packet, std::uint32_t length, int slot) override { LogSend({packet, length}, slot); }
   // The "Processing" line with the packet's fields.
   void LogReceive(std::span<const std::uint8_t> packet);
   // The first entry from 1 on with this type number; 0 for none.

@@ -65,12 +65,12 @@ enum Code : std::uint8_t {
   kStepEnd = 10,
   kPhasesEnd = 11,
   kStop = 12,
-  kReadOn = 13,  // never in a file: a step ended, the phase goes on
-  kShot = 101,   // 'e'
-  kMiss = 102,   // 'f'
-  kShield = 103, // 'g'
-  kHit = 105,    // 'i'
-  kKill = 106,   // 'j'
+  kReadOn = 13,   // never in a file: a step ended, the phase goes on
+  kShot = 101,    // 'e'
+  kMiss = 102,    // 'f'
+  kShield = 103,  // 'g'
+  kHit = 105,     // 'i'
+  kKill = 106,    // 'j'
 };
 
 // Kinds of a hit that are not modules: they name what the amount hurt.

@@ -22,9 +22,7 @@ std::uint16_t EventRecord::U16(std::size_t at) const {
   return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-std::uint32_t EventRecord::U32(std::size_t at) const {
-  return U16(at) | (std::uint32_t{U16(at + 2)} << 16);
-}
+std::uint32_t EventRecord::U32(std::size_t at) const { return U16(at) | (std::uint32_t{U16(at + 2)} << 16); }
 
 void EventRecord::SetU16(std::size_t at, std::uint16_t v) {
   bytes[at] = static_cast<std::uint8_t>(v);
@@ -109,8 +107,7 @@ bool ReplayReader::ReadMovementPhase() {
       Location to;
       std::uint32_t engine = kNoEngine;
       // A move cut short leaves nothing sound to read after it.
-      if (!m_in.Read(to.asteroid) || !m_in.Read(to.x) || !m_in.Read(to.y) || !m_in.Read(to.z) ||
-          !m_in.Read(engine)) {
+      if (!m_in.Read(to.asteroid) || !m_in.Read(to.x) || !m_in.Read(to.y) || !m_in.Read(to.z) || !m_in.Read(engine)) {
         TraceError("A replay's move record is cut short", kSource, __LINE__);
         code = kStop;
       } else if (!m_sink.HasUnit(id)) {
@@ -174,8 +171,7 @@ std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
       m_chain.clear();
       return ReadCode(code) ? code : std::uint8_t{kStop};
     }
-    if (!m_in.Read(target) || !m_in.Read(extra) || !m_in.Read(extraByte) || !m_in.Read(marker) ||
-        !ReadCode(code)) {
+    if (!m_in.Read(target) || !m_in.Read(extra) || !m_in.Read(extraByte) || !m_in.Read(marker) || !ReadCode(code)) {
       TraceError("A replay's shot is cut short", kSource, __LINE__);
       m_chain.clear();
       return kShot;

@@ -40,9 +40,9 @@ constexpr std::uint32_t kMostEventsPerPhase = 0xFFFF;
 // The 32-byte record one event is queued as on its unit's display object.
 class EventRecord {
  public:
-  static constexpr std::size_t kOwner = 0, kModule = 4, kTarget = 8, kKind = 12, kFirstModule = 14,
-                               kFirstDamage = 16, kSecondModule = 18, kSecondDamage = 20, kExtraByte = 21,
-                               kExtraValue = 22, kHull = 24, kLife = 25, kLeech = 26, kNumber = 28;
+  static constexpr std::size_t kOwner = 0, kModule = 4, kTarget = 8, kKind = 12, kFirstModule = 14, kFirstDamage = 16,
+                               kSecondModule = 18, kSecondDamage = 20, kExtraByte = 21, kExtraValue = 22, kHull = 24,
+                               kLife = 25, kLeech = 26, kNumber = 28;
   EventRecord() { Reset(); }
   // Unread fields stay 0xFF, but the three damage counters start from 0.
   void Reset();
@@ -73,9 +73,9 @@ class ReplaySink {
 
 // The replay view's event counters; each movement phase and the battle section starts them at 0.
 struct EventCounters {
-  std::uint32_t next = 0;         // the number the next queued event gets
+  std::uint32_t next = 0;  // the number the next queued event gets
   std::uint32_t mostOfOneUnit = 0;
-  std::uint32_t started = 0;      // advanced by the playback
+  std::uint32_t started = 0;  // advanced by the playback
 };
 
 class ReplayReader {

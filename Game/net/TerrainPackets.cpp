@@ -85,4 +85,3 @@ bool ZoneConstructAtvsPacket::Parse(std::span<const std::uint8_t> image, ZoneCon
   for (std::size_t i = 0; i < out->counts.size(); ++i) r.ReadAt(14 + i, out->counts[i]);
   return true;
 }
-

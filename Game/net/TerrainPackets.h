@@ -26,7 +26,6 @@ constexpr std::size_t kZoneEntrenchSize = 20;
 constexpr std::size_t kZoneFacilitySize = 20;
 constexpr std::size_t kZoneConstructAtvsSize = 20;
 
-
 struct ZoneImprovementPacket {
   // true: the stacking limit (606); false: the mining value (605).
   bool stacking = false;

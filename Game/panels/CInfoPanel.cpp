@@ -18,8 +18,7 @@ using namespace plat;
 namespace {
 
 // Help topics of the twelve page types.
-constexpr std::uint32_t kHelpTopics[kInfoPanelTypes] = {308, 309, 310, 311, 314, 313,
-                                                       316, 318, 312, 317, 315, 319};
+constexpr std::uint32_t kHelpTopics[kInfoPanelTypes] = {308, 309, 310, 311, 314, 313, 316, 318, 312, 317, 315, 319};
 constexpr const char* kGauges[] = {"0", "25", "50", "75", "100"};
 
 // A shared picture from the common art directory in the image module.
@@ -71,11 +70,21 @@ std::uint8_t CInfoPanel::SetType(std::uint8_t newType) {
   type = newType;
   hotSpotCount = kInfoHotSpots;
   switch (type) {
-    case 1: InitTradeState(); return previous;
-    case 2: ResetShipList(); break;
-    case 3: ResetAsteroidList(); break;
-    case 7: ResetTechInfo(); break;
-    case 8: ResetCombatSummary(); break;
+    case 1:
+      InitTradeState();
+      return previous;
+    case 2:
+      ResetShipList();
+      break;
+    case 3:
+      ResetAsteroidList();
+      break;
+    case 7:
+      ResetTechInfo();
+      break;
+    case 8:
+      ResetCombatSummary();
+      break;
     default:
       if (type >= kInfoPanelTypes) return previous;
       break;
@@ -86,36 +95,82 @@ std::uint8_t CInfoPanel::SetType(std::uint8_t newType) {
 
 void CInfoPanel::Draw() {
   switch (type) {
-    case 0: DrawVotePanel(); break;
-    case 1: DrawTrade(); break;
-    case 2: DrawShipList(); break;
-    case 3: DrawAsteroidList(); break;
-    case 4: DrawResearch(); break;
-    case 5: DrawStatus(); break;
-    case 6: DrawChat(); break;
-    case 7: DrawTechInfo(); break;
-    case 8: DrawCombatSummary(); break;
-    case 9: DrawGameSetup(); break;
-    case 10: DrawPlayerNotes(); break;
-    case 11: DrawKeyboardReference(); break;
-    default: break;
+    case 0:
+      DrawVotePanel();
+      break;
+    case 1:
+      DrawTrade();
+      break;
+    case 2:
+      DrawShipList();
+      break;
+    case 3:
+      DrawAsteroidList();
+      break;
+    case 4:
+      DrawResearch();
+      break;
+    case 5:
+      DrawStatus();
+      break;
+    case 6:
+      DrawChat();
+      break;
+    case 7:
+      DrawTechInfo();
+      break;
+    case 8:
+      DrawCombatSummary();
+      break;
+    case 9:
+      DrawGameSetup();
+      break;
+    case 10:
+      DrawPlayerNotes();
+      break;
+    case 11:
+      DrawKeyboardReference();
+      break;
+    default:
+      break;
   }
 }
 
 int CInfoPanel::OnLButtonDown(int x, int y, WPARAM keys) {
   int result = 0;
   switch (type) {
-    case 0: result = ClickVotePanel(x, y, keys); break;
-    case 1: result = ClickTrade(x, y, keys); break;
-    case 2: result = ClickShipList(x, y, keys); break;
-    case 3: result = ClickAsteroidList(x, y, keys); break;
-    case 4: result = ClickResearch(x, y, keys); break;
-    case 5: result = ClickStatus(x, y, keys); break;
-    case 6: result = ClickChat(x, y, keys); break;
-    case 7: result = ClickTechInfo(x, y, keys); break;
-    case 8: result = ClickCombatSummary(x, y, keys); break;
-    case 10: result = ClickPlayerNotes(x, y, keys); break;
-    default: return 0;  // the game setup and keyboard reference take no clicks
+    case 0:
+      result = ClickVotePanel(x, y, keys);
+      break;
+    case 1:
+      result = ClickTrade(x, y, keys);
+      break;
+    case 2:
+      result = ClickShipList(x, y, keys);
+      break;
+    case 3:
+      result = ClickAsteroidList(x, y, keys);
+      break;
+    case 4:
+      result = ClickResearch(x, y, keys);
+      break;
+    case 5:
+      result = ClickStatus(x, y, keys);
+      break;
+    case 6:
+      result = ClickChat(x, y, keys);
+      break;
+    case 7:
+      result = ClickTechInfo(x, y, keys);
+      break;
+    case 8:
+      result = ClickCombatSummary(x, y, keys);
+      break;
+    case 10:
+      result = ClickPlayerNotes(x, y, keys);
+      break;
+    default:
+      return 0;  // the game setup and keyboard reference take no clicks
   }
   // The trade, chat and notes pages sound their own clicks.
   if (result && type != 1 && type != 6 && type != 10 && g_sndPlay) g_sndPlay->PlayEffect("click", 1.0f, 0.0f, 0);
@@ -139,12 +194,23 @@ int CInfoPanel::OnMouseMove(int x, int y) {
     if (g_currentView) g_currentView->Invalidate();
   }
   switch (type) {
-    case 1: HoverTrade(x, y); break;
-    case 2: HoverShipList(x, y); break;
-    case 3: HoverAsteroidList(x, y); break;
-    case 4: HoverResearch(x, y); break;
-    case 7: HoverTechInfo(x, y); break;
-    default: break;
+    case 1:
+      HoverTrade(x, y);
+      break;
+    case 2:
+      HoverShipList(x, y);
+      break;
+    case 3:
+      HoverAsteroidList(x, y);
+      break;
+    case 4:
+      HoverResearch(x, y);
+      break;
+    case 7:
+      HoverTechInfo(x, y);
+      break;
+    default:
+      break;
   }
   if (found < 0 && highlight != kNoHighlight) {
     highlight = kNoHighlight;

@@ -55,8 +55,7 @@ std::vector<std::uint8_t> MakeChatPacket(std::uint8_t sender, std::uint8_t targe
 // The combat summary's detail value while its list is shown.
 constexpr std::uint8_t kCombatSummaryPage = 255;
 // A 0 -> 1 -> 2 condition: power (percent of its maximum), hull and life support.
-std::uint8_t ShipCondition(std::int32_t power, std::int32_t maxPower, std::uint8_t hullDamage,
-                           std::uint8_t lifeDamage);
+std::uint8_t ShipCondition(std::int32_t power, std::int32_t maxPower, std::uint8_t hullDamage, std::uint8_t lifeDamage);
 
 constexpr int kInfoPanelTypes = 12;
 constexpr int kInfoHotSpots = 54;
@@ -73,8 +72,8 @@ struct ResearchPageState {
   std::uint16_t hoveredGauge = kNoPanelItem;
   std::uint16_t hoveredPlus = kNoPanelItem;
   std::uint16_t hoveredMinus = kNoPanelItem;
-  std::uint8_t roleFilter = 0;   // module role 0..11
-  std::uint8_t classFilter = 0;  // hull class 0..10
+  std::uint8_t roleFilter = 0;             // module role 0..11
+  std::uint8_t classFilter = 0;            // hull class 0..10
   std::uint16_t shownItem = kNoPanelItem;  // in the data panel
   std::array<std::uint16_t, kResearchRows> rows = FilledRows<kResearchRows>();
   std::uint16_t page = 0;
@@ -102,12 +101,12 @@ struct TradePageState {
   std::uint8_t page = 0;
   std::uint8_t offersPage = 1;  // the OFFERED TRADES tab opens it
   std::array<std::uint16_t, 8> poolRows = ResearchPageState::FilledRows<8>();
-  std::uint8_t selectedPool = 255;  // 255: none
-  std::uint8_t picking = 0;         // choosing a transfer's destination
+  std::uint8_t selectedPool = 255;                                               // 255: none
+  std::uint8_t picking = 0;                                                      // choosing a transfer's destination
   std::array<std::uint16_t, 4> hoveredRow = ResearchPageState::FilledRows<4>();  // pages 0..3
-  std::uint8_t mineral = 0;    // of the last SELL or TRANSFER pressed
-  std::int32_t quantity = 0;   // of the transfer being prepared
-  std::uint8_t autoTick = 0;   // the picker's automatic-transfer box
+  std::uint8_t mineral = 0;                                                      // of the last SELL or TRANSFER pressed
+  std::int32_t quantity = 0;                                                     // of the transfer being prepared
+  std::uint8_t autoTick = 0;                                                     // the picker's automatic-transfer box
   std::uint16_t firstPool = kNoPanelItem;  // page 0's first row; none: the first pool
   std::uint8_t poolsMore = 0;
   std::uint8_t poolsPrevious = 0;

@@ -13,8 +13,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GStar.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CInfoPanel.h"
@@ -44,7 +44,6 @@ constexpr const char* kAtvIcons[4] = {"smcomatv", "smminatv", "smpowatv", "smsba
 CGAsteroid* Asteroid(std::uint16_t a) {
   return g_gameData && a != kNoPanelItem ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
 }
-
 
 bool Surveyed(const CGAsteroid* a) {
   const CGZone* centre = a->GetZone(0);
@@ -185,11 +184,16 @@ bool CInfoPanel::IsAsteroidListed(std::uint16_t asteroid) const {
   if (!a) return false;
   if (g_gameData->asteroidsHiddenUntilSeen != 0 && a->detected == 0) return false;
   switch (asteroidList.filter) {
-    case 0: return true;
-    case 1: return a->owner == LocalChapterId(0);
-    case 2: return a->owner != kNoChapter && (a->owner >> 3) == (LocalChapterId(0) >> 3);
-    case 3: return Surveyed(a);
-    default: return false;
+    case 0:
+      return true;
+    case 1:
+      return a->owner == LocalChapterId(0);
+    case 2:
+      return a->owner != kNoChapter && (a->owner >> 3) == (LocalChapterId(0) >> 3);
+    case 3:
+      return Surveyed(a);
+    default:
+      return false;
   }
 }
 

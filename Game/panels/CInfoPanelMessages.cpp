@@ -9,8 +9,8 @@
 #include "Game/dialogs/CDMultilineEditDlg.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
 #include "Game/panels/CInfoPanel.h"
@@ -81,13 +81,18 @@ void CInfoPanel::DrawChat() {
     DeleteBox(460, b, "CHATDELM", 120);
     const bool toChapter = m->recipient < kChatToGuild;
     COLORREF colour = kWhite;
-    if (toChapter && m->sender != localId && m->recipient != localId) colour = kForeignRed;
-    else if (toChapter && m->sender == localId) colour = GetBrightColor(g_gameData->GetLocalGuildIndex());
+    if (toChapter && m->sender != localId && m->recipient != localId)
+      colour = kForeignRed;
+    else if (toChapter && m->sender == localId)
+      colour = GetBrightColor(g_gameData->GetLocalGuildIndex());
     // Kept from draw to draw: a redraw makes no heap call for it.
     static std::string header;
-    if (m->recipient == kChatToAll) header = Text("CHATALL_", ChapterName(m->sender));
-    else if (m->recipient == kChatToGuild) header = Text("CHATGILD", ChapterName(m->sender));
-    else header = Text("CHATPLYR", ChapterName(m->sender), ChapterName(m->recipient));
+    if (m->recipient == kChatToAll)
+      header = Text("CHATALL_", ChapterName(m->sender));
+    else if (m->recipient == kChatToGuild)
+      header = Text("CHATGILD", ChapterName(m->sender));
+    else
+      header = Text("CHATPLYR", ChapterName(m->sender), ChapterName(m->recipient));
     if (m->intercepted) header.append("    ").append(Text("INTRCEPT"));
     // Players' texts and chapter names as typed: an ampersand is a letter.
     Write(header, 10, b - 52, 585, colour, DT_LEFT | DT_NOPREFIX);
@@ -99,7 +104,7 @@ void CInfoPanel::DrawChat() {
   Line(5, 337, 580, 337, kGreen);
   Box(5, 342, 110, 362, kBlack, 35, kGreen);
   Caption("SENDCHAT", 5, 345, 105, kWhite, DT_CENTER);
-  DrawPaging(chatFirst + kChatBlocks < count, chatFirst > 0);
+  DrawPaging(chatFirst + kChatBlocks<count, chatFirst> 0);
   hotSpotCount = 3;
 }
 
@@ -163,7 +168,7 @@ void CInfoPanel::DrawPlayerNotes() {
   Caption("IPNTITLE", 5, 8, 135, kWhite, DT_CENTER);
   Box(5, 342, 110, 362, kBlack, 35, kGreen);
   Caption("IPNADDNT", 5, 345, 105, kWhite, DT_CENTER);
-  DrawPaging(noteFirst + kNoteBlocks < count, noteFirst > 0);
+  DrawPaging(noteFirst + kNoteBlocks<count, noteFirst> 0);
   hotSpotCount = 7;
 }
 

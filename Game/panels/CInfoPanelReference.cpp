@@ -5,8 +5,8 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
@@ -134,18 +134,63 @@ struct KeyGroup {
 };
 
 const KeyGroup kKeyGroups[] = {
-    {{5, 10, 290, 90}, "IGHGMKEY", 13, 13, 20, 110, 30,
+    {{5, 10, 290, 90},
+     "IGHGMKEY",
+     13,
+     13,
+     20,
+     110,
+     30,
      {{"IGHESCKH", "IGHESCKY"}, {"IGHSAVKH", "IGHSAVKY"}, {"IGHLODKH", "IGHLODKY"}, {"IGHRSTKH", "IGHRSTKY"}}},
-    {{5, 95, 290, 265}, "IGHCMKEY", 13, 98, 20, 110, 115,
-     {{"IGHARRKH", "IGHARRKY"}, {"+", "IGHZMIKY"}, {"-", "IGHZMOKY"}, {"C", "IGHDEFKY"}, {"IGHNXUKH", "IGHRSDKY"},
-      {"V", "IGHCENKY"}, {"W", "IGHCSLKY"}, {"Z", "IGHTOGKY"}, {"U", "IGHNXUKY"}, {"SHIFT-U", "IGHPVUKY"}}},
-    {{5, 270, 290, 357}, "IGHVWKEY", 13, 273, 20, 110, 290,
+    {{5, 95, 290, 265},
+     "IGHCMKEY",
+     13,
+     98,
+     20,
+     110,
+     115,
+     {{"IGHARRKH", "IGHARRKY"},
+      {"+", "IGHZMIKY"},
+      {"-", "IGHZMOKY"},
+      {"C", "IGHDEFKY"},
+      {"IGHNXUKH", "IGHRSDKY"},
+      {"V", "IGHCENKY"},
+      {"W", "IGHCSLKY"},
+      {"Z", "IGHTOGKY"},
+      {"U", "IGHNXUKY"},
+      {"SHIFT-U", "IGHPVUKY"}}},
+    {{5, 270, 290, 357},
+     "IGHVWKEY",
+     13,
+     273,
+     20,
+     110,
+     290,
      {{"S", "IGHSSVKY"}, {"IGHNXAKH", "IGHNXAKY"}, {"IGHPVAKH", "IGHPVAKY"}, {"F", "IGHSVFKY"}}},
-    {{300, 10, 580, 90}, "IGHFVKEY", 308, 13, 315, 405, 30,
+    {{300, 10, 580, 90},
+     "IGHFVKEY",
+     308,
+     13,
+     315,
+     405,
+     30,
      {{"M", "IGHFVTKY"}, {"L", "IGHFVFKY"}, {"K", "IGHFVPKY"}, {"J", "IGHFVBKY"}}},
-    {{300, 95, 580, 160}, "IGHGDKEY", 308, 98, 315, 405, 115, {{"G", "IGHGDTKY"}, {"B", "IGHGDDKY"}, {"T", "IGHGDUKY"}}},
+    {{300, 95, 580, 160},
+     "IGHGDKEY",
+     308,
+     98,
+     315,
+     405,
+     115,
+     {{"G", "IGHGDTKY"}, {"B", "IGHGDDKY"}, {"T", "IGHGDUKY"}}},
     {{300, 165, 580, 215}, "IGHMSKEY", 308, 168, 315, 405, 185, {{"N", "IGHS&NKY"}, {"D", "IGHTOGIV"}}},
-    {{300, 220, 580, 315}, "IGHUNKEY", 308, 223, 315, 405, 240,
+    {{300, 220, 580, 315},
+     "IGHUNKEY",
+     308,
+     223,
+     315,
+     405,
+     240,
      {{"Y", "IGHSLAKY"}, {"H", "IGHSLNKY"}, {"DELETE", "IGHDLOKY"}, {"SHIFT -", "IGHSELMU"}, {"CTRL -", "IGHAPOTQ"}}},
 };
 

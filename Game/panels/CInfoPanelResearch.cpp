@@ -96,15 +96,21 @@ bool ReadItem(const ResearchPageState& s, std::uint16_t item, ItemResearch* out)
     CGModuleDB* modules = Modules();
     const ModuleRecord* m = modules ? modules->GetRecord(item) : nullptr;
     if (!m) return false;
-    *out = {m->name, m->researchPoints, m->researchAllocation, m->scienceBonus, m->researchWord,
-            modules->GetCostPercent(item), modules->GetResearchPercent(item), false};
+    *out = {m->name,
+            m->researchPoints,
+            m->researchAllocation,
+            m->scienceBonus,
+            m->researchWord,
+            modules->GetCostPercent(item),
+            modules->GetResearchPercent(item),
+            false};
     out->researched = out->percent == 100;
     return true;
   }
   const CGHull* h = HullAt(item);
   if (!h) return false;
-  *out = {h->name, h->researchPoints, h->researchAllocation, h->scienceBonus, h->researchWord,
-          h->GetCostPercent(), 0, h->IsResearched()};
+  *out = {h->name, h->researchPoints, h->researchAllocation, h->scienceBonus, h->researchWord, h->GetCostPercent(),
+          0,       h->IsResearched()};
   out->percent = h->IsResearched() ? 100 : h->researchPoints * 100 / kResearched;
   return true;
 }
@@ -136,9 +142,7 @@ void SetItemBonus(const ResearchPageState& s, std::uint16_t item, int points) {
   }
 }
 
-std::string Bar(int count) {
-  return "|" + std::string(static_cast<std::size_t>(count < 1 ? 1 : count), kAngle);
-}
+std::string Bar(int count) { return "|" + std::string(static_cast<std::size_t>(count < 1 ? 1 : count), kAngle); }
 
 const char* FilterName(const ResearchPageState& s, int f, std::string* buffer) {
   if (s.mode == 0) {
@@ -220,8 +224,7 @@ void CInfoPanel::DrawResearch() {
   // "Armed Space Station") run into the next column.
   for (int f = 0; f < filters; ++f) {
     FilterName(s, f, &filter);
-    Write(filter, kColumns[f % 4], kRows[f / 4], f / 4 == 0 ? 200 : 100, f == current ? kWhite : kGrey, DT_LEFT, 0,
-          1);
+    Write(filter, kColumns[f % 4], kRows[f / 4], f / 4 == 0 ? 200 : 100, f == current ? kWhite : kGrey, DT_LEFT, 0, 1);
   }
 }
 
@@ -265,8 +268,11 @@ int CInfoPanel::ClickResearch(int sx, int sy, WPARAM keys) {
   if (row >= 0 && row < kResearchRows && s.rows[row] != kNoPanelItem) {
     const std::uint16_t item = s.rows[row];
     if (x >= 520 && x <= 558) {
-      const std::uint16_t percent = static_cast<std::uint16_t>(x <= 526 ? 0 : x <= 534 ? 25 : x <= 542 ? 50
-                                                                        : x <= 550 ? 75 : 100);
+      const std::uint16_t percent = static_cast<std::uint16_t>(x <= 526   ? 0
+                                                               : x <= 534 ? 25
+                                                               : x <= 542 ? 50
+                                                               : x <= 550 ? 75
+                                                                          : 100);
       if (s.mode == 0) {
         if (CGModuleDB* modules = Modules()) modules->SetResearchAllocation(item, percent);
       } else if (CGHull* h = HullAt(item)) {

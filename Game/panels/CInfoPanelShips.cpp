@@ -10,8 +10,8 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
@@ -30,11 +30,10 @@ constexpr const char* kIcons[5] = {"stgun.ima", "stradar.ima", "stbox.ima", "sts
 enum Icon { GUN = 0, RADAR = 1, BOX = 2, STAT = 3, WRENCH = 4, NONE = -1 };
 // The icons of each unit class, first to last.
 constexpr int kClassIcons[11][3] = {
-    {NONE, NONE, NONE},  {STAT, NONE, NONE},  {STAT, GUN, NONE}, {RADAR, NONE, NONE},
-    {RADAR, GUN, NONE},  {BOX, NONE, NONE},   {BOX, GUN, NONE},  {WRENCH, NONE, NONE},
-    {GUN, NONE, NONE},   {GUN, GUN, NONE},    {GUN, GUN, GUN},
+    {NONE, NONE, NONE}, {STAT, NONE, NONE}, {STAT, GUN, NONE}, {RADAR, NONE, NONE},
+    {RADAR, GUN, NONE}, {BOX, NONE, NONE},  {BOX, GUN, NONE},  {WRENCH, NONE, NONE},
+    {GUN, NONE, NONE},  {GUN, GUN, NONE},   {GUN, GUN, GUN},
 };
-
 
 const char* AsteroidName(std::uint16_t a) {
   CGAsteroid* rock = g_gameData ? g_gameData->solarDB.GetAsteroid(a) : nullptr;
@@ -44,9 +43,7 @@ const char* AsteroidName(std::uint16_t a) {
 
 CGUnit* LiveUnit(std::uint32_t id) { return g_gameData ? g_gameData->pieces.FindUnit(id, nullptr) : nullptr; }
 
-void CopyName(char* out, std::size_t size, const char* text) {
-  std::snprintf(out, size, "%s", text ? text : "");
-}
+void CopyName(char* out, std::size_t size, const char* text) { std::snprintf(out, size, "%s", text ? text : ""); }
 
 // The page buttons at the bottom left; the current page white.
 void DrawPageBox(bool templates) {
@@ -101,8 +98,8 @@ void CInfoPanel::BuildShipList() {
       e.unitClass = design ? design->unitClass : 0;
       CopyName(e.designName, sizeof e.designName, design ? design->GetName() : nullptr);
       CopyName(e.unitName, sizeof e.unitName, unit->GetName());
-      e.condition = ShipCondition(unit->GetPower(), unit->GetMaxPower(), unit->GetHullDamage(),
-                                  unit->GetLifeSupportDamage());
+      e.condition =
+          ShipCondition(unit->GetPower(), unit->GetMaxPower(), unit->GetHullDamage(), unit->GetLifeSupportDamage());
       shipEntries.push_back(e);
     }
   }
@@ -118,11 +115,16 @@ void CInfoPanel::SortShipList() {
   const std::uint8_t key = shipSortKey;
   std::stable_sort(shipEntries.begin(), shipEntries.end(), [key](const ShipListEntry& a, const ShipListEntry& b) {
     switch (key) {
-      case SORT_LOCATION: return a.location < b.location;
-      case SORT_NAME: return std::strcmp(a.unitName, b.unitName) < 0;
-      case SORT_DESIGN: return std::strcmp(a.designName, b.designName) < 0;
-      case SORT_CLASS: return a.unitClass < b.unitClass;
-      default: return a.condition > b.condition;  // the worst first
+      case SORT_LOCATION:
+        return a.location < b.location;
+      case SORT_NAME:
+        return std::strcmp(a.unitName, b.unitName) < 0;
+      case SORT_DESIGN:
+        return std::strcmp(a.designName, b.designName) < 0;
+      case SORT_CLASS:
+        return a.unitClass < b.unitClass;
+      default:
+        return a.condition > b.condition;  // the worst first
     }
   });
 }
@@ -204,7 +206,8 @@ void CInfoPanel::DrawShipRows() {
 }
 
 CGUnit* CInfoPanel::ShipRowUnit(int row) {
-  const std::size_t index = (shipPosition == 0xFFFF ? 0 : std::size_t{shipPosition} + 1) + static_cast<std::size_t>(row);
+  const std::size_t index =
+      (shipPosition == 0xFFFF ? 0 : std::size_t{shipPosition} + 1) + static_cast<std::size_t>(row);
   if (row < 0 || row >= kShipRows || index >= shipEnd || index >= shipEntries.size()) return nullptr;
   ShipListEntry& e = shipEntries[index];
   e.unit = LiveUnit(e.unitId);
@@ -214,9 +217,12 @@ CGUnit* CInfoPanel::ShipRowUnit(int row) {
 void CInfoPanel::DrawShipRow(const ShipListEntry& e, int r, CSprite* const icons[7]) {
   const int y = 30 + 20 * r;
   COLORREF colour = GetPaleColor(e.unit ? e.unit->GetGuild() : LocalGuild());
-  if (e.unit && e.unit == shipHovered) colour = kWhite;
-  else if (e.condition == 2) colour = 0x3232F0;
-  else if (e.condition == 1) colour = 0x32DCDC;
+  if (e.unit && e.unit == shipHovered)
+    colour = kWhite;
+  else if (e.condition == 2)
+    colour = 0x3232F0;
+  else if (e.condition == 1)
+    colour = 0x32DCDC;
   char name[32];
   std::snprintf(name, sizeof name, "%-20.20s", e.unitName);
   Write(name, 2, y, 90, colour, DT_LEFT, 1, 1);
@@ -264,8 +270,8 @@ void CInfoPanel::DrawTemplateList() {
     int y;
   };
   constexpr Header kHeaders[] = {
-      {"ISL_SHIP", 41, 5},  {"ISL_SHIP", 127, 5}, {"ISL_TURN", 187, 5}, {"ISL_NMBR", 233, 5},
-      {"ISL_SHOT", 484, 5}, {"ISL_HITS", 535, 5}, {"ISL_NAME", 39, 20}, {"ISL_TYPE", 127, 20},
+      {"ISL_SHIP", 41, 5},   {"ISL_SHIP", 127, 5},  {"ISL_TURN", 187, 5},  {"ISL_NMBR", 233, 5},
+      {"ISL_SHOT", 484, 5},  {"ISL_HITS", 535, 5},  {"ISL_NAME", 39, 20},  {"ISL_TYPE", 127, 20},
       {"ISLCREAT", 175, 20}, {"ISLBUILT", 238, 20}, {"ISL_DEAD", 291, 20}, {"ISLKILLS", 338, 20},
       {"ISL_SHOT", 384, 20}, {"ISL_HITS", 440, 20}, {"ISLTAKEN", 484, 20}, {"ISLTAKEN", 536, 20}};
   // Each header starts at its x, just inside its column, and so sits over
@@ -359,11 +365,16 @@ int CInfoPanel::ClickShipList(int x, int y, WPARAM) {
       return 1;
     }
     std::uint8_t key = shipSortKey;
-    if (vx >= 211 && vx <= 289) key = SORT_LOCATION;
-    else if (vx >= 301 && vx <= 359) key = SORT_DESIGN;
-    else if (vx >= 371 && vx <= 419) key = SORT_NAME;
-    else if (vx >= 431 && vx <= 479) key = SORT_CLASS;
-    else if (vx >= 491 && vx <= 535) key = SORT_CONDITION;
+    if (vx >= 211 && vx <= 289)
+      key = SORT_LOCATION;
+    else if (vx >= 301 && vx <= 359)
+      key = SORT_DESIGN;
+    else if (vx >= 371 && vx <= 419)
+      key = SORT_NAME;
+    else if (vx >= 431 && vx <= 479)
+      key = SORT_CLASS;
+    else if (vx >= 491 && vx <= 535)
+      key = SORT_CONDITION;
     if (key == shipSortKey) return 0;
     shipSortKey = key;
     SortShipList();
@@ -379,7 +390,9 @@ void CInfoPanel::HoverShipList(int x, int y) {
   CGUnit* unit = inRows ? ShipRowUnit(row) : nullptr;
   if (unit == shipHovered) return;
   shipHovered = unit;
-  if (unit) PanelFrame().ShowUnitData(unit, unit->location.asteroid);
-  else PanelFrame().ClearDataPanel(1);
+  if (unit)
+    PanelFrame().ShowUnitData(unit, unit->location.asteroid);
+  else
+    PanelFrame().ClearDataPanel(1);
   PanelFrame().RedrawInfoPanel();
 }

@@ -7,8 +7,8 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/ChartLabels.h"
@@ -44,7 +44,6 @@ constexpr Series kSeries[kStatusSeries] = {
 };
 // The legend cells, row by row, as series numbers.
 constexpr int kLegendCells[3][3] = {{1, 5, 6}, {8, 0, 7}, {3, 2, 4}};
-
 
 // The standing and statistics row of a turn.
 int RowOf(std::uint32_t turn) { return static_cast<int>(turn % kStandingRows); }
@@ -82,8 +81,8 @@ void DrawChapterPage() {
     const char* id;
     int x;
     int y;
-  } kHeaders[] = {{"ISTHDR_1", 115, 13}, {"ISTHDR_2", 155, 1}, {"ISTHDR_3", 195, 13}, {"ISTHDR_4", 225, 1},
-                  {"ISTHDR_5", 245, 13}};
+  } kHeaders[] = {
+      {"ISTHDR_1", 115, 13}, {"ISTHDR_2", 155, 1}, {"ISTHDR_3", 195, 13}, {"ISTHDR_4", 225, 1}, {"ISTHDR_5", 245, 13}};
   for (const auto& h : kHeaders) {
     Caption(h.id, h.x, h.y, 80, kWhite);
     Caption(h.id, h.x + 290, h.y, 80, kWhite);
@@ -181,9 +180,12 @@ void DrawGuildPage(std::uint8_t figure) {
 void CInfoPanel::DrawStatus() {
   ResetHotSpots();
   if (g_gameData) {
-    if (statusPage == 0) DrawChapterPage();
-    else if (statusPage == 1) DrawGuildPage(guildFigure);
-    else DrawPersonalPage();
+    if (statusPage == 0)
+      DrawChapterPage();
+    else if (statusPage == 1)
+      DrawGuildPage(guildFigure);
+    else
+      DrawPersonalPage();
   }
   DrawPageButtons(statusPage);
 }
@@ -210,8 +212,9 @@ void CInfoPanel::DrawPersonalPage() {
     g_gameData->GetChapterStanding(row, g_gameData->localChapterId, &s);
     // Stock of metal, silicate, exotics; power; ships; mined metal, silicate
     // and exotics; organics; asteroids; stock of reactives.
-    const std::uint32_t v[kStatusSeries] = {stats[4], stats[5], stats[6], stats[8], s.ships,
-                                            stats[0] + stats[1] + stats[2], stats[9], s.asteroids, stats[7]};
+    const std::uint32_t v[kStatusSeries] = {stats[4], stats[5],    stats[6],
+                                            stats[8], s.ships,     stats[0] + stats[1] + stats[2],
+                                            stats[9], s.asteroids, stats[7]};
     for (int k = 0; k < kStatusSeries; ++k) {
       values[k][i] = v[k];
       if (statusSeries[k]) m = std::max(m, v[k]);
@@ -233,8 +236,7 @@ void CInfoPanel::DrawPersonalPage() {
   SpreadChartLabels(std::span<int>(labels, labelled), 27, 292, kLabelStep);
   for (int i = 0; i < labelled; ++i) {
     const int k = series[i];
-    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), labels[i], 60,
-          kSeries[k].colour);
+    Write(std::to_string(values[k][shown - 1]), 8 + 11 * static_cast<int>(shown - 1), labels[i], 60, kSeries[k].colour);
   }
 }
 
@@ -243,9 +245,12 @@ int CInfoPanel::ClickStatus(int x, int y, WPARAM) {
   const int vy = y - 98;
   if (vy >= 345 && vy < 362) {
     std::uint8_t page = 255;
-    if (vx >= 11 && vx <= 99) page = 0;
-    else if (vx >= 106 && vx <= 179) page = 1;
-    else if (vx >= 186 && vx <= 279) page = 2;
+    if (vx >= 11 && vx <= 99)
+      page = 0;
+    else if (vx >= 106 && vx <= 179)
+      page = 1;
+    else if (vx >= 186 && vx <= 279)
+      page = 2;
     if (page != 255) {
       if (page == statusPage) return 0;
       statusPage = page;
@@ -253,9 +258,12 @@ int CInfoPanel::ClickStatus(int x, int y, WPARAM) {
     }
   }
   switch (statusPage) {
-    case 0: return ClickStatusChapters(x, y);
-    case 1: return ClickStatusGuilds(x, y);
-    default: return ClickStatusPersonal(x, y);
+    case 0:
+      return ClickStatusChapters(x, y);
+    case 1:
+      return ClickStatusGuilds(x, y);
+    default:
+      return ClickStatusPersonal(x, y);
   }
 }
 
@@ -265,10 +273,14 @@ int CInfoPanel::ClickStatusGuilds(int x, int y) {
   const int vx = x - 29;
   const int vy = y - 98;
   if (vy < 345 || vy >= 362) return 0;
-  if (vx >= 341 && vx <= 424) guildFigure = 0;
-  else if (vx >= 431 && vx <= 514) guildFigure = 1;
-  else if (vx >= 521 && vx <= 579) guildFigure = 2;
-  else return 0;
+  if (vx >= 341 && vx <= 424)
+    guildFigure = 0;
+  else if (vx >= 431 && vx <= 514)
+    guildFigure = 1;
+  else if (vx >= 521 && vx <= 579)
+    guildFigure = 2;
+  else
+    return 0;
   return 1;
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/InfoPageDraw.h"
@@ -134,7 +134,9 @@ void CInfoPanel::HoverTechInfo(int, int y) {
   if (row >= kTechRows && techHovered == 0xFFFF) return;
   if (row < kTechRows && module == techHovered) return;
   techHovered = module;
-  if (module != 0xFFFF) PanelFrame().ShowModuleData(0, module, LocalGuild());
-  else PanelFrame().ClearDataPanel(1);
+  if (module != 0xFFFF)
+    PanelFrame().ShowModuleData(0, module, LocalGuild());
+  else
+    PanelFrame().ClearDataPanel(1);
   PanelFrame().FlushScreen();
 }

@@ -19,8 +19,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
@@ -94,9 +94,7 @@ std::string ChapterName(std::uint32_t slot) {
 std::string Number(long long n) { return std::to_string(n); }
 
 // A stock as the pool rows show it: thousands from 1000 up.
-std::string Stock(std::uint32_t amount) {
-  return amount >= 1000 ? Number(amount / 1000) + "K" : Number(amount);
-}
+std::string Stock(std::uint32_t amount) { return amount >= 1000 ? Number(amount / 1000) + "K" : Number(amount); }
 
 void Click() {
   if (g_sndPlay) g_sndPlay->PlayEffect("click", 1.0f, 0.0f, 0);
@@ -164,9 +162,7 @@ class TradeScreen {
   void ShowBox(const std::string& text);
   bool Ask(const char* id);
   void Darken();
-  bool Blockaded() const {
-    return s_.selectedPool != kNoPool && g_gameData->poolDB.IsBlockaded(s_.selectedPool) != 0;
-  }
+  bool Blockaded() const { return s_.selectedPool != kNoPool && g_gameData->poolDB.IsBlockaded(s_.selectedPool) != 0; }
   std::uint32_t OfferCount(int page) const;
 
   CInfoPanel& p_;
@@ -523,9 +519,12 @@ void TradeScreen::DrawPicker() {
 
 void TradeScreen::Draw() {
   if (!g_gameData) return;
-  if (s_.page == 0) DrawPoolsPage();
-  else if (s_.page <= 3) DrawOffersPage();
-  else if (s_.page == 4) DrawShipmentsPage();
+  if (s_.page == 0)
+    DrawPoolsPage();
+  else if (s_.page <= 3)
+    DrawOffersPage();
+  else if (s_.page == 4)
+    DrawShipmentsPage();
 }
 
 // ----------------------------------------------------------------- clicks
@@ -652,7 +651,8 @@ int TradeScreen::ClickDetails(int x, int y) {
     return 1;
   }
   CGChapter* chapter = LocalChapter();
-  if (x >= 306 && x <= 469 && chapter && chapter->HasAutoTransfer(s_.selectedPool, static_cast<std::uint8_t>(mineral))) {
+  if (x >= 306 && x <= 469 && chapter &&
+      chapter->HasAutoTransfer(s_.selectedPool, static_cast<std::uint8_t>(mineral))) {
     Click();
     if (Ask("ITDAXMSG")) {
       chapter->CancelAutoTransfer(s_.selectedPool, static_cast<std::uint8_t>(mineral));
@@ -741,8 +741,7 @@ void TradeScreen::OnMineralButton(std::uint8_t mineral, int action) {
   char answer[kNameBufferSize] = "0";
   std::uint32_t confirmed = 0;
   Click();
-  CDEnterNameDlg dialog(p_.owner, p_.window, p_.instance, prompt, static_cast<int>(LocalGuild()), answer,
-                        &confirmed);
+  CDEnterNameDlg dialog(p_.owner, p_.window, p_.instance, prompt, static_cast<int>(LocalGuild()), answer, &confirmed);
   // A transfer's amount travels in 16 bits; more than that is not offered.
   s_.quantity = static_cast<std::int32_t>(ReadQuantity(answer, std::min(stock, kMaxTransfer)));
   if (s_.quantity <= 0 || !confirmed) return;
@@ -767,7 +766,8 @@ void TradeScreen::PostMineralOffer() {
   std::uint32_t confirmed = 0;
   const std::uint32_t stock = g_gameData->poolDB.GetMineral(s_.selectedPool, s_.mineral);
   CGuild* guild = LocalGuildRecord();
-  const MineralOffer* standing = guild ? guild->FindMineralOffer(record.seller, record.asteroid, record.mineral) : nullptr;
+  const MineralOffer* standing =
+      guild ? guild->FindMineralOffer(record.seller, record.asteroid, record.mineral) : nullptr;
   {
     CDSellDlg dialog(p_.owner, p_.window, p_.instance, &record, &confirmed, stock, standing);
     if (dialog.m_result != 1) confirmed = 0;
@@ -840,13 +840,15 @@ int TradeScreen::OnMineralOfferClick(MineralOffer& offer) {
     ShowBox(Text("ITDOVRFL"));
     return 1;
   }
-  auto packet = MineralPurchasePacket{offer.seller,  offer.asteroid, offer.mineral, static_cast<std::uint8_t>(LocalChapterId(0)),
-                                      s_.selectedPool, paying,       bought}
+  auto packet = MineralPurchasePacket{offer.seller,    offer.asteroid,
+                                      offer.mineral,   static_cast<std::uint8_t>(LocalChapterId(0)),
+                                      s_.selectedPool, paying,
+                                      bought}
                     .Build();
   Send(packet.bytes);
   offer.terms[0] = static_cast<std::uint16_t>(offer.terms[0] > bought ? offer.terms[0] - bought : 0);
-  RecordShipment(s_.selectedPool, offer.mineral, bought, CGChapter::ComputeTransferTurns(offer.asteroid, s_.selectedPool),
-                 2);
+  RecordShipment(s_.selectedPool, offer.mineral, bought,
+                 CGChapter::ComputeTransferTurns(offer.asteroid, s_.selectedPool), 2);
   return 1;
 }
 
@@ -857,8 +859,8 @@ void TradeScreen::TransferOnce(int row) {
   if (!g_gameData->poolDB.TakeMineral(s_.selectedPool, s_.mineral, amount)) return;
   const int transit = CGChapter::ComputeTransferTurns(s_.selectedPool, static_cast<std::uint8_t>(destination));
   auto packet = MineralTransferPacket{static_cast<std::uint8_t>(LocalChapterId(0)), s_.selectedPool,
-                                      static_cast<std::uint8_t>(destination), s_.mineral,
-                                      static_cast<std::uint16_t>(amount), static_cast<std::uint16_t>(transit)}
+                                      static_cast<std::uint8_t>(destination),       s_.mineral,
+                                      static_cast<std::uint16_t>(amount),           static_cast<std::uint16_t>(transit)}
                     .Build();
   Send(packet.bytes);
   RecordShipment(destination, s_.mineral, amount, transit, 0);
@@ -940,8 +942,8 @@ void TradeScreen::BidForVote(const VoteOffer& offer) {
 void TradeScreen::CancelShipOffer(const ShipOffer& offer) {
   Click();
   if (!Ask("ITDCANOF")) return;
-  auto packet = ShipOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuild()), offer.sellerSlot, offer.unitId}
-                    .Build();
+  auto packet =
+      ShipOfferWithdrawnPacket{static_cast<std::uint8_t>(LocalGuild()), offer.sellerSlot, offer.unitId}.Build();
   Send(packet.bytes);
   if (CGuild* guild = LocalGuildRecord()) guild->RemoveShipOffer(offer.unitId);
   ShowBox(Text("ITDCNCLD"));

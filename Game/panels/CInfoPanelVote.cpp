@@ -20,9 +20,9 @@ constexpr int kFirstRowScreenY = 176;
 constexpr int kRowHeight = 36;
 
 CGChapter* Member(int slot) {
-  return g_gameData && g_gameData->guildList
-             ? g_gameData->guildList->GetChapter(g_gameData->GetLocalGuildIndex() * 8u + static_cast<std::uint32_t>(slot))
-             : nullptr;
+  return g_gameData && g_gameData->guildList ? g_gameData->guildList->GetChapter(g_gameData->GetLocalGuildIndex() * 8u +
+                                                                                 static_cast<std::uint32_t>(slot))
+                                             : nullptr;
 }
 
 int Members() { return g_gameData ? std::min<int>(g_gameData->chaptersPerGuild, kMaxChaptersPerGuild) : 0; }
@@ -72,8 +72,10 @@ void CInfoPanel::DrawVotePanel() {
     if (imperatorVote && screen) imperatorVote->BltToSurface(screen, 49, y + 91, nullptr);
     Write(std::to_string(guild->ImperatorVotesFor(static_cast<std::uint32_t>(i))), 470, y, 30, pale);
     const char* declares = "IVTLOYAL";
-    if (member && member->imperatorVotes[localSlot]) declares = "IVTIMPER";
-    else if (member && member->renegadeVotes[localSlot]) declares = "IVTRENEG";
+    if (member && member->imperatorVotes[localSlot])
+      declares = "IVTIMPER";
+    else if (member && member->renegadeVotes[localSlot])
+      declares = "IVTRENEG";
     Caption(declares, 295, y, 150, pale);
   }
 }

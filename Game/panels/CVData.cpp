@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "Game/base/GInstData.h"
+#include "Game/model/GLocalChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GTemplateDB.h"
-#include "Game/model/GUnit.h"
-#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
@@ -59,8 +59,8 @@ CSprite* Usable(CSprite* sprite) {
   return sprite;
 }
 
-CSprite* LoadPanelSprite(CDDraw* owner, const std::string& path, HMODULE module, DWORD key, DWORD width,
-                         DWORD height, LONG x, LONG y) {
+CSprite* LoadPanelSprite(CDDraw* owner, const std::string& path, HMODULE module, DWORD key, DWORD width, DWORD height,
+                         LONG x, LONG y) {
   if (!owner) return nullptr;
   CSprite* sprite = Usable(new CSprite(owner, path.c_str(), module, key, width, height, x, y, 0));
   if (sprite) sprite->LoadImage(module);
@@ -85,9 +85,9 @@ void Unite(RECT* dirty, const RECT& r) {
 // The class icons of the template lists, by unit class, at x 692, 674, 656.
 enum Icon { GUN, RADAR, BOX, STAT, WRENCH, NONE };
 constexpr Icon kClassIcons[11][3] = {
-    {NONE, NONE, NONE},      {STAT, NONE, NONE},   {STAT, GUN, NONE}, {RADAR, NONE, NONE},
-    {RADAR, GUN, NONE},      {BOX, NONE, NONE},    {BOX, GUN, NONE},  {WRENCH, NONE, NONE},
-    {GUN, NONE, NONE},       {GUN, GUN, NONE},     {GUN, GUN, GUN},
+    {NONE, NONE, NONE}, {STAT, NONE, NONE}, {STAT, GUN, NONE}, {RADAR, NONE, NONE},
+    {RADAR, GUN, NONE}, {BOX, NONE, NONE},  {BOX, GUN, NONE},  {WRENCH, NONE, NONE},
+    {GUN, NONE, NONE},  {GUN, GUN, NONE},   {GUN, GUN, GUN},
 };
 constexpr const char* kIconFiles[5] = {"stgun.ima", "stradar.ima", "stbox.ima", "ststat.ima", "stwrench.ima"};
 constexpr int kIconX[3] = {692, 674, 656};
@@ -99,12 +99,11 @@ CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND
   const int guild = LocalGuild();
   const std::string guildArt = g_instData.GetGuildPath(guild);
   background = LoadPanelSprite(owner, guildArt + "datafil.ima", GuildModule(guild), kNoColourKey, kBackgroundWidth,
-                               kBackgroundHeight,
-                               kBackgroundX, kBackgroundY);
-  emptyPicture = LoadPanelSprite(owner, guildArt + "dpicfil.ima", GuildModule(guild), kNoColourKey,
-                                 kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
-  mask = LoadPanelSprite(owner, std::string(g_instData.GetArtPath()) + "98x94msk.ima", ImageModule(), 0,
-                         kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
+                               kBackgroundHeight, kBackgroundX, kBackgroundY);
+  emptyPicture = LoadPanelSprite(owner, guildArt + "dpicfil.ima", GuildModule(guild), kNoColourKey, kPictureWidth,
+                                 kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
+  mask = LoadPanelSprite(owner, std::string(g_instData.GetArtPath()) + "98x94msk.ima", ImageModule(), 0, kPictureWidth,
+                         kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
   if (owner)
     compose = Usable(new CSprite(owner, nullptr, kMagentaKey, kPictureWidth, kPictureHeight, kDataPictureRect.left,
                                  kDataPictureRect.top, 0));
@@ -171,8 +170,7 @@ void CVData::AddRow(std::uint16_t row, const char* text, COLORREF colour, std::u
   DrawRowRect({kDataLeft, top, kDataRight, top + kDataRowHeight}, text, colour, flags, row, 0);
 }
 
-void CVData::AddRowText(std::uint16_t row, std::uint8_t column, const char* text, COLORREF colour,
-                        std::uint8_t flags) {
+void CVData::AddRowText(std::uint16_t row, std::uint8_t column, const char* text, COLORREF colour, std::uint8_t flags) {
   if (row >= kDataRows || column >= kDataRight - kDataLeft) return;
   const int down = (flags & kRowHalfDown) ? 6 : 0;
   const LONG top = kDataRowTop + kDataRowHeight * row + down;
@@ -181,8 +179,8 @@ void CVData::AddRowText(std::uint16_t row, std::uint8_t column, const char* text
 
 void CVData::DrawTextAt(int x, int y, const char* text, COLORREF colour, std::uint8_t flags) {
   if (x < 0 || x > 790 || y < 0 || y > 440) return;
-  DrawRowRect({kDataLeft + x, kDataRowTop + y, kDataRight, kDataRowTop + kDataRowHeight + y}, text, colour, flags,
-              -1, x);
+  DrawRowRect({kDataLeft + x, kDataRowTop + y, kDataRight, kDataRowTop + kDataRowHeight + y}, text, colour, flags, -1,
+              x);
 }
 
 void CVData::DrawCaption(const char* text, COLORREF colour, int top) {
@@ -242,8 +240,8 @@ void CVData::SetPicture(const char* fileName, int colourKeyed) {
   fixedPicture = nullptr;
   if (fileName && owner) {
     const int guild = LocalGuild();
-    fixedPicture = LoadPanelSprite(owner, fileName, GuildModule(guild), colourKeyed ? 0 : kNoColourKey,
-                                   kPictureWidth, kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
+    fixedPicture = LoadPanelSprite(owner, fileName, GuildModule(guild), colourKeyed ? 0 : kNoColourKey, kPictureWidth,
+                                   kPictureHeight, kDataPictureRect.left, kDataPictureRect.top);
   }
   // Shown at once: the read-outs that keep the picture (a hull's costs, the
   // design rows) would otherwise stand beside whichever picture came before.
@@ -342,9 +340,7 @@ int CVData::SetUnitPicture(int y) {
   return DrawPictureFile(path, GuildModule(guild), false) ? 1 : 0;
 }
 
-CGUnit* CVData::ShownUnit() const {
-  return g_gameData ? g_gameData->pieces.FindUnit(unitId, nullptr) : nullptr;
-}
+CGUnit* CVData::ShownUnit() const { return g_gameData ? g_gameData->pieces.FindUnit(unitId, nullptr) : nullptr; }
 
 void CVData::TurnPage(int forward, int which) {
   if (which == 1) {
@@ -372,8 +368,8 @@ void CVData::ShowTemplateRows(int highlighted, CGUnit* constructor, int option, 
       bright = s == highlighted;
     else
       bright = t && constructor && constructor->CanAffordFixedTemplate(s, option != 0, target);
-    const COLORREF colour = bright ? GetBrightColor(static_cast<std::uint32_t>(guild))
-                                   : GetDarkColor(static_cast<std::uint32_t>(guild));
+    const COLORREF colour =
+        bright ? GetBrightColor(static_cast<std::uint32_t>(guild)) : GetDarkColor(static_cast<std::uint32_t>(guild));
     const auto row = static_cast<std::uint16_t>(s);
     if (!t) {
       if (design) {

@@ -93,8 +93,7 @@ class CVData {
   // Texts. Rows above 18, columns of 123 and more and offsets outside
   // 0..790 x 0..440 are ignored.
   void AddRow(std::uint16_t row, const char* text, plat::COLORREF colour, std::uint8_t flags);
-  void AddRowText(std::uint16_t row, std::uint8_t column, const char* text, plat::COLORREF colour,
-                  std::uint8_t flags);
+  void AddRowText(std::uint16_t row, std::uint8_t column, const char* text, plat::COLORREF colour, std::uint8_t flags);
   void DrawTextAt(int x, int y, const char* text, plat::COLORREF colour, std::uint8_t flags);
   // Centred in the picture's top (nonzero) or bottom caption line.
   void DrawCaption(const char* text, plat::COLORREF colour, int top);
@@ -147,8 +146,7 @@ class CVData {
   void ShowAsteroidData(std::uint16_t number, int noEta);
   // Turns until the selection reaches the target (kind 2: a unit id, else an
   // asteroid); 0xFFFF when none can.
-  std::uint16_t GetSelectionEta(int targetKind, std::uint32_t target, std::int32_t* failure,
-                                std::int32_t* powerNeed);
+  std::uint16_t GetSelectionEta(int targetKind, std::uint32_t target, std::int32_t* failure, std::int32_t* powerNeed);
   void ShowMoveFailure(int row, char* buffer, std::int32_t failure);
   void ShowZoneInfo(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CGUnit* unit,
                     CSprite* const icons[4], int force);
@@ -187,8 +185,7 @@ class CVData {
   plat::HMODULE asteroidPictures = nullptr;
 
  private:
-  void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row,
-                   int column);
+  void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row, int column);
   void Flush();
   // The fixed picture, else the empty one (which ends the picture's action).
   void ShowOwnPicture();
@@ -209,7 +206,6 @@ class CVData {
   int ShowCompletion(CGUnit* unit, int row, int sameRow, plat::COLORREF colour);
   void ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CGUnit* unit);
   void ShowAtvTechTable(CSprite* const icons[4]);
-  void ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid,
-                           CSprite* const icons[4]);
+  void ShowFacilityReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CSprite* const icons[4]);
   void ShowTemplateRows(int highlighted, CGUnit* constructor, int option, CGUnit* target, bool design);
 };

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "Game/model/GLocalChapter.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/model/GLocalChapter.h"
 
 using namespace plat;
 using namespace datapanel;
@@ -54,12 +54,9 @@ std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
       return lines;
     }
     case MODULE_POWER:
-      return {{7, "XFERRATE", 0, "", 0},
-              {8, nullptr, 0, Text("PER_TURN", static_cast<int>(m.TypeWord(0))), 40},
-              {9, "GEN_RATE", 0, "", 0},
-              {10, nullptr, 0, Text("PER_TURN", WithTrait(m.TypeWord(2), 14)), 40},
-              {11, "STORAGE_", 0, "", 0},
-              {12, nullptr, 0, Number(m.TypeWord(1)), 40}};
+      return {{7, "XFERRATE", 0, "", 0},  {8, nullptr, 0, Text("PER_TURN", static_cast<int>(m.TypeWord(0))), 40},
+              {9, "GEN_RATE", 0, "", 0},  {10, nullptr, 0, Text("PER_TURN", WithTrait(m.TypeWord(2), 14)), 40},
+              {11, "STORAGE_", 0, "", 0}, {12, nullptr, 0, Number(m.TypeWord(1)), 40}};
     case MODULE_PROPULSION:
       return {{7, "PROPULSN", 0, "", 0},
               {8, "LOCLSPCE", 20, Number(WithTrait(p(8), 9)), 92},
@@ -174,6 +171,5 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
   }
   if (!db->IsResearched(index)) label(last + 2, Text("MODRSRCH", m->researchPoints * 100 / 10000));
   char path[300] = {};
-  if (db->GetImageFileName(index, path, guild))
-    DrawPictureFile(path, g_gameData->GetGuildModule(guild), false);
+  if (db->GetImageFileName(index, path, guild)) DrawPictureFile(path, g_gameData->GetGuildModule(guild), false);
 }

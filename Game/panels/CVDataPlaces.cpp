@@ -9,6 +9,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GStar.h"
@@ -17,7 +18,6 @@
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
@@ -433,7 +433,9 @@ int CVData::ShowGuildMembers(int guild) {
     return 0;
   }
   Clear(1);
-  const CGuild* members = g_gameData && g_gameData->guildList ? g_gameData->guildList->GetGuild(static_cast<std::uint32_t>(guild)) : nullptr;
+  const CGuild* members = g_gameData && g_gameData->guildList
+                              ? g_gameData->guildList->GetGuild(static_cast<std::uint32_t>(guild))
+                              : nullptr;
   int rows = 0;
   for (std::uint32_t slot = 0; members && slot < 8; ++slot) {
     const CGChapter* chapter = members->GetChapter(slot);

@@ -11,8 +11,8 @@
 #include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "platform/core/types.h"
 
 namespace datapanel {

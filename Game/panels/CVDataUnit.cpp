@@ -8,13 +8,13 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/model/GLocalChapter.h"
 #include "media/CSprite.h"
 
 using namespace plat;
@@ -237,10 +237,10 @@ void CVData::ShowSlotBars(CGUnit* shown, int skip, COLORREF colour) {
   AddRow(15, Text("LIFESUPP").c_str(), colour, 0);
   AddRowText(15, 80, Format("%d%%", wrecked ? 0 : 100 - shown->GetLifeSupportDamage()).c_str(), colour, 0);
   AddRow(16, Text("HULLINTG").c_str(), colour, 0);
-  AddRowText(16, 80,
-             (wrecked ? Format("0/%d", structure) : Format("%d/%d", structure - shown->GetHullDamage(), structure))
-                 .c_str(),
-             colour, 0);
+  AddRowText(
+      16, 80,
+      (wrecked ? Format("0/%d", structure) : Format("%d/%d", structure - shown->GetHullDamage(), structure)).c_str(),
+      colour, 0);
 }
 
 void CVData::ShowUnitDamagePage(CGUnit* shown, COLORREF colour) {
@@ -253,8 +253,8 @@ void CVData::ShowUnitDamagePage(CGUnit* shown, COLORREF colour) {
   int damage = 100;
   if (structure > 0) {
     const int hull = 100 - 100 * (structure - shown->GetHullDamage()) / structure;
-    damage = std::max({static_cast<int>(shown->GetDamagePercent()), hull,
-                       static_cast<int>(shown->GetLifeSupportDamage())});
+    damage =
+        std::max({static_cast<int>(shown->GetDamagePercent()), hull, static_cast<int>(shown->GetLifeSupportDamage())});
   }
   const int health = std::clamp(100 - damage, 0, 100);
   if (health != 0) DrawLine(kBarX, kForeignBarY, kBarX + health, kForeignBarY, colour, 3);

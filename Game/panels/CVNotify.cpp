@@ -51,8 +51,7 @@ struct NotifyButton {
 };
 
 constexpr NotifyButton kSideButtons[] = {
-    {control::kSingleKind, "SNGLEMSG", 6, 496, 16, 24, 261, "msgoneu.ima", "msgoned.ima", "msgoneg.ima",
-     false},
+    {control::kSingleKind, "SNGLEMSG", 6, 496, 16, 24, 261, "msgoneu.ima", "msgoned.ima", "msgoneg.ima", false},
     {control::kShowAll, "SHOWALLM", 6, 520, 16, 72, 262, "msgallu.ima", "msgalld.ima", "msgallg.ima", false},
     {control::kScrollUp, "SCROLLUP", 600, 496, 16, 48, 263, "upnotup.ima", "upnotdn.ima", nullptr, false},
     {control::kScrollDown, "SCROLLDN", 600, 544, 16, 48, 264, "dnnotup.ima", "dnnotdn.ima", nullptr, false},
@@ -61,13 +60,11 @@ constexpr NotifyButton kSideButtons[] = {
 constexpr NotifyButton kFilterButtons[] = {
     {control::kFilterUnits, "FILTER_0", 616, 496, 16, 16, 265, "redfilt.ima", "redfiltd.ima", nullptr, true},
     {control::kFilterTrade, "FILTER_1", 616, 512, 16, 16, 266, "grnfilt.ima", "grnfiltd.ima", nullptr, true},
-    {control::kFilterDiplomacy, "FILTER_2", 616, 528, 16, 16, 267, "blufilt.ima", "blufiltd.ima", nullptr,
-     true},
+    {control::kFilterDiplomacy, "FILTER_2", 616, 528, 16, 16, 267, "blufilt.ima", "blufiltd.ima", nullptr, true},
     {control::kFilterGame, "FILTER_3", 616, 544, 16, 16, 268, "yelfilt.ima", "yelfiltd.ima", nullptr, true},
     {control::kFilterChat, "FILTER_4", 616, 560, 16, 16, 269, "cynfilt.ima", "cynfiltd.ima", nullptr, true},
     {control::kFilterVotes, "FILTER_5", 616, 576, 16, 16, 270, "magfilt.ima", "magfiltd.ima", nullptr, true},
 };
-
 
 std::string ArtPath(bool plain, const char* name) {
   const char* dir = plain ? g_instData.GetArtPath() : g_instData.GetGuildPath(LocalGuild());
@@ -79,8 +76,7 @@ HMODULE ArtModule(bool plain) {
   return plain ? g_gameData->GetImageModule() : g_gameData->GetGuildModule(LocalGuild());
 }
 
-CImageButton* MakeButton(const NotifyButton& entry, CDDraw* display, HWND window, HINSTANCE instance,
-                         HWND tooltip) {
+CImageButton* MakeButton(const NotifyButton& entry, CDDraw* display, HWND window, HINSTANCE instance, HWND tooltip) {
   char tip[256] = {};
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(entry.tooltip, tip, sizeof tip);
   auto* button = new CImageButton();
@@ -112,8 +108,8 @@ CGNotificationList* CurrentNotificationList::get() const {
   return g_gameData ? g_gameData->notifications.get() : nullptr;
 }
 
-CVNotify::CVNotify(CDDraw* display, CSprite* screen_, HWND window_, HINSTANCE instance_, RECT* dirtyRect_,
-                   HWND tooltip, std::uint16_t localChapter_)
+CVNotify::CVNotify(CDDraw* display, CSprite* screen_, HWND window_, HINSTANCE instance_, RECT* dirtyRect_, HWND tooltip,
+                   std::uint16_t localChapter_)
     : owner(display),
       instance(instance_),
       window(window_),
@@ -249,8 +245,8 @@ void CVNotify::DrawLine(int entry, int line) {
   const UINT count = static_cast<UINT>(shownText.text.size());
   const NotifyLineFont face(dc, shownText.text, kNotifyPanelRect.right - kNotifyShadowX);
   SetTextColor(dc, shownText.shadow);
-  ExtTextOut(dc, kNotifyShadowX, 512 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
-             nullptr);
+  ExtTextOut(dc, kNotifyShadowX, 512 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(),
+             count, nullptr);
   SetTextColor(dc, shownText.colour);
   ExtTextOut(dc, 34, 511 + kNotifyLineHeight * line, ETO_CLIPPED, &kNotifyPanelRect, shownText.text.c_str(), count,
              nullptr);
@@ -333,8 +329,7 @@ int CVNotify::OnMouseWheel(WPARAM wheel) {
 }
 
 CImageButton* CVNotify::GetControlButton(std::uint32_t id) {
-  if (id >= control::kFirstFilter && id <= control::kLastFilter)
-    return filterButtons[id - control::kFirstFilter];
+  if (id >= control::kFirstFilter && id <= control::kLastFilter) return filterButtons[id - control::kFirstFilter];
   switch (id) {
     case control::kScrollUp:
       return scrollUpButton;
@@ -344,7 +339,8 @@ CImageButton* CVNotify::GetControlButton(std::uint32_t id) {
       return singleTypeButton;
     case control::kShowAll:
       return showAllButton;
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 

@@ -89,7 +89,8 @@ int HoverEntry(const Notification& n) {
           const std::int16_t asteroid = static_cast<std::int16_t>(High(n.param2));
           return asteroid < 0 ? 0 : ShowAsteroid(static_cast<std::uint32_t>(asteroid));
         }
-        default: return 0;
+        default:
+          return 0;
       }
     case notify::kTradeEvent:
       switch (code) {
@@ -112,7 +113,8 @@ int HoverEntry(const Notification& n) {
         case notify::kVoteSold:
         case notify::kLostToBlockade:
           return ShowAsteroid(n.param1);
-        default: return 0;
+        default:
+          return 0;
       }
     case notify::kDiplomacyEvent:
       return code == notify::kUnderAttack ? ShowAsteroid(n.param1) : 0;
@@ -132,7 +134,8 @@ int HoverEntry(const Notification& n) {
           return ShowAsteroid(n.param2);
         case notify::kEnemyDetected:
           return ShowUnit(n.param3);
-        default: return 0;
+        default:
+          return 0;
       }
     case notify::kChatEvent:
       return code == notify::kRemoveForces ? ShowAsteroid(n.param1) : 0;
@@ -169,7 +172,8 @@ void CVNotify::ActivateLine(int line) {
     case notify::kVoteEvent:
       result = ActOnVoteEvent(record);
       break;
-    default: break;
+    default:
+      break;
   }
   if (!result) return;
   if (Notification* still = list->GetEntry(entry)) still->read = 1;
@@ -207,7 +211,8 @@ int CVNotify::ActOnUnitEvent(const Notification& n) {
     case notify::kAtvsLanded:
       GoToAsteroid(window, VIEW_TERRAIN, Low(n.param3));
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -258,7 +263,8 @@ int CVNotify::ActOnEconomyEvent(const Notification& n) {
     case notify::kTraitBought:
       OpenInfoPanel(control::kTrade);
       return 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -271,7 +277,8 @@ int CVNotify::ActOnDiplomacyEvent(const Notification& n) {
     case notify::kUnderAttack:
       GoToAsteroid(window, VIEW_SOLAR, n.param1);
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -334,7 +341,8 @@ int CVNotify::ActOnGameEvent(const Notification& n) {
     case notify::kResearchUnspent:
       OpenInfoPanel(control::kResearch);
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -345,7 +353,8 @@ int CVNotify::ActOnChatEvent(const Notification& n) {
     case notify::kRemoveForces:
       GoToAsteroid(window, VIEW_TERRAIN, n.param1);
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -361,6 +370,7 @@ int CVNotify::ActOnVoteEvent(const Notification& n) {
     case notify::kBackingWithdrawn:
       OpenInfoPanel(control::kVotes);
       return 1;
-    default: return 0;
+    default:
+      return 0;
   }
 }

@@ -86,8 +86,7 @@ std::string UnitEventText(const Notification& n) {
       return Text("ORDRCANC", name, OrderName(n.param1, 0), std::string(failure));
     }
     case notify::kUnitDestroyed:
-      return unit->GetChapter() == (LocalChapterId()) ? Text("ENEMDST2", name)
-                                                                                         : Text("ENEMDST1", name);
+      return unit->GetChapter() == (LocalChapterId()) ? Text("ENEMDST2", name) : Text("ENEMDST1", name);
     case notify::kShipScanned:
       // The scanned unit's report is at hand: the model marks it.
       if (CGUnit* scanned = Unit(n.param2)) scanned->scanReport = 1;
@@ -117,10 +116,14 @@ std::string UnitEventText(const Notification& n) {
       return Text("STUNDTGT", name);
     case notify::kAtvsBuilt:
       switch (n.param1 & 0xFF) {
-        case 0: return Text("ATVSBULT", Asteroid(High(n.param2)), Field(n.text1));
-        case 1: return Text("STACKING", Asteroid(High(n.param2)));
-        case 2: return Text("NO_RESRC", Asteroid(High(n.param2)));
-        default: return {};
+        case 0:
+          return Text("ATVSBULT", Asteroid(High(n.param2)), Field(n.text1));
+        case 1:
+          return Text("STACKING", Asteroid(High(n.param2)));
+        case 2:
+          return Text("NO_RESRC", Asteroid(High(n.param2)));
+        default:
+          return {};
       }
     case notify::kLandingHeldBack:
       return Text("SCAN_OOD", Asteroid(n.param2));
@@ -207,7 +210,8 @@ std::string EconomyEventText(const Notification& n) {
       return Text("MINLSTBK", static_cast<std::int32_t>(n.param3), Mineral(n.param2), Asteroid(n.param1));
     case notify::kShipOffersPosted:
       return Text("SHPOFFRP");
-    default: return Text("TRADUNKN");
+    default:
+      return Text("TRADUNKN");
   }
 }
 
@@ -227,11 +231,20 @@ std::string RelationText(const Notification& n, bool better) {
   } else {
     const char* id = nullptr;
     switch (n.param3) {
-      case 255: id = better ? "YOURTRAD" : nullptr; break;
-      case 254: id = better ? "YOURLDEC" : "YOURRDEC"; break;
-      case 253: id = better ? "YOURIDEC" : "YOURNDEC"; break;
-      case 252: id = better ? nullptr : "YOURMSGS"; break;
-      default: break;
+      case 255:
+        id = better ? "YOURTRAD" : nullptr;
+        break;
+      case 254:
+        id = better ? "YOURLDEC" : "YOURRDEC";
+        break;
+      case 253:
+        id = better ? "YOURIDEC" : "YOURNDEC";
+        break;
+      case 252:
+        id = better ? nullptr : "YOURMSGS";
+        break;
+      default:
+        break;
     }
     if (id) reason = Text(id);
   }
@@ -247,7 +260,8 @@ std::string DiplomacyEventText(const Notification& n) {
       return RelationText(n, false);
     case notify::kRelationsImproved:
       return RelationText(n, true);
-    default: return Text("DIPLUNKN");
+    default:
+      return Text("DIPLUNKN");
   }
 }
 
@@ -264,8 +278,8 @@ std::string GameEventText(const Notification& n) {
     case notify::kResearchComplete:
     case notify::kBreakthroughNear: {
       const char* type = g_gameData && g_gameData->moduleDB ? g_gameData->moduleDB->GetTypeText(n.param1) : nullptr;
-      return Text(n.code == notify::kResearchComplete ? "RSCHCPLT" : "BREKTHRU",
-                  std::string(type ? type : ""), Module(n.param1));
+      return Text(n.code == notify::kResearchComplete ? "RSCHCPLT" : "BREKTHRU", std::string(type ? type : ""),
+                  Module(n.param1));
     }
     case notify::kResearchSetback:
       return Text("RSCHSTBK", Module(n.param1));
@@ -282,8 +296,7 @@ std::string GameEventText(const Notification& n) {
     case notify::kInterregnumBegun:
     case notify::kInterregnumEnded: {
       const bool ours = g_gameData && n.param1 == g_gameData->GetLocalGuildIndex();
-      if (n.code == notify::kInterregnumBegun)
-        return ours ? Text("INTREGN1") : Text("INTREGN2", GuildName(n.param1));
+      if (n.code == notify::kInterregnumBegun) return ours ? Text("INTREGN1") : Text("INTREGN2", GuildName(n.param1));
       return ours ? Text("INTREGN3") : Text("INTREGN4", GuildName(n.param1));
     }
     case notify::kAsteroidLocated: {
@@ -300,10 +313,11 @@ std::string GameEventText(const Notification& n) {
     case notify::kEnemyDetected: {
       const CGUnit* unit = Unit(n.param3);
       if (!unit) return Text("ENMYWASA", Asteroid(n.param1));
-      const CGChapter* owner = g_gameData && g_gameData->guildList ? g_gameData->guildList->GetChapter(unit->GetChapter())
-                                                                    : nullptr;
+      const CGChapter* owner =
+          g_gameData && g_gameData->guildList ? g_gameData->guildList->GetChapter(unit->GetChapter()) : nullptr;
       const CGChapter* mine = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
-      const bool ally = owner && mine && owner->guild == mine->guild && owner->renegade == 0 && owner->camp == mine->camp;
+      const bool ally =
+          owner && mine && owner->guild == mine->guild && owner->renegade == 0 && owner->camp == mine->camp;
       return Text(ally ? "GLDSHPDT" : "ENMYDTCD", DesignClassName(unit), Asteroid(n.param1));
     }
     case notify::kAtvsUpgraded: {
@@ -335,7 +349,8 @@ std::string GameEventText(const Notification& n) {
       return Text("BLOCK_ON", where);
     case notify::kBlockadeLifted:
       return Text("BLOCLIFT", where);
-    default: return Text("UNKNGAME");
+    default:
+      return Text("UNKNGAME");
   }
 }
 
@@ -360,7 +375,8 @@ std::string VoteEventText(const Notification& n) {
     // The withdrawn support's text is the one the string table holds.
     case notify::kBackingWithdrawn:
       return Text("UPNOTIMP", GuildChapter(n.param1));
-    default: return Text("VOTEUNKN");
+    default:
+      return Text("VOTEUNKN");
   }
 }
 
@@ -380,7 +396,8 @@ NotifyLineText CVNotify::FormatEntry(int entry) const {
       return FormatGameEvent(entry);
     case notify::kChatEvent:
       return FormatChatEvent(entry);
-    default: return FormatVoteEvent(entry);
+    default:
+      return FormatVoteEvent(entry);
   }
 }
 

@@ -1,11 +1,11 @@
 #include "Game/rules/GDefBP.h"
 
-#include "Game/rules/GDefBPKeys.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GKeyValueReader.h"
 #include "Game/base/GNumberText.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/base/TraceError.h"
+#include "Game/rules/GDefBPKeys.h"
+#include "Game/rules/GRulesLinks.h"
 
 namespace {
 

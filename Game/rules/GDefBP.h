@@ -22,7 +22,6 @@ using TargetingPart = std::array<std::uint8_t, 5>;
 // Retreat life, retreat hull, retreat when without weapons.
 using RetreatPart = std::array<std::uint8_t, 3>;
 
-
 struct DefaultBattlePlanTable {
   // A table holding the defaults now in force.
   DefaultBattlePlanTable();

@@ -8,15 +8,15 @@
 
 struct DefBPKey {
   const char* key;
-  bool targeting;        // else the retreat part
+  bool targeting;  // else the retreat part
   std::uint8_t position;
-  std::uint8_t width;    // characters the value takes when written back
+  std::uint8_t width;  // characters the value takes when written back
 };
 
 constexpr DefBPKey kDefBPKeys[] = {
-    {"BATTLEPLAN_WHOTOFIREAT", true, 0, 1},  {"BATTLEPLAN_TARGET_CLOSEST", true, 1, 1},
-    {"BATTLEPLAN_ONLY_PRIMARY", true, 2, 1}, {"BATTLEPLAN_RANGE", true, 3, 1},
-    {"BATTLEPLAN_HIT_CHANCE", true, 4, 2},   {"BATTLEPLAN_RETREAT_LIFE", false, 0, 2},
+    {"BATTLEPLAN_WHOTOFIREAT", true, 0, 1},   {"BATTLEPLAN_TARGET_CLOSEST", true, 1, 1},
+    {"BATTLEPLAN_ONLY_PRIMARY", true, 2, 1},  {"BATTLEPLAN_RANGE", true, 3, 1},
+    {"BATTLEPLAN_HIT_CHANCE", true, 4, 2},    {"BATTLEPLAN_RETREAT_LIFE", false, 0, 2},
     {"BATTLEPLAN_RETREAT_HULL", false, 1, 2}, {"BATTLEPLAN_RETREATNOWEPAONS", false, 2, 1},
 };
 // The key that opens a block and the one that closes it.

@@ -4,12 +4,12 @@
 #include <functional>
 #include <string>
 
-#include "Game/rules/GDefBP.h"
-#include "Game/rules/GDefBPKeys.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GKeyValueReader.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/base/TraceError.h"
+#include "Game/rules/GDefBP.h"
+#include "Game/rules/GDefBPKeys.h"
+#include "Game/rules/GRulesLinks.h"
 
 namespace {
 
@@ -113,8 +113,8 @@ void WriteDefaultBattlePlanFile() {
       if (entry.key == kDefBPFirstKey) RulesShowMessage(kDefBPCorrupted);
       return;
     }
-    const std::uint8_t value = k->targeting ? plans.targeting[unitClass][k->position]
-                                            : plans.retreat[unitClass][k->position];
+    const std::uint8_t value =
+        k->targeting ? plans.targeting[unitClass][k->position] : plans.retreat[unitClass][k->position];
     if (entry.lineEnd - entry.valueAt >= k->width) {
       const std::string text = FixedWidth(value, k->width);
       plat::fseek(fp, entry.valueAt, SEEK_SET);

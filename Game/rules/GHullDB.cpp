@@ -11,12 +11,12 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GKeptRules.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitClass.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 
@@ -220,7 +220,8 @@ CGHullDB::CGHullDB(const char* path) {
       CGHull* next = keptBlock_.get();
       for (int section = 0; section < kHullSections; ++section) {
         hulls[section].Reserve(kept->counts[section]);
-        for (std::uint16_t i = 0; i < kept->counts[section]; ++i) hulls[section].SetAt(next++, ArrayMan<CGHull>::kAtEnd);
+        for (std::uint16_t i = 0; i < kept->counts[section]; ++i)
+          hulls[section].SetAt(next++, ArrayMan<CGHull>::kAtEnd);
       }
       loaded_ = true;
       return;

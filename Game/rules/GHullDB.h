@@ -27,9 +27,9 @@ class BlockWriter;
 
 constexpr int kHullSections = 5;
 constexpr int kMaxHullSlots = 20;
-constexpr std::uint16_t kSlotListEnd = 0xFFFF;    // x of the slot after the last one
+constexpr std::uint16_t kSlotListEnd = 0xFFFF;     // x of the slot after the last one
 constexpr std::uint32_t kSlotAcceptsAny = 0x1000;  // a slot mask that takes every module type
-constexpr std::uint16_t kResearched = 10000;      // research points of a finished research
+constexpr std::uint16_t kResearched = 10000;       // research points of a finished research
 constexpr std::uint8_t kNoSuccessorHull = 255;
 constexpr std::uint8_t kHullDBEndByte = 0xD0;
 
@@ -77,14 +77,14 @@ struct CGHull {
 
   char name[50] = {};
   std::uint8_t section = 0;
-  std::uint8_t index = 0;       // position in its section of "hulls.dat"
-  std::uint8_t unitClass = 0;   // UnitClass
+  std::uint8_t index = 0;      // position in its section of "hulls.dat"
+  std::uint8_t unitClass = 0;  // UnitClass
   std::uint8_t attribute = 255;
   std::uint32_t mass = 0;
   std::uint32_t massLimit = 0;
   std::uint16_t costs[4] = {};  // metals, silicates, exotics, reactives
   std::uint16_t structurePoints = 0;
-  std::uint32_t available = 0;  // 1 when researched and usable
+  std::uint32_t available = 0;                // 1 when researched and usable
   std::uint8_t successor = kNoSuccessorHull;  // index of the hull that improves on this one
   HullSlot slots[kMaxHullSlots];
   std::uint16_t researchPoints = 0;
@@ -169,5 +169,4 @@ class CGHullDB {
 std::vector<std::uint8_t> WriteHullsImage(std::span<const CGHull* const> hulls);
 
 // What the player is told when "hulls.dat" cannot be used.
-constexpr const char* kHullsFileDamaged =
-    "The rules file hulls.dat is missing or damaged. Please reinstall the game.";
+constexpr const char* kHullsFileDamaged = "The rules file hulls.dat is missing or damaged. Please reinstall the game.";

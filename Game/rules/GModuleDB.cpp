@@ -12,10 +12,10 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GDataFile.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GKeptRules.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 
@@ -51,17 +51,38 @@ void ReadAll(Reader& r, T (&out)[N]) {
 // length costs more to start than these take.
 void CopySmall(std::uint8_t (&to)[10], std::span<const std::uint8_t> from) {
   switch (from.size()) {
-    case 1: std::memcpy(to, from.data(), 1); break;
-    case 2: std::memcpy(to, from.data(), 2); break;
-    case 3: std::memcpy(to, from.data(), 3); break;
-    case 4: std::memcpy(to, from.data(), 4); break;
-    case 5: std::memcpy(to, from.data(), 5); break;
-    case 6: std::memcpy(to, from.data(), 6); break;
-    case 7: std::memcpy(to, from.data(), 7); break;
-    case 8: std::memcpy(to, from.data(), 8); break;
-    case 9: std::memcpy(to, from.data(), 9); break;
-    case 10: std::memcpy(to, from.data(), 10); break;
-    default: break;
+    case 1:
+      std::memcpy(to, from.data(), 1);
+      break;
+    case 2:
+      std::memcpy(to, from.data(), 2);
+      break;
+    case 3:
+      std::memcpy(to, from.data(), 3);
+      break;
+    case 4:
+      std::memcpy(to, from.data(), 4);
+      break;
+    case 5:
+      std::memcpy(to, from.data(), 5);
+      break;
+    case 6:
+      std::memcpy(to, from.data(), 6);
+      break;
+    case 7:
+      std::memcpy(to, from.data(), 7);
+      break;
+    case 8:
+      std::memcpy(to, from.data(), 8);
+      break;
+    case 9:
+      std::memcpy(to, from.data(), 9);
+      break;
+    case 10:
+      std::memcpy(to, from.data(), 10);
+      break;
+    default:
+      break;
   }
 }
 
@@ -274,7 +295,8 @@ bool CGModuleDB::Append(const ModuleRecord& record) {
     TraceError("Too many modules", __FILE__, __LINE__);
     return false;
   }
-  if (count == capacity) Reserve(static_cast<std::uint16_t>(std::min<std::uint32_t>(capacity + kGrowStep, kMaxModules)));
+  if (count == capacity)
+    Reserve(static_cast<std::uint16_t>(std::min<std::uint32_t>(capacity + kGrowStep, kMaxModules)));
   records[count++] = record;
   return true;
 }

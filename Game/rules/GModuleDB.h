@@ -116,9 +116,7 @@ struct ModuleRecord {
   std::uint8_t Pattern() const { return typeData[9]; }
   // The special code of a weapon (its rate of fire above kMaxRateOfFire), 0
   // for an ordinary weapon and for any other module.
-  std::uint8_t SpecialCode() const {
-    return type == MODULE_WEAPON && RateOfFire() > kMaxRateOfFire ? RateOfFire() : 0;
-  }
+  std::uint8_t SpecialCode() const { return type == MODULE_WEAPON && RateOfFire() > kMaxRateOfFire ? RateOfFire() : 0; }
   // Propulsion.
   std::uint8_t DeepThrust() const { return typeData[0]; }
   std::uint8_t LocalThrust() const { return typeData[8]; }
@@ -126,18 +124,18 @@ struct ModuleRecord {
   char name[30] = {};
   std::uint8_t guildMask = 0;  // bit g: the module belongs to guild g
   std::uint8_t spareByte2 = 0;
-  std::uint8_t type = 0;                  // ModuleType
-  std::uint16_t costs[5] = {};            // metals, silicates, exotics, reactives, credits
-  std::uint16_t secondValues[5] = {};     // carried from the file; no rule reads them
-  std::uint16_t successor = kNoModule;    // the module that improves on this one
+  std::uint8_t type = 0;                // ModuleType
+  std::uint16_t costs[5] = {};          // metals, silicates, exotics, reactives, credits
+  std::uint16_t secondValues[5] = {};   // carried from the file; no rule reads them
+  std::uint16_t successor = kNoModule;  // the module that improves on this one
   std::uint8_t spareBytesA[2] = {};
   std::uint16_t helpTopic = 0;
   std::uint16_t spareWordA = 0;
   std::uint8_t buildPoints = 0;
   std::uint8_t spareByteB = 0;
-  std::uint8_t techLevel = 0;    // 1: researched from the start
-  char imageName[6] = {};        // base name of its images
-  char soundName[7] = {};        // base name of its sounds; '@' first: the shared directory
+  std::uint8_t techLevel = 0;     // 1: researched from the start
+  char imageName[6] = {};         // base name of its images
+  char soundName[7] = {};         // base name of its sounds; '@' first: the shared directory
   std::uint8_t defenses[8] = {};  // one flag per AttackType
   std::uint8_t spareBytesC[2] = {};
   std::uint16_t spareWordC = 0;

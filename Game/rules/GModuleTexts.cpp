@@ -2,9 +2,9 @@
 #include <cstdio>
 
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 

@@ -14,9 +14,7 @@ std::uint8_t RulesChapterTrait(std::uint8_t chapter, int trait) {
 
 std::uint32_t RulesCurrentTurn() { return g_rulesLinks.currentTurn ? g_rulesLinks.currentTurn() : 0; }
 
-std::uint8_t RulesChaptersPerGuild() {
-  return g_rulesLinks.chaptersPerGuild ? g_rulesLinks.chaptersPerGuild() : 8;
-}
+std::uint8_t RulesChaptersPerGuild() { return g_rulesLinks.chaptersPerGuild ? g_rulesLinks.chaptersPerGuild() : 8; }
 
 bool RulesSendToAll(std::span<std::uint8_t> packet) {
   return g_rulesLinks.send ? g_rulesLinks.send(-1, packet) : false;

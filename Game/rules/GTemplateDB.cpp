@@ -5,9 +5,9 @@
 
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 

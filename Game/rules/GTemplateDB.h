@@ -14,9 +14,9 @@
 #include <span>
 #include <string>
 
+#include "Game/arrayman/ArrayMan.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/arrayman/ArrayMan.h"
 #include "platform/core/files.h"
 
 class BlockReader;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "Game/rules/GRulesLinks.h"
 #include "Game/base/TraceError.h"
+#include "Game/rules/GRulesLinks.h"
 
 namespace {
 
@@ -38,13 +38,9 @@ int GetUnitClassFromAbbreviation(const char* abbreviation) {
   return 0;
 }
 
-const char* GetUnitClassTextId(int unitClass) {
-  return Known(unitClass) ? kClasses[unitClass].textId : "UNKNOWN_";
-}
+const char* GetUnitClassTextId(int unitClass) { return Known(unitClass) ? kClasses[unitClass].textId : "UNKNOWN_"; }
 
-const char* GetHullModelNameOfClass(int unitClass) {
-  return Known(unitClass) ? kClasses[unitClass].model : nullptr;
-}
+const char* GetHullModelNameOfClass(int unitClass) { return Known(unitClass) ? kClasses[unitClass].model : nullptr; }
 
 const char* GetUnitClassName(int unitClass) {
   static char buffer[32];

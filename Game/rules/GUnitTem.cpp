@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "Game/arrayman/SlotBlocks.h"
+#include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesLinks.h"
-#include "Game/base/TraceError.h"
 
 #ifndef QUEN_SLOTS_FROM_HEAP
 namespace {

@@ -7,11 +7,11 @@
 
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
-#include "Game/rules/GHullDB.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
+#include "Game/rules/GHullDB.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/base/TraceError.h"
 
 namespace {
 

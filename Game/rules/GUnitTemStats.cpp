@@ -54,9 +54,15 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
       s.deepThrust += m.DeepThrust();
       s.localThrust += m.LocalThrust();
       break;
-    case MODULE_TRANSPORT: s.atvCapacity += m.TypeWord(0); break;
-    case MODULE_TRACKING: s.tracking += m.TypeByte(0); break;
-    case MODULE_ECM: s.stealth += m.TypeByte(0); break;
+    case MODULE_TRANSPORT:
+      s.atvCapacity += m.TypeWord(0);
+      break;
+    case MODULE_TRACKING:
+      s.tracking += m.TypeByte(0);
+      break;
+    case MODULE_ECM:
+      s.stealth += m.TypeByte(0);
+      break;
     case MODULE_WEAPON: {
       int percent = 0;
       if (m.AttackKind() == ATTACK_CORROSIVE) percent = RulesChapterTrait(chapter, TRAIT_CORROSIVE_ATTACK);
@@ -65,9 +71,15 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
       if (m.MaxAmmo() != kUnlimitedAmmo) s.totalAmmo += m.MaxAmmo();
       break;
     }
-    case MODULE_CONSTRUCTION: s.construction += m.TypeByte(0); break;
-    case MODULE_SCOUT: s.survey += m.TypeByte(0); break;
-    case MODULE_DAMAGECONTROL: s.damageControl += m.TypeByte(0); break;
+    case MODULE_CONSTRUCTION:
+      s.construction += m.TypeByte(0);
+      break;
+    case MODULE_SCOUT:
+      s.survey += m.TypeByte(0);
+      break;
+    case MODULE_DAMAGECONTROL:
+      s.damageControl += m.TypeByte(0);
+      break;
     case MODULE_DEFENSE:
       s.activeDefence += m.TypeByte(0);
       for (int k = 0; k < 8; ++k) s.defences[k] += m.TypeByte(1 + k);
@@ -77,7 +89,8 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
       s.powerStorage += m.TypeWord(1);
       s.powerGeneration += Raised(m.TypeWord(2), RulesChapterTrait(chapter, TRAIT_POWER_GENERATION));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

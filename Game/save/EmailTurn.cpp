@@ -125,9 +125,10 @@ bool ProcessEmailTurn(CNetSession& session) {
   if (session.emailHeader < kEmailSkipReload) {
     // Between turns the program holds no game: the chapter is the
     // application's, or the one the input file is addressed to.
-    const std::uint16_t chapter = g_gameData != nullptr      ? g_gameData->localChapterId
-                                  : g_saveLinks.appChapterId ? g_saveLinks.appChapterId()
-                                                             : static_cast<std::uint16_t>(ChapterOfName(session.emailGameName));
+    const std::uint16_t chapter = g_gameData != nullptr ? g_gameData->localChapterId
+                                  : g_saveLinks.appChapterId
+                                      ? g_saveLinks.appChapterId()
+                                      : static_cast<std::uint16_t>(ChapterOfName(session.emailGameName));
     if (!CGameLoader::ForEmail(EmailClientFileName(session.emailGameName, chapter).c_str()).Load()) {
       CloseEmailInput(session);
       if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILCSE", nullptr);
@@ -155,8 +156,8 @@ bool ProcessEmailTurn(CNetSession& session) {
   }
   CGameData& game = *g_gameData;
   if (game.notifications)
-    game.notifications->Add(game.localChapterId, notify::kGameEvent, notify::kTurnComplete, nullptr, nullptr,
-                            0, 0, 0xFFFFFFFFu);
+    game.notifications->Add(game.localChapterId, notify::kGameEvent, notify::kTurnComplete, nullptr, nullptr, 0, 0,
+                            0xFFFFFFFFu);
   if (session.emailHeader + 1 < 0xFFFFFFFFu) game.turn = session.emailHeader + 1;
   CloseEmailInput(session);
 

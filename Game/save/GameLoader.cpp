@@ -2,19 +2,19 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
 #include "Game/base/GBlockStream.h"
-#include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
-#include "Game/base/TraceError.h"
 #include "Game/base/Packets.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GGameData.h"
 #include "Game/save/SafeWrite.h"
 #include "Game/save/SaveLinks.h"
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
-#include "Game/model/GChapter.h"
-#include "Game/model/GGameData.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/TraceError.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/ReplayFormat.h"
-#include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
@@ -135,7 +135,8 @@ class ReviewLogBuilder {
           return;
       }
       if (CGUnit* unit = g_gameData->pieces.FindUnit(record.id, nullptr)) unit->reviewMark = 0;
-      if (record.a == 0) Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
+      if (record.a == 0)
+        Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
     }
   }
 
@@ -303,9 +304,8 @@ class ReviewLogBuilder {
                                                  : Text("MKRDAM03", static_cast<std::int32_t>(shot.hull)),
                        shipEnding, " and "});
     if (shot.lifeSupport != 0)
-      parts.push_back({shot.lifeSupport == kMinorDamage
-                           ? std::string("minor damage")
-                           : Text("MKRDAM04", static_cast<std::int32_t>(shot.lifeSupport)),
+      parts.push_back({shot.lifeSupport == kMinorDamage ? std::string("minor damage")
+                                                        : Text("MKRDAM04", static_cast<std::int32_t>(shot.lifeSupport)),
                        shipEnding, " and "});
     std::string text = Text("MKR&DOES");
     for (std::size_t i = 0; i < parts.size(); ++i) {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
-#include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GGameData.h"
 #include "Game/save/SafeWrite.h"
 #include "Game/save/SaveLinks.h"
 #include "platform/core/dospath.h"
@@ -183,8 +183,8 @@ bool AutoSave(std::uint32_t identifier) {
   // safe: no backup, no autosave.
   if (const auto old = plat::ReadWholeFile(dir + "autosave.clt")) {
     const bool copied = WriteFileSafely(dir + "asavebak.clt", [&](plat::FILE* fp) {
-      return plat::fwrite(old->data(), 1, old->size(), fp) == old->size();
-    }) == WriteResult::Written;
+                          return plat::fwrite(old->data(), 1, old->size(), fp) == old->size();
+                        }) == WriteResult::Written;
     if (!copied) return false;
   }
   return WriteSaveFileAs(dir, "autosave.clt", identifier, 1, false);
@@ -208,7 +208,8 @@ bool ReadSaveHeader(plat::FILE* fp, bool email, SaveHeader* out) {
     const std::uint8_t n = r.U8();
     std::array<std::uint8_t, 255> text{};
     r.ReadBytes(std::span(text.data(), n));
-    h.serverFile.assign(reinterpret_cast<const char*>(text.data()), strnlen(reinterpret_cast<const char*>(text.data()), n));
+    h.serverFile.assign(reinterpret_cast<const char*>(text.data()),
+                        strnlen(reinterpret_cast<const char*>(text.data()), n));
   }
   if (!r.Ok() || h.version == 0 || h.version > kSaveVersion) return false;
   *out = std::move(h);

@@ -80,9 +80,9 @@ bool ReadSaveHeader(plat::FILE* fp, bool email, SaveHeader* out);
 
 // One file of a listing.
 struct SaveListEntry {
-  std::string name;        // file name without its directory; without its extension unless kept
-  std::time_t written = 0; // last write time
-  bool hasHeader = false;  // the header read (only for "clt" listings)
+  std::string name;         // file name without its directory; without its extension unless kept
+  std::time_t written = 0;  // last write time
+  bool hasHeader = false;   // the header read (only for "clt" listings)
   SaveHeader header;
 };
 

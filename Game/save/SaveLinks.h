@@ -9,8 +9,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <span>
+#include <string>
 
 #include "platform/core/files.h"
 

@@ -4,8 +4,7 @@
 
 namespace {
 
-constexpr std::array<std::uint16_t, 6> kFogPresets[3] = {
-    {0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
+constexpr std::array<std::uint16_t, 6> kFogPresets[3] = {{0, 0, 0, 0, 0, 0}, {1, 1, 1, 1, 0, 0}, {2, 2, 1, 1, 1, 1}};
 constexpr std::array<std::uint16_t, 5> kRandomPresets[3] = {{0, 0, 0, 0, 0}, {1, 0, 1, 1, 1}, {1, 1, 1, 2, 2}};
 
 std::array<std::uint16_t*, 6> FogFields(GameSettingsPacket& s) {
@@ -32,9 +31,9 @@ std::array<std::uint8_t, kGameConfigSize> ToBytes(const GameConfigPacket& p) {
   w.U32(p.sequence);
   w.U32(p.word8);
   w.U16(p.word12);
-  for (std::uint16_t v : {p.chapters, p.asteroids, p.turnTimeLimit, p.victoryConditions, p.biggestIsBestTurns,
-                          p.imperatorAsteroids, p.imperatorVotes, p.randomEvents, p.orbitSpeed, p.researchShared,
-                          p.chaoticOrbits})
+  for (std::uint16_t v :
+       {p.chapters, p.asteroids, p.turnTimeLimit, p.victoryConditions, p.biggestIsBestTurns, p.imperatorAsteroids,
+        p.imperatorVotes, p.randomEvents, p.orbitSpeed, p.researchShared, p.chaoticOrbits})
     w.U16(v);
   w.U32(p.word36);
   return out;
@@ -48,8 +47,8 @@ std::array<std::uint8_t, kGameSettingsSize> ToBytes(const GameSettingsPacket& p)
   w.U32(p.sequence);
   for (std::uint16_t v : {p.chapterSlot, p.isSettings, p.difficulty, p.unused14}) w.U16(v);
   w.U32(p.word16);
-  for (std::uint16_t v : {p.randomSystemSize, p.randomEconomicGrade, p.randomOrbits, p.resourceScale, p.forceScale,
-                          p.unused30})
+  for (std::uint16_t v :
+       {p.randomSystemSize, p.randomEconomicGrade, p.randomOrbits, p.resourceScale, p.forceScale, p.unused30})
     w.U16(v);
   w.U32(p.word32);
   for (std::uint16_t v : {p.fowShowInTransit, p.fowShowInAsteroidal, p.fowAstStartScanned, p.fowShipStartScanned,
@@ -68,9 +67,9 @@ bool FromBytes(std::span<const std::uint8_t> image, GameConfigPacket& out) {
   p.sequence = r.U32();
   p.word8 = r.U32();
   p.word12 = r.U16();
-  for (std::uint16_t* f : {&p.chapters, &p.asteroids, &p.turnTimeLimit, &p.victoryConditions, &p.biggestIsBestTurns,
-                           &p.imperatorAsteroids, &p.imperatorVotes, &p.randomEvents, &p.orbitSpeed,
-                           &p.researchShared, &p.chaoticOrbits})
+  for (std::uint16_t* f :
+       {&p.chapters, &p.asteroids, &p.turnTimeLimit, &p.victoryConditions, &p.biggestIsBestTurns, &p.imperatorAsteroids,
+        &p.imperatorVotes, &p.randomEvents, &p.orbitSpeed, &p.researchShared, &p.chaoticOrbits})
     *f = r.U16();
   p.word36 = r.U32();
   out = p;
@@ -86,8 +85,8 @@ bool FromBytes(std::span<const std::uint8_t> image, GameSettingsPacket& out) {
   p.sequence = r.U32();
   for (std::uint16_t* f : {&p.chapterSlot, &p.isSettings, &p.difficulty, &p.unused14}) *f = r.U16();
   p.word16 = r.U32();
-  for (std::uint16_t* f : {&p.randomSystemSize, &p.randomEconomicGrade, &p.randomOrbits, &p.resourceScale,
-                           &p.forceScale, &p.unused30})
+  for (std::uint16_t* f :
+       {&p.randomSystemSize, &p.randomEconomicGrade, &p.randomOrbits, &p.resourceScale, &p.forceScale, &p.unused30})
     *f = r.U16();
   p.word32 = r.U32();
   for (std::uint16_t* f : FogFields(p)) *f = r.U16();
@@ -96,8 +95,8 @@ bool FromBytes(std::span<const std::uint8_t> image, GameSettingsPacket& out) {
   return true;
 }
 
-void ResetSetupGroup(GameConfigPacket& config, GameSettingsPacket& settings, PlayerOptions& options,
-                     std::int16_t group, std::int16_t level) {
+void ResetSetupGroup(GameConfigPacket& config, GameSettingsPacket& settings, PlayerOptions& options, std::int16_t group,
+                     std::int16_t level) {
   switch (group) {
     case SETUP_CONFIG:
       config = GameConfigPacket{};
@@ -138,9 +137,9 @@ std::uint16_t RateDifficulty(const GameSettingsPacket& s, std::uint16_t mode) {
   if (mode != 1) return mode;
   // The fields the presets fix, in the order of the match; the second fog
   // field and the system size take no part.
-  const std::array<std::uint16_t, 9> fields{s.fowShowInTransit,    s.fowAstStartScanned,  s.fowShipStartScanned,
-                                            s.fowDispControlOfAst, s.fowShowAsteroids,    s.randomEconomicGrade,
-                                            s.randomOrbits,        s.resourceScale,       s.forceScale};
+  const std::array<std::uint16_t, 9> fields{s.fowShowInTransit,    s.fowAstStartScanned, s.fowShipStartScanned,
+                                            s.fowDispControlOfAst, s.fowShowAsteroids,   s.randomEconomicGrade,
+                                            s.randomOrbits,        s.resourceScale,      s.forceScale};
   constexpr std::array<std::uint16_t, 9> kMatch[3] = {
       {0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 1, 1, 1}, {2, 1, 1, 1, 1, 1, 1, 2, 2}};
   for (std::uint16_t level = 0; level < 3; ++level)

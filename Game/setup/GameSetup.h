@@ -17,7 +17,12 @@ constexpr std::uint16_t kNoChapterSlot = 40;
 // exists): not the model's owner of nobody (0xFFFF).
 constexpr std::uint16_t kNoChapterChosen = 255;
 
-enum Difficulty : std::uint16_t { DIFFICULTY_EASY = 0, DIFFICULTY_AVERAGE = 1, DIFFICULTY_HARD = 2, DIFFICULTY_CUSTOM = 3 };
+enum Difficulty : std::uint16_t {
+  DIFFICULTY_EASY = 0,
+  DIFFICULTY_AVERAGE = 1,
+  DIFFICULTY_HARD = 2,
+  DIFFICULTY_CUSTOM = 3
+};
 
 struct GameConfigPacket {
   std::uint16_t type = 52;
@@ -95,8 +100,8 @@ enum SetupGroup : std::int16_t {
 // Resets one group to its start values (levels 0..2 choose the fog and
 // random presets; the configuration, traits and options have one). Another
 // group or level changes nothing.
-void ResetSetupGroup(GameConfigPacket& config, GameSettingsPacket& settings, PlayerOptions& options,
-                     std::int16_t group, std::int16_t level);
+void ResetSetupGroup(GameConfigPacket& config, GameSettingsPacket& settings, PlayerOptions& options, std::int16_t group,
+                     std::int16_t level);
 
 // Mode 0 rates the settings (easy, average, hard by the sum of the fog and
 // random fields); mode 1 says which preset they match, custom for none. Any

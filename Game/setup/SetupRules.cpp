@@ -40,10 +40,9 @@ bool Take(std::uint32_t value, const Range& range, std::uint16_t& into, const ch
 }  // namespace
 
 const std::array<std::array<std::uint8_t, kTraitLevels>, kChapterTraits> kTraitValues{{
-    {20, 30, 50}, {20, 30, 50}, {25, 35, 60}, {15, 25, 45}, {20, 30, 50},
-    {25, 40, 65}, {25, 40, 70}, {15, 25, 45}, {30, 55, 90}, {30, 55, 90},
-    {10, 15, 30}, {10, 15, 30}, {2, 3, 5},    {10, 15, 30}, {10, 15, 30},
-    {2, 4, 8},    {10, 20, 30}, {15, 25, 40}, {15, 25, 40}, {10, 15, 30},
+    {20, 30, 50}, {20, 30, 50}, {25, 35, 60}, {15, 25, 45}, {20, 30, 50}, {25, 40, 65}, {25, 40, 70},
+    {15, 25, 45}, {30, 55, 90}, {30, 55, 90}, {10, 15, 30}, {10, 15, 30}, {2, 3, 5},    {10, 15, 30},
+    {10, 15, 30}, {2, 4, 8},    {10, 20, 30}, {15, 25, 40}, {15, 25, 40}, {10, 15, 30},
 }};
 
 ConfigForm ReadConfigForm(const GameConfigPacket& config) {
@@ -90,8 +89,7 @@ void StoreConfigForm(const ConfigForm& form, GameConfigPacket& config) {
     if (form.interregnum) victory |= kVictoryInterregnum;
   }
   config.victoryConditions = victory;
-  config.turnTimeLimit =
-      form.minutes ? form.turnTime : static_cast<std::uint16_t>(form.turnTime * kMinutesPerHour);
+  config.turnTimeLimit = form.minutes ? form.turnTime : static_cast<std::uint16_t>(form.turnTime * kMinutesPerHour);
   config.chaoticOrbits = form.chaotic ? 1 : 0;
   config.randomEvents = form.randomEvents ? 1 : 0;
   for (const auto& [inForm, inBlock] : kSameNumbers) config.*inBlock = form.*inForm;

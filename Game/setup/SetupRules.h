@@ -32,8 +32,7 @@ struct ConfigForm {
 
 // The numbers as typed into the seven edits.
 struct ConfigEntries {
-  std::uint32_t biggestIsBestTurns, imperatorAsteroids, imperatorVotes, chapters, asteroids, turnTime,
-      researchShared;
+  std::uint32_t biggestIsBestTurns, imperatorAsteroids, imperatorVotes, chapters, asteroids, turnTime, researchShared;
 };
 
 ConfigForm ReadConfigForm(const GameConfigPacket& config);

@@ -1,10 +1,9 @@
 #include "platform/backend/headless.h"
 
-
-#include "platform/display/audio.h"
-#include "platform/display/screen.h"
 #include "platform/core/clock.h"
 #include "platform/ddraw/display.h"
+#include "platform/display/audio.h"
+#include "platform/display/screen.h"
 #include "platform/user/cursor.h"
 #include "platform/user/pump.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/backend/sdl_keys.h"
-#include "platform/display/screen.h"
 #include "platform/ddraw/display.h"
+#include "platform/display/screen.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
@@ -90,8 +90,8 @@ class SdlBackend final : public Backend {
     const bool sameScreen = s.is555 == shownIs555_ && screenTexture_ != nullptr;
     const auto [first, last] = sameScreen ? ChangedRows(s) : std::pair{0, Screen::kHeight};
     const bool same = !windowChanged_ && first == last && cursor.image == shownCursor_.image &&
-                      cursor.position.x == shownCursor_.position.x &&
-                      cursor.position.y == shownCursor_.position.y && pointerInside_ == shownPointerInside_;
+                      cursor.position.x == shownCursor_.position.x && cursor.position.y == shownCursor_.position.y &&
+                      pointerInside_ == shownPointerInside_;
     if (same) return;
     if (!Render(first, last)) return;
     SDL_RenderPresent(renderer_.get());
@@ -125,7 +125,8 @@ class SdlBackend final : public Backend {
       const int sy = y * dst.h / img.height;
       for (int x = 0; x < img.width; ++x) {
         const int sx = x * dst.w / img.width;
-        img.rgb[static_cast<std::size_t>(y) * img.width + x] = out[static_cast<std::size_t>(sy) * dst.w + sx] & 0xFFFFFF;
+        img.rgb[static_cast<std::size_t>(y) * img.width + x] =
+            out[static_cast<std::size_t>(sy) * dst.w + sx] & 0xFFFFFF;
       }
     }
     return img;
@@ -145,8 +146,7 @@ class SdlBackend final : public Backend {
 
  private:
   void ApplyWindowMode() {
-    const bool full =
-        options_.kind == BackendKind::FullScreen || (options_.kind == BackendKind::Auto && exclusive_);
+    const bool full = options_.kind == BackendKind::FullScreen || (options_.kind == BackendKind::Auto && exclusive_);
     // Without a window manager nobody resizes the window for the full-screen
     // state: it is placed over the whole display itself, so the picture, which
     // is scaled to the window's size, fills what is really shown.
@@ -187,7 +187,8 @@ class SdlBackend final : public Backend {
     const SDL_Rect d = Destination();
     const double ox = static_cast<double>(wx) * ow / std::max(ww, 1);
     const double oy = static_cast<double>(wy) * oh / std::max(wh, 1);
-    return POINT{static_cast<LONG>((ox - d.x) * Screen::kWidth / d.w), static_cast<LONG>((oy - d.y) * Screen::kHeight / d.h)};
+    return POINT{static_cast<LONG>((ox - d.x) * Screen::kWidth / d.w),
+                 static_cast<LONG>((oy - d.y) * Screen::kHeight / d.h)};
   }
 
   // The rows [first, last) where the screen differs from what the window
@@ -220,7 +221,8 @@ class SdlBackend final : public Backend {
     }
     if (rgbFor555_ != s.is555 || rgb_.empty()) {
       rgb_.resize(65536);
-      for (std::uint32_t p = 0; p < 65536; ++p) rgb_[p] = 0xFF000000u | Pixel16ToRgb(static_cast<std::uint16_t>(p), s.is555);
+      for (std::uint32_t p = 0; p < 65536; ++p)
+        rgb_[p] = 0xFF000000u | Pixel16ToRgb(static_cast<std::uint16_t>(p), s.is555);
       rgbFor555_ = s.is555;
     }
     if (first < last) {
@@ -232,7 +234,8 @@ class SdlBackend final : public Backend {
         auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
                                                      static_cast<std::size_t>(y - first) * pitch);
         const BYTE* in = s.pixels.data() + static_cast<std::size_t>(y) * Screen::kPitch;
-        for (int x = 0; x < Screen::kWidth; ++x) out[x] = rgb_[static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))];
+        for (int x = 0; x < Screen::kWidth; ++x)
+          out[x] = rgb_[static_cast<std::uint32_t>(in[x * 2] | (in[x * 2 + 1] << 8))];
       }
       SDL_UnlockTexture(screenTexture_.get());
     }

@@ -84,5 +84,4 @@ Backend& StartBackend(const BackendOptions& options) {
   return started;
 }
 
-
 }  // namespace plat

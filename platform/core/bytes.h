@@ -26,15 +26,28 @@ namespace plat {
 
 // The types with a fixed little-endian image: integers and IEEE floats.
 template <class T>
-concept LEField = (std::is_integral_v<T> && !std::is_same_v<T, bool>) || std::is_same_v<T, float> ||
-                  std::is_same_v<T, double>;
+concept LEField =
+    (std::is_integral_v<T> && !std::is_same_v<T, bool>) || std::is_same_v<T, float> || std::is_same_v<T, double>;
 
 namespace bytes_detail {
-template <std::size_t N> struct Bits;
-template <> struct Bits<1> { using type = std::uint8_t; };
-template <> struct Bits<2> { using type = std::uint16_t; };
-template <> struct Bits<4> { using type = std::uint32_t; };
-template <> struct Bits<8> { using type = std::uint64_t; };
+template <std::size_t N>
+struct Bits;
+template <>
+struct Bits<1> {
+  using type = std::uint8_t;
+};
+template <>
+struct Bits<2> {
+  using type = std::uint16_t;
+};
+template <>
+struct Bits<4> {
+  using type = std::uint32_t;
+};
+template <>
+struct Bits<8> {
+  using type = std::uint64_t;
+};
 }  // namespace bytes_detail
 
 template <LEField T>

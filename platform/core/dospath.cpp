@@ -56,8 +56,7 @@ std::optional<std::string> QueryString(HKEY key, const std::string& name) {
   char buf[4096];
   DWORD size = sizeof buf;
   DWORD type = 0;
-  if (RegQueryValueEx(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-      ERROR_SUCCESS) {
+  if (RegQueryValueEx(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return std::string(buf);
@@ -68,8 +67,7 @@ void LoadDrivesLocked(State& s) {
   s.drivesLoaded = true;
   s.drives = {};
   HKEY key = nullptr;
-  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Drives", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Drives", 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return;
   }
   for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -144,7 +142,7 @@ DosPath Normalise(std::string_view text, const DosPath& cwd) {
 
 struct Resolved {
   fs::path host;
-  DosPath dos;       // with the spelling found on disk
+  DosPath dos;  // with the spelling found on disk
   bool exists = false;
 };
 
@@ -454,9 +452,7 @@ char* _getcwd(char* buf, int size) {
   return buf;
 }
 
-int _chdir(const char* dosPath) {
-  return (dosPath != nullptr && SetCurrentDosDirectory(dosPath)) ? 0 : -1;
-}
+int _chdir(const char* dosPath) { return (dosPath != nullptr && SetCurrentDosDirectory(dosPath)) ? 0 : -1; }
 
 std::intptr_t _findfirst(const char* searchPath, _finddata_t* out) {
   if (searchPath == nullptr || out == nullptr) return -1;
@@ -513,8 +509,8 @@ std::optional<time_t> GetFileWriteTime(std::string_view dosPath) {
   return static_cast<time_t>(st.st_mtime);
 }
 
-BOOL GetDiskFreeSpaceEx(const char* dosDirectory, ULARGE_INTEGER* freeBytesAvailable,
-                        ULARGE_INTEGER* totalBytes, ULARGE_INTEGER* totalFreeBytes) {
+BOOL GetDiskFreeSpaceEx(const char* dosDirectory, ULARGE_INTEGER* freeBytesAvailable, ULARGE_INTEGER* totalBytes,
+                        ULARGE_INTEGER* totalFreeBytes) {
   auto host = ResolveDosPath(dosDirectory != nullptr ? dosDirectory : ".");
   struct statvfs st {};
   if (!host || ::statvfs(host->c_str(), &st) != 0) return FALSE;

@@ -79,11 +79,11 @@ constexpr unsigned _A_SYSTEM = 0x04;
 constexpr unsigned _A_SUBDIR = 0x10;
 constexpr unsigned _A_ARCH = 0x20;
 struct _finddata_t {
-  unsigned attrib = 0;        // _A_SUBDIR for a directory, _A_ARCH for a file, plus _A_RDONLY
-  time_t time_create = 0;     // the host keeps no reliable creation time: the write time
+  unsigned attrib = 0;     // _A_SUBDIR for a directory, _A_ARCH for a file, plus _A_RDONLY
+  time_t time_create = 0;  // the host keeps no reliable creation time: the write time
   time_t time_access = 0;
   time_t time_write = 0;
-  std::uint32_t size = 0;     // bytes; larger files report the low 32 bits
+  std::uint32_t size = 0;  // bytes; larger files report the low 32 bits
   char name[260] = {};
 };
 
@@ -115,7 +115,7 @@ struct ULARGE_INTEGER {
 // Space of the file system holding `dosDirectory` (null: the current one): the
 // bytes this user may still write, the size, and the bytes free. Any pointer may
 // be null. FALSE when the directory cannot be resolved or queried.
-BOOL GetDiskFreeSpaceEx(const char* dosDirectory, ULARGE_INTEGER* freeBytesAvailable,
-                        ULARGE_INTEGER* totalBytes, ULARGE_INTEGER* totalFreeBytes);
+BOOL GetDiskFreeSpaceEx(const char* dosDirectory, ULARGE_INTEGER* freeBytesAvailable, ULARGE_INTEGER* totalBytes,
+                        ULARGE_INTEGER* totalFreeBytes);
 
 }  // namespace plat

@@ -34,10 +34,19 @@ std::optional<Mode> ParseMode(const char* mode) {
   if (mode == nullptr) return std::nullopt;
   Mode m;
   switch (mode[0]) {
-    case 'r': m.read = true; break;
-    case 'w': m.write = true; m.flags = O_CREAT | O_TRUNC; break;
-    case 'a': m.write = true; m.flags = O_CREAT | O_APPEND; break;
-    default: return std::nullopt;
+    case 'r':
+      m.read = true;
+      break;
+    case 'w':
+      m.write = true;
+      m.flags = O_CREAT | O_TRUNC;
+      break;
+    case 'a':
+      m.write = true;
+      m.flags = O_CREAT | O_APPEND;
+      break;
+    default:
+      return std::nullopt;
   }
   bool plus = false, kind = false, commitFlag = false;
   for (const char* p = mode + 1; *p != '\0'; ++p) {
@@ -58,7 +67,8 @@ std::optional<Mode> ParseMode(const char* mode) {
         commitFlag = true;
         m.commit = (*p == 'c');
         break;
-      default: return std::nullopt;
+      default:
+        return std::nullopt;
     }
   }
   if (plus) m.read = m.write = true;
@@ -177,8 +187,7 @@ class FILE {
     const int ch = static_cast<unsigned char>(c);
     // The character just read is put back into the raw buffer, so positions
     // stay exact; anything else takes the one push-back slot.
-    if (pushback_ < 0 && lastRawLen_ > 0 && readPos_ >= lastRawLen_ &&
-        Translated(readPos_ - lastRawLen_) == ch) {
+    if (pushback_ < 0 && lastRawLen_ > 0 && readPos_ >= lastRawLen_ && Translated(readPos_ - lastRawLen_) == ch) {
       readPos_ -= lastRawLen_;
     } else if (pushback_ < 0) {
       pushback_ = ch;
@@ -196,11 +205,21 @@ class FILE {
     if (mode_.text || pushback_ >= 0 || size > readEnd_ - readPos_) return false;
     const char* from = buffer_ + readPos_;
     switch (size) {  // fields of one to eight bytes, copied without a call
-      case 1: *out = *from; break;
-      case 2: std::memcpy(out, from, 2); break;
-      case 4: std::memcpy(out, from, 4); break;
-      case 8: std::memcpy(out, from, 8); break;
-      default: std::memcpy(out, from, size); break;
+      case 1:
+        *out = *from;
+        break;
+      case 2:
+        std::memcpy(out, from, 2);
+        break;
+      case 4:
+        std::memcpy(out, from, 4);
+        break;
+      case 8:
+        std::memcpy(out, from, 8);
+        break;
+      default:
+        std::memcpy(out, from, size);
+        break;
     }
     readPos_ += size;
     lastRawLen_ = 0;
@@ -245,15 +264,24 @@ class FILE {
   // (with at least a byte to spare, so the buffer never fills here). False,
   // with nothing written, otherwise.
   [[gnu::always_inline]] bool WriteBuffered(const char* data, std::size_t size) {
-    if (mode_.text || !mode_.write || readEnd_ != 0 || pushback_ >= 0 || size >= kBufferSize - writeLen_)
-      return false;
+    if (mode_.text || !mode_.write || readEnd_ != 0 || pushback_ >= 0 || size >= kBufferSize - writeLen_) return false;
     char* to = buffer_ + writeLen_;
     switch (size) {
-      case 1: *to = *data; break;
-      case 2: std::memcpy(to, data, 2); break;
-      case 4: std::memcpy(to, data, 4); break;
-      case 8: std::memcpy(to, data, 8); break;
-      default: std::memcpy(to, data, size); break;
+      case 1:
+        *to = *data;
+        break;
+      case 2:
+        std::memcpy(to, data, 2);
+        break;
+      case 4:
+        std::memcpy(to, data, 4);
+        break;
+      case 8:
+        std::memcpy(to, data, 8);
+        break;
+      default:
+        std::memcpy(to, data, size);
+        break;
     }
     writeLen_ += size;
     return true;

@@ -46,8 +46,7 @@ std::optional<std::string> FromProgramMap(std::string_view program) {
   const std::size_t cut = program.find_last_of("\\/:");
   const std::string_view name = cut == std::string_view::npos ? program : program.substr(cut + 1);
   HKEY key = nullptr;
-  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   std::optional<std::string> found;
@@ -56,8 +55,7 @@ std::optional<std::string> FromProgramMap(std::string_view program) {
   for (DWORD i = 0;; ++i) {
     DWORD nameSize = sizeof valueName;
     DWORD size = sizeof value;
-    const LONG rc = RegEnumValue(key, i, valueName, &nameSize, nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(value), &size);
+    const LONG rc = RegEnumValue(key, i, valueName, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
     if (rc == ERROR_NO_MORE_ITEMS) break;
     if (rc == ERROR_SUCCESS && SameNameNoCase(valueName, name)) {
       found = value;

@@ -135,9 +135,7 @@ class Registry {
     for (Key& r : roots_) r = Key{};
   }
 
-  std::filesystem::path File() const {
-    return override_ ? *override_ : ConfigDirectory() / "registry.reg";
-  }
+  std::filesystem::path File() const { return override_ ? *override_ : ConfigDirectory() / "registry.reg"; }
 
   Key* Resolve(const HKEY__& h) {
     Load();
@@ -172,9 +170,7 @@ class Registry {
 
   HKEY Track(std::unique_ptr<HKEY__> h) { return open_.Add(std::move(h)); }
 
-  bool IsValid(HKEY h) const {
-    return h == &g_currentUser || h == &g_localMachine || open_.Contains(h);
-  }
+  bool IsValid(HKEY h) const { return h == &g_currentUser || h == &g_localMachine || open_.Contains(h); }
 
   bool Close(HKEY h) {
     if (h == &g_currentUser || h == &g_localMachine) return true;
@@ -325,9 +321,8 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD /*options*/, REGSAM sam, H
   return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
-                    DWORD /*options*/, REGSAM sam, const void* /*security*/, HKEY* result,
-                    DWORD* disposition) {
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/, DWORD /*options*/, REGSAM sam,
+                    const void* /*security*/, HKEY* result, DWORD* disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
@@ -350,8 +345,7 @@ LONG RegCloseKey(HKEY key) {
   return reg.Close(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-LONG RegQueryValueEx(HKEY key, const char* name, DWORD* /*reserved*/, DWORD* type, BYTE* data,
-                     DWORD* size) {
+LONG RegQueryValueEx(HKEY key, const char* name, DWORD* /*reserved*/, DWORD* type, BYTE* data, DWORD* size) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
   Key* k = nullptr;
@@ -362,8 +356,7 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD* /*reserved*/, DWORD* typ
   return CopyOut(v->data, data, size);
 }
 
-LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data,
-                   DWORD size) {
+LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, const BYTE* data, DWORD size) {
   if (type != REG_SZ || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
   const char* text = reinterpret_cast<const char*>(data);
   const std::string value(text, text == nullptr ? 0 : ::strnlen(text, size));
@@ -378,8 +371,8 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD /*reserved*/, DWORD type, c
   return reg.Save() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
-LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*reserved*/,
-                  char* /*keyClass*/, DWORD* classSize, FILETIME* lastWrite) {
+LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*reserved*/, char* /*keyClass*/,
+                  DWORD* classSize, FILETIME* lastWrite) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
   Key* k = nullptr;
@@ -393,8 +386,8 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*r
   return ERROR_SUCCESS;
 }
 
-LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*reserved*/,
-                  DWORD* type, BYTE* data, DWORD* size) {
+LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* /*reserved*/, DWORD* type, BYTE* data,
+                  DWORD* size) {
   Registry& reg = Reg();
   std::lock_guard lock(reg.mutex);
   Key* k = nullptr;

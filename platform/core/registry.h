@@ -59,8 +59,8 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM sam, HKEY*
 // `disposition` (may be null) receives REG_CREATED_NEW_KEY or
 // REG_OPENED_EXISTING_KEY. The class, options and security arguments are
 // accepted and ignored.
-LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
-                    REGSAM sam, const void* security, HKEY* result, DWORD* disposition);
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options, REGSAM sam,
+                    const void* security, HKEY* result, DWORD* disposition);
 
 // Closes a key opened by the calls above; a predefined key stays open.
 LONG RegCloseKey(HKEY key);
@@ -69,29 +69,27 @@ LONG RegCloseKey(HKEY key);
 // the buffer size in bytes; it receives the size needed, the terminating NUL
 // included. With a null `data` only the size is reported. A buffer too small
 // gives ERROR_MORE_DATA and leaves the buffer as it was. `type` may be null.
-LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
-                     DWORD* size);
+LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
 
 // Stores a REG_SZ value: the text of `data` up to its first NUL or `size`
 // bytes, whichever comes first. Other types, and texts holding line breaks
 // (which the file cannot keep), give ERROR_INVALID_PARAMETER. ERROR_WRITE_FAULT
 // when the file could not be saved (the value is kept for this run).
-LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data,
-                   DWORD size);
+LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 
 // The name of subkey number `index`, subkeys ordered by name without regard to
 // case. `*nameSize` is the buffer size in characters, NUL included; on success
 // it receives the length without the NUL. ERROR_MORE_DATA when the name does
 // not fit, ERROR_NO_MORE_ITEMS past the last subkey. Class and write time are
 // not kept: a non-null `lastWrite` is zeroed and `*classSize` set to 0.
-LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
-                  char* keyClass, DWORD* classSize, FILETIME* lastWrite);
+LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass, DWORD* classSize,
+                  FILETIME* lastWrite);
 
 // Value number `index` of the key, values in the order they were first stored.
 // Sizes as in RegEnumKeyEx (name, in characters) and RegQueryValueEx (data, in
 // bytes); `data` and `size` may be null together.
-LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
-                  DWORD* type, BYTE* data, DWORD* size);
+LONG RegEnumValue(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, DWORD* type, BYTE* data,
+                  DWORD* size);
 
 // Points the registry at `file` instead of <config dir>/registry.reg and
 // forgets what was loaded; the next call loads that file. Keys opened before

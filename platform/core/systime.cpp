@@ -5,9 +5,8 @@
 namespace plat {
 
 time_t time(time_t* out) {
-  const time_t now = std::chrono::duration_cast<std::chrono::seconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
+  const time_t now =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
   if (out != nullptr) *out = now;
   return now;
 }

@@ -163,9 +163,8 @@ DWORD WaitForSingleObject(HANDLE object, DWORD ms) {
   for (;;) {
     DWORD slice = kSlice;
     if (ms != INFINITE) {
-      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - start)
-                             .count();
+      const auto spent =
+          std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
       slice = std::min<DWORD>(kSlice, spent >= ms ? 0 : ms - static_cast<DWORD>(spent));
     }
     if (object->WaitFor(slice)) return WAIT_OBJECT_0;
@@ -186,8 +185,8 @@ BOOL CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-HANDLE CreateThread(const void* /*security*/, std::size_t /*stackSize*/, LPTHREAD_START_ROUTINE start,
-                    void* param, DWORD /*flags*/, DWORD* threadId) {
+HANDLE CreateThread(const void* /*security*/, std::size_t /*stackSize*/, LPTHREAD_START_ROUTINE start, void* param,
+                    DWORD /*flags*/, DWORD* threadId) {
   if (start == nullptr) return nullptr;
   auto state = std::make_shared<ThreadState>();
   try {

@@ -73,8 +73,8 @@ using LPTHREAD_START_ROUTINE = DWORD (*)(void* param);
 // Starts `start(param)` on a new thread at normal priority. Security, stack size
 // and flags are accepted and ignored. `threadId` (may be null) receives a
 // number unique to the thread. Null when the thread cannot be created.
-HANDLE CreateThread(const void* security, std::size_t stackSize, LPTHREAD_START_ROUTINE start,
-                    void* param, DWORD flags, DWORD* threadId);
+HANDLE CreateThread(const void* security, std::size_t stackSize, LPTHREAD_START_ROUTINE start, void* param, DWORD flags,
+                    DWORD* threadId);
 // A handle meaning "the calling thread" wherever it is used; never closed.
 HANDLE GetCurrentThread();
 BOOL SetThreadPriority(HANDLE thread, int priority);

@@ -32,7 +32,9 @@ constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 
 // Typed handles: each points at an object of the platform layer.
-#define PLAT_DECLARE_HANDLE(name) struct name##__; using name = name##__*
+#define PLAT_DECLARE_HANDLE(name) \
+  struct name##__;                \
+  using name = name##__*
 PLAT_DECLARE_HANDLE(HWND);
 PLAT_DECLARE_HANDLE(HINSTANCE);
 PLAT_DECLARE_HANDLE(HRSRC);

@@ -76,9 +76,8 @@ struct D3DMATERIAL {
 };
 
 struct D3DPRIMCAPS {
-  DWORD dwMiscCaps = 0, dwRasterCaps = 0, dwZCmpCaps = 0, dwSrcBlendCaps = 0, dwDestBlendCaps = 0,
-        dwAlphaCmpCaps = 0, dwShadeCaps = 0, dwTextureCaps = 0, dwTextureFilterCaps = 0,
-        dwTextureBlendCaps = 0, dwTextureAddressCaps = 0;
+  DWORD dwMiscCaps = 0, dwRasterCaps = 0, dwZCmpCaps = 0, dwSrcBlendCaps = 0, dwDestBlendCaps = 0, dwAlphaCmpCaps = 0,
+        dwShadeCaps = 0, dwTextureCaps = 0, dwTextureFilterCaps = 0, dwTextureBlendCaps = 0, dwTextureAddressCaps = 0;
 };
 
 struct D3DDEVICEDESC {
@@ -113,8 +112,7 @@ constexpr DWORD D3DPSHADECAPS_COLORGOURAUDRGB = 0x200;
 constexpr DWORD D3DPSHADECAPS_ALPHAGOURAUDBLEND = 0x4000;
 constexpr DWORD D3DPSHADECAPS_FOGGOURAUD = 0x80000;
 constexpr DWORD D3DPBLENDCAPS_ZERO = 0x1, D3DPBLENDCAPS_ONE = 0x2, D3DPBLENDCAPS_SRCCOLOR = 0x4,
-                D3DPBLENDCAPS_INVSRCCOLOR = 0x8, D3DPBLENDCAPS_SRCALPHA = 0x10,
-                D3DPBLENDCAPS_INVSRCALPHA = 0x20;
+                D3DPBLENDCAPS_INVSRCCOLOR = 0x8, D3DPBLENDCAPS_SRCALPHA = 0x10, D3DPBLENDCAPS_INVSRCALPHA = 0x20;
 constexpr DWORD D3DPCMPCAPS_ALL = 0xFF;
 
 enum D3DRENDERSTATETYPE : DWORD {
@@ -151,14 +149,13 @@ constexpr DWORD D3D_RENDERSTATE_COUNT = 64;  // states 0..63 are kept; higher on
 constexpr DWORD D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2;
 constexpr DWORD D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3;
 constexpr DWORD D3DFILTER_NEAREST = 1, D3DFILTER_LINEAR = 2;
-constexpr DWORD D3DTBLEND_DECAL = 1, D3DTBLEND_MODULATE = 2, D3DTBLEND_DECALALPHA = 3,
-                D3DTBLEND_MODULATEALPHA = 4;
+constexpr DWORD D3DTBLEND_DECAL = 1, D3DTBLEND_MODULATE = 2, D3DTBLEND_DECALALPHA = 3, D3DTBLEND_MODULATEALPHA = 4;
 constexpr DWORD D3DBLEND_ZERO = 1, D3DBLEND_ONE = 2, D3DBLEND_SRCCOLOR = 3, D3DBLEND_INVSRCCOLOR = 4,
-                D3DBLEND_SRCALPHA = 5, D3DBLEND_INVSRCALPHA = 6, D3DBLEND_DESTALPHA = 7,
-                D3DBLEND_INVDESTALPHA = 8, D3DBLEND_DESTCOLOR = 9, D3DBLEND_INVDESTCOLOR = 10;
+                D3DBLEND_SRCALPHA = 5, D3DBLEND_INVSRCALPHA = 6, D3DBLEND_DESTALPHA = 7, D3DBLEND_INVDESTALPHA = 8,
+                D3DBLEND_DESTCOLOR = 9, D3DBLEND_INVDESTCOLOR = 10;
 constexpr DWORD D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3;
-constexpr DWORD D3DCMP_NEVER = 1, D3DCMP_LESS = 2, D3DCMP_EQUAL = 3, D3DCMP_LESSEQUAL = 4,
-                D3DCMP_GREATER = 5, D3DCMP_NOTEQUAL = 6, D3DCMP_GREATEREQUAL = 7, D3DCMP_ALWAYS = 8;
+constexpr DWORD D3DCMP_NEVER = 1, D3DCMP_LESS = 2, D3DCMP_EQUAL = 3, D3DCMP_LESSEQUAL = 4, D3DCMP_GREATER = 5,
+                D3DCMP_NOTEQUAL = 6, D3DCMP_GREATEREQUAL = 7, D3DCMP_ALWAYS = 8;
 constexpr DWORD D3DTADDRESS_WRAP = 1, D3DTADDRESS_CLAMP = 3;
 constexpr DWORD D3DFOG_NONE = 0;
 
@@ -178,8 +175,8 @@ constexpr DWORD D3DDP_DONOTCLIP = 0x4, D3DDP_DONOTUPDATEEXTENTS = 0x8;
 constexpr DWORD D3DCLEAR_TARGET = 0x1, D3DCLEAR_ZBUFFER = 0x2;
 constexpr HRESULT D3DENUMRET_OK = 1, D3DENUMRET_CANCEL = 0;
 
-using LPD3DENUMDEVICESCALLBACK = HRESULT (*)(GUID* guid, const char* description, const char* name,
-                                             D3DDEVICEDESC* hal, D3DDEVICEDESC* hel, void* context);
+using LPD3DENUMDEVICESCALLBACK = HRESULT (*)(GUID* guid, const char* description, const char* name, D3DDEVICEDESC* hal,
+                                             D3DDEVICEDESC* hel, void* context);
 using LPD3DENUMTEXTUREFORMATSCALLBACK = HRESULT (*)(DDSURFACEDESC* desc, void* context);
 
 class IDirect3D2 : public DDObject {
@@ -281,8 +278,8 @@ class IDirect3DDevice2 : public DDObject {
   // current viewport, whatever the positions.
   HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, const void* vertices, DWORD count,
                         DWORD flags);
-  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, const void* vertices,
-                               DWORD vertexCount, const WORD* indices, DWORD indexCount, DWORD flags);
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, const void* vertices, DWORD vertexCount,
+                               const WORD* indices, DWORD indexCount, DWORD flags);
   // Draws from now on into `target` (16-bit); the depth buffer follows its size.
   HRESULT SetRenderTarget(IDirectDrawSurface* target, DWORD flags);
   HRESULT GetRenderTarget(IDirectDrawSurface** out);
@@ -295,8 +292,8 @@ class IDirect3DDevice2 : public DDObject {
   void ResizeDepth();
   void DrawTriangles(D3DPRIMITIVETYPE type, const D3DTLVERTEX* v, const WORD* indices, DWORD count);
 
-  IDirect3D2* d3d_;              // owned reference
-  IDirectDrawSurface* target_;   // owned reference
+  IDirect3D2* d3d_;                             // owned reference
+  IDirectDrawSurface* target_;                  // owned reference
   std::vector<IDirect3DViewport2*> viewports_;  // owned references
   IDirect3DViewport2* current_ = nullptr;
   DWORD states_[D3D_RENDERSTATE_COUNT];

@@ -19,8 +19,7 @@ D3DDEVICEDESC DeviceCaps() {
   D3DPRIMCAPS& t = d.dpcTriCaps;
   t.dwZCmpCaps = D3DPCMPCAPS_ALL;
   t.dwSrcBlendCaps = t.dwDestBlendCaps = D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR |
-                                         D3DPBLENDCAPS_INVSRCCOLOR | D3DPBLENDCAPS_SRCALPHA |
-                                         D3DPBLENDCAPS_INVSRCALPHA;
+                                         D3DPBLENDCAPS_INVSRCCOLOR | D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA;
   t.dwShadeCaps = D3DPSHADECAPS_COLORFLATRGB | D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_ALPHAGOURAUDBLEND |
                   D3DPSHADECAPS_FOGGOURAUD;
   t.dwTextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_TRANSPARENCY;
@@ -232,9 +231,8 @@ HRESULT IDirect3DDevice2::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE ver
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType,
-                                               const void* vertices, DWORD vertexCount, const WORD* indices,
-                                               DWORD indexCount, DWORD) {
+HRESULT IDirect3DDevice2::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, const void* vertices,
+                                               DWORD vertexCount, const WORD* indices, DWORD indexCount, DWORD) {
   if (vertexType != D3DVT_TLVERTEX || !KnownType(type) || !WholeCount(type, indexCount) ||
       (indexCount && (!vertices || !indices))) {
     return DDERR_INVALIDPARAMS;
@@ -329,7 +327,8 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, const D3DRECT* rects, DWORD flags
   }
   const LONG vx0 = static_cast<LONG>(std::min<DWORD>(viewport_.dwX, px.width));
   const LONG vy0 = static_cast<LONG>(std::min<DWORD>(viewport_.dwY, px.height));
-  const LONG vx1 = static_cast<LONG>(std::min<std::uint64_t>(std::uint64_t{viewport_.dwX} + viewport_.dwWidth, px.width));
+  const LONG vx1 =
+      static_cast<LONG>(std::min<std::uint64_t>(std::uint64_t{viewport_.dwX} + viewport_.dwWidth, px.width));
   const LONG vy1 =
       static_cast<LONG>(std::min<std::uint64_t>(std::uint64_t{viewport_.dwY} + viewport_.dwHeight, px.height));
   for (DWORD i = 0; i < count; ++i) {

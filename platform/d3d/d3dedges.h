@@ -22,8 +22,7 @@ struct TriangleEdges {
 
 // Exact for corners within 2^28 of the origin (a million pixels) and any
 // int x0 and y0.
-inline void EdgesScalar(const std::int64_t (&px)[3], const std::int64_t (&py)[3], int x0, int y0,
-                        TriangleEdges* out) {
+inline void EdgesScalar(const std::int64_t (&px)[3], const std::int64_t (&py)[3], int x0, int y0, TriangleEdges* out) {
   out->topLeft = 0;
   for (int k = 0; k < 3; ++k) {
     const int p = (k + 1) % 3;
@@ -44,8 +43,8 @@ inline void EdgesScalar(const std::int64_t (&px)[3], const std::int64_t (&py)[3]
 // value fits where the corners lie within 2^28 of the origin and x0 and y0
 // in 0 .. 2^22 - 1 (differences below 2^29, offsets below 2^30 + 2^28 + 128),
 // and then the results are EdgesScalar's exactly. AVX2 only.
-[[gnu::target("avx2")]] inline void EdgesWide(const std::int64_t (&px)[3], const std::int64_t (&py)[3], int x0,
-                                              int y0, TriangleEdges* out) {
+[[gnu::target("avx2")]] inline void EdgesWide(const std::int64_t (&px)[3], const std::int64_t (&py)[3], int x0, int y0,
+                                              TriangleEdges* out) {
   const __m128i x = _mm_setr_epi32(static_cast<int>(px[0]), static_cast<int>(px[1]), static_cast<int>(px[2]), 0);
   const __m128i y = _mm_setr_epi32(static_cast<int>(py[0]), static_cast<int>(py[1]), static_cast<int>(py[2]), 0);
   // Lane k: corner p = k + 1 and corner q = k + 2 (lane 3 repeats lane 0).
@@ -59,13 +58,13 @@ inline void EdgesScalar(const std::int64_t (&px)[3], const std::int64_t (&py)[3]
   const __m256i dx64 = _mm256_cvtepi32_epi64(dx), dy64 = _mm256_cvtepi32_epi64(dy);
   const __m256i at = _mm256_sub_epi64(_mm256_mul_epi32(dx64, _mm256_cvtepi32_epi64(offY)),
                                       _mm256_mul_epi32(dy64, _mm256_cvtepi32_epi64(offX)));
-  _mm256_store_si256(reinterpret_cast<__m256i*>(out->ex), _mm256_sub_epi64(_mm256_setzero_si256(),
-                                                                           _mm256_slli_epi64(dy64, 8)));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(out->ex),
+                     _mm256_sub_epi64(_mm256_setzero_si256(), _mm256_slli_epi64(dy64, 8)));
   _mm256_store_si256(reinterpret_cast<__m256i*>(out->ey), _mm256_slli_epi64(dx64, 8));
   _mm256_store_si256(reinterpret_cast<__m256i*>(out->at), at);
   const __m128i zero = _mm_setzero_si128();
-  const __m128i topLeft = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(dy, zero), _mm_cmpgt_epi32(dx, zero)),
-                                       _mm_cmpgt_epi32(zero, dy));
+  const __m128i topLeft =
+      _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(dy, zero), _mm_cmpgt_epi32(dx, zero)), _mm_cmpgt_epi32(zero, dy));
   out->topLeft = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(topLeft))) & 7u;
 }
 

@@ -110,9 +110,7 @@ HRESULT IDirect3D2::CreateMaterial(IDirect3DMaterial2** out, void*) {
   return D3D_OK;
 }
 
-IDirect3DMaterial2::IDirect3DMaterial2() : handle_(d3d_impl::NewHandle()) {
-  Tables().materials[handle_] = this;
-}
+IDirect3DMaterial2::IDirect3DMaterial2() : handle_(d3d_impl::NewHandle()) { Tables().materials[handle_] = this; }
 
 IDirect3DMaterial2::~IDirect3DMaterial2() { Tables().materials.erase(handle_); }
 
@@ -134,8 +132,7 @@ HRESULT IDirect3DMaterial2::GetHandle(IDirect3DDevice2* device, D3DMATERIALHANDL
   return D3D_OK;
 }
 
-IDirect3DTexture2::IDirect3DTexture2(IDirectDrawSurface* surface)
-    : surface_(surface), handle_(d3d_impl::NewHandle()) {
+IDirect3DTexture2::IDirect3DTexture2(IDirectDrawSurface* surface) : surface_(surface), handle_(d3d_impl::NewHandle()) {
   surface_->AddRef();
   Tables().textures[handle_] = this;
 }

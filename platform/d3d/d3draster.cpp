@@ -20,8 +20,8 @@ struct Colour {
 };
 
 Colour Unpack(D3DCOLOR c) {
-  return {static_cast<float>((c >> 16) & 0xFF), static_cast<float>((c >> 8) & 0xFF),
-          static_cast<float>(c & 0xFF), static_cast<float>(c >> 24)};
+  return {static_cast<float>((c >> 16) & 0xFF), static_cast<float>((c >> 8) & 0xFF), static_cast<float>(c & 0xFF),
+          static_cast<float>(c >> 24)};
 }
 
 int Channel(float v) { return static_cast<int>(std::clamp(v + 0.5f, 0.f, 255.f)); }
@@ -103,8 +103,7 @@ bool Sample(const RasterState& st, float u, float v, Colour* out) {
     const int dx = k & 1;
     const int dy = k >> 1;
     const float w = (dx ? fx : 1.f - fx) * (dy ? fy : 1.f - fy);
-    UnpackPixel(t.is555, Texel(t, Wrap(x0 + dx, t.width, st.clampUV), Wrap(y0 + dy, t.height, st.clampUV)), &r,
-                &g, &b);
+    UnpackPixel(t.is555, Texel(t, Wrap(x0 + dx, t.width, st.clampUV), Wrap(y0 + dy, t.height, st.clampUV)), &r, &g, &b);
     acc.r += w * static_cast<float>(r);
     acc.g += w * static_cast<float>(g);
     acc.b += w * static_cast<float>(b);
@@ -117,30 +116,49 @@ float Factor(DWORD blend, const Colour& src, const Colour& dst, int channel) {
   const float s = channel == 0 ? src.r : channel == 1 ? src.g : src.b;
   const float d = channel == 0 ? dst.r : channel == 1 ? dst.g : dst.b;
   switch (blend) {
-    case D3DBLEND_ZERO: return 0.f;
-    case D3DBLEND_ONE: return 1.f;
-    case D3DBLEND_SRCCOLOR: return s / 255.f;
-    case D3DBLEND_INVSRCCOLOR: return 1.f - s / 255.f;
-    case D3DBLEND_SRCALPHA: return src.a / 255.f;
-    case D3DBLEND_INVSRCALPHA: return 1.f - src.a / 255.f;
-    case D3DBLEND_DESTALPHA: return 1.f;  // 16-bit targets have no alpha: opaque
-    case D3DBLEND_INVDESTALPHA: return 0.f;
-    case D3DBLEND_DESTCOLOR: return d / 255.f;
-    case D3DBLEND_INVDESTCOLOR: return 1.f - d / 255.f;
-    default: return 1.f;
+    case D3DBLEND_ZERO:
+      return 0.f;
+    case D3DBLEND_ONE:
+      return 1.f;
+    case D3DBLEND_SRCCOLOR:
+      return s / 255.f;
+    case D3DBLEND_INVSRCCOLOR:
+      return 1.f - s / 255.f;
+    case D3DBLEND_SRCALPHA:
+      return src.a / 255.f;
+    case D3DBLEND_INVSRCALPHA:
+      return 1.f - src.a / 255.f;
+    case D3DBLEND_DESTALPHA:
+      return 1.f;  // 16-bit targets have no alpha: opaque
+    case D3DBLEND_INVDESTALPHA:
+      return 0.f;
+    case D3DBLEND_DESTCOLOR:
+      return d / 255.f;
+    case D3DBLEND_INVDESTCOLOR:
+      return 1.f - d / 255.f;
+    default:
+      return 1.f;
   }
 }
 
 bool DepthPasses(DWORD func, float z, float stored) {
   switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return z < stored;
-    case D3DCMP_EQUAL: return z == stored;
-    case D3DCMP_LESSEQUAL: return z <= stored;
-    case D3DCMP_GREATER: return z > stored;
-    case D3DCMP_NOTEQUAL: return z != stored;
-    case D3DCMP_GREATEREQUAL: return z >= stored;
-    default: return true;
+    case D3DCMP_NEVER:
+      return false;
+    case D3DCMP_LESS:
+      return z < stored;
+    case D3DCMP_EQUAL:
+      return z == stored;
+    case D3DCMP_LESSEQUAL:
+      return z <= stored;
+    case D3DCMP_GREATER:
+      return z > stored;
+    case D3DCMP_NOTEQUAL:
+      return z != stored;
+    case D3DCMP_GREATEREQUAL:
+      return z >= stored;
+    default:
+      return true;
   }
 }
 
@@ -214,10 +232,7 @@ void Shade(const RasterTarget& tg, const RasterState& st, int x, int y, const Fr
   }
 }
 
-
-Fragment Vertex(const D3DTLVERTEX& v) {
-  return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv};
-}
+Fragment Vertex(const D3DTLVERTEX& v) { return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv}; }
 
 // A line of single pixels from a to b in the colour of `flat` (wireframe).
 void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
@@ -310,8 +325,8 @@ template <class F, class I>
 template <class I>
 [[gnu::always_inline]] inline bool AnyLane(const I& mask) {
   if constexpr (sizeof(I) == 32) {
-    return AnyLane(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) |
-                            __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+    return AnyLane(
+        IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) | __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
   } else {
     const IntLanes either = mask | __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
     return (either[0] | either[1]) != 0;
@@ -322,8 +337,8 @@ template <class I>
 template <class I>
 [[gnu::always_inline]] inline bool AllLanes(const I& mask) {
   if constexpr (sizeof(I) == 32) {
-    return AllLanes(IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) &
-                             __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
+    return AllLanes(
+        IntLanes{__builtin_shufflevector(mask, mask, 0, 1, 2, 3) & __builtin_shufflevector(mask, mask, 4, 5, 6, 7)});
   } else {
     const IntLanes both = mask & __builtin_shufflevector(mask, mask, 2, 3, 0, 1);
     return (both[0] & both[1]) != 0;
@@ -487,8 +502,8 @@ class SpanShader {
  private:
   // Four values of each of N pixels, one value of every pixel to a vector.
   template <int N, class F>
-  [[gnu::always_inline]] static void TransposeLanes(const Planes* const (&q)[N], Lanes Planes::*group, F* a, F* b,
-                                                    F* c, F* d) {
+  [[gnu::always_inline]] static void TransposeLanes(const Planes* const (&q)[N], Lanes Planes::*group, F* a, F* b, F* c,
+                                                    F* d) {
     if constexpr (N == 4) {
       Transpose(q[0]->*group, q[1]->*group, q[2]->*group, q[3]->*group, a, b, c, d);
     } else {
@@ -744,8 +759,8 @@ class SpanShader {
   // the texture does not touch, and shifts the texel's half down.
   [[gnu::target("avx2")]] void GatherEight(const LaneTypes<8>::Ints& offsets, LaneTypes<8>::Ints* out) const {
     using I = LaneTypes<8>::Ints;
-    const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_),
-                                                 reinterpret_cast<__m256i>(offsets & ~3), 1);
+    const __m256i words =
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(words_), reinterpret_cast<__m256i>(offsets & ~3), 1);
     const __m256i shifts = reinterpret_cast<__m256i>((offsets & 2) << 3);
     *out = reinterpret_cast<I>(_mm256_srlv_epi32(words, shifts)) & 0xFFFF;
   }
@@ -1016,8 +1031,8 @@ void WithSpanShader(const RasterTarget& tg, const RasterState& st, const Body& b
 // pixels (beyond that the exact edge functions would overflow; the callers
 // clip long before). Its sx, sy, sz and rhw are tested in four lanes at once:
 // a NaN fails every comparison, an infinity exceeds FLT_MAX.
-static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 &&
-              offsetof(D3DTLVERTEX, sz) == 8 && offsetof(D3DTLVERTEX, rhw) == 12);
+static_assert(offsetof(D3DTLVERTEX, sx) == 0 && offsetof(D3DTLVERTEX, sy) == 4 && offsetof(D3DTLVERTEX, sz) == 8 &&
+              offsetof(D3DTLVERTEX, rhw) == 12);
 [[gnu::always_inline]] inline bool Finite(const D3DTLVERTEX& v) {
   const Lanes limit{1e6f, 1e6f, std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
   Lanes position;
@@ -1234,9 +1249,9 @@ class EdgeMasks32 {
   }
 
   [[gnu::target("avx2")]] unsigned NextRow() {
-    const __m256i inside = _mm256_and_si256(
-        _mm256_and_si256(_mm256_cmpgt_epi32(at_[0], floor_[0]), _mm256_cmpgt_epi32(at_[1], floor_[1])),
-        _mm256_cmpgt_epi32(at_[2], floor_[2]));
+    const __m256i inside =
+        _mm256_and_si256(_mm256_and_si256(_mm256_cmpgt_epi32(at_[0], floor_[0]), _mm256_cmpgt_epi32(at_[1], floor_[1])),
+                         _mm256_cmpgt_epi32(at_[2], floor_[2]));
     for (int k = 0; k < 3; ++k) {
       at_[k] = _mm256_add_epi32(at_[k], down_[k]);
     }
@@ -1282,9 +1297,8 @@ struct TriangleRows {
 
 // Queues the samples runFirst..runLast (from x0) of row y.
 template <bool kRoomMade, class Shader>
-[[gnu::always_inline]] inline void RunRow(Shader& shader, const Planes& start, const Planes& stepX,
-                                          const Planes& stepY, int x0, int y0, int y, std::int64_t runFirst,
-                                          std::int64_t runLast) {
+[[gnu::always_inline]] inline void RunRow(Shader& shader, const Planes& start, const Planes& stepX, const Planes& stepY,
+                                          int x0, int y0, int y, std::int64_t runFirst, std::int64_t runLast) {
   const float dy = static_cast<float>(y - y0);
   const float dx = static_cast<float>(runFirst);
   Planes cur;
@@ -1519,11 +1533,12 @@ template <class Shader>
   std::uint64_t rowMasks = 0;
   if constexpr (Shader::kWideLanes) {
     if (fewRows) {
-      NarrowMasks(edges, y0, first, left, right, fits32, [&](auto&& masks) __attribute__((always_inline)) {
-        for (int r = 0; r <= last - first; ++r) {
-          rowMasks |= std::uint64_t{masks.NextRow()} << (EdgeMasks::kWidth * r);
-        }
-      });
+      NarrowMasks(
+          edges, y0, first, left, right, fits32, [&](auto&& masks) __attribute__((always_inline)) {
+            for (int r = 0; r <= last - first; ++r) {
+              rowMasks |= std::uint64_t{masks.NextRow()} << (EdgeMasks::kWidth * r);
+            }
+          });
       if (rowMasks == 0) {
         return;
       }
@@ -1532,14 +1547,14 @@ template <class Shader>
   const double inv = 1.0 / static_cast<double>(area < 0 ? -area : area);
   // Each plane's value at the first sample and its steps along x and y, from
   // the vertices' weights, worked out only for the groups the states read.
-  constexpr bool texelPlane = Shader::kTexelPlane;  // textured, or a depth test
+  constexpr bool texelPlane = Shader::kTexelPlane;        // textured, or a depth test
   constexpr bool specularPlane = Shader::kSpecularPlane;  // fog or specular
   const double weightAt[3] = {static_cast<double>(e0[0]), static_cast<double>(e0[1]), static_cast<double>(e0[2])};
   const double weightX[3] = {static_cast<double>(ex[0]), static_cast<double>(ex[1]), static_cast<double>(ex[2])};
   const double weightY[3] = {static_cast<double>(ey[0]), static_cast<double>(ey[1]), static_cast<double>(ey[2])};
   // The plane of four values given at the three vertices, in four double
   // lanes (one AVX vector, or two SSE ones).
-  const auto plane = [&](const Quad (&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
+  const auto plane = [&](const Quad(&at)[3], Lanes* s, Lanes* sx, Lanes* sy) {
     Quad s0{}, dx{}, dy{};
     for (int k = 0; k < 3; ++k) {
       const Quad& values = at[k];
@@ -1642,8 +1657,8 @@ Corner* PreparedCorners() {
 
 // The triangles of a primitive call, and then the pixels still queued.
 template <class Shader>
-void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type,
-             const D3DTLVERTEX* v, const WORD* indices, DWORD count) {
+void DrawAll(Shader& shader, const RasterTarget& tg, const RasterState& st, D3DPRIMITIVETYPE type, const D3DTLVERTEX* v,
+             const WORD* indices, DWORD count) {
   DWORD vertices = count;
   if (indices != nullptr) {
     vertices = 0;
@@ -1709,9 +1724,7 @@ void DrawPrimitives(const RasterTarget& tg, const RasterState& st, D3DPRIMITIVET
                     const WORD* indices, DWORD count) {
   // One shader for the whole call: its queue runs on from one triangle to
   // the next, so their pixels fill whole groups.
-  WithSpanShader(tg, st, [&](auto&& shader) {
-    DrawAll(shader, tg, st, type, v, indices, count);
-  });
+  WithSpanShader(tg, st, [&](auto&& shader) { DrawAll(shader, tg, st, type, v, indices, count); });
 }
 
 }  // namespace plat::d3d_impl

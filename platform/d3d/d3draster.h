@@ -47,8 +47,8 @@ struct RasterState {
 
 // Draws the triangle (a, b, c). A position that is not finite or lies more
 // than a million pixels out draws nothing.
-void DrawTriangle(const RasterTarget& target, const RasterState& state, const D3DTLVERTEX& a,
-                  const D3DTLVERTEX& b, const D3DTLVERTEX& c);
+void DrawTriangle(const RasterTarget& target, const RasterState& state, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
+                  const D3DTLVERTEX& c);
 
 // Draws the triangles of a list, strip or fan of `count` vertices, taken
 // through `indices` when it is not null, as DrawTriangle would one by one

@@ -14,19 +14,14 @@ namespace plat {
 namespace {
 
 RECT Clip(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (r.left >= r.right || r.top >= r.bottom) return RECT{};
   return r;
 }
 
-bool Empty(const RECT& r) {
-  return r.left >= r.right || r.top >= r.bottom;
-}
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
-bool Overlap(const RECT& a, const RECT& b) {
-  return !Empty(Clip(a, b));
-}
+bool Overlap(const RECT& a, const RECT& b) { return !Empty(Clip(a, b)); }
 
 // `area` less `hole`: up to four bands added to `out`.
 void Subtract(const RECT& area, const RECT& hole, std::vector<RECT>& out) {
@@ -76,8 +71,8 @@ bool IDirectDrawSurface::SameFormat(const IDirectDrawSurface& o) const {
 }
 
 bool IDirectDrawSurface::Inside(const RECT& r) const {
-  return r.left >= 0 && r.top >= 0 && r.right <= static_cast<LONG>(width_) &&
-         r.bottom <= static_cast<LONG>(height_) && !Empty(r);
+  return r.left >= 0 && r.top >= 0 && r.right <= static_cast<LONG>(width_) && r.bottom <= static_cast<LONG>(height_) &&
+         !Empty(r);
 }
 
 void IDirectDrawSurface::ClipList() {
@@ -150,8 +145,7 @@ HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, c
     if (stretch) {
       columns.resize(count);
       for (std::size_t i = 0; i < count; ++i)
-        columns[i] =
-            static_cast<std::size_t>(s.left + (clip.left + static_cast<LONG>(i) - dst.left) * sw / dw);
+        columns[i] = static_cast<std::size_t>(s.left + (clip.left + static_cast<LONG>(i) - dst.left) * sw / dw);
     }
     const std::size_t firstColumn = static_cast<std::size_t>(s.left + (clip.left - dst.left));
     for (LONG y = clip.top; y < clip.bottom; ++y) {
@@ -190,13 +184,12 @@ HRESULT IDirectDrawSurface::CopyFrom(IDirectDrawSurface* src, const RECT& dst, c
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, const RECT* srcRect,
-                                DWORD flags, const DDBLTFX* fx) {
+HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, const RECT* srcRect, DWORD flags,
+                                const DDBLTFX* fx) {
   constexpr DWORD kKnown =
       DDBLT_WAIT | DDBLT_ASYNC | DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_KEYSRCOVERRIDE;
   if (flags & ~kKnown) return DDERR_UNSUPPORTED;
-  if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) &&
-      (!fx || fx->dwSize != sizeof(DDBLTFX)))
+  if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
     return DDERR_INVALIDPARAMS;
   if ((flags & DDBLT_DDFX) && (fx->dwDDFX & ~DDBLTFX_NOTEARING)) return DDERR_UNSUPPORTED;
   const RECT whole{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
@@ -217,8 +210,7 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
     return DD_OK;
   }
   if (!src) return DDERR_INVALIDPARAMS;
-  const RECT s =
-      srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
   if (!src->Inside(s)) return DDERR_INVALIDRECT;
   if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
   const DDCOLORKEY* key = nullptr;
@@ -235,20 +227,17 @@ HRESULT IDirectDrawSurface::Blt(const RECT* dstRect, IDirectDrawSurface* src, co
   return CopyFrom(src, dst, s, clips, key);
 }
 
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect,
-                                    DWORD trans) {
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* src, const RECT* srcRect, DWORD trans) {
   if (trans & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT)) return DDERR_UNSUPPORTED;
   if (!src) return DDERR_INVALIDPARAMS;
   if (clipper_) return DDERR_BLTFASTCANTCLIP;
-  const RECT s =
-      srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
+  const RECT s = srcRect ? *srcRect : RECT{0, 0, static_cast<LONG>(src->width_), static_cast<LONG>(src->height_)};
   if (!src->Inside(s)) return DDERR_INVALIDRECT;
   const std::int64_t right = static_cast<std::int64_t>(x) + (s.right - s.left);
   const std::int64_t bottom = static_cast<std::int64_t>(y) + (s.bottom - s.top);
   if (right > static_cast<std::int64_t>(width_) || bottom > static_cast<std::int64_t>(height_))
     return DDERR_INVALIDRECT;
-  const RECT dst{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right),
-                 static_cast<LONG>(bottom)};
+  const RECT dst{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right), static_cast<LONG>(bottom)};
   if (!SameFormat(*src)) return DDERR_INVALIDPIXELFORMAT;
   const DDCOLORKEY* key = nullptr;
   if (trans & DDBLTFAST_SRCCOLORKEY) {

@@ -20,8 +20,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/ddraw/ddconst.h"
 #include "platform/core/types.h"
+#include "platform/ddraw/ddconst.h"
 
 namespace plat {
 

@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/display/backend.h"
-#include "platform/display/screen.h"
 #include "platform/ddraw/dd_impl.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/display.h"
+#include "platform/display/backend.h"
+#include "platform/display/screen.h"
 #include "platform/user/window.h"
 
 namespace plat {
@@ -146,9 +146,9 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** out
       if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
     }
     const DWORD common = DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM | (backBuffers ? DDSCAPS_FLIP | DDSCAPS_COMPLEX : 0);
-    auto* primary = new IDirectDrawSurface(this, Screen::kWidth, Screen::kHeight, dd_impl::ScreenFormat(),
-                                           DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE | common,
-                                           true);
+    auto* primary =
+        new IDirectDrawSurface(this, Screen::kWidth, Screen::kHeight, dd_impl::ScreenFormat(),
+                               DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER | DDSCAPS_VISIBLE | common, true);
     if (backBuffers) {
       primary->backBuffer_ = new IDirectDrawSurface(this, Screen::kWidth, Screen::kHeight, dd_impl::ScreenFormat(),
                                                     DDSCAPS_BACKBUFFER | common, false);

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/display/screen.h"
 #include "platform/ddraw/dd_impl.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/display/screen.h"
 
 namespace plat {
 

@@ -124,8 +124,8 @@ void Paint(HWND hwnd, const ButtonState& s, HDC dc, UINT action) {
     dis.CtlType = ODT_BUTTON;
     dis.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
     dis.itemAction = action;
-    dis.itemState = (s.pushed ? ODS_SELECTED : 0) | (HasFocus(hwnd) ? ODS_FOCUS : 0) |
-                    (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
+    dis.itemState =
+        (s.pushed ? ODS_SELECTED : 0) | (HasFocus(hwnd) ? ODS_FOCUS : 0) | (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
     dis.hwndItem = hwnd;
     dis.hDC = dc;
     dis.rcItem = r;

@@ -3,8 +3,8 @@
 // sunken edges, arrows, check marks, focus rectangles and window borders.
 // Called from the program's thread only.
 
-#include "platform/gdi/objects.h"
 #include "platform/core/types.h"
+#include "platform/gdi/objects.h"
 
 namespace plat::dialog_impl {
 
@@ -15,10 +15,10 @@ HBRUSH SysBrush(int colourIndex);
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
 
 enum class Edge {
-  kRaised,   // a button at rest
-  kPushed,   // a pushed button: dark frame and shadow
-  kSunken,   // the two-pixel edge of a field
-  kEtched,   // a group box or etched frame
+  kRaised,  // a button at rest
+  kPushed,  // a pushed button: dark frame and shadow
+  kSunken,  // the two-pixel edge of a field
+  kEtched,  // a group box or etched frame
 };
 // Draws the edge inside `rect` (two pixels wide) and returns what is left inside.
 RECT DrawEdge(HDC dc, RECT rect, Edge edge);

@@ -359,8 +359,8 @@ LRESULT ComboListProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
       const bool inside = p.x >= 0 && p.y >= 0 && p.x < client.right && p.y < client.bottom;
       if (!inside) {
         Close(combo, false);
-      } else if (g.hasBar && s->bar.Press(list, LayOutScrollBar(g.bar, true, ListBarInfo(*s, g)), ListBarInfo(*s, g),
-                                          p, scroll)) {
+      } else if (g.hasBar &&
+                 s->bar.Press(list, LayOutScrollBar(g.bar, true, ListBarInfo(*s, g)), ListBarInfo(*s, g), p, scroll)) {
         InvalidateRect(list, nullptr, TRUE);
       } else if (int line = lineAt(p); line >= 0) {
         Mark(*s, line);
@@ -465,7 +465,8 @@ LRESULT ComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_CHAR:
-      if (std::optional<int> line = s->items.FindInitial(static_cast<char>(wParam), IsOpen(*s) ? s->marked : s->selected)) {
+      if (std::optional<int> line =
+              s->items.FindInitial(static_cast<char>(wParam), IsOpen(*s) ? s->marked : s->selected)) {
         if (IsOpen(*s)) {
           Mark(*s, *line);
         } else {

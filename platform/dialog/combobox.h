@@ -34,7 +34,7 @@ constexpr UINT CB_GETLBTEXT = 0x0148;  // wParam index, lParam buffer; returns t
 constexpr UINT CB_GETLBTEXTLEN = 0x0149;
 constexpr UINT CB_INSERTSTRING = 0x014A;
 constexpr UINT CB_RESETCONTENT = 0x014B;
-constexpr UINT CB_SETCURSEL = 0x014E;  // wParam: index, -1 = none
+constexpr UINT CB_SETCURSEL = 0x014E;     // wParam: index, -1 = none
 constexpr UINT CB_SHOWDROPDOWN = 0x014F;  // wParam: open or close
 constexpr UINT CB_GETITEMDATA = 0x0150;
 constexpr UINT CB_SETITEMDATA = 0x0151;

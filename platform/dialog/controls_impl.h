@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "platform/gdi/objects.h"
 #include "platform/core/types.h"
 #include "platform/dialog/classic.h"
+#include "platform/gdi/objects.h"
 #include "platform/user/paint.h"
 #include "platform/user/window.h"
 

@@ -28,8 +28,8 @@
 // Every dialog is a window of the dialog class; a template's own class name is
 // not used. Called from the program's thread only.
 
-#include "platform/resource/resname.h"
 #include "platform/core/types.h"
+#include "platform/resource/resname.h"
 #include "platform/user/messages.h"
 #include "platform/user/system.h"
 

@@ -4,16 +4,16 @@
 
 #include <vector>
 
+#include "platform/core/types.h"
 #include "platform/dialog/dialog.h"
 #include "platform/gdi/objects.h"
-#include "platform/core/types.h"
 
 namespace plat::dialog_impl {
 
 struct DialogData {
   HFONT font = nullptr;  // the template's font (null: the system font)
   bool ownsFont = false;
-  SIZE baseUnits{8, 16};  // average character width and height of the font
+  SIZE baseUnits{8, 16};      // average character width and height of the font
   HWND savedFocus = nullptr;  // the control to focus again at the next activation
   WORD defId = 0;
   bool hasDefId = false;

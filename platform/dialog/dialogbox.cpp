@@ -101,9 +101,9 @@ HWND Build(HMODULE module, const ResName& name, HWND owner, DLGPROC proc, LPARAM
     const int x = ScaleX(*d, item.x), y = ScaleY(*d, item.y);
     const int w = ScaleX(*d, item.cx), h = ScaleY(*d, item.cy);
     void* creation = item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data());
-    HWND control = CreateWindowEx(item.exStyle | WS_EX_NOPARENTNOTIFY, cls.c_str(), item.text.text.c_str(),
-                                  item.style | WS_CHILD, x, y, w, h, hwnd,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), module, creation);
+    HWND control =
+        CreateWindowEx(item.exStyle | WS_EX_NOPARENTNOTIFY, cls.c_str(), item.text.text.c_str(), item.style | WS_CHILD,
+                       x, y, w, h, hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(item.id)), module, creation);
     if (!IsWindow(hwnd)) return nullptr;
     if (!control) {
       if (t->style & DS_NOFAILCREATE) continue;
@@ -118,8 +118,7 @@ HWND Build(HMODULE module, const ResName& name, HWND owner, DLGPROC proc, LPARAM
   }
 
   HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
-  const LRESULT focusDefault =
-      SendMessage(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
+  const LRESULT focusDefault = SendMessage(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param);
   if (!IsWindow(hwnd)) return nullptr;
   // Otherwise the first activation gives the focus to the first tab stop.
   if (focusDefault && GetActiveWindow() == hwnd) {

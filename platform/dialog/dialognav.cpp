@@ -79,7 +79,7 @@ void OnEnter(HWND dialog) {
   }
   const LRESULT def = SendMessage(dialog, DM_GETDEFID, 0, 0);
   const WORD id = HIWORD(static_cast<std::uintptr_t>(def)) == DC_HASDEFID ? LOWORD(static_cast<std::uintptr_t>(def))
-                                                                           : static_cast<WORD>(IDOK);
+                                                                          : static_cast<WORD>(IDOK);
   HWND control = GetDlgItem(dialog, id);
   if (control && !IsWindowEnabled(control)) {
     MessageBeep(0);
@@ -136,8 +136,7 @@ BOOL IsDialogMessage(HWND dialog, MSG* msg) {
   if (!msg || !IsWindow(dialog) || !msg->hwnd) return FALSE;
   if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return FALSE;
   if (msg->message == WM_KEYDOWN) {
-    const LRESULT code =
-        SendMessage(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+    const LRESULT code = SendMessage(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
     const bool wantsAll = (code & DLGC_WANTALLKEYS) != 0;
     switch (msg->wParam) {
       case VK_TAB: {

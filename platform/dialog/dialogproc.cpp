@@ -18,8 +18,8 @@ namespace {
 // Messages whose result is the dialog procedure's return value itself.
 bool ReturnsDirectly(UINT msg) {
   constexpr UINT kCompareItem = 0x0039, kQueryDragIcon = 0x0037;
-  return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) ||
-         msg == WM_VKEYTOITEM || msg == WM_CHARTOITEM || msg == kCompareItem || msg == kQueryDragIcon;
+  return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == WM_VKEYTOITEM ||
+         msg == WM_CHARTOITEM || msg == kCompareItem || msg == kQueryDragIcon;
 }
 
 bool IsDescendant(HWND dialog, HWND w) { return w && IsChild(dialog, w); }

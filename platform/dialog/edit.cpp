@@ -33,10 +33,10 @@ struct EditState {
   EditBuffer buffer;
   HFONT font = nullptr;
   std::size_t limit = kDefaultLimit;
-  int scrollX = 0;           // single line: pixels scrolled off on the left
-  std::size_t topLine = 0;   // multi-line: the first line shown
-  bool tracking = false;     // a drag selects
-  bool hollow = false;       // the last background brush was the hollow one
+  int scrollX = 0;          // single line: pixels scrolled off on the left
+  std::size_t topLine = 0;  // multi-line: the first line shown
+  bool tracking = false;    // a drag selects
+  bool hollow = false;      // the last background brush was the hollow one
 };
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE)); }
@@ -268,8 +268,8 @@ void OnKeyDown(HWND hwnd, EditState& s, UINT key) {
   const bool multi = IsMultiLine(hwnd);
   switch (key) {
     case VK_LEFT:
-      MoveCaret(hwnd, s, (!shift && s.buffer.HasSelection()) ? s.buffer.SelStart() : s.buffer.Previous(s.buffer.Caret()),
-                shift);
+      MoveCaret(hwnd, s,
+                (!shift && s.buffer.HasSelection()) ? s.buffer.SelStart() : s.buffer.Previous(s.buffer.Caret()), shift);
       break;
     case VK_RIGHT:
       MoveCaret(hwnd, s, (!shift && s.buffer.HasSelection()) ? s.buffer.SelEnd() : s.buffer.Next(s.buffer.Caret()),
@@ -385,8 +385,8 @@ LRESULT GetSelection(const EditState& s, WPARAM wParam, LPARAM lParam) {
   const auto end = static_cast<DWORD>(s.buffer.SelEnd());
   if (auto* p = reinterpret_cast<DWORD*>(wParam)) *p = start;
   if (auto* p = reinterpret_cast<DWORD*>(lParam)) *p = end;
-  return static_cast<LRESULT>(static_cast<DWORD>(MAKELONG(static_cast<WORD>(std::min<DWORD>(start, 0xFFFF)),
-                                                          static_cast<WORD>(std::min<DWORD>(end, 0xFFFF)))));
+  return static_cast<LRESULT>(static_cast<DWORD>(
+      MAKELONG(static_cast<WORD>(std::min<DWORD>(start, 0xFFFF)), static_cast<WORD>(std::min<DWORD>(end, 0xFFFF)))));
 }
 
 }  // namespace

@@ -118,7 +118,8 @@ void DrawLine(HWND hwnd, const ListBoxState& s, HDC dc, int index, const RECT& r
     dis.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
     dis.itemID = static_cast<UINT>(index);
     dis.itemAction = ODA_DRAWENTIRE;
-    dis.itemState = (selected ? ODS_SELECTED : 0) | (caret ? ODS_FOCUS : 0) | (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
+    dis.itemState =
+        (selected ? ODS_SELECTED : 0) | (caret ? ODS_FOCUS : 0) | (IsWindowEnabled(hwnd) ? 0 : ODS_DISABLED);
     dis.hwndItem = hwnd;
     dis.hDC = dc;
     dis.rcItem = r;
@@ -199,8 +200,8 @@ void OnButtonDown(HWND hwnd, POINT p) {
   ListBoxState* live = StateOf<ListBoxState>(hwnd);
   if (!live) return;
   const Geometry g = Measure(hwnd, *live);
-  if (g.hasBar &&
-      live->bar.Press(hwnd, LayOutScrollBar(g.bar, true, BarInfo(*live, g)), BarInfo(*live, g), p, BarRequester(hwnd))) {
+  if (g.hasBar && live->bar.Press(hwnd, LayOutScrollBar(g.bar, true, BarInfo(*live, g)), BarInfo(*live, g), p,
+                                  BarRequester(hwnd))) {
     Refresh(hwnd, *live);
     return;
   }
@@ -214,8 +215,9 @@ void OnButtonDown(HWND hwnd, POINT p) {
 void OnKeyDown(HWND hwnd, ListBoxState& s, UINT key) {
   int target = -1;
   if (StyleOf(hwnd) & LBS_WANTKEYBOARDINPUT) {
-    const LRESULT r = SendMessage(GetParent(hwnd), WM_VKEYTOITEM, MAKEWPARAM(static_cast<WORD>(key), static_cast<WORD>(s.caret)),
-                                  reinterpret_cast<LPARAM>(hwnd));
+    const LRESULT r =
+        SendMessage(GetParent(hwnd), WM_VKEYTOITEM, MAKEWPARAM(static_cast<WORD>(key), static_cast<WORD>(s.caret)),
+                    reinterpret_cast<LPARAM>(hwnd));
     if (r == -2 || !IsWindow(hwnd)) return;
     target = static_cast<int>(r);
   }

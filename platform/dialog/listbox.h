@@ -40,9 +40,9 @@ constexpr UINT LB_ADDSTRING = 0x0180;     // lParam: text (or item data); return
 constexpr UINT LB_INSERTSTRING = 0x0181;  // wParam: index, -1 = at the end
 constexpr UINT LB_DELETESTRING = 0x0182;  // returns the count left
 constexpr UINT LB_RESETCONTENT = 0x0184;
-constexpr UINT LB_SETCURSEL = 0x0186;   // wParam: index, -1 = none; LB_ERR for -1 or a bad index
-constexpr UINT LB_GETCURSEL = 0x0188;   // LB_ERR when nothing is selected
-constexpr UINT LB_GETTEXT = 0x0189;     // wParam index, lParam buffer (LB_GETTEXTLEN + 1 bytes); returns the length
+constexpr UINT LB_SETCURSEL = 0x0186;  // wParam: index, -1 = none; LB_ERR for -1 or a bad index
+constexpr UINT LB_GETCURSEL = 0x0188;  // LB_ERR when nothing is selected
+constexpr UINT LB_GETTEXT = 0x0189;    // wParam index, lParam buffer (LB_GETTEXTLEN + 1 bytes); returns the length
 constexpr UINT LB_GETTEXTLEN = 0x018A;
 constexpr UINT LB_GETCOUNT = 0x018B;
 constexpr UINT LB_GETTOPINDEX = 0x018E;

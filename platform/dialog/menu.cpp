@@ -44,9 +44,7 @@ bool IsLiveMenu(HMENU menu) { return menu && Menus().Contains(menu); }
 
 using namespace dialog_impl;
 
-HMENU CreatePopupMenu() {
-  return Menus().Add(std::make_unique<HMENU__>());
-}
+HMENU CreatePopupMenu() { return Menus().Add(std::make_unique<HMENU__>()); }
 
 BOOL DestroyMenu(HMENU menu) {
   std::unique_ptr<HMENU__> owned = Menus().Take(menu);

@@ -75,9 +75,9 @@ constexpr UINT TPM_RETURNCMD = 0x0100;  // return the chosen id instead of posti
 struct MENUITEMINFO {
   UINT cbSize = sizeof(MENUITEMINFO);
   UINT fMask = 0;
-  UINT fType = 0;   // not used by SetMenuItemInfo
-  UINT fState = 0;  // MIIM_STATE
-  UINT wID = 0;     // MIIM_ID
+  UINT fType = 0;            // not used by SetMenuItemInfo
+  UINT fState = 0;           // MIIM_STATE
+  UINT wID = 0;              // MIIM_ID
   HMENU hSubMenu = nullptr;  // MIIM_SUBMENU (null: none)
   void* hbmpChecked = nullptr;
   void* hbmpUnchecked = nullptr;

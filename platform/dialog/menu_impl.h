@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog/menu.h"
 #include "platform/core/types.h"
+#include "platform/dialog/menu.h"
 
 namespace plat {
 

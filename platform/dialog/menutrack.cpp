@@ -112,8 +112,8 @@ void DrawItem(HWND owner, HMENU menu, std::size_t index, HDC dc, UINT action) {
     return;
   }
   FillSolid(dc, r, GetSysColor(lit ? COLOR_HIGHLIGHT : COLOR_MENU));
-  const COLORREF ink = !Enabled(item) ? GetSysColor(COLOR_GRAYTEXT)
-                                      : GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+  const COLORREF ink =
+      !Enabled(item) ? GetSysColor(COLOR_GRAYTEXT) : GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   if (item.flags & MF_CHECKED) DrawCheckMark(dc, RECT{r.left, r.top, r.left + kCheckArea, r.bottom}, ink);
   if (item.submenu) DrawArrow(dc, RECT{r.right - kArrowArea, r.top, r.right, r.bottom}, Arrow::kRight, ink);
   HGDIOBJ oldFont = SelectObject(dc, GuiFont());
@@ -175,8 +175,8 @@ bool OpenLevel(Session& s, HMENU menu, int index, int x, int y, UINT align, int 
   if (besideLeft >= 0 && x + w > screenW) x = besideLeft - w;
   x = std::clamp(x, 0, std::max(0, screenW - w));
   y = std::clamp(y, 0, std::max(0, screenH - h));
-  HWND window = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kMenuClass, "", WS_POPUP, x, y, w, h, s.owner,
-                               nullptr, nullptr, menu);
+  HWND window = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kMenuClass, "", WS_POPUP, x, y, w, h, s.owner, nullptr,
+                               nullptr, menu);
   if (!window) return false;
   menu->window = window;
   menu->highlighted = -1;
@@ -399,7 +399,8 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
   if (IsWindow(owner)) SendMessage(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
   if (flags & TPM_RETURNCMD) return session.chosen ? static_cast<BOOL>(session.choice) : 0;
-  if (session.chosen && IsWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(session.choice), 0), 0);
+  if (session.chosen && IsWindow(owner))
+    PostMessage(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(session.choice), 0), 0);
   return TRUE;
 }
 

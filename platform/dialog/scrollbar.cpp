@@ -32,8 +32,8 @@ ScrollBarLayout LayOut(HWND hwnd, const ScrollBarState& s) {
 ScrollTracker::Request Requester(HWND hwnd) {
   return [hwnd](WORD code, int position) {
     if (HWND parent = GetParent(hwnd))
-      SendMessage(parent, IsVertical(hwnd) ? WM_VSCROLL : WM_HSCROLL,
-                  MAKEWPARAM(code, static_cast<WORD>(position)), reinterpret_cast<LPARAM>(hwnd));
+      SendMessage(parent, IsVertical(hwnd) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, static_cast<WORD>(position)),
+                  reinterpret_cast<LPARAM>(hwnd));
   };
 }
 
@@ -84,7 +84,9 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DefWindowProc(hwnd, msg, wParam, lParam);
     case WM_PAINT:
       return PaintControl(
-          hwnd, [&](HDC dc) { DrawScrollBar(dc, LayOut(hwnd, *s), s->tracker.Pushed(), IsWindowEnabled(hwnd) != FALSE); }, Border::kNone);
+          hwnd,
+          [&](HDC dc) { DrawScrollBar(dc, LayOut(hwnd, *s), s->tracker.Pushed(), IsWindowEnabled(hwnd) != FALSE); },
+          Border::kNone);
     case WM_ERASEBKGND:
       return 1;
     case WM_ENABLE:
@@ -94,8 +96,7 @@ LRESULT ScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (s->tracker.Press(hwnd, LayOut(hwnd, *s), s->info, p, Requester(hwnd)))
-        InvalidateRect(hwnd, nullptr, TRUE);
+      if (s->tracker.Press(hwnd, LayOut(hwnd, *s), s->info, p, Requester(hwnd))) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_MOUSEMOVE: {
       const ScrollPart before = s->tracker.Pushed();

@@ -33,7 +33,7 @@ constexpr WORD SB_TOP = 6;
 constexpr WORD SB_BOTTOM = 7;
 constexpr WORD SB_ENDSCROLL = 8;
 
-constexpr UINT SBM_SETPOS = 0x00E0;    // wParam: position (kept in the range); lParam: redraw; returns the old one
+constexpr UINT SBM_SETPOS = 0x00E0;  // wParam: position (kept in the range); lParam: redraw; returns the old one
 constexpr UINT SBM_GETPOS = 0x00E1;
 constexpr UINT SBM_SETRANGE = 0x00E2;  // wParam minimum, lParam maximum; the position is kept inside
 constexpr UINT SBM_GETRANGE = 0x00E3;  // wParam, lParam: INT* receiving minimum and maximum

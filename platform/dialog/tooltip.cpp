@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/core/clock.h"
-#include "platform/display/screen.h"
 #include "platform/dialog/classic.h"
 #include "platform/dialog/controls_impl.h"
+#include "platform/display/screen.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/shapes.h"
 #include "platform/gdi/text.h"
@@ -48,7 +48,7 @@ enum class Phase {
   kIdle,     // no tool under the mouse
   kWaiting,  // the mouse rests on `current`; the tip shows when the delay is over
   kShowing,
-  kDone,     // the tip went away; it comes again only after the mouse leaves the tool
+  kDone,  // the tip went away; it comes again only after the mouse leaves the tool
 };
 
 // The screen pixels of one rectangle, row by row.
@@ -292,7 +292,8 @@ void OnTimer(HWND tooltip, TooltipState& s, UINT_PTR id) {
   if (id == kShowTimer && s.phase == Phase::kWaiting) {
     KillTimer(tooltip, kShowTimer);
     Show(tooltip, s);
-  } else if (id == kWatchTimer && s.phase == Phase::kShowing && timeGetTime() - s.shownAt >= 10 * GetDoubleClickTime()) {
+  } else if (id == kWatchTimer && s.phase == Phase::kShowing &&
+             timeGetTime() - s.shownAt >= 10 * GetDoubleClickTime()) {
     Hide(tooltip, s, Phase::kDone);
   }
 }

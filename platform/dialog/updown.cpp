@@ -32,8 +32,8 @@ struct UpDownState {
   int upper = 0;
   int pos = 0;
   HWND buddy = nullptr;
-  int held = 0;        // +1: the up (right) arrow is held, -1: the down (left) one
-  bool over = false;   // the cursor is over the held arrow
+  int held = 0;       // +1: the up (right) arrow is held, -1: the down (left) one
+  bool over = false;  // the cursor is over the held arrow
   DWORD heldSince = 0;
 };
 
@@ -116,8 +116,8 @@ void Scrolled(HWND hwnd, WORD code) {
   UpDownState* s = StateOf<UpDownState>(hwnd);
   HWND parent = GetParent(hwnd);
   if (!s || !parent) return;
-  SendMessage(parent, (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL,
-              MAKEWPARAM(code, static_cast<WORD>(s->pos)), reinterpret_cast<LPARAM>(hwnd));
+  SendMessage(parent, (StyleOf(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, static_cast<WORD>(s->pos)),
+              reinterpret_cast<LPARAM>(hwnd));
 }
 
 // One step of `size` towards the upper value (direction +1) or the lower one.
@@ -132,8 +132,7 @@ void Step(HWND hwnd, int direction, int size) {
   nm.iPos = s->pos;
   nm.iDelta = direction * size * (s->upper < s->lower ? -1 : 1);
   HWND parent = GetParent(hwnd);
-  const LRESULT refused =
-      parent ? SendMessage(parent, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm)) : 0;
+  const LRESULT refused = parent ? SendMessage(parent, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm)) : 0;
   if (!(s = StateOf<UpDownState>(hwnd))) return;
   if (!refused && nm.iDelta != 0 && Offset(hwnd, *s, nm.iDelta)) WriteBuddy(hwnd, *s);
   Scrolled(hwnd, SB_THUMBPOSITION);
@@ -199,7 +198,8 @@ void Hook(HWND updown, HWND buddy) {
   }
   BuddyHook hook;
   hook.updown = updown;
-  hook.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtr(buddy, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BuddyProc)));
+  hook.previous =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtr(buddy, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BuddyProc)));
   BuddyHooks().emplace(buddy, hook);
 }
 
@@ -264,8 +264,10 @@ void Paint(HWND hwnd, const UpDownState& s, HDC dc) {
   RECT r;
   GetClientRect(hwnd, &r);
   const bool horizontal = (StyleOf(hwnd) & UDS_HORZ) != 0;
-  const RECT first = horizontal ? RECT{r.left, r.top, r.right / 2, r.bottom} : RECT{r.left, r.top, r.right, r.bottom / 2};
-  const RECT second = horizontal ? RECT{r.right / 2, r.top, r.right, r.bottom} : RECT{r.left, r.bottom / 2, r.right, r.bottom};
+  const RECT first =
+      horizontal ? RECT{r.left, r.top, r.right / 2, r.bottom} : RECT{r.left, r.top, r.right, r.bottom / 2};
+  const RECT second =
+      horizontal ? RECT{r.right / 2, r.top, r.right, r.bottom} : RECT{r.left, r.bottom / 2, r.right, r.bottom};
   const COLORREF glyph = GetSysColor(IsWindowEnabled(hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
   // First half: up (vertical) or left (horizontal, the step down).
   const int firstDirection = horizontal ? -1 : 1;

@@ -20,8 +20,8 @@
 // control as its buddy; UDS_ALIGNRIGHT / UDS_ALIGNLEFT put the control at that
 // edge inside the buddy, which gives up the room. Called from the program's thread only.
 
-#include "platform/dialog/commctrl.h"
 #include "platform/core/types.h"
+#include "platform/dialog/commctrl.h"
 #include "platform/user/messages.h"
 
 namespace plat {

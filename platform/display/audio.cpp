@@ -120,9 +120,7 @@ void PrepareAudio(std::size_t frames) {
     if (s) s->Prepare(frames);
 }
 
-void AudioBeep(UINT) {
-  g_beepLeft.store(kBeepFrames, std::memory_order_relaxed);
-}
+void AudioBeep(UINT) { g_beepLeft.store(kBeepFrames, std::memory_order_relaxed); }
 
 AudioOutput& CurrentAudioOutput() {
   auto& o = Output();
@@ -135,9 +133,7 @@ void InstallAudioOutput(std::unique_ptr<AudioOutput> output) {
   Output() = std::move(output);
 }
 
-MemoryAudioOutput* CurrentMemoryAudioOutput() {
-  return dynamic_cast<MemoryAudioOutput*>(&CurrentAudioOutput());
-}
+MemoryAudioOutput* CurrentMemoryAudioOutput() { return dynamic_cast<MemoryAudioOutput*>(&CurrentAudioOutput()); }
 
 MemoryAudioOutput::MemoryAudioOutput() : lastMs_(timeGetTime()) {}
 
@@ -180,8 +176,7 @@ void MemoryAudioOutput::StartCapture(std::size_t maxFrames) {
   capturing_ = true;
 }
 
-bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
-                  int rate) {
+bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels, int rate) {
   const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
   const auto block = static_cast<std::uint16_t>(channels * 2);
   ByteWriter w;

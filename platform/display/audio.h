@@ -61,8 +61,7 @@ AudioOutput& CurrentAudioOutput();
 void InstallAudioOutput(std::unique_ptr<AudioOutput> output);
 
 // A 16-bit PCM WAV file of interleaved samples; false when it cannot be written.
-bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels,
-                  int rate);
+bool WriteWavFile(const std::filesystem::path& path, const std::vector<std::int16_t>& samples, int channels, int rate);
 
 // Memory on the program clock: CatchUp renders 44.1 frames for each
 // millisecond the clock moved on since the last call (a clock set back starts

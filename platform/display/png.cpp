@@ -43,8 +43,8 @@ std::optional<Image> ReadPng(const std::filesystem::path& path) {
   img.height = static_cast<int>(png.height);
   img.rgb.resize(static_cast<std::size_t>(img.width) * img.height);
   for (std::size_t i = 0; i < img.rgb.size(); ++i)
-    img.rgb[i] = (static_cast<std::uint32_t>(bytes[i * 3]) << 16) | (static_cast<std::uint32_t>(bytes[i * 3 + 1]) << 8) |
-                 bytes[i * 3 + 2];
+    img.rgb[i] = (static_cast<std::uint32_t>(bytes[i * 3]) << 16) |
+                 (static_cast<std::uint32_t>(bytes[i * 3 + 1]) << 8) | bytes[i * 3 + 2];
   return img;
 }
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/display/backend.h"
 #include "platform/core/types.h"
+#include "platform/display/backend.h"
 
 namespace plat {
 

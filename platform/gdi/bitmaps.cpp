@@ -23,9 +23,7 @@ constexpr std::size_t kInfoHeaderSize = 40;
 
 // The colour table or masks behind the caller's header, read as the caller
 // laid them out in memory.
-const BYTE* AfterHeader(const BITMAPINFO* info) {
-  return reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize;
-}
+const BYTE* AfterHeader(const BITMAPINFO* info) { return reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize; }
 
 DWORD Mask(const BITMAPINFO* info, int i) {
   DWORD m;

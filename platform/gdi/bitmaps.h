@@ -2,10 +2,10 @@
 // DIB sections, bitmaps from resource modules and BMP files, and blits.
 // Called from the program's thread only.
 
+#include "platform/core/types.h"
 #include "platform/gdi/objects.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/resname.h"
-#include "platform/core/types.h"
 
 namespace plat {
 
@@ -46,8 +46,7 @@ constexpr UINT DIB_RGB_COLORS = 0;
 // write. `hdc`, `section` and `offset` are not used (the memory is always the
 // layer's own). Null for any other format, another usage, or a size beyond
 // 16384 pixels either way.
-HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
-                         DWORD offset);
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
 
 // LoadImage types and flags.
 constexpr UINT IMAGE_BITMAP = 0;

@@ -57,8 +57,8 @@ std::vector<int> SourceSteps(int count, int sourceCount, bool flip) {
   return steps;
 }
 
-void Copy(const Canvas& dst, int x, int y, int w, int h, const Canvas& src, int sx, int sy, int sw, int sh,
-          bool flipX, bool flipY) {
+void Copy(const Canvas& dst, int x, int y, int w, int h, const Canvas& src, int sx, int sy, int sw, int sh, bool flipX,
+          bool flipY) {
   Converter convert(src, dst);
   const std::vector<int> xs = SourceSteps(w, sw, flipX);
   const std::vector<int> ys = SourceSteps(h, sh, flipY);

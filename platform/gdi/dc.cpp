@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/core/handle_table.h"
-#include "platform/gdi/gdi_impl.h"
 #include "platform/display/screen.h"
+#include "platform/gdi/gdi_impl.h"
 
 namespace plat {
 namespace gdi_impl {
@@ -67,8 +67,7 @@ HGDIOBJ DefaultBitmap() {
 }  // namespace
 
 RECT IntersectRects(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (r.right < r.left) r.right = r.left;
   if (r.bottom < r.top) r.bottom = r.top;
   return r;
@@ -188,16 +187,21 @@ int GetDeviceCaps(HDC hdc, int index) {
   HDC__* dc = FindDC(hdc);
   if (!dc) return 0;
   switch (index) {
-    case BITSPIXEL: return BitsPerPixel(dc->deviceFormat);
-    case PLANES: return 1;
-    case HORZRES: return dc->deviceWidth;
-    case VERTRES: return dc->deviceHeight;
+    case BITSPIXEL:
+      return BitsPerPixel(dc->deviceFormat);
+    case PLANES:
+      return 1;
+    case HORZRES:
+      return dc->deviceWidth;
+    case VERTRES:
+      return dc->deviceHeight;
     case RASTERCAPS: {
       int caps = RC_BITBLT | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
       if (dc->deviceFormat == PixelFormat::kIndexed8) caps |= RC_PALETTE;
       return caps;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

@@ -6,9 +6,9 @@
 // text on an opaque white background, text aligned top-left, the current
 // position at (0, 0) and no palette of its own. Called from the program's thread only.
 
+#include "platform/core/types.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/pixels.h"
-#include "platform/core/types.h"
 
 namespace plat {
 

@@ -17,9 +17,12 @@ bool Is555(const DibHeader& h) { return h.masks[0] == 0x7C00 && h.masks[1] == 0x
 // The bitmap's index of pixel x of a 1-, 4- or 8-bit row.
 BYTE IndexAt(const BYTE* row, int x, int bits) {
   switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
   }
 }
 
@@ -36,13 +39,14 @@ std::unique_ptr<BitmapObject> NewBitmap(int width, int height, PixelFormat forma
   return b;
 }
 
-std::unique_ptr<BitmapObject> BitmapFromDib(std::span<const BYTE> bytes, const DibHeader& h,
-                                            std::size_t rowsOffset) {
+std::unique_ptr<BitmapObject> BitmapFromDib(std::span<const BYTE> bytes, const DibHeader& h, std::size_t rowsOffset) {
   PixelFormat format;
   switch (h.bitCount) {
     case 1:
     case 4:
-    case 8: format = PixelFormat::kIndexed8; break;
+    case 8:
+      format = PixelFormat::kIndexed8;
+      break;
     case 16:
       if (h.compression == BI_RGB || Is555(h)) {
         format = PixelFormat::kRgb555;
@@ -52,12 +56,15 @@ std::unique_ptr<BitmapObject> BitmapFromDib(std::span<const BYTE> bytes, const D
         return nullptr;
       }
       break;
-    case 24: format = PixelFormat::kBgr24; break;
+    case 24:
+      format = PixelFormat::kBgr24;
+      break;
     case 32:
       if (h.compression != BI_RGB) return nullptr;
       format = PixelFormat::kBgr24;
       break;
-    default: return nullptr;
+    default:
+      return nullptr;
   }
   const int width = h.width;
   const int height = static_cast<int>(h.rows);
@@ -76,7 +83,9 @@ std::unique_ptr<BitmapObject> BitmapFromDib(std::span<const BYTE> bytes, const D
       case 32:
         for (int x = 0; x < width; ++x) std::memcpy(dst + 3 * x, src + 4 * x, 3);
         break;
-      default: std::memcpy(dst, src, b->stride); break;
+      default:
+        std::memcpy(dst, src, b->stride);
+        break;
     }
   }
   return b;

@@ -139,8 +139,7 @@ int DrawText(HDC hdc, const char* text, int count, RECT* rect, UINT format) {
   int top = rect->top;
   int result = height;
   if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM))) {
-    top = (format & DT_VCENTER) ? rect->top + (rect->bottom - rect->top - lineHeight) / 2
-                                : rect->bottom - lineHeight;
+    top = (format & DT_VCENTER) ? rect->top + (rect->bottom - rect->top - lineHeight) / 2 : rect->bottom - lineHeight;
     result = top - rect->top + lineHeight;
   }
 

@@ -68,12 +68,11 @@ class FontFile {
 
 std::shared_ptr<RealizedFont> RealizedFont::Realize(const FontRequest& request) {
   // Equal requests share one realization, found by its face file and sizes.
-  static std::map<std::tuple<std::string, int, int, int, bool, bool, bool>, std::shared_ptr<RealizedFont>>
-      fonts;
+  static std::map<std::tuple<std::string, int, int, int, bool, bool, bool>, std::shared_ptr<RealizedFont>> fonts;
   const auto face = MatchFace(request.face, request.weight, request.italic);
   if (!face) return nullptr;
-  const auto key = std::make_tuple(face->path, face->index, request.height, face->minCellHeight,
-                                   request.italic, request.underline, request.strikeOut);
+  const auto key = std::make_tuple(face->path, face->index, request.height, face->minCellHeight, request.italic,
+                                   request.underline, request.strikeOut);
   auto it = fonts.find(key);
   if (it != fonts.end()) return it->second;
   std::shared_ptr<RealizedFont> font(new RealizedFont());

@@ -19,8 +19,8 @@
 namespace plat::gdi_impl {
 
 struct GlyphRun {
-  std::int16_t y;   // row, relative to the baseline (negative = above)
-  std::int16_t x;   // first pixel, relative to the pen position
+  std::int16_t y;  // row, relative to the baseline (negative = above)
+  std::int16_t x;  // first pixel, relative to the pen position
   std::int16_t length;
 };
 
@@ -40,7 +40,7 @@ struct FontMetrics {
   int weight = 0;
   int underlineOffset = 0;  // rows below the baseline
   int underlineThickness = 1;
-  int strikeOffset = 0;     // rows above the baseline
+  int strikeOffset = 0;  // rows above the baseline
   int strikeThickness = 1;
 };
 

@@ -8,8 +8,8 @@ namespace plat::gdi_impl {
 
 struct FaceFile {
   std::string path;
-  int index = 0;           // face within the file
-  int minCellHeight = 0;   // smallest cell height in pixels the face is drawn at
+  int index = 0;          // face within the file
+  int minCellHeight = 0;  // smallest cell height in pixels the face is drawn at
 };
 
 // The classic names map to their stand-ins (see text.h); other names go to

@@ -19,8 +19,8 @@ RealizedFont* DcFont(HDC__& dc) {
 using namespace gdi_impl;
 
 HFONT CreateFont(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int weight, DWORD italic,
-                 DWORD underline, DWORD strikeOut, DWORD /*charSet*/, DWORD /*outPrecision*/,
-                 DWORD /*clipPrecision*/, DWORD /*quality*/, DWORD /*pitchAndFamily*/, const char* faceName) {
+                 DWORD underline, DWORD strikeOut, DWORD /*charSet*/, DWORD /*outPrecision*/, DWORD /*clipPrecision*/,
+                 DWORD /*quality*/, DWORD /*pitchAndFamily*/, const char* faceName) {
   if (!faceName || !*faceName) return nullptr;
   auto font = std::make_unique<FontObject>();
   font->request.height = height;

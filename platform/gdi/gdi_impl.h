@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/types.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/pixels.h"
 #include "platform/gdi/text.h"
-#include "platform/core/types.h"
 
 namespace plat {
 
@@ -85,12 +85,12 @@ inline PaletteObject* FindPalette(HGDIOBJ h) { return dynamic_cast<PaletteObject
 struct HDC__ {
   enum class Kind { kWindow, kMemory, kTarget };
   Kind kind = Kind::kMemory;
-  HWND window = nullptr;          // window DCs (null: the whole screen)
-  POINT origin;                   // device position of logical (0, 0)
-  bool clipped = false;           // window DCs: drawing stays inside `clip`
-  RECT clip;                      // device coordinates
-  std::vector<RECT> holes;        // window DCs: device rectangles left undrawn (clipped children)
-  PixelTarget target;             // target DCs
+  HWND window = nullptr;                            // window DCs (null: the whole screen)
+  POINT origin;                                     // device position of logical (0, 0)
+  bool clipped = false;                             // window DCs: drawing stays inside `clip`
+  RECT clip;                                        // device coordinates
+  std::vector<RECT> holes;                          // window DCs: device rectangles left undrawn (clipped children)
+  PixelTarget target;                               // target DCs
   PixelFormat deviceFormat = PixelFormat::kRgb565;  // what GetDeviceCaps reports
   int deviceWidth = 0;
   int deviceHeight = 0;
@@ -115,9 +115,7 @@ inline PenObject* DcPen(const HDC__& dc) { return dynamic_cast<PenObject*>(FindH
 inline BrushObject* DcBrush(const HDC__& dc) { return dynamic_cast<BrushObject*>(FindHeld(dc.brush)); }
 inline FontObject* DcFontObject(const HDC__& dc) { return dynamic_cast<FontObject*>(FindHeld(dc.font)); }
 inline BitmapObject* DcBitmap(const HDC__& dc) { return dynamic_cast<BitmapObject*>(FindHeld(dc.bitmap)); }
-inline PaletteObject* DcPalette(const HDC__& dc) {
-  return dynamic_cast<PaletteObject*>(FindHeld(dc.palette));
-}
+inline PaletteObject* DcPalette(const HDC__& dc) { return dynamic_cast<PaletteObject*>(FindHeld(dc.palette)); }
 
 // A new DC of that kind with the default objects selected; the DC registry owns it.
 HDC__* NewDC(HDC__::Kind kind);

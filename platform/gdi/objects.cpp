@@ -45,20 +45,32 @@ HGDIOBJ MakeFont(int height, int weight, const char* face) {
 
 HGDIOBJ MakeStock(int index) {
   switch (index) {
-    case WHITE_BRUSH: return MakeBrush(false, RGB(255, 255, 255));
-    case LTGRAY_BRUSH: return MakeBrush(false, RGB(192, 192, 192));
-    case GRAY_BRUSH: return MakeBrush(false, RGB(128, 128, 128));
-    case DKGRAY_BRUSH: return MakeBrush(false, RGB(64, 64, 64));
-    case BLACK_BRUSH: return MakeBrush(false, RGB(0, 0, 0));
-    case NULL_BRUSH: return MakeBrush(true, 0);
-    case WHITE_PEN: return MakePen(PS_SOLID, 1, RGB(255, 255, 255));
-    case BLACK_PEN: return MakePen(PS_SOLID, 1, RGB(0, 0, 0));
-    case NULL_PEN: return MakePen(PS_NULL, 1, 0);
+    case WHITE_BRUSH:
+      return MakeBrush(false, RGB(255, 255, 255));
+    case LTGRAY_BRUSH:
+      return MakeBrush(false, RGB(192, 192, 192));
+    case GRAY_BRUSH:
+      return MakeBrush(false, RGB(128, 128, 128));
+    case DKGRAY_BRUSH:
+      return MakeBrush(false, RGB(64, 64, 64));
+    case BLACK_BRUSH:
+      return MakeBrush(false, RGB(0, 0, 0));
+    case NULL_BRUSH:
+      return MakeBrush(true, 0);
+    case WHITE_PEN:
+      return MakePen(PS_SOLID, 1, RGB(255, 255, 255));
+    case BLACK_PEN:
+      return MakePen(PS_SOLID, 1, RGB(0, 0, 0));
+    case NULL_PEN:
+      return MakePen(PS_NULL, 1, 0);
     // The classic system font is a bold sans face with a 16-pixel cell; the
     // dialog font is the small sans one.
-    case SYSTEM_FONT: return MakeFont(16, FW_BOLD, "Liberation Sans");
-    case DEFAULT_GUI_FONT: return MakeFont(-11, FW_NORMAL, "Liberation Sans");
-    default: return nullptr;
+    case SYSTEM_FONT:
+      return MakeFont(16, FW_BOLD, "Liberation Sans");
+    case DEFAULT_GUI_FONT:
+      return MakeFont(-11, FW_NORMAL, "Liberation Sans");
+    default:
+      return nullptr;
   }
 }
 

@@ -18,8 +18,8 @@ constexpr UINT kEndFree = 246;  // the high static colours start here
 std::array<PALETTEENTRY, kEntries>& SystemPalette() {
   static std::array<PALETTEENTRY, kEntries> palette = [] {
     std::array<PALETTEENTRY, kEntries> p{};
-    const BYTE low[10][3] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
-                             {128, 0, 128}, {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
+    const BYTE low[10][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+                             {128, 0, 128}, {0, 128, 128}, {192, 192, 192}, {192, 220, 192}, {166, 202, 240}};
     const BYTE high[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},
                               {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
     for (int i = 0; i < 10; ++i) {

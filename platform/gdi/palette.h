@@ -5,8 +5,8 @@
 // palette never changes: 256 entries, the 20 static colours at 0-9 and 246-255
 // and black between them. Called from the program's thread only.
 
-#include "platform/gdi/objects.h"
 #include "platform/core/types.h"
+#include "platform/gdi/objects.h"
 
 namespace plat {
 

@@ -6,10 +6,13 @@ namespace plat {
 
 int BitsPerPixel(PixelFormat format) {
   switch (format) {
-    case PixelFormat::kIndexed8: return 8;
+    case PixelFormat::kIndexed8:
+      return 8;
     case PixelFormat::kRgb555:
-    case PixelFormat::kRgb565: return 16;
-    case PixelFormat::kBgr24: return 24;
+    case PixelFormat::kRgb565:
+      return 16;
+    case PixelFormat::kBgr24:
+      return 24;
   }
   return 0;
 }
@@ -35,10 +38,14 @@ UINT NearestPaletteIndex(std::span<const PALETTEENTRY> palette, COLORREF colour)
 DWORD EncodeColour(PixelFormat format, std::span<const PALETTEENTRY> palette, COLORREF colour) {
   const DWORD r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
   switch (format) {
-    case PixelFormat::kIndexed8: return NearestPaletteIndex(palette, colour);
-    case PixelFormat::kRgb555: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case PixelFormat::kRgb565: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case PixelFormat::kBgr24: return (r << 16) | (g << 8) | b;
+    case PixelFormat::kIndexed8:
+      return NearestPaletteIndex(palette, colour);
+    case PixelFormat::kRgb555:
+      return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case PixelFormat::kRgb565:
+      return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case PixelFormat::kBgr24:
+      return (r << 16) | (g << 8) | b;
   }
   return 0;
 }
@@ -68,7 +75,8 @@ COLORREF DecodePixel(PixelFormat format, std::span<const PALETTEENTRY> palette, 
 DWORD ReadPixel(const PixelTarget& target, int x, int y) {
   const BYTE* row = target.Row(y);
   switch (target.format) {
-    case PixelFormat::kIndexed8: return row[x];
+    case PixelFormat::kIndexed8:
+      return row[x];
     case PixelFormat::kRgb555:
     case PixelFormat::kRgb565: {
       std::uint16_t v;

@@ -24,8 +24,8 @@ int BitsPerPixel(PixelFormat format);
 int BytesPerPixel(PixelFormat format);
 
 struct PixelTarget {
-  BYTE* bits = nullptr;        // the top row
-  std::ptrdiff_t pitch = 0;    // bytes from a row to the row below it; negative for bottom-up images
+  BYTE* bits = nullptr;      // the top row
+  std::ptrdiff_t pitch = 0;  // bytes from a row to the row below it; negative for bottom-up images
   int width = 0;
   int height = 0;
   PixelFormat format = PixelFormat::kRgb565;

@@ -53,8 +53,7 @@ void StrokeLine(const Canvas& c, POINT a, POINT b, int width, DWORD value, bool 
     const int endX = a.x + (dx ? sx * steps : 0), endY = a.y + (dy ? sy * steps : 0);
     const int lo = width <= 1 ? 0 : -(width - 1) / 2, nib = width <= 1 ? 1 : width;
     const int left = std::min<int>(a.x, endX) + lo, top = std::min<int>(a.y, endY) + lo;
-    FillLogical(c, RECT{left, top, std::max<int>(a.x, endX) + lo + nib, std::max<int>(a.y, endY) + lo + nib},
-                value);
+    FillLogical(c, RECT{left, top, std::max<int>(a.x, endX) + lo + nib, std::max<int>(a.y, endY) + lo + nib}, value);
     return;
   }
   int x = a.x, y = a.y;
@@ -97,8 +96,7 @@ void FillShape(const Canvas& c, const RECT& box, const std::function<bool(int, i
     for (int x = visible.left; x < visible.right; ++x) {
       if (!at(x, y)) continue;
       bool border = false;
-      for (int k = 1; k <= m && !border; ++k)
-        border = !at(x - k, y) || !at(x + k, y) || !at(x, y - k) || !at(x, y + k);
+      for (int k = 1; k <= m && !border; ++k) border = !at(x - k, y) || !at(x + k, y) || !at(x, y - k) || !at(x, y + k);
       const DWORD* value = border ? colours.pen : colours.fill;
       if (value) Plot(c, x, y, *value);
     }

@@ -112,14 +112,14 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   const RECT r = Normalised(left, top, right, bottom);
   const PenObject* pen = VisiblePen(*dc);
   if (const BrushObject* brush = VisibleBrush(*dc)) {
-    const RECT inner = pen ? RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}
-                           : RECT{r.left, r.top, r.right - 1, r.bottom - 1};
+    const RECT inner =
+        pen ? RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1} : RECT{r.left, r.top, r.right - 1, r.bottom - 1};
     FillLogical(c, inner, c.Colour(brush->colour));
   }
   if (pen && r.right > r.left && r.bottom > r.top) {
     const DWORD v = c.Colour(pen->colour);
-    const POINT corners[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},
-                              {r.left, r.bottom - 1}, {r.left, r.top}};
+    const POINT corners[5] = {
+        {r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1}, {r.left, r.bottom - 1}, {r.left, r.top}};
     for (int i = 0; i < 4; ++i) StrokeLine(c, corners[i], corners[i + 1], pen->width, v, true);
   }
   return TRUE;

@@ -2,8 +2,8 @@
 // Rectangles, lines, ellipses and pies in the selected pen and brush.
 // Rectangles are given with their right and bottom edges outside. Called from the program's thread only.
 
-#include "platform/gdi/objects.h"
 #include "platform/core/types.h"
+#include "platform/gdi/objects.h"
 
 namespace plat {
 

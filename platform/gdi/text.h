@@ -13,8 +13,8 @@
 //                              the requested 5 pixels is not)
 // Any other name goes to fontconfig as it stands. Called from the program's thread only.
 
-#include "platform/gdi/objects.h"
 #include "platform/core/types.h"
+#include "platform/gdi/objects.h"
 
 namespace plat {
 
@@ -46,9 +46,9 @@ constexpr DWORD FF_DONTCARE = 0;
 // orientation, character set, precisions, quality and pitch are accepted and
 // not used (text is upright, Windows-1252 and monochrome). Null without a face
 // name or when no face at all is installed.
-HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                 DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                 DWORD quality, DWORD pitchAndFamily, const char* faceName);
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                 DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                 DWORD pitchAndFamily, const char* faceName);
 
 struct TEXTMETRIC {
   LONG tmHeight = 0;  // ascent + descent
@@ -106,8 +106,7 @@ BOOL TextOut(HDC hdc, int x, int y, const char* text, int count);
 constexpr UINT ETO_OPAQUE = 0x0002;   // fill `rect` with the background colour first
 constexpr UINT ETO_CLIPPED = 0x0004;  // draw only inside `rect`
 // TextOut with options; `dx` (may be null) gives each character's advance.
-BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
-                const INT* dx);
+BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const INT* dx);
 
 // DrawText formats.
 constexpr UINT DT_TOP = 0x0000;

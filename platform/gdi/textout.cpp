@@ -60,8 +60,7 @@ UINT GetTextAlign(HDC hdc) {
   return dc ? dc->textAlign : GDI_ERROR;
 }
 
-BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
-                const INT* dx) {
+BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const INT* dx) {
   HDC__* dc = FindDC(hdc);
   if (!dc || (!text && count > 0)) return FALSE;
   RealizedFont* font = DcFont(*dc);
@@ -96,8 +95,7 @@ BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const cha
   const DWORD background = c.Colour(dc->bkColour);
   if ((options & ETO_OPAQUE) && rect) FillLogical(c, *rect, background);
   const RECT* clip = (options & ETO_CLIPPED) ? rect : nullptr;
-  DrawLine(c, *font, line, left, top, c.Colour(dc->textColour), dc->bkMode == OPAQUE ? &background : nullptr,
-           clip);
+  DrawLine(c, *font, line, left, top, c.Colour(dc->textColour), dc->bkMode == OPAQUE ? &background : nullptr, clip);
   return TRUE;
 }
 

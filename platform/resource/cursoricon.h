@@ -6,18 +6,18 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/types.h"
 #include "platform/resource/dib.h"
 #include "platform/resource/resname.h"
-#include "platform/core/types.h"
 
 namespace plat {
 
 struct CursorIconImage {
   WORD resourceId = 0;  // the RT_CURSOR / RT_ICON number
   LONG width = 0;
-  LONG height = 0;      // of the picture, without the mask
-  POINT hotspot;        // cursors only
-  DibHeader header;     // of dib, stored height doubled for the AND mask
+  LONG height = 0;        // of the picture, without the mask
+  POINT hotspot;          // cursors only
+  DibHeader header;       // of dib, stored height doubled for the AND mask
   std::vector<BYTE> dib;  // header, colour table, colour rows, AND-mask rows
 };
 

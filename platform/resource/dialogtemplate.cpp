@@ -60,13 +60,20 @@ bool ReadItem(ByteReader& r, bool extended, DialogItem& item) {
 
 const char* PredefinedDialogClassName(WORD atom) {
   switch (atom) {
-    case DLG_CLASS_BUTTON: return "Button";
-    case DLG_CLASS_EDIT: return "Edit";
-    case DLG_CLASS_STATIC: return "Static";
-    case DLG_CLASS_LISTBOX: return "ListBox";
-    case DLG_CLASS_SCROLLBAR: return "ScrollBar";
-    case DLG_CLASS_COMBOBOX: return "ComboBox";
-    default: return nullptr;
+    case DLG_CLASS_BUTTON:
+      return "Button";
+    case DLG_CLASS_EDIT:
+      return "Edit";
+    case DLG_CLASS_STATIC:
+      return "Static";
+    case DLG_CLASS_LISTBOX:
+      return "ListBox";
+    case DLG_CLASS_SCROLLBAR:
+      return "ScrollBar";
+    case DLG_CLASS_COMBOBOX:
+      return "ComboBox";
+    default:
+      return nullptr;
   }
 }
 

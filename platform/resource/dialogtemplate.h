@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/resource/resname.h"
 #include "platform/core/types.h"
+#include "platform/resource/resname.h"
 
 namespace plat {
 
@@ -56,7 +56,7 @@ struct DialogTemplate {
   std::string caption;
   bool hasFont = false;  // style has DS_SETFONT
   WORD pointSize = 0;
-  WORD weight = 0;     // DIALOGEX only
+  WORD weight = 0;      // DIALOGEX only
   bool italic = false;  // DIALOGEX only
   BYTE charset = 0;     // DIALOGEX only
   std::string faceName;

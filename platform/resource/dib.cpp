@@ -11,9 +11,7 @@ namespace {
 constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::int64_t kMaxDimension = 1 << 16;
 
-std::size_t RowBytes(std::int64_t width, int bits) {
-  return static_cast<std::size_t>(((width * bits + 31) / 32) * 4);
-}
+std::size_t RowBytes(std::int64_t width, int bits) { return static_cast<std::size_t>(((width * bits + 31) / 32) * 4); }
 
 }  // namespace
 
@@ -34,8 +32,15 @@ std::optional<DibHeader> ParseDib(std::span<const BYTE> bytes, bool withMask) {
   if (width <= 0 || width > kMaxDimension || height == 0 || height > kMaxDimension) return std::nullopt;
   if (withMask && (h.height < 0 || height % 2 != 0)) return std::nullopt;
   switch (h.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return std::nullopt;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return std::nullopt;
   }
   if (h.compression == BI_BITFIELDS) {
     if (h.bitCount != 16 && h.bitCount != 32) return std::nullopt;

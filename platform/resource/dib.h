@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/resource/resname.h"
 #include "platform/core/types.h"
+#include "platform/resource/resname.h"
 
 namespace plat {
 
@@ -23,11 +23,11 @@ struct DibHeader {
   WORD planes = 1;
   WORD bitCount = 0;
   DWORD compression = BI_RGB;
-  std::array<DWORD, 3> masks{};   // red, green, blue masks of BI_BITFIELDS
-  std::vector<DWORD> palette;     // 0x00RRGGBB entries
-  std::size_t bitsOffset = 0;     // where the rows start, from the header's start
-  std::size_t stride = 0;         // bytes per row, a multiple of 4
-  std::size_t rows = 0;           // colour rows (half the stored height of an icon)
+  std::array<DWORD, 3> masks{};  // red, green, blue masks of BI_BITFIELDS
+  std::vector<DWORD> palette;    // 0x00RRGGBB entries
+  std::size_t bitsOffset = 0;    // where the rows start, from the header's start
+  std::size_t stride = 0;        // bytes per row, a multiple of 4
+  std::size_t rows = 0;          // colour rows (half the stored height of an icon)
 };
 
 // Reads and checks a DIB: uncompressed or bit-field rows of 1, 4, 8, 16, 24 or

@@ -38,10 +38,10 @@ struct Module {
   std::vector<std::uint8_t> bytes;
   std::vector<ResourceRecord> records;
   std::map<std::pair<ResName, ResName>, std::size_t, KeyLess> index;  // (type, name) -> record
-  std::filesystem::path hostPath;  // empty for modules read from memory
+  std::filesystem::path hostPath;                                     // empty for modules read from memory
   int refs = 1;
   std::uint64_t serial = NextSerial();
-  std::string systemName;  // upper case, for the system's own modules
+  std::string systemName;                               // upper case, for the system's own modules
   std::map<std::string, FARPROC, std::less<>> exports;  // system modules only
 };
 
@@ -144,9 +144,7 @@ const ResourceRecord* RecordOf(const Module* m, const void* handle) {
   return nullptr;
 }
 
-HMODULE Register(Registry& reg, std::unique_ptr<Module> m) {
-  return HandleOf(reg.modules.Add(std::move(m)));
-}
+HMODULE Register(Registry& reg, std::unique_ptr<Module> m) { return HandleOf(reg.modules.Add(std::move(m))); }
 
 std::string FileNameUpper(const std::filesystem::path& p) {
   std::string s = p.filename().string();
@@ -195,7 +193,7 @@ HMODULE LoadLibrary(const char* dosOrHostName) {
   auto found = FindDosPath(dosOrHostName);
   if (found && found->exists) {
     host = std::move(found->host);
-  } else if (struct stat st {}; ::stat(dosOrHostName, &st) != 0) {
+  } else if (struct stat st{}; ::stat(dosOrHostName, &st) != 0) {
     t_error = std::string("no such file: ") + dosOrHostName;
     return nullptr;
   }

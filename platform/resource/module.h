@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/resource/resname.h"
 #include "platform/core/types.h"
+#include "platform/resource/resname.h"
 
 namespace plat {
 

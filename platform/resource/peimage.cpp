@@ -203,8 +203,6 @@ class Reader {
 
 }  // namespace
 
-ResourceListing ReadResourceDirectory(std::span<const std::uint8_t> image) {
-  return Reader(image).Run();
-}
+ResourceListing ReadResourceDirectory(std::span<const std::uint8_t> image) { return Reader(image).Run(); }
 
 }  // namespace plat

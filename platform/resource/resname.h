@@ -24,7 +24,7 @@ constexpr WORD RT_GROUP_ICON = 14;
 class ResName {
  public:
   // Numbers convert implicitly, as MAKEINTRESOURCE did; only the low 16 bits count.
-  ResName(int id) : isId_(true), id_(static_cast<WORD>(id)) {}  // NOLINT
+  ResName(int id) : isId_(true), id_(static_cast<WORD>(id)) {}                // NOLINT
   ResName(const char* name) : ResName(std::string_view(name ? name : "")) {}  // NOLINT
   ResName(std::string_view name);  // NOLINT: "#digits" up to 65535 becomes a number
   ResName(const std::string& name) : ResName(std::string_view(name)) {}  // NOLINT

@@ -224,11 +224,11 @@ MCIERROR mciSendCommand(MCIDEVICEID device, UINT message, DWORD flags, void* par
   if (message == MCI_OPEN) {
     auto* p = static_cast<MCI_OPEN_PARMS*>(param);
     if (!p) return MCIERR_MISSING_PARAMETER;
-    const bool cd = (flags & MCI_OPEN_TYPE_ID) ? p->lpstrDeviceType == MCI_DEVTYPE_CD_AUDIO
-                    : (flags & MCI_OPEN_TYPE)
-                        ? p->lpstrDeviceType &&
-                              SameNameNoCase(reinterpret_cast<const char*>(p->lpstrDeviceType), "cdaudio")
-                        : false;
+    const bool cd =
+        (flags & MCI_OPEN_TYPE_ID) ? p->lpstrDeviceType == MCI_DEVTYPE_CD_AUDIO
+        : (flags & MCI_OPEN_TYPE)
+            ? p->lpstrDeviceType && SameNameNoCase(reinterpret_cast<const char*>(p->lpstrDeviceType), "cdaudio")
+            : false;
     if (!cd || !CdDrive()) return MCIERR_INVALID_DEVICE_NAME;
     if (d.opens > 0 && !(flags & MCI_OPEN_SHAREABLE)) return MCIERR_HARDWARE;
     ++d.opens;

@@ -42,9 +42,7 @@ ULONG SoundObject::Release() {
   return left;
 }
 
-void SetSoundDeviceAvailable(bool available) {
-  g_deviceAvailable = available;
-}
+void SetSoundDeviceAvailable(bool available) { g_deviceAvailable = available; }
 
 HRESULT DirectSoundCreate(const GUID* device, IDirectSound** out, void*) {
   if (!out) return DSERR_INVALIDPARAM;
@@ -94,8 +92,7 @@ IDirectSoundBuffer::~IDirectSoundBuffer() {
 HRESULT IDirectSoundBuffer::GetFormat(WAVEFORMATEX* format, DWORD size, DWORD* written) {
   if (!format || size < sizeof(WAVEFORMATEX)) return DSERR_INVALIDPARAM;
   const SoundVoice& v = *voice_;
-  *format = WAVEFORMATEX{WAVE_FORMAT_PCM, v.channels, v.baseRate, v.baseRate * v.blockAlign,
-                         v.blockAlign,    v.bits,     0};
+  *format = WAVEFORMATEX{WAVE_FORMAT_PCM, v.channels, v.baseRate, v.baseRate * v.blockAlign, v.blockAlign, v.bits, 0};
   if (written) *written = sizeof(WAVEFORMATEX);
   return DS_OK;
 }
@@ -103,8 +100,7 @@ HRESULT IDirectSoundBuffer::GetFormat(WAVEFORMATEX* format, DWORD size, DWORD* w
 HRESULT IDirectSoundBuffer::GetStatus(DWORD* status) {
   if (!status) return DSERR_INVALIDPARAM;
   auto lock = Sync();
-  *status = (voice_->playing ? DSBSTATUS_PLAYING : 0) |
-            (voice_->playing && voice_->looping ? DSBSTATUS_LOOPING : 0);
+  *status = (voice_->playing ? DSBSTATUS_PLAYING : 0) | (voice_->playing && voice_->looping ? DSBSTATUS_LOOPING : 0);
   return DS_OK;
 }
 
@@ -126,8 +122,8 @@ HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
   return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2,
-                                 DWORD* bytes2, DWORD flags) {
+HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2, DWORD* bytes2,
+                                 DWORD flags) {
   if (!part1 || !bytes1) return DSERR_INVALIDPARAM;
   auto lock = Sync();
   const auto size = static_cast<DWORD>(voice_->data.size());
@@ -200,9 +196,7 @@ HRESULT IDirectSoundBuffer::SetPan(LONG pan) {
   return DS_OK;
 }
 
-HRESULT IDirectSoundBuffer::GetPan(LONG* pan) {
-  return ReadControl(flags_, DSBCAPS_CTRLPAN, pan, voice_->pan);
-}
+HRESULT IDirectSoundBuffer::GetPan(LONG* pan) { return ReadControl(flags_, DSBCAPS_CTRLPAN, pan, voice_->pan); }
 
 HRESULT IDirectSoundBuffer::SetFrequency(DWORD frequency) {
   if (!(flags_ & DSBCAPS_CTRLFREQUENCY)) return DSERR_CONTROLUNAVAIL;

@@ -19,9 +19,7 @@
 
 namespace plat {
 
-constexpr HRESULT MakeDSResult(DWORD code) {
-  return static_cast<HRESULT>(0x88780000u + code);
-}
+constexpr HRESULT MakeDSResult(DWORD code) { return static_cast<HRESULT>(0x88780000u + code); }
 constexpr HRESULT DS_OK = 0;
 constexpr HRESULT DSERR_ALLOCATED = MakeDSResult(10);
 constexpr HRESULT DSERR_CONTROLUNAVAIL = MakeDSResult(30);
@@ -109,8 +107,7 @@ class IDirectSoundBuffer : public SoundObject {
   HRESULT GetCurrentPosition(DWORD* play, DWORD* write);
   HRESULT SetCurrentPosition(DWORD position);
   // A range of `bytes` from `offset`, wrapping into a second part at the end.
-  HRESULT Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2, DWORD* bytes2,
-               DWORD flags);
+  HRESULT Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2, DWORD* bytes2, DWORD flags);
   HRESULT Unlock(void* part1, DWORD bytes1, void* part2, DWORD bytes2);
   HRESULT Play(DWORD reserved, DWORD priority, DWORD flags);
   HRESULT Stop();

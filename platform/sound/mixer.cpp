@@ -58,9 +58,7 @@ SoundMixer::SoundMixer() {
   AddAudioSource(this);
 }
 
-SoundMixer::~SoundMixer() {
-  RemoveAudioSource(this);
-}
+SoundMixer::~SoundMixer() { RemoveAudioSource(this); }
 
 bool SoundMixer::Add(SoundVoice* voice) {
   std::lock_guard lock(mutex_);

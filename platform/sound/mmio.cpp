@@ -22,9 +22,7 @@ namespace {
 constexpr FOURCC kRiff = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
 
-long Position(const HMMIO__& m) {
-  return m.bufOffset + static_cast<long>(m.next);
-}
+long Position(const HMMIO__& m) { return m.bufOffset + static_cast<long>(m.next); }
 
 bool Fill(HMMIO__& m, long at) {
   if (m.buffer.empty()) return false;
@@ -37,8 +35,7 @@ bool Fill(HMMIO__& m, long at) {
 
 DWORD U32(const char* p) {
   return static_cast<DWORD>(static_cast<BYTE>(p[0])) | (static_cast<DWORD>(static_cast<BYTE>(p[1])) << 8) |
-         (static_cast<DWORD>(static_cast<BYTE>(p[2])) << 16) |
-         (static_cast<DWORD>(static_cast<BYTE>(p[3])) << 24);
+         (static_cast<DWORD>(static_cast<BYTE>(p[2])) << 16) | (static_cast<DWORD>(static_cast<BYTE>(p[3])) << 24);
 }
 
 }  // namespace
@@ -160,8 +157,7 @@ UINT mmioGetInfo(HMMIO h, MMIOINFO* info, UINT) {
 
 UINT mmioSetInfo(HMMIO h, const MMIOINFO* info, UINT) {
   if (!h || !info) return MMIOERR_CANNOTREAD;
-  if (info->pchNext < h->buffer.data() || info->pchNext > h->buffer.data() + h->end)
-    return MMIOERR_CANNOTREAD;
+  if (info->pchNext < h->buffer.data() || info->pchNext > h->buffer.data() + h->end) return MMIOERR_CANNOTREAD;
   h->next = static_cast<std::size_t>(info->pchNext - h->buffer.data());
   return MMSYSERR_NOERROR;
 }

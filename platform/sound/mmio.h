@@ -15,8 +15,7 @@ using FOURCC = DWORD;
 
 constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
   return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
-         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) |
-         (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
+         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) | (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
 }
 
 constexpr DWORD MMIO_READ = 0x00000000;

@@ -34,8 +34,7 @@ bool PlayableLayout(long rate, int channels) {
 bool SetUpResampler(SwrContext** resampler, AVChannelLayout& from, AVSampleFormat format, int rate) {
   if (!PlayableLayout(rate, from.nb_channels)) return false;
   AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-  return swr_alloc_set_opts2(resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &from, format, rate, 0, nullptr) >=
-             0 &&
+  return swr_alloc_set_opts2(resampler, &stereo, AV_SAMPLE_FMT_S16, kAudioRate, &from, format, rate, 0, nullptr) >= 0 &&
          swr_init(*resampler) >= 0;
 }
 
@@ -98,8 +97,8 @@ struct TrackDecoder::State {
     const auto format = static_cast<AVSampleFormat>(f->format);
     const bool planar = av_sample_fmt_is_planar(format) != 0;
     const int planes = planar ? inputChannels : 1;
-    const long long need = static_cast<long long>(f->nb_samples) * av_get_bytes_per_sample(format) *
-                           (planar ? 1 : inputChannels);
+    const long long need =
+        static_cast<long long>(f->nb_samples) * av_get_bytes_per_sample(format) * (planar ? 1 : inputChannels);
     for (int p = 0; p < planes; ++p)
       if (!f->extended_data[p]) return false;
     return f->linesize[0] >= need;
@@ -205,8 +204,7 @@ std::unique_ptr<TrackDecoder> TrackDecoder::Open(const std::filesystem::path& ho
     return nullptr;
   if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
     av_channel_layout_default(&s->codec->ch_layout, s->codec->ch_layout.nb_channels);
-  if (!SetUpResampler(&s->resampler, s->codec->ch_layout, s->codec->sample_fmt, s->codec->sample_rate))
-    return nullptr;
+  if (!SetUpResampler(&s->resampler, s->codec->ch_layout, s->codec->sample_fmt, s->codec->sample_rate)) return nullptr;
   s->inputFormat = s->codec->sample_fmt;
   s->inputChannels = s->codec->ch_layout.nb_channels;
   s->packet = av_packet_alloc();

@@ -105,8 +105,7 @@ class WaveMixer final : public AudioSource {
   static void Callback(HWAVEOUT h, UINT message, WAVEHDR* header) {
     if (header) header->dwFlags = (header->dwFlags | WHDR_DONE) & ~WHDR_INQUEUE;
     if (h->kind == CALLBACK_FUNCTION && h->callback)
-      reinterpret_cast<WAVEOUTPROC>(h->callback)(h, message, h->instance,
-                                                 reinterpret_cast<std::uintptr_t>(header), 0);
+      reinterpret_cast<WAVEOUTPROC>(h->callback)(h, message, h->instance, reinterpret_cast<std::uintptr_t>(header), 0);
     else if (h->kind == CALLBACK_WINDOW && h->callback)
       PostMessage(reinterpret_cast<HWND>(h->callback), message, reinterpret_cast<WPARAM>(h),
                   reinterpret_cast<LPARAM>(header));
@@ -219,9 +218,7 @@ WaveMixer& Sync() {
 
 }  // namespace
 
-UINT waveOutGetNumDevs() {
-  return 1;
-}
+UINT waveOutGetNumDevs() { return 1; }
 
 MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* f, std::uintptr_t callback,
                      std::uintptr_t instance, DWORD flags) {
@@ -229,11 +226,10 @@ MMRESULT waveOutOpen(HWAVEOUT* out, UINT device, const WAVEFORMATEX* f, std::uin
   *out = nullptr;
   if (device != 0 && device != WAVE_MAPPER) return MMSYSERR_BADDEVICEID;
   const DWORD kind = flags & 0x00070000;
-  if (kind != CALLBACK_NULL && kind != CALLBACK_FUNCTION && kind != CALLBACK_WINDOW)
-    return MMSYSERR_INVALFLAG;
+  if (kind != CALLBACK_NULL && kind != CALLBACK_FUNCTION && kind != CALLBACK_WINDOW) return MMSYSERR_INVALFLAG;
   if (f->wFormatTag != WAVE_FORMAT_PCM || (f->nChannels != 1 && f->nChannels != 2) ||
-      (f->wBitsPerSample != 8 && f->wBitsPerSample != 16) || f->nSamplesPerSec < 100 ||
-      f->nSamplesPerSec > 100000 || f->nBlockAlign != f->nChannels * f->wBitsPerSample / 8)
+      (f->wBitsPerSample != 8 && f->wBitsPerSample != 16) || f->nSamplesPerSec < 100 || f->nSamplesPerSec > 100000 ||
+      f->nBlockAlign != f->nChannels * f->wBitsPerSample / 8)
     return WAVERR_BADFORMAT;
   auto device_ = std::make_unique<HWAVEOUT__>();
   device_->format = *f;
@@ -289,13 +285,9 @@ MMRESULT SetPaused(HWAVEOUT h, bool paused) {
 
 }  // namespace
 
-MMRESULT waveOutPause(HWAVEOUT h) {
-  return SetPaused(h, true);
-}
+MMRESULT waveOutPause(HWAVEOUT h) { return SetPaused(h, true); }
 
-MMRESULT waveOutRestart(HWAVEOUT h) {
-  return SetPaused(h, false);
-}
+MMRESULT waveOutRestart(HWAVEOUT h) { return SetPaused(h, false); }
 
 MMRESULT waveOutReset(HWAVEOUT h) {
   WaveMixer& m = Sync();

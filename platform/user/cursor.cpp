@@ -26,25 +26,9 @@ namespace {
 
 // The standard arrow: 'X' black outline, 'o' white, blank transparent.
 constexpr const char* kArrow[] = {
-    "X",
-    "XX",
-    "XoX",
-    "XooX",
-    "XoooX",
-    "XooooX",
-    "XoooooX",
-    "XooooooX",
-    "XoooooooX",
-    "XooooooooX",
-    "XoooooooooX",
-    "XooooooXXXXX",
-    "XoooXooX",
-    "XooXXooX",
-    "XoX  XooX",
-    "XX   XooX",
-    "X     XooX",
-    "      XooX",
-    "       XX",
+    "X",         "XX",        "XoX",        "XooX",        "XoooX",        "XooooX",   "XoooooX",
+    "XooooooX",  "XoooooooX", "XooooooooX", "XoooooooooX", "XooooooXXXXX", "XoooXooX", "XooXXooX",
+    "XoX  XooX", "XX   XooX", "X     XooX", "      XooX",  "       XX",
 };
 
 std::unique_ptr<HCURSOR__> MakeArrow() {

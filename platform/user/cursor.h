@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/resource/resname.h"
 #include "platform/core/types.h"
+#include "platform/resource/resname.h"
 
 namespace plat {
 

@@ -1,8 +1,8 @@
 #include "platform/user/focus.h"
 
 #include "platform/user/input.h"
-#include "platform/user/paint.h"
 #include "platform/user/messages.h"
+#include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/window.h"
 #include "platform/user/window_impl.h"
@@ -45,8 +45,8 @@ void Activate(HWND top, WORD how) {
 void ActivateNextAfter(HWND leaving) {
   auto& s = State();
   auto usable = [&](HWND w) {
-    return w && w != leaving && Live(w) && !w->destroying && IsShown(w) && !(w->style & WS_DISABLED) &&
-           !w->minimized && !(w->exStyle & WS_EX_TOOLWINDOW);
+    return w && w != leaving && Live(w) && !w->destroying && IsShown(w) && !(w->style & WS_DISABLED) && !w->minimized &&
+           !(w->exStyle & WS_EX_TOOLWINDOW);
   };
   HWND next = usable(leaving->owner) ? leaving->owner : nullptr;
   if (!next) {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/display/screen.h"
 #include "platform/core/clock.h"
+#include "platform/display/screen.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
@@ -54,8 +54,7 @@ WPARAM KeyFlags() {
 }
 
 bool IsExtended(UINT vk) {
-  return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE || vk == VK_DIVIDE ||
-         vk == VK_NUMLOCK;
+  return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE || vk == VK_DIVIDE || vk == VK_NUMLOCK;
 }
 
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -41,9 +41,9 @@ struct Box {
   int pressed = 0;  // button held down
   HWND hwnd = nullptr;
   HFONT font = nullptr;
-  RECT rect;        // on the screen
-  RECT ok, cancel;  // client coordinates
-  RECT textRect;    // client coordinates, the text wrapped inside
+  RECT rect;                // on the screen
+  RECT ok, cancel;          // client coordinates
+  RECT textRect;            // client coordinates, the text wrapped inside
   std::vector<BYTE> saved;  // the screen under the box
 
   int EscapeAnswer() const { return okCancel ? IDCANCEL : IDOK; }
@@ -216,9 +216,9 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   const bool disableOwner = ownerTop && IsWindowEnabled(ownerTop);
   if (disableOwner) EnableWindow(ownerTop, FALSE);
   SaveUnder(box);
-  HWND hwnd = CreateWindowEx(WS_EX_TOPMOST, kBoxClass, box.caption.c_str(), WS_POPUP | WS_VISIBLE, box.rect.left,
-                             box.rect.top, box.rect.right - box.rect.left, box.rect.bottom - box.rect.top, ownerTop,
-                             nullptr, nullptr, &box);
+  HWND hwnd =
+      CreateWindowEx(WS_EX_TOPMOST, kBoxClass, box.caption.c_str(), WS_POPUP | WS_VISIBLE, box.rect.left, box.rect.top,
+                     box.rect.right - box.rect.left, box.rect.bottom - box.rect.top, ownerTop, nullptr, nullptr, &box);
   box.hwnd = hwnd;
   bool quit = false;
   int quitCode = 0;

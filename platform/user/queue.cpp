@@ -9,8 +9,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/display/backend.h"
 #include "platform/core/clock.h"
+#include "platform/display/backend.h"
 #include "platform/user/input.h"
 #include "platform/user/queue_impl.h"
 #include "platform/user/window.h"
@@ -273,7 +273,8 @@ void WaitIdle(DWORD mostMs) {
   RunIdleHook();
   const DWORD now = timeGetTime();
   long wait = std::max<DWORD>(mostMs, 1);
-  if (std::optional<DWORD> due = NextTimerDue()) wait = std::clamp<long>(static_cast<std::int32_t>(*due - now), 1, wait);
+  if (std::optional<DWORD> due = NextTimerDue())
+    wait = std::clamp<long>(static_cast<std::int32_t>(*due - now), 1, wait);
   Queue& q = TheQueue();
   std::unique_lock lock(q.mutex);
   q.posted.wait_for(lock, std::chrono::milliseconds(wait), [&] { return !q.messages.empty() || q.quit; });

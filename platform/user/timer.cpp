@@ -106,8 +106,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT periodMs, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-  return std::erase_if(TheTimers().list, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; }) ? TRUE
-                                                                                                          : FALSE;
+  return std::erase_if(TheTimers().list, [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; }) ? TRUE : FALSE;
 }
 
 }  // namespace plat

@@ -40,10 +40,10 @@ char CharFor(UINT vk) {
     char plain, shifted;
   };
   static constexpr Pair kKeys[] = {
-      {VK_OEM_1, ';', ':'},   {VK_OEM_PLUS, '=', '+'},  {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'},
-      {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},  {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
-      {VK_OEM_5, '\\', '|'},  {VK_OEM_6, ']', '}'},     {VK_OEM_7, '\'', '"'},    {VK_MULTIPLY, '*', '*'},
-      {VK_ADD, '+', '+'},     {VK_SUBTRACT, '-', '-'},  {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},
+      {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'}, {VK_OEM_COMMA, ',', '<'}, {VK_OEM_MINUS, '-', '_'},
+      {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},    {VK_OEM_3, '`', '~'},     {VK_OEM_4, '[', '{'},
+      {VK_OEM_5, '\\', '|'},     {VK_OEM_6, ']', '}'},    {VK_OEM_7, '\'', '"'},    {VK_MULTIPLY, '*', '*'},
+      {VK_ADD, '+', '+'},        {VK_SUBTRACT, '-', '-'}, {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},
   };
   for (const Pair& p : kKeys)
     if (p.vk == vk) return shift ? p.shifted : p.plain;

@@ -266,8 +266,8 @@ BOOL GetClassInfoEx(HINSTANCE, const char* className, WNDCLASSEX* out) {
   return TRUE;
 }
 
-HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
   NoteGameThread();
   auto& s = State();
   auto it = s.classes.find(Upper(className));

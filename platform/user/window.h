@@ -141,8 +141,8 @@ BOOL GetClassInfoEx(HINSTANCE instance, const char* className, WNDCLASSEX* out);
 // Sends WM_CREATE (returning -1 destroys the window and yields null), then
 // WM_SIZE and WM_MOVE; WS_VISIBLE shows it as SW_SHOW does. CW_USEDEFAULT puts
 // the window at (0, 0) and, for the size, makes it as large as the screen.
-HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                    int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+HWND CreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // Destroys owned popups and children too. Sends WM_DESTROY (the window first,
 // then its children) and WM_NCDESTROY (children first); removes the window's
 // queued messages and timers, its focus, capture and activation.

@@ -30,10 +30,10 @@ struct HWND__ {
   WNDPROC proc = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
-  HWND parent = nullptr;  // child windows
-  HWND owner = nullptr;   // popups
+  HWND parent = nullptr;       // child windows
+  HWND owner = nullptr;        // popups
   std::vector<HWND> children;  // z-order, topmost first
-  RECT rect;  // parent's client coordinates (screen for top-level windows)
+  RECT rect;                   // parent's client coordinates (screen for top-level windows)
   std::string text;
   LONG_PTR userData = 0;
   LONG_PTR id = 0;

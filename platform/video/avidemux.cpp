@@ -35,10 +35,16 @@ std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
   if (whence & AVSEEK_SIZE) return size;
   std::int64_t to = offset;
   switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: break;
-    case SEEK_CUR: to += static_cast<std::int64_t>(r->pos); break;
-    case SEEK_END: to += size; break;
-    default: return -1;
+    case SEEK_SET:
+      break;
+    case SEEK_CUR:
+      to += static_cast<std::int64_t>(r->pos);
+      break;
+    case SEEK_END:
+      to += size;
+      break;
+    default:
+      return -1;
   }
   if (to < 0 || to > size) return -1;
   r->pos = static_cast<std::size_t>(to);
@@ -92,7 +98,8 @@ std::vector<BYTE> VideoFormat(const AVCodecParameters& p) {
 // Bytes per second as the file gives them: PCM's follow from its rate and
 // frame size, a compressed stream's only from its own header.
 DWORD AudioBytesPerSecond(const AVCodecParameters& p, WORD align) {
-  if (p.codec_tag == WAVE_FORMAT_PCM || p.bit_rate <= 0) return Clamp32(static_cast<std::int64_t>(p.sample_rate) * align);
+  if (p.codec_tag == WAVE_FORMAT_PCM || p.bit_rate <= 0)
+    return Clamp32(static_cast<std::int64_t>(p.sample_rate) * align);
   return Clamp32(p.bit_rate / 8);
 }
 

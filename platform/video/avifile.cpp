@@ -34,9 +34,7 @@ LONG MulDiv64(std::int64_t a, std::int64_t b, std::int64_t c, bool roundUp) {
 
 }  // namespace
 
-void AVIFileInit() {
-  ++g_initCount;
-}
+void AVIFileInit() { ++g_initCount; }
 
 void AVIFileExit() {
   if (g_initCount > 0) --g_initCount;
@@ -151,13 +149,9 @@ LONG AVIStreamFindSample(PAVISTREAM stream, LONG pos, LONG flags) {
   return -1;
 }
 
-LONG AVIStreamStart(PAVISTREAM stream) {
-  return stream ? static_cast<LONG>(stream->track->info.dwStart) : -1;
-}
+LONG AVIStreamStart(PAVISTREAM stream) { return stream ? static_cast<LONG>(stream->track->info.dwStart) : -1; }
 
-LONG AVIStreamLength(PAVISTREAM stream) {
-  return stream ? static_cast<LONG>(stream->track->info.dwLength) : -1;
-}
+LONG AVIStreamLength(PAVISTREAM stream) { return stream ? static_cast<LONG>(stream->track->info.dwLength) : -1; }
 
 LONG AVIStreamSampleToTime(PAVISTREAM stream, LONG sample) {
   if (!stream) return -1;

@@ -30,9 +30,7 @@ void FreeSection(HDRAWDIB__& d) {
   d.format.clear();
 }
 
-std::size_t Pitch(LONG width, WORD bits) {
-  return (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
-}
+std::size_t Pitch(LONG width, WORD bits) { return (static_cast<std::size_t>(width) * bits + 31) / 32 * 4; }
 
 // The section's format: 32-bit images are drawn from a 24-bit copy, which
 // the display layer's sections can hold.
@@ -83,9 +81,7 @@ void CopyBits(const BITMAPINFOHEADER& bi, const void* bits, void* to) {
 
 }  // namespace
 
-HDRAWDIB DrawDibOpen() {
-  return new HDRAWDIB__;
-}
+HDRAWDIB DrawDibOpen() { return new HDRAWDIB__; }
 
 BOOL DrawDibClose(HDRAWDIB dd) {
   if (!dd) return FALSE;

@@ -58,11 +58,16 @@ Target OutputTarget(const BITMAPINFOHEADER* bi) {
   }
   if (bi->biCompression != BI_RGB) return {};
   switch (bi->biBitCount) {
-    case 8: return {AV_PIX_FMT_PAL8, 1};
-    case 16: return {AV_PIX_FMT_RGB555LE, 2};
-    case 24: return {AV_PIX_FMT_BGR24, 3};
-    case 32: return {AV_PIX_FMT_BGR0, 4};
-    default: return {};
+    case 8:
+      return {AV_PIX_FMT_PAL8, 1};
+    case 16:
+      return {AV_PIX_FMT_RGB555LE, 2};
+    case 24:
+      return {AV_PIX_FMT_BGR24, 3};
+    case 32:
+      return {AV_PIX_FMT_BGR0, 4};
+    default:
+      return {};
   }
 }
 
@@ -75,8 +80,7 @@ bool Inside(int x, int y, int w, int h, LONG width, LONG height) {
 }
 
 LRESULT Check(const HIC__& c, const ICDECOMPRESSEX& d) {
-  if (!d.lpbiSrc || d.lpbiSrc->biWidth != c.width || std::abs(d.lpbiSrc->biHeight) != c.height)
-    return ICERR_BADFORMAT;
+  if (!d.lpbiSrc || d.lpbiSrc->biWidth != c.width || std::abs(d.lpbiSrc->biHeight) != c.height) return ICERR_BADFORMAT;
   if (OutputTarget(d.lpbiDst).format == AV_PIX_FMT_NONE) return ICERR_BADFORMAT;
   if (!Inside(d.xSrc, d.ySrc, d.dxSrc, d.dySrc, c.width, c.height) ||
       !Inside(d.xDst, d.yDst, d.dxDst, d.dyDst, d.lpbiDst->biWidth, d.lpbiDst->biHeight))
@@ -232,12 +236,18 @@ LRESULT ICSendMessage(HIC codec, UINT message, std::uintptr_t p1, std::uintptr_t
   const auto* d = reinterpret_cast<const ICDECOMPRESSEX*>(p1);
   switch (message) {
     case ICM_DECOMPRESSEX_QUERY:
-    case ICM_DECOMPRESSEX_BEGIN: return d ? Check(*codec, *d) : ICERR_BADPARAM;
-    case ICM_DECOMPRESSEX: return d ? Decompress(*codec, *d) : ICERR_BADPARAM;
-    case ICM_DECOMPRESSEX_END: return ICERR_OK;
-    case ICM_DECOMPRESS_SET_PALETTE: return SetPalette(*codec, reinterpret_cast<const BITMAPINFO*>(p1));
-    case ICM_DECOMPRESS_GET_PALETTE: return GetPalette(*codec, reinterpret_cast<BITMAPINFO*>(p2));
-    default: return ICERR_UNSUPPORTED;
+    case ICM_DECOMPRESSEX_BEGIN:
+      return d ? Check(*codec, *d) : ICERR_BADPARAM;
+    case ICM_DECOMPRESSEX:
+      return d ? Decompress(*codec, *d) : ICERR_BADPARAM;
+    case ICM_DECOMPRESSEX_END:
+      return ICERR_OK;
+    case ICM_DECOMPRESS_SET_PALETTE:
+      return SetPalette(*codec, reinterpret_cast<const BITMAPINFO*>(p1));
+    case ICM_DECOMPRESS_GET_PALETTE:
+      return GetPalette(*codec, reinterpret_cast<BITMAPINFO*>(p2));
+    default:
+      return ICERR_UNSUPPORTED;
   }
 }
 

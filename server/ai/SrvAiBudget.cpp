@@ -52,7 +52,8 @@ SrvAiCost SrvAiAtvCost(const std::array<std::uint8_t, kAtvKinds>& counts) {
   for (int kind = 0; kind < kAtvKinds; ++kind) {
     std::int16_t each[5] = {};
     g_gameVariables.GetATVCosts(kind, each);
-    for (int r = 0; r < 5; ++r) cost[r] += std::uint32_t{counts[kind]} * 3u * static_cast<std::uint32_t>(std::max<int>(each[r], 0));
+    for (int r = 0; r < 5; ++r)
+      cost[r] += std::uint32_t{counts[kind]} * 3u * static_cast<std::uint32_t>(std::max<int>(each[r], 0));
   }
   return cost;
 }
@@ -80,7 +81,9 @@ SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter,
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       std::int16_t each[5] = {};
       g_gameVariables.GetATVCosts(kind, each);
-      if (each[4] > 0) perCredit = std::max<std::uint64_t>(perCredit, 10u * static_cast<std::uint64_t>(std::max<int>(each[m], 0)) / static_cast<std::uint64_t>(each[4]));
+      if (each[4] > 0)
+        perCredit = std::max<std::uint64_t>(perCredit, 10u * static_cast<std::uint64_t>(std::max<int>(each[m], 0)) /
+                                                           static_cast<std::uint64_t>(each[4]));
     }
     plenty[static_cast<std::size_t>(m)] = held[m] * 10 >= income * perCredit;
   }

@@ -66,7 +66,8 @@ std::optional<std::uint16_t> PayingHome(const SrvWorld& world, std::uint16_t mem
 std::array<int, 8> BuildersOfGuild(const SrvWorld& world, int guild) {
   std::array<int, 8> builders{};
   world.ForEachUnit([&](const CGUnit& u) {
-    if (static_cast<int>(u.GetChapter() >> 3) == guild && u.GetChapter() < kMaxChapters && IsBuilder(u)) ++builders[u.GetChapter() & 7];
+    if (static_cast<int>(u.GetChapter() >> 3) == guild && u.GetChapter() < kMaxChapters && IsBuilder(u))
+      ++builders[u.GetChapter() & 7];
   });
   return builders;
 }

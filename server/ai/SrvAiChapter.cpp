@@ -138,15 +138,15 @@ void BringStoresHome(SrvAiPlan& plan) {
     const int turns = TransitTurns(plan, a, home);
     if (turns <= 0) continue;
     for (std::uint8_t m = 0; m < kMineralTypes; ++m) {
-      const bool running = std::any_of(plan.world.autoTransfers.begin(), plan.world.autoTransfers.end(),
-                                       [&](const SrvAutoTransfer& t) {
-                                         return t.chapter == plan.chapter && t.source == a && t.mineral == m;
-                                       });
+      const bool running = std::any_of(
+          plan.world.autoTransfers.begin(), plan.world.autoTransfers.end(),
+          [&](const SrvAutoTransfer& t) { return t.chapter == plan.chapter && t.source == a && t.mineral == m; });
       const std::uint32_t held = plan.world.poolDB.GetMineral(a, m);
       if (!running && held > kStoreKept)
-        plan.orders.push_back(SrvAiTransferOrder(plan.chapter, a, home, m,
-                                                 static_cast<std::uint16_t>(std::clamp<std::uint32_t>(held - kStoreKept, kTransferAmount, kTransferMost)),
-                                                 static_cast<std::uint16_t>(std::min(turns, 0xFFFF))));
+        plan.orders.push_back(SrvAiTransferOrder(
+            plan.chapter, a, home, m,
+            static_cast<std::uint16_t>(std::clamp<std::uint32_t>(held - kStoreKept, kTransferAmount, kTransferMost)),
+            static_cast<std::uint16_t>(std::min(turns, 0xFFFF))));
     }
   }
 }
@@ -157,8 +157,7 @@ void BringStoresHome(SrvAiPlan& plan) {
 // accepts), is chosen again (a battle order does not move the unit).
 bool StaleAttack(const SrvWorld& world, const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrder(0);
-  if (first == nullptr || (first->type != ORDER_ATTACK_UNIT && first->type != ORDER_SPECIAL_ATTACK))
-    return false;
+  if (first == nullptr || (first->type != ORDER_ATTACK_UNIT && first->type != ORDER_SPECIAL_ATTACK)) return false;
   if (!SrvAiCanFire(unit)) return true;
   const CGUnit* target = world.pieces->FindUnitAt(unit.location.asteroid, first->Word(0));
   return target == nullptr || !target->IsOperational() || !SrvAiCanHit(unit, *target) || !SrvAiInReach(unit, *target);
@@ -174,7 +173,8 @@ std::vector<CGUnit*> IdleUnits(SrvAiPlan& plan) {
   std::vector<CGUnit*> idle;
   const CGGamePieceDB& pieces = *plan.world.pieces;
   for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-    for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(plan.chapter)); k < n; ++k) {
+    for (std::uint32_t k = 0, n = pieces.CountOperationalUnits(at, static_cast<std::int16_t>(plan.chapter)); k < n;
+         ++k) {
       CGUnit* u = pieces.GetOperationalUnitAt(at, plan.chapter, static_cast<std::uint16_t>(k));
       if (u == nullptr) continue;
       ++plan.units;

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvAiLevel.h"
+#include "server/world/SrvStartPackets.h"
 
 std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, const SrvAiLevel& level,
                                        std::uint32_t seed);

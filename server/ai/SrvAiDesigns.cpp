@@ -138,16 +138,13 @@ Fitting FittingOf(const SrvWorld& world, const Choices& chosen) {
   return f;
 }
 
-std::unique_ptr<CGUnitTemplate> DesignOf(std::uint16_t chapter, CGHull* hull, std::uint32_t id,
-                                         const Choices& chosen) {
-  auto design =
-      std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>(id));
+std::unique_ptr<CGUnitTemplate> DesignOf(std::uint16_t chapter, CGHull* hull, std::uint32_t id, const Choices& chosen) {
+  auto design = std::make_unique<CGUnitTemplate>(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>(id));
   design->SetHull(hull);
   design->SetName(hull->name);
   // Fitted without a recount each time: one once the design is whole.
   for (std::size_t slot = 0; slot < chosen.size(); ++slot)
-    if (chosen[slot] >= 0)
-      design->slots[slot] = TemplateModuleSlot{static_cast<std::uint16_t>(chosen[slot]), 1};
+    if (chosen[slot] >= 0) design->slots[slot] = TemplateModuleSlot{static_cast<std::uint16_t>(chosen[slot]), 1};
   design->Recompute();
   return design;
 }
@@ -162,12 +159,10 @@ bool SrvAiFitsModule(const ModuleRecord& module, bool fitsBombards) {
 std::unique_ptr<CGUnitTemplate> SrvAiBestDesign(const SrvWorld& world, std::uint16_t chapter, CGHull* hull,
                                                 std::uint32_t id, bool fitsBombards) {
   if (hull == nullptr) return nullptr;
-  return DesignOf(chapter, hull, id,
-                  BestChoices(world, GuildModulesOf(world, chapter >> 3, fitsBombards), *hull));
+  return DesignOf(chapter, hull, id, BestChoices(world, GuildModulesOf(world, chapter >> 3, fitsBombards), *hull));
 }
 
-bool SrvAiDesignImproves(const SrvWorld& world, const CGUnitTemplate& candidate,
-                         const CGUnitTemplate& fixed) {
+bool SrvAiDesignImproves(const SrvWorld& world, const CGUnitTemplate& candidate, const CGUnitTemplate& fixed) {
   return Improves(FittingOf(world, candidate), FittingOf(world, fixed));
 }
 
@@ -192,13 +187,12 @@ void SrvAiStoreDesign(SrvAiPlan& plan) {
     const Choices best = BestChoices(world, researched, *hull);
     const Fitting fitting = FittingOf(world, best);
     if (fitting.modules == 0) continue;
-    if (slot >= 0 &&
-        !Improves(fitting, FittingOf(world, *world.templates->GetTemplate(plan.chapter, slot, 1))))
+    if (slot >= 0 && !Improves(fitting, FittingOf(world, *world.templates->GetTemplate(plan.chapter, slot, 1))))
       continue;
     // An id the chapter has not given yet: the intake moves its counter past it.
-    plan.orders.push_back(SrvAiDesignOrder(
-        plan.chapter, static_cast<std::uint16_t>(slot >= 0 ? slot : freeSlot), static_cast<std::uint8_t>(h),
-        *DesignOf(plan.chapter, hull, self->nextObjectId, best)));
+    plan.orders.push_back(SrvAiDesignOrder(plan.chapter, static_cast<std::uint16_t>(slot >= 0 ? slot : freeSlot),
+                                           static_cast<std::uint8_t>(h),
+                                           *DesignOf(plan.chapter, hull, self->nextObjectId, best)));
     return;
   }
 }

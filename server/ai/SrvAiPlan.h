@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/world/SrvRandom.h"
-#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiLevel.h"
+#include "server/world/SrvRandom.h"
+#include "server/world/SrvStartPackets.h"
 
 struct SrvAiPlan {
   SrvAiPlan(SrvWorld& w, std::uint16_t c, const SrvAiLevel& l, std::uint32_t seed)
@@ -52,15 +52,12 @@ using SrvAiMinerals = std::array<std::uint32_t, 4>;
 // The order of one idle operational unit of the chapter, if it gets one:
 // fight an enemy where it stands (by a special attack when its bombard reaches
 // it, so that the bombard fires beside the guns); build a ship or ATVs (mining ones, and a
-// combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry them to the nearest
-// asteroid it may settle; on land of its own not worth mining, put power
-// ATVs in the miners' place and take the miners aboard (at hard, carriers take
-// them at once, fetch them from outlying land and keep them aboard, and gather
-// the combat ATVs quiet land does not need into war loads); a warship bombards the enemy asteroid it stands at
-// when no landing would take it (average and hard), else sets out against
-// the nearest enemy asteroid, or the best prize at a level that weighs them,
-// as often as the level's aggression says; a worker with
-// nothing to do goes home.
+// combat one when the level goes to war) where the chapter has a pool; land ATVs it carries on free zones, or carry
+// them to the nearest asteroid it may settle; on land of its own not worth mining, put power ATVs in the miners' place
+// and take the miners aboard (at hard, carriers take them at once, fetch them from outlying land and keep them aboard,
+// and gather the combat ATVs quiet land does not need into war loads); a warship bombards the enemy asteroid it stands
+// at when no landing would take it (average and hard), else sets out against the nearest enemy asteroid, or the best
+// prize at a level that weighs them, as often as the level's aggression says; a worker with nothing to do goes home.
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit);
 // Whether the unit's bombardment of the asteroid it stands at still does
 // what the chapter gave it for (see SrvAiCommandUnit); else it is idle.

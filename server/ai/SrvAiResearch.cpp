@@ -77,8 +77,7 @@ int NextModuleResearch(const SrvWorld& world, int guild, bool fitsBombards) {
   const SrvGuildResearch& research = world.research[static_cast<std::size_t>(guild)];
   const CGModuleDB& modules = *world.modules;
   int best = -1;
-  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size();
-       ++m) {
+  for (int m = 0; m < modules.GetCount() && static_cast<std::size_t>(m) < research.modulePercent.size(); ++m) {
     const ModuleRecord* r = modules.GetRecord(m);
     if (r == nullptr || (r->guildMask & (1u << guild)) == 0 || !SrvAiFitsModule(*r, fitsBombards) ||
         ModuleDone(world, research, m))

@@ -60,7 +60,8 @@ constexpr std::uint32_t kBigLot = 2000;
 
 std::uint16_t LotOf(const SrvAiPlan& plan, std::uint8_t m, std::uint32_t stock) {
   if (!plan.plenty[m]) return kLot;
-  return static_cast<std::uint16_t>(std::clamp<std::uint32_t>(stock / 4 / kUnitsPerPrice * kUnitsPerPrice, kLot, kBigLot));
+  return static_cast<std::uint16_t>(
+      std::clamp<std::uint32_t>(stock / 4 / kUnitsPerPrice * kUnitsPerPrice, kLot, kBigLot));
 }
 
 void Offer(SrvAiPlan& plan, std::uint16_t home, const std::array<std::uint32_t, kMineralTypes>& stock) {

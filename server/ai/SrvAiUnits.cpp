@@ -128,7 +128,8 @@ std::optional<std::uint16_t> SettleTarget(SrvAiPlan& plan, CGUnit& unit) {
                           unit.atvCargo[ATV_POWER] == 0 && unit.atvCargo[ATV_SEED_BANK] == 0 &&
                           unit.atvCargo[ATV_COMBAT] == 0;
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanSettle(plan.world, plan.chapter, a) && (!minersOnly || SrvAiWorthMining(plan.world, plan.plenty, a)) &&
+    return SrvAiCanSettle(plan.world, plan.chapter, a) &&
+           (!minersOnly || SrvAiWorthMining(plan.world, plan.plenty, a)) &&
            std::find(plan.settling.begin(), plan.settling.end(), a) == plan.settling.end() && Reachable(unit, a);
   });
 }
@@ -149,8 +150,8 @@ std::optional<std::uint16_t> NewLand(SrvAiPlan& plan, CGUnit& unit) {
 int AtvsToTake(const SrvWorld& world, std::uint16_t chapter, std::uint16_t asteroid) {
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   if (a == nullptr || a->controller >= kMaxChapters) return 0;
-  const int needed = std::max(
-      SrvAiZonesHeld(world, asteroid, a->controller) - SrvAiZonesHeld(world, asteroid, chapter) + 1, 1);
+  const int needed =
+      std::max(SrvAiZonesHeld(world, asteroid, a->controller) - SrvAiZonesHeld(world, asteroid, chapter) + 1, 1);
   return needed <= static_cast<int>(SrvAiFreeZones(world, asteroid).size()) ? needed : 0;
 }
 
@@ -234,7 +235,8 @@ std::optional<std::uint16_t> MiningTarget(SrvAiPlan& plan, CGUnit& unit) {
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t at) {
     const CGAsteroid* a = plan.world.solar.GetAsteroid(at);
     return a != nullptr && a->controller == plan.chapter && SrvAiWorthMining(plan.world, plan.plenty, at) &&
-           SrvAiZonesHeld(plan.world, at, plan.chapter) > 0 && !Guarded(plan.world, plan.chapter, at) && Reachable(unit, at);
+           SrvAiZonesHeld(plan.world, at, plan.chapter) > 0 && !Guarded(plan.world, plan.chapter, at) &&
+           Reachable(unit, at);
   });
 }
 
@@ -245,7 +247,8 @@ bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit,
   if (!SrvAiCanFire(unit)) return !Guarded(world, chapter, asteroid);
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (!world.HasChapter(c) || SrvSameSide(world, chapter, c)) continue;
-    for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(c)); k < n; ++k)
+    for (std::uint32_t k = 0, n = world.pieces->CountOperationalUnits(asteroid, static_cast<std::int16_t>(c)); k < n;
+         ++k)
       if (const CGUnit* u = world.pieces->GetOperationalUnitAt(asteroid, c, static_cast<std::uint16_t>(k));
           u != nullptr && (SrvAiCanFire(*u) || !SrvAiCanHit(unit, *u)))
         return false;
@@ -329,7 +332,8 @@ std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int a
   if (!plan.level.invades) return std::nullopt;
   if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
   return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
+    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) &&
+           Reachable(unit, a);
   });
 }
 
@@ -376,12 +380,14 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
     const auto land = SettleTarget(plan, unit);
     power = land ? !SrvAiWorthMining(plan.world, plan.plenty, *land) : QuietTarget(plan, unit).has_value();
   }
-  const int load = !invading ? std::min(free, plan.level.atvsPerLoad) : plan.level.massesLandings ? free : conquest->atvs;
+  const int load = !invading                   ? std::min(free, plan.level.atvsPerLoad)
+                   : plan.level.massesLandings ? free
+                                               : conquest->atvs;
   for (int room = load; room > 0; --room) {
     const int combat = invading ? room : plan.level.aggression > 0 && room >= 2 ? 1 : 0;
     const auto settlers = static_cast<std::uint8_t>(room - combat);
-    const std::array<std::uint8_t, kAtvKinds> counts{static_cast<std::uint8_t>(combat), power ? std::uint8_t{0} : settlers,
-                                                     power ? settlers : std::uint8_t{0}, 0};
+    const std::array<std::uint8_t, kAtvKinds> counts{
+        static_cast<std::uint8_t>(combat), power ? std::uint8_t{0} : settlers, power ? settlers : std::uint8_t{0}, 0};
     const SrvAiCost cost = SrvAiAtvCost(counts);
     if (!plan.budget.Affords(unit.location.asteroid, cost)) {
       if (!invading) return false;
@@ -420,7 +426,9 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   constexpr int kSettleOrder[kAtvKinds] = {ATV_MINING, ATV_POWER, ATV_COMBAT, ATV_SEED_BANK};
   constexpr int kHoldOrder[kAtvKinds] = {ATV_POWER, ATV_SEED_BANK, ATV_MINING, ATV_COMBAT};
   constexpr int kInvadeOrder[kAtvKinds] = {ATV_COMBAT, ATV_MINING, ATV_POWER, ATV_SEED_BANK};
-  const int* kOrder = !settle ? kInvadeOrder : SrvAiWorthMining(plan.world, plan.plenty, at) ? kSettleOrder : kHoldOrder;
+  const int* kOrder = !settle                                         ? kInvadeOrder
+                      : SrvAiWorthMining(plan.world, plan.plenty, at) ? kSettleOrder
+                                                                      : kHoldOrder;
   bool any = false;
   std::vector<std::uint16_t> stormed;
   for (std::uint16_t zone : SrvAiFreeZones(plan.world, at))
@@ -522,7 +530,8 @@ bool SiegeHere(const SrvAiPlan& plan, const CGUnit& unit) {
   // half held needs more ATVs than the carriers bring at once, and the side
   // that needs it would wait above it for good.
   const int needed = AtvsToTake(plan.world, plan.chapter, at);
-  return needed == 0 || (plan.level.flagsWin && IsFlag(plan.world, at) && needed > kFlagLandingLoads * plan.level.atvsPerLoad);
+  return needed == 0 ||
+         (plan.level.flagsWin && IsFlag(plan.world, at) && needed > kFlagLandingLoads * plan.level.atvsPerLoad);
 }
 
 bool Bombard(SrvAiPlan& plan, CGUnit& unit) {
@@ -542,8 +551,8 @@ bool Fight(SrvAiPlan& plan, CGUnit& unit) {
   // near that still would not fire has nothing to gain by staying.
   const bool closer = GetLocationDistanceSq(&unit.location, &enemy->location) > kApproachRangeSq;
   if (SrvAiInReach(unit, *enemy))
-    Give(plan, SrvAiBombardReaches(unit, *enemy) ? SrvAiSpecialAttackOrder(unit, *enemy)
-                                                  : SrvAiAttackOrder(unit, *enemy));
+    Give(plan,
+         SrvAiBombardReaches(unit, *enemy) ? SrvAiSpecialAttackOrder(unit, *enemy) : SrvAiAttackOrder(unit, *enemy));
   else if (closer && CanMove(unit))
     Give(plan, SrvAiApproachOrder(unit, *enemy));
   else
@@ -588,8 +597,7 @@ bool QuietMiners(SrvAiPlan& plan, CGUnit& unit) {
   if (miners.count == 0) return false;
   const int room = unit.GetFreeAtvCapacity();
   if (miners.lone.empty() ||
-      (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0 &&
-       KeepsControlWithout(plan, *a, miners))) {
+      (plan.level.freesMinedZones && unit.atvCargo[ATV_POWER] == 0 && KeepsControlWithout(plan, *a, miners))) {
     // A builder's hold is kept for the ATVs it builds.
     if (room <= 0 || unit.GetConstructionCapacity() > 0) return false;
     Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_MINING, static_cast<std::uint8_t>(std::min({miners.count, room, 127}))));
@@ -646,8 +654,7 @@ bool GatherCombat(SrvAiPlan& plan, CGUnit& unit) {
   }
   spare = std::min({spare, room, 127});
   // A war load takes two combat ATVs or more.
-  if (spare + unit.atvCargo[ATV_COMBAT] < 2 || spare == 0 ||
-      !InvasionTarget(plan, unit, Cargo(unit) + spare))
+  if (spare + unit.atvCargo[ATV_COMBAT] < 2 || spare == 0 || !InvasionTarget(plan, unit, Cargo(unit) + spare))
     return false;
   Give(plan, SrvAiRecoverAtvsOrder(unit, ATV_COMBAT, static_cast<std::uint8_t>(spare)));
   return true;
@@ -689,7 +696,8 @@ bool StackMiners(SrvAiPlan& plan, CGUnit& unit) {
       own.push_back(z);
   if (own.empty()) return false;
   LandingBlock landing;
-  for (int i = 0; i < unit.atvCargo[ATV_MINING]; ++i) ++landing.Count(ATV_MINING, own[static_cast<std::size_t>(i) % own.size()]);
+  for (int i = 0; i < unit.atvCargo[ATV_MINING]; ++i)
+    ++landing.Count(ATV_MINING, own[static_cast<std::size_t>(i) % own.size()]);
   Give(plan, SrvAiLandAtvsOrder(unit, landing));
   return true;
 }

@@ -4,18 +4,18 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GTemplateDB.h"
-#include "server/trade/SrvMineralTrade.h"
-#include "server/trade/SrvShipTrade.h"
-#include "server/orders/SrvOrders.h"
-#include "server/orders/SrvDesigns.h"
-#include "server/orders/SrvPacketRead.h"
-#include "server/world/SrvDesignPackets.h"
-#include "server/turn/SrvTurnSteps.h"
-#include "server/orders/SrvZoneOrders.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVictoryRules.h"
 #include "server/ai/SrvVotes.h"
+#include "server/orders/SrvDesigns.h"
+#include "server/orders/SrvOrders.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/orders/SrvZoneOrders.h"
+#include "server/trade/SrvMineralTrade.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/turn/SrvTurnSteps.h"
+#include "server/world/SrvDesignPackets.h"
 
 namespace {
 
@@ -54,8 +54,9 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
     }
     case PKT_SHIP_OFFER_POSTED:
     case PKT_SHIP_OFFER_WITHDRAWN: {
-      const SrvOrderVerdict v = ReadU16(packet, 0) == PKT_SHIP_OFFER_POSTED ? SrvPostShipOffer(world, chapter, packet)
-                                                                          : SrvWithdrawShipOffer(world, chapter, packet);
+      const SrvOrderVerdict v = ReadU16(packet, 0) == PKT_SHIP_OFFER_POSTED
+                                    ? SrvPostShipOffer(world, chapter, packet)
+                                    : SrvWithdrawShipOffer(world, chapter, packet);
       if (v == SrvOrderVerdict::kAccepted) TellGuild(turn, chapter, packet);
       return v;
     }

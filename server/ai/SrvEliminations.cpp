@@ -15,8 +15,7 @@ std::vector<std::uint16_t> SrvEliminateChapters(SrvTurnContext& turn) {
     world.solar.ReleaseZonesOfChapter(static_cast<std::uint8_t>(c));
     for (std::uint16_t to = 0; to < kMaxChapters; ++to)
       if (world.HasChapter(to))
-        world.notices.Add(to, notify::kGameEvent, notify::kChapterEliminated, nullptr, nullptr, 0, c,
-                          kSrvNoParameter);
+        world.notices.Add(to, notify::kGameEvent, notify::kChapterEliminated, nullptr, nullptr, 0, c, kSrvNoParameter);
     turn.log.Line("turn %u: chapter %u eliminated", world.turn, c);
     out.push_back(c);
   }

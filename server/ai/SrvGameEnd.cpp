@@ -1,8 +1,8 @@
 // The end of the game: the first victory condition of the configuration that
 // holds, in a fixed order, ends it for every chapter; so does the elimination
 // of the last chapter a player holds.
-#include "server/turn/SrvTurnSteps.h"
 #include "server/ai/SrvVictory.h"
+#include "server/turn/SrvTurnSteps.h"
 
 namespace {
 
@@ -30,7 +30,6 @@ std::optional<SrvGameEnd> SrvCheckGameEnd(SrvTurnContext& turn) {
     for (std::uint16_t c = 0; c < kMaxChapters; ++c)
       if (outcome->results[c] == result) end.winners.push_back(c);
   turn.TellAll(SrvGameOverPacket(turn.world, *outcome));
-  turn.log.Line("turn %u: game over by condition %u, %zu winners", turn.world.turn, end.condition,
-                end.winners.size());
+  turn.log.Line("turn %u: game over by condition %u, %zu winners", turn.world.turn, end.condition, end.winners.size());
   return end;
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "Game/model/GAsteroid.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvChapterState.h"
 

@@ -35,8 +35,8 @@ void SettleRenegades(SrvTurnContext& turn, int guild, const SrvGuildTally& tally
     if (c == nullptr || c->SetRenegade(SrvInPlay(c) && tally.Renegade(s) ? 1 : 0) == 0) continue;
     for (int to = 0; to < tally.members; ++to)
       turn.world.notices.Add(Number(guild, to), notify::kVoteEvent,
-                             c->renegade != 0 ? notify::kDeclaredRenegade : notify::kDeclaredLoyal, nullptr,
-                             nullptr, 0, Number(guild, s), kSrvNoParameter);
+                             c->renegade != 0 ? notify::kDeclaredRenegade : notify::kDeclaredLoyal, nullptr, nullptr, 0,
+                             Number(guild, s), kSrvNoParameter);
     turn.log.Line("turn %u: chapter %u %s", turn.world.turn, Number(guild, s),
                   c->renegade != 0 ? "declared renegade" : "loyal again");
   }

@@ -16,8 +16,8 @@
 #include <array>
 #include <cstdint>
 
-#include "server/world/SrvStartPackets.h"
 #include "server/ai/SrvGuildTally.h"
+#include "server/world/SrvStartPackets.h"
 
 SrvPacket SrvGuildVotesPacket(const SrvWorld& world, int guild, const SrvGuildTally& tally, bool renegadeVotesAside);
 SrvPacket SrvInterregnumStartPacket(int guild, int leader, const std::array<bool, kMaxChaptersPerGuild>& backers);

@@ -10,9 +10,9 @@
 #include <array>
 #include <optional>
 
-#include "server/world/SrvWorld.h"
 #include "server/ai/SrvGameOverPacket.h"
 #include "server/ai/SrvVictoryRules.h"
+#include "server/world/SrvWorld.h"
 
 // Every chapter in play is on one side (or none is left): the side wins, its
 // best scorers (every chapter of the top score) major winners.

@@ -19,8 +19,8 @@ CGChapter* Voter(SrvWorld& world, std::uint16_t chapter, std::uint16_t slot) {
 
 void TellMember(SrvWorld& world, const CGChapter& voter, int slot, std::uint16_t code) {
   if (slot != voter.slot)
-    world.notices.Add(static_cast<std::uint16_t>(voter.guild * 8 + slot), notify::kVoteEvent, code, nullptr,
-                      nullptr, voter.slot, 0, kSrvNoParameter);
+    world.notices.Add(static_cast<std::uint16_t>(voter.guild * 8 + slot), notify::kVoteEvent, code, nullptr, nullptr,
+                      voter.slot, 0, kSrvNoParameter);
 }
 
 }  // namespace
@@ -52,6 +52,7 @@ bool SrvTakeVotePacket(SrvWorld& world, std::uint16_t chapter, std::span<const s
   if (ReadU16(packet, 8) != chapter) return false;
   if (type == PKT_RENEGADE_VOTE && packet.size() >= 14)
     return SrvTakeRenegadeVote(world, chapter, ReadU16(packet, 10), ReadU16(packet, 12));
-  if (type == PKT_IMPERATOR_VOTE && packet.size() >= 12) return SrvTakeImperatorVote(world, chapter, ReadU16(packet, 10));
+  if (type == PKT_IMPERATOR_VOTE && packet.size() >= 12)
+    return SrvTakeImperatorVote(world, chapter, ReadU16(packet, 10));
   return false;
 }

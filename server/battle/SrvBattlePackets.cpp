@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GTerrainRec.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {
@@ -79,8 +79,7 @@ SrvPacket BuildTerrainClearedPacket(std::uint16_t asteroid) {
   return Bytes(p);
 }
 
-std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid,
-                                                std::span<const TerrainEvent> events) {
+std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid, std::span<const TerrainEvent> events) {
   std::vector<SrvPacket> out;
   for (std::size_t at = 0; at < events.size(); at += kTerrainEventsPerPacket) {
     const std::size_t n = std::min(kTerrainEventsPerPacket, events.size() - at);
@@ -91,8 +90,7 @@ std::vector<SrvPacket> BuildTerrainEventPackets(std::uint16_t asteroid,
     for (std::size_t i = 0; i < n; ++i) {
       const TerrainEvent& e = events[at + i];
       const std::size_t r = 12 + kTerrainEventRecordSize * i;
-      const std::uint32_t fields[8] = {e.a,           e.b,          e.sourceType, e.d,
-                                       e.sourceValue, e.targetType, e.g,          e.targetValue};
+      const std::uint32_t fields[8] = {e.a, e.b, e.sourceType, e.d, e.sourceValue, e.targetType, e.g, e.targetValue};
       for (int f = 0; f < 8; ++f) w.WriteAt(r + 4 * static_cast<std::size_t>(f), fields[f]);
       w.WriteAt(r + 32, e.w);
     }

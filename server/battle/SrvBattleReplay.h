@@ -15,5 +15,4 @@
 // classes); `joined` came as it was fought (the participants are both's
 // chapters).
 std::vector<std::uint8_t> BuildBattleReplay(std::uint16_t replay, std::span<CGUnit* const> units,
-                                            const SrvSpaceBattleResult& result,
-                                            std::span<CGUnit* const> joined = {});
+                                            const SrvSpaceBattleResult& result, std::span<CGUnit* const> joined = {});

@@ -41,8 +41,7 @@ std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16
     const auto o = static_cast<std::uint16_t>(owner);
     const std::uint32_t n = pieces.CountOperationalUnits(location, static_cast<std::int16_t>(owner));
     for (std::uint32_t k = 0; k < n; ++k) {
-      if (CGUnit* u = pieces.GetOperationalUnitAt(location, o, static_cast<std::uint16_t>(k)))
-        units.push_back(u);
+      if (CGUnit* u = pieces.GetOperationalUnitAt(location, o, static_cast<std::uint16_t>(k))) units.push_back(u);
     }
   }
   return units;
@@ -50,7 +49,7 @@ std::vector<CGUnit*> OperationalUnitsAt(const CGGamePieceDB& pieces, std::uint16
 
 // Groups of solar-space units linked by meeting distance.
 std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units,
-                                            std::span<const std::uint32_t> released) {
+                                              std::span<const std::uint32_t> released) {
   std::vector<std::size_t> root(units.size());
   std::iota(root.begin(), root.end(), std::size_t{0});
   auto find = [&](std::size_t i) {
@@ -59,8 +58,7 @@ std::vector<std::vector<CGUnit*>> SolarGroups(const std::vector<CGUnit*>& units,
   };
   for (std::size_t i = 0; i < units.size(); ++i) {
     for (std::size_t j = i + 1; j < units.size(); ++j) {
-      if (GetLocationRangeSq(&units[i]->location, &units[j]->location) <= kSolarMeetRangeSq)
-        root[find(j)] = find(i);
+      if (GetLocationRangeSq(&units[i]->location, &units[j]->location) <= kSolarMeetRangeSq) root[find(j)] = find(i);
     }
   }
   std::vector<std::vector<CGUnit*>> groups(units.size());
@@ -132,8 +130,8 @@ void ApplyStuns(SrvTurnContext& turn, const SrvSpaceBattleResult& r, const std::
     CGUnit* by = find(stun.by);
     if (by == nullptr || std::find(told.begin(), told.end(), std::pair(stun.by, stun.unitId)) != told.end()) continue;
     told.emplace_back(stun.by, stun.unitId);
-    turn.world.notices.Add(static_cast<std::uint16_t>(by->GetChapter()), notify::kUnitEvent,
-                           notify::kTargetStunned, nullptr, nullptr, 0, 0, by->id);
+    turn.world.notices.Add(static_cast<std::uint16_t>(by->GetChapter()), notify::kUnitEvent, notify::kTargetStunned,
+                           nullptr, nullptr, 0, 0, by->id);
     const UnitOrder* first = by->GetOrderCount() != 0 ? by->GetOrder(0) : nullptr;
     if (first != nullptr && first->type == ORDER_MENTAL_ATTACK && first->Word(0) == target->id)
       SrvFinishFirstOrder(turn, *by, 1);
@@ -171,8 +169,8 @@ void FightSpace(SrvTurnContext& turn, std::optional<std::uint16_t> replay, const
     const std::uint32_t id = gunner;  // some compilers still refuse a structured binding in a capture
     if (const auto u = std::find_if(units.begin(), units.end(), [id](const CGUnit* x) { return x->id == id; });
         u != units.end())
-      turn.world.notices.Add(static_cast<std::uint16_t>((*u)->GetChapter()), notify::kUnitEvent,
-                             notify::kOutOfAmmo, nullptr, nullptr, module, 0, id);
+      turn.world.notices.Add(static_cast<std::uint16_t>((*u)->GetChapter()), notify::kUnitEvent, notify::kOutOfAmmo,
+                             nullptr, nullptr, module, 0, id);
   }
   // A unit destroyed over an asteroid falls onto it: its owner's terrain
   // replay shows the strike and the burst in the zone it hits.
@@ -233,8 +231,9 @@ void BombardShot(SrvTurnContext& turn, std::uint16_t index, CGZone& target, std:
   const std::uint8_t holder = target.owner;
   SrvSurfaceRecord& record = turn.surface[index];
   const std::uint32_t cell = atAtvs ? static_cast<std::uint32_t>(victim) : SrvFacilityCell(facility);
-  record.Add(SrvTerrainEvent(kTerrainBombardment, 0, kElementShot, target.index, 0, result, target.index, cell, chapter),
-             chapter);
+  record.Add(
+      SrvTerrainEvent(kTerrainBombardment, 0, kElementShot, target.index, 0, result, target.index, cell, chapter),
+      chapter);
   record.Concerns(holder);
   if (result != kElementDestroyed) return;
   if (atAtvs) {
@@ -295,8 +294,8 @@ void FightTerrain(SrvTurnContext& turn, std::uint16_t index, CGAsteroid& asteroi
     turn.Tell(c, BuildTerrainClearedPacket(index));
     for (const SrvPacket& p : events) turn.Tell(c, p);
     const bool fought = std::find(r.chapters.begin(), r.chapters.end(), c) != r.chapters.end();
-    turn.world.notices.Add(c, notify::kGameEvent, fought ? notify::kTerrainBattle : notify::kTerrainMovement,
-                           nullptr, nullptr, 0, index, 0xFFFFFFFFu);
+    turn.world.notices.Add(c, notify::kGameEvent, fought ? notify::kTerrainBattle : notify::kTerrainMovement, nullptr,
+                           nullptr, 0, index, 0xFFFFFFFFu);
   }
   if (r.chapters.empty()) return;
   turn.log.Line("terrain battle on %u: %zu events, %zu zones changed hands", index, r.events.size(),

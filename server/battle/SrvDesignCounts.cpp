@@ -38,7 +38,8 @@ std::vector<CGUnitTemplate*> SrvCountBattleOnDesigns(const SrvSpaceBattleResult&
   };
   for (const auto& round : r.rounds) {
     for (const SrvShot& shot : round) {
-      const std::span<const SrvShotPart> parts(shot.parts.data(), std::min<std::size_t>(shot.partCount, shot.parts.size()));
+      const std::span<const SrvShotPart> parts(shot.parts.data(),
+                                               std::min<std::size_t>(shot.partCount, shot.parts.size()));
       const bool hit = std::any_of(parts.begin(), parts.end(),
                                    [](const SrvShotPart& p) { return p.code == kShotHit || p.code == kShotDestroyed; });
       const bool killed = !parts.empty() && parts.back().code == kShotDestroyed;

@@ -37,7 +37,8 @@ bool SpecialWorking(const CGUnit& u, int slot, std::uint8_t code) {
 
 // Mind weapons are the Emerald Combine's, fired while its player has them armed.
 bool MindArmed(const CGUnit& u, int slot) {
-  return SpecialWorking(u, slot, kSpecialMind) && u.GetGuild() == kMindWeaponGuild && u.modules[slot].FiringLevel() != 0;
+  return SpecialWorking(u, slot, kSpecialMind) && u.GetGuild() == kMindWeaponGuild &&
+         u.modules[slot].FiringLevel() != 0;
 }
 
 // A bombard fires on a ship only by its special attack order (31) on that ship.
@@ -74,13 +75,9 @@ bool HasArmedSlot(const CGUnit& u) {
   return false;
 }
 
-std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) {
-  return GetLocationDistanceSq(&a.location, &b.location);
-}
+std::uint32_t DistanceSq(const CGUnit& a, const CGUnit& b) { return GetLocationDistanceSq(&a.location, &b.location); }
 
-bool Hostile(const CGUnit& a, const CGUnit& b) {
-  return SrvChaptersHostile(a.GetChapter(), b.GetChapter());
-}
+bool Hostile(const CGUnit& a, const CGUnit& b) { return SrvChaptersHostile(a.GetChapter(), b.GetChapter()); }
 
 // Hostility of chapter pairs, asked of the chapters once per battle.
 class HostilityTable {
@@ -182,8 +179,8 @@ class Battle {
     if (first == nullptr) return;
     if (first->type == ORDER_LAND_ATVS || first->type == ORDER_RECOVER_ATVS) {
       if (const int s = WorkingSlot(u, MODULE_TRANSPORT); s >= 0)
-        m_result.acts.push_back({first->type == ORDER_LAND_ATVS ? kActLanding : kActRecovery, u.id,
-                                 u.design->slots[s].moduleId, u.id});
+        m_result.acts.push_back(
+            {first->type == ORDER_LAND_ATVS ? kActLanding : kActRecovery, u.id, u.design->slots[s].moduleId, u.id});
     }
     if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
         u.location.asteroid < UnitNumAsteroids()) {
@@ -364,8 +361,7 @@ class Battle {
   static std::uint16_t ShieldModule(const CGUnit& t, std::uint8_t kind) {
     for (int s = 0; s < kUnitSlots; ++s) {
       const ModuleRecord* m = SlotModule(t.design, s);
-      if (m != nullptr && m->type == MODULE_DEFENSE && m->TypeByte(1 + kind) != 0 &&
-          t.GetSlotDamagePercent(s) < 100) {
+      if (m != nullptr && m->type == MODULE_DEFENSE && m->TypeByte(1 + kind) != 0 && t.GetSlotDamagePercent(s) < 100) {
         return t.design->slots[s].moduleId;
       }
     }

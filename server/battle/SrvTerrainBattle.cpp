@@ -5,9 +5,9 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GZone.h"
+#include "server/battle/SrvSpaceBattle.h"
 #include "server/world/SrvWorld.h"
 #include "server/world/SrvZoneRoom.h"
-#include "server/battle/SrvSpaceBattle.h"
 
 namespace {
 
@@ -18,9 +18,7 @@ constexpr int kEntrenchedHolds = 30;
 
 using Counts = std::array<int, kAtvKinds>;
 
-int Total(const Counts& c) {
-  return c[0] + c[1] + c[2] + c[3];
-}
+int Total(const Counts& c) { return c[0] + c[1] + c[2] + c[3]; }
 
 // Combat ATVs stand in front; the others fall after them.
 int FrontKind(const Counts& c) {
@@ -30,18 +28,17 @@ int FrontKind(const Counts& c) {
   return -1;
 }
 
-void AddEvent(SrvTerrainResult& out, std::uint16_t from, std::uint16_t to, std::uint32_t kind,
-              std::uint32_t round, std::uint32_t sourceType, std::uint32_t sourceValue,
-              std::uint32_t targetType, std::uint32_t targetValue, std::uint8_t chapter) {
+void AddEvent(SrvTerrainResult& out, std::uint16_t from, std::uint16_t to, std::uint32_t kind, std::uint32_t round,
+              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t targetValue,
+              std::uint8_t chapter) {
   out.events.push_back(
       SrvTerrainEvent(kind, round, sourceType, from, sourceValue, targetType, to, targetValue, chapter));
 }
 
 void AddEvent(SrvTerrainResult& out, const CGZone& zone, std::uint32_t kind, std::uint32_t round,
-              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType,
-              std::uint32_t targetValue, std::uint8_t chapter) {
-  AddEvent(out, zone.index, zone.index, kind, round, sourceType, sourceValue, targetType, targetValue,
-           chapter);
+              std::uint32_t sourceType, std::uint32_t sourceValue, std::uint32_t targetType, std::uint32_t targetValue,
+              std::uint8_t chapter) {
+  AddEvent(out, zone.index, zone.index, kind, round, sourceType, sourceValue, targetType, targetValue, chapter);
 }
 
 // The attackers are drawn in the cells of the zone they set off from
@@ -50,12 +47,7 @@ class ZoneFight {
  public:
   ZoneFight(CGZone& zone, std::uint8_t attacker, std::uint16_t origin, Counts attackers, SrvRandom& random,
             SrvTerrainResult& out)
-      : m_zone(zone),
-        m_attacker(attacker),
-        m_origin(origin),
-        m_random(random),
-        m_out(out),
-        m_attackers(attackers) {
+      : m_zone(zone), m_attacker(attacker), m_origin(origin), m_random(random), m_out(out), m_attackers(attackers) {
     for (int k = 0; k < kAtvKinds; ++k) m_defenders[k] = zone.atvCounts[k];
   }
 
@@ -66,8 +58,8 @@ class ZoneFight {
       if ((m_zone.facilities & bit) != 0) NoteFacility(bit, defender);
     }
     OpeningFire(defender);
-    for (std::uint32_t round = 0;
-         round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0; ++round) {
+    for (std::uint32_t round = 0; round < kMaxTerrainRounds && Total(m_attackers) > 0 && Total(m_defenders) > 0;
+         ++round) {
       Counts attackerLosses{}, defenderLosses{};
       Volley(round, m_attackers, m_attacker, m_defenders, true, defenderLosses);
       Volley(round, m_defenders, defender, m_attackers, false, attackerLosses);
@@ -85,8 +77,8 @@ class ZoneFight {
  private:
   // Every ATV of `side` fires once at the front of the other side (counted at
   // the round's start: both sides fire at once).
-  void Volley(std::uint32_t round, const Counts& side, std::uint8_t chapter, const Counts& foe,
-              bool atHolders, Counts& losses) {
+  void Volley(std::uint32_t round, const Counts& side, std::uint8_t chapter, const Counts& foe, bool atHolders,
+              Counts& losses) {
     for (int k = 0; k < kAtvKinds; ++k) {
       for (int n = 0; n < side[k]; ++n) {
         if (m_random.Range(1, 100) > (k == 0 ? kCombatAtvHit : kOtherAtvHit)) continue;
@@ -120,8 +112,8 @@ class ZoneFight {
   }
 
   // A shot from the cell `fromCell` (an ATV's kind, or a facility's place).
-  void Hit(std::uint32_t round, std::uint32_t fromCell, std::uint8_t chapter, const Counts& foe,
-           bool atHolders, Counts& losses) {
+  void Hit(std::uint32_t round, std::uint32_t fromCell, std::uint8_t chapter, const Counts& foe, bool atHolders,
+           Counts& losses) {
     Counts left = foe;
     for (int k = 0; k < kAtvKinds; ++k) left[k] -= losses[k];
     const int victim = FrontKind(left);
@@ -171,8 +163,7 @@ int ZoneAtvs(const CGZone& zone) {
 // Their loss pictures them at the start of the replay, in place of their
 // presence, which would leave them standing after the loss is played.
 void TakeOver(CGZone& zone, std::uint8_t chapter, Counts& atvs, SrvTerrainResult& out) {
-  std::erase_if(out.events,
-                [&](const TerrainEvent& e) { return e.a == kTerrainFacilityPresent && e.d == zone.index; });
+  std::erase_if(out.events, [&](const TerrainEvent& e) { return e.a == kTerrainFacilityPresent && e.d == zone.index; });
   for (std::uint32_t bit : kSrvFacilityBits) {
     if ((zone.facilities & bit) != 0) {
       AddEvent(out, zone, kTerrainFacilityLost, 0, kElementFacility, bit, kElementDestroyed, bit, zone.owner);
@@ -192,11 +183,10 @@ void TakeOver(CGZone& zone, std::uint8_t chapter, Counts& atvs, SrvTerrainResult
 // The chapter's ATVs that found no room in the zone go back where they set
 // off from as far as it has room; what still finds none is left in `left`,
 // to stay in the attacking list and join once room is made.
-bool Seated(const CGAsteroid& asteroid, CGZone& zone, std::uint8_t chapter, std::uint16_t origin,
-            Counts& left, SrvTerrainResult& out) {
+bool Seated(const CGAsteroid& asteroid, CGZone& zone, std::uint8_t chapter, std::uint16_t origin, Counts& left,
+            SrvTerrainResult& out) {
   if (Total(left) == 0) return true;
-  if (origin != zone.index && SrvSendAtvsBack(asteroid, origin, chapter, left))
-    Note(out.changedZones, origin);
+  if (origin != zone.index && SrvSendAtvsBack(asteroid, origin, chapter, left)) Note(out.changedZones, origin);
   return Total(left) == 0;
 }
 
@@ -263,8 +253,7 @@ class AttackOrigins {
 // zone's room among them), and attackers that took the zone there too,
 // moving in. (The zone a holder once came from says nothing of where it
 // stands now.)
-void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& origins,
-                      SrvTerrainResult& out) {
+void PictureSurvivors(const CGZone& zone, bool newHolder, const AttackOrigins& origins, SrvTerrainResult& out) {
   const auto picture = [&](std::uint8_t chapter, const std::uint8_t* counts, std::uint16_t from, bool movesIn) {
     const std::uint32_t kind = movesIn && from != zone.index ? kTerrainAtvMovesIn : kTerrainAtvPresent;
     const std::uint16_t to = kind == kTerrainAtvMovesIn ? zone.index : from;
@@ -325,8 +314,7 @@ TerrainEvent SrvTerrainEvent(std::uint32_t kind, std::uint32_t round, std::uint3
   return e;
 }
 
-SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
-                                        const std::map<std::uint32_t, std::uint16_t>& origins,
+SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, const std::map<std::uint32_t, std::uint16_t>& origins,
                                         SrvRandom& random) {
   SrvTerrainResult out;
   const AttackOrigins origin(asteroid, origins);
@@ -338,8 +326,8 @@ SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
     for (std::uint16_t i = 0; i < zone->attacking.count;) {
       ZoneAtvCount* entry = zone->attacking.GetAt(i);
       Counts left{};
-      if (entry == nullptr || SettleAttack(asteroid, *zone, *entry, origin.Of(*zone, entry->chapter), left,
-                                           random, out, fought)) {
+      if (entry == nullptr ||
+          SettleAttack(asteroid, *zone, *entry, origin.Of(*zone, entry->chapter), left, random, out, fought)) {
         delete zone->attacking.RemoveAt(i);
         continue;
       }

@@ -36,7 +36,7 @@ constexpr int kMaxTerrainRounds = 10;
 
 enum SrvTerrainEventKind : std::uint32_t {
   kTerrainFacilityPresent = 0,
-  kTerrainPickUp = 1,        // ATVs taken aboard from a zone (a pod calls for them)
+  kTerrainPickUp = 1,  // ATVs taken aboard from a zone (a pod calls for them)
   kTerrainAtvPresent = 2,
   kTerrainCollision = 3,     // a wreck strikes the asteroid...
   kTerrainExplosion = 4,     // ...and bursts in a zone
@@ -92,6 +92,5 @@ struct SrvTerrainResult {
 // counts, entrenchment, facilities and attacking lists. An attack that neither
 // wins nor is wiped out stays in the attacking list with its survivors.
 // `origins` (SrvWorld::atvOrigins) tells where each attack set off from.
-SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid,
-                                        const std::map<std::uint32_t, std::uint16_t>& origins,
+SrvTerrainResult SrvFightTerrainBattles(CGAsteroid& asteroid, const std::map<std::uint32_t, std::uint16_t>& origins,
                                         SrvRandom& random);

@@ -11,8 +11,8 @@
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
 #include "server/SrvDurableFile.h"
-#include "server/email/SrvEmailInfo.h"
 #include "server/SrvGame.h"
+#include "server/email/SrvEmailInfo.h"
 
 namespace {
 
@@ -32,8 +32,7 @@ std::vector<std::uint8_t> Bytes(const PacketImage<N>& p) {
 }
 
 // `turn` is written after the first-turn header, or is the header itself.
-bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first,
-                    const std::vector<SrvPacket>& packets) {
+bool WriteInputFile(const std::string& path, std::uint32_t turn, bool first, const std::vector<SrvPacket>& packets) {
   plat::ByteWriter w;
   if (first) w.Write(kFirstTurnHeader);
   w.Write(turn);
@@ -67,8 +66,8 @@ std::string GameOfFile(const std::string& file) {
 }
 
 // Writes each chapter's input file of `turn`; false, logged, when one cannot be written.
-bool WriteInputFiles(const std::string& folder, const std::string& game, std::uint32_t turn,
-                     std::uint32_t header, bool first, const FileOutbox& out, SrvLog& log) {
+bool WriteInputFiles(const std::string& folder, const std::string& game, std::uint32_t turn, std::uint32_t header,
+                     bool first, const FileOutbox& out, SrvLog& log) {
   for (const auto& [player, packets] : out.sent) {
     const std::string name = PlayerFileName(game, turn, 's', player - 1);
     if (!WriteInputFile(folder + name, header, first, packets)) {

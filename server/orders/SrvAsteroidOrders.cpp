@@ -4,13 +4,13 @@
 #include <map>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/base/Packets.h"
 #include "Game/net/OrderMenuPackets.h"
-#include "server/orders/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/orders/SrvUnitPackets.h"
 
 namespace {
 
@@ -86,8 +86,7 @@ bool SrvIsAsteroidRequestPacket(std::uint16_t type) {
   return type == PKT_REFUEL_AT_ASTEROID || type == PKT_DISTRIBUTE_RESOURCES;
 }
 
-SrvOrderVerdict SrvSubmitAsteroidRequest(SrvWorld& world, std::uint16_t chapter,
-                                         std::span<const std::uint8_t> packet) {
+SrvOrderVerdict SrvSubmitAsteroidRequest(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   // Both requests are 16 bytes: a shorter one is refused before its chapter is looked at.
   static_assert(kRefuelAtAsteroidSize == kDistributeResourcesSize);
   PacketHeader header;

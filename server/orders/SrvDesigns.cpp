@@ -4,8 +4,8 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/rules/GUnitTem.h"
 #include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
 
 namespace {
 

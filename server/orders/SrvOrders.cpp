@@ -3,19 +3,19 @@
 #include <algorithm>
 #include <memory>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/base/Packets.h"
 #include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/orders/SrvPacketRead.h"
-#include "server/world/SrvScienceBonus.h"
-#include "server/orders/SrvUnitPackets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/battle/SrvSpaceBattle.h"
+#include "server/orders/SrvPacketRead.h"
+#include "server/orders/SrvUnitPackets.h"
 #include "server/world/SrvCentreZone.h"
+#include "server/world/SrvScienceBonus.h"
 
 namespace {
 
@@ -69,8 +69,8 @@ bool TargetsAsteroid(std::uint32_t type) {
 
 // Orders no player may give: the server's own states of a unit.
 bool IsServerOnlyOrder(std::uint32_t type) {
-  return type == ORDER_STUNNED || type == ORDER_BE_CONSTRUCTED || type == ORDER_GET_REPAIRED ||
-         type == ORDER_TYPE_26 || type == ORDER_TYPE_33 || type == ORDER_CANCEL_FIRST;
+  return type == ORDER_STUNNED || type == ORDER_BE_CONSTRUCTED || type == ORDER_GET_REPAIRED || type == ORDER_TYPE_26 ||
+         type == ORDER_TYPE_33 || type == ORDER_CANCEL_FIRST;
 }
 
 // A special attack (31) needs a working special weapon, a mental attack (34)
@@ -200,8 +200,7 @@ SrvOrderVerdict TakeUnitOrder(SrvWorld& world, std::uint16_t chapter, std::span<
 
 SrvOrderVerdict TakeCancel(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
   CancelOrdersPacket cancel;
-  if (packet.size() < kCancelFieldsEnd ||
-      !ParseCancelOrdersPacket(SrvFilledTo<kCancelOrdersSize>(packet), &cancel))
+  if (packet.size() < kCancelFieldsEnd || !ParseCancelOrdersPacket(SrvFilledTo<kCancelOrdersSize>(packet), &cancel))
     return SrvOrderVerdict::kTooShort;
   const OwnUnit own = FindOwnUnit(world, chapter, cancel.unitId);
   if (own.unit == nullptr) return own.verdict;
@@ -270,8 +269,9 @@ SrvOrderVerdict TakeAutoTransfer(SrvWorld& world, std::uint16_t chapter, std::sp
   MineralTransferPacket transfer;
   if (!MineralTransferPacket::Parse(packet, &transfer)) return SrvOrderVerdict::kTooShort;
   if (transfer.sender != chapter) return SrvOrderVerdict::kNotOwner;
-  const SrvAutoTransfer t{transfer.sender, transfer.source, transfer.destination, transfer.mineral, transfer.amount,
-                          std::clamp<std::uint16_t>(transfer.transit, 1, kMaxTransitTurns)};
+  const SrvAutoTransfer t{transfer.sender,      transfer.source,
+                          transfer.destination, transfer.mineral,
+                          transfer.amount,      std::clamp<std::uint16_t>(transfer.transit, 1, kMaxTransitTurns)};
   const CGAsteroid* from = world.solar.GetAsteroid(t.source);
   const CGAsteroid* to = world.solar.GetAsteroid(t.destination);
   if (from == nullptr || to == nullptr || t.source == t.destination || t.mineral >= kMineralTypes || t.amount == 0)

@@ -1,8 +1,8 @@
 #include "server/orders/SrvUnitPackets.h"
 
+#include "Game/base/Packets.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GUnit.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GTemplateDB.h"
 

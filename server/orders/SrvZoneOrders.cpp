@@ -168,8 +168,7 @@ SrvOrderVerdict TakeConstruction(SrvWorld& world, std::uint16_t chapter, std::sp
   return SrvOrderVerdict::kAccepted;
 }
 
-SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p,
-                                bool limit) {
+SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> p, bool limit) {
   ZoneImprovementPacket order;
   if (!ZoneImprovementPacket::Parse(p, &order)) return SrvOrderVerdict::kTooShort;
   if (order.chapter != chapter) return SrvOrderVerdict::kNotOwner;
@@ -179,8 +178,8 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
   std::uint8_t& value = limit ? z->atvLimit : z->miningValue;
   // The player reads with the turn whether its own zone took the raise.
   const bool raised = z->atvCounts[ATV_SEED_BANK] != 0 && value < kMaxZoneValue;
-  world.notices.Add(chapter, notify::kUnitEvent, limit ? notify::kStackingRaised : notify::kMiningRaised,
-                    nullptr, nullptr, raised ? 1 : 0, asteroid, kSrvUnitNoParameter);
+  world.notices.Add(chapter, notify::kUnitEvent, limit ? notify::kStackingRaised : notify::kMiningRaised, nullptr,
+                    nullptr, raised ? 1 : 0, asteroid, kSrvUnitNoParameter);
   if (!raised) return SrvOrderVerdict::kBadOrder;
   ++value;
   z->dirty = 1;
@@ -190,8 +189,7 @@ SrvOrderVerdict TakeImprovement(SrvWorld& world, std::uint16_t chapter, std::spa
 void TellProduction(SrvTurnContext& turn, const CGAsteroid& a, const CGZone& z, std::uint16_t outcome,
                     const char* built, std::uint32_t block) {
   turn.world.notices.Add(z.facilityOwner, notify::kUnitEvent, notify::kAtvsBuilt, built, nullptr,
-                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id),
-                         block);
+                         static_cast<std::uint16_t>(z.index << 8 | outcome), SrvAtvProductionAsteroid(a.id), block);
 }
 
 // The production that found no room is told halted, once for the order.
@@ -234,8 +232,8 @@ void BuildZoneAtvs(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
     std::int16_t each[5] = {};
     g_gameVariables.GetATVCosts(kind, each);
     for (int r = 0; r < 5; ++r)
-      cost[r] += static_cast<std::uint32_t>(fits[kind]) *
-                 static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
+      cost[r] +=
+          static_cast<std::uint32_t>(fits[kind]) * static_cast<std::uint32_t>(std::max<std::int16_t>(each[r], 0));
   }
   CGChapter* owner = turn.world.Chapter(builder);
   if (owner == nullptr) return;
@@ -280,8 +278,8 @@ void SettleArrivals(SrvTurnContext& turn, const CGAsteroid& a, CGZone& z) {
     const bool known = origin != turn.world.atvOrigins.end() && origin->second != z.index;
     for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind)
       if (known && origin->second < a.GetZoneCount() && left[kind] < e.counts[kind])
-        turn.surface[a.id].Add(SrvTerrainEvent(kTerrainAtvAdvance, 0, kElementAtv, origin->second, kind,
-                                               kElementAtv, z.index, kind, e.chapter),
+        turn.surface[a.id].Add(SrvTerrainEvent(kTerrainAtvAdvance, 0, kElementAtv, origin->second, kind, kElementAtv,
+                                               z.index, kind, e.chapter),
                                e.chapter);
     if (known) SrvSendAtvsBack(a, origin->second, e.chapter, left);
     for (std::uint8_t kind = 0; kind < kAtvKinds; ++kind)

@@ -35,8 +35,8 @@ void SrvRefundBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key) {
 // Gives back every bid on the offer and drops them, each bidder sent the
 // trade notice `code` with the parameters given.
 template <class Bid>
-void SrvRejectBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key, std::uint16_t code,
-                   std::uint16_t param1, std::uint32_t param2) {
+void SrvRejectBids(SrvWorld& world, std::vector<Bid>& bids, std::uint32_t key, std::uint16_t code, std::uint16_t param1,
+                   std::uint32_t param2) {
   std::erase_if(bids, [&](const Bid& b) {
     if (b.Key() != key) return false;
     SrvRefundBid(world, b);
@@ -63,9 +63,8 @@ SrvOrderVerdict SrvPlaceBid(SrvWorld& world, std::vector<Bid>& bids, const Bid& 
   for (int m = 0; m < 4; ++m)
     if (bid.bid[m] < least[m]) return SrvOrderVerdict::kBadOrder;
   if (bids.size() >= kSrvMaxBids) return SrvOrderVerdict::kBadOrder;
-  const auto earlier = std::find_if(bids.begin(), bids.end(), [&](const Bid& b) {
-    return b.Key() == bid.Key() && b.bidder == bid.bidder;
-  });
+  const auto earlier = std::find_if(bids.begin(), bids.end(),
+                                    [&](const Bid& b) { return b.Key() == bid.Key() && b.bidder == bid.bidder; });
   if (earlier != bids.end()) {
     SrvRefundBid(world, *earlier);
     bids.erase(earlier);

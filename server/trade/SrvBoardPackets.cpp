@@ -19,11 +19,8 @@ std::vector<SrvPacket> SrvGuildBoardPackets(const SrvWorld& world, std::uint16_t
   const CGuild* g = world.guilds != nullptr ? world.guilds->GetGuild(guild) : nullptr;
   if (g == nullptr) return out;
   for (std::uint32_t i = 0; const MineralOffer* o = g->GetMineralOffer(i); ++i) {
-    const MineralOfferPacket standing{o->seller,
-                                      o->asteroid,
-                                      o->mineral,
-                                      o->terms[0],
-                                      {o->terms[1], o->terms[2], o->terms[3], o->terms[4]}};
+    const MineralOfferPacket standing{
+        o->seller, o->asteroid, o->mineral, o->terms[0], {o->terms[1], o->terms[2], o->terms[3], o->terms[4]}};
     out.push_back(Bytes(standing.Build()));
   }
   for (std::uint32_t i = 0; const ShipOffer* o = g->GetShipOffer(i); ++i) {

@@ -73,8 +73,8 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   if (offer == nullptr) {
     // Its client showed the offer still standing: withdrawn or sold out
     // since, which the buyer is told with the turn.
-    world.notices.Add(buyer, notify::kTradeEvent, notify::kMineralOfferGone, nullptr, nullptr, asteroid,
-                      mineral, seller);
+    world.notices.Add(buyer, notify::kTradeEvent, notify::kMineralOfferGone, nullptr, nullptr, asteroid, mineral,
+                      seller);
     return SrvOrderVerdict::kBadTarget;
   }
   if (paidWith >= kMineralTypes || amount == 0 || amount > offer->terms[0]) return SrvOrderVerdict::kBadOrder;
@@ -109,7 +109,10 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
     gone.Put<std::uint8_t>(10, mineral);
     board.assign(gone.bytes.begin(), gone.bytes.end());
   } else {
-    MineralOfferPacket standing{seller, asteroid, mineral, offer->terms[0],
+    MineralOfferPacket standing{seller,
+                                asteroid,
+                                mineral,
+                                offer->terms[0],
                                 {offer->terms[1], offer->terms[2], offer->terms[3], offer->terms[4]}};
     const auto now = standing.Build();
     board.assign(now.bytes.begin(), now.bytes.end());

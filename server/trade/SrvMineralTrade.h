@@ -28,7 +28,7 @@ SrvOrderVerdict SrvPostMineralOffer(SrvWorld& world, std::uint16_t chapter, std:
 SrvOrderVerdict SrvWithdrawMineralOffer(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet);
 // Pays (amount / 10) x the price of the paying mineral for the whole tens of
 // the amount, lowers the offer by them and sends them on their way (kBadOrder
-// when that pays nothing: fewer than ten units, or a mineral priced at 0); `board` receives what the guild must be told:
-// the offer as it now stands (552) or its end (553).
+// when that pays nothing: fewer than ten units, or a mineral priced at 0); `board` receives what the guild must be
+// told: the offer as it now stands (552) or its end (553).
 SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet,
                                SrvPacket& board);

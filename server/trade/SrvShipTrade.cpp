@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // The seller's unit made the buyer's: a copy of its design joins the
 // buyer's designs, and a unit of the buyer takes the ship's place and state.
 // The copy is new to every player: it is announced, with its values, before
@@ -137,8 +136,7 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
         world.notices.Add(seller, notify::kTradeEvent, notify::kShipLost, nullptr, nullptr, 0, unitClass,
                           kSrvTradeNoUnit);
       } else if (busy) {
-        world.notices.Add(seller, notify::kTradeEvent, notify::kShipHasOrder, nullptr, nullptr, 0, 0,
-                          offer.unitId);
+        world.notices.Add(seller, notify::kTradeEvent, notify::kShipHasOrder, nullptr, nullptr, 0, 0, offer.unitId);
       } else {
         const SrvShipBid won = *best;
         world.shipBids.erase(best);
@@ -148,16 +146,16 @@ void SrvSettleShipOffers(SrvTurnContext& turn) {
             paidAt = c->homeAsteroid;
             for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
           }
-          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBought, nullptr, nullptr, 0,
-                            unitClass, bought->id);
+          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBought, nullptr, nullptr, 0, unitClass,
+                            bought->id);
           world.notices.Add(seller, notify::kTradeEvent, notify::kShipSold, nullptr, nullptr,
                             static_cast<std::uint16_t>(unitClass), won.bidder, paidAt);
-          turn.log.Line("turn %u: chapter %u bought unit %u from chapter %u, now unit %u at asteroid %u",
-                        world.turn, won.bidder, offer.unitId, seller, bought->id, bought->location.asteroid);
+          turn.log.Line("turn %u: chapter %u bought unit %u from chapter %u, now unit %u at asteroid %u", world.turn,
+                        won.bidder, offer.unitId, seller, bought->id, bought->location.asteroid);
         } else {
           SrvRefundBid(world, won);
-          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBidRejected, nullptr, nullptr, 0,
-                            unitClass, kSrvTradeNoUnit);
+          world.notices.Add(won.bidder, notify::kTradeEvent, notify::kShipBidRejected, nullptr, nullptr, 0, unitClass,
+                            kSrvTradeNoUnit);
         }
       }
       SrvRejectBids(world, world.shipBids, offer.unitId, notify::kShipBidRejected, 0, unitClass);

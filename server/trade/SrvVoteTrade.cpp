@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // The seller may offer the asteroid's vote: it controls the asteroid and has
 // not sold its vote already.
 bool MaySell(const SrvWorld& world, std::uint16_t seller, std::uint16_t asteroid) {
@@ -101,10 +100,10 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
         world.soldVotes.push_back({offer.asteroid, static_cast<std::uint8_t>(seller), won.bidder});
         if (const CGChapter* c = world.Chapter(seller))
           for (std::uint32_t m = 0; m < 4; ++m) world.poolDB.AddMineral(c->homeAsteroid, m, won.bid[m]);
-        world.notices.Add(won.bidder, notify::kTradeEvent, notify::kVoteBought, nullptr, nullptr,
-                          offer.asteroid, 0, kSrvTradeNoUnit);
-        world.notices.Add(seller, notify::kTradeEvent, notify::kVoteSold, nullptr, nullptr, offer.asteroid,
-                          won.bidder, kSrvTradeNoUnit);
+        world.notices.Add(won.bidder, notify::kTradeEvent, notify::kVoteBought, nullptr, nullptr, offer.asteroid, 0,
+                          kSrvTradeNoUnit);
+        world.notices.Add(seller, notify::kTradeEvent, notify::kVoteSold, nullptr, nullptr, offer.asteroid, won.bidder,
+                          kSrvTradeNoUnit);
         rejected = notify::kVoteBidRejected;
         turn.log.Line("turn %u: chapter %u bought the vote of asteroid %u from chapter %u", world.turn, won.bidder,
                       offer.asteroid, seller);
@@ -119,8 +118,8 @@ void SrvSettleVoteOffers(SrvTurnContext& turn) {
   std::erase_if(world.voteBids, [&](const SrvVoteBid& b) {
     if (world.guilds->GetGuild(b.bidder >> 3)->FindVoteOffer(b.asteroid) != nullptr) return false;
     SrvRefundBid(world, b);
-    world.notices.Add(b.bidder, notify::kTradeEvent, notify::kVoteOfferRescinded, nullptr, nullptr,
-                      b.asteroid, 0, kSrvTradeNoUnit);
+    world.notices.Add(b.bidder, notify::kTradeEvent, notify::kVoteOfferRescinded, nullptr, nullptr, b.asteroid, 0,
+                      kSrvTradeNoUnit);
     return true;
   });
 }

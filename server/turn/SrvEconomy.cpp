@@ -35,7 +35,8 @@ enum class Progress { kNone, kGained, kDone };
 // bonus, a point of which counts as a percent.
 Progress Gain(std::uint16_t& points, std::uint32_t percent) {
   if (percent == 0 || points >= kResearched) return Progress::kNone;
-  points = static_cast<std::uint16_t>(std::min<std::uint32_t>(points + percent * kResearchPointsPerPercent, kResearched));
+  points =
+      static_cast<std::uint16_t>(std::min<std::uint32_t>(points + percent * kResearchPointsPerPercent, kResearched));
   return points >= kResearched ? Progress::kDone : Progress::kGained;
 }
 
@@ -138,13 +139,12 @@ void SrvMineAndEarn(SrvTurnContext& turn) {
     }
     for (std::uint16_t c = 0; c < kMaxChapters; ++c)
       if (lost[c])
-        world.notices.Add(c, notify::kTradeEvent, notify::kMiningLost, nullptr, nullptr, i, 0,
-                          kSrvTradeNoUnit);
+        world.notices.Add(c, notify::kTradeEvent, notify::kMiningLost, nullptr, nullptr, i, 0, kSrvTradeNoUnit);
     // The rules' designer sets what an asteroid brings in a turn; a large
     // setting must not wrap a chapter's credits round to nothing.
     if (CGChapter* owner = world.Chapter(a->owner))
-      owner->credits = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-          std::uint64_t{owner->credits} + g_gameVariables.creditsPerAsteroid, kMaxCredits));
+      owner->credits = static_cast<std::uint32_t>(
+          std::min<std::uint64_t>(std::uint64_t{owner->credits} + g_gameVariables.creditsPerAsteroid, kMaxCredits));
   }
 }
 
@@ -164,8 +164,8 @@ void SrvRunTransfers(SrvTurnContext& turn) {
     // A transfer whose ends changed hands since it was sent moves nothing.
     if (from == nullptr || to == nullptr || from->owner != t.chapter || to->owner != t.chapter) continue;
     if (world.poolDB.TakeMineral(t.source, t.mineral, t.amount) == 0) {
-      world.notices.Add(t.chapter, notify::kTradeEvent, notify::kTransferFailed, nullptr, nullptr, t.amount,
-                        t.mineral, std::uint32_t{t.destination} << 16 | t.source);
+      world.notices.Add(t.chapter, notify::kTradeEvent, notify::kTransferFailed, nullptr, nullptr, t.amount, t.mineral,
+                        std::uint32_t{t.destination} << 16 | t.source);
       continue;
     }
     world.inTransit.push_back({t.destination, t.mineral, t.amount,

@@ -25,13 +25,11 @@ void SrvRandomEvents(SrvTurnContext& turn) {
       if (CGAsteroid* a = world.solar.GetAsteroid(i); a != nullptr && a->orbitKind == ORBIT_ELLIPTIC)
         elliptic.push_back(a);
     if (!elliptic.empty()) {
-      CGAsteroid& a =
-          *elliptic[static_cast<std::size_t>(random.Range(0, static_cast<int>(elliptic.size()) - 1))];
+      CGAsteroid& a = *elliptic[static_cast<std::size_t>(random.Range(0, static_cast<int>(elliptic.size()) - 1))];
       const int r1 = std::clamp(a.radius1 * random.Range(90, 110) / 100, kLowestRadius, kHighestRadius);
       const int r2 = a.radius1 == 0 ? r1 : r1 * a.radius2 / a.radius1;
       a.SetOrbitRadii(static_cast<std::uint16_t>(r1), static_cast<std::uint16_t>(r2));
-      turn.log.Line("turn %u: the orbit of asteroid %u is disturbed (radii %d, %d)", world.turn, a.id, r1,
-                    r2);
+      turn.log.Line("turn %u: the orbit of asteroid %u is disturbed (radii %d, %d)", world.turn, a.id, r1, r2);
     }
   }
   if (random.Range(1, kSrvVeinEventOdds) == 1) {

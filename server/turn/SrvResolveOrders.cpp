@@ -2,10 +2,10 @@
 
 #include "Game/model/GUnit.h"
 #include "server/orders/SrvAsteroidOrders.h"
-#include "server/trade/SrvShipTrade.h"
 #include "server/orders/SrvUnitPackets.h"
-#include "server/trade/SrvVoteTrade.h"
 #include "server/orders/SrvZoneOrders.h"
+#include "server/trade/SrvShipTrade.h"
+#include "server/trade/SrvVoteTrade.h"
 #include "server/turn/SrvOrderSteps.h"
 
 void SrvDrainNotifications(SrvTurnContext& turn) {

@@ -10,8 +10,8 @@ void SrvDeliverShipment(SrvWorld& world, const SrvTransferInTransit& t) {
   if (t.sender == kSrvNoSender || (to != nullptr && to->owner == t.sender)) {
     world.poolDB.AddMineral(t.destination, t.mineral, t.amount);
     if (t.sender != kSrvNoSender)
-      world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount,
-                        t.mineral, std::uint32_t{t.source} << 16 | t.destination);
+      world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount, t.mineral,
+                        std::uint32_t{t.source} << 16 | t.destination);
     return;
   }
   // Its destination changed hands on the way: the shipment turns back to
@@ -24,6 +24,6 @@ void SrvDeliverShipment(SrvWorld& world, const SrvTransferInTransit& t) {
     return;
   }
   world.poolDB.AddMineral(back, t.mineral, t.amount);
-  world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount,
-                    t.mineral, std::uint32_t{t.destination} << 16 | back);
+  world.notices.Add(t.sender, notify::kTradeEvent, notify::kTransferReceived, nullptr, nullptr, t.amount, t.mineral,
+                    std::uint32_t{t.destination} << 16 | back);
 }

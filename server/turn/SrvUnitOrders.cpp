@@ -84,8 +84,7 @@ bool StepLocally(SrvTurnContext& turn, CGUnit& unit, const Location& target, std
                  std::uint32_t rangeSq) {
   const Location before = unit.location;
   const std::int32_t r = unit.SimulateMoveStep(&target, 1, stopInRange, rangeSq);
-  if (unit.location.x != before.x || unit.location.y != before.y || unit.location.z != before.z)
-    TellMoved(turn, unit);
+  if (unit.location.x != before.x || unit.location.y != before.y || unit.location.z != before.z) TellMoved(turn, unit);
   if (r < 0) SrvFinishFirstOrder(turn, unit, r);
   return r == 1;
 }
@@ -175,12 +174,10 @@ void BuildAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
   if (reduced) RefundAtvsNotBuilt(unit, order, unbuilt);
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, BuildAtvCargoPacket(unit));
-  turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kAtvsBuilt, std::to_string(built).c_str(),
-                         nullptr, kAtvsBuiltIntoHold, SrvAtvProductionAsteroid(unit.location.asteroid),
-                         counts);
+  turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kAtvsBuilt, std::to_string(built).c_str(), nullptr,
+                         kAtvsBuiltIntoHold, SrvAtvProductionAsteroid(unit.location.asteroid), counts);
   if (reduced)
-    turn.world.notices.Add(chapter, notify::kTradeEvent, notify::kAtvBuildReduced, nullptr, nullptr, 0, 0,
-                           unit.id);
+    turn.world.notices.Add(chapter, notify::kTradeEvent, notify::kAtvBuildReduced, nullptr, nullptr, 0, 0, unit.id);
 }
 
 void BuildShip(SrvTurnContext& turn, CGUnit& builder, const UnitOrder& order) {
@@ -317,9 +314,8 @@ void RecoverAtvs(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
       unit.AddAtvs(kind, static_cast<std::uint32_t>(n));
       wanted[kind] -= n;
       const auto k = static_cast<std::uint32_t>(kind);
-      turn.surface[a->id].Add(SrvTerrainEvent(kTerrainPickUp, 0, kElementPod, z->index, k, kElementAtv, z->index, k,
-                                              chapter),
-                              chapter);
+      turn.surface[a->id].Add(
+          SrvTerrainEvent(kTerrainPickUp, 0, kElementPod, z->index, k, kElementAtv, z->index, k, chapter), chapter);
     }
   }
   SrvTellZones(turn, *a);
@@ -401,8 +397,7 @@ void SelfRepair(SrvTurnContext& turn, CGUnit& unit) {
     SrvFinishFirstOrder(turn, unit, 1);
     return;
   }
-  std::int32_t rate =
-      unit.design != nullptr ? unit.design->damageControl * unit.percents[PCT_DAMAGE_CONTROL] / 100 : 0;
+  std::int32_t rate = unit.design != nullptr ? unit.design->damageControl * unit.percents[PCT_DAMAGE_CONTROL] / 100 : 0;
   if (rate <= 0) {
     SrvFinishFirstOrder(turn, unit, ORDERFAIL_UNKNOWN_CAUSE);
     return;
@@ -444,10 +439,9 @@ void Scrap(SrvTurnContext& turn, const CGUnit& scrapper, const UnitOrder& order)
     // parameter 2 (16 bits each), reactives as the first text's number.
     auto word = [](std::uint32_t v) { return std::min<std::uint32_t>(v, 0xFFFF); };
     const std::string reactives = std::to_string(back[3]);
-    turn.world.notices.Add(static_cast<std::uint16_t>(scrapper.GetChapter()), notify::kTradeEvent,
-                           notify::kRecycled, reactives.c_str(), nullptr,
-                           static_cast<std::uint16_t>(word(back[0])), word(back[2]) << 16 | word(back[1]),
-                           ship->id);
+    turn.world.notices.Add(static_cast<std::uint16_t>(scrapper.GetChapter()), notify::kTradeEvent, notify::kRecycled,
+                           reactives.c_str(), nullptr, static_cast<std::uint16_t>(word(back[0])),
+                           word(back[2]) << 16 | word(back[1]), ship->id);
   }
   RemoveUnit(turn, *ship);
 }
@@ -517,8 +511,7 @@ void SrvFinishFirstOrder(SrvTurnContext& turn, CGUnit& unit, std::int32_t result
   // The line is drawn from the unit as its client then holds it: the next
   // order's status follows a done one's name.
   if (result == 1)
-    turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kOrderDone, nullptr, nullptr, 0, type,
-                           unit.id);
+    turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kOrderDone, nullptr, nullptr, 0, type, unit.id);
   else
     turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kOrderCancelled, nullptr, nullptr,
                            static_cast<std::uint16_t>(type), static_cast<std::uint32_t>(result), unit.id);
@@ -638,8 +631,8 @@ void AdvanceOrder(SrvTurnContext& turn, CGUnit& unit) {
       TellScan(turn, unit, order->Asteroid());
       break;
     case ORDER_SCAN_SHIP:
-      turn.world.notices.Add(static_cast<std::uint16_t>(unit.GetChapter()), notify::kUnitEvent,
-                             notify::kShipScanned, nullptr, nullptr, 0, order->Word(0), unit.id);
+      turn.world.notices.Add(static_cast<std::uint16_t>(unit.GetChapter()), notify::kUnitEvent, notify::kShipScanned,
+                             nullptr, nullptr, 0, order->Word(0), unit.id);
       break;
     case ORDER_RECHARGE_FROM_ASTEROID:
     case ORDER_RECHARGE_FROM_UNIT:

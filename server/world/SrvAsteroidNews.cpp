@@ -21,8 +21,7 @@ constexpr std::pair<std::size_t, std::size_t> kFixedParts[] = {{16, 58}, {59, 68
 constexpr std::size_t kRadiiAt = 72, kRadiiEnd = 76, kCompositionAt = 58;
 
 bool Differs(const SrvPacket& a, const SrvPacket& b, std::size_t from, std::size_t to) {
-  return !std::equal(a.begin() + static_cast<std::ptrdiff_t>(from),
-                     a.begin() + static_cast<std::ptrdiff_t>(to),
+  return !std::equal(a.begin() + static_cast<std::ptrdiff_t>(from), a.begin() + static_cast<std::ptrdiff_t>(to),
                      b.begin() + static_cast<std::ptrdiff_t>(from));
 }
 
@@ -59,8 +58,7 @@ void SrvAsteroidNews::Reset(const SrvWorld& world) {
     if (const CGAsteroid* a = world.solar.GetAsteroid(i)) m_told[i] = BuildAsteroidRecordPacket(*a);
 }
 
-void SrvAsteroidNews::Append(const SrvWorld& world,
-                             std::array<std::vector<SrvPacket>, kMaxChapters>& queues) {
+void SrvAsteroidNews::Append(const SrvWorld& world, std::array<std::vector<SrvPacket>, kMaxChapters>& queues) {
   const std::uint16_t count = CGSolarDB::GetAsteroidCount();
   m_told.resize(count);
   std::vector<SrvPacket> news;
@@ -70,9 +68,8 @@ void SrvAsteroidNews::Append(const SrvWorld& world,
     SrvPacket now = BuildAsteroidRecordPacket(*a);
     SrvPacket& before = m_told[i];
     const bool newRecord = before.size() != now.size() ||
-                           std::any_of(std::begin(kFixedParts), std::end(kFixedParts), [&](const auto& part) {
-                             return Differs(before, now, part.first, part.second);
-                           });
+                           std::any_of(std::begin(kFixedParts), std::end(kFixedParts),
+                                       [&](const auto& part) { return Differs(before, now, part.first, part.second); });
     if (newRecord) {
       news.push_back(now);
       for (std::uint16_t z = 0; z < a->GetZoneCount(); ++z)

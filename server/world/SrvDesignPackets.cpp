@@ -35,9 +35,7 @@ std::array<std::uint32_t, kStats> StatsOf(const CGUnitTemplate& t) {
   return s;
 }
 
-std::uint16_t Clamped(std::uint32_t v) {
-  return static_cast<std::uint16_t>(std::min<std::uint32_t>(v, 0xFFFF));
-}
+std::uint16_t Clamped(std::uint32_t v) { return static_cast<std::uint16_t>(std::min<std::uint32_t>(v, 0xFFFF)); }
 
 }  // namespace
 

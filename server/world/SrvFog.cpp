@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"

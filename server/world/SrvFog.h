@@ -52,8 +52,7 @@ struct SrvFogRules {
   std::uint16_t showAsteroids = 0;
   static SrvFogRules From(const SrvSetup& setup) {
     const GameSettingsPacket s = setup.Settings();
-    return {s.fowShowInTransit, s.fowShowInAsteroidal, s.fowAstStartScanned, s.fowDispControlOfAst,
-            s.fowShowAsteroids};
+    return {s.fowShowInTransit, s.fowShowInAsteroidal, s.fowAstStartScanned, s.fowDispControlOfAst, s.fowShowAsteroids};
   }
   // No fog over the units.
   bool Off() const { return inTransit == 0 && inAsteroidal == 0; }
@@ -91,9 +90,9 @@ class SrvUnitSight {
 
  private:
   struct AsteroidKnown {
-    bool seen = false;  // it has been in range
-    bool told = false;  // its client holds its control and zones as they stand
-    bool ours = false;  // its client holds it as the chapter's own (owner or controller)
+    bool seen = false;           // it has been in range
+    bool told = false;           // its client holds its control and zones as they stand
+    bool ours = false;           // its client holds it as the chapter's own (owner or controller)
     std::uint32_t ourZones = 0;  // bit z: its client holds zone z as the chapter's
   };
   void FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog, std::uint16_t chapter,

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <numeric>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {

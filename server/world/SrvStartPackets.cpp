@@ -9,9 +9,9 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GRulesPackets.h"
-#include "server/world/SrvScienceBonus.h"
-#include "server/world/SrvDesignPackets.h"
 #include "server/ai/SrvChapterState.h"
+#include "server/world/SrvDesignPackets.h"
+#include "server/world/SrvScienceBonus.h"
 
 namespace {
 
@@ -214,8 +214,7 @@ std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t c
   for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
     if (const CGAsteroid* a = world.solar.GetAsteroid(i)) out.push_back(BuildAsteroidPacket(*a));
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
-    if (world.HasChapter(c))
-      out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
+    if (world.HasChapter(c)) out.push_back(BuildChapterStartPacket(world, c, c < names.size() ? names[c] : ""));
   const CGChapter* own = world.Chapter(chapter);
   if (own != nullptr) out.push_back(BuildChapterTraitsPacket(*own));
   AppendDesignsAndUnits(world, out);

@@ -17,7 +17,7 @@ constexpr int kStartingUnitCount = 3;
 
 // The kinds of module a design is given first, in this order.
 inline constexpr std::array<std::uint8_t, kModuleTypeCount> kSrvModulePreference = {
-    MODULE_PROPULSION, MODULE_CONSTRUCTION, MODULE_TRANSPORT, MODULE_POWER,   MODULE_SCOUT,  MODULE_WEAPON,
+    MODULE_PROPULSION, MODULE_CONSTRUCTION, MODULE_TRANSPORT, MODULE_POWER,         MODULE_SCOUT, MODULE_WEAPON,
     MODULE_DEFENSE,    MODULE_COMPUTER,     MODULE_TRACKING,  MODULE_DAMAGECONTROL, MODULE_ECM};
 
 // A design on `hull` for `chapter`: each slot takes a researched module of

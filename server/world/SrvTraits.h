@@ -13,4 +13,3 @@
 using SrvTraitBytes = std::array<std::uint8_t, kTraitCount>;
 // Every chapter's traits by chapter number (all 0: none).
 using SrvChapterTraits = std::array<SrvTraitBytes, kMaxChapters>;
-

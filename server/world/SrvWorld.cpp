@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
-#include "Game/model/GWorldMath.h"
-#include "Game/base/GInstData.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GWorldLinks.h"
+#include "Game/model/GWorldMath.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
@@ -154,8 +154,7 @@ void MakeAsteroid(CGAsteroid& a, const CGSolarDB& solar, bool chaotic, bool roun
   a.SetOrbitAngle(angle, speed);
   a.SetOrbitRadii(r1, r2);
   a.SetOrbitCenters(&c1, &c2);
-  a.SetPowerCoefficients(static_cast<std::uint8_t>(rng.Range(0, 100)), 0,
-                         static_cast<std::uint8_t>(rng.Range(0, 100)));
+  a.SetPowerCoefficients(static_cast<std::uint8_t>(rng.Range(0, 100)), 0, static_cast<std::uint8_t>(rng.Range(0, 100)));
   // One step places it on its orbit and derives its thermal and radiation
   // coefficients, exactly as every later turn does.
   Location at{g_numAsteroids, 0, 0, 0};
@@ -220,7 +219,8 @@ bool SrvWorld::LoadRules(std::string* fault) {
   // The game variables price the ATVs and rate their mining.
   const std::vector<std::uint8_t> variables = RulesFile("gamevar.dat");
   if (!variables.empty())
-    g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
+    g_gameVariables =
+        CGameVariables(std::string_view(reinterpret_cast<const char*>(variables.data()), variables.size()));
   const bool ok = UseRules(RulesFile("hulls.dat"), RulesFile("modules.dat"));
   if (!ok && fault != nullptr) {
     // The modules are read only after the hulls were.
@@ -402,8 +402,8 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
     if (HasChapter(c)) SrvGiveStartingForces(*this, c);
 }
 
-void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn,
-                           std::uint32_t loadedSeed, std::uint8_t perGuild) {
+void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loadedTurn, std::uint32_t loadedSeed,
+                           std::uint8_t perGuild) {
   guilds = std::move(loaded);
   turn = loadedTurn;
   seed = loadedSeed;

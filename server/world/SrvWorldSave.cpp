@@ -243,9 +243,8 @@ bool SrvSaveWorldState(const SrvWorld& world, BlockWriter& w) {
   for (const SrvSoldVote& s : world.soldVotes)
     for (std::uint8_t v : {s.asteroid, s.seller, s.buyer}) w.Write(v);
   w.Write(designs);
-  ForEachDesign(*world.templates, [&](const CGUnitTemplate& t, std::uint16_t) {
-    ForEachCounter(t, [&](const auto& v) { w.Write(v); });
-  });
+  ForEachDesign(*world.templates,
+                [&](const CGUnitTemplate& t, std::uint16_t) { ForEachCounter(t, [&](const auto& v) { w.Write(v); }); });
   w.Write(kEndByte);
   return w.Ok();
 }
@@ -335,9 +334,8 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion
     std::uint32_t loaded = 0;
     ForEachDesign(*world.templates, [&](CGUnitTemplate&, std::uint16_t) { ++loaded; });
     if (!r.Read(n) || n != loaded) return false;
-    ForEachDesign(*world.templates, [&](CGUnitTemplate& t, std::uint16_t) {
-      ForEachCounter(t, [&](auto& v) { r.Read(v); });
-    });
+    ForEachDesign(*world.templates,
+                  [&](CGUnitTemplate& t, std::uint16_t) { ForEachCounter(t, [&](auto& v) { r.Read(v); }); });
   }
   // Orders name their targets by id until every unit is back.
   world.ForEachUnit([](CGUnit& u) { u.ResolveOrderTargets(); });

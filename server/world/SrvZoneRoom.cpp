@@ -25,8 +25,7 @@ bool SrvSeatAtvs(CGZone& zone, std::uint8_t chapter, SrvAtvCounts& atvs) {
   return seated;
 }
 
-bool SrvSendAtvsBack(const CGAsteroid& asteroid, std::uint16_t origin, std::uint8_t chapter,
-                     SrvAtvCounts& atvs) {
+bool SrvSendAtvsBack(const CGAsteroid& asteroid, std::uint16_t origin, std::uint8_t chapter, SrvAtvCounts& atvs) {
   CGZone* home = asteroid.GetZone(origin);
   if (home == nullptr || (home->owner != chapter && home->owner != kZoneNobody)) return false;
   return SrvSeatAtvs(*home, chapter, atvs);

@@ -26,5 +26,4 @@ bool SrvSeatAtvs(CGZone& zone, std::uint8_t chapter, SrvAtvCounts& atvs);
 // zone `origin` they set off from, as far as its room goes and while it is
 // free or the chapter's; those put back are taken off `atvs`. True when any
 // went back.
-bool SrvSendAtvsBack(const CGAsteroid& asteroid, std::uint16_t origin, std::uint8_t chapter,
-                     SrvAtvCounts& atvs);
+bool SrvSendAtvsBack(const CGAsteroid& asteroid, std::uint16_t origin, std::uint8_t chapter, SrvAtvCounts& atvs);

@@ -4,13 +4,13 @@
 
 #include "sg/core/apphooks.h"
 #include "sg/core/datapath.h"
-#include "sg/raster/ddinfo.h"
 #include "sg/core/hash.h"
 #include "sg/core/malloc.h"
-#include "sg/material/material.h"
 #include "sg/core/sgassert.h"
 #include "sg/d3d/sgd3d.h"
 #include "sg/fb/framebuffer.h"
+#include "sg/material/material.h"
+#include "sg/raster/ddinfo.h"
 
 SGHashTable* g_sgColourIndexTable = nullptr;
 
@@ -42,7 +42,8 @@ SGError IndexTrueColour(SGContext* ctx, SGTextureMap* txm) {
   for (std::size_t i = 0; i < count; ++i) {
     std::uint8_t* t = texels + 4 * i;
     t[3] = 0;
-    const std::uint32_t word = t[0] | (static_cast<std::uint32_t>(t[1]) << 8) | (static_cast<std::uint32_t>(t[2]) << 16);
+    const std::uint32_t word =
+        t[0] | (static_cast<std::uint32_t>(t[1]) << 8) | (static_cast<std::uint32_t>(t[2]) << 16);
     SGHashValue index = 0;
     const SGError err = SGHashFind(g_sgColourIndexTable, word, &index);
     if (err == SG_ERROR_HASH_NOT_FOUND) {

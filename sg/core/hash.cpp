@@ -6,9 +6,7 @@
 
 namespace {
 
-bool KnownKind(const SGHashTable* t) {
-  return t->hashKind == SG_HASH_KEY_STRING || t->hashKind == SG_HASH_KEY_INT;
-}
+bool KnownKind(const SGHashTable* t) { return t->hashKind == SG_HASH_KEY_STRING || t->hashKind == SG_HASH_KEY_INT; }
 
 // String keys sum their bytes as signed chars into an unsigned 32-bit value.
 std::uint32_t Bucket(const SGHashTable* t, SGHashKey key) {

@@ -30,8 +30,7 @@ double Minor(const SGMatrix* in, int row, int col) {
     }
     ++si;
   }
-  return s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) -
-         s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
+  return s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) - s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
          s[0][2] * (s[1][0] * s[2][1] - s[1][1] * s[2][0]);
 }
 
@@ -171,8 +170,7 @@ const SGMatrix* SGMatrixMultByAffine(SGMatrix* out, const SGMatrix* A, const SGM
     r.m[i][3] = A->m[i][3];
   }
   for (int j = 0; j < 3; ++j) {
-    r.m[3][j] = A->m[3][0] * B->m[0][j] + A->m[3][1] * B->m[1][j] + A->m[3][2] * B->m[2][j] +
-                A->m[3][3] * B->m[3][j];
+    r.m[3][j] = A->m[3][0] * B->m[0][j] + A->m[3][1] * B->m[1][j] + A->m[3][2] * B->m[2][j] + A->m[3][3] * B->m[3][j];
   }
   r.m[3][3] = A->m[3][3];
   *out = r;

@@ -11,9 +11,7 @@ struct SGPoint3s {
   float z = 0.f;
 };
 
-inline float SGPoint3sDot(const SGPoint3s* a, const SGPoint3s* b) {
-  return a->x * b->x + a->y * b->y + a->z * b->z;
-}
+inline float SGPoint3sDot(const SGPoint3s* a, const SGPoint3s* b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
 inline float SGVector3sLenSq(const SGPoint3s* v) { return SGPoint3sDot(v, v); }
 
 // a x b.

@@ -4,5 +4,4 @@
 
 [[noreturn]] void ISGAssertFailed(const char* expression, const char* module);
 
-#define ISG_ASSERT(expr, module) \
-  ((expr) ? static_cast<void>(0) : ISGAssertFailed(#expr, module))
+#define ISG_ASSERT(expr, module) ((expr) ? static_cast<void>(0) : ISGAssertFailed(#expr, module))

@@ -34,9 +34,7 @@ std::uint64_t ProcessorCounter() {
 
 std::uint64_t (*g_counter)() = ProcessorCounter;
 
-std::uint32_t Low32() {
-  return static_cast<std::uint32_t>(g_counter());
-}
+std::uint32_t Low32() { return static_cast<std::uint32_t>(g_counter()); }
 
 // The nominal rates of the processors of the time: a measured rate strictly
 // inside (low, high) is taken as `nominal`; a later band wins where two overlap.
@@ -45,20 +43,15 @@ struct Band {
   double high;
   std::uint32_t nominal;
 };
-constexpr Band kBands[] = {{-INFINITY, 70, 60}, {70, 80, 75},    {85, 95, 90},    {95, 105, 100},
-                           {114, 126, 120},     {126, 140, 133}, {142, 158, 150}, {157, 180, 166},
-                           {179, 215, 200},     {214, 242, 233}, {241, 256, 250}, {255, 280, 266},
-                           {279, 316, 300},     {315, 340, 333}};
+constexpr Band kBands[] = {{-INFINITY, 70, 60}, {70, 80, 75},    {85, 95, 90},    {95, 105, 100},  {114, 126, 120},
+                           {126, 140, 133},     {142, 158, 150}, {157, 180, 166}, {179, 215, 200}, {214, 242, 233},
+                           {241, 256, 250},     {255, 280, 266}, {279, 316, 300}, {315, 340, 333}};
 
 }  // namespace
 
-double ISGReadCycleCounter() {
-  return static_cast<double>(g_counter());
-}
+double ISGReadCycleCounter() { return static_cast<double>(g_counter()); }
 
-void ISGSetCycleCounterSource(std::uint64_t (*source)()) {
-  g_counter = source != nullptr ? source : ProcessorCounter;
-}
+void ISGSetCycleCounterSource(std::uint64_t (*source)()) { g_counter = source != nullptr ? source : ProcessorCounter; }
 
 double ISGMeasureClockMHz() {
   const Steady::time_point begin = Steady::now();
@@ -101,9 +94,7 @@ SGError ISGStopwatchCreate(std::uint32_t, ISGStopwatch** out) {
   return *out != nullptr ? SG_ERROR_NONE : SG_ERROR_NO_MEMORY;
 }
 
-void ISGStopwatchStart(ISGStopwatch* watch) {
-  watch->start = Low32();
-}
+void ISGStopwatchStart(ISGStopwatch* watch) { watch->start = Low32(); }
 
 void ISGStopwatchStop(ISGStopwatch* watch) {
   ++watch->count;
@@ -122,9 +113,7 @@ void ISGStopwatchRead(const ISGStopwatch* watch, std::int32_t* time, std::uint32
   *time = static_cast<std::int32_t>(static_cast<std::int64_t>(ns) - *overhead);
 }
 
-void ISGStopwatchDestroy(ISGStopwatch* watch) {
-  SGFree(watch);
-}
+void ISGStopwatchDestroy(ISGStopwatch* watch) { SGFree(watch); }
 
 SGError ISGStopwatchCalibrate() {
   ISGStopwatch* watch = nullptr;

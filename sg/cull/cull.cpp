@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "sg/instance/instance.h"
 #include "sg/core/malloc.h"
 #include "sg/core/sgassert.h"
+#include "sg/instance/instance.h"
 
 namespace {
 
@@ -277,7 +277,8 @@ SGError SGCullLink(SGCullObject* a, SGCullObject* b, std::uint32_t type, SGCullO
 SGError SGCullCreatePolygon(const float plane[4], std::uint32_t numPts, const double (*pts)[3], std::uint32_t options,
                             SGCullObject** out) {
   ISG_ASSERT(numPts > 0, "cull");
-  ISG_ASSERT((options & (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE)) != (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE), "cull");
+  ISG_ASSERT((options & (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE)) != (SG_CULL_OPT_BEYOND | SG_CULL_OPT_BEFORE),
+             "cull");
   SGCullObject* root = nullptr;
   SGError err = SG_ERROR_NONE;
   // The plane object sits at the polygon's centre (its first point when there are

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "sg/cull/cull.h"
-#include "sg/instance/instance.h"
 #include "sg/core/matrix.h"
 #include "sg/core/point.h"
 #include "sg/core/sgassert.h"
+#include "sg/cull/cull.h"
+#include "sg/instance/instance.h"
 
 namespace {
 
@@ -34,8 +34,8 @@ void SetPlane(SGCullObject* co, const SGPoint3s& n, float d, double e) {
       v *= f;
     }
   }
-  const bool negate = (e <= 0.0 && (co->coFlags & SG_CULL_FLAG_BEYOND) != 0) ||
-                      (e > 0.0 && (co->coFlags & SG_CULL_FLAG_BEFORE) != 0);
+  const bool negate =
+      (e <= 0.0 && (co->coFlags & SG_CULL_FLAG_BEYOND) != 0) || (e > 0.0 && (co->coFlags & SG_CULL_FLAG_BEFORE) != 0);
   for (int k = 0; k < 4; ++k) {
     co->coEyePlane[k] = negate ? -p[k] : p[k];
   }
@@ -69,8 +69,10 @@ void PrepareWorld(SGCullObject* co, const double eye[3]) {
     const int first = e > 0.0 ? 0 : 1;
     const double* p = co->coPoints[first];
     const double* q = co->coPoints[1 - first];
-    const SGPoint3s a{static_cast<float>(p[0] - eye[0]), static_cast<float>(p[1] - eye[1]), static_cast<float>(p[2] - eye[2])};
-    const SGPoint3s b{static_cast<float>(q[0] - eye[0]), static_cast<float>(q[1] - eye[1]), static_cast<float>(q[2] - eye[2])};
+    const SGPoint3s a{static_cast<float>(p[0] - eye[0]), static_cast<float>(p[1] - eye[1]),
+                      static_cast<float>(p[2] - eye[2])};
+    const SGPoint3s b{static_cast<float>(q[0] - eye[0]), static_cast<float>(q[1] - eye[1]),
+                      static_cast<float>(q[2] - eye[2])};
     SetEdge(co, a, b);
   }
 }

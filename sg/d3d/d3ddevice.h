@@ -73,10 +73,10 @@ struct SGD3DDevice {
   plat::IDirect3DViewport2* d3dViewport;
   SGD3DMatInfo* d3dBackMaterial;  // owned
   const SGMaterial* d3dCurrMaterial;
-  std::uint16_t d3dBatch;        // serial of the current batch, 1 at scene begin
-  std::uint32_t d3dBatchEpoch;   // counts the wraps of d3dBatch, so a wrapped serial never matches an old one
-  std::uint32_t d3dPrimKind;     // 0 none, 1 triangle list, 2 fan
-  plat::D3DTLVERTEX* d3dVertBuff;  // owned, SG_D3D_VERT_MAX
+  std::uint16_t d3dBatch;              // serial of the current batch, 1 at scene begin
+  std::uint32_t d3dBatchEpoch;         // counts the wraps of d3dBatch, so a wrapped serial never matches an old one
+  std::uint32_t d3dPrimKind;           // 0 none, 1 triangle list, 2 fan
+  plat::D3DTLVERTEX* d3dVertBuff;      // owned, SG_D3D_VERT_MAX
   const SGMaterial** d3dVertMaterial;  // owned: the material each entry was made for
   std::uint32_t d3dVertMax;
   std::uint32_t d3dNumVerts;

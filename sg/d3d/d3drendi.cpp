@@ -39,7 +39,6 @@ constexpr std::array<float, 32> kInsets = [] {
 
 float Inset(std::uint32_t width) { return kInsets[std::bit_width(std::max(width, 1u)) - 1]; }
 
-
 // What an entry is made from: a transformed vertex's values, or those a
 // face corner would give one.
 struct CornerValues {
@@ -74,7 +73,7 @@ CornerValues ValuesOf(const SGTxVertex* txv) {
     return;
   }
   const float vert[3] = {static_cast<float>(c.colour[3]), static_cast<float>(c.colour[2]),
-                        static_cast<float>(c.colour[1])};
+                         static_cast<float>(c.colour[1])};
   if (d3d->d3dColourMode == 0) {
     for (int k = 0; k < 3; ++k) {
       rgb[k] = mat[k] * vert[k] / 65025.f;
@@ -97,7 +96,7 @@ CornerValues ValuesOf(const SGTxVertex* txv) {
 // 1.08 / 1.10 (five alternating pinned runs); the earlier attempts on them
 // above and below each won less than the runs' spread.
 [[gnu::always_inline]] inline D3DCOLOR Colour(const SGD3DDevice* d3d, const SGMaterial* m, const CornerValues& c,
-                                               bool lit) {
+                                              bool lit) {
   float rgb[3];
   BaseColour(d3d, m, c, rgb);
   const float a = (m->matType & SG_MAT_TYPE_ALPHA) != 0 ? c.colour[0] / 255.f : 1.f;
@@ -214,8 +213,8 @@ void TexCoords(const SGD3DDevice* d3d, D3DTLVERTEX* v, const float* uv, float t)
 
 // The corner's entry: the one of the transformed vertex made from its vertex
 // and key where there is one, else the one last made for them.
-[[gnu::always_inline]] inline std::uint16_t PreparedEntry(SGD3DDevice* d3d, const ISGD3DCorner& c,
-                                                          std::uint32_t shaded, std::uint32_t tag) {
+[[gnu::always_inline]] inline std::uint16_t PreparedEntry(SGD3DDevice* d3d, const ISGD3DCorner& c, std::uint32_t shaded,
+                                                          std::uint32_t tag) {
   const ISGPrepVertex* pv = c.pv;
   if (pv->pvKey == c.key) {
     if (pv->pvTxv != nullptr) {
@@ -274,9 +273,9 @@ void ISGD3DFlush(SGD3DDevice* d3d) {
   if (d3d->d3dPrimKind == 0 || d3d->d3dNumVerts == 0) {
     return;
   }
-  d3d->d3dDevice->DrawIndexedPrimitive(d3d->d3dPrimKind == 2 ? D3DPT_TRIANGLEFAN : D3DPT_TRIANGLELIST,
-                                       D3DVT_TLVERTEX, d3d->d3dVertBuff, d3d->d3dNumVerts, d3d->d3dIndexBuff,
-                                       d3d->d3dNumIndices, D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
+  d3d->d3dDevice->DrawIndexedPrimitive(d3d->d3dPrimKind == 2 ? D3DPT_TRIANGLEFAN : D3DPT_TRIANGLELIST, D3DVT_TLVERTEX,
+                                       d3d->d3dVertBuff, d3d->d3dNumVerts, d3d->d3dIndexBuff, d3d->d3dNumIndices,
+                                       D3DDP_DONOTCLIP | D3DDP_DONOTUPDATEEXTENTS);
   d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_FLUSHBATCH, 0);
   if (++d3d->d3dBatch == 0) {
     d3d->d3dBatch = 1;

@@ -31,9 +31,7 @@ constexpr std::uint32_t kPageLocked = 0x1000000;
 constexpr std::uint32_t kNonLocal = 0x400000;
 constexpr std::uint32_t kLocal = 0x800000;
 
-SGTexDDInfo* InfoOf(const SGTextureMap* txm) {
-  return txm->txmInfo != nullptr ? txm->txmInfo->tpiDDInfo : nullptr;
-}
+SGTexDDInfo* InfoOf(const SGTextureMap* txm) { return txm->txmInfo != nullptr ? txm->txmInfo->tpiDDInfo : nullptr; }
 
 bool Excluded(const SGTextureMap* txm) { return (txm->txmFormat & SG_TXM_NO_DRAW) != 0; }
 
@@ -241,7 +239,8 @@ SGError ISGD3DCreateTexture16(SGContext* ctx, SGTextureMap* txm) {
     return SG_ERROR_NO_MEMORY;
   }
   DDSURFACEDESC desc = TextureDesc(d3d, txm, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
-  if (desc.dwWidth == 0 || desc.dwHeight == 0 || ctx->ctxDDI->ddiDD->CreateSurface(&desc, &tdi->tdiSurface, nullptr) != DD_OK) {
+  if (desc.dwWidth == 0 || desc.dwHeight == 0 ||
+      ctx->ctxDDI->ddiDD->CreateSurface(&desc, &tdi->tdiSurface, nullptr) != DD_OK) {
     ReleaseInfo(tdi);
     return SG_ERROR_D3D_SURFACE;
   }
@@ -250,8 +249,8 @@ SGError ISGD3DCreateTexture16(SGContext* ctx, SGTextureMap* txm) {
     ReleaseInfo(tdi);
     return SG_ERROR_D3D_SURFACE;
   }
-  const SGError err = ISGD3DConvertTexels16(ctx, txm, static_cast<std::uint8_t*>(locked.lpSurface), locked.lPitch,
-                                            Step(d3d, txm));
+  const SGError err =
+      ISGD3DConvertTexels16(ctx, txm, static_cast<std::uint8_t*>(locked.lpSurface), locked.lPitch, Step(d3d, txm));
   tdi->tdiSurface->Unlock(nullptr);
   if (err != SG_ERROR_NONE) {
     ReleaseInfo(tdi);
@@ -427,8 +426,7 @@ SGError ISGD3DSetMaterial(SGRenderer* rend, const SGMaterial* mat, std::uint32_t
   d3d->d3dDevice->SetRenderState(D3DRENDERSTATE_COLORKEYENABLE, txm != nullptr && Keyed(txm) ? TRUE : FALSE);
   const float scale = mat->matInfo != nullptr ? mat->matInfo->maiScale : 1.f;
   opts = scale < 1.f ? opts | SG_D3D_OPT_MODULATE_ALPHA : opts & ~SG_D3D_OPT_MODULATE_ALPHA;
-  opts = (mat->matType & SG_MAT_TYPE_SRC_COLOUR_BLEND) != 0 ? opts | SG_D3D_OPT_ADDITIVE
-                                                            : opts & ~SG_D3D_OPT_ADDITIVE;
+  opts = (mat->matType & SG_MAT_TYPE_SRC_COLOUR_BLEND) != 0 ? opts | SG_D3D_OPT_ADDITIVE : opts & ~SG_D3D_OPT_ADDITIVE;
   ISGD3DSetRenderOptions(rend, opts);
   d3d->d3dCurrMaterial = mat;
   return SG_ERROR_NONE;

@@ -15,9 +15,9 @@
 #include "sg/d3d/d3ddevice.h"
 #include "sg/d3d/sgd3d.h"
 #include "sg/fb/framebuffer.h"
+#include "sg/fb/sgerr.h"
 #include "sg/fb/texddinfo.h"
 #include "sg/material/material.h"
-#include "sg/fb/sgerr.h"
 #include "sg/raster/ddinfo.h"
 #include "sg/render/renderer.h"
 
@@ -40,8 +40,13 @@ SGError CreateTexture8(SGContext*, SGTextureMap*) {
   return SG_ERROR_D3D_SURFACE;
 }
 
-const SGD3DEntryPoints g_entry = {Usable,           CreateTexture8,     ISGD3DCreateTexture16, ISGD3DFreeTexture,
-                                  ISGD3DCreateMaterial, ISGD3DFreeMaterial, SetMaxTextureSizeEntry};
+const SGD3DEntryPoints g_entry = {Usable,
+                                  CreateTexture8,
+                                  ISGD3DCreateTexture16,
+                                  ISGD3DFreeTexture,
+                                  ISGD3DCreateMaterial,
+                                  ISGD3DFreeMaterial,
+                                  SetMaxTextureSizeEntry};
 
 SGError FindDevice(SGD3DDevice* d3d, SGDDInfo* ddi) {
   ISG_ASSERT(d3d->d3dDevice == nullptr, "sgd3d");
@@ -238,10 +243,17 @@ DWORD Flag(bool on) { return on ? TRUE : FALSE; }
 void SetBlendMode(IDirect3DDevice2* dev, std::uint32_t opts) {
   DWORD mode = D3DTBLEND_MODULATE;
   switch (opts & (SG_D3D_OPT_DECAL | SG_D3D_OPT_MODULATE_ALPHA)) {
-    case SG_D3D_OPT_DECAL: mode = D3DTBLEND_DECAL; break;
-    case SG_D3D_OPT_MODULATE_ALPHA: mode = D3DTBLEND_MODULATEALPHA; break;
-    case SG_D3D_OPT_DECAL | SG_D3D_OPT_MODULATE_ALPHA: mode = D3DTBLEND_DECALALPHA; break;
-    default: break;
+    case SG_D3D_OPT_DECAL:
+      mode = D3DTBLEND_DECAL;
+      break;
+    case SG_D3D_OPT_MODULATE_ALPHA:
+      mode = D3DTBLEND_MODULATEALPHA;
+      break;
+    case SG_D3D_OPT_DECAL | SG_D3D_OPT_MODULATE_ALPHA:
+      mode = D3DTBLEND_DECALALPHA;
+      break;
+    default:
+      break;
   }
   dev->SetRenderState(D3DRENDERSTATE_TEXTUREMAPBLEND, mode);
 }

@@ -44,8 +44,7 @@ SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb, bool judge3D);
 void ISGFrameBufferLose3D(SGFrameBuffer* fb);
 
 // The colour's red, green and blue (bits 24-31, 16-23, 8-15) in the format.
-std::uint32_t ISGPackColour(const SGPixelFormat& pf, std::uint32_t red, std::uint32_t green,
-                            std::uint32_t blue);
+std::uint32_t ISGPackColour(const SGPixelFormat& pf, std::uint32_t red, std::uint32_t green, std::uint32_t blue);
 std::uint32_t ISGPackColourWord(const SGPixelFormat& pf, std::uint32_t colour);
 
 // Clamps (x, y, width, height) to the frame buffer into a rectangle; false

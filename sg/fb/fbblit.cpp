@@ -39,8 +39,7 @@ SGError ColourTable(SGFrameBuffer* fb, SGTextureMap* txm, const void** table) {
 }
 
 // Converts the texels into the locked surface, row by row.
-SGError Convert(const SGFrameBuffer* fb, const SGTextureMap* txm, const void* table,
-                const DDSURFACEDESC& desc) {
+SGError Convert(const SGFrameBuffer* fb, const SGTextureMap* txm, const void* table, const DDSURFACEDESC& desc) {
   const std::uint32_t width = txm->txmSize.u[0];
   const std::uint8_t* texels = txm->txmInfo->tpiTexels;
   for (std::uint32_t y = 0; y < txm->txmSize.u[1]; ++y) {
@@ -136,8 +135,8 @@ SGError ISGFrameBufferMakeBlitSurface(SGFrameBuffer* fb, SGTextureMap* txm) {
 
 // Clips the destination to the frame buffer and pulls the source in by the
 // same share of its size; false when nothing is left to draw.
-bool ClipBlit(const SGFrameBuffer* fb, std::int32_t x, std::int32_t y, std::int32_t width,
-              std::int32_t height, std::uint32_t srcWidth, std::uint32_t srcHeight, RECT* dst, RECT* src) {
+bool ClipBlit(const SGFrameBuffer* fb, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+              std::uint32_t srcWidth, std::uint32_t srcHeight, RECT* dst, RECT* src) {
   if (width <= 0 || height <= 0) {
     return false;
   }
@@ -180,8 +179,8 @@ SGError BlitFrom(SGFrameBuffer* fb, IDirectDrawSurface* source, const RECT& dst,
       }
     }
   }
-  const HRESULT hr = ISGFrameBufferBlt(fb, fb->fbDDI->ddiBack, &dst, source, &src,
-                                       DDBLT_WAIT | (keyed ? DDBLT_KEYSRC : 0), nullptr);
+  const HRESULT hr =
+      ISGFrameBufferBlt(fb, fb->fbDDI->ddiBack, &dst, source, &src, DDBLT_WAIT | (keyed ? DDBLT_KEYSRC : 0), nullptr);
   if (hr != DD_OK) {
     ISGErrorReportResult(fb, report, hr);
     return SG_ERROR_FB_ACCESS;

@@ -34,8 +34,7 @@ SGError ClearMemory(SGFrameBuffer* fb, const RECT& r, std::uint32_t value) {
     pixel[i] = static_cast<std::uint8_t>(value >> (8 * i));
   }
   for (LONG y = r.top; y < r.bottom; ++y) {
-    std::uint8_t* row =
-        static_cast<std::uint8_t*>(fb->fbPixels) + static_cast<std::ptrdiff_t>(y) * fb->fbPitch;
+    std::uint8_t* row = static_cast<std::uint8_t*>(fb->fbPixels) + static_cast<std::ptrdiff_t>(y) * fb->fbPitch;
     for (LONG x = r.left; x < r.right; ++x) {
       std::memcpy(row + static_cast<std::size_t>(x) * bytes, pixel, bytes);
     }
@@ -43,9 +42,7 @@ SGError ClearMemory(SGFrameBuffer* fb, const RECT& r, std::uint32_t value) {
   return SG_ERROR_NONE;
 }
 
-SGD3DDevice* DeviceOf(const SGFrameBuffer* fb) {
-  return fb->fbRenderer != nullptr ? fb->fbRenderer->renD3D : nullptr;
-}
+SGD3DDevice* DeviceOf(const SGFrameBuffer* fb) { return fb->fbRenderer != nullptr ? fb->fbRenderer->renD3D : nullptr; }
 
 // Makes the device's background material the colour (red, green, blue in the
 // top three bytes), reporting a failed step.
@@ -126,8 +123,8 @@ SGError ISGFrameBufferClearRegionD3D(SGFrameBuffer* fb, const RECT& r, std::uint
   return SG_ERROR_NONE;
 }
 
-HRESULT ISGFrameBufferBlt(SGFrameBuffer* fb, IDirectDrawSurface* target, const RECT* dst,
-                          IDirectDrawSurface* src, const RECT* srcRect, DWORD flags, const DDBLTFX* fx) {
+HRESULT ISGFrameBufferBlt(SGFrameBuffer* fb, IDirectDrawSurface* target, const RECT* dst, IDirectDrawSurface* src,
+                          const RECT* srcRect, DWORD flags, const DDBLTFX* fx) {
   HRESULT hr = DDERR_WASSTILLDRAWING;
   for (int attempt = 0; attempt < SG_FB_MAX_TRIES; ++attempt) {
     hr = target->Blt(dst, src, srcRect, flags, fx);
@@ -200,8 +197,8 @@ SGError SGFrameBufferClear(SGFrameBuffer* fb, std::uint32_t colour) {
   }
   DDBLTFX fx;
   fx.dwFillColor = FillValue(fb, colour);
-  if (ISGFrameBufferBlt(fb, fb->fbDDI->ddiBack, nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT,
-                        &fx) == DD_OK) {
+  if (ISGFrameBufferBlt(fb, fb->fbDDI->ddiBack, nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx) ==
+      DD_OK) {
     return SG_ERROR_NONE;
   }
   // The fill failed: at least leave no stale picture behind.

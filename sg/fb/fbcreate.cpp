@@ -252,6 +252,4 @@ SGError SGFrameBufferGetPitch(const SGFrameBuffer* fb, std::int32_t* pitch) {
   return SG_ERROR_NONE;
 }
 
-SGError SGFrameBufferBeginScene(SGFrameBuffer*) {
-  return SG_ERROR_NONE;
-}
+SGError SGFrameBufferBeginScene(SGFrameBuffer*) { return SG_ERROR_NONE; }

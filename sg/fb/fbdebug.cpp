@@ -100,9 +100,7 @@ void Put(const SGFrameBuffer* fb, std::uint8_t* pixels, std::int64_t x, std::int
   std::memcpy(pixels + y * fb->fbPitch + x * static_cast<std::int64_t>(bytes), &value, bytes);
 }
 
-bool Drawable(const SGFrameBuffer* fb) {
-  return fb->fbBPP == 8 || fb->fbBPP == 16 || fb->fbBPP == 24;
-}
+bool Drawable(const SGFrameBuffer* fb) { return fb->fbBPP == 8 || fb->fbBPP == 16 || fb->fbBPP == 24; }
 
 }  // namespace
 
@@ -158,10 +156,6 @@ SGError SGFrameBufferDrawPaletteChart(SGFrameBuffer* fb) {
   return SG_ERROR_NONE;
 }
 
-SGError SGFrameBufferUnsupported() {
-  return SG_ERROR_UNSUPPORTED;
-}
+SGError SGFrameBufferUnsupported() { return SG_ERROR_UNSUPPORTED; }
 
-SGError SGFrameBufferNoOp(SGFrameBuffer*, std::uint32_t) {
-  return SG_ERROR_NONE;
-}
+SGError SGFrameBufferNoOp(SGFrameBuffer*, std::uint32_t) { return SG_ERROR_NONE; }

@@ -16,9 +16,7 @@ using namespace plat;
 
 namespace {
 
-bool Has3D(const DDCAPS& caps) {
-  return (caps.dwCaps & DDCAPS_3D) && (caps.ddsCaps.dwCaps & DDSCAPS_TEXTURE);
-}
+bool Has3D(const DDCAPS& caps) { return (caps.dwCaps & DDCAPS_3D) && (caps.ddsCaps.dwCaps & DDSCAPS_TEXTURE); }
 
 // Accepts the first driver other than the primary one that can draw in 3D in
 // the frame buffer's mode.
@@ -152,8 +150,7 @@ SGError OpenBackBuffer(SGFrameBuffer* fb, const SGFrameBufferOptions* opts) {
   DDSURFACEDESC desc;
   desc.dwFlags = DDSD_CAPS;
   desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  if (const SGError err =
-          CreateSurface(fb, &desc, &ddi->ddiFront, "opening sys front buffer\n%s", SG_ERROR_FB_SURFACE);
+  if (const SGError err = CreateSurface(fb, &desc, &ddi->ddiFront, "opening sys front buffer\n%s", SG_ERROR_FB_SURFACE);
       err != SG_ERROR_NONE) {
     return err;
   }
@@ -184,8 +181,8 @@ SGError OpenExclusive(SGFrameBuffer* fb, const SGFrameBufferOptions* opts) {
   fb->fbFlags &= ~SG_FB_FLAG_WINDOWED;
   if (opts->fboDD == nullptr) {
     // Reported only: the display mode that follows decides.
-    const HRESULT hr = ddi->ddiDD->SetCooperativeLevel(
-        ddi->ddiWindow, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE);
+    const HRESULT hr =
+        ddi->ddiDD->SetCooperativeLevel(ddi->ddiWindow, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE);
     if (hr != DD_OK) {
       ISGErrorReportResult(fb, "setting cooperative level exclusive\n%s", hr);
     }

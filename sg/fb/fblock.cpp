@@ -14,10 +14,10 @@ namespace {
 
 // The results a lock is documented to give; anything else is worth a word on
 // standard output while debugging.
-constexpr std::uint32_t kKnownLockResults[] = {
-    0x80004001u, 0x80004005u, 0x8007000Eu, 0x80070057u, 0x8876006Eu, 0x88760082u,
-    0x88760096u, 0x887600B4u, 0x887600CDu, 0x887600FAu, 0x88760118u, 0x88760122u,
-    0x88760136u, 0x88760154u, 0x887601AEu, 0x887601C2u, 0x8876021Cu, 0x8876023Fu};
+constexpr std::uint32_t kKnownLockResults[] = {0x80004001u, 0x80004005u, 0x8007000Eu, 0x80070057u, 0x8876006Eu,
+                                               0x88760082u, 0x88760096u, 0x887600B4u, 0x887600CDu, 0x887600FAu,
+                                               0x88760118u, 0x88760122u, 0x88760136u, 0x88760154u, 0x887601AEu,
+                                               0x887601C2u, 0x8876021Cu, 0x8876023Fu};
 
 void CheckLockResult(HRESULT hr) {
   if (std::find(std::begin(kKnownLockResults), std::end(kKnownLockResults), static_cast<std::uint32_t>(hr)) ==
@@ -26,9 +26,7 @@ void CheckLockResult(HRESULT hr) {
   }
 }
 
-bool Lost(IDirectDrawSurface* surface) {
-  return surface != nullptr && surface->IsLost() == DDERR_SURFACELOST;
-}
+bool Lost(IDirectDrawSurface* surface) { return surface != nullptr && surface->IsLost() == DDERR_SURFACELOST; }
 
 // Restores when the front or the back surface is lost.
 SGError RestoreIfLost(SGFrameBuffer* fb, SGError failure) {
@@ -142,8 +140,7 @@ SGError SGFrameBufferSwap(SGFrameBuffer* fb) {
     ClientToScreen(ddi->ddiWindow, &corners[0]);
     ClientToScreen(ddi->ddiWindow, &corners[1]);
     const RECT onScreen{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-    if (const HRESULT hr = ddi->ddiFront->Blt(&onScreen, ddi->ddiBack, nullptr, DDBLT_WAIT, nullptr);
-        hr != DD_OK) {
+    if (const HRESULT hr = ddi->ddiFront->Blt(&onScreen, ddi->ddiBack, nullptr, DDBLT_WAIT, nullptr); hr != DD_OK) {
       ISGErrorReportResult(fb, "bad blit to swap\n%s", hr);
       return SG_ERROR_FB_SWAP;
     }

@@ -111,11 +111,9 @@ SGError InstallIndexed(SGFrameBuffer* fb, const SGPalEntry* colours, std::uint32
 
 template <class Pixel>
 void PackTable(const SGPixelFormat& pf, const SGPalEntry* colours, std::uint32_t count, Pixel* table) {
-  const auto darkest =
-      static_cast<Pixel>((1u << pf.pfRedShift) | (1u << pf.pfGreenShift) | (1u << pf.pfBlueShift));
+  const auto darkest = static_cast<Pixel>((1u << pf.pfRedShift) | (1u << pf.pfGreenShift) | (1u << pf.pfBlueShift));
   for (std::uint32_t i = 1; i < count; ++i) {
-    const auto pixel =
-        static_cast<Pixel>(ISGPackColour(pf, colours[i].red, colours[i].green, colours[i].blue));
+    const auto pixel = static_cast<Pixel>(ISGPackColour(pf, colours[i].red, colours[i].green, colours[i].blue));
     // Pixel value 0 is reserved for colour 0, which the transparent fills skip.
     table[i] = pixel != 0 ? pixel : darkest;
   }

@@ -147,8 +147,7 @@ SGError ISGFrameBufferReadCaps(SGFrameBuffer* fb, bool judge3D) {
   return SG_ERROR_NONE;
 }
 
-std::uint32_t ISGPackColour(const SGPixelFormat& pf, std::uint32_t red, std::uint32_t green,
-                            std::uint32_t blue) {
+std::uint32_t ISGPackColour(const SGPixelFormat& pf, std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
   return PackChannel(red, pf.pfRedBits, pf.pfRedShift) | PackChannel(green, pf.pfGreenBits, pf.pfGreenShift) |
          PackChannel(blue, pf.pfBlueBits, pf.pfBlueShift);
 }
@@ -166,8 +165,7 @@ bool ISGFrameBufferClipRect(const SGFrameBuffer* fb, std::int32_t x, std::int32_
   if (left >= right || top >= bottom) {
     return false;
   }
-  *out = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
-              static_cast<LONG>(bottom)};
+  *out = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right), static_cast<LONG>(bottom)};
   return true;
 }
 

@@ -62,8 +62,8 @@ SGError ISGFrameBufferCreateWindow(SGFrameBuffer* fb, const SGFrameBufferOptions
   UpdateWindow(hwnd);
   SetFocus(hwnd);
   if (opts->fboCodes & SG_FB_OPT_WINDOWED) {
-    const DWORD style = (static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE)) & ~WS_POPUP) | WS_CAPTION |
-                        WS_THICKFRAME | WS_MINIMIZEBOX;
+    const DWORD style =
+        (static_cast<DWORD>(GetWindowLong(hwnd, GWL_STYLE)) & ~WS_POPUP) | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
     SetWindowLong(hwnd, GWL_STYLE, static_cast<LONG>(style));
     RECT outer{0, 0, static_cast<LONG>(fb->fbWidth), static_cast<LONG>(fb->fbHeight)};
     AdjustWindowRectEx(&outer, style, FALSE, static_cast<DWORD>(GetWindowLong(hwnd, GWL_EXSTYLE)));

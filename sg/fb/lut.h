@@ -37,8 +37,7 @@ std::uint32_t ISGPaletteFindNearest565(std::uint16_t pixel, const SGPalEntry* pa
 // buffer, an index table of 16 levels otherwise. Nothing with a Direct3D
 // device. 0, SG_ERROR_NO_MEMORY, SG_ERROR_NO_LUT (indexed frame buffer without
 // a palette), SG_ERROR_NO_FRAME_BUFFER. The second argument is not used.
-SGError SGRendererBuildFogLUT(SGRenderer* rend, std::uint32_t unused, std::uint32_t colour,
-                              std::uint8_t** table);
+SGError SGRendererBuildFogLUT(SGRenderer* rend, std::uint32_t unused, std::uint32_t colour, std::uint8_t** table);
 // As SGRendererBuildFogLUT, taking nearest entries from `palette` (of the frame
 // buffer's palette count) instead.
 SGError SGRendererBuildFogLUTPal(SGRenderer* rend, std::uint32_t unused, const SGPalEntry* palette,

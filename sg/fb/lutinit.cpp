@@ -30,9 +30,7 @@ Rgb WordColour(std::uint32_t colour) {
              static_cast<double>((colour >> 8) & 0xFF)};
 }
 
-Rgb EntryColour(const SGPalEntry& e) {
-  return Rgb{double(e.red), double(e.green), double(e.blue)};
-}
+Rgb EntryColour(const SGPalEntry& e) { return Rgb{double(e.red), double(e.green), double(e.blue)}; }
 
 std::uint32_t Word(int red, int green, int blue) {
   return (static_cast<std::uint32_t>(red) << 24) | (static_cast<std::uint32_t>(green) << 16) |
@@ -46,9 +44,7 @@ std::uint8_t Nearest(const SGPalEntry* palette, std::uint32_t count, std::uint32
 
 // Each channel of `from` moved toward `to` by step / steps, rounded half up.
 std::uint32_t Between(const Rgb& from, const Rgb& to, double step, double steps) {
-  auto channel = [&](double f, double t) {
-    return static_cast<int>(f + std::trunc((t - f) * step / steps + 0.5));
-  };
+  auto channel = [&](double f, double t) { return static_cast<int>(f + std::trunc((t - f) * step / steps + 0.5)); };
   return Word(channel(from.red, to.red), channel(from.green, to.green), channel(from.blue, to.blue));
 }
 
@@ -207,8 +203,7 @@ SGError SGPaletteFindNearest(const SGPalEntry* palette, std::uint32_t count, std
   std::uint32_t index = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     const Rgb c = EntryColour(palette[i]);
-    const double d =
-        std::abs(c.red - want.red) + std::abs(c.green - want.green) + std::abs(c.blue - want.blue);
+    const double d = std::abs(c.red - want.red) + std::abs(c.green - want.green) + std::abs(c.blue - want.blue);
     if (d < best) {
       best = d;
       index = i;
@@ -244,8 +239,8 @@ SGError SGRendererBuildFogLUT(SGRenderer* rend, std::uint32_t, std::uint32_t col
   return Fog(rend, nullptr, colour, table);
 }
 
-SGError SGRendererBuildFogLUTPal(SGRenderer* rend, std::uint32_t, const SGPalEntry* palette,
-                                 std::uint32_t colour, std::uint8_t** table) {
+SGError SGRendererBuildFogLUTPal(SGRenderer* rend, std::uint32_t, const SGPalEntry* palette, std::uint32_t colour,
+                                 std::uint8_t** table) {
   return Fog(rend, palette, colour, table);
 }
 
@@ -285,9 +280,7 @@ SGError ISGLutBuildBlendRGB(SGRenderer* rend, std::uint8_t** table, std::uint32_
   return SG_ERROR_NONE;
 }
 
-SGError SGRendererBuildShadeLUT(SGRenderer* rend, const SGScene* scene) {
-  return Shade(rend, scene, nullptr);
-}
+SGError SGRendererBuildShadeLUT(SGRenderer* rend, const SGScene* scene) { return Shade(rend, scene, nullptr); }
 
 SGError SGRendererBuildShadeLUTPal(SGRenderer* rend, const SGScene* scene, const SGPalEntry* palette) {
   return Shade(rend, scene, palette);
@@ -308,15 +301,13 @@ SGError ISGLutBuildShadeRGB(SGRenderer* rend, const SGScene*) {
   }
   // Always 32 blue entries, whatever the blue bit count.
   const std::uint32_t sizes[3] = {1u << pf.pfRedBits, 1u << pf.pfGreenBits, 32};
-  const std::uint32_t limits[3] = {(1u << pf.pfRedBits) - 1, (1u << pf.pfGreenBits) - 1,
-                                   (1u << pf.pfBlueBits) - 1};
+  const std::uint32_t limits[3] = {(1u << pf.pfRedBits) - 1, (1u << pf.pfGreenBits) - 1, (1u << pf.pfBlueBits) - 1};
   for (std::uint32_t i = 0; i < 256; ++i) {
     const float s = static_cast<float>(i * 1.0 / 255.0);
     std::uint8_t* row = rend->renShadeLUT + i * 256;
     for (int c = 0; c < 3; ++c) {
       for (std::uint32_t j = 0; j < sizes[c]; ++j) {
-        row[j] = static_cast<std::uint8_t>(
-            std::min(static_cast<std::uint32_t>(static_cast<float>(j) * s), limits[c]));
+        row[j] = static_cast<std::uint8_t>(std::min(static_cast<std::uint32_t>(static_cast<float>(j) * s), limits[c]));
       }
       row += sizes[c];
     }
@@ -352,9 +343,9 @@ constexpr std::size_t kInverseHeader = 4;
 }  // namespace
 
 SGError SGRendererSetInverseLUT(SGRenderer* rend, const std::uint8_t* block) {
-  return ReplaceAlphaTable(
-      rend, &rend->renAlphaIndex, kChannelTableSize,
-      [&](const SGPalEntry*, std::uint8_t* t) { std::copy_n(block + kInverseHeader, kChannelTableSize, t); });
+  return ReplaceAlphaTable(rend, &rend->renAlphaIndex, kChannelTableSize, [&](const SGPalEntry*, std::uint8_t* t) {
+    std::copy_n(block + kInverseHeader, kChannelTableSize, t);
+  });
 }
 
 SGError SGRendererBuildInverseLUT(SGRenderer* rend) {
@@ -394,8 +385,7 @@ SGError SGRendererSetHorizonRamp2(SGRenderer* rend, const std::uint8_t* bytes, s
 
 SGError ISGRendererBuildHorizonRamp1(SGRenderer* rend, std::uint32_t) {
   SGHorizon& hz = rend->renHorizon;
-  return BuildRamp(rend, &hz.hzGroundRamp, &hz.hzGroundRampCount, hz.hzGroundColour, hz.hzSkyColour,
-                   hz.hzGroundColour);
+  return BuildRamp(rend, &hz.hzGroundRamp, &hz.hzGroundRampCount, hz.hzGroundColour, hz.hzSkyColour, hz.hzGroundColour);
 }
 
 SGError ISGRendererBuildHorizonRamp2(SGRenderer* rend, std::uint32_t) {

@@ -53,8 +53,7 @@ constexpr SGDDErrorText kTable[] = {
      "The operation needs a surface of 4-bit colour indexed into an 8-bit palette, which this one is not."},
     {0x88760140u, "The operation needs a surface of 8-bit colour, which this one is not."},
     {0x8876014Au, "The operation needs texture mapping hardware, which is not present or available."},
-    {0x8876014Fu,
-     "The operation needs vertical blank synchronisation hardware, which is not present or available."},
+    {0x8876014Fu, "The operation needs vertical blank synchronisation hardware, which is not present or available."},
     {0x88760154u, "The operation needs depth buffer hardware, which is not present or available."},
     {0x8876015Eu, "The hardware cannot order overlay surfaces by depth."},
     {0x88760168u, "The hardware the operation needs has already been taken."},
@@ -91,8 +90,7 @@ constexpr SGDDErrorText kTable[] = {
     {0x88760238u, "No clipper object is attached to the surface."},
     {0x88760239u, "The clipper needs a window, or no window was set as the cooperative level window."},
     {0x8876023Au, "The window's procedure was replaced, so DirectDraw cannot restore its state."},
-    {0x8876023Bu,
-     "The cooperative level window is already set and cannot change while surfaces or palettes exist."},
+    {0x8876023Bu, "The cooperative level window is already set and cannot change while surfaces or palettes exist."},
     {0x8876023Cu, "No palette object is attached to this surface."},
     {0x8876023Du, "There is no hardware support for 16 or 256 colour palettes."},
     {0x8876023Eu, "BltFast was given a surface that has a clipper attached."},
@@ -167,9 +165,7 @@ void Append(char* buffer, const char* format, const char* argument) {
 
 }  // namespace
 
-std::span<const SGDDErrorText> ISGDDErrorTable() {
-  return kTable;
-}
+std::span<const SGDDErrorText> ISGDDErrorTable() { return kTable; }
 
 const char* ISGDDErrorText(std::int32_t result) {
   const auto code = static_cast<std::uint32_t>(result);

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "sg/cull/cull.h"
 #include "sg/core/malloc.h"
+#include "sg/core/point.h"
+#include "sg/core/sgassert.h"
+#include "sg/cull/cull.h"
 #include "sg/model/model.h"
 #include "sg/plume/plume.h"
-#include "sg/core/point.h"
 #include "sg/scene/scene.h"
-#include "sg/core/sgassert.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ double Dot(const SGPoint3s& a, const SGPoint3s& b) {
 }
 
 double Length(const float v[3]) {
-  return std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] + static_cast<double>(v[2]) * v[2]);
+  return std::sqrt(static_cast<double>(v[0]) * v[0] + static_cast<double>(v[1]) * v[1] +
+                   static_cast<double>(v[2]) * v[2]);
 }
 
 // The instance's own velocity turned into world axes.
@@ -437,7 +438,8 @@ void ISGInstanceUpdateBounds(SGInstance* inst) {
     t[2] += v.z;
   }
   for (int i = 0; i < 8; ++i) {
-    const float c[3] = {(i & 1) != 0 ? model->modMax[0] : model->modMin[0], (i & 2) != 0 ? model->modMax[1] : model->modMin[1],
+    const float c[3] = {(i & 1) != 0 ? model->modMax[0] : model->modMin[0],
+                        (i & 2) != 0 ? model->modMax[1] : model->modMin[1],
                         (i & 4) != 0 ? model->modMax[2] : model->modMin[2]};
     for (int k = 0; k < 3; ++k) {
       mi->miCorners[i][k] =
@@ -559,7 +561,8 @@ SGError SGInstanceSetModel(SGInstance* inst, SGModel* model) {
   FreeModelBlockParts(mi);
   if (model->modNumXforms != 0) {
     // The count is only set with its table, so that no reader indexes a missing one.
-    mi->miXforms = static_cast<SGMatrix*>(SGMalloc(sizeof(SGMatrix) * (model->modNumXforms + static_cast<std::size_t>(1))));
+    mi->miXforms =
+        static_cast<SGMatrix*>(SGMalloc(sizeof(SGMatrix) * (model->modNumXforms + static_cast<std::size_t>(1))));
     if (mi->miXforms == nullptr) {
       return SG_ERROR_NO_MEMORY;
     }

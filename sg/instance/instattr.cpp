@@ -3,9 +3,9 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "sg/core/sgassert.h"
 #include "sg/instance/instance.h"
 #include "sg/scene/scene.h"
-#include "sg/core/sgassert.h"
 
 namespace {
 
@@ -15,7 +15,9 @@ enum class AttrOp { Set, Clear, Toggle };
 
 SGError ChangeAttributes(SGInstance* inst, std::uint32_t bits, AttrOp op);
 
-SGError SetOnSub(SGInstance* inst, std::uintptr_t bits) { return ChangeAttributes(inst, static_cast<std::uint32_t>(bits), AttrOp::Set); }
+SGError SetOnSub(SGInstance* inst, std::uintptr_t bits) {
+  return ChangeAttributes(inst, static_cast<std::uint32_t>(bits), AttrOp::Set);
+}
 SGError ClearOnSub(SGInstance* inst, std::uintptr_t bits) {
   return ChangeAttributes(inst, static_cast<std::uint32_t>(bits), AttrOp::Clear);
 }
@@ -88,7 +90,9 @@ void Unlink(SGInstance* inst, SGInstance* SGInstance::*next, SGInstance** SGInst
 
 }  // namespace
 
-SGError SGInstanceSetAttributes(SGInstance* inst, std::uint32_t bits) { return ChangeAttributes(inst, bits, AttrOp::Set); }
+SGError SGInstanceSetAttributes(SGInstance* inst, std::uint32_t bits) {
+  return ChangeAttributes(inst, bits, AttrOp::Set);
+}
 
 SGError SGInstanceClearAttributes(SGInstance* inst, std::uint32_t bits) {
   return ChangeAttributes(inst, bits, AttrOp::Clear);

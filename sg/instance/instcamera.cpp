@@ -1,7 +1,7 @@
 // Camera instances: projection, viewport and view window.
 
-#include "sg/instance/instance.h"
 #include "sg/core/sgassert.h"
+#include "sg/instance/instance.h"
 
 namespace {
 

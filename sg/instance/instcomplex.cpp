@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "sg/instance/instance.h"
 #include "sg/core/malloc.h"
 #include "sg/core/point.h"
 #include "sg/core/sgassert.h"
+#include "sg/instance/instance.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ constexpr float kFar = 1e33f;
 SGBsp* NewNode() { return static_cast<SGBsp*>(SGCalloc(1, sizeof(SGBsp))); }
 
 float Side(const SGBsp* bsp, const double p[3]) {
-  const double np = bsp->bspPlane.plnNormal[0] * p[0] + bsp->bspPlane.plnNormal[1] * p[1] + bsp->bspPlane.plnNormal[2] * p[2];
+  const double np =
+      bsp->bspPlane.plnNormal[0] * p[0] + bsp->bspPlane.plnNormal[1] * p[1] + bsp->bspPlane.plnNormal[2] * p[2];
   return static_cast<float>(np) + bsp->bspPlane.plnDist;
 }
 
@@ -49,7 +50,8 @@ bool AddInstance(SGBsp** link, SGInstance* a, const double p[3]) {
       SGFree(front);
       return false;
     }
-    const float d[3] = {static_cast<float>(b->instPos[0] - a->instPos[0]), static_cast<float>(b->instPos[1] - a->instPos[1]),
+    const float d[3] = {static_cast<float>(b->instPos[0] - a->instPos[0]),
+                        static_cast<float>(b->instPos[1] - a->instPos[1]),
                         static_cast<float>(b->instPos[2] - a->instPos[2])};
     const float f = a->instRadius / (a->instRadius + b->instRadius);
     float dist = 0.f;
@@ -81,8 +83,7 @@ bool AddPlane(SGBsp** link, const float normal[3], const double point[3]) {
       return false;
     }
     std::memcpy(node->bspPlane.plnNormal, normal, sizeof(node->bspPlane.plnNormal));
-    node->bspPlane.plnDist =
-        static_cast<float>(-(normal[0] * point[0] + normal[1] * point[1] + normal[2] * point[2]));
+    node->bspPlane.plnDist = static_cast<float>(-(normal[0] * point[0] + normal[1] * point[1] + normal[2] * point[2]));
     *link = node;
     return true;
   }
@@ -113,7 +114,8 @@ void Bounds(const SGBsp* bsp, const SGInstance* complex, float mn[3], float mx[3
       mx[k] = v[k] > mx[k] ? v[k] : mx[k];
     }
   }
-  const double p2 = sub->instPos[0] * sub->instPos[0] + sub->instPos[1] * sub->instPos[1] + sub->instPos[2] * sub->instPos[2];
+  const double p2 =
+      sub->instPos[0] * sub->instPos[0] + sub->instPos[1] * sub->instPos[1] + sub->instPos[2] * sub->instPos[2];
   const float candidate = static_cast<float>(p2 + static_cast<double>(sub->instReach) * sub->instReach);
   if (candidate > *r2) {
     *r2 = candidate;

@@ -1,9 +1,9 @@
 // Materials: the 32-byte record, material files, destruction.
 
+#include "sg/material/material.h"
 #include "platform/core/bytes.h"
 #include "sg/core/datapath.h"
 #include "sg/core/malloc.h"
-#include "sg/material/material.h"
 #include "sg/core/sgassert.h"
 #include "sg/d3d/sgd3d.h"
 

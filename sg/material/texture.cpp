@@ -7,11 +7,11 @@
 #include "platform/core/bytes.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
-#include "sg/raster/ddinfo.h"
 #include "sg/core/malloc.h"
-#include "sg/material/material.h"
 #include "sg/core/sgassert.h"
+#include "sg/material/material.h"
 #include "sg/material/tga.h"
+#include "sg/raster/ddinfo.h"
 
 namespace {
 
@@ -178,7 +178,8 @@ SGError LoadHeaderFile(const SGDataPath* dp, const char* name, SGTextureMap** ou
   SGError err = SG_ERROR_NONE;
   if (ownPalette && indexed) {
     // An indexed frame buffer takes the texels that index its own palette.
-    static constexpr std::uint32_t kIndexedForm[] = {SG_TXM_FORMAT_IDX8, SG_TXM_FORMAT_IDX8_B, SG_TXM_FORMAT_IDX8_KEYED};
+    static constexpr std::uint32_t kIndexedForm[] = {SG_TXM_FORMAT_IDX8, SG_TXM_FORMAT_IDX8_B,
+                                                     SG_TXM_FORMAT_IDX8_KEYED};
     txm->txmFormat = kIndexedForm[format - SG_TXM_FORMAT_PAL8];
     format = txm->txmFormat;
     err = ReadTexels(txm, file, SG_ERROR_FILE_READ);

@@ -161,8 +161,8 @@ bool Position(TgaFile* tga, std::int32_t row, std::int32_t column) {
   const std::uint64_t w = static_cast<std::uint64_t>(tga->width);
   const std::int32_t f = tga->height - 1 - row;
   if (!tga->runLength) {
-    return Seek(tga, tga->dataOffset + (static_cast<std::uint64_t>(f) * w + static_cast<std::uint64_t>(column)) *
-                                           BytesPerPixel(tga));
+    return Seek(tga, tga->dataOffset +
+                         (static_cast<std::uint64_t>(f) * w + static_cast<std::uint64_t>(column)) * BytesPerPixel(tga));
   }
   const std::uint64_t p = static_cast<std::uint64_t>(f) * w + static_cast<std::uint64_t>(column);
   if (tga->pixelPos - (tga->inRun ? tga->remaining : 0) == p) {
@@ -225,7 +225,12 @@ std::int32_t TgaReadHeader(TgaFile* tga) {
   tga->pixelDepth = r.U8();
   tga->descriptor = r.U8();
   switch (tga->imageType) {
-    case 1: case 2: case 3: case 9: case 10: case 11:
+    case 1:
+    case 2:
+    case 3:
+    case 9:
+    case 10:
+    case 11:
       break;
     default:
       return -1;
@@ -283,11 +288,13 @@ std::int32_t TgaReadImage(TgaFile* tga, std::int32_t column, std::int32_t row, s
     return -1;
   }
   // The region must end inside the image.
-  const std::uint64_t start = static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(w) + static_cast<std::uint64_t>(column);
+  const std::uint64_t start =
+      static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(w) + static_cast<std::uint64_t>(column);
   if (start + count > static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(tga->height)) {
     return -1;
   }
-  const std::uint32_t first = count < static_cast<std::uint32_t>(w - column) ? count : static_cast<std::uint32_t>(w - column);
+  const std::uint32_t first =
+      count < static_cast<std::uint32_t>(w - column) ? count : static_cast<std::uint32_t>(w - column);
   const std::uint32_t full = (count - first) / static_cast<std::uint32_t>(w);
   const std::uint32_t rem = (count - first) - full * static_cast<std::uint32_t>(w);
   // File order is bottom-up: the last piece of the region comes first.
@@ -298,7 +305,8 @@ std::int32_t TgaReadImage(TgaFile* tga, std::int32_t column, std::int32_t row, s
     }
   }
   for (std::int32_t r = row + static_cast<std::int32_t>(full); r > row; --r) {
-    std::uint8_t* dst = buffer + 4 * (static_cast<std::size_t>(first) + static_cast<std::size_t>(r - row - 1) * static_cast<std::size_t>(w));
+    std::uint8_t* dst = buffer + 4 * (static_cast<std::size_t>(first) +
+                                      static_cast<std::size_t>(r - row - 1) * static_cast<std::size_t>(w));
     if (!Position(tga, r, 0) || !ReadPixels(tga, static_cast<std::uint32_t>(w), dst)) {
       return -1;
     }

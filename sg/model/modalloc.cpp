@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "sg/core/malloc.h"
-#include "sg/model/model.h"
 #include "sg/core/sgassert.h"
+#include "sg/model/model.h"
 
 namespace {
 
@@ -112,7 +112,9 @@ SGModelSubTransform* ISGSubTransformCreate(std::uint32_t xformIndex) {
   return mst;
 }
 
-std::uint32_t ISGSubTransformAddVertex(SGModelSubTransform* mst) { return AddElement(&mst->mstVerts, &mst->mstNumVerts); }
+std::uint32_t ISGSubTransformAddVertex(SGModelSubTransform* mst) {
+  return AddElement(&mst->mstVerts, &mst->mstNumVerts);
+}
 
 std::uint32_t ISGSubTransformAddNormal(SGModelSubTransform* mst) {
   return AddElement(&mst->mstNormals, &mst->mstNumNormals);

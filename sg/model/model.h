@@ -26,8 +26,8 @@ constexpr std::uint32_t SG_GD_TYPE_POINTS = 6;
 constexpr std::uint32_t SG_GD_TYPE_LINES = 7;
 constexpr std::uint32_t SG_GD_TYPE_HARDPOINT = 8;
 
-constexpr std::uint32_t SG_UV_NONE = 0xFFFFFFFF;    // a face corner without texture coordinates
-constexpr std::uint32_t SG_FCL_FLAG_PRUNE = 4;      // face list removed by ISGGeoPrune
+constexpr std::uint32_t SG_UV_NONE = 0xFFFFFFFF;  // a face corner without texture coordinates
+constexpr std::uint32_t SG_FCL_FLAG_PRUNE = 4;    // face list removed by ISGGeoPrune
 constexpr float SG_HARDPOINT_TOLERANCE = 0.01f;
 
 struct SGTexCoord {
@@ -59,7 +59,7 @@ struct SGGeoNode {
 
 struct SGGeoSplit {
   float gspNormal[3];
-  float gspDist;        // front side: normal . p + dist >= 0
+  float gspDist;  // front side: normal . p + dist >= 0
   SGGeoNode* gspFront;
   SGGeoNode* gspBack;
 };

@@ -127,7 +127,8 @@ float RadiusSq(SGGeoNode* node, SGModelSubTransform* cur, const float q[3]) {
       case SG_GD_TYPE_BILLBOARD: {
         const auto* bil = static_cast<const SGBillboard*>(node->gdData);
         for (int c = 0; c < 8; ++c) {
-          const SGPoint3s corner{(c & 1) != 0 ? bil->bilMax[0] : bil->bilMin[0], (c & 2) != 0 ? bil->bilMax[1] : bil->bilMin[1],
+          const SGPoint3s corner{(c & 1) != 0 ? bil->bilMax[0] : bil->bilMin[0],
+                                 (c & 2) != 0 ? bil->bilMax[1] : bil->bilMin[1],
                                  (c & 4) != 0 ? bil->bilMax[2] : bil->bilMin[2]};
           r2 = std::max(r2, DistSq(corner, q));
         }

@@ -17,12 +17,25 @@ struct ISGModelSizes {
 inline constexpr ISGModelSizes kISGDiskSizes = {60, 64, 84, 32, 12, 24, 52, 56, 76, 4, 32, 20, 12, 16, 12, 12, 8, 4, 1};
 
 // Native records, each allocation rounded up for alignment.
-inline constexpr ISGModelSizes kISGNativeSizes = {
-    sizeof(SGModel),   sizeof(SGModelXform), sizeof(SGModelLod),         0,
-    sizeof(SGGeoNode), sizeof(SGGeoSplit),   sizeof(SGFaceList),         sizeof(SGFace),
-    sizeof(SGBillboard), sizeof(std::uint32_t), sizeof(SGModelSubTransform), sizeof(SGPointList),
-    sizeof(SGLineList), sizeof(SGGeoHardPoint), sizeof(SGPoint3s),      sizeof(SGPoint3s),
-    sizeof(SGTexCoord), sizeof(std::uint32_t), 16};
+inline constexpr ISGModelSizes kISGNativeSizes = {sizeof(SGModel),
+                                                  sizeof(SGModelXform),
+                                                  sizeof(SGModelLod),
+                                                  0,
+                                                  sizeof(SGGeoNode),
+                                                  sizeof(SGGeoSplit),
+                                                  sizeof(SGFaceList),
+                                                  sizeof(SGFace),
+                                                  sizeof(SGBillboard),
+                                                  sizeof(std::uint32_t),
+                                                  sizeof(SGModelSubTransform),
+                                                  sizeof(SGPointList),
+                                                  sizeof(SGLineList),
+                                                  sizeof(SGGeoHardPoint),
+                                                  sizeof(SGPoint3s),
+                                                  sizeof(SGPoint3s),
+                                                  sizeof(SGTexCoord),
+                                                  sizeof(std::uint32_t),
+                                                  16};
 
 // Bytes the model takes in the given widths, counting each shared array once;
 // 0 when the lists cannot grow.

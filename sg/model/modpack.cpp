@@ -6,8 +6,8 @@
 
 #include "platform/core/bytes.h"
 #include "sg/core/malloc.h"
-#include "sg/model/modlayout.h"
 #include "sg/core/sgassert.h"
+#include "sg/model/modlayout.h"
 
 namespace {
 
@@ -191,8 +191,9 @@ struct Clone {
         const auto* src = static_cast<const SGLineList*>(node->gdData);
         SGLineList* dst = Copy(src, 1);
         if (dst != nullptr) {
-          dst->linVertIndex =
-              src->linNumLines != 0 ? Copy(src->linVertIndex, 2 * static_cast<std::uint64_t>(src->linNumLines)) : nullptr;
+          dst->linVertIndex = src->linNumLines != 0
+                                  ? Copy(src->linVertIndex, 2 * static_cast<std::uint64_t>(src->linNumLines))
+                                  : nullptr;
         }
         return dst;
       }

@@ -7,9 +7,9 @@
 
 #include "platform/core/bytes.h"
 #include "sg/core/malloc.h"
+#include "sg/core/sgassert.h"
 #include "sg/model/model.h"
 #include "sg/model/modlist.h"
-#include "sg/core/sgassert.h"
 
 namespace {
 
@@ -174,8 +174,8 @@ struct Parser {
       F32s(o + 36, f.facNormal, 3);
       f.facDist = F32(o + 48);
       f.facMatIndex = U32(o + 52);
-      if (!Below(f.facVertIndex, 3, cur->mstNumVerts, false) || !Below(f.facNormalIndex, 3, cur->mstNumNormals, false) ||
-          !Below(f.facUVIndex, 3, cur->mstNumUVs, true)) {
+      if (!Below(f.facVertIndex, 3, cur->mstNumVerts, false) ||
+          !Below(f.facNormalIndex, 3, cur->mstNumNormals, false) || !Below(f.facUVIndex, 3, cur->mstNumUVs, true)) {
         return Bad();
       }
     }

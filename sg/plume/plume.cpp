@@ -20,7 +20,8 @@ void RecomputeU(SGPlume* plm) {
   const std::uint32_t steps = (plm->plmFlags & SG_PLM_FLAG_MAX_AGE) != 0 ? plm->plmMaxAge : plm->plmLength;
   // The largest half width: at the old end when the trail grows, at the
   // emitter when it narrows. U only ever runs forward along the trail.
-  const float widest = std::fmax(static_cast<float>(steps) * plm->plmWidthGrowth + plm->plmHalfWidth, plm->plmHalfWidth);
+  const float widest =
+      std::fmax(static_cast<float>(steps) * plm->plmWidthGrowth + plm->plmHalfWidth, plm->plmHalfWidth);
   const float perUnit = plm->plmTexRepeat * 0.5f / widest;
   plm->plmUPerUnit = perUnit > 0.f ? perUnit : 0.f;
 }
@@ -114,8 +115,8 @@ void HandToScene(SGScene* scene, SGPlume* plm) {
   SGInstance* rec = plm->plmInsts[0];
   ISGPlumeClearRecord(rec);
   rec->instType = SG_INST_TYPE_MODEL_TWO;
-  rec->instAttributes = SG_ATTR_NO_COLLIDE | SG_ATTR_NO_WALK | SG_ATTR_HIDDEN | SG_ATTR_NO_PICK | SG_ATTR_NO_LOS |
-                        SG_ATTR_UNLIT;
+  rec->instAttributes =
+      SG_ATTR_NO_COLLIDE | SG_ATTR_NO_WALK | SG_ATTR_HIDDEN | SG_ATTR_NO_PICK | SG_ATTR_NO_LOS | SG_ATTR_UNLIT;
   rec->instScene = scene;
   rec->instScnNext = scene->scnInstances;
   rec->instScnBack = &scene->scnInstances;

@@ -95,14 +95,14 @@ struct SGPlume {
   std::uint32_t plmNumCaps;
   SGMaterial** plmCaps;  // the caller's array: not copied, not freed
   std::uint32_t plmNumMats;
-  SGMaterial** plmMats;  // the caller's array, youngest first: not copied, not freed
+  SGMaterial** plmMats;     // the caller's array, youngest first: not copied, not freed
   SGInstance* plmInstance;  // the owner; after the hand-over the plume's own scene record
   std::uint8_t* plmFogLUT;
   float plmUShift;
   SGPlumeNode* plmHead;
   SGPlumeNode* plmTail;
-  SGPlumeNode* plmNodes;  // plmLength slots, owned
-  SGInstance** plmInsts;  // plmNumInsts zero-allocated records, owned
+  SGPlumeNode* plmNodes;            // plmLength slots, owned
+  SGInstance** plmInsts;            // plmNumInsts zero-allocated records, owned
   SGPlumeMaterials plmTrailCopies;  // drawn in place of plmMats, owned
   SGPlumeMaterials plmCapCopies;    // drawn in place of plmCaps, owned
 };

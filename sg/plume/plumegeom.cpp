@@ -107,8 +107,8 @@ SGMaterial* SegmentMaterial(const SGPlume* plm, std::int64_t age) {
   }
   std::uint32_t base = 0;
   if ((plm->plmFlags & SG_PLM_FLAG_DYING) != 0 && plm->plmLength > 0) {
-    base = static_cast<std::uint32_t>(
-        (1.f - static_cast<float>(plm->plmCurrLen) / static_cast<float>(plm->plmLength)) * static_cast<float>(last));
+    base = static_cast<std::uint32_t>((1.f - static_cast<float>(plm->plmCurrLen) / static_cast<float>(plm->plmLength)) *
+                                      static_cast<float>(last));
   }
   if (age <= plm->plmMaxAge) {
     return ISGPlumeTrailMaterial(plm, base);

@@ -17,8 +17,7 @@ struct SGScene;
 
 // The node built for this frame: SG_PLM_NOTHING .. SG_PLM_BREAK. A node whose
 // vertices cannot be had from the frame pool is not drawn this frame.
-std::uint32_t ISGPlumeBuildNode(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode* node,
-                                SGPlumeNode* newer);
+std::uint32_t ISGPlumeBuildNode(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode* node, SGPlumeNode* newer);
 // Registers the segment between two nodes built this frame; 0, or 1 when a
 // record cannot be prepared. Nothing when either node was not built.
 SGError ISGPlumeAddSegment(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode* node, SGPlumeNode* newer);

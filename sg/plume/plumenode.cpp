@@ -158,8 +158,7 @@ bool CapAtEnd(const SGPlume* plm, const SGPlumeNode* node, std::int64_t age, con
                                    : static_cast<std::int64_t>(plm->plmLength) - 1;
   const float along = ISGPlumeDot(rel, node->pndDir);
   const float reach = 0.71f * std::sqrt(ISGPlumeDot(rel, rel));
-  return ((age == lastAge || (node == plm->plmTail && age < lastAge)) && along > reach) ||
-         (age == 0 && along < -reach);
+  return ((age == lastAge || (node == plm->plmTail && age < lastAge)) && along > reach) || (age == 0 && along < -reach);
 }
 
 void SetColour(SGTxVertex* v, std::uint8_t alpha, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -173,8 +172,8 @@ void SetColour(SGTxVertex* v, std::uint8_t alpha, std::uint8_t red, std::uint8_t
 // towards the eye, tapering to a point at the old end. SG_PLM_SEGMENT or
 // SG_PLM_SEGMENT_CAP, or SG_PLM_NOTHING when the frame's vertex pool is
 // exhausted (the node is skipped).
-std::uint32_t CrossSection(SGRenderer* rend, SGPlume* plm, SGPlumeNode* node, const NodeLife& life,
-                           const float rel[3], const float side0[3], float d[3], float u, bool cap) {
+std::uint32_t CrossSection(SGRenderer* rend, SGPlume* plm, SGPlumeNode* node, const NodeLife& life, const float rel[3],
+                           const float side0[3], float d[3], float u, bool cap) {
   const float side2 = ISGPlumeDot(side0, side0);
   float t = 1.f - std::fmin(static_cast<float>(life.age + 1) / static_cast<float>(plm->plmLength), 1.f);
   t = t < 0.f ? 0.f : t;
@@ -257,8 +256,7 @@ std::uint32_t CrossSection(SGRenderer* rend, SGPlume* plm, SGPlumeNode* node, co
 
 }  // namespace
 
-std::uint32_t ISGPlumeBuildNode(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode* node,
-                                SGPlumeNode* newer) {
+std::uint32_t ISGPlumeBuildNode(SGRenderer* rend, SGScene* scene, SGPlume* plm, SGPlumeNode* node, SGPlumeNode* newer) {
   ISG_ASSERT(node->pndBaseU >= 0.f, "plume");
   // Vertices of an earlier frame went with its pool: none are current until made below.
   for (SGTxVertex*& v : node->pndVerts) {

@@ -198,8 +198,8 @@ SGError SGSceneCollide(SGScene* scene, SGCollideFn fn, std::uintptr_t arg, std::
   return SG_ERROR_NONE;
 }
 
-SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float direction[3], float range,
-                          float degrees, std::uint32_t mode, SGInstance** out) {
+SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float direction[3], float range, float degrees,
+                          std::uint32_t mode, SGInstance** out) {
   float dir[3] = {direction[0], direction[1], direction[2]};
   const float len = std::sqrt(Dot(dir, dir));
   if (!(len > 0.f) || !(range > 0.f)) {

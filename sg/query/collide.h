@@ -13,9 +13,9 @@ struct SGInstance;
 struct SGScene;
 
 // Query mode bits.
-constexpr std::uint32_t SG_COLLIDE_MOTION = 0x1;       // test over the motion, not only where they stand
-constexpr std::uint32_t SG_CONE_SKIP_CULLED = 0x10;    // skip instances culled in the last frame
-constexpr std::uint32_t SG_CONE_NO_NARROWING = 0x20;   // keep the cone's angle after a find
+constexpr std::uint32_t SG_COLLIDE_MOTION = 0x1;      // test over the motion, not only where they stand
+constexpr std::uint32_t SG_CONE_SKIP_CULLED = 0x10;   // skip instances culled in the last frame
+constexpr std::uint32_t SG_CONE_NO_NARROWING = 0x20;  // keep the cone's angle after a find
 // SG_COLLIDE_NO_TERRAIN (sg/query/raypick.h) leaves the terrain out of both.
 
 // A contact: b is null for the terrain; time 0 for a present contact.
@@ -38,5 +38,5 @@ SGError ISGCollideInstanceTerrain(SGScene* scene, SGInstance* inst, std::uint32_
 // list order, which is the nearest the axis since each find narrows the cone
 // to it (unless SG_CONE_NO_NARROWING). Unless SG_COLLIDE_NO_TERRAIN, one hidden behind the
 // terrain is passed over. 0 when none (out untouched).
-SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float direction[3], float range,
-                          float degrees, std::uint32_t mode, SGInstance** out);
+SGError SGSceneFindInCone(SGScene* scene, const double origin[3], const float direction[3], float range, float degrees,
+                          std::uint32_t mode, SGInstance** out);

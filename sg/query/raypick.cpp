@@ -346,10 +346,12 @@ SGError SGCollidePickScreen(SGRenderer* rend, SGScene* scene, const std::uint32_
   if (fb == nullptr || vi == nullptr || pixel[0] >= fb->fbWidth || pixel[1] >= fb->fbHeight) {
     return SG_ERROR_NONE;
   }
-  const float sx = (static_cast<float>(pixel[0]) - static_cast<float>(vi->viOrigin[0])) /
-                       (static_cast<float>(vi->viSize[0]) / 2.f) - 1.f;
-  const float sy = (static_cast<float>(pixel[1]) - static_cast<float>(vi->viOrigin[1])) /
-                       (static_cast<float>(vi->viSize[1]) / 2.f) - 1.f;
+  const float sx =
+      (static_cast<float>(pixel[0]) - static_cast<float>(vi->viOrigin[0])) / (static_cast<float>(vi->viSize[0]) / 2.f) -
+      1.f;
+  const float sy =
+      (static_cast<float>(pixel[1]) - static_cast<float>(vi->viOrigin[1])) / (static_cast<float>(vi->viSize[1]) / 2.f) -
+      1.f;
   const float in[4] = {sx, sy, 1.f, 1.f};
   const SGMatrix& inv = rend->renCameraInverse;
   float r[4];

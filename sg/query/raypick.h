@@ -14,10 +14,10 @@ struct SGRenderer;
 struct SGScene;
 
 // Query mode bits.
-constexpr std::uint32_t SG_COLLIDE_SPHERES = 0x2;       // instances as bounding spheres only
+constexpr std::uint32_t SG_COLLIDE_SPHERES = 0x2;  // instances as bounding spheres only
 constexpr std::uint32_t SG_COLLIDE_TERRAIN_BOXES = 0x4;
 constexpr std::uint32_t SG_COLLIDE_NO_TERRAIN = 0x8;
-constexpr std::uint32_t SG_COLLIDE_PICK_MODE = 0x29;    // the game's picking mode: instances only, full tests
+constexpr std::uint32_t SG_COLLIDE_PICK_MODE = 0x29;  // the game's picking mode: instances only, full tests
 
 struct SGCollideHit {
   SGInstance* hitInstance;

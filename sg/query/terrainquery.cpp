@@ -134,10 +134,8 @@ bool CellCrossed(const std::uint8_t* h, std::uint32_t n, std::uint32_t ix, std::
                  const double d[3]) {
   const std::uint8_t* at = h + static_cast<std::size_t>(iy) * n + ix;
   const double x0 = ix - g[0], x1 = ix + 1.0 - g[0], y0 = iy - g[1], y1 = iy + 1.0 - g[1];
-  const double corners[4][3] = {{x0, y0, at[0] - g[2]},
-                                {x1, y0, at[1] - g[2]},
-                                {x1, y1, at[n + 1] - g[2]},
-                                {x0, y1, at[n] - g[2]}};
+  const double corners[4][3] = {
+      {x0, y0, at[0] - g[2]}, {x1, y0, at[1] - g[2]}, {x1, y1, at[n + 1] - g[2]}, {x0, y1, at[n] - g[2]}};
   for (int e = 0; e < 4; ++e) {
     double c[3];
     Cross(corners[(e + 1) % 4], corners[e], c);
@@ -281,7 +279,8 @@ SGError ISGTerrainHeightOnLOD(SGRenderer* rend, SGScene* scene, const double eye
   const float h11 = ISGLodBlendHeight(scene, grid, cell.ix + s, cell.iy + s, level, fraction);
   const float h01 = ISGLodBlendHeight(scene, grid, cell.ix, cell.iy + s, level, fraction);
   const float fx = cell.fraction[0], fy = cell.fraction[1];
-  const float h = fx < fy ? h00 * (1.f - fy) + h01 * (fy - fx) + h11 * fx : h00 * (1.f - fx) + h10 * (fx - fy) + h11 * fy;
+  const float h =
+      fx < fy ? h00 * (1.f - fy) + h01 * (fy - fx) + h11 * fx : h00 * (1.f - fx) + h10 * (fx - fy) + h11 * fy;
   *height = h;
   return SG_COLLIDE_TERRAIN;
 }
@@ -349,9 +348,9 @@ SGError ISGCollideTerrain(SGScene* scene, const double origin[3], const float di
     e[k] = p[k] + q[k];
   }
   const double bound = Dot(q, q);
-  const double dirLen = std::sqrt(static_cast<double>(direction[0]) * direction[0] +
-                                  static_cast<double>(direction[1]) * direction[1] +
-                                  static_cast<double>(direction[2]) * direction[2]);
+  const double dirLen =
+      std::sqrt(static_cast<double>(direction[0]) * direction[0] + static_cast<double>(direction[1]) * direction[1] +
+                static_cast<double>(direction[2]) * direction[2]);
   if (!(bound > 0.0) || !std::isfinite(bound)) {
     return SG_ERROR_NONE;
   }

@@ -38,9 +38,8 @@ struct SGQVert {
 //                 a green and a blue segment of 2^bits entries each;
 //   colourTable - 256 16-bit pixels in the frame's format, one per texel value;
 //                 the untextured fills read one 16-bit colour from it.
-using ISGTriFillFn = void(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                          const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-                          const void* colourTable);
+using ISGTriFillFn = void(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                          const void* texels, const void* shadeTable, const void* colourTable);
 using ISGTriFill = ISGTriFillFn*;
 
 // A run of triangles for one fill with one set of tables: triangle i has the

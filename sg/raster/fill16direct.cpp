@@ -14,9 +14,8 @@ namespace {
 
 #if ISG_HAVE_AVX2
 template <int W, int H>
-[[gnu::target("avx2")]] void FillDirectTextureAvx2(const SGQVert* first, const SGQVert* second,
-                                                   const SGQVert* third, const SGRasterFrame* frame,
-                                                   const void* texels) {
+[[gnu::target("avx2")]] void FillDirectTextureAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
+                                                   const SGRasterFrame* frame, const void* texels) {
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
     return ISGOpDirectTextureAvx2<W, H>{{{}, static_cast<const uint16_t*>(texels)}};
   });
@@ -24,10 +23,11 @@ template <int W, int H>
 #endif
 
 template <int W, int H>
-void FillDirectTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                       const SGRasterFrame* frame, const void* texels, const void*, const void*) {
+void FillDirectTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                       const void* texels, const void*, const void*) {
 #if ISG_HAVE_AVX2
-  if (ISGUseAvx2(ISGWidePath::kDirectTexture, ISGManyPixels(first, second, third))) return FillDirectTextureAvx2<W, H>(first, second, third, frame, texels);
+  if (ISGUseAvx2(ISGWidePath::kDirectTexture, ISGManyPixels(first, second, third)))
+    return FillDirectTextureAvx2<W, H>(first, second, third, frame, texels);
 #endif
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
     return ISGOpDirectTexture<W, H>{{}, static_cast<const uint16_t*>(texels)};

@@ -4,26 +4,17 @@
 
 #include "sg/raster/fill.h"
 
-#define ISG_FILL16_MEMBER(prefix, w, h, impl)                                                  \
-  void prefix##w##x##h(const SGQVert* first, const SGQVert* second, const SGQVert* third,      \
-                       const SGRasterFrame* frame, const void* texels, const void* shadeTable, \
-                       const void* colourTable) {                                              \
-    impl<w, h>(first, second, third, frame, texels, shadeTable, colourTable);                  \
+#define ISG_FILL16_MEMBER(prefix, w, h, impl)                                                                         \
+  void prefix##w##x##h(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame, \
+                       const void* texels, const void* shadeTable, const void* colourTable) {                         \
+    impl<w, h>(first, second, third, frame, texels, shadeTable, colourTable);                                         \
   }
 
 // Calls each(prefix, width, height, arg) for each texture size a family has.
-#define ISG_FILL16_SIZES(each, prefix, arg) \
-  each(prefix, 16, 16, arg)                 \
-  each(prefix, 32, 32, arg)                 \
-  each(prefix, 64, 64, arg)                 \
-  each(prefix, 128, 128, arg)               \
-  each(prefix, 256, 256, arg)               \
-  each(prefix, 512, 512, arg)               \
-  each(prefix, 64, 32, arg)                 \
-  each(prefix, 128, 64, arg)                \
-  each(prefix, 128, 32, arg)                \
-  each(prefix, 256, 128, arg)               \
-  each(prefix, 256, 64, arg)
+#define ISG_FILL16_SIZES(each, prefix, arg)                                                                        \
+  each(prefix, 16, 16, arg) each(prefix, 32, 32, arg) each(prefix, 64, 64, arg) each(prefix, 128, 128, arg)        \
+      each(prefix, 256, 256, arg) each(prefix, 512, 512, arg) each(prefix, 64, 32, arg) each(prefix, 128, 64, arg) \
+          each(prefix, 128, 32, arg) each(prefix, 256, 128, arg) each(prefix, 256, 64, arg)
 
 #define ISG_FILL16_FAMILY(prefix, impl) ISG_FILL16_SIZES(ISG_FILL16_MEMBER, prefix, impl)
 

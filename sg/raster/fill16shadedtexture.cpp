@@ -30,9 +30,8 @@ namespace {
 // drawing rows eight pixels a round.
 template <int W, int H, class Shader>
 [[gnu::target("avx2")]] void FillSplitAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                                           const SGRasterFrame* frame, const uint8_t* texels,
-                                           const uint16_t* colours, ISGColourSplits& splits,
-                                           const Shader& shader) {
+                                           const SGRasterFrame* frame, const uint8_t* texels, const uint16_t* colours,
+                                           ISGColourSplits& splits, const Shader& shader) {
   ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
     for (size_t texel = 0; texel < splits.size(); ++texel) splits[texel] = Shader::Split(colours[texel]);
     return ISGOpShadedTransparentTextureSplitAvx2<W, H, Shader>{{{}, texels, &splits, shader}};
@@ -59,8 +58,7 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
         }
 #endif
         ISGTriWalk<ISGAttrsUVQ, uint16_t>(first, second, third, frame, [&] {
-          for (size_t texel = 0; texel < splits.size(); ++texel)
-            splits[texel] = Shader::Split(colours[texel]);
+          for (size_t texel = 0; texel < splits.size(); ++texel) splits[texel] = Shader::Split(colours[texel]);
           return ISGOpShadedTextureSplit<W, H, kTransparent, Shader>{{}, texels8, &splits, shader};
         });
         return;
@@ -75,9 +73,8 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
 // A run of triangles: the shader chosen once for the run, each triangle of
 // few pixels walked here and one of many handed to FillShaded for its tables.
 template <int W, int H, bool kTransparent, template <int, int, class> class Op>
-void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
-                    const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-                    const void* colourTable) {
+void FillShadedList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count, const SGRasterFrame* frame,
+                    const void* texels, const void* shadeTable, const void* colourTable) {
   const auto* texels8 = static_cast<const uint8_t*>(texels);
   const auto* colours = static_cast<const uint16_t*>(colourTable);
   // The run's arguments are captured by value, so that the loop keeps them
@@ -104,8 +101,7 @@ template <int W, int H>
 void FillShadedTextureList(const SGQVert* verts, const uint32_t (*corners)[3], uint32_t count,
                            const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                            const void* colourTable) {
-  FillShadedList<W, H, false, ISGOpShadedTexture>(verts, corners, count, frame, texels, shadeTable,
-                                                  colourTable);
+  FillShadedList<W, H, false, ISGOpShadedTexture>(verts, corners, count, frame, texels, shadeTable, colourTable);
 }
 
 template <int W, int H>
@@ -117,9 +113,8 @@ void FillShadedTransparentTextureList(const SGQVert* verts, const uint32_t (*cor
 }
 
 template <int W, int H>
-void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                       const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-                       const void* colourTable) {
+void FillShadedTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                       const void* texels, const void* shadeTable, const void* colourTable) {
   FillShaded<W, H, false, ISGOpShadedTexture>(first, second, third, frame, texels, shadeTable, colourTable);
 }
 
@@ -127,8 +122,7 @@ template <int W, int H>
 void FillShadedTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                   const SGRasterFrame* frame, const void* texels, const void* shadeTable,
                                   const void* colourTable) {
-  FillShaded<W, H, true, ISGOpShadedTransparentTexture>(first, second, third, frame, texels, shadeTable,
-                                                        colourTable);
+  FillShaded<W, H, true, ISGOpShadedTransparentTexture>(first, second, third, frame, texels, shadeTable, colourTable);
 }
 
 ISG_FILL16_LIST_FAMILY(ISGFill16ShadedTexture, FillShadedTextureList)

@@ -23,8 +23,7 @@ void FillWith(const SGQVert* first, const SGQVert* second, const SGQVert* third,
 // round.
 template <template <int, int> class Op, int W, int H>
 [[gnu::target("avx2")]] void FillWithAvx2(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                                          const SGRasterFrame* frame, const void* texels,
-                                          const void* colourTable) {
+                                          const SGRasterFrame* frame, const void* texels, const void* colourTable) {
   ISGTriWalk<ISGAttrsUV, uint16_t>(first, second, third, frame, [&] {
     return Op<W, H>{{{}, static_cast<const uint8_t*>(texels), static_cast<const uint16_t*>(colourTable)}};
   });
@@ -32,18 +31,18 @@ template <template <int, int> class Op, int W, int H>
 #endif
 
 template <int W, int H>
-void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                 const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
+void FillTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                 const void* texels, const void*, const void* colourTable) {
 #if ISG_HAVE_AVX2
-  if (ISGUseAvx2(ISGWidePath::kTexture, ISGManyPixels(first, second, third))) return FillWithAvx2<ISGOpTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
+  if (ISGUseAvx2(ISGWidePath::kTexture, ISGManyPixels(first, second, third)))
+    return FillWithAvx2<ISGOpTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);
 #endif
   FillWith<ISGOpTexture, W, H>(first, second, third, frame, texels, colourTable);
 }
 
 template <int W, int H>
 void FillTransparentTexture(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                            const SGRasterFrame* frame, const void* texels, const void*,
-                            const void* colourTable) {
+                            const SGRasterFrame* frame, const void* texels, const void*, const void* colourTable) {
 #if ISG_HAVE_AVX2
   if (ISGUseAvx2(ISGWidePath::kTransparentTexture, ISGManyPixels(first, second, third)))
     return FillWithAvx2<ISGOpTransparentTextureAvx2, W, H>(first, second, third, frame, texels, colourTable);

@@ -8,8 +8,8 @@
 #include "sg/raster/triwalk.h"
 #include "sg/raster/vectorset.h"
 
-void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                   const SGRasterFrame* frame, const void*, const void*, const void* colourTable) {
+void ISGFill16Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                   const void*, const void*, const void* colourTable) {
   ISGTriWalk<ISGAttrsNone, uint16_t>(first, second, third, frame,
                                      [&] { return ISGOpFlat(ISGReadColour16(colourTable)); });
 }
@@ -24,9 +24,8 @@ template <bool kTransparent>
                                              const SGRasterFrame* frame, const void* shadeTable,
                                              const void* colourTable, ISGLevelColours& levels) {
   ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-    ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
-      ISGShadeLevels(shader, ISGReadColour16(colourTable), levels);
-    });
+    ISGWithShader(shadeTable, frame->fbPixelFormat,
+                  [&](const auto& shader) { ISGShadeLevels(shader, ISGReadColour16(colourTable), levels); });
     return ISGOpByLevelAvx2<kTransparent>{{&levels}};
   });
 }
@@ -42,9 +41,8 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
       return FillByLevelAvx2<kTransparent>(first, second, third, frame, shadeTable, colourTable, levels);
 #endif
     ISGTriWalk<ISGAttrsQ, uint16_t>(first, second, third, frame, [&] {
-      ISGWithShader(shadeTable, frame->fbPixelFormat, [&](const auto& shader) {
-        ISGShadeLevels(shader, ISGReadColour16(colourTable), levels);
-      });
+      ISGWithShader(shadeTable, frame->fbPixelFormat,
+                    [&](const auto& shader) { ISGShadeLevels(shader, ISGReadColour16(colourTable), levels); });
       return ISGOpByLevel<kTransparent>{&levels};
     });
     return;
@@ -58,9 +56,8 @@ void FillShaded(const SGQVert* first, const SGQVert* second, const SGQVert* thir
 
 }  // namespace
 
-void ISGFill16Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                     const SGRasterFrame* frame, const void*, const void* shadeTable,
-                     const void* colourTable) {
+void ISGFill16Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                     const void*, const void* shadeTable, const void* colourTable) {
   FillShaded<false, ISGOpShaded>(first, second, third, frame, shadeTable, colourTable);
 }
 

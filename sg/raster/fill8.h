@@ -26,10 +26,9 @@ ISGTriFillFn ISGFill8ShadedTransparent;
 // shade-table argument); the transparent modes leave pixels whose texel is 0
 // as they were (and read no table for them). A triangle of more than 799 rows
 // is beyond the span list and draws nothing.
-#define ISG_FILL8_DECLARE(prefix)                                                                    \
-  ISGTriFillFn prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256,        \
-      prefix##512x512, prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64, \
-      prefix##256x32
+#define ISG_FILL8_DECLARE(prefix)                                                                              \
+  ISGTriFillFn prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, \
+      prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64, prefix##256x32
 ISG_FILL8_DECLARE(ISGFill8Texture);
 ISG_FILL8_DECLARE(ISGFill8ShadedTexture);
 ISG_FILL8_DECLARE(ISGFill8TransparentTexture);

@@ -14,9 +14,7 @@ namespace {
 constexpr int32_t kOne = 0x100000;  // one pixel or one level in 12.20
 
 // The textured dither pattern in sixteenths of a level.
-int32_t Offset(int32_t row, uint32_t column) {
-  return static_cast<int32_t>(kISGDither4[row & 3][column & 3]) << 4;
-}
+int32_t Offset(int32_t row, uint32_t column) { return static_cast<int32_t>(kISGDither4[row & 3][column & 3]) << 4; }
 
 struct RampEdge {
   int64_t offset;  // from base
@@ -88,7 +86,8 @@ void ISGFill8RampDithered(const SGRampVertex* p1, const SGRampVertex* p2, const 
     const int32_t shortFraction = area >= 0 ? (kOne - shortEdge.fraction) & 0xFFFFF : shortEdge.fraction;
     for (; row < endRow; ++row) {
       int32_t intensity = rowIntensity;
-      uint32_t column = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(longEdge.offset));
+      uint32_t column =
+          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(longEdge.offset));
       const int step = area >= 0 ? -1 : 1;
       for (int64_t p = longEdge.offset; area >= 0 ? p >= shortEdge.offset : p <= shortEdge.offset; p += step) {
         // Levels past the 16-entry ramp are held to its ends.

@@ -30,8 +30,8 @@ void Fill(const SGQVert* first, const SGQVert* second, const SGQVert* third, con
 template <int W, int H, class Mode, bool>
 void FillAlpha(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
                const void* texels, const void* scale565, const void* index565) {
-  WalkThenFill<ISGWalkAlphaTexture8, ISGSpan8<ISGTexel8<W, H>, ISGSpan8Alpha>>(first, second, third, frame,
-                                                                                texels, scale565, index565);
+  WalkThenFill<ISGWalkAlphaTexture8, ISGSpan8<ISGTexel8<W, H>, ISGSpan8Alpha>>(first, second, third, frame, texels,
+                                                                               scale565, index565);
 }
 
 template <int W, int H>
@@ -44,24 +44,23 @@ void FillDithered(const SGQVert* first, const SGQVert* second, const SGQVert* th
 
 }  // namespace
 
-#define ISG_FILL8_MEMBER(prefix, w, h, mode, shaded, impl)                                                  \
-  void prefix##w##x##h(const SGQVert* first, const SGQVert* second, const SGQVert* third,             \
-                       const SGRasterFrame* frame, const void* texels, const void* shadeTable,        \
-                       const void* colour) {                                                          \
-    impl<w, h, mode, shaded>(first, second, third, frame, texels, shadeTable, colour);                \
+#define ISG_FILL8_MEMBER(prefix, w, h, mode, shaded, impl)                                                            \
+  void prefix##w##x##h(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame, \
+                       const void* texels, const void* shadeTable, const void* colour) {                              \
+    impl<w, h, mode, shaded>(first, second, third, frame, texels, shadeTable, colour);                                \
   }
-#define ISG_FILL8_FAMILY(prefix, mode, shaded, impl)                                                        \
-  ISG_FILL8_MEMBER(prefix, 16, 16, mode, shaded, impl)                                                      \
-  ISG_FILL8_MEMBER(prefix, 32, 32, mode, shaded, impl)                                                      \
-  ISG_FILL8_MEMBER(prefix, 64, 64, mode, shaded, impl)                                                      \
-  ISG_FILL8_MEMBER(prefix, 128, 128, mode, shaded, impl)                                                    \
-  ISG_FILL8_MEMBER(prefix, 256, 256, mode, shaded, impl)                                                    \
-  ISG_FILL8_MEMBER(prefix, 512, 512, mode, shaded, impl)                                                    \
-  ISG_FILL8_MEMBER(prefix, 64, 32, mode, shaded, impl)                                                      \
-  ISG_FILL8_MEMBER(prefix, 128, 64, mode, shaded, impl)                                                     \
-  ISG_FILL8_MEMBER(prefix, 128, 32, mode, shaded, impl)                                                     \
-  ISG_FILL8_MEMBER(prefix, 256, 128, mode, shaded, impl)                                                    \
-  ISG_FILL8_MEMBER(prefix, 256, 64, mode, shaded, impl)                                                     \
+#define ISG_FILL8_FAMILY(prefix, mode, shaded, impl)     \
+  ISG_FILL8_MEMBER(prefix, 16, 16, mode, shaded, impl)   \
+  ISG_FILL8_MEMBER(prefix, 32, 32, mode, shaded, impl)   \
+  ISG_FILL8_MEMBER(prefix, 64, 64, mode, shaded, impl)   \
+  ISG_FILL8_MEMBER(prefix, 128, 128, mode, shaded, impl) \
+  ISG_FILL8_MEMBER(prefix, 256, 256, mode, shaded, impl) \
+  ISG_FILL8_MEMBER(prefix, 512, 512, mode, shaded, impl) \
+  ISG_FILL8_MEMBER(prefix, 64, 32, mode, shaded, impl)   \
+  ISG_FILL8_MEMBER(prefix, 128, 64, mode, shaded, impl)  \
+  ISG_FILL8_MEMBER(prefix, 128, 32, mode, shaded, impl)  \
+  ISG_FILL8_MEMBER(prefix, 256, 128, mode, shaded, impl) \
+  ISG_FILL8_MEMBER(prefix, 256, 64, mode, shaded, impl)  \
   ISG_FILL8_MEMBER(prefix, 256, 32, mode, shaded, impl)
 
 ISG_FILL8_FAMILY(ISGFill8Texture, ISGSpan8Plain, false, Fill)
@@ -70,23 +69,23 @@ ISG_FILL8_FAMILY(ISGFill8TransparentTexture, ISGSpan8Transparent, false, Fill)
 ISG_FILL8_FAMILY(ISGFill8ShadedTransparentTexture, ISGSpan8ShadedTransparent, true, Fill)
 ISG_FILL8_FAMILY(ISGFill8AlphaTexture, ISGSpan8Alpha, false, FillAlpha)
 
-void ISGFill8AlphaStrip(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                        const SGRasterFrame* frame, const void* texels, const void* scale565, const void* index565) {
+void ISGFill8AlphaStrip(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                        const void* texels, const void* scale565, const void* index565) {
   WalkThenFill<ISGWalkAlphaStrip8, ISGSpan8<ISGStripTexel8, ISGSpan8AlphaStrip>,
                ISGSpan8<ISGStripTexel8, ISGSpan8AlphaStrip, 2>,
-               ISGSpan8<ISGStripTexel8, ISGSpan8AlphaStrip, 4, kISGStripDither4>>(first, second, third, frame,
-                                                                                   texels, scale565, index565);
+               ISGSpan8<ISGStripTexel8, ISGSpan8AlphaStrip, 4, kISGStripDither4>>(first, second, third, frame, texels,
+                                                                                  scale565, index565);
 }
 
 void ISGFill8DitheredTexture32x32(const SGQVert* a, const SGQVert* b, const SGQVert* c, const SGRasterFrame* f,
                                   const void* t, const void* s, const void* k) {
   FillDithered<32, 32>(a, b, c, f, t, s, k);
 }
-void ISGFill8DitheredTexture128x128(const SGQVert* a, const SGQVert* b, const SGQVert* c,
-                                    const SGRasterFrame* f, const void* t, const void* s, const void* k) {
+void ISGFill8DitheredTexture128x128(const SGQVert* a, const SGQVert* b, const SGQVert* c, const SGRasterFrame* f,
+                                    const void* t, const void* s, const void* k) {
   FillDithered<128, 128>(a, b, c, f, t, s, k);
 }
-void ISGFill8DitheredTexture512x512(const SGQVert* a, const SGQVert* b, const SGQVert* c,
-                                    const SGRasterFrame* f, const void* t, const void* s, const void* k) {
+void ISGFill8DitheredTexture512x512(const SGQVert* a, const SGQVert* b, const SGQVert* c, const SGRasterFrame* f,
+                                    const void* t, const void* s, const void* k) {
   FillDithered<512, 512>(a, b, c, f, t, s, k);
 }

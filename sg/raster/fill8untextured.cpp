@@ -14,9 +14,7 @@ namespace {
 struct OpFlat8 {
   static constexpr bool kWholeSpans = true;
   uint8_t colour;
-  void Span(uint8_t* left, uint8_t* right) const {
-    std::memset(left, colour, static_cast<size_t>(right - left) + 1);
-  }
+  void Span(uint8_t* left, uint8_t* right) const { std::memset(left, colour, static_cast<size_t>(right - left) + 1); }
 };
 
 // The ramp entry of a pixel's level, bits 16..19 of its q.
@@ -43,14 +41,14 @@ struct OpRampTransparent8 : KeysRamp8 {
 
 }  // namespace
 
-void ISGFill8Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                  const SGRasterFrame* frame, const void*, const void*, const void* colour) {
+void ISGFill8Flat(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                  const void*, const void*, const void* colour) {
   ISGTriWalk<ISGAttrsNone, uint8_t>(first, second, third, frame,
                                     [&] { return OpFlat8{*static_cast<const uint8_t*>(colour)}; });
 }
 
-void ISGFill8Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                    const SGRasterFrame* frame, const void*, const void* ramp, const void*) {
+void ISGFill8Shaded(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                    const void*, const void* ramp, const void*) {
   ISGTriWalk<ISGAttrsQ, uint8_t>(first, second, third, frame, [&] {
     return OpRamp8{{}, static_cast<const uint8_t*>(ramp)};
   });

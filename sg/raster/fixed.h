@@ -20,14 +20,10 @@ inline int32_t ISGMul32(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
-inline int32_t ISGNeg32(int32_t a) {
-  return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
-}
+inline int32_t ISGNeg32(int32_t a) { return static_cast<int32_t>(0u - static_cast<uint32_t>(a)); }
 
 // Left shift that drops the bits shifted out, as the 32-bit registers do.
-inline int32_t ISGShl32(int32_t a, int bits) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) << bits);
-}
+inline int32_t ISGShl32(int32_t a, int bits) { return static_cast<int32_t>(static_cast<uint32_t>(a) << bits); }
 
 // The signed 64-bit product a x b shifted right arithmetically by 5; low 32 bits.
 // Multiplies a 27.5 value by a value of any format, keeping the second's format.
@@ -62,8 +58,7 @@ inline int32_t ISGFixedGradient(int32_t a, int32_t b, int32_t c, int32_t d, int3
 // |s| + |area| reached 2^53. Beyond that the exact division is done.
 inline int32_t ISGFixedGradientQuick(int32_t a, int32_t b, int32_t c, int32_t d, int32_t area) {
   const int64_t difference = static_cast<int64_t>(c) * d - static_cast<int64_t>(a) * b;
-  if (difference >= (int64_t{1} << 40) || difference <= -(int64_t{1} << 40))
-    return ISGFixedGradient(a, b, c, d, area);
+  if (difference >= (int64_t{1} << 40) || difference <= -(int64_t{1} << 40)) return ISGFixedGradient(a, b, c, d, area);
   const double quotient = static_cast<double>(difference * 2048) / area;
   return static_cast<int32_t>(static_cast<uint64_t>(static_cast<int64_t>(quotient)));
 }

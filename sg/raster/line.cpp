@@ -68,15 +68,15 @@ void ISGLine16(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour, 
   DrawLine<uint16_t>(x0, y0, x1, y1, static_cast<uint16_t>(colour), base, pitch >> 1);
 }
 
-void ISGTriOutline8(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                    void* base, int32_t pitch, uint8_t colour) {
+void ISGTriOutline8(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                    int32_t pitch, uint8_t colour) {
   ISGLine8(v1->x, v1->y, v2->x, v2->y, colour, base, pitch);
   ISGLine8(v1->x, v1->y, v3->x, v3->y, colour, base, pitch);
   ISGLine8(v2->x, v2->y, v3->x, v3->y, colour, base, pitch);
 }
 
-void ISGTriOutline16(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                     void* base, int32_t pitch, uint32_t colour) {
+void ISGTriOutline16(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                     int32_t pitch, uint32_t colour) {
   ISGLine16(v1->x, v1->y, v2->x, v2->y, colour, base, pitch);
   ISGLine16(v1->x, v1->y, v3->x, v3->y, colour, base, pitch);
   ISGLine16(v2->x, v2->y, v3->x, v3->y, colour, base, pitch);
@@ -84,20 +84,18 @@ void ISGTriOutline16(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const
 
 namespace {
 
-SGOutlineVertex WholePixels(const SGOutlineVertex* fixed) {
-  return {fixed->x >> 10, fixed->y >> 10};
-}
+SGOutlineVertex WholePixels(const SGOutlineVertex* fixed) { return {fixed->x >> 10, fixed->y >> 10}; }
 
 }  // namespace
 
-void ISGTriOutline8Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                         void* base, int32_t pitch, const uint8_t* colourEntry) {
+void ISGTriOutline8Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                         int32_t pitch, const uint8_t* colourEntry) {
   const SGOutlineVertex a = WholePixels(v1), b = WholePixels(v2), c = WholePixels(v3);
   ISGTriOutline8(&a, &b, &c, base, pitch, colourEntry[0]);
 }
 
-void ISGTriOutline16Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                          void* base, int32_t pitch, const uint8_t* colourEntry) {
+void ISGTriOutline16Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                          int32_t pitch, const uint8_t* colourEntry) {
   const SGOutlineVertex a = WholePixels(v1), b = WholePixels(v2), c = WholePixels(v3);
   ISGTriOutline16(&a, &b, &c, base, pitch, colourEntry[0] * 257u);
 }

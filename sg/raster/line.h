@@ -23,14 +23,14 @@ void ISGLine8(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t colour, vo
 void ISGLine16(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour, void* base, int32_t pitch);
 
 // Lines from vertex 1 to 2, from 1 to 3 and from 2 to 3.
-void ISGTriOutline8(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                    void* base, int32_t pitch, uint8_t colour);
-void ISGTriOutline16(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                     void* base, int32_t pitch, uint32_t colour);
+void ISGTriOutline8(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                    int32_t pitch, uint8_t colour);
+void ISGTriOutline16(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                     int32_t pitch, uint32_t colour);
 // As the plain outlines with 22.10 coordinates shifted right arithmetically
 // by 10, in the first byte of the colour entry (the 16-bit form writes that
 // byte in both halves of the pixel). The vertices are not changed.
-void ISGTriOutline8Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                         void* base, int32_t pitch, const uint8_t* colourEntry);
-void ISGTriOutline16Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3,
-                          void* base, int32_t pitch, const uint8_t* colourEntry);
+void ISGTriOutline8Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                         int32_t pitch, const uint8_t* colourEntry);
+void ISGTriOutline16Fixed(const SGOutlineVertex* v1, const SGOutlineVertex* v2, const SGOutlineVertex* v3, void* base,
+                          int32_t pitch, const uint8_t* colourEntry);

@@ -13,8 +13,7 @@
 // width, plus column (u >> 16) mod width, with the shift and masks constant.
 template <int W, int H>
 struct ISGTexelAddress {
-  static_assert(std::has_single_bit(static_cast<unsigned>(W)) &&
-                std::has_single_bit(static_cast<unsigned>(H)));
+  static_assert(std::has_single_bit(static_cast<unsigned>(W)) && std::has_single_bit(static_cast<unsigned>(H)));
   static constexpr int kLog2W = std::countr_zero(static_cast<unsigned>(W));
   static constexpr uint32_t kVShift = 16 - kLog2W;
   static constexpr uint32_t kVMask = static_cast<uint32_t>(H - 1) << kLog2W;
@@ -69,8 +68,8 @@ struct ISGShader {
 
 // ISGShader with the channel layout a compile-time constant, so that the
 // per-pixel masks and shifts are immediates rather than loads.
-template <uint32_t kRedBits, uint32_t kGreenBits, uint32_t kBlueBits, uint32_t kRedShift,
-          uint32_t kGreenShift, uint32_t kBlueShift>
+template <uint32_t kRedBits, uint32_t kGreenBits, uint32_t kBlueBits, uint32_t kRedShift, uint32_t kGreenShift,
+          uint32_t kBlueShift>
 struct ISGShaderFixed {
   static constexpr uint32_t kRedMask = ((1u << kRedBits) - 1) << kRedShift;
   static constexpr uint32_t kGreenMask = ((1u << kGreenBits) - 1) << kGreenShift;
@@ -111,9 +110,7 @@ using ISGShader555 = ISGShaderFixed<5, 5, 5, 10, 5, 0>;
 // Nine words without padding, compared at once: every triangle of a shaded
 // fill asks this before it draws.
 static_assert(sizeof(SGPixelFormat) == 9 * sizeof(uint32_t));
-inline bool ISGSameFormat(const SGPixelFormat& a, const SGPixelFormat& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
+inline bool ISGSameFormat(const SGPixelFormat& a, const SGPixelFormat& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Calls walk(shader) with a fixed-layout shader for the two common formats
 // and the run-time one for any other.

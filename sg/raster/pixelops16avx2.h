@@ -34,10 +34,9 @@ struct ISGEight {
 // is slower.
 [[ISG_AVX2]] inline void ISGLanesOut(__m256i lanes, uint32_t out[8]) {
   const __m128i low = _mm256_castsi256_si128(lanes), high = _mm256_extracti128_si256(lanes, 1);
-  const uint64_t pairs[4] = {static_cast<uint64_t>(_mm_cvtsi128_si64(low)),
-                             static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
-                             static_cast<uint64_t>(_mm_cvtsi128_si64(high)),
-                             static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
+  const uint64_t pairs[4] = {
+      static_cast<uint64_t>(_mm_cvtsi128_si64(low)), static_cast<uint64_t>(_mm_extract_epi64(low, 1)),
+      static_cast<uint64_t>(_mm_cvtsi128_si64(high)), static_cast<uint64_t>(_mm_extract_epi64(high, 1))};
 #pragma GCC unroll 4
   for (int i = 0; i < 4; ++i) {
     out[2 * i] = static_cast<uint32_t>(pairs[i]);
@@ -48,9 +47,8 @@ struct ISGEight {
 template <int W, int H>
 [[ISG_AVX2]] inline __m256i ISGTexelIndices(__m256i u, __m256i v) {
   using Address = ISGTexelAddress<W, H>;
-  return _mm256_or_si256(
-      _mm256_and_si256(_mm256_srli_epi32(v, Address::kVShift), _mm256_set1_epi32(Address::kVMask)),
-      _mm256_and_si256(_mm256_srli_epi32(u, 16), _mm256_set1_epi32(Address::kUMask)));
+  return _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(v, Address::kVShift), _mm256_set1_epi32(Address::kVMask)),
+                         _mm256_and_si256(_mm256_srli_epi32(u, 16), _mm256_set1_epi32(Address::kUMask)));
 }
 
 // Draws count (at least one) pixels from left as op.PutEight eight at a
@@ -60,8 +58,8 @@ template <int W, int H>
 // operation's Put.
 template <std::size_t N, class Op>
 [[ISG_AVX2]] inline void ISGSpanByEight(const Op& op, uint16_t* left, int64_t count,
-                                        const std::array<uint32_t, N>& start,
-                                        const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) {
+                                        const std::array<uint32_t, N>& start, const std::array<uint32_t, N>& step,
+                                        const ISGLaneSteps<N>& laneSteps) {
   if (count < 8) {
     ISGPutSpan(left, count, start, step, laneSteps, op);
     return;
@@ -73,9 +71,8 @@ template <std::size_t N, class Op>
     // Lanes 0 to 7 steps from the triangle's four-lane offsets, without a
     // multiply for each row to wait on.
     const __m128i four = reinterpret_cast<__m128i>(laneSteps.offsets[k]);
-    const __m256i columns =
-        _mm256_inserti128_si256(_mm256_castsi128_si256(four),
-                                _mm_add_epi32(four, reinterpret_cast<__m128i>(laneSteps.stride[k])), 1);
+    const __m256i columns = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(four), _mm_add_epi32(four, reinterpret_cast<__m128i>(laneSteps.stride[k])), 1);
     lanes.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k])), columns);
     stride.of[k] = _mm256_set1_epi32(static_cast<int>(step[k] * 8));
     last.of[k] = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start[k] + lastColumn * step[k])), columns);
@@ -89,14 +86,14 @@ template <std::size_t N, class Op>
   op.PutEight(lastEight, last);
 }
 
-#define ISG_SPAN_BY_EIGHT                                                                                \
-  static constexpr bool kSpanValues = true;                                                              \
-  static constexpr int64_t kSpanValuesFrom = 8;                                                          \
-  template <std::size_t N>                                                                               \
-  [[gnu::target("avx2")]] void SpanValues(uint16_t* left, int64_t count, const std::array<uint32_t, N>& start,      \
-                               const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps)    \
-      const {                                                                                            \
-    ISGSpanByEight(*this, left, count, start, step, laneSteps);                                          \
+#define ISG_SPAN_BY_EIGHT                                                                                        \
+  static constexpr bool kSpanValues = true;                                                                      \
+  static constexpr int64_t kSpanValuesFrom = 8;                                                                  \
+  template <std::size_t N>                                                                                       \
+  [[gnu::target("avx2")]] void SpanValues(uint16_t* left, int64_t count, const std::array<uint32_t, N>& start,   \
+                                          const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps) \
+      const {                                                                                                    \
+    ISGSpanByEight(*this, left, count, start, step, laneSteps);                                                  \
   }
 
 // Eight pixels' colours gathered lane by lane in one vector, and for the
@@ -113,9 +110,7 @@ struct ISGPackedEight {
     colours = _mm_insert_epi16(colours, static_cast<int>(colour), kLane);
   }
 
-  [[ISG_AVX2]] void Store(uint16_t* pixel) const {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel), colours);
-  }
+  [[ISG_AVX2]] void Store(uint16_t* pixel) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel), colours); }
   // Stores the pixels whose key is non-zero and keeps the old value of the
   // rest.
   [[ISG_AVX2]] void StoreKeyed(uint16_t* pixel) const {
@@ -153,10 +148,12 @@ template <int W, int H>
     constexpr int i = n; \
     __VA_ARGS__          \
   }
-#define ISG_EACH_OF_EIGHT(...)                                                        \
-  ISG_LANE(0, __VA_ARGS__) ISG_LANE(1, __VA_ARGS__) ISG_LANE(2, __VA_ARGS__)          \
-  ISG_LANE(3, __VA_ARGS__) ISG_LANE(4, __VA_ARGS__) ISG_LANE(5, __VA_ARGS__)          \
+// clang-format off
+#define ISG_EACH_OF_EIGHT(...)                                               \
+  ISG_LANE(0, __VA_ARGS__) ISG_LANE(1, __VA_ARGS__) ISG_LANE(2, __VA_ARGS__) \
+  ISG_LANE(3, __VA_ARGS__) ISG_LANE(4, __VA_ARGS__) ISG_LANE(5, __VA_ARGS__) \
   ISG_LANE(6, __VA_ARGS__) ISG_LANE(7, __VA_ARGS__)
+// clang-format on
 
 // Eight texels a round for the fills that put each texel as it is read:
 // opaque, transparent (texel 0 left out) or direct. The opaque one's eight
@@ -249,10 +246,8 @@ struct ISGOpShadedTransparentTextureSplitAvx2 : ISGOpShadedTextureSplit<W, H, tr
     ISGLanesOut(indices, index);
     ISGLanesOut(_mm256_and_si256(_mm256_srli_epi32(lanes.of[2], 8), _mm256_set1_epi32(0xFF00)), row);
     ISGPackedEight eight;
-    ISG_EACH_OF_EIGHT(
-      const uint8_t texel = this->texels[index[i]];
-      eight.Add<i>(this->shader.ApplySplit(this->shader.table + row[i], (*this->splits)[texel]));
-    )
+    ISG_EACH_OF_EIGHT(const uint8_t texel = this->texels[index[i]];
+                      eight.Add<i>(this->shader.ApplySplit(this->shader.table + row[i], (*this->splits)[texel]));)
     eight.keys = ISGLowHalves(ISGTexelBytes<W, H>(this->texels, indices));
     eight.StoreKeyed(pixel);
   }

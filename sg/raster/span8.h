@@ -46,8 +46,8 @@ struct SGSpanList {
 // read only the vertices and fbPixels/fbPitch. ISGWalkTexture8 carries u and
 // v, ISGWalkShadedTexture8 u, v and q, ISGWalkDitheredTexture8 u and v plus
 // the dithering class.
-uint32_t ISGWalkTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                         const SGRasterFrame* frame, SGSpanList* list);
+uint32_t ISGWalkTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                         SGSpanList* list);
 uint32_t ISGWalkShadedTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
                                const SGRasterFrame* frame, SGSpanList* list);
 uint32_t ISGWalkDitheredTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,

@@ -13,9 +13,9 @@
 // 4 x 4 by [row & 3][column & 3].
 inline constexpr uint32_t kISGDither2[2][2] = {{0x0000, 0x8000}, {0x4000, 0xC000}};
 inline constexpr uint32_t kISGDither4[4][4] = {{15 * 0x1000, 7 * 0x1000, 13 * 0x1000, 5 * 0x1000},
-                                                {3 * 0x1000, 11 * 0x1000, 1 * 0x1000, 9 * 0x1000},
-                                                {12 * 0x1000, 4 * 0x1000, 14 * 0x1000, 6 * 0x1000},
-                                                {0 * 0x1000, 8 * 0x1000, 2 * 0x1000, 10 * 0x1000}};
+                                               {3 * 0x1000, 11 * 0x1000, 1 * 0x1000, 9 * 0x1000},
+                                               {12 * 0x1000, 4 * 0x1000, 14 * 0x1000, 6 * 0x1000},
+                                               {0 * 0x1000, 8 * 0x1000, 2 * 0x1000, 10 * 0x1000}};
 // The alpha strip's own 4 x 4 pattern.
 inline constexpr uint32_t kISGStripDither4[4][4] = {{15 * 0x1000, 2 * 0x1000, 8 * 0x1000, 5 * 0x1000},
                                                     {3 * 0x1000, 14 * 0x1000, 4 * 0x1000, 9 * 0x1000},
@@ -69,7 +69,8 @@ struct ISGSpan8ShadedTransparent {
 struct ISGSpan8Alpha {
   static void Put(uint8_t& pixel, uint8_t t, uint32_t q, uint32_t col, const void* scale, const void* index) {
     if (t == 0) return;
-    const uint32_t k1 = static_cast<uint32_t>(ISGMul32(static_cast<int32_t>(q) >> 8, static_cast<int32_t>(col) >> 8) >> 20) & 255;
+    const uint32_t k1 =
+        static_cast<uint32_t>(ISGMul32(static_cast<int32_t>(q) >> 8, static_cast<int32_t>(col) >> 8) >> 20) & 255;
     const uint32_t k2 = static_cast<uint32_t>(ISGSub32(0xFFFFFF, static_cast<int32_t>(col)) >> 16) & 255;
     ISGBlend8(pixel, t, k1, k2, scale, index);
   }
@@ -114,8 +115,7 @@ void ISGSpan8Rows(const SGSpanList* list, int count, const uint8_t* texels, cons
 
 // kDither: 0 none, 2 the 2 x 2 pattern, 4 the 4 x 4 pattern kPattern4.
 template <class Texel, class Mode, int kDither = 0, const uint32_t (&kPattern4)[4][4] = kISGDither4>
-void ISGSpan8(const SGSpanList* list, uint32_t direction, const void* texels, const void* table,
-              const void* table2) {
+void ISGSpan8(const SGSpanList* list, uint32_t direction, const void* texels, const void* table, const void* table2) {
   if (list->slFirstRow > list->slLastRow) return;
   const int64_t rows = static_cast<int64_t>(list->slLastRow) - list->slFirstRow + 1;
   const int count = rows > kSGSpanRows ? kSGSpanRows : static_cast<int>(rows);

@@ -28,8 +28,8 @@ constexpr auto kDitherClass = [](const auto& gx, const auto& gy) {
 
 }  // namespace
 
-uint32_t ISGWalkTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third,
-                         const SGRasterFrame* frame, SGSpanList* list) {
+uint32_t ISGWalkTexture8(const SGQVert* first, const SGQVert* second, const SGQVert* third, const SGRasterFrame* frame,
+                         SGSpanList* list) {
   return ISGWalk8<ISGAttrs8UV>(first, second, third, frame, list, kNoClass);
 }
 

@@ -75,9 +75,7 @@ struct ISGAttrsNone {
 
 struct ISGAttrsQ {
   static constexpr std::size_t kCount = 1;
-  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) {
-    out[0] = ISGFixedFromVertex(vertex)[2];
-  }
+  static void Load(const SGQVert& vertex, std::array<int32_t, 1>& out) { out[0] = ISGFixedFromVertex(vertex)[2]; }
 };
 
 struct ISGAttrsUV {
@@ -113,11 +111,10 @@ inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SG
   // it picks the order from a table rather than a branch: indices of top,
   // middle and bottom, and the parity, by (p1 < p2, p3 >= p2, p1 < p3).
   static constexpr uint8_t kOrders[8][4] = {
-      {2, 1, 0, 0}, {1, 0, 2, 0}, {1, 2, 0, 1}, {1, 0, 2, 0},
-      {2, 0, 1, 1}, {0, 2, 1, 0}, {0, 1, 2, 1}, {0, 1, 2, 1},
+      {2, 1, 0, 0}, {1, 0, 2, 0}, {1, 2, 0, 1}, {1, 0, 2, 0}, {2, 0, 1, 1}, {0, 2, 1, 0}, {0, 1, 2, 1}, {0, 1, 2, 1},
   };
-  const unsigned index = static_cast<unsigned>(p1->y < p2->y) << 2 |
-                         static_cast<unsigned>(p3->y >= p2->y) << 1 | static_cast<unsigned>(p1->y < p3->y);
+  const unsigned index = static_cast<unsigned>(p1->y < p2->y) << 2 | static_cast<unsigned>(p3->y >= p2->y) << 1 |
+                         static_cast<unsigned>(p1->y < p3->y);
   // Measured and not kept, against this array (the 200-rock scene frame,
   // medians of seven alternating pinned runs): each vertex picked by
   // selects, which the compiler made branches, 7.21 full-viewport fills
@@ -128,9 +125,7 @@ inline ISGTriOrder ISGTriOrderByY(const SGQVert* p1, const SGQVert* p2, const SG
 }
 
 // A 27.5 value rounded up to a whole pixel row, still in 27.5.
-inline int32_t ISGRoundUpRow(int32_t value) {
-  return ISGAdd32(value, 31) & ~31;
-}
+inline int32_t ISGRoundUpRow(int32_t value) { return ISGAdd32(value, 31) & ~31; }
 
 // 0x200000 / height for the heights of most edges, so that an edge's set-up
 // costs no division.
@@ -211,8 +206,7 @@ inline constexpr bool kISGShortRowEnds = true;
 
 // Puts the four pixels from pixel, whose first has the values in lane 0.
 template <std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGPutFour(Pixel* pixel, const std::array<ISGLanes, N>& lanes,
-                                              const Op& op) {
+[[gnu::always_inline]] inline void ISGPutFour(Pixel* pixel, const std::array<ISGLanes, N>& lanes, const Op& op) {
   constexpr std::size_t K = Op::kKeys;
   const std::array<ISGLanes, K> keys = Op::Keys(lanes);
 #pragma GCC unroll 4
@@ -237,8 +231,8 @@ template <std::size_t K, class Pixel, class Op>
 // The values of the pixel `columns` steps right of one with the values start.
 template <std::size_t N>
 [[gnu::always_inline]] inline std::array<uint32_t, N> ISGValuesAt(const std::array<uint32_t, N>& start,
-                                                                 const std::array<uint32_t, N>& step,
-                                                                 uint32_t columns) {
+                                                                  const std::array<uint32_t, N>& step,
+                                                                  uint32_t columns) {
   std::array<uint32_t, N> values;
 #pragma GCC unroll 4
   for (std::size_t k = 0; k < N; ++k) values[k] = start[k] + columns * step[k];
@@ -259,8 +253,8 @@ template <std::size_t N>
 // values.
 template <std::size_t N, class Pixel, class Op>
 [[gnu::always_inline]] inline void ISGPutTailSpan(Pixel* left, int64_t count, std::array<ISGLanes, N> lanes,
-                                                  const std::array<uint32_t, N>& step,
-                                                  const ISGLaneSteps<N>& laneSteps, const Op& op) {
+                                                  const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps,
+                                                  const Op& op) {
   const uint32_t last = static_cast<uint32_t>(count - 1);
   if (count >= kISGLaneCount) {
     const uint32_t lastFour = last - (kISGLaneCount - 1);
@@ -319,10 +313,9 @@ template <std::size_t N, class Pixel, class Op>
 // result depends on its values and on an old value that the first drawing
 // keeps where the second would.
 template <std::size_t N, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count,
-                                              const std::array<uint32_t, N>& start,
-                                              const std::array<uint32_t, N>& step,
-                                              const ISGLaneSteps<N>& laneSteps, const Op& op) {
+[[gnu::always_inline]] inline void ISGPutSpan(Pixel* left, int64_t count, const std::array<uint32_t, N>& start,
+                                              const std::array<uint32_t, N>& step, const ISGLaneSteps<N>& laneSteps,
+                                              const Op& op) {
   const uint32_t last = static_cast<uint32_t>(count - 1);
   if constexpr (ISGPixelTailOp<Op>) {
     ISGPutTailSpan(left, count, ISGLanesFrom(start, laneSteps), step, laneSteps, op);
@@ -385,8 +378,7 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
   // scene frame 6.80 / 6.80, 6.77 / 6.83 and 6.72 / 6.80 full-viewport fills
   // against 6.82 / 6.86, 6.80 / 6.85 and 6.76 / 6.88, minimum / median of
   // seven or eight alternating pinned runs).
-  constexpr bool kRowLanes = ISGPixelTailOp<Op> && !ISGSpanValuesOp<Op> && !ISGRowRecordOp<Op> &&
-                             !ISGWholeSpanOp<Op>;
+  constexpr bool kRowLanes = ISGPixelTailOp<Op> && !ISGSpanValuesOp<Op> && !ISGRowRecordOp<Op> && !ISGWholeSpanOp<Op>;
   [[maybe_unused]] std::array<ISGLanes, N> rowLanes, gradYLanes;
   if constexpr (kRowLanes) {
     rowLanes = ISGLanesFrom(s.rowValues, laneSteps);
@@ -401,8 +393,7 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
       const int64_t longPixel = kLongRight ? right : left;
       std::array<uint32_t, N> values;
 #pragma GCC unroll 4
-      for (std::size_t k = 0; k < N; ++k)
-        values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
+      for (std::size_t k = 0; k < N; ++k) values[k] = s.rowValues[k] + static_cast<uint32_t>(longPixel) * gradX[k];
       op.Row(s.row, s.rowOffset + longPixel, s.rowOffset + (kLongRight ? left : right), values);
     } else if constexpr (ISGWholeSpanOp<Op>) {
       if (left <= right) op.Span(base + s.rowOffset + left, base + s.rowOffset + right);
@@ -446,12 +437,12 @@ template <bool kLongRight, std::size_t N, class Pixel, class Op>
 // Sets up the edges and walks the rows. kLongRight: the long edge, from the
 // top to the bottom vertex, is the right edge (area not negative).
 template <bool kLongRight, class Attrs, class Slope, class Pixel, class Op>
-[[gnu::always_inline]] inline void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1,
-                                                   int32_t dx2, int32_t dy2, int32_t pitch,
+[[gnu::always_inline]] inline void ISGTriWalkEdges(const ISGTriOrder& order, int32_t dx1, int32_t dy1, int32_t dx2,
+                                                   int32_t dy2, int32_t pitch,
                                                    const std::array<int32_t, Attrs::kCount>& topValues,
                                                    const std::array<uint32_t, Attrs::kCount>& gradX,
-                                                   const std::array<uint32_t, Attrs::kCount>& gradY,
-                                                   Pixel* base, const Op& op) {
+                                                   const std::array<uint32_t, Attrs::kCount>& gradY, Pixel* base,
+                                                   const Op& op) {
   constexpr std::size_t N = Attrs::kCount;
   constexpr int32_t kLongBias = kLongRight ? 0 : 0xFFFF;
   constexpr int32_t kShortBias = 0xFFFF - kLongBias;
@@ -670,9 +661,7 @@ template <class Attrs, class Pixel, class MakeOp>
   Pixel* base = static_cast<Pixel*>(frame->fbPixels);
   const auto op = makeOp();
   if (area >= 0)
-    ISGTriWalkEdges<true, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY,
-                                                base, op);
+    ISGTriWalkEdges<true, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
   else
-    ISGTriWalkEdges<false, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY,
-                                                 base, op);
+    ISGTriWalkEdges<false, Attrs, ISGSlopeFixed>(order, dx1, dy1, dx2, dy2, pitch, topValues, gradX, gradY, base, op);
 }

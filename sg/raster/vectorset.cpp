@@ -23,19 +23,25 @@ enum class Mode { kMeasured, kHeldToBase, kHeldToWide };
 Mode g_mode = Mode::kMeasured;
 // What each family measured for each size; kept while the fills are held to
 // one set.
-std::uint8_t g_measured[kChoices] = {
-    isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured,
-    isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured,
-    isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured};
+std::uint8_t g_measured[kChoices] = {isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured,
+                                     isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured,
+                                     isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured,
+                                     isg_detail::kNotMeasured, isg_detail::kNotMeasured, isg_detail::kNotMeasured};
 static_assert(kChoices == 12);
 
 void Apply() {
   const bool wide = ProcessorHasAvx2();
   for (std::size_t c = 0; c < kChoices; ++c) {
     switch (g_mode) {
-      case Mode::kMeasured: isg_detail::g_drawWith[c] = g_measured[c]; break;
-      case Mode::kHeldToBase: isg_detail::g_drawWith[c] = isg_detail::kDrawBase; break;
-      case Mode::kHeldToWide: isg_detail::g_drawWith[c] = wide ? isg_detail::kDrawWide : isg_detail::kDrawBase; break;
+      case Mode::kMeasured:
+        isg_detail::g_drawWith[c] = g_measured[c];
+        break;
+      case Mode::kHeldToBase:
+        isg_detail::g_drawWith[c] = isg_detail::kDrawBase;
+        break;
+      case Mode::kHeldToWide:
+        isg_detail::g_drawWith[c] = wide ? isg_detail::kDrawWide : isg_detail::kDrawBase;
+        break;
     }
   }
 }
@@ -126,13 +132,19 @@ struct Sample {
 
 ISGTriFill SampleFill(ISGWidePath path) {
   switch (path) {
-    case ISGWidePath::kShaded: return ISGFill16Shaded;
-    case ISGWidePath::kShadedTransparent: return ISGFill16ShadedTransparent;
-    case ISGWidePath::kTexture: return ISGFill16Texture64x64;
-    case ISGWidePath::kTransparentTexture: return ISGFill16TransparentTexture64x64;
-    case ISGWidePath::kShadedTransparentTexture: return ISGFill16ShadedTransparentTexture64x64;
+    case ISGWidePath::kShaded:
+      return ISGFill16Shaded;
+    case ISGWidePath::kShadedTransparent:
+      return ISGFill16ShadedTransparent;
+    case ISGWidePath::kTexture:
+      return ISGFill16Texture64x64;
+    case ISGWidePath::kTransparentTexture:
+      return ISGFill16TransparentTexture64x64;
+    case ISGWidePath::kShadedTransparentTexture:
+      return ISGFill16ShadedTransparentTexture64x64;
     case ISGWidePath::kDirectTexture:
-    case ISGWidePath::kCount: break;
+    case ISGWidePath::kCount:
+      break;
   }
   return ISGFill16DirectTexture64x64;
 }

@@ -7,10 +7,9 @@
 // program's life only when it wins clearly twice over (ISGWideWinsClearly,
 // two series of rounds); else the base path is (on some processors the
 // gathers of the wide paths lose to the scalar reads, and more so on short
-// rows, and a near tie is not worth the risk of a noisy round). A caller may instead hold every fill to one set, which is how the
-// tests compare the wide paths with the ones every x86-64 processor runs and
-// the benchmarks print each path beside the other. Not for use while another
-// thread draws.
+// rows, and a near tie is not worth the risk of a noisy round). A caller may instead hold every fill to one set, which
+// is how the tests compare the wide paths with the ones every x86-64 processor runs and the benchmarks print each path
+// beside the other. Not for use while another thread draws.
 
 #include <cstddef>
 #include <cstdint>

@@ -100,8 +100,8 @@ struct ISGOpRecordRows {
 // Sets up and walks the triangle into the list. classify(gradX, gradY) gives
 // the extra flag bits of a triangle whose gradients were computed.
 template <class Attrs, class Classify>
-uint32_t ISGWalk8(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const SGRasterFrame* frame,
-                  SGSpanList* list, const Classify& classify) {
+uint32_t ISGWalk8(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const SGRasterFrame* frame, SGSpanList* list,
+                  const Classify& classify) {
   constexpr std::size_t N = Attrs::kCount;
   const ISGTriOrder order = ISGTriOrderByY(p1, p2, p3);
   const SGQVert& top = *order.top;
@@ -150,11 +150,11 @@ uint32_t ISGWalk8(const SGQVert* p1, const SGQVert* p2, const SGQVert* p3, const
   const ISGOpRecordRows<Attrs> op{list, reinterpret_cast<uintptr_t>(frame->fbPixels)};
   auto* base = static_cast<uint8_t*>(frame->fbPixels);
   if (area >= 0)
-    ISGTriWalkEdges<true, Attrs, ISGSlopeFloat>(order, dx1, dy1, dx2, dy2, frame->fbPitch, topValues, gradX,
-                                                gradY, base, op);
+    ISGTriWalkEdges<true, Attrs, ISGSlopeFloat>(order, dx1, dy1, dx2, dy2, frame->fbPitch, topValues, gradX, gradY,
+                                                base, op);
   else
-    ISGTriWalkEdges<false, Attrs, ISGSlopeFloat>(order, dx1, dy1, dx2, dy2, frame->fbPitch, topValues, gradX,
-                                                 gradY, base, op);
+    ISGTriWalkEdges<false, Attrs, ISGSlopeFloat>(order, dx1, dy1, dx2, dy2, frame->fbPitch, topValues, gradX, gradY,
+                                                 base, op);
   if (list->slLastRow < list->slFirstRow) return 0;
   return flags | (area >= 0 ? SG_FILL_RIGHT_TO_LEFT : SG_FILL_LEFT_TO_RIGHT);
 }

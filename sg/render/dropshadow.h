@@ -17,8 +17,8 @@ constexpr std::uint32_t SG_DROPSHADOW_FOLLOW_BOUNDS = 0x2;
 
 struct SGDropShadow {
   std::uint32_t dsFlags;
-  float dsHalfLength;  // along world x
-  float dsHalfWidth;   // along world y
+  float dsHalfLength;      // along world x
+  float dsHalfWidth;       // along world y
   std::uint32_t dsColour;  // material colour word: index byte, blue, green, red
   float dsOffset[3];
   std::uint8_t dsShade;  // shade 0..127; bit 0x80 a mark

@@ -18,8 +18,7 @@ constexpr ISGFillFamily kShadedTransparentTexture = ISG_FILL_FAMILY(ISGFill8Shad
 constexpr ISGFillFamily kAlphaTexture = ISG_FILL_FAMILY(ISGFill8AlphaTexture);
 
 // Dithered fills by square member (32, 128 and 512 texels have one).
-constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,
-                                     nullptr, ISGFill8DitheredTexture128x128,
+constexpr ISGTriFill kDithered[6] = {nullptr, ISGFill8DitheredTexture32x32,  nullptr, ISGFill8DitheredTexture128x128,
                                      nullptr, ISGFill8DitheredTexture512x512};
 
 // Untextured colours drawn by textured fills (fog, alpha) read a 16 x 16 block
@@ -45,8 +44,7 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
   if (fb->fbMode != SG_FB_MODE_IDX || fb->fbBPP != 8) {
     return SG_ERROR_UNSUPPORTED;
   }
-  const bool noTextures =
-      rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
+  const bool noTextures = rend->renContext != nullptr && (rend->renContext->ctxDebug & SG_CTX_DEBUG_NO_TEXTURES) != 0;
   // The palette index is the colour word's low byte, its first in memory.
   const void* colourByte = &mat->matColour;
   const void* solid = kSolid.block[mat->matColour & 0xFF];
@@ -73,8 +71,7 @@ SGError ISGEPSetMaterial8(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uint
         unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT) {
       c = ISGFillChoice{ISGFill8AlphaTexture16x16, solid, rend->renAlphaLUT, rend->renAlphaIndex};
     } else if (unfogged == SG_MAT_TYPE_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TEXTURE ||
-               unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE ||
-               unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
+               unfogged == SG_MAT_TYPE_TRANSPARENT_TEXTURE || unfogged == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE) {
       if (hasTexture) {
         c = ISGFillChoice{kAlphaTexture[size], texels, rend->renAlphaLUT, rend->renAlphaIndex, true};
       }

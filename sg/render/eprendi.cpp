@@ -25,9 +25,7 @@ constexpr ISGFillFamily kShadedTexture = ISG_FILL_FAMILY(ISGFill16ShadedTexture)
 constexpr ISGFillFamily kTransparentTexture = ISG_FILL_FAMILY(ISGFill16TransparentTexture);
 constexpr ISGFillFamily kShadedTransparentTexture = ISG_FILL_FAMILY(ISGFill16ShadedTransparentTexture);
 
-bool IsQuasi16(const SGFrameBuffer* fb) {
-  return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16;
-}
+bool IsQuasi16(const SGFrameBuffer* fb) { return fb->fbMode == SG_FB_MODE_QUASI_RGB && fb->fbBPP == 16; }
 
 }  // namespace
 
@@ -126,27 +124,26 @@ SGError ISGEPSetMaterial16(SGRenderer* rend, SGScene*, SGMaterial* mat, std::uin
   const bool fogged = (type & SG_MAT_TYPE_FOG) != 0;
   const std::uint8_t* table = fogged ? rend->renFogLUT : rend->renShadeLUT;
   const ISGFillChoice shaded{ISGFill16Shaded, nullptr, table, colourEntry, false, true};
-  const ISGFillChoice c = ISGFillChoose(
-      ISGFillKindOf(type, noTextures),
-      ISGFillSet{
-          .flat = {ISGFill16Flat, nullptr, nullptr, colourEntry},
-          .shaded = shaded,
-          .shadedTransparent = {ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true},
-          .foggedColour = shaded,
-          .texture = &kTexture,
-          .transparentTexture = &kTransparentTexture,
-          .shadedTexture = &kShadedTexture,
-          .shadedTransparentTexture = &kShadedTransparentTexture,
-          .texels = texels,
-          .size = size,
-          .lut = table,
-          .colour = colourTable,
-      });
+  const ISGFillChoice c =
+      ISGFillChoose(ISGFillKindOf(type, noTextures),
+                    ISGFillSet{
+                        .flat = {ISGFill16Flat, nullptr, nullptr, colourEntry},
+                        .shaded = shaded,
+                        .shadedTransparent = {ISGFill16ShadedTransparent, nullptr, table, colourEntry, false, true},
+                        .foggedColour = shaded,
+                        .texture = &kTexture,
+                        .transparentTexture = &kTransparentTexture,
+                        .shadedTexture = &kShadedTexture,
+                        .shadedTransparentTexture = &kShadedTransparentTexture,
+                        .texels = texels,
+                        .size = size,
+                        .lut = table,
+                        .colour = colourTable,
+                    });
   return ISGEPApplyFill(rend, mat, type, c, ISGFill16Flat);
 }
 
-SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c,
-                       ISGTriFill flat) {
+SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c, ISGTriFill flat) {
   // A shaded fill without its table would read nothing: no fill either.
   if (c.fill == nullptr || (c.needsLut && c.lut == nullptr)) {
     return SG_ERROR_UNSUPPORTED;

@@ -44,8 +44,7 @@ inline std::uint32_t EffectiveType(std::uint32_t debug, const SGMaterial* mat, s
     }
     type = (type & ~SG_MAT_TYPE_MASK) | lit;
   }
-  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE &&
-      (debug & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
+  if ((type & SG_MAT_TYPE_MASK) == SG_MAT_TYPE_TEXTURE && (debug & SG_CTX_DEBUG_NO_TEXTURES) != 0) {
     type = (type & ~SG_MAT_TYPE_MASK) | SG_MAT_TYPE_FLAT;
   }
   return type;
@@ -118,8 +117,8 @@ struct CornerValues {
 }
 
 // The vertex's screen vertex, made once per frame; 0xFFFFFFFF when the array cannot grow.
-[[gnu::always_inline]] inline std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv, std::uint32_t orFlags,
-                            bool indexed) {
+[[gnu::always_inline]] inline std::uint32_t ConvertVertex(SGRenderer* rend, const SGMaterial* mat, SGTxVertex* txv,
+                                                          std::uint32_t orFlags, bool indexed) {
   const SGTextureMap* txm = mat->matTexMap;
   if (txv->txvConverted != 0) {
     if (txv->txvTexture != txm) {
@@ -161,8 +160,7 @@ inline void Flush(SGRenderer* rend, TriBatch& batch) {
   SGFrameBuffer* fb = rend->renFrameBuffer;
   if (batch.list != nullptr) {
     if (batch.count != 0) {
-      batch.list(q, batch.corners, batch.count, fb, rend->renFillTexels, rend->renFillLUT,
-                 rend->renFillColour);
+      batch.list(q, batch.corners, batch.count, fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);
     }
     batch.count = 0;
     return;
@@ -185,12 +183,10 @@ struct DrawSetting {
 
 inline DrawSetting SettingOf(const SGRenderer* rend) {
   const SGFrameBuffer* fb = rend->renFrameBuffer;
-  return DrawSetting{fb->fbMode != SG_FB_MODE_QUASI_RGB,
-                     static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack,
-                     static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack,
-                     ContextDebug(rend),
-                     rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0 &&
-                         isg_subdiv::FrameHeld(fb)};
+  return DrawSetting{
+      fb->fbMode != SG_FB_MODE_QUASI_RGB, static_cast<std::int64_t>(fb->fbWidth) * 32 + kSlack,
+      static_cast<std::int64_t>(fb->fbHeight) * 32 + kSlack, ContextDebug(rend),
+      rend->renHoldFrameLock != 0 && (rend->renFlags & SG_REND_FLAG_SINGLE_STEP) == 0 && isg_subdiv::FrameHeld(fb)};
 }
 
 // Flushes the waiting triangles before screen vertices are made for a
@@ -215,8 +211,8 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
 // (FlushForMaterial), since a texture of another size would remake the u, v
 // of shared ones.
 [[gnu::always_inline]] inline SGError DrawConverted(SGRenderer* rend, SGScene* scene, SGMaterial* mat,
-                                                 const DrawSetting& setting, const std::uint32_t (&index)[3],
-                                                 std::uint32_t orFlags, TriBatch* batch = nullptr) {
+                                                    const DrawSetting& setting, const std::uint32_t (&index)[3],
+                                                    std::uint32_t orFlags, TriBatch* batch = nullptr) {
   const std::uint32_t type = EffectiveType(setting.debug, mat, orFlags);
   const bool indexed = setting.indexed;
   // Clipped triangles lie inside the buffer; one that does not (a camera whose
@@ -245,8 +241,7 @@ inline void FlushForMaterial(SGRenderer* rend, TriBatch* batch, const SGMaterial
   // DrawSetting): the 200-rock scene frame 7.02 full-viewport fills against
   // 7.00 (medians of eight alternating pinned runs).
   const bool inWindow = rend->renTriCount >= g_sgTriDrawFirst && rend->renTriCount <= g_sgTriDrawLast;
-  const ISGTriFill fill =
-      (setting.debug & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
+  const ISGTriFill fill = (setting.debug & SG_CTX_DEBUG_NO_FILL) == 0 && inWindow ? rend->renTriFill : nullptr;
   const std::uint32_t length = (rend->renOptions & (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)) ==
                                        (SG_REND_OPT_PERSPECTIVE | SG_REND_OPT_TEXTURED_FILL)
                                    ? 0

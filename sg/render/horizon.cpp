@@ -286,7 +286,8 @@ SGError SGRendererCreateHorizon(SGRenderer* rend, std::uint32_t fade, const std:
   hz->hzTanAngle = 0.f;
   hz->hzFade = -1.f;
   hz->hzSkyMaterial = FlatMaterial(rend, *sky);
-  hz->hzGroundMaterial = FlatMaterial(rend, (rend->renFogColour & ~0xFFu) | (static_cast<std::uint32_t>(hz->hzGroundIndex) & 0xFF));
+  hz->hzGroundMaterial =
+      FlatMaterial(rend, (rend->renFogColour & ~0xFFu) | (static_cast<std::uint32_t>(hz->hzGroundIndex) & 0xFF));
   hz->hzBackgroundMaterial = FlatMaterial(rend, 0xFFFFFF00u | 0xFF);
   if (hz->hzSkyMaterial == nullptr || hz->hzGroundMaterial == nullptr || hz->hzBackgroundMaterial == nullptr) {
     ISGRendererFreeHorizon(rend);

@@ -43,7 +43,7 @@ struct SGHorizonPoly {
 
 // What the background draws with, by the mode of ISGRendererHorizonGeometry:
 // the sky above and the fade band and ground below.
-constexpr std::uint32_t SG_HZ_MODE_OPEN = 0;        // sky and ground
+constexpr std::uint32_t SG_HZ_MODE_OPEN = 0;         // sky and ground
 constexpr std::uint32_t SG_HZ_MODE_ABOVE_COVER = 1;  // sky, and the cover below
 constexpr std::uint32_t SG_HZ_MODE_UNDER_COVER = 2;  // the cover above, and ground
 

@@ -208,13 +208,14 @@ void PrepareFour(const PrepConstants& c, const SGPoint3s* p, ISGPrepVertex* out)
   const __m128 right = _mm_andnot_ps(left, _mm_cmpge_ps(x, _mm_set1_ps(c.hiX)));
   const __m128 bottom = _mm_cmplt_ps(y, _mm_set1_ps(c.lowY));
   const __m128 top = _mm_andnot_ps(bottom, _mm_cmpge_ps(y, _mm_set1_ps(c.hiY)));
-  __m128i sides = _mm_or_si128(Bits(_mm_cmpgt_ps(w, yon), SG_XFORM_FLAG_FAR_CLIP),
-                               _mm_or_si128(Bits(left, SG_XFORM_FLAG_LEFT_CLIP), Bits(right, SG_XFORM_FLAG_RIGHT_CLIP)));
+  __m128i sides =
+      _mm_or_si128(Bits(_mm_cmpgt_ps(w, yon), SG_XFORM_FLAG_FAR_CLIP),
+                   _mm_or_si128(Bits(left, SG_XFORM_FLAG_LEFT_CLIP), Bits(right, SG_XFORM_FLAG_RIGHT_CLIP)));
   sides = _mm_or_si128(sides, _mm_or_si128(Bits(bottom, SG_XFORM_FLAG_BOTTOM_CLIP), Bits(top, SG_XFORM_FLAG_TOP_CLIP)));
   // A vertex behind the eye has the near bit alone and a zero place.
-  const __m128i flags = _mm_or_si128(_mm_set1_epi32(static_cast<std::int32_t>(c.fogFlag)),
-                                     _mm_or_si128(Bits(near, SG_XFORM_FLAG_NEAR_CLIP),
-                                                  _mm_andnot_si128(_mm_castps_si128(near), sides)));
+  const __m128i flags =
+      _mm_or_si128(_mm_set1_epi32(static_cast<std::int32_t>(c.fogFlag)),
+                   _mm_or_si128(Bits(near, SG_XFORM_FLAG_NEAR_CLIP), _mm_andnot_si128(_mm_castps_si128(near), sides)));
   const __m128 sx = _mm_add_ps(_mm_mul_ps(_mm_add_ps(x, one), _mm_set1_ps(c.scaleX)), _mm_set1_ps(c.offsetX));
   const __m128 sy = _mm_add_ps(_mm_mul_ps(_mm_add_ps(y, one), _mm_set1_ps(c.scaleY)), _mm_set1_ps(c.offsetY));
   const __m128 depth = _mm_mul_ps(z, q);
@@ -333,8 +334,7 @@ SGError LightPart(Drawer& d, const SGModelSubTransform* mst, float* shades) {
     return SG_ERROR_NONE;
   }
   bool lit = false;
-  for (const SGInstance* light = ISGSceneListOwner(d.scene)->scnLights; light != nullptr;
-       light = light->instScnNext) {
+  for (const SGInstance* light = ISGSceneListOwner(d.scene)->scnLights; light != nullptr; light = light->instScnNext) {
     if ((light->instAttributes & SG_ATTR_HIDDEN) != 0) {
       continue;
     }
@@ -479,7 +479,8 @@ SGError DrawBillboard(Drawer& d, const SGBillboard* bil) {
   }
   ISGBillboardFrame frame;
   ISGBillboardFrameMake(bil, d.inst->instEyeLocal, &frame);
-  SGMaterial* mat = ISGPartMaterial(d.scene, d.inst, bil->bilMatIndex[frame.polar * bil->bilNumAzimuth + frame.azimuth]);
+  SGMaterial* mat =
+      ISGPartMaterial(d.scene, d.inst, bil->bilMatIndex[frame.polar * bil->bilNumAzimuth + frame.azimuth]);
   if (mat == nullptr) {
     return SG_ERROR_NONE;
   }
@@ -546,8 +547,8 @@ SGError BeginPart(Drawer& d, const SGModelSubTransform* mst) {
   d.part = PartFrame{mst, mst->mstXformIndex < d.mi->miNumXforms && !PartHidden(d, mst)};
   SGMatrix identity;
   SGMatrixIdentity(&identity);
-  const SGMatrix* m = d.part.shown && mst->mstXformIndex < d.mi->miNumXforms ? &d.mi->miXforms[mst->mstXformIndex]
-                                                                                : &identity;
+  const SGMatrix* m =
+      d.part.shown && mst->mstXformIndex < d.mi->miNumXforms ? &d.mi->miXforms[mst->mstXformIndex] : &identity;
   const SGError err = SGRendererPushXform(d.rend, m);
   UpdateEyeLocal(d);
   return err;
@@ -570,8 +571,8 @@ SGError Walk(Drawer& d, const SGGeoNode* node) {
       case SG_GD_TYPE_BSP: {
         const auto* split = static_cast<const SGGeoSplit*>(node->gdData);
         const float* e = d.inst->instEyeLocal;
-        const float side = split->gspNormal[0] * e[0] + split->gspNormal[1] * e[1] + split->gspNormal[2] * e[2] +
-                           split->gspDist;
+        const float side =
+            split->gspNormal[0] * e[0] + split->gspNormal[1] * e[1] + split->gspNormal[2] * e[2] + split->gspDist;
         const SGGeoNode* farSide = side >= 0.f ? split->gspBack : split->gspFront;
         const SGGeoNode* nearSide = side >= 0.f ? split->gspFront : split->gspBack;
         err = Walk(d, farSide);
@@ -694,7 +695,8 @@ SGError DrawBsp(SGRenderer* rend, SGScene* scene, SGBsp* node, const float eye[3
   SGBsp* first = side <= 0.f ? node->bspFront : node->bspBack;
   SGBsp* last = side <= 0.f ? node->bspBack : node->bspFront;
   SGError err = DrawBsp(rend, scene, first, eye);
-  if (err == SG_ERROR_NONE && node->bspInstance != nullptr && ISGInstanceClassify(rend, scene, node->bspInstance) != 0) {
+  if (err == SG_ERROR_NONE && node->bspInstance != nullptr &&
+      ISGInstanceClassify(rend, scene, node->bspInstance) != 0) {
     err = ISGInstanceDraw(rend, scene, node->bspInstance);
   }
   if (err == SG_ERROR_NONE) {

@@ -248,8 +248,8 @@ double EyeDistance2(const SGRenderer* rend, const SGInstance* inst) {
 }
 
 bool InFrontOf(const SGRenderer* rend, const SGInstance* a, const SGInstance* b) {
-  return InFrontOf(rend, a->instSortPriority, a->instSortNear, a->instSortFar, a, b->instSortPriority,
-                   b->instSortNear, b->instSortFar, b);
+  return InFrontOf(rend, a->instSortPriority, a->instSortNear, a->instSortFar, a, b->instSortPriority, b->instSortNear,
+                   b->instSortFar, b);
 }
 
 // The same on the records, the sort's inner step: each axis's test at once.
@@ -449,8 +449,8 @@ SGError ReserveSortRecs(SGScene* scene, std::uint32_t count) {
 ISGSortPrefix PrefixColumns(const SGScene* scene) {
   float* keys = scene->scnSortKeys;
   const std::uint32_t size = scene->scnSortRecsLen;
-  return ISGSortPrefix{keys, {keys + size, keys + 2 * size, keys + 3 * size},
-                       reinterpret_cast<ISGSortRec**>(keys + 4 * size), 0};
+  return ISGSortPrefix{
+      keys, {keys + size, keys + 2 * size, keys + 3 * size}, reinterpret_cast<ISGSortRec**>(keys + 4 * size), 0};
 }
 
 // Adds rec at the end of the columns, which hold room for every record. An

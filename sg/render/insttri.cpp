@@ -569,8 +569,8 @@ float CornerShade(const ISGPart* part, std::uint32_t normal) {
 // The transformed vertex of a face corner, made once per vertex and key. One
 // whose screen vertex was made already (by DirectCorner) shares it, so the
 // faces around the vertex draw it alike.
-SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& run, ISGPrepVertex* pv,
-                          bool hasUVs, std::uint32_t uv, std::uint32_t normal, SGTxVertex** out) {
+SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& run, ISGPrepVertex* pv, bool hasUVs,
+                          std::uint32_t uv, std::uint32_t normal, SGTxVertex** out) {
   const std::uint32_t key = CornerKey(uv, normal);
   if (pv->pvKey == key && pv->pvTxv != nullptr) {
     *out = pv->pvTxv;
@@ -607,8 +607,8 @@ SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& 
 // transformed vertex's, made and converted, to the bit.
 [[gnu::always_inline]] inline std::uint32_t DirectCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& run,
                                                          const SGMaterial* mat, ISGPrepVertex* pv, bool hasUVs,
-                                                         std::uint32_t uv, std::uint32_t normal,
-                                                         std::uint32_t orFlags, bool indexed) {
+                                                         std::uint32_t uv, std::uint32_t normal, std::uint32_t orFlags,
+                                                         bool indexed) {
   const std::uint32_t key = CornerKey(uv, normal);
   const SGTextureMap* txm = mat->matTexMap;
   if (pv->pvKey == key) {
@@ -626,10 +626,10 @@ SGError TransformedCorner(SGRenderer* rend, const ISGPart* part, const FaceRun& 
     return index;
   }
   // A transformed vertex starts with colour 0.
-  isg_ep::MakeQVert(rend, mat,
-                    isg_ep::CornerValues{pv->pvLoc, CornerUV(run.mst, hasUVs, uv), 0, CornerShade(part, normal),
-                                         pv->pvFog},
-                    orFlags, indexed, &rend->renQVerts[index]);
+  isg_ep::MakeQVert(
+      rend, mat,
+      isg_ep::CornerValues{pv->pvLoc, CornerUV(run.mst, hasUVs, uv), 0, CornerShade(part, normal), pv->pvFog}, orFlags,
+      indexed, &rend->renQVerts[index]);
   pv->pvKey = key;
   pv->pvTxv = nullptr;
   pv->pvQIndex = index;
@@ -652,10 +652,9 @@ enum class FacePath { kTransformed, kScreen, kDevice };
 // such a face goes to the Direct3D batch as the slot would send it, without
 // transformed vertices between.
 template <FacePath path>
-[[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part,
-                                                   FaceRun& run, const SGFace* face,
-                                                   const isg_ep::DrawSetting* setting = nullptr,
-                                                   isg_ep::TriBatch* batch = nullptr) {
+[[gnu::always_inline]] inline SGError DrawShownFace(SGRenderer* rend, SGScene* scene, const ISGPart* part, FaceRun& run,
+                                                    const SGFace* face, const isg_ep::DrawSetting* setting = nullptr,
+                                                    isg_ep::TriBatch* batch = nullptr) {
   ISGPrepVertex* pv[3];
   std::uint32_t orFlags = 0;
   for (int k = 0; k < 3; ++k) {
@@ -690,8 +689,8 @@ template <FacePath path>
       std::uint32_t index[3];
       for (int k = 0; k < 3; ++k) {
         const std::uint32_t uv = hasUVs ? face->facUVIndex[k] : 0xFFFF;
-        index[k] = DirectCorner(rend, part, run, mat, pv[k], hasUVs, uv, face->facNormalIndex[k], orFlags,
-                                setting->indexed);
+        index[k] =
+            DirectCorner(rend, part, run, mat, pv[k], hasUVs, uv, face->facNormalIndex[k], orFlags, setting->indexed);
         if (index[k] == 0xFFFFFFFF) {
           return SG_ERROR_NO_MEMORY;
         }
@@ -721,8 +720,7 @@ template <FacePath path>
 
 // The sifting and drawing of a face list, up to the first failure.
 template <FacePath path>
-SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces,
-                     std::uint32_t count) {
+SGError DrawFaceList(SGRenderer* rend, SGScene* scene, const ISGPart* part, const SGFace* faces, std::uint32_t count) {
   const std::uint32_t numVerts = part->mst->mstNumVerts;
   // Sifted a chunk at a time (drawing a face changes nothing the sifting
   // reads), then the faces that may show drawn in their order.

@@ -26,13 +26,11 @@ struct SGTxVertex;
 // position is set (model coordinates relative to the eye, through renXform).
 SGError ISGTransformVertex(SGRenderer* rend, SGTxVertex* txv);
 // The vertex where the edge from -> to meets plane p, from the pool.
-SGError ISGTxVertexInterpolate(SGRenderer* rend, std::uint32_t plane, const SGTxVertex* from,
-                               const SGTxVertex* to, SGTxVertex** out);
+SGError ISGTxVertexInterpolate(SGRenderer* rend, std::uint32_t plane, const SGTxVertex* from, const SGTxVertex* to,
+                               SGTxVertex** out);
 // Slots 3 and 5: clip against planes plane..5, then draw through slots 2 and 4.
-SGError ISGClipLine(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** pair,
-                    std::uint32_t plane);
-SGError ISGClipTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** triple,
-                        std::uint32_t plane);
+SGError ISGClipLine(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** pair, std::uint32_t plane);
+SGError ISGClipTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVertex** triple, std::uint32_t plane);
 
 // A convex polygon of at most ten vertices.
 struct ISGPolygon {
@@ -115,8 +113,7 @@ struct ISGFillChoice {
 // the memo; under the context's triangle-colour debugging `flat` colours each
 // triangle by its number instead. SG_ERROR_UNSUPPORTED, nothing changed, when
 // the choice has no fill or lacks the table it reads.
-SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c,
-                       ISGTriFill flat);
+SGError ISGEPApplyFill(SGRenderer* rend, SGMaterial* mat, std::uint32_t type, ISGFillChoice c, ISGTriFill flat);
 // What a material type (fog bit included, alpha bits not) draws as, the same
 // at every depth: untextured colours, textured families, or the fogged colour
 // (types 8 and 9). With textures off, a textured type falls back to its colour.
@@ -139,10 +136,10 @@ std::uint32_t ISGFillSizeIndex(const SGTextureMap* txm);
 // A family of textured fills, one member a size. The raster's 256 x 32 members
 // are left out: that size has no fill at either depth.
 using ISGFillFamily = ISGTriFill[ISG_FILL_NUM_SIZES];
-#define ISG_FILL_FAMILY(prefix)                                                                     \
-  {                                                                                                 \
-    prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, \
-        prefix##64x32, prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64              \
+#define ISG_FILL_FAMILY(prefix)                                                                                    \
+  {                                                                                                                \
+    prefix##16x16, prefix##32x32, prefix##64x64, prefix##128x128, prefix##256x256, prefix##512x512, prefix##64x32, \
+        prefix##128x64, prefix##128x32, prefix##256x128, prefix##256x64                                            \
   }
 // One depth's fills for each kind: the untextured choices whole; a textured
 // kind draws `texels` with its family's member `size` (no fill when texels is
@@ -171,23 +168,19 @@ SGError ISGEPDrawLines(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGTxVe
 // the screen, then fills each piece (a null fill draws nothing) and, with the
 // context's outline flag, outlines it. Edge lengths are squared 27.5 lengths,
 // 0 = to be measured. Returns the frame buffer's unlock status.
-SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend,
-                             ISGTriFill fill, std::uint32_t ab, std::uint32_t bc, std::uint32_t ca);
+SGError ISGTriDrawSubdivided(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGRenderer* rend, ISGTriFill fill,
+                             std::uint32_t ab, std::uint32_t bc, std::uint32_t ca);
 std::uint32_t ISGQVertDist2(const SGQVert* a, const SGQVert* b);
 // The three edges of a screen triangle, clipped to the frame buffer.
-void ISGTriOutline(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGFrameBuffer* fb,
-                   std::uint32_t colour);
+void ISGTriOutline(const SGQVert* a, const SGQVert* b, const SGQVert* c, SGFrameBuffer* fb, std::uint32_t colour);
 // Clips the segment in place to the rectangle [xmin, xmax] x [ymin, ymax]
 // (pixels, bounds included) without changing its slope; false when no part of it lies inside.
-bool ISGClipSegmentToRect(float* x0, float* y0, float* x1, float* y1, float xmin, float ymin, float xmax,
-                          float ymax);
+bool ISGClipSegmentToRect(float* x0, float* y0, float* x1, float* y1, float xmin, float ymin, float xmax, float ymax);
 // A pixel coordinate rounded to the nearest whole pixel.
 std::int32_t ISGRoundPixel(float value);
 // A 27.5 line clipped to the pixel rectangle [xmin, xmax] x [ymin, ymax], 16-bit pixels.
-void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour,
-                   void* base, std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax,
-                   std::int32_t ymax);
+void ISGLineClip16(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint32_t colour, void* base,
+                   std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax);
 // The same on 8-bit pixels, drawing the colour index.
-void ISGLineClip8(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint8_t colour,
-                  void* base, std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax,
-                  std::int32_t ymax);
+void ISGLineClip8(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::uint8_t colour, void* base,
+                  std::int32_t pitch, std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax);

@@ -62,8 +62,7 @@ bool ContainsNoCase(const char* text, const char* word) {
   const std::size_t n = std::strlen(word);
   for (; *text != '\0'; ++text) {
     std::size_t i = 0;
-    while (i < n && text[i] != '\0' &&
-           (text[i] | 0x20) == (word[i] | 0x20)) {
+    while (i < n && text[i] != '\0' && (text[i] | 0x20) == (word[i] | 0x20)) {
       ++i;
     }
     if (i == n) {
@@ -404,8 +403,8 @@ SGError ISGRendererResetTxVerts(SGRenderer* rend) {
     // Several blocks were needed: one block of their total size takes their
     // place, so that the next frame fits in it and allocates nothing.
     const std::uint32_t used = rend->renTxvBlock + 1;
-    auto* merged = static_cast<SGTxVertex*>(SGCalloc(static_cast<std::size_t>(rend->renTxvBlockSize) * used,
-                                                     sizeof(SGTxVertex)));
+    auto* merged =
+        static_cast<SGTxVertex*>(SGCalloc(static_cast<std::size_t>(rend->renTxvBlockSize) * used, sizeof(SGTxVertex)));
     if (merged != nullptr) {
       for (std::uint32_t i = 0; i < rend->renTxvNumBlocks; ++i) {
         SGFree(rend->renTxvBlocks[i]);

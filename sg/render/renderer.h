@@ -73,8 +73,8 @@ struct SGTxVertex {
   std::uint32_t txvFlags;
   float txvLoc[4];  // screen x, screen y (27.5 in software), depth z/w (at least 0), q = 1/w
   float txvUV[2];
-  float txvShade;  // 0 and up
-  float txvFog;    // 0..1, 1 = no fog
+  float txvShade;                  // 0 and up
+  float txvFog;                    // 0..1, 1 = no fog
   const SGTextureMap* txvTexture;  // texture the screen vertex's u, v were made for
   std::uint32_t txvConverted;      // screen vertex made this frame
   std::uint32_t txvQIndex;         // its index in renQVerts
@@ -193,7 +193,7 @@ struct SGRenderer {
   SGQVert* renQVerts;
   SGD3DDevice* renD3D;
   std::uint32_t renOptions;
-  float renSortEye[3];  // the eye of the painter's sort, in the sorted scene's frame
+  float renSortEye[3];         // the eye of the painter's sort, in the sorted scene's frame
   std::size_t renScratchUsed;  // bytes of the context's scratch buffer in use by the drawn instance
   std::uint32_t renDrawDepth;  // instance draws under way (sub-instances nest)
   float renLODDistFactor;      // terrain: factor on full squared distances (sg/terrain/lod.h); <= 0 takes renLODValue

@@ -174,7 +174,6 @@ SGError ISGRendererEndFrame(SGRenderer* rend) {
   return sceneErr;
 }
 
-
 SGError SGRendererOverrideFog(SGRenderer* rend, SGScene* scene, std::uint32_t colour, std::uint8_t* table, float yon,
                               float far, std::uint32_t clear) {
   if ((rend->renFlags & SG_REND_FLAG_FOG_OVERRIDE) != 0) {

@@ -90,10 +90,8 @@ void Subdivide(SGRenderer* rend, ISGTriFill fill, Piece p) {
   const SGQVert m01 = Midpoint(v0, v1);
   const SGQVert m12 = Midpoint(v1, v2);
   const SGQVert m20 = Midpoint(v2, v0);
-  const Piece pieces[4] = {Piece{{v0, &m01, &m20}, {l0 / 4, 0, l2 / 4}},
-                           Piece{{&m01, v1, &m12}, {l0 / 4, l1 / 4, 0}},
-                           Piece{{&m20, &m12, v2}, {0, l1 / 4, l2 / 4}},
-                           Piece{{&m01, &m12, &m20}, {0, 0, 0}}};
+  const Piece pieces[4] = {Piece{{v0, &m01, &m20}, {l0 / 4, 0, l2 / 4}}, Piece{{&m01, v1, &m12}, {l0 / 4, l1 / 4, 0}},
+                           Piece{{&m20, &m12, v2}, {0, l1 / 4, l2 / 4}}, Piece{{&m01, &m12, &m20}, {0, 0, 0}}};
   for (const Piece& piece : pieces) {
     Subdivide(rend, fill, piece);
   }

@@ -48,7 +48,7 @@ inline bool Acceptable(std::uint32_t len, const SGQVert* x, const SGQVert* y) {
 
 // The frame buffer is locked while a piece is drawn (ISGTriDrawSubdivided).
 [[gnu::always_inline]] inline void DrawPiece(SGRenderer* rend, ISGTriFill fill, const SGQVert* a, const SGQVert* b,
-                                              const SGQVert* c) {
+                                             const SGQVert* c) {
   SGFrameBuffer* fb = rend->renFrameBuffer;
   if (fill != nullptr) {
     fill(a, b, c, fb, rend->renFillTexels, rend->renFillLUT, rend->renFillColour);

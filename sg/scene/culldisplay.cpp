@@ -19,8 +19,7 @@ void Apply(const SGMatrix& m, const float in[3], float out[3]) {
 }
 
 // The point relative to the eye, in the frame the object is given in.
-void EyePoint(const SGRenderer* rend, const SGCullObject* co, const SGMatrix* xform, const double p[3],
-              float out[3]) {
+void EyePoint(const SGRenderer* rend, const SGCullObject* co, const SGMatrix* xform, const double p[3], float out[3]) {
   if ((co->coFlags & SG_CULL_FLAG_RELATIVE) != 0 && co->coXform != nullptr) {
     const float local[3] = {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
     Apply(*co->coXform, local, out);
@@ -67,9 +66,7 @@ void DrawEdge(SGRenderer* rend, const SGCullObject* co, const SGMatrix* xform, s
     return;
   }
   const SGViewData* vi = rend->renViewData;
-  auto screen = [vi](float v, int axis) {
-    return ISGRoundPixel((v + 1.f) * vi->viScale[axis] + vi->viOffset[axis]);
-  };
+  auto screen = [vi](float v, int axis) { return ISGRoundPixel((v + 1.f) * vi->viScale[axis] + vi->viOffset[axis]); };
   SGFrameBuffer* fb = rend->renFrameBuffer;
   const std::int32_t xmax = static_cast<std::int32_t>(fb->fbWidth) - 1;
   const std::int32_t ymax = static_cast<std::int32_t>(fb->fbHeight) - 1;

@@ -22,13 +22,13 @@ struct ISGSortRec;
 constexpr std::uint32_t SG_SCN_FLAG_LOADED = 0x1;
 constexpr std::uint32_t SG_SCN_FLAG_COVERED = 0x10;
 constexpr std::uint32_t SG_SCN_FLAG_SUB_SCENE = 0x40;
-constexpr std::uint32_t SG_SCN_FLAG_TERRAIN = 0x4;   // the description file listed height files
-constexpr std::uint32_t SG_SCN_FLAG_DRAWING = 0x8;   // a draw of this scene is under way
+constexpr std::uint32_t SG_SCN_FLAG_TERRAIN = 0x4;  // the description file listed height files
+constexpr std::uint32_t SG_SCN_FLAG_DRAWING = 0x8;  // a draw of this scene is under way
 constexpr std::uint32_t SG_SCN_FLAG_SKIP_LOD = 0x80;
 constexpr std::uint32_t SG_SCN_FLAG_LIGHT_SHADES = 0x200;  // directional lights keep scnShadeTable current
 constexpr std::uint32_t SG_SCN_FLAG_ORIGIN = 0x100;        // scnOrigin is not zero
 constexpr std::uint32_t SG_SCN_FLAG_OWN_FOG = 0x800;
-constexpr std::uint32_t SG_SCN_FLAG_CURVED = 0x10000;      // instances sink with distance
+constexpr std::uint32_t SG_SCN_FLAG_CURVED = 0x10000;  // instances sink with distance
 constexpr std::uint32_t SG_SCN_CALLER_FLAGS = 0xFFFF0000;
 
 // Light values per normal-table entry; room for 768 words of which 256 are used.

@@ -126,8 +126,7 @@ SGError ReadHeight(SGScene* scene, std::FILE* f) {
 SGError ReadTexture(SGScene* scene, std::FILE* f) {
   int index = 0;
   int count = 0;
-  if (std::fscanf(f, "%d %d", &index, &count) != 2 || count < 0 ||
-      count > static_cast<int>(SG_SCENE_MAX_TEX_LODS)) {
+  if (std::fscanf(f, "%d %d", &index, &count) != 2 || count < 0 || count > static_cast<int>(SG_SCENE_MAX_TEX_LODS)) {
     return SG_ERROR_SCENE_FORMAT;
   }
   auto* pti = static_cast<SGPageTexInfo*>(SGCalloc(1, sizeof(SGPageTexInfo)));

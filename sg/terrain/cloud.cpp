@@ -3,11 +3,11 @@
 
 #include <cmath>
 
+#include "sg/core/malloc.h"
 #include "sg/cull/cull.h"
 #include "sg/fb/framebuffer.h"
 #include "sg/fb/lut.h"
 #include "sg/instance/instance.h"
-#include "sg/core/malloc.h"
 #include "sg/query/terrainquery.h"
 #include "sg/render/instsort.h"
 #include "sg/render/renderer.h"
@@ -168,7 +168,8 @@ SGError ISGCloudFog(SGRenderer* rend, SGScene* scene, float parameter) {
     for (int shift = 8; shift < 32; shift += 8) {
       const float fog = static_cast<float>((rend->renFogColour >> shift) & 0xFF);
       const float cloud = static_cast<float>((cov.covColour >> shift) & 0xFF);
-      const auto byte = static_cast<std::uint32_t>(std::trunc(fog * f)) + static_cast<std::uint32_t>(std::trunc(cloud * g));
+      const auto byte =
+          static_cast<std::uint32_t>(std::trunc(fog * f)) + static_cast<std::uint32_t>(std::trunc(cloud * g));
       colour |= (byte > 255 ? 255 : byte) << shift;
     }
   } else if (cov.covFogTable != nullptr) {

@@ -77,8 +77,8 @@ SGError ISGLodCreate(SGRenderer* rend, SGScene* scene) {
   // entry i is floor(log2(i) / 2) + 1, which reaches maxLOD + 2 at i = 4^(maxLOD + 1).
   // Running on to level 2 x maxLOD would need 4 GiB at 257 samples a page.
   const std::uint32_t target = maxLOD + 2;
-  if (target >= SG_LOD_MAX_LEVELS || 2 * (maxLOD + 1) >= 32 ||
-      (1u << (2 * (maxLOD + 1))) + 1 > SG_LOD_MAX_LUT || scene->scnPageNumVerts < 2) {
+  if (target >= SG_LOD_MAX_LEVELS || 2 * (maxLOD + 1) >= 32 || (1u << (2 * (maxLOD + 1))) + 1 > SG_LOD_MAX_LUT ||
+      scene->scnPageNumVerts < 2) {
     return SG_ERROR_UNSUPPORTED;
   }
   if (!(rend->renLODValue > 0.f)) {
@@ -184,8 +184,7 @@ SGError ISGLodChoose(const SGRenderer* rend, const SGScene* scene, float x, floa
   }
   *level = l;
   if (fraction != nullptr && d > lod->lodBlendStart[l]) {
-    const float f =
-        ((d - lod->lodDist[l]) * lod->lodInvDist[l] - (1.f - lod->lodBlendFrac)) * lod->lodBlendFracRecip;
+    const float f = ((d - lod->lodDist[l]) * lod->lodInvDist[l] - (1.f - lod->lodBlendFrac)) * lod->lodBlendFracRecip;
     *fraction = f < 0.f ? 0.f : (f > 1.f ? 1.f : f);
   }
   return SG_ERROR_NONE;
@@ -199,8 +198,8 @@ SGError ISGLodForDistance(const SGRenderer* rend, const SGScene* scene, const fl
   }
   const float d2 = offset[0] * offset[0] + offset[1] * offset[1] + offset[2] * offset[2];
   const float d = std::max(0.f, d2 * rend->renLODDistFactor * scene->scnLODDistScale);
-  std::uint32_t l = d < static_cast<float>(lod->lodLUTLen) ? lod->lodLUT[static_cast<std::uint32_t>(d)]
-                                                           : scene->scnMaxLOD;
+  std::uint32_t l =
+      d < static_cast<float>(lod->lodLUTLen) ? lod->lodLUT[static_cast<std::uint32_t>(d)] : scene->scnMaxLOD;
   *level = l > scene->scnMaxLOD ? scene->scnMaxLOD : l;
   if (weight != nullptr) {
     *weight = 0.f;

@@ -64,7 +64,7 @@ struct SGLODAdjust {
   std::uint32_t lajSaneMin;
   std::uint32_t lajSaneMax;
   float lajTargetRecip;
-  ISGStopwatch* lajTimer;  // owned
+  ISGStopwatch* lajTimer;     // owned
   std::uint32_t* lajHistory;  // owned
   std::uint32_t lajHistoryLen;
   std::uint32_t lajHistoryNext;
@@ -118,10 +118,9 @@ void ISGLodFreeWeights(SGLODState* lod);
 // starts, for every level from *top down to *bottom; all other entries 0.
 // *level is the level at the offset, *top one coarser (at most `coarsest`),
 // *bottom the finest level the row reaches (at least `finest`). 0, SG_ERROR_NO_LOD.
-SGError ISGLodStripBands(const SGRenderer* rend, const SGScene* scene, float x, float y, bool alongX,
-                         const int dir[2], std::uint32_t finest, std::uint32_t coarsest,
-                         float bands[2 * SG_LOD_MAX_LEVELS], std::uint32_t* level, std::uint32_t* top,
-                         std::uint32_t* bottom);
+SGError ISGLodStripBands(const SGRenderer* rend, const SGScene* scene, float x, float y, bool alongX, const int dir[2],
+                         std::uint32_t finest, std::uint32_t coarsest, float bands[2 * SG_LOD_MAX_LEVELS],
+                         std::uint32_t* level, std::uint32_t* top, std::uint32_t* bottom);
 
 // Height of the terrain vertex (u, v) of an n x n grid at level `level`,
 // blended by `fraction` towards the next level's surface.

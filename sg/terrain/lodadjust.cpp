@@ -37,7 +37,9 @@ void Multiply(SGScene* scene, float f) {
   }
 }
 
-std::uint32_t Truncate(double v) { return v <= 0.0 ? 0u : (v >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(v)); }
+std::uint32_t Truncate(double v) {
+  return v <= 0.0 ? 0u : (v >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(v));
+}
 
 }  // namespace
 

@@ -6,10 +6,9 @@
 #include "sg/scene/scene.h"
 #include "sg/terrain/lod.h"
 
-SGError ISGLodStripBands(const SGRenderer* rend, const SGScene* scene, float x, float y, bool alongX,
-                         const int dir[2], std::uint32_t finest, std::uint32_t coarsest,
-                         float bands[2 * SG_LOD_MAX_LEVELS], std::uint32_t* level, std::uint32_t* top,
-                         std::uint32_t* bottom) {
+SGError ISGLodStripBands(const SGRenderer* rend, const SGScene* scene, float x, float y, bool alongX, const int dir[2],
+                         std::uint32_t finest, std::uint32_t coarsest, float bands[2 * SG_LOD_MAX_LEVELS],
+                         std::uint32_t* level, std::uint32_t* top, std::uint32_t* bottom) {
   const SGLODState* lod = rend->renLOD;
   if (lod == nullptr) {
     return SG_ERROR_NO_LOD;

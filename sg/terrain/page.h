@@ -18,13 +18,13 @@ struct SGInstance;
 struct SGScene;
 struct SGTxVertex;
 
-constexpr SGError SG_ERROR_NO_TABLE = 0x105;        // the scene has no height (or texture) table
-constexpr SGError SG_ERROR_HEIGHT_FILE = 0x107;     // height file not opened, short, or of a size refused
-constexpr SGError SG_ERROR_PAGE_OUTSIDE = 0x10D;    // page location outside the world
-constexpr SGError SG_ERROR_PAGE_RESIDENT = 0x10E;   // page already resident
-constexpr SGError SG_ERROR_CACHE_EMPTY = 0x10F;     // empty page-cache range
-constexpr SGError SG_ERROR_PAGE_MISSING = 0x110;    // page not resident, or height set not loaded
-constexpr SGError SG_ERROR_HEIGHT_SIZE = 0x111;     // height set of another size than the scene's pages
+constexpr SGError SG_ERROR_NO_TABLE = 0x105;       // the scene has no height (or texture) table
+constexpr SGError SG_ERROR_HEIGHT_FILE = 0x107;    // height file not opened, short, or of a size refused
+constexpr SGError SG_ERROR_PAGE_OUTSIDE = 0x10D;   // page location outside the world
+constexpr SGError SG_ERROR_PAGE_RESIDENT = 0x10E;  // page already resident
+constexpr SGError SG_ERROR_CACHE_EMPTY = 0x10F;    // empty page-cache range
+constexpr SGError SG_ERROR_PAGE_MISSING = 0x110;   // page not resident, or height set not loaded
+constexpr SGError SG_ERROR_HEIGHT_SIZE = 0x111;    // height set of another size than the scene's pages
 
 constexpr std::uint32_t SG_PAGE_FLAG_HEIGHTS = 0x4;
 constexpr std::uint32_t SG_PAGE_FLAG_CULLED = 0x10000;
@@ -47,10 +47,10 @@ struct SGTerrVertSlot {
 };
 
 struct SGPageHeightLOD {
-  std::uint32_t phlSize;       // samples a side, (1 << scnMaxLOD) + 1
-  std::uint8_t* phlHeights;    // phlSize^2 heights, row by row (x fastest)
-  std::uint8_t* phlNormals;    // phlSize^2 normal indices (high nibble y, low nibble x)
-  SGTerrVertSlot* phlVerts;    // phlSize^2 slots, owned by this record
+  std::uint32_t phlSize;     // samples a side, (1 << scnMaxLOD) + 1
+  std::uint8_t* phlHeights;  // phlSize^2 heights, row by row (x fastest)
+  std::uint8_t* phlNormals;  // phlSize^2 normal indices (high nibble y, low nibble x)
+  SGTerrVertSlot* phlVerts;  // phlSize^2 slots, owned by this record
 };
 
 struct SGPage {
@@ -80,8 +80,7 @@ SGError SGPageGetHeightKey(const SGPage* page, std::uint32_t* out);
 
 // A height file image: the size byte and n x n heights. SG_ERROR_HEIGHT_FILE
 // when it is short or its size byte is not 1..127; the heights are not copied.
-SGError ISGHeightFileParse(const std::uint8_t* bytes, std::size_t size, std::uint32_t* n,
-                           const std::uint8_t** heights);
+SGError ISGHeightFileParse(const std::uint8_t* bytes, std::size_t size, std::uint32_t* n, const std::uint8_t** heights);
 // Makes (or refills) the height set of `key` from an n x n grid, reducing it to
 // the scene's page size: SG_ERROR_HEIGHT_SIZE for a loaded set of another size
 // or a grid smaller than the scene's pages.

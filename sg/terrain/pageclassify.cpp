@@ -66,9 +66,8 @@ SGError GatherLights(const SGRenderer* rend, const SGScene* scene, SGPage* page,
   if ((rend->renFlags & kLighting) == 0) {
     return SG_ERROR_NONE;
   }
-  const SGScene* owner = (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr
-                             ? scene->scnSuperScene
-                             : scene;
+  const SGScene* owner =
+      (scene->scnFlags & SG_SCN_FLAG_SUB_SCENE) != 0 && scene->scnSuperScene != nullptr ? scene->scnSuperScene : scene;
   for (SGInstance* light = owner->scnLights; light != nullptr; light = light->instScnNext) {
     const auto* data = static_cast<const SGLightData*>(light->instData);
     if (data == nullptr || (light->instFlags & SG_INST_CULLED) != 0) {

@@ -266,8 +266,7 @@ void ISGPageNearOrigin(const SGScene* scene, SGPage* page, const float point[3])
     // The copy whose square holds the point: in a world one page wide the
     // nearest copy's origin may lie beyond the point.
     const float extent = scene->scnWorldExtent[k];
-    page->pagNearOrigin[k] =
-        page->pagOrigin[k] + std::floor((point[k] - page->pagOrigin[k]) / extent) * extent;
+    page->pagNearOrigin[k] = page->pagOrigin[k] + std::floor((point[k] - page->pagOrigin[k]) / extent) * extent;
   }
 }
 

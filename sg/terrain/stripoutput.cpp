@@ -209,8 +209,8 @@ SGError ISGEptspCell(SGRenderer* rend, SGTerrainCell* cell, std::uint32_t* indic
   return SG_ERROR_NONE;
 }
 
-SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_t count,
-                    std::uint32_t flags, std::uint32_t colour) {
+SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_t count, std::uint32_t flags,
+                    std::uint32_t colour) {
   SGFrameBuffer* fb = rend->renFrameBuffer;
   // The fills do not clip: a vertex outside the buffer (a camera whose
   // matrices came out of range) drops the cell.
@@ -243,17 +243,16 @@ SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_
   } else {
     const SGTextureMap* txm = rend->renTerrTexture;
     const SGTextureInfo* info = txm != nullptr ? txm->txmInfo : nullptr;
-    const std::uint8_t* table = (flags & SG_TXV_FOGGED) != 0
-                                    ? rend->renFogLUT
-                                    : ((flags & SG_TXV_SHADED) != 0 ? rend->renShadeLUT : nullptr);
+    const std::uint8_t* table =
+        (flags & SG_TXV_FOGGED) != 0 ? rend->renFogLUT : ((flags & SG_TXV_SHADED) != 0 ? rend->renShadeLUT : nullptr);
     // Without its table a shaded fill would read nothing: the plain fill draws the cell.
     fill = table != nullptr ? rend->renTerrShadedFill : rend->renTerrFill;
     textured = true;
     rend->renFillTexels = info != nullptr ? info->tpiTexels : nullptr;
     rend->renFillLUT = table;
     const SGTexturePalette* pal = info != nullptr ? info->tpiPal : nullptr;
-    rend->renFillColour = indexed ? nullptr
-                                  : (pal != nullptr && pal->tpMapped != nullptr ? pal->tpMapped : fb->fbPixelTable);
+    rend->renFillColour =
+        indexed ? nullptr : (pal != nullptr && pal->tpMapped != nullptr ? pal->tpMapped : fb->fbPixelTable);
     if (rend->renFillTexels == nullptr || (!indexed && rend->renFillColour == nullptr)) {
       fill = nullptr;
     }

@@ -46,8 +46,8 @@ std::uint32_t ISGEptspVertex(SGRenderer* rend, const SGScene* scene, SGTxVertex*
 SGError ISGEptspCell(SGRenderer* rend, SGTerrainCell* cell, std::uint32_t* indices, bool* drawn);
 // Fills the converted fan (indices[0..count)) in the cell's fill; the
 // triangles are counted (also when the context asks for no fill).
-SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_t count,
-                    std::uint32_t flags, std::uint32_t colour);
+SGError ISGEptspFan(SGRenderer* rend, const std::uint32_t* indices, std::uint32_t count, std::uint32_t flags,
+                    std::uint32_t colour);
 // Whether the screen triangle (a, b, c) faces the viewer: corners that run
 // counter-clockwise seen from above do (screen y grows downward).
 bool ISGTspFacesViewer(const SGTxVertex* a, const SGTxVertex* b, const SGTxVertex* c);

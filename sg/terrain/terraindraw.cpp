@@ -68,7 +68,7 @@ struct SGTerrainCopies {
     std::int32_t column;
     std::int32_t row;
     SGTerrVertSlot* slots;
-  }* copies;
+  } * copies;
   std::uint32_t alloc;
   std::uint32_t made;
   std::size_t slotsEach;
@@ -125,7 +125,7 @@ struct Walk {
   // A page seen more than once in a frame (the world repeats within the view)
   // keeps the vertices of its copy in the eye's own world period in its slot
   // table and those of every other copy in a table of the walk's.
-  std::int32_t home[2];  // the eye's world period, per axis
+  std::int32_t home[2];   // the eye's world period, per axis
   SGTerrainCopies* kept;  // the renderer's tables, lent to the walk
   std::uint32_t numCopies;
   // The last copy lent this frame whose location falls in each place of
@@ -183,8 +183,8 @@ SGTerrVertSlot* Slots(Walk& w, const SGPage* page, std::int32_t column, std::int
     if (grown > kMaxCopies) {
       return nullptr;
     }
-    auto* copies = static_cast<SGTerrainCopies::CopySlots*>(
-        SGRealloc(kept.copies, grown * sizeof(SGTerrainCopies::CopySlots)));
+    auto* copies =
+        static_cast<SGTerrainCopies::CopySlots*>(SGRealloc(kept.copies, grown * sizeof(SGTerrainCopies::CopySlots)));
     if (copies == nullptr) {
       return nullptr;
     }
@@ -242,8 +242,8 @@ std::uint32_t MissingKey(const SGScene* scene, std::int32_t column, std::int32_t
 
 inline CopyRef& Copy(Walk& w, std::int32_t column, std::int32_t row) {
   constexpr auto kMask = static_cast<std::int32_t>((1u << kCopyRefBits) - 1);
-  CopyRef& c = w.refs[(static_cast<std::uint32_t>(row & kMask) << kCopyRefBits) |
-                      static_cast<std::uint32_t>(column & kMask)];
+  CopyRef& c =
+      w.refs[(static_cast<std::uint32_t>(row & kMask) << kCopyRefBits) | static_cast<std::uint32_t>(column & kMask)];
   const std::uint32_t epoch = g_sgPageEpoch.load(std::memory_order_relaxed);
   if (c.known && c.column == column && c.row == row && c.epoch == epoch) {
     return c;
@@ -397,18 +397,17 @@ SGError GridVertex(Walk& w, const SGPage* page, SGTerrVertSlot* slots, std::int3
     level = grid;
     fraction = 1.f;
   }
-  const float position[3] = {at[0], at[1],
-                             page->pagEyeOrigin[2] +
-                                 ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, level, fraction)};
+  const float position[3] = {
+      at[0], at[1],
+      page->pagEyeOrigin[2] + ISGLodBlendHeight(w.scene, page->pagHeightLOD->phlHeights, u, v, level, fraction)};
   SGError err = ISGTspMakeVert(w.rend, w.scene, page, position, u, v, slot, out);
   if (err == SG_ERROR_NONE) {
     ++g_sgTerrainStats.tsVertices;
     if (edge) {
       // Copied into the pages across the edge, so they take it as it is instead of making it again.
       err = Twins(w, column, row, u, v, [&](std::uint32_t m, std::uint32_t stamp, SGTerrVertSlot* target) {
-        return target->tvTimeStamp == stamp && target->tvXVert != nullptr
-                   ? SG_ERROR_NONE
-                   : ISGTspGhost(w.rend, m, slot, target, stamp);
+        return target->tvTimeStamp == stamp && target->tvXVert != nullptr ? SG_ERROR_NONE
+                                                                          : ISGTspGhost(w.rend, m, slot, target, stamp);
       });
     }
   }
@@ -551,7 +550,8 @@ bool Current(Walk& w, const PageRef& p, const std::int32_t g[2]) {
   }
   const bool edge = u == 0 || v == 0 || u == w.cells || v == w.cells;
   std::uint32_t mode = 0;
-  return edge && Twin(w, p.column, p.row, static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v), &mode) != nullptr;
+  return edge &&
+         Twin(w, p.column, p.row, static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v), &mode) != nullptr;
 }
 
 // A cell polygon on the grid: corners in the order the strip meets them, or
@@ -563,9 +563,7 @@ struct CellShape {
   std::uint32_t level;
 };
 
-void Add(const Walk& w, CellShape* s, std::int32_t t, std::int32_t line) {
-  Place(w, t, line, s->g[s->count++]);
-}
+void Add(const Walk& w, CellShape* s, std::int32_t t, std::int32_t line) { Place(w, t, line, s->g[s->count++]); }
 
 // Makes the cell's vertices in its page and hands it to the renderer's
 // terrain-tile operation, its corners turned to run counter-clockwise seen from above.
@@ -646,8 +644,7 @@ void AddMadeBetween(Walk& w, CellShape* s, std::int32_t from, std::int32_t to, s
 // strictly between *from and *to. false when it needs none.
 bool FinerBand(const Walk& w, std::uint32_t level, std::int32_t line, float* from, float* to) {
   const SGLODState* lod = w.rend->renLOD;
-  if (level <= w.minLOD || level >= SG_LOD_MAX_LEVELS || !(lod->lodDist[level] > 0.f) ||
-      !(lod->lodDistScale > 0.f)) {
+  if (level <= w.minLOD || level >= SG_LOD_MAX_LEVELS || !(lod->lodDist[level] > 0.f) || !(lod->lodDistScale > 0.f)) {
     return false;
   }
   // A line past the eye counts as the eye's own: the walk comes toward it.
@@ -790,10 +787,10 @@ SGError Row(Walk& w, std::int32_t farLine, std::int32_t line, std::uint32_t* lev
   if (*empty) {
     return SG_ERROR_NONE;
   }
-  const std::int32_t lo = std::max(w.lo[b], static_cast<std::int32_t>(std::fmax(std::floor((from + eyeB) / w.cell),
-                                                                                  static_cast<float>(w.lo[b]))));
-  const std::int32_t hi = std::min(w.hi[b], static_cast<std::int32_t>(std::fmin(std::ceil((to + eyeB) / w.cell),
-                                                                                  static_cast<float>(w.hi[b]))));
+  const std::int32_t lo = std::max(
+      w.lo[b], static_cast<std::int32_t>(std::fmax(std::floor((from + eyeB) / w.cell), static_cast<float>(w.lo[b]))));
+  const std::int32_t hi = std::min(
+      w.hi[b], static_cast<std::int32_t>(std::fmin(std::ceil((to + eyeB) / w.cell), static_cast<float>(w.hi[b]))));
   if (lo >= hi) {
     *empty = true;
     return SG_ERROR_NONE;
@@ -879,7 +876,6 @@ SGError Rows(Walk& w) {
   return SG_ERROR_NONE;
 }
 
-
 }  // namespace
 
 SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
@@ -922,9 +918,9 @@ SGError ISGTerrainDraw(SGRenderer* rend, SGScene* scene, bool instances) {
   const SGViewData* vi = rend->renViewData;
   for (int k = 0; k < 2; ++k) {
     // Pages far smaller than the view would make a walk without end: it keeps to kMaxPagesReach pages.
-    const float reach = std::fmin(std::fmin(vi != nullptr ? vi->viYon : scene->scnWorldExtent[k],
-                                            1.5f * scene->scnWorldExtent[k]),
-                                  kMaxPagesReach * scene->scnPageSize);
+    const float reach =
+        std::fmin(std::fmin(vi != nullptr ? vi->viYon : scene->scnWorldExtent[k], 1.5f * scene->scnWorldExtent[k]),
+                  kMaxPagesReach * scene->scnPageSize);
     const double eye = rend->renEye[k];
     w.lo[k] = static_cast<std::int32_t>(std::floor((eye - reach) / scene->scnPageSize)) * w.cells;
     w.hi[k] = (static_cast<std::int32_t>(std::floor((eye + reach) / scene->scnPageSize)) + 1) * w.cells;

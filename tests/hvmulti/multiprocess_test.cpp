@@ -76,15 +76,18 @@ TEST(HvMultiRole, DISABLED_Client) {
   ASSERT_TRUE(WaitUntil([&] { return m.GetPlayers().size() == 3; }));
   std::uint32_t hostId = 0, otherId = 0;
   for (const auto& player : m.GetPlayers()) {
-    if (player.isHost) hostId = player.id;
-    else if (player.id != p.id) otherId = player.id;
+    if (player.isHost)
+      hostId = player.id;
+    else if (player.id != p.id)
+      otherId = player.id;
   }
   SendRolePackets(m, p.id, tag);
   const auto direct = Numbered(tag, kDirectNumber, 32);
   ASSERT_EQ(m.Send(p.id, hostId, direct.data(), 32, 1, 1), 0);
 
   std::vector<Received> in;
-  ASSERT_TRUE(Collect(m, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, 2 * kRolePackets));
+  ASSERT_TRUE(Collect(
+      m, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, 2 * kRolePackets));
   ExpectRoleOrder(in, hostId, 'h', false);
   ExpectRoleOrder(in, otherId, tag == 'a' ? 'b' : 'a', false);
   std::printf("GOT-ALL\n");
@@ -93,7 +96,8 @@ TEST(HvMultiRole, DISABLED_Client) {
     ::usleep(200 * 1000);  // lets the last frames leave before the process vanishes
     std::_Exit(testing::Test::HasFailure() ? 1 : 0);
   }
-  ASSERT_TRUE(Collect(m, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, otherId); }, 1));
+  ASSERT_TRUE(Collect(
+      m, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, otherId); }, 1));
   std::printf("SAW-LEAVE\n");
   std::fflush(stdout);
   EXPECT_EQ(m.CloseSession(), 0);
@@ -158,21 +162,24 @@ TEST_F(HvMultiProcesses, HostAndTwoClientsExchangeAndOneVanishes) {
   const auto bId = static_cast<std::uint32_t>(std::stoul(bLine.substr(3)));
 
   std::vector<Received> in;
-  ASSERT_TRUE(Collect(host, in, [](const Received& r) { return r.result == HVM_MSG_SYSTEM; }, 2));
+  ASSERT_TRUE(Collect(
+      host, in, [](const Received& r) { return r.result == HVM_MSG_SYSTEM; }, 2));
   ASSERT_TRUE(WaitUntil([&] { return host.GetPlayers().size() == 3; }));
   SendRolePackets(host, hp.id, 'h');
 
-  ASSERT_TRUE(Collect(host, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; },
-                      2 * (kRolePackets + 1)));
+  ASSERT_TRUE(Collect(
+      host, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, 2 * (kRolePackets + 1)));
   ExpectRoleOrder(in, aId, 'a', true);
   ExpectRoleOrder(in, bId, 'b', true);
 
   EXPECT_EQ(a.WaitForLine("GOT-ALL"), "GOT-ALL");
   EXPECT_EQ(a.Wait(), 0) << a.Output();
-  ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, aId); }, 1));
+  ASSERT_TRUE(Collect(
+      host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, aId); }, 1));
   EXPECT_EQ(b.WaitForLine("SAW-LEAVE"), "SAW-LEAVE");
   EXPECT_EQ(b.Wait(), 0) << b.Output();
-  ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, bId); }, 1));
+  ASSERT_TRUE(Collect(
+      host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, bId); }, 1));
   EXPECT_EQ(host.GetPlayers().size(), 1u);
 }
 
@@ -193,13 +200,15 @@ TEST_F(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   const auto packet = Numbered('g', 1, 200);
   ASSERT_EQ(guest.Send(gp.id, HVM_ID_ALLPLAYERS, packet.data(), 200, 1, 1), 0);
   std::vector<Received> guestIn, hostIn;
-  ASSERT_TRUE(Collect(guest, guestIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
-  EXPECT_EQ(std::find_if(guestIn.begin(), guestIn.end(), [&](const Received& r) { return IsPacketFrom(r, serverId); })
-                ->data,
-            packet);
+  ASSERT_TRUE(Collect(
+      guest, guestIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
+  EXPECT_EQ(
+      std::find_if(guestIn.begin(), guestIn.end(), [&](const Received& r) { return IsPacketFrom(r, serverId); })->data,
+      packet);
   const auto mine = Numbered('h', 2, 20);
   ASSERT_EQ(host.Send(hp.id, HVM_ID_ALLPLAYERS, mine.data(), 20, 1, 1), 0);
-  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
+  ASSERT_TRUE(Collect(
+      host, hostIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
   Drain(host, hostIn);
   EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsPacketFrom(r, gp.id); }), 0);
   EXPECT_EQ(host.CloseSession(), 0);
@@ -248,11 +257,14 @@ TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
     RawPeer raw(port);
     const std::uint32_t id = raw.Join();
     ASSERT_NE(id, 0u);
-    ASSERT_TRUE(Collect(good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_JOINED, id); }, 1));
+    ASSERT_TRUE(Collect(
+        good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_JOINED, id); }, 1));
     raw.SendRaw(bytes);
     EXPECT_TRUE(raw.ClosedByHost());
-    ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
-    ASSERT_TRUE(Collect(good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+    ASSERT_TRUE(Collect(
+        host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+    ASSERT_TRUE(Collect(
+        good, goodIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
   }
   // A peer that never says hello properly is dropped without a notice.
   RawPeer stranger(port);
@@ -262,7 +274,8 @@ TEST_F(HvMultiProcesses, MalformedFramesDropTheirSenderOnly) {
   // The session goes on for the others.
   const auto packet = Numbered('g', 7, 300);
   ASSERT_EQ(good.Send(gp.id, hp.id, packet.data(), 300, 1, 1), 0);
-  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsPacketFrom(r, gp.id); }, 1));
+  ASSERT_TRUE(Collect(
+      host, hostIn, [&](const Received& r) { return IsPacketFrom(r, gp.id); }, 1));
   EXPECT_EQ(host.GetPlayers().size(), 2u);
 }
 
@@ -283,8 +296,7 @@ TEST(HvMultiJoin, APacketRightBehindTheWelcomeArrives) {
     hvm::Endpoint from;
     hvm::Connection conn(hvm::AcceptTcp(listener, from));
     hvm::Frame hello;
-    if (!WaitUntil([&] { return conn.ReadAvailable() && conn.NextFrame(hello) == hvm::ParseStatus::Ok; }, 5000))
-      return;
+    if (!WaitUntil([&] { return conn.ReadAvailable() && conn.NextFrame(hello) == hvm::ParseStatus::Ok; }, 5000)) return;
     auto bytes = hvm::EncodeFrame(hvm::JoinedFrame{1, hvm::kPlayerHost, "host", "host"});
     for (const auto& frame : {hvm::EncodeFrame(hvm::WelcomeFrame{2, hvm::kSessionClientServer, {}}),
                               hvm::EncodeFrame(hvm::DataFrame{1, 2, 1, packet})})
@@ -302,7 +314,8 @@ TEST(HvMultiJoin, APacketRightBehindTheWelcomeArrives) {
   // The engine thread takes what came behind the welcome before this thread looks.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   std::vector<Received> in;
-  EXPECT_TRUE(Collect(server, in, [](const Received& r) { return IsPacketFrom(r, 1); }, 1, 3000));
+  EXPECT_TRUE(Collect(
+      server, in, [](const Received& r) { return IsPacketFrom(r, 1); }, 1, 3000));
   for (const auto& r : in) EXPECT_FALSE(IsNotice(r, HVM_NOTICE_LEFT, 1));
   EXPECT_EQ(server.GetPlayers().size(), 2u);
 }
@@ -347,9 +360,8 @@ TEST_F(HvMultiProcesses, APlayerStalledInsideAFrameIsDropped) {
     slow.SendRaw({frame[i]});
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Drain(host, hostIn);
-    dropped = std::any_of(hostIn.begin(), hostIn.end(), [&](const Received& r) {
-      return IsNotice(r, HVM_NOTICE_LEFT, id);
-    });
+    dropped =
+        std::any_of(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); });
   }
   EXPECT_TRUE(dropped);
   // The quiet player sends nothing of its own but its keep-alives, and stays.

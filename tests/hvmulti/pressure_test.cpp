@@ -86,7 +86,8 @@ TEST(HvMultiPressure, AFloodingMemberIsDroppedAndTheSlowServerStays) {
   EXPECT_TRUE(flooder.FloodUntilClosed(frame, std::uint64_t{512} << 20, 30000));
 
   std::vector<Received> hostIn;
-  ASSERT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
+  ASSERT_TRUE(Collect(
+      host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, id); }, 1));
   EXPECT_EQ(host.GetServerId(), serverId);
 
   // The server reads again: the well-behaved member's packets, sent before and
@@ -153,7 +154,8 @@ TEST(HvMultiPressure, AMemberPastItsBudgetOfPacketsIsDroppedABurstBelowItIsNot) 
 
   sendAll(limits.requestBurst * 4);
   std::vector<Received> hostIn;
-  EXPECT_TRUE(Collect(host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, mp.id); }, 1));
+  EXPECT_TRUE(Collect(
+      host, hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, mp.id); }, 1));
   EXPECT_EQ(host.GetServerId(), serverId);
   EXPECT_EQ(host.GetPlayers().size(), 2u);
   EXPECT_EQ(host.CloseSession(), 0);
@@ -195,7 +197,8 @@ TEST(HvMultiPressure, AMemberThatReadsNothingIsDroppedNotFedForEver) {
   EXPECT_TRUE(dropped);
   EXPECT_EQ(failed, 0);
   EXPECT_TRUE(deaf.ClosedByHost());
-  EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(), [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, sp.id); }),
+  EXPECT_EQ(std::count_if(hostIn.begin(), hostIn.end(),
+                          [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, sp.id); }),
             0);
   EXPECT_EQ(host.GetPlayers().size(), 2u);
   EXPECT_EQ(sender.GetPlayers().size(), 2u);

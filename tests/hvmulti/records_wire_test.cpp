@@ -64,8 +64,7 @@ TEST(HvMWire, FramesRoundTripAndArriveInPieces) {
   ASSERT_EQ(hvm::ParseFrame(encoded, out, used), hvm::ParseStatus::Ok);
   EXPECT_EQ(used, encoded.size());
   const auto& back = std::get<hvm::DataFrame>(out);
-  EXPECT_EQ(std::make_tuple(back.from, back.to, back.payload),
-            std::make_tuple(7u, HVM_ID_ALLPLAYERS, data.payload));
+  EXPECT_EQ(std::make_tuple(back.from, back.to, back.payload), std::make_tuple(7u, HVM_ID_ALLPLAYERS, data.payload));
 
   hvm::HelloFrame hello{"guid", 6, "pw", "nick", "A long name", "token"};
   ASSERT_EQ(hvm::ParseFrame(hvm::EncodeFrame(hello), out, used), hvm::ParseStatus::Ok);

@@ -107,7 +107,8 @@ inline int Host(CHvMulti& m, HvMPlayer_Struct& p, const char* password = "") {
 }
 
 // The identifier of the one session found at the port, or 0 (after `waitMs`).
-inline std::uint32_t FindSession(CHvMulti& m, std::uint16_t port, const char* guid = kGuid, std::uint32_t waitMs = 3000) {
+inline std::uint32_t FindSession(CHvMulti& m, std::uint16_t port, const char* guid = kGuid,
+                                 std::uint32_t waitMs = 3000) {
   const auto at = Address("127.0.0.1:" + std::to_string(port));
   if (m.InitServiceEx(HVM_SERVICEID_TCPIP, guid, &at) != 0) return 0;
   std::vector<HvMSession_Struct> found;

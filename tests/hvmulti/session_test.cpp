@@ -58,7 +58,8 @@ void ExpectInOrder(const std::vector<Received>& in, std::uint32_t from, std::uin
 TEST(HvMultiSession, MembersExchangeWholePacketsInOrder) {
   Trio t;
   t.Open();
-  ASSERT_TRUE(Collect(t.host, t.hostIn, [&](const Received& r) { return r.result == HVM_MSG_SYSTEM; }, 2));
+  ASSERT_TRUE(Collect(
+      t.host, t.hostIn, [&](const Received& r) { return r.result == HVM_MSG_SYSTEM; }, 2));
   EXPECT_TRUE(IsNotice(t.hostIn[0], HVM_NOTICE_JOINED, t.ap.id));
   EXPECT_TRUE(IsNotice(t.hostIn[1], HVM_NOTICE_JOINED, t.bp.id));
   t.hostIn.clear();
@@ -99,7 +100,8 @@ TEST(HvMultiSession, AHostThatPassedPacketsOnSleepsOnceTheyStop) {
     const std::size_t size = 1 + (i * 211) % HVM_MAX_PACKET;
     const auto p = Numbered('a', static_cast<std::uint8_t>(i), size);
     ASSERT_EQ(t.a.Send(t.ap.id, t.bp.id, p.data(), size, 1, 1), 0);
-    ASSERT_TRUE(Collect(t.b, t.bIn, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, i + 1));
+    ASSERT_TRUE(Collect(
+        t.b, t.bIn, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, i + 1));
   }
   ExpectInOrder(t.bIn, t.ap.id, 'a', kCount);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -190,7 +192,7 @@ TEST(HvMultiSession, PasswordAndServiceListing) {
   guest.EnumServices(
       [](const HvMService_Struct* s, void* ctx, std::uint32_t) {
         static_cast<decltype(services)*>(ctx)->emplace_back(s->U32(HvMService_Struct::kId),
-                                                             s->U8(HvMService_Struct::kType));
+                                                            s->U8(HvMService_Struct::kType));
         return 0;
       },
       &services, 0);
@@ -204,14 +206,17 @@ TEST(HvMultiSession, LeavingRemovalAndTheHostsEnd) {
   t.Open();
   // An orderly leave.
   ASSERT_EQ(t.b.CloseSession(), 0);
-  ASSERT_TRUE(Collect(t.host, t.hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
-  ASSERT_TRUE(Collect(t.a, t.aIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
+  ASSERT_TRUE(Collect(
+      t.host, t.hostIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
+  ASSERT_TRUE(Collect(
+      t.a, t.aIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.bp.id); }, 1));
   // Sending to the player who left still succeeds, and reaches nobody: the
   // host gets only the marker sent after it.
   const std::uint8_t toGone[] = {1}, marker[] = {2};
   EXPECT_EQ(t.a.Send(t.ap.id, t.bp.id, toGone, 1, 1, 1), 0);
   ASSERT_EQ(t.a.Send(t.ap.id, t.hp.id, marker, 1, 1, 1), 0);
-  ASSERT_TRUE(Collect(t.host, t.hostIn, [&](const Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
+  ASSERT_TRUE(Collect(
+      t.host, t.hostIn, [&](const Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
   EXPECT_EQ(CountFrom(t.hostIn, t.ap.id), 1u);
   EXPECT_EQ(t.hostIn.back().data, std::vector<std::uint8_t>{2});
 
@@ -222,13 +227,15 @@ TEST(HvMultiSession, LeavingRemovalAndTheHostsEnd) {
   EXPECT_EQ(t.a.DeletePlayer(cp.id), HVM_ERR_NOTHOST);
   ASSERT_EQ(t.host.DeletePlayer(cp.id), 0);
   std::vector<Received> cIn;
-  ASSERT_TRUE(Collect(c, cIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, cp.id); }, 1));
+  ASSERT_TRUE(Collect(
+      c, cIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, cp.id); }, 1));
   const std::uint8_t p[] = {9};
   EXPECT_EQ(c.Send(cp.id, HVM_ID_ALLPLAYERS, p, 1, 1, 1), HVM_ERR_CONNECTIONLOST);
 
   // The host's end ends the session for the others.
   ASSERT_EQ(t.host.CloseSession(), 0);
-  ASSERT_TRUE(Collect(t.a, t.aIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.hp.id); }, 1));
+  ASSERT_TRUE(Collect(
+      t.a, t.aIn, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, t.hp.id); }, 1));
   EXPECT_EQ(t.a.Send(t.ap.id, HVM_ID_ALLPLAYERS, p, 1, 1, 1), HVM_ERR_CONNECTIONLOST);
   EXPECT_EQ(t.a.GetPlayers().size(), 1u);
 }
@@ -267,8 +274,7 @@ TEST(HvMultiSession, ASenderThatOutrunsItsReaderHearsBusy) {
   // the host's queue towards it grows past the busy mark.
   std::vector<std::uint8_t> packet(HVM_MAX_PACKET, 7);
   int result = 0;
-  for (int i = 0; i < 200000 && result == 0; ++i)
-    result = host.Send(hp.id, gp.id, packet.data(), HVM_MAX_PACKET, 1, 1);
+  for (int i = 0; i < 200000 && result == 0; ++i) result = host.Send(hp.id, gp.id, packet.data(), HVM_MAX_PACKET, 1, 1);
   ASSERT_EQ(result, HVM_ERR_BUSY);
   // Once the guest reads again, sending goes on.
   ASSERT_TRUE(WaitUntil([&] {

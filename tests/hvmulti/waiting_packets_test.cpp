@@ -58,7 +58,8 @@ TEST(HvMultiWaiting, PacketsWaitingAtTheHostOutliveLaterReadsAndTheirSender) {
   // Alice's connection ends while her packets still wait.
   ASSERT_EQ(a.CloseSession(), 0);
   std::vector<Received> in;
-  ASSERT_TRUE(Collect(host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, ap.id); }, 1));
+  ASSERT_TRUE(Collect(
+      host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, ap.id); }, 1));
   ExpectAll(in, ap.id, 'a');
   ExpectAll(in, bp.id, 'b');
 }
@@ -83,7 +84,8 @@ TEST(HvMultiWaiting, PacketsWaitingAtAMemberOutliveLaterReadsAndItsConnection) {
     }));
     std::vector<Received> in;
     const std::uint32_t leaver = removed ? ap.id : hp.id;
-    ASSERT_TRUE(Collect(a, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, leaver); }, 1));
+    ASSERT_TRUE(Collect(
+        a, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, leaver); }, 1));
     ExpectAll(in, hp.id, 'h');
   }
 }

@@ -34,10 +34,8 @@ class ButtonTest : public MediaTest {
                       {"IMA", "down.ima", rc::kDefaultLanguage, Ima(2, 1, {0x2222, 0x2222})},
                       {"IMA", "off.ima", rc::kDefaultLanguage, Ima(2, 1, {0x3333, 0x3333})}});
     InitCommonControls();
-    tooltip_ =
-        CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 0, 0, parent_, nullptr, nullptr, nullptr);
-    button_.Create(dd_, parent_, nullptr, tooltip_, "Build a ship", 42, 100, 50, 2, 1, kNoColourKey, 77,
-                   images_);
+    tooltip_ = CreateWindowEx(0, TOOLTIPS_CLASS, "", TTS_ALWAYSTIP, 0, 0, 0, 0, parent_, nullptr, nullptr, nullptr);
+    button_.Create(dd_, parent_, nullptr, tooltip_, "Build a ship", 42, 100, 50, 2, 1, kNoColourKey, 77, images_);
     button_.SetImages("C:\\ART\\up.ima", "down.ima");
   }
   void TearDown() override {

@@ -22,15 +22,13 @@ namespace mediatest {
 using namespace plat;
 
 // The rows of a 16-bit picture given top row first, written bottom row first.
-inline void BottomUp(ByteWriter& out, std::uint16_t w, std::uint16_t h,
-                     const std::vector<std::uint16_t>& topDown) {
+inline void BottomUp(ByteWriter& out, std::uint16_t w, std::uint16_t h, const std::vector<std::uint16_t>& topDown) {
   for (int row = h - 1; row >= 0; --row)
     for (int c = 0; c < w; ++c) out.U16(topDown[static_cast<std::size_t>(row) * w + c]);
 }
 
 // An ".ima" image: width, height, 5-6-5 rows.
-inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h,
-                                     const std::vector<std::uint16_t>& topDown) {
+inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h, const std::vector<std::uint16_t>& topDown) {
   ByteWriter out;
   out.U16(w);
   out.U16(h);
@@ -39,8 +37,7 @@ inline std::vector<std::uint8_t> Ima(std::uint16_t w, std::uint16_t h,
 }
 
 // An uncompressed 16-bit TGA image: the 18-byte header, 1-5-5-5 rows.
-inline std::vector<std::uint8_t> Tga16(std::uint16_t w, std::uint16_t h,
-                                       const std::vector<std::uint16_t>& topDown) {
+inline std::vector<std::uint8_t> Tga16(std::uint16_t w, std::uint16_t h, const std::vector<std::uint16_t>& topDown) {
   ByteWriter out;
   for (std::uint8_t v : {0, 0, 2}) out.U8(v);
   out.Zeros(9);

@@ -51,8 +51,8 @@ class MusicTest : public SoundPlayerTest {
     char name[16];
     std::snprintf(name, sizeof name, "TRACK%02d.ogg", cdTrack);
     const auto file = dir_ / "cd" / "MUSIC" / name;
-    const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + std::to_string(seconds) +
-                            " sine " + std::to_string(100 * cdTrack) + " 2>/dev/null";
+    const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + std::to_string(seconds) + " sine " +
+                            std::to_string(100 * cdTrack) + " 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
   HWND window_ = nullptr;
@@ -126,8 +126,7 @@ TEST_F(MusicTest, AfterAGameTheFrontEndOpensWithTheTitleAndALoadedGameHearsItsTr
   EXPECT_EQ(std::make_tuple(p.trackPlaying, p.currentTrack), std::make_tuple(1u, 0u));
   p.Close();
   p.Init(window_, 2, 3, 1);
-  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack),
-            std::make_tuple(1u, 1u, kTitleTrack));
+  EXPECT_EQ(std::make_tuple(p.musicAvailable, p.trackPlaying, p.currentTrack), std::make_tuple(1u, 1u, kTitleTrack));
   p.PlayTrack(1);
   PlayOut(p);
   ASSERT_EQ(p.trackPlaying, 0u);

@@ -166,8 +166,8 @@ TEST_F(EffectsTest, BadWavFilesAreRefusedWithTheirCodes) {
     int stream;
   } const cases[] = {
       {"list.wav", Riff({{"fmt ", pcm}}, "AVI "), kWavNotWave, kStreamCannotOpen},
-      {"shortfmt.wav", Riff({{"fmt ", std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 14)}}),
-       kWavNotWave, kStreamCannotOpen},
+      {"shortfmt.wav", Riff({{"fmt ", std::vector<std::uint8_t>(pcm.begin(), pcm.begin() + 14)}}), kWavNotWave,
+       kStreamCannotOpen},
       {"oddfmt.wav", Riff({{"fmt ", oddExtra}, {"data", {0, 0}}}), kWavShortRead, kStreamCannotOpen},
       {"adpcm.wav", Riff({{"fmt ", tag2}, {"data", {0, 0}}}), 0, kStreamNotPcm},
       {"nodata.wav", Riff({{"fmt ", pcm}, {"LIST", {1, 2, 3}}}), 0, kStreamNoData},
@@ -206,8 +206,7 @@ TEST_F(EffectsTest, BadWavFilesAreRefusedWithTheirCodes) {
 TEST_F(EffectsTest, SoxMadeWavFilesPlay) {
   CSndPlay& p = Player();
   // The last one's rate gives a buffer of a fraction of a frame more than 4.8 s.
-  for (const char* args :
-       {"-r 11025 -b 8 -c 1", "-r 44100 -b 16 -c 2", "-r 8000 -b 16 -c 1", "-r 22051 -b 16 -c 2"}) {
+  for (const char* args : {"-r 11025 -b 8 -c 1", "-r 44100 -b 16 -c 2", "-r 8000 -b 16 -c 1", "-r 22051 -b 16 -c 2"}) {
     SCOPED_TRACE(args);
     const auto file = dir_ / "sox.wav";
     const std::string cmd =

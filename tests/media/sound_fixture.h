@@ -22,8 +22,8 @@ namespace mediatest {
 using namespace plat;
 
 // A RIFF WAVE image: chunks given as (id, bytes).
-inline std::vector<std::uint8_t> Riff(
-    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks, const char* form = "WAVE") {
+inline std::vector<std::uint8_t> Riff(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks,
+                                      const char* form = "WAVE") {
   ByteWriter body;
   body.Chars(form);
   for (const auto& [id, bytes] : chunks) {

@@ -251,11 +251,9 @@ TEST_F(SpriteTest, FadeStepsMatchThePerPixelBlend) {
     const float f = std::min<WORD>(percent, 100) * 0.01f;
     for (int i = 0; i < 16; ++i) {
       auto ch = [&](int target, int mask) {
-        return ((static_cast<int>(static_cast<float>(target - (in[i] & mask)) * f) & mask) + (in[i] & mask)) &
-               mask;
+        return ((static_cast<int>(static_cast<float>(target - (in[i] & mask)) * f) & mask) + (in[i] & mask)) & mask;
       };
-      const int blue =
-          ((in[i] & 0x1F) + (static_cast<int>(static_cast<float>(11 - (in[i] & 0x1F)) * f) & 0xFF)) & 0x1F;
+      const int blue = ((in[i] & 0x1F) + (static_cast<int>(static_cast<float>(11 - (in[i] & 0x1F)) * f) & 0xFF)) & 0x1F;
       EXPECT_EQ(At(s, i, 0), ch(5 << 11, 0xF800) + ch(25 << 6, 0x07E0) + blue) << percent << " " << i;
     }
   }
@@ -267,11 +265,10 @@ TEST_F(SpriteTest, ImageMagickBitmapsLoadOnTheEightBitPath) {
   const quentest::TempDir tmp("quen_bmp");
   const auto& dir = tmp.path();
   SetDrive('T', dir);
-  for (const char* type :
-       {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
+  for (const char* type : {"-type palette BMP3:", "-type truecolor BMP3:", "-colors 200 -type palette BMP:"}) {
     SCOPED_TRACE(type);
-    const std::string cmd = "convert -size 4x2 xc:red -fill blue -draw 'point 0,0' " + std::string(type) +
-                            "'" + (dir / "pic.bmp").string() + "' 2>/dev/null";
+    const std::string cmd = "convert -size 4x2 xc:red -fill blue -draw 'point 0,0' " + std::string(type) + "'" +
+                            (dir / "pic.bmp").string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "ImageMagick is needed: scripts/setup installs it";
     CDDraw& dd = Windowed();
     dd.bitsPerPixel = 8;

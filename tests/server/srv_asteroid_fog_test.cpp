@@ -10,8 +10,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "server/world/SrvFog.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/world/SrvFog.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <tuple>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/base/Packets.h"
-#include "Game/rules/GUnitTem.h"
 #include "Game/rules/GTemplateDB.h"
+#include "Game/rules/GUnitTem.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/world/SrvDesignPackets.h"
 #include "tests/server/srv_game_fixture.h"

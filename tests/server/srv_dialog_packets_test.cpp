@@ -33,8 +33,8 @@ TEST_F(SrvDialogPackets, SaleThenPurchaseThenChatToTheGuild) {
   EXPECT_EQ(board.amount, 50);
 
   const std::uint32_t buyerSilicates = world.poolDB.GetMineral(buyerPool, 1);
-  const MineralPurchasePacket purchase{8, static_cast<std::uint8_t>(sellerPool), 1, 9,
-                                      static_cast<std::uint8_t>(buyerPool), 0, 20};
+  const MineralPurchasePacket purchase{
+      8, static_cast<std::uint8_t>(sellerPool), 1, 9, static_cast<std::uint8_t>(buyerPool), 0, 20};
   const auto bought = purchase.Build();
   ASSERT_TRUE(game.Receive(8, std::vector<std::uint8_t>(bought.bytes.begin(), bought.bytes.end())));
   ASSERT_TRUE(MineralOfferPacket::Parse(out.To(7).back().packet, &board));

@@ -33,8 +33,7 @@ struct RecordingOutbox : SrvOutbox {
   }
   std::vector<Sent> To(std::uint32_t player) const {
     std::vector<Sent> out;
-    std::copy_if(sent.begin(), sent.end(), std::back_inserter(out),
-                 [&](const Sent& s) { return s.to == player; });
+    std::copy_if(sent.begin(), sent.end(), std::back_inserter(out), [&](const Sent& s) { return s.to == player; });
     return out;
   }
   // The packets of `type` sent to `player`.
@@ -88,8 +87,7 @@ using Seats = std::initializer_list<std::pair<std::uint32_t, std::uint16_t>>;
 // sets the game up (with `settings`, when given) and starts it. A session's
 // host (SrvGame::SetHost) announces its chapters per guild and gives the
 // configuration when the start asks for it.
-inline void StartTestGame(SrvGame& game, Seats seats, std::uint16_t perGuild,
-                          const SrvSetup* settings = nullptr) {
+inline void StartTestGame(SrvGame& game, Seats seats, std::uint16_t perGuild, const SrvSetup* settings = nullptr) {
   const auto [hulls, modules] = SrvTestRules();
   ASSERT_TRUE(game.UseRules(hulls, modules));
   for (const auto& [player, chapter] : seats) game.PlayerJoined(player);
@@ -113,8 +111,7 @@ inline void StartTestGame(SrvGame& game, Seats seats, std::uint16_t perGuild,
 // Every player of `seats` ends the running turn.
 inline void EndTestTurn(SrvGame& game, Seats seats) {
   const std::uint32_t turn = game.World().turn;
-  for (const auto& [player, chapter] : seats)
-    ASSERT_TRUE(game.Receive(player, Pkt<16>(PKT_END_TURN).U32(8, turn)));
+  for (const auto& [player, chapter] : seats) ASSERT_TRUE(game.Receive(player, Pkt<16>(PKT_END_TURN).U32(8, turn)));
 }
 
 }  // namespace

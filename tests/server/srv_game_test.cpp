@@ -11,9 +11,9 @@
 #include <iterator>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_game_fixture.h"
@@ -23,12 +23,8 @@ namespace {
 std::vector<std::uint8_t> Claim(std::uint16_t chapter, const char* name) {
   return Pkt<48>(PKT_CHAPTER_CLAIM).U16(8, chapter).Text(12, 32, name);
 }
-std::vector<std::uint8_t> EndTurn(std::uint32_t turn) {
-  return Pkt<16>(PKT_END_TURN).U32(8, turn);
-}
-std::vector<std::uint8_t> Small(std::uint16_t type) {
-  return Pkt<12>(type);
-}
+std::vector<std::uint8_t> EndTurn(std::uint32_t turn) { return Pkt<16>(PKT_END_TURN).U32(8, turn); }
+std::vector<std::uint8_t> Small(std::uint16_t type) { return Pkt<12>(type); }
 
 std::vector<std::uint8_t> Config(std::uint16_t chaptersPerGuild, std::uint16_t asteroids) {
   SrvSetup setup;
@@ -47,15 +43,14 @@ struct SrvGameTest : SrvGameCase<1234> {
   // B, ...); player 7 starts it, when `start`. The host of a session (`hosted`)
   // announces its chapters per guild alone, and gives the rest of its
   // configuration when the start asks for it (AnswerConfig).
-  static void Begin(SrvGame& g, std::uint16_t perGuild, std::uint16_t asteroids, Seats seats,
-                    bool start = true, bool hosted = false) {
+  static void Begin(SrvGame& g, std::uint16_t perGuild, std::uint16_t asteroids, Seats seats, bool start = true,
+                    bool hosted = false) {
     ASSERT_TRUE(g.Receive(7, Pkt<12>(PKT_CHAPTER_REPORTS).U16(8, static_cast<std::uint16_t>(100 + perGuild))));
     if (!hosted) {
       ASSERT_TRUE(g.Receive(7, Config(perGuild, asteroids)));
     }
     char name[] = "A";
-    for (const auto& [player, chapter] : seats)
-      ASSERT_TRUE(g.Receive(player, Claim(chapter, name))) << name[0]++;
+    for (const auto& [player, chapter] : seats) ASSERT_TRUE(g.Receive(player, Claim(chapter, name))) << name[0]++;
     if (start) {
       ASSERT_TRUE(g.Receive(7, Small(PKT_START)));
     }
@@ -264,8 +259,7 @@ TEST_F(SrvGameTest, StartSequenceFollowsTheClientsOrderAndEndsWithTheStartedFlag
   std::vector<std::uint16_t> homes;
   for (const auto& s : got)
     if (s.Type() == 450) {
-      const std::uint16_t chapter =
-          static_cast<std::uint16_t>(ReadU16(s.packet, 8) * 8 + ReadU16(s.packet, 10));
+      const std::uint16_t chapter = static_cast<std::uint16_t>(ReadU16(s.packet, 8) * 8 + ReadU16(s.packet, 10));
       const std::uint16_t home = ReadU16(s.packet, 64);
       EXPECT_EQ(game.World().solar.GetAsteroid(home)->owner, chapter);
       EXPECT_EQ(std::count(homes.begin(), homes.end(), home), 0);
@@ -428,8 +422,7 @@ TEST(SrvWorld, TheSameSeedGivesTheSameWorldAndAnotherSeedAnother) {
   setup.config.SetU16(34, 1);
   auto image = [&](std::uint32_t seed) {
     SrvWorld world;
-    world.Generate(setup, seed,
-                   [](unsigned n) { return std::optional<std::string>("Rock" + std::to_string(n)); });
+    world.Generate(setup, seed, [](unsigned n) { return std::optional<std::string>("Rock" + std::to_string(n)); });
     std::vector<std::uint8_t> bytes;
     BlockWriter w(&bytes);
     EXPECT_TRUE(world.solar.Save(w));
@@ -715,8 +708,8 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsGuildsStandingOffersWithItsState) 
   auto minerals = Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, home8).U8(10, 1).U16(12, 50).U16(16, 3);
   ASSERT_TRUE(game.Receive(7, minerals));
   ASSERT_TRUE(game.Receive(7, minerals.U16(12, 30))) << "the offer changed, not a second one";
-  ASSERT_TRUE(game.Receive(
-      8, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 16).U8(9, home16).U8(10, 2).U16(12, 40).U16(14, 1)));
+  ASSERT_TRUE(
+      game.Receive(8, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 16).U8(9, home16).U8(10, 2).U16(12, 40).U16(14, 1)));
   game.PlayerJoined(9);
   ASSERT_TRUE(game.Receive(9, Claim(9, "Late")));
   // Posted while its front end is busy, an offer comes with its state alone.
@@ -738,8 +731,7 @@ TEST_F(SrvGameTest, AChapterTakenInPlayGetsItsGuildsStandingOffersWithItsState) 
   EXPECT_EQ(ReadU32(votes[0], 28), 7u);
   // After the start signal, which makes the guilds whose boards they fill.
   const auto got = out.To(9);
-  const auto start =
-      std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_START; });
+  const auto start = std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_START; });
   const auto offer =
       std::find_if(got.begin(), got.end(), [](const Sent& s) { return s.Type() == PKT_VOTE_OFFER_POSTED; });
   EXPECT_LT(start, offer);
@@ -859,8 +851,7 @@ TEST_F(SrvGameTest, TradeBoardOffersReachThePostersGuildAndOnlyTheirOwnerPostsTh
   const std::uint16_t sellerPool = world.Chapter(8)->homeAsteroid, buyerPool = world.Chapter(9)->homeAsteroid;
   const std::uint32_t sellerSilicates = world.poolDB.GetMineral(sellerPool, 1);
   const auto seller = static_cast<std::uint8_t>(sellerPool);
-  const auto minerals =
-      Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, seller).U8(10, 1).U16(12, 50).U16(14, 3);
+  const auto minerals = Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, seller).U8(10, 1).U16(12, 50).U16(14, 3);
   ASSERT_TRUE(game.Receive(7, minerals));
   EXPECT_EQ(world.poolDB.GetMineral(sellerPool, 1), sellerSilicates - 50) << "held back while offered";
   EXPECT_EQ(out.To(8).size(), 2u);
@@ -936,8 +927,7 @@ TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPa
     auto got = out.To(p);
     got.erase(std::remove_if(got.begin(), got.end(),
                              [](const Sent& s) {
-                               return s.Type() == PKT_RESTART_ANSWER || !s.sequenced ||
-                                      s.Type() == PKT_RESTART_REQUEST;
+                               return s.Type() == PKT_RESTART_ANSWER || !s.sequenced || s.Type() == PKT_RESTART_REQUEST;
                              }),
               got.end());
     ASSERT_GE(got.size(), 3u);
@@ -945,8 +935,8 @@ TEST_F(SrvGameTest, ARestartAllAgreedToSendsEveryoneANewWorldBetweenTheRestartPa
     EXPECT_EQ(got[1].Type(), PKT_SOLAR_SYSTEM);
     EXPECT_EQ(got.back().Type(), PKT_RESTART_VIEWS);
   }
-  const auto answer = std::find_if(out.sent.begin(), out.sent.end(),
-                                   [](const Sent& s) { return s.Type() == PKT_RESTART_ANSWER; });
+  const auto answer =
+      std::find_if(out.sent.begin(), out.sent.end(), [](const Sent& s) { return s.Type() == PKT_RESTART_ANSWER; });
   ASSERT_NE(answer, out.sent.end());
   EXPECT_EQ(ReadU32(answer->packet, 8), 1u);
   EXPECT_EQ(ReadU16(answer->packet, 12), 5);

@@ -24,9 +24,7 @@ std::string ReadText(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-void WriteText(const fs::path& file, const std::string& text) {
-  std::ofstream(file, std::ios::binary) << text;
-}
+void WriteText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
 constexpr std::uint8_t kSrvFileVersion4 = kSrvFileVersionWithChecksum - 1;
 
@@ -94,9 +92,9 @@ TEST_F(SrvFolderCase, AGuestsSaveNamesOnlyTheServersOwnKindOfFile) {
   WriteText(dir / "victim.clt", "the player's own save");
   WriteText(dir / "foreign.svr", "not a server file");
   const std::string logBefore = ReadText(dir / "QuenSrvr.log");
-  for (const std::string name : {"victim.clt", "QuenSrvr.log", "foreign.svr", "line\nbreak.svr", "tab\tname.svr",
-                                 "bell\x07.svr", "../up.svr", "sub/x.svr", "c:x.svr", "back\\x.svr", ".svr", "plain",
-                                 "name.svr.clt"}) {
+  for (const std::string name :
+       {"victim.clt", "QuenSrvr.log", "foreign.svr", "line\nbreak.svr", "tab\tname.svr", "bell\x07.svr", "../up.svr",
+        "sub/x.svr", "c:x.svr", "back\\x.svr", ".svr", "plain", "name.svr.clt"}) {
     EXPECT_FALSE(GuestSaves(name)) << name;
     EXPECT_TRUE(out.sent.empty()) << name << ": nothing answered or passed on";
   }
@@ -147,7 +145,8 @@ TEST_F(SrvFolderCase, APlayerCannotFillTheLogAndTheOthersLinesStillGoThere) {
 
   // A name with a line break in it cannot make a line of its own.
   ASSERT_TRUE(game->Save((dir / "two\nrefused packet 1 from player 7.svr").string(), 0x10001));
-  ASSERT_TRUE(game->Receive(7, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "two\nrefused packet 1 from player 7.svr").U32(264, 0x10001)));
+  ASSERT_TRUE(game->Receive(
+      7, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "two\nrefused packet 1 from player 7.svr").U32(264, 0x10001)));
   const std::string after = ReadText(dir / "QuenSrvr.log");
   EXPECT_NE(after.find("loaded \"two?refused packet 1 from player 7.svr\""), std::string::npos);
   EXPECT_EQ(after.find("\nrefused packet 1 from player 7"), std::string::npos);

@@ -14,17 +14,17 @@
 #include <vector>
 
 #include "Game/base/GBlockStream.h"
+#include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "hvmulti/HvMulti.h"
+#include "platform/core/clock.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvSetup.h"
-#include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"
 #include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
@@ -54,8 +54,7 @@ struct SrvLoopback : testing::Test {
   }
 
   bool StartSession() {
-    if (client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion) !=
-        HVM_LAUNCH_HOST)
+    if (client.InitAutoLaunch(HVM_LOCAL_SERVICE_NAME, kApplicationGuid, kApplicationVersion) != HVM_LAUNCH_HOST)
       return false;
     HvMSession_Struct s;
     s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
@@ -68,10 +67,8 @@ struct SrvLoopback : testing::Test {
       SendTo(client, me.id, server, PacketImage<12>(PKT_SETTINGS_QUERY));
       const bool answered = Collect(
           client, in,
-          [](const Received& r) {
-            return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY;
-          },
-          1, 300);
+          [](const Received& r) { return r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_SETTINGS_QUERY; }, 1,
+          300);
       in.clear();
       if (answered) return true;
     }
@@ -130,8 +127,7 @@ std::vector<std::uint8_t> ServerBlock(const std::filesystem::path& file, int ind
   if (at + 4 > all.size()) return {};
   const std::uint32_t n = ReadU32(all, at);
   if (at + 4 + n > all.size()) return {};
-  return {all.begin() + static_cast<std::ptrdiff_t>(at + 4),
-          all.begin() + static_cast<std::ptrdiff_t>(at + 4 + n)};
+  return {all.begin() + static_cast<std::ptrdiff_t>(at + 4), all.begin() + static_cast<std::ptrdiff_t>(at + 4 + n)};
 }
 
 // The solar system's block without what one player has seen (detection,
@@ -311,8 +307,8 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   plat::UseRealClock();
   EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_LOAD_REPLY, PKT_GAME_SETTINGS_STORE, PKT_STATUS_REQUEST}));
   // A capture of the game holds each packet of the session's own.
-  for (std::uint16_t type : {PKT_TURN_LAMPS, PKT_PLAYER_ID, PKT_GAME_SETTINGS_STORE, PKT_STATUS_REQUEST,
-                             PKT_LOAD_REPLY, PKT_TEMPLATE_VALUES, PKT_CLASS_STAT_RANGES, PKT_ORBIT_RADII})
+  for (std::uint16_t type : {PKT_TURN_LAMPS, PKT_PLAYER_ID, PKT_GAME_SETTINGS_STORE, PKT_STATUS_REQUEST, PKT_LOAD_REPLY,
+                             PKT_TEMPLATE_VALUES, PKT_CLASS_STAT_RANGES, PKT_ORBIT_RADII})
     EXPECT_GE(told.count(type), 1u) << type;
   g_gameData = nullptr;
   EXPECT_EQ(client.CloseSession(), 0);
@@ -331,8 +327,7 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   HvMSession_Struct s;
   s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Hosted");
   s.SetU32(HvMSession_Struct::kMaxPlayers, 40);
-  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, ServerPath().c_str(), "", 6, nullptr), HVM_CREATED)
-      << host.LastErrorText();
+  ASSERT_EQ(host.CreateAndJoinCS(&s, &hp, ServerPath().c_str(), "", 6, nullptr), HVM_CREATED) << host.LastErrorText();
   const std::uint32_t server = host.GetServerId();
   const std::uint32_t session = hvmtest::FindSession(guest, host.GetHostPort(), kApplicationGuid);
   ASSERT_NE(session, 0u);
@@ -365,8 +360,7 @@ TEST(SrvLoopbackHosted, TwoClientsClaimApartStartTogetherAndEachCountsFromOne) {
   ASSERT_TRUE(waitFor(guest, guestIn, PKT_CHAPTER_CLAIM, 2)) << folder.Log();
   std::vector<std::uint32_t> grants;
   for (const auto& r : guestIn)
-    if (r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_CHAPTER_CLAIM)
-      grants.push_back(ReadU32(r.data, 44));
+    if (r.result == HVM_MSG_PACKET && ReadU16(r.data, 0) == PKT_CHAPTER_CLAIM) grants.push_back(ReadU32(r.data, 44));
   EXPECT_EQ(grants, (std::vector<std::uint32_t>{0, 1}));
 
   SendTo(host, hp.id, server, PacketImage<12>(PKT_START));

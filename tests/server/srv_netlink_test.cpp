@@ -30,7 +30,9 @@ struct StandInLibrary : CHvMulti {
     return 0;
   }
   std::vector<HvMPlayerInfo> GetPlayers() override {
-    return {{kServer, true, false, "QuenSrvr", ""}, {kHost, false, true, "Host", ""}, {kGuest, false, false, "Guest", ""},
+    return {{kServer, true, false, "QuenSrvr", ""},
+            {kHost, false, true, "Host", ""},
+            {kGuest, false, false, "Guest", ""},
             {kReader, false, false, "Reader", ""}};
   }
   int Send(std::uint32_t, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t, int) override {
@@ -60,8 +62,8 @@ struct StandInLibrary : CHvMulti {
   std::size_t Count(std::uint32_t player, std::uint16_t type) const {
     const auto it = delivered.find(player);
     if (it == delivered.end()) return 0;
-    return static_cast<std::size_t>(std::count_if(it->second.begin(), it->second.end(),
-                                                  [&](const auto& p) { return ReadU16(p, 0) == type; }));
+    return static_cast<std::size_t>(
+        std::count_if(it->second.begin(), it->second.end(), [&](const auto& p) { return ReadU16(p, 0) == type; }));
   }
 };
 

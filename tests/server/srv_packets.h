@@ -27,9 +27,7 @@ struct Pkt {
   Pkt& U8(std::size_t at, std::uint8_t v) { return image.SetU8(at, v), *this; }
   Pkt& U16(std::size_t at, std::uint16_t v) { return image.SetU16(at, v), *this; }
   Pkt& U32(std::size_t at, std::uint32_t v) { return image.SetU32(at, v), *this; }
-  Pkt& Text(std::size_t at, std::size_t width, std::string_view text) {
-    return image.SetText(at, width, text), *this;
-  }
+  Pkt& Text(std::size_t at, std::size_t width, std::string_view text) { return image.SetText(at, width, text), *this; }
   operator std::vector<std::uint8_t>() const { return Bytes(image); }
   operator std::span<const std::uint8_t>() const { return image.bytes; }
 };

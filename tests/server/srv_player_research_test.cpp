@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/server/srv_game_fixture.h"
 
@@ -43,8 +43,8 @@ std::vector<std::uint8_t> Bonus(bool hull, std::uint8_t slot, std::uint16_t item
 
 TEST_F(SrvPlayerResearch, APlayersOwnDesignOfResearchedPartsIsStoredPassedOnAndCanBeBuilt) {
   // The laser (4) and the cruiser hull (1) are not researched; the hauler has four slots.
-  for (const auto& refused : {Design(5, {0, 4}), Design(5, {0}, 1), Design(5, {0, 1, 2, 3, 0}),
-                              Design(5, {0}, 0, 9), Design(15, {0})})
+  for (const auto& refused :
+       {Design(5, {0, 4}), Design(5, {0}, 1), Design(5, {0, 1, 2, 3, 0}), Design(5, {0}, 0, 9), Design(15, {0})})
     EXPECT_FALSE(game.Receive(7, refused));
   EXPECT_TRUE(out.sent.empty());
 

@@ -221,8 +221,7 @@ TEST_F(SrvSessionNews, APlayerSilentWhileATurnWaitsIsDroppedAndTheOthersPlayOn) 
     }
   }
   ASSERT_EQ(asked.size(), kSrvSilenceLimitMs / kSrvKeepAliveIntervalMs);
-  for (std::size_t i = 0; i < asked.size(); ++i)
-    EXPECT_EQ(asked[i], kStart + (i + 1) * kSrvKeepAliveIntervalMs);
+  for (std::size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(asked[i], kStart + (i + 1) * kSrvKeepAliveIntervalMs);
   EXPECT_EQ(out.Of(8, PKT_KEEPALIVE_REQUEST).size(), asked.size()) << "the silent player was asked too";
   EXPECT_TRUE(out.Of(9, PKT_KEEPALIVE_REQUEST).empty());
   EXPECT_EQ(Game().Holder(8), 0u) << "dropped after the stated silence";
@@ -367,8 +366,7 @@ TEST_F(SrvSessionNews, UnderHardFogAnAsteroidComingIntoRangeIsToldAndTheClientKe
     if (to7[i].Type() == PKT_ASTEROID_OWNER && ReadU16(to7[i].packet, 8) == target) {
       ++told;
       ASSERT_LE(i + server.GetZoneCount(), to7.size() - 1);
-      for (std::uint16_t z = 0; z < server.GetZoneCount(); ++z)
-        EXPECT_EQ(to7[i + 1 + z].Type(), PKT_ASTEROID_ZONES);
+      for (std::uint16_t z = 0; z < server.GetZoneCount(); ++z) EXPECT_EQ(to7[i + 1 + z].Type(), PKT_ASTEROID_ZONES);
     }
   EXPECT_EQ(told, 1u);
   const Location position = server.position;
@@ -406,8 +404,7 @@ TEST_F(SrvSessionNews, UnderFogAVeinIsToldOnlyWhereTheMakeUpIsKnown) {
   for (const auto& [player, chapter] : kSeats) {
     std::size_t told = 0;
     for (const SrvPacket& p : out.Of(player, PKT_ASTEROID_COMPOSITION)) told += ReadU16(p, 8) == *changed;
-    EXPECT_EQ(told, owner < kMaxChapters && (owner >> 3) == (chapter >> 3) ? 1u : 0u)
-        << "chapter " << chapter;
+    EXPECT_EQ(told, owner < kMaxChapters && (owner >> 3) == (chapter >> 3) ? 1u : 0u) << "chapter " << chapter;
   }
 }
 

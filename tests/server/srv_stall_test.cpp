@@ -6,15 +6,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <sstream>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
-#include "Game/net/NetSession.h"
 #include "Game/base/Packets.h"
+#include "Game/net/NetSession.h"
 #include "Game/rules/GRulesPackets.h"
 #include "hvmulti/HvMulti.h"
 #include "server/orders/SrvPacketRead.h"
@@ -174,9 +174,12 @@ TEST(SrvStall, AGuestFloodingAsFastAsItCanIsDroppedAndTheHostStaysAnswered) {
     PacketImage<12> reports(PKT_CHAPTER_REPORTS);
     while (!stop) {
       const int result = guest.Send(gp.id, server, reports.bytes.data(), 12, 0, 1);
-      if (result == 0) ++sent;
-      else if (result != HVM_ERR_BUSY) break;
-      else std::this_thread::yield();
+      if (result == 0)
+        ++sent;
+      else if (result != HVM_ERR_BUSY)
+        break;
+      else
+        std::this_thread::yield();
     }
   });
   std::vector<double> answers;
@@ -191,10 +194,9 @@ TEST(SrvStall, AGuestFloodingAsFastAsItCanIsDroppedAndTheHostStaysAnswered) {
   const double p95 = answers[answers.size() * 95 / 100];
   const double worst = answers.back();
   const long peak = serverPid ? PeakKb(serverPid) : 0;
-  const double droppedAfter =
-      guestLeft == std::chrono::steady_clock::time_point{}
-          ? -1
-          : std::chrono::duration<double, std::milli>(guestLeft - floodStart).count();
+  const double droppedAfter = guestLeft == std::chrono::steady_clock::time_point{}
+                                  ? -1
+                                  : std::chrono::duration<double, std::milli>(guestLeft - floodStart).count();
   RecordProperty("answers", static_cast<int>(answers.size()));
   RecordProperty("median_ms", std::to_string(median));
   RecordProperty("p95_ms", std::to_string(p95));

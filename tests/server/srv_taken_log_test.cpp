@@ -21,7 +21,6 @@ namespace {
 constexpr std::uint16_t kMine = 8;
 
 struct SrvTakenLog : SrvGameCase<41> {
-
   void SetUp() override {
     path = Folder() + "taken.log";
     std::filesystem::remove(path);

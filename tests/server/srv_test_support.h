@@ -17,8 +17,8 @@ std::string ServerPath() {
   char path[PATH_MAX] = {};
   const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
   if (n <= 0) return {};
-  return (std::filesystem::path(std::string(path, static_cast<std::size_t>(n))).parent_path().parent_path() /
-          "Game" / "quensrvr")
+  return (std::filesystem::path(std::string(path, static_cast<std::size_t>(n))).parent_path().parent_path() / "Game" /
+          "quensrvr")
       .string();
 }
 

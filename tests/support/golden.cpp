@@ -51,8 +51,7 @@ plat::Image ScreenArea(const plat::RECT& area) { return Crop(plat::ScreenImage()
   plat::WritePng(actual, image);
   return ::testing::AssertionFailure() << golden.filename() << ": " << differing << " pixels differ, the first at ("
                                        << first % static_cast<std::size_t>(image.width) << ", "
-                                       << first / static_cast<std::size_t>(image.width) << "); capture in "
-                                       << actual;
+                                       << first / static_cast<std::size_t>(image.width) << "); capture in " << actual;
 }
 
 }  // namespace quentest

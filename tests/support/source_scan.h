@@ -89,16 +89,14 @@ inline std::vector<SourceToken> TokenizeSource(std::string_view s) {
 
 // Calls `visit(path, text)` for every file below root/<dir> of each folder of
 // `dirs` (those that exist) whose extension is one of `extensions`.
-inline void ForEachSourceFile(
-    const std::filesystem::path& root, std::initializer_list<const char*> dirs,
-    std::initializer_list<const char*> extensions,
-    const std::function<void(const std::filesystem::path&, const std::string&)>& visit) {
+inline void ForEachSourceFile(const std::filesystem::path& root, std::initializer_list<const char*> dirs,
+                              std::initializer_list<const char*> extensions,
+                              const std::function<void(const std::filesystem::path&, const std::string&)>& visit) {
   for (const char* dir : dirs) {
     if (!std::filesystem::is_directory(root / dir)) continue;
     for (const auto& file : std::filesystem::recursive_directory_iterator(root / dir)) {
       const std::string ext = file.path().extension().string();
-      if (file.is_regular_file() &&
-          std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
+      if (file.is_regular_file() && std::find(extensions.begin(), extensions.end(), ext) != extensions.end()) {
         visit(file.path(), ReadWholeFile(file.path()));
       }
     }

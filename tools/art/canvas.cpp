@@ -63,8 +63,7 @@ Canvas::~Canvas() {
 }
 
 void Canvas::Colour(const Rgb& c, double alpha) {
-  cairo_set_source_rgba(cr_, std::clamp(c.r, 0.0, 1.0), std::clamp(c.g, 0.0, 1.0), std::clamp(c.b, 0.0, 1.0),
-                        alpha);
+  cairo_set_source_rgba(cr_, std::clamp(c.r, 0.0, 1.0), std::clamp(c.g, 0.0, 1.0), std::clamp(c.b, 0.0, 1.0), alpha);
 }
 
 void Canvas::RoundedRect(double x, double y, double w, double h, double r) {
@@ -196,7 +195,8 @@ void Canvas::Text(std::string_view text, double x, double y, double w, double h,
   int tw = 0, th = 0;
   double narrow = 1.0;  // horizontal scale of the lettering
   for (double s = std::min(size, h * 0.8); s >= 4; s *= 0.9) {
-    PangoFontDescription* font = pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");
+    PangoFontDescription* font =
+        pango_font_description_from_string(bold ? "Liberation Serif Bold" : "Liberation Serif");
     pango_font_description_set_absolute_size(font, s * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_font_description_free(font);

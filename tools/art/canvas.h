@@ -27,9 +27,9 @@ class Random {
  public:
   explicit Random(std::uint64_t seed) : state_(seed) {}
   std::uint64_t Next();
-  double Unit();                        // [0, 1)
-  double Range(double lo, double hi);   // [lo, hi)
-  int Below(int n);                     // [0, n)
+  double Unit();                       // [0, 1)
+  double Range(double lo, double hi);  // [lo, hi)
+  int Below(int n);                    // [0, n)
 
  private:
   std::uint64_t state_;

@@ -24,7 +24,8 @@ std::vector<std::string> Lines(std::string_view text) {
   std::size_t start = 0;
   while (start <= text.size()) {
     const auto end = text.find('\n', start);
-    out.push_back(std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
+    out.push_back(
+        std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
     if (end == std::string_view::npos) break;
     start = end + 1;
   }

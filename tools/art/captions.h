@@ -67,10 +67,9 @@ struct ScreenCaptions {
 
 // Throws std::runtime_error("captions:N: what") on a malformed line, an unknown
 // side or a "$NAME" the strings lack.
-std::vector<ScreenCaptions> ReadCaptionTable(std::string_view text,
-                                             const std::map<std::string, std::string>& strings);
+std::vector<ScreenCaptions> ReadCaptionTable(std::string_view text, const std::map<std::string, std::string>& strings);
 
-constexpr double kCaptionSize = 14;   // pixels: the smallest lettering on a backdrop
+constexpr double kCaptionSize = 14;  // pixels: the smallest lettering on a backdrop
 constexpr double kHeadingSize = 17;
 constexpr double kBannerHeight = 42;
 

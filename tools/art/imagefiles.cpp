@@ -114,9 +114,12 @@ std::string ResourceLine(const std::string& name, const std::string& type, const
   auto quoted = [](const std::string& s) {
     std::string q = "\"";
     for (char c : s) {
-      if (c == '"') q += "\"\"";
-      else if (c == '\\') q += "\\\\";
-      else q += c;
+      if (c == '"')
+        q += "\"\"";
+      else if (c == '\\')
+        q += "\\\\";
+      else
+        q += c;
     }
     return q + "\"";
   };

@@ -17,9 +17,9 @@ constexpr std::array<std::string_view, 15> kImageKinds = {"backdrop", "screen", 
 constexpr std::array<std::string_view, 4> kFileKinds = {"effect", "voice", "music", "movie"};
 
 bool SameText(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
-                                                std::tolower(static_cast<unsigned char>(y)); });
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
 }
 
 std::vector<std::string> Words(std::string_view line) {
@@ -198,8 +198,8 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
     if (image) {
       std::size_t x = words.size() > 1 ? words[1].find('x') : std::string::npos;
       if (x == std::string::npos || !ParseInt(std::string_view(words[1]).substr(0, x), width) ||
-          !ParseInt(std::string_view(words[1]).substr(x + 1), height) || width <= 0 || height <= 0 ||
-          width > 4096 || height > 4096) {
+          !ParseInt(std::string_view(words[1]).substr(x + 1), height) || width <= 0 || height <= 0 || width > 4096 ||
+          height > 4096) {
         fail("an image needs a size WxH");
       }
       first = 2;

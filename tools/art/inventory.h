@@ -29,18 +29,18 @@ enum class ButtonState { Normal, Pressed, Lit, Disabled };
 struct Asset {
   std::string name;
   std::string kind;
-  int width = 0;   // 0 for files
+  int width = 0;  // 0 for files
   int height = 0;
   std::string label;  // shown text, or a sound's recipe
   ButtonState state = ButtonState::Normal;
-  int index = 0;   // place in its line's expansion (frames of a series count up)
-  int count = 1;   // names in that expansion
+  int index = 0;  // place in its line's expansion (frames of a series count up)
+  int count = 1;  // names in that expansion
 };
 
 struct Container {
   std::string path;  // "ART/FRONTEND/frontend.dll", "SOUND/g1", "CD:MUSIC"
   bool isModule = false;
-  int guild = -1;    // 0..4 for a guild's folder, else -1
+  int guild = -1;  // 0..4 for a guild's folder, else -1
   std::vector<Asset> assets;
 
   const Asset* Find(std::string_view name) const;  // case ignored

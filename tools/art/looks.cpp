@@ -99,19 +99,19 @@ void GameScreen(Canvas& c, const Palette& p, Random& rnd) {
   }
   for (int n = 0; n < 10; ++n) c.Bevel(5 + 79 * n, 8, 77, 69, metal.Scaled(0.35), -2, 2);  // goto slots
   for (int x : {21, 92, 171, 250, 329, 408, 487, 565, 643, 719}) c.Bevel(x, 0, 40, 8, metal.Scaled(0.5), -1, 1);
-  c.Bevel(45, 89, 554, 6, metal.Scaled(0.3), -1, 1);        // blink line
-  c.Bevel(0, 19, 9, 50, metal.Scaled(0.3), -1, 1);          // side lights
+  c.Bevel(45, 89, 554, 6, metal.Scaled(0.3), -1, 1);  // blink line
+  c.Bevel(0, 19, 9, 50, metal.Scaled(0.3), -1, 1);    // side lights
   c.Bevel(791, 19, 9, 50, metal.Scaled(0.3), -1, 1);
-  c.Bevel(0, 120, 29, 327, metal.Scaled(0.35), -1, 2);      // plate
-  c.Bevel(613, 115, 35, 207, metal.Scaled(0.35), -1, 2);    // tube
-  c.Bevel(614, 371, 37, 103, metal.Scaled(0.35), -1, 2);    // beacon
-  c.Bevel(25, 94, 593, 375, metal.Scaled(0.4), -3, 2);      // viewport well
+  c.Bevel(0, 120, 29, 327, metal.Scaled(0.35), -1, 2);    // plate
+  c.Bevel(613, 115, 35, 207, metal.Scaled(0.35), -1, 2);  // tube
+  c.Bevel(614, 371, 37, 103, metal.Scaled(0.35), -1, 2);  // beacon
+  c.Bevel(25, 94, 593, 375, metal.Scaled(0.4), -3, 2);    // viewport well
   c.Colour({0, 0, 0});
   cairo_rectangle(cr, 29, 98, 585, 367);
   cairo_fill(cr);
-  c.Bevel(720, 462, 55, 35, metal.Scaled(0.4), -1, 2);      // chat light
-  c.Bevel(25, 473, 597, 123, metal.Scaled(0.45), -2, 4);    // info area
-  c.Bevel(632, 489, 164, 107, metal.Scaled(0.45), -2, 4);   // control panel
+  c.Bevel(720, 462, 55, 35, metal.Scaled(0.4), -1, 2);                         // chat light
+  c.Bevel(25, 473, 597, 123, metal.Scaled(0.45), -2, 4);                       // info area
+  c.Bevel(632, 489, 164, 107, metal.Scaled(0.45), -2, 4);                      // control panel
   for (int x : {119, 542}) c.Bevel(x, 590, 10, 10, metal.Scaled(0.3), -1, 1);  // lamps
   c.Colour(p.accent, 0.7);
   cairo_set_line_width(cr, 1);
@@ -273,9 +273,17 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     return;
   }
   switch (a.state) {
-    case ButtonState::Normal: break;
-    case ButtonState::Pressed: base = p.base.Mix(p.glow, 0.35).Scaled(0.8); depth = -depth; text = {1, 1, 1}; break;
-    case ButtonState::Lit: base = p.base.Mix(p.glow, 0.6); text = {1, 1, 0.85}; break;
+    case ButtonState::Normal:
+      break;
+    case ButtonState::Pressed:
+      base = p.base.Mix(p.glow, 0.35).Scaled(0.8);
+      depth = -depth;
+      text = {1, 1, 1};
+      break;
+    case ButtonState::Lit:
+      base = p.base.Mix(p.glow, 0.6);
+      text = {1, 1, 0.85};
+      break;
     case ButtonState::Disabled:
       base = Rgb{0.3, 0.3, 0.32}.Mix(p.base, 0.15);
       text = {0.55, 0.55, 0.55};
@@ -401,7 +409,8 @@ void Vehicle(Canvas& c, const Rgb& body, char kind, bool highlight) {
   cairo_line_to(cr, w * 0.9, h * 0.66);
   cairo_close_path(cr);
   cairo_pattern_t* g = cairo_pattern_create_linear(0, h * 0.42, 0, h * 0.66);
-  cairo_pattern_add_color_stop_rgb(g, 0, std::min(1.0, body.r * 1.3), std::min(1.0, body.g * 1.3), std::min(1.0, body.b * 1.3));
+  cairo_pattern_add_color_stop_rgb(g, 0, std::min(1.0, body.r * 1.3), std::min(1.0, body.g * 1.3),
+                                   std::min(1.0, body.b * 1.3));
   cairo_pattern_add_color_stop_rgb(g, 1, body.r * 0.5, body.g * 0.5, body.b * 0.5);
   cairo_set_source(cr, g);
   cairo_fill(cr);
@@ -567,7 +576,7 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     return;
   }
   if (Has(stem, "atv")) {
-    const Rgb body = Starts(stem, "com") || Starts(stem, "smcom") ? Rgb{0.8, 0.3, 0.25}
+    const Rgb body = Starts(stem, "com") || Starts(stem, "smcom")   ? Rgb{0.8, 0.3, 0.25}
                      : Starts(stem, "min") || Starts(stem, "smmin") ? Rgb{0.75, 0.6, 0.3}
                      : Starts(stem, "pow") || Starts(stem, "smpow") ? Rgb{0.3, 0.6, 0.9}
                                                                     : Rgb{0.35, 0.8, 0.4};
@@ -580,10 +589,13 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
     return;
   }
   if (Has(stem, "filt")) {
-    const Rgb col = Starts(stem, "red") ? Rgb{0.9, 0.2, 0.2} : Starts(stem, "grn") ? Rgb{0.2, 0.8, 0.3}
-                    : Starts(stem, "blu") ? Rgb{0.3, 0.4, 0.95} : Starts(stem, "yel") ? Rgb{0.9, 0.85, 0.2}
-                    : Starts(stem, "cyn") ? Rgb{0.2, 0.85, 0.9} : Starts(stem, "mag") ? Rgb{0.85, 0.3, 0.85}
-                                                                : p.accent;
+    const Rgb col = Starts(stem, "red")   ? Rgb{0.9, 0.2, 0.2}
+                    : Starts(stem, "grn") ? Rgb{0.2, 0.8, 0.3}
+                    : Starts(stem, "blu") ? Rgb{0.3, 0.4, 0.95}
+                    : Starts(stem, "yel") ? Rgb{0.9, 0.85, 0.2}
+                    : Starts(stem, "cyn") ? Rgb{0.2, 0.85, 0.9}
+                    : Starts(stem, "mag") ? Rgb{0.85, 0.3, 0.85}
+                                          : p.accent;
     c.Bevel(0, 0, w, h, col.Scaled(stem.back() == 'd' ? 0.5 : 1.0), stem.back() == 'd' ? -1 : 1, 2);
     return;
   }
@@ -607,7 +619,9 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
       cairo_line_to(cr, w - m, h - m);
       cairo_stroke(cr);
     } else if (stem == "ststat") {
-      for (int i = 0; i < 3; ++i) cairo_rectangle(cr, m + i * (w - 2 * m) / 3, h - m - (i + 1) * (h - 2 * m) / 3, (w - 2 * m) / 4, (i + 1) * (h - 2 * m) / 3);
+      for (int i = 0; i < 3; ++i)
+        cairo_rectangle(cr, m + i * (w - 2 * m) / 3, h - m - (i + 1) * (h - 2 * m) / 3, (w - 2 * m) / 4,
+                        (i + 1) * (h - 2 * m) / 3);
       cairo_fill(cr);
     } else {  // wrench
       cairo_move_to(cr, m, h - m);
@@ -623,8 +637,8 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
   if (mineral == "common" || mineral == "rare" || mineral == "veryrare" || mineral == "veryrar" ||
       mineral == "reactive" || mineral == "reactiv") {
     // the four resources as crystals: metals, silicates, exotics, reactives
-    const Rgb col = mineral == "common" ? Rgb{0.7, 0.72, 0.78}
-                    : mineral == "rare" ? Rgb{0.3, 0.85, 0.45}
+    const Rgb col = mineral == "common"       ? Rgb{0.7, 0.72, 0.78}
+                    : mineral == "rare"       ? Rgb{0.3, 0.85, 0.45}
                     : Starts(mineral, "very") ? Rgb{0.75, 0.4, 0.95}
                                               : Rgb{1.0, 0.55, 0.15};
     cairo_move_to(cr, w / 2, 1);
@@ -675,7 +689,8 @@ void Icon(Canvas& c, const Asset& a, const Palette& p, Random& rnd) {
   cairo_close_path(cr);
   c.Colour(col);
   cairo_fill(cr);
-  std::string letter(1, static_cast<char>(std::toupper(static_cast<unsigned char>(stem.empty() ? '?' : stem[Starts(stem, "st") ? 2 : 0]))));
+  std::string letter(1, static_cast<char>(std::toupper(
+                            static_cast<unsigned char>(stem.empty() ? '?' : stem[Starts(stem, "st") ? 2 : 0]))));
   if (h >= 14) c.Text(letter, 0, 0, w, h, {1, 1, 1}, h * 0.55);
 }
 
@@ -721,7 +736,8 @@ void Surface(Canvas& c, Random& rnd, double cell = 0) {
   for (int i = 0; i < n; ++i) {
     const double ang = i * 2 * M_PI / n, wobble = rnd.Range(0.965, 1.0);
     const double cs = std::cos(ang), sn = std::sin(ang);
-    const double x = std::copysign(std::pow(std::abs(cs), 0.35), cs), y = std::copysign(std::pow(std::abs(sn), 0.35), sn);
+    const double x = std::copysign(std::pow(std::abs(cs), 0.35), cs),
+                 y = std::copysign(std::pow(std::abs(sn), 0.35), sn);
     cairo_line_to(cr, cx + rx * wobble * x, cy + ry * wobble * y);
   }
   cairo_close_path(cr);
@@ -854,7 +870,7 @@ void Ship(Canvas& c, int cls, int guild, const Palette& p, Random& rnd, bool wre
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   if (stars) c.Stars(rnd, 0, 0, w, h, static_cast<int>(w * h / 300));
-  const int size = std::max(cls, 0);                  // 0 general purpose .. 10 battleship
+  const int size = std::max(cls, 0);  // 0 general purpose .. 10 battleship
   const double len = h * (0.5 + 0.035 * size), wid = w * (0.15 + 0.017 * size);
   const double cx = w / 2, cy = h / 2;
   const int g = std::clamp(guild, 0, 4);
@@ -1210,7 +1226,8 @@ void ChapterEmblem(Canvas& c, int chapter, const Palette& p, Random& rnd) {
     case 4:  // wings
       for (double side : {-1.0, 1.0}) {
         cairo_move_to(cr, x, y + r * 0.3);
-        cairo_curve_to(cr, x + side * r * 0.5, y - r * 0.9, x + side * r * 1.1, y - r * 0.7, x + side * r * 1.1, y - r * 0.3);
+        cairo_curve_to(cr, x + side * r * 0.5, y - r * 0.9, x + side * r * 1.1, y - r * 0.7, x + side * r * 1.1,
+                       y - r * 0.3);
         cairo_curve_to(cr, x + side * r * 0.8, y, x + side * r * 0.4, y + r * 0.2, x, y + r * 0.3);
       }
       cairo_fill(cr);
@@ -1334,7 +1351,8 @@ void MineralPicture(Canvas& c, const std::string& stem, double w, double h, cons
   Random rocks(HashText(stem));
   // The buy and sell dialogs set their amount field over the picture's lower
   // middle (its last ten rows): the rocks keep above it.
-  for (int i = 0; i < 5; ++i) Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.55), h * 0.16);
+  for (int i = 0; i < 5; ++i)
+    Asteroid(c, rocks, rocks.Range(w * 0.15, w * 0.85), rocks.Range(h * 0.3, h * 0.55), h * 0.16);
 }
 
 // One frame of an animation series: phase runs from 0 to just below 1.
@@ -1456,12 +1474,18 @@ void Nebula(Canvas& c, const Asset& a, Random& rnd) {
 
 Palette PaletteFor(int guild) {
   switch (guild) {
-    case 0: return {{0.55, 0.12, 0.1}, {1.0, 0.78, 0.6}, {1.0, 0.35, 0.2}};
-    case 1: return {{0.1, 0.42, 0.22}, {0.75, 1.0, 0.7}, {0.3, 0.95, 0.45}};
-    case 2: return {{0.13, 0.22, 0.55}, {0.7, 0.85, 1.0}, {0.35, 0.55, 1.0}};
-    case 3: return {{0.55, 0.42, 0.1}, {1.0, 0.92, 0.55}, {1.0, 0.8, 0.3}};
-    case 4: return {{0.45, 0.14, 0.45}, {1.0, 0.75, 1.0}, {0.9, 0.4, 0.95}};
-    default: return {{0.2, 0.3, 0.42}, {0.9, 0.82, 0.55}, {0.35, 0.6, 0.95}};
+    case 0:
+      return {{0.55, 0.12, 0.1}, {1.0, 0.78, 0.6}, {1.0, 0.35, 0.2}};
+    case 1:
+      return {{0.1, 0.42, 0.22}, {0.75, 1.0, 0.7}, {0.3, 0.95, 0.45}};
+    case 2:
+      return {{0.13, 0.22, 0.55}, {0.7, 0.85, 1.0}, {0.35, 0.55, 1.0}};
+    case 3:
+      return {{0.55, 0.42, 0.1}, {1.0, 0.92, 0.55}, {1.0, 0.8, 0.3}};
+    case 4:
+      return {{0.45, 0.14, 0.45}, {1.0, 0.75, 1.0}, {0.9, 0.4, 0.95}};
+    default:
+      return {{0.2, 0.3, 0.42}, {0.9, 0.82, 0.55}, {0.35, 0.6, 0.95}};
   }
 }
 
@@ -1470,18 +1494,30 @@ Pixels DrawImage(const Asset& asset, int guild, const BackdropWords* words) {
   Random rnd(HashText(asset.name) ^ static_cast<std::uint64_t>(guild + 7));
   const Palette p = PaletteFor(guild);
   const std::string& k = asset.kind;
-  if (k == "backdrop") Backdrop(c, asset, p, rnd, words);
-  else if (k == "screen") GameScreen(c, p, rnd);
-  else if (k == "panel") Panel(c, asset, p, rnd, words);
-  else if (k == "border") Border(c, p);
-  else if (k == "mask") Mask(c, p);
-  else if (k == "strip") Strip(c, asset, p);
-  else if (k == "button" || k == "side" || k == "check" || k == "choice") Button(c, asset, p);
-  else if (k == "menu") Menu(c, asset, p);
-  else if (k == "icon") Icon(c, asset, p, rnd);
-  else if (k == "picture") Picture(c, asset, guild, p, rnd);
-  else if (k == "frame") Frame(c, asset, p, rnd);
-  else if (k == "nebula") Nebula(c, asset, rnd);
+  if (k == "backdrop")
+    Backdrop(c, asset, p, rnd, words);
+  else if (k == "screen")
+    GameScreen(c, p, rnd);
+  else if (k == "panel")
+    Panel(c, asset, p, rnd, words);
+  else if (k == "border")
+    Border(c, p);
+  else if (k == "mask")
+    Mask(c, p);
+  else if (k == "strip")
+    Strip(c, asset, p);
+  else if (k == "button" || k == "side" || k == "check" || k == "choice")
+    Button(c, asset, p);
+  else if (k == "menu")
+    Menu(c, asset, p);
+  else if (k == "icon")
+    Icon(c, asset, p, rnd);
+  else if (k == "picture")
+    Picture(c, asset, guild, p, rnd);
+  else if (k == "frame")
+    Frame(c, asset, p, rnd);
+  else if (k == "nebula")
+    Nebula(c, asset, rnd);
   return c.Take();
 }
 
@@ -1494,9 +1530,21 @@ struct CursorKind {
 
 // In the order the views number them (0..14).
 constexpr std::array<CursorKind, 15> kCursorKinds = {{
-    {"NORMAL", 1, 1},      {"TARGET", 15, 15},   {"LAND", 15, 28},     {"SCAN", 15, 15},      {"ALL_EFFEC", 15, 15},
-    {"ALL_MAX", 15, 15},   {"CONSTRUCT", 4, 4},  {"HELP", 1, 1},       {"NO_RANGE", 15, 15},  {"REFUEL", 15, 15},
-    {"REPAIR", 4, 4},      {"SOME_EFFEC", 15, 15}, {"SOME_MAX", 15, 15}, {"SELECT", 15, 15}, {"XFER", 15, 15},
+    {"NORMAL", 1, 1},
+    {"TARGET", 15, 15},
+    {"LAND", 15, 28},
+    {"SCAN", 15, 15},
+    {"ALL_EFFEC", 15, 15},
+    {"ALL_MAX", 15, 15},
+    {"CONSTRUCT", 4, 4},
+    {"HELP", 1, 1},
+    {"NO_RANGE", 15, 15},
+    {"REFUEL", 15, 15},
+    {"REPAIR", 4, 4},
+    {"SOME_EFFEC", 15, 15},
+    {"SOME_MAX", 15, 15},
+    {"SELECT", 15, 15},
+    {"XFER", 15, 15},
 }};
 
 constexpr std::array<const char*, 5> kColourNames = {"RED", "GREEN", "BLUE", "YELLOW", "MAGENTA"};
@@ -1578,7 +1626,10 @@ std::vector<CursorPicture> DrawCursors() {
         cairo_stroke_preserve(cr);
         c.Colour(ink);
         cairo_set_line_width(cr, 2);
-        if (fill) cairo_fill(cr); else cairo_stroke(cr);
+        if (fill)
+          cairo_fill(cr);
+        else
+          cairo_stroke(cr);
       };
       if (name == "NORMAL" || name == "HELP") {
         Arrow(cr);
@@ -1620,7 +1671,8 @@ std::vector<CursorPicture> DrawCursors() {
         cairo_line_to(cr, 22.5, 22.5);
         outlined(false);
       } else if (name == "SCAN") {
-        for (double r : {4.0, 8.0, 12.0}) cairo_arc(cr, 15.5, 15.5, r, -M_PI * 0.8, -M_PI * 0.2), cairo_new_sub_path(cr);
+        for (double r : {4.0, 8.0, 12.0})
+          cairo_arc(cr, 15.5, 15.5, r, -M_PI * 0.8, -M_PI * 0.2), cairo_new_sub_path(cr);
         outlined(false);
         cairo_arc(cr, 15.5, 15.5, 1.5, 0, 2 * M_PI);
         outlined(true);

@@ -127,6 +127,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quenart: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr, "usage: quenart images INVENTORY_DIR MODULE OUT_DIR [CAPTIONS TEMPLATES STRINGS] | quenart cursors OUT_DIR\n");
+  std::fprintf(
+      stderr,
+      "usage: quenart images INVENTORY_DIR MODULE OUT_DIR [CAPTIONS TEMPLATES STRINGS] | quenart cursors OUT_DIR\n");
   return 2;
 }

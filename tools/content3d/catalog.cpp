@@ -63,7 +63,9 @@ class Catalog {
   std::vector<Asset> Take() { return std::move(assets_); }
 
  private:
-  void Add(const std::string& path, std::uint32_t type, Image data) { assets_.push_back({path, type, std::move(data)}); }
+  void Add(const std::string& path, std::uint32_t type, Image data) {
+    assets_.push_back({path, type, std::move(data)});
+  }
 
   std::vector<Asset> assets_;
   std::uint32_t seed_ = 1;

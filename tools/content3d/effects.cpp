@@ -55,7 +55,8 @@ std::uint32_t EffectFrameCount() { return kFrames; }
 void AddEffects(std::vector<Asset>* out) {
   std::uint32_t seed = 1000;
   for (const char* kind : {"exp", "rap"})
-    for (int n = 1; n <= (kind[0] == 'e' ? 9 : 8); ++n) Series("explode\\", kind + std::to_string(n) + "00", seed++, out);
+    for (int n = 1; n <= (kind[0] == 'e' ? 9 : 8); ++n)
+      Series("explode\\", kind + std::to_string(n) + "00", seed++, out);
   Series("explode\\", "sdbr00", seed++, out);
   for (int g = 1; g <= 5; ++g)
     for (const char* base : {"@shld00", "nxef00"}) Series("g" + std::to_string(g) + "\\shieldfx\\", base, seed++, out);

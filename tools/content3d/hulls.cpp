@@ -71,8 +71,8 @@ void Slab(Mesh* m, std::vector<std::array<float, 2>> ring, float zBottom, float 
 }
 
 // A convex outline part of the hull, from outline points.
-void Part(Mesh* m, const Frame& f, const Outline& outline, float zBottom, float zTop, float bottomScale,
-          float topScale, std::uint32_t material) {
+void Part(Mesh* m, const Frame& f, const Outline& outline, float zBottom, float zTop, float bottomScale, float topScale,
+          std::uint32_t material) {
   std::vector<std::array<float, 2>> ring;
   for (const auto& p : outline) ring.push_back(f.At(p));
   Slab(m, ring, zBottom, (zBottom + zTop) / 2, zTop, bottomScale, topScale, material);
@@ -99,10 +99,11 @@ void Hull(Mesh* m, std::uint32_t guild, const Frame& f, bool wreck) {
       Part(m, f, Both({{0, 0}, {0.5f, 0.35f}, {1, 0.25f}}), -h, h, 0.6f, 0.35f, kPlate);
       for (const float side : {1.f, -1.f}) {
         if (wreck && side < 0) continue;  // a wing shot away
-        Part(m, f, {{0.35f, side * 0.15f}, {0.98f, side * 1.f}, {0.95f, side * 0.15f}}, -h * 0.35f, h * 0.1f, 1.f,
-             0.9f, kPlate);
-        if (!wreck) Part(m, f, {{0.9f, side * 0.8f}, {0.98f, side * 1.f}, {0.95f, side * 0.75f}}, -h * 0.4f, h * 0.15f,
-                         1.f, 1.f, kTrim);
+        Part(m, f, {{0.35f, side * 0.15f}, {0.98f, side * 1.f}, {0.95f, side * 0.15f}}, -h * 0.35f, h * 0.1f, 1.f, 0.9f,
+             kPlate);
+        if (!wreck)
+          Part(m, f, {{0.9f, side * 0.8f}, {0.98f, side * 1.f}, {0.95f, side * 0.75f}}, -h * 0.4f, h * 0.15f, 1.f, 1.f,
+               kTrim);
       }
       if (!wreck) Part(m, f, Both({{0.15f, 0}, {0.5f, 0.06f}, {0.85f, 0.06f}}), h * 0.3f, h * 1.25f, 1.f, 0.5f, kTrim);
       break;
@@ -128,8 +129,9 @@ void Hull(Mesh* m, std::uint32_t guild, const Frame& f, bool wreck) {
         if (wreck && side > 0) continue;  // a prong broken off
         Part(m, f, {{0, side * 0.55f}, {0.45f, side * 0.8f}, {0.6f, side * 0.3f}, {0.3f, side * 0.25f}}, -h * 0.7f,
              h * 0.7f, 0.6f, 0.6f, kPlate);
-        if (!wreck) Part(m, f, {{0, side * 0.55f}, {0.12f, side * 0.64f}, {0.1f, side * 0.48f}}, -h * 0.8f, h * 0.8f,
-                         0.8f, 0.8f, kTrim);
+        if (!wreck)
+          Part(m, f, {{0, side * 0.55f}, {0.12f, side * 0.64f}, {0.1f, side * 0.48f}}, -h * 0.8f, h * 0.8f, 0.8f, 0.8f,
+               kTrim);
       }
       break;
     case 3:  // block: a broad squared hull with a nose block, inside a ring
@@ -168,8 +170,7 @@ void Hull(Mesh* m, std::uint32_t guild, const Frame& f, bool wreck) {
     }
     default:  // crystal: a long cut diamond, pointed above and below, with a shard on its back
       Part(m, f, Both({{0, 0}, {0.3f, 0.6f}, {0.55f, 1}, {1, 0.4f}}), -h * 1.6f, h * 1.6f, 0.18f, 0.18f, kPlate);
-      if (!wreck)
-        Part(m, f, Both({{0.4f, 0}, {0.6f, 0.15f}, {0.8f, 0}}), h * 0.6f, h * 2.6f, 1.f, 0.15f, kTrim);
+      if (!wreck) Part(m, f, Both({{0.4f, 0}, {0.6f, 0.15f}, {0.8f, 0}}), h * 0.6f, h * 2.6f, 1.f, 0.15f, kTrim);
       break;
   }
 }
@@ -203,8 +204,8 @@ Mesh MakeHullMesh(std::uint32_t guild, std::uint32_t unitClass) {
     Box(&m, -f.len * 0.1f, 0, tower / 2, f.len * 0.06f, f.len * 0.06f, tower / 2, kPlate);
     Box(&m, -f.len * 0.1f, 0, tower, f.len * 0.1f, f.len * 0.1f, f.len * 0.03f, kTrim);
     if (unitClass == 2)
-      for (const float side : {1.f, -1.f}) Box(&m, f.len * 0.1f, side * f.half * 0.6f, f.high * 1.6f, f.len * 0.12f,
-                                                f.len * 0.02f, f.len * 0.02f, kTrim);
+      for (const float side : {1.f, -1.f})
+        Box(&m, f.len * 0.1f, side * f.half * 0.6f, f.high * 1.6f, f.len * 0.12f, f.len * 0.02f, f.len * 0.02f, kTrim);
     return m;
   }
   // Side pods: one pair from the destroyers up, two on battleships.

@@ -37,12 +37,14 @@ int main(int argc, char** argv) {
       // The index names the pictures; their looks do not matter to it.
       const auto catalog = content3d::MakeCatalog(content3d::PlaceholderPicture);
       Write(out / "index202.bin", AsString(content3d::MakeIndexTable(catalog)));
-      Write(out / "index3d.rc", "// The index of the 3D data names, made by quencontent3d.\n202 INDEXTABLE \"index202.bin\"\n");
+      Write(out / "index3d.rc",
+            "// The index of the 3D data names, made by quencontent3d.\n202 INDEXTABLE \"index202.bin\"\n");
     } else if (what == "data") {
       content3d::Studio studio;
-      const auto catalog = content3d::MakeCatalog([&](const content3d::Mesh& mesh, const std::array<float, 3>& toCamera) {
-        return studio.Picture(mesh, toCamera, content3d::kUnitPictureSide);
-      });
+      const auto catalog =
+          content3d::MakeCatalog([&](const content3d::Mesh& mesh, const std::array<float, 3>& toCamera) {
+            return studio.Picture(mesh, toCamera, content3d::kUnitPictureSide);
+          });
       const auto dir = out / "c" / "QUENBAR" / "3DDATA";
       Write(dir / "3ddata.nob", AsString(content3d::MakeArchive(catalog)));
       Write(dir / "Quenbar.con", content3d::MakeSceneFile());

@@ -82,8 +82,10 @@ Mesh MakeQuad(float half) {
   Mesh m;
   m.verts = {{-half, -half, 0}, {half, -half, 0}, {half, half, 0}, {-half, half, 0}};
   const std::uint32_t uv[4] = {AddUV(&m, 0, 1), AddUV(&m, 1, 1), AddUV(&m, 1, 0), AddUV(&m, 0, 0)};
-  m.tris = {{{0, 1, 2}, {uv[0], uv[1], uv[2]}, 0}, {{0, 2, 3}, {uv[0], uv[2], uv[3]}, 0},
-            {{0, 2, 1}, {uv[0], uv[2], uv[1]}, 0}, {{0, 3, 2}, {uv[0], uv[3], uv[2]}, 0}};
+  m.tris = {{{0, 1, 2}, {uv[0], uv[1], uv[2]}, 0},
+            {{0, 2, 3}, {uv[0], uv[2], uv[3]}, 0},
+            {{0, 2, 1}, {uv[0], uv[2], uv[1]}, 0},
+            {{0, 3, 2}, {uv[0], uv[3], uv[2]}, 0}};
   return m;
 }
 
@@ -140,8 +142,9 @@ Mesh MakeRock(float radius, std::uint32_t seed) {
     }
   }
   // The seam's duplicate corners meet exactly: the ring's last column copies its first.
-  for (int i = 0; i <= kRings; ++i) m.verts[static_cast<std::size_t>(i * (kSegments + 1) + kSegments)] =
-      m.verts[static_cast<std::size_t>(i * (kSegments + 1))];
+  for (int i = 0; i <= kRings; ++i)
+    m.verts[static_cast<std::size_t>(i * (kSegments + 1) + kSegments)] =
+        m.verts[static_cast<std::size_t>(i * (kSegments + 1))];
   return m;
 }
 

@@ -66,10 +66,13 @@ Image Mirrored(const Image& texels) {
 // The guilds' plates (their hue over grey) and trim (their glow), as the 2D
 // ship pictures colour them.
 Image GuildPalette(std::uint32_t guild) {
-  static constexpr float kPlate[5][3] = {
-      {0.60f, 0.33f, 0.32f}, {0.31f, 0.52f, 0.40f}, {0.33f, 0.39f, 0.61f}, {0.60f, 0.52f, 0.32f}, {0.54f, 0.34f, 0.54f}};
-  static constexpr float kGlow[5][3] = {{1, 0.35f, 0.2f}, {0.3f, 0.95f, 0.45f}, {0.35f, 0.55f, 1}, {1, 0.8f, 0.3f},
-                                        {0.9f, 0.4f, 0.95f}};
+  static constexpr float kPlate[5][3] = {{0.60f, 0.33f, 0.32f},
+                                         {0.31f, 0.52f, 0.40f},
+                                         {0.33f, 0.39f, 0.61f},
+                                         {0.60f, 0.52f, 0.32f},
+                                         {0.54f, 0.34f, 0.54f}};
+  static constexpr float kGlow[5][3] = {
+      {1, 0.35f, 0.2f}, {0.3f, 0.95f, 0.45f}, {0.35f, 0.55f, 1}, {1, 0.8f, 0.3f}, {0.9f, 0.4f, 0.95f}};
   std::vector<SGPalEntry> colours(256, SGPalEntry{0, 0, 0, 0});
   for (std::uint32_t i = 1; i < 256; ++i) {
     const bool trim = i >= kTrimTexel;
@@ -99,7 +102,8 @@ Image PlaceholderPicture(const Mesh&, const std::array<float, 3>&) {
   Image out(kSide * kSide, 0);
   for (std::uint32_t y = 0; y < kSide; ++y)
     for (std::uint32_t x = 0; x < kSide; ++x) {
-      const int dx = static_cast<int>(2 * x + 1) - static_cast<int>(kSide), dy = static_cast<int>(2 * y + 1) - static_cast<int>(kSide);
+      const int dx = static_cast<int>(2 * x + 1) - static_cast<int>(kSide),
+                dy = static_cast<int>(2 * y + 1) - static_cast<int>(kSide);
       if (dx * dx + dy * dy < static_cast<int>(kSide * kSide) / 2) out[y * kSide + x] = 150;
     }
   return out;
@@ -118,9 +122,8 @@ void AddUnitPictures(std::vector<Asset>* out, const PictureMaker& maker) {
       for (const int code : ViewCodes()) {
         const auto toCamera = ViewCodeDirection(code);
         pictures.push_back(Haloed(maker(hull, toCamera)));
-        across.push_back(ViewCodeMirrored(code)
-                             ? Mirrored(Haloed(maker(hull, {toCamera[0], -toCamera[1], toCamera[2]})))
-                             : Image());
+        across.push_back(
+            ViewCodeMirrored(code) ? Mirrored(Haloed(maker(hull, {toCamera[0], -toCamera[1], toCamera[2]}))) : Image());
       }
     }
   std::size_t at = 0;

@@ -1,5 +1,6 @@
 #include "tools/content3d/studio.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <vector>
-#include <unistd.h>
 
 #include "platform/backend/headless.h"
 #include "platform/core/dospath.h"
@@ -42,8 +42,8 @@ void Check(bool ok, const char* what) {
 
 std::vector<SGPalEntry> Greys() {
   std::vector<SGPalEntry> c(256);
-  for (int i = 0; i < 256; ++i) c[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
-                                                 static_cast<std::uint8_t>(i), 0};
+  for (int i = 0; i < 256; ++i)
+    c[i] = SGPalEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0};
   return c;
 }
 
@@ -83,8 +83,8 @@ Studio::Studio() : parts_(std::make_unique<Parts>()) {
   wc.lpszClassName = "QuenStudio";
   wc.lpfnWndProc = DefWindowProc;
   RegisterClassEx(&wc);
-  HWND hwnd = CreateWindowEx(0, "QuenStudio", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
-                             nullptr);
+  HWND hwnd =
+      CreateWindowEx(0, "QuenStudio", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
   DDSURFACEDESC d;
   d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   d.dwWidth = kWidth;
@@ -209,7 +209,8 @@ Image Studio::Picture(const Mesh& mesh, const std::array<float, 3>& toCamera, st
         const std::uint32_t px = at[0] | (static_cast<std::uint32_t>(at[1]) << 8);
         const std::uint32_t g = (px >> 5) & 63;
         // Drawn pixels are never 0: the darkest face still has its ambient light.
-        into[static_cast<std::size_t>(y) * kHeight + x] = px == 0 ? 0 : static_cast<std::uint8_t>(std::max(1u, (g << 2) | (g >> 4)));
+        into[static_cast<std::size_t>(y) * kHeight + x] =
+            px == 0 ? 0 : static_cast<std::uint8_t>(std::max(1u, (g << 2) | (g >> 4)));
       }
   }
   SGModelFree(model);

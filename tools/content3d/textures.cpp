@@ -122,8 +122,8 @@ std::string MakeSceneFile() {
 
 Image MakeScenePalette() {
   // Ramps of grey and of the five guild colours, 40 shades each, black first.
-  static constexpr float kHues[6][3] = {{1, 1, 1}, {1, 0.2f, 0.2f}, {0.2f, 1, 0.3f}, {0.3f, 0.4f, 1}, {1, 1, 0.2f},
-                                        {1, 0.3f, 1}};
+  static constexpr float kHues[6][3] = {{1, 1, 1},       {1, 0.2f, 0.2f}, {0.2f, 1, 0.3f},
+                                        {0.3f, 0.4f, 1}, {1, 1, 0.2f},    {1, 0.3f, 1}};
   std::vector<SGPalEntry> colours(256, SGPalEntry{0, 0, 0, 0});
   for (std::uint32_t i = 1; i < 241; ++i) {
     const std::uint32_t ramp = (i - 1) / 40;

@@ -27,7 +27,9 @@ std::vector<Topic> ParseTopics(std::string_view source) {
     ++lineNo;
     const std::string trimmed = Trim(line);
     if (trimmed.empty() || trimmed[0] == '#') continue;
-    auto fail = [&](const std::string& what) { throw std::runtime_error("line " + std::to_string(lineNo) + ": " + what); };
+    auto fail = [&](const std::string& what) {
+      throw std::runtime_error("line " + std::to_string(lineNo) + ": " + what);
+    };
     const auto bar1 = trimmed.find('|');
     const auto bar2 = bar1 == std::string::npos ? std::string::npos : trimmed.find('|', bar1 + 1);
     if (bar2 == std::string::npos) fail("expected NUMBER | TITLE | TEXT");

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(paths.out, ec);
   std::string fault;
-  if (!WriteLateGameScenario(paths, turns > kLateGameMaxTurns ? kLateGameMaxTurns + 1 : static_cast<std::uint32_t>(turns),
-                             &fault)) {
+  if (!WriteLateGameScenario(
+          paths, turns > kLateGameMaxTurns ? kLateGameMaxTurns + 1 : static_cast<std::uint32_t>(turns), &fault)) {
     std::fprintf(stderr, "quenlategame: %s\n", fault.c_str());
     return 1;
   }

@@ -38,8 +38,7 @@ bool ReadTable(const fs::path& file, LayerTable& table) {
 }
 
 bool Within(const std::string& path, const std::string& folder) {
-  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-         path[folder.size()] == '/';
+  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
 // The layer of a source: the longest folder of the table that holds it.
@@ -56,8 +55,7 @@ const std::vector<std::string>* LayerOf(const LayerTable& table, const std::stri
 }
 
 bool Allowed(const std::vector<std::string>& allowed, const std::string& header) {
-  return std::any_of(allowed.begin(), allowed.end(),
-                     [&](const std::string& p) { return Within(header, p); });
+  return std::any_of(allowed.begin(), allowed.end(), [&](const std::string& p) { return Within(header, p); });
 }
 
 // Prints and counts the includes of one source that name a project folder
@@ -101,8 +99,7 @@ std::string Join(const std::string& base, const std::string& dir) {
 
 // The quen_library calls of one CMakeLists.txt in the folder `base` (from the
 // root). Arguments are split at blanks; quotes are dropped.
-void ReadLibraries(const fs::path& file, const std::string& rel, const std::string& base,
-                   std::vector<Library>& out) {
+void ReadLibraries(const fs::path& file, const std::string& rel, const std::string& base, std::vector<Library>& out) {
   std::ifstream in(file);
   std::stringstream whole;
   whole << in.rdbuf();
@@ -142,18 +139,16 @@ int CheckLibraries(const LayerTable& table, const std::vector<Library>& librarie
   for (const Library& lib : libraries) {
     std::vector<std::string> allowed;
     for (const std::string& folder : lib.folders)
-      if (const auto* row = LayerOf(table, folder + "/"))
-        allowed.insert(allowed.end(), row->begin(), row->end());
+      if (const auto* row = LayerOf(table, folder + "/")) allowed.insert(allowed.end(), row->begin(), row->end());
     for (const std::string& dep : lib.deps) {
       const auto found = byName.find(dep);
       if (found == byName.end()) continue;  // not one of ours, or a bundle of ours
       const std::vector<std::string>& theirs = found->second->folders;
-      const bool reachable = std::any_of(theirs.begin(), theirs.end(), [&](const std::string& folder) {
-        return Allowed(allowed, folder + "/");
-      });
+      const bool reachable = std::any_of(theirs.begin(), theirs.end(),
+                                         [&](const std::string& folder) { return Allowed(allowed, folder + "/"); });
       if (!reachable && !theirs.empty()) {
-        std::printf("%s: %s builds on %s (%s) from a higher layer\n", lib.file.c_str(), lib.name.c_str(),
-                    dep.c_str(), theirs.front().c_str());
+        std::printf("%s: %s builds on %s (%s) from a higher layer\n", lib.file.c_str(), lib.name.c_str(), dep.c_str(),
+                    theirs.front().c_str());
         ++violations;
       }
     }

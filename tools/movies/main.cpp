@@ -51,16 +51,55 @@ void Encode(const movies::Movie& movie, const fs::path& avi) {
       frames.write(rgb.data(), static_cast<std::streamsize>(rgb.size()));
     }
     const auto audio = sound::EncodeWav(movies::Soundtrack(movie), music::kRate, 2);
-    std::ofstream(wav, std::ios::binary).write(reinterpret_cast<const char*>(audio.data()),
-                                               static_cast<std::streamsize>(audio.size()));
+    std::ofstream(wav, std::ios::binary)
+        .write(reinterpret_cast<const char*>(audio.data()), static_cast<std::streamsize>(audio.size()));
     if (!frames) throw std::runtime_error("cannot write " + raw.string());
   }
   // One thread and bit-exact flags: the same frames give the same file.
-  Run({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-threads", "1", "-f", "rawvideo", "-pix_fmt", "rgb24",
-       "-s", std::to_string(movies::kWidth) + "x" + std::to_string(movies::kHeight), "-r", std::to_string(movies::kFps),
-       "-i", raw.string(), "-i", wav.string(), "-map", "0:v", "-map", "1:a", "-c:v", "mpeg4", "-q:v", "4", "-g", "30",
-       "-pix_fmt", "yuv420p", "-c:a", "pcm_s16le", "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a",
-       "+bitexact", "-map_metadata", "-1", "-threads", "1", avi.string()});
+  Run({"ffmpeg",
+       "-nostdin",
+       "-loglevel",
+       "error",
+       "-y",
+       "-threads",
+       "1",
+       "-f",
+       "rawvideo",
+       "-pix_fmt",
+       "rgb24",
+       "-s",
+       std::to_string(movies::kWidth) + "x" + std::to_string(movies::kHeight),
+       "-r",
+       std::to_string(movies::kFps),
+       "-i",
+       raw.string(),
+       "-i",
+       wav.string(),
+       "-map",
+       "0:v",
+       "-map",
+       "1:a",
+       "-c:v",
+       "mpeg4",
+       "-q:v",
+       "4",
+       "-g",
+       "30",
+       "-pix_fmt",
+       "yuv420p",
+       "-c:a",
+       "pcm_s16le",
+       "-fflags",
+       "+bitexact",
+       "-flags:v",
+       "+bitexact",
+       "-flags:a",
+       "+bitexact",
+       "-map_metadata",
+       "-1",
+       "-threads",
+       "1",
+       avi.string()});
   fs::remove(raw);
   fs::remove(wav);
 }

@@ -132,7 +132,8 @@ art::Pixels DrawFrame(const Movie& movie, int frame) {
     for (int i = 0; i < 40 && boom > 0; ++i) {
       const double ang = debris.Range(0, 2 * M_PI), d = boom * debris.Range(40, 200);
       c.Colour({0.5, 0.4, 0.3}, 1 - boom * 0.5);
-      cairo_arc(c.cr(), kStageW / 2.0 + d * std::cos(ang), kStageH / 2.0 + d * std::sin(ang), debris.Range(1, 3), 0, 2 * M_PI);
+      cairo_arc(c.cr(), kStageW / 2.0 + d * std::cos(ang), kStageH / 2.0 + d * std::sin(ang), debris.Range(1, 3), 0,
+                2 * M_PI);
       cairo_fill(c.cr());
     }
     const double a = Smooth((u - 0.6) * 3);
@@ -151,7 +152,8 @@ art::Pixels DrawFrame(const Movie& movie, int frame) {
     const double a = Smooth((u - 0.25) * 3);
     if (a > 0) {
       c.Text(major ? "IMPERATOR" : "VICTORY", 0, 80, kStageW, 60, p.accent.Scaled(a), 44, true, a);
-      c.Text(major ? "The solar space is yours" : "Your guild prevails", 0, 140, kStageW, 30, art::Rgb{0.8, 0.85, 1.0}.Scaled(a), 18, false);
+      c.Text(major ? "The solar space is yours" : "Your guild prevails", 0, 140, kStageW, 30,
+             art::Rgb{0.8, 0.85, 1.0}.Scaled(a), 18, false);
     }
   }
   return c.Take();

@@ -17,9 +17,9 @@ constexpr int kHeight = 480;
 constexpr int kFps = 15;
 
 struct Movie {
-  std::string_view name;   // "intro", "loss", "minorwin", "majorwin"
+  std::string_view name;  // "intro", "loss", "minorwin", "majorwin"
   double seconds;
-  std::string_view mood;   // the music under it
+  std::string_view mood;  // the music under it
 };
 
 // Nothing for an unknown movie name (its file name without ".avi").

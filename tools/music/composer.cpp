@@ -36,7 +36,8 @@ const std::vector<Mood> kMoods = {
 class SineTable {
  public:
   SineTable() {
-    for (std::size_t i = 0; i < table_.size(); ++i) table_[i] = static_cast<float>(std::sin(2 * M_PI * i / table_.size()));
+    for (std::size_t i = 0; i < table_.size(); ++i)
+      table_[i] = static_cast<float>(std::sin(2 * M_PI * i / table_.size()));
   }
   float operator()(double phase) const {
     const double p = (phase - std::floor(phase)) * table_.size();
@@ -98,7 +99,10 @@ class Echo {
 class Piece {
  public:
   Piece(const Mood& mood, std::size_t frames)
-      : mood_(mood), frames_(frames), tail_(static_cast<std::size_t>(4.0 * kRate)), buffer_(2 * (frames + tail_), 0.0f) {}
+      : mood_(mood),
+        frames_(frames),
+        tail_(static_cast<std::size_t>(4.0 * kRate)),
+        buffer_(2 * (frames + tail_), 0.0f) {}
 
   double Beat() const { return mood_.barSeconds / 4; }
   int Bars() const { return static_cast<int>(std::ceil(frames_ / (mood_.barSeconds * kRate) - 1e-9)); }
@@ -110,10 +114,10 @@ class Piece {
     int partials = 4;
     double tilt = 1.0;
     double attack = 0.01;
-    double decay = 0;      // per second, while held
+    double decay = 0;  // per second, while held
     double release = 0.1;
-    double vibrato = 0;    // semitones
-    double inharmonic = 0; // stretch of the upper partials (bells)
+    double vibrato = 0;     // semitones
+    double inharmonic = 0;  // stretch of the upper partials (bells)
   };
   void Note(double start, double length, double midi, double gain, double pan, const Timbre& t) {
     const auto first = static_cast<std::size_t>(start * kRate);
@@ -139,7 +143,8 @@ class Piece {
       if (t.decay > 0) env *= std::exp(-tt * t.decay);
       if (tt > length) env *= std::max(0.0, 1 - (tt - length) / t.release);
       if (env < 1e-4 && tt > t.attack) break;
-      const double vib = t.vibrato > 0 && tt > 0.2 ? t.vibrato * std::sin(2 * M_PI * 5.2 * tt) * std::min(1.0, (tt - 0.2) * 3) : 0;
+      const double vib =
+          t.vibrato > 0 && tt > 0.2 ? t.vibrato * std::sin(2 * M_PI * 5.2 * tt) * std::min(1.0, (tt - 0.2) * 3) : 0;
       phase += hz * std::exp2(vib / 12) / kRate;
       float s = 0;
       for (int k = 0; k < partials; ++k) {
@@ -156,22 +161,26 @@ class Piece {
   // filter: high-passed for hats, low-passed for the snare's body).
   void Kick(double start, double gain) {
     const auto first = static_cast<std::size_t>(start * kRate);
-    const std::size_t n = std::min(static_cast<std::size_t>(0.35 * kRate), frames_ + tail_ - std::min(first, frames_ + tail_));
+    const std::size_t n =
+        std::min(static_cast<std::size_t>(0.35 * kRate), frames_ + tail_ - std::min(first, frames_ + tail_));
     double ph = 0;
     for (std::size_t i = 0; i < n; ++i) {
       const double tt = static_cast<double>(i) / kRate;
       ph += (48 + 110 * std::exp(-tt * 28)) / kRate;
       // the click of the beater carries the kick on small speakers
-      const float s = static_cast<float>(gain * (std::exp(-tt * 8) * kSine(ph) + 0.3 * std::exp(-tt * 60) * kSine(ph * 5.3)));
+      const float s =
+          static_cast<float>(gain * (std::exp(-tt * 8) * kSine(ph) + 0.3 * std::exp(-tt * 60) * kSine(ph * 5.3)));
       buffer_[2 * (first + i)] += s;
       buffer_[2 * (first + i) + 1] += s;
     }
   }
   void Noise(double start, double seconds, double decay, double gain, double pan, bool high, double toneHz) {
     const auto first = static_cast<std::size_t>(start * kRate);
-    const std::size_t n = std::min(static_cast<std::size_t>(seconds * kRate), frames_ + tail_ - std::min(first, frames_ + tail_));
+    const std::size_t n =
+        std::min(static_cast<std::size_t>(seconds * kRate), frames_ + tail_ - std::min(first, frames_ + tail_));
     double low = 0, ph = 0;
-    const float gl = static_cast<float>(gain * std::cos(pan * M_PI / 2)), gr = static_cast<float>(gain * std::sin(pan * M_PI / 2));
+    const float gl = static_cast<float>(gain * std::cos(pan * M_PI / 2)),
+                gr = static_cast<float>(gain * std::sin(pan * M_PI / 2));
     for (std::size_t i = 0; i < n; ++i) {
       const double tt = static_cast<double>(i) / kRate;
       const double white = noise_.Unit() * 2 - 1;
@@ -227,9 +236,14 @@ struct Motif {
 
 Motif MakeMotif(Rng& rng) {
   static const std::vector<std::vector<double>> kRhythms = {
-      {1, 0.5, 0.5, 1, 1, 2, 1, 1},   {1.5, 0.5, 1, 1, 1, 1, 2},     {0.5, 0.5, 1, 0.5, 0.5, 1, 3, 1},
-      {2, 1, 1, 1.5, 0.5, 2},         {1, 1, 1, 1, 1, 1, 2},         {0.5, 0.5, 0.5, 0.5, 1, 1, 1.5, 0.5, 2},
-      {3, 1, 1, 1, 2},                {1, 0.5, 0.5, 2, 1, 0.5, 0.5, 2},
+      {1, 0.5, 0.5, 1, 1, 2, 1, 1},
+      {1.5, 0.5, 1, 1, 1, 1, 2},
+      {0.5, 0.5, 1, 0.5, 0.5, 1, 3, 1},
+      {2, 1, 1, 1.5, 0.5, 2},
+      {1, 1, 1, 1, 1, 1, 2},
+      {0.5, 0.5, 0.5, 0.5, 1, 1, 1.5, 0.5, 2},
+      {3, 1, 1, 1, 2},
+      {1, 0.5, 0.5, 2, 1, 0.5, 0.5, 2},
   };
   static const std::array<int, 10> kSteps = {-2, -1, -1, 1, 1, 2, 0, -3, 3, 1};
   Motif m;
@@ -305,7 +319,9 @@ std::vector<float> Compose(const Mood& mood, double seconds) {
     if (mood.pulse < 0.3) {
       piece.Note(t0, bar * 0.95, bassMidi, 0.22, 0.5, bassVoice);
     } else if (mood.pulse < 0.7) {
-      for (double at : {0.0, 2.0, 3.5}) piece.Note(t0 + at * beat, beat * (at == 3.5 ? 0.45 : 1.4), bassMidi + (at == 3.5 ? 12 : 0), 0.2, 0.5, bassVoice);
+      for (double at : {0.0, 2.0, 3.5})
+        piece.Note(t0 + at * beat, beat * (at == 3.5 ? 0.45 : 1.4), bassMidi + (at == 3.5 ? 12 : 0), 0.2, 0.5,
+                   bassVoice);
     } else {
       for (int e = 0; e < 8; ++e) {
         const int midi = bassMidi + (e % 4 == 3 ? 7 : e == 6 ? 12 : 0);
@@ -346,7 +362,8 @@ std::vector<float> Compose(const Mood& mood, double seconds) {
         const double len = m.lengths[k] * beat;
         piece.Note(t0 + at * beat, len * 0.92, ScaleNote(mood, d + octave), 0.16 * mood.lead, 0.45, leadVoice);
         // in the fuller sections a second voice follows a third below
-        if (full && mood.lead > 0.6) piece.Note(t0 + at * beat, len * 0.92, ScaleNote(mood, d + octave - 2), 0.06 * mood.lead, 0.65, leadVoice);
+        if (full && mood.lead > 0.6)
+          piece.Note(t0 + at * beat, len * 0.92, ScaleNote(mood, d + octave - 2), 0.06 * mood.lead, 0.65, leadVoice);
         degree = d + m.steps[k];
         at += m.lengths[k];
       }
@@ -359,7 +376,8 @@ std::vector<float> Compose(const Mood& mood, double seconds) {
       double at = 0;
       int degree = NearestChordTone(9 + chord, chord);
       for (std::size_t k = 0; k < m.lengths.size() && at < 4; ++k) {
-        piece.Note(t0 + at * beat, m.lengths[k] * beat, ScaleNote(mood, std::clamp(degree, 7, 14)), 0.06, 0.25, leadVoice);
+        piece.Note(t0 + at * beat, m.lengths[k] * beat, ScaleNote(mood, std::clamp(degree, 7, 14)), 0.06, 0.25,
+                   leadVoice);
         degree += m.steps[k];
         at += m.lengths[k];
       }
@@ -384,8 +402,8 @@ std::vector<float> Compose(const Mood& mood, double seconds) {
     if (mood.pulse > 0.02) {
       for (int e = 0; e < 8; ++e) {
         const double accent = e % 2 ? 0.6 : 1.0;
-        piece.Noise(t0 + e * beat / 2, 0.08, 45, 0.05 * accent * std::min(1.0, mood.pulse * 2 + 0.3), e % 2 ? 0.65 : 0.35,
-                    true, 0);
+        piece.Noise(t0 + e * beat / 2, 0.08, 45, 0.05 * accent * std::min(1.0, mood.pulse * 2 + 0.3),
+                    e % 2 ? 0.65 : 0.35, true, 0);
       }
     }
   }

@@ -15,15 +15,15 @@ constexpr int kRate = 22050;
 
 struct Mood {
   std::string name;
-  int rootMidi = 45;       // the key's root note
-  std::vector<int> scale;  // semitone steps of the mode above the root
-  std::vector<int> chords; // scale degrees of the chord roots, one per bar
-  double barSeconds = 8;   // length of one bar of four beats, one chord
-  double brightness = 0.5; // pad filter opening, 0..1
-  double bells = 0.5;      // density of the bell melody, 0..1
-  double pulse = 0;        // bass pulse and drums, 0..1
-  double detune = 0.3;     // pad width, 0..1
-  double lead = 0.7;       // presence of the melody, 0..1
+  int rootMidi = 45;        // the key's root note
+  std::vector<int> scale;   // semitone steps of the mode above the root
+  std::vector<int> chords;  // scale degrees of the chord roots, one per bar
+  double barSeconds = 8;    // length of one bar of four beats, one chord
+  double brightness = 0.5;  // pad filter opening, 0..1
+  double bells = 0.5;       // density of the bell melody, 0..1
+  double pulse = 0;         // bass pulse and drums, 0..1
+  double detune = 0.3;      // pad width, 0..1
+  double lead = 0.7;        // presence of the melody, 0..1
 };
 
 // The moods the inventory's music recipes name; nothing for an unknown one.

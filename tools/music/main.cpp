@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
-#include <fstream>
-#include <string>
 
 #include "tools/art/inventory.h"
 #include "tools/music/composer.h"

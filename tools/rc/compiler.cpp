@@ -24,8 +24,8 @@ constexpr std::uint32_t kTabStop = 0x00010000;
 constexpr std::uint32_t kGroup = 0x00020000;
 constexpr std::uint32_t kBorder = 0x00800000;
 
-constexpr std::array<std::string_view, 9> kMemoryFlags = {
-    "PRELOAD", "LOADONCALL", "FIXED", "MOVEABLE", "DISCARDABLE", "PURE", "IMPURE", "SHARED", "NONSHARED"};
+constexpr std::array<std::string_view, 9> kMemoryFlags = {"PRELOAD", "LOADONCALL", "FIXED",  "MOVEABLE", "DISCARDABLE",
+                                                          "PURE",    "IMPURE",     "SHARED", "NONSHARED"};
 
 bool SameWord(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -72,8 +72,11 @@ constexpr auto kControls = std::to_array<ControlKind>({
 });
 
 constexpr auto kClassKeywords = std::to_array<std::pair<std::string_view, plat::WORD>>({
-    {"BUTTON", plat::DLG_CLASS_BUTTON}, {"EDIT", plat::DLG_CLASS_EDIT}, {"STATIC", plat::DLG_CLASS_STATIC},
-    {"LISTBOX", plat::DLG_CLASS_LISTBOX}, {"SCROLLBAR", plat::DLG_CLASS_SCROLLBAR},
+    {"BUTTON", plat::DLG_CLASS_BUTTON},
+    {"EDIT", plat::DLG_CLASS_EDIT},
+    {"STATIC", plat::DLG_CLASS_STATIC},
+    {"LISTBOX", plat::DLG_CLASS_LISTBOX},
+    {"SCROLLBAR", plat::DLG_CLASS_SCROLLBAR},
     {"COMBOBOX", plat::DLG_CLASS_COMBOBOX},
 });
 
@@ -434,7 +437,8 @@ class Parser {
       }
       return item;
     }
-    auto kind = std::find_if(kControls.begin(), kControls.end(), [&](const ControlKind& k) { return IsWord(k.keyword); });
+    auto kind =
+        std::find_if(kControls.begin(), kControls.end(), [&](const ControlKind& k) { return IsWord(k.keyword); });
     if (kind == kControls.end()) Fail("unknown dialog item " + Peek().text);
     const bool isIcon = kind->keyword == "ICON";
     ++pos_;
@@ -468,7 +472,8 @@ class Parser {
   plat::SzOrOrd ControlClass() {
     plat::SzOrOrd c;
     if (Peek().kind == TokenKind::Identifier) {
-      auto it = std::find_if(kClassKeywords.begin(), kClassKeywords.end(), [&](const auto& k) { return IsWord(k.first); });
+      auto it =
+          std::find_if(kClassKeywords.begin(), kClassKeywords.end(), [&](const auto& k) { return IsWord(k.first); });
       if (it == kClassKeywords.end()) Fail("unknown control class " + Peek().text);
       ++pos_;
       c.isOrdinal = true;
@@ -478,7 +483,8 @@ class Parser {
     if (Peek().kind == TokenKind::String) {
       c.text = Narrow(Next().str);
       // The predefined classes are stored by number, as the system expects.
-      auto it = std::find_if(kClassKeywords.begin(), kClassKeywords.end(), [&](const auto& k) { return SameWord(k.first, c.text); });
+      auto it = std::find_if(kClassKeywords.begin(), kClassKeywords.end(),
+                             [&](const auto& k) { return SameWord(k.first, c.text); });
       if (it != kClassKeywords.end()) {
         c.text.clear();
         c.isOrdinal = true;

@@ -40,7 +40,7 @@ std::vector<Resource> GroupFromFile(std::span<const std::uint8_t> file, const pl
   group.U16(cursor ? 2 : 1);
   group.U16(static_cast<std::uint16_t>(count));
   for (std::size_t i = 0; i < count; ++i) {
-    r.Skip(4);  // width, height, colours, reserved: the picture's header says it better
+    r.Skip(4);                     // width, height, colours, reserved: the picture's header says it better
     std::uint16_t hotX = r.U16();  // planes in an icon file
     std::uint16_t hotY = r.U16();  // bit count in an icon file
     std::uint32_t size = r.U32();

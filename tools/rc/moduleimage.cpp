@@ -48,25 +48,24 @@ using TypeMap = std::map<Key, NameMap>;
 
 // The 16-bit program that runs when the module is started under DOS: print
 // the message at offset 0x0E and exit.
-const std::uint8_t kDosStub[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09, 0xCD,
-                                 0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
+const std::uint8_t kDosStub[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09, 0xCD, 0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
 constexpr std::string_view kDosMessage = "This file holds resources only.\r\r\n$";
 
 void WriteDosHeader(plat::ByteWriter& w) {
-  w.U16(0x5A4D);  // "MZ"
-  w.U16(0x90);    // bytes on the last page
-  w.U16(3);       // pages
-  w.U16(0);       // relocations
-  w.U16(4);       // header paragraphs
-  w.U16(0);       // minimum extra paragraphs
-  w.U16(0xFFFF);  // maximum extra paragraphs
-  w.U16(0);       // ss
-  w.U16(0xB8);    // sp
-  w.U16(0);       // checksum
-  w.U16(0);       // ip
-  w.U16(0);       // cs
-  w.U16(0x40);    // relocation table
-  w.U16(0);       // overlay
+  w.U16(0x5A4D);        // "MZ"
+  w.U16(0x90);          // bytes on the last page
+  w.U16(3);             // pages
+  w.U16(0);             // relocations
+  w.U16(4);             // header paragraphs
+  w.U16(0);             // minimum extra paragraphs
+  w.U16(0xFFFF);        // maximum extra paragraphs
+  w.U16(0);             // ss
+  w.U16(0xB8);          // sp
+  w.U16(0);             // checksum
+  w.U16(0);             // ip
+  w.U16(0);             // cs
+  w.U16(0x40);          // relocation table
+  w.U16(0);             // overlay
   w.Zeros(8 + 4 + 20);  // reserved, OEM fields, reserved
   w.U32(kPeOffset);
   w.WriteBytes(kDosStub);
@@ -189,22 +188,22 @@ std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resource
 
   plat::ByteWriter w;
   WriteDosHeader(w);
-  w.U32(0x00004550);  // "PE\0\0"
-  w.U16(plus ? 0x8664 : 0x014C);             // machine
-  w.U16(1);                                  // sections
-  w.U32(0);                                  // time stamp
-  w.U32(0);                                  // symbol table
-  w.U32(0);                                  // symbols
-  w.U16(plus ? 240 : 224);                   // optional header size
-  w.U16(plus ? 0x2022 : 0x2102);             // executable image, DLL; 32-bit or large-address aware
+  w.U32(0x00004550);              // "PE\0\0"
+  w.U16(plus ? 0x8664 : 0x014C);  // machine
+  w.U16(1);                       // sections
+  w.U32(0);                       // time stamp
+  w.U32(0);                       // symbol table
+  w.U32(0);                       // symbols
+  w.U16(plus ? 240 : 224);        // optional header size
+  w.U16(plus ? 0x2022 : 0x2102);  // executable image, DLL; 32-bit or large-address aware
 
   w.U16(plus ? 0x20B : 0x10B);
   w.U8(1);  // linker version
   w.U8(0);
-  w.U32(0);        // code
-  w.U32(rawSize);  // initialised data
-  w.U32(0);        // uninitialised data
-  w.U32(0);        // entry point: none
+  w.U32(0);            // code
+  w.U32(rawSize);      // initialised data
+  w.U32(0);            // uninitialised data
+  w.U32(0);            // entry point: none
   w.U32(kSectionRva);  // base of code
   if (plus) {
     w.U64(0x180000000ull);
@@ -231,8 +230,8 @@ std::vector<std::uint8_t> WriteModuleImage(const std::vector<Resource>& resource
   sizeField(0x1000);    // stack commit
   sizeField(0x100000);  // heap reserve
   sizeField(0x1000);    // heap commit
-  w.U32(0);   // loader flags
-  w.U32(16);  // data directories
+  w.U32(0);             // loader flags
+  w.U32(16);            // data directories
   for (int i = 0; i < 16; ++i) {
     w.U32(i == 2 ? kSectionRva : 0);
     w.U32(i == 2 ? virtualSize : 0);

@@ -336,11 +336,21 @@ void Preprocessor::Tokenize(std::string_view line, const Location& where, std::v
           char e = line[i + 1];
           i += 2;
           switch (e) {
-            case 'n': t.str.push_back(u'\n'); break;
-            case 't': t.str.push_back(u'\t'); break;
-            case 'r': t.str.push_back(u'\r'); break;
-            case '"': t.str.push_back(u'"'); break;
-            case '\\': t.str.push_back(u'\\'); break;
+            case 'n':
+              t.str.push_back(u'\n');
+              break;
+            case 't':
+              t.str.push_back(u'\t');
+              break;
+            case 'r':
+              t.str.push_back(u'\r');
+              break;
+            case '"':
+              t.str.push_back(u'"');
+              break;
+            case '\\':
+              t.str.push_back(u'\\');
+              break;
             case 'x': {
               std::uint32_t v = 0;
               int n = 0;

@@ -13,8 +13,8 @@ using Values = std::vector<std::pair<std::string, std::string>>;
 // Stores `values` under `root`\`subKey`; false (with `error`) at the first failure.
 bool Store(plat::HKEY root, const char* subKey, const Values& values, std::string& error) {
   plat::HKEY key = nullptr;
-  if (plat::RegCreateKeyEx(root, subKey, 0, nullptr, plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr,
-                           &key, nullptr) != plat::ERROR_SUCCESS) {
+  if (plat::RegCreateKeyEx(root, subKey, 0, nullptr, plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr, &key,
+                           nullptr) != plat::ERROR_SUCCESS) {
     error = std::string("cannot create the key ") + subKey;
     return false;
   }

@@ -67,8 +67,8 @@ BuildReport BuildRulesData(const std::filesystem::path& sourceDir, const std::fi
       report.problems.push_back((outputDir / o.name).string() + ": cannot be written");
       continue;
     }
-    report.summary.push_back(o.name + ": " + std::to_string(o.records) + " records, " +
-                             std::to_string(o.bytes.size()) + " bytes");
+    report.summary.push_back(o.name + ": " + std::to_string(o.records) + " records, " + std::to_string(o.bytes.size()) +
+                             " bytes");
   }
   return report;
 }

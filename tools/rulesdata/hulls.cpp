@@ -11,11 +11,11 @@
 namespace rulesdata {
 namespace {
 
-constexpr std::array<std::string_view, 11> kModuleTypes = {
-    "construction", "computer", "damagecontrol", "defense", "power",  "propulsion",
-    "scout",        "ecm",      "tracking",      "transport", "weapon"};
+constexpr std::array<std::string_view, 11> kModuleTypes = {"construction", "computer",   "damagecontrol", "defense",
+                                                           "power",        "propulsion", "scout",         "ecm",
+                                                           "tracking",     "transport",  "weapon"};
 constexpr std::array<std::string_view, 11> kClasses = {"genp", "usta", "asta", "usct", "asct", "uasl",
-                                                        "aasl", "cons", "dest", "crus", "batt"};
+                                                       "aasl", "cons", "dest", "crus", "batt"};
 constexpr int kSections = 5;
 constexpr std::size_t kMaxSlots = 20;
 constexpr std::size_t kMaxNameChars = 49;  // a 50-byte field with its NUL

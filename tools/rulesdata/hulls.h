@@ -26,7 +26,7 @@ namespace rulesdata {
 struct CompiledFile {
   std::vector<std::uint8_t> bytes;  // empty when there are problems
   std::vector<Problem> problems;
-  std::size_t records = 0;          // hulls or modules written
+  std::size_t records = 0;  // hulls or modules written
 };
 
 CompiledFile CompileHulls(std::string_view source);

@@ -11,10 +11,21 @@
 namespace rulesdata {
 namespace {
 
-enum Type { CONSTRUCTION, COMPUTER, DAMAGECONTROL, DEFENSE, POWER, PROPULSION, SCOUT, ECM, TRACKING, TRANSPORT, WEAPON };
+enum Type {
+  CONSTRUCTION,
+  COMPUTER,
+  DAMAGECONTROL,
+  DEFENSE,
+  POWER,
+  PROPULSION,
+  SCOUT,
+  ECM,
+  TRACKING,
+  TRANSPORT,
+  WEAPON
+};
 
-constexpr std::array<std::string_view, 5> kComputerTypes = {"defense", "scout", "combat", "transport",
-                                                            "construction"};
+constexpr std::array<std::string_view, 5> kComputerTypes = {"defense", "scout", "combat", "transport", "construction"};
 constexpr std::array<std::string_view, 8> kAttackTypes = {"solid", "explosive", "corrosive", "chemical",
                                                           "heat",  "radiation", "discharge", "nuclear"};
 constexpr std::array<std::string_view, 3> kPatterns = {"missile", "beam", "cannon"};
@@ -61,8 +72,8 @@ class ModuleCompiler {
     if (line.tokens[0] != "module") return Fail(line, "unknown record \"" + line.tokens[0] + "\"");
     if (type_ < 0) return Fail(line, "module before its \"modules\" type line");
     if (line.tokens.size() != kCommonTokens + kTypeTokens[type_]) {
-      return Fail(line, "a module of this type takes " + std::to_string(kCommonTokens - 1 + kTypeTokens[type_]) +
-                            " fields");
+      return Fail(line,
+                  "a module of this type takes " + std::to_string(kCommonTokens - 1 + kTypeTokens[type_]) + " fields");
     }
     Module m;
     m.line = line.number;
@@ -88,7 +99,8 @@ class ModuleCompiler {
   bool Common(const SourceLine& line, Module& m) {
     const std::vector<std::string>& t = line.tokens;
     m.name = t[1];
-    if (m.name.empty() || m.name.size() > kMaxNameChars) return Fail(line, "a module name holds 1 to 29 characters"), false;
+    if (m.name.empty() || m.name.size() > kMaxNameChars)
+      return Fail(line, "a module name holds 1 to 29 characters"), false;
     const auto guild = ParseNumber(t[2], 0, 4);
     const auto tech = ParseNumber(t[3], 1, 255);
     if (!guild || !tech) return Fail(line, "guild is 0..4, tech level 1..255"), false;
@@ -109,7 +121,8 @@ class ModuleCompiler {
     m.mass = *mass;
     m.image = t[13];
     m.sound = t[14] == "-" ? std::string() : t[14];
-    if (m.image.empty() || m.image.size() > kMaxImageChars) return Fail(line, "an image name holds 1 to 5 characters"), false;
+    if (m.image.empty() || m.image.size() > kMaxImageChars)
+      return Fail(line, "an image name holds 1 to 5 characters"), false;
     if (m.sound.size() > kMaxSoundChars) return Fail(line, "a sound name holds at most 6 characters"), false;
     return true;
   }
@@ -117,8 +130,8 @@ class ModuleCompiler {
   bool Number(const SourceLine& line, std::size_t i, std::int64_t low, std::int64_t high, std::int64_t& out) {
     const auto v = ParseNumber(line.tokens[i], low, high);
     if (!v) {
-      Fail(line, "field \"" + line.tokens[i] + "\" must be a number " + std::to_string(low) + ".." +
-                     std::to_string(high));
+      Fail(line,
+           "field \"" + line.tokens[i] + "\" must be a number " + std::to_string(low) + ".." + std::to_string(high));
       return false;
     }
     out = *v;
@@ -168,7 +181,8 @@ class ModuleCompiler {
         if (!Number(line, c, 0, 0xFFFF, a)) return false;
         d.U16(a);
         return true;
-      case WEAPON: return Weapon(line, m);
+      case WEAPON:
+        return Weapon(line, m);
       default:  // construction, damage control, scout, ECM, tracking: one value
         if (!Number(line, c, 0, 255, a)) return false;
         d.U8(a);

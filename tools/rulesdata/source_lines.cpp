@@ -50,8 +50,8 @@ std::optional<std::int64_t> ParseNumber(std::string_view token, std::int64_t low
   return value;
 }
 
-std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view token, std::size_t count,
-                                                         std::int64_t low, std::int64_t high) {
+std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view token, std::size_t count, std::int64_t low,
+                                                         std::int64_t high) {
   std::vector<std::int64_t> values;
   while (true) {
     const std::size_t comma = token.find(',');

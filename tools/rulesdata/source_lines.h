@@ -27,7 +27,7 @@ std::vector<SourceLine> SplitSourceLines(std::string_view text, std::vector<Prob
 // A decimal number within [low, high]; nothing when the token is not one.
 std::optional<std::int64_t> ParseNumber(std::string_view token, std::int64_t low, std::int64_t high);
 // A comma-separated list of exactly `count` numbers within [low, high].
-std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view token, std::size_t count,
-                                                         std::int64_t low, std::int64_t high);
+std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view token, std::size_t count, std::int64_t low,
+                                                         std::int64_t high);
 
 }  // namespace rulesdata

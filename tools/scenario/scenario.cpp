@@ -58,11 +58,15 @@ std::optional<ScenarioRules> PrepareScenario(const ScenarioPaths& paths, std::st
   auto modules = ReadHostFile(paths.rules / "modules.dat");
   const auto variables = ReadHostFile(paths.rules / "gamevar.dat");
   if (!hulls || !modules || !variables) {
-    *fault = std::string("\"") + (!hulls ? "hulls.dat" : !modules ? "modules.dat" : "gamevar.dat") +
+    *fault = std::string("\"") +
+             (!hulls     ? "hulls.dat"
+              : !modules ? "modules.dat"
+                         : "gamevar.dat") +
              "\" is missing from " + paths.rules.string();
     return std::nullopt;
   }
-  g_gameVariables = CGameVariables(std::string_view(reinterpret_cast<const char*>(variables->data()), variables->size()));
+  g_gameVariables =
+      CGameVariables(std::string_view(reinterpret_cast<const char*>(variables->data()), variables->size()));
   return ScenarioRules{std::move(*hulls), std::move(*modules)};
 }
 

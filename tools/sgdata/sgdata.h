@@ -44,9 +44,17 @@ Image PackModelBlock(SGModel* model);
 Image ModelFile(const Image& block);
 
 // The texture sizes (width, height) that have fills, in fill order.
-inline constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 11> kFillSizes = {{
-    {16, 16}, {32, 32}, {64, 64}, {128, 128}, {256, 256}, {512, 512},
-    {64, 32}, {128, 64}, {128, 32}, {256, 128}, {256, 64}}};
+inline constexpr std::array<std::pair<std::uint32_t, std::uint32_t>, 11> kFillSizes = {{{16, 16},
+                                                                                        {32, 32},
+                                                                                        {64, 64},
+                                                                                        {128, 128},
+                                                                                        {256, 256},
+                                                                                        {512, 512},
+                                                                                        {64, 32},
+                                                                                        {128, 64},
+                                                                                        {128, 32},
+                                                                                        {256, 128},
+                                                                                        {256, 64}}};
 
 // A ".bin" texture (sizes powers of two) with a checker pattern of palette
 // indices starting at `firstIndex`.
@@ -58,8 +66,8 @@ std::vector<SGPalEntry> Spectrum(std::uint32_t count);
 // A texture header file of an 8-bit format whose texels index its own palette
 // file `paletteName` (formats 8 to 10, or any format with SG_TXM_PALETTE_FILE);
 // `frameIndices` and `ownIndices` hold width x height texels each.
-Image MakePalettedTextureFile(std::uint32_t format, std::uint32_t width, std::uint32_t height, const Image& frameIndices,
-                              const Image& ownIndices, const std::string& paletteName);
+Image MakePalettedTextureFile(std::uint32_t format, std::uint32_t width, std::uint32_t height,
+                              const Image& frameIndices, const Image& ownIndices, const std::string& paletteName);
 // A material file: the record, the shade table (numShades x rowSize bytes) and,
 // when `textureName` is not empty, the texture's name.
 Image MakeMaterialFile(const SGMaterial& mat, const Image& shadeTable, const std::string& textureName);

@@ -55,8 +55,8 @@ std::vector<SGPalEntry> Spectrum(std::uint32_t count) {
   return out;
 }
 
-Image MakePalettedTextureFile(std::uint32_t format, std::uint32_t width, std::uint32_t height, const Image& frameIndices,
-                              const Image& ownIndices, const std::string& paletteName) {
+Image MakePalettedTextureFile(std::uint32_t format, std::uint32_t width, std::uint32_t height,
+                              const Image& frameIndices, const Image& ownIndices, const std::string& paletteName) {
   const std::size_t texels = static_cast<std::size_t>(width) * height;
   if (frameIndices.size() != texels || ownIndices.size() != texels) {
     throw std::invalid_argument("each texel block holds width x height indices");

@@ -1,7 +1,7 @@
 #include "tools/sound/synth.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -37,7 +37,8 @@ constexpr float kLoopLevel = 0.4f;  // -8 dB
 struct Ctx {
   Noise noise;
   float vary;
-  explicit Ctx(std::uint64_t seed) : noise(seed), vary(0.9f + 0.2f * static_cast<float>((seed >> 8) % 1000) / 1000.0f) {}
+  explicit Ctx(std::uint64_t seed)
+      : noise(seed), vary(0.9f + 0.2f * static_cast<float>((seed >> 8) % 1000) / 1000.0f) {}
 };
 
 using Voice = std::function<float(float t, Ctx& c)>;
@@ -79,7 +80,9 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
   LowPass lp, lp2;
   const float v = c.vary;
   if (recipe == "click") {
-    return Render(0.06f, c, [&](float t, Ctx& x) { return Envelope(t, 0.001f, 0.006f) * (0.6f * Sine(1800 * v * t) + 0.4f * x.noise.Next()); });
+    return Render(0.06f, c, [&](float t, Ctx& x) {
+      return Envelope(t, 0.001f, 0.006f) * (0.6f * Sine(1800 * v * t) + 0.4f * x.noise.Next());
+    });
   }
   if (recipe == "open" || recipe == "shut") {
     const bool open = recipe == "open";
@@ -94,8 +97,8 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
     // A struck metal plate: inharmonic partials from the hum to the shimmer,
     // the higher ones dying sooner, pairs a little apart so the tone beats,
     // and the mallet's splash of bright noise at the strike.
-    static constexpr std::array<float, 12> kRatios = {1.0f, 1.52f, 2.0f, 2.76f, 3.41f, 4.12f,
-                                                     5.4f, 6.79f, 8.93f, 11.2f, 14.1f, 17.6f};
+    static constexpr std::array<float, 12> kRatios = {1.0f, 1.52f, 2.0f,  2.76f, 3.41f, 4.12f,
+                                                      5.4f, 6.79f, 8.93f, 11.2f, 14.1f, 17.6f};
     return Render(2.5f, c, [&](float t, Ctx& x) {
       float ring = 0;
       for (std::size_t k = 0; k < kRatios.size(); ++k) {
@@ -146,7 +149,8 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
     const float f0 = recipe == "rail" ? 2400 : recipe == "zap" ? 900 : 1400;
     const float len = recipe == "rail" ? 0.4f : 0.6f;
     return Render(len, c, [&, f0, len](float t, Ctx& x) {
-      const float tone = Saw(Glide(t, f0 * v, f0 * 0.35f * v, len)) * 0.5f + Sine(Glide(t, f0 * 1.5f * v, f0 * 0.5f, len));
+      const float tone =
+          Saw(Glide(t, f0 * v, f0 * 0.35f * v, len)) * 0.5f + Sine(Glide(t, f0 * 1.5f * v, f0 * 0.5f, len));
       const float crackle = recipe == "zap" ? (x.noise.Next() > 0.7f ? 1.0f : 0.0f) : 0.0f;
       return Envelope(t, 0.004f, len / 4) * (0.7f * lp.Step(tone, 5000) + 0.5f * crackle);
     });
@@ -173,7 +177,8 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
     std::vector<float> loop = Render(1.5f, c, [&, base](float t, Ctx& x) {
       const float wobble = 1.0f + 0.01f * Sine(3 * t);
       float s = Saw(base * v * wobble * t) * 0.5f + Square(base * 0.5f * v * t) * 0.2f + Sine(base * 2 * v * t) * 0.3f;
-      if (recipe == "shield") s = Sine(base * v * t) * (0.6f + 0.4f * Sine(9 * t)) + 0.3f * lp2.Step(x.noise.Next(), 3000);
+      if (recipe == "shield")
+        s = Sine(base * v * t) * (0.6f + 0.4f * Sine(9 * t)) + 0.3f * lp2.Step(x.noise.Next(), 3000);
       // Loops seamlessly enough: no envelope but the short edge fades.
       return lp.Step(s, 1800) + 0.15f * lp2.Step(x.noise.Next(), 300);
     });
@@ -185,9 +190,9 @@ std::vector<float> Make(std::string_view recipe, Ctx& c) {
   throw std::invalid_argument("unknown sound recipe \"" + std::string(recipe) + "\"");
 }
 
-constexpr std::string_view kRecipes[] = {"click", "open",  "shut",  "gong",    "chime", "thud",    "land",
-                                         "explosion", "hit", "gun", "cannon",  "beam",  "zap",     "rail",
-                                         "missile", "takeoff", "lift", "flame", "acid", "engine", "hum", "shield"};
+constexpr std::string_view kRecipes[] = {"click", "open",  "shut",   "gong",   "chime", "thud",  "land",    "explosion",
+                                         "hit",   "gun",   "cannon", "beam",   "zap",   "rail",  "missile", "takeoff",
+                                         "lift",  "flame", "acid",   "engine", "hum",   "shield"};
 
 }  // namespace
 

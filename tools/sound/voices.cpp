@@ -34,7 +34,9 @@ VoiceScript ParseVoiceScript(std::string_view source) {
     ++lineNo;
     line = Trim(line);
     if (line.empty() || line[0] == '#') continue;
-    auto fail = [&](const std::string& what) { throw std::runtime_error("line " + std::to_string(lineNo) + ": " + what); };
+    auto fail = [&](const std::string& what) {
+      throw std::runtime_error("line " + std::to_string(lineNo) + ": " + what);
+    };
     if (line.rfind("guild ", 0) == 0) {
       std::istringstream words(line.substr(6));
       std::string n, voice, speed, pitch, extra;
@@ -62,8 +64,9 @@ VoiceScript ParseVoiceScript(std::string_view source) {
 
 bool Speak(const GuildVoice& voice, const std::string& text, const std::filesystem::path& wav) {
   // No shell: the text goes to espeak-ng as one argument, whatever it holds.
-  std::vector<std::string> args = {"espeak-ng", "-v", voice.voice, "-s", std::to_string(voice.speed),
-                                   "-p", std::to_string(voice.pitch), "-w", wav.string(), "--", text};
+  std::vector<std::string> args = {
+      "espeak-ng", "-v",         voice.voice, "-s", std::to_string(voice.speed), "-p", std::to_string(voice.pitch),
+      "-w",        wav.string(), "--",        text};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

@@ -14,8 +14,8 @@ namespace strtable {
 struct BuiltTable {
   std::vector<TableProblem> problems;  // syntax errors first, then table checks
   std::size_t entryCount = 0;
-  std::string script;                  // empty when there are problems
-  std::vector<std::uint8_t> index;     // empty when there are problems
+  std::string script;               // empty when there are problems
+  std::vector<std::uint8_t> index;  // empty when there are problems
 };
 
 BuiltTable BuildStringTable(std::string_view sourceContent);

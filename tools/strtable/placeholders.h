@@ -17,7 +17,7 @@ struct PlaceholderScan {
   // slot used with two type letters, a slot below the highest one that the
   // text never uses (it would have no type letter), a malformed "%(ID)".
   std::vector<std::string> problems;
-  std::vector<std::string> references;  // the IDs named by "%(ID)", in order
+  std::vector<std::string> references;         // the IDs named by "%(ID)", in order
   std::array<char, kMaxSlots + 1> slotType{};  // 's', 'n', 'f' or 0, by slot number
   int highestSlot = 0;
 };

@@ -9,11 +9,21 @@ void AppendQuoted(std::string& out, const std::string& text) {
   out += '"';
   for (const char c : text) {
     switch (c) {
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\"\""; break;
-      default: out += c; break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\"\"";
+        break;
+      default:
+        out += c;
+        break;
     }
   }
   out += '"';

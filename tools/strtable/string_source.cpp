@@ -40,10 +40,18 @@ std::optional<std::string> TakeQuotedText(std::string_view& s, std::string& erro
     if (c == '\\') {
       if (++i == s.size()) break;
       switch (s[i]) {
-        case 'n': text += '\n'; break;
-        case 't': text += '\t'; break;
-        case '\\': text += '\\'; break;
-        case '"': text += '"'; break;
+        case 'n':
+          text += '\n';
+          break;
+        case 't':
+          text += '\t';
+          break;
+        case '\\':
+          text += '\\';
+          break;
+        case '"':
+          text += '"';
+          break;
         default:
           error = std::string("unknown escape \\") + s[i];
           return std::nullopt;

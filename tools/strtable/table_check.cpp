@@ -16,7 +16,8 @@ void CheckOrder(const std::vector<StringEntry>& entries, std::vector<TableProble
     if (order == 0) {
       problems.push_back({entries[i].line, entries[i].id + " is a second entry of the same ID"});
     } else if (order > 0) {
-      problems.push_back({entries[i].line, entries[i].id + " is out of order: it must come before " + entries[i - 1].id});
+      problems.push_back(
+          {entries[i].line, entries[i].id + " is out of order: it must come before " + entries[i - 1].id});
     }
   }
 }
@@ -26,8 +27,8 @@ void CheckNumbers(const std::vector<StringEntry>& entries, std::vector<TableProb
   for (const StringEntry& e : entries) {
     const auto [it, added] = owner.emplace(e.number, &e);
     if (!added) {
-      problems.push_back({e.line, e.id + " takes string number " + std::to_string(e.number) + ", already taken by " +
-                                      it->second->id});
+      problems.push_back(
+          {e.line, e.id + " takes string number " + std::to_string(e.number) + ", already taken by " + it->second->id});
     }
   }
 }

@@ -13,8 +13,8 @@
 #include "Game/dialogs/DialogLinks.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
@@ -86,8 +86,8 @@ std::unique_ptr<CSprite> LoadPicture(const std::string& path, int guild, DWORD k
 
 std::unique_ptr<CSprite> BlankSprite(int width, int height) {
   if (!SharedScreen().viewDDraw) return nullptr;
-  auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, nullptr, kNoColourKey,
-                                          static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0);
+  auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, nullptr, kNoColourKey, static_cast<DWORD>(width),
+                                          static_cast<DWORD>(height), 0, 0, 0);
   return sprite->surface ? std::move(sprite) : nullptr;
 }
 
@@ -157,8 +157,8 @@ CDesignView::CDesignView(HWND window, HINSTANCE instance) : CVGeneric(window, in
   char plate[32];
   std::snprintf(plate, sizeof plate, "chap%db.ima", LocalChapterId(0) & 7);
   emptyCellImage_ = LoadPicture(GuildArt(guild, plate), guild, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
-  const auto make = [&](int id, const char* tipId, const std::string& up, const std::string& down, int x, int y,
-                        int w, int h, DWORD help) {
+  const auto make = [&](int id, const char* tipId, const std::string& up, const std::string& down, int x, int y, int w,
+                        int h, DWORD help) {
     auto button = std::make_unique<CImageButton>();
     const std::string tip = Text(tipId);
     button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
@@ -214,7 +214,8 @@ void CDesignView::Activate(std::int32_t argument) {
     const int chapter = unit->GetChapter();
     char plate[32];
     std::snprintf(plate, sizeof plate, "chap%db.ima", chapter & 7);
-    viewedPlate_ = LoadPicture(GuildArt(chapter >> 3, plate), chapter >> 3, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
+    viewedPlate_ =
+        LoadPicture(GuildArt(chapter >> 3, plate), chapter >> 3, kNoColourKey, kCellWidth, kCellHeight, 0, 0);
   } else {
     readOnly_ = 0;
   }
@@ -250,8 +251,7 @@ void CDesignView::Render(std::int32_t argument) {
   // A held scroll button steps the list from the main loop, so packets and
   // the keep-alive go on while it is held.
   // At either end it beeps once and holds no longer.
-  if (heldScroll_ && !((GetAsyncKeyState(VK_LBUTTON) & 0x8000) && ScrollModuleList(heldScroll_) >= 0))
-    heldScroll_ = 0;
+  if (heldScroll_ && !((GetAsyncKeyState(VK_LBUTTON) & 0x8000) && ScrollModuleList(heldScroll_) >= 0)) heldScroll_ = 0;
   DrawModuleList();
   FlushScreen();
 }
@@ -302,8 +302,7 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
   viewedPlate_.reset();
   SharedScreen().viewType = static_cast<std::uint32_t>(a);
   // The chamber's module strip covered the panel: it is drawn again.
-  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
-    SharedScreen().notifyPanel->Refresh();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1)) SharedScreen().notifyPanel->Refresh();
   PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, a, b);
 }
 
@@ -414,7 +413,8 @@ void CDesignView::SetModuleFilter(int filter) {
 
 int CDesignView::ShownGuild() const {
   if (readOnly_ && viewedUnitId_ != 0xFFFFFFFFu && g_gameData)
-    if (const CGUnit* unit = g_gameData->pieces.FindUnit(viewedUnitId_, nullptr)) return static_cast<int>(unit->GetChapter() >> 3);
+    if (const CGUnit* unit = g_gameData->pieces.FindUnit(viewedUnitId_, nullptr))
+      return static_cast<int>(unit->GetChapter() >> 3);
   return LocalGuild();
 }
 
@@ -432,7 +432,8 @@ void CDesignView::LoadSlotImages() {
 }
 
 bool CDesignView::IsSameAsStored() const {
-  const CGUnitTemplate* stored = g_gameData ? g_gameData->templates.GetTemplate(LocalChapterId(0), designSlot_, 1) : nullptr;
+  const CGUnitTemplate* stored =
+      g_gameData ? g_gameData->templates.GetTemplate(LocalChapterId(0), designSlot_, 1) : nullptr;
   return stored && design_->IsSameDesign(*stored);
 }
 
@@ -726,10 +727,9 @@ int CDesignView::OnRButtonDown(int x, int y, WPARAM keys) {
   if (CVGeneric::OnRButtonDown(x, y, keys)) return 1;
   if (!(GetKeyState(VK_MENU) & 0x8000) || readOnly_ || y < 497 || y > 589) return 0;
   const int i = ListEntryAt(x);
-  const ModuleRecord* record =
-      i >= 0 && g_gameData && g_gameData->moduleDB
-          ? g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module)
-          : nullptr;
+  const ModuleRecord* record = i >= 0 && g_gameData && g_gameData->moduleDB
+                                   ? g_gameData->moduleDB->GetRecord(moduleList_[static_cast<std::size_t>(i)].module)
+                                   : nullptr;
   if (!record) return 0;
   ShowHelpTopic(record->helpTopic, x, y);
   return 1;
@@ -744,8 +744,8 @@ int CDesignView::ShowContextMenu(int x, int y) {
   const bool overList = y >= 483 && y <= 593;
   if (overList && (x < 61 || x > 579)) return 1;
   ClosePopupMenu();
-  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
-                                            SharedScreen().screenSprite, x, y, 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y, 0xFFFF, 0);
   const int guild = LocalGuild();
   const auto append = [&](std::uint32_t id, const char* stem) {
     SharedScreen().popupMenu->AppendItem(id, GuildArt(guild, std::string("pm") + stem + ".ima").c_str(),
@@ -898,8 +898,8 @@ bool CDesignView::AskDesignName(std::span<char, kNameBufferSize> name) {
     }
     if (!ok) return false;
     if (name[0]) return true;
-    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-               Text("MUSTENTN").c_str(), LocalGuild());
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, Text("MUSTENTN").c_str(),
+               LocalGuild());
   }
 }
 
@@ -919,8 +919,8 @@ const char* CDesignView::StoreDesign(const char* name) {
 void CDesignView::SaveDesign() {
   if (readOnly_) return;
   if (const char* refusal = DesignSaveRefusal(*design_)) {
-    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-               Text(refusal).c_str(), LocalGuild());
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, Text(refusal).c_str(),
+               LocalGuild());
     return;
   }
   char name[kNameBufferSize] = {};
@@ -982,9 +982,8 @@ int CDesignView::SaveState(plat::FILE* file) {
   if (!file) return 0;
   BlockWriter w(file);
   bool ok = w.Write(kStateVersion) && w.Write(saved_) && w.Write(designSlot_) && WriteTemplate(w, design_.get()) &&
-            w.Write(kValidity) && w.Write(designValid_) &&
-            WriteTemplate(w, readOnly_ ? keptDesign_.get() : nullptr) && w.Write(kValidity) && w.Write(readOnly_) &&
-            w.Write(textMode_);
+            w.Write(kValidity) && w.Write(designValid_) && WriteTemplate(w, readOnly_ ? keptDesign_.get() : nullptr) &&
+            w.Write(kValidity) && w.Write(readOnly_) && w.Write(textMode_);
   CGUnit* unit = readOnly_ && g_gameData ? g_gameData->pieces.FindUnit(viewedUnitId_, nullptr) : nullptr;
   ok = ok && (unit ? w.Write(std::uint8_t{1}) && w.Write(unit->id) : w.Write(std::uint8_t{0}));
   return ok && w.Write(kValidity) ? 1 : 0;
@@ -1072,15 +1071,16 @@ void CDesignView::DrawChooser(int hovered) {
     const int vx = c.x - kViewportRect.left;
     const int vy = c.y - kViewportRect.top;
     if (offer) {
-      DrawScreenText(offer->hull->name, vx + 2, vy + 80, kChooserCellWidth - 4, offer->percent < 100 ? 0x008000 : 0x00FF00,
-                     DT_CENTER | DT_WORDBREAK, 0, 0);
+      DrawScreenText(offer->hull->name, vx + 2, vy + 80, kChooserCellWidth - 4,
+                     offer->percent < 100 ? 0x008000 : 0x00FF00, DT_CENTER | DT_WORDBREAK, 0, 0);
       if (offer->percent < 100) {
         char percent[16];
         std::snprintf(percent, sizeof percent, "%d%%", offer->percent);
         DrawScreenText(percent, vx + 2, vy + 118, kChooserCellWidth - 4, 0x0000FF, DT_CENTER, 0, 0);
       }
     } else {
-      DrawScreenText(GetUnitClassName(n), vx + 2, vy + 80, kChooserCellWidth - 4, 0x00FF00, DT_CENTER | DT_WORDBREAK, 0, 0);
+      DrawScreenText(GetUnitClassName(n), vx + 2, vy + 80, kChooserCellWidth - 4, 0x00FF00, DT_CENTER | DT_WORDBREAK, 0,
+                     0);
     }
     const COLORREF frame = n == hovered ? 0xFFFFFF : 0x008000;
     DrawViewportLine(vx, vy, vx + kChooserCellWidth, vy, frame, 1);
@@ -1104,8 +1104,8 @@ void CDesignView::ChooserHover(int x, int y) {
     SharedScreen().dataPanel->Clear(1);
     SharedScreen().dataPanel->ShowLine(GetUnitClassName(n), 0, 0, datapanel::kYellow);
     for (int i = 0; i < count; ++i)
-      SharedScreen().dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0,
-                                         static_cast<std::uint16_t>(i + 2), datapanel::kGreen);
+      SharedScreen().dataPanel->ShowLine(hulls[static_cast<std::size_t>(i)]->name, 0, static_cast<std::uint16_t>(i + 2),
+                                         datapanel::kGreen);
   } else {
     SharedScreen().dataPanel->ShowHullCosts(chooserHulls_[static_cast<std::size_t>(n)].hull);
   }

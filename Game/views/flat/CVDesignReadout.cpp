@@ -1,16 +1,16 @@
 // The design area: the background of the design's unit class, the hull with
 // its slots, and the stat box that sets each value of the design against the
 // limits of its class.
+#include <strings.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <strings.h>
 
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVDataText.h"
 #include "Game/rules/GHullDB.h"
@@ -34,7 +34,6 @@ constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kSlotOutline = 180;
 constexpr int kStatHalf = 22;
-
 
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 
@@ -89,8 +88,8 @@ CSprite* CDesignView::CachedPicture(CachedPictureKind kind, const char* path, HM
     kept.path = path;
     kept.sprite.reset();
     if (SharedScreen().viewDDraw) {
-      auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, path, module, key,
-                                              static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0);
+      auto sprite = std::make_unique<CSprite>(SharedScreen().viewDDraw, path, module, key, static_cast<DWORD>(width),
+                                              static_cast<DWORD>(height), 0, 0, 0);
       if (sprite->surface) {
         sprite->LoadImage(module);
         kept.sprite = std::move(sprite);
@@ -129,8 +128,8 @@ void CDesignView::DrawDesignBackground() {
     ShowDataPicture(nullptr);
     std::snprintf(path, sizeof path, "%snoship.ima", art);
   }
-  if (CSprite* background = CachedPicture(kBackgroundPicture, path, GuildModule(guild), kNoColourKey,
-                                          kViewportWidth, kViewportHeight);
+  if (CSprite* background =
+          CachedPicture(kBackgroundPicture, path, GuildModule(guild), kNoColourKey, kViewportWidth, kViewportHeight);
       background && SharedScreen().screenSprite)
     background->BltToSurface(SharedScreen().screenSprite, kViewportRect.left, kViewportRect.top, nullptr);
 }
@@ -152,8 +151,8 @@ void CDesignView::DrawStatBar(int y, std::uint32_t classMin, std::uint32_t class
   DrawScreenText(scale, 297, y - 2, 50, colour, DT_LEFT, 0, 0);
 }
 
-void CDesignView::DrawStatLine(int y, const char* label, bool heading, const char* value, int k,
-                               bool hundredths, COLORREF colour) {
+void CDesignView::DrawStatLine(int y, const char* label, bool heading, const char* value, int k, bool hundredths,
+                               COLORREF colour) {
   const char* text = CachedText(label);
   if (heading)
     DrawScreenText(text, 10, y, 110, colour == kRed ? kRed : kGreen, DT_LEFT, 0, 0);
@@ -164,22 +163,54 @@ void CDesignView::DrawStatLine(int y, const char* label, bool heading, const cha
   const ClassStatRanges& r = g_gameData->templates.GetClassStatRanges(design_->unitClass);
   std::uint32_t v = 0;
   switch (k) {
-    case 0: v = static_cast<std::uint32_t>(design_->GetLocalSpeedScaled() * 100.0 + 0.5); break;
-    case 1: v = design_->GetDeepSpaceSpeed(); break;
-    case 2: v = design_->mass; break;
-    case 4: v = design_->atvCapacity; break;
-    case 5: v = design_->construction; break;
-    case 6: v = design_->survey; break;
-    case 7: v = design_->powerStorage; break;
-    case 8: v = design_->powerGeneration; break;
-    case 9: v = design_->transferRate; break;
-    case 10: v = design_->powerUse; break;
-    case 11: v = design_->attack; break;
-    case 12: v = design_->stealth; break;
-    case 13: v = design_->tracking; break;
-    case 14: v = design_->activeDefence; break;
-    case 20: v = design_->buildPoints; break;
-    case 21: v = design_->damageControl; break;
+    case 0:
+      v = static_cast<std::uint32_t>(design_->GetLocalSpeedScaled() * 100.0 + 0.5);
+      break;
+    case 1:
+      v = design_->GetDeepSpaceSpeed();
+      break;
+    case 2:
+      v = design_->mass;
+      break;
+    case 4:
+      v = design_->atvCapacity;
+      break;
+    case 5:
+      v = design_->construction;
+      break;
+    case 6:
+      v = design_->survey;
+      break;
+    case 7:
+      v = design_->powerStorage;
+      break;
+    case 8:
+      v = design_->powerGeneration;
+      break;
+    case 9:
+      v = design_->transferRate;
+      break;
+    case 10:
+      v = design_->powerUse;
+      break;
+    case 11:
+      v = design_->attack;
+      break;
+    case 12:
+      v = design_->stealth;
+      break;
+    case 13:
+      v = design_->tracking;
+      break;
+    case 14:
+      v = design_->activeDefence;
+      break;
+    case 20:
+      v = design_->buildPoints;
+      break;
+    case 21:
+      v = design_->damageControl;
+      break;
     default:
       if (k >= 15 && k <= 19) {
         std::uint32_t costs[5] = {};
@@ -218,16 +249,14 @@ void CDesignView::DrawDesignReadout() {
     Frame(box.left - kViewportRect.left, box.top - kViewportRect.top, box.right - kViewportRect.left,
           box.bottom - kViewportRect.top, outline);
     if (!(s.anchorX == 1 && s.anchorY == 1)) {
-      if (dot)
-        dot->BltToSurface(SharedScreen().screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
+      if (dot) dot->BltToSurface(SharedScreen().screenSprite, 370 + s.anchorX - 4, 98 + s.anchorY - 4, nullptr);
       const int fromX = (s.x < s.anchorX ? box.right : box.left) - kViewportRect.left;
       const int fromY = (box.top + box.bottom) / 2 - kViewportRect.top;
-      DrawViewportLine(fromX, fromY, 370 + s.anchorX - kViewportRect.left, 98 + s.anchorY - kViewportRect.top,
-                       outline, 1);
+      DrawViewportLine(fromX, fromY, 370 + s.anchorX - kViewportRect.left, 98 + s.anchorY - kViewportRect.top, outline,
+                       1);
     }
     if (!textMode_ && fitted && slotImage_[static_cast<std::size_t>(i)]) {
-      slotImage_[static_cast<std::size_t>(i)]->BltToSurface(SharedScreen().screenSprite, 370 + s.x, 98 + s.y,
-                                                            nullptr);
+      slotImage_[static_cast<std::size_t>(i)]->BltToSurface(SharedScreen().screenSprite, 370 + s.x, 98 + s.y, nullptr);
       continue;
     }
     const char* labels[kModuleTypeCount] = {};
@@ -237,8 +266,8 @@ void CDesignView::DrawDesignReadout() {
     for (int l = 0; l < n; ++l) {
       COLORREF colour = kGreen;
       if (fitted) colour = record && (types[l] == -1 || record->type == types[l]) ? kYellow : kDarkGreen;
-      DrawScreenText(labels[l], 370 + s.x - kViewportRect.left, 98 + s.y - kViewportRect.top + 1 + 8 * l, 30,
-                     colour, DT_CENTER, 0, 0);
+      DrawScreenText(labels[l], 370 + s.x - kViewportRect.left, 98 + s.y - kViewportRect.top + 1 + 8 * l, 30, colour,
+                     DT_CENTER, 0, 0);
     }
   }
 
@@ -280,10 +309,8 @@ void CDesignView::DrawDesignReadout() {
   DrawStatLine(103, "SURVEYRT", false, Number(design_->survey), 6, false, kValueGreen);
   DrawStatLine(117, "POWER__2", true, "", -1, false, kGreen);
   DrawStatLine(125, "STORAGE2", false, Number(design_->powerStorage), 7, false, kValueGreen);
-  DrawStatLine(133, "TRANSFRT", false, CachedPerTurn(0, design_->transferRate), 9, false,
-               kValueGreen);
-  DrawStatLine(141, "GENERATE", false, CachedPerTurn(1, design_->powerGeneration), 8, false,
-               kValueGreen);
+  DrawStatLine(133, "TRANSFRT", false, CachedPerTurn(0, design_->transferRate), 9, false, kValueGreen);
+  DrawStatLine(141, "GENERATE", false, CachedPerTurn(1, design_->powerGeneration), 8, false, kValueGreen);
   DrawStatLine(149, "POWRUSAG", false, Number(design_->powerUse), 10, false, kValueGreen);
   DrawStatLine(163, "VTERCATV", true, "", -1, false, kGreen);
   DrawStatLine(171, "ATTACKST", false, Number(design_->attack), 11, false, kValueGreen);
@@ -293,7 +320,8 @@ void CDesignView::DrawDesignReadout() {
   std::uint32_t costs[5] = {};
   design_->GetCost32(costs);
   static constexpr const char* kCostLabels[5] = {"METAL___", "SILICATE", "EXOTICS_", "REACTIV_", "DCREDITS"};
-  for (int c = 0; c < 5; ++c) DrawStatLine(209 + 8 * c, kCostLabels[c], false, Number(costs[c]), 15 + c, false, kValueGreen);
+  for (int c = 0; c < 5; ++c)
+    DrawStatLine(209 + 8 * c, kCostLabels[c], false, Number(costs[c]), 15 + c, false, kValueGreen);
   design_->Recompute();
   DrawStatLine(249, "BUILDPT_", false, Number(design_->buildPoints), 20, false, kValueGreen);
   DrawStatLine(263, "DEFENSE_", true, "", -1, false, kGreen);

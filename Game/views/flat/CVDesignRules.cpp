@@ -18,7 +18,8 @@ int ListGuildModules(const CGModuleDB& db, int guild, int filter, std::span<Modu
     if (filter != kAllModulesFilter && record->type != filter) continue;
     const int percent = db.GetResearchPercent(i);
     out[count].module = static_cast<std::uint16_t>(i);
-    out[count].percent = static_cast<std::uint8_t>(percent >= 100 ? 100 : std::min<int>(percent, kUnresearchedPercentCap));
+    out[count].percent =
+        static_cast<std::uint8_t>(percent >= 100 ? 100 : std::min<int>(percent, kUnresearchedPercentCap));
     ++count;
   }
   return count;
@@ -47,27 +48,33 @@ TemplateFileVerdict JudgeTemplateFile(int loadResult, CGUnitTemplate& loaded, in
   if ((loaded.chapter & 0xF8) != (localChapter & 0xF8)) return TemplateFileVerdict::kOtherGuild;
   // Without a hull there is nothing to weigh the research of: the file is of
   // no use to this game.
-  if (loaded.hull == nullptr || loaded.hull->researchPoints < kResearched) return TemplateFileVerdict::kHullNotResearched;
+  if (loaded.hull == nullptr || loaded.hull->researchPoints < kResearched)
+    return TemplateFileVerdict::kHullNotResearched;
   if (loaded.RemoveUnresearchedModules() != 1) return TemplateFileVerdict::kModulesRemoved;
   return TemplateFileVerdict::kAccept;
 }
 
 const char* TemplateFileVerdictText(TemplateFileVerdict verdict) {
   switch (verdict) {
-    case TemplateFileVerdict::kAccept: return nullptr;
-    case TemplateFileVerdict::kDamaged: return "BADTPLFL";
-    case TemplateFileVerdict::kOtherGuild: return "NOTMYGLD";
-    case TemplateFileVerdict::kHullNotResearched: return "NOLDHULL";
-    case TemplateFileVerdict::kModulesRemoved: return "BADTEMPL";
+    case TemplateFileVerdict::kAccept:
+      return nullptr;
+    case TemplateFileVerdict::kDamaged:
+      return "BADTPLFL";
+    case TemplateFileVerdict::kOtherGuild:
+      return "NOTMYGLD";
+    case TemplateFileVerdict::kHullNotResearched:
+      return "NOLDHULL";
+    case TemplateFileVerdict::kModulesRemoved:
+      return "BADTEMPL";
   }
   return nullptr;
 }
 
 std::string AutoUpgradeMessage(bool hullChanged, int modules, const char* hullText, const char* modulesText) {
   const std::array<TextArg, 1> args{TextArg(modules)};
-  const std::string moduleLine =
-      modules > 0 ? FormatText(modulesText ? modulesText : "", args, [](const char*) { return std::optional<std::string>(); })
-                  : std::string();
+  const std::string moduleLine = modules > 0 ? FormatText(modulesText ? modulesText : "", args,
+                                                          [](const char*) { return std::optional<std::string>(); })
+                                             : std::string();
   if (hullChanged && modules > 0) return std::string(hullText ? hullText : "") + "       " + moduleLine;
   if (hullChanged) return hullText ? hullText : "";
   return moduleLine;
@@ -103,7 +110,8 @@ int ListClassHulls(const CGHullDB& db, int section, int unitClass, std::span<Hul
   int count = 0;
   // A successor chain that loops back is cut where it meets the list's size.
   for (CGHull* hull = db.FindResearchedHullOfClass(section, unitClass);
-       hull != nullptr && count < static_cast<int>(out.size()) && HullPercent(*hull) > 0; hull = db.GetSuccessor(*hull)) {
+       hull != nullptr && count < static_cast<int>(out.size()) && HullPercent(*hull) > 0;
+       hull = db.GetSuccessor(*hull)) {
     out[count++] = {hull, HullPercent(*hull)};
   }
   return count;

@@ -59,11 +59,11 @@ const char* DesignSaveRefusal(const CGUnitTemplate& design);
 
 // What becomes of a template read from a file.
 enum class TemplateFileVerdict {
-  kAccept,              // take its design
-  kDamaged,             // the file did not read whole
-  kOtherGuild,          // "NOTMYGLD"
-  kHullNotResearched,   // "NOLDHULL", also for a design without a hull
-  kModulesRemoved,      // "BADTEMPL": accepted only when the player agrees
+  kAccept,             // take its design
+  kDamaged,            // the file did not read whole
+  kOtherGuild,         // "NOTMYGLD"
+  kHullNotResearched,  // "NOLDHULL", also for a design without a hull
+  kModulesRemoved,     // "BADTEMPL": accepted only when the player agrees
 };
 // Judges `loaded` (after CGUnitTemplate::Load gave `loadResult`) for the local
 // chapter; unresearched modules are taken out of it on the way.

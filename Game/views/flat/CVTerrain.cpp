@@ -13,8 +13,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -125,8 +125,7 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   artifactImage = LoadArt("artifact.ima", kBlackKey);
   horizontalLine = LoadArt("hline.ima", kNoColourKey);
   for (int k = 0; k < kAtvKinds; ++k)
-    atvImages[static_cast<std::size_t>(k)] =
-        LoadGuildArt(LocalGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
+    atvImages[static_cast<std::size_t>(k)] = LoadGuildArt(LocalGuild(), AtvPictureName(k, false).c_str(), kBlackKey);
   facilityImages[0] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[1] = LoadArt("storfcty.ima", kBlackKey);
   facilityImages[2] = LoadArt("powrfcty.ima", kBlackKey);
@@ -171,17 +170,16 @@ CImageButton* CVTerrain::MakeButton(std::uint32_t id, const char* tip, int x, in
                                     std::uint32_t help, const char* normal, const char* pressed) {
   const std::string tipText = Text(tip);
   auto* button = new CImageButton();
-  button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, SharedScreen().tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y,
-                 width, height, kNoColourKey, help, GuildModule(LocalGuild()));
+  button->Create(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                 SharedScreen().tooltipWnd, tipText.c_str(), static_cast<int>(id), x, y, width, height, kNoColourKey,
+                 help, GuildModule(LocalGuild()));
   const std::string stem = std::string(g_instData.GetGuildPath(LocalGuild())) + "solview\\";
   button->SetImages((stem + normal).c_str(), (stem + pressed).c_str());
   ShowWindow(button->window, SW_HIDE);
   return button;
 }
 
-CGAsteroid* CVTerrain::Asteroid() const {
-  return g_gameData ? g_gameData->solarDB.GetAsteroid(asteroidId) : nullptr;
-}
+CGAsteroid* CVTerrain::Asteroid() const { return g_gameData ? g_gameData->solarDB.GetAsteroid(asteroidId) : nullptr; }
 
 int CVTerrain::SizeClass() const {
   const CGAsteroid* a = Asteroid();
@@ -237,10 +235,8 @@ void CVTerrain::Build() {
   delete starField;
   delete workSurface;
   delete background;
-  workSurface =
-      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
-  background =
-      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
+  workSurface = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
+  background = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight, 0, 0, 0);
   starField = new CVStarField(SharedScreen().viewDDraw, background, 0, 1, 0);
   starField->BltToSurface();
   DrawAsteroidPicture();
@@ -339,8 +335,7 @@ int CVTerrain::LoadState(plat::FILE* file) {
 int CVTerrain::ZoneAtCell(int column, int row) const {
   const CGAsteroid* a = Asteroid();
   const int size = SizeClass();
-  if (!a || size < 0 || column < 0 || row < 0 || column >= terrain::kGridCells || row >= terrain::kGridCells)
-    return -1;
+  if (!a || size < 0 || column < 0 || row < 0 || column >= terrain::kGridCells || row >= terrain::kGridCells) return -1;
   const int x = 30 + terrain::kCellWidth * column, y = 99 + terrain::kCellHeight * row;
   Hit hit;
   return terrain::HitTest(x, y, size, a->ringRotations, &hit) ? hit.zone : -1;
@@ -381,7 +376,8 @@ int CVTerrain::FilterPercent(const CGZone& zone) const {
     case 5: {
       const CGAsteroid* a = Asteroid();
       if (!a) return 0;
-      return static_cast<int>(std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapterId(0), zone.index, 1), kMaxPercent));
+      return static_cast<int>(
+          std::min<std::uint32_t>(a->GetZonePowerOutput(LocalChapterId(0), zone.index, 1), kMaxPercent));
     }
     default:
       return 0;
@@ -401,7 +397,8 @@ void CVTerrain::DrawCell(int ring, int position) {
   background->BltToSurface(workSurface, x, y, &area);
   const int percent = zk.zone == highlightZone || plainCells ? 0 : FilterPercent(*zone);
   if (zk.zone == highlightZone) workSurface->Fade(kDropPercent, DropAllowed(zk.zone) ? kDropGreen : kDropRed, &area);
-  if (percent > 0) workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(LocalGuild())), &area);
+  if (percent > 0)
+    workSurface->Fade(static_cast<WORD>(percent), GetFullColor(static_cast<std::uint32_t>(LocalGuild())), &area);
   // Borders only where the neighbour cell belongs to another zone (or none).
   if (ZoneAtCell(cell.column - 1, cell.row) != zk.zone) verticalLine->BltToSurface(workSurface, x, y, nullptr);
   if (ZoneAtCell(cell.column + 1, cell.row) != zk.zone)
@@ -473,8 +470,8 @@ void CVTerrain::DrawCellContents(const CGZone& zone, int kind, int x, int y) {
     DrawCellText(text, x + 2, y + 2, kYellow);
   }
   if (arriving > 0) {
-    const int total = (zone.owner < kOwnerChapters ? zone.GetAtvCount(kAllAtvKinds) : 0) +
-                      zone.GetArrivingAtvCount(0, kAllAtvKinds);
+    const int total =
+        (zone.owner < kOwnerChapters ? zone.GetAtvCount(kAllAtvKinds) : 0) + zone.GetArrivingAtvCount(0, kAllAtvKinds);
     std::snprintf(text, sizeof text, "%d", arriving);
     DrawCellText(text, x + 28, y + 2, total > zone.atvLimit ? kRed : kYellow);
   }
@@ -622,7 +619,8 @@ void CVTerrain::DrawZone(int zone) {
     DrawCell(terrain::kCentreRing, 0);
     return;
   }
-  for (int kind = 0; kind < kAtvKinds; ++kind) DrawCell(ring, terrain::PositionOfZone(zone, kind, a->ringRotations[ring]));
+  for (int kind = 0; kind < kAtvKinds; ++kind)
+    DrawCell(ring, terrain::PositionOfZone(zone, kind, a->ringRotations[ring]));
 }
 
 void CVTerrain::SetStatusFromId(const char* id) { SetStatusText(Text(id).c_str(), kStatusAttribute); }
@@ -719,8 +717,8 @@ void CVTerrain::CountDownStatus(std::uint32_t elapsedMs) {
     if (SharedScreen().statusShown != kStatusUntilReplaced) --SharedScreen().statusShown;
   }
   // The status line's time ran out: the view shows again without it.
-  if (SharedScreen().statusShown == 0 && !SharedScreen().statusText.empty() &&
-      !SharedScreen().infoPanelVisible && built) {
+  if (SharedScreen().statusShown == 0 && !SharedScreen().statusText.empty() && !SharedScreen().infoPanelVisible &&
+      built) {
     SharedScreen().statusText.clear();
     ShowOnScreen();
   }
@@ -779,15 +777,18 @@ int CVTerrain::ShowContextMenu(int x, int y) {
   if (y < 74) {
     // An empty slot too: its menu offers to keep this asteroid there.
     const GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(GetGotoSlotAtX(x))];
-    const int flags = e.kind == GOTO_ASTEROID ? 1 | 2 : e.kind == GOTO_UNIT ? 1 | 4 : e.kind == GOTO_TERRAIN_ASTEROID ? 1 | 8 : 1;
+    const int flags = e.kind == GOTO_ASTEROID           ? 1 | 2
+                      : e.kind == GOTO_UNIT             ? 1 | 4
+                      : e.kind == GOTO_TERRAIN_ASTEROID ? 1 | 8
+                                                        : 1;
     ShowOrderMenu(flags, e.id, x, y);
     return 1;
   }
   static const char* const kStems[] = {"gospac", "transp", "selvot", "raismn", "raisst", "entrch",
                                        "storfc", "minefc", "powrfc", "atvfcy", "conatv"};
-  static const std::uint32_t kIds[] = {MENU_GO_SPACE,         MENU_TRANSPORT,        MENU_VOTES,
-                                       MENU_RAISE_MINING,     MENU_RAISE_STACKING,   MENU_ENTRENCH,
-                                       MENU_STORAGE_FACILITY, MENU_MINING_FACILITY,  MENU_POWER_FACILITY,
+  static const std::uint32_t kIds[] = {MENU_GO_SPACE,         MENU_TRANSPORT,       MENU_VOTES,
+                                       MENU_RAISE_MINING,     MENU_RAISE_STACKING,  MENU_ENTRENCH,
+                                       MENU_STORAGE_FACILITY, MENU_MINING_FACILITY, MENU_POWER_FACILITY,
                                        MENU_ATV_FACILITY,     MENU_CONSTRUCT_ATVS};
   int count = 0;
   const auto items = MenuItemsAt(x, y, &count);
@@ -804,7 +805,7 @@ int CVTerrain::ShowContextMenu(int x, int y) {
     const auto at = std::find(std::begin(kIds), std::end(kIds), items[static_cast<std::size_t>(i)]);
     const char* stem = kStems[at - std::begin(kIds)];
     SharedScreen().popupMenu->AppendItem(items[static_cast<std::size_t>(i)], (art + "pm" + stem + ".ima").c_str(),
-                            (art + "ph" + stem + ".ima").c_str(), GuildModule(LocalGuild()));
+                                         (art + "ph" + stem + ".ima").c_str(), GuildModule(LocalGuild()));
   }
   SharedScreen().popupMenu->Track();
   return 1;
@@ -885,10 +886,12 @@ void CVTerrain::RunZoneCommand(std::uint32_t id, int x, int y) {
     case MENU_CONSTRUCT_ATVS: {
       if (!zone->atvConstruction) return;
       AtvCounts counts{};
-      for (int k = 0; k < kAtvKinds; ++k) counts[static_cast<std::size_t>(k)] = static_cast<std::int8_t>(zone->atvConstruction[k]);
+      for (int k = 0; k < kAtvKinds; ++k)
+        counts[static_cast<std::size_t>(k)] = static_cast<std::int8_t>(zone->atvConstruction[k]);
       const AtvCounts before = counts;
-      CDConstructAtvDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, SharedScreen().angularFont, kNoBuildRate, &counts,
-                               GuildModule(LocalGuild()), asteroidId);
+      CDConstructAtvDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
+                               SharedScreen().angularFont, kNoBuildRate, &counts, GuildModule(LocalGuild()),
+                               asteroidId);
       if (counts == before) return;
       ZoneConstructAtvsPacket p;
       p.asteroid = asteroidId;

@@ -150,8 +150,12 @@ class CVTerrain : public CVGeneric {
   void PlacementBarClick(int slot);
   int InPlacement() const { return static_cast<int>(placement); }
   int IsLanding() const { return static_cast<int>(landingMode); }
-  std::uint8_t LandingCount(int kind, int zone) const { return landingBlock[static_cast<std::size_t>(8 + kind * 31 + zone)]; }
-  int PickedCount(int zone, int kind) const { return (pickupBlock[static_cast<std::size_t>(zone)] >> (4 * kind)) & 0xF; }
+  std::uint8_t LandingCount(int kind, int zone) const {
+    return landingBlock[static_cast<std::size_t>(8 + kind * 31 + zone)];
+  }
+  int PickedCount(int zone, int kind) const {
+    return (pickupBlock[static_cast<std::size_t>(zone)] >> (4 * kind)) & 0xF;
+  }
   std::uint8_t PickedTotal(int kind) const { return pickupHead[static_cast<std::size_t>(kind)]; }
   std::uint32_t KindToggle(int kind) const { return kindToggles[static_cast<std::size_t>(kind)]; }
   std::uint8_t DraggedKind() const { return dragKind; }
@@ -231,8 +235,8 @@ class CVTerrain : public CVGeneric {
   void ShowOnScreen();
   void SetStatusFromId(const char* id);
   void NextAsteroid(int backwards);
-  CImageButton* MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height,
-                           std::uint32_t help, const char* normal, const char* pressed);
+  CImageButton* MakeButton(std::uint32_t id, const char* tip, int x, int y, int width, int height, std::uint32_t help,
+                           const char* normal, const char* pressed);
   void DrawButton(CImageButton* button, int selected);
 
   std::uint32_t lastArgument = 0;

@@ -23,7 +23,6 @@ constexpr int kDragHeight = 30;
 constexpr int kCtrlCount = 5;
 constexpr std::uint8_t kNoKind = 0xFF;
 
-
 bool HasTechFlag(const std::array<std::uint8_t, 6>& tech, char flag) { return tech[4] == flag || tech[5] == flag; }
 
 void PlaySound(const char* name) {
@@ -67,8 +66,7 @@ int CVTerrain::MoveAtvs(int source, int target, int kind, int count) {
   if (!from || !to || kind < 0 || kind >= kAtvKinds) return 0;
   const auto k = static_cast<std::uint8_t>(kind);
   const int held = from->owner == static_cast<std::uint8_t>(LocalChapterId(0)) ? from->GetAtvCount(k) : 0;
-  if (held == 0 || !IsReachable(source, target, kind, from->owner) || (target == 0 && k != ATV_SEED_BANK))
-    return held;
+  if (held == 0 || !IsReachable(source, target, kind, from->owner) || (target == 0 && k != ATV_SEED_BANK)) return held;
   const int moved = std::min(count, held);
   from->AddAtvs(k, static_cast<std::int8_t>(-moved), 0);
   to->AddArrivingAtvs(k, static_cast<std::uint8_t>(moved), static_cast<std::uint16_t>(source), 1);

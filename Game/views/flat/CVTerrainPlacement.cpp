@@ -35,15 +35,15 @@ constexpr std::size_t kLandingRuns = 8;
 
 enum BarSlot { SLOT_NONE_ALL = 0, SLOT_ALL = 1, SLOT_FIRST_KIND = 2, SLOT_DONE = 7, SLOT_RESET = 8 };
 
-const char* const kToggleNames[4][2] = {
-    {"gotocbup.ima", "gotocbdn.ima"}, {"gotomnup.ima", "gotomndn.ima"},
-    {"gotopwup.ima", "gotopwdn.ima"}, {"gotoscup.ima", "gotoscdn.ima"}};
-
+const char* const kToggleNames[4][2] = {{"gotocbup.ima", "gotocbdn.ima"},
+                                        {"gotomnup.ima", "gotomndn.ima"},
+                                        {"gotopwup.ima", "gotopwdn.ima"},
+                                        {"gotoscup.ima", "gotoscdn.ima"}};
 
 void DrawBarPicture(int slot, const char* name) {
   const std::string path = std::string(g_instData.GetGuildPath(LocalGuild())) + name;
-  CSprite picture(SharedScreen().viewDDraw, kNoColourKey, g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr,
-                  path.c_str(), 0, 0, 0);
+  CSprite picture(SharedScreen().viewDDraw, kNoColourKey,
+                  g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr, path.c_str(), 0, 0, 0);
   // A picture never draws past its slot, whatever its size.
   const RECT slotArea{GotoColumnLeft(slot), kBarTop, GotoColumnLeft(slot) + 73, kBarTop + 65};
   picture.ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop, &slotArea);
@@ -115,8 +115,8 @@ void CVTerrain::PlacementClick(int zone, int kind, int count) {
     pickupBlock[static_cast<std::size_t>(zone)] =
         static_cast<std::uint16_t>(pickupBlock[static_cast<std::size_t>(zone)] + (c << (4 * kind)));
     pickupHead[k] = static_cast<std::uint8_t>(pickupHead[k] + c);
-    auto image = BuildAtvsReturnedPacket(asteroidId, static_cast<std::uint16_t>(zone), local, k,
-                                         static_cast<std::int16_t>(c));
+    auto image =
+        BuildAtvsReturnedPacket(asteroidId, static_cast<std::uint16_t>(zone), local, k, static_cast<std::int16_t>(c));
     if (g_session) g_session->Send(kAllPlayersSlot, image.bytes.data(), static_cast<std::uint32_t>(image.bytes.size()));
     z->AddAtvs(k, static_cast<std::int8_t>(-c), 1);
   }
@@ -139,8 +139,7 @@ void CVTerrain::DrawPlacementBar() {
     if (unit->atvCargo[static_cast<std::size_t>(k)] == 0) kindToggles[static_cast<std::size_t>(k)] = 0;
   for (int slot = 0; slot < kGotoColumns; ++slot)
     if (SharedScreen().emptyGotoSprite)
-      SharedScreen().emptyGotoSprite->ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop,
-                                               nullptr);
+      SharedScreen().emptyGotoSprite->ClipRect(SharedScreen().screenSprite, GotoColumnLeft(slot), kBarTop, nullptr);
   char number[12];
   if (landingMode) {
     DrawBarPicture(0, "gotodsel.ima");
@@ -154,7 +153,8 @@ void CVTerrain::DrawPlacementBar() {
     DrawBarPicture(9, "gotoland.ima");
   } else {
     int loaded = 0;
-    for (int k = 0; k < kAtvKinds; ++k) loaded += unit->atvCargo[static_cast<std::size_t>(k)] + pickupHead[static_cast<std::size_t>(k)];
+    for (int k = 0; k < kAtvKinds; ++k)
+      loaded += unit->atvCargo[static_cast<std::size_t>(k)] + pickupHead[static_cast<std::size_t>(k)];
     const int capacity = unit->GetAtvCapacity();
     DrawBarPicture(0, "gotoship.ima");
     BarText(0, Text("VTER__OF", loaded, capacity).c_str(), 30);
@@ -256,10 +256,9 @@ bool CVTerrain::MatchLandingToCargo(CGUnit* unit) {
     }
     cargo = static_cast<std::uint8_t>(aboard);
   }
-  landingPending = std::any_of(landingBlock.begin() + kLandingRuns, landingBlock.end(),
-                               [](std::uint8_t n) { return n != 0; })
-                       ? 1
-                       : 0;
+  landingPending =
+      std::any_of(landingBlock.begin() + kLandingRuns, landingBlock.end(), [](std::uint8_t n) { return n != 0; }) ? 1
+                                                                                                                  : 0;
   NoteCargoLeft(*unit);
   return true;
 }
@@ -279,7 +278,8 @@ void CVTerrain::ReturnPickedAtvs() {
       z->AddAtvs(static_cast<std::uint8_t>(k), static_cast<std::int8_t>(c), 1);
       auto image = BuildAtvsReturnedPacket(asteroidId, static_cast<std::uint16_t>(zone), local,
                                            static_cast<std::uint16_t>(k), static_cast<std::int16_t>(-c));
-      if (g_session) g_session->Send(kAllPlayersSlot, image.bytes.data(), static_cast<std::uint32_t>(image.bytes.size()));
+      if (g_session)
+        g_session->Send(kAllPlayersSlot, image.bytes.data(), static_cast<std::uint32_t>(image.bytes.size()));
     }
   }
   pickupBlock.fill(0);

@@ -28,10 +28,10 @@ Cell CellAt(int ring, int position) {
   const int k = ring;
   const int p = Modulo(position, RingLength(k));
   const int edge = 2 * k + 2;
-  if (p < edge) return {4 - k + p, 4 - k};                    // top, left to right
-  if (p < 2 * edge) return {6 + k, p - 3 * k + 2};            // right, top to bottom
-  if (p < 3 * edge) return {5 * k + 10 - p, 6 + k};           // bottom, right to left
-  return {4 - k, 7 * k + 12 - p};                             // left, bottom to top
+  if (p < edge) return {4 - k + p, 4 - k};           // top, left to right
+  if (p < 2 * edge) return {6 + k, p - 3 * k + 2};   // right, top to bottom
+  if (p < 3 * edge) return {5 * k + 10 - p, 6 + k};  // bottom, right to left
+  return {4 - k, 7 * k + 12 - p};                    // left, bottom to top
 }
 
 ZoneKind ZoneAtPosition(int ring, int position, int rotation) {

@@ -30,8 +30,7 @@ int FootLimit(int count) { return kFootY - kFootPerItem * count; }
 
 }  // namespace
 
-CPopupMenu::CPopupMenu(CDDraw* owner, HWND window, CSprite* screen, int x, int y, std::uint16_t growStep,
-                       int cascade)
+CPopupMenu::CPopupMenu(CDDraw* owner, HWND window, CSprite* screen, int x, int y, std::uint16_t growStep, int cascade)
     : menu_(CreatePopupMenu()),
       owner_(owner),
       window_(window),
@@ -51,7 +50,8 @@ int CPopupMenu::AppendItem(std::uint32_t id, const char* normalImage, const char
   auto item = std::make_unique<Item>();
   item->id = id;
   if (owner_) {
-    item->normal = std::make_unique<CSprite>(owner_, normalImage, module, kNoColourKey, kItemWidth, kItemHeight, 0, 0, 0);
+    item->normal =
+        std::make_unique<CSprite>(owner_, normalImage, module, kNoColourKey, kItemWidth, kItemHeight, 0, 0, 0);
     item->highlight =
         std::make_unique<CSprite>(owner_, highlightImage, module, kNoColourKey, kItemWidth, kItemHeight, 0, 0, 0);
     item->normal->LoadImage(module);

@@ -22,8 +22,7 @@ class CPopupMenu {
   // Stores the fields (a grow step of 65535 means 10), both positions = (x,
   // y), and makes the platform's popup menu. `cascade` 1: the menu opens as a
   // submenu beside its parent.
-  CPopupMenu(CDDraw* owner, plat::HWND window, CSprite* screen, int x, int y, std::uint16_t growStep,
-             int cascade);
+  CPopupMenu(CDDraw* owner, plat::HWND window, CSprite* screen, int x, int y, std::uint16_t growStep, int cascade);
   // As Destroy.
   ~CPopupMenu();
   CPopupMenu(const CPopupMenu&) = delete;

@@ -17,8 +17,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
@@ -61,9 +61,8 @@ RECT Intersect(const RECT& a, const RECT& b);
 
 // The notification panel's buttons: its six filters and its four side buttons.
 constexpr std::uint32_t kNotifyButtonIds[] = {
-    control::kFilterUnits, control::kFilterTrade, control::kFilterDiplomacy, control::kFilterGame,
-    control::kFilterChat,  control::kFilterVotes, control::kScrollUp,        control::kScrollDown,
-    control::kSingleKind,  control::kShowAll};
+    control::kFilterUnits, control::kFilterTrade, control::kFilterDiplomacy, control::kFilterGame, control::kFilterChat,
+    control::kFilterVotes, control::kScrollUp,    control::kScrollDown,      control::kSingleKind, control::kShowAll};
 
 // The display keeps the control buttons' windows out of the main window's
 // copies: what lies under a shown button reaches the screen through the
@@ -75,8 +74,7 @@ void ShowUnderControlButtons(const RECT& dirty) {
   std::copy(SharedScreen().controlButtons.begin(), SharedScreen().controlButtons.end(), buttons.begin());
   if (SharedScreen().notifyPanel) {
     std::size_t at = kControlButtonCount;
-    for (std::uint32_t id : kNotifyButtonIds)
-      buttons[at++] = SharedScreen().notifyPanel->GetControlButton(id);
+    for (std::uint32_t id : kNotifyButtonIds) buttons[at++] = SharedScreen().notifyPanel->GetControlButton(id);
   }
   for (CImageButton* button : buttons) {
     if (!button || !button->window || !IsWindowVisible(button->window)) continue;
@@ -132,8 +130,7 @@ HPEN ViewportPen(COLORREF colour, int width) {
 }
 
 // Draws `text` (upper-cased on request) into `rect` of a sprite's DC.
-int DrawTextOn(CSprite* sprite, const char* text, RECT rect, COLORREF colour, UINT format, HFONT font,
-               int upperCase) {
+int DrawTextOn(CSprite* sprite, const char* text, RECT rect, COLORREF colour, UINT format, HFONT font, int upperCase) {
   if (!sprite || !text) return 0;
   HDC dc = sprite->GetDC();
   if (!dc) return 0;
@@ -251,8 +248,8 @@ void FlushScreen() {
     ShowCursor(TRUE);
   }
   if (panelShown)
-    SharedScreen().flushCopySprite->BltToSurface(SharedScreen().screenSprite, kViewportRect.left,
-                                                 kViewportRect.top, nullptr);
+    SharedScreen().flushCopySprite->BltToSurface(SharedScreen().screenSprite, kViewportRect.left, kViewportRect.top,
+                                                 nullptr);
   SharedScreen().dirtyRect = {};
 }
 
@@ -268,8 +265,7 @@ void SuspendScreenFlush(int suspend) {
   SharedScreen().flushSuspended = suspend ? 1 : 0;
 }
 
-int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
-                   int upperCase) {
+int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold, int upperCase) {
   if (TextRefused(x, y, width, bold)) return 0;
   const RECT rect{x + 29, y + 98, x + width + 29, kViewportRect.bottom};
   const int height = DrawTextOn(SharedScreen().screenSprite, text, rect, colour, format,
@@ -291,8 +287,7 @@ int MeasureScreenText(const char* text, int bold) {
   return measured ? static_cast<int>(size.cx) : 0;
 }
 
-int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold,
-                     int upperCase) {
+int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold, int upperCase) {
   if (TextRefused(x, y, width, bold) || !SharedScreen().textStripSprite) return 0;
   const int drawWidth = std::min(width, kViewportWidth);
   HFONT font = bold ? SharedScreen().boldFont : SharedScreen().angularFont;
@@ -301,8 +296,8 @@ int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour,
   const LONG left = std::max(x, 0) + kViewportRect.left;
   const LONG top = y + kViewportRect.top;
   const RECT dirty{left, top, left + source.right - source.left, top + source.bottom - source.top};
-  const ViewTextCache::Key key{text ? std::string_view(text) : std::string_view(), colour, format, font, drawWidth,
-                               upperCase != 0};
+  const ViewTextCache::Key key{
+      text ? std::string_view(text) : std::string_view(), colour, format, font, drawWidth, upperCase != 0};
   ViewTextCache::Found found;
   if (text && g_viewTextCache.Find(key, &found)) {
     if (IsEmpty(source)) return found.height;
@@ -313,8 +308,8 @@ int DrawViewportText(const char* text, int x, int y, int width, COLORREF colour,
   }
   const RECT used{0, 0, SharedScreen().textStripWidth, kTextStripHeight};
   SharedScreen().textStripSprite->FillSurface(RGB(0, 0, 0), &used);
-  const int height = DrawTextOn(SharedScreen().textStripSprite, text, {0, 0, drawWidth, kTextStripHeight},
-                                colour, format, font, upperCase);
+  const int height = DrawTextOn(SharedScreen().textStripSprite, text, {0, 0, drawWidth, kTextStripHeight}, colour,
+                                format, font, upperCase);
   SharedScreen().textStripWidth = static_cast<std::uint16_t>(drawWidth);
   if (text) KeepTextRuns(key, height);
   if (IsEmpty(source)) return height;
@@ -344,8 +339,8 @@ int ShadeViewportRect(int left, int top, int right, int bottom, COLORREF colour,
 
 void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, COLORREF colour, UINT format) {
   const int left = GotoColumnLeft(column) + dx;
-  DrawTextOn(SharedScreen().screenSprite, text, {left, dy + 10, left + width, 75}, colour,
-             format | DT_WORDBREAK, SharedScreen().angularFont, 0);
+  DrawTextOn(SharedScreen().screenSprite, text, {left, dy + 10, left + width, 75}, colour, format | DT_WORDBREAK,
+             SharedScreen().angularFont, 0);
 }
 
 CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
@@ -360,31 +355,27 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   g_frameAnimation.lampFrameState = 0;
   SetCursorSet(CURSOR_NORMAL);
   SharedScreen().angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
-  SharedScreen().boldFont =
-      CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
+  SharedScreen().boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
   CreateControlPanel();
   g_buttonShowHelp = &ShowButtonHelp;
   // A display that cannot make surfaces leaves the panels out.
   if (!SharedScreen().viewDDraw) return;
   SharedScreen().viewportSprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth,
                                               kViewportHeight, kViewportRect.left, kViewportRect.top, 0);
-  SharedScreen().flushCopySprite =
-      new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth, kViewportHeight,
-                  kViewportRect.left, kViewportRect.top, 0);
-  SharedScreen().textStripSprite = new CSprite(SharedScreen().viewDDraw, nullptr, 0, kViewportWidth,
-                                               kTextStripHeight, kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().flushCopySprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, kViewportWidth,
+                                               kViewportHeight, kViewportRect.left, kViewportRect.top, 0);
+  SharedScreen().textStripSprite = new CSprite(SharedScreen().viewDDraw, nullptr, 0, kViewportWidth, kTextStripHeight,
+                                               kViewportRect.left, kViewportRect.top, 0);
   SharedScreen().textStripWidth = kViewportWidth;
   g_viewTextCache.Clear();
   PrepareFrameAnimations();
   const std::uint16_t local = LocalChapterId(0);
   InstallPanelFrame(true);
-  SharedScreen().dataPanel =
-      new CVData(SharedScreen().boldFont, SharedScreen().screenSprite, &SharedScreen().dirtyRect,
-                 SharedScreen().viewDDraw, window, instance);
+  SharedScreen().dataPanel = new CVData(SharedScreen().boldFont, SharedScreen().screenSprite, &SharedScreen().dirtyRect,
+                                        SharedScreen().viewDDraw, window, instance);
   ConnectDataPanel(*SharedScreen().dataPanel);
-  SharedScreen().notifyPanel =
-      new CVNotify(SharedScreen().viewDDraw, SharedScreen().screenSprite, window, instance,
-                   &SharedScreen().dirtyRect, SharedScreen().tooltipWnd, local);
+  SharedScreen().notifyPanel = new CVNotify(SharedScreen().viewDDraw, SharedScreen().screenSprite, window, instance,
+                                            &SharedScreen().dirtyRect, SharedScreen().tooltipWnd, local);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;
   const std::uint16_t home = chapter ? chapter->homeAsteroid : 0xFFFF;
   if (g_gameData && g_gameData->notifications) {
@@ -395,8 +386,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   // A new game's panel starts unfiltered at its first line.
   SharedScreen().notifyPanel->ResetFilters();
   SharedScreen().notifyPanel->ResetLines();
-  SharedScreen().infoPanel =
-      new CInfoPanel(SharedScreen().viewDDraw, window, instance, SharedScreen().screenSprite);
+  SharedScreen().infoPanel = new CInfoPanel(SharedScreen().viewDDraw, window, instance, SharedScreen().screenSprite);
   SetGotoSlot(2, GOTO_ASTEROID, home, 0);
   SetGotoSlot(1, GOTO_SOLAR, 0, 0);
   SetGotoSlot(0, GOTO_DESIGN, 0, 0);

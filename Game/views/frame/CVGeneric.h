@@ -185,8 +185,7 @@ int DrawViewportText(const char* text, int x, int y, int width, plat::COLORREF c
 int DrawViewportLine(int x1, int y1, int x2, int y2, plat::COLORREF colour, int penWidth);
 int ShadeViewportRect(int left, int top, int right, int bottom, plat::COLORREF colour, std::uint8_t percent);
 // Text in goto-slot coordinates ("Angular3", word-broken); never refused.
-void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, plat::COLORREF colour,
-                     plat::UINT format);
+void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, plat::COLORREF colour, plat::UINT format);
 
 // The left edge of goto column n, and the column under x (0..9; the tabs and
 // the slots share this one geometry).

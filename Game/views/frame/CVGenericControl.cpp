@@ -87,14 +87,12 @@ constexpr DWORD kScrollRepeatMs = 50;
 // A held scroll button is let go after this long in any case.
 constexpr DWORD kScrollRepeatLimitMs = 60000;
 
-
 std::uint32_t GameTurn() { return g_gameData ? g_gameData->turn : 0; }
 
 // A guild picture of the composition surface's set (nothing when absent).
 CSprite* LoadGuildSprite(const char* name, DWORD colourKey) {
   const std::string path = LocalGuildArt(name);
-  auto* sprite =
-      new CSprite(SharedScreen().viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
+  auto* sprite = new CSprite(SharedScreen().viewDDraw, colourKey, LocalGuildArtModule(), path.c_str(), 0, 0, 0);
   return sprite;
 }
 
@@ -249,8 +247,7 @@ void CVGeneric::HideControlButtons() {
 
 void CVGeneric::SelectInfoPanel(std::uint32_t id, int redraw) {
   if (!SharedScreen().infoPanel) return;
-  const std::uint8_t previous =
-      SharedScreen().infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
+  const std::uint8_t previous = SharedScreen().infoPanel->SetType(static_cast<std::uint8_t>(id - control::kFirstPanel));
   CImageButton* now = ControlButton(id);
   CImageButton* before = ControlButton(control::kFirstPanel + previous);
   if (now) now->Toggle();
@@ -305,7 +302,8 @@ LRESULT CVGeneric::OnControlCommand(std::uint32_t id) {
       if (g_session && g_session->GameEnded()) {
         char text[256] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("GAMEDONE", text, sizeof text);
-        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()));
+        COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                   static_cast<std::uint32_t>(LocalGuild()));
         return 1;
       }
       if (SharedScreen().endTurnSentTurn == GameTurn()) return 1;
@@ -398,8 +396,7 @@ void CVGeneric::RunInGameOptions() {
 }
 
 void CVGeneric::RunInGameSettings() {
-  RunInGameSettingsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-                          this);
+  RunInGameSettingsDialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, this);
 }
 
 void AskRestartGame() {
@@ -407,14 +404,16 @@ void AskRestartGame() {
   if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("RESTARTG", text, sizeof text);
   std::uint32_t yes = 0;
   {
-    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()), &yes);
+    CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                  static_cast<std::uint32_t>(LocalGuild()), &yes);
   }
   if (!yes || !g_session) return;
   // A game that is over has no server left to make it again: the request
   // would go unanswered, the button seemingly dead.
   if (g_session->GameEnded()) {
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText("REDENIED", text, sizeof text);
-    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()));
+    COkDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+               static_cast<std::uint32_t>(LocalGuild()));
     return;
   }
   std::array<std::uint8_t, 12> packet{};

@@ -15,8 +15,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/OrderMenuPackets.h"
@@ -51,8 +51,8 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
   const bool unitPick = kind == GOTO_UNIT;
   const bool inSolarSpace = unitPick && targetAt == SolarSpace();
 
-  if (target && target->GetChapter() != LocalChapterId() && mode != ORDER_SCRAP_UNIT &&
-      mode != ORDER_SCAN_ASTEROID && mode != ORDER_SCAN_SHIP) {
+  if (target && target->GetChapter() != LocalChapterId() && mode != ORDER_SCRAP_UNIT && mode != ORDER_SCAN_ASTEROID &&
+      mode != ORDER_SCAN_SHIP) {
     Tell(*this, "INVLDTGT", kVoiceInvalid);
     return 0;
   }
@@ -67,13 +67,12 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     return 1;
   };
   // The modes whose target is a unit standing at an asteroid.
-  const bool wantsUnitAtAsteroid =
-      mode == ORDER_TRANSFER_POWER || mode == ORDER_SCRAP_UNIT || mode == ORDER_DECOMMISSION ||
-      mode == ORDER_MODIFY_SHIP || mode == ORDER_GET_REPAIRED || mode == ORDER_REBUILD_UNIT ||
-      (mode == ORDER_RECHARGE_FROM_UNIT && kind != GOTO_ASTEROID);
+  const bool wantsUnitAtAsteroid = mode == ORDER_TRANSFER_POWER || mode == ORDER_SCRAP_UNIT ||
+                                   mode == ORDER_DECOMMISSION || mode == ORDER_MODIFY_SHIP ||
+                                   mode == ORDER_GET_REPAIRED || mode == ORDER_REBUILD_UNIT ||
+                                   (mode == ORDER_RECHARGE_FROM_UNIT && kind != GOTO_ASTEROID);
   if (wantsUnitAtAsteroid) {
-    const bool keepsMode =
-        mode == ORDER_SCRAP_UNIT || mode == ORDER_DECOMMISSION || mode == ORDER_REBUILD_UNIT;
+    const bool keepsMode = mode == ORDER_SCRAP_UNIT || mode == ORDER_DECOMMISSION || mode == ORDER_REBUILD_UNIT;
     if (kind == GOTO_ASTEROID && keepsMode) {
       Tell(*this, "INVLDTGT", kVoiceInvalid);
       return 0;
@@ -81,8 +80,7 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
     if (!unitPick) return refuse("INVLDTGT", kVoiceInvalid);
     if (inSolarSpace) return refuse("CANTINTC", kVoiceSolarSpace);
   }
-  CGUnit* commander =
-      mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, SharedScreen().commandUnitId);
+  CGUnit* commander = mode == ORDER_RECHARGE_FROM_ASTEROID ? nullptr : FindUnitNear(here, SharedScreen().commandUnitId);
   auto order = [&](std::uint32_t type) { return OrderMoveToLocation(type, kind, id, 0); };
 
   switch (mode) {
@@ -122,9 +120,9 @@ int CVGeneric::ExecuteOrderMode(int kind, std::uint32_t id) {
         CGUnit* ship = unitPick ? g_gameData->pieces.FindUnitAt(asteroid, id) : nullptr;
         if (!unitPick || targetAt != asteroid) {
           Tell(*this, "INVLDTGT", kVoiceInvalid);
-        } else if (!ship || !ship->IsAsteroidInRange(ORDER_RECHARGE_FROM_ASTEROID, asteroid,
-                                                     ship->GetLocalSpaceSpeed() != 0 ? kRefuelRangeSq
-                                                                                     : kRefuelRangeNoDriveSq)) {
+        } else if (!ship ||
+                   !ship->IsAsteroidInRange(ORDER_RECHARGE_FROM_ASTEROID, asteroid,
+                                            ship->GetLocalSpaceSpeed() != 0 ? kRefuelRangeSq : kRefuelRangeNoDriveSq)) {
           Tell(*this, "NOINRNGE");
         } else {
           RefuelAtAsteroidPacket packet{ship->id, asteroid};
@@ -309,11 +307,13 @@ void CVGeneric::OrderConstructAtvs() {
   if (!unit) return;
   AtvCounts counts{};
   const auto capacity = static_cast<std::uint16_t>(std::clamp(unit->GetAtvCapacity(), 0, 0xFFFF));
-  if (!RunConstructAtvDialog(SharedScreen().angularFont, capacity, &counts, unit->location.asteroid))
-    counts = {};
+  if (!RunConstructAtvDialog(SharedScreen().angularFont, capacity, &counts, unit->location.asteroid)) counts = {};
   if (std::accumulate(counts.begin(), counts.end(), 0) == 0) return;
-  const std::uint8_t zone[6] = {static_cast<std::uint8_t>(counts[0]), static_cast<std::uint8_t>(counts[1]),
-                                static_cast<std::uint8_t>(counts[2]), static_cast<std::uint8_t>(counts[3]), 0,
+  const std::uint8_t zone[6] = {static_cast<std::uint8_t>(counts[0]),
+                                static_cast<std::uint8_t>(counts[1]),
+                                static_cast<std::uint8_t>(counts[2]),
+                                static_cast<std::uint8_t>(counts[3]),
+                                0,
                                 static_cast<std::uint8_t>(unit->location.asteroid)};
   if (unit->OrderOnZone(ORDER_BUILD_ATVS, zone, InsertMode()))
     Tell(*this, "CNSTINIT", kVoiceConstructed);
@@ -336,8 +336,8 @@ void CVGeneric::OfferAsteroidVotes(std::uint16_t asteroid) {
   }
   std::uint32_t prices[4] = {};
   const CGuild* own = g_gameData->GetLocalGuild();
-  if (const VoteOffer* offer = own && asteroid <= 0xFF ? own->FindVoteOffer(static_cast<std::uint8_t>(asteroid))
-                                                       : nullptr)
+  if (const VoteOffer* offer =
+          own && asteroid <= 0xFF ? own->FindVoteOffer(static_cast<std::uint8_t>(asteroid)) : nullptr)
     std::copy(std::begin(offer->terms), std::end(offer->terms), prices);
   if (!RunSetPriceDialog(prices, nullptr)) return;
   if (std::all_of(std::begin(prices), std::end(prices), [](std::uint32_t p) { return p == 0; })) return;

@@ -9,8 +9,8 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/views/frame/CVFrameEffects.h"
-#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/core/random.h"
@@ -32,10 +32,9 @@ constexpr VoiceTable MakeVoiceTable() {
     std::uint8_t files[kVoiceGuilds];
   };
   constexpr Exception kExceptions[] = {
-      {21, {21, 20, 21, 21, 21}}, {22, {20, 20, 20, 20, 20}}, {23, {3, 3, 3, 23, 3}},
-      {26, {26, 25, 26, 25, 26}}, {27, {27, 25, 26, 27, 25}}, {29, {7, 29, 7, 29, 7}},
-      {30, {3, 3, 3, 3, 3}},      {32, {32, 32, 3, 32, 32}},  {33, {3, 33, 33, 33, 33}},
-      {36, {36, 36, 3, 36, 36}},  {38, {1, 38, 1, 38, 38}},
+      {21, {21, 20, 21, 21, 21}}, {22, {20, 20, 20, 20, 20}}, {23, {3, 3, 3, 23, 3}},   {26, {26, 25, 26, 25, 26}},
+      {27, {27, 25, 26, 27, 25}}, {29, {7, 29, 7, 29, 7}},    {30, {3, 3, 3, 3, 3}},    {32, {32, 32, 3, 32, 32}},
+      {33, {3, 33, 33, 33, 33}},  {36, {36, 36, 3, 36, 36}},  {38, {1, 38, 1, 38, 38}},
   };
   for (const Exception& e : kExceptions)
     for (int g = 0; g < kVoiceGuilds; ++g)
@@ -64,8 +63,6 @@ constexpr std::uint32_t kIdleBeforeAnimationMs = 1000;
 constexpr int kLampsPerChapterSlot = 5;
 constexpr int kLampSize = 6;
 
-
-
 std::string GuildArt(const std::string& name) { return std::string(g_instData.GetGuildPath(LocalGuild())) + name; }
 
 // The ".ima" module the large frame animation of kind 0 draws from (the
@@ -80,8 +77,8 @@ HMODULE AnimationModule(std::uint8_t kind) { return kind == 0 ? g_animationModul
 
 CSprite* MakeAnimationSprite(std::uint8_t kind) {
   const AnimationSpec& shape = kAnimations[kind];
-  auto* sprite = new CSprite(SharedScreen().viewDDraw, nullptr, AnimationModule(kind), kNoColourKey, static_cast<DWORD>(shape.width),
-                             static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
+  auto* sprite = new CSprite(SharedScreen().viewDDraw, nullptr, AnimationModule(kind), kNoColourKey,
+                             static_cast<DWORD>(shape.width), static_cast<DWORD>(shape.height), shape.x, shape.y, 0);
   if (sprite->surface) return sprite;
   delete sprite;
   return nullptr;
@@ -120,8 +117,8 @@ void DrawGuildPicture(const char* name, int width, int height, int x, int y) {
 int TurnLampRowLength() { return (g_gameData ? g_gameData->chaptersPerGuild : 0) * kLampsPerChapterSlot; }
 
 void DrawTurnLamp(int i, int count, bool lit) {
-  DrawViewSprite(lit ? SharedScreen().turnLampOnSprite : SharedScreen().turnLampOffSprite,
-                 TurnLampX(i, count), kTurnLampY, nullptr);
+  DrawViewSprite(lit ? SharedScreen().turnLampOnSprite : SharedScreen().turnLampOffSprite, TurnLampX(i, count),
+                 kTurnLampY, nullptr);
 }
 
 }  // namespace

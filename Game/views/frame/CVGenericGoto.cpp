@@ -9,8 +9,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/GotoTips.h"
@@ -25,9 +25,9 @@ using namespace plat;
 
 namespace {
 
-constexpr const char* kCursorNames[] = {"NORMAL",   "TARGET",  "LAND",      "SCAN",       "ALL_EFFEC",
-                                        "ALL_MAX",  "CONSTRUCT", "HELP",    "NO_RANGE",   "REFUEL",
-                                        "REPAIR",   "SOME_EFFEC", "SOME_MAX", "SELECT",    "XFER"};
+constexpr const char* kCursorNames[] = {"NORMAL",  "TARGET",     "LAND",     "SCAN",     "ALL_EFFEC",
+                                        "ALL_MAX", "CONSTRUCT",  "HELP",     "NO_RANGE", "REFUEL",
+                                        "REPAIR",  "SOME_EFFEC", "SOME_MAX", "SELECT",   "XFER"};
 constexpr const char* kGuildColours[] = {"RED", "GREEN", "BLUE", "YELLOW", "MAGENTA"};
 constexpr int kTabX[kGotoColumns] = {21, 92, 171, 250, 329, 408, 487, 565, 643, 719};
 constexpr COLORREF kPaleYellow = 0xD7FFFF;
@@ -36,7 +36,6 @@ constexpr COLORREF kCyan = 0xFFFF00;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr int kCaptionWidth = 73;
 constexpr int kGuilds = 5;
-
 
 // A picture drawn at (x, y) and freed again.
 void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y) {
@@ -62,7 +61,8 @@ void CVGeneric::SetCursorSet(std::uint32_t kind) {
   if (bits != 16) return;
   if (kind != CURSOR_AGAIN) SharedScreen().cursorKind = static_cast<std::uint16_t>(kind);
   const int guild = std::clamp(LocalGuild(), 0, kGuilds - 1);
-  const char* part = SharedScreen().cursorKind < std::size(kCursorNames) ? kCursorNames[SharedScreen().cursorKind] : kCursorNames[0];
+  const char* part =
+      SharedScreen().cursorKind < std::size(kCursorNames) ? kCursorNames[SharedScreen().cursorKind] : kCursorNames[0];
   char name[64];
   std::snprintf(name, sizeof name, "IDC_CURSOR_%s_%s", part, kGuildColours[guild]);
   if (HCURSOR cursor = LoadCursor(SharedScreen().viewInstance, name)) SetCursor(cursor);
@@ -71,12 +71,32 @@ void CVGeneric::SetCursorSet(std::uint32_t kind) {
 void CVGeneric::UpdateCursor() {
   std::uint32_t kind;
   switch (SharedScreen().commandMode) {
-    case 6: kind = CURSOR_TARGET; break;
-    case 7: case 8: kind = CURSOR_REFUEL; break;
-    case 11: case 12: kind = CURSOR_SCAN; break;
-    case 14: kind = CURSOR_LAND; break;
-    case 16: case 17: case 18: kind = CURSOR_CONSTRUCT; break;
-    case 19: case 20: case 21: case 22: case 23: kind = CURSOR_REPAIR; break;
+    case 6:
+      kind = CURSOR_TARGET;
+      break;
+    case 7:
+    case 8:
+      kind = CURSOR_REFUEL;
+      break;
+    case 11:
+    case 12:
+      kind = CURSOR_SCAN;
+      break;
+    case 14:
+      kind = CURSOR_LAND;
+      break;
+    case 16:
+    case 17:
+    case 18:
+      kind = CURSOR_CONSTRUCT;
+      break;
+    case 19:
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+      kind = CURSOR_REPAIR;
+      break;
     default:
       kind = g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL;
       break;
@@ -84,9 +104,7 @@ void CVGeneric::UpdateCursor() {
   SetCursorSet(kind);
 }
 
-int CVGeneric::GetGotoSlotAtX(int x) {
-  return GotoColumnAt(x) + kGotoColumns * SharedScreen().gotoGroup;
-}
+int CVGeneric::GetGotoSlotAtX(int x) { return GotoColumnAt(x) + kGotoColumns * SharedScreen().gotoGroup; }
 
 void CVGeneric::SetGotoSlot(int column, std::uint16_t kind, std::uint32_t id, int redraw) {
   if (column < 0 || column >= kGotoColumns) return;
@@ -117,10 +135,10 @@ void CVGeneric::DrawGotoBar() {
 }
 
 void CVGeneric::DrawGotoColumn(int n, HMODULE asteroidModule) {
-  GotoEntry& e =
-      SharedScreen().gotoSlots[static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup + n)];
+  GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup + n)];
   const LONG x = GotoColumnLeft(n);
-  DrawViewSprite(n == SharedScreen().gotoGroup ? SharedScreen().gotoTabCurrentSprite : SharedScreen().gotoTabSprite, kTabX[n], 0, nullptr);
+  DrawViewSprite(n == SharedScreen().gotoGroup ? SharedScreen().gotoTabCurrentSprite : SharedScreen().gotoTabSprite,
+                 kTabX[n], 0, nullptr);
   const int guild = LocalGuild();
   const std::string art = g_instData.GetArtPath();
   const std::string guildArt = g_instData.GetGuildPath(guild);
@@ -268,10 +286,19 @@ void CVGeneric::FillEmptyGotoSlot(int x) {
     return;
   }
   switch (GetViewType()) {
-    case VIEW_ASTEROID_SPACE: SetGotoSlot(column, GOTO_ASTEROID, GetCurrentAsteroidId(), 1); break;
-    case VIEW_TERRAIN: SetGotoSlot(column, GOTO_TERRAIN_ASTEROID, GetCurrentAsteroidId(), 1); break;
-    case VIEW_SOLAR: SetGotoSlot(column, GOTO_SOLAR, 0, 1); break;
-    case VIEW_DESIGN: SetGotoSlot(column, GOTO_DESIGN, 0, 1); break;
-    default: break;
+    case VIEW_ASTEROID_SPACE:
+      SetGotoSlot(column, GOTO_ASTEROID, GetCurrentAsteroidId(), 1);
+      break;
+    case VIEW_TERRAIN:
+      SetGotoSlot(column, GOTO_TERRAIN_ASTEROID, GetCurrentAsteroidId(), 1);
+      break;
+    case VIEW_SOLAR:
+      SetGotoSlot(column, GOTO_SOLAR, 0, 1);
+      break;
+    case VIEW_DESIGN:
+      SetGotoSlot(column, GOTO_DESIGN, 0, 1);
+      break;
+    default:
+      break;
   }
 }

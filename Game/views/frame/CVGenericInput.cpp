@@ -6,8 +6,8 @@
 #include "Game/app/AppMessages.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GUnitOrder.h"
 #include "Game/model/GLocalChapter.h"
+#include "Game/model/GUnitOrder.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -34,9 +34,7 @@ Point At(int x, int y) { return {static_cast<std::uint16_t>(x), static_cast<std:
 bool InNotifyArea(Point p) {
   return SharedScreen().viewType != VIEW_DESIGN && p.x > 22 && p.x < 601 && p.y > 496 && p.y < 592;
 }
-bool InInfoArea(Point p) {
-  return SharedScreen().infoPanelVisible && p.x > 28 && p.x < 615 && p.y > 97 && p.y < 466;
-}
+bool InInfoArea(Point p) { return SharedScreen().infoPanelVisible && p.x > 28 && p.x < 615 && p.y > 97 && p.y < 466; }
 bool InGotoBar(Point p) { return p.y < 74; }
 bool InTabRow(Point p) { return p.y < 8; }
 
@@ -138,8 +136,7 @@ int CVGeneric::OnRButtonDown(int x, int y, WPARAM keys) {
 
 int CVGeneric::OnLButtonDblClk(int x, int y) {
   const Point p = At(x, y);
-  if (InNotifyArea(p))
-    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnLButtonDblClk(p.x, p.y) : 0;
+  if (InNotifyArea(p)) return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnLButtonDblClk(p.x, p.y) : 0;
   if (InInfoArea(p)) {
     if (SharedScreen().infoPanel && SharedScreen().infoPanel->OnLButtonDblClk(p.x, p.y)) {
       Invalidate();
@@ -180,14 +177,11 @@ int CVGeneric::OnMouseMove(WPARAM keys, LPARAM position) {
 
 int CVGeneric::OnMouseWheel(WPARAM wheel, LPARAM position) {
   const Point p{LOWORD(static_cast<std::uintptr_t>(position)), HIWORD(static_cast<std::uintptr_t>(position))};
-  if (p.y > 496 && p.x < 601)
-    return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnMouseWheel(wheel) : 0;
+  if (p.y > 496 && p.x < 601) return SharedScreen().notifyPanel ? SharedScreen().notifyPanel->OnMouseWheel(wheel) : 0;
   return 0;
 }
 
-int CVGeneric::OnKeyUp(WPARAM, LPARAM) {
-  return GetFocus() != SharedScreen().viewWnd ? 1 : 0;
-}
+int CVGeneric::OnKeyUp(WPARAM, LPARAM) { return GetFocus() != SharedScreen().viewWnd ? 1 : 0; }
 
 int CVGeneric::OnKeyDown(WPARAM key, LPARAM) {
   if (GetFocus() != SharedScreen().viewWnd) return 1;

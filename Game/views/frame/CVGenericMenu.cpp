@@ -11,8 +11,8 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
@@ -75,11 +75,9 @@ constexpr std::uint8_t kZoneNoData = 253;
 constexpr int kBombardGuild = 3;
 constexpr int kMinesGuild = 1;
 
-
 // Appends an item whose pictures are "<normal><stem>.ima" and
 // "<lit><stem>.ima" in the local guild's art and module.
-void Append(CPopupMenu& menu, std::uint32_t id, const char* stem, const char* normal = "pm",
-            const char* lit = "ph") {
+void Append(CPopupMenu& menu, std::uint32_t id, const char* stem, const char* normal = "pm", const char* lit = "ph") {
   const std::string art = g_instData.GetGuildPath(LocalGuild());
   const std::string a = art + normal + stem + ".ima";
   const std::string b = art + lit + stem + ".ima";
@@ -90,8 +88,8 @@ void Append(CPopupMenu& menu, std::uint32_t id, const char* stem, const char* no
 void AppendSubmenu(CPopupMenu& menu, std::uint32_t id, const char* stem,
                    std::initializer_list<std::pair<std::uint32_t, const char*>> items, int x, int y) {
   Append(menu, id, stem, "sm", "sh");
-  auto* sub = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x,
-                             y, 0xFFFF, 1);
+  auto* sub =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y, 0xFFFF, 1);
   for (const auto& [itemId, itemStem] : items) Append(*sub, itemId, itemStem);
   menu.AttachSubmenu(id, sub);
 }
@@ -330,7 +328,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
         char text[kTextSize + 1] = {};
         if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(question, text, kTextSize);
         std::uint32_t yes = 0;
-        CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text, static_cast<std::uint32_t>(LocalGuild()), &yes);
+        CYesNoDlg box(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, text,
+                      static_cast<std::uint32_t>(LocalGuild()), &yes);
         return yes != 0;
       };
       if (several && !ask("DECOMMOK")) break;
@@ -414,8 +413,7 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
 
 void CVGeneric::OnMenuSelect(HMENU menu, std::uint32_t item) {
   if (!menu || !SharedScreen().popupMenu) return;
-  if (CPopupMenu* found = SharedScreen().popupMenu->FindMenu(menu))
-    found->CaptureBackdrop(static_cast<int>(item));
+  if (CPopupMenu* found = SharedScreen().popupMenu->FindMenu(menu)) found->CaptureBackdrop(static_cast<int>(item));
 }
 
 void CVGeneric::DrawMenuItem(DRAWITEMSTRUCT* item) {

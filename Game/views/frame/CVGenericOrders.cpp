@@ -159,8 +159,7 @@ void CVGeneric::UpdateSelectionDisplay(int /*flag*/) {
 
 int CVGeneric::PickTarget(int kind, std::uint32_t id) {
   if (kind == GOTO_TERRAIN_ASTEROID) kind = GOTO_ASTEROID;
-  const bool generic =
-      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
+  const bool generic = SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
   switch (kind) {
     case GOTO_SOLAR:
       if (DoubleClickFollows()) return 0;
@@ -189,8 +188,7 @@ int CVGeneric::PickTarget(int kind, std::uint32_t id) {
       return 1;
     }
     case GOTO_ASTEROID:
-      if (OrderMoveToLocation(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, GOTO_ASTEROID,
-                              id, 0))
+      if (OrderMoveToLocation(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, GOTO_ASTEROID, id, 0))
         Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
       else
         Tell(*this, "INVLDTGT", kVoiceInvalid);

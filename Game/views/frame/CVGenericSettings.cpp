@@ -69,7 +69,8 @@ void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, I
   LinkSettingsToApplication(links);
   links.autosaveSwitched = [](bool on) {
     auto packet = BuildAutosaveSwitchPacket(on);
-    if (g_session) g_session->Send(kAllPlayersSlot, packet.bytes.data(), static_cast<std::uint32_t>(packet.bytes.size()));
+    if (g_session)
+      g_session->Send(kAllPlayersSlot, packet.bytes.data(), static_cast<std::uint32_t>(packet.bytes.size()));
   };
   CDInGameSettingsDlg dialog(display, window, instance, current, ApplicationMayChangeAutosave(), std::move(links));
 }

@@ -17,8 +17,8 @@ using namespace plat;
 
 namespace {
 
-constexpr std::array<std::uint32_t, 4> kNormalButtons{control::kSwitchView, control::kEndTurn,
-                                                      control::kOptions, control::kSettings};
+constexpr std::array<std::uint32_t, 4> kNormalButtons{control::kSwitchView, control::kEndTurn, control::kOptions,
+                                                      control::kSettings};
 constexpr std::uint32_t kFutureRunning = 2;
 constexpr COLORREF kStatusColour = RGB(0, 255, 0);
 
@@ -57,8 +57,8 @@ void ShowViewButtons(bool futureView) {
     Draw(control::kFutureBack);
     return;
   }
-  for (std::uint32_t id : {control::kFutureRun, control::kFuturePause, control::kFutureForward,
-                           control::kFutureBack, control::kFutureRestart})
+  for (std::uint32_t id : {control::kFutureRun, control::kFuturePause, control::kFutureForward, control::kFutureBack,
+                           control::kFutureRestart})
     Show(id, false);
   for (std::uint32_t id : kNormalButtons) ShowAndDraw(id);
 }
@@ -71,8 +71,7 @@ void CVGeneric::UpdateControlPanel() {
     Show(control::kReplayPause, playing);
     Show(control::kReplayPlay, !playing);
     Draw(playing ? control::kReplayPause : control::kReplayPlay);
-    for (std::uint32_t id :
-         {control::kReplayRestart, control::kReplayExit, control::kReplayAdvance, control::kInfo})
+    for (std::uint32_t id : {control::kReplayRestart, control::kReplayExit, control::kReplayAdvance, control::kInfo})
       ShowAndDraw(id);
     return;
   }
@@ -145,8 +144,7 @@ void CVGeneric::SetStatusText(const char* text, int displayTime) {
 void CVGeneric::DrawStatusText() {
   // The info panel covers the line's place with its headings; the line would
   // show through the panel's tint among them, and reads again once it closes.
-  if (!SharedScreen().statusShown || SharedScreen().statusText.empty() || SharedScreen().infoPanelVisible)
-    return;
+  if (!SharedScreen().statusShown || SharedScreen().statusText.empty() || SharedScreen().infoPanelVisible) return;
   DrawScreenText(SharedScreen().statusText.c_str(), 0, 3, kViewportWidth, kStatusColour,
                  DT_CENTER | DT_WORDBREAK | DT_EXTERNALLEADING, 0, 1);
 }

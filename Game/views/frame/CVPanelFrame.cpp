@@ -30,8 +30,7 @@ class CVPanelFrame : public IPanelFrame {
     if (CVGeneric* view = CurrentView()) view->SetInfoPanelVisible(0);
   }
   void ShowHelpTopic(std::uint32_t topic, int x, int y) override {
-    ::ShowHelpTopic(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, topic, x,
-                    y);
+    ::ShowHelpTopic(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, topic, x, y);
   }
   int DrawScreenText(const char* text, int x, int y, int width, plat::COLORREF colour, plat::UINT format, int bold,
                      int upperCase) override {

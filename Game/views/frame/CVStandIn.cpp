@@ -43,8 +43,7 @@ int CVStandIn::OnLButtonDown(int x, int y, plat::WPARAM keys) {
 int CVStandIn::OnMouseMove(plat::WPARAM keys, plat::LPARAM position) {
   const int x = static_cast<std::int16_t>(position & 0xFFFF);
   const int y = static_cast<std::int16_t>((position >> 16) & 0xFFFF);
-  if (SharedScreen().dataPanel && InDataPanel(x, y) && SharedScreen().dataPanel->SetUnitPicture(y))
-    FlushScreen();
+  if (SharedScreen().dataPanel && InDataPanel(x, y) && SharedScreen().dataPanel->SetUnitPicture(y)) FlushScreen();
   return CVGeneric::OnMouseMove(keys, position);
 }
 

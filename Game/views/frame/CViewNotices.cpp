@@ -42,8 +42,7 @@ void CViewNotices::InfoPanelOwnerChanged() {
 }
 
 bool CViewNotices::InfoPanelShowsChat() {
-  return SharedScreen().infoPanelVisible && SharedScreen().infoPanel &&
-         SharedScreen().infoPanel->type == kChatPanel;
+  return SharedScreen().infoPanelVisible && SharedScreen().infoPanel && SharedScreen().infoPanel->type == kChatPanel;
 }
 
 void CViewNotices::ChatLight(int on, int sound) {

@@ -39,9 +39,7 @@ void SetGotoTip(int column, const std::string& text) {
   SendMessage(SharedScreen().tooltipWnd, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void ForgetGotoTips() {
-  SharedScreen().gotoTipTexts.fill({});
-}
+void ForgetGotoTips() { SharedScreen().gotoTipTexts.fill({}); }
 
 std::string GotoTipText(const GotoEntry& entry) {
   switch (entry.kind) {

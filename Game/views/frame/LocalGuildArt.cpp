@@ -9,6 +9,4 @@ std::string LocalGuildArt(const char* name) {
   return std::string(g_instData.GetGuildPath(guild)) + name;
 }
 
-plat::HMODULE LocalGuildArtModule() {
-  return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr;
-}
+plat::HMODULE LocalGuildArtModule() { return g_gameData ? g_gameData->GetGuildModule(LocalGuild()) : nullptr; }

@@ -88,8 +88,8 @@ bool ViewTextCache::Store(const Key& key, const std::uint8_t* bits, long pitch, 
         std::memcpy(&next, row + 2 * end, 2);
         if (next != v) break;
       }
-      slot->runs.push_back(Run{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
-                               static_cast<std::int16_t>(end - x), v});
+      slot->runs.push_back(
+          Run{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), static_cast<std::int16_t>(end - x), v});
       x = end;
     }
   }

@@ -36,9 +36,9 @@ void MirroredBlit(CSprite* frame, CSprite* target, int x, int y, std::uint16_t m
     for (int row = 0; row < h; ++row) {
       const int ty = y + row;
       if (ty < 0 || ty >= th) continue;
-      const auto* src = reinterpret_cast<const std::uint16_t*>(
-          static_cast<const BYTE*>(from.lpSurface) +
-          static_cast<std::ptrdiff_t>(flipY ? h - 1 - row : row) * from.lPitch);
+      const auto* src =
+          reinterpret_cast<const std::uint16_t*>(static_cast<const BYTE*>(from.lpSurface) +
+                                                 static_cast<std::ptrdiff_t>(flipY ? h - 1 - row : row) * from.lPitch);
       auto* dst = reinterpret_cast<std::uint16_t*>(static_cast<BYTE*>(to.lpSurface) +
                                                    static_cast<std::ptrdiff_t>(ty) * to.lPitch);
       for (int col = 0; col < w; ++col) {
@@ -56,8 +56,7 @@ void MirroredBlit(CSprite* frame, CSprite* target, int x, int y, std::uint16_t m
 
 }  // namespace
 
-void CSpriteMover::SetPath(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
-                           std::int32_t steps) {
+void CSpriteMover::SetPath(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, std::int32_t steps) {
   x = x0;
   y = y0;
   endX = x1;
@@ -170,8 +169,7 @@ int CSpriteMoverList::UpdateAndDraw(CSprite* target, CSprite* background) {
     }
     DrawFrame(*m, target);
     if (m->state == CSpriteMover::MOVING) {
-      if (m->frameCount > 0)
-        m->currentFrame = static_cast<std::uint16_t>((m->currentFrame + 1) % m->frameCount);
+      if (m->frameCount > 0) m->currentFrame = static_cast<std::uint16_t>((m->currentFrame + 1) % m->frameCount);
       active = true;
     }
   }

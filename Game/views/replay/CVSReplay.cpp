@@ -15,14 +15,14 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
+#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
-#include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/world/CVDispExp.h"
@@ -53,8 +53,8 @@ constexpr std::uint16_t kFilterMarker = 4;
 constexpr COLORREF kBattleColour = 0x00FF00;
 constexpr COLORREF kPhaseColour = 0x008000;
 constexpr const char* kFilterStems[kFilterCount] = {"mine_", "loyal", "rebel", "unclm", "chap_", "guild"};
-constexpr const char* kFilterTips[kFilterCount] = {"My Units", "Loyal units", "Rebel Units", "Unscanned units",
-                                                   "Units By Chapter", "Units By Guild"};
+constexpr const char* kFilterTips[kFilterCount] = {"My Units",        "Loyal units",      "Rebel Units",
+                                                   "Unscanned units", "Units By Chapter", "Units By Guild"};
 
 struct GridButtonSpec {
   int id, x, y, width, height;
@@ -92,7 +92,6 @@ CGChapter* ChapterOf(std::uint32_t chapter) {
 }
 
 CVAstSpace* AsteroidSpaceView() { return ReplayAsteroidSpaceView(); }
-
 
 }  // namespace
 
@@ -140,8 +139,8 @@ void CVSReplay::CreateButtons() {
   auto make = [&](int id, int x, int y, int w, int h, const std::string& tip, const std::string& normal,
                   const std::string& pressed, int help) {
     auto* button = new CImageButton();
-    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip.c_str(), id, x, y, w, h, 0,
-                   static_cast<DWORD>(help), LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip.c_str(), id, x, y, w, h,
+                   0, static_cast<DWORD>(help), LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -158,9 +157,9 @@ void CVSReplay::CreateButtons() {
   }
   for (int i = 0; i < 5; ++i) {
     const GridButtonSpec& s = kGridButtons[i];
-    gridButtons[static_cast<std::size_t>(i)] =
-        make(s.id, s.x, s.y, s.width, s.height, Text(s.tooltip), GuildArtPath(std::string("solview\\") + s.normal + ".ima"),
-             GuildArtPath(std::string("solview\\") + s.pressed + ".ima"), s.help);
+    gridButtons[static_cast<std::size_t>(i)] = make(
+        s.id, s.x, s.y, s.width, s.height, Text(s.tooltip), GuildArtPath(std::string("solview\\") + s.normal + ".ima"),
+        GuildArtPath(std::string("solview\\") + s.pressed + ".ima"), s.help);
   }
 }
 
@@ -220,8 +219,7 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
   ShowLampFrame8();
   FlushScreen();
   // The notifications come back if the info panel had them hidden.
-  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
-    SharedScreen().notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1)) SharedScreen().notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->replayScene && w->GetScene() != w->replayScene) {
     w->SetScene(w->replayScene);
@@ -235,8 +233,8 @@ void CVSReplay::StartReplay(std::uint16_t asteroid) {
 void CVSReplay::PlaceStartCamera() {
   CVSgWorld* w = g_sgWorld;
   if (!w) return;
-  const bool fromSpace = SharedScreen().previousViewType == VIEW_ASTEROID_SPACE &&
-                         SharedScreen().previousViewAsteroid == battleAsteroid;
+  const bool fromSpace =
+      SharedScreen().previousViewType == VIEW_ASTEROID_SPACE && SharedScreen().previousViewAsteroid == battleAsteroid;
   if (fromSpace) w->LockStarField(1);
   if (CGAsteroid* a = orders::FindAsteroid(battleAsteroid)) {
     double pos[3];
@@ -284,8 +282,7 @@ void CVSReplay::FaceUnitsToCamera() {
 
 bool CVSReplay::OpenReplayFile(std::uint16_t asteroid) {
   CloseReplayFile();
-  replayFile =
-      replay::OpenReplayFileOf(asteroid, reinterpret_cast<std::uintptr_t>(SharedScreen().viewInstance));
+  replayFile = replay::OpenReplayFileOf(asteroid, reinterpret_cast<std::uintptr_t>(SharedScreen().viewInstance));
   if (!replayFile) {
     TraceError("CVSReplay - no replay file", __FILE__, __LINE__);
     SwitchAwayFrom(asteroid);
@@ -452,7 +449,11 @@ LRESULT CVSReplay::OnCommand(std::uint32_t id) {
     case 210:
       GoToView(VIEW_TERRAIN, static_cast<LPARAM>(battleAsteroid | 0xFFFF0000u));
       break;
-    case 400: case 401: case 402: case 404: case 405:
+    case 400:
+    case 401:
+    case 402:
+    case 404:
+    case 405:
       OnFilterButton(static_cast<int>(id) - 400);
       break;
     case 403:
@@ -540,9 +541,7 @@ void CVSReplay::RestoreCameraMode() {
   if (cameraMode == 4 && !g_gridShown) cameraMode = 2;
 }
 
-void CVSReplay::CycleCameraMode(int direction) {
-  ApplyCameraMode(NextAstCameraMode(cameraMode, direction));
-}
+void CVSReplay::CycleCameraMode(int direction) { ApplyCameraMode(NextAstCameraMode(cameraMode, direction)); }
 
 void CVSReplay::ApplyCameraMode(int mode) {
   static constexpr const char* kTexts[5] = {nullptr, "CAMERAPN", "CAMERAAC", "CAMERAFR", "CAMERALK"};
@@ -707,7 +706,8 @@ void CVSReplay::OnFilterButton(int i) {
       SharedScreen().pendingOrderOption = 0xFF;
       RefreshDataPanel(1);
     }
-    if (old >= 0 && filterButtons[static_cast<std::size_t>(old)]) filterButtons[static_cast<std::size_t>(old)]->Toggle();
+    if (old >= 0 && filterButtons[static_cast<std::size_t>(old)])
+      filterButtons[static_cast<std::size_t>(old)]->Toggle();
     same = old == i;
   }
   if (i < 0 || i >= kFilterCount || same) {
@@ -738,8 +738,7 @@ void CVSReplay::OnSelectGuild(int guild) {
   UnmarkFilteredUnits();
   filterChapter = static_cast<std::uint16_t>(guild * 8);
   if (SharedScreen().dataPanel)
-    SharedScreen().pendingOrderOption =
-        static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild));
+    SharedScreen().pendingOrderOption = static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild));
   Tell("SELCTCHP");
 }
 
@@ -791,9 +790,7 @@ void CVSReplay::UnmarkFilteredUnits() {
     if (n->object->GetType() == DISP_UNIT && PassesFilter(n->object->key.id)) UnmarkObject(n->object, kFilterMarker);
 }
 
-void CVSReplay::ShowFilterText() {
-  ShowUnitFilterText(filterFlags, filterInverted != 0, filterChapter, kStatusFrames);
-}
+void CVSReplay::ShowFilterText() { ShowUnitFilterText(filterFlags, filterInverted != 0, filterChapter, kStatusFrames); }
 
 void CVSReplay::ToggleUnitHalos() {
   if (CVAstSpace::labelsOn) {
@@ -824,7 +821,8 @@ void CVSReplay::DrawUnitLabels() {
       if (sx == 0x7FFF) continue;
     }
     const char* name = unit->GetName() ? unit->GetName() : "";
-    const COLORREF colour = unit->GetChapter() == local ? GetFullColor(unit->GetGuild()) : GetBrightColor(unit->GetGuild());
+    const COLORREF colour =
+        unit->GetChapter() == local ? GetFullColor(unit->GetGuild()) : GetBrightColor(unit->GetGuild());
     DrawViewportText(name, sx, sy, static_cast<int>(std::strlen(name)) * 8, colour, 0, 0, 0);
   }
   if (allVisible)

@@ -19,8 +19,8 @@
 #include <random>
 #include <string>
 
-#include "Game/views/replay/EventBar.h"
 #include "Game/net/ReplayReader.h"
+#include "Game/views/replay/EventBar.h"
 #include "Game/views/replay/ReplayTicker.h"
 #include "Game/views/space/CVB3DView.h"
 
@@ -38,11 +38,11 @@ class CVSReplay : public CVB3DView, private replay::ReplaySink, private replay::
   // What a unit object is doing with its current event.
   enum UnitState : std::uint8_t {
     kIdle = 0,
-    kDone = 1,          // idle, the last event finished
-    kShotFlying = 2,    // a shot, transport or fire on the asteroid is on its way
-    kExploding = 3,     // an explosion plays at the target
-    kShieldFlash = 4,   // a shield or leech flash plays at the target
-    kMissed = 5,        // the missed shot's free explosion plays
+    kDone = 1,         // idle, the last event finished
+    kShotFlying = 2,   // a shot, transport or fire on the asteroid is on its way
+    kExploding = 3,    // an explosion plays at the target
+    kShieldFlash = 4,  // a shield or leech flash plays at the target
+    kMissed = 5,       // the missed shot's free explosion plays
     kDestroying = 6,
     kDeparting = 7,
     kScanning = 8,

@@ -2,8 +2,8 @@
 // its camera mode when it starts and hands it the camera when it is left.
 // (Kept apart: the application's header and the model's world types clash.)
 #include "Game/app/AppGlobals.h"
-#include "Game/views/replay/CVSReplay.h"
 #include "Game/app/CClntApp.h"
+#include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
 
 CVAstSpace* ReplayAsteroidSpaceView() {

@@ -18,8 +18,8 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/frame/OrderFeedback.h"
@@ -41,7 +41,7 @@ using replay::EventRecord;
 namespace {
 
 constexpr std::uint8_t kMiss = replay::kMiss, kShield = replay::kShield, kKill = replay::kKill;
-constexpr std::uint32_t kDebrisFrames = 12;    // the debris is bright enough for the flash
+constexpr std::uint32_t kDebrisFrames = 12;     // the debris is bright enough for the flash
 constexpr std::uint32_t kDebrisLastFrame = 20;  // the debris is over
 constexpr int kGuilds = 5;
 constexpr int kTabX[10] = {21, 92, 171, 250, 329, 408, 487, 565, 643, 719};
@@ -67,7 +67,6 @@ std::string Text(const char* id, const Args&... args) {
   return text;
 }
 
-
 // The explosion child (kind 4) of `carrier` tagged `tag`.
 bool CarriesExplosionOf(CVDispObj* carrier, std::uint32_t tag) {
   for (CVDispNode* c = carrier->children; c; c = c->next)
@@ -82,8 +81,7 @@ enum class Fit { kOverlay, kEntry };
 // draws over them again; a larger one shows its middle. A smaller one (the
 // damage and empty-slot icons) sits in the middle of a cleared entry, or the
 // empty slot's chapter shield would show around it as if it were the read-out.
-void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y,
-                 Fit fit = Fit::kEntry) {
+void DrawPicture(const std::string& name, HMODULE module, DWORD colourKey, LONG x, LONG y, Fit fit = Fit::kEntry) {
   if (!SharedScreen().viewDDraw || !module) return;
   CSprite sprite(SharedScreen().viewDDraw, colourKey, module, name.c_str(), x, y, 0);
   const LONG width = static_cast<LONG>(sprite.width), height = static_cast<LONG>(sprite.height);
@@ -287,8 +285,7 @@ void CVSReplay::PlayModuleSound(int which, std::uint32_t module, int guild, cons
   if (found) PlaySoundAt(path, at, false, false);
 }
 
-CVDispObj* CVSReplay::MakeEffect(const char* name, const char* dir, CVDispObj* on, CVDispObj* owner,
-                                 CVDispObj* faces) {
+CVDispObj* CVSReplay::MakeEffect(const char* name, const char* dir, CVDispObj* on, CVDispObj* owner, CVDispObj* faces) {
   // A shield effect (one that faces the firer) wraps what it shields; an explosion is a picture at it.
   CVDispObj* effect = CreateExplosionObject(0, name, dir, on, faces ? 1 : 0, 0);
   if (!effect) return nullptr;
@@ -330,8 +327,8 @@ bool CVSReplay::StartNextEvent() {
   CDispModel* shot = displayList->CreateModel(static_cast<std::uint32_t>(guild), module,
                                               !transport && kind == kMiss ? 1 : 0, Tag(firer->key.id));
   double to[3] = {from[0], from[1], from[2]};
-  CVDispObj* aim = kind == replay::kAsteroidFire || transport ? AsteroidObject()
-                                                               : UnitObject(event.U32(EventRecord::kTarget));
+  CVDispObj* aim =
+      kind == replay::kAsteroidFire || transport ? AsteroidObject() : UnitObject(event.U32(EventRecord::kTarget));
   if (aim)
     aim->GetPosition(to);
   else
@@ -719,8 +716,8 @@ void CVSReplay::DrawGotoBar() {
 void CVSReplay::ClearEventBar() { eventBar = replay::EventBar{}; }
 
 void CVSReplay::ShowEvent(const EventRecord& event) {
-  eventBar = replay::FillEventBar(event, battleAsteroid,
-                                  static_cast<std::uint8_t>(GuildOfId(event.U32(EventRecord::kOwner))));
+  eventBar =
+      replay::FillEventBar(event, battleAsteroid, static_cast<std::uint8_t>(GuildOfId(event.U32(EventRecord::kOwner))));
   DrawEventBar(&event);
   FlushScreen();
 }
@@ -794,14 +791,15 @@ void CVSReplay::DrawEventBar(const EventRecord* event) {
           std::snprintf(picture, sizeof picture, "%shull%d.ima", g_instData.GetGuildPath(guild), guild + 1);
         else if (Modules())
           Modules()->GetImageFileName(module, picture, guild);
-        if (picture[0]) DrawPicture(picture, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, 0xFFFFFFFF, x, 10);
+        if (picture[0])
+          DrawPicture(picture, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, 0xFFFFFFFF, x, 10);
         const char* typeText = Modules() && module != 1255 ? Modules()->GetTypeText(module) : nullptr;
         std::string type = module == 1255 ? Text("EMPTY___") : std::string(typeText ? typeText : "");
         if (type.find("COSM") != std::string::npos) type = Text("COSM____");
         DrawGotoBarText(type.c_str(), i, 0, 0, kCaptionWidth, kYellow, DT_CENTER);
         std::string line;
         if (i == 1) {
-          line = Text(kind == replay::kScan ? "SCANNER_"
+          line = Text(kind == replay::kScan                                           ? "SCANNER_"
                       : kind == replay::kTransportOut || kind == replay::kTransportIn ? "TRANSPRT"
                                                                                       : "WEAPON__");
           if (event && event->U16(EventRecord::kLeech) != 0) {

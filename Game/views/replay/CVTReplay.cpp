@@ -66,12 +66,12 @@ constexpr int kScreenCentreX = 321;
 const char* const kAtvNames[4] = {"com", "min", "pow", "sb"};
 
 HMODULE ImageModule() { return g_gameData ? g_gameData->GetImageModule() : nullptr; }
-std::int64_t Zone(std::uint32_t stored) { return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored))); }
+std::int64_t Zone(std::uint32_t stored) {
+  return std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(stored)));
+}
 bool Negated(std::uint32_t stored) { return static_cast<std::int32_t>(stored) < 0; }
 
-void Trace(const char* text) {
-  TraceError(text, __FILE__, __LINE__);
-}
+void Trace(const char* text) { TraceError(text, __FILE__, __LINE__); }
 
 void ReleaseMover(CSpriteMover* m) {
   m->ResetFrameSprites();
@@ -252,9 +252,9 @@ bool CVTReplay::CellPos(std::int64_t zone, std::int64_t kind, Pos* out) const {
     Trace("Terrain event outside the asteroid");
     return false;
   }
-  const terrain::Cell c =
-      zone == 0 ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
-                : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
+  const terrain::Cell c = zone == 0
+                              ? terrain::Cell{terrain::kCentreCell, terrain::kCentreCell}
+                              : terrain::CellOfZone(static_cast<int>(zone), static_cast<int>(kind), a->ringRotations);
   out->x = kViewportRect.left + terrain::CellLeft(c) + 1;
   out->y = kViewportRect.top + terrain::CellTop(c) + 2;
   return true;
@@ -280,9 +280,7 @@ CVTReplay::Pos CVTReplay::Corner(Pos cell) {
   return {kViewportRect.left + (x >= 292 ? 545 : 0), kViewportRect.top + (y >= 183 ? 327 : 0)};
 }
 
-float CVTReplay::Pan(int x) {
-  return static_cast<float>(x - kScreenCentreX) * kPanPerPixel;
-}
+float CVTReplay::Pan(int x) { return static_cast<float>(x - kScreenCentreX) * kPanPerPixel; }
 
 CSpriteMover* CVTReplay::EventMover(TerrainEvent& e, std::uint32_t label) {
   if (!e.mover) e.mover = new CSpriteMover(label);
@@ -343,9 +341,7 @@ void CVTReplay::Shot(CSpriteMover* m, Pos from, Pos to, int steps) {
   Place(m, from, to, steps);
 }
 
-void CVTReplay::RegisterForRemoval(CSpriteMover* m) {
-  removals.push_back(m);
-}
+void CVTReplay::RegisterForRemoval(CSpriteMover* m) { removals.push_back(m); }
 
 void CVTReplay::ApplyRemovals() {
   for (; removalCursor < removals.size(); ++removalCursor)
@@ -383,8 +379,7 @@ void CVTReplay::AdvanceSweeps() {
 
 // ---- sprite caches ----
 
-CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name,
-                                HMODULE module) {
+CSprite* CVTReplay::CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name, HMODULE module) {
   if (index < 0 || static_cast<std::size_t>(index) >= cache.size()) return nullptr;
   CSprite*& slot = cache[static_cast<std::size_t>(index)];
   if (!slot) {
@@ -408,8 +403,8 @@ CSprite* CVTReplay::AtvPicture(std::uint16_t chapter, std::int64_t kind) {
     char path[300];
     std::snprintf(path, sizeof path, allied ? "%s%satvh.ima" : "%s%satv.ima", g_instData.GetGuildPath(guild),
                   kAtvNames[kind]);
-    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr,
-                       path, 0, 0, 0);
+    slot = new CSprite(SharedScreen().viewDDraw, 0, g_gameData ? g_gameData->GetGuildModule(guild) : nullptr, path, 0,
+                       0, 0);
   }
   return slot->surface ? slot : nullptr;
 }
@@ -429,8 +424,8 @@ CSprite* CVTReplay::PodFrame(std::uint16_t chapter, int facing) {
 }
 
 void CVTReplay::FreeCaches() {
-  for (std::vector<CSprite*>* cache : {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames,
-                                       &atvPictures, &podFrames, &bombardFrames})
+  for (std::vector<CSprite*>* cache :
+       {&collisionFrames, &explosionFrames, &shieldFrames, &photonFrames, &atvPictures, &podFrames, &bombardFrames})
     for (CSprite*& s : *cache) {
       delete s;
       s = nullptr;
@@ -747,8 +742,8 @@ void CVTReplay::PodsShotDown() {
     for (int j = 0; j < EventCount(); ++j) {
       TerrainEvent& carried = *Event(j);
       Pos cell;
-      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover ||
-          Zone(carried.g) != Zone(fire.g) || !CellPos(carried.g, carried.targetValue, &cell))
+      if (carried.a != EV_POD || carried.sourceType != T_ATV || carried.mover || Zone(carried.g) != Zone(fire.g) ||
+          !CellPos(carried.g, carried.targetValue, &cell))
         continue;
       CSpriteMover* m = EventMover(carried, 0);
       Explode(m, Midpoint(Corner(cell), cell));
@@ -849,9 +844,7 @@ void CVTReplay::GunfireHits() {
   list.Run();
 }
 
-void CVTReplay::MovesHalfway() {
-  RunMoves(14, EV_MOVE_HALF, true);
-}
+void CVTReplay::MovesHalfway() { RunMoves(14, EV_MOVE_HALF, true); }
 
 void CVTReplay::RunMoves(int movePhase, std::uint8_t kind, bool halfway) {
   ApplyRemovals();
@@ -859,8 +852,7 @@ void CVTReplay::RunMoves(int movePhase, std::uint8_t kind, bool halfway) {
   for (int i = 0; i < EventCount(); ++i) {
     TerrainEvent& e = *Event(i);
     Pos from, to;
-    if (e.a != kind || !e.mover || !CellPos(e.d, e.sourceValue, &from) || !CellPos(e.g, e.targetValue, &to))
-      continue;
+    if (e.a != kind || !e.mover || !CellPos(e.d, e.sourceValue, &from) || !CellPos(e.g, e.targetValue, &to)) continue;
     // The first half starts from the source cell; the rest from where the
     // mover stopped.
     if (halfway) {
@@ -914,9 +906,7 @@ void CVTReplay::CombatRound() {
   list.Run();
 }
 
-void CVTReplay::MovesOn() {
-  RunMoves(17, EV_MOVE, false);
-}
+void CVTReplay::MovesOn() { RunMoves(17, EV_MOVE, false); }
 
 void CVTReplay::Artifacts() {
   ApplyRemovals();
@@ -939,8 +929,7 @@ void CVTReplay::Artifacts() {
       // The moved ATV of the same kind that was destroyed goes with it.
       for (int j = 0; j < EventCount(); ++j) {
         TerrainEvent& moved = *Event(j);
-        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue &&
-            moved.mover) {
+        if (moved.a == EV_MOVE && moved.sourceType == T_ATV && moved.sourceValue == e.sourceValue && moved.mover) {
           // Hidden here; the recorder lets it go with the others.
           list.Remove(moved.mover);
           moved.mover->state = CSpriteMover::INACTIVE;

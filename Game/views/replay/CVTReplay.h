@@ -125,8 +125,7 @@ class CVTReplay : public CVTerrain {
   // Sprite caches, loaded on first use (null when missing).
   CSprite* AtvPicture(std::uint16_t chapter, std::int64_t kind);
   CSprite* PodFrame(std::uint16_t chapter, int facing);
-  CSprite* CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name,
-                       plat::HMODULE module);
+  CSprite* CachedFrame(std::vector<CSprite*>& cache, int index, const std::string& name, plat::HMODULE module);
   void FreeCaches();
 
   CSpriteMoverList list;

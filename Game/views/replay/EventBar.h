@@ -13,11 +13,11 @@
 namespace replay {
 
 enum EventBarKind : std::uint16_t {
-  kBarAsteroid = 0,      // value: asteroid number
-  kBarUnit = 2,          // value: unit id
-  kBarModule = 13,       // value: guild << 24 | damage << 16 | module index (damage 0xFF: the acting module)
-  kBarHullDamage = 14,   // value: the damage
-  kBarLifeDamage = 15,   // value: the damage
+  kBarAsteroid = 0,     // value: asteroid number
+  kBarUnit = 2,         // value: unit id
+  kBarModule = 13,      // value: guild << 24 | damage << 16 | module index (damage 0xFF: the acting module)
+  kBarHullDamage = 14,  // value: the damage
+  kBarLifeDamage = 15,  // value: the damage
   kBarEmpty = 100,
 };
 

@@ -35,9 +35,9 @@ class ReplayStage {
 
 class ReplayTicker {
  public:
-  static constexpr std::uint8_t kNotStarted = 0xFF;  // phase before the first tick
+  static constexpr std::uint8_t kNotStarted = 0xFF;     // phase before the first tick
   static constexpr std::uint8_t kBattleSection = 0xFE;  // phase once the movement phases are over
-  static constexpr std::uint8_t kComplete = 0xFE;  // sub-step once nothing is left to play
+  static constexpr std::uint8_t kComplete = 0xFE;       // sub-step once nothing is left to play
   static constexpr std::uint8_t kLastPlainStep = 9;
   static constexpr std::uint8_t kWaiting = 10;
   // Entering this phase, units still moving are put at their targets first.

@@ -14,14 +14,15 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
+#include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/LocalGuildArt.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
-#include "Game/panels/CVNotify.h"
 #include "Game/views/world/DisplayList.h"
 #include "Game/views/world/ViewScene.h"
 #include "media/CImageButton.h"
@@ -32,7 +33,6 @@
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
-#include "Game/views/world/CVDispUnt.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -60,7 +60,6 @@ constexpr ButtonSpec kGridButtons[5] = {
     {309, 637, 518, 25, 24, "VAGRDDWN", "griddnup", "griddndn", 282},
     {311, 713, 518, 77, 24, "VAGTTRRN", "gtterrup", "gtterrdn", 283},
 };
-
 
 // The horizontal distance from the vertical axis through the asteroid.
 double AxisDistance(const double p[3]) { return std::hypot(p[0] - kCentre, p[2] - kCentre); }
@@ -108,8 +107,8 @@ void CVAstSpace::CreateButtons() {
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, sizeof tip);
     auto* button = new CImageButton();
-    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip, id, x, y, w, h,
-                   0, static_cast<DWORD>(help), LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip, id, x, y, w, h, 0,
+                   static_cast<DWORD>(help), LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -338,16 +337,15 @@ void CVAstSpace::ShowLocation(bool isAsteroid, std::uint32_t value) {
   ShowLampFrame8();
   FlushScreen();
   // The replay hid the notification panel.
-  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
-    SharedScreen().notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1)) SharedScreen().notifyPanel->ResetLines();
   CVSgWorld* w = g_sgWorld;
   if (w && w->asteroidScene && w->GetScene() != w->asteroidScene) {
     w->SetScene(w->asteroidScene);
     if (w->asteroidCamera) w->SetCamera(w->asteroidCamera);
   }
   // Back from this asteroid's replay the sky stays as the replay left it.
-  const bool fromReplay = SharedScreen().previousViewType == VIEW_SPACE_REPLAY &&
-                          SharedScreen().previousViewAsteroid == currentAsteroid;
+  const bool fromReplay =
+      SharedScreen().previousViewType == VIEW_SPACE_REPLAY && SharedScreen().previousViewAsteroid == currentAsteroid;
   if (fromReplay && w) w->LockStarField(1);
   ShowPlace(isAsteroid, value);
   if (fromReplay && w) w->LockStarField(0);
@@ -373,9 +371,9 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
       const std::uint32_t age = g_gameData->turn - scanned;
       // The text index puts the name in for %s1 and the age for %n2.
       const char* id = scanned == 0 && !g_gameData->pieces.HasOperationalUnits(index, local) ? "S_UNKNON"
-                       : age == 0                                                                   ? "S_UPTODT"
-                       : age == 1                                                                   ? "S_LSTUD1"
-                                                                                                    : "S_LSTUD2";
+                       : age == 0                                                            ? "S_UPTODT"
+                       : age == 1                                                            ? "S_LSTUD1"
+                                                                                             : "S_LSTUD2";
       if (g_gameData->textIndex)
         g_gameData->textIndex->GetText(id, text, sizeof text - 1, name ? name : "", static_cast<std::int32_t>(age));
       SetStatusText(text, orders::kStatusTime);
@@ -412,8 +410,7 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
     }
     CVDispObj* object = unit ? ObjectOfUnit(unit->id) : nullptr;
     if (unit && !object) TraceError("CVAstSpace - the unit has no object", __FILE__, __LINE__);
-    if (object &&
-        (!restoreCamera || (sameAsteroid && SharedScreen().previousViewType == VIEW_ASTEROID_SPACE))) {
+    if (object && (!restoreCamera || (sameAsteroid && SharedScreen().previousViewType == VIEW_ASTEROID_SPACE))) {
       FlyTo(object);
       if (cameraMode == 4) FlashUnit(unit->id);
     } else if (unit) {
@@ -452,8 +449,8 @@ void CVAstSpace::BuildScene() {
   for (int c = 0; c < chapters; ++c) {
     const std::uint32_t n = g_gameData->pieces.CountUnits(currentAsteroid, static_cast<std::int16_t>(c));
     for (std::uint32_t k = n; k-- > 0;) {
-      CGUnit* unit = g_gameData->pieces.GetUnitAt(currentAsteroid, static_cast<std::uint16_t>(c),
-                                                  static_cast<std::uint16_t>(k));
+      CGUnit* unit =
+          g_gameData->pieces.GetUnitAt(currentAsteroid, static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(k));
       if (!unit) continue;
       double at[3];
       LocationToWorld(unit->location, at);
@@ -513,8 +510,8 @@ void CVAstSpace::PlayFrameAnimation(std::uint32_t ms) {
   }
   // The status line goes after its time, one step at a time; a line shown
   // until it is replaced (the height prompt) stays.
-  if (SharedScreen().statusShown && step && SharedScreen().statusShown != 0xFFFF &&
-      --SharedScreen().statusShown == 0 && g_sgWorld)
+  if (SharedScreen().statusShown && step && SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 &&
+      g_sgWorld)
     g_sgWorld->redraw = 1;
   if (ms > 0) g_frameRate = ms < 100 ? 1000.0 / ms : 10.0;
   if (targetLineActive) {

@@ -122,8 +122,7 @@ class CVAstSpace : public CVB3DView {
   void ClearFilterHighlights();
   void ShowFilterText();
   void DrawUnitLabels();
-  void DrawWeaponRanges(CGUnit* selected, CGUnit* labelled, int x, int y, CGUnit* battleTarget,
-                        CGUnit* attackTarget);
+  void DrawWeaponRanges(CGUnit* selected, CGUnit* labelled, int x, int y, CGUnit* battleTarget, CGUnit* attackTarget);
   // Where the labels measure a unit's weapons from: with Ctrl held, the place
   // its first order moves it to on this asteroid; else where it is.
   Location PlannedLocation(const CGUnit& unit) const;

@@ -73,4 +73,3 @@ std::int16_t WorldToPacked(double w) {
   if (v > 32767.0) v = 32767.0;
   return static_cast<std::int16_t>(v);
 }
-

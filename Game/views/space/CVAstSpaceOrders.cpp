@@ -11,8 +11,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GUnitOrder.h"
@@ -260,15 +260,13 @@ int CVAstSpace::SelectPickedObject(const double* /*point*/, CVDispObj* object) {
 int CVAstSpace::TargetPickedObject(const double* point, CVDispObj* object) {
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
-  const bool generic =
-      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
+  const bool generic = SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == ORDER_TYPE_26;
   if (kind == DISP_GRID) {
     if (point) StartHeightTarget(point, object);
     return 1;
   }
   if (kind == DISP_ASTEROID) {
-    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID,
-                   object->key.id, 0))
+    if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID, object->key.id, 0))
       Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
     else
       Tell(*this, "INVLDTGT", kVoiceInvalid);
@@ -334,9 +332,9 @@ bool CursorHeight(const double gridPoint[3], int x, int y, double* height) {
   if (!g_sgWorld || !g_sgWorld->ScreenToWorld(x, y, ray)) return false;
   double c[3];
   g_sgWorld->GetCameraPosition(c);
-  const double d = std::sqrt((gridPoint[0] - c[0]) * (gridPoint[0] - c[0]) +
-                             (gridPoint[1] - c[1]) * (gridPoint[1] - c[1]) +
-                             (gridPoint[2] - c[2]) * (gridPoint[2] - c[2]));
+  const double d =
+      std::sqrt((gridPoint[0] - c[0]) * (gridPoint[0] - c[0]) + (gridPoint[1] - c[1]) * (gridPoint[1] - c[1]) +
+                (gridPoint[2] - c[2]) * (gridPoint[2] - c[2]));
   *height = ray[1] * d + c[1];
   return std::isfinite(*height);
 }
@@ -570,7 +568,8 @@ int CVAstSpace::PassesFilter(const CGUnit* unit) {
     pass = unit->GetChapter() == local;
   } else if (filterMask & 0x06) {
     const CGChapter* chapter = ChapterOf(unit->GetChapter());
-    const bool sameGuild = g_gameData && unit->GetGuild() == static_cast<std::uint32_t>(g_gameData->GetLocalGuildIndex());
+    const bool sameGuild =
+        g_gameData && unit->GetGuild() == static_cast<std::uint32_t>(g_gameData->GetLocalGuildIndex());
     // A chapter in an interregnum camp has broken with the guild as surely as
     // a renegade has.
     const bool rebel = chapter && (chapter->renegade != 0 || chapter->camp != 0);
@@ -611,9 +610,7 @@ void CVAstSpace::HandleObjectPick(CVDispObj* object) {
     MarkObject(object, kFilterMarker, object->key.id >> 26);
 }
 
-void CVAstSpace::ShowFilterText() {
-  ShowUnitFilterText(filterMask, filterInverted == 1, filterChapter, kStatusTime);
-}
+void CVAstSpace::ShowFilterText() { ShowUnitFilterText(filterMask, filterInverted == 1, filterChapter, kStatusTime); }
 
 void CVAstSpace::ToggleUnitHalos() {
   if (labelsOn) {
@@ -662,7 +659,8 @@ void CVAstSpace::DrawUnitLabels() {
     DrawViewportText(name, sx, sy, static_cast<int>(std::strlen(name)) * 8, own ? full : bright, 0, 0, 0);
     int w = static_cast<int>(unit->GetDamagePercent());
     const int hull = unit->design && unit->design->hull ? static_cast<int>(unit->design->hull->structurePoints) : 0;
-    if (hull > 0 && unit->GetHullDamage() > w) w = 100 - static_cast<int>((hull - unit->GetHullDamage()) * 100.0 / hull);
+    if (hull > 0 && unit->GetHullDamage() > w)
+      w = 100 - static_cast<int>((hull - unit->GetHullDamage()) * 100.0 / hull);
     if (unit->GetLifeSupportDamage() > w) w = unit->GetLifeSupportDamage();
     DrawPercentBar(100 - w, sx + 2, sy + 7, 0xFFD7D7, 0x0000B4);
     if (own) {
@@ -714,8 +712,8 @@ void CVAstSpace::DrawWeaponRanges(CGUnit* u, CGUnit* t, int x, int y, CGUnit* b,
     WeaponDashCase c;
     c.outOfMaxRange = u->GetWeaponMaxRangeSq(slot) < d;
     c.destroyed = u->GetSlotDamagePercent(slot) >= 100;
-    c.unpowered = u->GetFiringLevel(slot) == 0 ||
-                  static_cast<std::int32_t>(u->GetModulePowerUse(10, static_cast<std::uint16_t>(slot), 0)) > u->GetPower();
+    c.unpowered = u->GetFiringLevel(slot) == 0 || static_cast<std::int32_t>(u->GetModulePowerUse(
+                                                      10, static_cast<std::uint16_t>(slot), 0)) > u->GetPower();
     c.withinEffective = d <= u->GetWeaponEffectiveRangeSq(slot);
     bool hit = chosen && u->GetHitChanceAgainst(slot, t) >= u->targeting[4];
     if (hit && a && t == b) {

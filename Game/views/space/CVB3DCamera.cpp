@@ -202,7 +202,8 @@ void CVB3DView::Turn(int axis, double angle) {
   const bool slide = IsCameraLinear() || (free && Ctrl3DHeld());
   if (slide) {
     const float* along = axis == 0 ? r : u;
-    w->SetCameraPosition(p[0] + along[0] * 16.0 * angle, p[1] + along[1] * 16.0 * angle, p[2] + along[2] * 16.0 * angle);
+    w->SetCameraPosition(p[0] + along[0] * 16.0 * angle, p[1] + along[1] * 16.0 * angle,
+                         p[2] + along[2] * 16.0 * angle);
     if (axis == 0)
       w->ScrollStarFieldX(a / 16.f);
     else

@@ -18,8 +18,8 @@
 #include "Game/views/world/CDispLine.h"
 #include "Game/views/world/CVDispAst.h"
 #include "Game/views/world/CVDispExp.h"
-#include "Game/views/world/CVDispStr.h"
 #include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVDispStr.h"
 #include "Game/views/world/CVDispUnt.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
@@ -145,7 +145,8 @@ void CVB3DView::MoveAllUnitObjects() {
   for (int owner = 0; owner < OwnerCount(); ++owner) {
     const std::uint32_t count = g_gameData->pieces.CountUnits(here, static_cast<std::int16_t>(owner));
     for (std::uint32_t k = 0; k < count; ++k) {
-      CGUnit* unit = g_gameData->pieces.GetUnitAt(here, static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(k));
+      CGUnit* unit =
+          g_gameData->pieces.GetUnitAt(here, static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(k));
       if (unit && unit->IsOperational()) MoveUnitObject(unit->id, unit->location);
     }
   }
@@ -201,7 +202,8 @@ void CVB3DView::UpdateUnitObjects() {
   for (int owner = 0; owner < OwnerCount(); ++owner) {
     const std::uint32_t count = g_gameData->pieces.CountUnits(here, static_cast<std::int16_t>(owner));
     for (std::uint32_t k = 0; k < count; ++k) {
-      CGUnit* unit = g_gameData->pieces.GetUnitAt(here, static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(k));
+      CGUnit* unit =
+          g_gameData->pieces.GetUnitAt(here, static_cast<std::uint16_t>(owner), static_cast<std::uint16_t>(k));
       if (!unit || std::find(kept.begin(), kept.end(), unit->id) != kept.end()) continue;
       double at[3];
       LocationToWorld(unit->location, at);
@@ -209,8 +211,7 @@ void CVB3DView::UpdateUnitObjects() {
       if (!object) continue;
       if (!unit->IsOperational()) object->SetWrecked(1);
       if (UnitOrder* order = unit->GetOrderCount() ? unit->GetOrder(0) : nullptr) {
-        if (order->type != ORDER_MOVE_TO_LOCATION && !order->target)
-          unit->GetNumTurnsUntilOrderCompletion(nullptr);
+        if (order->type != ORDER_MOVE_TO_LOCATION && !order->target) unit->GetNumTurnsUntilOrderCompletion(nullptr);
         FaceOrderTarget(object, unit);
       }
       object->UpdateMaterials(0);

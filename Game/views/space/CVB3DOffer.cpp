@@ -21,8 +21,8 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "media/CSndPlay.h"
 
-std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId,
-                                               std::uint8_t unitClass, const std::uint32_t prices[4]) {
+std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId, std::uint8_t unitClass,
+                                               const std::uint32_t prices[4]) {
   ShipOfferPostedPacket offer;
   offer.guild = static_cast<std::uint16_t>(localChapter >> 3);
   offer.slot = static_cast<std::uint16_t>(localChapter & 7);
@@ -51,8 +51,8 @@ void CVB3DView::OfferShip(std::uint32_t unitId) {
   std::uint32_t prices[4] = {};
   std::uint32_t success = 0;
   {
-    CDSetPriceDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance,
-                         prices, &success, nullptr);
+    CDSetPriceDlg dialog(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().viewInstance, prices,
+                         &success, nullptr);
     if (dialog.m_result != 1 || success != 1) return;
   }
   if (std::all_of(prices, prices + 4, [](std::uint32_t v) { return v == 0; })) return;

@@ -11,8 +11,8 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitOrder.h"
 #include "Game/panels/CVData.h"
@@ -284,8 +284,7 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
         Tell(*this, "NOTRANSE");
         continue;
       }
-      if (type == ORDER_MOVE_TO_ASTEROID && GetViewType() == VIEW_ASTEROID_SPACE)
-        type = ORDER_MOVE_NEXT_TO_ASTEROID;
+      if (type == ORDER_MOVE_TO_ASTEROID && GetViewType() == VIEW_ASTEROID_SPACE) type = ORDER_MOVE_NEXT_TO_ASTEROID;
       result = unit->OrderOnAsteroid(type, static_cast<std::uint16_t>(targetId), mode);
       continue;
     }
@@ -308,8 +307,8 @@ int CVB3DView::IssueOrder(std::uint32_t orderType, int targetKind, std::uint32_t
     if (type == ORDER_TYPE_26 || SharedScreen().commandMode == ORDER_TYPE_26) {
       type = ORDER_GO_TO_UNIT;
     } else if (type == ORDER_GO_TO_UNIT) {
-      type = target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? ORDER_GO_TO_UNIT
-                                                                                    : ORDER_ATTACK_UNIT;
+      type =
+          target->GetChapter() == unit->GetChapter() || SameCamp(*unit, *target) ? ORDER_GO_TO_UNIT : ORDER_ATTACK_UNIT;
     }
     result = unit->OrderOnUnit(type, target, mode);
   }
@@ -505,7 +504,7 @@ void CVB3DView::PreviousShip() {
     return;
   }
   shipCycleIndex = shipCycleIndex == 0 || shipCycleIndex > count ? static_cast<std::uint16_t>(count - 1)
-                                                                   : static_cast<std::uint16_t>(shipCycleIndex - 1);
+                                                                 : static_cast<std::uint16_t>(shipCycleIndex - 1);
   CGUnit* unit = g_gameData->pieces.GetOperationalUnitAt(here, LocalChapterId(), shipCycleIndex);
   if (!unit) return;
   if (CVDispObj* o = displayList ? displayList->Find(DISP_UNIT, unit->id) : nullptr) FlyTo(o);
@@ -623,8 +622,7 @@ int CVB3DView::ShowContextMenu(int x, int y) {
     // The slot index already counts the shown group.
     const int slot = GetGotoSlotAtX(x);
     if (slot < 0) return 0;
-    const GotoEntry& e =
-        SharedScreen().gotoSlots[static_cast<std::size_t>(slot) % SharedScreen().gotoSlots.size()];
+    const GotoEntry& e = SharedScreen().gotoSlots[static_cast<std::size_t>(slot) % SharedScreen().gotoSlots.size()];
     int flags = 1;
     if (e.kind == GOTO_ASTEROID) flags |= 2;
     if (e.kind == GOTO_UNIT) flags |= 4;
@@ -678,7 +676,7 @@ void CVB3DView::ShowUnitFilterText(std::uint16_t flags, bool inverted, std::uint
     const char* text;
     const char* inverted;
   };
-  static constexpr Row kRows[] = {{0, "FILTNONE", "FILTNONE"},  {0x01, "FILTALLU", "IFLTALLU"},
+  static constexpr Row kRows[] = {{0, "FILTNONE", "FILTNONE"},    {0x01, "FILTALLU", "IFLTALLU"},
                                   {0x02, "FILTLOYL", "IFLTLOYL"}, {0x04, "FILTREBL", "IFLTREBL"},
                                   {0x08, "FILTRNPB", "IFLTRNPB"}, {0x10, "FILTCHAP", "IFLTCHAP"},
                                   {0x20, "FILTGILD", "IFLTGILD"}};
@@ -693,4 +691,3 @@ void CVB3DView::ShowUnitFilterText(std::uint16_t flags, bool inverted, std::uint
     return;
   }
 }
-

@@ -300,8 +300,9 @@ void CVB3DView::DrawButton(CImageButton* b) {
 
 void CVB3DView::DrawButtonItem(CImageButton* b, const plat::DRAWITEMSTRUCT& item) {
   if (!b || !b->sprite) return;
-  const char* name = b->disabled ? b->disabledImage : (item.itemState & plat::ODS_SELECTED) ? b->pressedImage
-                                                                                           : b->normalImage;
+  const char* name = b->disabled                             ? b->disabledImage
+                     : (item.itemState & plat::ODS_SELECTED) ? b->pressedImage
+                                                             : b->normalImage;
   if (!name[0]) return;
   b->sprite->SetImageName(name);
   b->sprite->LoadImage(b->module);
@@ -329,4 +330,3 @@ bool CVB3DView::UseViewScene(SGScene** scene, SGInstance** camera) {
   fogUpdatePending = 1;
   return true;
 }
-

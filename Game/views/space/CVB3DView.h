@@ -54,8 +54,8 @@ extern std::uint16_t g_jumpAsteroid;
 extern std::uint32_t g_starBackgroundOption;
 
 // Packet 460 as sent: 36 bytes, padding zeroed (the sequence is the send's).
-std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId,
-                                               std::uint8_t unitClass, const std::uint32_t prices[4]);
+std::vector<std::uint8_t> BuildShipOfferPacket(std::uint16_t localChapter, std::uint32_t unitId, std::uint8_t unitClass,
+                                               const std::uint32_t prices[4]);
 
 // The file of a sound effect: a generated "@" sound is in the sound
 // folder's "generic\"; any other name is used as it is.

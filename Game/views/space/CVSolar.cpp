@@ -10,6 +10,7 @@
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
+#include "Game/dialogs/CDFindAsteroidDlg.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -17,17 +18,16 @@
 #include "Game/model/GStar.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetSession.h"
-#include "Game/views/world/CVDispObj.h"
-#include "Game/views/world/CVDispUnt.h"
-#include "Game/views/world/CVSgWorld.h"
-#include "Game/views/world/DisplayList.h"
-#include "Game/views/world/SolarScene.h"
-#include "Game/dialogs/CDFindAsteroidDlg.h"
 #include "Game/panels/CVData.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/frame/SettingsApplication.h"
 #include "Game/views/space/CVAstSpace.h"
+#include "Game/views/world/CVDispObj.h"
+#include "Game/views/world/CVDispUnt.h"
+#include "Game/views/world/CVSgWorld.h"
+#include "Game/views/world/DisplayList.h"
+#include "Game/views/world/SolarScene.h"
 #include "media/CImageButton.h"
 #include "platform/user/input.h"
 
@@ -302,8 +302,7 @@ void CVSolar::Activate(std::int32_t argument) {
   } else {
     RefreshDataPanel(1);
   }
-  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1))
-    SharedScreen().notifyPanel->ResetLines();
+  if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1)) SharedScreen().notifyPanel->ResetLines();
   MakeSolarCurrent();
   if (rebuildPending) {
     rebuildPending = 0;
@@ -334,8 +333,8 @@ void CVSolar::Activate(std::int32_t argument) {
   FlushScreen();
   if (argument != -1 && displayList) {
     const auto a = static_cast<std::uint32_t>(argument);
-    CVDispObj* object = (a >> 16) == 0xFFFF ? displayList->Find(DISP_ASTEROID, a & 0xFFFF)
-                                            : displayList->Find(DISP_UNIT, a);
+    CVDispObj* object =
+        (a >> 16) == 0xFFFF ? displayList->Find(DISP_ASTEROID, a & 0xFFFF) : displayList->Find(DISP_UNIT, a);
     FlyTo(object);
   }
   UpdateCursor();
@@ -357,8 +356,7 @@ void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
   if (SharedScreen().statusShown && g_animElapsedMs >= kTickMs &&
       (!SharedScreen().futureView || SharedScreen().futureViewState != 2)) {
     // Shown until replaced: the line never counts down.
-    if (SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 && g_sgWorld)
-      g_sgWorld->redraw = 1;
+    if (SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
   }
   if (elapsedMs > 0) g_frameRate = (g_frameRate + (elapsedMs < 100 ? 1000.0 / elapsedMs : 10.0)) * 0.5;
   // While the orbits run ahead the camera moves with their steps only, at
@@ -409,7 +407,9 @@ void CVSolar::RunStartScreenScript() {
       SetCameraRate(0, 0.05f);
       SetCameraRate(2, -0.1f);
       break;
-    case 270: SetCameraRate(2, 0.f); break;
+    case 270:
+      SetCameraRate(2, 0.f);
+      break;
     case 310:
       SetCameraRate(0, 0.05f);
       SetCameraRate(1, 0.05f);
@@ -423,9 +423,14 @@ void CVSolar::RunStartScreenScript() {
       centred = 0;
       CentreOnHome();
       break;
-    case 600: centred = 0; break;
-    case 660: futureTurns = 0; break;
-    default: break;
+    case 600:
+      centred = 0;
+      break;
+    case 660:
+      futureTurns = 0;
+      break;
+    default:
+      break;
   }
 }
 
@@ -495,9 +500,7 @@ void CVSolar::CycleCameraMode(int forward) {
 
 // --- future view ---
 
-int CVSolar::IsFutureView() {
-  return static_cast<int>(SharedScreen().futureView);
-}
+int CVSolar::IsFutureView() { return static_cast<int>(SharedScreen().futureView); }
 
 void CVSolar::ToggleFutureView() {
   SharedScreen().futureView = 1 - SharedScreen().futureView;
@@ -537,7 +540,9 @@ void CVSolar::FutureViewCommand(int code) {
       PlaceAllAsteroids();
       futureTurns = 0;
       break;
-    default: TraceError("CVSolar - unknown future view command", __FILE__, __LINE__); break;
+    default:
+      TraceError("CVSolar - unknown future view command", __FILE__, __LINE__);
+      break;
   }
 }
 
@@ -555,7 +560,8 @@ void CVSolar::FutureStep(int argument) {
         UpdateControlPanel();
       }
       break;
-    case 2: break;
+    case 2:
+      break;
     case 3:
       g_gameData->solarDB.MoveAsteroids(animate, 0);
       PlaceAllAsteroids();
@@ -563,7 +569,9 @@ void CVSolar::FutureStep(int argument) {
       UpdateControlPanel();
       --futureTurns;
       break;
-    default: TraceError("CVSolar - unknown future view state", __FILE__, __LINE__); break;
+    default:
+      TraceError("CVSolar - unknown future view state", __FILE__, __LINE__);
+      break;
   }
 }
 

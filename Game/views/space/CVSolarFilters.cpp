@@ -12,8 +12,8 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GLocalChapter.h"
 #include "Game/model/GGuild.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/model/GZone.h"
 #include "Game/panels/CVData.h"
 #include "Game/views/frame/LocalGuildArt.h"
@@ -42,18 +42,18 @@ constexpr std::uint8_t kWaitingForChapter = 5;
 constexpr std::uint8_t kZoneUnsurveyed = 253;
 constexpr std::uint16_t kNone = 0xFFFF;
 
-constexpr const char* kWords[kSolarFilterCount] = {"mine_", "loyal", "rebel", "unclm", "chap_",
-                                                   "guild", "prsnce", "ecngrd", "size", "pwrcof"};
+constexpr const char* kWords[kSolarFilterCount] = {"mine_", "loyal",  "rebel",  "unclm", "chap_",
+                                                   "guild", "prsnce", "ecngrd", "size",  "pwrcof"};
 
 // The status texts of filters 0 (none) to 10, plain and with Shift.
 struct FilterText {
   const char* plain;
   const char* inverted;
 };
-constexpr FilterText kFilterTexts[] = {
-    {"FILTNONE", "FILTNONE"}, {"FILTALLA", "IFLTNONE"}, {"FILTLOYL", "IFLTLOYL"}, {"FILTREBL", "IFLTREBL"},
-    {"FILTUNSV", "IFLTUNSV"}, {"FILTCHAP", "IFLTCHAP"}, {"FILTGILD", "IFLTGILD"}, {"FILTPRES", "FILTPRES"},
-    {"FILTECON", "FILTECON"}, {"FILTSIZE", "FILTSIZE"}, {"FILTPOWR", "FILTPOWR"}};
+constexpr FilterText kFilterTexts[] = {{"FILTNONE", "FILTNONE"}, {"FILTALLA", "IFLTNONE"}, {"FILTLOYL", "IFLTLOYL"},
+                                       {"FILTREBL", "IFLTREBL"}, {"FILTUNSV", "IFLTUNSV"}, {"FILTCHAP", "IFLTCHAP"},
+                                       {"FILTGILD", "IFLTGILD"}, {"FILTPRES", "FILTPRES"}, {"FILTECON", "FILTECON"},
+                                       {"FILTSIZE", "FILTSIZE"}, {"FILTPOWR", "FILTPOWR"}};
 
 CGChapter* Chapter(std::uint32_t id) {
   return g_gameData && g_gameData->guildList && id != kNone ? g_gameData->guildList->GetChapter(id) : nullptr;
@@ -63,7 +63,6 @@ bool Unsurveyed(CGAsteroid* a) {
   const CGZone* zone = a->GetZoneCount() > 0 ? a->GetZone(0) : nullptr;
   return zone && zone->owner == kZoneUnsurveyed;
 }
-
 
 }  // namespace
 
@@ -75,8 +74,8 @@ void CVSolar::CreateButtons(HWND window, HINSTANCE instance) {
     char tip[256] = {};
     if (g_gameData && g_gameData->textIndex) g_gameData->textIndex->GetText(tipId, tip, 255);
     auto* button = new CImageButton();
-    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip,
-                   static_cast<int>(id), x, y, w, 24, static_cast<DWORD>(-1), help, LocalGuildArtModule());
+    button->Create(SharedScreen().viewDDraw, window, instance, SharedScreen().tooltipWnd, tip, static_cast<int>(id), x,
+                   y, w, 24, static_cast<DWORD>(-1), help, LocalGuildArtModule());
     button->SetImages(normal.c_str(), pressed.c_str());
     if (button->window) ShowWindow(button->window, SW_HIDE);
     return button;
@@ -213,9 +212,9 @@ void CVSolar::OnSelectGuild(int guild) {
   ClearFilterHalos();
   SharedScreen().chosenGuild = static_cast<std::uint8_t>(guild);
   selectedChapter = static_cast<std::uint16_t>(guild * 8);
-  SharedScreen().pendingOrderOption =
-      SharedScreen().dataPanel ? static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild))
-                               : kWaitingForChapter;
+  SharedScreen().pendingOrderOption = SharedScreen().dataPanel
+                                          ? static_cast<std::uint8_t>(SharedScreen().dataPanel->ShowGuildMembers(guild))
+                                          : kWaitingForChapter;
   Tell(*this, "SELCTCHP");
 }
 
@@ -255,8 +254,7 @@ int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* la
   bool pass = false;
   switch (activeFilter) {
     case 1:
-      pass = a->owner == local ||
-             g_gameData->pieces.CountOperationalUnits(n, static_cast<std::int16_t>(local)) > 0 ||
+      pass = a->owner == local || g_gameData->pieces.CountOperationalUnits(n, static_cast<std::int16_t>(local)) > 0 ||
              a->IsChapterPresent(static_cast<std::uint8_t>(local)) != 0;
       break;
     case 2:
@@ -266,7 +264,9 @@ int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* la
       pass = c && (activeFilter == 2 ? !rebel : rebel);
       break;
     }
-    case 4: pass = Unsurveyed(a); break;
+    case 4:
+      pass = Unsurveyed(a);
+      break;
     case 5:
       if (previousOwner) *previousOwner = a->previousOwner;
       if (a->owner == selectedChapter) {
@@ -276,7 +276,9 @@ int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* la
         pass = a->previousOwner == selectedChapter;
       }
       break;
-    case 6: pass = a->owner != kNone; break;
+    case 6:
+      pass = a->owner != kNone;
+      break;
     case 7:
       if (g_gameData->pieces.CountOperationalUnits(n, -1) == 0) return 0;
       if (label) std::snprintf(label, kLabel, "%s", a->GetName());
@@ -292,18 +294,28 @@ int CVSolar::FilterAsteroid(std::uint32_t number, std::uint16_t* owner, char* la
       if (Unsurveyed(a)) return 0;
       int p = -1;
       switch (a->owner == kNone ? kNone : a->owner >> 3) {
-        case 1: p = a->kinetic; break;
-        case 2: p = a->GetThermalCoefficient(); break;
-        case 3: p = a->GetRadiationCoefficient(); break;
-        case 4: p = a->spin; break;
-        default: break;
+        case 1:
+          p = a->kinetic;
+          break;
+        case 2:
+          p = a->GetThermalCoefficient();
+          break;
+        case 3:
+          p = a->GetRadiationCoefficient();
+          break;
+        case 4:
+          p = a->spin;
+          break;
+        default:
+          break;
       }
       char text[kLabel];
       if (!PowerFilterLabel(p, a->GetChapterPowerOutput(local), text, sizeof text)) return 0;
       if (label) std::snprintf(label, kLabel, "%s", text);
       return 1;
     }
-    default: return 0;
+    default:
+      return 0;
   }
   if (filterInverted == 1) pass = !pass;
   if (pass && label) std::snprintf(label, kLabel, "%s", a->GetName());

@@ -232,8 +232,7 @@ int CVSolar::TargetSolarObject(CVDispObj* object) {
   if (!object || !g_gameData) return 0;
   const std::uint16_t kind = object->GetType();
   const std::uint32_t id = object->key.id;
-  const bool generic =
-      SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == kTargetPickMode;
+  const bool generic = SharedScreen().commandMode == kNoCommandMode || SharedScreen().commandMode == kTargetPickMode;
   if (kind == DISP_ASTEROID) {
     if (IssueOrder(generic ? ORDER_MOVE_TO_ASTEROID : SharedScreen().commandMode, DISP_ASTEROID, id, 0))
       Tell(*this, "TRGTAQRD", kVoiceAsteroidTarget);
@@ -325,7 +324,8 @@ int CVSolar::ExecuteSolarOrder(CVDispObj* object) {
     case ORDER_DELAYED_MOVE:
     case ORDER_BOMBARD:
       return CVGeneric::ExecuteOrderMode(targetKind, id);
-    default: break;
+    default:
+      break;
   }
   Tell(*this, "CANTINTC", kVoiceSolarSpace);
   ResetMode();
@@ -364,8 +364,8 @@ int CVSolar::ShowObjectMenu(int x, int y) {
   // earlier menu was about must not take its items.
   SharedScreen().menuObjectKind = 0xFF;
   ClosePopupMenu();
-  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
-                                            SharedScreen().screenSprite, x, y, 1, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y, 1, 0);
   SharedScreen().popupMenu->AppendItem(kFindAsteroidItem, LocalGuildArt("pmfndast.ima").c_str(),
                                        LocalGuildArt("phfndast.ima").c_str(), LocalGuildArtModule());
   SharedScreen().popupMenu->AppendItem(kBattlePlanItem, LocalGuildArt("pmbatpln.ima").c_str(),

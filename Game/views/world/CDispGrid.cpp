@@ -76,7 +76,8 @@ void CDispGrid::PaintCursor(int clipX, int clipY) {
   // The top row and the fifth column, each shortened where the window was cut.
   if (clipY == 0)
     for (int x = 0; x < kWindow - clipX; ++x)
-      if (left + x < static_cast<int>(w) && top < static_cast<int>(h)) texels[top * txm->txmPitch + left + x] = kCursorIndex;
+      if (left + x < static_cast<int>(w) && top < static_cast<int>(h))
+        texels[top * txm->txmPitch + left + x] = kCursorIndex;
   const int column = kWindow / 2 - clipX;
   if (column >= 0)
     for (int y = 0; y < kWindow - clipY; ++y)
@@ -91,7 +92,8 @@ void CDispGrid::RestoreCursorBlock() {
   for (int y = 0; y < kWindow; ++y)
     for (int x = 0; x < kWindow; ++x) {
       const std::uint32_t tx = left + x, ty = top + y;
-      if (tx < txm->txmSize.u[0] && ty < txm->txmSize.u[1]) txm->txmInfo->tpiTexels[ty * txm->txmPitch + tx] = saved[y][x];
+      if (tx < txm->txmSize.u[0] && ty < txm->txmSize.u[1])
+        txm->txmInfo->tpiTexels[ty * txm->txmPitch + tx] = saved[y][x];
     }
   savedValid_ = 0;
   HandMaterialsToInstance();

@@ -10,7 +10,9 @@
 
 CDispModel::CDispModel(std::uint32_t a1, std::uint32_t explodeFlag, const DisplayKey& k, CVSgWorld* world,
                        std::uint32_t creatorWord)
-    : CVDispObj(k, world, nullptr, 0), explode(explodeFlag), creatorByte(static_cast<std::uint8_t>(a1)),
+    : CVDispObj(k, world, nullptr, 0),
+      explode(explodeFlag),
+      creatorByte(static_cast<std::uint8_t>(a1)),
       word(creatorWord) {
   const char* explosion = nullptr;
   if (k.id != 0xFFFF && g_gameData && g_gameData->moduleDB)

@@ -9,8 +9,7 @@ constexpr LONG kViewportX = 29;
 constexpr LONG kViewportY = 98;
 }  // namespace
 
-CVBackBuf::CVBackBuf(CDDraw* owner, CSprite* target, int atViewport)
-    : target(target), atViewport(atViewport ? 1 : 0) {
+CVBackBuf::CVBackBuf(CDDraw* owner, CSprite* target, int atViewport) : target(target), atViewport(atViewport ? 1 : 0) {
   picture = new CSprite(owner, nullptr, kNoColourKey, kWidth, kHeight, kViewportX, kViewportY, 0);
   if (!picture->surface) {
     ReleaseSprite();

@@ -38,7 +38,8 @@ CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVS
     std::snprintf(name, sizeof name, "%seffects\\sh-efx.mdl", g_instData.Get3DPath());
     if (LoadModel(name)) {
       const double ownExtent = GetExtent();
-      if (owner && ownExtent > 0.0) SGInstanceScale(instance, static_cast<float>((2 * owner->GetExtent() - 0.1) / ownExtent));
+      if (owner && ownExtent > 0.0)
+        SGInstanceScale(instance, static_cast<float>((2 * owner->GetExtent() - 0.1) / ownExtent));
       SetPickable(1);
       LoadNumberedMaterial(frameBase, frameDir, 0);
       HangOwner();
@@ -62,8 +63,8 @@ CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVS
   SetPickable(0);
 }
 
-CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVSgWorld* world,
-                     CVDispObj* ownerObject, Resting)
+CVDispExp::CVDispExp(const char* base, const char* dir, const DisplayKey& k, CVSgWorld* world, CVDispObj* ownerObject,
+                     Resting)
     : CVDispObj(k, world, ownerObject, 0), frameDir(Copy(dir)), frameBaseStore_(Copy(base)) {
   // The size and scale of the billboard form above, by the owner's kind.
   const std::uint16_t ownerKind = owner ? owner->GetType() : std::uint16_t{DISP_EXPLOSION};

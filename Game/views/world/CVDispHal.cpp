@@ -22,8 +22,8 @@ CVDispHal::CVDispHal(const DisplayKey& k, CVSgWorld* world, CVDispObj* ownerObje
   double eye[3] = {0, 0, 0}, at[3] = {0, 0, 0};
   if (g_dispWorld) g_dispWorld->GetCameraPosition(eye);
   if (owner) owner->GetPosition(at);
-  const double sq = (at[0] - eye[0]) * (at[0] - eye[0]) + (at[1] - eye[1]) * (at[1] - eye[1]) +
-                    (at[2] - eye[2]) * (at[2] - eye[2]);
+  const double sq =
+      (at[0] - eye[0]) * (at[0] - eye[0]) + (at[1] - eye[1]) * (at[1] - eye[1]) + (at[2] - eye[2]) * (at[2] - eye[2]);
   if (LoadForm(sq <= kCubeDistanceSquared)) SetKey(k);
 }
 
@@ -31,14 +31,14 @@ CVDispHal::~CVDispHal() { DetachOwner(); }
 
 std::string CVDispHal::ChapterCube() const {
   char name[32];
-  if (chapter == LocalChapterId(kNoChapterChosen)) std::snprintf(name, sizeof name, "cube%d_me.mat", guild + 1);
-  else std::snprintf(name, sizeof name, "cube%d.mat", guild + 1);
+  if (chapter == LocalChapterId(kNoChapterChosen))
+    std::snprintf(name, sizeof name, "cube%d_me.mat", guild + 1);
+  else
+    std::snprintf(name, sizeof name, "cube%d.mat", guild + 1);
   return name;
 }
 
-std::uint32_t CVDispHal::LoadForm(std::uint32_t wantCube) {
-  return wantCube ? LoadCubeForm() : LoadBillboardForm();
-}
+std::uint32_t CVDispHal::LoadForm(std::uint32_t wantCube) { return wantCube ? LoadCubeForm() : LoadBillboardForm(); }
 
 std::uint32_t CVDispHal::LoadBillboardForm() {
   if (!model && !LoadBillboard(2)) return 0;

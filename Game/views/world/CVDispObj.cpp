@@ -413,8 +413,10 @@ std::uint32_t CVDispObj::CacheAdd(SGMaterial* material, const std::string& name,
   if (!g_materialCache || !material || !material->matInfo) return 0;
   if (g_materialCache->size() >= kCacheSize) {
     CacheEntry& oldest = g_materialCache->front();
-    if (oldest.useCount == 0) SGMaterialDestroy(oldest.material);
-    else g_droppedMaterials->push_back(std::move(oldest));
+    if (oldest.useCount == 0)
+      SGMaterialDestroy(oldest.material);
+    else
+      g_droppedMaterials->push_back(std::move(oldest));
     g_materialCache->erase(g_materialCache->begin());
   }
   g_materialCache->push_back({name, CheckSum(name), material, static_cast<std::uint16_t>(owned ? 0 : 1)});
@@ -510,8 +512,10 @@ std::uint32_t CVDispObj::UpdateExplosionChildren(std::uint32_t flag) {
     CVDispObj* child = n->object;
     n = n->next;
     if (child->GetType() != DISP_EXPLOSION) continue;
-    if (child->Update(flag) == 0) RemoveChild(child);
-    else remaining = 1;
+    if (child->Update(flag) == 0)
+      RemoveChild(child);
+    else
+      remaining = 1;
   }
   return remaining;
 }
@@ -659,16 +663,20 @@ void CVDispObj::SetVisible(std::uint32_t v, std::uint32_t asChild) {
   v = v ? 1 : 0;
   if (v == visible || !instance) return;
   visible = v;
-  if (!v) SGInstanceSetAttributes(instance, SG_ATTR_HIDDEN | SG_ATTR_NO_PICK);
-  else SGInstanceClearAttributes(instance, asChild ? SG_ATTR_HIDDEN | SG_ATTR_NO_PICK : SG_ATTR_HIDDEN);
+  if (!v)
+    SGInstanceSetAttributes(instance, SG_ATTR_HIDDEN | SG_ATTR_NO_PICK);
+  else
+    SGInstanceClearAttributes(instance, asChild ? SG_ATTR_HIDDEN | SG_ATTR_NO_PICK : SG_ATTR_HIDDEN);
   if (g_dispWorld) g_dispWorld->redraw = 1;
   for (CVDispNode* n = children; n; n = n->next) n->object->SetVisible(v, 1);
 }
 
 void CVDispObj::SetPickable(std::uint32_t flag) {
   if (!instance) return;
-  if (flag) SGInstanceClearAttributes(instance, SG_ATTR_NO_PICK);
-  else SGInstanceSetAttributes(instance, SG_ATTR_NO_PICK);
+  if (flag)
+    SGInstanceClearAttributes(instance, SG_ATTR_NO_PICK);
+  else
+    SGInstanceSetAttributes(instance, SG_ATTR_NO_PICK);
 }
 
 std::uint32_t CVDispObj::UpdateTree(std::uint32_t animate, std::uint32_t flag) {

@@ -34,8 +34,10 @@ std::uint32_t CVDispStr::LoadStar(const char* modelName) {
   char dir[300], name[64];
   std::snprintf(dir, sizeof dir, "%ssun\\", g_instData.Get3DPath());
   std::snprintf(name, sizeof name, "%s.mat", modelName);
-  if (modelName[0] && LoadMaterial(name, dir, 0)) materials[0]->matType = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
-  else TraceError("CVDispStr - no sun picture", __FILE__, __LINE__);
+  if (modelName[0] && LoadMaterial(name, dir, 0))
+    materials[0]->matType = SG_MAT_TYPE_TRANSPARENT_TEXTURE;
+  else
+    TraceError("CVDispStr - no sun picture", __FILE__, __LINE__);
   SGInstanceScale(instance, 2.0f);
   SGInstanceSetAttributes(instance, SG_ATTR_NO_FOG);
   return 1;

@@ -338,6 +338,8 @@ bool CVDispUnt::TakeFirstOrder(std::array<std::uint8_t, 32>* out) {
 void CVDispUnt::SetOrdersDone(std::uint32_t flag) {
   ordersDone = static_cast<std::uint8_t>(flag);
   if (!flag) return;
-  if (orders.empty()) TraceError("CVDispUnt::SetOrdersDone - no order", __FILE__, __LINE__);
-  else orders.erase(orders.begin());
+  if (orders.empty())
+    TraceError("CVDispUnt::SetOrdersDone - no order", __FILE__, __LINE__);
+  else
+    orders.erase(orders.begin());
 }

@@ -156,4 +156,3 @@ class CVSgWorld {
 extern CVSgWorld* g_sgWorld;
 // Milliseconds of game time since the display list's last animation step.
 extern std::uint32_t g_animElapsedMs;
-

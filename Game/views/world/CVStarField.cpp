@@ -204,8 +204,10 @@ void CVStarField::WindowFor(std::uint16_t arg, const float forward[3], RECT* out
   } else {
     yaw = std::atan(fx / fz);
     if (fz < 0) {
-      if (fx > 0) yaw += kHalf;
-      else if (fx < 0) yaw -= kHalf;
+      if (fx > 0)
+        yaw += kHalf;
+      else if (fx < 0)
+        yaw -= kHalf;
     }
   }
   double offset = arg + 0.7;
@@ -218,8 +220,10 @@ void CVStarField::WindowFor(std::uint16_t arg, const float forward[3], RECT* out
   } else {
     pitch = std::min(std::atan(1.58 * fy / fz), kQuarter);
     if (fz < 0) {
-      if (fy > 0) pitch += kHalf;
-      else if (fy < 0) pitch -= kHalf;
+      if (fy > 0)
+        pitch += kHalf;
+      else if (fy < 0)
+        pitch -= kHalf;
     }
   }
   const int cx = static_cast<std::uint16_t>(static_cast<int>((kSkyWidth - yaw * kSkyWidth / kPi) / 3));

@@ -70,8 +70,10 @@ std::uint32_t ModelIndexTable::Find(std::string_view key) const {
              (static_cast<std::uint32_t>(entry[kNameSize + 2]) << 16) |
              (static_cast<std::uint32_t>(entry[kNameSize + 3]) << 24);
     }
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
+    if (c < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return 0;
 }

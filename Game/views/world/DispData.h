@@ -21,7 +21,7 @@ struct SGTextureMap;
 // Status codes of the readers.
 constexpr std::uint32_t kDispOk = 0;
 constexpr std::uint32_t kDispNoMemory = 1;
-constexpr std::uint32_t kDispBadFormat = 2;  // unrecognised texture format
+constexpr std::uint32_t kDispBadFormat = 2;   // unrecognised texture format
 constexpr std::uint32_t kDispMissing = 1793;  // a named resource is not in the index or archive
 constexpr std::uint32_t kDispDamaged = 1794;  // a resource shorter than its records say
 

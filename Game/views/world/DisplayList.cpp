@@ -76,8 +76,10 @@ CVDispExp* DisplayList::CreateExplosion(std::uint32_t id, const char* name, cons
     k.pickKind = owner->key.kind;
   }
   auto* o = new CVDispExp(name, dir, k, world, owner, attached, looping, 0);
-  if (owner) owner->AddChild(o);
-  else Push(o);
+  if (owner)
+    owner->AddChild(o);
+  else
+    Push(o);
   return o;
 }
 
@@ -118,8 +120,10 @@ CDispLine* DisplayList::CreateLine(CVDispObj* owner, std::uint32_t chapter, std:
   const std::uint32_t ownerId = owner ? owner->key.id : 0;
   const DisplayKey k{ownerId, DISP_LINE, ownerId, owner ? owner->key.kind : static_cast<std::uint16_t>(DISP_LINE)};
   auto* o = new CDispLine(k, world, owner, chapter, blink);
-  if (owner) owner->AddChild(o);
-  else Push(o);
+  if (owner)
+    owner->AddChild(o);
+  else
+    Push(o);
   return o;
 }
 

@@ -7,10 +7,10 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
-#include "Game/model/GChapter.h"
-#include "Game/model/GGameData.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/GInstData.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "media/CDDraw.h"
 #include "platform/core/files.h"
@@ -58,7 +58,9 @@ class LoggingView : public IGameView {
   void DrawTurnLamps() override { Log("DrawTurnLamps"); }
   void UpdateControlPanel() override { Log("UpdateControlPanel"); }
   void PlayFrameAnimation(std::uint32_t) override { Log("Frame"); }
-  void SetStatusText(const char* text, int time) override { Log(std::string("Status ") + text + " " + std::to_string(time)); }
+  void SetStatusText(const char* text, int time) override {
+    Log(std::string("Status ") + text + " " + std::to_string(time));
+  }
   void MarkStale() override { Log("MarkStale"); }
   void OnDrawItem(DRAWITEMSTRUCT* d) override { Log("OnDrawItem " + std::to_string(d->CtlID)); }
   void DrawControlButton(DRAWITEMSTRUCT* d) override { Log("ControlButton " + std::to_string(d->CtlID)); }
@@ -66,7 +68,9 @@ class LoggingView : public IGameView {
     Log("Route " + std::to_string(d->CtlID) + " " + std::to_string(flag));
   }
   void DrawMenuItem(DRAWITEMSTRUCT* d) override { Log("MenuItem " + std::to_string(d->itemID)); }
-  void GoToView(WPARAM a, LPARAM b) override { Log("GoTo " + std::to_string(a) + " " + std::to_string(static_cast<long>(b))); }
+  void GoToView(WPARAM a, LPARAM b) override {
+    Log("GoTo " + std::to_string(a) + " " + std::to_string(static_cast<long>(b)));
+  }
   int SaveState(plat::FILE* f) override {
     Log("Save");
     return plat::fputc(static_cast<int>(type_), f) >= 0;
@@ -75,8 +79,14 @@ class LoggingView : public IGameView {
     Log("Load " + std::to_string(plat::fgetc(f)));
     return 1;
   }
-  LRESULT OnControlCommand(std::uint32_t id) override { Log("Control " + std::to_string(id)); return 7; }
-  LRESULT OnMenuCommand(std::uint32_t id) override { Log("Menu " + std::to_string(id)); return 8; }
+  LRESULT OnControlCommand(std::uint32_t id) override {
+    Log("Control " + std::to_string(id));
+    return 7;
+  }
+  LRESULT OnMenuCommand(std::uint32_t id) override {
+    Log("Menu " + std::to_string(id));
+    return 8;
+  }
   void OnTurnProcessing() override { Log("TurnProcessing"); }
   void ResetGotoSlots() override { Log("ResetGoto"); }
 
@@ -107,7 +117,9 @@ struct App : shelltest::AppFixture {
       return false;
     };
   }
-  static std::vector<std::string> Since(std::size_t from) { return {g_log.begin() + static_cast<long>(from), g_log.end()}; }
+  static std::vector<std::string> Since(std::size_t from) {
+    return {g_log.begin() + static_cast<long>(from), g_log.end()};
+  }
 };
 
 TEST_F(App, LeavingTheFrontEndEndsTheProgramAndADamagedSettingsFileIsWrittenWhole) {
@@ -182,8 +194,8 @@ TEST_F(App, EscapeInAChildReachesTheMainWindowOnceAndEmailGamesShowTheHint) {
   int optionsRuns = 0;
   screen.runOptions = [&] { ++optionsRuns; };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
-  HWND child = CreateWindowEx(0, "Edit", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, g_mainWnd, nullptr, program,
-                              nullptr);
+  HWND child =
+      CreateWindowEx(0, "Edit", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, g_mainWnd, nullptr, program, nullptr);
   ASSERT_NE(child, nullptr);
   SetActiveWindow(g_mainWnd);
   SetFocus(child);
@@ -244,9 +256,8 @@ TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
   EXPECT_EQ(*(firstPacket - 1), "2:UpdateCursor");
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:UpdateCursor"), 1);
   // The full redraw, in its order, after the pass that asked for it.
-  const std::vector<std::string> redraw{"2:RedrawBackground", "2:DrawGotoBar",   "2:DrawTurnLamps",
-                                        "2:Invalidate",       "2:Render -1",     "2:UpdateControlPanel",
-                                        "2:Invalidate",       "2:Render -1"};
+  const std::vector<std::string> redraw{"2:RedrawBackground", "2:DrawGotoBar",        "2:DrawTurnLamps", "2:Invalidate",
+                                        "2:Render -1",        "2:UpdateControlPanel", "2:Invalidate",    "2:Render -1"};
   auto at = std::search(log.begin(), log.end(), redraw.begin(), redraw.end());
   EXPECT_NE(at, log.end());
   EXPECT_EQ(app.m_fullRedraw, 0u);
@@ -433,10 +444,10 @@ TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {
     item.itemID = id;
     SendMessage(g_mainWnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
   }
-  EXPECT_EQ(Since(from), (std::vector<std::string>{"2:ControlButton 101", "2:ControlButton 252", "2:Route 105 0",
-                                                   "2:Route 312 0", "2:Route 114 1", "2:Route 455 1",
-                                                   "2:OnDrawItem 103", "2:OnDrawItem 456", "2:MenuItem 501",
-                                                   "2:MenuItem 807"}));
+  EXPECT_EQ(Since(from),
+            (std::vector<std::string>{"2:ControlButton 101", "2:ControlButton 252", "2:Route 105 0", "2:Route 312 0",
+                                      "2:Route 114 1", "2:Route 455 1", "2:OnDrawItem 103", "2:OnDrawItem 456",
+                                      "2:MenuItem 501", "2:MenuItem 807"}));
   MEASUREITEMSTRUCT menu, line;
   SendMessage(g_mainWnd, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&menu));
   SendMessage(g_mainWnd, WM_MEASUREITEM, 5, reinterpret_cast<LPARAM>(&line));
@@ -446,8 +457,8 @@ TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {
 
 TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
   CClntApp& app = Start();
-  HWND list = CreateWindowEx(0, "ListBox", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 80, g_mainWnd, nullptr, program,
-                             nullptr);
+  HWND list =
+      CreateWindowEx(0, "ListBox", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 80, g_mainWnd, nullptr, program, nullptr);
   ASSERT_NE(list, nullptr);
   app.m_running = 1;
   Answer(true);

@@ -159,8 +159,8 @@ struct CountingPaints : CDlgBase {
 };
 
 TEST_F(DialogBase, PaintsOnlyWhileActiveAndRepaintsOnActivationOnceFirstPainted) {
-  HWND owner = CreateWindowEx(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, program,
-                              nullptr);
+  HWND owner =
+      CreateWindowEx(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, program, nullptr);
   CDDraw display(owner, 1);
   CountingPaints a(&display, nullptr, program, 0, program);
   CDlgBase b(&display, nullptr, program, 0, program);
@@ -215,7 +215,12 @@ TEST_F(MessageBoxes, YesNoAnswersByMouseAndKeyboard) {
       {"click No", [&] { backend->Click(263 + 157 + 35, kButtonY, input::Button::Left, 10); }, 0},
       {"Escape", [&] { backend->PressKey(VK_ESCAPE, 10); }, 0},
       {"Enter on Yes", [&] { backend->PressKey(VK_RETURN, 10); }, 1},
-      {"Tab, Space", [&] { backend->PressKey(VK_TAB, 10); backend->PressKey(VK_SPACE, 10); }, 0},
+      {"Tab, Space",
+       [&] {
+         backend->PressKey(VK_TAB, 10);
+         backend->PressKey(VK_SPACE, 10);
+       },
+       0},
   };
   for (const Case& c : cases) {
     c.script();

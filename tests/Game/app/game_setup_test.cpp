@@ -39,8 +39,8 @@ TEST(GameSetup, PresetMatchIgnoresTheSecondFogFieldAndSystemSizeOnly) {
 
 TEST(GameSetup, RatingBoundaries) {
   SetupBlocks s;
-  for (auto [sum, rating] : {std::pair{4, DIFFICULTY_EASY}, {5, DIFFICULTY_AVERAGE}, {10, DIFFICULTY_AVERAGE},
-                             {11, DIFFICULTY_HARD}}) {
+  for (auto [sum, rating] :
+       {std::pair{4, DIFFICULTY_EASY}, {5, DIFFICULTY_AVERAGE}, {10, DIFFICULTY_AVERAGE}, {11, DIFFICULTY_HARD}}) {
     s.settings.fowShowInTransit = static_cast<std::uint16_t>(sum);
     EXPECT_EQ(RateDifficulty(s.settings, 0), rating) << sum;
   }

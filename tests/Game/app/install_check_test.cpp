@@ -42,7 +42,9 @@ class InstallCheck : public root_test::RootGame {
     std::uint8_t image[kArchiveHeaderSize];
     ArchiveHeaderEncode(header, image);
     box.Write("3DDATA/3ddata.nob", std::string(image, image + kArchiveHeaderSize));
-    box.Write("3DDATA/palette.dat", std::string("\x01" "abcdefgh", 9));
+    box.Write("3DDATA/palette.dat", std::string("\x01"
+                                                "abcdefgh",
+                                                9));
     box.Write("ART/FRONTEND/frontend.dll", ModuleFixture());
     box.Write("ART/ima.dll", ModuleFixture());
   }
@@ -84,7 +86,8 @@ TEST_F(InstallCheck, EachDamagedOrMissingFileIsNamed) {
   EXPECT_EQ(Problems(), (Texts{kHullsFileDamaged, kModulesFileDamaged}));
   WriteRules();
 
-  box.Write("defBP.dat", std::string("\x7F" "ELF garbage\n"));
+  box.Write("defBP.dat", std::string("\x7F"
+                                     "ELF garbage\n"));
   EXPECT_EQ(Problems(), Texts{kDefBPCorrupted});
   drop("defBP.dat");
   EXPECT_EQ(Problems(), Texts{kDefBPNotFound});

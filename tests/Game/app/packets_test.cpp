@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "Game/app/CClntApp.h"
-#include "Game/model/GChapter.h"
-#include "Game/model/GGameData.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/main/GameLinks.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "platform/user/input.h"
@@ -203,7 +203,7 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "old.clt");
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_TRUE(answers.empty());
-  EXPECT_EQ(deleted, 3);  // before each request
+  EXPECT_EQ(deleted, 3);      // before each request
   EXPECT_EQ(app.m_busy, 1u);  // the reply clears it
   EXPECT_EQ(app.m_load.mode, 1u);
   EXPECT_FALSE(app.LoadedGame());

@@ -131,11 +131,30 @@ TEST(GameScript, WritesTheModelToABinFileOnly) {
 }
 
 TEST(GameScript, RefusesWhatItCannotRun) {
-  for (const char* bad : {"click 800 10", "click 1 2 left", "key F13", "key", "text \"a-b\"", "text \"open",
-                          "sleep -1", "sleep 5 later", "sleep real", "wait dialog", "wait frames x", "wait text \"x\" 5 6", "capture shot.bmp",
-                          "jump 1", "key f12", "wait packet 70000", "wait enabled 800 1", "wait items 1 2",
-                          "wait packet 1 real 5", "wait closed", "wait packets 2", "wait packets 2 0",
-                          "move 800 1", "move 1"}) {
+  for (const char* bad : {"click 800 10",
+                          "click 1 2 left",
+                          "key F13",
+                          "key",
+                          "text \"a-b\"",
+                          "text \"open",
+                          "sleep -1",
+                          "sleep 5 later",
+                          "sleep real",
+                          "wait dialog",
+                          "wait frames x",
+                          "wait text \"x\" 5 6",
+                          "capture shot.bmp",
+                          "jump 1",
+                          "key f12",
+                          "wait packet 70000",
+                          "wait enabled 800 1",
+                          "wait items 1 2",
+                          "wait packet 1 real 5",
+                          "wait closed",
+                          "wait packets 2",
+                          "wait packets 2 0",
+                          "move 800 1",
+                          "move 1"}) {
     std::string error;
     EXPECT_FALSE(ParseGameScript(std::string("sleep 1\n") + bad + "\n", error)) << bad;
     EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;

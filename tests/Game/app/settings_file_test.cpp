@@ -21,9 +21,7 @@ struct Fields {
     ResetSetupGroup(config, settings, options, SETUP_TRAITS, 1);
     ResetSetupGroup(config, settings, options, SETUP_RANDOM, 1);
   }
-  UserInfoFields View() {
-    return {player, nick, chapter, &chapterId, &second, &config, &settings, &options};
-  }
+  UserInfoFields View() { return {player, nick, chapter, &chapterId, &second, &config, &settings, &options}; }
 };
 
 TEST(SettingsFile, UserInfoRoundTripWithBlanksInNames) {

@@ -27,7 +27,10 @@ class IDStringTest : public ::testing::Test {
 TEST(CompareTextIdsTest, ComparesUnsignedBytes) {
   EXPECT_EQ(CompareTextIds("AAAAAAAA", "AAAAAAAA"), 0);
   EXPECT_EQ(CompareTextIds("AAAAAAAB", "AAAAAAAA"), 1);
-  EXPECT_EQ(CompareTextIds("AAAAAAAA", "\xC9" "AAAAAAA"), -1);
+  EXPECT_EQ(CompareTextIds("AAAAAAAA",
+                           "\xC9"
+                           "AAAAAAA"),
+            -1);
   EXPECT_EQ(CompareTextIds("SAVEGAMEX", "SAVEGAMEY"), 0);  // only 8 bytes count
 }
 
@@ -38,11 +41,19 @@ TEST_F(IDStringTest, FindUsesTheFirstEightCharacters) {
   EXPECT_EQ(number, 2);
   EXPECT_EQ(length, 30);
   // \xC9 sorts after 'Z'.
-  for (auto [id, index] : {std::pair{"GREETINGXY", 2}, {"SHORT", 8}, {"\xC9" "CLAIRS_", 11},
-                           {"AAAAAAAA", 1}, {"ZZZZZZZZ", 10}})
+  for (auto [id, index] : {std::pair{"GREETINGXY", 2},
+                           {"SHORT", 8},
+                           {"\xC9"
+                            "CLAIRS_",
+                            11},
+                           {"AAAAAAAA", 1},
+                           {"ZZZZZZZZ", 10}})
     EXPECT_EQ(ids.Find(id, &number, &length), index) << id;
   length = 77;  // a miss leaves it alone
-  for (const char* id : {"0BELOWAL", "\xFF" "ABOVE", "GREETINH", ""})
+  for (const char* id : {"0BELOWAL",
+                         "\xFF"
+                         "ABOVE",
+                         "GREETINH", ""})
     EXPECT_EQ(ids.Find(id, &number, &length), -1) << id;
   EXPECT_EQ(std::make_tuple(number, length), std::make_tuple(-1, 77));
 }

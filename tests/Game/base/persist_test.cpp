@@ -29,7 +29,10 @@ TEST(PersistTest, ValidityByteIsWrittenAndChecked) {
 
 TEST(PersistTest, CopyWholeFile) {
   Sandbox box;
-  std::string binary("a\r\nb\0c\x1A" "d", 8);
+  std::string binary(
+      "a\r\nb\0c\x1A"
+      "d",
+      8);
   box.Write("c/save/game.clt", binary);
   EXPECT_EQ(CopyWholeFile("C:\\save\\game.clt", "C:\\save\\copy.clt"), 1);
   EXPECT_EQ(box.Read("c/save/copy.clt"), binary);  // byte for byte, no text translation

@@ -56,8 +56,8 @@ class Sandbox {
   void SetValue(const char* key, const char* name, const std::string& value) const {
     const std::string path = std::string("SOFTWARE\\Halvorn\\Quenbar\\") + key;
     plat::HKEY h = nullptr;
-    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, plat::KEY_ALL_ACCESS,
-                                   nullptr, &h, nullptr),
+    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr,
+                                   &h, nullptr),
               plat::ERROR_SUCCESS);
     plat::RegSetValueEx(h, name, 0, plat::REG_SZ, reinterpret_cast<const plat::BYTE*>(value.c_str()),
                         static_cast<plat::DWORD>(value.size() + 1));

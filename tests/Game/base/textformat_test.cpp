@@ -24,7 +24,7 @@ TEST(TextFormatTest, SlotsTakeArgumentsBySlotNumberAndType) {
   EXPECT_EQ(Fill("%s1 meets %s1", {"Ann"}), "Ann meets Ann");
   EXPECT_EQ(Fill("%f1", {2.5}), "2.50");
   EXPECT_EQ(Fill("%n1", {-3}), "-3");
-  EXPECT_EQ(Fill("%f1", {7}), "7.00");  // an integer is a number too
+  EXPECT_EQ(Fill("%f1", {7}), "7.00");            // an integer is a number too
   EXPECT_EQ(Fill("only %n2", {1, 2}), "only 2");  // slot 1 unused: its argument dropped
   EXPECT_EQ(Fill("%n2 before %n1", {1, 2}), "2 before 1");
   EXPECT_EQ(Fill("%s2 has %n1 ships", {12, "Bo"}), "Bo has 12 ships");

@@ -25,8 +25,8 @@ TEST_F(AtvSums, TurnsRoundUpAndNoneShowZero) {
   EXPECT_EQ(AtvTurns({2, 0, 0, 0}, 10), 3);  // 24 points at 10 a turn
   EXPECT_EQ(AtvTurns({0, 0, 0, 0}, 10), 0);
   EXPECT_EQ(AtvTurns({1, 0, 0, 0}, 12), 1);
-  EXPECT_EQ(AtvTurns({1, 1, 0, 0}, 12), 3);   // 25 points
-  EXPECT_EQ(AtvTurns({3, 0, 0, 0}, 0), 0);    // a rate of 0 builds nothing
+  EXPECT_EQ(AtvTurns({1, 1, 0, 0}, 12), 3);  // 25 points
+  EXPECT_EQ(AtvTurns({3, 0, 0, 0}, 0), 0);   // a rate of 0 builds nothing
   EXPECT_EQ(AtvTurns({1, 7, 2, 0}, kNoBuildRate), 7);
   // The full signed-byte counts stay within the 16-bit total.
   EXPECT_EQ(AtvTurns({kMaxAtvCount, kMaxAtvCount, kMaxAtvCount, kMaxAtvCount}, 1), kMaxAtvCount * (12 + 13 + 14 + 15));

@@ -28,8 +28,8 @@
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/combobox.h"
-#include "platform/user/focus.h"
 #include "platform/resource/module.h"
+#include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
@@ -47,9 +47,7 @@ using dialogs_test::g_capture;
 
 class DialogRuns : public units_test::UnitWorld, protected dialogs_test::DialogScreen {
  protected:
-  void SetUp() override {
-    OpenScreen("DialogRunsMain");
-  }
+  void SetUp() override { OpenScreen("DialogRunsMain"); }
   void TearDown() override { CloseScreen(); }
 
   // Queues, for the set-price dialog about to open: a capture, the field at
@@ -67,18 +65,18 @@ class DialogRuns : public units_test::UnitWorld, protected dialogs_test::DialogS
 // The unit dialog at (13, 80) over a design fitted in slots 1, 3 and 4: the
 // third list entry is slot 4, set to maximum; No Shots toggled; OK.
 TEST_F(DialogRuns, UnitBattlePlan) {
-  CGUnit* unit = Unit(Design(0, {kNoModuleId, units_test::kWeapon, kNoModuleId, units_test::kDrive,
-                                 units_test::kPower}),
-                      {0, 100, 100, 100});
+  CGUnit* unit =
+      Unit(Design(0, {kNoModuleId, units_test::kWeapon, kNoModuleId, units_test::kDrive, units_test::kPower}),
+           {0, 100, 100, 100});
   ASSERT_NE(unit, nullptr);
   BattlePlanPacket record;
   unit->BuildBattlePlanPacket(&record);
   const RetreatPart before = unit->retreat;
   CaptureAfter(300, {13, 80, 13 + 787, 80 + 396});
-  Click(13 + 24 + 30, 80 + 310 + 12, 600);          // No Shots
-  Click(13 + 642 + 30, 80 + 100 + 2 * 15 + 7);      // third list entry
-  Click(13 + 677 + 40, 80 + 308 + 6);               // Maximum
-  Click(13 + 260 + 40, 80 + 269 + 17);              // OK
+  Click(13 + 24 + 30, 80 + 310 + 12, 600);      // No Shots
+  Click(13 + 642 + 30, 80 + 100 + 2 * 15 + 7);  // third list entry
+  Click(13 + 677 + 40, 80 + 308 + 6);           // Maximum
+  Click(13 + 260 + 40, 80 + 269 + 17);          // OK
   CDBattlePlanDlg dialog(ddraw.get(), main, program, unit, &record, kPlanHelpId);
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_TRUE(Looks("unit_battle_plan.png"));
@@ -256,7 +254,7 @@ TEST_F(DialogRuns, ChatToTheGuild) {
   Click(25 + 389 + 70, 96 + 295 + 14, 200);  // to one chapter
   Click(25 + 373 + 60, 96 + 265 + 12, 200);  // to the guild
   CaptureAfter(1000, {25, 96, 25 + 590, 96 + 372});
-  Click(25 + 63 + 70, 96 + 265 + 33, 600);   // send
+  Click(25 + 63 + 70, 96 + 265 + 33, 600);  // send
   CDChatDlg dialog(ddraw.get(), main, program, text, &target, &success, guild);
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_TRUE(Looks("chat.png"));
@@ -291,7 +289,7 @@ TEST_F(DialogRuns, ChatListsTheGuildsByName) {
   Click(25 + 233 + 60, 96 + 265 + 33, 600);  // cancel
   CDChatDlg dialog(ddraw.get(), main, program, text, &target, &success, guild);
   EXPECT_EQ(g_guildLines, (std::vector<std::string>{"Crimson Dawn", "Emerald Combine", "Blue Talon Corps",
-                                                     "Golden Order of Reason", "Diamond Cooperative"}));
+                                                    "Golden Order of Reason", "Diamond Cooperative"}));
   EXPECT_EQ(g_guildShown, 0);  // chapter 2 is of guild 0
 }
 
@@ -401,9 +399,9 @@ TEST_F(DialogRuns, SaveWritesThePlanUnderTheChosenName) {
   unit->retreat = {100, 100, 0};
   BattlePlanPacket record;
   unit->BuildBattlePlanPacket(&record);
-  Click(26 + 12 + 30, 96 + 277 + 7, 400);    // No Shots on
-  Click(26 + 350 + 50, 96 + 315 + 20, 300);  // Save
-  Click(26 + 185 + 100, 96 + 269 + 11, 600); // the save dialog's name
+  Click(26 + 12 + 30, 96 + 277 + 7, 400);     // No Shots on
+  Click(26 + 350 + 50, 96 + 315 + 20, 300);   // Save
+  Click(26 + 185 + 100, 96 + 269 + 11, 600);  // the save dialog's name
   Type("fleet");
   Click(26 + 16 + 100, 96 + 300 + 33, 300);  // its Save
   Click(26 + 137 + 50, 96 + 315 + 20, 600);  // Cancel the plan dialog

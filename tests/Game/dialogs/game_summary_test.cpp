@@ -13,7 +13,7 @@ using Scores = std::array<std::int32_t, kSummaryRows>;
 
 TEST(RankSummary, EqualTopScoresShareThePlaceInIdOrder) {
   Scores scores{};
-  scores[9] = 300;   // guild 1, slot 1
+  scores[9] = 300;  // guild 1, slot 1
   scores[1] = 300;
   scores[16] = 200;
   scores[0] = 50;
@@ -37,8 +37,8 @@ TEST(RankSummary, AbsentChaptersTakeTheirLinesAndCount) {
   SummaryTable rows = RankSummary(scores, 3, {});
   for (int r = 0; r < 15; ++r) EXPECT_NE(rows[r].chapter, kEmptySummaryRow) << r;
   for (int r = 15; r < kSummaryRows; ++r) EXPECT_EQ(rows[r].chapter, kEmptySummaryRow) << r;
-  scores[34] = 0;    // guild 4, slot 2
-  scores[33] = -7;   // guild 4, slot 1
+  scores[34] = 0;   // guild 4, slot 2
+  scores[33] = -7;  // guild 4, slot 1
   rows = RankSummary(scores, 3, {});
   // 13 positive rows, then the zeros in id order: the absent ids 3..7, 11..15,
   // 19..23 and 27..31 come before id 34, which is the 21st of them.

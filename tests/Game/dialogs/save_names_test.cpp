@@ -32,8 +32,12 @@ TEST(SaveDialog, TypedNamesGetTheirExtensionOnce) {
     const char* name;
   };
   const Case cases[] = {
-      {"turn5", "bpf", "turn5.bpf"}, {"turn5.bpf", "bpf", "turn5.bpf"}, {"turn5.BPF", "bpf", "turn5.BPF.bpf"},
-      {"abc", "clt", "abc.clt"},     {"a", "tpl", "a.tpl"},             {"game.s01", "s*", "game.s01"},
+      {"turn5", "bpf", "turn5.bpf"},
+      {"turn5.bpf", "bpf", "turn5.bpf"},
+      {"turn5.BPF", "bpf", "turn5.BPF.bpf"},
+      {"abc", "clt", "abc.clt"},
+      {"a", "tpl", "a.tpl"},
+      {"game.s01", "s*", "game.s01"},
   };
   for (const Case& c : cases) {
     std::string name;

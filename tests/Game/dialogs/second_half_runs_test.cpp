@@ -12,18 +12,18 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppMessages.h"
 #include "Game/base/GIDString.h"
-#include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDConstructAtvDlg.h"
+#include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDFindAsteroidDlg.h"
 #include "Game/dialogs/CDGameSummaryDlg.h"
 #include "Game/dialogs/CDHelpDlg.h"
 #include "Game/dialogs/CDHighScoreDlg.h"
 #include "Game/dialogs/CDInGameOptionsDlg.h"
-#include "Game/app/AppMessages.h"
 #include "Game/dialogs/DialogArt.h"
-#include "Game/model/GChapter.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/rules/GGameVar.h"
@@ -52,7 +52,8 @@ namespace {
 using namespace plat;
 
 // Asteroids named in index order; `undetected` ones not yet seen.
-void NameAsteroids(CGSolarDB& solar, std::initializer_list<const char*> names, std::initializer_list<int> undetected = {}) {
+void NameAsteroids(CGSolarDB& solar, std::initializer_list<const char*> names,
+                   std::initializer_list<int> undetected = {}) {
   solar.CreateAsteroidArray(static_cast<std::uint16_t>(names.size()));
   std::uint16_t id = 0;
   for (const char* name : names) {
@@ -232,9 +233,7 @@ TEST_F(SecondHalfRuns, FindAsteroidTypingOnReplacesTheCompletedRest) {
 }
 
 // Backspace takes letters away without the name coming back each time.
-TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) {
-  EXPECT_EQ(FindAsteroidField("Vor", 2), "Vo");
-}
+TEST_F(SecondHalfRuns, FindAsteroidBackspaceIsNotCompletedAgain) { EXPECT_EQ(FindAsteroidField("Vor", 2), "Vo"); }
 
 // Escape after a completed name gives the search up: no asteroid is found.
 TEST_F(SecondHalfRuns, FindAsteroidEscapeFindsNothing) {
@@ -376,10 +375,10 @@ TEST_F(SecondHalfRuns, GameOverShowsTheSummaryThenTheHighScores) {
     gameOver[932 + 2 * c] = static_cast<std::uint8_t>(c);
   }
   CaptureAfter(1200, {0, 0, 800, 600});
-  Click(184 + 69, 510 + 25, 400);   // the second page
-  Click(184 + 69, 510 + 25, 400);   // back to the first
-  Click(477 + 69, 510 + 25, 800);   // OK
-  Click(333 + 69, 510 + 25, 600);   // the high scores' OK
+  Click(184 + 69, 510 + 25, 400);  // the second page
+  Click(184 + 69, 510 + 25, 400);  // back to the first
+  Click(477 + 69, 510 + 25, 800);  // OK
+  Click(333 + 69, 510 + 25, 600);  // the high scores' OK
   RunGameOverDialogs(gameOver);
   EXPECT_TRUE(Looks("game_summary.png"));
   const std::string file = box.Read("hiscore.dat");

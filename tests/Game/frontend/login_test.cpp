@@ -44,7 +44,7 @@ TEST_F(LoginBox, TypedNamesGoIntoTheSettingsCutToTheirFields) {
   settings.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, "host");
   Type("ANNA");
   backend->PressKey(VK_TAB, 5);
-  Type("SECRETSECRETSECRET");  // 18 letters: the password field takes 15
+  Type("SECRETSECRETSECRET");       // 18 letters: the password field takes 15
   backend->PressKey(VK_ESCAPE, 5);  // ignored: only OK ends the box
   backend->PressKey(VK_RETURN, 5);
   RunLoginDlg(settings);

@@ -94,8 +94,10 @@ struct ScreenFlowRun : shelltest::ShellFixture {
     const auto it = answers.find(now);
     if (it == answers.end() || it->second.empty()) return;
     const Press& p = it->second[std::min(times, it->second.size() - 1)];
-    if (p.key) backend->PressKey(p.key, 5);
-    else backend->Click(p.x, p.y, input::Button::Left, 10);
+    if (p.key)
+      backend->PressKey(p.key, 5);
+    else
+      backend->Click(p.x, p.y, input::Button::Left, 10);
   }
   // Joins the listed saved game `name`; the file is asked for and refused,
   // and the way leads back to the title.

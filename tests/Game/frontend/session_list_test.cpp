@@ -20,12 +20,12 @@ HvMSession_Struct Session(const char* name, const char* description, const char*
 }
 
 TEST(SessionList, ANewGameLineNamesItsLimitChaptersAsteroidsAndVictories) {
-  const SessionEntry e = MakeSessionEntry(Session("Alpha", NewSessionDescription(120, 4, 150, 0x2 | 0x8 | 0x10).c_str()), Text);
+  const SessionEntry e =
+      MakeSessionEntry(Session("Alpha", NewSessionDescription(120, 4, 150, 0x2 | 0x8 | 0x10).c_str()), Text);
   EXPECT_EQ(e.id, 77u);
   EXPECT_EQ(e.kind, 'n');
   EXPECT_FALSE(e.password);
-  EXPECT_EQ(e.text,
-            "Alpha^[SESSION1 2][SESSION3 4][SESSION4 150][SESSION5 0][SESSION7 0][SESSION8 0][SESSION9 0]");
+  EXPECT_EQ(e.text, "Alpha^[SESSION1 2][SESSION3 4][SESSION4 150][SESSION5 0][SESSION7 0][SESSION8 0][SESSION9 0]");
 }
 
 TEST(SessionList, TheTurnLimitIsInHoursOnlyAboveAnHourAndWhole) {

@@ -47,9 +47,12 @@ TEST(ConfigForm, OnlyTheFirstValueOutOfRangeIsReportedAndTheGoodOnesAreTaken) {
     std::uint32_t low, high;
     const char* message;
   } kRanges[] = {
-      {&ConfigEntries::biggestIsBestTurns, 1, 999, "FEGCBBER"}, {&ConfigEntries::imperatorAsteroids, 1, 100, "FEGCPAER"},
-      {&ConfigEntries::imperatorVotes, 1, 100, "FEGCGVER"},     {&ConfigEntries::chapters, 1, 8, "FEGCNCER"},
-      {&ConfigEntries::asteroids, 40, 150, "FEGCNAER"},         {&ConfigEntries::turnTime, 1, 60, "FEGCTTER"},
+      {&ConfigEntries::biggestIsBestTurns, 1, 999, "FEGCBBER"},
+      {&ConfigEntries::imperatorAsteroids, 1, 100, "FEGCPAER"},
+      {&ConfigEntries::imperatorVotes, 1, 100, "FEGCGVER"},
+      {&ConfigEntries::chapters, 1, 8, "FEGCNCER"},
+      {&ConfigEntries::asteroids, 40, 150, "FEGCNAER"},
+      {&ConfigEntries::turnTime, 1, 60, "FEGCTTER"},
       {&ConfigEntries::researchShared, 0, 100, "FEGCRSER"},
   };
   for (const auto& r : kRanges) {
@@ -175,9 +178,9 @@ TEST(ChapterTraits, AHighestLevelStoredBesideOthersCanStillBeReleased) {
 
 TEST(ChapterTraits, TableValuesAndBytesThatMatchNoLevel) {
   std::array<std::uint8_t, kChapterTraits> bytes{};
-  bytes[12] = 5;   // points, level 2
-  bytes[15] = 4;   // level 1
-  bytes[2] = 33;   // no level of trait 2
+  bytes[12] = 5;  // points, level 2
+  bytes[15] = 4;  // level 1
+  bytes[2] = 33;  // no level of trait 2
   bytes[6] = 70;
   const TraitLevels levels = TraitLevelsOf(bytes);
   EXPECT_EQ(levels, Levels({{12, 2}, {15, 1}, {6, 2}}));

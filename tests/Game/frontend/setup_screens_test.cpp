@@ -6,23 +6,23 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
-#include <string>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Game/app/CClntApp.h"
+#include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/ChapterBoard.h"
 #include "Game/frontend/FrontEnd.h"
-#include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
+#include "Game/save/SaveGame.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvMulti.h"
-#include "Game/save/SaveGame.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "tests/Game/app/shell_fixture.h"
@@ -80,13 +80,13 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   Bytes held;
   InFrontEnd([&](CClntApp& app) {
     app.m_role.singlePlayer = 1;
-    Click(80, 378);    // capture the flag
-    Click(560, 360);   // hours: 60 becomes 60 hours
+    Click(80, 378);   // capture the flag
+    Click(560, 360);  // hours: 60 becomes 60 hours
     Retype(705, 348, "1");
-    Click(470, 470);   // fast orbits
-    Click(600, 516);   // chaotic yes
+    Click(470, 470);  // fast orbits
+    Click(600, 516);  // chaotic yes
     Retype(705, 408, "40");
-    Click(400, 555);   // continue
+    Click(400, 555);  // continue
     EXPECT_EQ(RunConfigDlg(app, false, false, *app.m_gameConfig), 123);
     AnnounceGameSetup(app);
     const auto block = ToBytes(*app.m_gameConfig);
@@ -97,9 +97,9 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   Put16(expected, 0, 52);
   Put16(expected, 14, 8);
   Put16(expected, 16, 40);
-  Put16(expected, 18, 60);     // the 1 typed over the hours' 60 means one hour
+  Put16(expected, 18, 60);  // the 1 typed over the hours' 60 means one hour
   Put16(expected, 20, 1 | 2 | 8);
-  Put16(expected, 22, 1000);   // biggest is best is off: its turns are kept
+  Put16(expected, 22, 1000);  // biggest is best is off: its turns are kept
   Put16(expected, 24, 51);
   Put16(expected, 26, 35);
   Put16(expected, 30, 3);
@@ -116,17 +116,17 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
 TEST_F(SetupScreens, TheSettingsChosenAreThePacketTheServerGets) {
   InFrontEnd([&](CClntApp& app) {
     GameSettingsPacket& s = *app.m_gameSettings;
-    Click(680, 194);   // ships never visible
-    Click(280, 345);   // all ships scanned
+    Click(680, 194);  // ships never visible
+    Click(280, 345);  // all ships scanned
     Click(20, 290);
     EXPECT_EQ(RunFogOfWarDlg(app, s, false), 100);
-    Click(650, 337);   // average forces
-    Click(250, 290);   // no elliptical orbit
+    Click(650, 337);  // average forces
+    Click(250, 290);  // no elliptical orbit
     Click(20, 290);
     EXPECT_EQ(RunStartingDlg(app, s, false), 100);
-    Click(222, 109);   // trait 1 released
-    Click(641, 230);   // trait 14 at level 1: closed while level 0 is in use
-    Click(582, 230);   // trait 14 at level 0
+    Click(222, 109);  // trait 1 released
+    Click(641, 230);  // trait 14 at level 1: closed while level 0 is in use
+    Click(582, 230);  // trait 14 at level 0
     Click(20, 290);
     EXPECT_EQ(RunTraitsDlg(app, s.traits), 100);
     AnnounceGameSetup(app);
@@ -136,21 +136,21 @@ TEST_F(SetupScreens, TheSettingsChosenAreThePacketTheServerGets) {
   Put16(expected, 0, 53);
   Put16(expected, 8, 40);
   Put16(expected, 10, 1);
-  Put16(expected, 20, 1);       // random system size (not on the screens)
+  Put16(expected, 20, 1);  // random system size (not on the screens)
   Put16(expected, 22, 0);
-  Put16(expected, 24, 0);       // no elliptical orbit
+  Put16(expected, 24, 0);  // no elliptical orbit
   Put16(expected, 26, 1);
-  Put16(expected, 28, 1);       // average forces
-  Put16(expected, 36, 2);       // never
-  Put16(expected, 38, 1);       // in asteroidal space (not on the screen)
+  Put16(expected, 28, 1);  // average forces
+  Put16(expected, 36, 2);  // never
+  Put16(expected, 38, 1);  // in asteroidal space (not on the screen)
   Put16(expected, 40, 1);
-  Put16(expected, 42, 0);       // all ships scanned
+  Put16(expected, 42, 0);  // all ships scanned
   Put16(expected, 44, 0);
   Put16(expected, 46, 0);
   expected[48 + 8] = 30;
   expected[48 + 14] = 10;
   expected[48 + 17] = 15;
-  Put16(expected, 12, 1);       // rated average: the eleven fields sum to 7
+  Put16(expected, 12, 1);  // rated average: the eleven fields sum to 7
   EXPECT_EQ(sent[1], expected);
 }
 
@@ -158,9 +158,9 @@ TEST_F(SetupScreens, ANumberOutOfRangeKeepsTheScreenAndPreviousStoresNothing) {
   InFrontEnd([&](CClntApp& app) {
     Retype(705, 408, "39");
     Retype(705, 380, "9");
-    Click(400, 555);   // continue: only the chapters' message
+    Click(400, 555);  // continue: only the chapters' message
     AnswerOk();
-    Click(80, 378);    // capture the flag, then previous: nothing stored
+    Click(80, 378);  // capture the flag, then previous: nothing stored
     Click(20, 290);
     EXPECT_EQ(RunConfigDlg(app, true, true, *app.m_gameConfig), 100);
     EXPECT_EQ(app.m_gameConfig->asteroids, 150);
@@ -179,9 +179,9 @@ TEST_F(SetupScreens, FogOfWarChoicesAreWrittenAtOnceUnlessLocked) {
     GameSettingsPacket& s = *app.m_gameSettings;
     s.fowShowInTransit = 2;
     s.fowShowInAsteroidal = 7;
-    Click(280, 194);   // ships always visible
-    Click(400, 240);   // asteroids after coming in range
-    Click(20, 290);    // previous keeps them
+    Click(280, 194);  // ships always visible
+    Click(400, 240);  // asteroids after coming in range
+    Click(20, 290);   // previous keeps them
     EXPECT_EQ(RunFogOfWarDlg(app, s, false), 100);
     EXPECT_EQ(s.fowShowInTransit, 0);
     EXPECT_EQ(s.fowShowAsteroids, 1);
@@ -189,9 +189,9 @@ TEST_F(SetupScreens, FogOfWarChoicesAreWrittenAtOnceUnlessLocked) {
     // Locked: the choices ignore clicks; from the configuration the other
     // set-up screens cannot be reached and play returns there.
     s.word16 = 1;
-    Click(680, 194);   // never: locked
-    Click(130, 557);   // starting values: greyed in OK mode
-    Click(400, 496);   // OK
+    Click(680, 194);  // never: locked
+    Click(130, 557);  // starting values: greyed in OK mode
+    Click(400, 496);  // OK
     EXPECT_EQ(RunFogOfWarDlg(app, s, true), 21);
     EXPECT_EQ(s.fowShowInTransit, 0);
   });
@@ -201,10 +201,10 @@ TEST_F(SetupScreens, StartingValuesLeaveTheSystemSizeAlone) {
   InFrontEnd([&](CClntApp& app) {
     GameSettingsPacket& s = *app.m_gameSettings;
     s.randomSystemSize = 1;
-    Click(500, 394);   // low resources
-    Click(650, 280);   // high forces
-    Click(100, 370);   // random economic grade
-    Click(770, 290);   // main screen
+    Click(500, 394);  // low resources
+    Click(650, 280);  // high forces
+    Click(100, 370);  // random economic grade
+    Click(770, 290);  // main screen
     EXPECT_EQ(RunStartingDlg(app, s, false), 1);
     EXPECT_EQ(s.resourceScale, 2);
     EXPECT_EQ(s.forceScale, 0);
@@ -217,16 +217,16 @@ TEST_F(SetupScreens, PreferencesAreSavedOnlyBySave) {
   InFrontEnd([&](CClntApp& app) {
     app.m_options.musicLevel = 1;
     app.m_options.effectsLevel = 2;
-    Click(100, 500);   // music off
-    Click(400, 480);   // highest effects
-    Click(20, 290);    // previous: nothing saved
+    Click(100, 500);  // music off
+    Click(400, 480);  // highest effects
+    Click(20, 290);   // previous: nothing saved
     EXPECT_EQ(RunPrefsDlg(app), 100);
     EXPECT_EQ(app.m_options.musicLevel, 1);
     EXPECT_EQ(app.m_options.effectsLevel, 2);
     Click(100, 500);
     Click(400, 480);
-    Click(680, 500);   // speech off
-    Click(400, 530);   // save
+    Click(680, 500);  // speech off
+    Click(400, 530);  // save
     EXPECT_EQ(RunPrefsDlg(app), 1);
     EXPECT_EQ(app.m_options.musicLevel, 0);
     EXPECT_EQ(app.m_options.effectsLevel, 3);
@@ -238,21 +238,21 @@ TEST_F(SetupScreens, TraitsBeyondTheLimitCannotBePickedAndEveryWayOutStoresThem)
   InFrontEnd([&](CClntApp& app) {
     auto& traits = app.m_gameSettings->traits;
     ASSERT_EQ(traits[1], 20);
-    Click(222, 84);    // trait 0 at level 0: a fourth, refused
-    Click(280, 109);   // trait 1 at level 1: closed while level 0 is in use
-    Click(222, 109);   // trait 1 level 0 released
-    Click(280, 109);   // now level 1 stays closed: two level-0 traits remain
-    Click(20, 290);    // previous stores
+    Click(222, 84);   // trait 0 at level 0: a fourth, refused
+    Click(280, 109);  // trait 1 at level 1: closed while level 0 is in use
+    Click(222, 109);  // trait 1 level 0 released
+    Click(280, 109);  // now level 1 stays closed: two level-0 traits remain
+    Click(20, 290);   // previous stores
     EXPECT_EQ(RunTraitsDlg(app, traits), 100);
     std::array<std::uint8_t, kChapterTraits> expected{};
     expected[8] = 30;
     expected[17] = 15;
     EXPECT_EQ(traits, expected);
-    Click(222, 389);   // trait 8 released
-    Click(580, 362);   // trait 17 released: nothing chosen
-    Click(345, 134);   // trait 2 at level 2
-    Click(590, 80);    // trait 10 at level 0: closed by the level-2 trait
-    Click(400, 496);   // play
+    Click(222, 389);  // trait 8 released
+    Click(580, 362);  // trait 17 released: nothing chosen
+    Click(345, 134);  // trait 2 at level 2
+    Click(590, 80);   // trait 10 at level 0: closed by the level-2 trait
+    Click(400, 496);  // play
     EXPECT_EQ(RunTraitsDlg(app, traits), 21);
     expected = {};
     expected[2] = 60;
@@ -270,19 +270,19 @@ TEST_F(SetupScreens, TheChapterScreenWithoutAnswersKeepsItsRules) {
     ChapterChoice choice;
     choice.chapter = 3;
     choice.name = name;
-    Click(140, 81);    // easy: fog of war and the random set-up at their easiest
-    Click(660, 81);    // custom: only shows
-    Click(400, 496);   // play without a chapter: refused with a message
+    Click(140, 81);   // easy: fog of war and the random set-up at their easiest
+    Click(660, 81);   // custom: only shows
+    Click(400, 496);  // play without a chapter: refused with a message
     Key(VK_RETURN);
-    Click(500, 390);   // the name
+    Click(500, 390);  // the name
     Key(VK_END);
     for (int i = 0; i < 7; ++i) Key(VK_BACK);
     for (int i = 0; i < 25; ++i) Key('W');  // unshifted: w
-    Click(20, 290);    // previous
+    Click(20, 290);                         // previous
     EXPECT_EQ(RunGuildChapterDlg(app, choice), 100);
     EXPECT_EQ(app.GetDifficulty(1), DIFFICULTY_EASY);
-    EXPECT_EQ(s.fowShowInTransit + s.fowAstStartScanned + s.fowShipStartScanned + s.randomSystemSize +
-                  s.randomOrbits + s.resourceScale + s.forceScale,
+    EXPECT_EQ(s.fowShowInTransit + s.fowAstStartScanned + s.fowShipStartScanned + s.randomSystemSize + s.randomOrbits +
+                  s.resourceScale + s.forceScale,
               0);
     EXPECT_EQ(choice.chapter, kNoSelection);
     const std::string typed = name;
@@ -304,8 +304,8 @@ class FakeServer : public CHvMulti {
  public:
   std::deque<Bytes> waiting;
   std::vector<unsigned> claims;
-  unsigned refused = 3;         // the chapter somebody else got first
-  int onlyGranted = -1;         // when set, the one chapter granted
+  unsigned refused = 3;  // the chapter somebody else got first
+  int onlyGranted = -1;  // when set, the one chapter granted
 
   int ReceiveThread() override { return 0; }
   int CheckMessages() override { return static_cast<int>(waiting.size()); }
@@ -332,7 +332,8 @@ class FakeServer : public CHvMulti {
       Bytes counts = Packet(23, 12);
       Put16(counts, 8, 8);
       waiting.push_back(counts);
-      for (unsigned c = 0; c < 40; ++c) waiting.push_back(Name(c, c == 5 ? "Rival" : "Chapter " + std::to_string(c + 1)));
+      for (unsigned c = 0; c < 40; ++c)
+        waiting.push_back(Name(c, c == 5 ? "Rival" : "Chapter " + std::to_string(c + 1)));
     }
     if (type == 3 && length >= 48) {
       const unsigned chapter = p[8] | p[9] << 8;
@@ -376,13 +377,13 @@ TEST_F(SetupScreens, ARefusedClaimIsSaidAndAnotherChapterCanBeClaimed) {
     ChapterChoice choice;
     choice.chapter = 3;
     choice.name = name;
-    Click(583, 275);   // chapter 5: another player's, closed
-    Click(400, 496);   // play with chapter 3: refused
-    Key(VK_RETURN);    // "That chapter is already chosen"
-    Click(400, 496);   // no chapter selected any more
-    Key(VK_RETURN);    // "You must select a chapter"
-    Click(425, 275);   // chapter 4
-    Click(400, 496);   // granted: the screen ends
+    Click(583, 275);  // chapter 5: another player's, closed
+    Click(400, 496);  // play with chapter 3: refused
+    Key(VK_RETURN);   // "That chapter is already chosen"
+    Click(400, 496);  // no chapter selected any more
+    Key(VK_RETURN);   // "You must select a chapter"
+    Click(425, 275);  // chapter 4
+    Click(400, 496);  // granted: the screen ends
     EXPECT_EQ(RunGuildChapterDlg(app, choice), 21);
     EXPECT_EQ(choice.chapter, 4);
     EXPECT_EQ(choice.chaptersPerGuild, 8);
@@ -430,8 +431,8 @@ struct LoadScreen : SetupScreens {
     bytes += "a.svr";
     bytes.push_back('\0');
     drive->Write(name, bytes);
-    std::filesystem::last_write_time(drive->Host(name), std::filesystem::file_time_type::clock::now() -
-                                                            std::chrono::hours(age));
+    std::filesystem::last_write_time(drive->Host(name),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(age));
   }
 };
 
@@ -447,7 +448,7 @@ TEST_F(LoadScreen, TheNewestIsFirstAndDeletingAsksAndTakesTheServersFileAlong) {
   drive->Write("ab.c", "not listed");
   InFrontEnd([&](CClntApp& app) {
     LoadChoice choice;
-    Click(560, 358);   // load: the newest is selected
+    Click(560, 358);  // load: the newest is selected
     EXPECT_EQ(RunLoadDlg(app, choice), 1);
     EXPECT_EQ(choice.fileName, "new.clt");
     // Delete, answered No: nothing goes. Then Yes.
@@ -470,14 +471,14 @@ TEST_F(LoadScreen, ScenariosCannotBeDeletedAndCancelChoosesNothing) {
   drive->Write("first.scn", "s");
   InFrontEnd([&](CClntApp& app) {
     LoadChoice choice;
-    Click(560, 525);   // scenarios
-    Click(560, 440);   // delete: disabled
+    Click(560, 525);  // scenarios
+    Click(560, 440);  // delete: disabled
     Click(560, 358);
     EXPECT_EQ(RunLoadDlg(app, choice), 1);
     EXPECT_EQ(choice.mode, LOAD_SCENARIOS);
     EXPECT_EQ(choice.fileName, "first.scn");
     EXPECT_TRUE(std::filesystem::exists(drive->Host("first.scn")));
-    Click(560, 400);   // cancel
+    Click(560, 400);  // cancel
     EXPECT_EQ(RunLoadDlg(app, choice), 2);
     EXPECT_EQ(choice.fileName, "");
   });
@@ -492,16 +493,16 @@ TEST_F(LoadScreen, InAGameAnUnreadableChoiceIsRefusedAndTheScreenComesBack) {
     StartGame(21);
     InstallFrontEnd(g_appLinks);
     constexpr int kLeft = 26, kTop = 96;
-    Click(kLeft + 100, kTop + 330);   // load: the newest, unreadable
-    Key(VK_RETURN);                   // its message
-    Click(kLeft + 440, kTop + 258);   // delete it, answered Yes
+    Click(kLeft + 100, kTop + 330);  // load: the newest, unreadable
+    Key(VK_RETURN);                  // its message
+    Click(kLeft + 440, kTop + 258);  // delete it, answered Yes
     Click(263 + 47 + 35, 229 + 108 + 17);
     GameConfigPacket config;
     EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 0);
     EXPECT_TRUE(std::filesystem::exists(drive->Host("broken.clt")));
     Click(kLeft + 440, kTop + 258);
     Click(263 + 47 + 35, 229 + 108 + 17);
-    Click(kLeft + 470, kTop + 330);   // cancel
+    Click(kLeft + 470, kTop + 330);  // cancel
     EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 2);
     EXPECT_FALSE(std::filesystem::exists(drive->Host("broken.clt")));
     EXPECT_TRUE(std::filesystem::exists(drive->Host("good.clt")));

@@ -4,9 +4,9 @@
 #include <tuple>
 #include <vector>
 
-#include "Game/base/ByteStream.h"
 #include "Game/arrayman/ArrayMan.h"
 #include "Game/arrayman/IndexedArray.h"
+#include "Game/base/ByteStream.h"
 #include "tests/Game/base/sandbox.h"
 
 namespace {

@@ -88,8 +88,10 @@ TEST_F(GameVarTest, LineRulesOfTheFormat) {
       "COST_MINING_FACILITY=3\r\n"  // CR LF reads as a line end in text mode
       "\n"
       "COST_POWER_FACILITY=4\n"  // after a blank line: the key holds the line end
-      "LEECH_AMOUNT=" + std::string(300, '1') + "\n"  // overlong value: passed over
-      + std::string(80, 'K') + "=1\n"               // overlong key: passed over
+      "LEECH_AMOUNT=" +
+      std::string(300, '1') + "\n"  // overlong value: passed over
+      + std::string(80, 'K') +
+      "=1\n"  // overlong key: passed over
       "CREDITS_PER_ASTEROID=66\n"
       "; a comment at the very end without a line end");
   CGameVariables v;
@@ -121,8 +123,8 @@ TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
 }
 
 TEST_F(GameVarTest, AFileWithoutAKeyOfItsOwnIsToldAsDamaged) {
-  for (const std::string& text : {std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n", 17),
-                                  std::string("NOT_A_KEY=4\n")}) {
+  for (const std::string& text :
+       {std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n", 17), std::string("NOT_A_KEY=4\n")}) {
     WriteFile(text);
     CGameVariables v;
     EXPECT_EQ(v.creditsPerAsteroid, 50u);

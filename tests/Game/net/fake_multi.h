@@ -53,8 +53,7 @@ class FakeMulti : public CHvMulti {
     if (from) *from = m.from;
     return m.result;
   }
-  int Send(std::uint32_t from, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t,
-           int) override {
+  int Send(std::uint32_t from, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t, int) override {
     const auto* b = static_cast<const std::uint8_t*>(data);
     sent.push_back(Sent{from, to, std::vector<std::uint8_t>(b, b + length)});
     if (sendResults.empty()) return 0;
@@ -80,8 +79,8 @@ class FakeMulti : public CHvMulti {
     created.push_back(*session);
     return createResult;
   }
-  int CreateAndJoinCS(const HvMSession_Struct* session, HvMPlayer_Struct*, const char* program,
-                      const char* commandLine, std::uint32_t, const void*) override {
+  int CreateAndJoinCS(const HvMSession_Struct* session, HvMPlayer_Struct*, const char* program, const char* commandLine,
+                      std::uint32_t, const void*) override {
     created.push_back(*session);
     programs.push_back(program);
     commandLines.push_back(commandLine ? commandLine : "(null)");

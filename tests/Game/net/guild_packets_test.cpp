@@ -20,8 +20,8 @@ TEST(GuildPackets, MineralOfferByteForByte) {
   p.price[2] = 0x0102;
   p.price[3] = 9;
   const auto image = p.Build();
-  const std::vector<std::uint8_t> expected = {0x28, 0x02, 0, 0, 0, 0, 0, 0, 0x1A, 7, 2, 0,
-                                              0x72, 0x01, 5, 0, 0, 0, 0x02, 0x01, 9, 0, 0, 0};
+  const std::vector<std::uint8_t> expected = {0x28, 0x02, 0, 0, 0, 0, 0,    0,    0x1A, 7, 2, 0,
+                                              0x72, 0x01, 5, 0, 0, 0, 0x02, 0x01, 9,    0, 0, 0};
   EXPECT_EQ(Bytes(image.bytes), expected);
   MineralOfferPacket back;
   ASSERT_TRUE(MineralOfferPacket::Parse(image.bytes, &back));

@@ -4,15 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
-#include <cstring>
 #include <tuple>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/base/Packets.h"
 #include "fake_multi.h"
 #include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"
@@ -109,8 +109,8 @@ TEST_F(NetSession, APeerNumbersPerReceiver) {
   EXPECT_TRUE(session->BroadcastUnsequenced(-1, p, 16));
   std::vector<std::pair<std::uint32_t, std::uint32_t>> got;
   for (const auto& s : fake->sent) got.emplace_back(s.to, SequenceOf(s.bytes));
-  const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {
-      {7, 1}, {7, 2}, {7, 3}, {7, 4}, {8, 1}, {HVM_ID_ALLPLAYERS, 0}};
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> expected = {{7, 1}, {7, 2}, {7, 3},
+                                                                         {7, 4}, {8, 1}, {HVM_ID_ALLPLAYERS, 0}};
   EXPECT_EQ(got, expected);
   EXPECT_EQ(session->sendCount, 6);
 }
@@ -313,14 +313,15 @@ TEST_F(NetSession, ServicesAreFiledByType) {
     s.SetU16(HvMService_Struct::kFlags, flags);
     return s;
   };
-  fake->services = {service(70, 7, 0x10), service(60, 6, 0), service(40, 4, 0), service(10, 1, 0),
-                    service(50, 5, 0), service(20, 2, 0)};
+  fake->services = {service(70, 7, 0x10), service(60, 6, 0), service(40, 4, 0),
+                    service(10, 1, 0),    service(50, 5, 0), service(20, 2, 0)};
   ConnectionInfo info;
   info.serviceIds[2] = 1234;
   session->EnumServices(info);
-  EXPECT_EQ(std::make_tuple(info.serviceIds[CONNECT_ONLINE], info.serviceIds[CONNECT_TCPIP], info.serviceIds[CONNECT_IPX],
-                            info.serviceIds[CONNECT_MODEM], info.serviceIds[CONNECT_SERIAL], info.onlineFlags),
-            std::make_tuple(70u, 60u, 40u, 10u, 50u, 0x10));
+  EXPECT_EQ(
+      std::make_tuple(info.serviceIds[CONNECT_ONLINE], info.serviceIds[CONNECT_TCPIP], info.serviceIds[CONNECT_IPX],
+                      info.serviceIds[CONNECT_MODEM], info.serviceIds[CONNECT_SERIAL], info.onlineFlags),
+      std::make_tuple(70u, 60u, 40u, 10u, 50u, 0x10));
 }
 
 TEST_F(NetSession, CreateFillsTheSessionRecord) {
@@ -442,7 +443,8 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
   std::uint8_t out[12] = {};
   ASSERT_TRUE(host.Send(-1, out, sizeof out));
   std::vector<hvmtest::Received> in;
-  ASSERT_TRUE(hvmtest::Collect(member, in, [](const hvmtest::Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
+  ASSERT_TRUE(hvmtest::Collect(
+      member, in, [](const hvmtest::Received& r) { return r.result == HVM_MSG_PACKET; }, 1));
   const auto packet = std::find_if(in.begin(), in.end(), [](const auto& r) { return r.result == HVM_MSG_PACKET; });
   EXPECT_EQ(Fixture::SequenceOf(packet->data), 1u);
 }
@@ -464,7 +466,8 @@ TEST(NetSessionLoopback, ThreePeersLoseNoPacket) {
     ASSERT_NE(info.sessionId, 0u);
     ASSERT_EQ(s->OpenAndJoin(info), 0);
   }
-  ASSERT_TRUE(hvmtest::WaitUntil([&] { return c.multi->GetPlayers().size() == 3 && a.multi->GetPlayers().size() == 3; }));
+  ASSERT_TRUE(
+      hvmtest::WaitUntil([&] { return c.multi->GetPlayers().size() == 3 && a.multi->GetPlayers().size() == 3; }));
   for (CNetSession* s : {&a, &b, &c}) {
     s->StorePlayerId(0, a.player.id);
     s->StorePlayerId(1, b.player.id);

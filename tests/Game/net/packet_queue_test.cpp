@@ -1,8 +1,8 @@
 // Ordering rules of the packet queue.
 #include <gtest/gtest.h>
 
-#include "Game/net/PacketQueue.h"
 #include "Game/base/Packets.h"
+#include "Game/net/PacketQueue.h"
 #include "fake_multi.h"
 
 using nettest::FakeMulti;
@@ -73,8 +73,8 @@ TEST_F(PacketQueue, UnsequencedAndLibraryMessagesPassAGap) {
   q.Fill();
   std::vector<int> results;
   for (int i = 0; i < 6; ++i) results.push_back(Next(q).result);
-  EXPECT_EQ(results, (std::vector<int>{kQueueEmpty, HVM_MSG_PACKET, HVM_MSG_SYSTEM, HVM_MSG_CHAT, kQueueEmpty,
-                                       kQueueEmpty}));
+  EXPECT_EQ(results,
+            (std::vector<int>{kQueueEmpty, HVM_MSG_PACKET, HVM_MSG_SYSTEM, HVM_MSG_CHAT, kQueueEmpty, kQueueEmpty}));
   // The lone early packet waits until its gap is filled.
   m.AddPacket(1);
   q.Fill();

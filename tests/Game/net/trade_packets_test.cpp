@@ -26,8 +26,8 @@ TEST(TradePackets, WithdrawalsOfMineralAndVoteOffers) {
 
 TEST(TradePackets, TransferCarriesAmountTransitAndAZeroWord) {
   const auto image = MineralTransferPacket{9, 4, 11, 2, 0x1234, 0xFFFF}.Build();
-  const std::vector<std::uint8_t> expected = {0x2B, 0x02, 0, 0, 0, 0, 0, 0, 9, 4, 11, 2,
-                                              0x34, 0x12, 0xFF, 0xFF, 0, 0, 0, 0};
+  const std::vector<std::uint8_t> expected = {0x2B, 0x02, 0,    0,    0,    0,    0, 0, 9, 4,
+                                              11,   2,    0x34, 0x12, 0xFF, 0xFF, 0, 0, 0, 0};
   EXPECT_EQ(Bytes(image.bytes), expected);
   MineralTransferPacket back;
   ASSERT_TRUE(MineralTransferPacket::Parse(image.bytes, &back));
@@ -45,9 +45,9 @@ TEST(TradePackets, BidsForShipsAndVotes) {
   ship.pool = 0x0102;
   ship.bid = {10, 0x10000, 0, 0xFFFFFFFF};
   const auto shipImage = ship.Build();
-  const std::vector<std::uint8_t> shipBytes = {0xC9, 0x01, 0, 0, 0, 0, 0, 0, 1, 0, 3, 0, 0x05, 0x01, 0x00, 0x2C,
-                                               7, 0, 0x02, 0x01, 10, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,
-                                               0xFF, 0xFF, 0xFF, 0xFF};
+  const std::vector<std::uint8_t> shipBytes = {0xC9, 0x01, 0,    0,    0, 0, 0,    0,    1,    0,    3,    0,
+                                               0x05, 0x01, 0x00, 0x2C, 7, 0, 0x02, 0x01, 10,   0,    0,    0,
+                                               0,    0,    1,    0,    0, 0, 0,    0,    0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(Bytes(shipImage.bytes), shipBytes);
   ShipBidPacket shipBack;
   ASSERT_TRUE(ShipBidPacket::Parse(shipImage.bytes, &shipBack));
@@ -63,7 +63,7 @@ TEST(TradePackets, BidsForShipsAndVotes) {
   vote.bid = {1, 2, 3, 4};
   const auto voteImage = vote.Build();
   const std::vector<std::uint8_t> voteBytes = {0xCE, 0x01, 0, 0, 0, 0, 0, 0, 4, 0, 7, 0, 0x2C, 0x01, 12, 0,
-                                               1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0};
+                                               1,    0,    0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4,    0,    0,  0};
   EXPECT_EQ(Bytes(voteImage.bytes), voteBytes);
   VoteBidPacket voteBack;
   ASSERT_TRUE(VoteBidPacket::Parse(voteImage.bytes, &voteBack));

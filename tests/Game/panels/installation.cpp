@@ -7,7 +7,9 @@
 namespace {
 
 struct UseBuiltInstallation {
-  UseBuiltInstallation() { setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1); }
+  UseBuiltInstallation() {
+    setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1);
+  }
 };
 __attribute__((init_priority(150))) UseBuiltInstallation g_useBuiltInstallation;
 

@@ -20,7 +20,7 @@ TEST(AsteroidNames, BarsAndLineEndsSeparateNames) {
   Sandbox box;
   EXPECT_EQ(NameFrom(box, "A|B\r\nC\r\n", 1), "A");
   EXPECT_EQ(NameFrom(box, "A|B\r\nC\r\n", 3), "C");  // asteroid id 2
-  EXPECT_EQ(NameFrom(box, "A||\n\n|B", 2), "B");    // a run of separators is one
+  EXPECT_EQ(NameFrom(box, "A||\n\n|B", 2), "B");     // a run of separators is one
   EXPECT_EQ(NameFrom(box, "Cobalt Drift|x", 1), "Cobalt Drift");
   EXPECT_EQ(NameFrom(box, "A|B\n", 3), std::nullopt);
   EXPECT_EQ(NameFrom(box, "", 1), std::nullopt);

@@ -29,8 +29,7 @@ TEST_F(BattlePlanFile, ShortAndLongFilesLeaveThePlanAlone) {
   for (const std::string& bytes : {std::string(), std::string(7, '\1'), std::string(9, '\1'), std::string(4096, 'x')}) {
     TargetingPart t = before;
     RetreatPart r{5, 5, 0};
-    EXPECT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return ReadBattlePlan(fp, &t, &r) ? 1 : 0; }), 0)
-        << bytes.size();
+    EXPECT_EQ(box.Loaded(bytes, [&](plat::FILE* fp) { return ReadBattlePlan(fp, &t, &r) ? 1 : 0; }), 0) << bytes.size();
     EXPECT_EQ(t, before);
     EXPECT_EQ(r, (RetreatPart{5, 5, 0}));
   }

@@ -6,12 +6,12 @@
 #include <set>
 #include <string>
 
+#include "Game/base/GStartupMessage.h"
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/base/GStartupMessage.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/Game/rules/rules_fixture.h"
 
@@ -81,8 +81,10 @@ TEST_F(BuiltRulesTest, SmallHullsAreSmallAndLargeOnesLarge) {
   for (int g = 0; g < kHullSections; ++g) {
     for (int i = 0; i < hulls.GetHullCount(g); ++i) {
       const CGHull* h = hulls.GetHull(g, i);
-      if (small.count(h->unitClass)) EXPECT_LT(h->attribute, 20) << h->name;
-      else EXPECT_GE(h->attribute, 20) << h->name;
+      if (small.count(h->unitClass))
+        EXPECT_LT(h->attribute, 20) << h->name;
+      else
+        EXPECT_GE(h->attribute, 20) << h->name;
     }
   }
 }
@@ -178,9 +180,9 @@ TEST_F(BuiltRulesTest, SpecialWeaponsAreTheirGuildsOwnAndFitTheirHulls) {
 
 // The researched module of the guild that a slot is meant for, by the slot's types.
 std::uint16_t ModuleForSlot(const CGModuleDB& modules, const HullSlot& slot, int guild) {
-  static const int kPreference[] = {MODULE_COMPUTER, MODULE_PROPULSION, MODULE_POWER,    MODULE_WEAPON,
-                                    MODULE_DEFENSE,  MODULE_CONSTRUCTION, MODULE_TRANSPORT, MODULE_SCOUT,
-                                    MODULE_TRACKING, MODULE_ECM,         MODULE_DAMAGECONTROL};
+  static const int kPreference[] = {MODULE_COMPUTER, MODULE_PROPULSION,   MODULE_POWER,        MODULE_WEAPON,
+                                    MODULE_DEFENSE,  MODULE_CONSTRUCTION, MODULE_TRANSPORT,    MODULE_SCOUT,
+                                    MODULE_TRACKING, MODULE_ECM,          MODULE_DAMAGECONTROL};
   for (int type : kPreference) {
     if (slot.typeMask != kSlotAcceptsAny && (slot.typeMask & (1u << type)) == 0) continue;
     for (int i = 0; i < modules.GetCount(); ++i) {

@@ -62,8 +62,8 @@ TEST_F(DefBPTest, BoundsOfTheTables) {
 }
 
 TEST_F(DefBPTest, TwoBlocksChangeTwoClasses) {
-  box.Write("defBP.dat", "; two classes only\r\n" + Block(1, 0, 1, 3, "25", "50", "40", 1) +
-                             Block(2, 0, 0, 1, "05", "00", "00", 0));
+  box.Write("defBP.dat",
+            "; two classes only\r\n" + Block(1, 0, 1, 3, "25", "50", "40", 1) + Block(2, 0, 0, 1, "05", "00", "00", 0));
   DefaultBattlePlanTable table;
   table.ReadFile(13);
   EXPECT_EQ(Targeting(0), (TargetingPart{1, 0, 1, 3, 25}));

@@ -23,8 +23,11 @@ class DesignWorld {
     HullEntry frame;
     frame.name = "Frame";
     frame.successor = 1;
-    frame.slots = {{100, 10, 1, 1, 1u << 1}, {10, 60, 1, 1, 1u << 10}, {200, 60, 1, 1, 1u << 10},
-                   {10, 120, 1, 1, 1u << 5}, {200, 120, 1, 1, 0x1000}};
+    frame.slots = {{100, 10, 1, 1, 1u << 1},
+                   {10, 60, 1, 1, 1u << 10},
+                   {200, 60, 1, 1, 1u << 10},
+                   {10, 120, 1, 1, 1u << 5},
+                   {200, 120, 1, 1, 0x1000}};
     HullEntry mk2 = frame;
     mk2.name = "Frame Mk II";
     mk2.successor = 255;

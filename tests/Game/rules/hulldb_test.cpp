@@ -64,9 +64,9 @@ TEST_F(HullDBTest, SlotListsAndTheirEnds) {
   const CGHull* second = db.GetHull(0, 1);
   EXPECT_EQ(std::make_tuple(first->GetSlotCount(), first->FindSlotAt(45, 45)), std::make_tuple(0, -1));
   EXPECT_EQ(second->GetSlotCount(), 2);
-  EXPECT_EQ(std::make_tuple(second->FindSlotAt(10 + 29, 20 + 29), second->FindSlotAt(10 + 30, 20),
-                            second->FindSlotAt(9, 20)),
-            std::make_tuple(0, -1, -1));
+  EXPECT_EQ(
+      std::make_tuple(second->FindSlotAt(10 + 29, 20 + 29), second->FindSlotAt(10 + 30, 20), second->FindSlotAt(9, 20)),
+      std::make_tuple(0, -1, -1));
   // 0x1000 takes every type; slot 2 is past the list.
   EXPECT_EQ(std::make_tuple(second->SlotAcceptsModuleType(0, 10), second->SlotAcceptsModuleType(0, 5),
                             second->SlotAcceptsModuleType(1, 5), second->SlotAcceptsModuleType(2, 5)),
@@ -157,8 +157,7 @@ TEST_F(HullDBTest, ResearchMessages) {
   EXPECT_EQ(links.sent[0].bytes, Image().U16(511).U16(0).U32(0).U16(3).U8(5).U8(0).U16(2).U16(75).bytes);
   EXPECT_EQ(links.sent[0].slot, -1);
   EXPECT_FALSE(links.sent[0].unsequenced);
-  EXPECT_EQ(links.sent[1].bytes,
-            Image().U16(513).U16(0).U32(0).U16(3).U8(5).U8(0).U16(2).U16(12).U16(77).U16(0).bytes);
+  EXPECT_EQ(links.sent[1].bytes, Image().U16(513).U16(0).U32(0).U16(3).U8(5).U8(0).U16(2).U16(12).U16(77).U16(0).bytes);
 }
 
 TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {

@@ -1,8 +1,8 @@
 // Rules files read once and kept while unchanged: a database made from what
 // was kept is the one a fresh read gives, each a copy of its own; a file
 // changed, replaced, removed or too new to trust is read again.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -151,7 +151,8 @@ TEST_F(KeptRulesTest, KeptModulesAreAFreshReadAndEachRootHasItsOwn) {
   // The slots past the kept records hold new records, as a fresh read's do.
   ASSERT_GT(second.capacity, second.GetCount());
   for (std::uint16_t i = second.GetCount(); i < second.capacity; ++i)
-    EXPECT_EQ(std::make_tuple(second.records[i].successor, second.records[i].name[0]), std::make_tuple(kNoModule, '\0'));
+    EXPECT_EQ(std::make_tuple(second.records[i].successor, second.records[i].name[0]),
+              std::make_tuple(kNoModule, '\0'));
   // The block grows past what was kept as a database read fresh does.
   ASSERT_EQ(second.LoadModules(Modules("More", 9)), 1);
   EXPECT_EQ(second.GetCount(), 6);
@@ -215,8 +216,8 @@ TEST_F(KeptRulesTest, AReplacedFileIsReadAgain) {
     const timespec times[2] = {was, was};
     ASSERT_EQ(::utimensat(AT_FDCWD, box.Host("new.dat").c_str(), times, 0), 0);
     std::filesystem::rename(box.Host("new.dat"), box.Host(name));
-    const std::string read = isHulls ? CGHullDB(Dos(name).c_str()).GetHull(0, 0)->name
-                                     : CGModuleDB(Dos(name).c_str()).GetRecord(0)->name;
+    const std::string read =
+        isHulls ? CGHullDB(Dos(name).c_str()).GetHull(0, 0)->name : CGModuleDB(Dos(name).c_str()).GetRecord(0)->name;
     EXPECT_EQ(read, "Latter") << name;
   }
 }

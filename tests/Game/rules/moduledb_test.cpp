@@ -32,7 +32,8 @@ class ModuleDBTest : public ::testing::Test {
 TEST_F(ModuleDBTest, WeaponRangesAreScaledWhenRead) {
   const ModuleEntry w = Module("w", 10, WeaponData(6, 12, 25, 10, 25, 70, 255, 1));
   const ModuleEntry rapid = Module("rapid", 10, WeaponData(6, 12, 25, 10, 1, 70, 40, 0));
-  const ModuleEntry far = Module("far", 10, WeaponData(0, 12, 700, 700, 2, 70, 40, 2));  // 700 x 104 does not fit 16 bits
+  const ModuleEntry far =
+      Module("far", 10, WeaponData(0, 12, 700, 700, 2, 70, 40, 2));  // 700 x 104 does not fit 16 bits
   ModuleEntry shield = Module("Shield", 3, {10, 1, 2, 3, 4, 5, 6, 7, 8});
   // The far weapon's file ranges are 700, beyond what a record can hold: set
   // them in the file (its type data is the last ten bytes of its record).
@@ -147,8 +148,8 @@ TEST_F(ModuleDBTest, ResearchScalesCostsAndTraitsLowerMassAndPower) {
   m.powerUse = 8;
   Build({m});
   ModuleRecord* r = db.GetRecord(0);
-  for (auto [points, percent] : std::initializer_list<std::pair<int, int>>{
-           {9000, 100}, {10000, 100}, {32500, 50}, {55000, 0}, {60000, 0}}) {
+  for (auto [points, percent] :
+       std::initializer_list<std::pair<int, int>>{{9000, 100}, {10000, 100}, {32500, 50}, {55000, 0}, {60000, 0}}) {
     r->researchPoints = static_cast<std::uint16_t>(points);
     EXPECT_EQ(db.GetCostPercent(0), percent) << points;
   }
@@ -221,7 +222,7 @@ TEST_F(ModuleDBTest, TextsAndFileNames) {
 
   EXPECT_EQ(db.GetSoundFileName(2, out, 0), 0);
   EXPECT_STREQ(out, "");
-  EXPECT_EQ(db.GetHitSoundFileName(2, out, 0), 0);    // not a weapon
+  EXPECT_EQ(db.GetHitSoundFileName(2, out, 0), 0);     // not a weapon
   EXPECT_EQ(db.GetShieldSoundFileName(1, out, 0), 0);  // not a shield
   EXPECT_EQ(db.GetShieldSoundFileName(3, out, 0), 1);
   EXPECT_NE(std::string(out).find("g1\\hum_s.wav"), std::string::npos);
@@ -248,8 +249,8 @@ TEST_F(ModuleDBTest, ResearchMessagesAndReclaim) {
   db.GetRecord(1)->scienceBonus = 5;  // another guild's: never taken
   db.freeSciencePool = 30;
   db.ReclaimScienceBonus(25);  // five back: two from the first, three from the third
-  EXPECT_EQ(std::make_tuple(db.GetRecord(0)->scienceBonus, db.GetRecord(1)->scienceBonus,
-                            db.GetRecord(2)->scienceBonus, db.freeSciencePool),
+  EXPECT_EQ(std::make_tuple(db.GetRecord(0)->scienceBonus, db.GetRecord(1)->scienceBonus, db.GetRecord(2)->scienceBonus,
+                            db.freeSciencePool),
             std::make_tuple(0, 5, 3, 25));
   ASSERT_EQ(links.sent.size(), 2u);
   const auto& last = links.sent[1].bytes;

@@ -25,7 +25,9 @@ namespace rules_test {
 class Sandbox : public model_test::Sandbox {
  public:
   std::filesystem::path Host(const std::string& name) const { return model_test::Sandbox::Host("c/" + name); }
-  void Write(const std::string& name, const std::string& bytes) const { model_test::Sandbox::Write("c/" + name, bytes); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    model_test::Sandbox::Write("c/" + name, bytes);
+  }
   void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
     Write(name, std::string(bytes.begin(), bytes.end()));
   }

@@ -27,8 +27,7 @@ class DesignTest : public ::testing::Test {
 TEST_F(DesignTest, NewDesignIsEmpty) {
   links.localChapter = 9;
   CGUnitTemplate mine(9, -1);
-  EXPECT_EQ(std::make_tuple(mine.templateId, mine.visible, mine.creationTurn),
-            std::make_tuple((9u << 26) | 5, 1u, 17));
+  EXPECT_EQ(std::make_tuple(mine.templateId, mine.visible, mine.creationTurn), std::make_tuple((9u << 26) | 5, 1u, 17));
   EXPECT_EQ(mine.GetName(), nullptr);
   EXPECT_EQ(mine.hull, nullptr);
   for (int s = 0; s < kTemplateSlots; ++s)
@@ -77,15 +76,13 @@ TEST_F(DesignTest, StatisticsFromModulesTraitsAndTheComputer) {
   EXPECT_EQ(t.RemoveModule(0), kNotAComputer);
   EXPECT_EQ(t.survey, 10);
 
-  links.traits[0] = 50;  // corrosive attacks
+  links.traits[0] = 50;   // corrosive attacks
   links.traits[16] = 10;  // costs
   t.Recompute();
   EXPECT_EQ(std::make_tuple(t.attack, t.GetWeaponStrength(1), t.GetWeaponStrength(3), t.costs[4]),
             std::make_tuple(15, 15, 0, (40 + 40 + 40) * 9 / 10));
-  EXPECT_EQ(std::make_tuple(t.GetWeaponMaxRange(1), t.GetWeaponEffectiveRange(1)),
-            std::make_tuple(2080, 1040));
-  EXPECT_EQ(std::make_tuple(t.FindFreeSlotForModuleType(10), t.FindFreeSlotForModuleType(5)),
-            std::make_tuple(2, -1));
+  EXPECT_EQ(std::make_tuple(t.GetWeaponMaxRange(1), t.GetWeaponEffectiveRange(1)), std::make_tuple(2080, 1040));
+  EXPECT_EQ(std::make_tuple(t.FindFreeSlotForModuleType(10), t.FindFreeSlotForModuleType(5)), std::make_tuple(2, -1));
   EXPECT_EQ(t.FitModule(20, 0), 0);
 
   t.slots[2] = {77, 1};  // a module the database does not know adds nothing
@@ -159,8 +156,8 @@ TEST_F(DesignTest, TemplateFileRoundTrip) {
   t.trailingLongs[3] = 0xDEADBEEF;
   t.buildPoints = 0x00012345;
   const std::string bytes = box.SavedOf(t);
-  ASSERT_EQ(bytes.size(), 1 + 1 + 1 + 4 + 2 + 2 + 1 + 4 + 20 + 6 + 1 + 6 + 4 + 8 + 4 + 8 + 16 + 4 + 10 + 16 + 60 + 1 +
-                              1 + 6 + 1u);
+  ASSERT_EQ(bytes.size(),
+            1 + 1 + 1 + 4 + 2 + 2 + 1 + 4 + 20 + 6 + 1 + 6 + 4 + 8 + 4 + 8 + 16 + 4 + 10 + 16 + 60 + 1 + 1 + 6 + 1u);
   EXPECT_EQ(bytes.substr(0, 3), std::string("\x02\x05\x08", 3));  // version, chapter, class
   EXPECT_EQ(bytes.substr(7, 2), std::string("\x00\x00", 2));      // hull index 0, section 0
   EXPECT_EQ(bytes.substr(12, 4), std::string("\x45\x23\x01\x00", 4));
@@ -200,7 +197,8 @@ TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
   EXPECT_EQ(box.LoadedInto(x, with(0, 3)), 0);
   EXPECT_EQ(box.LoadedInto(x, with(1, 40)), 0);             // no such chapter
   EXPECT_EQ(box.LoadedInto(x, with(v2.size() - 2, 2)), 0);  // a name flag that is neither 0 nor 1
-  EXPECT_EQ(box.LoadedInto(x, v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc"), 0);  // name past the end
+  EXPECT_EQ(box.LoadedInto(x, v2.substr(0, v2.size() - 2) + std::string("\x01\xF0", 2) + "abc"),
+            0);  // name past the end
   EXPECT_EQ(box.LoadedInto(x, v2.substr(0, 50)), 0);
   ASSERT_EQ(box.LoadedInto(x, with(7, 9)), 1);  // a hull the database does not know
   EXPECT_EQ(x.hull, nullptr);

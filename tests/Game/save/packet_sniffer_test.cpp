@@ -83,7 +83,8 @@ TEST_F(SnifferTest, DefinitionsGiveNamesAndMemberCodes) {
   EXPECT_EQ(name.counts[3], 16u);
   // BOOL has no unsigned form; a union is as wide as its first member.
   const SnifferType& mixed = sniffer.Entry(4);
-  EXPECT_EQ(std::vector<int>(mixed.codes, mixed.codes + 12), (std::vector<int>{3, 7, 9, 5, 10, 13, 14, 2, 3, 16, 0, 0}));
+  EXPECT_EQ(std::vector<int>(mixed.codes, mixed.codes + 12),
+            (std::vector<int>{3, 7, 9, 5, 10, 13, 14, 2, 3, 16, 0, 0}));
 }
 
 TEST_F(SnifferTest, AKnownSequenceIsLoggedFieldByField) {
@@ -107,19 +108,30 @@ TEST_F(SnifferTest, AKnownSequenceIsLoggedFieldByField) {
   sniffer.LogSend(Packet(501, 9, 12).bytes(), -1);
 
   const std::string pad = std::string(32, ' ');
-  EXPECT_EQ(Log(), "T - Sending: " + pad + "PKT_NAME 13  ID=7  ----> Server\n"
-                   "T - Sending: " + std::string(31, ' ') + "PKT_START 0  ID=8  ----> Player #2\n"
-                   "T - Processing: " + pad + "PKT_NAME  13 ID=3\n\t9 | 'Keeper' | \n"
-                   "T - Processing: " + std::string(30, ' ') + "PKT_PLACES  120 ID=4\n\t[3 -5 6 -7 ] | "
-                   "[1 5 2 1 2 ] [3 15 0 0 4 ] | \n"
-                   "T - Processing: " + std::string(31, ' ') + "PKT_MIXED  121 ID=5\n\tTRUE | -3 | 1.500000 | "
-                   "2.250000 | [7] | 200 | -2 | [5 6 Lancer [1 2 3 4 5 6 7 8 9 10] <<SLOT ATTRIBUTES>>| \n"
-                   "T - Processing: " + std::string(21, ' ') + "Unknown packet type  0 ID=6\n\t\n");
+  EXPECT_EQ(Log(), "T - Sending: " + pad +
+                       "PKT_NAME 13  ID=7  ----> Server\n"
+                       "T - Sending: " +
+                       std::string(31, ' ') +
+                       "PKT_START 0  ID=8  ----> Player #2\n"
+                       "T - Processing: " +
+                       pad +
+                       "PKT_NAME  13 ID=3\n\t9 | 'Keeper' | \n"
+                       "T - Processing: " +
+                       std::string(30, ' ') +
+                       "PKT_PLACES  120 ID=4\n\t[3 -5 6 -7 ] | "
+                       "[1 5 2 1 2 ] [3 15 0 0 4 ] | \n"
+                       "T - Processing: " +
+                       std::string(31, ' ') +
+                       "PKT_MIXED  121 ID=5\n\tTRUE | -3 | 1.500000 | "
+                       "2.250000 | [7] | 200 | -2 | [5 6 Lancer [1 2 3 4 5 6 7 8 9 10] <<SLOT ATTRIBUTES>>| \n"
+                       "T - Processing: " +
+                       std::string(21, ' ') + "Unknown packet type  0 ID=6\n\t\n");
 }
 
 TEST_F(SnifferTest, TablesStayWithinTheirLimitsAndShortPacketsPrintWhatTheyHold) {
   std::string text = "PACKET_SNIFFER_START\n";
-  for (int i = 0; i < 250; ++i) text += "#define " + std::string(60, 'N') + std::to_string(i) + " " + std::to_string(i) + "\n";
+  for (int i = 0; i < 250; ++i)
+    text += "#define " + std::string(60, 'N') + std::to_string(i) + " " + std::to_string(i) + "\n";
   text += "PACKET_SNIFFER_END_DEFINITIONS\ntypedef struct { short t; long s;";
   for (int i = 0; i < 80; ++i) text += " int m" + std::to_string(i) + ";";
   text += " char tail[99999999999]; } P_Big;\n";

@@ -94,22 +94,38 @@ TEST_F(ReviewLogTest, ABattleIsToldShotByShotAndItsShipsCounted) {
 
   const auto verbs = Verbs(5, 7);
   ASSERT_EQ(MakeReviewLog(4), 1u);
-  EXPECT_EQ(LogOf(4), "Review of battle at " + rock + "\nChapters involved:    Chapter 9       Chapter 17       \n"
-            "    Chapter 9's Hull 0 'Alpha' " + verbs[0] + " a Weapon (In effective range with a chance to hit of 70%) "
-            "at Chapter 17's Hull 0 'Brute' and does 7 damage to Drive, 5 damage to Weapon, 300 damage to hull "
-            "integrity and 4 damage to life support which destroyed the ship.\n"
-            "    Chapter 17's Hull 0 'Brute' " + verbs[1] + " a Weapon (In effective range with a chance to hit of "
-            "50%) at Chapter 9's Hull 0 'Alpha' and hits but does not penetrate the shields.\n"
-            "    Chapter 17's Hull 0 'Brute' " + verbs[2] + " a Drive (In maximum range with a chance to hit of 30%) "
-            "at Chapter 9's Hull 0 'Alpha' and does minor damage\n"
-            "    Chapter 17's Hull 0 'Brute' " + verbs[3] + " a Drive (In maximum range with a chance to hit of 30%) "
-            "at Chapter 9's Hull 0 'Alpha' and does minimal damage but did not penetrate the shield\n"
-            "    Chapter 17's Hull 0 'Brute' " + verbs[4] + " a Weapon (In effective range with a chance to hit of 10%) "
-            "at Chapter 10's Hull 0 'Comrade' and hits but does minimal damage.\n"
-            "    Chapter 17's Hull 0 'Brute' " + verbs[5] + " a Weapon (In effective range with a chance to hit of 10%) "
-            "at Chapter 10's Hull 0 'Comrade' and misses!\n"
-            "    Chapter 20's loyal crew " + verbs[6] + " a Drive (In maximum range with a chance to hit of 0%) at "
-            "Chapter 21's unidentified ship and misses!\nReport Ends");
+  EXPECT_EQ(LogOf(4),
+            "Review of battle at " + rock +
+                "\nChapters involved:    Chapter 9       Chapter 17       \n"
+                "    Chapter 9's Hull 0 'Alpha' " +
+                verbs[0] +
+                " a Weapon (In effective range with a chance to hit of 70%) "
+                "at Chapter 17's Hull 0 'Brute' and does 7 damage to Drive, 5 damage to Weapon, 300 damage to hull "
+                "integrity and 4 damage to life support which destroyed the ship.\n"
+                "    Chapter 17's Hull 0 'Brute' " +
+                verbs[1] +
+                " a Weapon (In effective range with a chance to hit of "
+                "50%) at Chapter 9's Hull 0 'Alpha' and hits but does not penetrate the shields.\n"
+                "    Chapter 17's Hull 0 'Brute' " +
+                verbs[2] +
+                " a Drive (In maximum range with a chance to hit of 30%) "
+                "at Chapter 9's Hull 0 'Alpha' and does minor damage\n"
+                "    Chapter 17's Hull 0 'Brute' " +
+                verbs[3] +
+                " a Drive (In maximum range with a chance to hit of 30%) "
+                "at Chapter 9's Hull 0 'Alpha' and does minimal damage but did not penetrate the shield\n"
+                "    Chapter 17's Hull 0 'Brute' " +
+                verbs[4] +
+                " a Weapon (In effective range with a chance to hit of 10%) "
+                "at Chapter 10's Hull 0 'Comrade' and hits but does minimal damage.\n"
+                "    Chapter 17's Hull 0 'Brute' " +
+                verbs[5] +
+                " a Weapon (In effective range with a chance to hit of 10%) "
+                "at Chapter 10's Hull 0 'Comrade' and misses!\n"
+                "    Chapter 20's loyal crew " +
+                verbs[6] +
+                " a Drive (In maximum range with a chance to hit of 0%) at "
+                "Chapter 21's unidentified ship and misses!\nReport Ends");
   // Present: mine, allied, enemy; hit: the player's ship once however often.
   EXPECT_EQ(Row(4), (std::array<std::uint32_t, 6>{1, 2, 1, 1, 1, 1}));
 

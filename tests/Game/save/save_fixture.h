@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Game/model/GGameData.h"
 #include "Game/base/GInstData.h"
+#include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/save/SaveLinks.h"
@@ -26,7 +26,9 @@ class SaveFixture : public root_test::RootGame {
   SaveFixture() {
     EXPECT_STREQ(g_instData.GetSavePath(), "");
     g_saveLinks = SaveLinks{};
-    g_saveLinks.showTextBox = [this](const char* id, const char* arg) { boxes.push_back(std::string(id) + (arg ? std::string(" ") + arg : "")); };
+    g_saveLinks.showTextBox = [this](const char* id, const char* arg) {
+      boxes.push_back(std::string(id) + (arg ? std::string(" ") + arg : ""));
+    };
     g_saveLinks.showPlainBox = [this](const char* text) { boxes.emplace_back(text); };
     g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { sent.emplace_back(p.begin(), p.end()); };
     g_saveLinks.saveAppState = [this](plat::FILE* fp) {
@@ -59,7 +61,8 @@ class SaveFixture : public root_test::RootGame {
   }
 
   static CGUnit* AddUnit(std::uint8_t chapter, std::uint32_t id, std::uint16_t at, const char* name = nullptr) {
-    auto* design = new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFFF)));
+    auto* design =
+        new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFFF)));
     design->hull = g_gameData->hullDB->GetHull(0, 0);
     g_gameData->templates.AddTemplate(design, chapter);
     const Location where{at, 10, 20, 30};
@@ -69,9 +72,7 @@ class SaveFixture : public root_test::RootGame {
   }
 
   // The running game's own block: what a save writes of the model.
-  std::vector<std::uint8_t> ModelBytes(const std::string& name = "model.bin") {
-    return Saved(*g_gameData, name);
-  }
+  std::vector<std::uint8_t> ModelBytes(const std::string& name = "model.bin") { return Saved(*g_gameData, name); }
 
   bool Exists(const std::string& rel) const { return std::filesystem::exists(box.Host(rel)); }
 

@@ -243,7 +243,9 @@ TEST_F(SaveFixture, TheListShowsNewestFirstWithTheBackupBehindItsAutosave) {
   ASSERT_TRUE(AutoSave(2));
   box.Write("ab.clt", "not a save");
   // A first-layout header: no turn and guild.
-  box.Write("first.clt", std::string("\x01\x05\x00\x00\x00\x04" "a.svr", 11));
+  box.Write("first.clt", std::string("\x01\x05\x00\x00\x00\x04"
+                                     "a.svr",
+                                     11));
   const auto now = std::chrono::floor<std::chrono::seconds>(std::filesystem::file_time_type::clock::now());
   const auto at = [&](const char* name, int seconds) {
     std::filesystem::last_write_time(box.Host(std::string("") + name), now + std::chrono::seconds(seconds));

@@ -86,9 +86,10 @@ TEST_P(ModeTest, CallerBufferIsGivenBackOnRelease) {
 TEST_P(ModeTest, PreloadAndHooksAndEnumeration) {
   static std::vector<std::pair<std::uint32_t, std::intptr_t>> unloaded;
   unloaded.clear();
-  ASSERT_EQ(TypeSetUnloadHook(4, [](std::uint32_t id, std::uint8_t*, std::intptr_t arg) {
-              unloaded.push_back({id, arg});
-            }),
+  ASSERT_EQ(TypeSetUnloadHook(4,
+                              [](std::uint32_t id, std::uint8_t*, std::intptr_t arg) {
+                                unloaded.push_back({id, arg});
+                              }),
             1);
   EXPECT_EQ(TypeGetLoadHook(4), nullptr);
   ASSERT_EQ(ArchiveOpen(Put("b.nob", 100, GetParam(), {Linked(4, 1, 16, kArchivePreload), Linked(4, 2)}).c_str(), 1),
@@ -195,8 +196,8 @@ TEST_F(ArchiveTest, FailuresLeaveNoTraceInOtherArchivesOrCallerBuffers) {
 
 TEST_F(ArchiveTest, MappedResourcesEachHaveTheirOwnAddress) {
   // An empty resource is not given its neighbour's address.
-  ASSERT_EQ(ArchiveOpen(Put("empty.nob", 0, kArchiveModeMapped, {nob::Resource{1, 0, {}, {}}, Linked(2, 2)}).c_str(), 0),
-            0);
+  ASSERT_EQ(
+      ArchiveOpen(Put("empty.nob", 0, kArchiveModeMapped, {nob::Resource{1, 0, {}, {}}, Linked(2, 2)}).c_str(), 0), 0);
   std::uint8_t* empty = ResourceGet(1);
   std::uint8_t* next = ResourceGet(3);
   ASSERT_NE(empty, next);

@@ -67,8 +67,8 @@ TEST_F(DibTest, OnlyUncompressedEightBitWindowsBitmapsLoad) {
   EXPECT_EQ(image.LoadFile(0, "F:\\three24.bmp", 8), 0);
   EXPECT_EQ(image.LoadFile(0, "F:\\four.bmp", 8), 0);
   EXPECT_EQ(image.LoadFile(0, "F:\\v5.bmp", 8), 0);
-  EXPECT_EQ(messages_, (std::vector<std::string>{"Not a 256 color bitmap.", "Not a 256 color bitmap.",
-                                               "Not a Windows DIB."}));
+  EXPECT_EQ(messages_,
+            (std::vector<std::string>{"Not a 256 color bitmap.", "Not a 256 color bitmap.", "Not a Windows DIB."}));
   messages_.clear();
   auto good = Bmp8(3, 2, {0xFF0000, 0x00FF00}, {0, 1, 1, 0, 0, 1});
   auto shortFile = good;

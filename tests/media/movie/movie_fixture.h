@@ -94,8 +94,9 @@ class MovieTest : public ::testing::Test {
   // every fifth frame, 15 frames a second) from its test pattern.
   std::string EncodedMovie(int frames) {
     const auto path = dir_.path() / "mpeg4.avi";
-    const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=15 -frames:v " +
-                                std::to_string(frames) + " -c:v mpeg4 -g 5 -threads 1 '" + path.string() + "'";
+    const std::string command =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=15 -frames:v " +
+        std::to_string(frames) + " -c:v mpeg4 -g 5 -threads 1 '" + path.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed (scripts/setup installs it)";
     return "T:\\mpeg4.avi";
   }

@@ -7,8 +7,8 @@
 #include "platform/backend/headless.h"
 #include "platform/backend/sdl_keys.h"
 #include "platform/backend/start.h"
-#include "platform/display/screen.h"
 #include "platform/core/clock.h"
+#include "platform/display/screen.h"
 #include "platform/user/focus.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
@@ -121,15 +121,15 @@ TEST(Keys, ViewKeysThroughBothBackends) {
     char typed;  // the WM_CHAR, 0 for none
   };
   const Row rows[] = {
-      {"PageUp", VK_PRIOR, WM_KEYDOWN, 0},        {"PageDown", VK_NEXT, WM_KEYDOWN, 0},
-      {"Keypad +", VK_ADD, WM_KEYDOWN, '+'},      {"Keypad -", VK_SUBTRACT, WM_KEYDOWN, '-'},
-      {"=", VK_OEM_PLUS, WM_KEYDOWN, '='},        {"-", VK_OEM_MINUS, WM_KEYDOWN, '-'},
-      {",", VK_OEM_COMMA, WM_KEYDOWN, ','},       {".", VK_OEM_PERIOD, WM_KEYDOWN, '.'},
-      {";", VK_OEM_1, WM_KEYDOWN, ';'},           {"[", VK_OEM_4, WM_KEYDOWN, '['},
-      {"F1", VK_F1, WM_KEYDOWN, 0},               {"F2", VK_F2, WM_KEYDOWN, 0},
-      {"F5", VK_F5, WM_KEYDOWN, 0},               {"F9", VK_F9, WM_KEYDOWN, 0},
-      {"F10", VK_F10, WM_SYSKEYDOWN, 0},          {"F11", VK_F11, WM_KEYDOWN, 0},
-      {"F12", VK_F12, WM_KEYDOWN, 0},             {"Keypad 7", VK_NUMPAD0 + 7, WM_KEYDOWN, '7'},
+      {"PageUp", VK_PRIOR, WM_KEYDOWN, 0},   {"PageDown", VK_NEXT, WM_KEYDOWN, 0},
+      {"Keypad +", VK_ADD, WM_KEYDOWN, '+'}, {"Keypad -", VK_SUBTRACT, WM_KEYDOWN, '-'},
+      {"=", VK_OEM_PLUS, WM_KEYDOWN, '='},   {"-", VK_OEM_MINUS, WM_KEYDOWN, '-'},
+      {",", VK_OEM_COMMA, WM_KEYDOWN, ','},  {".", VK_OEM_PERIOD, WM_KEYDOWN, '.'},
+      {";", VK_OEM_1, WM_KEYDOWN, ';'},      {"[", VK_OEM_4, WM_KEYDOWN, '['},
+      {"F1", VK_F1, WM_KEYDOWN, 0},          {"F2", VK_F2, WM_KEYDOWN, 0},
+      {"F5", VK_F5, WM_KEYDOWN, 0},          {"F9", VK_F9, WM_KEYDOWN, 0},
+      {"F10", VK_F10, WM_SYSKEYDOWN, 0},     {"F11", VK_F11, WM_KEYDOWN, 0},
+      {"F12", VK_F12, WM_KEYDOWN, 0},        {"Keypad 7", VK_NUMPAD0 + 7, WM_KEYDOWN, '7'},
   };
   HeadlessBackend& b = StartHeadlessBackend();
   ResetUserLayer();

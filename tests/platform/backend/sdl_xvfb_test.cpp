@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/backend/start.h"
-#include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/display/screen.h"
 #include "platform/resource/module.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
@@ -138,8 +138,8 @@ TEST(SdlChild, DrawAndCapture) {
   wc.lpszClassName = "WithIcon";
   wc.hIcon = LoadIcon(icons.module, 1);
   ASSERT_NE(RegisterClassEx(&wc), 0);
-  SetActiveWindow(CreateWindowEx(0, "WithIcon", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                 nullptr));
+  SetActiveWindow(
+      CreateWindowEx(0, "WithIcon", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
   ASSERT_EQ(ProgramIcon(), wc.hIcon);
   for (int i = 0; i < 20; ++i) {
     backend.Service();

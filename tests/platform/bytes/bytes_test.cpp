@@ -69,15 +69,15 @@ TEST(BytesTest, ReaderNeverPassesTheEndAndStaysFailed) {
   EXPECT_EQ(r.U32(), 0x04030201u);
   std::uint16_t kept = 77;
   EXPECT_FALSE(r.Read(kept));
-  EXPECT_EQ(kept, 77);                    // untouched
-  EXPECT_EQ(r.U8(), 0);                   // a byte is there, but the reader has failed
+  EXPECT_EQ(kept, 77);   // untouched
+  EXPECT_EQ(r.U8(), 0);  // a byte is there, but the reader has failed
   EXPECT_EQ(r.Remaining(), 0u);
   EXPECT_TRUE(r.Bytes(0).empty());
-  EXPECT_FALSE(r.Seek(0));                // no way back once failed
+  EXPECT_FALSE(r.Seek(0));  // no way back once failed
 
   plat::ByteReader s(b, 3);
   EXPECT_FALSE(s.Skip(3));
-  EXPECT_EQ(s.Pos(), 3u);                 // a refused skip moves nowhere
+  EXPECT_EQ(s.Pos(), 3u);  // a refused skip moves nowhere
   EXPECT_FALSE(plat::ByteReader(b, 6).Ok());
   EXPECT_TRUE(plat::ByteReader(b, 5).Ok());
 

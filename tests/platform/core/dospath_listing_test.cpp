@@ -1,8 +1,8 @@
 // Look-ups in a folder whose listing the path resolution keeps between calls:
 // every change made to the folder is seen by the next look-up.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>

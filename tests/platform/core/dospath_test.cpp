@@ -106,8 +106,8 @@ TEST_F(DosPathTest, DriveTableComesFromTheRegistry) {
   WriteHostFile(other.path() / "disc/Avi/intro.avi", "m");
   WriteHostFile(other.path() / "hd/x.txt", "x");
   plat::HKEY key = nullptr;
-  ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Drives", 0, nullptr,
-                                 0, plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Drives", 0, nullptr, 0,
+                                 plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
             plat::ERROR_SUCCESS);
   auto set = [&](const char* name, const std::string& value) {
     ASSERT_EQ(plat::RegSetValueEx(key, name, 0, plat::REG_SZ, reinterpret_cast<const plat::BYTE*>(value.c_str()),

@@ -60,7 +60,9 @@ TEST_F(FilesTest, TextModeWritesCrLfAndReadsItBack) {
 
 TEST_F(FilesTest, TextModeReadingRules) {
   // LF alone stays LF; a CR not before LF stays; Ctrl-Z ends the text.
-  drive.Write("mixed.dat", "a\nb\rc\r\r\nd\x1A" "after");
+  drive.Write("mixed.dat",
+              "a\nb\rc\r\r\nd\x1A"
+              "after");
   ScopedFile f("C:\\MIXED.DAT", "r");
   ASSERT_TRUE(f);
   char buf[32] = {};

@@ -32,8 +32,8 @@ class SpawnTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::HKEY key = nullptr;
-    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, nullptr,
-                                   0, plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, "SOFTWARE\\QuenbarPlatform\\Programs", 0, nullptr, 0,
+                                   plat::KEY_ALL_ACCESS, nullptr, &key, nullptr),
               plat::ERROR_SUCCESS);
     Map(key, "QuenSrvr.exe", "/bin/true");
     Map(key, "failer.exe", "/bin/false");
@@ -72,7 +72,8 @@ TEST_F(SpawnTest, WaitModeReturnsTheExitCode) {
 TEST_F(SpawnTest, ArgumentsAreSplitAsOneCommandLine) {
   const char* argv[] = {"echo", "-En:game-0 HVSCS", "", "\"two  words\"", "q\\\"x", nullptr};
   std::intptr_t code = -1;
-  const std::string out = CaptureStdout(drive.Host("out.txt"), [&] { code = plat::_spawnv(plat::_P_WAIT, "echoer.exe", argv); });
+  const std::string out =
+      CaptureStdout(drive.Host("out.txt"), [&] { code = plat::_spawnv(plat::_P_WAIT, "echoer.exe", argv); });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(out, "-En:game-0 HVSCS two  words q\"x\n");
 }
@@ -80,7 +81,8 @@ TEST_F(SpawnTest, ArgumentsAreSplitAsOneCommandLine) {
 TEST_F(SpawnTest, StartsInTheCurrentDirectory) {
   ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\QUENBAR"));
   std::intptr_t code = -1;
-  const std::string out = CaptureStdout(drive.Host("pwd.txt"), [&] { code = plat::_spawnl(plat::_P_WAIT, "pwd.exe", "pwd", nullptr); });
+  const std::string out =
+      CaptureStdout(drive.Host("pwd.txt"), [&] { code = plat::_spawnl(plat::_P_WAIT, "pwd.exe", "pwd", nullptr); });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(out, std::filesystem::canonical(drive.Host("Quenbar")).string() + "\n");
 }

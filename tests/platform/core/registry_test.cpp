@@ -35,8 +35,8 @@ class RegistryTest : public ::testing::Test {
 
   static HKEY Create(HKEY root, const char* sub) {
     HKEY key = nullptr;
-    EXPECT_EQ(plat::RegCreateKeyEx(root, sub, 0, nullptr, plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS,
-                                   nullptr, &key, nullptr),
+    EXPECT_EQ(plat::RegCreateKeyEx(root, sub, 0, nullptr, plat::REG_OPTION_NON_VOLATILE, plat::KEY_ALL_ACCESS, nullptr,
+                                   &key, nullptr),
               plat::ERROR_SUCCESS);
     return key;
   }
@@ -81,8 +81,8 @@ TEST_F(RegistryTest, RoundTripThroughTheFile) {
 
   plat::SetRegistryFile(file());  // forget and reload
   HKEY again = nullptr;
-  ASSERT_EQ(plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, "software\\HALVORN\\quenbar\\release", 0,
-                               plat::KEY_ALL_ACCESS, &again),
+  ASSERT_EQ(plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, "software\\HALVORN\\quenbar\\release", 0, plat::KEY_ALL_ACCESS,
+                               &again),
             plat::ERROR_SUCCESS);
   EXPECT_EQ(Get(again, "Path"), "C:\\GAMES\\QUENBAR\\");
   EXPECT_EQ(Get(again, "QUOTE"), "say \"hi\" \\o/");
@@ -117,8 +117,9 @@ TEST_F(RegistryTest, QueryHonoursTheBufferSize) {
             plat::ERROR_INVALID_PARAMETER);
 
   // A stored size without a NUL, or with bytes after it, keeps the text only.
-  EXPECT_EQ(plat::RegSetValueEx(key, "QUICKSTARTFILE", 0, plat::REG_SZ, reinterpret_cast<const BYTE*>("quick.clt!!"), 9),
-            plat::ERROR_SUCCESS);
+  EXPECT_EQ(
+      plat::RegSetValueEx(key, "QUICKSTARTFILE", 0, plat::REG_SZ, reinterpret_cast<const BYTE*>("quick.clt!!"), 9),
+      plat::ERROR_SUCCESS);
   EXPECT_EQ(Get(key, "QUICKSTARTFILE"), "quick.clt");
   EXPECT_EQ(plat::RegSetValueEx(key, "X", 0, 4, reinterpret_cast<const BYTE*>("1234"), 4),
             plat::ERROR_INVALID_PARAMETER);
@@ -131,8 +132,8 @@ TEST_F(RegistryTest, OpenCreateCloseAndRights) {
   EXPECT_EQ(plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, plat::KEY_ALL_ACCESS, &key),
             plat::ERROR_FILE_NOT_FOUND);
   DWORD disposition = 0;
-  ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS,
-                                 nullptr, &key, &disposition),
+  ASSERT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &key,
+                                 &disposition),
             plat::ERROR_SUCCESS);
   EXPECT_EQ(disposition, plat::REG_CREATED_NEW_KEY);
   HKEY same = nullptr;
@@ -190,9 +191,9 @@ TEST_F(RegistryTest, EnumeratesSubkeysInNameOrder) {
   plat::RegCloseKey(noEnum);
   plat::RegCloseKey(key);
 
-  ASSERT_EQ(plat::RegOpenKeyEx(plat::HKEY_LOCAL_MACHINE, (std::string(kModems) + "\\0001").c_str(), 0,
-                               plat::KEY_READ, &key),
-            plat::ERROR_SUCCESS);
+  ASSERT_EQ(
+      plat::RegOpenKeyEx(plat::HKEY_LOCAL_MACHINE, (std::string(kModems) + "\\0001").c_str(), 0, plat::KEY_READ, &key),
+      plat::ERROR_SUCCESS);
   char value[32];
   DWORD valueSize = sizeof value;
   size = sizeof name;
@@ -230,8 +231,7 @@ TEST_F(RegistryTest, MalformedFileSkipsBadLines) {
             "\"EXCLUSIVEMODE\"=\"1\"\r\n"
             "\"Empty\"=\"\"");
   HKEY key = nullptr;
-  ASSERT_EQ(plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, plat::KEY_ALL_ACCESS, &key),
-            plat::ERROR_SUCCESS);
+  ASSERT_EQ(plat::RegOpenKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, plat::KEY_ALL_ACCESS, &key), plat::ERROR_SUCCESS);
   EXPECT_EQ(Get(key, "PATH"), "C:\\QUENBAR\\");
   EXPECT_EQ(Get(key, "EXCLUSIVEMODE"), "1");
   EXPECT_EQ(Get(key, "Empty"), "");
@@ -265,8 +265,8 @@ TEST_F(RegistryTest, UnwritableLocationReportsAWriteFault) {
   WriteFile(tmp.path() / "blocker", "a file where a directory should be");
   plat::SetRegistryFile(tmp.path() / "blocker" / "registry.reg");
   HKEY key = nullptr;
-  EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr,
-                                 &key, nullptr),
+  EXPECT_EQ(plat::RegCreateKeyEx(plat::HKEY_CURRENT_USER, kRelease, 0, nullptr, 0, plat::KEY_ALL_ACCESS, nullptr, &key,
+                                 nullptr),
             plat::ERROR_WRITE_FAULT);
 }
 

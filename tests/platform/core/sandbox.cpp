@@ -17,7 +17,6 @@ class ConfigSandbox : public ::testing::Environment {
   quentest::TempDir dir_;
 };
 
-[[maybe_unused]] ::testing::Environment* const g_sandbox =
-    ::testing::AddGlobalTestEnvironment(new ConfigSandbox);
+[[maybe_unused]] ::testing::Environment* const g_sandbox = ::testing::AddGlobalTestEnvironment(new ConfigSandbox);
 
 }  // namespace

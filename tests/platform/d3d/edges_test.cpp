@@ -32,8 +32,8 @@ void ExpectSame(const std::int64_t (&px)[3], const std::int64_t (&py)[3], int x0
   EdgesScalar(px, py, x0, y0, &scalar);
   EdgesWide(px, py, x0, y0, &wide);
   const auto where = [&] {
-    return ::testing::Message() << "(" << px[0] << ", " << py[0] << ") (" << px[1] << ", " << py[1] << ") ("
-                                << px[2] << ", " << py[2] << ") from " << x0 << ", " << y0;
+    return ::testing::Message() << "(" << px[0] << ", " << py[0] << ") (" << px[1] << ", " << py[1] << ") (" << px[2]
+                                << ", " << py[2] << ") from " << x0 << ", " << y0;
   };
   for (int k = 0; k < 3; ++k) {
     ASSERT_EQ(wide.ex[k], scalar.ex[k]) << where() << " edge " << k;
@@ -65,9 +65,9 @@ TEST(EdgesTest, VectorLanesMatchTheScalarEdgesOnEdgeCases) {
     GTEST_SKIP() << "no AVX2";
   }
   const std::int64_t big = 256'000'000;  // a million pixels, the most a corner may lie out
-  const std::int64_t places[] = {0,        1,           -1,       127,         128,  129,      255, 256, 257,
-                                 -128,     -256,        5 * 256 + 128, big,   -big, kCorner, -kCorner,
-                                 kCorner - 1, -kCorner + 1, big - 128};
+  const std::int64_t places[] = {0,       1,        -1,          127,          128,           129, 255,
+                                 256,     257,      -128,        -256,         5 * 256 + 128, big, -big,
+                                 kCorner, -kCorner, kCorner - 1, -kCorner + 1, big - 128};
   const int starts[] = {0, 1, 7, 1000, kSide};
   // Every corner at each of these places would be too many; pairs of corners
   // share places, which gives level, upright, degenerate and huge edges.

@@ -117,8 +117,7 @@ TEST_F(D3DTest, CullingDropsTheWindingItIsAskedTo) {
 TEST_F(D3DTest, BadBatchesAreRefusedWholeAndWildVerticesStayInside) {
   const D3DTLVERTEX v[3] = {V(0, 0, 0.5f, 0xFFFFFFFF), V(60, 0, 0.5f, 0xFFFFFFFF), V(0, 60, 0.5f, 0xFFFFFFFF)};
   const WORD past[3] = {0, 1, 3};
-  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, past, 3, 0),
-            DDERR_INVALIDPARAMS);
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 3, past, 3, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, v, 2, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, static_cast<D3DVERTEXTYPE>(1), v, 3, 0), DDERR_INVALIDPARAMS);
   EXPECT_EQ(At(5, 5), kBlack);
@@ -250,7 +249,7 @@ TEST_F(D3DTest, DevicesAreListedAndScenesDoNotNest) {
                   static_cast<std::vector<std::string>*>(context)->push_back(name);
                   // Only the hardware kind describes perspective-correct texturing as its own.
                   return (hal->dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_PERSPECTIVE) != 0 ? D3DENUMRET_OK
-                                                                                             : D3DENUMRET_CANCEL;
+                                                                                            : D3DENUMRET_CANCEL;
                 },
                 &names),
             D3D_OK);

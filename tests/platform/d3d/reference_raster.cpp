@@ -12,7 +12,6 @@ namespace d3dtest {
 using namespace plat;
 using namespace plat::d3d_impl;
 
-
 namespace {
 
 struct Colour {
@@ -20,8 +19,8 @@ struct Colour {
 };
 
 Colour Unpack(D3DCOLOR c) {
-  return {static_cast<float>((c >> 16) & 0xFF), static_cast<float>((c >> 8) & 0xFF),
-          static_cast<float>(c & 0xFF), static_cast<float>(c >> 24)};
+  return {static_cast<float>((c >> 16) & 0xFF), static_cast<float>((c >> 8) & 0xFF), static_cast<float>(c & 0xFF),
+          static_cast<float>(c >> 24)};
 }
 
 int Channel(float v) { return static_cast<int>(std::clamp(v + 0.5f, 0.f, 255.f)); }
@@ -74,8 +73,7 @@ bool Sample(const RasterState& st, float u, float v, Colour* out) {
     const int dx = k & 1;
     const int dy = k >> 1;
     const float w = (dx ? fx : 1.f - fx) * (dy ? fy : 1.f - fy);
-    UnpackPixel(t.is555, Texel(t, Wrap(x0 + dx, t.width, st.clampUV), Wrap(y0 + dy, t.height, st.clampUV)), &r,
-                &g, &b);
+    UnpackPixel(t.is555, Texel(t, Wrap(x0 + dx, t.width, st.clampUV), Wrap(y0 + dy, t.height, st.clampUV)), &r, &g, &b);
     acc.r += w * static_cast<float>(r);
     acc.g += w * static_cast<float>(g);
     acc.b += w * static_cast<float>(b);
@@ -88,17 +86,28 @@ float Factor(DWORD blend, const Colour& src, const Colour& dst, int channel) {
   const float s = channel == 0 ? src.r : channel == 1 ? src.g : src.b;
   const float d = channel == 0 ? dst.r : channel == 1 ? dst.g : dst.b;
   switch (blend) {
-    case D3DBLEND_ZERO: return 0.f;
-    case D3DBLEND_ONE: return 1.f;
-    case D3DBLEND_SRCCOLOR: return s / 255.f;
-    case D3DBLEND_INVSRCCOLOR: return 1.f - s / 255.f;
-    case D3DBLEND_SRCALPHA: return src.a / 255.f;
-    case D3DBLEND_INVSRCALPHA: return 1.f - src.a / 255.f;
-    case D3DBLEND_DESTALPHA: return 1.f;  // 16-bit targets have no alpha: opaque
-    case D3DBLEND_INVDESTALPHA: return 0.f;
-    case D3DBLEND_DESTCOLOR: return d / 255.f;
-    case D3DBLEND_INVDESTCOLOR: return 1.f - d / 255.f;
-    default: return 1.f;
+    case D3DBLEND_ZERO:
+      return 0.f;
+    case D3DBLEND_ONE:
+      return 1.f;
+    case D3DBLEND_SRCCOLOR:
+      return s / 255.f;
+    case D3DBLEND_INVSRCCOLOR:
+      return 1.f - s / 255.f;
+    case D3DBLEND_SRCALPHA:
+      return src.a / 255.f;
+    case D3DBLEND_INVSRCALPHA:
+      return 1.f - src.a / 255.f;
+    case D3DBLEND_DESTALPHA:
+      return 1.f;  // 16-bit targets have no alpha: opaque
+    case D3DBLEND_INVDESTALPHA:
+      return 0.f;
+    case D3DBLEND_DESTCOLOR:
+      return d / 255.f;
+    case D3DBLEND_INVDESTCOLOR:
+      return 1.f - d / 255.f;
+    default:
+      return 1.f;
   }
 }
 
@@ -112,14 +121,22 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {  // b > 0
 
 bool DepthPasses(DWORD func, float z, float stored) {
   switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return z < stored;
-    case D3DCMP_EQUAL: return z == stored;
-    case D3DCMP_LESSEQUAL: return z <= stored;
-    case D3DCMP_GREATER: return z > stored;
-    case D3DCMP_NOTEQUAL: return z != stored;
-    case D3DCMP_GREATEREQUAL: return z >= stored;
-    default: return true;
+    case D3DCMP_NEVER:
+      return false;
+    case D3DCMP_LESS:
+      return z < stored;
+    case D3DCMP_EQUAL:
+      return z == stored;
+    case D3DCMP_LESSEQUAL:
+      return z <= stored;
+    case D3DCMP_GREATER:
+      return z > stored;
+    case D3DCMP_NOTEQUAL:
+      return z != stored;
+    case D3DCMP_GREATEREQUAL:
+      return z >= stored;
+    default:
+      return true;
   }
 }
 
@@ -191,9 +208,7 @@ bool Finite(const D3DTLVERTEX& v) {
          std::fabs(v.sx) <= 1e6f && std::fabs(v.sy) <= 1e6f;
 }
 
-Fragment Vertex(const D3DTLVERTEX& v) {
-  return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv};
-}
+Fragment Vertex(const D3DTLVERTEX& v) { return {v.sz, Unpack(v.color), Unpack(v.specular), v.tu, v.tv}; }
 
 // A line of single pixels from a to b in the colour of `flat` (wireframe).
 void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
@@ -219,7 +234,7 @@ void DrawEdge(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& 
 }  // namespace
 
 void ReferenceDrawTriangle(const RasterTarget& tg, const RasterState& st, const D3DTLVERTEX& a, const D3DTLVERTEX& b,
-                  const D3DTLVERTEX& c) {
+                           const D3DTLVERTEX& c) {
   if (!Finite(a) || !Finite(b) || !Finite(c) || tg.clip.left >= tg.clip.right || tg.clip.top >= tg.clip.bottom) {
     return;
   }
@@ -275,7 +290,8 @@ void ReferenceDrawTriangle(const RasterTarget& tg, const RasterState& st, const 
     // E(x, y) = dx * (y - p.y) - dy * (x - p.x), at the first sample.
     ex[k] = -dy * 256;
     ey[k] = dx * 256;
-    e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) - dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
+    e0[k] = dx * (static_cast<std::int64_t>(y0) * 256 + 128 - py[p]) -
+            dy * (static_cast<std::int64_t>(x0) * 256 + 128 - px[p]);
     // Clockwise on screen: a top edge runs rightwards, a left edge upwards.
     topLeft[k] = (dy == 0 && dx > 0) || dy < 0;
   }

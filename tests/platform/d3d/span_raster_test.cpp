@@ -126,7 +126,8 @@ TEST_P(SpanRaster, DrawsWhatThePerFragmentRasteriserDrew) {
     const bool is555 = random() % 4 == 0;
     RasterState st;
     st.shade = Pick(random, {DWORD{D3DSHADE_GOURAUD}, DWORD{D3DSHADE_FLAT}});
-    st.fill = random() % 10 == 0 ? Pick(random, {DWORD{D3DFILL_WIREFRAME}, DWORD{D3DFILL_POINT}}) : DWORD{D3DFILL_SOLID};
+    st.fill =
+        random() % 10 == 0 ? Pick(random, {DWORD{D3DFILL_WIREFRAME}, DWORD{D3DFILL_POINT}}) : DWORD{D3DFILL_SOLID};
     st.cull = Pick(random, {DWORD{D3DCULL_NONE}, DWORD{D3DCULL_CW}, DWORD{D3DCULL_CCW}});
     st.perspective = random() % 2 == 0;
     st.linear = random() % 5 == 0;
@@ -206,12 +207,23 @@ TEST_P(SpanRaster, TheGamesUsualStatesDrawWhatThePerFragmentRasteriserDrew) {
       corner.sy = y + Uniform(random, -size, size);
       if (random() % 2 == 0) corner.color |= 0xFF000000u;
       switch (random() % 40) {
-        case 0: corner.tu = 3e9f; break;
-        case 1: corner.tv = -std::numeric_limits<float>::infinity(); break;
-        case 2: corner.tu = std::numeric_limits<float>::quiet_NaN(); break;
-        case 3: corner.rhw = 0.f; break;
-        case 4: corner.rhw = 1e-30f; break;
-        default: break;
+        case 0:
+          corner.tu = 3e9f;
+          break;
+        case 1:
+          corner.tv = -std::numeric_limits<float>::infinity();
+          break;
+        case 2:
+          corner.tu = std::numeric_limits<float>::quiet_NaN();
+          break;
+        case 3:
+          corner.rhw = 0.f;
+          break;
+        case 4:
+          corner.rhw = 1e-30f;
+          break;
+        default:
+          break;
       }
     }
     const D3DPRIMITIVETYPE type = Pick(random, {D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN});
@@ -303,9 +315,7 @@ TEST_P(SpanRaster, LevelAndPlumbEdgesCoverTheSameSamples) {
       corner = Vertex(random, 0.f);
       corner.color = 0xFF081018u;
     }
-    const auto at = [&](float lo, float hi) {
-      return std::floor(Uniform(random, lo, hi)) + offsets[random() % 5];
-    };
+    const auto at = [&](float lo, float hi) { return std::floor(Uniform(random, lo, hi)) + offsets[random() % 5]; };
     // A quad of level top and bottom, with plumb or slanted sides, drawn as
     // a fan of two triangles, each with a level edge.
     const float top = at(-3.f, 30.f), bottom = top + at(0.f, 20.f);
@@ -364,8 +374,8 @@ TEST_P(SpanRaster, TexturesAtAnyAddressAndPitchSampleTheSameTexels) {
     }
     DrawPrimitives(spans.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, D3DPT_TRIANGLELIST, v, nullptr, 3);
     ReferenceDrawTriangle(fragments.View(false, RECT{0, 0, LONG{kWidth}, LONG{kHeight}}), st, v[0], v[1], v[2]);
-    ASSERT_EQ(spans.pixels, fragments.pixels) << "round " << round << ", " << width << " x " << height << " from "
-                                              << start << ", pitch " << pitch;
+    ASSERT_EQ(spans.pixels, fragments.pixels)
+        << "round " << round << ", " << width << " x " << height << " from " << start << ", pitch " << pitch;
     for (std::size_t i = 0; i < before.pixels.size(); ++i) drawnPixels += spans.pixels[i] != before.pixels[i];
   }
   EXPECT_GT(drawnPixels, 100000);
@@ -438,8 +448,12 @@ TEST_P(SpanRaster, CornersAtTheEdgesOfTheirRangeDrawAsBefore) {
       corner.color |= 0xFF000000u;
       float* position[4] = {&corner.sx, &corner.sy, &corner.sz, &corner.rhw};
       switch (random() % 12) {
-        case 0: *position[random() % 2] = Pick(random, {limit, -limit, past, -past}); break;
-        case 1: *position[random() % 4] = Pick(random, {inf, -inf, nan}); break;
+        case 0:
+          *position[random() % 2] = Pick(random, {limit, -limit, past, -past});
+          break;
+        case 1:
+          *position[random() % 4] = Pick(random, {inf, -inf, nan});
+          break;
         case 2:
         case 3:
         case 4: {
@@ -448,7 +462,8 @@ TEST_P(SpanRaster, CornersAtTheEdgesOfTheirRangeDrawAsBefore) {
           *position[random() % 2] = Pick(random, {0.f, 20.f}) + steps / 256.f;
           break;
         }
-        default: break;
+        default:
+          break;
       }
     }
     Target spans, fragments;
@@ -480,8 +495,8 @@ TEST_P(SpanRaster, IndexedCallsOfAnySizeDrawEachTriangleAsBefore) {
     st.fog = random() % 4 == 0;
     st.specular = random() % 4 == 0;
     st.texture = random() % 5 == 0 ? nullptr : &texture.view;
-    const std::size_t size = Pick(random, {std::size_t{6}, std::size_t{1023}, std::size_t{1024}, std::size_t{1025},
-                                           std::size_t{3000}});
+    const std::size_t size =
+        Pick(random, {std::size_t{6}, std::size_t{1023}, std::size_t{1024}, std::size_t{1025}, std::size_t{3000}});
     std::vector<D3DTLVERTEX> v(size);
     for (D3DTLVERTEX& corner : v) {
       corner = Vertex(random, 8.f);

@@ -172,7 +172,7 @@ TEST_F(BlitTest, ClipperKeepsBlitsInsideItsWindow) {
 TEST_F(BlitTest, ClipperLeavesOutOnlyTheChildrenThatShow) {
   HWND w = PlainWindow(100, 100, 100, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   PlainWindow(10, 60, 80, 20, WS_CHILD | WS_VISIBLE, w);  // half under the dialog
-  PlainWindow(0, 0, 150, 170);                             // the dialog
+  PlainWindow(0, 0, 150, 170);                            // the dialog
   IDirectDrawSurface* primary = Primary();
   IDirectDrawClipper* clipper = nullptr;
   ASSERT_EQ(dd_->CreateClipper(0, &clipper, nullptr), DD_OK);
@@ -183,8 +183,10 @@ TEST_F(BlitTest, ClipperLeavesOutOnlyTheChildrenThatShow) {
   DDBLTFX fx;
   fx.dwFillColor = 0xFFFF;
   ASSERT_EQ(primary->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
-  const struct { int x, y, want; } at[] = {{110, 160, 0xFFFF}, {149, 169, 0xFFFF}, {149, 170, 0}, {150, 160, 0},
-                                           {189, 179, 0},      {150, 185, 0xFFFF}, {195, 170, 0xFFFF}};
+  const struct {
+    int x, y, want;
+  } at[] = {{110, 160, 0xFFFF}, {149, 169, 0xFFFF}, {149, 170, 0},     {150, 160, 0},
+            {189, 179, 0},      {150, 185, 0xFFFF}, {195, 170, 0xFFFF}};
   for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
   primary->Release();
 }
@@ -214,8 +216,9 @@ TEST_F(BlitTest, ClipperOfAClipChildrenWindowLeavesTheChildrenAlone) {
       RECT dst{0, 0, 200, 200};
       ASSERT_EQ(primary->Blt(&dst, src, nullptr, DDBLT_WAIT, nullptr), DD_OK);
     }
-    const struct { int x, y, want; } at[] = {{109, 115, 0xFFFF}, {110, 110, 0}, {129, 119, 0}, {130, 115, 0xFFFF},
-                                             {120, 120, 0xFFFF}, {99, 100, 0}};
+    const struct {
+      int x, y, want;
+    } at[] = {{109, 115, 0xFFFF}, {110, 110, 0}, {129, 119, 0}, {130, 115, 0xFFFF}, {120, 120, 0xFFFF}, {99, 100, 0}};
     for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << fill << " " << a.x << "," << a.y;
   }
   // Moving the window's picture down a row within the surface: every piece

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "platform/backend/headless.h"
-#include "platform/display/screen.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/display/screen.h"
 #include "platform/user/window.h"
 #include "tests/support/plain_window.h"
 

@@ -59,9 +59,8 @@ TEST_F(ButtonTest, OwnerDrawnPressIsDrawnAtOnceWithTheFullState) {
     for (const Drawn& x : drawn_) out.emplace_back(x.dis.hwndItem, x.dis.itemAction, x.dis.itemState);
     return out;
   };
-  std::vector<Step> want = {{GetDlgItem(d, IDOK), ODA_FOCUS, 0u},
-                            {no, ODA_FOCUS, ODS_FOCUS},
-                            {no, ODA_SELECT, ODS_SELECTED | ODS_FOCUS}};
+  std::vector<Step> want = {
+      {GetDlgItem(d, IDOK), ODA_FOCUS, 0u}, {no, ODA_FOCUS, ODS_FOCUS}, {no, ODA_SELECT, ODS_SELECTED | ODS_FOCUS}};
   ASSERT_EQ(steps(), want);
   const DRAWITEMSTRUCT& dis = drawn_[2].dis;
   EXPECT_EQ(std::make_tuple(dis.CtlType, dis.CtlID), std::make_tuple(ODT_BUTTON, static_cast<UINT>(IDNO)));
@@ -221,8 +220,8 @@ TEST_F(ButtonTest, StaticFramesDrawAnEdge) {
   };
   for (const Frame f : {Frame{SS_BLACKFRAME, COLOR_WINDOWFRAME}, Frame{SS_GRAYFRAME, COLOR_BTNSHADOW},
                         Frame{SS_WHITEFRAME, COLOR_BTNHIGHLIGHT}}) {
-    HWND frame = CreateWindowEx(0, "Static", "", WS_CHILD | WS_VISIBLE | f.style, 4, 4, 20, 10, d, nullptr, nullptr,
-                                nullptr);
+    HWND frame =
+        CreateWindowEx(0, "Static", "", WS_CHILD | WS_VISIBLE | f.style, 4, 4, 20, 10, d, nullptr, nullptr, nullptr);
     GetWindowRect(frame, &r);
     const std::uint16_t inside = Pixel(r.left + 5, r.top + 5);
     UpdateWindow(frame);

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/display/screen.h"
 #include "platform/dialog/commctrl.h"
 #include "platform/dialog/dialog.h"
+#include "platform/display/screen.h"
 #include "platform/gdi/pixels.h"
 #include "platform/resource/module.h"
 #include "tests/platform/user/user_fixture.h"
@@ -39,8 +39,8 @@ inline const std::filesystem::path& TemplatesPath() {
     std::filesystem::path module;
     Compiled() {
       const std::filesystem::path out = dir.path() / "dialogs.dll";
-      const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" +
-                                  QUEN_TEST_DATA_DIR + "/dialogs.rc\" -o \"" + out.string() + "\"";
+      const std::string command = std::string("\"") + QUEN_BUILD_DIR + "/tools/rc/quenrc\" \"" + QUEN_TEST_DATA_DIR +
+                                  "/dialogs.rc\" -o \"" + out.string() + "\"";
       if (std::system(command.c_str()) == 0) module = out;
     }
   };

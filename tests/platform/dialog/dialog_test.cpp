@@ -239,8 +239,8 @@ TEST_F(DialogTest, TabOrderWalk) {
   Script s;
   HWND d = Modeless("IDD_FORM", &s);
   auto item = [&](int id) { return GetDlgItem(d, id); };
-  const std::vector<HWND> order = {item(IDC_NAME),   item(IDC_NUMBER), item(IDC_READONLY), item(IDC_NOTES),
-                                   item(IDC_CHECK),  item(IDC_RADIO1), item(IDOK),         item(IDCANCEL)};
+  const std::vector<HWND> order = {item(IDC_NAME),  item(IDC_NUMBER), item(IDC_READONLY), item(IDC_NOTES),
+                                   item(IDC_CHECK), item(IDC_RADIO1), item(IDOK),         item(IDCANCEL)};
   // The walk the game does: from the first tab stop round to it again.
   std::vector<HWND> walked;
   HWND first = GetNextDlgTabItem(d, nullptr, FALSE);
@@ -308,10 +308,16 @@ TEST_F(DialogTest, ItemTextsAndNumbers) {
     BOOL ok;
   };
   const Case cases[] = {
-      {"  42", FALSE, 42, TRUE},          {"12abc", FALSE, 12, TRUE},  {"abc", FALSE, 0, FALSE},
-      {"-7", TRUE, static_cast<UINT>(-7), TRUE}, {"-7", FALSE, static_cast<UINT>(-7), TRUE},
-      {"", TRUE, 0, FALSE},               {"99999999999", FALSE, 0, FALSE}, {"2147483648", TRUE, 0, FALSE},
-      {"-2147483648", TRUE, 0x80000000u, TRUE},  {"4294967295", FALSE, 4294967295u, TRUE},
+      {"  42", FALSE, 42, TRUE},
+      {"12abc", FALSE, 12, TRUE},
+      {"abc", FALSE, 0, FALSE},
+      {"-7", TRUE, static_cast<UINT>(-7), TRUE},
+      {"-7", FALSE, static_cast<UINT>(-7), TRUE},
+      {"", TRUE, 0, FALSE},
+      {"99999999999", FALSE, 0, FALSE},
+      {"2147483648", TRUE, 0, FALSE},
+      {"-2147483648", TRUE, 0x80000000u, TRUE},
+      {"4294967295", FALSE, 4294967295u, TRUE},
   };
   for (const Case& c : cases) {
     SetDlgItemText(d, IDC_NAME, c.text);
@@ -371,8 +377,8 @@ TEST_F(DialogTest, ControlsPaintWithTheBrushesTheProcedureGives) {
   ClientToScreen(d, &corner);
   EXPECT_EQ(Pixel(corner.x, corner.y), Encoded(kDialog));
   // Read-only fields ask as statics; a push button's face is its brush.
-  for (auto [id, colour] : {std::pair{IDC_LABEL, kStatic}, {IDC_NAME, kEdit}, {IDC_READONLY, kStatic},
-                            {IDCANCEL, kButton}}) {
+  for (auto [id, colour] :
+       {std::pair{IDC_LABEL, kStatic}, {IDC_NAME, kEdit}, {IDC_READONLY, kStatic}, {IDCANCEL, kButton}}) {
     RECT r;
     GetWindowRect(GetDlgItem(d, id), &r);
     EXPECT_EQ(Pixel(r.left + 4, r.bottom - 5), Encoded(colour)) << id;

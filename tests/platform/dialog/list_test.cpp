@@ -111,8 +111,7 @@ TEST_F(ListTest, ClicksKeysAndTypedLettersSelectAndNotify) {
   Press('G');
   Pump(dialog_);
   EXPECT_EQ(To(IDC_LIST, LB_GETCURSEL), 3);  // gamma (sorted: alpha beta delta gamma)
-  EXPECT_EQ(script_.Commands(IDC_LIST),
-            (std::vector<WORD>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}));
+  EXPECT_EQ(script_.Commands(IDC_LIST), (std::vector<WORD>{LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE}));
 }
 
 TEST_F(ListTest, TheWheelAndTheScrollBarMoveTheTopLine) {
@@ -217,8 +216,8 @@ TEST_F(ListTest, TheComboOpensChoosesAndCancels) {
   Pump(dialog_);
   EXPECT_FALSE(To(IDC_COMBO, CB_GETDROPPEDSTATE));
   EXPECT_EQ(To(IDC_COMBO, CB_GETCURSEL), 2);
-  EXPECT_EQ(script_.Commands(IDC_COMBO), (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP,
-                                                            CBN_SELCHANGE}));
+  EXPECT_EQ(script_.Commands(IDC_COMBO),
+            (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
 
   // Escape closes the open list and keeps the selection; the dialog never sees it.
   script_.log.clear();

@@ -18,7 +18,7 @@ const char* Data(UINT_PTR v) { return reinterpret_cast<const char*>(v); }
 
 struct Drawn {
   DRAWITEMSTRUCT dis;
-  RECT onScreen;      // GetMenuItemRect of the item, asked while drawing
+  RECT onScreen;  // GetMenuItemRect of the item, asked while drawing
   POINT dcOrigin;
 };
 
@@ -125,9 +125,8 @@ TEST_F(MenuTest, TrackingSendsItsMessagesInOrderAndPostsTheChoice) {
   for (const Seen& s : Log())
     if (s.msg == WM_INITMENUPOPUP || s.msg == WM_MEASUREITEM || s.msg == WM_DRAWITEM || s.msg == WM_MENUSELECT)
       order.push_back(s.msg);
-  const std::vector<UINT> expected = {WM_INITMENUPOPUP, WM_MEASUREITEM, WM_MEASUREITEM, WM_MEASUREITEM,
-                                      WM_DRAWITEM,      WM_DRAWITEM,    WM_DRAWITEM,    WM_DRAWITEM,
-                                      WM_MENUSELECT,    WM_MENUSELECT};
+  const std::vector<UINT> expected = {WM_INITMENUPOPUP, WM_MEASUREITEM, WM_MEASUREITEM, WM_MEASUREITEM, WM_DRAWITEM,
+                                      WM_DRAWITEM,      WM_DRAWITEM,    WM_DRAWITEM,    WM_MENUSELECT,  WM_MENUSELECT};
   EXPECT_EQ(order, expected);
   const auto init = OwnerMessages(WM_INITMENUPOPUP);
   EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wParam), menu_);

@@ -2,8 +2,8 @@
 // after the hover delay, in the system tooltip colours; what it covered given
 // back when it goes; removing tools.
 
-#include "platform/dialog/button.h"
 #include "platform/dialog/tooltip.h"
+#include "platform/dialog/button.h"
 #include "platform/user/system.h"
 #include "tests/platform/dialog/dialog_fixture.h"
 
@@ -33,8 +33,8 @@ class TooltipTest : public DialogTest {
     ASSERT_NE(tip_, nullptr);
     button_ = CreateWindowEx(0, "button", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 100, 100, 80, 30, owner_,
                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtonId)), nullptr, nullptr);
-    g_baseProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(button_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnButtonProc)));
+    g_baseProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtr(button_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnButtonProc)));
     backend_->RunUntilIdle();
   }
   HWND NewTip(DWORD style) const {
@@ -174,7 +174,8 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
   // Subclassed again after the tooltip: removing the tool leaves the chain
   // whole, and destroying the tooltip takes nothing down with it.
   ASSERT_TRUE(Add(ti));
-  g_lateBase = reinterpret_cast<WNDPROC>(SetWindowLongPtr(button_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LateProc)));
+  g_lateBase =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtr(button_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LateProc)));
   ASSERT_TRUE(Remove(ti));
   EXPECT_EQ(GetWindowLongPtr(button_, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LateProc));
   DestroyWindow(tip_);
@@ -184,8 +185,7 @@ TEST_F(TooltipTest, RemovingToolsGivesBackTheWindowsProcedure) {
   backend_->RunUntilIdle();
   EXPECT_GT(g_ownCalls, 0);
   bool clicked = false;
-  for (const Seen& seen : Log())
-    clicked |= seen.msg == WM_COMMAND && seen.wParam == MAKEWPARAM(kButtonId, BN_CLICKED);
+  for (const Seen& seen : Log()) clicked |= seen.msg == WM_COMMAND && seen.wParam == MAKEWPARAM(kButtonId, BN_CLICKED);
   EXPECT_TRUE(clicked);
 
   // The tools of a window go with it.

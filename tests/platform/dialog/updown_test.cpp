@@ -60,7 +60,7 @@ class UpDownTest : public ShownDialogTest {
 
 TEST_F(UpDownTest, RangePositionAndBuddy) {
   EXPECT_EQ(reinterpret_cast<HWND>(UpDown(UDM_GETBUDDY)), Item(IDC_BUDDY));  // the window created before it
-  EXPECT_EQ(UpDown(UDM_GETRANGE), MAKELONG(0, 100));  // the classic default: 100 down to 0
+  EXPECT_EQ(UpDown(UDM_GETRANGE), MAKELONG(0, 100));                         // the classic default: 100 down to 0
   // Aligned right inside the buddy, which gave up the room.
   RECT buddy, updown, place{100, 70, 30, 12};  // the buddy's place in the template: x, y, width, height
   GetWindowRect(Item(IDC_BUDDY), &buddy);
@@ -93,8 +93,7 @@ TEST_F(UpDownTest, AStepAsksTheParentFirstAndScrollsAfter) {
   ASSERT_EQ(steps_.size(), 1u);
   EXPECT_EQ(std::make_tuple(steps_[0].pos, steps_[0].delta), std::make_tuple(5, 1));
   EXPECT_EQ(TextOf(Item(IDC_BUDDY)), "6");
-  EXPECT_EQ(Scrolls(Item(IDC_UPDOWN)),
-            (std::vector<std::pair<WORD, WORD>>{{SB_THUMBPOSITION, 6}, {SB_ENDSCROLL, 6}}));
+  EXPECT_EQ(Scrolls(Item(IDC_UPDOWN)), (std::vector<std::pair<WORD, WORD>>{{SB_THUMBPOSITION, 6}, {SB_ENDSCROLL, 6}}));
   EXPECT_EQ(GetFocus(), Item(IDC_BUDDY));  // a click hands the focus to the buddy
 
   // The parent makes every step ten.
@@ -168,7 +167,7 @@ TEST_F(UpDownTest, ScrollBarAsksItsParentToMove) {
   RECT r;
   GetWindowRect(bar, &r);
   const int x = (r.left + r.right) / 2;
-  backend_->Click(x, r.bottom - 3, input::Button::Left, 600);  // the lower arrow
+  backend_->Click(x, r.bottom - 3, input::Button::Left, 600);   // the lower arrow
   backend_->Click(x, r.bottom - 30, input::Button::Left, 600);  // the track below the thumb
   Pump(dialog_);
   EXPECT_EQ(Scrolls(bar), (std::vector<std::pair<WORD, WORD>>{

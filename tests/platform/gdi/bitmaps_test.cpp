@@ -191,8 +191,7 @@ TEST_F(BlitTest, StretchScalesAndMirrors) {
   EXPECT_EQ(GetStretchBltMode(t.dc()), COLORONCOLOR);
 }
 
-std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const std::vector<BYTE>& rows,
-                DWORD gap = 0) {
+std::string Bmp(WORD bits, int w, int h, const std::vector<BYTE>& table, const std::vector<BYTE>& rows, DWORD gap = 0) {
   const auto b = quentest::BmpFile(bits, w, h, table, rows, gap);
   return {b.begin(), b.end()};
 }

@@ -151,8 +151,10 @@ TEST_F(WindowDcTest, ClipChildrenLeavesTheChildrenAlone) {
   LineTo(dc, 50, 20);  // crosses the child
   ReleaseDC(parent, dc);
   DeleteObject(white);
-  const struct { int x, y, want; } at[] = {{109, 120, 0xFFFF}, {110, 120, 0}, {129, 129, 0}, {130, 120, 0xFFFF},
-                                           {105, 105, 0xF800}, {105, 145, 0xF800}, {131, 131, 0xF800}};
+  const struct {
+    int x, y, want;
+  } at[] = {{109, 120, 0xFFFF}, {110, 120, 0},      {129, 129, 0},     {130, 120, 0xFFFF},
+            {105, 105, 0xF800}, {105, 145, 0xF800}, {131, 131, 0xF800}};
   for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
 }
 
@@ -169,8 +171,10 @@ TEST_F(WindowDcTest, WindowsAboveAreLeftAlone) {
     HDC dc = GetDC(w);
     FillAll(dc);
     ReleaseDC(w, dc);
-    const struct { int x, y, want; } at[] = {{115, 115, 0xF800}, {120, 115, 0}, {139, 119, 0}, {125, 120, 0xF800},
-                                             {105, 160, w == under ? 0xF800 : 0}};
+    const struct {
+      int x, y, want;
+    } at[] = {
+        {115, 115, 0xF800}, {120, 115, 0}, {139, 119, 0}, {125, 120, 0xF800}, {105, 160, w == under ? 0xF800 : 0}};
     for (const auto& a : at) EXPECT_EQ(GetScreen().At(a.x, a.y), a.want) << a.x << "," << a.y;
   }
   // The window above draws over the one below as before.

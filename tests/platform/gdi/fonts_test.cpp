@@ -16,9 +16,7 @@ HFONT Font(const char* face, int height, int weight) {
   return CreateFont(height, 0, 0, 0, weight, 0, 0, 0, 0, 0, 0, 0, 0, face);
 }
 
-std::string FileOf(HFONT font) {
-  return gdi_impl::FindFont(font)->realized->Path();
-}
+std::string FileOf(HFONT font) { return gdi_impl::FindFont(font)->realized->Path(); }
 
 TEST(Fonts, ClassicFacesMapToTheirMetricTwins) {
   HFONT times = Font("Times New Roman", 16, 400);

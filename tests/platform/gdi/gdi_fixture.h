@@ -31,8 +31,9 @@ RECT BoundsWhere(int w, int h, Hit hit) {
   RECT r{w, h, 0, 0};
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      if (hit(x, y)) r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
-                              std::max<LONG>(r.bottom, y + 1)};
+      if (hit(x, y))
+        r = RECT{std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                 std::max<LONG>(r.bottom, y + 1)};
   return r.right ? r : RECT{};
 }
 

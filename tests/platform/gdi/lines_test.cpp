@@ -53,7 +53,8 @@ TEST_P(LinesTest, LevelAndUprightLinesMatchTheStampedWalk) {
     const std::vector<bool> want = Reference(40, 40, e[0], e[1], width);
     int wrong = 0;
     for (int y = 0; y < 40; ++y)
-      for (int x = 0; x < 40; ++x) wrong += (t.At(x, y) == t.Colour(kRed)) != want[static_cast<std::size_t>(y) * 40 + x];
+      for (int x = 0; x < 40; ++x)
+        wrong += (t.At(x, y) == t.Colour(kRed)) != want[static_cast<std::size_t>(y) * 40 + x];
     EXPECT_EQ(wrong, 0) << "pen " << width << " from (" << e[0].x << ", " << e[0].y << ") to (" << e[1].x << ", "
                         << e[1].y << ")";
     SelectObject(t.dc(), GetStockObject(BLACK_PEN));

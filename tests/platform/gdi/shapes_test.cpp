@@ -116,7 +116,7 @@ TEST_P(ShapesTest, LinesEllipsesAndPiesMatchTheGoldenSheet) {
   ASSERT_TRUE(Pie(dc, 84, 2, 100, 18, 100, 10, 92, 2));  // from the right ray to the top one
   SelectObject(dc, GetStockObject(NULL_PEN));
   ASSERT_TRUE(Pie(dc, 2, 24, 19, 41, 10, 24, 2, 32));  // the top-left quarter
-  Pie(dc, 24, 24, 41, 41, 32, 24, 32, 24);            // equal rays: the whole ellipse
+  Pie(dc, 24, 24, 41, 41, 32, 24, 32, 24);             // equal rays: the whole ellipse
   EXPECT_TRUE(quentest::MatchesGolden(ImageOf(sheet), GoldenPath("shapes.png")));
   EXPECT_EQ(CreatePen(2, 1, kRed), nullptr);  // dashed pens are not drawn here
   DeleteObject(fill);

@@ -98,8 +98,7 @@ TEST_F(DialogTest, RefusesTemplatesThatEndEarly) {
 
 TEST(DialogTemplate, RefusesAnItemCountTheBytesCannotHold) {
   // DIALOG header claiming 65535 items and no room for any.
-  const plat::BYTE bytes[] = {0, 0, 0, 0x80, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0,
-                              0, 0, 0, 0, 0, 0};
+  const plat::BYTE bytes[] = {0, 0, 0, 0x80, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_FALSE(plat::ParseDialogTemplate(bytes));
   // An extended header with an unknown version.
   const plat::BYTE ex[] = {2, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};

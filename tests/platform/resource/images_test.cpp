@@ -60,11 +60,11 @@ TEST(Dib, RefusesHeadersItsBytesCannotBackUp) {
     copy[at] = v;
     return plat::ParseDib(copy).has_value();
   };
-  EXPECT_FALSE(patched(14, 7));     // no such bit count
-  EXPECT_FALSE(patched(16, 1));     // run-length compression
-  EXPECT_FALSE(patched(7, 0x40));   // a width no picture has
-  EXPECT_FALSE(patched(0, 12));     // the old short header
-  EXPECT_FALSE(patched(0, 200));    // a header longer than the bytes
+  EXPECT_FALSE(patched(14, 7));    // no such bit count
+  EXPECT_FALSE(patched(16, 1));    // run-length compression
+  EXPECT_FALSE(patched(7, 0x40));  // a width no picture has
+  EXPECT_FALSE(patched(0, 12));    // the old short header
+  EXPECT_FALSE(patched(0, 200));   // a header longer than the bytes
   auto odd = dib;
   odd[8] = 3;
   EXPECT_FALSE(plat::ParseDib(odd, true));  // an icon's colour and mask rows pair up

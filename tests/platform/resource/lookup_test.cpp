@@ -62,8 +62,7 @@ TEST_F(LookupTest, LoadLockAndSizeGiveTheStoredBytes) {
 
 TEST_F(LookupTest, CustomDataKeepsItsLayout) {
   EXPECT_EQ(Bytes(module_, "backdrp1.ima", "IMA"), std::string("\x02\0\x01\0\x00\xF8\xE0\x07", 8));
-  EXPECT_EQ(Bytes(module_, "MIXED", plat::RT_RCDATA),
-            std::string("abc\0d\0\x34\x12\x78\x56\x34\x12\xFF\xFF", 14));
+  EXPECT_EQ(Bytes(module_, "MIXED", plat::RT_RCDATA), std::string("abc\0d\0\x34\x12\x78\x56\x34\x12\xFF\xFF", 14));
   EXPECT_EQ(Bytes(module_, 201, "INDEXTABLE"), std::string("\x01\0\0\0SAVEGAME\x01\0\x06\0", 16));
 }
 

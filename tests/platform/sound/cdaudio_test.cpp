@@ -33,8 +33,8 @@ class CdAudioTest : public SoundTest {
   void Track(int n, const char* seconds, const char* freq, const char* ext = "ogg") {
     const auto file =
         dir_ / "cd" / "MUSIC" / ("Track" + std::string(n < 10 ? "0" : "") + std::to_string(n) + "." + ext);
-    const std::string cmd = "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + seconds + " sine " +
-                            freq + " vol 0.5 2>/dev/null";
+    const std::string cmd =
+        "sox -n -r 44100 -c 2 '" + file.string() + "' synth " + seconds + " sine " + freq + " vol 0.5 2>/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << "sox is needed: scripts/setup installs it";
   }
   MCIERROR Open() {

@@ -37,8 +37,7 @@ TEST_F(SoundTest, TwoOverlappingSoundsMixWithVolumeAndPan) {
 }
 
 TEST_F(SoundTest, PlayCursorFollowsTheClockAndLoops) {
-  IDirectSoundBuffer* b =
-      Buffer(std::vector<std::int16_t>(22050 * 2, 1), 2, 22050);  // one second, 88200 bytes
+  IDirectSoundBuffer* b = Buffer(std::vector<std::int16_t>(22050 * 2, 1), 2, 22050);  // one second, 88200 bytes
   ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   AdvanceVirtualClock(500);
   DWORD play = 0, write = 0;

@@ -44,8 +44,7 @@ class SoundTest : public ::testing::Test {
   // A 16-bit buffer of `frames` frames holding `samples` (interleaved).
   IDirectSoundBuffer* Buffer(const std::vector<std::int16_t>& samples, WORD channels, DWORD rate,
                              DWORD caps = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN | DSBCAPS_CTRLFREQUENCY) {
-    WAVEFORMATEX f{
-        WAVE_FORMAT_PCM, channels, rate, rate * channels * 2, static_cast<WORD>(channels * 2), 16, 0};
+    WAVEFORMATEX f{WAVE_FORMAT_PCM, channels, rate, rate * channels * 2, static_cast<WORD>(channels * 2), 16, 0};
     DSBUFFERDESC d;
     d.dwFlags = caps;
     d.dwBufferBytes = static_cast<DWORD>(samples.size() * 2);

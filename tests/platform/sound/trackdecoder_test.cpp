@@ -60,8 +60,11 @@ TEST_F(TrackDecoderTest, EveryFormatComesOutAtTheMixRateAndPitch) {
   struct Case {
     const char* name;
     int rate, channels;
-  } cases[] = {{"mono22.ogg", 22050, 1}, {"stereo44.ogg", 44100, 2}, {"stereo22.ogg", 22050, 2},
-               {"stereo44.wav", 44100, 2}, {"mono11.wav", 11025, 1}};
+  } cases[] = {{"mono22.ogg", 22050, 1},
+               {"stereo44.ogg", 44100, 2},
+               {"stereo22.ogg", 22050, 2},
+               {"stereo44.wav", 44100, 2},
+               {"mono11.wav", 11025, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const auto s = DecodeAll(Track(c.name, c.rate, c.channels, "1", 441));
@@ -100,11 +103,13 @@ TEST_F(TrackDecoderTest, DamagedAndForeignFilesEndOrAreRefused) {
   // second made the resampler work out its filter for minutes before the
   // first frame, a million for a fraction of a second and then play.
   for (const auto& [rate, channels] : {std::pair{0x40010000u, 31}, std::pair{0x00100000u, 2}, std::pair{44100u, 40}}) {
-    std::vector<char> wav = {'R', 'I', 'F', 'F', 60, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0};
+    std::vector<char> wav = {'R', 'I', 'F', 'F', 60,  0,  0, 0, 'W', 'A', 'V',
+                             'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
     wav.push_back(static_cast<char>(channels));
     wav.push_back(0);
     for (int shift = 0; shift < 32; shift += 8) wav.push_back(static_cast<char>(rate >> shift));
-    for (const char c : std::initializer_list<char>{0, 0, 0, 0, 4, 0, 16, 0, 'd', 'a', 't', 'a', 24, 0, 0, 0}) wav.push_back(c);
+    for (const char c : std::initializer_list<char>{0, 0, 0, 0, 4, 0, 16, 0, 'd', 'a', 't', 'a', 24, 0, 0, 0})
+      wav.push_back(c);
     wav.resize(wav.size() + 24, 7);
     const fs::path absurd = dir_.path() / "absurd.wav";
     std::ofstream(absurd, std::ios::binary).write(wav.data(), static_cast<std::streamsize>(wav.size()));
@@ -115,16 +120,15 @@ TEST_F(TrackDecoderTest, DamagedAndForeignFilesEndOrAreRefused) {
   // frames of another layout than it opened with: the resampler read past
   // them. The track ends there (or does not open), whatever FFmpeg makes of it.
   const std::vector<unsigned char> odd = {
-      0x52, 0x49, 0x46, 0x46, 0x44, 0x4f, 0x57, 0x01, 0x00, 0x01, 0x00, 0x80, 0xff, 0xff, 0xff, 0xff,
-      0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x20, 0x03, 0x00, 0x00, 0xbc, 0xb8, 0xb9, 0xdf, 0x00, 0x00,
-      0x00, 0x52, 0x54, 0x20, 0x53, 0x43, 0x52, 0x29, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
-      0x10, 0x00, 0x64, 0x61, 0x74, 0x61, 0x20, 0x03, 0x00, 0x00, 0xd2, 0x18, 0xc6, 0xc6, 0x38, 0xd4,
-      0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x10, 0x00, 0x9d, 0x9e, 0x8b, 0x9e, 0xdf, 0xfc, 0xff, 0xff,
-      0x18, 0xc6, 0xc6, 0x49, 0x54, 0x20, 0x53, 0x43,
+      0x52, 0x49, 0x46, 0x46, 0x44, 0x4f, 0x57, 0x01, 0x00, 0x01, 0x00, 0x80, 0xff, 0xff, 0xff, 0xff, 0x10, 0x00,
+      0x64, 0x61, 0x74, 0x61, 0x20, 0x03, 0x00, 0x00, 0xbc, 0xb8, 0xb9, 0xdf, 0x00, 0x00, 0x00, 0x52, 0x54, 0x20,
+      0x53, 0x43, 0x52, 0x29, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x10, 0x00, 0x64, 0x61, 0x74, 0x61,
+      0x20, 0x03, 0x00, 0x00, 0xd2, 0x18, 0xc6, 0xc6, 0x38, 0xd4, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x10, 0x00,
+      0x9d, 0x9e, 0x8b, 0x9e, 0xdf, 0xfc, 0xff, 0xff, 0x18, 0xc6, 0xc6, 0x49, 0x54, 0x20, 0x53, 0x43,
   };
   const fs::path oddFile = dir_.path() / "odd.wav";
-  std::ofstream(oddFile, std::ios::binary).write(reinterpret_cast<const char*>(odd.data()),
-                                                 static_cast<std::streamsize>(odd.size()));
+  std::ofstream(oddFile, std::ios::binary)
+      .write(reinterpret_cast<const char*>(odd.data()), static_cast<std::streamsize>(odd.size()));
   if (auto decoder = plat::TrackDecoder::Open(oddFile)) {
     std::vector<std::int16_t> block(4096 * plat::kAudioChannels);
     std::size_t frames = 0;

@@ -22,9 +22,8 @@ class WaveOutTest : public SoundTest {
     SoundTest::SetUp();
     g_events.clear();
     const WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
-    ASSERT_EQ(
-        waveOutOpen(&h_, WAVE_MAPPER, &f, reinterpret_cast<std::uintptr_t>(&Callback), 99, CALLBACK_FUNCTION),
-        MMSYSERR_NOERROR);
+    ASSERT_EQ(waveOutOpen(&h_, WAVE_MAPPER, &f, reinterpret_cast<std::uintptr_t>(&Callback), 99, CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
     for (int i = 0; i < 3; ++i) {
       data_[i].assign(2205, static_cast<std::int16_t>(1000 * (i + 1)));  // a tenth of a second each
       blocks_[i].lpData = reinterpret_cast<char*>(data_[i].data());

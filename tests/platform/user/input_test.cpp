@@ -33,16 +33,16 @@ TEST_F(InputTest, DoubleClicksNeedTheClassStyleAndCloseClicks) {
   backend_->Click(210, 10, input::Button::Left, 1000);
   backend_->Click(210, 10, input::Button::Left, 10);
   backend_->RunUntilIdle();
-  EXPECT_EQ(MessagesOf(dbl, kButtons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
-                                                          WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  EXPECT_EQ(MessagesOf(dbl, kButtons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                                                          WM_LBUTTONDOWN, WM_LBUTTONUP}));
   EXPECT_EQ(MessagesOf(plain, kButtons),
             (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
 
   Log().clear();
   backend_->Click(10, 10, input::Button::Left, 1000);
   backend_->Click(10, 10, input::Button::Left, GetDoubleClickTime() + 1);  // too slow
-  backend_->Click(20, 10, input::Button::Left, 10);                         // too far
-  backend_->Click(20, 10, input::Button::Right, 10);                        // another button
+  backend_->Click(20, 10, input::Button::Left, 10);                        // too far
+  backend_->Click(20, 10, input::Button::Right, 10);                       // another button
   backend_->RunUntilIdle();
   EXPECT_TRUE(Only(WM_LBUTTONDBLCLK).empty());
   EXPECT_TRUE(Only(WM_RBUTTONDBLCLK).empty());

@@ -90,8 +90,8 @@ class UserTest : public ::testing::Test {
   }
 
   plat::HWND Popup(int x, int y, int w, int h, plat::HWND owner = nullptr, const char* cls = "Recorder") {
-    return plat::CreateWindowEx(0, cls, "popup", plat::WS_POPUP | plat::WS_VISIBLE, x, y, w, h, owner, nullptr,
-                                nullptr, nullptr);
+    return plat::CreateWindowEx(0, cls, "popup", plat::WS_POPUP | plat::WS_VISIBLE, x, y, w, h, owner, nullptr, nullptr,
+                                nullptr);
   }
   plat::HWND Child(plat::HWND parent, int id, int x, int y, int w, int h, plat::DWORD extraStyle = 0) {
     return plat::CreateWindowEx(0, "Recorder", "child", plat::WS_CHILD | plat::WS_VISIBLE | extraStyle, x, y, w, h,

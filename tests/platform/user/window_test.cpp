@@ -61,8 +61,8 @@ TEST_F(WindowTest, CreationAndDestructionOrder) {
   for (const auto& s : Log())
     if (s.msg == WM_DESTROY || s.msg == WM_NCDESTROY) order.push_back({s.hwnd, s.msg});
   const std::vector<std::pair<HWND, UINT>> want = {
-      {top, WM_DESTROY},           {child, WM_DESTROY},   {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY},
-      {child, WM_NCDESTROY},       {top, WM_NCDESTROY},   {owner, WM_DESTROY},      {owner, WM_NCDESTROY}};
+      {top, WM_DESTROY},     {child, WM_DESTROY}, {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY},
+      {child, WM_NCDESTROY}, {top, WM_NCDESTROY}, {owner, WM_DESTROY},      {owner, WM_NCDESTROY}};
   EXPECT_EQ(order, want);
   EXPECT_FALSE(IsWindow(child));
   EXPECT_FALSE(DestroyWindow(child));
@@ -99,8 +99,8 @@ TEST_F(WindowTest, GeometryThroughBordersAndNesting) {
   AdjustWindowRectEx(&r, WS_POPUP | WS_CAPTION, FALSE, 0);
   EXPECT_EQ(EdgesOf(r), (Edges{-3, -21, 203, 103}));
 
-  HWND top = CreateWindowEx(0, "Recorder", "", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 50, 300, 200, nullptr,
-                            nullptr, nullptr, nullptr);
+  HWND top = CreateWindowEx(0, "Recorder", "", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 50, 300, 200, nullptr, nullptr,
+                            nullptr, nullptr);
   HWND child = Child(top, 1, 10, 20, 100, 100);
   RECT client;
   GetClientRect(top, &client);

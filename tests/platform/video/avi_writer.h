@@ -16,8 +16,8 @@ namespace avitest {
 struct Frame {
   std::array<std::uint8_t, 3> rgb{};  // the whole picture's colour
   bool key = true;
-  bool dropped = false;               // an empty chunk
-  std::vector<std::uint8_t> bytes;    // the chunk as it is, when not empty
+  bool dropped = false;             // an empty chunk
+  std::vector<std::uint8_t> bytes;  // the chunk as it is, when not empty
 };
 
 struct AviSpec {
@@ -60,7 +60,8 @@ inline std::vector<std::uint8_t> Chunk(const char* id, const std::vector<std::ui
   return w.Take();
 }
 
-inline std::vector<std::uint8_t> List(const char* type, const std::vector<std::uint8_t>& body, const char* id = "LIST") {
+inline std::vector<std::uint8_t> List(const char* type, const std::vector<std::uint8_t>& body,
+                                      const char* id = "LIST") {
   std::vector<std::uint8_t> all(type, type + 4);
   all.insert(all.end(), body.begin(), body.end());
   return Chunk(id, all);
@@ -116,7 +117,7 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
   for (std::size_t f = 0; f < frameCount; ++f) {
     if (s.video) {
       const Frame& fr = s.frames[f];
-      std::vector<std::uint8_t> body = fr.dropped ? std::vector<std::uint8_t>{}
+      std::vector<std::uint8_t> body = fr.dropped          ? std::vector<std::uint8_t>{}
                                        : !fr.bytes.empty() ? fr.bytes
                                                            : RawFrame(s, fr);
       maxVideo = std::max(maxVideo, static_cast<std::uint32_t>(body.size()));
@@ -140,8 +141,8 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
   hdrl.WriteBytes(Chunk("avih", avih.Take()));
   if (s.video) {
     plat::ByteWriter bi;  // BITMAPINFOHEADER
-    for (std::uint32_t v : {40u, static_cast<std::uint32_t>(s.width),
-                            static_cast<std::uint32_t>(s.topDown ? -s.height : s.height)})
+    for (std::uint32_t v :
+         {40u, static_cast<std::uint32_t>(s.width), static_cast<std::uint32_t>(s.topDown ? -s.height : s.height)})
       bi.U32(v);
     bi.U16(1);
     bi.U16(static_cast<std::uint16_t>(s.bitCount));
@@ -164,10 +165,9 @@ inline std::vector<std::uint8_t> WriteAvi(const AviSpec& s) {
                                static_cast<std::uint32_t>(perFrame) * blockAlign, blockAlign, 0, 0, wf.Take()));
   }
   if (compressed)
-    hdrl.WriteBytes(StreamList("auds", 0, s.soundScale ? s.soundScale : s.blockAlign,
-                               s.soundRate ? s.soundRate : s.bytesPerSecond,
-                               static_cast<std::uint32_t>(s.soundBlocks.size()), s.blockAlign, s.blockAlign, 0, 0,
-                               s.soundFormat));
+    hdrl.WriteBytes(
+        StreamList("auds", 0, s.soundScale ? s.soundScale : s.blockAlign, s.soundRate ? s.soundRate : s.bytesPerSecond,
+                   static_cast<std::uint32_t>(s.soundBlocks.size()), s.blockAlign, s.blockAlign, 0, 0, s.soundFormat));
   plat::ByteWriter body;
   body.WriteBytes(List("hdrl", hdrl.Take()));
   body.WriteBytes(List("movi", movi.Take()));

@@ -18,9 +18,7 @@ using namespace plat;
 using avitest::AviSpec;
 
 struct Movie {
-  explicit Movie(const std::vector<std::uint8_t>& bytes) {
-    EXPECT_EQ(AVIFileOpenBytes(&file, bytes), AVIERR_OK);
-  }
+  explicit Movie(const std::vector<std::uint8_t>& bytes) { EXPECT_EQ(AVIFileOpenBytes(&file, bytes), AVIERR_OK); }
   ~Movie() {
     if (video) AVIStreamRelease(video);
     if (audio) AVIStreamRelease(audio);
@@ -71,8 +69,7 @@ TEST(AviFile, StreamsDescribeTheMovie) {
   ASSERT_EQ(size, 40);
   BITMAPINFOHEADER bi;
   ASSERT_EQ(AVIStreamReadFormat(m.video, 0, &bi, &size), AVIERR_OK);
-  EXPECT_EQ(std::make_tuple(bi.biWidth, bi.biHeight, bi.biBitCount, bi.biCompression),
-            std::make_tuple(32, 24, 24, 0u));
+  EXPECT_EQ(std::make_tuple(bi.biWidth, bi.biHeight, bi.biBitCount, bi.biCompression), std::make_tuple(32, 24, 24, 0u));
   WAVEFORMATEX wf;
   size = sizeof wf;
   ASSERT_EQ(AVIStreamReadFormat(m.audio, 0, &wf, &size), AVIERR_OK);
@@ -137,8 +134,9 @@ TEST(AviFile, CompressedSoundKeepsItsOwnRates) {
   ASSERT_GE(size, 20);
   WAVEFORMATEX wf2;
   std::memcpy(&wf2, format.data(), sizeof wf2);
-  EXPECT_EQ(std::make_tuple(wf2.wFormatTag, wf2.nSamplesPerSec, wf2.nAvgBytesPerSec, wf2.nBlockAlign, wf2.wBitsPerSample),
-            std::make_tuple(0x11, 22050u, 11155u, 256, 4));
+  EXPECT_EQ(
+      std::make_tuple(wf2.wFormatTag, wf2.nSamplesPerSec, wf2.nAvgBytesPerSec, wf2.nBlockAlign, wf2.wBitsPerSample),
+      std::make_tuple(0x11, 22050u, 11155u, 256, 4));
   std::vector<BYTE> block(512);
   LONG bytes = 0, samples = 0;
   ASSERT_EQ(AVIStreamRead(m.audio, 3, 1, block.data(), 512, &bytes, &samples), AVIERR_OK);
@@ -167,7 +165,8 @@ TEST(AviFile, SoundIsTimedByItsStreamHeader) {
   m.OpenStreams();
   AVISTREAMINFO a;
   ASSERT_EQ(AVIStreamInfo(m.audio, &a, sizeof a), AVIERR_OK);
-  EXPECT_EQ(std::make_tuple(a.dwScale, a.dwRate, a.dwSampleSize, a.dwLength), std::make_tuple(2041u, 22050u, 1024u, 10u));
+  EXPECT_EQ(std::make_tuple(a.dwScale, a.dwRate, a.dwSampleSize, a.dwLength),
+            std::make_tuple(2041u, 22050u, 1024u, 10u));
   // Block 3 starts 3 x 2041 samples in: 277.7 ms, rounded up.
   EXPECT_EQ(AVIStreamSampleToTime(m.audio, 3), 278);
   // The video keeps its own timing beside it.
@@ -184,9 +183,12 @@ TEST(AviFile, KeyFramesFoundEitherWay) {
   Movie m(avitest::WriteAvi(movie));  // keys 0, 4, 8; 6 dropped
   ASSERT_EQ(AVIFileGetStream(m.file, &m.video, streamtypeVIDEO, 0), AVIERR_OK);
   // from, how, found
-  for (auto [from, how, found] : {std::tuple{5, FIND_PREV | FIND_KEY, 4}, {4, FIND_PREV | FIND_KEY, 4},
-                                  {5, FIND_NEXT | FIND_KEY, 8}, {9, FIND_NEXT | FIND_KEY, -1},
-                                  {99, FIND_PREV | FIND_KEY, 8}, {6, FIND_NEXT | FIND_ANY, 7},
+  for (auto [from, how, found] : {std::tuple{5, FIND_PREV | FIND_KEY, 4},
+                                  {4, FIND_PREV | FIND_KEY, 4},
+                                  {5, FIND_NEXT | FIND_KEY, 8},
+                                  {9, FIND_NEXT | FIND_KEY, -1},
+                                  {99, FIND_PREV | FIND_KEY, 8},
+                                  {6, FIND_NEXT | FIND_ANY, 7},
                                   {6, FIND_PREV | FIND_ANY, 5}})
     EXPECT_EQ(AVIStreamFindSample(m.video, from, how), found) << from << " " << how;
 }

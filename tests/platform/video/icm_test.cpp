@@ -146,8 +146,10 @@ TEST(CodecLocate, OnlyFormatsFFmpegDecodes) {
 TEST(CodecLocate, MpegFourMovieDecodesFrameAfterFrame) {
   quentest::TempDir dir("icm");
   const auto path = dir.path() / "m.avi";
-  const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=64x48:rate=15 -t 1 "
-                              "-c:v mpeg4 -g 5 -threads 1 '" + path.string() + "'";
+  const std::string command =
+      "ffmpeg -nostdin -loglevel error -y -f lavfi -i color=c=red:size=64x48:rate=15 -t 1 "
+      "-c:v mpeg4 -g 5 -threads 1 '" +
+      path.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg is needed (scripts/setup installs it)";
   PAVIFILE file = nullptr;
   PAVISTREAM video = nullptr;
@@ -155,7 +157,8 @@ TEST(CodecLocate, MpegFourMovieDecodesFrameAfterFrame) {
   ASSERT_EQ(AVIFileGetStream(file, &video, streamtypeVIDEO, 0), AVIERR_OK);
   EXPECT_EQ(AVIStreamLength(video), 15);
   EXPECT_EQ(std::make_tuple(AVIStreamFindSample(video, 7, FIND_PREV | FIND_KEY),
-                           AVIStreamFindSample(video, 7, FIND_NEXT | FIND_KEY)), std::make_tuple(5, 10));
+                            AVIStreamFindSample(video, 7, FIND_NEXT | FIND_KEY)),
+            std::make_tuple(5, 10));
   BITMAPINFOHEADER in;
   LONG size = sizeof in;
   ASSERT_EQ(AVIStreamReadFormat(video, 0, &in, &size), AVIERR_OK);

@@ -128,7 +128,6 @@ TEST(SrvAiBattle, AUnitHoldingFireBeyondItsEffectiveRangeClosesIn) {
   EXPECT_TRUE(SrvAiCanHit(*raider, *defender));
   EXPECT_FALSE(SrvAiInReach(*raider, *defender));
   EXPECT_EQ(OrderFor(game, 8, *raider, 2), ORDER_GO_TO_UNIT);
-
 }
 
 // Over a whole game no place stays in a battle without a shot for long.

@@ -12,8 +12,8 @@
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitClass.h"
-#include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiBudget.h"
+#include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiDesigns.h"
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiOrders.h"
@@ -248,7 +248,8 @@ TEST(SrvAiDesigns, AnIdleShipIsRefittedToItsHullsImprovedDesign) {
   ASSERT_NE(ship, nullptr);
   EXPECT_NE(ship, builder);
   EXPECT_EQ(at, home) << "the ship beside it";
-  const CGUnitTemplate* improved = game.world.templates->GetTemplate(0, SlotOfHull(game, 0, ship->GetTemplate()->hull), 1);
+  const CGUnitTemplate* improved =
+      game.world.templates->GetTemplate(0, SlotOfHull(game, 0, ship->GetTemplate()->hull), 1);
   ASSERT_NE(improved, ship->GetTemplate());
   EXPECT_EQ(order.Word(0), improved->templateId);
   for (const SrvPacket& p : SrvChooseOrders(game.world, 0, SrvAiLevelOf(2), 5))

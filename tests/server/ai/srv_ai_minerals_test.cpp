@@ -32,7 +32,8 @@ void Fill(RulesGame& game, std::uint16_t asteroid, std::array<std::uint32_t, kMi
 
 int MinersOn(const CGAsteroid& a) {
   int n = 0;
-  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z) n += a.GetZone(z)->owner == 0 ? a.GetZone(z)->atvCounts[ATV_MINING] : 0;
+  for (std::uint16_t z = 0; z < a.GetZoneCount(); ++z)
+    n += a.GetZone(z)->owner == 0 ? a.GetZone(z)->atvCounts[ATV_MINING] : 0;
   return n;
 }
 
@@ -150,9 +151,10 @@ TEST(SrvAiMinerals, AShortChapterBuysTheOfferThatComesSoonest) {
     auto turn = game.Turn();
     for (const std::uint16_t seller : {farThenNear.first, farThenNear.second}) {
       Fill(game, game.Chapter(seller).homeAsteroid, {900, 900, 900, 900});
-      ASSERT_EQ(SrvSubmitComputerOrder(
-                    turn, seller, SrvAiMineralOffer(seller, game.Chapter(seller).homeAsteroid, MINERAL_METALS, 100, 10)),
-                SrvOrderVerdict::kAccepted);
+      ASSERT_EQ(
+          SrvSubmitComputerOrder(turn, seller,
+                                 SrvAiMineralOffer(seller, game.Chapter(seller).homeAsteroid, MINERAL_METALS, 100, 10)),
+          SrvOrderVerdict::kAccepted);
     }
   }
   int purchases = 0;

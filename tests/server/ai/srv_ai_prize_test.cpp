@@ -1,9 +1,8 @@
 // Where average and hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
 // they hold keeps its guards; the weakest guild's asteroids first; a side
-// ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a rival close
-// behind the strongest backs itself, so a fallen imperator leaves an
-// interregnum.
+// ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a
+// rival close behind the strongest backs itself, so a fallen imperator leaves an interregnum.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -255,7 +254,8 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsSendsItsGuardsToo) {
   EXPECT_EQ(Moves(Destinations(hard, base)), 0) << "one flag: the squadron guards while land is left to settle";
   game.Control(game.Chapter(16).homeAsteroid, 9);
   ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
-  EXPECT_EQ(Moves(Destinations(hard, base)), 8 * static_cast<int>(squadron.size())) << "two flags: every warship, every turn";
+  EXPECT_EQ(Moves(Destinations(hard, base)), 8 * static_cast<int>(squadron.size()))
+      << "two flags: every warship, every turn";
 }
 
 // The imperator vote each member of guild 0 gives (its own slot when it

@@ -57,7 +57,9 @@ struct QuietHome : RulesGame {
   // The zones of the home (or another asteroid) from the first that nobody
   // holds and that takes such ATVs (the centre takes seed banks only): `n`
   // of them chapter 0's, each with the ATVs `fill` gives it.
-  std::vector<std::uint16_t> Settle(int n, const std::array<std::uint8_t, kAtvKinds>& fill) { return Settle(*a, n, fill); }
+  std::vector<std::uint16_t> Settle(int n, const std::array<std::uint8_t, kAtvKinds>& fill) {
+    return Settle(*a, n, fill);
+  }
   static std::vector<std::uint16_t> Settle(CGAsteroid& at, int n, const std::array<std::uint8_t, kAtvKinds>& fill) {
     std::vector<std::uint16_t> zones;
     for (std::uint16_t z = 0; z < at.GetZoneCount() && static_cast<int>(zones.size()) < n; ++z)
@@ -82,7 +84,9 @@ struct QuietHome : RulesGame {
     return prize;
   }
 
-  std::int64_t Order(std::uint8_t level, SrvPacket* packet = nullptr) { return OrderFor(*this, 0, *carrier, level, packet); }
+  std::int64_t Order(std::uint8_t level, SrvPacket* packet = nullptr) {
+    return OrderFor(*this, 0, *carrier, level, packet);
+  }
 
   void Carry(std::int64_t type) {
     SrvPacket order;

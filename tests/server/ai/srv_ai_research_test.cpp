@@ -38,8 +38,7 @@ Pick ResearchOrder(RulesGame& game, std::uint16_t chapter, SrvPacket* packet = n
 }
 
 void ResearchEveryModule(RulesGame& game, int guild) {
-  for (std::uint16_t& points : game.world.research[static_cast<std::size_t>(guild)].modulePoints)
-    points = kResearched;
+  for (std::uint16_t& points : game.world.research[static_cast<std::size_t>(guild)].modulePoints) points = kResearched;
 }
 
 // Whether some researched hull of the guild has `hull` for its successor.
@@ -83,8 +82,7 @@ TEST(SrvAiResearch, EveryModuleResearchedTheGuildOpensItsHullsInTurn) {
   EXPECT_EQ(opened.size(), 4u) << "the Mk II of the armed scout, the destroyer, the cruiser and the battleship";
   EXPECT_EQ(ResearchOrder(game, 0).type, 0);
   for (int h = 0; h < game.world.hulls->GetHullCount(0); ++h)
-    EXPECT_TRUE(research.hullPoints[static_cast<std::size_t>(h)] >= kResearched ||
-                !OpenedByItsPredecessor(game, 0, h))
+    EXPECT_TRUE(research.hullPoints[static_cast<std::size_t>(h)] >= kResearched || !OpenedByItsPredecessor(game, 0, h))
         << "left unopened: " << h;
 }
 
@@ -94,8 +92,7 @@ TEST(SrvAiResearch, ModulesComeBeforeHulls) {
   RulesGame game(2, 40, 1, 2);
   SrvGuildResearch& research = game.world.research[0];
   int modules = 0;
-  for (Pick pick = ResearchOrder(game, 0); pick.type == PKT_MODULE_ALLOCATION;
-       pick = ResearchOrder(game, 0)) {
+  for (Pick pick = ResearchOrder(game, 0); pick.type == PKT_MODULE_ALLOCATION; pick = ResearchOrder(game, 0)) {
     ASSERT_LT(modules, game.world.modules->GetCount());
     research.modulePoints[static_cast<std::size_t>(pick.item)] = kResearched;
     ++modules;
@@ -142,8 +139,7 @@ TEST(SrvAiResearch, AnAllocationWhoseLineIsCompleteLeavesTheGuildResearchingNoth
   SrvGuildResearch& research = game.world.research[0];
   int before = -1;
   for (int p = 0; p < game.world.hulls->GetHullCount(0) && before < 0; ++p)
-    if (game.world.hulls->GetHull(0, p)->successor == game.world.hulls->GetHull(0, first.item)->index)
-      before = p;
+    if (game.world.hulls->GetHull(0, p)->successor == game.world.hulls->GetHull(0, first.item)->index) before = p;
   ASSERT_GE(before, 0);
   research.hullPercent[static_cast<std::size_t>(before)] = 40;
   EXPECT_EQ(ResearchOrder(game, 0).type, 0) << "the member's allocation opens the next hull";
@@ -157,8 +153,7 @@ TEST(SrvAiResearch, AnAllocationWhoseLineIsCompleteLeavesTheGuildResearchingNoth
   // The same for a module's line.
   ResearchEveryModule(game, 1);
   for (int m = 0; m < game.world.modules->GetCount(); ++m)
-    if (game.world.modules->GetSuccessor(m) != kNoModule &&
-        (game.world.modules->GetRecord(m)->guildMask & 2u) != 0) {
+    if (game.world.modules->GetSuccessor(m) != kNoModule && (game.world.modules->GetRecord(m)->guildMask & 2u) != 0) {
       game.world.research[1].modulePercent[static_cast<std::size_t>(m)] = 40;
       break;
     }

@@ -13,8 +13,8 @@
 #include "Game/rules/GTemplateDB.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
-#include "server/ai/SrvAiSight.h"
 #include "server/ai/SrvAiPlan.h"
+#include "server/ai/SrvAiSight.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 

@@ -80,8 +80,7 @@ TEST(SrvAiSpecialWeapons, AWarshipFitsItsGuildsBombardBesideItsGuns) {
     for (const std::uint8_t unitClass : {UNITCLASS_DEST, UNITCLASS_CRUS, UNITCLASS_BATT}) {
       CGHull* hull = HullOfClass(game, g.guild, unitClass);
       ASSERT_NE(hull, nullptr);
-      const auto design =
-          SrvAiBestDesign(game.world, chapter, hull, game.Chapter(chapter).nextObjectId, true);
+      const auto design = SrvAiBestDesign(game.world, chapter, hull, game.Chapter(chapter).nextObjectId, true);
       const Weapons w = WeaponsOf(game, *design);
       SCOPED_TRACE(hull->name);
       EXPECT_GE(w.guns, 1);
@@ -93,19 +92,17 @@ TEST(SrvAiSpecialWeapons, AWarshipFitsItsGuildsBombardBesideItsGuns) {
       EXPECT_EQ(w.specials[0], g.code);
       EXPECT_EQ(w.specialTech, 2) << "the better one, researched";
       auto turn = game.Turn();
-      EXPECT_EQ(SrvSubmitComputerOrder(
-                    turn, chapter,
-                    SrvAiDesignOrder(chapter, 14,
-                                     static_cast<std::uint8_t>(HullPosition(game, g.guild, hull)), *design)),
-                SrvOrderVerdict::kAccepted);
+      EXPECT_EQ(
+          SrvSubmitComputerOrder(
+              turn, chapter,
+              SrvAiDesignOrder(chapter, 14, static_cast<std::uint8_t>(HullPosition(game, g.guild, hull)), *design)),
+          SrvOrderVerdict::kAccepted);
     }
     if (g.code != 0) {
-      const auto easy =
-          SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_DEST), 1, false);
+      const auto easy = SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_DEST), 1, false);
       EXPECT_TRUE(WeaponsOf(game, *easy).specials.empty()) << "at a level that fits none";
     }
-    const auto scout =
-        SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_ASCT), 1, true);
+    const auto scout = SrvAiBestDesign(game.world, chapter, HullOfClass(game, g.guild, UNITCLASS_ASCT), 1, true);
     const Weapons w = WeaponsOf(game, *scout);
     EXPECT_EQ(w.guns, 1) << "guild " << g.guild;
     EXPECT_TRUE(w.specials.empty()) << "guild " << g.guild;
@@ -156,10 +153,9 @@ TEST(SrvAiSpecialWeapons, ABombardFiresAtAShipInReachBySpecialAttack) {
   CGHull* hull = HullOfClass(game, 3, UNITCLASS_DEST);
   const auto best = SrvAiBestDesign(game.world, 24, hull, game.Chapter(24).nextObjectId, true);
   auto turn = game.Turn();
-  ASSERT_EQ(
-      SrvSubmitComputerOrder(
-          turn, 24, SrvAiDesignOrder(24, 14, static_cast<std::uint8_t>(HullPosition(game, 3, hull)), *best)),
-      SrvOrderVerdict::kAccepted);
+  ASSERT_EQ(SrvSubmitComputerOrder(
+                turn, 24, SrvAiDesignOrder(24, 14, static_cast<std::uint8_t>(HullPosition(game, 3, hull)), *best)),
+            SrvOrderVerdict::kAccepted);
   CGUnitTemplate* design = game.world.templates->GetTemplate(24, 14, 1);
   ASSERT_NE(design, nullptr);
   const std::uint16_t home = game.Chapter(0).homeAsteroid;

@@ -6,18 +6,18 @@
 #include <array>
 #include <map>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GHullDB.h"
-#include "server/orders/SrvOrders.h"
 #include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
 #include "server/ai/SrvAiOrders.h"
-#include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvAiSubmit.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/orders/SrvOrders.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
 namespace {
@@ -27,13 +27,14 @@ using srv_ai_test::RulesGame;
 
 // One turn as the game runs it, the computer chapters' orders taken by hand
 // so that each verdict is seen; the orders by packet type (301 by order type).
-std::map<std::uint32_t, int> PlayTurn(RulesGame& game, std::uint8_t difficulty, std::vector<SrvPacket>* record = nullptr,
-                                      std::uint32_t seed = 0) {
+std::map<std::uint32_t, int> PlayTurn(RulesGame& game, std::uint8_t difficulty,
+                                      std::vector<SrvPacket>* record = nullptr, std::uint32_t seed = 0) {
   std::map<std::uint32_t, int> given;
   auto turn = game.Turn();
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (!game.world.HasChapter(c)) continue;
-    for (const SrvPacket& p : SrvChooseOrders(game.world, c, SrvAiLevelOf(difficulty), seed + game.world.turn * 100 + c)) {
+    for (const SrvPacket& p :
+         SrvChooseOrders(game.world, c, SrvAiLevelOf(difficulty), seed + game.world.turn * 100 + c)) {
       if (record != nullptr) record->push_back(p);
       const std::uint16_t type = ReadU16(p, 0);
       const SrvOrderVerdict v = SrvSubmitComputerOrder(turn, c, p);
@@ -153,7 +154,8 @@ CGUnit* UnitWith(RulesGame& game, std::uint16_t chapter, bool (*wanted)(const CG
 
 TEST(SrvComputerChapters, AWorkerLandsOneAtvOnEachFreeZoneOrCarriesThemToTheNearestFreeAsteroid) {
   RulesGame game(1, 40, 1, 1);
-  CGUnit* worker = UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
+  CGUnit* worker =
+      UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
   ASSERT_NE(worker, nullptr);
   worker->atvCargo = {0, 3, 1, 0};
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
@@ -199,7 +201,8 @@ TEST(SrvComputerChapters, AnArmedUnitAttacksTheEnemyWhereItStandsAndNothingIsBui
 
   const std::uint16_t home = game.Chapter(0).homeAsteroid;
   for (std::uint32_t m = 0; m < kMineralTypes; ++m) game.world.poolDB.SetMineral(home, m, 100);
-  for (const auto& o : UnitOrders(game, 0)) EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
+  for (const auto& o : UnitOrders(game, 0))
+    EXPECT_NE(o.type, ORDER_BUILD_SHIP) << "no design costs under 100 a mineral";
 }
 
 // Whether chapter 0's builders, with a rich home pool and holds emptied,
@@ -258,7 +261,8 @@ TEST(SrvComputerChapters, ASurplusIsOfferedOnTheGuildsBoardAndAGuildmateShortOfI
       << "offered, then bought whole";
   EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_METALS), 800u);
   EXPECT_EQ(game.world.poolDB.GetMineral(seller, MINERAL_SILICATES), 400u + 100u) << "paid ten for ten";
-  EXPECT_EQ(game.world.poolDB.GetMineral(buyer, MINERAL_SILICATES), 600u) << "paid, and a lot of its own surplus offered";
+  EXPECT_EQ(game.world.poolDB.GetMineral(buyer, MINERAL_SILICATES), 600u)
+      << "paid, and a lot of its own surplus offered";
   EXPECT_NE(game.world.guilds->GetGuild(0)->FindMineralOffer(1, static_cast<std::uint8_t>(buyer), MINERAL_SILICATES),
             nullptr);
   ASSERT_EQ(game.world.inTransit.size(), 1u);
@@ -276,8 +280,10 @@ TEST(SrvComputerChapters, MineralsOnTheirWayHomeAreNotBoughtAgain) {
   RulesGame game(2, 40, 1, 1);
   const auto [seller, buyer] = SellerAndShortBuyer(game);
   // Coming home from elsewhere, and bound for another pool: only the first is the buyer's.
-  game.world.inTransit.push_back({static_cast<std::uint8_t>(buyer), MINERAL_METALS, 100, game.world.turn + 5, kSrvNoSender, 0});
-  game.world.inTransit.push_back({static_cast<std::uint8_t>(seller), MINERAL_METALS, 500, game.world.turn + 5, kSrvNoSender, 0});
+  game.world.inTransit.push_back(
+      {static_cast<std::uint8_t>(buyer), MINERAL_METALS, 100, game.world.turn + 5, kSrvNoSender, 0});
+  game.world.inTransit.push_back(
+      {static_cast<std::uint8_t>(seller), MINERAL_METALS, 500, game.world.turn + 5, kSrvNoSender, 0});
   const std::uint32_t sellersSilicates = game.world.poolDB.GetMineral(seller, MINERAL_SILICATES);
   const CGuild& guild = *game.world.guilds->GetGuild(0);
   {
@@ -303,7 +309,8 @@ TEST(SrvComputerChapters, MineralsOnTheirWayHomeAreNotBoughtAgain) {
 // combat ATVs do not set off against an enemy holding it.
 TEST(SrvComputerChapters, NoKindButSeedBanksIsLandedOrSentIntoTheCentre) {
   RulesGame game(1, 40, 1, 2);
-  CGUnit* worker = UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
+  CGUnit* worker =
+      UnitWith(game, 0, [](const CGUnit& u) { return u.GetConstructionCapacity() > 0 && u.GetAtvCapacity() >= 4; });
   ASSERT_NE(worker, nullptr);
   worker->atvCargo = {1, 2, 1, 0};
   CGAsteroid& a = *game.world.solar.GetAsteroid(game.Chapter(0).homeAsteroid);
@@ -387,7 +394,8 @@ std::array<int, kAtvKinds> AtvsOrdered(RulesGame& game, std::uint16_t chapter) {
     if (o.type != ORDER_BUILD_ATVS) continue;
     OrderPacket parsed;
     EXPECT_TRUE(ParseOrderPacket(o.packet, &parsed));
-    for (int kind = 0; kind < kAtvKinds; ++kind) counts[static_cast<std::size_t>(kind)] += parsed.head[static_cast<std::size_t>(kind)];
+    for (int kind = 0; kind < kAtvKinds; ++kind)
+      counts[static_cast<std::size_t>(kind)] += parsed.head[static_cast<std::size_t>(kind)];
   }
   return counts;
 }
@@ -410,7 +418,8 @@ TEST(SrvComputerChapters, PoolsThatOutlastTheIncomeGetNoMoreMiners) {
   game.world.poolDB.SetMineral(home, MINERAL_EXOTICS, 100);  // not 25 turns of its income's use
   // Miners go where what it is short of is mined: here, every asteroid
   // yields mostly exotics.
-  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a) game.world.solar.GetAsteroid(a)->SetCompositionType(12);
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    game.world.solar.GetAsteroid(a)->SetCompositionType(12);
   ordered = AtvsOrdered(game, 0);
   EXPECT_GT(ordered[ATV_MINING], 0);
   EXPECT_EQ(ordered[ATV_POWER], 0);
@@ -437,8 +446,10 @@ TEST(SrvComputerChapters, AChapterAPlayerHoldsIsLeftToThePlayer) {
   };
   EXPECT_FALSE(ordered(0));
   EXPECT_TRUE(ordered(8));
-  EXPECT_EQ(game.world.research[0].modulePercent, std::vector<std::uint16_t>(game.world.research[0].modulePercent.size(), 0));
-  EXPECT_NE(game.world.research[1].modulePercent, std::vector<std::uint16_t>(game.world.research[1].modulePercent.size(), 0));
+  EXPECT_EQ(game.world.research[0].modulePercent,
+            std::vector<std::uint16_t>(game.world.research[0].modulePercent.size(), 0));
+  EXPECT_NE(game.world.research[1].modulePercent,
+            std::vector<std::uint16_t>(game.world.research[1].modulePercent.size(), 0));
 }
 
 }  // namespace

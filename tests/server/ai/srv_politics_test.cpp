@@ -3,12 +3,12 @@
 // and notifications the clients read.
 #include <gtest/gtest.h>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/base/Packets.h"
 #include "server/ai/SrvChapterState.h"
-#include "server/battle/SrvBattlePackets.h"
 #include "server/ai/SrvVotes.h"
+#include "server/battle/SrvBattlePackets.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
 namespace {
@@ -38,9 +38,9 @@ TEST(SrvPolitics, RenegadeVotesCountTheVotersAsteroidsAndNeedMoreThanHalf) {
   const auto votes = OfType(turn, 1, PKT_GUILD_VOTES);
   ASSERT_EQ(votes.size(), 1u);
   EXPECT_EQ(votes[0].size(), 100u);
-  EXPECT_EQ(votes[0][10], 2);               // against chapter 0
-  EXPECT_EQ(votes[0][18], 3);               // held by chapter 0
-  EXPECT_EQ(votes[0][26 + 8 * 1 + 0], 1);   // chapter 1's vote about slot 0
+  EXPECT_EQ(votes[0][10], 2);              // against chapter 0
+  EXPECT_EQ(votes[0][18], 3);              // held by chapter 0
+  EXPECT_EQ(votes[0][26 + 8 * 1 + 0], 1);  // chapter 1's vote about slot 0
   EXPECT_EQ(ReadU16(votes[0], 98), 5u);
   const auto theirs = OfType(turn, 8, PKT_GUILD_VOTES);
   ASSERT_EQ(theirs.size(), 1u) << "another guild's votes stay in the guild";

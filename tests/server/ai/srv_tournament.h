@@ -19,11 +19,11 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
-#include "platform/core/random.h"
-#include "Game/rules/GGameVar.h"
 #include "Game/model/GUnitOrder.h"
+#include "Game/rules/GGameVar.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
+#include "platform/core/random.h"
 #include "server/ai/SrvAiBudget.h"
 #include "server/ai/SrvAiChapter.h"
 #include "server/ai/SrvAiLevel.h"
@@ -224,8 +224,13 @@ inline bool BuildsOrMends(const CGUnit& unit) {
   const UnitOrder* first = unit.GetOrderCount() != 0 ? unit.GetOrder(0) : nullptr;
   if (first == nullptr) return false;
   switch (first->type) {
-    case ORDER_BUILD_ATVS: case ORDER_BUILD_SHIP: case ORDER_MODIFY_SHIP: case ORDER_BUILD_OR_REPAIR_SHIP:
-    case ORDER_REPAIR: case ORDER_REPAIR_UNIT: case ORDER_REBUILD_UNIT:
+    case ORDER_BUILD_ATVS:
+    case ORDER_BUILD_SHIP:
+    case ORDER_MODIFY_SHIP:
+    case ORDER_BUILD_OR_REPAIR_SHIP:
+    case ORDER_REPAIR:
+    case ORDER_REPAIR_UNIT:
+    case ORDER_REBUILD_UNIT:
       return true;
     default:
       return false;
@@ -242,9 +247,8 @@ inline BuilderCensus CountBuilders(const SrvWorld& world) {
       return;
     }
     // Deep space counts as the asteroid past the last.
-    const CGAsteroid* at = u.location.asteroid < CGSolarDB::GetAsteroidCount()
-                               ? world.solar.GetAsteroid(u.location.asteroid)
-                               : nullptr;
+    const CGAsteroid* at =
+        u.location.asteroid < CGSolarDB::GetAsteroidCount() ? world.solar.GetAsteroid(u.location.asteroid) : nullptr;
     if (u.GetOrderCount() != 0 || at == nullptr || at->owner != chapter) {
       ++census.other;
       return;
@@ -265,7 +269,8 @@ inline BuilderCensus CountBuilders(const SrvWorld& world) {
     }
     if (!anyDesign) return;
     for (std::size_t r = 0; r < lacks.size(); ++r) census.lacking[r] += lacks[r] ? 1 : 0;
-    census.lackingEveryMineral += std::all_of(lacks.begin(), lacks.begin() + kMineralTypes, [](bool l) { return l; }) ? 1 : 0;
+    census.lackingEveryMineral +=
+        std::all_of(lacks.begin(), lacks.begin() + kMineralTypes, [](bool l) { return l; }) ? 1 : 0;
   });
   return census;
 }
@@ -384,8 +389,7 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
       if (u.IsOperational() && u.GetOrderCount() == 0 && u.GetAttackStrength() <= 0)
         idleByTurn.back().emplace_back(u.location.asteroid, u.id);
     });
-    if (passive && f.passiveHomeLost == 0 &&
-        world.solar.GetAsteroid(world.Chapter(0)->homeAsteroid)->controller != 0)
+    if (passive && f.passiveHomeLost == 0 && world.solar.GetAsteroid(world.Chapter(0)->homeAsteroid)->controller != 0)
       f.passiveHomeLost = static_cast<int>(world.turn);
     if (const int biggest = BiggestGuild(world); biggest > f.biggestGuild) {
       f.biggestGuild = biggest;
@@ -471,8 +475,9 @@ inline TournamentFigures PlayTournamentGame(std::uint16_t perGuild, std::uint16_
     if (at == std::string::npos) continue;
     int place = 0;
     unsigned units = 0, shots = 0, destroyed = 0, retreated = 0, damaging = 0;
-    const int read = std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots, %u destroyed, %u retreated, %u damaging",
-                                 &place, &units, &shots, &destroyed, &retreated, &damaging);
+    const int read =
+        std::sscanf(line.c_str() + at, "battle at %d: %u units, %u shots, %u destroyed, %u retreated, %u damaging",
+                    &place, &units, &shots, &destroyed, &retreated, &damaging);
     if (read < 3) continue;
     ++f.battles;
     if (place < 0 || static_cast<std::size_t>(place) >= run.size()) continue;

@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/server/ai/srv_ai_fixture.h"
 #include "server/ai/SrvAiOrders.h"
 #include "server/ai/SrvAiSubmit.h"
 #include "server/ai/SrvVictoryRules.h"
+#include "tests/server/ai/srv_ai_fixture.h"
 #include "tests/server/ai/srv_tournament.h"
 
 namespace {
@@ -118,8 +118,7 @@ TEST(SrvTournament, ConquestEndsASmallGameBeforeItsLength) {
 TEST(SrvTournament, TheLastChapterStandingWinsASmallGameAtHard) {
   constexpr int kLonger = 500;
   const srv_ai_test::GameLogFile log;
-  const TournamentFigures f =
-      PlayTournamentGame(1, 15, 2, 28, kLonger, kLonger, log.path, false, kSrvLastManStanding);
+  const TournamentFigures f = PlayTournamentGame(1, 15, 2, 28, kLonger, kLonger, log.path, false, kSrvLastManStanding);
   EXPECT_EQ(f.condition, kSrvLastManStanding);
   EXPECT_EQ(f.eliminated, 4);
   EXPECT_GT(f.endTurn, 0);
@@ -159,11 +158,11 @@ TEST(SrvTournament, TheFlagsEndADefaultGameAtAverage) {
 TEST(SrvTournament, ThePoolsOfALongHardGameStayBounded) {
   const srv_ai_test::GameLogFile log;
   std::uint64_t at200 = 0, at400 = 0;
-  const TournamentFigures f = PlayTournamentGame(
-      8, 150, 2, 4, 401, 401, log.path, false, kSrvLastManStanding | kSrvBiggestIsBest, [&](const SrvWorld& world) {
-        if (world.turn == 201) at200 = srv_ai_test::MineralsOfAll(world);
-        if (world.turn == 401) at400 = srv_ai_test::MineralsOfAll(world);
-      });
+  const TournamentFigures f = PlayTournamentGame(8, 150, 2, 4, 401, 401, log.path, false,
+                                                 kSrvLastManStanding | kSrvBiggestIsBest, [&](const SrvWorld& world) {
+                                                   if (world.turn == 201) at200 = srv_ai_test::MineralsOfAll(world);
+                                                   if (world.turn == 401) at400 = srv_ai_test::MineralsOfAll(world);
+                                                 });
   ASSERT_EQ(f.condition, kSrvBiggestIsBest) << "played to its length";
   ASSERT_GT(at200, 0u);
   // 0.87 M at turn 200 and 1.85 M at 400, 4.9 k a turn; with every land
@@ -207,7 +206,8 @@ TEST(SrvTournament, BuildersAreCountedAtWorkOrIdleForWhatTheyLack) {
           ++k;
   CGUnitTemplate* design = nullptr;
   for (int slot = 0; design == nullptr && slot < kFixedTemplateSlots; ++slot)
-    if (CGUnitTemplate* d = game.world.templates->GetTemplate(0, slot, 1); d != nullptr && d->hull != nullptr && d->construction > 0)
+    if (CGUnitTemplate* d = game.world.templates->GetTemplate(0, slot, 1);
+        d != nullptr && d->hull != nullptr && d->construction > 0)
       design = d;
   ASSERT_NE(design, nullptr);
   const std::uint16_t home = game.Chapter(0).homeAsteroid;

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
-#include "Game/base/Packets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGameOverPacket.h"
 #include "server/ai/SrvVictoryRules.h"
@@ -62,7 +62,8 @@ TEST(SrvVictory, ARenegadeIsNotOnItsGuildsSide) {
 
 TEST(SrvVictory, CaptureTheFlagNeedsEveryGuildsFlag) {
   WorldGame game(2, 40, 1 | 2);
-  for (int g = 1; g < kGuildCount - 1; ++g) game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 1);
+  for (int g = 1; g < kGuildCount - 1; ++g)
+    game.Control(game.Chapter(static_cast<std::uint16_t>(8 * g)).homeAsteroid, 1);
   ASSERT_FALSE(EndOfTurn(game)) << "guild 4's flag is still its own";
   game.Control(game.Chapter(32).homeAsteroid, 0);
   auto turn = game.Politics();
@@ -227,7 +228,8 @@ TEST(SrvScores, AsteroidsZonesAndWealthCountAndTheEliminatedKeepTheirs) {
   game.world.poolDB.SetMineral(game.Chapter(0).homeAsteroid, MINERAL_METALS, 250);
   game.GiveAsteroids(0, 1);
   game.Politics();
-  const std::uint32_t zones = game.world.solar.GetAsteroid(1)->GetZoneCount() + 3;  // asteroid 1 whole, the three the home starts with
+  const std::uint32_t zones =
+      game.world.solar.GetAsteroid(1)->GetZoneCount() + 3;    // asteroid 1 whole, the three the home starts with
   const std::uint32_t wealth = (1000 + 250 + 3 * 400) / 100;  // the home pool's four minerals
   EXPECT_EQ(game.world.scores[0], 2 * 100 + 10 * zones + wealth);
   const std::uint32_t before = game.world.scores[8];

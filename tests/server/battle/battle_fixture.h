@@ -41,7 +41,8 @@ class BattleWorld : public ::testing::Test {
     auto scanner = rules_test::Module("Scanner", MODULE_SCOUT, {20, 0, 0, 0, 0, 0, 0, 0, 0});
     auto hold = rules_test::Module("Hold", MODULE_TRANSPORT, {4, 0, 0, 0, 0, 0, 0, 0, 0});
     auto mind = rules_test::Module("Mind", 10, rules_test::WeaponData(6, 3, 25, 15, kSpecialMind, 100, 255, 1));
-    auto bombard = rules_test::Module("Bombard", 10, rules_test::WeaponData(6, 15, 25, 15, kSpecialBombard, 100, 255, 2));
+    auto bombard =
+        rules_test::Module("Bombard", 10, rules_test::WeaponData(6, 15, 25, 15, kSpecialBombard, 100, 255, 2));
     std::vector<rules_test::ModuleEntry> modules = {gun, shield, drive, scanner, hold, mind, bombard};
     for (auto& m : modules) m.guildMask = 0x1F;
     EXPECT_TRUE(world.UseRules(rules_test::HullsFile(sections), rules_test::ModulesFile(modules)));
@@ -53,8 +54,7 @@ class BattleWorld : public ::testing::Test {
   }
 
   CGUnitTemplate* Design(std::uint16_t chapter, const std::vector<std::uint16_t>& fitted) {
-    CGUnitTemplate design(static_cast<std::uint8_t>(chapter),
-                          static_cast<std::int32_t>((chapter << 26) | 1000));
+    CGUnitTemplate design(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | 1000));
     design.SetHull(world.hulls->GetHull(chapter >> 3, 0));
     for (std::size_t s = 0; s < fitted.size(); ++s) design.FitModule(static_cast<int>(s), fitted[s]);
     const int slot = fixedUsed[chapter]++;
@@ -67,8 +67,7 @@ class BattleWorld : public ::testing::Test {
                              std::int16_t x = 0) {
     std::vector<CGUnit*> units;
     for (int i = 0; i < n; ++i) {
-      CGUnit* u =
-          world.CreateUnit(chapter, design, Location{asteroid, static_cast<std::int16_t>(x + 10 * i), 0, 0});
+      CGUnit* u = world.CreateUnit(chapter, design, Location{asteroid, static_cast<std::int16_t>(x + 10 * i), 0, 0});
       EXPECT_NE(u, nullptr);
       if (u == nullptr) continue;
       u->retreat = {100, 100, 0};  // 100: the damage that makes it leave can never be passed

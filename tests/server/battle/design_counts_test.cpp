@@ -47,8 +47,8 @@ TEST_F(DesignCounts, ABattleCountsOnBothSidesDesignsAndEveryoneIsTold) {
     int told = 0;
     for (const SrvPacket& p : OfType(*turn, chapter, 201)) {
       const CGUnitTemplate* d = ReadU32(p, 8) == strong->templateId ? strong
-                                : ReadU32(p, 8) == weak->templateId  ? weak
-                                                                     : nullptr;
+                                : ReadU32(p, 8) == weak->templateId ? weak
+                                                                    : nullptr;
       if (d == nullptr) continue;
       ++told;
       EXPECT_EQ(ReadU16(p, 16), d->trailingWords[0]);

@@ -83,8 +83,7 @@ inline ReadReplay ReadReplayFile(std::span<const std::uint8_t> bytes) {
       shot.unit = id;
       std::uint32_t engine = 0;
       if (!r.Skip(8) || !r.Read(engine) || !code(c) || c != replay::kShot) return out;
-      if (!r.Read(shot.weapon) || !r.Read(shot.target) || !r.Read(shot.chance) || !r.Read(shot.effective))
-        return out;
+      if (!r.Read(shot.weapon) || !r.Read(shot.target) || !r.Read(shot.chance) || !r.Read(shot.effective)) return out;
       while (code(c) && c >= replay::kShot) {
         ReadPart part{c, 0, 0};
         std::uint16_t kind = 0;

@@ -46,8 +46,7 @@ TEST_F(SpaceBattle, TheStrongerFleetDestroysTheWeakerAndKeepsItsShips) {
   EXPECT_FALSE(weak[0]->IsOperational());
   for (const CGUnit* u : strong) EXPECT_TRUE(u->IsOperational());
   // Both sides hear of it, with a replay to review.
-  EXPECT_EQ(BattleNotices(*turn, 0),
-            (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 0), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{1, kBattleAsteroid}}));
   EXPECT_EQ(BattleNotices(*turn, 8), BattleNotices(*turn, 0));
   EXPECT_TRUE(BattleNotices(*turn, 16).empty());
   // The destroyed unit's state tells the client so.
@@ -65,8 +64,7 @@ TEST_F(SpaceBattle, APlanThatHoldsFireFiresNoShotAndAnAttackOrderNamesTheOnlyTar
   auto turn = Resolve();
   EXPECT_EQ(ClientReplay(*turn, 0, kBattleAsteroid).Shots().size(), 0u);
   for (const CGUnit* u : idle) EXPECT_EQ(u->hullDamage + u->lifeSupportDamage + u->modules[0].damage, 0);
-  EXPECT_EQ(BattleNotices(*turn, 8),
-            (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
+  EXPECT_EQ(BattleNotices(*turn, 8), (std::vector<std::pair<std::uint16_t, std::uint32_t>>{{0, kBattleAsteroid}}));
 
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_ATTACK_UNIT;
@@ -220,7 +218,7 @@ TEST_F(SpaceBattle, UnitsOrderedOrPlannedToRetreatLeaveTheBattle) {
   const auto hunters = Fleet(0, Design(0, {kDrive, kGun}), 1, kBattleAsteroid);
   auto leaving = Fleet(8, Design(8, {kDrive, kGun}), 1, kBattleAsteroid, 30);
   auto scout = Fleet(8, Design(8, {kDrive, kShield}), 1, kBattleAsteroid, 60);  // the gun cannot hurt it
-  scout[0]->retreat[2] = 1;  // leaves once it has nothing to fire
+  scout[0]->retreat[2] = 1;                                                     // leaves once it has nothing to fire
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_RETREAT;
   leaving[0]->orders.InsertAt(order.release(), 0);
@@ -246,8 +244,7 @@ TEST_F(SpaceBattle, SolarSpaceFightsAreNamedAfterTheNearestAsteroidWithoutABattl
   Fleet(8, design8, 1, kBattleAsteroid, 50);
   const auto near0 = Fleet(0, design0, 1, solar, at.x);
   const auto near8 = Fleet(8, design8, 1, solar, static_cast<std::int16_t>(at.x + 100));
-  const auto far8 =
-      Fleet(8, design8, 1, solar, static_cast<std::int16_t>(at.x > 0 ? at.x - 20000 : at.x + 20000));
+  const auto far8 = Fleet(8, design8, 1, solar, static_cast<std::int16_t>(at.x > 0 ? at.x - 20000 : at.x + 20000));
   const auto far16 = Fleet(16, Design(16, {kDrive, kGun}), 1, solar, far8[0]->location.x);
   for (CGUnit* u : {near0[0], near8[0], far8[0], far16[0]}) {
     u->location.y = at.y;

@@ -14,7 +14,7 @@
 namespace battle_test {
 namespace {
 
-constexpr std::uint16_t kField = 1;  // nobody's home
+constexpr std::uint16_t kField = 1;    // nobody's home
 constexpr std::uint16_t kCombine = 8;  // guild 1, which arms mind weapons
 constexpr std::uint16_t kOrder = 24;   // guild 3, which bombards
 
@@ -91,7 +91,8 @@ TEST_F(SpecialWeapons, AMindWeaponFiresOnlyOnceArmedAndItsHitStunsTheTarget) {
   // The replay's shot carries the stun, which the review log tells as such.
   bool stunShot = false;
   for (const ReadShot& shot : ClientReplay(*turn, 0).Shots())
-    for (const ReadPart& part : shot.parts) stunShot |= part.code == kShotHit && part.value == kHitStun && part.amount == 3;
+    for (const ReadPart& part : shot.parts)
+      stunShot |= part.code == kShotHit && part.value == kHitStun && part.amount == 3;
   EXPECT_TRUE(stunShot);
 
   // A stunned ship is no mind weapon's target: its stun is not drawn out.
@@ -130,11 +131,10 @@ TEST_F(SpecialWeapons, AStunKeepsItsQueueForItsTurnsHoldsFireAndThenLifts) {
 
   // Its queue cannot be replaced, nor its stun cancelled; an order may wait behind it.
   EXPECT_EQ(Submit(0, *gunner, ORDER_MOVE_TO_ASTEROID, 2), SrvOrderVerdict::kStunned);
-  EXPECT_EQ(SrvSubmitOrder(world, 0, Bytes(BuildCancelOrdersPacket(gunner->id, kField, 0))),
-            SrvOrderVerdict::kStunned);
-  EXPECT_TRUE(SrvRefusedOrderNotice(world, 0, Bytes(BuildOrderPacket(gunner->id, *Order(ORDER_MOVE_TO_ASTEROID, 2),
-                                                                     kInsertReplace)),
-                                    SrvOrderVerdict::kStunned)
+  EXPECT_EQ(SrvSubmitOrder(world, 0, Bytes(BuildCancelOrdersPacket(gunner->id, kField, 0))), SrvOrderVerdict::kStunned);
+  EXPECT_TRUE(SrvRefusedOrderNotice(
+                  world, 0, Bytes(BuildOrderPacket(gunner->id, *Order(ORDER_MOVE_TO_ASTEROID, 2), kInsertReplace)),
+                  SrvOrderVerdict::kStunned)
                   .empty())
       << "a 303 would end the stun on the client alone";
   ASSERT_EQ(gunner->GetOrderCount(), 1);

@@ -3,10 +3,10 @@
 #include <set>
 #include <tuple>
 
-#include "Game/model/GTerrainRec.h"
 #include "Game/base/Packets.h"
-#include "server/orders/SrvZoneOrders.h"
+#include "Game/model/GTerrainRec.h"
 #include "server/battle/SrvTerrainBattle.h"
+#include "server/orders/SrvZoneOrders.h"
 #include "tests/server/battle/battle_fixture.h"
 
 namespace battle_test {
@@ -17,8 +17,7 @@ constexpr std::uint16_t kField = 1;  // nobody's home
 class TerrainBattle : public BattleWorld {
  protected:
   CGZone& Zone(std::uint16_t z) { return *world.solar.GetAsteroid(kField)->GetZone(z); }
-  void Hold(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs,
-            std::uint32_t facilities = 0) {
+  void Hold(CGZone& zone, std::uint8_t chapter, std::array<std::uint8_t, 4> atvs, std::uint32_t facilities = 0) {
     zone.owner = chapter;
     zone.SetAtvCounts(atvs[0], atvs[1], atvs[2], atvs[3]);
     zone.SetFacilities(facilities);
@@ -44,8 +43,7 @@ class TerrainBattle : public BattleWorld {
     }
     return events;
   }
-  static int Count(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source,
-                   std::uint16_t w) {
+  static int Count(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source, std::uint16_t w) {
     return static_cast<int>(std::count_if(events.begin(), events.end(), [&](const TerrainEvent& e) {
       return e.a == kind && e.sourceType == source && e.w == w;
     }));
@@ -77,7 +75,8 @@ TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   EXPECT_EQ(Count(events, kTerrainDefenceHit, kElementDestroyed, 8) +
                 Count(events, kTerrainCombatRound, kElementDestroyed, 8),
             12 - survivors);
-  EXPECT_EQ(Count(events, kTerrainDefenceHit, kElementDestroyed, 8), Count(events, kTerrainDefenceFire, kElementShot, 0));
+  EXPECT_EQ(Count(events, kTerrainDefenceHit, kElementDestroyed, 8),
+            Count(events, kTerrainDefenceFire, kElementShot, 0));
   for (const TerrainEvent& e : events) {
     EXPECT_EQ(e.d, 3u);
     EXPECT_EQ(e.g, 3u);
@@ -99,8 +98,7 @@ TEST_F(TerrainBattle, AnAttackThatWipesOutTheHoldersTakesTheZoneAsRecorded) {
   }
   EXPECT_TRUE(refreshed);
   bool told = false;
-  for (const SrvPacket& p : OfType(*turn, 0, 1500))
-    told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
+  for (const SrvPacket& p : OfType(*turn, 0, 1500)) told |= ReadU16(p, 10) == 411 && ReadU32(p, 144) == kField;
   EXPECT_TRUE(told);
 }
 
@@ -255,8 +253,7 @@ TEST_F(TerrainBattle, AttackersAreDrawnInTheZoneTheySetOffFrom) {
   CGZone& zone = Zone(3);
   Hold(from, 8, {12, 0, 0, 0});
   Hold(zone, 0, {0, 2, 0, 0});
-  const auto attack =
-      Pkt<20>(PKT_ZONE_ATTACKING_ATVS).U16(8, kField).U16(10, 3).U16(12, 2).U16(14, 8).U16(18, 12);
+  const auto attack = Pkt<20>(PKT_ZONE_ATTACKING_ATVS).U16(8, kField).U16(10, 3).U16(12, 2).U16(14, 8).U16(18, 12);
   ASSERT_EQ(SrvSubmitZoneOrder(world, 8, attack), SrvOrderVerdict::kAccepted);
   auto turn = Resolve();
   ASSERT_EQ(zone.owner, 8);

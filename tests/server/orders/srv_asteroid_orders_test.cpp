@@ -8,11 +8,11 @@
 #include <iterator>
 #include <string>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"

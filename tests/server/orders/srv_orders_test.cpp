@@ -14,23 +14,23 @@
 #include <tuple>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GTerrainRec.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
-#include "Game/model/GTerrainRec.h"
 #include "Game/model/GZone.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
-#include "server/world/SrvFog.h"
 #include "server/SrvGame.h"
+#include "server/ai/SrvChapterState.h"
+#include "server/battle/SrvTerrainBattle.h"
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/trade/SrvTransitTurns.h"
-#include "server/ai/SrvChapterState.h"
-#include "server/battle/SrvTerrainBattle.h"
+#include "server/world/SrvFog.h"
 #include "tests/server/srv_game_fixture.h"
 
 namespace {
@@ -82,9 +82,7 @@ struct SrvOrders : SrvGameCase<41> {
   }
 };
 
-UnitOrder MoveTo(std::uint16_t asteroid) {
-  return Ordered(ORDER_MOVE_TO_ASTEROID, {asteroid});
-}
+UnitOrder MoveTo(std::uint16_t asteroid) { return Ordered(ORDER_MOVE_TO_ASTEROID, {asteroid}); }
 
 }  // namespace
 
@@ -939,7 +937,8 @@ TEST(SrvLooseDesigns, AUnitComingIntoSightIsToldAfterItsLooseDesign) {
     sight.Filter(world, fog, kMine, turn);
     EXPECT_TRUE(toldInOrder(turn)) << when;
     EXPECT_EQ(std::count_if(turn.begin(), turn.end(), [](const SrvPacket& p) { return ReadU16(p, 0) == PKT_TEMPLATE; }),
-              1) << "once, however many units fly it";
+              1)
+        << "once, however many units fly it";
     theirs->SetLocation(&far);
     wing->SetLocation(&far);
     std::vector<SrvPacket> gone;
@@ -953,8 +952,7 @@ TEST(SrvLooseDesigns, AUnitComingIntoSightIsToldAfterItsLooseDesign) {
 
 TEST_F(SrvGuildTrade, AnAsteroidsVoteGoesToTheHighestBidderUntilItChangesController) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
-  auto offer =
-      Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 1).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
+  auto offer = Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 1).U8(10, 1).U8(12, static_cast<std::uint8_t>(home8)).U32(16, 10);
   EXPECT_FALSE(game.Receive(2, offer)) << "chapter 9 does not control the asteroid";
   out.sent.clear();
   ASSERT_TRUE(game.Receive(1, offer.U8(10, 0)));
@@ -1076,8 +1074,8 @@ TEST_F(SrvGuildTrade, BoughtMineralsArriveInTheTurnTheBuyerWasShown) {
   const auto buyerPool = static_cast<std::uint8_t>(world.Chapter(9)->homeAsteroid);
   const int transit = SrvTransitTurns(world, 9, sellerPool, buyerPool);
   ASSERT_GT(transit, 1) << "the homes lie further apart than a turn";
-  ASSERT_TRUE(game.Receive(
-      1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, 1).U16(12, 20).U16(14, 1)));
+  ASSERT_TRUE(
+      game.Receive(1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, sellerPool).U8(10, 1).U16(12, 20).U16(14, 1)));
   auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, sellerPool).U8(10, 1).U8(11, 9).U8(12, buyerPool);
   const std::uint32_t bought = world.turn;
   ASSERT_TRUE(game.Receive(2, buy.U16(14, 20)));
@@ -1103,17 +1101,16 @@ TEST_F(SrvGuildTrade, BoughtMineralsArriveInTheTurnTheBuyerWasShown) {
 // client lists them arriving this turn, and the pool holds them at once.
 TEST_F(SrvGuildTrade, MineralsBoughtWhereTheyLieAreThePoolsAtOnce) {
   const auto pool = static_cast<std::uint8_t>(world.Chapter(8)->homeAsteroid);
-  ASSERT_TRUE(
-      game.Receive(1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, pool).U8(10, 1).U16(12, 20).U16(14, 1)));
+  ASSERT_TRUE(game.Receive(1, Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 8).U8(9, pool).U8(10, 1).U16(12, 20).U16(14, 1)));
   // The offer stands on an asteroid its seller has lost to the buyer since.
   const_cast<SrvWorld&>(world).solar.GetAsteroid(pool)->owner = 9;
   const std::uint32_t before = world.poolDB.GetMineral(pool, 1);
   auto buy = Pkt<16>(PKT_MINERAL_TRADE).U8(8, 8).U8(9, pool).U8(10, 1).U8(11, 9).U8(12, pool);
   ASSERT_TRUE(game.Receive(2, buy.U16(14, 20)));
   EXPECT_EQ(world.poolDB.GetMineral(pool, 1), before + 20);
-  EXPECT_TRUE(std::none_of(world.inTransit.begin(), world.inTransit.end(),
-                           [&](const SrvTransferInTransit& t) { return t.destination == pool; }))
-      << "nothing left on its way to be delivered again";
+  EXPECT_TRUE(std::none_of(world.inTransit.begin(), world.inTransit.end(), [&](const SrvTransferInTransit& t) {
+    return t.destination == pool;
+  })) << "nothing left on its way to be delivered again";
 }
 
 // The buyer's client's own reckoning; the same both ways, nothing to itself,
@@ -1309,8 +1306,8 @@ std::vector<TerrainEvent> RecordedFor(const RecordingOutbox& out, std::size_t fr
 }
 
 int CountKind(const std::vector<TerrainEvent>& events, std::uint32_t kind, std::uint32_t source) {
-  return static_cast<int>(
-      std::count_if(events.begin(), events.end(), [&](const TerrainEvent& e) { return e.a == kind && e.sourceType == source; }));
+  return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                        [&](const TerrainEvent& e) { return e.a == kind && e.sourceType == source; }));
 }
 
 // ATVs landing come down in pods, which the combat ATVs of a hostile zone

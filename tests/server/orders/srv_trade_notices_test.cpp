@@ -43,8 +43,12 @@ struct SrvTradeNotices : SrvGameCase<53> {
   // Chapter 8's standing transfer of `amount` exotics from its home to `to`, two turns on the way.
   bool Transfer(std::uint16_t to, std::uint16_t amount) {
     return game.Receive(1, Pkt<20>(PKT_AUTO_TRANSFER)
-                               .U8(8, 8).U8(9, static_cast<std::uint8_t>(Home(8)))
-                               .U8(10, static_cast<std::uint8_t>(to)).U8(11, 2).U16(12, amount).U16(14, 2));
+                               .U8(8, 8)
+                               .U8(9, static_cast<std::uint8_t>(Home(8)))
+                               .U8(10, static_cast<std::uint8_t>(to))
+                               .U8(11, 2)
+                               .U16(12, amount)
+                               .U16(14, 2));
   }
   // Fills the unit's hold but for one place (with mining ATVs).
   static bool LeaveRoomForOne(CGUnit& unit) {
@@ -141,8 +145,15 @@ TEST_F(SrvTradeNotices, AnOlderFilesShipmentsArriveUntold) {
   ASSERT_TRUE(SrvSaveWorldState(World(), w));
   // The shipment's record: destination, mineral, amount, arrival turn, then the sender and source.
   const SrvTransferInTransit& t = World().inTransit[0];
-  const std::uint8_t record[] = {t.destination, t.mineral, 0xE1, 0x10, static_cast<std::uint8_t>(t.arrivalTurn),
-                                 static_cast<std::uint8_t>(t.arrivalTurn >> 8), 0, 0, 8,
+  const std::uint8_t record[] = {t.destination,
+                                 t.mineral,
+                                 0xE1,
+                                 0x10,
+                                 static_cast<std::uint8_t>(t.arrivalTurn),
+                                 static_cast<std::uint8_t>(t.arrivalTurn >> 8),
+                                 0,
+                                 0,
+                                 8,
                                  static_cast<std::uint8_t>(Home(8))};
   const auto at = std::search(block.begin(), block.end(), std::begin(record), std::end(record));
   ASSERT_NE(at, block.end());

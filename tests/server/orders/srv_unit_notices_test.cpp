@@ -208,9 +208,12 @@ TEST_F(SrvUnitNotices, AStandingTransferItsSourceCannotPayIsToldItsSender) {
   const std::uint32_t held = World().poolDB.GetMineral(home, 2);
   auto send = [&](std::uint32_t amount) {
     return game.Receive(kMe, Pkt<20>(PKT_AUTO_TRANSFER)
-                                 .U8(8, kMine).U8(9, static_cast<std::uint8_t>(home))
-                                 .U8(10, static_cast<std::uint8_t>(outpost)).U8(11, 2)
-                                 .U16(12, static_cast<std::uint16_t>(amount)).U16(14, 2));
+                                 .U8(8, kMine)
+                                 .U8(9, static_cast<std::uint8_t>(home))
+                                 .U8(10, static_cast<std::uint8_t>(outpost))
+                                 .U8(11, 2)
+                                 .U16(12, static_cast<std::uint16_t>(amount))
+                                 .U16(14, 2));
   };
   // Beyond what the pool holds, with the turn's mining.
   ASSERT_TRUE(send(held + 5000));

@@ -45,9 +45,7 @@ struct SrvZoneRoom : SrvGameCase<47> {
     std::memcpy(prices, g_gameVariables.atvCosts, sizeof prices);
   }
   void TearDown() override { std::memcpy(g_gameVariables.atvCosts, prices, sizeof prices); }
-  CGZone& Zone(std::uint16_t index) {
-    return *const_cast<SrvWorld&>(World()).solar.GetAsteroid(home)->GetZone(index);
-  }
+  CGZone& Zone(std::uint16_t index) { return *const_cast<SrvWorld&>(World()).solar.GetAsteroid(home)->GetZone(index); }
   void EndTurn() {
     out.sent.clear();
     EndTestTurn(game, {{kMe, kMine}});

@@ -9,9 +9,9 @@
 #include "sg/core/apphooks.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
-#include "sg/raster/ddinfo.h"
 #include "sg/core/hash.h"
 #include "sg/material/material.h"
+#include "sg/raster/ddinfo.h"
 
 namespace {
 
@@ -190,8 +190,8 @@ class Prepare : public Context {
 TEST_F(Prepare, TrueColourTexelsBecomePaletteIndices) {
   ctx_->ctxPaletteUsed = 254;
   // Three colours, the first twice; the alpha byte is ignored.
-  SGTextureMap* a = MakeTexture(SG_TXM_FORMAT_RGBA32, 4, 1, 16,
-                                {10, 20, 30, 1, 40, 50, 60, 2, 10, 20, 30, 3, 70, 80, 90, 4});
+  SGTextureMap* a =
+      MakeTexture(SG_TXM_FORMAT_RGBA32, 4, 1, 16, {10, 20, 30, 1, 40, 50, 60, 2, 10, 20, 30, 3, 70, 80, 90, 4});
   ASSERT_EQ(SGContextPrepareTexture(ctx_, a), SG_ERROR_NONE);
   const std::uint8_t* t = a->txmInfo->tpiTexels;
   EXPECT_EQ(std::make_tuple(t[0], t[1], t[2]), std::make_tuple(254, 255, 254));

@@ -9,9 +9,7 @@
 namespace {
 
 std::uint64_t g_now = 0;
-std::uint64_t TestCounter() {
-  return g_now;
-}
+std::uint64_t TestCounter() { return g_now; }
 
 class Stopwatch : public testing::Test {
  protected:

@@ -222,10 +222,11 @@ SGError ForwardedTriangle(SGRenderer* rend, SGScene* scene, SGMaterial* mat, SGT
 TEST_F(D3DRenderTest, FacesInsideTheViewDrawAsTheirTransformedVerticesDid) {
   SGModel* box = Keep(rendertest::Box(1.f, 1.3f, 0.8f, 2));
   SGMaterial* flat = Keep(rendertest::Material(SG_MAT_TYPE_SHADED, 90, nullptr));
-  SGMaterial* textured = Keep(rendertest::Material(SG_MAT_TYPE_SHADED_TEXTURE, 130, rendertest::Texture(64, 64, 60, 0)));
+  SGMaterial* textured =
+      Keep(rendertest::Material(SG_MAT_TYPE_SHADED_TEXTURE, 130, rendertest::Texture(64, 64, 60, 0)));
   for (int i = 0; i < 24; ++i) {
-    const std::vector<SGMaterial*> mats = i % 3 == 0 ? std::vector<SGMaterial*>{textured, flat}
-                                                     : std::vector<SGMaterial*>{flat, textured};
+    const std::vector<SGMaterial*> mats =
+        i % 3 == 0 ? std::vector<SGMaterial*>{textured, flat} : std::vector<SGMaterial*>{flat, textured};
     SGInstance* inst = Place(box, mats, -11.0 + 1.0 * i, 0.4 * (i % 5) - 0.8, -2.0 * (i % 4));
     const float angles[3] = {0.3f * static_cast<float>(i), 0.7f, 0.2f * static_cast<float>(i % 7)};
     SGInstanceSetAngles(inst, angles);

@@ -153,9 +153,15 @@ TEST_F(BatchTest, APreparedVertexKeepsItsEntryForItsKeyBatchAndMaterial) {
 // the texture's width: none for one texel, a whole texture for two or four,
 // 1 / (2^(k-1) - 1) from 2^k texels on; the device's flag turns it off.
 TEST_F(BatchTest, TextureCoordinatesAreInsetByTheTexturesWidth) {
-  const std::pair<std::uint32_t, float> widths[] = {{1, 0.f},         {2, 1.f},           {4, 1.f},
-                                                   {7, 1.f},         {8, 1.f / 3.f},     {64, 1.f / 31.f},
-                                                   {100, 1.f / 31.f}, {1024, 1.f / 511.f}, {1u << 20, 1.f / 524287.f}};
+  const std::pair<std::uint32_t, float> widths[] = {{1, 0.f},
+                                                    {2, 1.f},
+                                                    {4, 1.f},
+                                                    {7, 1.f},
+                                                    {8, 1.f / 3.f},
+                                                    {64, 1.f / 31.f},
+                                                    {100, 1.f / 31.f},
+                                                    {1024, 1.f / 511.f},
+                                                    {1u << 20, 1.f / 524287.f}};
   for (const auto& [width, inset] : widths) {
     SGMaterial* mat = Keep(rendertest::Material(SG_MAT_TYPE_TEXTURE, 30, nullptr));
     auto* txm = static_cast<SGTextureMap*>(SGCalloc(1, sizeof(SGTextureMap)));

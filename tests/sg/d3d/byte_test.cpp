@@ -41,9 +41,9 @@ TEST(D3DByte, AgreesWithLroundOnHalvesLargeValuesAndSpecials) {
     }
   }
   const float inf = std::numeric_limits<float>::infinity();
-  for (const float v : {2147483648.f, std::nextafter(2147483648.f, 0.f), -2147483648.f,
-                        std::nextafter(-2147483648.f, 0.f), 9.2233720e18f, -9.2233720e18f, 3e38f, inf, -inf,
-                        std::numeric_limits<float>::quiet_NaN()}) {
+  for (const float v :
+       {2147483648.f, std::nextafter(2147483648.f, 0.f), -2147483648.f, std::nextafter(-2147483648.f, 0.f),
+        9.2233720e18f, -9.2233720e18f, 3e38f, inf, -inf, std::numeric_limits<float>::quiet_NaN()}) {
     EXPECT_EQ(ISGD3DByte(v), LroundByte(v)) << v;
   }
   std::mt19937 random(31);

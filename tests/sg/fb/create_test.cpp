@@ -27,10 +27,9 @@ TEST_F(Create, GameConfigurationDrawsStraightIntoTheGameSurface) {
   std::uint32_t size[2];
   SGFrameBufferGetSize(fb_, size);
   EXPECT_EQ(std::make_tuple(size[0], size[1]), std::make_tuple(kGameWidth, kGameHeight));
-  EXPECT_EQ(std::make_tuple(fb_->fbMode, fb_->fbBPP, fb_->fbPitch),
-            std::make_tuple(SG_FB_MODE_QUASI_RGB, 16u, 1172));
-  EXPECT_EQ(fb_->fbFlags, SG_FB_FLAG_CALLER_WINDOW | SG_FB_FLAG_USER_PALETTE | SG_FB_FLAG_NO_3D |
-                              SG_FB_FLAG_SINGLE_SURFACE);
+  EXPECT_EQ(std::make_tuple(fb_->fbMode, fb_->fbBPP, fb_->fbPitch), std::make_tuple(SG_FB_MODE_QUASI_RGB, 16u, 1172));
+  EXPECT_EQ(fb_->fbFlags,
+            SG_FB_FLAG_CALLER_WINDOW | SG_FB_FLAG_USER_PALETTE | SG_FB_FLAG_NO_3D | SG_FB_FLAG_SINGLE_SURFACE);
   const SGPixelFormat rgb565{5, 0xF800, 11, 6, 0x07E0, 5, 5, 0x001F, 0};
   EXPECT_EQ(std::memcmp(&fb_->fbPixelFormat, &rgb565, sizeof rgb565), 0);
   EXPECT_EQ(std::memcmp(&fb_->fbTexelFormat, &rgb565, sizeof rgb565), 0);
@@ -160,8 +159,7 @@ class OwnDevice : public FrameBufferTest {
   }
   // A module whose strings 20 and 30 name the window and its class.
   static HINSTANCE Module() {
-    static HINSTANCE module =
-        LoadLibrary((std::string(QUEN_SOURCE_DIR) + "/tests/sg/fb/data/fbwindow.dll").c_str());
+    static HINSTANCE module = LoadLibrary((std::string(QUEN_SOURCE_DIR) + "/tests/sg/fb/data/fbwindow.dll").c_str());
     return module;
   }
 };
@@ -269,8 +267,8 @@ TEST_F(OwnDevice, OffscreenSingleSurfaceTakesTheContextFormat) {
 }
 
 TEST_F(OwnDevice, OffscreenIndexedAndOffscreenFlipPair) {
-  SGFrameBufferOptions o = Own(SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT |
-                               SG_FB_OPT_IDX8 | SG_FB_OPT_SYSTEM_MEMORY);
+  SGFrameBufferOptions o = Own(SG_FB_OPT_OFFSCREEN | SG_FB_OPT_DRAW_FRONT | SG_FB_OPT_SIZE_EXPLICIT | SG_FB_OPT_IDX8 |
+                               SG_FB_OPT_SYSTEM_MEMORY);
   o.fboWidth = 30;
   o.fboHeight = 20;
   ASSERT_EQ(Open(o), SG_ERROR_NONE);

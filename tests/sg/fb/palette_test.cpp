@@ -163,9 +163,9 @@ TEST_F(IndexedPalette, OwnSurfacesPaletteMarksTheEntriesItMayChange) {
   fb_->fbFlags |= SG_FB_FLAG_WINDOWED;
   ASSERT_EQ(ISGFrameBufferCreatePalette(fb_), SG_ERROR_NONE);
   const auto& windowed = fb_->fbDDI->ddiPalette->Entries();
-  EXPECT_EQ((std::array<BYTE, 4>{windowed[9].peFlags, windowed[10].peFlags, windowed[245].peFlags,
-                                 windowed[246].peFlags}),
-            (std::array<BYTE, 4>{0x40, 0x01, 0x01, 0x40}));
+  EXPECT_EQ(
+      (std::array<BYTE, 4>{windowed[9].peFlags, windowed[10].peFlags, windowed[245].peFlags, windowed[246].peFlags}),
+      (std::array<BYTE, 4>{0x40, 0x01, 0x01, 0x40}));
 }
 
 }  // namespace

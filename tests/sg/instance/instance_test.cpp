@@ -306,7 +306,8 @@ TEST(Instance, HardPointsHoldPointers) {
   for (std::uint32_t id = 0; id < 3; ++id) {
     auto* hp = static_cast<SGGeoHardPoint*>(SGCalloc(1, sizeof(SGGeoHardPoint)));
     hp->ghpId = id;
-    model->modLods[0].mdlData = ISGGeoChainAppend(model->modLods[0].mdlData, ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp));
+    model->modLods[0].mdlData =
+        ISGGeoChainAppend(model->modLods[0].mdlData, ISGGeoNodeCreate(SG_GD_TYPE_HARDPOINT, hp));
   }
   SGInstance* ship = Make(SG_INST_TYPE_MODEL_TWO);
   SGInstance* turret = Make(SG_INST_TYPE_MODEL_TWO);
@@ -401,7 +402,7 @@ TEST(Complex, SubInstancesShareAttributesAndBounds) {
   ASSERT_EQ(SGInstanceAddSubInstance(complex, a, pa), SG_ERROR_NONE);
   ASSERT_EQ(SGInstanceAddSubInstance(complex, b, pb), SG_ERROR_NONE);
   const auto* root = static_cast<const SGBsp*>(complex->instData);
-  EXPECT_EQ(root->bspInstance, nullptr);  // split between the two
+  EXPECT_EQ(root->bspInstance, nullptr);     // split between the two
   EXPECT_EQ(root->bspBack->bspInstance, b);  // the newcomer behind, the one held in front
   EXPECT_EQ(root->bspFront->bspInstance, a);
   EXPECT_GT(root->bspPlane.plnNormal[0] * -4.f + root->bspPlane.plnDist, 0.f);

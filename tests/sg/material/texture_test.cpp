@@ -9,8 +9,8 @@
 #include "../sgtest.h"
 #include "sg/core/context.h"
 #include "sg/core/datapath.h"
-#include "sg/raster/ddinfo.h"
 #include "sg/material/material.h"
+#include "sg/raster/ddinfo.h"
 
 namespace {
 
@@ -89,8 +89,7 @@ TEST_F(Textures, HeaderFileWithOwnPalette) {
   EXPECT_EQ(txm->txmInfo->tpiTexels[0], 0x02);
   const SGTexturePalette* pal = txm->txmInfo->tpiPal;
   ASSERT_NE(pal, nullptr);
-  EXPECT_EQ(std::make_tuple(pal->tpNumColours, pal->tpColours[2].red, pal->tpRefCnt),
-            std::make_tuple(3u, 2, 1u));
+  EXPECT_EQ(std::make_tuple(pal->tpNumColours, pal->tpColours[2].red, pal->tpRefCnt), std::make_tuple(3u, 2, 1u));
   EXPECT_STREQ(pal->tpName, "pal.pal");
 
   // A second map sharing the palette keeps it alive past the first one.
@@ -178,8 +177,8 @@ TEST_F(Textures, TgaImagesAreReadTopRowFirst) {
   // 2 x 2, 24-bit, stored bottom-up as blue, green, red.
   Bytes b;
   b.U8(0).U8(0).U8(2).U16(0).U16(0).U8(0).U16(0).U16(0).U16(2).U16(2).U8(24).U8(0);
-  b.U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);        // file row 0 = bottom row
-  b.U8(7).U8(8).U8(9).U8(10).U8(11).U8(12);     // file row 1 = top row
+  b.U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);     // file row 0 = bottom row
+  b.U8(7).U8(8).U8(9).U8(10).U8(11).U8(12);  // file row 1 = top row
   drive_.Write("pic.tga", b.b);
   SGTextureMap* txm = nullptr;
   ASSERT_EQ(Load("pic.tga", &txm), SG_ERROR_NONE);

@@ -18,7 +18,7 @@ using sgtest::Bytes;
 // `tweak` may change any word before it is used.
 Bytes MakeBlock(const std::function<void(Bytes&)>& tweak = nullptr) {
   Bytes b;
-  b.U32(720).U32(1).U32(124).U32(1).U32(60).F32(2.f);   // size, LODs, LOD array, xforms
+  b.U32(720).U32(1).U32(124).U32(1).U32(60).F32(2.f);  // size, LODs, LOD array, xforms
   b.F32(-1).F32(-1).F32(-1).F32(1).F32(1).F32(1).F32(0).F32(0).F32(0);
   for (int i = 0; i < 64; ++i) b.U8(static_cast<std::uint8_t>(i));  // 60: transform record
   // 124: LOD: reserved, distance, root (xform, 3 verts at 208, 1 normal at 244, no UVs, parent),
@@ -34,23 +34,23 @@ Bytes MakeBlock(const std::function<void(Bytes&)>& tweak = nullptr) {
   b.U32(0).U32(1).U32(380).F32(0).F32(0).F32(0).F32(1).F32(1).F32(0).F32(0.8f).F32(.5f).F32(.5f).F32(0);
   b.U32(0).U32(1).U32(2).U32(0).U32(0).U32(0).U32(0).U32(1).U32(0xFFFFFFFF);  // 380: face
   b.F32(0).F32(0).F32(1).F32(0).U32(7);
-  b.U32(0).U32(448).U32(552);                                        // 436: split node
-  b.F32(1).F32(0).F32(0).F32(-0.5f).U32(472).U32(500);              // 448
-  b.U32(8).U32(484).U32(0);                                          // 472: hard point node
-  b.U32(3).F32(1).F32(2).F32(3);                                     // 484
-  b.U32(5).U32(0).U32(512);                                          // 500: back to the root
-  b.U32(6).U32(524).U32(0);                                          // 512: point list
-  b.U32(2).U32(544).U32(0).U32(0).U32(4);                            // 524: vertex indices only
-  b.U32(0).U32(2);                                                   // 544
-  b.U32(2).U32(564).U32(640);                                        // 552: billboard node
-  for (int i = 0; i < 15; ++i) b.F32(0.25f * i);                     // 564
-  b.U32(0).U32(3).U32(0).U32(5);                                     // no index table
-  b.U32(7).U32(652).U32(672);                                        // 640: line list
-  b.U32(1).U32(664).U32(9);                                          // 652
-  b.U32(2).U32(1);                                                   // 664
-  b.U32(3).U32(684).U32(0);                                          // 672: word node
-  b.U32(0xC0FFEE);                                                   // 684
-  b.Fill(32);                                                        // 688: spare bytes
+  b.U32(0).U32(448).U32(552);                           // 436: split node
+  b.F32(1).F32(0).F32(0).F32(-0.5f).U32(472).U32(500);  // 448
+  b.U32(8).U32(484).U32(0);                             // 472: hard point node
+  b.U32(3).F32(1).F32(2).F32(3);                        // 484
+  b.U32(5).U32(0).U32(512);                             // 500: back to the root
+  b.U32(6).U32(524).U32(0);                             // 512: point list
+  b.U32(2).U32(544).U32(0).U32(0).U32(4);               // 524: vertex indices only
+  b.U32(0).U32(2);                                      // 544
+  b.U32(2).U32(564).U32(640);                           // 552: billboard node
+  for (int i = 0; i < 15; ++i) b.F32(0.25f * i);        // 564
+  b.U32(0).U32(3).U32(0).U32(5);                        // no index table
+  b.U32(7).U32(652).U32(672);                           // 640: line list
+  b.U32(1).U32(664).U32(9);                             // 652
+  b.U32(2).U32(1);                                      // 664
+  b.U32(3).U32(684).U32(0);                             // 672: word node
+  b.U32(0xC0FFEE);                                      // 684
+  b.Fill(32);                                           // 688: spare bytes
   EXPECT_EQ(b.b.size(), 720u);
   if (tweak) tweak(b);
   return b;

@@ -16,7 +16,8 @@ SGModelSubTransform* AddCube(SGModel* model, std::uint32_t lod, std::uint32_t fa
   SGModelSubTransform& root = model->modLods[lod].mdlRoot;
   for (int i = 0; i < 8; ++i) {
     const std::uint32_t v = ISGSubTransformAddVertex(&root);
-    root.mstVerts[v] = SGPoint3s{static_cast<float>(i & 1), static_cast<float>((i >> 1) & 1), static_cast<float>((i >> 2) & 1)};
+    root.mstVerts[v] =
+        SGPoint3s{static_cast<float>(i & 1), static_cast<float>((i >> 1) & 1), static_cast<float>((i >> 2) & 1)};
   }
   root.mstNormals = static_cast<SGPoint3s*>(SGCalloc(1, sizeof(SGPoint3s)));
   root.mstNumNormals = 1;

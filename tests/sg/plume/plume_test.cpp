@@ -388,7 +388,8 @@ class PlumeOnDeviceTest : public d3drendertest::D3DRenderTest {
 TEST_F(PlumeOnDeviceTest, ADeviceThatCannotBlendChangesOnlyThePlumesCopies) {
   ASSERT_NE(rend_->renD3D, nullptr);
   ASSERT_NE(ISGD3DCanBlend(ctx_), SG_ERROR_NONE);
-  SGMaterial* smoke = Keep(rendertest::Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 60, rendertest::Texture(32, 32, 150, 0)));
+  SGMaterial* smoke =
+      Keep(rendertest::Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 60, rendertest::Texture(32, 32, 150, 0)));
   const std::uint32_t type = smoke->matType;
   SGInstance* owner = Place(Keep(rendertest::Box(0.5f, 0.5f, 0.5f, 1)), {smoke}, -6.0, 6.0, 0.0);
   Prepare();

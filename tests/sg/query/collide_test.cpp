@@ -73,8 +73,7 @@ class Collide : public testing::Test {
 
   std::vector<Contact> Run(std::uint32_t mode, float limit) {
     std::vector<Contact> contacts;
-    EXPECT_EQ(SGSceneCollide(scene_, Record, reinterpret_cast<std::uintptr_t>(&contacts), mode, limit),
-              SG_ERROR_NONE);
+    EXPECT_EQ(SGSceneCollide(scene_, Record, reinterpret_cast<std::uintptr_t>(&contacts), mode, limit), SG_ERROR_NONE);
     return contacts;
   }
 

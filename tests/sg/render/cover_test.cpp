@@ -31,13 +31,13 @@ struct PreparedBox {
       for (int k = 0; k < 3; ++k) {
         const SGPoint3s& p = mst.mstVerts[face.facVertIndex[k]];
         for (int c = 0; c < 3; ++c) {
-          world[k][c] = static_cast<float>(p.x * m.m[0][c] + p.y * m.m[1][c] + p.z * m.m[2][c] +
-                                           placed->instPos[c] - eye[c]);
+          world[k][c] =
+              static_cast<float>(p.x * m.m[0][c] + p.y * m.m[1][c] + p.z * m.m[2][c] + placed->instPos[c] - eye[c]);
         }
       }
-      const SGPoint3s n = ISGVector3sCross(
-          SGPoint3s{world[1][0] - world[0][0], world[1][1] - world[0][1], world[1][2] - world[0][2]},
-          SGPoint3s{world[2][0] - world[0][0], world[2][1] - world[0][1], world[2][2] - world[0][2]});
+      const SGPoint3s n =
+          ISGVector3sCross(SGPoint3s{world[1][0] - world[0][0], world[1][1] - world[0][1], world[1][2] - world[0][2]},
+                           SGPoint3s{world[2][0] - world[0][0], world[2][1] - world[0][1], world[2][2] - world[0][2]});
       if (n.x * world[0][0] + n.y * world[0][1] + n.z * world[0][2] >= 0.f) {
         continue;  // faces away from the eye
       }
@@ -138,9 +138,9 @@ TEST_F(CoverTest, ACloudCoverSplitsTheSceneAtItsHeight) {
   scene_->scnCover.covThreshold = 2.f;
   SGModel* box = Keep(Box(0.8f, 0.8f, 0.8f, 1));
   SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, 100, 9)));
-  Place(box, {mat}, -4.0, 12.0, 0.0);  // below
-  Place(box, {mat}, 0.0, 12.0, 4.0);   // just above: half faded
-  Place(box, {mat}, 4.0, 12.0, 7.0);   // well above
+  Place(box, {mat}, -4.0, 12.0, 0.0);                                                 // below
+  Place(box, {mat}, 0.0, 12.0, 4.0);                                                  // just above: half faded
+  Place(box, {mat}, 4.0, 12.0, 7.0);                                                  // well above
   SGInstanceSetAttributes(Place(box, {mat}, -8.0, 12.0, 0.5), SG_ATTR_HIDE_COVERED);  // hidden under a cover
   LookFrom(0.0, -6.0, 2.0, 0.f, 0.97f, 0.24f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);

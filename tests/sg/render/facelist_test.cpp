@@ -19,8 +19,7 @@ std::vector<Corner> g_corners;
 SGError Record(SGRenderer*, SGScene*, SGMaterial* mat, SGTxVertex** triple) {
   for (int k = 0; k < 3; ++k) {
     const SGTxVertex* v = triple[k];
-    g_corners.emplace_back(v->txvLoc[0], v->txvLoc[1], v->txvUV[0], v->txvUV[1], v->txvShade, v->txvFlags,
-                           mat);
+    g_corners.emplace_back(v->txvLoc[0], v->txvLoc[1], v->txvUV[0], v->txvUV[1], v->txvShade, v->txvFlags, mat);
   }
   return SG_ERROR_NONE;
 }
@@ -52,9 +51,7 @@ class FaceListTest : public RenderTest {
   void MakeRandom(std::uint32_t seed, std::uint32_t count, bool failing) {
     std::mt19937 rng(seed);
     auto real = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
-    auto below = [&rng](std::uint32_t n) {
-      return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng);
-    };
+    auto below = [&rng](std::uint32_t n) { return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(rng); };
     static constexpr std::uint32_t kFlags[] = {0,
                                                0,
                                                0,

@@ -52,8 +52,7 @@ class FrameTest : public RenderTest {
     wc.lpszClassName = "RenderStepWindow";
     wc.lpfnWndProc = StepProc;
     RegisterClassEx(&wc);
-    return CreateWindowEx(0, "RenderStepWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                          nullptr);
+    return CreateWindowEx(0, "RenderStepWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   }
 };
 

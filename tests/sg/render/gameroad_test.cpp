@@ -5,9 +5,9 @@
 // files; per frame update, SGSceneDraw and swap; a click picked back to the
 // game object; teardown in reverse.
 
-#include "support/renderfixture.h"
 #include "sg/fb/lut.h"
 #include "sg/query/raypick.h"
+#include "support/renderfixture.h"
 #include "tools/sgdata/sgdata.h"
 
 namespace {

@@ -61,8 +61,7 @@ TEST_F(IndexedDrawTest, FogTakesUntexturedAndTexturedTypesThroughTheFogTable) {
 // fog rows, whatever texture coordinates its vertices take from the texture.
 TEST_F(IndexedDrawTest, FoggedColourIgnoresTextureCoordinates) {
   GreyFog();
-  Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0,
-        100.0, 0.0);
+  Place(Keep(Box(3.f, 3.f, 3.f, 1)), {Keep(Material(SG_MAT_TYPE_FLAT, 200, Texture(64, 64, 180, 7)))}, 0.0, 100.0, 0.0);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   std::set<std::uint32_t> rows;
   for (int level = 0; level < 16; ++level) {

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <random>
+#include <utility>
 
 #include "sg/core/context.h"
 #include "sg/render/primitives.h"
@@ -77,8 +77,7 @@ class InsideFaceTest : public RenderTest {
       EXPECT_EQ(direct.tris, other->tris) << what << ", " << how;
       EXPECT_EQ(direct.qverts.size(), other->qverts.size()) << what << ", " << how;
       const std::size_t n = std::min(direct.qverts.size(), other->qverts.size());
-      EXPECT_EQ(0, std::memcmp(direct.qverts.data(), other->qverts.data(), n * sizeof(SGQVert)))
-          << what << ", " << how;
+      EXPECT_EQ(0, std::memcmp(direct.qverts.data(), other->qverts.data(), n * sizeof(SGQVert))) << what << ", " << how;
     }
     std::uint32_t border = 0;
     const int w = table.frame.width, h = table.frame.height;
@@ -102,8 +101,8 @@ class InsideFaceTest : public RenderTest {
     for (int i = 0; i < count; ++i) {
       SGMaterial* a = materials_[static_cast<std::size_t>(i) % 7];
       SGMaterial* b = materials_[static_cast<std::size_t>(i + 3) % 7];
-      SGInstance* inst = Place(i % 3 == 0 ? box : ball, {a, b}, real(-30.f, 30.f), real(-22.f, 70.f),
-                               real(-14.f, 14.f));
+      SGInstance* inst =
+          Place(i % 3 == 0 ? box : ball, {a, b}, real(-30.f, 30.f), real(-22.f, 70.f), real(-14.f, 14.f));
       const float angles[3] = {real(0.f, 6.f), real(0.f, 6.f), real(0.f, 6.f)};
       SGInstanceSetAngles(inst, angles);
       SGInstanceUpdate(inst);

@@ -124,8 +124,8 @@ TEST_F(PrepareTest, PreparedVerticesMatchTheOneVertexTransformOnEverySideOfTheVi
   }
   EXPECT_GT(seen.near, 0u);
   EXPECT_GT(seen.far, 0u);
-  EXPECT_EQ(seen.sides, SG_XFORM_FLAG_LEFT_CLIP | SG_XFORM_FLAG_RIGHT_CLIP | SG_XFORM_FLAG_BOTTOM_CLIP |
-                            SG_XFORM_FLAG_TOP_CLIP);
+  EXPECT_EQ(seen.sides,
+            SG_XFORM_FLAG_LEFT_CLIP | SG_XFORM_FLAG_RIGHT_CLIP | SG_XFORM_FLAG_BOTTOM_CLIP | SG_XFORM_FLAG_TOP_CLIP);
   EXPECT_GT(seen.inside, 0u);
 }
 

@@ -32,8 +32,8 @@ TEST_F(SceneDrawTest, BillboardRingShowsTheImageOfEachViewAngle) {
   SGModel* model = Keep(Billboard(1.2f, 1.6f, 8, 3));
   std::vector<SGMaterial*> images;
   for (int i = 0; i < 24; ++i) {
-    images.push_back(Keep(Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0,
-                                   Texture(32, 32, static_cast<std::uint8_t>(161 + i), 0))));
+    images.push_back(
+        Keep(Material(SG_MAT_TYPE_TRANSPARENT_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(161 + i), 0))));
   }
   for (int i = 0; i < 17; ++i) {
     const double a = 2.0 * 3.14159265358979 * i / 17.0;
@@ -69,8 +69,7 @@ TEST_F(SceneDrawTest, BoxesAcrossEveryPlaneAreClipped) {
   SGModel* box = Keep(Box(2.f, 2.f, 2.f, 6));
   std::vector<SGMaterial*> sides;
   for (int s = 0; s < 6; ++s) {
-    sides.push_back(
-        Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(3 + 40 * s), 9))));
+    sides.push_back(Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(3 + 40 * s), 9))));
   }
   const double y = 20.0;  // 40 ahead of the camera
   const double halfWidth = std::tan(22.5 * 3.14159265358979 / 180.0) * 585.0 / 367.0 * 40.0;
@@ -109,8 +108,7 @@ TEST_F(SceneDrawTest, DropShadowsLieOnTheGroundUnderTheirInstances) {
   BuildShadeTable();
   SGModel* box = Keep(Box(1.f, 1.f, 1.f, 1));
   for (int i = 0; i < 3; ++i) {
-    SGMaterial* mat =
-        Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));
+    SGMaterial* mat = Keep(Material(SG_MAT_TYPE_TEXTURE, 0, Texture(32, 32, static_cast<std::uint8_t>(200 + i), 7)));
     SGInstance* inst = Place(box, {mat}, -5.0 + 5.0 * i, 0.0, 3.0);
     ASSERT_EQ(SGDropShadowCreate(inst), SG_ERROR_NONE);
     SGDropShadowSetSize(inst, 3.f + static_cast<float>(i), 2.f);

@@ -60,9 +60,8 @@ TEST_F(ScreenVertexTest, PlacesRoundAndLevelsClampAsTheLibraryDoes) {
   auto real = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  const float special[] = {0.5f,   1.5f,         2.5f,         -0.5f,         -1.5f,         100.5f,
-                           101.5f, 1073741760.f, 1073741824.f, -1073741824.f, -1073741760.f, 3e9f,
-                           nan,    inf,          -inf,         -0.f};
+  const float special[] = {0.5f,         1.5f,          2.5f,          -0.5f, -1.5f, 100.5f, 101.5f, 1073741760.f,
+                           1073741824.f, -1073741824.f, -1073741760.f, 3e9f,  nan,   inf,    -inf,   -0.f};
   const float levels[] = {-1.f, 0.f, 0.25f, 1.f, 1.7f, 40.f, nan, inf, -inf};
   int checked = 0;
   for (int i = 0; i < 3000; ++i) {

@@ -20,9 +20,8 @@ class SortBuckets : public RenderTest {
   void PlaceCrowd(int count) {
     for (int i = 0; i < count; ++i) {
       const float h[3] = {Next(0.2f, 5.f), Next(0.2f, 5.f), Next(0.2f, 5.f)};
-      SGInstance* inst =
-          Place(Keep(Box(h[0], h[1], h[2], 1)), {Flat(static_cast<std::uint8_t>(i))}, Next(-35.f, 35.f),
-                Next(-25.f, 160.f), Next(-12.f, 12.f));
+      SGInstance* inst = Place(Keep(Box(h[0], h[1], h[2], 1)), {Flat(static_cast<std::uint8_t>(i))}, Next(-35.f, 35.f),
+                               Next(-25.f, 160.f), Next(-12.f, 12.f));
       if (i % 11 == 0) SGInstanceSetSortPriority(inst, 2.f);
       if (i % 7 == 0) SGInstanceSetAttributes(inst, SG_ATTR_FLAT_SORT);
       placed_.push_back(inst);

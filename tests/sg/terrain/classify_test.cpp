@@ -23,8 +23,9 @@ class Classify : public TerrainTest {
     // The eye at (0, 0, 10) looking along +y: near plane at 0.5, far at 100,
     // sides at 45 degrees.
     rend_->renEye[2] = 10.0;
-    const float planes[6][4] = {{0, -1, 0, -0.5f}, {0, 1, 0, 100}, {-0.7071f, -0.7071f, 0, 0},
-                                {0, -0.7071f, 0.7071f, 0}, {0.7071f, -0.7071f, 0, 0}, {0, -0.7071f, -0.7071f, 0}};
+    const float planes[6][4] = {{0, -1, 0, -0.5f},          {0, 1, 0, 100},
+                                {-0.7071f, -0.7071f, 0, 0}, {0, -0.7071f, 0.7071f, 0},
+                                {0.7071f, -0.7071f, 0, 0},  {0, -0.7071f, -0.7071f, 0}};
     for (int p = 0; p < 6; ++p) {
       for (int k = 0; k < 4; ++k) {
         rend_->renClipPlanes[p][k] = planes[p][k];

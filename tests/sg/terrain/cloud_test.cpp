@@ -14,7 +14,8 @@ class Clouds : public TerrainDraw {
   // A flat layer (10 units thick) hung at 40 with its heights scaled by `bottom` seen from below.
   void Layer(const std::string& name, float bottom) {
     ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, bottom), SG_ERROR_NONE);
-    clouds_ = OpenTerrain(name, [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 100); }, 239, 255);
+    clouds_ = OpenTerrain(
+        name, [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 100); }, 239, 255);
     ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
     SGSceneCloudsOn(scene_);
     Hook(clouds_);

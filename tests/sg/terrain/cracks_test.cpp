@@ -28,9 +28,8 @@ Heights WorldField(std::function<double(double, double)> f) {
 const Heights kFlat = WorldField([](double, double) { return 40.0; });
 // Up along x to the middle of the world and down again.
 const Heights kRamp = WorldField([](double x, double) { return 4.0 * (x < 32.0 ? x : 64.0 - x); });
-const Heights kCone = WorldField([](double x, double y) {
-  return std::fmax(0.0, 220.0 - 8.0 * std::hypot(x - 32.0, y - 40.0));
-});
+const Heights kCone =
+    WorldField([](double x, double y) { return std::fmax(0.0, 220.0 - 8.0 * std::hypot(x - 32.0, y - 40.0)); });
 
 class TerrainCracks : public TerrainDraw {
  protected:

@@ -69,7 +69,8 @@ TEST_F(TerrainDraw, LevelsShowAsFlatColoursWithTexturesOff) {
 // the cover as a ceiling, drawn from below with its winding turned round.
 TEST_F(TerrainDraw, CloudCeilingSeenFromBelow) {
   ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, -0.8f), SG_ERROR_NONE);
-  clouds_ = OpenTerrain("clouds", [](std::uint32_t c, std::uint32_t r) { return Puffs(c, r); }, 234, 250);
+  clouds_ = OpenTerrain(
+      "clouds", [](std::uint32_t c, std::uint32_t r) { return Puffs(c, r); }, 234, 250);
   ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
   ASSERT_EQ(SGSceneCloudsOn(scene_), SG_ERROR_NONE);
   SGSceneSetCoverThreshold(scene_, 10.f);
@@ -86,7 +87,8 @@ TEST_F(TerrainDraw, CloudCeilingSeenFromBelow) {
 // colour, blended with the fog colour by a flicker from the scene's seeded numbers.
 TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
   ASSERT_EQ(SGSceneSetCoverHeight(scene_, 40.f, -0.15f), SG_ERROR_NONE);
-  clouds_ = OpenTerrain("clouds", [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 100); }, 239, 255);
+  clouds_ = OpenTerrain(
+      "clouds", [](std::uint32_t, std::uint32_t) { return terraintest::Flat(17, 100); }, 239, 255);
   ASSERT_EQ(SGSceneAttachSubScene(scene_, clouds_.scene), SG_ERROR_NONE);
   SGSceneCloudsOn(scene_);
   SGSceneSetCoverDepth(scene_, 5.f);
@@ -114,7 +116,8 @@ TEST_F(TerrainDraw, InsideTheCloudTheViewIsFogged) {
 // it, one in front of the ridge is not.
 TEST_F(TerrainDraw, InstancesBehindARidgeAreHiddenByIt) {
   ReplaceGround("ridge", [](std::uint32_t, std::uint32_t r) {
-    return Field(17, [r](std::uint32_t, std::uint32_t y) { return static_cast<std::uint8_t>(r == 1 && y == 8 ? 250 : 0); });
+    return Field(17,
+                 [r](std::uint32_t, std::uint32_t y) { return static_cast<std::uint8_t>(r == 1 && y == 8 ? 250 : 0); });
   });
   LookFrom(32.0, 2.0, 6.0, 0.f, 1.f, -0.05f);
   SGModel* box = Keep(rendertest::Box(2.f, 2.f, 2.f, 1));
@@ -236,14 +239,17 @@ TEST_F(TerrainDraw, AMissingPageIsAskedForOnceAFrame) {
     Opened* ground;
     int asked = 0;
   } hole{&ground_};
-  SGSceneSetPageCallback(scene_, [](std::int32_t row, std::int32_t column, std::uintptr_t data) {
-    auto* h = reinterpret_cast<Hole*>(data);
-    if (row == 1 && column == 1) {
-      ++h->asked;
-      return;
-    }
-    NeedPage(row, column, reinterpret_cast<std::uintptr_t>(h->ground));
-  }, reinterpret_cast<std::uintptr_t>(&hole));
+  SGSceneSetPageCallback(
+      scene_,
+      [](std::int32_t row, std::int32_t column, std::uintptr_t data) {
+        auto* h = reinterpret_cast<Hole*>(data);
+        if (row == 1 && column == 1) {
+          ++h->asked;
+          return;
+        }
+        NeedPage(row, column, reinterpret_cast<std::uintptr_t>(h->ground));
+      },
+      reinterpret_cast<std::uintptr_t>(&hole));
   LookFrom(24.0, -20.0, 60.0, 0.f, 0.6f, -0.8f);
   ASSERT_EQ(Draw(), SG_ERROR_NONE);
   EXPECT_EQ(hole.asked, 1);

@@ -60,13 +60,13 @@ TEST_F(Heights, LargerFileIsReducedToThePageSize) {
 TEST_F(Heights, BadHeightFilesAreRefusedAndLeaveNoPage) {
   World w;
   w.files = {
-      {},                                  // empty
-      {17, 1, 2, 3},                       // short
-      {0},                                 // no samples
-      {0xF0, 1, 2, 3},                     // negative size
-      HeightFile(9, Flat(9, 1)),           // smaller than the pages
-      HeightFile(18, Flat(18, 1)),         // not reducible to 17
-      HeightFile(66, Flat(66, 1)),         // passes end at 18
+      {},                           // empty
+      {17, 1, 2, 3},                // short
+      {0},                          // no samples
+      {0xF0, 1, 2, 3},              // negative size
+      HeightFile(9, Flat(9, 1)),    // smaller than the pages
+      HeightFile(18, Flat(18, 1)),  // not reducible to 17
+      HeightFile(66, Flat(66, 1)),  // passes end at 18
   };
   w.keyOf = [](std::int32_t c, std::int32_t) { return static_cast<std::uint32_t>(c); };
   w.size[0] = 8;
@@ -132,7 +132,8 @@ TEST_F(Heights, PageLookupWrapsAndAsksForMissingPages) {
   EXPECT_EQ(terrain_.requests_, 1);
   const std::int32_t other[2] = {1, 2};
   EXPECT_EQ(SGSceneGetPage(Scene(), &again, other, 0), SG_ERROR_PAGE_MISSING);
-  SGSceneSetPageCallback(Scene(), [](std::int32_t, std::int32_t, std::uintptr_t) {}, 0);
+  SGSceneSetPageCallback(
+      Scene(), [](std::int32_t, std::int32_t, std::uintptr_t) {}, 0);
   EXPECT_EQ(SGSceneGetPage(Scene(), &again, other, 1), SG_ERROR_PAGE_MISSING);
   // Only the resident page is left in the index.
   EXPECT_EQ(Scene()->scnPages, page);
@@ -224,8 +225,7 @@ TEST_F(Heights, PagesMoveAndTakeOverPlacesInTheIndex) {
   EXPECT_EQ(IndexOf(Scene()), (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
   EXPECT_EQ(Scene()->scnPages, c);
   EXPECT_EQ(c->pagYNext, b);
-  EXPECT_EQ(std::make_tuple(a->pagBack, a->pagXNext, a->pagYNext),
-            std::make_tuple(nullptr, nullptr, nullptr));
+  EXPECT_EQ(std::make_tuple(a->pagBack, a->pagXNext, a->pagYNext), std::make_tuple(nullptr, nullptr, nullptr));
   EXPECT_EQ(Scene()->scnCache[1][3], c);
   ASSERT_EQ(SGSceneGetPage(Scene(), &found, atA, 0), SG_ERROR_NONE);
   EXPECT_EQ(found, c);

@@ -124,7 +124,7 @@ TEST_F(Lod, BlendedHeightMovesTowardsTheCoarserSurface) {
   grid[4 * 17 + 6] = 30;
   grid[4 * 17 + 5] = 100;  // u odd at level 0, v even
   grid[3 * 17 + 3] = 8;
-  grid[5 * 17 + 7] = 4;    // diagonal of (5, 5)... unused
+  grid[5 * 17 + 7] = 4;  // diagonal of (5, 5)... unused
   grid[5 * 17 + 5] = 50;
   grid[4 * 17 + 4] = 10;
   grid[6 * 17 + 6] = 30;

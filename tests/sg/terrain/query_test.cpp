@@ -89,8 +89,9 @@ TEST_F(Query, ConeAndNoiseHeightsMatchTheirSamples) {
 // precision, still stands at the edge and not at that page's far side.
 TEST_F(Query, PointJustShortOfAPageEdgeIsAtThatEdge) {
   World w;
-  w.files = {HeightFile(17, Ramp(17, 4)),
-             HeightFile(17, Field(17, [](std::uint32_t x, std::uint32_t) { return static_cast<std::uint8_t>(64 - 4 * x); }))};
+  w.files = {
+      HeightFile(17, Ramp(17, 4)),
+      HeightFile(17, Field(17, [](std::uint32_t x, std::uint32_t) { return static_cast<std::uint8_t>(64 - 4 * x); }))};
   w.keyOf = [](std::int32_t c, std::int32_t) { return static_cast<std::uint32_t>(c & 1); };
   Open(w);
   EXPECT_NEAR(Height(16.0 - 1e-7, 5.0), 12.8, 1e-4);
@@ -166,7 +167,7 @@ TEST_F(Query, VerticalAndSlantedRaysMeetFlatGroundWhereItIs) {
   // started: the hit is on the ground, 40 along x.
   EXPECT_NEAR(Ray(2.0, 8.0, 60.0, 1.f, 0.f, -1.f, 100.f), 40.f, 1e-3);
   EXPECT_EQ(Ray(2.0, 8.0, 60.0, 1.f, 0.f, 0.f, 200.f), -1.f);  // stays above every page
-  EXPECT_EQ(Ray(5.5, 5.5, 50.0, 0.f, 0.f, -1.f, 20.f), -1.f);   // ends short of the ground
+  EXPECT_EQ(Ray(5.5, 5.5, 50.0, 0.f, 0.f, -1.f, 20.f), -1.f);  // ends short of the ground
   // The box mode answers where the ray enters the page's height box.
   EXPECT_NEAR(Ray(5.5, 5.5, 50.0, 0.f, 0.f, -1.f, 100.f, SG_COLLIDE_TERRAIN_BOXES), 30.f, 1e-3);
 }

@@ -164,8 +164,11 @@ TEST_F(StripOutput, CellsFacingAwayOrBeyondOnePlaneDrawNothingAndNearOnesAreClip
 // Looking along +y with a right-angled view: x within +-y, y at most 100; the
 // top plane y + z <= 0 over ground 10 below the eye reaches to y = 10.
 TEST_F(StripOutput, RowsKeepToTheViewsFootprintOnTheGround) {
-  const float planes[5][4] = {{0.f, 1.f, 0.f, 100.f}, {1.f, -1.f, 0.f, 0.f}, {0.f, 0.f, 1.f, 0.f},
-                              {-1.f, -1.f, 0.f, 0.f}, {0.f, 1.f, 1.f, 0.f}};
+  const float planes[5][4] = {{0.f, 1.f, 0.f, 100.f},
+                              {1.f, -1.f, 0.f, 0.f},
+                              {0.f, 0.f, 1.f, 0.f},
+                              {-1.f, -1.f, 0.f, 0.f},
+                              {0.f, 1.f, 1.f, 0.f}};
   for (int p = 0; p < 5; ++p) {
     std::copy(planes[p], planes[p] + 4, rend_->renClipPlanes[p + 1]);
   }
@@ -176,7 +179,7 @@ TEST_F(StripOutput, RowsKeepToTheViewsFootprintOnTheGround) {
   ISGTerrainFootprint(rend_, scene_, &ft);
   float from = 0.f, to = 0.f;
   ASSERT_TRUE(ISGFootprintRowExtent(&ft, true, 8.f, 10.f, &from, &to));
-  EXPECT_EQ(std::tuple(from, to), std::tuple(-10.f, 10.f));  // the band's wider edge
+  EXPECT_EQ(std::tuple(from, to), std::tuple(-10.f, 10.f));                 // the band's wider edge
   EXPECT_FALSE(ISGFootprintRowExtent(&ft, true, 10.5f, 12.f, &from, &to));  // beyond the top plane's reach
   EXPECT_FALSE(ISGFootprintRowExtent(&ft, true, -5.f, -3.f, &from, &to));   // behind the eye
   ASSERT_TRUE(ISGFootprintRowExtent(&ft, false, 1.f, 2.f, &from, &to));

@@ -6,8 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kExtensions = {".ima", ".tga", ".bmp", ".wav",
-                                                         ".avi", ".ogg", ".dll"};
+constexpr std::array<std::string_view, 7> kExtensions = {".ima", ".tga", ".bmp", ".wav", ".avi", ".ogg", ".dll"};
 constexpr std::array<std::string_view, 3> kSoundCalls = {"PlayEffect", "PlaySoundAt", "PlayVoiceFile"};
 
 bool EndsWithExtension(std::string_view s) {
@@ -18,9 +17,8 @@ bool EndsWithExtension(std::string_view s) {
 }
 
 bool IsHelpTopic(std::string_view s) {
-  return s.size() > 1 && s[0] == '#' && std::all_of(s.begin() + 1, s.end(), [](char c) {
-           return std::isdigit(static_cast<unsigned char>(c));
-         });
+  return s.size() > 1 && s[0] == '#' &&
+         std::all_of(s.begin() + 1, s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 }  // namespace
@@ -33,9 +31,8 @@ std::vector<AssetUse> FindAssetUses(std::string_view src) {
     if (tokens[t].kind != SourceToken::kString) continue;
     const std::string& text = tokens[t].text;
     // The literal as the first argument of a sound call.
-    const bool sound =
-        t >= 2 && tokens[t - 1].text == "(" && tokens[t - 2].kind == SourceToken::kIdentifier &&
-        std::find(kSoundCalls.begin(), kSoundCalls.end(), tokens[t - 2].text) != kSoundCalls.end();
+    const bool sound = t >= 2 && tokens[t - 1].text == "(" && tokens[t - 2].kind == SourceToken::kIdentifier &&
+                       std::find(kSoundCalls.begin(), kSoundCalls.end(), tokens[t - 2].text) != kSoundCalls.end();
     if (sound || EndsWithExtension(text) || text.rfind("IDC_CURSOR_", 0) == 0 || IsHelpTopic(text)) {
       out.push_back({text, tokens[t].line, sound});
     }

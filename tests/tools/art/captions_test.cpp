@@ -43,9 +43,9 @@ std::string Lower(std::string s) {
 
 struct Project {
   art::Templates templates = art::ReadTemplates(Read(SourceDir() / "data" / "frontend.rc"));
-  std::vector<art::ScreenCaptions> screens = art::ReadCaptionTable(
-      Read(SourceDir() / "data" / "assets" / "captions.tab"),
-      art::ReadStringNames(Read(SourceDir() / "data" / "strings" / "strings.txt")));
+  std::vector<art::ScreenCaptions> screens =
+      art::ReadCaptionTable(Read(SourceDir() / "data" / "assets" / "captions.tab"),
+                            art::ReadStringNames(Read(SourceDir() / "data" / "strings" / "strings.txt")));
 };
 
 const Project& TheProject() {
@@ -70,11 +70,13 @@ std::map<std::string, std::vector<art::Box>> CodeButtons() {
     for (std::size_t at = code.find('{'); at != std::string::npos; at = code.find('{', at + 1)) {
       int id = 0, x = 0, y = 0, w = 0, h = 0, used = 0;
       char image[64] = {};
-      if (std::sscanf(code.c_str() + at, "{%d, %d, %d, %d, %d, \"%63[a-z0-9.]\"%n", &id, &x, &y, &w, &h, image,
-                      &used) < 6 || used == 0)
+      if (std::sscanf(code.c_str() + at, "{%d, %d, %d, %d, %d, \"%63[a-z0-9.]\"%n", &id, &x, &y, &w, &h, image, &used) <
+              6 ||
+          used == 0)
         continue;
       const std::string_view name(image);
-      if (name.size() > 4 && name.substr(name.size() - 4) == ".ima") boxes.push_back({double(x), double(y), double(w), double(h)});
+      if (name.size() > 4 && name.substr(name.size() - 4) == ".ima")
+        boxes.push_back({double(x), double(y), double(w), double(h)});
     }
   }
   return out;
@@ -183,9 +185,11 @@ TEST(Captions, TableAndTemplateErrorsNameTheirLine) {
   EXPECT_EQ(art::ReadCaptionTable("screen a.ima IDD_A banner 9 in ART/x.dll\n", strings).at(0).bannerY, 9);
   EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A in\n", strings), std::runtime_error);
   EXPECT_THROW(art::ReadCaptionTable("screen a.ima IDD_A sideways 3\n", strings), std::runtime_error);
-  EXPECT_THROW(art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 1, 2\nEND\n"), std::runtime_error);
+  EXPECT_THROW(art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 1, 2\nEND\n"),
+               std::runtime_error);
   // A caption of a control its template lacks is an error, not a caption at 0, 0.
-  const art::Templates t = art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 10, 20, 30, 13\nEND\n");
+  const art::Templates t =
+      art::ReadTemplates("IDD_A DIALOG 0, 0, 10, 10\nBEGIN\n EDITTEXT IDC_A, 10, 20, 30, 13\nEND\n");
   EXPECT_THROW(art::LayOutCaptions(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_B left B\n", strings)[0], t),
                std::runtime_error);
   const auto placed = art::LayOutCaptions(art::ReadCaptionTable("screen a.ima IDD_A\n IDC_A below B\n", strings)[0], t);
@@ -198,7 +202,8 @@ TEST(Captions, TableAndTemplateErrorsNameTheirLine) {
 // the panel is written for review (build/<preset>/contact/login.png).
 TEST(Captions, TheBuiltLoginPanelShowsItsFieldCaptions) {
   const Project& p = TheProject();
-  const auto screen = std::find_if(p.screens.begin(), p.screens.end(), [](const auto& s) { return s.dialog == "IDD_LOGIN"; });
+  const auto screen =
+      std::find_if(p.screens.begin(), p.screens.end(), [](const auto& s) { return s.dialog == "IDD_LOGIN"; });
   ASSERT_NE(screen, p.screens.end());
   const auto placed = art::LayOutCaptions(*screen, p.templates);
   ASSERT_EQ(placed.size(), 2u);
@@ -221,7 +226,8 @@ TEST(Captions, TheBuiltLoginPanelShowsItsFieldCaptions) {
   for (int y = 0; y < panel.height; ++y)
     for (int x = 0; x < panel.width; ++x) {
       // Bottom row first, 5-6-5.
-      const std::size_t at = layout->pixelOffset + 2 * (static_cast<std::size_t>(panel.height - 1 - y) * panel.width + x);
+      const std::size_t at =
+          layout->pixelOffset + 2 * (static_cast<std::size_t>(panel.height - 1 - y) * panel.width + x);
       const std::uint32_t px = bytes[at] | (std::uint32_t{bytes[at + 1]} << 8);
       const std::uint32_t r = (px >> 11) << 3, g = ((px >> 5) & 63) << 2, b = (px & 31) << 3;
       panel.rgb[static_cast<std::size_t>(y) * panel.width + x] = (r << 16) | (g << 8) | b;

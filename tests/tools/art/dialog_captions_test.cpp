@@ -28,9 +28,9 @@ std::string Lower(std::string s) {
 
 TEST(DialogCaptions, LieOnTheirPanelClearOfEachOther) {
   const art::Templates templates = art::ReadTemplates(ReadSource(SourceDir() / "data" / "dialogs.rc"));
-  const auto screens = art::ReadCaptionTable(
-      ReadSource(SourceDir() / "data" / "assets" / "dialog_captions.tab"),
-      art::ReadStringNames(ReadSource(SourceDir() / "data" / "strings" / "strings.txt")));
+  const auto screens =
+      art::ReadCaptionTable(ReadSource(SourceDir() / "data" / "assets" / "dialog_captions.tab"),
+                            art::ReadStringNames(ReadSource(SourceDir() / "data" / "strings" / "strings.txt")));
   const art::Container* module = ProjectInventory().FindContainer("ART/ima.dll");
   ASSERT_NE(module, nullptr);
   int checked = 0;

@@ -14,7 +14,8 @@ TEST(Help, TopicsReadBackFromTheBuiltModule) {
   plat::HMODULE module = plat::LoadLibrary((InstallDir() / "HELP" / "help.dll").string().c_str());
   ASSERT_NE(module, nullptr);
   for (const auto& t : topics) {
-    const auto bytes = plat::ResourceBytes(module, plat::ResName("#" + std::to_string(t.number)), plat::ResName("HELP"));
+    const auto bytes =
+        plat::ResourceBytes(module, plat::ResName("#" + std::to_string(t.number)), plat::ResName("HELP"));
     plat::ByteReader r(bytes);
     const std::uint32_t length = r.U32();
     ASSERT_TRUE(r.Ok()) << t.number;
@@ -31,8 +32,8 @@ TEST(Help, TopicsReadBackFromTheBuiltModule) {
 
 TEST(Help, RefusesMalformedTopics) {
   EXPECT_EQ(help::ParseTopics("# c\n\n7 | T | x\n")[0].number, 7);
-  for (const char* bad : {"7 | T\n", "x | T | t\n", "0 | T | t\n", "70000 | T | t\n", "7 | T | t\n7 | U | u\n",
-                          "7 |  | t\n"}) {
+  for (const char* bad :
+       {"7 | T\n", "x | T | t\n", "0 | T | t\n", "70000 | T | t\n", "7 | T | t\n7 | U | u\n", "7 |  | t\n"}) {
     EXPECT_THROW(help::ParseTopics(bad), std::runtime_error) << bad;
   }
 }

@@ -46,9 +46,9 @@ TEST(Inventory, ButtonStatesComeFromNamesOrTheLastGroup) {
   EXPECT_EQ(g1.guild, 0);
   EXPECT_EQ(inv.containers[1].guild, 1);
   // the repeated block adds to the same module; the repeated name keeps its first entry
-  EXPECT_EQ(Names(g1), (std::vector<std::string>{"up.ima", "down.ima", "grey.ima", "sfxau.ima", "sfxad.ima", "sfxas.ima",
-                                                  "sfxag.ima", "sfxbu.ima", "sfxbd.ima", "sfxbs.ima", "sfxbg.ima",
-                                                  "other.ima"}));
+  EXPECT_EQ(Names(g1),
+            (std::vector<std::string>{"up.ima", "down.ima", "grey.ima", "sfxau.ima", "sfxad.ima", "sfxas.ima",
+                                      "sfxag.ima", "sfxbu.ima", "sfxbd.ima", "sfxbs.ima", "sfxbg.ima", "other.ima"}));
   EXPECT_EQ(g1.assets[0].label, "Go");
   EXPECT_EQ(g1.assets[2].state, art::ButtonState::Disabled);
   EXPECT_EQ(std::make_tuple(g1.assets[2].width, g1.assets[5].state, g1.assets[10].state, g1.assets[7].state),
@@ -58,14 +58,14 @@ TEST(Inventory, ButtonStatesComeFromNamesOrTheLastGroup) {
 }
 
 TEST(Inventory, RefusesMalformedLines) {
-  for (const char* bad : {"button 10x8 a.ima\n",                          // outside a block
-                          "module M.dll\nbutton a.ima\n",                 // no size
-                          "module M.dll\nbutton 0x8 a.ima\n",             // empty size
-                          "module M.dll\nsparkle 4x4 a.ima\n",            // unknown kind
-                          "module M.dll\neffect a.wav\n",                 // a file in a module
-                          "folder SOUND\nicon 4x4 a.ima\n",               // an image in a folder
-                          "module M.dll\nicon 4x4\n",                     // no names
-                          "module A\nfolder A\n"}) {                      // both at once
+  for (const char* bad : {"button 10x8 a.ima\n",                // outside a block
+                          "module M.dll\nbutton a.ima\n",       // no size
+                          "module M.dll\nbutton 0x8 a.ima\n",   // empty size
+                          "module M.dll\nsparkle 4x4 a.ima\n",  // unknown kind
+                          "module M.dll\neffect a.wav\n",       // a file in a module
+                          "folder SOUND\nicon 4x4 a.ima\n",     // an image in a folder
+                          "module M.dll\nicon 4x4\n",           // no names
+                          "module A\nfolder A\n"}) {            // both at once
     EXPECT_THROW(Parse(bad), std::runtime_error) << bad;
   }
 }

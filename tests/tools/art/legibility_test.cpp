@@ -22,22 +22,16 @@ double Luminance(std::uint32_t rgb) {
   };
   return 0.2126 * linear(rgb >> 16) + 0.7152 * linear(rgb >> 8) + 0.0722 * linear(rgb);
 }
-double Contrast(double a, double b) {
-  return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
-}
+double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
 // A COLORREF (red in the low byte) as 0xRRGGBB.
-std::uint32_t FromColorRef(std::uint32_t c) {
-  return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
-}
+std::uint32_t FromColorRef(std::uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
 
 struct Ink {
   int top = 1 << 20, bottom = -1, left = 1 << 20, right = -1;
   int Rows() const { return bottom < top ? 0 : bottom - top + 1; }
 };
 
-double Lightness(std::uint32_t argb) {
-  return Luminance(argb & 0xFFFFFF);
-}
+double Lightness(std::uint32_t argb) { return Luminance(argb & 0xFFFFFF); }
 
 // The rows and columns where the label's lettering lies: the pixels that its
 // light colour lifts at least half way above the control drawn without it.
@@ -106,14 +100,12 @@ TEST(ArtLegibility, TheDataPanelGroundCarriesEveryColourOfItsRows) {
     // Rows 0..18 from 6 pixels down, from column 3 to the right edge.
     double ground = 0;
     for (int y = 6; y < 6 + 19 * 13; ++y)
-      for (int x = 3; x < image.width; ++x)
-        ground = std::max(ground, Luminance(image.argb[y * image.width + x]));
+      for (int x = 3; x < image.width; ++x) ground = std::max(ground, Luminance(image.argb[y * image.width + x]));
     const double pale = Luminance(FromColorRef(GetPaleColor(guild)));
     EXPECT_GE(Contrast(pale, ground), 4.5) << "guild " << guild;
     for (std::uint32_t c : {GetDarkColor(guild), GetBrightColor(guild)}) {
       const double l = Luminance(FromColorRef(c));
-      EXPECT_GE(Contrast(l, ground), 0.9 * Contrast(l, 0.0))
-          << "guild " << guild << " colour " << std::hex << c;
+      EXPECT_GE(Contrast(l, ground), 0.9 * Contrast(l, 0.0)) << "guild " << guild << " colour " << std::hex << c;
     }
   }
 }

@@ -29,7 +29,8 @@ Ink ItemInk(int guild, const char* name) {
     for (int x = 0; x < image.width; ++x) {
       const std::uint32_t p = image.argb[y * image.width + x];
       if (std::abs(((p >> 16) & 0xFF) / 255.0 - accent.r) + std::abs(((p >> 8) & 0xFF) / 255.0 - accent.g) +
-              std::abs((p & 0xFF) / 255.0 - accent.b) > 0.12)
+              std::abs((p & 0xFF) / 255.0 - accent.b) >
+          0.12)
         continue;
       ink = {std::min(ink.top, y), std::max(ink.bottom, y), std::min(ink.left, x), std::max(ink.right, x)};
     }

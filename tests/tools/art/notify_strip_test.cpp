@@ -33,7 +33,8 @@ double BrightestUnderText(const art::Pixels& image) {
   double most = 0;
   for (int top = 0; top < image.height; top += kBand)
     for (int y = top + 1; y < top + kBand - 1; ++y)
-      for (int x = kTextLeft; x < image.width - 1; ++x) most = std::max(most, Luminance(image.argb[y * image.width + x]));
+      for (int x = kTextLeft; x < image.width - 1; ++x)
+        most = std::max(most, Luminance(image.argb[y * image.width + x]));
   return most;
 }
 
@@ -54,7 +55,8 @@ TEST(NotifyStrip, EveryLineColourReadsOnTheGroundAndOnTheSelectionAndNothingIsKe
       const double ground = BrightestUnderText(image);
       // Black is the pictures' colour key: a ground so dark it loses all of its
       // 16-bit colour would let the screen behind show through.
-      EXPECT_EQ(std::count_if(image.argb.begin(), image.argb.end(), [](std::uint32_t p) { return (p & 0xF8FCF8) == 0; }), 0)
+      EXPECT_EQ(
+          std::count_if(image.argb.begin(), image.argb.end(), [](std::uint32_t p) { return (p & 0xF8FCF8) == 0; }), 0)
           << name << " guild " << guild;
       EXPECT_GE(Contrast(Luminance(Rgb(notify_colours::kRead)), ground), 4.5) << name << " guild " << guild;
       for (const auto& category : notify_colours::kCategories)

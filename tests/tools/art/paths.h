@@ -6,7 +6,9 @@
 
 // The source tree, the installation tree the data build wrote, and the inventory.
 inline std::filesystem::path SourceDir() { return std::filesystem::path(QUEN_SOURCE_DIR); }
-inline std::filesystem::path InstallDir() { return std::filesystem::path(QUEN_BUILD_DIR) / "gamedata" / "c" / "QUENBAR"; }
+inline std::filesystem::path InstallDir() {
+  return std::filesystem::path(QUEN_BUILD_DIR) / "gamedata" / "c" / "QUENBAR";
+}
 inline std::filesystem::path ProgramModule() { return std::filesystem::path(QUEN_BUILD_DIR) / "Game" / "quenbar.dll"; }
 
 // A container's folder or module file in the installation tree.

@@ -37,9 +37,8 @@ TEST(AssetScan, FindsNamesFormatsCursorsTopicsAndSoundCalls) {
     Play("%smovies\\intro.avi"); PlaySoundAt("@beam_f.wav", point);
     Log("turn.txt"); Other("#12a"); PlayEffectLater("not a sound call");
   )src");
-  EXPECT_EQ(Texts(uses),
-            (std::vector<std::string>{"%sbkgnd%d.ima@2", "frontend.DLL@2", "IDC_CURSOR_NORMAL_RED@3",
-                                      "#239@4", "click@4!", "%smovies\\intro.avi@5", "@beam_f.wav@5!"}));
+  EXPECT_EQ(Texts(uses), (std::vector<std::string>{"%sbkgnd%d.ima@2", "frontend.DLL@2", "IDC_CURSOR_NORMAL_RED@3",
+                                                   "#239@4", "click@4!", "%smovies\\intro.avi@5", "@beam_f.wav@5!"}));
 }
 
 TEST(AssetScan, FormatsMatchTheNamesTheyBuild) {
@@ -69,8 +68,7 @@ TEST(AssetScan, EveryAssetTheCodeAsksForIsBuilt) {
   ASSERT_NE(help, nullptr);
 
   auto anyMatches = [](const std::vector<std::string>& names, const std::string& format) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::string& n) { return FormatMatches(format, n); });
+    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return FormatMatches(format, n); });
   };
   int checked = 0;
   quentest::ForEachSourceFile(
@@ -86,8 +84,7 @@ TEST(AssetScan, EveryAssetTheCodeAsksForIsBuilt) {
               EXPECT_TRUE(plat::LoadCursorGroup(program, plat::ResName(use.text)).has_value()) << where;
             }
           } else if (use.text[0] == '#') {
-            EXPECT_FALSE(plat::ResourceBytes(help, plat::ResName(use.text), plat::ResName("HELP")).empty())
-                << where;
+            EXPECT_FALSE(plat::ResourceBytes(help, plat::ResName(use.text), plat::ResName("HELP")).empty()) << where;
           } else if (ext == ".dll") {
             const std::string name = Lower(part);
             EXPECT_TRUE(kOtherModules.contains(name) ||

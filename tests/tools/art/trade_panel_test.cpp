@@ -62,7 +62,8 @@ double Lightest(const art::Pixels& image, int x0, int y0, int x1, int y1) {
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) {
       const std::uint32_t p = image.argb[y * image.width + x];
-      most = std::max(most, art::Rgb{((p >> 16) & 0xFF) / 255.0, ((p >> 8) & 0xFF) / 255.0, (p & 0xFF) / 255.0}.Luminance());
+      most = std::max(most,
+                      art::Rgb{((p >> 16) & 0xFF) / 255.0, ((p >> 8) & 0xFF) / 255.0, (p & 0xFF) / 255.0}.Luminance());
     }
   return most;
 }

@@ -55,13 +55,13 @@ std::vector<content3d::Asset>* ContentTest::catalog_ = nullptr;
 Index* ContentTest::index_ = nullptr;
 
 TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
-  std::vector<std::string> names = {"BBGalaxy.mdl", "BBHuge.mdl", "BBLarge.mdl", "BBMedium.mdl", "BBSmall.mdl",
-                                    "sun\\sun0.mat", "sun\\sun1.mat", "halos\\cube.mdl", "halos\\cube.lst",
-                                    "halos\\halo.mat", "halos\\FiltHalo.mat", "halos\\cubesel.mat",
-                                    "halos\\cubeuns.mat", "halos\\sel.mat", "halos\\uns.mat", "grid\\line.mdl",
-                                    "grid\\line.lst", "grid\\redogrid.mdl", "grid\\redogrid.lst",
-                                    "effects\\sh-efx.mdl", "project\\dshg3_p.mdl", "project\\dshg3_p.lst",
-                                    "project\\rdml1_p.mdl", "project\\rdml1_p.lst"};
+  std::vector<std::string> names = {
+      "BBGalaxy.mdl",         "BBHuge.mdl",           "BBLarge.mdl",          "BBMedium.mdl",
+      "BBSmall.mdl",          "sun\\sun0.mat",        "sun\\sun1.mat",        "halos\\cube.mdl",
+      "halos\\cube.lst",      "halos\\halo.mat",      "halos\\FiltHalo.mat",  "halos\\cubesel.mat",
+      "halos\\cubeuns.mat",   "halos\\sel.mat",       "halos\\uns.mat",       "grid\\line.mdl",
+      "grid\\line.lst",       "grid\\redogrid.mdl",   "grid\\redogrid.lst",   "effects\\sh-efx.mdl",
+      "project\\dshg3_p.mdl", "project\\dshg3_p.lst", "project\\rdml1_p.mdl", "project\\rdml1_p.lst"};
   for (const char* c : {"red", "green", "blue", "yellow", "magnta", "white"})
     names.push_back(std::string("grid\\##") + c + ".mat");
   for (int g = 1; g <= 5; ++g) {
@@ -78,7 +78,8 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
     names.push_back(std::string("asteroid\\3dAst\\") + stem + ".mat");
     names.push_back(std::string("asteroid\\PreRend\\") + stem + "_ds.mat");
   }
-  for (const char* base : {"genp", "usta", "asta", "usct", "asct", "uasl", "aasl", "cons", "dest", "crus", "batt", "reck"})
+  for (const char* base :
+       {"genp", "usta", "asta", "usct", "asct", "uasl", "aasl", "cons", "dest", "crus", "batt", "reck"})
     for (int g = 1; g <= 5; ++g)
       for (const int code : content3d::ViewCodes()) {
         char stem[32];
@@ -117,7 +118,8 @@ TEST_F(ContentTest, EveryNameTheViewsAskForResolves) {
 
 TEST_F(ContentTest, IndexIsSortedAndEveryEntryReadsFromTheArchive) {
   ASSERT_EQ(index_->entries.size(), catalog_->size());
-  for (std::size_t i = 1; i < index_->entries.size(); ++i) EXPECT_LT(index_->entries[i - 1].first, index_->entries[i].first);
+  for (std::size_t i = 1; i < index_->entries.size(); ++i)
+    EXPECT_LT(index_->entries[i - 1].first, index_->entries[i].first);
   quentest::ScratchDrive drive;
   const auto archive = content3d::MakeArchive(*catalog_);
   drive.Write("3ddata.nob", std::string(archive.begin(), archive.end()));
@@ -199,7 +201,8 @@ TEST_F(ContentTest, HaloCubesGlowInTheirGuildsColour) {
   for (int g = 1; g <= 5; ++g) {
     const auto own = brightest("halos\\cube" + std::to_string(g) + ".pal");
     for (int k = 0; k < 3; ++k)
-      EXPECT_EQ(own[static_cast<std::size_t>(k)] > 200, lit[static_cast<std::size_t>(g - 1)][static_cast<std::size_t>(k)])
+      EXPECT_EQ(own[static_cast<std::size_t>(k)] > 200,
+                lit[static_cast<std::size_t>(g - 1)][static_cast<std::size_t>(k)])
           << "guild " << g << " channel " << k;
     const auto me = brightest("halos\\cube" + std::to_string(g) + "_me.pal");
     EXPECT_GT(std::min({me[0], me[1], me[2]}), 200) << g;
@@ -277,8 +280,9 @@ TEST(GuildHulls, EachGuildHasItsOwnOutlinePerClass) {
     for (std::uint32_t g = 0; g < 5; ++g)
       for (std::uint32_t h = g + 1; h < 5; ++h)
         // Shape, not size: each over its own bounds.
-        EXPECT_GT(Difference(Footprint(content3d::MakeHullMesh(g, c), true), Footprint(content3d::MakeHullMesh(h, c), true)),
-                  0.1)
+        EXPECT_GT(
+            Difference(Footprint(content3d::MakeHullMesh(g, c), true), Footprint(content3d::MakeHullMesh(h, c), true)),
+            0.1)
             << "class " << c << " guilds " << g << " and " << h;
 }
 
@@ -286,7 +290,8 @@ TEST(GuildHulls, EachClassOfAGuildHasItsOwnHull) {
   for (std::uint32_t g = 0; g < 5; ++g)
     for (std::uint32_t c = 0; c < 12; ++c)
       for (std::uint32_t d = c + 1; d < 12; ++d)
-        EXPECT_GT(Difference(Footprint(content3d::MakeHullMesh(g, c), false), Footprint(content3d::MakeHullMesh(g, d), false)),
+        EXPECT_GT(Difference(Footprint(content3d::MakeHullMesh(g, c), false),
+                             Footprint(content3d::MakeHullMesh(g, d), false)),
                   0.03)
             << "guild " << g << " classes " << c << " and " << d;
 }

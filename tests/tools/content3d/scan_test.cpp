@@ -59,9 +59,9 @@ TEST(Scan3DNames, EveryNameTheGameCodeUsesIsGenerated) {
                               [&](const std::filesystem::path& file, const std::string& text) {
                                 for (const auto& lit : Literals(text)) {
                                   if (!IsThreeD(lit)) continue;
-                                  const bool found = std::any_of(
-                                      catalog.begin(), catalog.end(),
-                                      [&](const content3d::Asset& a) { return Names(lit, a.path); });
+                                  const bool found =
+                                      std::any_of(catalog.begin(), catalog.end(),
+                                                  [&](const content3d::Asset& a) { return Names(lit, a.path); });
                                   EXPECT_TRUE(found) << lit << " in " << file;
                                   ++checked;
                                 }

@@ -65,7 +65,8 @@ class LateGameScenario : public ::testing::Test {
 TEST_F(LateGameScenario, BothHalvesLoadAtTheTurnPlayedToAndTheGamePlaysOn) {
   ASSERT_TRUE(made) << fault;
   EXPECT_FALSE(fs::exists(out.path() / ".lategame")) << "the server's autosaves are not left behind";
-  for (const char* rules : {"hulls.dat", "modules.dat", "gamevar.dat"}) fs::copy_file(kRules / rules, drive.Host(rules));
+  for (const char* rules : {"hulls.dat", "modules.dat", "gamevar.dat"})
+    fs::copy_file(kRules / rules, drive.Host(rules));
   fs::copy_file(out.path() / kLateGameClientFile, drive.Host(kLateGameClientFile));
 
   SaveHeader header;

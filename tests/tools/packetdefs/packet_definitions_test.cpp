@@ -18,7 +18,9 @@ namespace {
 // starts: the built installation's registry has them, and a sandbox's values
 // are then read through them.
 struct UseBuiltInstallation {
-  UseBuiltInstallation() { setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1); }
+  UseBuiltInstallation() {
+    setenv("QUENBAR_CONFIG_DIR", (std::string(QUEN_BUILD_DIR) + "/gamedata/config").c_str(), 1);
+  }
 };
 __attribute__((init_priority(150))) UseBuiltInstallation g_useBuiltInstallation;
 
@@ -28,8 +30,18 @@ std::string InstalledDefinitions() {
 }
 
 std::vector<std::uint8_t> Packet(std::uint16_t type, std::uint32_t sequence) {
-  return {static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(type >> 8), 0, 0,
-          static_cast<std::uint8_t>(sequence), 0, 0, 0, 1, 2, 3, 4};
+  return {static_cast<std::uint8_t>(type),
+          static_cast<std::uint8_t>(type >> 8),
+          0,
+          0,
+          static_cast<std::uint8_t>(sequence),
+          0,
+          0,
+          0,
+          1,
+          2,
+          3,
+          4};
 }
 
 // The installed file is the current list's, and the sniffer's own reader

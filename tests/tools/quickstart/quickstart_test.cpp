@@ -115,7 +115,8 @@ class QuickStartScenario : public ::testing::Test {
 
 TEST_F(QuickStartScenario, TheClientLoadsItsHalfAndTheServerLoadsTheOneItNamesAndTheGamePlaysOn) {
   ASSERT_TRUE(made) << fault;
-  for (const char* rules : {"hulls.dat", "modules.dat", "gamevar.dat"}) fs::copy_file(kRules / rules, drive.Host(rules));
+  for (const char* rules : {"hulls.dat", "modules.dat", "gamevar.dat"})
+    fs::copy_file(kRules / rules, drive.Host(rules));
   for (const char* file : {kQuickStartClientFile, kListedScenarioFile})
     fs::copy_file(out.path() / file, drive.Host(file));
 
@@ -188,7 +189,8 @@ TEST_F(QuickStartScenario, EveryBuildWritesTheSameScenario) {
   ASSERT_TRUE(made) << fault;
   quentest::TempDir again{"quickstart"};
   ASSERT_TRUE(WriteQuickStartScenario({kRules, kModule, again.path()}, &fault)) << fault;
-  for (const char* file : {kQuickStartClientFile, kQuickStartServerFile, kListedScenarioFile, kListedScenarioServerFile})
+  for (const char* file :
+       {kQuickStartClientFile, kQuickStartServerFile, kListedScenarioFile, kListedScenarioServerFile})
     EXPECT_EQ(quentest::ReadHostFile(again.path() / file), quentest::ReadHostFile(out.path() / file)) << file;
 }
 

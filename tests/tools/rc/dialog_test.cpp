@@ -97,8 +97,7 @@ TEST(DialogScript, EncoderAndParserAgreeOnEveryField) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->caption, t.caption);
     EXPECT_EQ(back->menu.text, "MENU");
-    EXPECT_EQ(std::make_tuple(back->windowClass.ordinal, back->x, back->cx),
-              std::make_tuple(0x1234, -5, 700));
+    EXPECT_EQ(std::make_tuple(back->windowClass.ordinal, back->x, back->cx), std::make_tuple(0x1234, -5, 700));
     EXPECT_EQ(back->faceName, "Face");
     EXPECT_EQ(back->weight, ex ? 600 : 0);
     ASSERT_EQ(back->items.size(), 2u);

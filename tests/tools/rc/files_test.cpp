@@ -26,8 +26,8 @@ TEST(Fixture, CompilingItsScriptGivesTheCheckedInModule) {
 TEST(Files, CursorAndIconPicturesGetTheirOwnNumbers) {
   rc::CompileOptions options;
   options.includeDirs.push_back(kFixtures);
-  auto rs = rctest::MustCompile(
-      "A CURSOR \"fixture.cur\"\nB CURSOR \"fixture.cur\"\nC ICON \"fixture.ico\"\n", "t.rc", options);
+  auto rs = rctest::MustCompile("A CURSOR \"fixture.cur\"\nB CURSOR \"fixture.cur\"\nC ICON \"fixture.ico\"\n", "t.rc",
+                                options);
   rctest::Loaded m(rs);
   auto a = plat::LoadCursorGroup(m.Get(), "A");
   auto b = plat::LoadCursorGroup(m.Get(), "B");
@@ -92,11 +92,11 @@ TEST(DataBuild, InstallationTreeAndRegistry) {
   }
   const std::string text = quentest::ReadWholeFile(tree / "config" / "registry.reg");
   EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
-  for (const char* line : {"[HKEY_CURRENT_USER\\SOFTWARE\\Halvorn\\Quenbar\\Release]",
-                           "\"ARTPATH\"=\"C:\\\\QUENBAR\\\\ART\\\\\"", "\"TEMPLATE_PATH\"=",
-                           "\"GUILD53DPATH\"=\"C:\\\\QUENBAR\\\\3DDATA\\\\GUILD5\\\\\"", "\"EXCLUSIVEMODE\"=\"0\"",
-                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Drives]",
-                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Programs]", "\"QuenSrvr.exe\"="}) {
+  for (const char* line :
+       {"[HKEY_CURRENT_USER\\SOFTWARE\\Halvorn\\Quenbar\\Release]", "\"ARTPATH\"=\"C:\\\\QUENBAR\\\\ART\\\\\"",
+        "\"TEMPLATE_PATH\"=", "\"GUILD53DPATH\"=\"C:\\\\QUENBAR\\\\3DDATA\\\\GUILD5\\\\\"", "\"EXCLUSIVEMODE\"=\"0\"",
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Drives]",
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuenbarPlatform\\Programs]", "\"QuenSrvr.exe\"="}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
   EXPECT_NE(text.find("\"C\"=\"" + (tree / "c").string() + "\""), std::string::npos);

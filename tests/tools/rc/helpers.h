@@ -19,8 +19,7 @@ namespace rctest {
 
 class ScratchDir {
  public:
-  explicit ScratchDir(const std::string& name)
-      : path_(std::filesystem::temp_directory_path() / ("quenrc_" + name)) {
+  explicit ScratchDir(const std::string& name) : path_(std::filesystem::temp_directory_path() / ("quenrc_" + name)) {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -53,8 +52,7 @@ inline std::string CompileError(std::string_view text, const std::filesystem::pa
 class Loaded {
  public:
   explicit Loaded(const std::vector<std::uint8_t>& image) : m_(plat::LoadLibraryFromMemory(image)) {}
-  explicit Loaded(const std::vector<rc::Resource>& resources,
-                  rc::ImageFormat format = rc::ImageFormat::Pe32)
+  explicit Loaded(const std::vector<rc::Resource>& resources, rc::ImageFormat format = rc::ImageFormat::Pe32)
       : Loaded(rc::WriteModuleImage(resources, format)) {}
   ~Loaded() { plat::FreeLibrary(m_); }
   Loaded(const Loaded&) = delete;

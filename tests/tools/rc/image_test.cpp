@@ -68,8 +68,8 @@ TEST(ModuleImage, HeadersFollowTheFormat) {
   std::uint32_t pe = r.U32();
   r.Seek(pe);
   EXPECT_EQ(r.U32(), 0x00004550u);
-  EXPECT_EQ(r.U16(), 0x014C);   // i386
-  EXPECT_EQ(r.U16(), 1);        // one section
+  EXPECT_EQ(r.U16(), 0x014C);  // i386
+  EXPECT_EQ(r.U16(), 1);       // one section
   r.Skip(12);
   EXPECT_EQ(r.U16(), 224);
   EXPECT_EQ(r.U16() & 0x2002, 0x2002);  // executable image, DLL

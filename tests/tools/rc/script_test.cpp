@@ -76,8 +76,8 @@ TEST(Script, RawDataNumbersAndStrings) {
   auto rs = MustCompile("1 DATA { 1, 2L 0x10 | 0x01, -2, (3 + 4) & 6, ~0, \"ab\", L\"c\" }\n");
   ASSERT_EQ(rs.size(), 1u);
   EXPECT_EQ(rs[0].type, plat::ResName("DATA"));
-  EXPECT_EQ(rs[0].data, (std::vector<std::uint8_t>{1, 0, 2, 0, 0, 0, 0x11, 0, 0xFE, 0xFF, 6, 0, 0xFF, 0xFF,
-                                                   'a', 'b', 'c', 0}));
+  EXPECT_EQ(rs[0].data,
+            (std::vector<std::uint8_t>{1, 0, 2, 0, 0, 0, 0x11, 0, 0xFE, 0xFF, 6, 0, 0xFF, 0xFF, 'a', 'b', 'c', 0}));
 }
 
 TEST(Script, NamesAndTypesMayBeNumbersIdentifiersOrStrings) {

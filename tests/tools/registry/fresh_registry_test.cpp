@@ -25,8 +25,8 @@ std::string Value(plat::HKEY root, const char* key, const char* name) {
 TEST(FreshRegistry, HoldsTheLayoutTheDrivesAndTheServer) {
   const quentest::TempDir dir("fresh-registry");
   const auto file = dir.path() / "registry.reg";
-  registrydata::FreshInstallation install{"C:\\QUENBAR", "D:\\", {{"PATH", "."}, {"GUILD13DPATH", "3DDATA/GUILD1"}},
-                                          "/host/c", "/host/d", "/host/quensrvr"};
+  registrydata::FreshInstallation install{"C:\\QUENBAR", "D:\\",    {{"PATH", "."}, {"GUILD13DPATH", "3DDATA/GUILD1"}},
+                                          "/host/c",     "/host/d", "/host/quensrvr"};
   std::string error = "(none)";
   ASSERT_TRUE(registrydata::WriteFreshRegistry(file, install, error)) << error;
   // Written again over an older file, nothing of the older one stays.

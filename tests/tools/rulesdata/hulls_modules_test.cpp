@@ -10,9 +10,9 @@
 
 namespace {
 
+using rulesdata::CompiledFile;
 using rulesdata::CompileHulls;
 using rulesdata::CompileModules;
-using rulesdata::CompiledFile;
 
 // The first problem's line and whether its message holds `part`.
 void ExpectProblem(const CompiledFile& f, int line, const std::string& part) {
@@ -107,8 +107,8 @@ TEST(CompileModules, TheGameReadsBackWhatTheSourceSays) {
   const ModuleRecord& gun = *db.GetRecord(2);
   EXPECT_EQ(std::make_tuple(gun.guildMask, gun.AttackKind(), gun.Strength(), gun.MaxRange(), gun.EffectiveRange(),
                             gun.RateOfFire(), gun.HitPercent(), gun.MaxAmmo(), gun.Pattern()),
-            std::make_tuple(1, ATTACK_HEAT, 10, 12 * kWeaponRangeScale, 9 * kWeaponRangeScale, 1, 80,
-                            kUnlimitedAmmo, PATTERN_CANNON));
+            std::make_tuple(1, ATTACK_HEAT, 10, 12 * kWeaponRangeScale, 9 * kWeaponRangeScale, 1, 80, kUnlimitedAmmo,
+                            PATTERN_CANNON));
 }
 
 TEST(CompileModules, RefusesBadSources) {
@@ -120,8 +120,8 @@ TEST(CompileModules, RefusesBadSources) {
   ExpectProblem(CompileModules("modules scout\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 images - 5\n"), 2, "image");
   ExpectProblem(CompileModules("modules weapon\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 i - laser 1 2 1 1 50 5 beam\n"), 2,
                 "attack");
-  ExpectProblem(CompileModules("modules weapon\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 i - heat 1 700 1 1 50 5 beam\n"),
-                2, "1..630");
+  ExpectProblem(CompileModules("modules weapon\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 i - heat 1 700 1 1 50 5 beam\n"), 2,
+                "1..630");
   ExpectProblem(CompileModules("modules weapon\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 i - heat 1 5 9 1 50 5 beam\n"), 2,
                 "effective");
   ExpectProblem(CompileModules("modules computer\nmodule \"A\" 0 1 - 1 1 1 1 1 1 1 1 i - combat 1,2,3\n"), 2,

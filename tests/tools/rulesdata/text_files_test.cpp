@@ -82,8 +82,8 @@ TEST(CompileAstNames, EnoughDistinctNames) {
 
 // The project's own sources build whole; a broken source writes nothing.
 TEST(BuildRulesData, ProjectSources) {
-  const std::filesystem::path repo = std::filesystem::path(QUEN_TEST_DATA_DIR).parent_path().parent_path()
-                                         .parent_path().parent_path();
+  const std::filesystem::path repo =
+      std::filesystem::path(QUEN_TEST_DATA_DIR).parent_path().parent_path().parent_path().parent_path();
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "quenrulesdata-test";
   std::filesystem::remove_all(out);
   const rulesdata::BuildReport report = rulesdata::BuildRulesData(repo / "data" / "rules", out);

@@ -28,7 +28,8 @@ TEST(ShipModel, RelocatesAndPacksBackExactly) {
   EXPECT_EQ(sgtest::U32At(block, 0), block.size());
   // The hull vertices of LOD 0 and LOD 1 are one array.
   EXPECT_EQ(m->modLods[0].mdlRoot.mstVerts, m->modLods[1].mdlRoot.mstVerts);
-  EXPECT_EQ(sgtest::U32At(block, sgtest::U32At(block, 8) + 16), sgtest::U32At(block, sgtest::U32At(block, 8) + 84 + 16));
+  EXPECT_EQ(sgtest::U32At(block, sgtest::U32At(block, 8) + 16),
+            sgtest::U32At(block, sgtest::U32At(block, 8) + 84 + 16));
   // The last 32 bytes of each LOD are spare.
   for (std::size_t i = block.size() - 96; i < block.size(); ++i) {
     ASSERT_EQ(block[i], 0) << i;
@@ -69,8 +70,8 @@ TEST_F(Drive, ModelFileAndTexturesLoad) {
 TEST_F(Drive, PalettedTextureAndMaterial) {
   Write("rainbow.pal", sgdata::MakePalette(sgdata::Spectrum(200)));
   sgdata::Image own(16 * 8, 9);
-  Write("p.hdr", sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8_KEYED, 16, 8, sgdata::Image(16 * 8, 1), own,
-                                                 "rainbow.pal"));
+  Write("p.hdr",
+        sgdata::MakePalettedTextureFile(SG_TXM_FORMAT_PAL8_KEYED, 16, 8, sgdata::Image(16 * 8, 1), own, "rainbow.pal"));
   Write("wall.bin", sgdata::MakeBinTexture(32, 16, 0));
   SGMaterial wall{};
   wall.matType = 4;

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
 #include <vector>
-#include <fstream>
 
 #include "media/WavFile.h"
 #include "platform/core/dospath.h"
@@ -124,7 +124,7 @@ TEST_F(BuiltFiles, MoviesAreAviWithMpeg4VideoAndSoundFfmpegReads) {
     EXPECT_EQ(head.substr(0, 4), "RIFF") << path;
     EXPECT_EQ(head.substr(8, 4), "AVI ") << path;
     EXPECT_NE(head.find("vids"), std::string::npos) << path;
-    EXPECT_NE(head.find("FMP4"), std::string::npos) << path;  // FFmpeg's MPEG-4 part 2
+    EXPECT_NE(head.find("FMP4"), std::string::npos) << path;          // FFmpeg's MPEG-4 part 2
     EXPECT_GE(DecodedFrames(path, 10 * 44100), 5u * 44100u) << path;  // the soundtrack
     // every video frame decodes with FFmpeg's decoder (until the game's movie decoder can say so)
     const std::string decode = "ffmpeg -v error -nostdin -i '" + path.string() + "' -map 0:v -f null - 2>&1";

@@ -89,15 +89,16 @@ TEST(Music, PiecesAreBrightLoudnessNormalisedAndLoopOnBarLines) {
     // the seam from the last frame to the first is no bigger a step than the piece takes inside
     std::vector<float> steps;
     for (std::size_t i = 1; i < left.size(); ++i) steps.push_back(std::fabs(left[i] - left[i - 1]));
-    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() * 999 / 1000), steps.end());
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() * 999 / 1000),
+                     steps.end());
     EXPECT_LE(std::fabs(left.front() - left.back()), steps[steps.size() * 999 / 1000]);
   }
 }
 
 TEST(Synth, EveryRecipeIsAudibleBoundedAndRepeatable) {
-  for (const char* recipe : {"click", "open", "shut", "gong", "chime", "thud", "land", "explosion", "hit", "gun",
-                             "cannon", "beam", "zap", "rail", "missile", "takeoff", "lift", "flame", "acid", "engine",
-                             "hum", "shield"}) {
+  for (const char* recipe :
+       {"click", "open", "shut", "gong",    "chime",   "thud", "land",  "explosion", "hit",    "gun", "cannon",
+        "beam",  "zap",  "rail", "missile", "takeoff", "lift", "flame", "acid",      "engine", "hum", "shield"}) {
     SCOPED_TRACE(recipe);
     ASSERT_TRUE(sound::IsRecipe(recipe));
     const auto a = sound::RenderEffect(recipe, 42);
@@ -129,8 +130,8 @@ TEST(Synth, WavHeaderDescribesTheSamples) {
 }
 
 TEST(Music, EveryMoodComposesStereoOfTheAskedLength) {
-  for (const char* name : {"title", "patrol", "drift", "tension", "mining", "council", "battle", "nebula", "victory",
-                           "requiem"}) {
+  for (const char* name :
+       {"title", "patrol", "drift", "tension", "mining", "council", "battle", "nebula", "victory", "requiem"}) {
     SCOPED_TRACE(name);
     const music::Mood* mood = music::FindMood(name);
     ASSERT_NE(mood, nullptr);

@@ -29,8 +29,8 @@ TEST(CodeScan, FindsIdLiteralsPassedToTextFunctions) {
     ShowOkBox(guild, "NOCRTFLE", Name("NOTANID1"));
     AskYesNo("LOADGMYN");
   )src");
-  EXPECT_EQ(Ids(uses), (std::vector<std::string>{"SAVEGAME@2", "VOTE!OW1@3", "MKR&DOES@3", "ETC??___@5",
-                                                 "GUILD000@6", "NOCRTFLE@7", "LOADGMYN@8"}));
+  EXPECT_EQ(Ids(uses), (std::vector<std::string>{"SAVEGAME@2", "VOTE!OW1@3", "MKR&DOES@3", "ETC??___@5", "GUILD000@6",
+                                                 "NOCRTFLE@7", "LOADGMYN@8"}));
   EXPECT_EQ(uses[0].function, "GetText");
 }
 
@@ -53,8 +53,7 @@ TEST(CodeScan, IgnoresWhatIsNoTextIdUse) {
 TEST(CodeScan, EveryIdTheCodeAsksForIsInTheTable) {
   const auto root = ProjectSourceDir();
   std::set<std::string> table;
-  for (const auto& e :
-       strtable::ParseStringSource(ReadWholeFile(root / "data" / "strings" / "strings.txt")).entries) {
+  for (const auto& e : strtable::ParseStringSource(ReadWholeFile(root / "data" / "strings" / "strings.txt")).entries) {
     table.insert(e.id);
   }
   ASSERT_FALSE(table.empty());
@@ -62,13 +61,12 @@ TEST(CodeScan, EveryIdTheCodeAsksForIsInTheTable) {
   // (the texts are held as MODIFY__ and UPNOTIMP): those lines stay empty.
   const std::set<std::string> knownAbsent = {"MODIFT__", "URNOTIMP"};
 
-  quentest::ForEachSourceFile(
-      root, {"Game", "media", "sg", "platform"}, {".cpp", ".cc", ".cxx", ".h", ".hpp", ".inl"},
-      [&](const std::filesystem::path& file, const std::string& text) {
-        for (const TextIdUse& use : FindTextIdUses(text)) {
-          EXPECT_TRUE(table.contains(use.id) || knownAbsent.contains(use.id))
-              << file.string() << ':' << use.line << ": " << use.function << " asks for \"" << use.id
-              << "\", which the string table does not hold";
-        }
-      });
+  quentest::ForEachSourceFile(root, {"Game", "media", "sg", "platform"}, {".cpp", ".cc", ".cxx", ".h", ".hpp", ".inl"},
+                              [&](const std::filesystem::path& file, const std::string& text) {
+                                for (const TextIdUse& use : FindTextIdUses(text)) {
+                                  EXPECT_TRUE(table.contains(use.id) || knownAbsent.contains(use.id))
+                                      << file.string() << ':' << use.line << ": " << use.function << " asks for \""
+                                      << use.id << "\", which the string table does not hold";
+                                }
+                              });
 }

@@ -12,10 +12,10 @@ TEST(CompiledForms, IndexAndScriptFollowTheirLayouts) {
   EXPECT_EQ(built.entryCount, 3u);
 
   const std::vector<std::uint8_t> expectedIndex = {
-      3, 0, 0, 0,                                                   // count
-      'G', 'U', 'I', 'L', 'D', 0, 0, 0, 7, 0, 6, 0,                 // zero-padded, length 5 + 1
-      'S', 'A', 'V', 'E', 'G', 'A', 'M', 'E', 2, 0, 15, 0,          // all 8 bytes, no terminator
-      'Z', '_', 'Q', 'U', 'O', 'T', 'E', 0, 3, 0, 22, 0};
+      3,   0,   0,   0,                                     // count
+      'G', 'U', 'I', 'L', 'D', 0,   0,   0,   7, 0, 6,  0,  // zero-padded, length 5 + 1
+      'S', 'A', 'V', 'E', 'G', 'A', 'M', 'E', 2, 0, 15, 0,  // all 8 bytes, no terminator
+      'Z', '_', 'Q', 'U', 'O', 'T', 'E', 0,   3, 0, 22, 0};
   EXPECT_EQ(built.index, expectedIndex);
 
   EXPECT_EQ(built.script,

@@ -22,8 +22,8 @@ TEST(Placeholders, ReportsEveryMalformedPlaceholder) {
   // One problem each: no slot digit (the shipped "ERRWRITE" text), slot 9,
   // slot 0, unknown letter, lone '%' at the end, a gap below the highest slot,
   // two types for one slot, an unclosed reference, a reference that is no ID.
-  for (const char* text : {"Error: Can't write to %s!", "%s9", "%n0", "50% off", "100%", "%s2 only",
-                           "%s1 then %n1", "%(SAVEGAME", "%(TOOLONGID)", "%( )"}) {
+  for (const char* text : {"Error: Can't write to %s!", "%s9", "%n0", "50% off", "100%", "%s2 only", "%s1 then %n1",
+                           "%(SAVEGAME", "%(TOOLONGID)", "%( )"}) {
     EXPECT_EQ(ScanPlaceholders(text).problems.size(), 1u) << text;
   }
   EXPECT_EQ(ScanPlaceholders("%s3").problems.size(), 2u);  // slots 1 and 2 have no type

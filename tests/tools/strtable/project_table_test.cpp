@@ -30,9 +30,9 @@ void ExpectConsistent(const std::vector<std::uint8_t>& image, const std::string&
     const DecodedIndexEntry& e = (*index)[i];
     if (i > 0) {
       const std::string& prev = (*index)[i - 1].key;
-      EXPECT_TRUE(std::lexicographical_compare(prev.begin(), prev.end(), e.key.begin(), e.key.end(),
-                                               [](char a, char b) { return static_cast<unsigned char>(a) <
-                                                                           static_cast<unsigned char>(b); }))
+      EXPECT_TRUE(std::lexicographical_compare(
+          prev.begin(), prev.end(), e.key.begin(), e.key.end(),
+          [](char a, char b) { return static_cast<unsigned char>(a) < static_cast<unsigned char>(b); }))
           << KeyToId(prev) << " / " << KeyToId(e.key);
     }
     EXPECT_TRUE(numbers.insert(e.number).second) << KeyToId(e.key);
@@ -113,14 +113,13 @@ TEST(ProjectTable, HoldsEveryMemberOfTheNumberedFamilies) {
     int last;
     const char* kinds;
   };
-  for (const Family& f : {Family{"CHAP00%02d", 0, 39, ""}, Family{"GUILD0%02d", 0, 4, ""},
-                          Family{"GUILD__%d", 0, 4, ""}, Family{"TRAIT0%02d", 0, 19, ""},
-                          Family{"FETRT%03d", 0, 19, "n"}, Family{"MINTYPE%d", 0, 3, ""},
-                          Family{"ISTGLD%dT", 1, 5, ""}, Family{"IGPORSP%d", 0, 3, ""},
-                          Family{"IRSROL%02d", 0, 11, ""}, Family{"DBUTTN%02d", 0, 11, ""},
-                          Family{"FILTBTN%d", 0, 5, ""}, Family{"TFLTBTN%d", 0, 5, ""},
-                          Family{"SFLTBTN%d", 0, 9, ""}, Family{"FILTER_%d", 0, 5, ""},
-                          Family{"FECOGLD%d", 0, 4, ""}, Family{"REASON%02d", 0, 2, ""}}) {
+  for (const Family& f :
+       {Family{"CHAP00%02d", 0, 39, ""}, Family{"GUILD0%02d", 0, 4, ""}, Family{"GUILD__%d", 0, 4, ""},
+        Family{"TRAIT0%02d", 0, 19, ""}, Family{"FETRT%03d", 0, 19, "n"}, Family{"MINTYPE%d", 0, 3, ""},
+        Family{"ISTGLD%dT", 1, 5, ""}, Family{"IGPORSP%d", 0, 3, ""}, Family{"IRSROL%02d", 0, 11, ""},
+        Family{"DBUTTN%02d", 0, 11, ""}, Family{"FILTBTN%d", 0, 5, ""}, Family{"TFLTBTN%d", 0, 5, ""},
+        Family{"SFLTBTN%d", 0, 9, ""}, Family{"FILTER_%d", 0, 5, ""}, Family{"FECOGLD%d", 0, 4, ""},
+        Family{"REASON%02d", 0, 2, ""}}) {
     for (int n = f.first; n <= f.last; ++n) {
       const std::string id = FormatId(f.format, n);
       const auto text = texts.find(id);
@@ -138,18 +137,15 @@ TEST(ProjectTable, SlotsMatchTheArgumentsTheCallersPass) {
   // What the callers pass, slot 1 first (s a string, n an integer, f a
   // number); mixed and numeric ones, where a wrong letter would print garbage.
   const std::pair<const char*, const char*> callers[] = {
-      {"ERRWRITE", "s"},     {"ERRINDEL", "s"},     {"NOCRTFLE", "s"},  {"SAVEYSNO", "s"},
-      {"FOLOWFD1", "n"},     {"GOINGTO_", "s"},     {"MOVINGTO", "s"},  {"BOMBARD_", "s"},
-      {"ATVSLAND", "nss"},   {"OATVLAND", "snss"},  {"OATVLND_", "snss"}, {"ATVSBULT", "ss"},
-      {"MINSSOLD", "nsss"},  {"MINSBGHT", "nsss"},  {"XFERRECV", "nsss"}, {"RESMINED", "nnnns"},
-      {"PWRMINED", "nsn"},   {"RESRCVRD", "nnnns"}, {"RECYFRDD", "nnnn"}, {"XFERFAIL", "nssss"},
-      {"MINLSTBK", "nss"},   {"UNDATTAK", "sns"},   {"PLYRELIM", "sn"}, {"UNUSEDSB", "n"},
-      {"ARTIFAC0", "ns"},    {"ARTIFAC5", "ns"},    {"MKRDAM01", "ns"}, {"MKRDAM03", "n"},
-      {"ASTWLLCD", "ssn"},   {"FUTRVIEW", "fn"},    {"TURNS___", "f"},  {"S_LSTUD2", "sn"},
-      {"ITDXFQTY", "sn"},    {"ITDFORDS", "ns"},    {"IRSSCIBO", "nn"}, {"ISLETA__", "sn"},
-      {"VDTAAMMO", "nns"},   {"POWER_NN", "nn"},    {"HS__ASTS", "nn"}, {"VTER__OF", "nn"},
-      {"SESSION1", "n"},     {"SESSION2", "n"},     {"CHATPLYR", "ss"}, {"IGPTMLIM", "n"},
-      {"IGPDIFLV", "s"},
+      {"ERRWRITE", "s"},     {"ERRINDEL", "s"},   {"NOCRTFLE", "s"},     {"SAVEYSNO", "s"},    {"FOLOWFD1", "n"},
+      {"GOINGTO_", "s"},     {"MOVINGTO", "s"},   {"BOMBARD_", "s"},     {"ATVSLAND", "nss"},  {"OATVLAND", "snss"},
+      {"OATVLND_", "snss"},  {"ATVSBULT", "ss"},  {"MINSSOLD", "nsss"},  {"MINSBGHT", "nsss"}, {"XFERRECV", "nsss"},
+      {"RESMINED", "nnnns"}, {"PWRMINED", "nsn"}, {"RESRCVRD", "nnnns"}, {"RECYFRDD", "nnnn"}, {"XFERFAIL", "nssss"},
+      {"MINLSTBK", "nss"},   {"UNDATTAK", "sns"}, {"PLYRELIM", "sn"},    {"UNUSEDSB", "n"},    {"ARTIFAC0", "ns"},
+      {"ARTIFAC5", "ns"},    {"MKRDAM01", "ns"},  {"MKRDAM03", "n"},     {"ASTWLLCD", "ssn"},  {"FUTRVIEW", "fn"},
+      {"TURNS___", "f"},     {"S_LSTUD2", "sn"},  {"ITDXFQTY", "sn"},    {"ITDFORDS", "ns"},   {"IRSSCIBO", "nn"},
+      {"ISLETA__", "sn"},    {"VDTAAMMO", "nns"}, {"POWER_NN", "nn"},    {"HS__ASTS", "nn"},   {"VTER__OF", "nn"},
+      {"SESSION1", "n"},     {"SESSION2", "n"},   {"CHATPLYR", "ss"},    {"IGPTMLIM", "n"},    {"IGPDIFLV", "s"},
   };
   for (const auto& [id, kinds] : callers) {
     const auto text = texts.find(id);

@@ -27,17 +27,17 @@ TEST(StringSource, ReadsEntriesSkippingCommentsAndBlankLines) {
 
 TEST(StringSource, RefusesMalformedLinesAndKeepsTheRest) {
   const auto parsed = ParseStringSource(
-      "TOOLONGID 1 \"nine characters\"\n"       // 1
-      "OK 2 \"fine\"\n"                          // 2
-      "NONUMBER \"text\"\n"                      // 3
-      "BIG 65536 \"x\"\n"                        // 4
-      "NEG -1 \"x\"\n"                           // 5
-      "OPEN 3 \"no end\n"                        // 6
-      "ESC 4 \"bad \\x escape\"\n"               // 7
-      "TRAIL 5 \"x\" extra\n"                    // 8
-      "HIGH 6 \"caf\xc3\xa9\"\n"                 // 9
-      "PCT% 7 \"id with a percent\"\n"           // 10
-      "NOQUOTE 8 text\n");                       // 11
+      "TOOLONGID 1 \"nine characters\"\n"  // 1
+      "OK 2 \"fine\"\n"                    // 2
+      "NONUMBER \"text\"\n"                // 3
+      "BIG 65536 \"x\"\n"                  // 4
+      "NEG -1 \"x\"\n"                     // 5
+      "OPEN 3 \"no end\n"                  // 6
+      "ESC 4 \"bad \\x escape\"\n"         // 7
+      "TRAIL 5 \"x\" extra\n"              // 8
+      "HIGH 6 \"caf\xc3\xa9\"\n"           // 9
+      "PCT% 7 \"id with a percent\"\n"     // 10
+      "NOQUOTE 8 text\n");                 // 11
   ASSERT_EQ(parsed.entries.size(), 1u);
   EXPECT_EQ(parsed.entries[0].id, "OK");
   std::vector<int> lines;

@@ -22,8 +22,12 @@ TEST_F(RootGame, AGameReadFromMemoryIsTheGameReadFromAFile) {
     g->solarDB.CreateAsteroidArray(1);
     for (int row = 0; row < kStandingRows; ++row)
       for (int c = 0; c < kMaxChapters; ++c)
-        g->standings[row][c] = {static_cast<std::uint8_t>(row), static_cast<std::uint8_t>(c), 3, 0,
-                                static_cast<std::uint16_t>(row * 100 + c), static_cast<std::uint16_t>(0xA000 + c)};
+        g->standings[row][c] = {static_cast<std::uint8_t>(row),
+                                static_cast<std::uint8_t>(c),
+                                3,
+                                0,
+                                static_cast<std::uint16_t>(row * 100 + c),
+                                static_cast<std::uint16_t>(0xA000 + c)};
     for (int c = 0; c < kMaxChapters; ++c) g->scores[c] = 0x01000000u * static_cast<std::uint32_t>(c) + 5;
     for (std::size_t a = 0; a < g->reviewLog.size(); ++a) g->reviewLog[a][a % 6] = static_cast<std::uint32_t>(a * 7);
     CGChapter* chapter = g->guildList->GetChapter(12);

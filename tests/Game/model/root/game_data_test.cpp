@@ -32,7 +32,8 @@ std::array<std::uint8_t, kStandingsPacketSize> StandingsMessage(std::uint8_t ast
 }
 
 CGUnit* AddUnit(CGameData& g, std::uint8_t chapter, std::uint32_t id, std::uint16_t asteroid) {
-  auto* design = new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFF)));
+  auto* design =
+      new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFF)));
   g.templates.AddTemplate(design, chapter);
   const Location at{asteroid, 0, 0, 0};
   return g.pieces.CreateUnit(design, &at, chapter, id);
@@ -252,10 +253,10 @@ TEST_F(RootGame, LoadStopsAtTheFirstBadValidityByteAndAShortFile) {
 TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
   auto g = NewGame(9);
   std::array<std::uint8_t, 68> setup{};
-  setup[12] = 2;                                       // difficulty
-  setup[36] = 2;                                       // never show ships
-  setup[40] = 1;                                       // only my guild's asteroids start scanned
-  setup[44] = 1;                                       // control only where present
+  setup[12] = 2;  // difficulty
+  setup[36] = 2;  // never show ships
+  setup[40] = 1;  // only my guild's asteroids start scanned
+  setup[44] = 1;  // control only where present
   for (int t = 0; t < 20; ++t) setup[48 + t] = static_cast<std::uint8_t>(t + 1);
   std::array<std::uint8_t, 40> config{};
   config[22] = 40;  // game length
@@ -267,8 +268,7 @@ TEST_F(RootGame, GameSetupTakesTheChaptersTraitsAndTheFogOfWar) {
   EXPECT_EQ(g->shipDisplay, 2);
   EXPECT_EQ(std::make_tuple(g->allShipsScanned, g->allAsteroidsScanned, g->asteroidControlShown),
             std::make_tuple(1u, 0u, 0));
-  EXPECT_EQ(std::make_tuple(g->asteroidsHiddenUntilSeen, g->gameLength, g->chaoticOrbits),
-            std::make_tuple(0u, 40, 1u));
+  EXPECT_EQ(std::make_tuple(g->asteroidsHiddenUntilSeen, g->gameLength, g->chaoticOrbits), std::make_tuple(0u, 40, 1u));
   EXPECT_EQ(g->guildControlPercent, 0);  // the block's values, all of them
   EXPECT_FALSE(g->ApplyGameSetup(std::span(setup).first(67), 9, {}));
 }

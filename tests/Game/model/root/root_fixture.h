@@ -32,8 +32,9 @@ class RootGame : public ::testing::Test {
     // Called through a pointer: inlined into a large test, GCC 12 takes the
     // module records' default type data for uninitialised.
     static auto* volatile module = &rules_test::Module;
-    box.Write("modules.dat", rules_test::ModulesFile({module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)),
-                                                      module("Drive", 5, rules_test::DriveData(20, 12))}));
+    box.Write("modules.dat",
+              rules_test::ModulesFile({module("Weapon", 10, rules_test::WeaponData(2, 10, 20, 10, 3, 70, 40, 0)),
+                                       module("Drive", 5, rules_test::DriveData(20, 12))}));
   }
 
   // A new root as the application makes it: the only one, reached through g_gameData.

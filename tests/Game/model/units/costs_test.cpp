@@ -48,11 +48,10 @@ TEST_F(CostsTest, BuildingPaysAtIssueAndCancelBeforeTheStartRefunds) {
     EXPECT_EQ(organics[0], 5000 - shipCost[4]);
     EXPECT_EQ(ship->references, 1);
     const ConstructionBlock& block = *builder->GetOrder(0)->construction;
-    EXPECT_EQ(block.words, (std::array<std::uint16_t, 9>{0, 0, 0, 0, static_cast<std::uint16_t>(shipCost[0]),
-                                                        static_cast<std::uint16_t>(shipCost[1]),
-                                                        static_cast<std::uint16_t>(shipCost[2]),
-                                                        static_cast<std::uint16_t>(shipCost[3]),
-                                                        static_cast<std::uint16_t>(shipCost[4])}));
+    EXPECT_EQ(block.words, (std::array<std::uint16_t, 9>{
+                               0, 0, 0, 0, static_cast<std::uint16_t>(shipCost[0]),
+                               static_cast<std::uint16_t>(shipCost[1]), static_cast<std::uint16_t>(shipCost[2]),
+                               static_cast<std::uint16_t>(shipCost[3]), static_cast<std::uint16_t>(shipCost[4])}));
     builder->CancelOrders();
     EXPECT_EQ(pools[0], Less(shipCost, 0)) << type;
     EXPECT_EQ(organics[0], 5000u);
@@ -131,7 +130,7 @@ TEST_F(CostsTest, RefundsAfterASaveAndLoadAreWhole) {
 TEST_F(CostsTest, ARebuildPaysForTheDestroyedModulesOnly) {
   CGUnit* wreck = Unit(ship, {0, 300, 0, 0});
   wreck->modules[2].damage = static_cast<std::uint8_t>(wreck->GetSlotCapacity(2));  // the weapon
-  wreck->modules[1].damage = 1;                                                       // a dented drive
+  wreck->modules[1].damage = 1;                                                     // a dented drive
   ASSERT_EQ(builder->IssueOrder(ORDER_REBUILD_UNIT, 0, kInsertReplace, wreck, true), 1);
   EXPECT_EQ(builder->GetOrder(0)->Word(0), wreck->id);
   EXPECT_EQ(builder->GetOrder(0)->Word(1), kNoTargetId);

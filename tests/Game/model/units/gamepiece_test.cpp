@@ -262,15 +262,15 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
   full.push_back(kWeapon);
   CGUnitTemplate* gunship = Design(3, full);
   std::vector<CGUnit*> made;
-  for (CGUnitTemplate* d : {builder, builder, builder, scout, yard, builder, builder, builder, builder, builder, gunship,
-                            gunship, gunship, gunship})
+  for (CGUnitTemplate* d : {builder, builder, builder, scout, yard, builder, builder, builder, builder, builder,
+                            gunship, gunship, gunship, gunship})
     made.push_back(Unit(d, {0, 1, 2, 3}, 3));
   made[1]->modules[2].damage = 7;
   made[2]->modules[2].damage = 7;  // the same states as the unit before it
   made[7]->modules[6].SetFiringLevel(0);
   made[8]->modules[1].damage = 3;
   made[11]->modules[kUnitSlots - 1].damage = 40;  // the last slot only
-  made[12]->modules[kUnitSlots - 2].ammo = 3;  // the slot before it only
+  made[12]->modules[kUnitSlots - 2].ammo = 3;     // the slot before it only
   made[13]->modules[kUnitSlots - 2].ammo = 3;
   for (CGUnit* u : made) u->RecomputeStats();
   // Beyond the slot's capacity, as a saved game may hold it.

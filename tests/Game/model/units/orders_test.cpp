@@ -177,9 +177,9 @@ TEST_F(OrdersTest, CancelPacketsAndTheirFlags) {
 TEST_F(OrdersTest, CancelledLandingReturnsTheAtvsOfEveryZone) {
   unit->SetAtvCargo(0, 0, 0, 0);
   std::uint8_t landing[132] = {};
-  landing[8 + 0] = 1;                 // kind 0, zone 0
-  landing[8 + 30] = 2;                // kind 0, zone 30
-  landing[8 + 3 * 31 + 15] = 3;       // kind 3, zone 15
+  landing[8 + 0] = 1;            // kind 0, zone 0
+  landing[8 + 30] = 2;           // kind 0, zone 30
+  landing[8 + 3 * 31 + 15] = 3;  // kind 3, zone 15
   unit->OrderLandAtvs(landing, kInsertReplace);
   unit->ClearOrders(false);
   EXPECT_EQ(unit->atvCargo, (std::array<std::uint8_t, 4>{3, 0, 0, 3}));

@@ -69,7 +69,7 @@ TEST_F(UnitSlots, UnitsMadeAndDestroyedInAnyOrderKeepTheirOwnPlaces) {
 TEST_F(UnitSlots, AMakersUnitsKeepTheirPlacesAndItsUnusedSlotsGoBack) {
   std::vector<std::pair<int, std::unique_ptr<CGUnit>>> alive;
   for (int n = 0; n < 600; n += 3) alive.emplace_back(n, Made(n));
-  alive.resize(50);  // 150 slots free
+  alive.resize(50);                         // 150 slots free
   [[maybe_unused]] void* second = nullptr;  // looked for only where units come from slots
   {
     UnitMaker maker;

@@ -22,7 +22,8 @@ TEST_F(UnitTest, NewUnitsTakeTheirNameClassPlanAndModuleStates) {
   EXPECT_EQ(design->references, 1);
   EXPECT_EQ(std::make_tuple(u->stage, u->statusWord), std::make_tuple(kStageNotStarted, 1u));
   const std::uint8_t* plan = GetDefaultTargetingPlan(design->unitClass);
-  EXPECT_EQ(std::vector<std::uint8_t>(u->targeting.begin(), u->targeting.end()), std::vector<std::uint8_t>(plan, plan + 5));
+  EXPECT_EQ(std::vector<std::uint8_t>(u->targeting.begin(), u->targeting.end()),
+            std::vector<std::uint8_t>(plan, plan + 5));
   EXPECT_EQ(u->modules[1].FiringLevel(), 2);
   EXPECT_EQ(u->modules[1].ammo, 40);  // the weapon's maximum
   EXPECT_EQ(u->modules[2].ammo, 255);

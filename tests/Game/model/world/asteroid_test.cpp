@@ -50,7 +50,8 @@ TEST_F(AsteroidTest, NewZonesTakeTheirOwnerFromTheScanSetting) {
             std::make_tuple(kZoneNobody, kZoneNobody, 7, 6));
   g_worldLinks.allAsteroidsScanned = [] { return false; };
   rock.CreateZones();
-  EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner), std::make_tuple(kZoneUnknown, kZoneUnknown));
+  EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner),
+            std::make_tuple(kZoneUnknown, kZoneUnknown));
   EXPECT_EQ(CGZone(2, 7).owner, kZoneUnknown);
   g_worldLinks.allAsteroidsScanned = [] { return true; };
 }
@@ -154,7 +155,8 @@ TEST_F(AsteroidTest, VersionTwoBlockLoads) {
   constexpr std::size_t kZoneSize = 44, kTail = 4;  // empty recorder (3) and end byte
   for (int z = 2; z >= 0; --z) {
     const std::size_t word = bytes.size() - kTail - (3 - z) * kZoneSize + 33;
-    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(word), bytes.begin() + static_cast<std::ptrdiff_t>(word + 4));
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(word),
+                bytes.begin() + static_cast<std::ptrdiff_t>(word + 4));
   }
   const std::size_t previousOwner = 1 + 1 + 7 + 24 + 4;
   bytes.erase(bytes.begin() + previousOwner, bytes.begin() + previousOwner + 2);

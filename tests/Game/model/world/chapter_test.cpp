@@ -132,7 +132,7 @@ TEST_F(ChapterTest, TransferTurnsFromTheBestPropulsion) {
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 1), -1);  // no module database
   UsePropulsion(50, 10);
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 1), 10);  // 9e8 / 1e8 + 1
-  UsePropulsion(100, 10);  // 300 does not wrap to 44
+  UsePropulsion(100, 10);                                // 300 does not wrap to 44
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 1), 3);
   UsePropulsion(0, 10);
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 1), -1);
@@ -191,7 +191,8 @@ TEST_F(ChapterTest, BlocksOfBothVersionsAndDamagedOnes) {
 TEST_F(ChapterTest, EveryTurnsStatisticsComeBackInPlace) {
   for (int row = 0; row < kStatRows; ++row)
     for (int field = 0; field < kStatFields; ++field)
-      chapter.statistics[row].values[field] = 0x01020304u * static_cast<std::uint32_t>(row + 1) + static_cast<std::uint32_t>(field);
+      chapter.statistics[row].values[field] =
+          0x01020304u * static_cast<std::uint32_t>(row + 1) + static_cast<std::uint32_t>(field);
   const std::vector<std::uint8_t> bytes = Saved(chapter);
   CGChapter copy(0, 0);
   ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
@@ -218,7 +219,8 @@ TEST_F(ChapterTest, NotesOfEveryLengthComeBackWhole) {
   const std::vector<std::uint8_t> bytes = Saved(chapter);
   CGChapter copy(0, 0);
   ASSERT_EQ(Load(copy, bytes), LoadStatus::kOk);
-  for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(copy.GetNote(static_cast<int>(i))->text.get(), texts[i]) << i;
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    EXPECT_EQ(copy.GetNote(static_cast<int>(i))->text.get(), texts[i]) << i;
   EXPECT_EQ(Saved(copy), bytes);
   const std::vector<std::uint8_t> before = Saved(copy);
   EXPECT_EQ(Load(copy, std::span(bytes).first(bytes.size() - 65535 / 2)), LoadStatus::kTruncated);

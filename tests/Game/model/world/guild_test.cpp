@@ -51,7 +51,7 @@ TEST_F(GuildTest, InterregnumCentresOnTheMostVotes) {
   guild.GetChapter(4)->VoteForImperator(1);
   guild.BeginInterregnum({});
   EXPECT_EQ(guild.interregnum, 1u);
-  EXPECT_EQ(guild.interregnumLeader, 1);  // the first of the equal ones
+  EXPECT_EQ(guild.interregnumLeader, 1);     // the first of the equal ones
   EXPECT_EQ(guild.GetChapter(4)->camp, 0u);  // voted for the leader
   EXPECT_EQ(guild.GetChapter(0)->camp, 1u);
   EXPECT_EQ(guild.GetChapter(0)->renegade, 0u);

@@ -43,8 +43,8 @@ TEST(NameText, NoNameEmptyShortAndLongNames) {
 }
 
 TEST(NameText, ReadsAsTheBlockReaderReadsAName) {
-  for (const std::string& text : {std::string("Rock 042\0"s), std::string("ab\0cd\0"s), std::string(254, 'x'),
-                                 std::string(40, 'y') + '\0'}) {
+  for (const std::string& text :
+       {std::string("Rock 042\0"s), std::string("ab\0cd\0"s), std::string(254, 'x'), std::string(40, 'y') + '\0'}) {
     std::vector<std::uint8_t> b = NameBlock(text);
     b.push_back(0x77);  // the next field
     NameText ours;

@@ -99,8 +99,8 @@ TEST_F(OrbitTest, OscillationTurnsAtItsBound) {
             std::make_tuple(1000.0, -50.0f, 1000, 0));
   a->AdvanceOrbit(1, 1);
   EXPECT_EQ(std::make_tuple(a->angle, a->position.x), std::make_tuple(775.0, 775));
-  EXPECT_EQ(a->position.y, -315);  // moving back: the lower half
-  EXPECT_EQ(a->position.z, 1937);  // 775 x 2.5
+  EXPECT_EQ(a->position.y, -315);       // moving back: the lower half
+  EXPECT_EQ(a->position.z, 1937);       // 775 x 2.5
   Start(ORBIT_OSCILLATING, 0.0, 0.1f);  // a step below 0.1 goes a further 0.1
   a->AdvanceOrbit(1, 1);
   EXPECT_NEAR(a->angle, 0.15, 1e-7);
@@ -148,7 +148,7 @@ TEST_F(OrbitTest, ThermalAndRadiationFromTheDistances) {
   a->orbitKind = ORBIT_ELLIPTIC;
   a->ComputeThermalCoefficient();
   EXPECT_EQ(a->GetThermalCoefficient(), 1);  // never 0
-  a->position.x = -1000;  // on the star: the hottest, not a division by 0
+  a->position.x = -1000;                     // on the star: the hottest, not a division by 0
   a->ComputeThermalCoefficient();
   a->ComputeRadiationCoefficient();
   EXPECT_EQ(a->GetThermalCoefficient(), 255);

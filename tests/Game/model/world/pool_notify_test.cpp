@@ -93,7 +93,8 @@ TEST_F(NotifyTest, TheListGrowsAheadOfItsLastEntry) {
 }
 
 TEST_F(NotifyTest, ClearingAndFilters) {
-  for (int i = 0; i < 4; ++i) notes.Add(i % 2 == 0 ? 3 : 5, 2, static_cast<std::uint16_t>(201 + i), "t", nullptr, 0, 0, 0);
+  for (int i = 0; i < 4; ++i)
+    notes.Add(i % 2 == 0 ? 3 : 5, 2, static_cast<std::uint16_t>(201 + i), "t", nullptr, 0, 0, 0);
   notes.Clear(3);
   EXPECT_EQ(notes.GetCount(), 4);
   EXPECT_EQ(notes.FindVisible(0, 3), -1);

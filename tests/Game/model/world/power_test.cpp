@@ -51,13 +51,13 @@ TEST_F(PowerTest, EachGuildDrawsPowerFromItsCoefficient) {
   };
   // Size class 2; zone 5 is on ring 1, zone 7 on the outermost ring 2.
   const Case cases[] = {
-      {1, 5, 3 * 2 * 7},          // owned asteroids x ruby
-      {9, 5, 3 * 10 / 2 * 7},     // emerald x kinetic / (2 - 1 + 1)
-      {17, 5, 4 * 20 / 2 * 7},    // sapphire x thermal / 2
-      {25, 5, 0},                 // radiation only on the outermost ring
-      {25, 7, 7 * 7},             // radiation
-      {33, 5, 5 * 6 * 7},         // spin x diamond
-      {17, 0, 4 * 20 / 4 * 7},    // the centre counts as ring -1
+      {1, 5, 3 * 2 * 7},        // owned asteroids x ruby
+      {9, 5, 3 * 10 / 2 * 7},   // emerald x kinetic / (2 - 1 + 1)
+      {17, 5, 4 * 20 / 2 * 7},  // sapphire x thermal / 2
+      {25, 5, 0},               // radiation only on the outermost ring
+      {25, 7, 7 * 7},           // radiation
+      {33, 5, 5 * 6 * 7},       // spin x diamond
+      {17, 0, 4 * 20 / 4 * 7},  // the centre counts as ring -1
   };
   for (const Case& c : cases) {
     Hold(c.chapter, c.zone);

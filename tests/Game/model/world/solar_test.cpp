@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -156,9 +156,11 @@ void ExpectNearestAsSearched(const CGSolarDB& solar, int round) {
   for (std::uint16_t i = 0; i < g_numAsteroids; ++i)
     if (const CGAsteroid* a = solar.GetAsteroid(i))
       for (int k = 0; k < 6; ++k)
-        probes.push_back({g_numAsteroids, static_cast<std::int16_t>(std::clamp(a->position.x + (k * 173 + round * 61) % 900 - 450, -32768, 32767)),
-                          static_cast<std::int16_t>(std::clamp(a->position.y + (k * 311 + i * 7) % 900 - 450, -32768, 32767)),
-                          static_cast<std::int16_t>(a->position.z + k * 40 - 100)});
+        probes.push_back(
+            {g_numAsteroids,
+             static_cast<std::int16_t>(std::clamp(a->position.x + (k * 173 + round * 61) % 900 - 450, -32768, 32767)),
+             static_cast<std::int16_t>(std::clamp(a->position.y + (k * 311 + i * 7) % 900 - 450, -32768, 32767)),
+             static_cast<std::int16_t>(a->position.z + k * 40 - 100)});
   for (int c : {-32768, -1025, -1024, -1, 0, 1023, 1024, 32767})
     probes.push_back({g_numAsteroids, static_cast<std::int16_t>(c), static_cast<std::int16_t>(-c - 1), 0});
   int found = 0;

@@ -38,7 +38,8 @@ inline void GenerateSolarSystem(CGSolarDB& solar, std::uint16_t asteroids, unsig
     a->ringRotations[i % 5] = static_cast<std::int8_t>(Draw(16) - 8);
     a->CreateZones();
     const Location c1{static_cast<std::uint16_t>(i % 2), static_cast<std::int16_t>(i % 2 == 0 ? -2000 : 2000), 0, 0};
-    const Location c2{static_cast<std::uint16_t>(1 - i % 2), static_cast<std::int16_t>(i % 2 == 0 ? 2000 : -2000), 0, 0};
+    const Location c2{static_cast<std::uint16_t>(1 - i % 2), static_cast<std::int16_t>(i % 2 == 0 ? 2000 : -2000), 0,
+                      0};
     a->SetOrbitCenters(&c1, &c2);
     a->SetOrbitRadii(static_cast<std::uint16_t>(3000 + Draw(20000)), static_cast<std::uint16_t>(2000 + Draw(15000)));
     const double angle = i % 2 == 0 ? Draw(6283) / 1000.0 : Draw(2000) - 1000.0;

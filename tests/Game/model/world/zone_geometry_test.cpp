@@ -46,7 +46,7 @@ TEST_F(ZoneGeometryTest, AnglesFollowTheRingRotation) {
   EXPECT_EQ(ring, -1);
   EXPECT_EQ(a.GetZoneAngle(4, 0, &ring), 9);  // 5 + 4 x 1
   EXPECT_EQ(ring, 1);
-  EXPECT_EQ(a.GetZoneAngle(6, 3, &ring), 4);  // (3 + 5 + 12) mod 16
+  EXPECT_EQ(a.GetZoneAngle(6, 3, &ring), 4);   // (3 + 5 + 12) mod 16
   EXPECT_EQ(a.GetZoneAngle(7, 0, &ring), 21);  // a negative rotation stays on the ring
 }
 
@@ -62,7 +62,7 @@ TEST_F(ZoneGeometryTest, WorkedNeighboursOfTheFirstRings) {
   EXPECT_EQ(InnerNeighbours(a, 6), (std::set<int>{1, 2}));
   EXPECT_EQ(a.AreZonesAdjacent(1, 2), 1);
   EXPECT_EQ(a.AreZonesAdjacent(3, 5), 0);
-  EXPECT_EQ(a.AreZonesAdjacent(3, 6), 1);  // the ring closes
+  EXPECT_EQ(a.AreZonesAdjacent(3, 6), 1);             // the ring closes
   EXPECT_EQ(a.AreZonesAdjacent(21, 0x80000015u), 0);  // far past the last zone, and no overflow
 }
 

@@ -70,8 +70,7 @@ TEST_F(ZoneListsLoad, ADamagedBlockWithoutListsLeavesTheZoneAsItWas) {
   CGZone moved(0, 0);
   ASSERT_EQ(Load(moved, oneMove, 4), LoadStatus::kOk);
   ASSERT_EQ(moved.atvMoves.count, 1);
-  EXPECT_EQ(std::make_tuple(moved.atvMoves.items[0]->sourceZone, moved.atvMoves.items[0]->kind),
-            std::make_tuple(6, 2));
+  EXPECT_EQ(std::make_tuple(moved.atvMoves.items[0]->sourceZone, moved.atvMoves.items[0]->kind), std::make_tuple(6, 2));
   EXPECT_EQ(Saved(moved), oneMove);
 }
 

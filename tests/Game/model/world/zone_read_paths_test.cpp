@@ -58,8 +58,8 @@ class ZoneReadPaths : public WorldTest {
     for (std::uint8_t version = 1; version <= 4; ++version)
       for (const bool construction : {false, true})
         for (const bool lists : {false, true}) {
-          SCOPED_TRACE(testing::Message() << "version " << int{version} << " construction " << construction
-                                          << " lists " << lists);
+          SCOPED_TRACE(testing::Message()
+                       << "version " << int{version} << " construction " << construction << " lists " << lists);
           check(Block(construction, lists, version), version, construction);
         }
   }
@@ -80,9 +80,9 @@ TEST_F(ZoneReadPaths, EveryVersionReadsAlikeFromMemoryWithBytesAfterItAndFromAFi
     EXPECT_EQ(used, block.size());
 
     CGZone fromFile(0, 0);
-    ASSERT_EQ(box.Loaded(std::string(block.begin(), block.end()),
-                         [&](plat::FILE* fp) { return fromFile.Load(fp, version); }),
-              1);
+    ASSERT_EQ(
+        box.Loaded(std::string(block.begin(), block.end()), [&](plat::FILE* fp) { return fromFile.Load(fp, version); }),
+        1);
     EXPECT_EQ(Saved(fromFile), std::get<1>(alone));
 
     // A wrong end byte with bytes after it is refused, the zone unchanged.

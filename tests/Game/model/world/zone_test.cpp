@@ -49,7 +49,8 @@ TEST_F(ZoneTest, LosingTheLastAtvsFreesTheZoneAndTellsEveryone) {
   EXPECT_EQ(zone->dirty, 1);
   ASSERT_EQ(rules.sent.size(), 1u);
   EXPECT_EQ(rules.sent[0].bytes.size(), 24u);
-  EXPECT_EQ(Words(rules.sent[0].bytes, 0), (std::vector<std::uint16_t>{601, 0, 0, 0, 2, 3, kZoneNobody, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Words(rules.sent[0].bytes, 0),
+            (std::vector<std::uint16_t>{601, 0, 0, 0, 2, 3, kZoneNobody, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(ZoneTest, CountsStopAtTheEndsOfTheByte) {

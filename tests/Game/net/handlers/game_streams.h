@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "Game/model/GWorldTypes.h"
 #include "Game/base/Packets.h"
+#include "Game/model/GWorldTypes.h"
 #include "platform/core/bytes.h"
 
 namespace game_streams {
@@ -35,7 +35,9 @@ inline std::uint8_t ChapterOf(const Shape& s, std::uint32_t k) {
   return static_cast<std::uint8_t>((n / s.chaptersPerGuild) * 8 + n % s.chaptersPerGuild);
 }
 
-inline std::uint32_t UnitId(const Shape& s, std::uint32_t k) { return (std::uint32_t{ChapterOf(s, k)} << 26) | (1000 + k); }
+inline std::uint32_t UnitId(const Shape& s, std::uint32_t k) {
+  return (std::uint32_t{ChapterOf(s, k)} << 26) | (1000 + k);
+}
 
 inline std::vector<std::vector<std::uint8_t>> StartOfGame(const Shape& s) {
   std::vector<std::vector<std::uint8_t>> out;

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
@@ -11,12 +12,11 @@
 #include "Game/model/GZone.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
-#include "Game/base/Packets.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
+#include "tests/Game/net/fake_multi.h"
 #include "tests/Game/net/handlers/game_streams.h"
 #include "tests/Game/net/handlers/handlers_fixture.h"
-#include "tests/Game/net/fake_multi.h"
 
 namespace {
 
@@ -42,8 +42,12 @@ class Handlers : public HandlerGame {
     return game->pieces.CreateUnit(chapter == 9 ? design : foreign, &at, chapter, (std::uint32_t{chapter} << 26) | k);
   }
   Packet Notice(std::uint16_t category, std::uint16_t code, std::uint16_t p1, std::uint32_t p2, std::uint32_t p3) {
-    return Packet(PKT_NOTIFICATION, 152).Put<std::uint16_t>(8, category).Put<std::uint16_t>(10, code)
-        .Put<std::uint16_t>(140, p1).Put<std::uint32_t>(144, p2).Put<std::uint32_t>(148, p3);
+    return Packet(PKT_NOTIFICATION, 152)
+        .Put<std::uint16_t>(8, category)
+        .Put<std::uint16_t>(10, code)
+        .Put<std::uint16_t>(140, p1)
+        .Put<std::uint32_t>(144, p2)
+        .Put<std::uint32_t>(148, p3);
   }
 
   std::unique_ptr<CGameData> game;
@@ -53,8 +57,8 @@ class Handlers : public HandlerGame {
 
 TEST_F(Handlers, PacketsShorterThanTheirFieldsAreDroppedWithoutATrace) {
   const auto before = Saved(*game, "before.sav");
-  for (auto group : {SystemHandlers(), SolarHandlers(), UnitHandlers(), GuildHandlers(), TurnHandlers(),
-                     TerrainHandlers()}) {
+  for (auto group :
+       {SystemHandlers(), SolarHandlers(), UnitHandlers(), GuildHandlers(), TurnHandlers(), TerrainHandlers()}) {
     for (const HandlerEntry& e : group) {
       if (e.minLength <= kPacketHeaderSize) continue;
       Packet p(e.type, e.minLength);
@@ -88,8 +92,11 @@ TEST_F(Handlers, IndexesOutsideTheirTablesAreRefusedWhole) {
   EXPECT_FALSE(Apply(Packet(PKT_ASTEROID, 116).Put<std::uint16_t>(8, 3).Put<std::uint8_t>(57, 5)));
   EXPECT_FALSE(Apply(Packet(PKT_ASTEROID_ZONES, 48).Put<std::uint16_t>(8, 3).Put<std::uint16_t>(10, 13)));
   // A home asteroid past the solar system touches nothing, not even the chapter.
-  EXPECT_FALSE(Apply(Packet(PKT_CHAPTER_START, 66).Put<std::uint16_t>(8, 2).Put<std::uint16_t>(10, 1)
-                         .Text(12, "Lost").Put<std::uint16_t>(64, 10)));
+  EXPECT_FALSE(Apply(Packet(PKT_CHAPTER_START, 66)
+                         .Put<std::uint16_t>(8, 2)
+                         .Put<std::uint16_t>(10, 1)
+                         .Text(12, "Lost")
+                         .Put<std::uint16_t>(64, 10)));
   // Counts that the packet does not hold.
   EXPECT_FALSE(Apply(Packet(PKT_TERRAIN_EVENTS, 12 + 36).Put<std::int16_t>(8, 2).Put<std::uint16_t>(10, 1)));
   EXPECT_FALSE(Apply(Packet(PKT_REPLAY_DATA, 20).Put<std::uint8_t>(8, 1).Put<std::uint16_t>(12, 7)));
@@ -126,13 +133,20 @@ TEST_F(Handlers, UnitsEnterMoveAndAreReplacedByTheirResults) {
   EXPECT_TRUE(Apply(Packet(PKT_UNIT_MOVED, 20).Put<std::uint32_t>(8, (17u << 26) | 1).Put<std::uint8_t>(12, 6)));
   EXPECT_EQ(game->notifications->GetCount(), 1);
   // An unknown design creates nothing.
-  EXPECT_FALSE(Apply(Packet(PKT_UNIT, 28).Put<std::uint16_t>(8, 9).Put<std::uint32_t>(12, (9u << 26) | 7)
+  EXPECT_FALSE(Apply(Packet(PKT_UNIT, 28)
+                         .Put<std::uint16_t>(8, 9)
+                         .Put<std::uint32_t>(12, (9u << 26) | 7)
                          .Put<std::uint32_t>(24, (9u << 26) | 99)));
   EXPECT_EQ(game->pieces.FindUnit((9u << 26) | 7, &at), nullptr);
   // A result with another design deletes the unit and makes it again.
   Packet result(PKT_UNIT_RESULT, 210);
-  result.Put<std::uint32_t>(8, (17u << 26) | 1).Put<std::uint8_t>(13, 5).Put<std::uint32_t>(24, (17u << 26) | 2)
-      .Put<std::uint8_t>(30, 17).Text(32, "Refit").Put<std::uint16_t>(140, 6).Put<std::uint8_t>(148, 40);
+  result.Put<std::uint32_t>(8, (17u << 26) | 1)
+      .Put<std::uint8_t>(13, 5)
+      .Put<std::uint32_t>(24, (17u << 26) | 2)
+      .Put<std::uint8_t>(30, 17)
+      .Text(32, "Refit")
+      .Put<std::uint16_t>(140, 6)
+      .Put<std::uint8_t>(148, 40);
   EXPECT_TRUE(Apply(result));
   CGUnit* remade = game->pieces.FindUnit((17u << 26) | 1, &at);
   ASSERT_NE(remade, nullptr);
@@ -154,7 +168,9 @@ TEST_F(Handlers, AStunFromTheServerLeadsTheQueueUntilItsEnd) {
   ship->InsertOrder(std::move(scan), kInsertReplace, false);
   ship->stage = 2;
   Packet stun(PKT_ORDER, kOrderPacketSize);
-  stun.Put<std::uint32_t>(8, ship->id).Put<std::uint32_t>(12, ORDER_STUNNED).Put<std::uint8_t>(20, kInsertFront)
+  stun.Put<std::uint32_t>(8, ship->id)
+      .Put<std::uint32_t>(12, ORDER_STUNNED)
+      .Put<std::uint8_t>(20, kInsertFront)
       .Put<std::uint32_t>(24, 3);
   EXPECT_TRUE(Apply(stun));
   ASSERT_EQ(ship->GetOrderCount(), 2);
@@ -188,7 +204,10 @@ TEST_F(Handlers, ADesignOutOfTheSlotsIsHeldOnceAndNamesTheUnitOfIt) {
   ASSERT_TRUE(Apply(told));
   ASSERT_TRUE(Apply(values));
   Packet result(PKT_UNIT_RESULT, 210);
-  result.Put<std::uint32_t>(8, (9u << 26) | 8).Put<std::uint32_t>(24, id).Put<std::uint8_t>(30, 9).Text(32, "Bought")
+  result.Put<std::uint32_t>(8, (9u << 26) | 8)
+      .Put<std::uint32_t>(24, id)
+      .Put<std::uint8_t>(30, 9)
+      .Text(32, "Bought")
       .Put<std::uint16_t>(140, 3);
   ASSERT_TRUE(Apply(result));
   EXPECT_TRUE(Apply(told)) << "told again";
@@ -230,8 +249,12 @@ TEST_F(Handlers, NotificationsCarryTheirModelChanges) {
 
 TEST_F(Handlers, ReplayPartsAreAppendedPerReplayAndARestartResetsTheFile) {
   auto part = [](std::uint8_t n, std::uint16_t replay, std::uint8_t byte) {
-    return Packet(PKT_REPLAY_DATA, 16).Put<std::uint8_t>(8, n).Put<std::uint16_t>(10, replay)
-        .Put<std::uint16_t>(12, 2).Put<std::uint8_t>(14, byte).Put<std::uint8_t>(15, byte);
+    return Packet(PKT_REPLAY_DATA, 16)
+        .Put<std::uint8_t>(8, n)
+        .Put<std::uint16_t>(10, replay)
+        .Put<std::uint16_t>(12, 2)
+        .Put<std::uint8_t>(14, byte)
+        .Put<std::uint8_t>(15, byte);
   };
   for (std::uint8_t n = 1; n <= 3; ++n) Apply(part(n, 1, n));
   EXPECT_EQ(box.Read("1.rpl"), std::string("\1\1\2\2\3\3", 6));
@@ -269,7 +292,9 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
   // A configuration for another count of chapters per guild than the game was
   // made with keeps the game's (its guilds and saves are made for it).
   const std::uint8_t perGuild = game->chaptersPerGuild;
-  Apply(Packet(PKT_GAME_CONFIG, 36).Put<std::uint8_t>(14, perGuild == 3 ? 4 : 3).Put<std::uint16_t>(22, 60)
+  Apply(Packet(PKT_GAME_CONFIG, 36)
+            .Put<std::uint8_t>(14, perGuild == 3 ? 4 : 3)
+            .Put<std::uint16_t>(22, 60)
             .Put<std::uint16_t>(30, 3));
   EXPECT_EQ(std::make_tuple(game->chaptersPerGuild, game->gameLength, game->solarDB.orbitMotion),
             std::make_tuple(perGuild, 60, 4));
@@ -316,7 +341,10 @@ TEST_F(Handlers, ChapterAndChatPacketsReachTheModelAndTheViews) {
   RegisterViewNotices(&screen);
   const int& lights = screen.lights;
   const int& redraws = screen.redraws;
-  Apply(Packet(PKT_CHAPTER_START, 66).Put<std::uint16_t>(8, 1).Put<std::uint16_t>(10, 1).Text(12, "Mine")
+  Apply(Packet(PKT_CHAPTER_START, 66)
+            .Put<std::uint16_t>(8, 1)
+            .Put<std::uint16_t>(10, 1)
+            .Text(12, "Mine")
             .Put<std::uint16_t>(64, 7));
   EXPECT_EQ(game->guildList->GetChapter(9)->GetName(), nullptr);  // the local player's name stays
   EXPECT_EQ(game->solarDB.GetAsteroid(7)->owner, 9);
@@ -384,7 +412,8 @@ TEST_F(Handlers, LoadDataIsTakenOnlyWhenAgreedAndNeverHoldsUpThePacketsBehind) {
   EXPECT_EQ(DispatchPacket(session), 1u);
   EXPECT_EQ(game->GetLocalChapter()->credits, 31u);
 
-  multi.inbox.push_back({HVM_MSG_PACKET, Packet(PKT_LOAD_REQUEST, 276).Text(8, "missing.clt").Put<std::uint32_t>(264, 0x52).bytes, 3});
+  multi.inbox.push_back(
+      {HVM_MSG_PACKET, Packet(PKT_LOAD_REQUEST, 276).Text(8, "missing.clt").Put<std::uint32_t>(264, 0x52).bytes, 3});
   multi.inbox.push_back({HVM_MSG_PACKET, load(0x51), 3});  // another game than the one agreed to
   multi.inbox.push_back({HVM_MSG_PACKET, load(0x52), 3});
   credits.Put<std::uint32_t>(8, 32);

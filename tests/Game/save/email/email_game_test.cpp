@@ -11,12 +11,12 @@
 #include <functional>
 #include <sstream>
 
+#include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
-#include "Game/base/Packets.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
 #include "Game/save/SaveLinks.h"

@@ -109,7 +109,7 @@ TEST(AutoUpgradeMessageTest, HullModulesBothOrNothing) {
 TEST(HullChooserCellsTest, CellsAndTheGapsBetweenThem) {
   EXPECT_EQ(ClassCellAt(39, 128), 0);
   EXPECT_EQ(ClassCellAt(39 + 84, 128 + 139), 0);
-  EXPECT_EQ(ClassCellAt(39 + 85, 128), -1);  // between columns
+  EXPECT_EQ(ClassCellAt(39 + 85, 128), -1);   // between columns
   EXPECT_EQ(ClassCellAt(39, 128 + 140), -1);  // between rows
   EXPECT_EQ(ClassCellAt(39, 278), 1);
   EXPECT_EQ(ClassCellAt(39 + 5 * 96, 128), 10);

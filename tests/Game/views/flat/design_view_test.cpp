@@ -15,27 +15,27 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
-#include "Game/views/frame/CHelpLibrary.h"
 #include "Game/panels/CVData.h"
-#include "Game/views/frame/CPopupMenu.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/flat/CVDesign.h"
 #include "Game/views/flat/DesignTemplateFile.h"
-#include "platform/core/dospath.h"
-#include "platform/core/registry.h"
-#include "platform/resource/module.h"
+#include "Game/views/frame/CHelpLibrary.h"
+#include "Game/views/frame/CPopupMenu.h"
 #include "platform/core/clock.h"
+#include "platform/core/dospath.h"
+#include "platform/core/files.h"
+#include "platform/core/registry.h"
+#include "platform/dialog/ownerdraw.h"
+#include "platform/resource/module.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
-#include "platform/dialog/ownerdraw.h"
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
 #include "tests/support/temp_dir.h"
-#include "platform/core/files.h"
 #include "tools/rc/moduleimage.h"
 
 namespace {
@@ -91,13 +91,13 @@ class DesignViewTest : public testing::Test, protected views_test::ViewScreen {
   CGHull* ChooseHull() {
     const int guild = g_gameData->GetLocalGuildIndex();
     for (int pass = 0; pass < 2; ++pass)
-    for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
-      CGHull* hull = g_gameData->hullDB->GetHull(guild, i);
-      if (hull->available && hull->GetSlotCount() >= 4 && (pass == 1 || g_gameData->hullDB->GetSuccessor(*hull))) {
-        const_cast<CGUnitTemplate*>(view->Design())->SetHull(hull);
-        return hull;
+      for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
+        CGHull* hull = g_gameData->hullDB->GetHull(guild, i);
+        if (hull->available && hull->GetSlotCount() >= 4 && (pass == 1 || g_gameData->hullDB->GetSuccessor(*hull))) {
+          const_cast<CGUnitTemplate*>(view->Design())->SetHull(hull);
+          return hull;
+        }
       }
-    }
     return nullptr;
   }
   // The list cell of entry i (scrolled to be visible).
@@ -148,7 +148,9 @@ TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
   int researched = -1, unresearched = -1;
   for (int i = 0; i < view->ListCount(); ++i) {
     const ModuleListEntry& e = view->ListEntry(i);
-    if (e.percent == 100 && researched < 0 && view->Design()->FindFreeSlotForModuleType(g_gameData->moduleDB->GetRecord(e.module)->type) >= 0) researched = i;
+    if (e.percent == 100 && researched < 0 &&
+        view->Design()->FindFreeSlotForModuleType(g_gameData->moduleDB->GetRecord(e.module)->type) >= 0)
+      researched = i;
   }
   ASSERT_GE(researched, 0);
   while (researched >= view->ListFirst() + 5) view->ScrollModuleList(1), plat::Sleep(100);
@@ -366,8 +368,7 @@ TEST_F(DesignViewTest, ThePictureBoxShowsTheDesignsPictureOnEntryAndAfterTheChoo
       << "left: no design's picture";
   view->Render(-1);
   ASSERT_TRUE(showsOwnPicture()) << "on entry, not " << SharedScreen().dataPanel->pictureName;
-  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())),
-            std::string::npos);
+  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
 
   // A hull of another class picked in the chooser: its picture, kept beside
   // the hull's costs.
@@ -389,13 +390,11 @@ TEST_F(DesignViewTest, ThePictureBoxShowsTheDesignsPictureOnEntryAndAfterTheChoo
   ASSERT_EQ(view->ChooserPage(), 0);
   ASSERT_EQ(view->Design()->hull->unitClass, other->unitClass);
   ASSERT_TRUE(showsOwnPicture()) << SharedScreen().dataPanel->pictureName;
-  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())),
-            std::string::npos);
+  EXPECT_NE(std::string(SharedScreen().dataPanel->pictureName).find(classPicture(*view->Design())), std::string::npos);
   view->OnMouseMove(0, plat::MAKELPARAM(375, 460));
   ASSERT_FALSE(SharedScreen().dataPanel->shown.empty());
   const CGHull& chosen = *view->Design()->hull;
-  EXPECT_EQ(SharedScreen().dataPanel->shown[0].text,
-            std::string(chosen.name, strnlen(chosen.name, sizeof chosen.name)))
+  EXPECT_EQ(SharedScreen().dataPanel->shown[0].text, std::string(chosen.name, strnlen(chosen.name, sizeof chosen.name)))
       << "the hull's costs";
   EXPECT_TRUE(showsOwnPicture());
   view->GoToView(VIEW_SOLAR, -1);
@@ -416,7 +415,8 @@ TEST_F(DesignViewTest, AUnitsDesignIsShownReadOnlyAndTheWorkingCopyComesBack) {
   const_cast<CGUnitTemplate*>(view->Design())->SetName("Working");
   // The unit's own design: the same hull with one module fewer.
   constexpr std::uint32_t kUnit = 0x24000321;
-  auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x77));
+  auto* design =
+      new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x77));
   design->CopyDesign(*view->Design(), -1);
   for (int s = kTemplateSlots - 1; s >= 0; --s)
     if (design->GetModuleId(s) != kNoModuleId) {
@@ -658,7 +658,8 @@ TEST_F(DesignViewTest, HoveringAGotoSlotShowsItsUnitAndLeavingGivesTheSlotsBack)
   view->Render(-1);
   ASSERT_NE(ChooseHull(), nullptr);
   constexpr std::uint32_t kUnit = 0x24000322;
-  auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x78));
+  auto* design =
+      new CGUnitTemplate(static_cast<std::uint8_t>(kLocal), static_cast<std::int32_t>((kLocal << 26) | 0x78));
   design->CopyDesign(*view->Design(), -1);
   design->SetName("Scout");
   g_gameData->templates.AddTemplate(design, kLocal);
@@ -873,7 +874,8 @@ TEST_F(DesignViewTest, AViewedDesignIsDrawnInTheArtOfItsUnitsGuild) {
   ASSERT_NE(ChooseHull(), nullptr);
   const Location at{0, 0, 0, 0};
   const auto unitOf = [&](std::uint32_t chapter, std::uint32_t serial) {
-    auto* design = new CGUnitTemplate(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | serial));
+    auto* design =
+        new CGUnitTemplate(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>((chapter << 26) | serial));
     design->CopyDesign(*view->Design(), -1);
     g_gameData->templates.AddTemplate(design, static_cast<std::uint8_t>(chapter));
     const std::uint32_t id = (chapter << 26) | (serial + 0x300);

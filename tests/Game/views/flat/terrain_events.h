@@ -33,8 +33,14 @@ inline std::vector<std::uint8_t> EventPacket(const std::vector<Event>& events) {
   for (std::size_t i = 0; i < events.size(); ++i) {
     const Event& e = events[i];
     const std::size_t at = 12 + 36 * i;
-    const std::uint32_t v[8] = {e.kind, e.round, e.sourceType, static_cast<std::uint32_t>(e.sourceZone),
-                                e.sourceValue, e.targetType, static_cast<std::uint32_t>(e.targetZone), e.targetValue};
+    const std::uint32_t v[8] = {e.kind,
+                                e.round,
+                                e.sourceType,
+                                static_cast<std::uint32_t>(e.sourceZone),
+                                e.sourceValue,
+                                e.targetType,
+                                static_cast<std::uint32_t>(e.targetZone),
+                                e.targetValue};
     for (int k = 0; k < 8; ++k) put32(at + 4 * static_cast<std::size_t>(k), v[k]);
     p[at + 32] = static_cast<std::uint8_t>(e.chapter);
     p[at + 33] = static_cast<std::uint8_t>(e.chapter >> 8);
@@ -48,24 +54,24 @@ inline std::vector<std::uint8_t> EventPacket(const std::vector<Event>& events) {
 // rounds and a destroyed facility.
 inline std::vector<Event> EveryPhase() {
   return {
-      {0, 0, 2, 5, 4, 0, 0, 0, 9},     // storage facility of zone 5
-      {14, 0, 1, 2, 0, 1, 3, 0, 9},    // combat ATV of zone 2, moving half-way to 3
-      {17, 0, 1, 5, 1, 1, 6, 1, 17},   // mining ATV from 5 to 6
-      {1, 0, 7, 0, 0, 1, 4, 2, 9},     // a landing pod over zone 4's power cell
-      {3, 0, 0, 0, 0, 0, 0, 0, 0},     // a collision
-      {4, 0, 4, 7, 0, 0, 0, 0, 17},    // a detonation in zone 7
-      {5, 0, 4, 0, 0, 5, 8, 1, 17},    // a bombardment of zone 8
-      {7, 0, 7, 0, 0, 1, 9, 0, 9},     // a pod for zone 9
-      {7, 0, 1, 0, 0, 1, 9, 0, 9},     // ... carrying a combat ATV
-      {7, 0, 7, 0, 0, 1, 10, 3, 9},    // a pod for zone 10
-      {7, 0, 1, 0, 0, 1, 10, 3, 9},    // ... carrying a seed bank
-      {8, 0, 4, 11, 0, 7, 9, 0, 17},   // zone 11 fires on zone 9's pod
-      {12, 0, 4, 11, 0, 1, 12, 0, 17}, // gunfire from 11 at 12
-      {13, 0, 5, 12, 0, 1, 12, 0, 9},  // ... destroys an ATV there
-      {15, 0, 4, 3, 0, 1, 2, 0, 17},   // round 0: a shot
-      {15, 0, 6, 2, 0, 1, 2, 0, 9},    // round 0: a shield
-      {15, 1, 5, 10, 3, 5, -10, 3, 9}, // round 1: the landed seed bank dies
-      {18, 0, 2, 1, 1, 5, 1, 2, 17},   // the power facility of zone 1 destroyed
+      {0, 0, 2, 5, 4, 0, 0, 0, 9},      // storage facility of zone 5
+      {14, 0, 1, 2, 0, 1, 3, 0, 9},     // combat ATV of zone 2, moving half-way to 3
+      {17, 0, 1, 5, 1, 1, 6, 1, 17},    // mining ATV from 5 to 6
+      {1, 0, 7, 0, 0, 1, 4, 2, 9},      // a landing pod over zone 4's power cell
+      {3, 0, 0, 0, 0, 0, 0, 0, 0},      // a collision
+      {4, 0, 4, 7, 0, 0, 0, 0, 17},     // a detonation in zone 7
+      {5, 0, 4, 0, 0, 5, 8, 1, 17},     // a bombardment of zone 8
+      {7, 0, 7, 0, 0, 1, 9, 0, 9},      // a pod for zone 9
+      {7, 0, 1, 0, 0, 1, 9, 0, 9},      // ... carrying a combat ATV
+      {7, 0, 7, 0, 0, 1, 10, 3, 9},     // a pod for zone 10
+      {7, 0, 1, 0, 0, 1, 10, 3, 9},     // ... carrying a seed bank
+      {8, 0, 4, 11, 0, 7, 9, 0, 17},    // zone 11 fires on zone 9's pod
+      {12, 0, 4, 11, 0, 1, 12, 0, 17},  // gunfire from 11 at 12
+      {13, 0, 5, 12, 0, 1, 12, 0, 9},   // ... destroys an ATV there
+      {15, 0, 4, 3, 0, 1, 2, 0, 17},    // round 0: a shot
+      {15, 0, 6, 2, 0, 1, 2, 0, 9},     // round 0: a shield
+      {15, 1, 5, 10, 3, 5, -10, 3, 9},  // round 1: the landed seed bank dies
+      {18, 0, 2, 1, 1, 5, 1, 2, 17},    // the power facility of zone 1 destroyed
   };
 }
 

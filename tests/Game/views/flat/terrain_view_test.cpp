@@ -215,7 +215,7 @@ TEST_F(TerrainView, FiltersTintByOwnerAndValue) {
   EXPECT_EQ(percent(1, 4), 0);   // the renegade
   EXPECT_EQ(percent(1, 1), 70);  // our own chapter is loyal too
   EXPECT_EQ(percent(2, 4), 70);
-  EXPECT_EQ(percent(2, 7), 0);   // another guild is neither
+  EXPECT_EQ(percent(2, 7), 0);  // another guild is neither
   EXPECT_EQ(percent(3, 5), 30);
   EXPECT_EQ(percent(4, 5), 6 * 9);
   // An unknown owner is never tinted.
@@ -273,18 +273,18 @@ TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
   EXPECT_EQ(Items(7, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES}));
   // Our seed banks in zone 1 raise mining and stacking; mining ATVs build
   // a storage and a mining facility; power ATVs may entrench.
-  EXPECT_EQ(Items(1, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
-                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
-                                                     M::MENU_ATV_FACILITY}));
+  EXPECT_EQ(Items(1, 3),
+            (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES, M::MENU_RAISE_MINING,
+                                        M::MENU_RAISE_STACKING, M::MENU_ATV_FACILITY}));
   EXPECT_EQ(Items(1, 1), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
                                                      M::MENU_STORAGE_FACILITY, M::MENU_MINING_FACILITY}));
   // Zone 1 has its power facility already.
-  EXPECT_EQ(Items(1, 2), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
-                                                     M::MENU_ENTRENCH}));
+  EXPECT_EQ(Items(1, 2),
+            (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES, M::MENU_ENTRENCH}));
   // Zone 9: an ATV facility of ours constructs; the storage stands.
-  EXPECT_EQ(Items(9, 3), (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES,
-                                                     M::MENU_RAISE_MINING, M::MENU_RAISE_STACKING,
-                                                     M::MENU_CONSTRUCT_ATVS}));
+  EXPECT_EQ(Items(9, 3),
+            (std::vector<std::uint32_t>{M::MENU_GO_SPACE, M::MENU_TRANSPORT, M::MENU_VOTES, M::MENU_RAISE_MINING,
+                                        M::MENU_RAISE_STACKING, M::MENU_CONSTRUCT_ATVS}));
   EXPECT_EQ(Items(9, 1).size(), 3u);
   // The centre's seed banks raise nothing and build no ATV facility.
   EXPECT_EQ(Items(0, 3).size(), 3u);
@@ -306,12 +306,14 @@ TEST_F(TerrainView, ZoneCommandsSendTheirPackets) {
   const auto [px, py] = CellPoint(1, 2);
   view->RunZoneCommand(CVTerrain::MENU_ENTRENCH, px, py);
   ASSERT_EQ(packets.size(), 2u);
-  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x60, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, 9, 0, 1, 0, 2, 0, 0, 0}));
+  EXPECT_EQ(Sent(1),
+            (std::vector<std::uint8_t>{0x60, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, 9, 0, 1, 0, 2, 0, 0, 0}));
   EXPECT_NE(Shown()->GetZone(1)->IsAtvKindEntrenched(2), 0u);
   const auto [mx, my] = CellPoint(1, 1);
   view->RunZoneCommand(CVTerrain::MENU_MINING_FACILITY, mx, my);
   ASSERT_EQ(packets.size(), 3u);
-  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x63, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, 1, 0, 1, 0, 2, 0, 0, 0}));
+  EXPECT_EQ(Sent(2),
+            (std::vector<std::uint8_t>{0x63, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, 1, 0, 1, 0, 2, 0, 0, 0}));
   // Built here at once, paid with six mining ATVs.
   EXPECT_EQ(Shown()->GetZone(1)->facilities & FACILITY_MINING, static_cast<std::uint32_t>(FACILITY_MINING));
   EXPECT_EQ(Shown()->GetZone(1)->atvCounts[1], 1);
@@ -340,7 +342,7 @@ TEST_F(TerrainView, LeavingPostsTheSwitch) {
   Show();
   view->OnKeyDown(VK_TAB, 0);
   EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_ASTEROID_SPACE, 0xFFFF0002u},
-                                                                             {VIEW_TERRAIN, 0xFFFF0004u}}));
+                                                                              {VIEW_TERRAIN, 0xFFFF0004u}}));
   // The go-to-space button and the main window's command 310 alike.
   Show();
   EXPECT_EQ(view->OnCommand(310), 1);
@@ -543,8 +545,8 @@ TEST_F(TerrainAtvs, CtrlDragMovesFiveAndUndoBringsOneBack) {
   ASSERT_EQ(packets.size(), 3u);
   EXPECT_EQ(Sent(1), CountPacket(600, target, 1, 1, 255));
   // 601 (24 bytes): u16 asteroid, zone, owner, then the owner's four counts.
-  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x59, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0, kLocal, 0, 1, 0, 3, 0,
-                                                4, 0, 3, 0, 0, 0}));
+  EXPECT_EQ(Sent(2), (std::vector<std::uint8_t>{0x59,   0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 1, 0,
+                                                kLocal, 0,    1, 0, 3, 0, 4, 0, 3,      0, 0, 0}));
   // Dropped anywhere else an arriving ATV stays where it was going.
   const int elsewhere = FreeNeighbour(target) == 1 ? -1 : FreeNeighbour(target);
   Drag(Half(target, 1, true), elsewhere > 0 ? CellPoint(elsewhere, 0) : std::make_pair(40, 110), 0, 0);
@@ -677,8 +679,7 @@ TEST_F(TerrainPlacement, TheKindTogglesFitTheirSlotsWhole) {
     ASSERT_NE(g_gameData->guildModules[guild], nullptr);
     for (const char* name : names) {
       const std::string path = std::string(g_instData.GetGuildPath(guild)) + name;
-      CSprite picture(SharedScreen().viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0,
-                      0, 0);
+      CSprite picture(SharedScreen().viewDDraw, 0xFFFFFFFF, g_gameData->guildModules[guild], path.c_str(), 0, 0, 0);
       EXPECT_GT(picture.width, 0u) << path;
       EXPECT_LE(picture.width, 73u) << path;
       EXPECT_LE(picture.height, 65u) << path;
@@ -734,7 +735,8 @@ TEST_F(TerrainPlacement, PickingUpSendsEachAndStopsAtFifteen) {
   ASSERT_FALSE(view->IsLanding());
   Click(9, 0, MK_CONTROL);
   ASSERT_EQ(packets.size(), 2u);
-  EXPECT_EQ(Sent(0), (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 5, 0, 0, 0}));
+  EXPECT_EQ(Sent(0),
+            (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 5, 0, 0, 0}));
   EXPECT_EQ(packets[1][0] | packets[1][1] << 8, 601);
   Click(9, 0, MK_CONTROL);
   Click(9, 0, MK_CONTROL);
@@ -867,8 +869,8 @@ TEST_F(TerrainPlacement, LeavingAPickUpUnfinishedGivesTheAtvsBack) {
   // counts (601) and the count taken back (609).
   ASSERT_EQ(packets.size(), 4u);
   EXPECT_EQ(packets[0][0] | packets[0][1] << 8, 601);
-  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x61, 0x02, 0, 0, 0, 0, 0, 0, kShown, 0, 9, 0, kLocal, 0, 0, 0, 0xFB,
-                                                0xFF, 0, 0}));
+  EXPECT_EQ(Sent(1), (std::vector<std::uint8_t>{0x61, 0x02, 0,      0, 0, 0, 0,    0,    kShown, 0,
+                                                9,    0,    kLocal, 0, 0, 0, 0xFB, 0xFF, 0,      0}));
   EXPECT_EQ(Sent(3)[14], 1);
   EXPECT_EQ(Sent(3)[16], 0xFE);
   // Done keeps them picked: the order holds them, the zone stays short.
@@ -1015,9 +1017,8 @@ TEST_F(TerrainReplay, APodCarriesNoLabelAndAStrayHitNoMover) {
   // A pick-up whose start picture stands an ATV at its cell: the event's
   // mover turns pod and leaves the cell's count; a hit of a type that phase
   // cannot show makes no mover at all.
-  Record({{1, 0, 1, 4, 2, 1, 4, 2, kLocal},
-          {12, 0, 4, 11, 0, 1, 12, 0, kForeign},
-          {13, 0, 4, 12, 0, 1, 12, 0, kForeign}});
+  Record(
+      {{1, 0, 1, 4, 2, 1, 4, 2, kLocal}, {12, 0, 4, 11, 0, 1, 12, 0, kForeign}, {13, 0, 4, 12, 0, 1, 12, 0, kForeign}});
   Start();
   AdvanceVirtualClock(40);
   replay->PlayFrameAnimation(40);

@@ -136,8 +136,10 @@ TEST_F(DataPanelHookup, APickedTemplateIsRefusedWithItsReasonAndTheModeEnds) {
       g_gameData->pieces.CreateUnit(design, &at, kLocal, id);
       g_gameData->AddToSelection(GOTO_UNIT, id, 0);
     }
-    if (c.slotFilled) g_gameData->templates.SetFixedTemplate(*design, kLocal, 4);
-    else g_gameData->templates.ClearFixedSlot(kLocal, 4);
+    if (c.slotFilled)
+      g_gameData->templates.SetFixedTemplate(*design, kLocal, 4);
+    else
+      g_gameData->templates.ClearFixedSlot(kLocal, 4);
     SharedScreen().commandMode = 16;
     SharedScreen().commandUnitId = id;
     SharedScreen().statusText.clear();

@@ -19,9 +19,9 @@
 #include "Game/model/GGameData.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/views/frame/CHelpLibrary.h"
-#include "Game/views/world/CVBackBuf.h"
 #include "Game/views/frame/CVFrameEffects.h"
 #include "Game/views/frame/CVGeneric.h"
+#include "Game/views/world/CVBackBuf.h"
 #include "media/CDDraw.h"
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
@@ -29,8 +29,8 @@
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/core/dospath.h"
-#include "platform/core/registry.h"
 #include "platform/core/random.h"
+#include "platform/core/registry.h"
 #include "platform/dialog/commctrl.h"
 #include "platform/display/audio.h"
 #include "platform/resource/module.h"
@@ -79,7 +79,8 @@ TEST(HelpLibrary, TopicsAreFoundByNumberInTheModule) {
   if (help.module) FreeLibrary(help.module);
   const std::string text = "Info panel\r\n\r\nShows the chapter's state.";
   const auto image = rc::WriteModuleImage({
-      {ResName("HELP"), ResName(308), rc::kDefaultLanguage, HelpResource(static_cast<std::uint32_t>(text.size()), text)},
+      {ResName("HELP"), ResName(308), rc::kDefaultLanguage,
+       HelpResource(static_cast<std::uint32_t>(text.size()), text)},
       {ResName("HELP"), ResName(309), rc::kDefaultLanguage, HelpResource(0, "unused")},
       {ResName("HELP"), ResName(310), rc::kDefaultLanguage, HelpResource(400, "Cut short")},
   });
@@ -335,8 +336,8 @@ TEST_F(FrameSounds, EveryGuildAndMessageSpeaksItsFileAndMessageZeroNone) {
   TestView& v = Make();
   // Files that differ from the message's own number: message, then the file per guild.
   const std::vector<std::pair<int, std::array<int, 5>>> shared{
-      {21, {21, 20, 21, 21, 21}}, {22, {20, 20, 20, 20, 20}}, {23, {3, 3, 3, 23, 3}}, {26, {26, 25, 26, 25, 26}},
-      {27, {27, 25, 26, 27, 25}}, {29, {7, 29, 7, 29, 7}},    {30, {3, 3, 3, 3, 3}},    {32, {32, 32, 3, 32, 32}},
+      {21, {21, 20, 21, 21, 21}}, {22, {20, 20, 20, 20, 20}}, {23, {3, 3, 3, 23, 3}},  {26, {26, 25, 26, 25, 26}},
+      {27, {27, 25, 26, 27, 25}}, {29, {7, 29, 7, 29, 7}},    {30, {3, 3, 3, 3, 3}},   {32, {32, 32, 3, 32, 32}},
       {33, {3, 33, 33, 33, 33}},  {36, {36, 36, 3, 36, 36}},  {38, {1, 38, 1, 38, 38}}};
   const char prefix[] = "edbac";
   int played = 0;
@@ -423,10 +424,8 @@ class TurnLamps : public FrameEffects {
   void Lamps() {
     delete SharedScreen().turnLampOnSprite;
     delete SharedScreen().turnLampOffSprite;
-    SharedScreen().turnLampOnSprite =
-        new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
-    SharedScreen().turnLampOffSprite =
-        new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
+    SharedScreen().turnLampOnSprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
+    SharedScreen().turnLampOffSprite = new CSprite(SharedScreen().viewDDraw, nullptr, kNoColourKey, 6, 6, 0, 0, 0);
     SharedScreen().turnLampOnSprite->FillSurface(RGB(255, 0, 0), nullptr);
     SharedScreen().turnLampOffSprite->FillSurface(RGB(0, 0, 255), nullptr);
   }

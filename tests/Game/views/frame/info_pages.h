@@ -27,9 +27,7 @@ class PagesView : public CVGeneric {
  public:
   PagesView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(window, instance) {}
   ViewType GetViewType() const override { return VIEW_SOLAR; }
-  void GoToView(plat::WPARAM a, plat::LPARAM b) override {
-    wentTo.push_back({a, static_cast<std::uint32_t>(b)});
-  }
+  void GoToView(plat::WPARAM a, plat::LPARAM b) override { wentTo.push_back({a, static_cast<std::uint32_t>(b)}); }
   std::vector<std::pair<plat::WPARAM, std::uint32_t>> wentTo;
 };
 

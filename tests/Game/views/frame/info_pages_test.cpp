@@ -13,6 +13,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
 #include "Game/base/GIDString.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
@@ -25,7 +26,6 @@
 #include "Game/rules/GUnitTem.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/CViewNotices.h"
-#include "Game/base/GInstData.h"
 #include "media/CSprite.h"
 #include "platform/core/dospath.h"
 #include "platform/gdi/text.h"
@@ -328,8 +328,8 @@ TEST_F(InfoPages, DesignPageHeadersEachStartInsideTheirOwnColumn) {
     columns.push_back(static_cast<int>(right - edges.begin()) - 1);
     EXPECT_GT(t.x, edges[static_cast<std::size_t>(columns.back())]) << t.text << " starts on a column line";
   }
-  const std::vector<std::string> expected{"NAME", "TYPE", "CREATED", "BUILT", "DEAD",
-                                          "KILLS", "SHOTS", "HITS", "TAKEN", "TAKEN"};
+  const std::vector<std::string> expected{"NAME",  "TYPE",  "CREATED", "BUILT", "DEAD",
+                                          "KILLS", "SHOTS", "HITS",    "TAKEN", "TAKEN"};
   EXPECT_EQ(lower, expected);
   EXPECT_EQ(columns, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << "one header over each column";
 }
@@ -407,7 +407,8 @@ TEST_F(InfoPages, PersonalChartLegendCellsToggleTheirSeries) {
     for (int c = 0; c < 3; ++c) {
       const auto before = panel->statusSeries;
       EXPECT_EQ(Click(xs[c], ys[r]), 1);
-      for (int k = 0; k < kStatusSeries; ++k) EXPECT_EQ(panel->statusSeries[k] != before[k], k == expected[r][c]) << r << c << k;
+      for (int k = 0; k < kStatusSeries; ++k)
+        EXPECT_EQ(panel->statusSeries[k] != before[k], k == expected[r][c]) << r << c << k;
     }
   }
   Draw();
@@ -640,7 +641,9 @@ TEST_F(InfoPages, CombatPictures) {
   AddBattle(3, {4, 0, 1, 0, 0, 1});
   {
     std::ofstream log(dir / "2.tlg", std::ios::trunc);
-    log << "Battle at Rock 2, turn 1.\n" << std::string(600, 'x') << "\n" << "Alpha fires at Brute and hits.\n";
+    log << "Battle at Rock 2, turn 1.\n"
+        << std::string(600, 'x') << "\n"
+        << "Alpha fires at Brute and hits.\n";
   }
   panel->SetType(8);
   EXPECT_TRUE(quentest::MatchesGolden(Capture(), Golden("info_combat_summary.png")));
@@ -809,7 +812,7 @@ TEST_F(InfoPages, TechnologyPagesInNameOrderAndCountsEveryFittedSlot) {
   CGUnitTemplate* design = AddUnit(1, 1, "Alpha", "Carrier")->GetTemplate();
   design->slots[3] = {26, 2};
   design->slots[15] = {26, 3};
-  design->slots[19] = {20, 1};  // not researched: not counted
+  design->slots[19] = {20, 1};                                             // not researched: not counted
   AddUnit(2, 5, "Drifter", "Carrier")->GetTemplate()->slots[0] = {26, 4};  // in solar space: not counted
   panel->SetType(7);
   Draw();

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,22 +37,22 @@
 #include "media/CImageButton.h"
 #include "platform/core/clock.h"
 #include "platform/gdi/dc.h"
-#include "tests/support/build_paths.h"
-#include "tests/support/source_scan.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
 #include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/golden.h"
+#include "tests/support/source_scan.h"
 
 namespace {
 
 using namespace plat;
 
-constexpr std::uint32_t kAlpha = (9u << 26) | 1;     // local, on asteroid 2
-constexpr std::uint32_t kBravo = (17u << 26) | 5;    // guild 2, in solar space
-constexpr std::uint32_t kAllied = (11u << 26) | 3;   // local guild, on asteroid 1
+constexpr std::uint32_t kAlpha = (9u << 26) | 1;    // local, on asteroid 2
+constexpr std::uint32_t kBravo = (17u << 26) | 5;   // guild 2, in solar space
+constexpr std::uint32_t kAllied = (11u << 26) | 3;  // local guild, on asteroid 1
 constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
 class NotifyView : public CVGeneric {
@@ -65,7 +65,9 @@ class NotifyView : public CVGeneric {
 class RecordingFrame : public IPanelFrame {
  public:
   void FlushScreen() override { ++flushes; }
-  void ShowObject(int kind, std::uint32_t id) override { log.push_back("object " + std::to_string(kind) + " " + std::to_string(id)); }
+  void ShowObject(int kind, std::uint32_t id) override {
+    log.push_back("object " + std::to_string(kind) + " " + std::to_string(id));
+  }
   void OpenInfoPanel(std::uint32_t id) override { log.push_back("open " + std::to_string(id)); }
   void HideInfoPanel() override { log.push_back("hide"); }
   void ShowHelpTopic(std::uint32_t topic, int, int) override { log.push_back("help " + std::to_string(topic)); }
@@ -125,7 +127,8 @@ class NotifyPanel : public testing::Test, protected views_test::ViewScreen {
     SetProgramModulePath("");
   }
   void AddUnit(std::uint8_t chapter, std::uint32_t id, std::uint16_t asteroid, const char* name) {
-    auto* design = new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFF)));
+    auto* design =
+        new CGUnitTemplate(chapter, static_cast<std::int32_t>((std::uint32_t{chapter} << 26) | 0x1000 | (id & 0xFF)));
     design->unitClass = 9;
     g_gameData->templates.AddTemplate(design, chapter);
     const Location at{asteroid, 0, 0, 0};
@@ -180,70 +183,394 @@ TEST_F(NotifyPanel, EveryCodeShowsActsAndHoversAsItsRowSays) {
   const std::string cruiser = CGHullDB::GetHullClassText(9);
   const std::string scout = CGHullDB::GetHullClassText(3);
   const std::vector<Row> rows = {
-      {1, 101, 0, 5, kAlpha, "", "Alpha has completed its " + Order(5) + " order", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {1, 101, 0, 4, kBravo, "", "Bravo is retreating!", {"go 2 " + std::to_string(kBravo)}, true, {"object 2 " + std::to_string(kBravo)}},
-      {1, 101, 0, 35, kAlpha, "", "Alpha is no longer stunned", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       101,
+       0,
+       5,
+       kAlpha,
+       "",
+       "Alpha has completed its " + Order(5) + " order",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       101,
+       0,
+       4,
+       kBravo,
+       "",
+       "Bravo is retreating!",
+       {"go 2 " + std::to_string(kBravo)},
+       true,
+       {"object 2 " + std::to_string(kBravo)}},
+      {1,
+       101,
+       0,
+       35,
+       kAlpha,
+       "",
+       "Alpha is no longer stunned",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
       {1, 101, 0, 5, kNone, "", "Unit dead", {}, true, {}},
-      {1, 103, 0, 0, kAlpha, "", "Alpha has been destroyed", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {1, 103, 0, 0, kBravo, "", "Enemy unit Bravo has been destroyed", {"go 2 " + std::to_string(kBravo)}, true, {"object 2 " + std::to_string(kBravo)}},
-      {1, 104, 0, kBravo, kAlpha, "", "Scan result for Alpha", {"go 0 " + std::to_string(kBravo)}, true, {"object 2 " + std::to_string(kBravo)}},
+      {1,
+       103,
+       0,
+       0,
+       kAlpha,
+       "",
+       "Alpha has been destroyed",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       103,
+       0,
+       0,
+       kBravo,
+       "",
+       "Enemy unit Bravo has been destroyed",
+       {"go 2 " + std::to_string(kBravo)},
+       true,
+       {"object 2 " + std::to_string(kBravo)}},
+      {1,
+       104,
+       0,
+       kBravo,
+       kAlpha,
+       "",
+       "Scan result for Alpha",
+       {"go 0 " + std::to_string(kBravo)},
+       true,
+       {"object 2 " + std::to_string(kBravo)}},
       {1, 105, 3, 1, kNone, "", "Ast1 has been surveyed by Eleventh", {"go 1 " + Asteroid(1)}, true, {"object 0 1"}},
       {1, 106, 3, 9, 4, "", "3 combats have been landed on Ast4", {"go 1 " + Asteroid(4)}, true, {"object 0 4"}},
       {1, 106, 1, 17, 4, "", "Seventeen has landed 1 combat on Ast4", {"go 1 " + Asteroid(4)}, true, {"object 0 4"}},
       {1, 107, 0, 3, kNone, "", "Your attempt to raise the mining level of a zone on Ast3 failed.", {}, false, {}},
       {1, 108, 1, 3, kNone, "", "Your attempt to raise the stacking limit on Ast3 succeeded.", {}, false, {}},
-      {1, 109, m, 0, kAlpha, "", "Alpha's Laser damaged due to power overload", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {1, 110, m, 0, kAlpha, "", "Alpha's Laser has run out of ammunition!", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {1, 112, 0, 0, kAlpha, "", "Alpha has stunned its target", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {1, 113, 0, (3u << 16) | 1, kNone, "4", "4 ATV(s) produced on Ast3", {"go 1 " + Asteroid(1)}, true, {"object 0 3"}},
-      {1, 113, 1, (3u << 16) | 1, kNone, "", "ATV production facility on Ast3 was halted. Stacking limits were reached", {"go 1 " + Asteroid(1)}, true, {"object 0 3"}},
+      {1,
+       109,
+       m,
+       0,
+       kAlpha,
+       "",
+       "Alpha's Laser damaged due to power overload",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       110,
+       m,
+       0,
+       kAlpha,
+       "",
+       "Alpha's Laser has run out of ammunition!",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       112,
+       0,
+       0,
+       kAlpha,
+       "",
+       "Alpha has stunned its target",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {1,
+       113,
+       0,
+       (3u << 16) | 1,
+       kNone,
+       "4",
+       "4 ATV(s) produced on Ast3",
+       {"go 1 " + Asteroid(1)},
+       true,
+       {"object 0 3"}},
+      {1,
+       113,
+       1,
+       (3u << 16) | 1,
+       kNone,
+       "",
+       "ATV production facility on Ast3 was halted. Stacking limits were reached",
+       {"go 1 " + Asteroid(1)},
+       true,
+       {"object 0 3"}},
       {1, 113, 7, (3u << 16) | 1, kNone, "", "", {"go 1 " + Asteroid(1)}, true, {"object 0 3"}},
-      {1, 114, 0, 2, kNone, "", "Previously undetected units on Ast2. Landing aborted. Scan updated.", {"go 1 " + Asteroid(2)}, true, {"object 0 2"}},
+      {1,
+       114,
+       0,
+       2,
+       kNone,
+       "",
+       "Previously undetected units on Ast2. Landing aborted. Scan updated.",
+       {"go 1 " + Asteroid(2)},
+       true,
+       {"object 0 2"}},
       {1, 100, 0, 0, kNone, "", "Unknown subtype - unit event", {}, true, {}},
       {1, 199, 0, 0, kNone, "", "Unknown subtype - unit event", {}, false, {}},
-      {2, 201, 0, 3, kBravo, "", "Your bid for a " + scout + " class ship has been accepted", {"go 3 " + std::to_string(kBravo)}, false, {"object 2 " + std::to_string(kBravo)}},
+      {2,
+       201,
+       0,
+       3,
+       kBravo,
+       "",
+       "Your bid for a " + scout + " class ship has been accepted",
+       {"go 3 " + std::to_string(kBravo)},
+       false,
+       {"object 2 " + std::to_string(kBravo)}},
       {2, 202, 0, 9, kNone, "", "Your bid for a " + cruiser + " class ship has been rejected", {"open 261"}, true, {}},
       {2, 203, 40, 1, (17u << 16) | 2, "", "You sold 40 Silicates from Ast2 to the Seventeen", {"open 261"}, true, {}},
-      {2, 204, 40, 2, (17u << 16) | 2, "", "40 Exotics purchased from Seventeen. Will be received at Ast2", {"open 261"}, true, {}},
+      {2,
+       204,
+       40,
+       2,
+       (17u << 16) | 2,
+       "",
+       "40 Exotics purchased from Seventeen. Will be received at Ast2",
+       {"open 261"},
+       true,
+       {}},
       {2, 206, 7, 3, (1u << 16) | 2, "", "Transfer of 7 Reactives from Ast1 received at Ast2", {"open 261"}, true, {}},
-      {2, 207, 9, 17, 0xFFFFFFFFu, "", "You sold a " + cruiser + " to Seventeen, nowhere to receive payment", {"open 261"}, true, {}},
-      {2, 208, 4, 10, (30u << 16) | 20, "5", "10 Metals, 20 Silicates, 30 Exotics, 5 Reactives mined from Ast4", {"go 1 " + Asteroid(4)}, true, {"object 0 4"}},
+      {2,
+       207,
+       9,
+       17,
+       0xFFFFFFFFu,
+       "",
+       "You sold a " + cruiser + " to Seventeen, nowhere to receive payment",
+       {"open 261"},
+       true,
+       {}},
+      {2,
+       208,
+       4,
+       10,
+       (30u << 16) | 20,
+       "5",
+       "10 Metals, 20 Silicates, 30 Exotics, 5 Reactives mined from Ast4",
+       {"go 1 " + Asteroid(4)},
+       true,
+       {"object 0 4"}},
       {2, 210, 0, 0, kNone, "", "", {"go 3 " + std::to_string(kNone)}, false, {}},
-      {2, 212, 1, 0, kNone, "", "Your offer to sell the vote from Ast1 has been posted", {"go 3 " + Asteroid(1)}, true, {"object 0 1"}},
-      {2, 219, 1, (3u << 16) | 2, kNone, "4", "You've recycled 1 Metal, 2 Silicate, 3 Exotics, 4 Reactives from a dead unit", {}, true, {}},
-      {2, 220, 0, 0, kAlpha, "", "The build ATV order given to Alpha was reduced due to limited capacity", {"go 3 " + std::to_string(kAlpha)}, true, {"object 2 " + std::to_string(kAlpha)}},
-      {2, 221, 0, 0, kNone, "", "Your attempt to acquire a new ability failed due to lack of organics", {"open 261"}, false, {}},
-      {2, 225, 3, 0, (2u << 16) | 1, "", "Auto-xfer of 3 Metals from Ast1 to Ast2 failed. Not enough Metals", {"open 261"}, true, {"object 0 3"}},
-      {2, 229, 2, 0, 12, "", "12 incoming Metals were lost to a blockade at Ast2", {"go 3 " + Asteroid(2)}, true, {"object 0 2"}},
+      {2,
+       212,
+       1,
+       0,
+       kNone,
+       "",
+       "Your offer to sell the vote from Ast1 has been posted",
+       {"go 3 " + Asteroid(1)},
+       true,
+       {"object 0 1"}},
+      {2,
+       219,
+       1,
+       (3u << 16) | 2,
+       kNone,
+       "4",
+       "You've recycled 1 Metal, 2 Silicate, 3 Exotics, 4 Reactives from a dead unit",
+       {},
+       true,
+       {}},
+      {2,
+       220,
+       0,
+       0,
+       kAlpha,
+       "",
+       "The build ATV order given to Alpha was reduced due to limited capacity",
+       {"go 3 " + std::to_string(kAlpha)},
+       true,
+       {"object 2 " + std::to_string(kAlpha)}},
+      {2,
+       221,
+       0,
+       0,
+       kNone,
+       "",
+       "Your attempt to acquire a new ability failed due to lack of organics",
+       {"open 261"},
+       false,
+       {}},
+      {2,
+       225,
+       3,
+       0,
+       (2u << 16) | 1,
+       "",
+       "Auto-xfer of 3 Metals from Ast1 to Ast2 failed. Not enough Metals",
+       {"open 261"},
+       true,
+       {"object 0 3"}},
+      {2,
+       229,
+       2,
+       0,
+       12,
+       "",
+       "12 incoming Metals were lost to a blockade at Ast2",
+       {"go 3 " + Asteroid(2)},
+       true,
+       {"object 0 2"}},
       {2, 200, 0, 0, kNone, "", "unknown subtype - trade event", {}, true, {}},
-      {3, 301, 4, 3, kNone, "", "From Eleventh (3): I am under attack at Ast4", {"go 2 " + Asteroid(4)}, true, {"object 0 4"}},
-      {3, 302, static_cast<std::uint16_t>(-5), 11, 254, "", "Eleventh relations slightly worsened due to your renegade vote", {}, true, {}},
-      {3, 302, static_cast<std::uint16_t>(-15), 3, 1, "", "Eleventh relations greatly worsened due to your actions at Ast1", {}, true, {}},
+      {3,
+       301,
+       4,
+       3,
+       kNone,
+       "",
+       "From Eleventh (3): I am under attack at Ast4",
+       {"go 2 " + Asteroid(4)},
+       true,
+       {"object 0 4"}},
+      {3,
+       302,
+       static_cast<std::uint16_t>(-5),
+       11,
+       254,
+       "",
+       "Eleventh relations slightly worsened due to your renegade vote",
+       {},
+       true,
+       {}},
+      {3,
+       302,
+       static_cast<std::uint16_t>(-15),
+       3,
+       1,
+       "",
+       "Eleventh relations greatly worsened due to your actions at Ast1",
+       {},
+       true,
+       {}},
       {3, 303, 6, 3, 99, "", "Eleventh relations moderately improved ", {}, true, {}},
       {3, 303, 5, 3, 255, "", "Eleventh relations slightly improved due to your generous trade offers", {}, true, {}},
       {3, 303, 15, 3, 252, "", "Eleventh relations greatly improved ", {}, true, {}},
-      {3, 302, static_cast<std::uint16_t>(-14), 3, 253, "", "Eleventh relations moderately worsened due to your withdrawal of Imperator support", {}, true, {}},
+      {3,
+       302,
+       static_cast<std::uint16_t>(-14),
+       3,
+       253,
+       "",
+       "Eleventh relations moderately worsened due to your withdrawal of Imperator support",
+       {},
+       true,
+       {}},
       {4, 401, 0, 3, kNone, "", "Encounter at Ast3", {"go 6 " + Asteroid(3), "hide"}, true, {"object 0 3"}},
-      {4, 402, 0, 2, kNone, "", "Welcome to the game. Your homeworld is Ast2", {"go 3 " + Asteroid(2)}, true, {"object 0 2"}},
+      {4,
+       402,
+       0,
+       2,
+       kNone,
+       "",
+       "Welcome to the game. Your homeworld is Ast2",
+       {"go 3 " + Asteroid(2)},
+       true,
+       {"object 0 2"}},
       {4, 404, m, 0, kNone, "", "Research completed on the Construction module Laser!", {"help 77"}, true, {}},
-      {4, 406, m, 0, kNone, "", "Scientists suffered a setback in the study of the Laser module", {"help 77"}, true, {}},
+      {4,
+       406,
+       m,
+       0,
+       kNone,
+       "",
+       "Scientists suffered a setback in the study of the Laser module",
+       {"help 77"},
+       true,
+       {}},
       {4, 409, 0, 17, kNone, "", "Seventeen (Chapter 17) has been eliminated!", {}, true, {}},
       {4, 411, 0, 1, kNone, "", "Review terrain battle on Ast1", {"go 7 " + Asteroid(1)}, true, {"object 0 1"}},
       {4, 412, 1, 0, kNone, "", "Your guild is now in interregnum", {"open 260"}, true, {}},
       {4, 413, 2, 0, kNone, "", "Guild Blue Talon Corps is no longer in interregnum", {"open 260"}, true, {}},
-      {4, 414, 17, 4, kNone, "", "Guild member Seventeen has located the asteroid Ast4", {"go 2 " + Asteroid(4)}, true, {"object 0 4"}},
+      {4,
+       414,
+       17,
+       4,
+       kNone,
+       "",
+       "Guild member Seventeen has located the asteroid Ast4",
+       {"go 2 " + Asteroid(4)},
+       true,
+       {"object 0 4"}},
       {4, 414, 40, 4, kNone, "", "", {"go 2 " + Asteroid(4)}, true, {"object 0 4"}},
-      {4, 415, 50, 4, 4, "", "Scientists found a strange device which exploded, destroying 50 ATVs on Ast4", {"go 1 " + Asteroid(4)}, true, {}},
-      {4, 416, 1, 0, kAllied, "", "Allied Cruiser detected at Ast1", {"go 3 " + std::to_string(kAllied)}, true, {"object 2 " + std::to_string(kAllied)}},
-      {4, 416, 1, 0, kBravo, "", "Enemy Cruiser detected at Ast1", {"go 2 " + std::to_string(kBravo)}, true, {"object 2 " + std::to_string(kBravo)}},
+      {4,
+       415,
+       50,
+       4,
+       4,
+       "",
+       "Scientists found a strange device which exploded, destroying 50 ATVs on Ast4",
+       {"go 1 " + Asteroid(4)},
+       true,
+       {}},
+      {4,
+       416,
+       1,
+       0,
+       kAllied,
+       "",
+       "Allied Cruiser detected at Ast1",
+       {"go 3 " + std::to_string(kAllied)},
+       true,
+       {"object 2 " + std::to_string(kAllied)}},
+      {4,
+       416,
+       1,
+       0,
+       kBravo,
+       "",
+       "Enemy Cruiser detected at Ast1",
+       {"go 2 " + std::to_string(kBravo)},
+       true,
+       {"object 2 " + std::to_string(kBravo)}},
       {4, 416, 1, 0, kNone, "", "Enemy detected at Ast1 but it fled to solar space", {}, true, {}},
       {4, 417, 5, 0, kNone, "", "", {}, true, {}},
-      {4, 421, 0, 2, kNone, "", "Double click on the right side of the goto button to view its surface", {"go 1 " + Asteroid(2)}, true, {}},
-      {4, 422, 0, 0, kNone, "", "Select the lower left hand button in the button area to enter the design chamber", {"go 0 4294967295"}, true, {}},
+      {4,
+       421,
+       0,
+       2,
+       kNone,
+       "",
+       "Double click on the right side of the goto button to view its surface",
+       {"go 1 " + Asteroid(2)},
+       true,
+       {}},
+      {4,
+       422,
+       0,
+       0,
+       kNone,
+       "",
+       "Select the lower left hand button in the button area to enter the design chamber",
+       {"go 0 4294967295"},
+       true,
+       {}},
       {4, 423, 0, 0, kNone, "", "You are our best hope for success, good luck!", {}, false, {}},
-      {4, 427, 0, 250, kNone, "", "Scientists advise that 250 unallocated research points are available for use", {"open 264"}, true, {}},
+      {4,
+       427,
+       0,
+       250,
+       kNone,
+       "",
+       "Scientists advise that 250 unallocated research points are available for use",
+       {"open 264"},
+       true,
+       {}},
       {4, 450, 0, 0, kNone, "", "Unknown subtype - game event", {}, false, {}},
-      {5, 501, 3, 17, kNone, "", "From Seventeen: Please remove your forces from Ast3", {"go 1 " + Asteroid(3)}, true, {"object 0 3"}},
+      {5,
+       501,
+       3,
+       17,
+       kNone,
+       "",
+       "From Seventeen: Please remove your forces from Ast3",
+       {"go 1 " + Asteroid(3)},
+       true,
+       {"object 0 3"}},
       {5, 500, 0, 0, kNone, "", "Unknown subtype - chat event", {}, true, {}},
       {6, 601, 0, 17, kNone, "", "The Seventeen chapter is now considered renegade", {"open 260"}, true, {}},
       {6, 606, 3, 0, kNone, "", "The Eleventh has withdrawn support for you as imperator", {"open 260"}, true, {}},
@@ -271,7 +598,7 @@ TEST_F(NotifyPanel, EveryCodeShowsActsAndHoversAsItsRowSays) {
 TEST_F(NotifyPanel, LinesTakeTheirCategorysColoursAndAReadLineKeepsItsShadow) {
   const COLORREF unread[] = {RGB(255, 190, 190), RGB(190, 255, 190), RGB(215, 216, 255),
                              RGB(255, 255, 190), RGB(190, 255, 255), RGB(255, 190, 255)};
-  const COLORREF shadow[] = {RGB(160, 0, 0), RGB(0, 120, 0), RGB(0, 0, 150),
+  const COLORREF shadow[] = {RGB(160, 0, 0),   RGB(0, 120, 0),   RGB(0, 0, 150),
                              RGB(100, 100, 0), RGB(0, 100, 100), RGB(150, 0, 150)};
   for (std::uint16_t c = 1; c <= 6; ++c) Add(c, static_cast<std::uint16_t>(c * 100), 0, 0, kNone);
   for (int i = 0; i < 6; ++i) {
@@ -298,15 +625,15 @@ TEST_F(NotifyPanel, HostileEntriesGiveEmptyOrUnknownLinesAndNoReadPastATable) {
   char noNul[64];
   std::fill(std::begin(noNul), std::end(noNul), '7');
   const std::uint32_t far = 0xFFFFu;
-  Add(1, 106, 3, 40, far);                    // chapter 40, asteroid out of range
-  Add(1, 109, 0x7FFF, 0, kAlpha);             // no such module
-  Add(2, 203, 1, 99, (255u << 16) | far);     // mineral 99, chapter 255
-  Add(2, 207, 200, 17, 4);                    // hull class 200
-  Add(1, 113, 0, 0xFFFF0000u, kNone);         // high(param2) negative
-  Add(0, 402, 0, 2, kNone);                   // cleared category
+  Add(1, 106, 3, 40, far);                 // chapter 40, asteroid out of range
+  Add(1, 109, 0x7FFF, 0, kAlpha);          // no such module
+  Add(2, 203, 1, 99, (255u << 16) | far);  // mineral 99, chapter 255
+  Add(2, 207, 200, 17, 4);                 // hull class 200
+  Add(1, 113, 0, 0xFFFF0000u, kNone);      // high(param2) negative
+  Add(0, 402, 0, 2, kNone);                // cleared category
   Add(7, 402, 0, 2, kNone);
-  Add(4, 0xFFFF, 0, 2, kNone);                // a code read as negative
-  Add(4, 412, 900, 0, kNone);                 // no such guild
+  Add(4, 0xFFFF, 0, 2, kNone);  // a code read as negative
+  Add(4, 412, 900, 0, kNone);   // no such guild
   Add(1, 113, 0, 0, kNone);
   std::memcpy(list->GetEntry(9)->text1, noNul, sizeof noNul);
   std::memcpy(list->GetEntry(9)->text2, noNul, sizeof noNul);
@@ -497,13 +824,13 @@ std::vector<std::uint8_t> OldBlock(std::uint8_t version, std::uint8_t group, std
     w.U32(i);
   }
   w.U8(0xFE);
-  w.U32(5);                // END TURN given in turn 5
-  w.U16(3);                // cursor
-  w.U32(VIEW_TERRAIN);     // view type
+  w.U32(5);             // END TURN given in turn 5
+  w.U16(3);             // cursor
+  w.U32(VIEW_TERRAIN);  // view type
   w.U32(VIEW_ASTEROID_SPACE);
   w.U8(group);
-  w.U16(4);                // previous asteroid
-  w.U32(0);                // frame animations off
+  w.U16(4);  // previous asteroid
+  w.U32(0);  // frame animations off
   if (version > 2) {
     w.U32(1);
     w.U32(1);

@@ -29,9 +29,9 @@ class OrderMenus : public OrderWorld {
  protected:
   // A menu of `items` items at (x, y), tracked until Escape; its shown place.
   POINT TrackedAt(int x, int y, int items) {
-    CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y,
-                    0xFFFF, 0);
-    for (int i = 0; i < items; ++i) menu.AppendItem(601 + static_cast<std::uint32_t>(i), "pmscan.ima", "phscan.ima", guildArt);
+    CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y, 0xFFFF, 0);
+    for (int i = 0; i < items; ++i)
+      menu.AppendItem(601 + static_cast<std::uint32_t>(i), "pmscan.ima", "phscan.ima", guildArt);
     backend->PressKey(VK_ESCAPE, 10);
     menu.Track();
     return POINT{menu.GetX(), menu.GetY()};
@@ -65,8 +65,7 @@ TEST_F(OrderMenus, MenusOpenLeftOfTheRightEdgeAndAboveTheFootAndSubmenusCascadeB
   EXPECT_EQ(TrackedAt(100, 355, 10).y, 355);
 
   auto cascadeFrom = [&](int x, int y, int index) {
-    CPopupMenu sub(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y,
-                   0xFFFF, 1);
+    CPopupMenu sub(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, x, y, 0xFFFF, 1);
     for (int i = 0; i < 3; ++i)
       sub.AppendItem(514 + static_cast<std::uint32_t>(i), "pmbasic.ima", "phbasic.ima", guildArt);
     sub.CaptureBackdrop(index);
@@ -81,17 +80,16 @@ TEST_F(OrderMenus, MenusOpenLeftOfTheRightEdgeAndAboveTheFootAndSubmenusCascadeB
 
 TEST_F(OrderMenus, ASecondSubmenuReplacesTheFirstAndItemsAreFoundThroughSubmenus) {
   Make();
-  CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 10, 10,
-                  0xFFFF, 0);
+  CPopupMenu menu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 10, 10, 0xFFFF, 0);
   menu.AppendItem(701, "smdisply.ima", "shdisply.ima", guildArt);
   menu.AppendItem(616, "pmbatpln.ima", "phbatpln.ima", guildArt);
-  auto* first = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                               10, 10, 0xFFFF, 1);
+  auto* first =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 10, 10, 0xFFFF, 1);
   first->AppendItem(514, "pmbasic.ima", "phbasic.ima", guildArt);
   const HMENU firstHandle = first->GetHandle();
   EXPECT_TRUE(menu.AttachSubmenu(701, first));
-  auto* second = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                                10, 10, 0xFFFF, 1);
+  auto* second =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 10, 10, 0xFFFF, 1);
   second->AppendItem(515, "pmdamage.ima", "phdamage.ima", guildArt);
   second->AppendItem(521, "pmorders.ima", "phorders.ima", guildArt);
   EXPECT_TRUE(menu.AttachSubmenu(701, second));
@@ -114,8 +112,8 @@ TEST_F(OrderMenus, TheScreenUnderAMenuComesBackWhenItGoes) {
   Make();
   const RECT area{300, 200, 420, 300};
   const Image before = quentest::ScreenArea(area);
-  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                              300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 300, 200,
+                              0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   static std::optional<Image> shown;
   shown.reset();
@@ -138,8 +136,8 @@ TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
   Make();
   const RECT area{300, 200, 420, 300};
   const Image before = quentest::ScreenArea(area);
-  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                              300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 300, 200,
+                              0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   backend->Click(303 + 50, 203 + 20 + 10, input::Button::Left, 200);
   menu->Track();
@@ -156,8 +154,8 @@ TEST_F(OrderMenus, TheScreenUnderAMenuIsBackAsSoonAsTheMenuCloses) {
 TEST_F(OrderMenus, AMenuLetGoLateLeavesWhatWasDrawnSinceItClosed) {
   Make();
   const RECT area{300, 200, 420, 300};
-  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                              300, 200, 0xFFFF, 0);
+  auto* menu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 300, 200,
+                              0xFFFF, 0);
   for (std::uint32_t id : {601u, 602u, 603u}) menu->AppendItem(id, "pmscan.ima", "phscan.ima", guildArt);
   backend->PressKey(VK_ESCAPE, 200);
   menu->Track();
@@ -270,8 +268,7 @@ TEST_F(OrderMenus, AsteroidAndGotoItemsFollowTheViewAndTheOwners) {
     EXPECT_EQ(MenuOf(1, 0, x), (std::vector<std::uint32_t>{501, 520})) << x;
     v.OnMenuCommand(520);
     for (int c = 1; c <= 4; ++c)
-      EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(c)].kind,
-                c == column ? GOTO_EMPTY : GOTO_ASTEROID)
+      EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(c)].kind, c == column ? GOTO_EMPTY : GOTO_ASTEROID)
           << x << " " << c;
   }
   MenuOf(1, 0, 250);
@@ -328,9 +325,7 @@ TEST_F(OrderMenus, DecommissioningAShipOnOfferWithdrawsItOnlyAfterTheSecondYes) 
   for (int i = 0; i < 4; ++i) offer[12 + i] = static_cast<std::uint8_t>(ship->id >> (8 * i));
   CGuild* guild = g_gameData->GetLocalGuild();
   ASSERT_EQ(guild->PostShipOffer(offer), 1);
-  auto answer = [&](bool yes) {
-    backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10);
-  };
+  auto answer = [&](bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10); };
   MenuOf(4, ship->id);
   packets.clear();
   answer(false);

@@ -212,7 +212,7 @@ TEST_F(OrderModes, AGroupMoveGivesEveryUnitTheSlowestArrivalAndOtherModesAreNotI
   ExpectTold("FORMINIT", 16);
   EXPECT_EQ(fast->stage, std::min<std::uint32_t>(slowest, 255));
   EXPECT_EQ(fast->GetOrder(0)->type, 2u);
-  EXPECT_EQ(slow->stage, fast->stage);  // the group arrives together
+  EXPECT_EQ(slow->stage, fast->stage);    // the group arrives together
   EXPECT_EQ(there->GetOrderCount(), 0u);  // already there
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
 
@@ -420,8 +420,8 @@ TEST(OrderMenuPackets, TheFourPacketsByteForByteAndShortImagesRefused) {
   VoteOfferPostedPacket votes{1, 1, 5, {10, 20, 0x10000, 0}};
   const auto o = votes.Build();
   EXPECT_EQ(std::vector<std::uint8_t>(o.bytes.begin(), o.bytes.end()),
-            (std::vector<std::uint8_t>{0xCD, 1, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 5, 0, 0, 0,
-                                       10, 0, 0, 0, 20, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
+            (std::vector<std::uint8_t>{0xCD, 1, 0, 0, 0,  0, 0, 0, 1, 0, 1, 0, 5, 0, 0, 0,
+                                       10,   0, 0, 0, 20, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
   VoteOfferPostedPacket back;
   ASSERT_TRUE(VoteOfferPostedPacket::Parse(o.bytes, &back));
   EXPECT_EQ(back.prices, votes.prices);

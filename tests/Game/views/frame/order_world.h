@@ -26,8 +26,8 @@
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CSndPlay.h"
 #include "platform/dialog/ownerdraw.h"
-#include "platform/user/messages.h"
 #include "platform/resource/module.h"
+#include "platform/user/messages.h"
 #include "tests/Game/rules/rules_fixture.h"
 #include "tests/Game/views/frame/view_screen.h"
 
@@ -51,7 +51,19 @@ class OrderView : public CVGeneric {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> views;
 };
 
-enum OrderModule : std::uint16_t { kWeapon, kComputer, kScout, kDrive, kPower, kBuilder, kHold, kMines, kThruster, kLance, kCrawler };
+enum OrderModule : std::uint16_t {
+  kWeapon,
+  kComputer,
+  kScout,
+  kDrive,
+  kPower,
+  kBuilder,
+  kHold,
+  kMines,
+  kThruster,
+  kLance,
+  kCrawler
+};
 
 class OrderWorld : public testing::Test, protected ViewScreen {
  protected:
@@ -175,8 +187,8 @@ class OrderWorld : public testing::Test, protected ViewScreen {
   CGUnit* Unit(const std::vector<std::uint16_t>& fitted, std::uint16_t asteroid, std::uint8_t chapter = kLocal,
                std::int16_t x = 0) {
     const Location at{asteroid, x, 0, 0};
-    CGUnit* u = g_gameData->pieces.CreateUnit(Design(chapter, fitted), &at, chapter,
-                                              (std::uint32_t{chapter} << 26) | ++serial);
+    CGUnit* u =
+        g_gameData->pieces.CreateUnit(Design(chapter, fitted), &at, chapter, (std::uint32_t{chapter} << 26) | ++serial);
     EXPECT_NE(u, nullptr);
     if (u) u->power = u->GetMaxPower();
     return u;

@@ -151,7 +151,8 @@ TEST_F(TradeScreen, TabsChangePagesAndTheOffersTabRemembersItsLastBoard) {
 TEST_F(TradeScreen, MineralOffersPageSevenToAPageWithDashesForNoPrice) {
   PostMineralOffer(11, kDelta, 0, 250, {0, 4, 0, 12});
   PostMineralOffer(12, kBeta, 2, 0, {1, 1, 1, 1});
-  for (std::uint8_t i = 0; i < 5; ++i) PostMineralOffer(static_cast<std::uint8_t>(11 + i), kBeta, static_cast<std::uint8_t>(i % 4), 10 + i, {5, 0, 0, 0});
+  for (std::uint8_t i = 0; i < 5; ++i)
+    PostMineralOffer(static_cast<std::uint8_t>(11 + i), kBeta, static_cast<std::uint8_t>(i % 4), 10 + i, {5, 0, 0, 0});
   ShowPage(1);
   ASSERT_EQ(Click(180, 15), 1);
   ASSERT_EQ(g_gameData->GetLocalGuild()->mineralOffers.count, 7u);
@@ -364,7 +365,8 @@ TEST_F(TradeActions, AOneOffTransferSendsItsAmountAndTransitAsComputed) {
   ASSERT_EQ(Click(540, 297), 1);
   ASSERT_EQ(Click(50, PoolRowY(1)), 1);
   // No propulsion: the transit goes out as computed (-1 in 16 bits).
-  EXPECT_EQ(LastBody(555, 20), (std::vector<std::uint8_t>{kLocal, kAlpha, kBeta, 1, 0xF4, 0x01, 0xFF, 0xFF, 0, 0, 0, 0}));
+  EXPECT_EQ(LastBody(555, 20),
+            (std::vector<std::uint8_t>{kLocal, kAlpha, kBeta, 1, 0xF4, 0x01, 0xFF, 0xFF, 0, 0, 0, 0}));
   // The selected pool as the destination sends nothing and moves nothing.
   const std::size_t before = sent.size();
   Answer("5");
@@ -394,10 +396,10 @@ TEST_F(TradeActions, OwnOffersAreWithdrawnAndOthersBidFor) {
   ASSERT_EQ(guild->PostVoteOffer(vote), 1);
   ASSERT_EQ(Click(540, 20), 1);
   backend->Click(169 + 21 + 50, 106 + 298 + 20, input::Button::Left, 400);  // the price dialog's OK, as it starts
-  Ok();  // "Bid submitted"
+  Ok();                                                                     // "Bid submitted"
   EXPECT_EQ(Click(100, 65), 1);
-  EXPECT_EQ(LastBody(462, 32), (std::vector<std::uint8_t>{1, 0, kLocal & 7, 0, kDelta, 0, kAlpha, 0, 200, 0, 0, 0, 0, 0, 0, 0,
-                                                         0, 0, 0, 0, 30, 0, 0, 0}));
+  EXPECT_EQ(LastBody(462, 32), (std::vector<std::uint8_t>{1, 0, kLocal & 7, 0, kDelta, 0, kAlpha, 0, 200, 0, 0, 0,
+                                                          0, 0, 0,          0, 0,      0, 0,      0, 30,  0, 0, 0}));
   EXPECT_EQ(Stock(kAlpha, 0), 799u);
   EXPECT_EQ(Stock(kAlpha, 3), 59970u);
 

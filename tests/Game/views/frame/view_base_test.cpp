@@ -151,8 +151,7 @@ TEST_F(ViewBase, TheFirstFrameShowsDesignSolarAndHomeInGroupZeroAndTheWelcomeNot
   EXPECT_EQ(SharedScreen().gotoSlots[1].kind, GOTO_SOLAR);
   EXPECT_EQ(SharedScreen().gotoSlots[2].kind, GOTO_ASTEROID);
   EXPECT_EQ(SharedScreen().gotoSlots[2].id, 7u);
-  for (int i = 3; i < 100; ++i)
-    EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(i)].kind, GOTO_EMPTY) << i;
+  for (int i = 3; i < 100; ++i) EXPECT_EQ(SharedScreen().gotoSlots[static_cast<std::size_t>(i)].kind, GOTO_EMPTY) << i;
   std::vector<int> codes;
   for (std::uint16_t i = 0; const Notification* n = g_gameData->notifications->GetEntry(i); ++i)
     if (n->chapter == kLocal) codes.push_back(n->code);
@@ -300,8 +299,8 @@ TEST_F(ViewBase, TheKeyTable) {
   SharedScreen().previousViewType = VIEW_SOLAR;
   EXPECT_EQ(v.OnKeyDown(VK_RETURN, 0), 0);
   EXPECT_EQ(v.OnKeyDown('S', 0), 1);  // back to the solar view
-  EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF000Cu)),
-                                             "go 2 -1", "go 2 -1"}));
+  EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF000Cu)), "go 2 -1",
+                                             "go 2 -1"}));
   CImageButton* info = CVGeneric::ControlButton(130);
   EXPECT_EQ(v.OnKeyDown('D', 0), 1);
   EXPECT_EQ(info->normalShown, 0u);
@@ -355,8 +354,7 @@ TEST_F(ViewBase, GotoTabsSlotsAndHalves) {
   v.ActivateGotoSlot(0, 10, 30);  // the design chamber
   v.ActivateGotoSlot(1, 90, 30);  // the solar view is current: nothing
   EXPECT_EQ(v.log, (std::vector<std::string>{"go 1 " + std::to_string(static_cast<LPARAM>(0xFFFF0007u)),
-                                             "go 3 " + std::to_string(static_cast<LPARAM>(0xFFFF0007u)),
-                                             "go 0 -1"}));
+                                             "go 3 " + std::to_string(static_cast<LPARAM>(0xFFFF0007u)), "go 0 -1"}));
   // An empty slot double-clicked in the solar view with nothing selected keeps the solar view.
   v.ActivateGotoSlot(5, 7 + 5 * 79 + 3, 30);
   EXPECT_EQ(SharedScreen().gotoSlots[5].kind, GOTO_SOLAR);
@@ -457,9 +455,7 @@ TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
   links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
   g_session = new CNetSession(std::move(links));
   g_session->fileSendMode = 1;
-  auto answer = [&](bool yes) {
-    backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10);
-  };
+  auto answer = [&](bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10); };
   answer(false);
   AskRestartGame();
   EXPECT_TRUE(sent.empty());
@@ -498,9 +494,9 @@ TEST_F(ViewBase, TheCursorFollowsTheOrderMode) {
   TestView& v = Make();
   EXPECT_EQ(SharedScreen().cursorKind, CURSOR_NORMAL);
   const std::vector<std::pair<std::uint32_t, std::uint16_t>> modes{
-      {6, CURSOR_TARGET}, {7, CURSOR_REFUEL}, {8, CURSOR_REFUEL}, {11, CURSOR_SCAN}, {12, CURSOR_SCAN},
-      {14, CURSOR_LAND}, {16, CURSOR_CONSTRUCT}, {18, CURSOR_CONSTRUCT}, {19, CURSOR_REPAIR}, {23, CURSOR_REPAIR},
-      {24, CURSOR_NORMAL}, {kNoCommandMode, CURSOR_NORMAL}};
+      {6, CURSOR_TARGET},  {7, CURSOR_REFUEL},  {8, CURSOR_REFUEL},     {11, CURSOR_SCAN},
+      {12, CURSOR_SCAN},   {14, CURSOR_LAND},   {16, CURSOR_CONSTRUCT}, {18, CURSOR_CONSTRUCT},
+      {19, CURSOR_REPAIR}, {23, CURSOR_REPAIR}, {24, CURSOR_NORMAL},    {kNoCommandMode, CURSOR_NORMAL}};
   for (const auto& [mode, kind] : modes) {
     SharedScreen().commandMode = mode;
     v.UpdateCursor();

@@ -35,8 +35,8 @@ class ViewScreen {
     const std::string module = std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll";
     program = LoadLibrary(module.c_str());
     ASSERT_NE(program, nullptr);
-    window = quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, nullptr,
-                                   proc);
+    window =
+        quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, nullptr, proc);
     SetActiveWindow(window);
     SetFocus(window);
     g_ddraw = new CDDraw(window, 1);

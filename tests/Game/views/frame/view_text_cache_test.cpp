@@ -2,8 +2,8 @@
 // find them, the bounds and the least recently used entry giving way.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <span>
+#include <string>
 #include <tuple>
 #include <vector>
 

@@ -65,9 +65,9 @@ TEST_F(ViewportText, DrawnAgainFromKeptPixelsAsTheStripDrewIt) {
   const Case cases[] = {
       {"Scout 7", 40, 98, 56, 0, 0, RGB(255, 215, 215)},
       {"Battleship Aurora", 120, 101, 136, 1, 0, RGB(0, 180, 0)},
-      {"edge left", -20, 50, 72, 0, 1, RGB(255, 255, 0)},      // starts left of the viewport
-      {"edge bottom", 300, 358, 88, 0, 0, RGB(0, 200, 255)},   // its lower rows past the bottom
-      {"bold bottom", 400, 345, 88, 1, 0, RGB(255, 255, 255)}, // the bold font's lowest row allowed
+      {"edge left", -20, 50, 72, 0, 1, RGB(255, 255, 0)},       // starts left of the viewport
+      {"edge bottom", 300, 358, 88, 0, 0, RGB(0, 200, 255)},    // its lower rows past the bottom
+      {"bold bottom", 400, 345, 88, 1, 0, RGB(255, 255, 255)},  // the bold font's lowest row allowed
   };
   for (const Case& c : cases) {
     Background();

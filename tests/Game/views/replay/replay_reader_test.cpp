@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/files.h"
 #include "Game/net/ReplayFormat.h"
+#include "platform/core/files.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -234,7 +234,10 @@ TEST_F(ReplayReaderTest, StartsAndEmptyListsAreRead) {
 
 TEST_F(ReplayReaderTest, AUnitRecordOfSixAppearanceBytesEndsTheList) {
   ReplayBuilder r;
-  r.Participants({9}, 4).Unit(kOwn, {4, 0, 0, 0}, "ABCDE").Unit(kAlly, {4, 0, 0, 0}, "ABCDEF").Unit(kEnemy, {4, 0, 0, 0}, "X");
+  r.Participants({9}, 4)
+      .Unit(kOwn, {4, 0, 0, 0}, "ABCDE")
+      .Unit(kAlly, {4, 0, 0, 0}, "ABCDEF")
+      .Unit(kEnemy, {4, 0, 0, 0}, "X");
   r.EndUnits();
   ASSERT_TRUE(Start(r.bytes()));
   EXPECT_EQ(scene.units.size(), 1u);
@@ -342,8 +345,10 @@ TEST_F(ReplayReaderTest, ARealGamesReplayIsReadWholeAndEveryCutEnds) {
   EXPECT_EQ(phases, 10);
   EXPECT_EQ(shots, 32u);
   EXPECT_TRUE(battle);
-  EXPECT_EQ(kinds, (std::map<std::uint8_t, int>{{replay::kDestroyed, 1}, {replay::kScan, 4}, {replay::kMiss, 8},
-                                                 {replay::kHit, 23}, {replay::kKill, 1}}));
+  EXPECT_EQ(
+      kinds,
+      (std::map<std::uint8_t, int>{
+          {replay::kDestroyed, 1}, {replay::kScan, 4}, {replay::kMiss, 8}, {replay::kHit, 23}, {replay::kKill, 1}}));
   ASSERT_EQ(scene.wrecks, std::vector<std::uint32_t>{9});
   const auto kill = std::find_if(scene.events.begin(), scene.events.end(),
                                  [](const EventRecord& e) { return e.U8(EventRecord::kKind) == replay::kKill; });

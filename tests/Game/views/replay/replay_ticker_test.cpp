@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "Game/net/ReplayFormat.h"
 #include "Game/net/ReplayReader.h"
 #include "platform/core/files.h"
-#include "Game/net/ReplayFormat.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
+#include "Game/net/ReplayFormat.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/space/CVAstSpace.h"
@@ -29,15 +30,14 @@
 #include "Game/views/world/DisplayList.h"
 #include "media/CSndPlay.h"
 #include "media/SoundStream.h"
-#include "platform/sound/dsound.h"
 #include "platform/core/files.h"
 #include "platform/core/random.h"
+#include "platform/sound/dsound.h"
 #include "platform/user/keys.h"
 #include "platform/user/messages.h"
 #include "platform/user/queue.h"
 #include "tests/Game/views/space/space_world.h"
 #include "tests/support/golden.h"
-#include "Game/net/ReplayFormat.h"
 
 namespace {
 
@@ -217,7 +217,9 @@ TEST_F(ReplayView, PlaysToItsEndInAStillWorldTheSameFromAnyAnimationStep) {
       // The program's frame period: the effects step every third frame.
       v.PlayFrameAnimation(35);
       // The departing unit leaves the display list.
-      auto state = [&](const CGUnit* u) -> std::uint8_t { return Object(v, u) ? CVSReplay::StateOf(Object(v, u)) : 0xFF; };
+      auto state = [&](const CGUnit* u) -> std::uint8_t {
+        return Object(v, u) ? CVSReplay::StateOf(Object(v, u)) : 0xFF;
+      };
       frames.push_back({v.phase(), state(mine), state(theirs), Object(v, victim) && Object(v, victim)->wreck != 0});
     }
     EXPECT_TRUE(v.complete()) << "from animation step " << elapsedBefore;
@@ -237,7 +239,8 @@ TEST_F(ReplayView, PlaysTheBattleInOrderToReviewComplete) {
   ASSERT_TRUE(RunUntil(v, [&] { return CarriesEffect(Object(v, theirs), "rshd00"); }));
   EXPECT_EQ(CVSReplay::StateOf(Object(v, mine)), CVSReplay::kDone);
   // The kill: the victim is a wreck only once the explosion is on it.
-  ASSERT_TRUE(RunUntil(v, [&] { return v.phase() == 2 && CVSReplay::StateOf(Object(v, mine)) == CVSReplay::kShotFlying; }));
+  ASSERT_TRUE(
+      RunUntil(v, [&] { return v.phase() == 2 && CVSReplay::StateOf(Object(v, mine)) == CVSReplay::kShotFlying; }));
   EXPECT_FALSE(Object(v, victim)->wreck);
   ASSERT_TRUE(RunUntil(v, [&] { return Object(v, victim)->wreck != 0; }));
   EXPECT_TRUE(CarriesEffect(Object(v, victim), "exp"));
@@ -259,8 +262,13 @@ TEST_F(ReplayView, EventsStartInTheOrderTheyWereReadAndSlowReviewPlaysShotsOneBy
   ReplayBuilder r = Start();
   // Three shots of one unit and one of another, all in one step.
   r.Move(mine->id, {kBattle, -6000, 0, 0})
-      .Shot(kWeapon, theirs->id).Hit(kDrive, 1).Again(kWeapon, theirs->id).Hit(kDrive, 2)
-      .Again(kWeapon, theirs->id).Hit(kDrive, 3).End(10);
+      .Shot(kWeapon, theirs->id)
+      .Hit(kDrive, 1)
+      .Again(kWeapon, theirs->id)
+      .Hit(kDrive, 2)
+      .Again(kWeapon, theirs->id)
+      .Hit(kDrive, 3)
+      .End(10);
   r.Move(theirs->id, {kBattle, 6000, 0, 0}).Shot(kWeapon, mine->id).Miss().End(1);
   r.Code(11).Code(12);
   Store(r.bytes());
@@ -271,8 +279,7 @@ TEST_F(ReplayView, EventsStartInTheOrderTheyWereReadAndSlowReviewPlaysShotsOneBy
     int most = 0;  // shots of `mine` in the air at once
     ASSERT_TRUE(RunUntil(v, [&] {
       int flying = 0;
-      for (CVDispNode* n = v.displayList->head; n; n = n->next)
-        flying += n->object->GetType() == DISP_MODEL ? 1 : 0;
+      for (CVDispNode* n = v.displayList->head; n; n = n->next) flying += n->object->GetType() == DISP_MODEL ? 1 : 0;
       most = std::max(most, flying);
       // The other unit's event (read last) never starts before all of the first unit's.
       if (v.phase() == 1 && CVSReplay::StateOf(Object(v, theirs)) == CVSReplay::kShotFlying) {

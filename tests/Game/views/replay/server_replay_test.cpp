@@ -10,11 +10,11 @@
 
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
-#include "Game/rules/GUnitTem.h"
+#include "Game/net/ReplayFormat.h"
 #include "Game/net/ReplayReader.h"
+#include "Game/rules/GUnitTem.h"
 #include "platform/core/files.h"
 #include "server/battle/SrvBattleReplay.h"
-#include "Game/net/ReplayFormat.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -96,9 +96,7 @@ TEST_F(ServerReplayTest, TheBuilderWritesWhatTheServerWrites) {
 
   // And the replay reader takes the server's file as it was meant.
   struct Scene : replay::ReplaySink {
-    void AddUnit(const replay::UnitRecord& unit, bool joined) override {
-      (joined ? late : start).push_back(unit.id);
-    }
+    void AddUnit(const replay::UnitRecord& unit, bool joined) override { (joined ? late : start).push_back(unit.id); }
     bool HasUnit(std::uint32_t id) override {
       return std::count(start.begin(), start.end(), id) + std::count(late.begin(), late.end(), id) > 0;
     }

@@ -85,9 +85,9 @@ TEST_F(DataPanel3D, WithNothingSelectedTheTurnSummaryAndVersionShow) {
   EXPECT_EQ(FigureBeside("Version Number:"), kQuenVersion);
   EXPECT_EQ(v.currentKind, 0xFFFF);
   FlushScreen();
-  EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({653, 101, 785, 463}),
-                                      std::filesystem::path(QUEN_SOURCE_DIR) /
-                                          "tests/Game/views/space/data/data_panel_summary.png"));
+  EXPECT_TRUE(quentest::MatchesGolden(
+      quentest::ScreenArea({653, 101, 785, 463}),
+      std::filesystem::path(QUEN_SOURCE_DIR) / "tests/Game/views/space/data/data_panel_summary.png"));
 
   // Nothing current and no force: the panel is left as it is, unless it
   // was left blank.

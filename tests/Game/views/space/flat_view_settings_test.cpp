@@ -32,7 +32,7 @@ TEST_F(SpaceWorld, A2DViewShowsAndSetsTheWorldsStarsAndFog) {
 
   // Stars switched on and saved over the 2D view; the fog left off.
   g_sgWorld->redraw = 0;
-  ClickSetting(backend, 51, 319, 98, 26, 300);   // stars on
+  ClickSetting(backend, 51, 319, 98, 26, 300);    // stars on
   ClickSetting(backend, 326, 323, 103, 37, 150);  // Save
   RunInGameSettingsDialog(g_ddraw, window, program, &flat);
   EXPECT_EQ(g_sgWorld->IsStarBackgroundOn(), 1u);

@@ -119,7 +119,8 @@ TEST_F(Glide3D, EachFrameMovesNoMoreThanTheKeysWould) {
                       Forward(f);
                       Up(u);
                       const double moved = std::sqrt(DistanceSq(before, now));
-                      const double closed = std::sqrt(DistanceSq(before, kCentre)) - std::sqrt(DistanceSq(now, kCentre));
+                      const double closed =
+                          std::sqrt(DistanceSq(before, kCentre)) - std::sqrt(DistanceSq(now, kCentre));
                       if (mode == st::kLinear) {
                         // Slides of at most 1.6 across, 4 ahead, the orientation kept.
                         EXPECT_LT(DistanceSq(f, startForward), 1e-8);

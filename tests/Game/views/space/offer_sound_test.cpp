@@ -85,7 +85,6 @@ TEST_F(ShipOffers, AnOfferIsSentWithThePricesSet) {
   EXPECT_EQ(U32(sent[0], 12), ship->id);
   EXPECT_EQ(U32(sent[0], 20), 120u);
   EXPECT_EQ(sent[0][16], ship->GetTemplate()->unitClass);
-
 }
 
 TEST_F(ShipOffers, FourZeroPricesOrARenegadeChapterSendNothing) {

@@ -190,8 +190,8 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
   EXPECT_EQ(v.OnMenuCommand(501), 0);
   Select(a);
   v.MarkSelection();
-  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
-                                            SharedScreen().screenSprite, 250, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 250, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
   EXPECT_EQ(SharedScreen().popupMenu, nullptr);
   const GotoEntry& slot = SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 3];
@@ -201,14 +201,14 @@ TEST_F(Selection3D, TheMenusGotoCommandStoresTheSelectionOrTheAsteroidHere) {
   EXPECT_EQ(g_gameData->GetSelectionCount(), 0u);
   EXPECT_FALSE(v.displayList->Find(DISP_UNIT, a->id)->HasHalo());
   // Nothing selected: the asteroid shown, or a refusal in solar space.
-  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
-                                            SharedScreen().screenSprite, 90, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 90, 40, 0xFFFF, 0);
   v.OnMenuCommand(501);
   EXPECT_EQ(SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 1].kind, GOTO_ASTEROID);
   EXPECT_EQ(SharedScreen().gotoSlots[SharedScreen().gotoGroup * kGotoColumns + 1].id, 1u);
   v.current = 4;
-  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
-                                            SharedScreen().screenSprite, 490, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu =
+      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite, 490, 40, 0xFFFF, 0);
   v.OnMenuCommand(501);
   EXPECT_EQ(Status(), "Nothing selected!");
 }
@@ -220,9 +220,8 @@ TEST_F(Selection3D, TheGotoCommandFillsTheSlotUnderTheMenuAtItsEdge) {
   const std::size_t first = static_cast<std::size_t>(SharedScreen().gotoGroup * kGotoColumns);
   SharedScreen().gotoSlots[first + 3] = GotoEntry{};
   SharedScreen().gotoSlots[first + 4] = GotoEntry{};
-  SharedScreen().popupMenu =
-      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                     GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
   EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_ASTEROID);
   EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);

@@ -19,9 +19,9 @@
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
 #include "media/CImageButton.h"
+#include "platform/user/keys.h"
 #include "sg/instance/instance.h"
 #include "tests/Game/views/space/space_world.h"
-#include "platform/user/keys.h"
 #include "tests/support/golden.h"
 
 namespace {
@@ -384,8 +384,9 @@ TEST_F(SolarFilters, CollisionWarningsWaitForTheFifthTurnAndComeOnce) {
   v.OnAsteroidNotice(1, 0);
   EXPECT_EQ(Status(), "Asteroids Rock0 and Rock1 will collide in 0 turns!");
   v.OnAsteroidNotice(2, 3);
-  EXPECT_EQ(Status(), "Asteroids Rock2 and Rock3 will collide in 0 turns!     "
-                      "Asteroids Rock0 and Rock1 will collide in 0 turns!");
+  EXPECT_EQ(Status(),
+            "Asteroids Rock2 and Rock3 will collide in 0 turns!     "
+            "Asteroids Rock0 and Rock1 will collide in 0 turns!");
   EXPECT_EQ(SharedScreen().statusShown, 26);
   v.OnAsteroidNotice(0, 99);
 }
@@ -429,8 +430,8 @@ TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
   FlushScreen();
   const plat::RECT area{29, 98, 614, 465};
   const std::filesystem::path dir = std::filesystem::path(QUEN_SOURCE_DIR) / "tests/Game/views/space/data";
-  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
-                                      dir / "solar_halos.png"));
+  EXPECT_TRUE(
+      quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area), dir / "solar_halos.png"));
   // Size labels beside every asteroid, and the future view's line.
   v.SelectFilter(8);
   v.ToggleUnitHalos();
@@ -440,8 +441,8 @@ TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
   g_sgWorld->redraw = 1;
   ASSERT_EQ(v.DrawFrame(), 1u);
   FlushScreen();
-  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
-                                      dir / "solar_labels.png"));
+  EXPECT_TRUE(
+      quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area), dir / "solar_labels.png"));
   v.UpdateControlPanel();
   EXPECT_TRUE(quentest::MatchesGolden(quentest::ScreenArea({637, 494, 790, 542}), dir / "solar_buttons.png"));
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 
+#include "Game/app/AppLinks.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
@@ -17,7 +18,6 @@
 #include "Game/views/world/CVDispObj.h"
 #include "Game/views/world/CVSgWorld.h"
 #include "Game/views/world/DisplayList.h"
-#include "Game/app/AppLinks.h"
 #include "media/CImageButton.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/space/space_world.h"
@@ -102,8 +102,7 @@ TEST_F(SolarFog, AGameOfMoreThan148AsteroidsGetsEachDetectedOneOnce) {
   ASSERT_EQ(g_gameData->solarDB.CreateAsteroidArray(count), 1);
   for (std::uint16_t a = 0; a < count; ++a) {
     auto asteroid = std::make_unique<CGAsteroid>(a);
-    const Location at{0, static_cast<std::int16_t>(-32000 + (a % 10) * 6000), static_cast<std::int16_t>(a * 400),
-                      0};
+    const Location at{0, static_cast<std::int16_t>(-32000 + (a % 10) * 6000), static_cast<std::int16_t>(a * 400), 0};
     asteroid->SetPosition(&at);
     asteroid->sizeClass = 1;
     asteroid->CreateZones();

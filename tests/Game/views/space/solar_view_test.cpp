@@ -91,9 +91,8 @@ TEST_F(SolarView, SetGotoFillsTheSlotUnderTheMenuAtItsEdge) {
   const std::size_t first = static_cast<std::size_t>(kGotoColumns * SharedScreen().gotoGroup);
   SharedScreen().gotoSlots[first + 3] = GotoEntry{};
   SharedScreen().gotoSlots[first + 4] = GotoEntry{};
-  SharedScreen().popupMenu =
-      new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd, SharedScreen().screenSprite,
-                     GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
+  SharedScreen().popupMenu = new CPopupMenu(SharedScreen().viewDDraw, SharedScreen().viewWnd,
+                                            SharedScreen().screenSprite, GotoColumnLeft(4) - 1, 40, 0xFFFF, 0);
   EXPECT_EQ(v.OnMenuCommand(501), 1);
   EXPECT_EQ(SharedScreen().gotoSlots[first + 3].kind, GOTO_SOLAR);
   EXPECT_EQ(SharedScreen().gotoSlots[first + 4].kind, GotoEntry{}.kind);

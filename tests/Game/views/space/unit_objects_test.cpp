@@ -255,9 +255,9 @@ TEST_F(UnitObjects, UnitsGridAndSelectionMarksOnScreen) {
   g_currentView = nullptr;
   FlushScreen();
   const plat::RECT area{29, 98, 614, 465};
-  EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
-                                      std::filesystem::path(QUEN_SOURCE_DIR) /
-                                          "tests/Game/views/space/data/units_grid_selection.png"));
+  EXPECT_TRUE(quentest::MatchesGolden(
+      quentest::Crop(quentest::ScreenArea({0, 0, 800, 600}), area),
+      std::filesystem::path(QUEN_SOURCE_DIR) / "tests/Game/views/space/data/units_grid_selection.png"));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 #include "Game/app/GameView.h"
@@ -82,7 +82,6 @@ TEST_F(SceneTest, UnitsAsteroidsAndASunShowOverTheStarField) {
   EXPECT_TRUE(quentest::MatchesGolden(View(), Golden("scene_bodies")));
 }
 
-
 // The unit's heading and up that let the camera at `eye` see it from (row, sector):
 // sector k lies (8 - k) x 45 degrees round from the bow towards the left side,
 // row r at (2 - r) x 45 degrees above the unit's plane.
@@ -131,11 +130,10 @@ TEST_F(SceneTest, UnitsShowThePictureOfEachOfTheSeventeenViewCodes) {
     int row, sector, code;
     bool mirrored;
   };
-  const Want wants[17] = {{0, 0, 10, false}, {1, 0, 1, false},  {1, 1, 6, true},   {1, 2, 11, true},
-                          {1, 3, 16, true},  {1, 4, 21, false}, {1, 5, 16, false}, {1, 6, 11, false},
-                          {2, 0, 2, false},  {2, 3, 17, true},  {2, 5, 17, false}, {2, 6, 12, false},
-                          {3, 0, 3, false},  {3, 2, 13, true},  {3, 4, 23, false}, {3, 7, 8, false},
-                          {4, 0, 14, false}};
+  const Want wants[17] = {{0, 0, 10, false}, {1, 0, 1, false},  {1, 1, 6, true},   {1, 2, 11, true}, {1, 3, 16, true},
+                          {1, 4, 21, false}, {1, 5, 16, false}, {1, 6, 11, false}, {2, 0, 2, false}, {2, 3, 17, true},
+                          {2, 5, 17, false}, {2, 6, 12, false}, {3, 0, 3, false},  {3, 2, 13, true}, {3, 4, 23, false},
+                          {3, 7, 8, false},  {4, 0, 14, false}};
   for (int i = 0; i < 17; ++i) {
     const double place[3] = {1100.0 + 2.5 * (i % 6 - 2.5), 1100.0 + 3.0 * (1 - i / 6), 1100.0};
     CVDispUnt* u = Unit(static_cast<std::uint32_t>(i % 5), static_cast<std::uint32_t>(i + 1), "crus", place);
@@ -208,8 +206,8 @@ TEST_F(SceneTest, HaloFormsLinesAndAMarkerShowOverTheStarField) {
   a->SetPosition(p3);
   u1->SelectViewMaterial(255);
   u2->SelectViewMaterial(255);
-  ASSERT_NE(list->AttachHalo(u1, 4, 0, 0), nullptr);       // cube of guild 1, near
-  ASSERT_NE(list->AttachHalo(a, 3, 255, 0), nullptr);      // the plain halo
+  ASSERT_NE(list->AttachHalo(u1, 4, 0, 0), nullptr);   // cube of guild 1, near
+  ASSERT_NE(list->AttachHalo(a, 3, 255, 0), nullptr);  // the plain halo
   list->CreateLines(1098.0);
   g_currentView = nullptr;
   Frame();
@@ -252,7 +250,8 @@ TEST_F(SceneTest, APickLeadsToTheUnitAndPassesTransparentTexelsAndGridsAndRefuse
   behind->SelectViewMaterial(255);
   g_currentView = nullptr;
   Frame();
-  const int cx = CVSgWorld::kViewLeft + CVSgWorld::kViewWidth / 2, cy = CVSgWorld::kViewTop + CVSgWorld::kViewHeight / 2;
+  const int cx = CVSgWorld::kViewLeft + CVSgWorld::kViewWidth / 2,
+            cy = CVSgWorld::kViewTop + CVSgWorld::kViewHeight / 2;
   // The middle of the near ship's picture is its hull.
   DisplayPickHit hit;
   EXPECT_EQ(list->Pick(cx, cy, &hit), near);
@@ -587,14 +586,16 @@ TEST_F(SceneTest, TheGridLiesFlatCarriesTheCursorAndLetsPicksThroughToUnits) {
   EXPECT_EQ(grid->left, 0);
   EXPECT_EQ(grid->top, 6);
   EXPECT_EQ(txm->txmInfo->tpiTexels[6 * txm->txmPitch + 0], CDispGrid::kCursorIndex);
-  EXPECT_EQ(txm->txmInfo->tpiTexels[(6 + 7) * txm->txmPitch + 1], CDispGrid::kCursorIndex);  // the fifth column, cut by 3
+  EXPECT_EQ(txm->txmInfo->tpiTexels[(6 + 7) * txm->txmPitch + 1],
+            CDispGrid::kCursorIndex);  // the fifth column, cut by 3
   grid->RestoreCursorBlock();
   EXPECT_EQ(txm->txmInfo->tpiTexels[6 * txm->txmPitch + 0], under);
   // A click on the grid alone picks the grid; with a unit beneath, the unit.
   const double middle[3] = {12.5, 0.0, 12.5};
   grid->MarkCursor(middle);
   Frame();
-  const int cx = CVSgWorld::kViewLeft + CVSgWorld::kViewWidth / 2, cy = CVSgWorld::kViewTop + CVSgWorld::kViewHeight / 2;
+  const int cx = CVSgWorld::kViewLeft + CVSgWorld::kViewWidth / 2,
+            cy = CVSgWorld::kViewTop + CVSgWorld::kViewHeight / 2;
   EXPECT_EQ(list->Pick(cx, cy, nullptr), grid);
   EXPECT_TRUE(quentest::MatchesGolden(View(), Golden("scene_grid")));
   FakeView view;
@@ -620,7 +621,7 @@ TEST_F(SceneTest, AShieldCarriesItsUnitAndGivesItBackWhereItEnds) {
   CVDispExp* shield = list->CreateExplosion(9, "@shld00", dir, u, 1, 1);
   ASSERT_NE(shield->instance, nullptr);
   EXPECT_EQ(shield->attached, 1u);
-  EXPECT_EQ(shield->key.pickId, u->key.id);  // a pick on the shield takes the unit
+  EXPECT_EQ(shield->key.pickId, u->key.id);    // a pick on the shield takes the unit
   EXPECT_EQ(u->instance->instScene, nullptr);  // carried on the shield's hard point
   // The unit moves inside its shield.
   const double to[3] = {1104.0, 1100.0, 1100.0};

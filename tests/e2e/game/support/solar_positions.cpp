@@ -100,8 +100,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (clientAt.size() != serverAt.size()) {
-    std::fprintf(stderr, "%zu asteroids in the player's file, %zu in the server's\n", clientAt.size(),
-                 serverAt.size());
+    std::fprintf(stderr, "%zu asteroids in the player's file, %zu in the server's\n", clientAt.size(), serverAt.size());
     return 1;
   }
   for (std::size_t i = 0; i < serverAt.size(); ++i) {

@@ -70,8 +70,8 @@ class D3DRenderTest : public rendertest::RenderTest {
   // The share of pixels of rows [firstRow, endRow) whose colour differs from
   // the render tests' golden picture `name` by more than `tolerance` in any channel.
   double DifferingShare(const std::string& name, int tolerance, int firstRow = 0, int endRow = 1 << 20) const {
-    const auto golden =
-        ReadPng(std::filesystem::path(QUEN_TEST_DATA_DIR).parent_path().parent_path() / "render" / "data" / (name + ".png"));
+    const auto golden = ReadPng(std::filesystem::path(QUEN_TEST_DATA_DIR).parent_path().parent_path() / "render" /
+                                "data" / (name + ".png"));
     EXPECT_TRUE(golden.has_value());
     if (!golden) return 1.0;
     const Image frame = Frame();

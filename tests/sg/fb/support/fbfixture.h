@@ -65,8 +65,8 @@ class FrameBufferTest : public ::testing::Test {
     wc.lpszClassName = "FbTestWindow";
     wc.lpfnWndProc = DefWindowProc;
     RegisterClassEx(&wc);
-    hwnd_ = CreateWindowEx(0, "FbTestWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                           nullptr, nullptr);
+    hwnd_ = CreateWindowEx(0, "FbTestWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr, nullptr,
+                           nullptr);
   }
   void TearDown() override {
     if (fb_ != nullptr) {
@@ -145,8 +145,7 @@ class FrameBufferTest : public ::testing::Test {
   // Pixel (x, y) of a surface: 8 or 16 bits.
   static std::uint32_t At(IDirectDrawSurface* s, int x, int y) {
     const auto v = s->Pixels();
-    const BYTE* p =
-        v.bits + static_cast<std::size_t>(y) * v.pitch + static_cast<std::size_t>(x) * (v.bitCount / 8);
+    const BYTE* p = v.bits + static_cast<std::size_t>(y) * v.pitch + static_cast<std::size_t>(x) * (v.bitCount / 8);
     return v.bitCount == 8 ? p[0] : static_cast<std::uint32_t>(p[0] | (p[1] << 8));
   }
   static void Paint(IDirectDrawSurface* s, std::uint32_t value) {

@@ -74,9 +74,7 @@ class CanvasOf {
   }
 
  private:
-  ptrdiff_t Offset(int x, int y) const {
-    return static_cast<ptrdiff_t>(frame_.fbPitch >> (sizeof(Pixel) - 1)) * y + x;
-  }
+  ptrdiff_t Offset(int x, int y) const { return static_cast<ptrdiff_t>(frame_.fbPitch >> (sizeof(Pixel) - 1)) * y + x; }
 
   int width_, height_, stride_;
   std::vector<Pixel> memory_;
@@ -110,8 +108,7 @@ inline std::vector<uint8_t> ShadeTable(const SGPixelFormat& pf) {
   for (int level = 0; level < 256; ++level) {
     uint32_t offset = 0;
     for (uint32_t b : bits) {
-      for (uint32_t j = 0; j < (1u << b); ++j)
-        table[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
+      for (uint32_t j = 0; j < (1u << b); ++j) table[level * 256 + offset + j] = static_cast<uint8_t>(j * level / 255);
       offset += 1u << b;
     }
   }
@@ -135,7 +132,6 @@ inline std::vector<uint8_t> FogTable(const SGPixelFormat& pf, const int fog[3]) 
 
 // The vertices reordered, if needed, so that they run clockwise on the screen.
 inline void MakeClockwise(SGQVert& a, SGQVert& b, SGQVert& c) {
-  const int64_t cross =
-      static_cast<int64_t>(b.x - a.x) * (c.y - a.y) - static_cast<int64_t>(b.y - a.y) * (c.x - a.x);
+  const int64_t cross = static_cast<int64_t>(b.x - a.x) * (c.y - a.y) - static_cast<int64_t>(b.y - a.y) * (c.x - a.x);
   if (cross < 0) std::swap(b, c);
 }

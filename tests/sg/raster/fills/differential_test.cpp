@@ -13,9 +13,9 @@
 
 #include "canvas.h"
 #include "members.h"
-#include "tables.h"
 #include "reference.h"
 #include "sg/raster/fill16.h"
+#include "tables.h"
 #include "triangles.h"
 
 namespace {
@@ -31,8 +31,7 @@ void CompareWithReference(bool other, int scale = 1) {
   for (const FillMember& member : kFill16Members) {
     for (PitchKind pitch : {PitchKind::kPositive, PitchKind::kNegative, PitchKind::kOdd}) {
       const SGPixelFormat format = other ? kFormatBgr565 : pitch == PitchKind::kOdd ? kFormat555 : kFormat565;
-      const int w = (40 + static_cast<int>(seed % 29)) * scale,
-                h = (30 + static_cast<int>(seed % 17)) * scale;
+      const int w = (40 + static_cast<int>(seed % 29)) * scale, h = (30 + static_cast<int>(seed % 17)) * scale;
       TriangleSource source(seed++, w, h);
       FillTables tables(member, source, 63, 8);
       std::vector<uint16_t>& colours = tables.colours;
@@ -46,12 +45,12 @@ void CompareWithReference(bool other, int scale = 1) {
         if (member.mode == RefMode::kFlat || member.mode == RefMode::kShaded ||
             member.mode == RefMode::kShadedTransparent)
           colours[0] = static_cast<uint16_t>(source.Pick(0, 65535));
-        RefFill16(member.mode, member.w, member.h, &v[0], &v[1], &v[2], expected.Frame(), texels,
-                  shade.data(), colours.data());
+        RefFill16(member.mode, member.w, member.h, &v[0], &v[1], &v[2], expected.Frame(), texels, shade.data(),
+                  colours.data());
         member.fill(&v[0], &v[1], &v[2], actual.Frame(), texels, shade.data(), colours.data());
         ASSERT_EQ(actual.Memory(), expected.Memory())
-            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
-            << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << "," << v[1].y
+            << ") (" << v[2].x << "," << v[2].y << ")";
       }
       EXPECT_TRUE(actual.GuardIntact()) << member.name;
       EXPECT_GT(actual.Count(0), 0) << member.name;
@@ -60,13 +59,9 @@ void CompareWithReference(bool other, int scale = 1) {
   }
 }
 
-TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
-  CompareWithReference(false);
-}
+TEST(FillDifferential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) { CompareWithReference(false); }
 
-TEST(FillDifferential, AnyOtherPixelFormatMatchesTheReferenceToo) {
-  CompareWithReference(true);
-}
+TEST(FillDifferential, AnyOtherPixelFormatMatchesTheReferenceToo) { CompareWithReference(true); }
 
 TEST(FillDifferential, LargeTrianglesMatchTheReference) {
   CompareWithReference(false, 4);

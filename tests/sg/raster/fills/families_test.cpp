@@ -29,11 +29,10 @@ std::vector<uint8_t> IndexTexels(int w, int h) {
 
 // Fills the whole canvas, as two triangles, with every vertex at (u, v, q):
 // the texel and level are then the same at every pixel.
-void FillConstant(ISGTriFill fill, Canvas& canvas, float u, float v, float q, const void* texels,
-                  const void* shade, const void* colours) {
+void FillConstant(ISGTriFill fill, Canvas& canvas, float u, float v, float q, const void* texels, const void* shade,
+                  const void* colours) {
   const int32_t w = canvas.Width() * 32 - 32, h = canvas.Height() * 32;
-  const SGQVert a = Vert(0, 0, u, v, q), b = Vert(w, 0, u, v, q), c = Vert(w, h, u, v, q),
-                d = Vert(0, h, u, v, q);
+  const SGQVert a = Vert(0, 0, u, v, q), b = Vert(w, 0, u, v, q), c = Vert(w, h, u, v, q), d = Vert(0, h, u, v, q);
   fill(&a, &b, &c, canvas.Frame(), texels, shade, colours);
   fill(&a, &c, &d, canvas.Frame(), texels, shade, colours);
 }
@@ -42,8 +41,7 @@ TEST(TexturedFill, SixteenSquareTextureMapsPixelsToTexelsAtOneAndAHalfPerPixel) 
   Canvas canvas(16, 16);
   const std::vector<uint8_t> texels = IndexTexels(16, 16);
   const std::vector<uint16_t> colours = TellingColours();
-  const SGQVert a = TexVert(0, 0, 0, 0, 16, 16), b = TexVert(10, 0, 1, 0, 16, 16),
-                c = TexVert(0, 10, 0, 1, 16, 16);
+  const SGQVert a = TexVert(0, 0, 0, 0, 16, 16), b = TexVert(10, 0, 1, 0, 16, 16), c = TexVert(0, 10, 0, 1, 16, 16);
   ISGFill16Texture16x16(&a, &b, &c, canvas.Frame(), texels.data(), nullptr, colours.data());
   const int rowZero[] = {0, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15};
   for (int x = 0; x <= 10; ++x) EXPECT_EQ(canvas.At(x, 0) - 0x100, rowZero[x]) << x;
@@ -75,11 +73,9 @@ TEST(TexturedFill, TexelAddressWrapsAndReachesTheLastTexel) {
     // u = -1.0 reads column w - 1; v = h + 0.5 reads row 0.
     FillConstant(k.fill, canvas, -32.0f, (k.h + 0.5f) * 32, 16, texels.data(), nullptr, colours.data());
     EXPECT_EQ(canvas.At(1, 1), 202 + 0x100) << k.w << "x" << k.h;
-    FillConstant(k.fill, canvas, (k.w - 0.5f) * 32, (k.h - 0.5f) * 32, 16, texels.data(), nullptr,
-                 colours.data());
+    FillConstant(k.fill, canvas, (k.w - 0.5f) * 32, (k.h - 0.5f) * 32, 16, texels.data(), nullptr, colours.data());
     EXPECT_EQ(canvas.At(1, 1), 201 + 0x100) << k.w << "x" << k.h;
-    FillConstant(k.fill, canvas, (2 * k.w + 0.5f) * 32, -0.5f * 32, 16, texels.data(), nullptr,
-                 colours.data());
+    FillConstant(k.fill, canvas, (2 * k.w + 0.5f) * 32, -0.5f * 32, 16, texels.data(), nullptr, colours.data());
     EXPECT_EQ(canvas.At(1, 1), 203 + 0x100) << k.w << "x" << k.h;
   }
 }
@@ -146,8 +142,7 @@ TEST(TransparentFill, AllZeroTexelsLeaveTheFrameAlone) {
   for (ISGTriFill fill : {ISGFill16TransparentTexture32x32, ISGFill16ShadedTransparentTexture32x32}) {
     Canvas canvas(8, 8);
     canvas.Clear(0x4321);
-    for (float q : {16.0f, 8176.0f})
-      FillConstant(fill, canvas, 40, 40, q, texels.data(), shade.data(), colours.data());
+    for (float q : {16.0f, 8176.0f}) FillConstant(fill, canvas, 40, 40, q, texels.data(), shade.data(), colours.data());
     EXPECT_EQ(canvas.Count(0x4321), 64);
   }
   // The opaque members draw texel 0 like any other.
@@ -156,9 +151,7 @@ TEST(TransparentFill, AllZeroTexelsLeaveTheFrameAlone) {
   EXPECT_EQ(canvas.Count(0xBEEF), 64);
 }
 
-uint16_t Pack565(int r, int g, int b) {
-  return static_cast<uint16_t>((r << 11) | (g << 5) | b);
-}
+uint16_t Pack565(int r, int g, int b) { return static_cast<uint16_t>((r << 11) | (g << 5) | b); }
 
 TEST(ShadedFill, LevelsScaleEachChannelThroughTheirRow) {
   const std::vector<uint8_t> shade = ShadeTable(kFormat565);
@@ -184,8 +177,7 @@ TEST(ShadedFill, LevelsScaleEachChannelThroughTheirRow) {
   for (const Case& k : cases) {
     const float q = k.level * 32 + 16;
     Canvas textured(6, 6), gouraud(6, 6);
-    FillConstant(ISGFill16ShadedTexture16x16, textured, 40, 40, q, texels.data(), k.table->data(),
-                 colours.data());
+    FillConstant(ISGFill16ShadedTexture16x16, textured, 40, 40, q, texels.data(), k.table->data(), colours.data());
     FillConstant(ISGFill16Shaded, gouraud, 0, 0, q, nullptr, k.table->data(), &colour);
     EXPECT_EQ(textured.At(2, 2), k.expected) << k.level;
     EXPECT_EQ(gouraud.At(2, 2), k.expected) << k.level;

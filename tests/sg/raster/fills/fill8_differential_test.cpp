@@ -14,7 +14,8 @@
 namespace {
 
 // The eleven sizes and 256 x 32.
-#define SIZES8(prefix, mode) FILL_SIZES(prefix, mode), {#prefix "256x32", prefix##256x32, mode, 256, 32}
+#define SIZES8(prefix, mode) \
+  FILL_SIZES(prefix, mode), { #prefix "256x32", prefix##256x32, mode, 256, 32 }
 
 const FillMember kMembers8[] = {
     {"ISGFill8Flat", ISGFill8Flat, RefMode::kFlat, 1, 1},
@@ -81,12 +82,11 @@ TEST(Fill8Differential, EveryMemberMatchesTheReferenceAndStaysInsideTheFrame) {
         }
         const uint8_t ink = static_cast<uint8_t>(source.Pick(1, 255));
         const void* colour = alpha ? static_cast<const void*>(blend.index.data()) : &ink;
-        RefFill8(member.mode, member.w, member.h, &v[0], &v[1], &v[2], expected.Frame(), texels.data(), table,
-                 colour);
+        RefFill8(member.mode, member.w, member.h, &v[0], &v[1], &v[2], expected.Frame(), texels.data(), table, colour);
         member.fill(&v[0], &v[1], &v[2], actual.Frame(), texels.data(), table, colour);
         ASSERT_EQ(actual.Memory(), expected.Memory())
-            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
-            << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << "," << v[1].y
+            << ") (" << v[2].x << "," << v[2].y << ")";
       }
       EXPECT_TRUE(actual.GuardIntact()) << member.name;
       EXPECT_GT(actual.Count(0), 0) << member.name;

@@ -137,12 +137,12 @@ uint32_t DitherClass(double uTexels, double vTexels) {
 }
 
 TEST(Fill8Dithered, MagnificationPicksThePatternWithStrictBounds) {
-  EXPECT_EQ(DitherClass(8, 8), SG_FILL_DITHER4);      // 8 pixels per texel
+  EXPECT_EQ(DitherClass(8, 8), SG_FILL_DITHER4);  // 8 pixels per texel
   EXPECT_EQ(DitherClass(64 / 3.0, 64 / 3.0), SG_FILL_DITHER2);
   EXPECT_EQ(DitherClass(64, 64), 0u);
-  EXPECT_EQ(DitherClass(16, 16), SG_FILL_DITHER2);   // exactly 1/4 texel per pixel
-  EXPECT_EQ(DitherClass(32, 32), 0u);                // exactly 1/2
-  EXPECT_EQ(DitherClass(640, 8), SG_FILL_DITHER4);   // classed by the shorter step
+  EXPECT_EQ(DitherClass(16, 16), SG_FILL_DITHER2);  // exactly 1/4 texel per pixel
+  EXPECT_EQ(DitherClass(32, 32), 0u);               // exactly 1/2
+  EXPECT_EQ(DitherClass(640, 8), SG_FILL_DITHER4);  // classed by the shorter step
 }
 
 TEST(Fill8Dithered, UniformTextureLooksTheSameDitheredAndPlain) {

@@ -18,8 +18,8 @@ constexpr uint16_t kInk = 0x1234;
 
 // The renderer includes both its device information and the fills: they must
 // agree on one pixel format type, and the screen vertex keeps its 28 bytes.
-static_assert(std::is_same_v<decltype(SGRasterFrame::fbPixelFormat),
-                             std::remove_pointer_t<decltype(SGDDInfo::ddiPixelFormat)>>);
+static_assert(
+    std::is_same_v<decltype(SGRasterFrame::fbPixelFormat), std::remove_pointer_t<decltype(SGDDInfo::ddiPixelFormat)>>);
 static_assert(sizeof(SGQVert) == 28);
 
 void Flat(Canvas& canvas, const SGQVert& a, const SGQVert& b, const SGQVert& c) {
@@ -159,8 +159,7 @@ TEST(TriangleFrame, FlatFillWritesAllSixteenBitsOfTheColour) {
 
 TEST(TriangleFrame, NegativeAndOddPitchesAddressTheSameRows) {
   Canvas positive(20, 20), negative(20, 20, 8, PitchKind::kNegative), odd(20, 20, 8, PitchKind::kOdd);
-  for (Canvas* canvas : {&positive, &negative, &odd})
-    Flat(*canvas, Vert(17, 3), Vert(600, 200), Vert(100, 630));
+  for (Canvas* canvas : {&positive, &negative, &odd}) Flat(*canvas, Vert(17, 3), Vert(600, 200), Vert(100, 630));
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) {
       EXPECT_EQ(negative.At(x, y), positive.At(x, y));

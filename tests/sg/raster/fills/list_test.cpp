@@ -19,9 +19,7 @@ namespace {
 // Blue in the top bits: the shaders' run-time layout.
 constexpr SGPixelFormat kFormatBgr565 = {5, 0x001F, 0, 6, 0x07E0, 5, 5, 0xF800, 11};
 
-bool HasList(RefMode mode) {
-  return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture;
-}
+bool HasList(RefMode mode) { return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture; }
 
 TEST(FillList, TheShadedTexturedFamiliesAloneHaveListEntries) {
   for (const FillMember& member : kFill16Members) {
@@ -66,8 +64,7 @@ void CompareRuns(const SGPixelFormat& format, unsigned seed, int scale) {
     FillTables tables(member, source, 63, 8);
     Canvas expected(w, h, 8, PitchKind::kPositive, format), actual(w, h, 8, PitchKind::kPositive, format);
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        expected.At(x, y) = actual.At(x, y) = static_cast<uint16_t>(source.Pick(0, 65535));
+      for (int x = 0; x < w; ++x) expected.At(x, y) = actual.At(x, y) = static_cast<uint16_t>(source.Pick(0, 65535));
     const Run run(source, 60 / scale);
     for (const auto& c : run.corners)
       member.fill(&run.verts[c[0]], &run.verts[c[1]], &run.verts[c[2]], expected.Frame(), tables.texels,

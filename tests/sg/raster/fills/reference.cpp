@@ -20,14 +20,13 @@ struct Reader {
   bool eightBit;
 
   bool Textured() const {
-    return mode == RefMode::kTexture || mode == RefMode::kShadedTexture ||
-           mode == RefMode::kTransparentTexture || mode == RefMode::kShadedTransparentTexture ||
-           mode == RefMode::kDirectTexture || mode == RefMode::kDitheredTexture || mode == RefMode::kAlphaTexture ||
-           mode == RefMode::kAlphaStrip;
+    return mode == RefMode::kTexture || mode == RefMode::kShadedTexture || mode == RefMode::kTransparentTexture ||
+           mode == RefMode::kShadedTransparentTexture || mode == RefMode::kDirectTexture ||
+           mode == RefMode::kDitheredTexture || mode == RefMode::kAlphaTexture || mode == RefMode::kAlphaStrip;
   }
   bool Shaded() const {
-    return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture ||
-           mode == RefMode::kShaded || mode == RefMode::kShadedTransparent;
+    return mode == RefMode::kShadedTexture || mode == RefMode::kShadedTransparentTexture || mode == RefMode::kShaded ||
+           mode == RefMode::kShadedTransparent;
   }
   // The 8-bpp textured fills set up in floating point.
   bool FloatSetUp() const { return eightBit && Textured(); }
@@ -109,8 +108,7 @@ struct Reader {
     const uint8_t* row = shade + ((q >> 8) & 0xFF00);
     const uint32_t r = row[(c & pf.pfRedMask) >> pf.pfRedShift];
     const uint32_t g = row[(1u << pf.pfRedBits) + ((c & pf.pfGreenMask) >> pf.pfGreenShift)];
-    const uint32_t b =
-        row[(1u << pf.pfRedBits) + (1u << pf.pfGreenBits) + ((c & pf.pfBlueMask) >> pf.pfBlueShift)];
+    const uint32_t b = row[(1u << pf.pfRedBits) + (1u << pf.pfGreenBits) + ((c & pf.pfBlueMask) >> pf.pfBlueShift)];
     return static_cast<uint16_t>((r << pf.pfRedShift) | (g << pf.pfGreenShift) | (b << pf.pfBlueShift));
   }
 
@@ -119,8 +117,7 @@ struct Reader {
     const uint8_t* row = shade + ((q >> 8) & 0xFF00);
     const uint32_t greenOffset = 1u << pf.pfRedBits;
     const uint32_t blueOffset = greenOffset + (1u << pf.pfGreenBits);
-    return row[pf.pfRedMask >> pf.pfRedShift] == 0 &&
-           row[greenOffset + (pf.pfGreenMask >> pf.pfGreenShift)] == 0 &&
+    return row[pf.pfRedMask >> pf.pfRedShift] == 0 && row[greenOffset + (pf.pfGreenMask >> pf.pfGreenShift)] == 0 &&
            row[blueOffset + (pf.pfBlueMask >> pf.pfBlueShift)] == 0;
   }
 
@@ -130,8 +127,7 @@ struct Reader {
     const uint32_t vShift = 16 - log2w;
     const uint32_t vMask = static_cast<uint32_t>(texHeight - 1) << log2w;
     const uint32_t uMask = texWidth - 1;
-    const uint32_t index =
-        ((static_cast<uint32_t>(v) >> vShift) & vMask) | ((static_cast<uint32_t>(u) >> 16) & uMask);
+    const uint32_t index = ((static_cast<uint32_t>(v) >> vShift) & vMask) | ((static_cast<uint32_t>(u) >> 16) & uMask);
     uint16_t* pixel = reinterpret_cast<uint16_t*>(address);
     const uint8_t* texels8 = static_cast<const uint8_t*>(texels);
     switch (mode) {
@@ -266,8 +262,10 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
         len[c] = static_cast<float>(static_cast<double>(a) * a + static_cast<double>(b) * b);
       }
       const float shorter = std::min(len[0], len[1]);
-      if (shorter < 4096) ditherClass = 2;
-      else if (shorter < 16384) ditherClass = 1;
+      if (shorter < 4096)
+        ditherClass = 2;
+      else if (shorter < 16384)
+        ditherClass = 1;
     }
   } else if (!sliver) {
     for (int k = 0; k < 3; ++k) {
@@ -321,9 +319,9 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
   e = ISGSub32(0x10000, e);
   int32_t a[4];
   for (int k = 0; k < 4; ++k)
-    a[k] = ISGAdd32(
-        ISGAdd32(ISGShl32(rd.FloatSetUp() ? ISGFixedFromFloat(F[T][k]) : A[T][k], 11), ISGFixedMulShift5(ISGSub32(ISGMul32(pixel, 32), top.x), gx[k])),
-        ISGFixedMulShift5(prestep, gy[k]));
+    a[k] = ISGAdd32(ISGAdd32(ISGShl32(rd.FloatSetUp() ? ISGFixedFromFloat(F[T][k]) : A[T][k], 11),
+                             ISGFixedMulShift5(ISGSub32(ISGMul32(pixel, 32), top.x), gx[k])),
+                    ISGFixedMulShift5(prestep, gy[k]));
   const uintptr_t base = reinterpret_cast<uintptr_t>(frame->fbPixels);
   uintptr_t longAddress = base + static_cast<uintptr_t>((static_cast<int64_t>(pitch) * row + pixel) * bytes);
 
@@ -446,16 +444,13 @@ void RefWalk(const Reader& rd, const SGQVert* p1, const SGQVert* p2, const SGQVe
 
 }  // namespace
 
-void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
-               const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* shadeTable,
-               const void* colourTable) {
-  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(shadeTable), colourTable, false},
-          p1, p2, p3);
+void RefFill16(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2, const SGQVert* p3,
+               const SGRasterFrame* frame, const void* texels, const void* shadeTable, const void* colourTable) {
+  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(shadeTable), colourTable, false}, p1,
+          p2, p3);
 }
 
-void RefFill8(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2,
-              const SGQVert* p3, const SGRasterFrame* frame, const void* texels, const void* table,
-              const void* colour) {
-  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(table), colour, true}, p1, p2,
-          p3);
+void RefFill8(RefMode mode, int texWidth, int texHeight, const SGQVert* p1, const SGQVert* p2, const SGQVert* p3,
+              const SGRasterFrame* frame, const void* texels, const void* table, const void* colour) {
+  RefWalk({mode, texWidth, texHeight, frame, texels, static_cast<const uint8_t*>(table), colour, true}, p1, p2, p3);
 }

@@ -73,8 +73,8 @@ TEST(SharedEdge, RandomConvexQuadsSplitOnADiagonal) {
     std::sort(angle, angle + 4);
     SGQVert q[4];
     for (int i = 0; i < 4; ++i)
-      q[i] = Vert(static_cast<int32_t>(cx + rx * std::cos(angle[i])),
-                  static_cast<int32_t>(cy + ry * std::sin(angle[i])));
+      q[i] =
+          Vert(static_cast<int32_t>(cx + rx * std::cos(angle[i])), static_cast<int32_t>(cy + ry * std::sin(angle[i])));
     if (pick(3) == 0)  // whole-pixel corners put edges through pixel centres
       for (SGQVert& v : q) {
         v.x &= ~31;

@@ -23,8 +23,7 @@ const FillMember kMembers[] = {
     {"ISGFill16ShadedTransparent", ISGFill16ShadedTransparent, RefMode::kShadedTransparent, 1, 1},
     {"ISGFill16Texture32x32", ISGFill16Texture32x32, RefMode::kTexture, 32, 32},
     {"ISGFill16ShadedTexture64x32", ISGFill16ShadedTexture64x32, RefMode::kShadedTexture, 64, 32},
-    {"ISGFill16TransparentTexture16x16", ISGFill16TransparentTexture16x16, RefMode::kTransparentTexture, 16,
-     16},
+    {"ISGFill16TransparentTexture16x16", ISGFill16TransparentTexture16x16, RefMode::kTransparentTexture, 16, 16},
     {"ISGFill16ShadedTransparentTexture32x32", ISGFill16ShadedTransparentTexture32x32,
      RefMode::kShadedTransparentTexture, 32, 32},
     {"ISGFill16DirectTexture16x16", ISGFill16DirectTexture16x16, RefMode::kDirectTexture, 16, 16},
@@ -73,10 +72,10 @@ TEST(FillShortRows, SmallTrianglesMatchTheReferenceRowForRow) {
       const int x = pick(0, (kWidth - 1) * 32), y = pick(0, (kHeight - 1) * 32);
       const int spread = pick(40, 420);
       for (SGQVert& vertex : v) {
-        vertex = Vert(std::clamp(x + pick(-spread, spread), 0, (kWidth - 1) * 32),
-                      std::clamp(y + pick(-spread, spread), 0, (kHeight - 1) * 32),
-                      static_cast<float>(pick(-40000, 40000)), static_cast<float>(pick(-40000, 40000)),
-                      static_cast<float>(pick(16, 8176)));
+        vertex =
+            Vert(std::clamp(x + pick(-spread, spread), 0, (kWidth - 1) * 32),
+                 std::clamp(y + pick(-spread, spread), 0, (kHeight - 1) * 32), static_cast<float>(pick(-40000, 40000)),
+                 static_cast<float>(pick(-40000, 40000)), static_cast<float>(pick(16, 8176)));
       }
       MakeClockwise(v[0], v[1], v[2]);
       colours[0] = static_cast<uint16_t>(pick(0, 65535));
@@ -85,8 +84,8 @@ TEST(FillShortRows, SmallTrianglesMatchTheReferenceRowForRow) {
                 colours.data());
       member.fill(&v[0], &v[1], &v[2], actual.Frame(), texels, shade.data(), colours.data());
       ASSERT_EQ(actual.Memory(), expected.Memory())
-          << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
-          << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+          << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << "," << v[1].y
+          << ") (" << v[2].x << "," << v[2].y << ")";
     }
     for (int length = 1; length <= kLongest; ++length)
       EXPECT_GT(rows[length], 0) << member.name << ": no row of " << length << " pixels";

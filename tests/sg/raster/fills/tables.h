@@ -13,8 +13,7 @@
 struct FillTables {
   // Shade bytes run up to `shadeMax`; every `blackEvery`-th level is all 0.
   FillTables(const FillMember& member, TriangleSource& source, int shadeMax, std::size_t blackEvery)
-      : texels8(static_cast<std::size_t>(member.w) * member.h), texels16(texels8.size()), shade(65536),
-        colours(256) {
+      : texels8(static_cast<std::size_t>(member.w) * member.h), texels16(texels8.size()), shade(65536), colours(256) {
     for (std::size_t i = 0; i < texels8.size(); ++i) {
       texels8[i] = source.Pick(0, 3) == 0 ? 0 : static_cast<std::uint8_t>(source.Pick(1, 255));
       texels16[i] = static_cast<std::uint16_t>(source.Pick(0, 65535));

@@ -14,8 +14,7 @@ class TriangleSource {
 
   void Next(SGQVert v[3]) {
     const int kind = Pick(0, 6);
-    for (int i = 0; i < 3; ++i)
-      v[i] = Vert(Pick(0, maxX_), Pick(0, maxY_), Attribute(), Attribute(), Level());
+    for (int i = 0; i < 3; ++i) v[i] = Vert(Pick(0, maxX_), Pick(0, maxY_), Attribute(), Attribute(), Level());
     switch (kind) {
       case 0:  // small: within a few pixels of the first vertex
         for (int i = 1; i < 3; ++i) {
@@ -51,9 +50,7 @@ class TriangleSource {
 
  private:
   float Attribute() { return static_cast<float>(Pick(-(1 << 17), 1 << 17)) + 0.25f * Pick(0, 3); }
-  float Level() {
-    return Pick(0, 15) == 0 ? static_cast<float>(Pick(0, 1 << 17)) : static_cast<float>(Pick(16, 8176));
-  }
+  float Level() { return Pick(0, 15) == 0 ? static_cast<float>(Pick(0, 1 << 17)) : static_cast<float>(Pick(16, 8176)); }
 
   std::mt19937 random_;
   int maxX_, maxY_;

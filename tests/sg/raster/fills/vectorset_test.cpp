@@ -11,9 +11,9 @@
 #include "canvas.h"
 #include "members.h"
 #include "reference.h"
-#include "tables.h"
 #include "sg/raster/fill16.h"
 #include "sg/raster/vectorset.h"
+#include "tables.h"
 #include "triangles.h"
 
 namespace {
@@ -60,8 +60,8 @@ TEST(FillVectorSets, WidePathsDrawWhatTheBasePathsDraw) {
         ISGLimitVectorSet(ISGVectorSet::kAvx2);
         member.fill(&v[0], &v[1], &v[2], wide.Frame(), texels, shade.data(), colours.data());
         ASSERT_EQ(wide.Memory(), base.Memory())
-            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << ","
-            << v[1].y << ") (" << v[2].x << "," << v[2].y << ")";
+            << member.name << " triangle " << n << ": (" << v[0].x << "," << v[0].y << ") (" << v[1].x << "," << v[1].y
+            << ") (" << v[2].x << "," << v[2].y << ")";
       }
       EXPECT_TRUE(wide.GuardIntact()) << member.name;
       EXPECT_LT(wide.Count(0), w * h * 9 / 10) << member.name << ": too few pixels drawn to tell the paths apart";
@@ -80,8 +80,7 @@ TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
   if (ISGVectorSetInUse() != ISGVectorSet::kAvx2) GTEST_SKIP() << "the processor has no AVX2";
   const FillMember members[] = {
       {"ISGFill16Texture64x64", ISGFill16Texture64x64, RefMode::kTexture, 64, 64},
-      {"ISGFill16TransparentTexture64x64", ISGFill16TransparentTexture64x64, RefMode::kTransparentTexture, 64,
-       64},
+      {"ISGFill16TransparentTexture64x64", ISGFill16TransparentTexture64x64, RefMode::kTransparentTexture, 64, 64},
       {"ISGFill16ShadedTransparentTexture64x64", ISGFill16ShadedTransparentTexture64x64,
        RefMode::kShadedTransparentTexture, 64, 64},
       {"ISGFill16ShadedTexture64x64", ISGFill16ShadedTexture64x64, RefMode::kShadedTexture, 64, 64},
@@ -91,7 +90,8 @@ TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
   // lane along from row to row.
   std::vector<uint8_t> texels(64 * 64);
   for (int r = 0; r < 64; ++r)
-    for (int c = 0; c < 64; ++c) texels[r * 64 + c] = c % 9 == r % 9 ? 0 : static_cast<uint8_t>(1 + (c * 7 + r * 13) % 255);
+    for (int c = 0; c < 64; ++c)
+      texels[r * 64 + c] = c % 9 == r % 9 ? 0 : static_cast<uint8_t>(1 + (c * 7 + r * 13) % 255);
   std::vector<uint16_t> colours(256);
   for (int i = 0; i < 256; ++i) colours[i] = static_cast<uint16_t>(i * 0x0101 + 0x1234);
   std::vector<uint8_t> shade(65536);
@@ -110,8 +110,7 @@ TEST(FillVectorSets, WideRowsPutEachLaneItsOwnTexelOrOldPixel) {
       for (const auto& t : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
         RefFill16(member.mode, 64, 64, &quad[t[0]], &quad[t[1]], &quad[t[2]], expected.Frame(), texels.data(),
                   shade.data(), colours.data());
-        member.fill(&quad[t[0]], &quad[t[1]], &quad[t[2]], actual.Frame(), texels.data(), shade.data(),
-                    colours.data());
+        member.fill(&quad[t[0]], &quad[t[1]], &quad[t[2]], actual.Frame(), texels.data(), shade.data(), colours.data());
       }
       int kept = 0;
       for (int y = 0; y < kH; ++y)
@@ -172,8 +171,9 @@ TEST(FillVectorSets, GatheredRowsMatchTheReference) {
     const SGQVert quad[4] = {at(1, 1), at(kW - 2, 1), at(kW - 2, kH - 2), at(1, kH - 2)};
     const bool direct = member.mode == RefMode::kDirectTexture;
     const bool textured = member.mode == RefMode::kShadedTransparentTexture;
-    const void* tex = direct ? static_cast<const void*>(texels.data())
-                             : textured ? static_cast<const void*>(texels8.data()) : nullptr;
+    const void* tex = direct     ? static_cast<const void*>(texels.data())
+                      : textured ? static_cast<const void*>(texels8.data())
+                                 : nullptr;
     const void* table = textured ? static_cast<const void*>(colours.data()) : &colour;
     for (const auto& t : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
       RefFill16(member.mode, member.w, member.h, &quad[t[0]], &quad[t[1]], &quad[t[2]], expected.Frame(), tex,

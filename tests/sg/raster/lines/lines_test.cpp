@@ -69,8 +69,7 @@ TEST(Line, OddBytePitchRoundsDownToWholePixels) {
 }
 
 // The outline of (0, 0), (4, 0), (0, 4): (0, 4) ends both of its edges and stays unlit.
-const Pixels kOutline = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2},
-                         {0, 3}, {4, 0}, {3, 1}, {2, 2}, {1, 3}};
+const Pixels kOutline = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3}, {4, 0}, {3, 1}, {2, 2}, {1, 3}};
 
 TEST(TriOutline, DrawsThreeEdgesEachFromItsSmallerSumEnd) {
   const SGOutlineVertex a{0, 0}, b{4, 0}, c{0, 4};

@@ -89,8 +89,8 @@ inline SGMaterial* Material(std::uint32_t type, std::uint8_t index, SGTextureMap
   auto* mat = static_cast<SGMaterial*>(SGCalloc(1, sizeof(SGMaterial)));
   mat->matType = type;
   const SGPalEntry c = Colours()[index];
-  mat->matColour = index | (static_cast<std::uint32_t>(c.blue) << 8) |
-                   (static_cast<std::uint32_t>(c.green) << 16) | (static_cast<std::uint32_t>(c.red) << 24);
+  mat->matColour = index | (static_cast<std::uint32_t>(c.blue) << 8) | (static_cast<std::uint32_t>(c.green) << 16) |
+                   (static_cast<std::uint32_t>(c.red) << 24);
   mat->matTexMap = txm;
   mat->matAmbient = 0.25f;
   mat->matDiffuse = 0.75f;
@@ -113,8 +113,7 @@ inline SGModel* Box(float hx, float hy, float hz, std::uint32_t materials) {
   }
   static constexpr std::uint32_t kSides[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                                                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  static constexpr float kNormals[6][3] = {{0, 0, -1}, {0, 0, 1},  {0, -1, 0},
-                                           {0, 1, 0},  {-1, 0, 0}, {1, 0, 0}};
+  static constexpr float kNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
   mst->mstNumNormals = 6;
   mst->mstNormals = static_cast<SGPoint3s*>(SGCalloc(6, sizeof(SGPoint3s)));
   mst->mstNumUVs = 4;
@@ -129,8 +128,8 @@ inline SGModel* Box(float hx, float hy, float hz, std::uint32_t materials) {
     mst->mstNormals[s] = SGPoint3s{kNormals[s][0], kNormals[s][1], kNormals[s][2]};
     std::uint32_t quad[4] = {kSides[s][0], kSides[s][1], kSides[s][2], kSides[s][3]};
     const SGPoint3s a = mst->mstVerts[quad[0]], b = mst->mstVerts[quad[1]], c = mst->mstVerts[quad[2]];
-    const SGPoint3s n = ISGVector3sCross(SGPoint3s{b.x - a.x, b.y - a.y, b.z - a.z},
-                                         SGPoint3s{c.x - a.x, c.y - a.y, c.z - a.z});
+    const SGPoint3s n =
+        ISGVector3sCross(SGPoint3s{b.x - a.x, b.y - a.y, b.z - a.z}, SGPoint3s{c.x - a.x, c.y - a.y, c.z - a.z});
     if (n.x * kNormals[s][0] + n.y * kNormals[s][1] + n.z * kNormals[s][2] < 0.f) {
       std::swap(quad[1], quad[3]);
     }
@@ -314,8 +313,7 @@ class RenderTest : public fbtest::FrameBufferTest {
     for (int i = 0; i < 7; ++i) {
       const std::uint32_t type = kTypes[i];
       const bool textured = type == SG_MAT_TYPE_TEXTURE || type == SG_MAT_TYPE_SHADED_TEXTURE ||
-                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE ||
-                            type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
+                            type == SG_MAT_TYPE_TRANSPARENT_TEXTURE || type == SG_MAT_TYPE_SHADED_TRANSPARENT_TEXTURE;
       SGTextureMap* txm = textured ? Texture(64, 64, static_cast<std::uint8_t>(40 + 20 * i), 0) : nullptr;
       SGMaterial* mat = Keep(Material(type | typeFlags, static_cast<std::uint8_t>(70 + 20 * i), txm));
       if (prepare != nullptr) {
@@ -397,9 +395,7 @@ class RenderTest : public fbtest::FrameBufferTest {
   std::size_t Covered() const { return fbtest::kGameWidth * fbtest::kGameHeight - CountPixels(0); }
 
   // The 5-6-5 pixel of colour `index` once the palette is installed.
-  std::uint16_t Colour(std::uint8_t index) const {
-    return static_cast<const std::uint16_t*>(fb_->fbPixelTable)[index];
-  }
+  std::uint16_t Colour(std::uint8_t index) const { return static_cast<const std::uint16_t*>(fb_->fbPixelTable)[index]; }
   SGMaterial* Flat(std::uint8_t index) { return Keep(Material(SG_MAT_TYPE_FLAT, index, nullptr)); }
 
   // Whole pixels from the centre of the frame to a point `units` off the axis

@@ -67,8 +67,9 @@ class TerrainDraw : public rendertest::RenderTest {
 
   // A 4 x 4 world of 16-unit pages, each page its own height file, with a
   // checker texture of two palette colours.
-  Opened OpenTerrain(const std::string& name, std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)> heights,
-                     std::uint8_t a, std::uint8_t b) {
+  Opened OpenTerrain(const std::string& name,
+                     std::function<std::vector<std::uint8_t>(std::uint32_t, std::uint32_t)> heights, std::uint8_t a,
+                     std::uint8_t b) {
     Opened o;
     o.heights = heights;
     std::string text = "terrain\nSTART\ncolours.pal 16.0 25.5 17 0.0 4 4\n";
@@ -86,7 +87,9 @@ class TerrainDraw : public rendertest::RenderTest {
     return o;
   }
 
-  void Hook(Opened& o) { SGSceneSetPageCallback(o.scene, &TerrainDraw::NeedPage, reinterpret_cast<std::uintptr_t>(&o)); }
+  void Hook(Opened& o) {
+    SGSceneSetPageCallback(o.scene, &TerrainDraw::NeedPage, reinterpret_cast<std::uintptr_t>(&o));
+  }
 
   SGError DrawTerrain() {
     // As the game does: the first frame derives the LOD value from the pages.

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,7 +25,8 @@
 namespace terraintest {
 
 // An n x n height field from a function of the sample (x, y).
-inline std::vector<std::uint8_t> Field(std::uint32_t n, const std::function<std::uint8_t(std::uint32_t, std::uint32_t)>& f) {
+inline std::vector<std::uint8_t> Field(std::uint32_t n,
+                                       const std::function<std::uint8_t(std::uint32_t, std::uint32_t)>& f) {
   std::vector<std::uint8_t> h(static_cast<std::size_t>(n) * n);
   for (std::uint32_t y = 0; y < n; ++y) {
     for (std::uint32_t x = 0; x < n; ++x) {
@@ -97,8 +98,8 @@ struct World {
 
 inline std::string SceneText(const World& w) {
   std::string s = "terrain for tests\nSTART\ncolours.pal " + std::to_string(w.pageSize) + " " +
-                  std::to_string(w.maxHeight) + " " + std::to_string(w.verts) + " 0.0 " +
-                  std::to_string(w.size[0]) + " " + std::to_string(w.size[1]) + "\n";
+                  std::to_string(w.maxHeight) + " " + std::to_string(w.verts) + " 0.0 " + std::to_string(w.size[0]) +
+                  " " + std::to_string(w.size[1]) + "\n";
   for (std::size_t i = 0; i < w.files.size(); ++i) {
     s += "HEIGHT " + std::to_string(i) + " h" + std::to_string(i) + ".hgt\n";
   }
@@ -113,7 +114,8 @@ class TerrainScene {
     world_ = w;
     std::vector<std::uint8_t> pal{255};
     for (int i = 0; i < 256; ++i) {
-      pal.insert(pal.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+      pal.insert(pal.end(),
+                 {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
     }
     drive.Write("colours.pal", pal);
     for (std::size_t i = 0; i < w.files.size(); ++i) {

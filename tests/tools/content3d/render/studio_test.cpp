@@ -25,8 +25,8 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
     const std::uint32_t g = row / 12, c = row % 12;
     std::set<content3d::Image> distinct;
     for (std::size_t k = 0; k < codes.size(); ++k) {
-      const auto picture =
-          studio.Picture(content3d::MakeHullMesh(g, c), content3d::ViewCodeDirection(codes[k]), content3d::kUnitPictureSide);
+      const auto picture = studio.Picture(content3d::MakeHullMesh(g, c), content3d::ViewCodeDirection(codes[k]),
+                                          content3d::kUnitPictureSide);
       ASSERT_EQ(picture.size(), static_cast<std::size_t>(side * side));
       std::size_t covered = 0;
       for (const auto t : picture) covered += t != 0;
@@ -36,7 +36,9 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
       for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
           const std::uint32_t v = picture[static_cast<std::size_t>(y) * side + x];
-          if (v) sheet.rgb[static_cast<std::size_t>(static_cast<int>(row) * side + y) * sheet.width + k * side + x] = v * 0x010101;
+          if (v)
+            sheet.rgb[static_cast<std::size_t>(static_cast<int>(row) * side + y) * sheet.width + k * side + x] =
+                v * 0x010101;
         }
     }
     EXPECT_GE(distinct.size(), 15u) << "guild " << g << " class " << c;
@@ -47,8 +49,9 @@ TEST(Studio, DrawsEveryUnitPictureFromEveryViewCode) {
   EXPECT_FALSE(content3d::ViewCodeMirrored(21));
   EXPECT_FALSE(content3d::ViewCodeMirrored(10));
   // The same view draws the same picture: the data build's cache relies on it.
-  EXPECT_EQ(studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide),
-            studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide));
+  EXPECT_EQ(
+      studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide),
+      studio.Picture(content3d::MakeHullMesh(3, 9), content3d::ViewCodeDirection(7), content3d::kUnitPictureSide));
   const std::filesystem::path out = std::filesystem::path(QUEN_BUILD_DIR) / "contact" / "unit_pictures_rendered.png";
   std::filesystem::create_directories(out.parent_path());
   EXPECT_TRUE(plat::WritePng(out, sheet));
