@@ -117,11 +117,12 @@ void ReadLibraries(const fs::path& file, const std::string& rel, const std::stri
       word.erase(std::remove(word.begin(), word.end(), '"'), word.end());
       if (word == "DIRS" || word == "EXCLUDE" || word == "DEPS" || word == "PRIVATE" || word == "FILES") {
         keyword = word;
-      } else if (keyword == "DIRS") {
-        lib.folders.push_back(Join(base, word));
-      } else if (keyword == "FILES") {
+      } else if (keyword == "DIRS" || keyword == "FILES") {
         const auto slash = word.rfind('/');
-        lib.folders.push_back(Join(base, slash == std::string::npos ? "." : word.substr(0, slash)));
+        const std::string folder =
+            keyword == "DIRS" ? Join(base, word) : Join(base, slash == std::string::npos ? "." : word.substr(0, slash));
+        if (std::find(lib.folders.begin(), lib.folders.end(), folder) == lib.folders.end())
+          lib.folders.push_back(folder);
       } else if (keyword == "DEPS") {
         lib.deps.push_back(word);
       }
@@ -131,26 +132,29 @@ void ReadLibraries(const fs::path& file, const std::string& rel, const std::stri
 }
 
 // Prints and counts the libraries that build on another none of whose folders
-// their layers allow.
+// the row of one of their own folders allows: every folder of a library
+// compiles and links with its dependencies, so each must be allowed them, the
+// lowest of a library of several rows too.
 int CheckLibraries(const LayerTable& table, const std::vector<Library>& libraries) {
   std::map<std::string, const Library*> byName;
   for (const Library& lib : libraries) byName[lib.name] = &lib;
   int violations = 0;
   for (const Library& lib : libraries) {
-    std::vector<std::string> allowed;
-    for (const std::string& folder : lib.folders)
-      if (const auto* row = LayerOf(table, folder + "/")) allowed.insert(allowed.end(), row->begin(), row->end());
     for (const std::string& dep : lib.deps) {
       const auto found = byName.find(dep);
       if (found == byName.end()) continue;  // not one of ours, or a bundle of ours
       const std::vector<std::string>& theirs = found->second->folders;
-      const bool reachable = std::any_of(theirs.begin(), theirs.end(),
-                                         [&](const std::string& folder) { return Allowed(allowed, folder + "/"); });
-      if (!reachable && !theirs.empty()) {
-        std::printf("%s: %s builds on %s (%s) from a higher layer\n", lib.file.c_str(), lib.name.c_str(), dep.c_str(),
-                    theirs.front().c_str());
-        ++violations;
-      }
+      if (theirs.empty()) continue;
+      const auto below = std::find_if(lib.folders.begin(), lib.folders.end(), [&](const std::string& folder) {
+        const auto* row = LayerOf(table, folder + "/");
+        return !row || !std::any_of(theirs.begin(), theirs.end(),
+                                    [&](const std::string& their) { return Allowed(*row, their + "/"); });
+      });
+      if (below == lib.folders.end()) continue;
+      const std::string which = lib.folders.size() > 1 ? " than its folder " + *below : "";
+      std::printf("%s: %s builds on %s (%s) from a higher layer%s\n", lib.file.c_str(), lib.name.c_str(), dep.c_str(),
+                  theirs.front().c_str(), which.c_str());
+      ++violations;
     }
   }
   return violations;

@@ -1,8 +1,9 @@
 #pragma once
-// A view of a given type with the base's behaviour only, for the view types
-// whose own views are not there yet: the game screen, its control panel, keys
-// and goto bar work around an empty viewport, and a paint shows the
-// composition surface again. A right click on a goto slot
+// A view of a given type with the base's behaviour only: the one the
+// framework's tests drive, and what the game screen makes of a view type that
+// names none of the game's views (each named type has a view of its own). The
+// game screen, its control panel, keys and goto bar work around an empty
+// viewport, and a paint shows the composition surface again. A right click on a goto slot
 // opens the order menu of the entry under it. The data panel shows what was
 // picked in the goto bar (the first selected unit, or an asteroid) and takes
 // its clicks and hovers, as the game views will. Game thread only.

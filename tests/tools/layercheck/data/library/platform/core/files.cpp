@@ -1,0 +1,3 @@
+#include "platform/core/files.h"
+
+int FileCount() { return 1; }

@@ -1,0 +1,3 @@
+#include "platform/font/glyphs.h"
+
+int GlyphCount() { return FileCount() + 1; }

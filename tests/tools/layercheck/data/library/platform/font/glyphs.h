@@ -1,0 +1,3 @@
+#pragma once
+#include "platform/core/files.h"
+int GlyphCount();
