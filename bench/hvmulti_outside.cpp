@@ -16,6 +16,14 @@
 // handing messages over one a call costs by itself. The hub's limits are its
 // defaults (a plain session: the budget of packets to a server program does
 // not apply).
+// Where it stands (three cores of a loaded eight-core machine, nine runs each,
+// alternating with the revision before, x_med): 1 KiB packets 0.73-1.00,
+// median 0.86 (before 0.57-0.94, median 0.76); 64-byte packets 0.28-0.46,
+// median 0.40 (before 0.30-0.39, median 0.35). The small packets are bounded
+// by the hand-over itself: ns_taken - ns_plain, a lock and a copy per message,
+// is 11-15 ns where plain TCP reads one in 16-27 ns, so x_taken alone is
+// 0.55-0.7; the hub spends 10-20 ns more per message than that (finding the
+// frame, its slot in the inbox, the call), 46-67 ns in all.
 
 #include <benchmark/benchmark.h>
 

@@ -24,7 +24,10 @@
 // system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
 // players' sockets to it, so the two seldom wait for each other's lock; a host
-// relays what such a look reads at once. A host whose game looks only now and
+// relays what such a look reads at once. Such a look reads one socket found
+// ready, and the next once the game has taken what that one held, and the
+// engine thread leaves a connection whose packets were just read to the game
+// for a moment rather than copy each of them out to read behind them. A host whose game looks only now and
 // then (once a frame) still passes packets between members on as they come,
 // on the engine thread: they are not its game's to wait for. Having passed
 // one on, that thread looks again for a moment without sleeping, so that the
