@@ -4,7 +4,10 @@
 // counts; see Report):
 //   OneWay       one member sends to the host as fast as it may; x_raw is the
 //                library's packets per second over plain TCP's (goal >= 1).
-//   EightSenders eight members send to the host at once; x_raw as above.
+//   EightSenders eight members send to the host at once; x_raw as above
+//                (1.4-5 on three cores of a loaded machine: plain TCP's
+//                senders make a system call per message, the members' one
+//                per 64 KiB run; bench_hvmulti_outside sends both alike).
 //   RoundTrip    a member sends one packet, the host's game answers it; x_raw
 //                is the library's time per trip over plain TCP's (goal <= 1.2).
 //   RelayedTrip  a member sends one packet to another member, which answers it,

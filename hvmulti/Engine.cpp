@@ -224,6 +224,8 @@ void Engine::ResetState() {
   role_ = Role::None;
   inbox_.clear();  // before the connections whose buffers it may point into
   peers_.clear();
+  lookPeers_.clear();
+  lookNext_ = 0;
   hub_.reset();
   listener_.Reset();
   udp_.Reset();
@@ -320,7 +322,7 @@ void Engine::Flush() {
 }
 
 int Engine::CheckMessages() {
-  looks_.fetch_add(1, std::memory_order_relaxed);
+  CountLook();
   std::unique_lock lock(mu_);
   if (role_ == Role::None) return static_cast<int>(inbox_.size());
   WriteOwed();
@@ -343,6 +345,10 @@ void Engine::WriteOwed() {
   flushOwed_ = false;
 }
 
+// A look lost to two callers at once only makes the pace a little slower;
+// an atomic increment was a fifth of the time GetTop spent on its own.
+void Engine::CountLook() { looks_.store(looks_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+
 void Engine::CountLooks() {
   const std::int64_t now = NowNs();
   if (now - lookCountFromNs_ < kLookCountNs) return;
@@ -360,23 +366,44 @@ bool Engine::ReadNow() {
     if (hub_ && hub_->WantsWrite() && !hub_->WriteAvailable()) LoseHub();
     return !hub_ || hub_->WantsWrite();
   }
+  // The sockets one look found ready are read one per call that finds the
+  // inbox empty, so that the game takes a connection's packets while they are
+  // still in the cache, not after seven others were read over them.
+  for (bool looked = false; inbox_.empty();) {
+    if (lookNext_ == lookPeers_.size()) {
+      if (looked) break;
+      LookAtPeers();
+      looked = true;
+      continue;
+    }
+    Peer* p = lookPeers_[lookNext_++];
+    // Only one still listed is read: the engine thread may have dropped it since.
+    if (std::any_of(peers_.begin(), peers_.end(), [p](const auto& q) { return q.get() == p; })) ServePeer(*p, POLLIN);
+  }
+  // What that relayed goes out now, not on the engine thread's next turn.
+  return WriteQueued();
+}
+
+void Engine::LookAtPeers() {
   // One look at every socket rather than a read of each, when there are several.
   // A closing peer is only flushed; reading it would end it early.
   lookFds_.clear();
   lookPeers_.clear();
+  lookNext_ = 0;
   for (auto& p : peers_) {
     if (p->dead || p->state == PeerState::Closing) continue;
     lookFds_.push_back({p->conn.Handle(), POLLIN, 0});
     lookPeers_.push_back(p.get());
   }
-  if (lookFds_.size() == 1)
-    lookFds_[0].revents = POLLIN;
-  else if (!lookFds_.empty() && ::poll(lookFds_.data(), lookFds_.size(), 0) <= 0)
-    lookFds_.clear();
+  if (lookFds_.size() <= 1) return;
+  if (::poll(lookFds_.data(), lookFds_.size(), 0) <= 0) {
+    lookPeers_.clear();
+    return;
+  }
+  std::size_t ready = 0;
   for (std::size_t i = 0; i < lookFds_.size(); ++i)
-    if (lookFds_[i].revents) ServePeer(*lookPeers_[i], POLLIN);
-  // What that relayed goes out now, not on the engine thread's next turn.
-  return WriteQueued();
+    if (lookFds_[i].revents) lookPeers_[ready++] = lookPeers_[i];
+  lookPeers_.resize(ready);
 }
 
 template <class It>
@@ -419,7 +446,7 @@ void Engine::Reclaim(Connection& conn) {
 int Engine::GetTop(std::uint8_t* buffer, std::uint32_t* length, std::uint32_t* from, std::uint32_t* to,
                    std::uint32_t* extra) {
   if (!buffer || !length) return HVM_ERR_BADPARAM;
-  looks_.fetch_add(1, std::memory_order_relaxed);
+  CountLook();
   std::unique_lock lock(mu_);
   if (role_ != Role::None) WriteOwed();
   if (inbox_.empty() && role_ != Role::None && ReadNow()) wake_.Raise();
@@ -546,6 +573,7 @@ void Engine::Run() {
     polled.clear();
     fds.push_back({wake_.Fd(), POLLIN, 0});
     bool holding = false;
+    bool leftToGame = false;
     const std::size_t firstPeer = role_ == Role::Host ? 3 : 2;
     // A packet from one member to another is the host's to pass on, not its
     // game's: it must not wait for the game's next look, which may come only
@@ -560,9 +588,16 @@ void Engine::Run() {
       const bool accepting = PendingFrom(nullptr) < limits_.maxPending || AnyPendingOverGrace(NowMs());
       fds.push_back({listener_.Get(), static_cast<short>(accepting ? POLLIN : 0), 0});
       fds.push_back({udp_.Valid() ? udp_.Get() : -1, POLLIN, 0});
+      const std::int64_t now = NowMs();
       for (auto& p : peers_) {
-        const bool read =
-            reading && p->state != PeerState::Closing && (watchRelays || !(gameReads && p->state == PeerState::Player));
+        // Packets just read and not yet taken are left to the game a moment:
+        // reading their connection again would first copy each of them out of
+        // its buffer, on this thread and under the lock the game waits for
+        // (with eight senders of 1 KiB packets, 8% of the processor time).
+        const bool fresh = p->conn.lent > 0 && now - p->lastFrame < kGameReadsMs;
+        leftToGame = leftToGame || fresh;
+        const bool read = reading && !fresh && p->state != PeerState::Closing &&
+                          (watchRelays || !(gameReads && p->state == PeerState::Player));
         fds.push_back(
             {p->conn.Handle(), static_cast<short>((read ? POLLIN : 0) | (p->conn.WantsWrite() ? POLLOUT : 0)), 0});
         polled.push_back(p.get());
@@ -576,7 +611,9 @@ void Engine::Run() {
                      0});
     }
     const bool relaying = role_ == Role::Host && NowNs() - lastRelayNs_ < kRelayWatchNs;
-    const std::int64_t waitNs = relaying ? 0 : holding ? kHoldNs : (gameReads ? kGameReadsMs : kPollSliceMs) * 1000000;
+    const std::int64_t waitNs = relaying  ? 0
+                                : holding ? kHoldNs
+                                          : (gameReads || leftToGame ? kGameReadsMs : kPollSliceMs) * 1000000;
     lock.unlock();
     const timespec wait{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     const int ready = ::ppoll(fds.data(), fds.size(), &wait, nullptr);
@@ -955,6 +992,9 @@ void Engine::Targets(std::uint32_t from, std::uint32_t to, bool data) {
 }
 
 void Engine::DeliverData(const DataView& data, Connection* source) {
+  // Most packets a host's game receives are its own; they go straight in.
+  if (data.to == localId_ && source && !(clientServer_ && serverId_ != 0 && data.from != serverId_))
+    return PushLent(data, *source);
   Targets(data.from, data.to, true);
   for (const auto t : targets_) {
     if (t == localId_ && source)

@@ -24,7 +24,10 @@
 // system call for many. While the
 // caller keeps looking for messages itself, the engine thread leaves the
 // players' sockets to it, so the two seldom wait for each other's lock; a host
-// relays what such a look reads at once. A host whose game looks only now and
+// relays what such a look reads at once. Such a look reads one socket found
+// ready, and the next once the game has taken what that one held, and the
+// engine thread leaves a connection whose packets were just read to the game
+// for a moment rather than copy each of them out to read behind them. A host whose game looks only now and
 // then (once a frame) still passes packets between members on as they come,
 // on the engine thread: they are not its game's to wait for. Having passed
 // one on, that thread looks again for a moment without sleeping, so that the
@@ -179,6 +182,8 @@ class Engine {
   // thread. True when that left the engine thread work: bytes the socket did
   // not take, or a connection to drop.
   bool WriteQueued();
+  // Counts one look of the game's for messages.
+  void CountLook();
   // Host: notes, once enough time has passed since it last did, whether the
   // game looks for messages often enough to pass packets on by itself.
   void CountLooks();
@@ -241,6 +246,9 @@ class Engine {
   // Serves what the sockets hold now, on the calling thread. True when that
   // left the engine thread work: bytes to write, or a connection to drop.
   bool ReadNow();
+  // Host: the peers whose sockets hold something now (every readable one when
+  // there is one alone), in lookPeers_ from lookNext_ = 0.
+  void LookAtPeers();
   Peer* FindPeer(std::uint32_t id);
   std::uint32_t NextId();
   HvMSession_Struct SessionForMembers() const;
@@ -282,9 +290,11 @@ class Engine {
   // The engine thread's own, kept between its turns.
   std::vector<pollfd> pollFds_;
   std::vector<Peer*> polled_;
-  // The client's thread's own, for ReadNow.
+  // The client's thread's own, for ReadNow: the peers its last look found
+  // ready, read from lookNext_ on.
   std::vector<pollfd> lookFds_;
   std::vector<Peer*> lookPeers_;
+  std::size_t lookNext_ = 0;
   // How often the client's thread looked for messages. The rest is the
   // engine thread's own: the count it last saw and when that changed
   // (lastLook_, ms); the count when it last judged the pace of the looks

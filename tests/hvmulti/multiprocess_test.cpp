@@ -193,18 +193,21 @@ TEST_F(HvMultiProcesses, ClientServerSessionStartsTheServerProgram) {
   CHvPlayerList list(HVM_ID_SESSION, nullptr);
   EXPECT_EQ(list.UpdatePlayerList(&host), 1);  // the server is no player
 
-  // A member's packets go to the server alone, which answers here.
+  // A member's packets go to the server alone, which answers here: those
+  // addressed to the host's player too.
   CHvMulti guest;
   HvMPlayer_Struct gp = Player("guest");
   ASSERT_EQ(Join(guest, gp, host.GetHostPort()), 0);
   const auto packet = Numbered('g', 1, 200);
+  const auto toHost = Numbered('g', 2, 30);
   ASSERT_EQ(guest.Send(gp.id, HVM_ID_ALLPLAYERS, packet.data(), 200, 1, 1), 0);
+  ASSERT_EQ(guest.Send(gp.id, hp.id, toHost.data(), 30, 1, 1), 0);
   std::vector<Received> guestIn, hostIn;
   ASSERT_TRUE(Collect(
-      guest, guestIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 1));
-  EXPECT_EQ(
-      std::find_if(guestIn.begin(), guestIn.end(), [&](const Received& r) { return IsPacketFrom(r, serverId); })->data,
-      packet);
+      guest, guestIn, [&](const Received& r) { return IsPacketFrom(r, serverId); }, 2));
+  std::erase_if(guestIn, [&](const Received& r) { return !IsPacketFrom(r, serverId); });
+  EXPECT_EQ(guestIn[0].data, packet);
+  EXPECT_EQ(guestIn[1].data, toHost);
   const auto mine = Numbered('h', 2, 20);
   ASSERT_EQ(host.Send(hp.id, HVM_ID_ALLPLAYERS, mine.data(), 20, 1, 1), 0);
   ASSERT_TRUE(Collect(

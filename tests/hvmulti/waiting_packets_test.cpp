@@ -3,7 +3,9 @@
 // connection may end before they are taken. They must still come out whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "session_helpers.h"
@@ -62,6 +64,44 @@ TEST(HvMultiWaiting, PacketsWaitingAtTheHostOutliveLaterReadsAndTheirSender) {
       host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, ap.id); }, 1));
   ExpectAll(in, ap.id, 'a');
   ExpectAll(in, bp.id, 'b');
+}
+
+// The host's game takes packets as they come from several members at once,
+// while one of them leaves right after its last packet: each member's packets
+// come out whole and in order, and the leaver's notice after its packets.
+TEST(HvMultiWaiting, AHostTakingAsItGoesGetsEveryMembersPacketsThoughOneLeaves) {
+  constexpr int kMembers = 4;
+  CHvMulti host;
+  HvMPlayer_Struct hp = Player("host");
+  ASSERT_EQ(Host(host, hp), HVM_CREATED);
+  std::vector<std::unique_ptr<CHvMulti>> members;
+  std::vector<HvMPlayer_Struct> players;
+  for (int i = 0; i < kMembers; ++i) {
+    members.push_back(std::make_unique<CHvMulti>());
+    players.push_back(Player("member"));
+    ASSERT_EQ(Join(*members.back(), players.back(), host.GetHostPort()), 0);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return host.GetPlayers().size() == kMembers + 1; }));
+
+  std::vector<std::thread> senders;
+  for (int i = 0; i < kMembers; ++i)
+    senders.emplace_back([&, i] {
+      SendRounds(*members[i], players[i].id, hp.id, static_cast<std::uint8_t>('a' + i));
+      if (i == 0) {
+        EXPECT_EQ(members[i]->CloseSession(), 0);
+      }
+    });
+  std::vector<Received> in;
+  const bool all = Collect(
+      host, in, [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, players[0].id); }, 1);
+  for (auto& s : senders) s.join();
+  ASSERT_TRUE(all);
+  ASSERT_TRUE(Collect(
+      host, in, [](const Received& r) { return r.result == HVM_MSG_PACKET; }, kMembers * kRounds * kPerRound));
+  for (int i = 0; i < kMembers; ++i) ExpectAll(in, players[i].id, static_cast<std::uint8_t>('a' + i));
+  const auto leave = std::find_if(in.begin(), in.end(),
+                                  [&](const Received& r) { return IsNotice(r, HVM_NOTICE_LEFT, players[0].id); });
+  EXPECT_TRUE(std::none_of(leave, in.end(), [&](const Received& r) { return r.from == players[0].id; }));
 }
 
 TEST(HvMultiWaiting, PacketsWaitingAtAMemberOutliveLaterReadsAndItsConnection) {
