@@ -11,8 +11,11 @@ std::uint8_t SrvDifficultyOf(const SrvSetup& setup) {
 
 SrvAiLevel SrvAiLevelOf(std::uint8_t difficulty) {
   switch (difficulty) {
-    case 0:
-      return {0, 6, 0, 30, 25, 0, 0, 2, 1, 8, false, 16, 0, false, 1, 13, false};
+    case 0: {
+      SrvAiLevel easy{0, 6, 0, 30, 25, 0, 0, 2, 1, 8, false, 16, 0, false, 1, 13, false};
+      easy.raidPercent = 10;
+      return easy;
+    }
     case 2:
       return {2, 12, 2, 0, 100, 60, 4, 4, 3, 2, true, 32, 2, true, 4, 17, false, true, true, true, true};
     default:

@@ -83,6 +83,10 @@ struct SrvAiLevel {
   // itself may leave its guild without an imperator when the one it has
   // falls.
   bool interregnums = false;
+  // At a level that does not invade: the chance, in percent, that a turn
+  // sends a raid on a weaker neighbour (SrvAiCommandUnit); 0: never. A
+  // chapter that never takes land from anyone is as good as passive.
+  int raidPercent = 0;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

@@ -31,6 +31,8 @@ struct SrvAiPlan {
   std::vector<std::uint16_t> settling;
   // The guild its prizes are weighed against (SrvAiQuarry), -1: none.
   int quarry = -1;
+  // This turn a raid may set out (SrvAiLevel::raidPercent).
+  bool raiding = false;
   // Flags its side holds, when the flags can win the game.
   int sideFlags = 0;
   // The most flags another side holds.

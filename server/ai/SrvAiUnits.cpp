@@ -311,32 +311,6 @@ std::optional<std::uint16_t> Prize(const SrvAiPlan& plan, const CGUnit& unit, Wa
   return SrvAiBestPrize(plan.world, unit.location.asteroid, wanted, [&](std::uint16_t a) { return Worth(plan, a); });
 }
 
-// The enemy asteroid the unit can reach that a landing of at most `atvs`
-// ATVs would take at once, when the level invades: the nearest, or the best
-// prize (Worth).
-std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
-  if (!plan.level.invades) return std::nullopt;
-  const auto wanted = [&](std::uint16_t a) {
-    const int needed = AtvsToTake(plan.world, plan.chapter, a);
-    return needed > 0 && needed <= atvs && SrvAiCanInvade(plan.world, plan.chapter, a) &&
-           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
-  };
-  const auto target = Prize(plan, unit, wanted);
-  if (!target) return std::nullopt;
-  return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
-}
-
-// An enemy asteroid with a free zone the unit can reach, when the level
-// invades: the nearest that `atvs` would take at once, else the nearest.
-std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
-  if (!plan.level.invades) return std::nullopt;
-  if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
-  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) &&
-           Reachable(unit, a);
-  });
-}
-
 int Cargo(const CGUnit& unit) {
   int n = 0;
   for (std::uint8_t c : unit.atvCargo) n += c;
@@ -344,9 +318,57 @@ int Cargo(const CGUnit& unit) {
 }
 
 // A hold loaded for war: more combat ATVs than mining ones, and more than
-// the one a load for settling takes along.
-bool WarLoad(const CGUnit& unit) {
-  return unit.atvCargo[ATV_COMBAT] > 1 && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
+// the one a load for settling takes along (none at a level that sends no
+// warships out).
+bool WarLoad(const SrvAiPlan& plan, const CGUnit& unit) {
+  const int alongForSettling = plan.level.aggression > 0 ? 1 : 0;
+  return unit.atvCargo[ATV_COMBAT] > alongForSettling && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
+}
+
+// A level that raids rather than invades takes land only on a turn a raid
+// sets out, or with the raid's load aboard.
+bool Raids(const SrvAiPlan& plan, const CGUnit& unit) {
+  return !plan.level.invades && plan.level.raidPercent > 0 && (plan.raiding || WarLoad(plan, unit));
+}
+
+// A raid's prize: an asteroid whose holder controls fewer asteroids than
+// the chapter does, so that a raid keeps the weak weak rather than making
+// the raider strong.
+bool HeldByAWeakerChapter(const SrvAiPlan& plan, std::uint16_t asteroid) {
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->controller < kMaxChapters &&
+         SrvControlledAsteroids(plan.world, a->controller) < SrvControlledAsteroids(plan.world, plan.chapter);
+}
+
+// Whether the unit's landing may take the asteroid from its holder.
+bool MayTake(const SrvAiPlan& plan, const CGUnit& unit, std::uint16_t asteroid) {
+  return plan.level.invades || (Raids(plan, unit) && HeldByAWeakerChapter(plan, asteroid));
+}
+
+// The enemy asteroid the unit can reach that a landing of at most `atvs`
+// ATVs would take at once, when the level invades or raids (MayTake): the
+// nearest, or the best prize (Worth).
+std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (!plan.level.invades && !Raids(plan, unit)) return std::nullopt;
+  const auto wanted = [&](std::uint16_t a) {
+    const int needed = AtvsToTake(plan.world, plan.chapter, a);
+    return needed > 0 && needed <= atvs && MayTake(plan, unit, a) && SrvAiCanInvade(plan.world, plan.chapter, a) &&
+           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
+  };
+  const auto target = Prize(plan, unit, wanted);
+  if (!target) return std::nullopt;
+  return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
+}
+
+// An enemy asteroid with a free zone the unit can reach: the nearest that
+// `atvs` would take at once, else, when the level invades, the nearest.
+std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
+  if (!plan.level.invades) return std::nullopt;
+  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) &&
+           Reachable(unit, a);
+  });
 }
 
 // With `warOnly`, only the combat ATVs of a landing that takes an enemy's
@@ -413,9 +435,9 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   // an enemy's unit stands (an armed unit fights those it can hit first).
   if (Guarded(plan.world, plan.chapter, at)) return false;
   const bool settle = SrvAiCanSettle(plan.world, plan.chapter, at);
-  if (!settle && !(plan.level.invades && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
+  if (!settle && !(MayTake(plan, unit, at) && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
   // A war load is not spent on land the chapter holds while war is in reach.
-  if (settle && WarLoad(unit) && InvasionTarget(plan, unit, Cargo(unit))) return false;
+  if (settle && WarLoad(plan, unit) && InvasionTarget(plan, unit, Cargo(unit))) return false;
   LandingBlock landing;
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
@@ -452,7 +474,7 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
 bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   if (!CanMove(unit)) return false;
   std::optional<std::uint16_t> target;
-  if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
+  if (WarLoad(plan, unit)) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) target = SettleTarget(plan, unit);
   // Miners off other land stay where the chapter's own land is worth mining
   // (StackMiners), else make for such land; at a level that frees mined
