@@ -261,9 +261,13 @@ bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit,
 constexpr int kPushFlags = 2;
 
 // The chapter's side is ahead in flags and makes for the rest.
-bool Pushing(const SrvAiPlan& plan) {
+bool AheadInFlags(const SrvAiPlan& plan) {
   return plan.level.prizeWeight > 1 && plan.sideFlags >= kPushFlags && plan.sideFlags >= plan.rivalFlags;
 }
+
+// The chapter's side makes for the last flags, or, at a level that does so,
+// the last asteroids its imperator needs.
+bool Pushing(const SrvAiPlan& plan) { return AheadInFlags(plan) || (plan.level.pushesWhenClosingIn && plan.closingIn); }
 
 // Another side is ahead in flags: the chapter's side leaves it the flags.
 bool FlagsLeft(const SrvAiPlan& plan) { return plan.rivalFlags >= kPushFlags && plan.rivalFlags > plan.sideFlags; }
@@ -296,7 +300,7 @@ int Worth(const SrvAiPlan& plan, std::uint16_t asteroid) {
   if (SrvAiZonesHeld(plan.world, asteroid, a->controller) == 0) worth *= weight;
   if (plan.level.flagsWin && IsFlag(plan.world, asteroid) && !FlagsLeft(plan)) {
     worth *= weight * weight;
-    if (Pushing(plan))
+    if (AheadInFlags(plan))
       for (int f = 0; f < plan.sideFlags; ++f) worth *= weight;
   }
   if ((a->controller >> 3) == plan.quarry) worth *= weight;
@@ -385,7 +389,8 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
   // is a flag its side, ahead in flags, still needs, the landing goes ahead
   // whatever new land lies nearer.
   std::optional<Conquest> conquest = ConquestTarget(plan, unit, free);
-  if (conquest && !ArmedAt(plan, conquest->asteroid) && !(Pushing(plan) && IsFlag(plan.world, conquest->asteroid))) {
+  if (conquest && !ArmedAt(plan, conquest->asteroid) &&
+      !(AheadInFlags(plan) && IsFlag(plan.world, conquest->asteroid))) {
     const auto land = NewLand(plan, unit);
     const std::uint16_t at = unit.location.asteroid;
     if (land && plan.world.solar.GetAsteroidDistanceSquared(at, *land) <=
@@ -511,15 +516,15 @@ bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
 // While the chapter still has asteroids to settle within their reach, the
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war: as often as the
-// level's aggression says, every turn and guards too while its side is ahead
-// in flags.
+// level's aggression says, every turn and guards too while its side pushes
+// (ahead in flags, or closing in on what an imperator needs).
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || !CanMove(unit)) return false;
   const bool push = Pushing(plan);
   if (!push && plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
-  // A side ahead in flags keeps no guards for its land: the last flags win
-  // the game, land settled meanwhile does not.
+  // A side that pushes keeps no guards for its land: the last flags or
+  // asteroids taken win the game, land settled meanwhile does not.
   if (!push && plan.warships <= guards && SettleTarget(plan, unit)) return false;
   if (FlagGuard(plan, unit)) return false;
   const auto target = Prize(plan, unit, [&](std::uint16_t a) {
@@ -763,6 +768,20 @@ int SrvAiQuarry(const SrvWorld& world, std::uint16_t chapter) {
   return weakest;
 }
 
+bool SrvAiClosingIn(const SrvWorld& world, std::uint16_t chapter, int target) {
+  if (target <= 0) return false;
+  std::array<int, kGuildCount> guilds{};
+  int side = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters) {
+      ++guilds[static_cast<std::size_t>(as->controller >> 3)];
+      if (SrvSameSide(world, chapter, as->controller)) ++side;
+    }
+  for (int g = 0; g < kGuildCount; ++g)
+    if (g != (chapter >> 3) && guilds[static_cast<std::size_t>(g)] >= side) return false;
+  return 100 * side >= kSrvAiClosingInPercent * target;
+}
+
 bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit) { return SiegeHere(plan, unit); }
 
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
@@ -781,9 +800,9 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
                             GoSettle(plan, unit) || StackMiners(plan, unit)))
     return;
   // Builds are paid from the pool where the builder stands: its own. Ships
-  // come before miners are taken off the land; for a side ahead in flags, the
+  // come before miners are taken off the land; for a side that pushes, the
   // combat ATVs of a conquest come before ships (its fleet would otherwise
-  // hold its builders while the last flags wait for a landing).
+  // hold its builders while the last flags or asteroids wait for a landing).
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
   if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;
