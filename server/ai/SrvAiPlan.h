@@ -33,8 +33,8 @@ struct SrvAiPlan {
   int quarry = -1;
   // This turn a raid may set out (SrvAiLevel::raidPercent).
   bool raiding = false;
-  // Its side holds most of the asteroids an imperator needs, more than any
-  // other guild, and pushes for the rest (SrvAiClosingIn).
+  // Its side holds enough of the asteroids an imperator needs, more than any
+  // other guild, to push for the rest (SrvAiClosingIn), at a level that does.
   bool closingIn = false;
   // Flags its side holds, when the flags can win the game.
   int sideFlags = 0;
