@@ -202,6 +202,8 @@ std::vector<SrvPacket> SrvChooseOrders(SrvWorld& world, std::uint16_t chapter, c
     plan.rivalFlags = flags.rival;
   }
   if (level.prizeWeight > 1) plan.quarry = SrvAiQuarry(world, chapter);
+  if (level.pushesWhenClosingIn) plan.closingIn = SrvAiClosingIn(world, chapter, level.imperatorTarget);
+  plan.raiding = level.raidPercent > 0 && plan.rng.Range(1, 100) <= level.raidPercent;
   plan.plenty = SrvAiPlentifulMinerals(world, chapter, level.mineralCoverTurns);
   plan.mineralsToSpare = std::all_of(plan.plenty.begin(), plan.plenty.end(), [](bool p) { return p; });
   SrvAiResearch(plan);

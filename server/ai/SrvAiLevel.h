@@ -83,6 +83,17 @@ struct SrvAiLevel {
   // itself may leave its guild without an imperator when the one it has
   // falls.
   bool interregnums = false;
+  // Set by the game: the asteroids an imperator's side must control to win
+  // (0: an imperator does not win), so that a side closing in on them
+  // pushes for the rest.
+  int imperatorTarget = 0;
+  // At a level that does not invade: the chance, in percent, that a turn
+  // sends a raid on a weaker neighbour (SrvAiCommandUnit); 0: never. A
+  // chapter that never takes land from anyone is as good as passive.
+  int raidPercent = 0;
+  // Whether its side pushes for the rest once it closes in on the asteroids
+  // an imperator needs (SrvAiClosingIn), as a side ahead in flags does.
+  bool pushesWhenClosingIn = false;
 };
 
 std::uint8_t SrvDifficultyOf(const SrvSetup& setup);

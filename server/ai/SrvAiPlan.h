@@ -31,6 +31,11 @@ struct SrvAiPlan {
   std::vector<std::uint16_t> settling;
   // The guild its prizes are weighed against (SrvAiQuarry), -1: none.
   int quarry = -1;
+  // This turn a raid may set out (SrvAiLevel::raidPercent).
+  bool raiding = false;
+  // Its side holds enough of the asteroids an imperator needs, more than any
+  // other guild, to push for the rest (SrvAiClosingIn), at a level that does.
+  bool closingIn = false;
   // Flags its side holds, when the flags can win the game.
   int sideFlags = 0;
   // The most flags another side holds.
@@ -67,6 +72,12 @@ bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit);
 // the weakest, so that its members fall one after another rather than every
 // guild wearing every other down evenly (-1: no other guild in play).
 int SrvAiQuarry(const SrvWorld& world, std::uint16_t chapter);
+// Whether the chapter's side controls this percent of `target`, the
+// asteroids an imperator's side needs, and more asteroids than any other
+// guild (never with no target): it then pushes for the rest, as a side ahead
+// in flags does for the last flags.
+constexpr int kSrvAiClosingInPercent = 50;
+bool SrvAiClosingIn(const SrvWorld& world, std::uint16_t chapter, int target);
 // The flags (guild flag-bearers' homes) that chapters on the chapter's side
 // control, and the most that another side controls.
 struct SrvAiFlagCount {

@@ -261,9 +261,13 @@ bool MayLandAt(const SrvWorld& world, std::uint16_t chapter, const CGUnit& unit,
 constexpr int kPushFlags = 2;
 
 // The chapter's side is ahead in flags and makes for the rest.
-bool Pushing(const SrvAiPlan& plan) {
+bool AheadInFlags(const SrvAiPlan& plan) {
   return plan.level.prizeWeight > 1 && plan.sideFlags >= kPushFlags && plan.sideFlags >= plan.rivalFlags;
 }
+
+// The chapter's side makes for the last flags, or, at a level that does so,
+// the last asteroids its imperator needs.
+bool Pushing(const SrvAiPlan& plan) { return AheadInFlags(plan) || (plan.level.pushesWhenClosingIn && plan.closingIn); }
 
 // Another side is ahead in flags: the chapter's side leaves it the flags.
 bool FlagsLeft(const SrvAiPlan& plan) { return plan.rivalFlags >= kPushFlags && plan.rivalFlags > plan.sideFlags; }
@@ -296,7 +300,7 @@ int Worth(const SrvAiPlan& plan, std::uint16_t asteroid) {
   if (SrvAiZonesHeld(plan.world, asteroid, a->controller) == 0) worth *= weight;
   if (plan.level.flagsWin && IsFlag(plan.world, asteroid) && !FlagsLeft(plan)) {
     worth *= weight * weight;
-    if (Pushing(plan))
+    if (AheadInFlags(plan))
       for (int f = 0; f < plan.sideFlags; ++f) worth *= weight;
   }
   if ((a->controller >> 3) == plan.quarry) worth *= weight;
@@ -311,32 +315,6 @@ std::optional<std::uint16_t> Prize(const SrvAiPlan& plan, const CGUnit& unit, Wa
   return SrvAiBestPrize(plan.world, unit.location.asteroid, wanted, [&](std::uint16_t a) { return Worth(plan, a); });
 }
 
-// The enemy asteroid the unit can reach that a landing of at most `atvs`
-// ATVs would take at once, when the level invades: the nearest, or the best
-// prize (Worth).
-std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
-  if (!plan.level.invades) return std::nullopt;
-  const auto wanted = [&](std::uint16_t a) {
-    const int needed = AtvsToTake(plan.world, plan.chapter, a);
-    return needed > 0 && needed <= atvs && SrvAiCanInvade(plan.world, plan.chapter, a) &&
-           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
-  };
-  const auto target = Prize(plan, unit, wanted);
-  if (!target) return std::nullopt;
-  return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
-}
-
-// An enemy asteroid with a free zone the unit can reach, when the level
-// invades: the nearest that `atvs` would take at once, else the nearest.
-std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
-  if (!plan.level.invades) return std::nullopt;
-  if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
-  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
-    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) &&
-           Reachable(unit, a);
-  });
-}
-
 int Cargo(const CGUnit& unit) {
   int n = 0;
   for (std::uint8_t c : unit.atvCargo) n += c;
@@ -344,9 +322,57 @@ int Cargo(const CGUnit& unit) {
 }
 
 // A hold loaded for war: more combat ATVs than mining ones, and more than
-// the one a load for settling takes along.
-bool WarLoad(const CGUnit& unit) {
-  return unit.atvCargo[ATV_COMBAT] > 1 && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
+// the one a load for settling takes along (none at a level that sends no
+// warships out).
+bool WarLoad(const SrvAiPlan& plan, const CGUnit& unit) {
+  const int alongForSettling = plan.level.aggression > 0 ? 1 : 0;
+  return unit.atvCargo[ATV_COMBAT] > alongForSettling && unit.atvCargo[ATV_COMBAT] > unit.atvCargo[ATV_MINING];
+}
+
+// A level that raids rather than invades takes land only on a turn a raid
+// sets out, or with the raid's load aboard.
+bool Raids(const SrvAiPlan& plan, const CGUnit& unit) {
+  return !plan.level.invades && plan.level.raidPercent > 0 && (plan.raiding || WarLoad(plan, unit));
+}
+
+// A raid's prize: an asteroid whose holder controls fewer asteroids than
+// the chapter does, so that a raid keeps the weak weak rather than making
+// the raider strong.
+bool HeldByAWeakerChapter(const SrvAiPlan& plan, std::uint16_t asteroid) {
+  const CGAsteroid* a = plan.world.solar.GetAsteroid(asteroid);
+  return a != nullptr && a->controller < kMaxChapters &&
+         SrvControlledAsteroids(plan.world, a->controller) < SrvControlledAsteroids(plan.world, plan.chapter);
+}
+
+// Whether the unit's landing may take the asteroid from its holder.
+bool MayTake(const SrvAiPlan& plan, const CGUnit& unit, std::uint16_t asteroid) {
+  return plan.level.invades || (Raids(plan, unit) && HeldByAWeakerChapter(plan, asteroid));
+}
+
+// The enemy asteroid the unit can reach that a landing of at most `atvs`
+// ATVs would take at once, when the level invades or raids (MayTake): the
+// nearest, or the best prize (Worth).
+std::optional<Conquest> ConquestTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (!plan.level.invades && !Raids(plan, unit)) return std::nullopt;
+  const auto wanted = [&](std::uint16_t a) {
+    const int needed = AtvsToTake(plan.world, plan.chapter, a);
+    return needed > 0 && needed <= atvs && MayTake(plan, unit, a) && SrvAiCanInvade(plan.world, plan.chapter, a) &&
+           MayLandAt(plan.world, plan.chapter, unit, a) && Reachable(unit, a);
+  };
+  const auto target = Prize(plan, unit, wanted);
+  if (!target) return std::nullopt;
+  return Conquest{*target, AtvsToTake(plan.world, plan.chapter, *target)};
+}
+
+// An enemy asteroid with a free zone the unit can reach: the nearest that
+// `atvs` would take at once, else, when the level invades, the nearest.
+std::optional<std::uint16_t> InvasionTarget(SrvAiPlan& plan, CGUnit& unit, int atvs) {
+  if (const auto conquest = ConquestTarget(plan, unit, atvs)) return conquest->asteroid;
+  if (!plan.level.invades) return std::nullopt;
+  return SrvAiNearest(plan.world, unit.location.asteroid, [&](std::uint16_t a) {
+    return SrvAiCanInvade(plan.world, plan.chapter, a) && MayLandAt(plan.world, plan.chapter, unit, a) &&
+           Reachable(unit, a);
+  });
 }
 
 // With `warOnly`, only the combat ATVs of a landing that takes an enemy's
@@ -363,7 +389,8 @@ bool BuildAtvs(SrvAiPlan& plan, CGUnit& unit, bool warOnly) {
   // is a flag its side, ahead in flags, still needs, the landing goes ahead
   // whatever new land lies nearer.
   std::optional<Conquest> conquest = ConquestTarget(plan, unit, free);
-  if (conquest && !ArmedAt(plan, conquest->asteroid) && !(Pushing(plan) && IsFlag(plan.world, conquest->asteroid))) {
+  if (conquest && !ArmedAt(plan, conquest->asteroid) &&
+      !(AheadInFlags(plan) && IsFlag(plan.world, conquest->asteroid))) {
     const auto land = NewLand(plan, unit);
     const std::uint16_t at = unit.location.asteroid;
     if (land && plan.world.solar.GetAsteroidDistanceSquared(at, *land) <=
@@ -413,9 +440,9 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
   // an enemy's unit stands (an armed unit fights those it can hit first).
   if (Guarded(plan.world, plan.chapter, at)) return false;
   const bool settle = SrvAiCanSettle(plan.world, plan.chapter, at);
-  if (!settle && !(plan.level.invades && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
+  if (!settle && !(MayTake(plan, unit, at) && SrvAiCanInvade(plan.world, plan.chapter, at))) return false;
   // A war load is not spent on land the chapter holds while war is in reach.
-  if (settle && WarLoad(unit) && InvasionTarget(plan, unit, Cargo(unit))) return false;
+  if (settle && WarLoad(plan, unit) && InvasionTarget(plan, unit, Cargo(unit))) return false;
   LandingBlock landing;
   std::array<int, kAtvKinds> left{};
   for (int kind = 0; kind < kAtvKinds; ++kind) left[kind] = unit.atvCargo[static_cast<std::size_t>(kind)];
@@ -452,7 +479,7 @@ bool LandAtvs(SrvAiPlan& plan, CGUnit& unit) {
 bool GoSettle(SrvAiPlan& plan, CGUnit& unit) {
   if (!CanMove(unit)) return false;
   std::optional<std::uint16_t> target;
-  if (WarLoad(unit)) target = InvasionTarget(plan, unit, Cargo(unit));
+  if (WarLoad(plan, unit)) target = InvasionTarget(plan, unit, Cargo(unit));
   if (!target) target = SettleTarget(plan, unit);
   // Miners off other land stay where the chapter's own land is worth mining
   // (StackMiners), else make for such land; at a level that frees mined
@@ -489,15 +516,15 @@ bool FlagGuard(const SrvAiPlan& plan, const CGUnit& unit) {
 // While the chapter still has asteroids to settle within their reach, the
 // level's guards for each asteroid it controls stay to guard them; the
 // others, and all once nothing is left to settle, go to war: as often as the
-// level's aggression says, every turn and guards too while its side is ahead
-// in flags.
+// level's aggression says, every turn and guards too while its side pushes
+// (ahead in flags, or closing in on what an imperator needs).
 bool SetOut(SrvAiPlan& plan, CGUnit& unit) {
   if (plan.level.aggression <= 0 || !CanMove(unit)) return false;
   const bool push = Pushing(plan);
   if (!push && plan.rng.Range(1, 100) > plan.level.aggression) return false;
   const int guards = plan.level.guardsPerAsteroid * SrvControlledAsteroids(plan.world, plan.chapter);
-  // A side ahead in flags keeps no guards for its land: the last flags win
-  // the game, land settled meanwhile does not.
+  // A side that pushes keeps no guards for its land: the last flags or
+  // asteroids taken win the game, land settled meanwhile does not.
   if (!push && plan.warships <= guards && SettleTarget(plan, unit)) return false;
   if (FlagGuard(plan, unit)) return false;
   const auto target = Prize(plan, unit, [&](std::uint16_t a) {
@@ -741,6 +768,20 @@ int SrvAiQuarry(const SrvWorld& world, std::uint16_t chapter) {
   return weakest;
 }
 
+bool SrvAiClosingIn(const SrvWorld& world, std::uint16_t chapter, int target) {
+  if (target <= 0) return false;
+  std::array<int, kGuildCount> guilds{};
+  int side = 0;
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount(); ++a)
+    if (const CGAsteroid* as = world.solar.GetAsteroid(a); as != nullptr && as->controller < kMaxChapters) {
+      ++guilds[static_cast<std::size_t>(as->controller >> 3)];
+      if (SrvSameSide(world, chapter, as->controller)) ++side;
+    }
+  for (int g = 0; g < kGuildCount; ++g)
+    if (g != (chapter >> 3) && guilds[static_cast<std::size_t>(g)] >= side) return false;
+  return 100 * side >= kSrvAiClosingInPercent * target;
+}
+
 bool SrvAiBombardmentStands(const SrvAiPlan& plan, const CGUnit& unit) { return SiegeHere(plan, unit); }
 
 void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
@@ -759,9 +800,9 @@ void SrvAiCommandUnit(SrvAiPlan& plan, CGUnit& unit) {
                             GoSettle(plan, unit) || StackMiners(plan, unit)))
     return;
   // Builds are paid from the pool where the builder stands: its own. Ships
-  // come before miners are taken off the land; for a side ahead in flags, the
+  // come before miners are taken off the land; for a side that pushes, the
   // combat ATVs of a conquest come before ships (its fleet would otherwise
-  // hold its builders while the last flags wait for a landing).
+  // hold its builders while the last flags or asteroids wait for a landing).
   const CGAsteroid* asteroid = plan.world.solar.GetAsteroid(at);
   const bool builds = unit.GetConstructionCapacity() > 0 && asteroid != nullptr && asteroid->owner == plan.chapter;
   if (builds && Pushing(plan) && BuildAtvs(plan, unit, true)) return;

@@ -88,6 +88,8 @@ void SrvPlayComputerChapters(SrvTurnContext& turn) {
   SrvAiLevel level = SrvAiLevelOf(SrvDifficultyOf(turn.setup));
   level.flagsWin = SrvVictoryRulesOf(turn.setup).Has(kSrvCaptureTheFlag);
   level.interregnums = SrvVictoryRulesOf(turn.setup).Interregnum();
+  if (SrvVictoryRulesOf(turn.setup).Imperators())
+    level.imperatorTarget = SrvImperatorAsteroidTarget(SrvVictoryRulesOf(turn.setup), CGSolarDB::GetAsteroidCount());
   for (std::uint16_t c = 0; c < kMaxChapters; ++c) {
     if (turn.human[c] || !turn.world.HasChapter(c)) continue;
     for (const SrvPacket& order : SrvChooseOrders(turn.world, c, level, ChapterSeed(turn.world, c))) {

@@ -2,7 +2,8 @@
 // zones beside them before they attack (the ATVs and facilities there fire
 // back) and keep one back where they hold their zone alone; at hard a landing
 // that invades brings every combat ATV aboard down on the zones it takes,
-// where the holder's ATVs beside them would pick off lone ones.
+// where the holder's ATVs beside them would pick off lone ones; easy, which
+// never invades, raids a weaker neighbour now and then.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -13,6 +14,7 @@
 #include "Game/model/GZone.h"
 #include "Game/rules/GTemplateDB.h"
 #include "server/ai/SrvAiBudget.h"
+#include "server/ai/SrvAiSight.h"
 #include "tests/server/ai/srv_ai_fixture.h"
 
 namespace {
@@ -162,6 +164,37 @@ TEST(SrvAiGroundWar, ALandingThatInvadesBringsEveryCombatAtvDownOnTheZonesItTake
   EXPECT_TRUE(g.Landed(kEasy).empty()) << "easy never invades";
   EXPECT_EQ(g.Landed(kAverage), (std::vector<int>{4, 3}));
   EXPECT_EQ(g.Landed(kHard), (std::vector<int>{4, 3}));
+}
+
+// Easy takes land from nobody stronger than itself: the one combat ATV of a
+// raid's load lands on an asteroid of a chapter controlling fewer asteroids
+// than easy's, and not on one of a chapter controlling more; a single combat
+// ATV aboard is a raid's load at easy (its settlers take none along), kept
+// for the raid rather than landed on free land of its own.
+TEST(SrvAiGroundWar, EasyRaidsOnlyAWeakerNeighbour) {
+  Invasion g(2, 1);
+  ASSERT_NE(g.carrier, nullptr);
+  EXPECT_TRUE(g.Landed(kEasy).empty()) << "chapter 8 controls every asteroid but chapter 0's home";
+
+  const std::uint16_t home = g.Chapter(0).homeAsteroid, rivalHome = g.Chapter(8).homeAsteroid;
+  for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i)
+    if (i != g.target && i != rivalHome && g.world.solar.GetAsteroid(i)->controller == 8) g.Control(i, 0);
+  EXPECT_EQ(g.Landed(kEasy), (std::vector<int>{1}));
+
+  // Above free land of its own, the load makes for the weaker neighbour's
+  // asteroid it would take at once (chapter 8 keeps no zone there).
+  CGAsteroid* prize = g.world.solar.GetAsteroid(g.target);
+  for (std::uint16_t z = 0; z < prize->GetZoneCount(); ++z) prize->GetZone(z)->SetOwner(kZoneNobody);
+  CGAsteroid* own = g.world.solar.GetAsteroid(home);
+  own->GetZone(1)->SetOwner(kZoneNobody);
+  ASSERT_TRUE(SrvAiCanSettle(g.world, 0, home));
+  CGUnit* raider = g.world.CreateUnit(0, g.carrier->design, Location{home, 1200, 0, 0});
+  ASSERT_NE(raider, nullptr);
+  raider->atvCargo = {1, 0, 0, 0};
+  raider->power = raider->GetMaxPower();
+  SrvPacket packet;
+  ASSERT_EQ(OrderFor(g, 0, *raider, kEasy, &packet), ORDER_MOVE_TO_ASTEROID);
+  EXPECT_EQ(ReadU32(packet, 24), g.target);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Where average and hard computer chapters make war: a flag-bearer's home, when the
 // flags can win the game, before a nearer asteroid of no account; a flag
 // they hold keeps its guards; the weakest guild's asteroids first; a side
-// ahead in flags makes for the rest with its guards too, the others leave them. How their imperator votes split: a
+// ahead in flags, or closing in on what an imperator needs, makes for the rest with its guards too, the others leave
+// the flags. How their imperator votes split: a
 // rival close behind the strongest backs itself, so a fallen imperator leaves an interregnum.
 #include <gtest/gtest.h>
 
@@ -256,6 +257,37 @@ TEST_F(SrvAiPrize, ASideAheadInFlagsSendsItsGuardsToo) {
   ASSERT_EQ(SrvAiCountFlags(game.world, 9).side, 2);
   EXPECT_EQ(Moves(Destinations(hard, base)), 8 * static_cast<int>(squadron.size()))
       << "two flags: every warship, every turn";
+}
+
+// A hard side that holds most of the asteroids an imperator needs, and more
+// than any other guild, pushes for the rest as a side ahead in flags does:
+// its guards set out too, every turn. Not short of that share, nor while
+// another guild holds as many, nor where an imperator does not win; an
+// average side does not (its realm, pushed into more wars, loses more land
+// to hard's in mixed games).
+TEST_F(SrvAiPrize, ASideClosingInOnWhatAnImperatorNeedsPushesForTheRest) {
+  SrvAiLevel hard = SrvAiLevelOf(2);
+  game.GiveAsteroids(9, 9);
+  const int held = SrvControlledAsteroids(game.world, 9);
+  ASSERT_EQ(held, 10);
+  const int everyTurn = 8 * static_cast<int>(squadron.size());
+  ASSERT_LE(static_cast<int>(squadron.size()), hard.guardsPerAsteroid * held) << "fewer warships than its guards";
+  EXPECT_EQ(Moves(Destinations(hard, base)), 0) << "no imperator wins: the squadron guards";
+
+  hard.imperatorTarget = 100 * held / kSrvAiClosingInPercent + 1;
+  EXPECT_FALSE(SrvAiClosingIn(game.world, 9, hard.imperatorTarget));
+  EXPECT_EQ(Moves(Destinations(hard, base)), 0) << "short of the share";
+  hard.imperatorTarget = 100 * held / kSrvAiClosingInPercent;
+  EXPECT_TRUE(SrvAiClosingIn(game.world, 9, hard.imperatorTarget));
+  EXPECT_EQ(Moves(Destinations(hard, base)), everyTurn) << "every warship, every turn";
+  SrvAiLevel average = SrvAiLevelOf(1);
+  average.imperatorTarget = hard.imperatorTarget;
+  ASSERT_LE(static_cast<int>(squadron.size()), average.guardsPerAsteroid * held);
+  EXPECT_EQ(Moves(Destinations(average, base)), 0) << "average does not push for an imperator";
+
+  game.GiveAsteroids(17, held - SrvControlledAsteroids(game.world, 17));
+  EXPECT_FALSE(SrvAiClosingIn(game.world, 9, hard.imperatorTarget)) << "guild 2 holds as many";
+  EXPECT_EQ(Moves(Destinations(hard, base)), 0);
 }
 
 // The imperator vote each member of guild 0 gives (its own slot when it

@@ -133,6 +133,8 @@ inline void PlayMixedLevels(SrvTurnContext& turn) {
     SrvAiLevel level = SrvAiLevelOf(MixedLevelOf(c));
     level.flagsWin = flagsWin;
     level.interregnums = SrvVictoryRulesOf(turn.setup).Interregnum();
+    if (SrvVictoryRulesOf(turn.setup).Imperators())
+      level.imperatorTarget = SrvImperatorAsteroidTarget(SrvVictoryRulesOf(turn.setup), CGSolarDB::GetAsteroidCount());
     for (const SrvPacket& order : SrvChooseOrders(world, c, level, seed))
       if (SrvSubmitComputerOrder(turn, c, order) != SrvOrderVerdict::kAccepted)
         turn.log.Line("turn %u: computer chapter %u: order refused", world.turn, c);
