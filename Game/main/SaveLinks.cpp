@@ -10,9 +10,7 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/base/GInstData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/PacketSniffer.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
@@ -106,12 +104,5 @@ void InstallSaveLinks(AppLinks& links) {
   links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int) {
     if (g_session && !WriteEmailPacket(*g_session, LocalChapterId(kNoChapterChosen), packet, length) && g_app)
       g_app->ShowTextBox("SAVEFAIL");
-  };
-  g_netHandlerLinks.readEmailPacket = [](std::span<std::uint8_t> buffer, std::uint32_t* length) {
-    return g_session ? ReadEmailPacket(*g_session, buffer, length) : kEmailNoPacket;
-  };
-  g_netHandlerLinks.snifferProcessing = [](std::span<const std::uint8_t> packet) {
-    if (auto* sniffer = g_session ? dynamic_cast<CPacketSniffer*>(g_session->sniffer.get()) : nullptr)
-      sniffer->LogReceive(packet);
   };
 }

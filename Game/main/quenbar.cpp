@@ -18,6 +18,7 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
 #include "Game/frontend/FrontEnd.h"
+#include "Game/main/ClientShellImpl.h"
 #include "Game/main/GameLinks.h"
 #include "Game/main/ScriptedBackend.h"
 #include "Game/rules/GRulesLinks.h"
@@ -81,6 +82,8 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
+  static CProgramShell shell;
+  RegisterClientShell(&shell);
   InstallGameLinks(g_appLinks);
   InstallFrontEnd(g_appLinks);
   InstallDialogLinks();

@@ -1,0 +1,70 @@
+#pragma once
+// What the game core asks of the program around it: its boxes and questions,
+// the progress dialog, the movies, the configuration screen, the messages to
+// its windows, the e-mail input and the packet sniffer. The program implements
+// it and registers itself once; until then, and with no program at all
+// (tests, the fuzz targets, the benchmarks, the server's tools), the default
+// does nothing and answers as noted, so the core runs on its own.
+//
+// Game thread only.
+
+#include <cstdint>
+#include <span>
+
+#include "platform/core/types.h"
+
+class IClientShell {
+ public:
+  virtual ~IClientShell() = default;
+
+  // A Yes/No box over the game screen with the text of a text ID, in the
+  // local guild's art; the screen is drawn again after it. True for yes (true).
+  virtual bool AskInPlay(const char* /*textId*/) { return true; }
+  // The OK box with the text of a text ID, formatted with `arg` when not null.
+  virtual void ShowTextBox(const char* /*textId*/, const char* /*arg*/) {}
+  // Plays a movie file (the game's result).
+  virtual void PlayMovie(const char* /*file*/) {}
+  // Closes and deletes the initialising progress dialog, when open.
+  virtual void CloseProgress() {}
+  // The next main-loop pass acts as if Escape had been pressed.
+  virtual void SetPendingEscape() {}
+
+  // The program's 40-byte game configuration block, valid until the next
+  // call (empty: none).
+  virtual std::span<std::uint8_t> GameConfigBlock() { return {}; }
+  // Runs the game configuration screen over the block; the player's changes
+  // are written back into it.
+  virtual void RunConfigScreen(std::span<std::uint8_t> /*block*/) {}
+  // The program was started by a lobby (false).
+  virtual bool LobbyLaunch() { return false; }
+  // The local chapter the packet handlers speak for, given the game data's
+  // (0 with no game). The program's is the game data's, as is the default's.
+  virtual std::uint16_t HandlerChapterId(std::uint16_t ofGame) { return ofGame; }
+  // The game settings received in packet 54, whole packet (nothing).
+  virtual void ApplyReceivedSettings(std::span<const std::uint8_t> /*packet*/) {}
+  // Posts the quit message with a code.
+  virtual void PostQuit(int /*code*/) {}
+
+  // Whether the session's packets are handled at all: only while someone
+  // hears what they tell (the default: a notify window exists).
+  virtual bool HearsSession(plat::HWND notifyWindow) { return notifyWindow != nullptr; }
+  // Posts (send = false) or sends a message to the session's notify window
+  // (null: none).
+  virtual void NotifySession(plat::HWND /*notifyWindow*/, std::uint32_t /*msg*/, std::uintptr_t /*wParam*/,
+                             std::intptr_t /*lParam*/, bool /*send*/) {}
+
+  // The next packet of the e-mail input into `buffer`, its length in
+  // `*length`; false at the end (false).
+  virtual bool NextEmailPacket(std::span<std::uint8_t> /*buffer*/, std::uint32_t* /*length*/) { return false; }
+  // The packet sniffer's line for a packet about to be handled, when it is on.
+  virtual void PacketProcessing(std::span<const std::uint8_t> /*packet*/) {}
+  // Told the type of each packet the dispatcher has handled; scripted runs
+  // wait on it.
+  virtual void PacketHandled(std::uint16_t /*type*/) {}
+};
+
+// The registered shell, or the do-nothing default.
+IClientShell& ClientShell();
+// Registers the program's shell; null goes back to the default. The caller
+// keeps the object alive while it is registered.
+void RegisterClientShell(IClientShell* shell);
