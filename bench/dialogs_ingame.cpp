@@ -42,8 +42,10 @@ void BM_Settings(benchmark::State& state) {
 BENCHMARK(BM_Settings);
 
 void BM_OptionsMenu(benchmark::State& state) {
-  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28},
-              [](Game& g) { CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, OptionsActions{}); });
+  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28}, [](Game& g) {
+    IOptionsScreen screen;
+    CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, screen);
+  });
 }
 BENCHMARK(BM_OptionsMenu);
 

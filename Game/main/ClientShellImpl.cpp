@@ -9,10 +9,34 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/base/GInstData.h"
+#include "Game/dialogs/CDSaveDlg.h"
+#include "Game/frontend/CDLoadDlg.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
 #include "Game/save/EmailTurn.h"
 #include "platform/user/queue.h"
+
+namespace {
+
+std::string Formatted(const char* textId, const char* arg) {
+  char text[255];
+  if (arg)
+    g_app->TextIndex().GetText(textId, text, sizeof text, arg);
+  else
+    g_app->TextIndex().GetText(textId, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+bool CProgramShell::AskYesNo(const char* textId, const char* arg) {
+  if (!g_app) return true;
+  std::uint32_t answer = 0;
+  CYesNoDlg box(g_ddraw, g_mainWnd, g_app->m_instance, Formatted(textId, arg).c_str(),
+                static_cast<std::uint32_t>(LocalGuild()), &answer);
+  return answer == 1;
+}
 
 bool CProgramShell::AskInPlay(const char* textId) {
   if (!g_app) return true;
@@ -31,16 +55,20 @@ bool CProgramShell::AskInPlay(const char* textId) {
 
 void CProgramShell::ShowTextBox(const char* textId, const char* arg) {
   if (!g_app) return;
-  char text[255];
-  if (arg)
-    g_app->TextIndex().GetText(textId, text, sizeof text, arg);
-  else
-    g_app->TextIndex().GetText(textId, text, sizeof text);
-  COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
+  COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, Formatted(textId, arg).c_str(),
+             static_cast<std::uint32_t>(LocalGuild()));
+}
+
+void CProgramShell::ShowPlainBox(const char* text) {
+  if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
 }
 
 void CProgramShell::PlayMovie(const char* file) {
   if (g_app) g_app->PlayMovie(file);
+}
+
+void CProgramShell::OpenProgress(const char* textId) {
+  if (g_app && g_appLinks.openProgress) g_appLinks.openProgress(g_app->Text(textId).c_str(), 0);
 }
 
 void CProgramShell::CloseProgress() {
@@ -50,6 +78,45 @@ void CProgramShell::CloseProgress() {
 void CProgramShell::SetPendingEscape() {
   if (g_app) g_app->m_pendingEscape = 1;
 }
+
+int CProgramShell::SaveAppState(plat::FILE* file) { return g_app ? g_app->SaveState(file) : 0; }
+
+int CProgramShell::LoadAppState(plat::FILE* file) { return g_app ? g_app->LoadState(file) : 0; }
+
+bool CProgramShell::ChooseSaveName(std::string* name) {
+  std::string directory;
+  return RunSaveDialog(SAVE_GAME, &directory, name);
+}
+
+// The front end's load screen chooses for the in-game dialogs too.
+bool CProgramShell::ChooseLoadFile(int mode, std::string* directory, std::string* name) {
+  if (!g_app) return false;
+  LoadChoice choice;
+  choice.mode = static_cast<std::uint16_t>(mode);
+  choice.inGame = true;
+  if (RunLoadDlg(*g_app, choice) != 1 || choice.fileName.empty()) return false;
+  *directory = choice.directory;
+  *name = choice.fileName;
+  return true;
+}
+
+// The title's quick start plays the last game this player saved alone; a
+// multiplayer or e-mail game cannot go on without its other players.
+void CProgramShell::OwnSaveWritten(const std::string& name) {
+  if (g_app && g_app->m_role.singlePlayer && !g_app->m_role.emailGame) g_instData.SetQuickStartFile(name.c_str());
+}
+
+void CProgramShell::DeleteReplayFiles() {
+  if (!g_app) return;
+  g_app->DeleteReplayFiles();
+  g_app->DeleteReviewLogs();
+}
+
+std::uint16_t CProgramShell::AppChapterId(std::uint16_t) { return g_app ? g_app->m_chapter.id : std::uint16_t{0}; }
+
+const char* CProgramShell::PlayerName() { return g_app ? static_cast<const char*>(g_app->m_chapter.name) : ""; }
+
+void CProgramShell::PostToMainWindow(std::uint32_t msg) { plat::PostMessage(g_mainWnd, msg, 0, 0); }
 
 std::span<std::uint8_t> CProgramShell::GameConfigBlock() {
   // The handler reads and sends the block at once; the screen's changes go

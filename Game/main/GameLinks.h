@@ -9,5 +9,3 @@
 void InstallGameLinks(AppLinks& links);
 // The in-game dialogs behind the game model's links to them.
 void InstallDialogLinks();
-// The load screen over the game, in `mode`: true with the file chosen.
-bool ChooseLoadFile(int mode, std::string* directory, std::string* name);

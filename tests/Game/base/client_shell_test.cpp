@@ -6,9 +6,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "Game/base/ClientShell.h"
+#include "Game/base/PacketSink.h"
 #include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
@@ -25,6 +29,29 @@ TEST(ClientShell, WithoutAProgramTheCoreIsAnsweredAsIfAlone) {
   // Packets are handled only while a window hears what they tell.
   EXPECT_FALSE(shell.HearsSession(nullptr));
   EXPECT_TRUE(shell.HearsSession(reinterpret_cast<plat::HWND>(&buffer)));
+}
+
+// Saves and loads without a program: no block of its own (done at once), no
+// name chosen, the chapter the caller falls back on, and nothing sent.
+TEST(ClientShell, WithoutAProgramASaveHasNoApplicationBlockAndSendsNothing) {
+  IClientShell& shell = ClientShell();
+  EXPECT_EQ(shell.SaveAppState(nullptr), 1);
+  EXPECT_EQ(shell.LoadAppState(nullptr), 1);
+  std::string name = "kept";
+  EXPECT_FALSE(shell.ChooseSaveName(&name));
+  EXPECT_EQ(name, "kept");
+  EXPECT_TRUE(shell.AskYesNo("SAVEYSNO", "a.clt"));
+  EXPECT_EQ(shell.AppChapterId(17), 17);
+  EXPECT_STREQ(shell.PlayerName(), "");
+  std::array<std::uint8_t, 12> packet{1, 2, 3};
+  PacketSink().SendToAll(packet);
+  EXPECT_EQ(packet[0], 1);
+  {
+    quentest::RecordingSink sink;
+    PacketSink().SendToAll(packet);
+    EXPECT_EQ(sink.toAll, (std::vector<std::vector<std::uint8_t>>{{packet.begin(), packet.end()}}));
+  }
+  EXPECT_EQ(dynamic_cast<quentest::RecordingSink*>(&PacketSink()), nullptr);  // gone: the default again
 }
 
 TEST(ClientShell, ARegisteredShellIsAskedUntilItGoes) {

@@ -18,7 +18,6 @@
 #include "Game/net/NetSession.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
 #include "server/email/SrvEmail.h"
@@ -39,8 +38,6 @@ struct EmailShell : quentest::RecordingShell {
 class EmailGame : public root_test::RootGame {
  protected:
   EmailGame() {
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.playerName = [this] { return playerName.c_str(); };
     folder = box.Host("").string() + "/";
     log.Open(folder + "server.log");
     // The server plays by the installation's rules, which the root wrote at C:\.
@@ -48,7 +45,6 @@ class EmailGame : public root_test::RootGame {
   }
   ~EmailGame() override {
     AttachSessionLinks(nullptr);
-    g_saveLinks = SaveLinks{};
     delete g_gameData;
   }
 
@@ -94,8 +90,8 @@ class EmailGame : public root_test::RootGame {
   }
 
   std::string folder;
-  std::string playerName;
   EmailShell shell;
+  std::string& playerName = shell.playerName;
   SrvLog log;
 };
 
@@ -164,8 +160,7 @@ TEST_F(EmailGame, AnInputFileWithoutItsHeaderOrAGameToReplayIntoIsClosed) {
 // turn is played, where an input that ends cleanly plays on.
 TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
   ASSERT_TRUE(CreateEmailGame(folder, "torn", 5, log));
-  std::vector<std::string> boxes;
-  g_saveLinks.showTextBox = [&](const char* id, const char*) { boxes.push_back(id); };
+  const std::vector<std::string>& boxes = shell.boxes;
   const std::string good = box.Read("torn-0.s09");
   const auto play = [&](const std::string& name, const std::string& bytes) {
     plat::FILE* fp = plat::fopen(EmailInputFileName(name).c_str(), "wb");
