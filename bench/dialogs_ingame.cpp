@@ -36,7 +36,8 @@ std::string HelpText(std::size_t size) {
 
 void BM_Settings(benchmark::State& state) {
   AgainstBlit(state, {25 + 444 + 51, 96 + 323 + 18}, [](Game& g) {
-    CDInGameSettingsDlg dialog(g.ddraw.get(), g.main, g.program, InGameSettings{}, true, SettingsLinks{});
+    ISettingsScreen screen;
+    CDInGameSettingsDlg dialog(g.ddraw.get(), g.main, g.program, InGameSettings{}, true, screen);
   });
 }
 BENCHMARK(BM_Settings);
