@@ -1,5 +1,4 @@
-// The in-game dialogs behind the game model's battle-plan links, and the
-// front end's load screen behind the dialogs' Load buttons.
+// The in-game dialogs behind the game model's battle-plan links.
 #include "Game/dialogs/CDBPDfult.h"
 #include "Game/dialogs/CDBattlePlanDlg.h"
 #include "Game/dialogs/CDGroupBattlePlanDlg.h"

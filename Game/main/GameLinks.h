@@ -2,8 +2,6 @@
 // Connects the application to the game data and the packet dispatcher of the
 // game core. Game thread only.
 
-#include <string>
-
 #include "Game/app/AppLinks.h"
 
 void InstallGameLinks(AppLinks& links);
