@@ -12,7 +12,6 @@
 
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "bench/count_allocations.h"
 #include "tests/Game/net/handlers/game_streams.h"
 
@@ -38,7 +37,6 @@ double ReadSeconds(const std::vector<std::vector<std::uint8_t>>& stream, int rou
 }
 
 void BM_DispatchTurnResults(benchmark::State& state) {
-  g_netHandlerLinks.notify = [](std::uint32_t, std::uintptr_t, std::intptr_t, bool) {};
   auto game = std::make_unique<CGameData>(9, kShape.chaptersPerGuild);
   g_gameData = game.get();
   for (const auto& p : game_streams::StartOfGame(kShape)) HandlePacket(nullptr, p, 0);
@@ -62,7 +60,6 @@ void BM_DispatchTurnResults(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(StreamBytes(turn) * state.iterations()));
   g_gameData = nullptr;
   game.reset();
-  g_netHandlerLinks = NetHandlerLinks{};
 }
 BENCHMARK(BM_DispatchTurnResults)->Unit(benchmark::kMillisecond);
 

@@ -36,14 +36,17 @@ std::string HelpText(std::size_t size) {
 
 void BM_Settings(benchmark::State& state) {
   AgainstBlit(state, {25 + 444 + 51, 96 + 323 + 18}, [](Game& g) {
-    CDInGameSettingsDlg dialog(g.ddraw.get(), g.main, g.program, InGameSettings{}, true, SettingsLinks{});
+    ISettingsScreen screen;
+    CDInGameSettingsDlg dialog(g.ddraw.get(), g.main, g.program, InGameSettings{}, true, screen);
   });
 }
 BENCHMARK(BM_Settings);
 
 void BM_OptionsMenu(benchmark::State& state) {
-  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28},
-              [](Game& g) { CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, OptionsActions{}); });
+  AgainstBlit(state, {26 + 45 + 80, 96 + 179 + 28}, [](Game& g) {
+    IOptionsScreen screen;
+    CDInGameOptionsDlg dialog(g.ddraw.get(), g.main, g.program, screen);
+  });
 }
 BENCHMARK(BM_OptionsMenu);
 

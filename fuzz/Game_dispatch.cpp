@@ -13,7 +13,6 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "fuzz/game_start.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"
@@ -23,8 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Scratch::Get();
   // Packet 51 pauses for a second: on the virtual clock that costs nothing.
   if (!plat::IsVirtualClock()) plat::UseVirtualClock();
-  // Nobody to post to: the messages go nowhere.
-  g_netHandlerLinks.notify = [](std::uint32_t, std::uintptr_t, std::intptr_t, bool) {};
   auto game = std::make_unique<CGameData>(9, 8);
   g_gameData = game.get();
   for (const auto& p : fuzz::StartOfGame()) HandlePacket(nullptr, p, 0);

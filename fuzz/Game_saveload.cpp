@@ -15,9 +15,9 @@
 #include "Game/model/GGameData.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -25,7 +25,15 @@ namespace {
 constexpr std::uint16_t kLocalChapter = 8;
 constexpr std::uint8_t kChaptersPerGuild = 1;
 
-constexpr std::uint8_t kAppBlock[8] = {'v', 'i', 'e', 'w', 's', 't', 'a', 't'};
+// The application's block of every save: written and read back whole.
+quentest::RecordingShell& Shell() {
+  static quentest::RecordingShell& shell = []() -> quentest::RecordingShell& {
+    auto* made = new quentest::RecordingShell;
+    made->appState = "viewstat";
+    return *made;
+  }();
+  return shell;
+}
 
 std::vector<std::uint8_t> ModelBytes() {
   plat::FILE* fp = plat::fopen("Q:\\model.bin", "wb");
@@ -45,9 +53,6 @@ const std::vector<std::uint8_t>& WholeSave() {
     scratch.Write("1.trp", terrain);
     g_gameData = new CGameData(kLocalChapter, kChaptersPerGuild);
     g_gameData->turn = 30;
-    g_saveLinks.saveAppState = [](plat::FILE* fp) {
-      return static_cast<int>(plat::fwrite(kAppBlock, 1, sizeof kAppBlock, fp) == sizeof kAppBlock);
-    };
     if (!WriteSaveFileAs("", "whole.clt", 0x1E0042, 0, false)) __builtin_trap();
     delete g_gameData;
     plat::remove("Q:\\3.rpl");
@@ -75,12 +80,10 @@ std::vector<std::uint8_t> Damaged(std::span<const std::uint8_t> edits) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
+  Shell().boxes.clear();  // what one input showed, not the whole run's
+  Shell().progress.clear();
   const std::vector<std::uint8_t> file =
       data[0] % 2 == 0 ? std::vector<std::uint8_t>(data + 1, data + size) : Damaged({data + 1, size - 1});
-  g_saveLinks.loadAppState = [](plat::FILE* fp) {
-    std::uint8_t block[sizeof kAppBlock];
-    return static_cast<int>(plat::fread(block, 1, sizeof block, fp) == sizeof block);
-  };
   g_gameData = new CGameData(kLocalChapter, kChaptersPerGuild);
   g_gameData->turn = 12;
   // Every input starts from the same running game.

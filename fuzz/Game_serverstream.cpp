@@ -21,7 +21,6 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
 #include "fuzz/game_start.h"
@@ -30,6 +29,7 @@
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -114,6 +114,18 @@ std::vector<std::uint8_t> Record(std::span<const std::uint8_t> packet) {
   return r;
 }
 
+// The client's program: it hears every packet, and sees the end mark as it
+// is about to be handled.
+struct EndWatch : quentest::RecordingShell {
+  bool ended = false;
+  void PacketProcessing(std::span<const std::uint8_t> packet) override {
+    PacketHeader h;
+    ended = ended || (packet.size() == kPacketHeaderSize + sizeof kEndMark && ReadPacketHeader(packet, h) &&
+                      h.type == kEndType && h.sequence == 0 &&
+                      std::memcmp(packet.data() + kPacketHeaderSize, kEndMark, sizeof kEndMark) == 0);
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -139,14 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Packet 51 pauses for a second: on the virtual clock that costs nothing.
   if (!plat::IsVirtualClock()) plat::UseVirtualClock();
   static Server& server = *new Server;  // one host for the whole run
-  static bool ended = false;
-  g_netHandlerLinks.notify = [](std::uint32_t, std::uintptr_t, std::intptr_t, bool) {};
-  g_netHandlerLinks.snifferProcessing = [](std::span<const std::uint8_t> packet) {
-    PacketHeader h;
-    ended = ended || (packet.size() == kPacketHeaderSize + sizeof kEndMark && ReadPacketHeader(packet, h) &&
-                      h.type == kEndType && h.sequence == 0 &&
-                      std::memcmp(packet.data() + kPacketHeaderSize, kEndMark, sizeof kEndMark) == 0);
-  };
+  static EndWatch& shell = *new EndWatch;
+  shell.posted.clear();  // what one input posts, not the whole run's
+  shell.handled.clear();
 
   auto client = Join(server);
   auto game = std::make_unique<CGameData>(9, 8);
@@ -166,9 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(end + kPacketHeaderSize, kEndMark, sizeof kEndMark);
   connected = connected && server.Send(end);
 
-  ended = false;
+  shell.ended = false;
   const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
-  while (connected && !ended) {
+  while (connected && !shell.ended) {
     if (DispatchPacket(*client) == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
     // A sequence that never completes holds the rest back until the queue's
     // bound, where the client gives the connection up.

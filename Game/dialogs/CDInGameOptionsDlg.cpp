@@ -28,8 +28,8 @@ const ScreenButton kButtons[] = {
 
 }  // namespace
 
-CDInGameOptionsDlg::CDInGameOptionsDlg(CDDraw* display, HWND window, HINSTANCE instance, OptionsActions actions)
-    : CButtonTableDlg(display, window, instance, 199, kButtons), m_viewWindow(window), m_actions(std::move(actions)) {
+CDInGameOptionsDlg::CDInGameOptionsDlg(CDDraw* display, HWND window, HINSTANCE instance, IOptionsScreen& screen)
+    : CButtonTableDlg(display, window, instance, 199, kButtons), m_viewWindow(window), m_screen(screen) {
   m_result = DoModal("IDD_INGAMEOPTIONS");
 }
 
@@ -55,7 +55,7 @@ LRESULT CDInGameOptionsDlg::OnPaint(HWND window) {
 
 void CDInGameOptionsDlg::OnButton(HWND window, std::size_t index) {
   const int choice = Entry(index).result;
-  if (choice == kOptionSave && m_actions.recenterCamera) m_actions.recenterCamera();
+  if (choice == kOptionSave) m_screen.RecenterCamera();
   PlayClick();
   ToggleButton(index);
   InvalidateRect(window, nullptr, FALSE);
@@ -68,7 +68,7 @@ void CDInGameOptionsDlg::OnButton(HWND window, std::size_t index) {
       PostMessage(m_viewWindow, WM_APP_LOAD_REQUEST, 0, 0);
       break;
     case kOptionRestart:
-      if (m_actions.askRestart) m_actions.askRestart();
+      m_screen.AskRestart();
       break;
     case kOptionAbort:
       ConfirmQuit(0, window);

@@ -4,8 +4,6 @@
 // main window by message; the restart question and the camera belong to the
 // view framework, which hands them in. Game thread only.
 
-#include <functional>
-
 #include "Game/app/CButtonTableDlg.h"
 
 // Results of the menu, one per button.
@@ -19,16 +17,19 @@ enum OptionsChoice : int {
   kOptionHighScores = 7,
 };
 
-// What the menu asks of the screen above it; empty ones do nothing.
-struct OptionsActions {
-  std::function<void()> recenterCamera;  // before a save
-  std::function<void()> askRestart;      // the restart question
+// What the menu asks of the screen above it; the default does nothing.
+class IOptionsScreen {
+ public:
+  virtual ~IOptionsScreen() = default;
+  virtual void RecenterCamera() {}  // before a save
+  virtual void AskRestart() {}      // the restart question
 };
 
 class CDInGameOptionsDlg : public CButtonTableDlg {
  public:
-  // `window` receives the save and load requests.
-  CDInGameOptionsDlg(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, OptionsActions actions);
+  // `window` receives the save and load requests; `screen` is kept while the
+  // menu runs (in the constructor).
+  CDInGameOptionsDlg(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IOptionsScreen& screen);
   ~CDInGameOptionsDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;
@@ -43,5 +44,5 @@ class CDInGameOptionsDlg : public CButtonTableDlg {
 
  private:
   plat::HWND m_viewWindow;
-  OptionsActions m_actions;
+  IOptionsScreen& m_screen;
 };

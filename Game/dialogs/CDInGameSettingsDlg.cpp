@@ -83,10 +83,10 @@ void StoreSettingsInOptions(const InGameSettings& s, PlayerOptions& o) {
 }
 
 CDInGameSettingsDlg::CDInGameSettingsDlg(CDDraw* display, HWND parent, HINSTANCE instance,
-                                         const InGameSettings& current, bool mayChangeAutosave, SettingsLinks links)
+                                         const InGameSettings& current, bool mayChangeAutosave, ISettingsScreen& screen)
     : CButtonTableDlg(display, parent, instance, 199, ButtonsFor(mayChangeAutosave)),
       m_kept(current),
-      m_links(std::move(links)),
+      m_screen(screen),
       m_count(ButtonsFor(mayChangeAutosave).size()) {
   m_result = DoModal("IDD_INGAMESETTINGS");
 }
@@ -192,7 +192,7 @@ void CDInGameSettingsDlg::OnButton(HWND window, std::size_t index) {
   SetValue(pressed.group, pressed.value);
   if (pressed.group == kAutosave) {
     if (g_gameData) g_gameData->inGameSwitch = m_kept.autosave;
-    if (m_links.autosaveSwitched) m_links.autosaveSwitched(m_kept.autosave != 0);
+    m_screen.AutosaveSwitched(m_kept.autosave != 0);
   }
   PlayClick();
   SetPressed(lit, false);
@@ -212,7 +212,7 @@ void CDInGameSettingsDlg::Close(HWND window, std::size_t index, int result) {
 void CDInGameSettingsDlg::Save() {
   if (g_sndPlay) g_sndPlay->SetLevels(m_kept.musicLevel, m_kept.effectsLevel, m_kept.speech);
   if (g_gameData) g_gameData->inGameSwitch = m_kept.autosave;
-  if (m_links.applyToView) m_links.applyToView(m_kept);
-  if (m_links.options) StoreSettingsInOptions(m_kept, *m_links.options);
-  if (m_links.writeUserInfo) m_links.writeUserInfo();
+  m_screen.ApplyToView(m_kept);
+  if (PlayerOptions* options = m_screen.Options()) StoreSettingsInOptions(m_kept, *options);
+  m_screen.WriteUserInfo();
 }

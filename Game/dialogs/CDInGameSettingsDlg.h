@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include "Game/app/CButtonTableDlg.h"
 
@@ -36,19 +35,21 @@ struct InGameSettings {
   bool operator==(const InGameSettings&) const = default;
 };
 
-// What the dialog reaches above the dialogs and in the application; empty
-// ones do nothing.
-struct SettingsLinks {
+// What the dialog reaches above the dialogs and in the application; the
+// default does nothing and has no application fields.
+class ISettingsScreen {
+ public:
+  virtual ~ISettingsScreen() = default;
   // The process-wide camera-jump, frame-animation and static-facing switches
   // and the view's star background and distance fog take the saved values.
-  std::function<void(const InGameSettings&)> applyToView;
-  // The application's fields behind the settings file's keys, and their
-  // writer of "UserInfo.dat".
-  PlayerOptions* options = nullptr;
-  std::function<void()> writeUserInfo;
+  virtual void ApplyToView(const InGameSettings& /*settings*/) {}
+  // The application's fields behind the settings file's keys (null: none),
+  // and their writer of "UserInfo.dat".
+  virtual PlayerOptions* Options() { return nullptr; }
+  virtual void WriteUserInfo() {}
   // The autosave was switched (the game data's flag already holds it): every
   // player is to be told at once.
-  std::function<void(bool on)> autosaveSwitched;
+  virtual void AutosaveSwitched(bool /*on*/) {}
 };
 
 // The settings behind the file's keys take the saved values (autosave is not kept in the file).
@@ -57,9 +58,9 @@ void StoreSettingsInOptions(const InGameSettings& settings, PlayerOptions& optio
 class CDInGameSettingsDlg : public CButtonTableDlg {
  public:
   // Runs the dialog modally; without `mayChangeAutosave` its two buttons are
-  // not made.
+  // not made. `screen` is kept while the dialog runs (in the constructor).
   CDInGameSettingsDlg(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, const InGameSettings& current,
-                      bool mayChangeAutosave, SettingsLinks links);
+                      bool mayChangeAutosave, ISettingsScreen& screen);
   ~CDInGameSettingsDlg() override;
 
   plat::LRESULT OnInitDialog(plat::HWND window) override;
@@ -86,6 +87,6 @@ class CDInGameSettingsDlg : public CButtonTableDlg {
   void Close(plat::HWND window, std::size_t index, int result);
   void Save();
 
-  SettingsLinks m_links;
+  ISettingsScreen& m_screen;
   std::size_t m_count;  // the buttons made
 };

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/base/ClientShell.h"
 #include "Game/dialogs/BattlePlanIds.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/dialogs/DialogArt.h"
-#include "Game/dialogs/DialogLinks.h"
 #include "Game/rules/GBattlePlanFile.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -263,7 +263,7 @@ void CDPlanDlgBase::ChooseRadio(HWND window, PlanControl control) {
 
 void CDPlanDlgBase::LoadPlan(HWND window) {
   std::string directory, name;
-  if (g_dialogLinks.chooseLoadFile && g_dialogLinks.chooseLoadFile(kBattlePlanMode, &directory, &name)) {
+  if (ClientShell().ChooseLoadFile(kBattlePlanMode, &directory, &name)) {
     if (plat::FILE* fp = plat::fopen((directory + name).c_str(), "rb")) {
       const bool read = ReadBattlePlan(fp, &Targeting(), &Retreat());
       plat::fclose(fp);

@@ -5,7 +5,6 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
-#include "Game/dialogs/DialogLinks.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -16,8 +15,6 @@
 #include "platform/user/window.h"
 
 using namespace plat;
-
-DialogLinks g_dialogLinks;
 
 std::string DialogArt(std::string_view name) { return std::string(g_instData.GetArtPath()).append(name); }
 

@@ -10,7 +10,6 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldLinks.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/flat/CVDesign.h"
 #include "Game/views/flat/CVTerrain.h"
@@ -25,7 +24,6 @@
 void InstallGameLinks(AppLinks& links) {
   // The game screen hears what the game data, handlers and application tell it.
   RegisterAppViewNotices(&GameScreenNotices());
-  InstallHandlerLinks(g_netHandlerLinks);
   links.dispatchPacket = [] { return g_session != nullptr && DispatchPacket(*g_session) != 0; };
   InstallSaveLinks(links);
 }

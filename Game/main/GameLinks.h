@@ -2,17 +2,8 @@
 // Connects the application to the game data and the packet dispatcher of the
 // game core. Game thread only.
 
-#include <string>
-
 #include "Game/app/AppLinks.h"
 
-struct NetHandlerLinks;
-
 void InstallGameLinks(AppLinks& links);
-// The application's services to the packet handlers: questions, boxes, the
-// result movie, the progress dialog, the pending Escape, received settings.
-void InstallHandlerLinks(NetHandlerLinks& links);
 // The in-game dialogs behind the game model's links to them.
 void InstallDialogLinks();
-// The load screen over the game, in `mode`: true with the file chosen.
-bool ChooseLoadFile(int mode, std::string* directory, std::string* name);

@@ -18,7 +18,9 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
 #include "Game/frontend/FrontEnd.h"
+#include "Game/main/ClientShellImpl.h"
 #include "Game/main/GameLinks.h"
+#include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/MediaMessage.h"
@@ -81,6 +83,10 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
+  static CProgramShell shell;
+  RegisterClientShell(&shell);
+  static CProgramSink sink;
+  RegisterPacketSink(&sink);
   InstallGameLinks(g_appLinks);
   InstallFrontEnd(g_appLinks);
   InstallDialogLinks();

@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
@@ -13,8 +13,6 @@
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvPlayerList.h"
-
-NetHandlerLinks g_netHandlerLinks;
 
 namespace {
 
@@ -41,12 +39,7 @@ bool Refuse(const PacketContext& p, const char* why) {
 }
 
 void NotifyWindow(const PacketContext& p, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send) {
-  if (g_netHandlerLinks.notify) {
-    g_netHandlerLinks.notify(msg, wParam, lParam, send);
-    return;
-  }
-  if (p.session == nullptr || p.session->notifyWindow == nullptr || !g_netHandlerLinks.windowMessage) return;
-  g_netHandlerLinks.windowMessage(p.session->notifyWindow, msg, wParam, lParam, send);
+  ClientShell().NotifySession(p.session != nullptr ? p.session->notifyWindow : nullptr, msg, wParam, lParam, send);
 }
 
 void SendToAll(const PacketContext& p, std::span<std::uint8_t> packet) {
@@ -69,7 +62,7 @@ namespace {
 
 void NoteHandled(std::span<const std::uint8_t> packet) {
   PacketHeader header;
-  if (g_netHandlerLinks.packetHandled && ReadPacketHeader(packet, header)) g_netHandlerLinks.packetHandled(header.type);
+  if (ReadPacketHeader(packet, header)) ClientShell().PacketHandled(header.type);
 }
 
 }  // namespace
@@ -78,12 +71,10 @@ std::uint32_t DispatchPacket(CNetSession& session) {
   if (session.emailMode != 0) {
     std::array<std::uint8_t, kMaxPacketSize> buffer;
     std::uint32_t length = 0;
-    const int result =
-        g_netHandlerLinks.readEmailPacket ? g_netHandlerLinks.readEmailPacket(buffer, &length) : kQueueEmpty;
-    if (result != 0) return 0;
-    if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) return 0;
+    if (!ClientShell().NextEmailPacket(buffer, &length)) return 0;
+    if (!ClientShell().HearsSession(session.notifyWindow)) return 0;
     const std::span<const std::uint8_t> packet(buffer.data(), std::min<std::size_t>(length, buffer.size()));
-    if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
+    ClientShell().PacketProcessing(packet);
     HandlePacket(&session, packet, 0);
     NoteHandled(packet);
     return 1;
@@ -120,13 +111,13 @@ std::uint32_t DispatchPacket(CNetSession& session) {
       dispatched = 0;
       break;
     case HVM_MSG_PACKET:
-      if (session.notifyWindow == nullptr && !g_netHandlerLinks.notify) {
+      if (!ClientShell().HearsSession(session.notifyWindow)) {
         dispatched = 0;
         break;
       }
       if (data != nullptr) {
         const std::span<const std::uint8_t> packet(data, std::min<std::uint32_t>(length, kMaxPacketSize));
-        if (g_netHandlerLinks.snifferProcessing) g_netHandlerLinks.snifferProcessing(packet);
+        ClientShell().PacketProcessing(packet);
         HandlePacket(&session, packet, from);
         NoteHandled(packet);
       }

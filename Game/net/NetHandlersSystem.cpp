@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
@@ -13,7 +14,6 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/SessionPackets.h"
@@ -26,8 +26,7 @@ namespace {
 constexpr std::size_t kLoadDataBytes = 276;
 
 std::uint16_t LocalChapterId(const PacketContext& p) {
-  if (g_netHandlerLinks.appChapterId) return g_netHandlerLinks.appChapterId();
-  return p.game != nullptr ? p.game->localChapterId : 0;
+  return ClientShell().HandlerChapterId(p.game != nullptr ? p.game->localChapterId : 0);
 }
 
 template <std::size_t N>
@@ -46,7 +45,7 @@ bool Post(const PacketContext& p, std::uint32_t msg, std::uintptr_t w = 0, std::
   return true;
 }
 
-int Ask(const char* textId) { return g_netHandlerLinks.askYesNo ? g_netHandlerLinks.askYesNo(textId) : 1; }
+int Ask(const char* textId) { return ClientShell().AskInPlay(textId) ? 1 : 0; }
 
 void SendStatus(const PacketContext& p) {
   StatusPacket status;
@@ -158,14 +157,14 @@ bool InterregnumEnd(const PacketContext& p) {
 bool GameOver(const PacketContext& p) {
   // The server ends with the game: its going away from now on is no fault.
   if (p.session != nullptr) p.session->NoteGameEnded();
-  if (g_netHandlerLinks.closeProgress) g_netHandlerLinks.closeProgress();
+  ClientShell().CloseProgress();
   const std::uint16_t local = LocalChapterId(p);
-  if (local < kMaxChapters && g_netHandlerLinks.playMovie) {
+  if (local < kMaxChapters) {
     static constexpr const char* kMovies[3] = {"loss.avi", "minorwin.avi", "majorwin.avi"};
-    if (const std::uint8_t result = p.U8(8 + local); result < 3) g_netHandlerLinks.playMovie(kMovies[result]);
+    if (const std::uint8_t result = p.U8(8 + local); result < 3) ClientShell().PlayMovie(kMovies[result]);
   }
   ViewNotices().GameOverDialogs(p.bytes);
-  if (g_netHandlerLinks.setPendingEscape) g_netHandlerLinks.setPendingEscape();
+  ClientShell().SetPendingEscape();
   if (p.U16(48) != 32 && p.game != nullptr) p.game->victoryFlags = 1;
   return true;
 }
@@ -204,19 +203,18 @@ bool Ready(const PacketContext& p) {
 
 bool ConfigExchange(const PacketContext& p) {
   constexpr std::size_t kConfigSize = 40;
-  std::span<std::uint8_t> block =
-      g_netHandlerLinks.gameConfigBlock ? g_netHandlerLinks.gameConfigBlock() : std::span<std::uint8_t>{};
+  std::span<std::uint8_t> block = ClientShell().GameConfigBlock();
   if (block.size() < kConfigSize) return Refuse(p, "No game configuration to exchange");
   block = block.first(kConfigSize);
   if (block[12] == 0 && block[13] == 0) {
-    if (g_netHandlerLinks.runConfigScreen) g_netHandlerLinks.runConfigScreen(block);
+    ClientShell().RunConfigScreen(block);
   }
   SendToAll(p, block);
-  if (g_netHandlerLinks.lobbyLaunch && g_netHandlerLinks.lobbyLaunch()) {
+  if (ClientShell().LobbyLaunch()) {
     Out<12> quit(PKT_QUIT);
     quit.Put<std::uint16_t>(8, LocalChapterId(p));
     SendToAll(p, quit.bytes);
-    if (g_netHandlerLinks.postQuit) g_netHandlerLinks.postQuit(0);
+    ClientShell().PostQuit(0);
   } else {
     SendStatus(p);
   }
@@ -252,7 +250,7 @@ bool GameSettings(const PacketContext& p) {
 }
 
 bool StoreSettings(const PacketContext& p) {
-  if (g_netHandlerLinks.applyReceivedSettings) g_netHandlerLinks.applyReceivedSettings(p.bytes);
+  ClientShell().ApplyReceivedSettings(p.bytes);
   return true;
 }
 

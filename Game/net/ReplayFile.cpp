@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "platform/core/bytes.h"
 #include "platform/core/files.h"
 
@@ -13,7 +13,7 @@ CReplayWriter g_replayWriter;
 namespace {
 
 bool WriteFailed(const char* name) {
-  if (g_netHandlerLinks.showTextBox) g_netHandlerLinks.showTextBox("ERRWRITE", name);
+  ClientShell().ShowTextBox("ERRWRITE", name);
   return false;
 }
 

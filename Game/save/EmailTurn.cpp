@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
@@ -13,7 +14,6 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/GameLoader.h"
-#include "Game/save/SaveLinks.h"
 
 namespace {
 
@@ -125,20 +125,20 @@ bool ProcessEmailTurn(CNetSession& session) {
   if (session.emailHeader < kEmailSkipReload) {
     // Between turns the program holds no game: the chapter is the
     // application's, or the one the input file is addressed to.
-    const std::uint16_t chapter = g_gameData != nullptr ? g_gameData->localChapterId
-                                  : g_saveLinks.appChapterId
-                                      ? g_saveLinks.appChapterId()
-                                      : static_cast<std::uint16_t>(ChapterOfName(session.emailGameName));
+    const std::uint16_t chapter =
+        g_gameData != nullptr
+            ? g_gameData->localChapterId
+            : ClientShell().AppChapterId(static_cast<std::uint16_t>(ChapterOfName(session.emailGameName)));
     if (!CGameLoader::ForEmail(EmailClientFileName(session.emailGameName, chapter).c_str()).Load()) {
       CloseEmailInput(session);
-      if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILCSE", nullptr);
+      ClientShell().ShowTextBox("EMAILCSE", nullptr);
       return false;
     }
     g_gameData->emailGame = true;
     g_gameData->turn = session.emailHeader;
     if (g_gameData->notifications) g_gameData->notifications->Clear(kAllChapters);
     g_gameData->pieces.ClearForeignUnitsInSpace();
-    if (g_saveLinks.deleteReplayFiles) g_saveLinks.deleteReplayFiles();
+    ClientShell().DeleteReplayFiles();
   }
   if (g_gameData == nullptr) {
     CloseEmailInput(session);
@@ -151,7 +151,7 @@ bool ProcessEmailTurn(CNetSession& session) {
   // holds its header alone.
   if (session.emailInputDamaged || g_gameData->solarDB.GetAsteroid(0) == nullptr) {
     CloseEmailInput(session);
-    if (g_saveLinks.showTextBox) g_saveLinks.showTextBox("EMAILERR", nullptr);
+    ClientShell().ShowTextBox("EMAILERR", nullptr);
     return false;
   }
   CGameData& game = *g_gameData;
@@ -161,14 +161,14 @@ bool ProcessEmailTurn(CNetSession& session) {
   if (session.emailHeader + 1 < 0xFFFFFFFFu) game.turn = session.emailHeader + 1;
   CloseEmailInput(session);
 
-  const char* name = g_saveLinks.playerName ? g_saveLinks.playerName() : "";
+  const char* name = ClientShell().PlayerName();
   std::array<std::uint8_t, kNamePacketSize> packet{};
   plat::ByteWriter w(packet);
   w.WriteAt<std::uint16_t>(0, PKT_PLAYER_NAME);
   w.WriteAt<std::uint16_t>(8, game.localChapterId);
   std::snprintf(reinterpret_cast<char*>(packet.data() + 10), kNamePacketSize - 10, "%s", name);
   session.Send(kAllPlayersSlot, packet.data(), kNamePacketSize);
-  if (g_saveLinks.postToMainWindow) g_saveLinks.postToMainWindow(WM_NET_GAME_STARTED);
+  ClientShell().PostToMainWindow(WM_NET_GAME_STARTED);
 
   game.solarDB.AdvanceTurn();
   if (CGChapter* local = game.GetLocalChapter()) {

@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
+#include "Game/base/PacketSink.h"
 #include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GGameData.h"
 #include "Game/save/SafeWrite.h"
-#include "Game/save/SaveLinks.h"
 
 namespace {
 
@@ -56,11 +57,11 @@ void SendLoadPacket(std::uint16_t type, const std::string& name, std::uint32_t i
   std::uint16_t chapter = 0;
   if (g_gameData != nullptr)
     chapter = g_gameData->localChapterId;
-  else if (g_saveLinks.appChapterId)
-    chapter = g_saveLinks.appChapterId();
+  else
+    chapter = ClientShell().AppChapterId(0);
   w.WriteAt<std::uint16_t>(268, chapter);
   w.WriteAt<std::uint32_t>(272, static_cast<std::uint32_t>(place));
-  if (g_saveLinks.sendToAll) g_saveLinks.sendToAll(packet);
+  PacketSink().SendToAll(packet);
 }
 
 // The number a replay file is stored under: the u16 after the end of its
@@ -237,7 +238,7 @@ bool CGameLoader::Load() {
   if (!m_valid) return false;
   OpenFile file(OpenSave(m_directory, m_name));
   if (file.get() == nullptr) {
-    if (g_saveLinks.showPlainBox) g_saveLinks.showPlainBox("Cannot open file!");
+    ClientShell().ShowPlainBox("Cannot open file!");
     return false;
   }
   // The header, the application's block and the packed files are read field by
@@ -262,7 +263,7 @@ bool CGameLoader::Load() {
   g_gameData = new CGameData(chapter, perGuild);
   g_gameData->emailGame = before.Email();
   const bool modelRead = LoadModel(file, *g_gameData);
-  if (!modelRead || (g_saveLinks.loadAppState && g_saveLinks.loadAppState(file.get()) == 0)) {
+  if (!modelRead || ClientShell().LoadAppState(file.get()) == 0) {
     before.Restore();
     return false;
   }
@@ -294,7 +295,7 @@ std::optional<CGameLoader> g_keptLoader;
 int RequestLoad(const char* name, LoadPlace place) {
   g_keptLoader.reset();
   if (name == nullptr || name[0] == '\0' || name[0] == '.') return 2;
-  if (g_saveLinks.openProgress) g_saveLinks.openProgress("LOADGAME");
+  ClientShell().OpenProgress("LOADGAME");
   g_keptLoader = CGameLoader::ForRequest(name, place);
   return g_keptLoader->Request();
 }

@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GPersist.h"
+#include "Game/base/PacketSink.h"
 #include "Game/base/Packets.h"
 #include "Game/model/GGameData.h"
 #include "Game/save/SafeWrite.h"
-#include "Game/save/SaveLinks.h"
 #include "platform/core/dospath.h"
 #include "platform/core/random.h"
-
-SaveLinks g_saveLinks;
 
 namespace {
 
@@ -64,13 +63,9 @@ bool PackFiles(FileWriter& w, const std::string& directory, const char* pattern)
   return w.Ok();
 }
 
-void Show(const char* textId, const char* arg = nullptr) {
-  if (g_saveLinks.showTextBox) g_saveLinks.showTextBox(textId, arg);
-}
+void Show(const char* textId, const char* arg = nullptr) { ClientShell().ShowTextBox(textId, arg); }
 
-void CloseProgress() {
-  if (g_saveLinks.closeProgress) g_saveLinks.closeProgress();
-}
+void CloseProgress() { ClientShell().CloseProgress(); }
 
 void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
   const std::size_t n = std::min(name.size(), kSavePacketNameSize - 1);
@@ -87,7 +82,7 @@ WriteResult WriteSave(const std::string& directory, const std::string& name, std
 
 // The save proper, with its boxes.
 bool SaveAs(const std::string& name, std::uint32_t identifier) {
-  if (g_saveLinks.openProgress) g_saveLinks.openProgress("SAVEGAME");
+  ClientShell().OpenProgress("SAVEGAME");
   const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false);
   CloseProgress();
   if (result == WriteResult::CannotCreate) Show("NOCRTFLE", name.c_str());
@@ -123,7 +118,7 @@ int WriteSaveFile(plat::FILE* fp, std::uint32_t identifier, int advance, const c
   // The application writes no block while no view is up, and says 0; that
   // is no failure of the save. A write that fails leaves the file in error,
   // which the safe write finds before the file takes the old one's place.
-  if (g_saveLinks.saveAppState) g_saveLinks.saveAppState(fp);
+  ClientShell().SaveAppState(fp);
   const std::string saveDir = g_instData.GetSavePath();
   if (!PackFiles(w, saveDir, "*.rpl") || !PackFiles(w, saveDir, "*.trp")) return 0;
   return 1;
@@ -147,14 +142,13 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
     std::uint32_t identifier = 0;
     plat::ByteReader(request).ReadAt(264, identifier);
     const std::string path = g_instData.GetSavePath() + name;
-    if (plat::GetFileWriteTime(path) && g_saveLinks.askYesNo && !g_saveLinks.askYesNo("SAVEYSNO", name.c_str()))
-      return false;
+    if (plat::GetFileWriteTime(path) && !ClientShell().AskYesNo("SAVEYSNO", name.c_str())) return false;
     return SaveAs(name, identifier);
   }
 
   std::string asked;
   if (chosen == nullptr) {
-    if (!g_saveLinks.chooseSaveName || !g_saveLinks.chooseSaveName(&asked)) return false;
+    if (!ClientShell().ChooseSaveName(&asked)) return false;
     chosen = asked.c_str();
   }
   if (chosen[0] == '\0' || chosen[0] == '.') return false;
@@ -171,8 +165,8 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
   CopyName(packet, ReplaceExtension(name, ".svr"));
   pw.WriteAt<std::uint32_t>(264, identifier);
   pw.WriteAt<std::uint16_t>(268, g_gameData->localChapterId);
-  if (g_saveLinks.sendToAll) g_saveLinks.sendToAll(packet);
-  if (g_saveLinks.ownSaveWritten) g_saveLinks.ownSaveWritten(name);
+  PacketSink().SendToAll(packet);
+  ClientShell().OwnSaveWritten(name);
   return true;
 }
 

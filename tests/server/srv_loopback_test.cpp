@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,7 +19,6 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GRulesPackets.h"
 #include "hvmulti/HvMulti.h"
@@ -28,6 +28,7 @@
 #include "tests/hvmulti/session_helpers.h"
 #include "tests/server/srv_test_rules.h"
 #include "tests/server/srv_test_support.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -186,7 +187,8 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
   std::array<std::uint8_t, 40> held{};
   std::copy(setup.config.bytes.begin(), setup.config.bytes.end(), held.begin());
   held[12] = 1;  // started: the client's answer runs no screen
-  g_netHandlerLinks.gameConfigBlock = [&held] { return std::span<std::uint8_t>(held); };
+  std::optional<quentest::RecordingShell> shell;
+  shell.emplace().configBlock = held;
 
   CGameData data(8, 1);
   g_gameData = &data;
@@ -210,7 +212,7 @@ TEST_F(SrvLoopback, TheClientModelAgreesWithTheServerAfterEveryTurn) {
     in.clear();
   };
   apply();
-  g_netHandlerLinks.gameConfigBlock = nullptr;
+  shell.reset();
   // The room's end, 50, 100, two stars, 124, 24 asteroids, 5 chapters, 464, their 5 designs with their
   // values, the class ranges and 5 units, 551, 550, 505, 507, the settings, the player's id, 0.
   ASSERT_EQ(types.size(), 1u + 1 + 1 + 2 + 1 + 24 + 5 + 1 + 10 + 1 + 5 + 4 + 2 + 1) << folder.Log();

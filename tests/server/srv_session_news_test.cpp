@@ -18,7 +18,6 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/core/clock.h"
@@ -27,6 +26,7 @@
 #include "server/world/SrvFog.h"
 #include "tests/Game/net/fake_multi.h"
 #include "tests/server/srv_game_fixture.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -40,24 +40,25 @@ struct Client : IViewNotices {
   nettest::FakeMulti& multi = *owned;
   CNetSession session{(owned->serverId = kServerId, std::move(owned)), NetSessionLinks{}};
   std::uint16_t lamps = 0xFFFF;
-  std::vector<std::uint16_t> settingsFor;
-  std::vector<std::pair<std::uint32_t, std::uintptr_t>> posted;
+  quentest::RecordingShell shell;
   std::size_t taken = 0;
 
   Client() {
     RegisterViewNotices(this);
-    g_netHandlerLinks.applyReceivedSettings = [this](std::span<const std::uint8_t> p) {
-      settingsFor.push_back(ReadU16(p, 8));
-    };
-    g_netHandlerLinks.notify = [this](std::uint32_t msg, std::uintptr_t w, std::intptr_t, bool) {
-      posted.emplace_back(msg, w);
-    };
     plat::UseVirtualClock();  // the status request's second passes at once
   }
   ~Client() override {
     plat::UseRealClock();
     RegisterViewNotices(nullptr);
-    g_netHandlerLinks = NetHandlerLinks{};
+  }
+  // The chapter of each settings packet the application was given.
+  std::vector<std::uint16_t> SettingsFor() const {
+    std::vector<std::uint16_t> chapters;
+    for (const auto& p : shell.settings) chapters.push_back(ReadU16(p, 8));
+    return chapters;
+  }
+  std::pair<std::uint32_t, std::uintptr_t> LastPosted() const {
+    return {shell.posted.back().msg, shell.posted.back().wParam};
   }
   void TurnLampPacket(std::span<const std::uint8_t> p) override { lamps = ReadU16(p, 10); }
   void SetTurnLampCount(std::uint16_t count) override { lamps = count; }
@@ -169,12 +170,12 @@ TEST_F(SrvSessionNews, LampsLightAsChaptersEndTheirTurnAndALoadAnswersWithTheLam
   EXPECT_EQ(out.Of(7, PKT_GAME_SETTINGS_STORE).size(), 2u) << "at the start and after the load";
   EXPECT_EQ(out.Of(7, PKT_STATUS_REQUEST).size(), 1u);
   eight.lamps = 0xFFFF;
-  eight.settingsFor.clear();
+  eight.shell.settings.clear();
   eight.TakeNew(out, 8, session);
   EXPECT_EQ(eight.lamps, 0);
-  EXPECT_EQ(eight.settingsFor, (std::vector<std::uint16_t>{8}));
-  ASSERT_FALSE(eight.posted.empty());
-  EXPECT_EQ(eight.posted.back(), std::make_pair(std::uint32_t{WM_NET_LOAD_REPLY}, std::uintptr_t{1}));
+  EXPECT_EQ(eight.SettingsFor(), (std::vector<std::uint16_t>{8}));
+  ASSERT_FALSE(eight.shell.posted.empty());
+  EXPECT_EQ(eight.LastPosted(), std::make_pair(std::uint32_t{WM_NET_LOAD_REPLY}, std::uintptr_t{1}));
   const auto status = eight.Answers();
   ASSERT_EQ(status.size(), 1u);
   EXPECT_EQ(ReadU16(status[0], 0), PKT_STATUS);
@@ -186,7 +187,7 @@ TEST_F(SrvSessionNews, LampsLightAsChaptersEndTheirTurnAndALoadAnswersWithTheLam
   EXPECT_FALSE(Game().Receive(8, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "none.svr").U32(264, 42)));
   eight.TakeNew(out, 8, session);
   EXPECT_EQ(eight.lamps, 1);
-  EXPECT_EQ(eight.posted.back(), std::make_pair(std::uint32_t{WM_NET_LOAD_REPLY}, std::uintptr_t{0}));
+  EXPECT_EQ(eight.LastPosted(), std::make_pair(std::uint32_t{WM_NET_LOAD_REPLY}, std::uintptr_t{0}));
 }
 
 TEST_F(SrvSessionNews, APlayerSilentWhileATurnWaitsIsDroppedAndTheOthersPlayOn) {

@@ -5,11 +5,11 @@
 #include <fstream>
 
 #include "Game/app/AppStateBlock.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/Packets.h"
 #include "Game/rules/GAstNames.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "Game/setup/GameSetup.h"
 #include "platform/core/dospath.h"
 #include "platform/resource/module.h"
@@ -107,10 +107,15 @@ std::uint16_t ScenarioPacketType(const SrvPacket& p) {
 
 bool WriteScenarioClientFiles(const std::vector<std::string>& names, std::uint32_t seed, std::uint32_t identifier,
                               std::string* fault) {
-  g_saveLinks = SaveLinks{};
-  g_saveLinks.saveAppState = [seed](plat::FILE* fp) {
-    return WriteAppStateBlock(fp, seed, nullptr, VIEW_SOLAR, kRenderAtStart) ? 1 : 0;
-  };
+  // The program's block of a game just begun: the seed and the solar system's view.
+  struct StartShell : IClientShell {
+    std::uint32_t seed = 0;
+    int SaveAppState(plat::FILE* fp) override {
+      return WriteAppStateBlock(fp, seed, nullptr, VIEW_SOLAR, kRenderAtStart) ? 1 : 0;
+    }
+  } shell;
+  shell.seed = seed;
+  RegisterClientShell(&shell);
   bool ok = true;
   for (const std::string& name : names) {
     if (!WriteSaveFileAs(std::string(1, kOutDrive) + ":\\", name.c_str(), identifier, 0, false)) {
@@ -119,6 +124,6 @@ bool WriteScenarioClientFiles(const std::vector<std::string>& names, std::uint32
       break;
     }
   }
-  g_saveLinks = SaveLinks{};
+  RegisterClientShell(nullptr);
   return ok;
 }

@@ -6,11 +6,11 @@
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CMessageBoxes.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
-#include "Game/dialogs/DialogLinks.h"
 #include "Game/model/GControlIds.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
@@ -783,8 +783,7 @@ LRESULT CDesignView::OnMenuCommand(std::uint32_t id) {
     AfterDialog();
   } else if (id == kLoadTemplateCommand) {
     std::string directory, name;
-    if (g_dialogLinks.chooseLoadFile && g_dialogLinks.chooseLoadFile(kTemplateFileMode, &directory, &name) &&
-        !name.empty())
+    if (ClientShell().ChooseLoadFile(kTemplateFileMode, &directory, &name) && !name.empty())
       LoadTemplateFile((directory + name).c_str());
     AfterDialog();
   } else {

@@ -3,8 +3,6 @@
 // the star background are the current view's (the 3D views answer them; the
 // 2D views the shared 3D world's, or the player's settings without one); the
 // facing, camera and frame-animation switches are the framework's own.
-#include <utility>
-
 #include "Game/app/AppGlobals.h"
 #include "Game/dialogs/CDInGameSettingsDlg.h"
 #include "Game/model/GGameData.h"
@@ -42,6 +40,35 @@ void CVGeneric::SetDistanceFog(int on) {
   g_sgWorld->redraw = 1;
 }
 
+namespace {
+
+// The view's switches and the application's settings behind the dialog.
+class CViewSettings : public ISettingsScreen {
+ public:
+  explicit CViewSettings(CVGeneric* generic) : m_generic(generic) {}
+  void ApplyToView(const InGameSettings& s) override {
+    SharedScreen().cameraTravelOff = s.autozoom ? 0 : 1;
+    SharedScreen().frameAnimationsOn = s.frameAnimation;
+    SharedScreen().shipFacingOff = s.shipFacing ? 0 : 1;
+    if (m_generic) {
+      m_generic->SetStarBackground(static_cast<int>(s.stars));
+      m_generic->SetDistanceFog(static_cast<int>(s.distanceFog));
+    }
+  }
+  PlayerOptions* Options() override { return ApplicationOptions(); }
+  void WriteUserInfo() override { WriteApplicationUserInfo(); }
+  void AutosaveSwitched(bool on) override {
+    auto packet = BuildAutosaveSwitchPacket(on);
+    if (g_session)
+      g_session->Send(kAllPlayersSlot, packet.bytes.data(), static_cast<std::uint32_t>(packet.bytes.size()));
+  }
+
+ private:
+  CVGeneric* m_generic;
+};
+
+}  // namespace
+
 void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, IGameView* view) {
   CVGeneric* generic = dynamic_cast<CVGeneric*>(view);
   InGameSettings current;
@@ -56,21 +83,6 @@ void RunInGameSettingsDialog(CDDraw* display, HWND window, HINSTANCE instance, I
   }
   if (g_gameData) current.autosave = g_gameData->inGameSwitch;
 
-  SettingsLinks links;
-  links.applyToView = [generic](const InGameSettings& s) {
-    SharedScreen().cameraTravelOff = s.autozoom ? 0 : 1;
-    SharedScreen().frameAnimationsOn = s.frameAnimation;
-    SharedScreen().shipFacingOff = s.shipFacing ? 0 : 1;
-    if (generic) {
-      generic->SetStarBackground(static_cast<int>(s.stars));
-      generic->SetDistanceFog(static_cast<int>(s.distanceFog));
-    }
-  };
-  LinkSettingsToApplication(links);
-  links.autosaveSwitched = [](bool on) {
-    auto packet = BuildAutosaveSwitchPacket(on);
-    if (g_session)
-      g_session->Send(kAllPlayersSlot, packet.bytes.data(), static_cast<std::uint32_t>(packet.bytes.size()));
-  };
-  CDInGameSettingsDlg dialog(display, window, instance, current, ApplicationMayChangeAutosave(), std::move(links));
+  CViewSettings screen(generic);
+  CDInGameSettingsDlg dialog(display, window, instance, current, ApplicationMayChangeAutosave(), screen);
 }

@@ -11,12 +11,10 @@ void CopySettingsFromApplication(InGameSettings& settings) {
   settings.speech = g_app->m_options.speech;
 }
 
-void LinkSettingsToApplication(SettingsLinks& links) {
-  if (!g_app) return;
-  links.options = &g_app->m_options;
-  links.writeUserInfo = [] {
-    if (g_app) g_app->WriteUserInfo();
-  };
+PlayerOptions* ApplicationOptions() { return g_app ? &g_app->m_options : nullptr; }
+
+void WriteApplicationUserInfo() {
+  if (g_app) g_app->WriteUserInfo();
 }
 
 bool ApplicationMayChangeAutosave() { return g_app && g_app->m_role.host != 0; }

@@ -4,12 +4,14 @@
 // chapter constants differ from the model's). Game thread only.
 
 struct InGameSettings;
-struct SettingsLinks;
+struct PlayerOptions;
 
 // The effects and music levels and the speech flag (nothing without an application).
 void CopySettingsFromApplication(InGameSettings& settings);
-// Save's way to the application's fields and to "UserInfo.dat".
-void LinkSettingsToApplication(SettingsLinks& links);
+// Save's way to the application's fields (null without an application) and
+// to "UserInfo.dat" (nothing without one).
+PlayerOptions* ApplicationOptions();
+void WriteApplicationUserInfo();
 // The player's distance-fog and star-background settings (on without an
 // application).
 bool ApplicationDistanceFogOn();

@@ -5,10 +5,10 @@
 
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
-#include "Game/main/GameLinks.h"
+#include "Game/main/ClientShellImpl.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
-#include "Game/net/NetHandlerLinks.h"
+#include "Game/model/GLocalChapter.h"
 #include "Game/net/NetSession.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
@@ -119,28 +119,27 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
 
 TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
   CClntApp& app = Start();
-  NetHandlerLinks links;
-  InstallHandlerLinks(links);
+  CProgramShell shell;
   const std::uint16_t ownSlot = app.m_gameSettings->chapterSlot;
   GameSettingsPacket received;
   received.chapterSlot = 9;
   received.fowShowInTransit = 2;
   received.traits[3] = 7;
   const auto bytes = ToBytes(received);
-  links.applyReceivedSettings(std::span<const std::uint8_t>(bytes).first(20));  // short: ignored
+  shell.ApplyReceivedSettings(std::span<const std::uint8_t>(bytes).first(20));  // short: ignored
   EXPECT_EQ(app.m_gameSettings->traits[3], 0u);
-  links.applyReceivedSettings(bytes);
+  shell.ApplyReceivedSettings(bytes);
   EXPECT_EQ(app.m_gameSettings->fowShowInTransit, 2u);
   EXPECT_EQ(app.m_gameSettings->traits[3], 7u);
   EXPECT_EQ(app.m_gameSettings->difficulty, DIFFICULTY_CUSTOM);
   EXPECT_EQ(app.m_gameSettings->chapterSlot, ownSlot);
-  links.setPendingEscape();
+  shell.SetPendingEscape();
   EXPECT_EQ(app.m_pendingEscape, 1u);
-  EXPECT_EQ(links.appChapterId(), 21u);
+  EXPECT_EQ(shell.HandlerChapterId(LocalChapterId(0)), 21u);
   Answer(false);
-  EXPECT_EQ(links.askYesNo("QUITPLAN"), 0);
+  EXPECT_FALSE(shell.AskInPlay("QUITPLAN"));
   Answer(true);
-  EXPECT_EQ(links.askYesNo("QUITPLAN"), 1);
+  EXPECT_TRUE(shell.AskInPlay("QUITPLAN"));
 }
 
 TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {

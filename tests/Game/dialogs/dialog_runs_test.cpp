@@ -23,7 +23,6 @@
 #include "Game/dialogs/CDSellDlg.h"
 #include "Game/dialogs/CDSetPriceDlg.h"
 #include "Game/dialogs/ChatIds.h"
-#include "Game/dialogs/DialogLinks.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
@@ -38,6 +37,7 @@
 #include "tests/Game/model/units/units_fixture.h"
 #include "tests/support/golden.h"
 #include "tests/support/plain_window.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -363,12 +363,8 @@ TEST_F(DialogRuns, DeleteTakesTheServerHalf) {
 // Load in a plan dialog reads the file the load screen chose.
 TEST_F(DialogRuns, LoadFillsThePlanFromTheChosenFile) {
   box.Write("plan.bpf", std::string({1, 3, 1, 1, 40, 90, 70, 1}));
-  g_dialogLinks.chooseLoadFile = [](int mode, std::string* directory, std::string* name) {
-    EXPECT_EQ(mode, 7);
-    *directory = "C:\\";
-    *name = "plan.bpf";
-    return true;
-  };
+  quentest::RecordingShell shell;
+  shell.loadChoices = {{"C:\\", "plan.bpf"}};
   CGUnit* unit = Unit(Builder(), {0, 100, 100, 100});
   BattlePlanPacket record;
   unit->BuildBattlePlanPacket(&record);
@@ -378,6 +374,7 @@ TEST_F(DialogRuns, LoadFillsThePlanFromTheChosenFile) {
   EXPECT_EQ(dialog.m_result, 1);
   EXPECT_EQ(record.targeting, (TargetingPart{3, 1, 1, 1, 40}));
   EXPECT_EQ(record.retreat, (RetreatPart{90, 70, 1}));
+  EXPECT_EQ(shell.loadModes, std::vector<int>{7});
 }
 
 }  // namespace

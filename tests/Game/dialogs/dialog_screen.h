@@ -16,7 +16,6 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppLinks.h"
 #include "Game/base/GIDString.h"
-#include "Game/dialogs/DialogLinks.h"
 #include "Game/model/GGameData.h"
 #include "Game/rules/GRulesLinks.h"
 #include "media/CDDraw.h"
@@ -88,7 +87,6 @@ class DialogScreen {
     ddraw.reset();
     ResetUserLayer();
     g_appLinks = AppLinks{};
-    g_dialogLinks = DialogLinks{};
     heldGame.reset();
     g_gameData = nullptr;
     g_rulesLinks.textIndex = nullptr;

@@ -510,7 +510,8 @@ TEST_F(SecondHalfRuns, OptionsMenuShowsTheHighScores) {
   CaptureAfter(300, {26, 96, 26 + 590, 96 + 372});
   Click(26 + 384 + 80, 96 + 109 + 28, 600);
   Click(333 + 69, 510 + 25, 1200);
-  CDInGameOptionsDlg dialog(ddraw.get(), main, program, {});
+  IOptionsScreen screen;
+  CDInGameOptionsDlg dialog(ddraw.get(), main, program, screen);
   EXPECT_EQ(dialog.m_result, kOptionHighScores);
   EXPECT_TRUE(Looks("options_menu.png"));
   EXPECT_EQ(box.Read("hiscore.dat"), before);
@@ -518,11 +519,17 @@ TEST_F(SecondHalfRuns, OptionsMenuShowsTheHighScores) {
 
 // Save recentres the camera first and asks the main window to save.
 TEST_F(SecondHalfRuns, OptionsMenuSaveAsksTheMainWindow) {
-  int recentred = 0;
+  struct Screen : IOptionsScreen {
+    int recentred = 0, restarts = 0;
+    void RecenterCamera() override { ++recentred; }
+    void AskRestart() override { ++restarts; }
+  } screen;
+  const int& recentred = screen.recentred;
   Click(26 + 45 + 80, 96 + 109 + 28, 400);
-  CDInGameOptionsDlg dialog(ddraw.get(), main, program, {[&] { ++recentred; }, nullptr});
+  CDInGameOptionsDlg dialog(ddraw.get(), main, program, screen);
   EXPECT_EQ(dialog.m_result, kOptionSave);
   EXPECT_EQ(recentred, 1);
+  EXPECT_EQ(screen.restarts, 0);
   MSG msg{};
   EXPECT_TRUE(PeekMessage(&msg, main, WM_APP_SAVE, WM_APP_SAVE, PM_REMOVE));
 }

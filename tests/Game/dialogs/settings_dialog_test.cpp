@@ -66,19 +66,19 @@ class SettingsRuns : public ::testing::Test, protected dialogs_test::DialogScree
   }
 
   void ClickAt(POINT p, DWORD after) { Click(p.x, p.y, after); }
-  // Links that note what Save and the autosave switch hand out, Save
+  // A screen that notes what Save and the autosave switch hand out, Save
   // writing the file the way the application does.
-  SettingsLinks Links() {
-    SettingsLinks links;
-    links.applyToView = [this](const InGameSettings& s) { applied.push_back(s); };
-    links.options = &info.options;
-    links.writeUserInfo = [this] {
-      ++written;
-      WriteSettingsFile(rules_test::Sandbox::Dos("UserInfo.dat"), FormatUserInfo(info.Fields()));
-    };
-    links.autosaveSwitched = [this](bool on) { told.push_back(on); };
-    return links;
-  }
+  struct Screen : ISettingsScreen {
+    explicit Screen(SettingsRuns& runs) : t(runs) {}
+    void ApplyToView(const InGameSettings& s) override { t.applied.push_back(s); }
+    PlayerOptions* Options() override { return &t.info.options; }
+    void WriteUserInfo() override {
+      ++t.written;
+      WriteSettingsFile(rules_test::Sandbox::Dos("UserInfo.dat"), FormatUserInfo(t.info.Fields()));
+    }
+    void AutosaveSwitched(bool on) override { t.told.push_back(on); }
+    SettingsRuns& t;
+  };
   std::string File() const { return box.Read("UserInfo.dat"); }
 
   rules_test::Sandbox box;
@@ -87,6 +87,7 @@ class SettingsRuns : public ::testing::Test, protected dialogs_test::DialogScree
   std::vector<InGameSettings> applied;
   std::vector<bool> told;
   int written = 0;
+  Screen screen{*this};
 };
 
 // Three switches moved, the lit pictures follow (golden), and Save hands the
@@ -98,7 +99,7 @@ TEST_F(SettingsRuns, SaveHandsTheSwitchesToTheScreenAndTheFile) {
   ClickAt(kMusicOff, 150);
   CaptureAfter(900, {kLeft, kTop, kLeft + 590, kTop + 372});
   ClickAt(kSave, 600);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, screen);
   EXPECT_EQ(dialog.m_result, kSettingsSaved);
   EXPECT_TRUE(Looks("settings.png"));
 
@@ -132,7 +133,7 @@ TEST_F(SettingsRuns, TheLitButtonAndCancelChangeNothing) {
   ClickAt(kFacingOff, 150);
   ClickAt(kSpeechOff, 150);
   ClickAt(kCancel, 300);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, screen);
   EXPECT_EQ(dialog.m_result, kSettingsCancelled);
   EXPECT_EQ(dialog.m_kept.effectsLevel, 2);
   EXPECT_EQ(dialog.m_kept.shipFacing, 0u);
@@ -150,7 +151,7 @@ TEST_F(SettingsRuns, AutosaveOffStaysAfterCancel) {
   ClickAt(kAutosaveOff, 300);
   ClickAt(kAutosaveOff, 150);
   ClickAt(kCancel, 300);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, InGameSettings{}, true, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, InGameSettings{}, true, screen);
   EXPECT_EQ(dialog.m_result, kSettingsCancelled);
   EXPECT_EQ(game->inGameSwitch, 0u);
   EXPECT_EQ(told, std::vector<bool>{false});
@@ -174,7 +175,7 @@ TEST_F(SettingsRuns, WithoutTheRightAutosaveIsAbsentAndTheRestWorks) {
   ClickAt(kAutosaveOff, 300);
   ClickAt(kStarsOff, 150);
   ClickAt(kSave, 300);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, InGameSettings{}, false, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, InGameSettings{}, false, screen);
   EXPECT_EQ(dialog.m_result, kSettingsSaved);
   EXPECT_EQ(game->inGameSwitch, 1u);
   EXPECT_TRUE(told.empty());
@@ -192,7 +193,7 @@ TEST_F(SettingsRuns, MusicAboveOneStaysWhateverIsPressed) {
   ClickAt(kMusicOff, 300);
   ClickAt(kMusicOn, 150);
   ClickAt(kSave, 300);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, screen);
   EXPECT_EQ(dialog.m_kept.musicLevel, 2);
   EXPECT_EQ(info.options.musicLevel, 2);
   EXPECT_NE(File().find("\nMusicScale: 2\n"), std::string::npos);
@@ -216,7 +217,7 @@ TEST_F(SettingsRuns, SaveAfterADamagedFileWritesItWhole) {
   current.speech = info.options.speech;
   ClickAt(kEffectsLow, 300);
   ClickAt(kSave, 300);
-  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, Links());
+  CDInGameSettingsDlg dialog(ddraw.get(), main, program, current, true, screen);
   UserInfo back;
   EXPECT_TRUE(ParseUserInfo(File(), back.Fields()));
   EXPECT_STREQ(back.playerName, "Kay");

@@ -2,8 +2,8 @@
 // A game in mid-play over a scratch installation, for saves and loads: the
 // save, e-mail and scenario directories are the drive's root (the test
 // installation names none), a generated solar system
-// with named chapters and units, and links that record what saving shows
-// and sends. The running game is g_gameData, owned by the fixture.
+// with named chapters and units, and a shell and sink that record what saving
+// shows and sends. The running game is g_gameData, owned by the fixture.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,10 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
-#include "Game/save/SaveLinks.h"
 #include "tests/Game/model/root/root_fixture.h"
 #include "tests/Game/model/world/world_generator.h"
+#include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 
 namespace save_test {
 
@@ -25,24 +26,9 @@ class SaveFixture : public root_test::RootGame {
  protected:
   SaveFixture() {
     EXPECT_STREQ(g_instData.GetSavePath(), "");
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.showTextBox = [this](const char* id, const char* arg) {
-      boxes.push_back(std::string(id) + (arg ? std::string(" ") + arg : ""));
-    };
-    g_saveLinks.showPlainBox = [this](const char* text) { boxes.emplace_back(text); };
-    g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { sent.emplace_back(p.begin(), p.end()); };
-    g_saveLinks.saveAppState = [this](plat::FILE* fp) {
-      return static_cast<int>(plat::fwrite(appState.data(), 1, appState.size(), fp) == appState.size());
-    };
-    g_saveLinks.loadAppState = [this](plat::FILE* fp) {
-      loadedAppState.assign(appState.size(), '\0');
-      return static_cast<int>(plat::fread(loadedAppState.data(), 1, loadedAppState.size(), fp) == appState.size());
-    };
+    shell.appState = "view state";
   }
-  ~SaveFixture() override {
-    g_saveLinks = SaveLinks{};
-    delete g_gameData;
-  }
+  ~SaveFixture() override { delete g_gameData; }
 
   // A game in its 23rd turn: 150 asteroids, named chapters, `units` units spread over them.
   void StartGame(int units = 60, std::uint16_t localChapter = 9) {
@@ -76,10 +62,12 @@ class SaveFixture : public root_test::RootGame {
 
   bool Exists(const std::string& rel) const { return std::filesystem::exists(box.Host(rel)); }
 
-  std::string appState = "view state";
-  std::string loadedAppState;
-  std::vector<std::string> boxes;
-  std::vector<std::vector<std::uint8_t>> sent;
+  quentest::RecordingShell shell;
+  quentest::RecordingSink sink;
+  std::string& appState = shell.appState;
+  std::string& loadedAppState = shell.loadedAppState;
+  std::vector<std::string>& boxes = shell.boxes;
+  std::vector<std::vector<std::uint8_t>>& sent = sink.toAll;
 };
 
 }  // namespace save_test

@@ -110,18 +110,10 @@ TEST_F(SaveFixture, AnAutosaveTakesTheNextTurnAndKeepsTheOneBeforeAsItsBackup) {
 TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
   StartGame();
   EXPECT_FALSE(SaveGame({}, nullptr));
-  g_saveLinks.chooseSaveName = [](std::string*) { return false; };
-  EXPECT_FALSE(SaveGame({}, nullptr));
-  g_saveLinks.chooseSaveName = [](std::string* name) {
-    *name = ".hidden";
-    return true;
-  };
+  shell.saveNames = {".hidden"};
   EXPECT_FALSE(SaveGame({}, nullptr));
   EXPECT_TRUE(sent.empty());
-  g_saveLinks.chooseSaveName = [](std::string* name) {
-    *name = "chosen.clt";
-    return true;
-  };
+  shell.saveNames = {"chosen.clt"};
   ASSERT_TRUE(SaveGame({}, nullptr));
   EXPECT_TRUE(Exists("chosen.clt"));
   ASSERT_EQ(sent.size(), 1u);
@@ -133,8 +125,7 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
 // saves other players ask for nor the autosave.
 TEST_F(SaveFixture, OnlyThePlayersOwnWrittenSaveIsToldAsTheGameToGoBackTo) {
   StartGame(6);
-  std::vector<std::string> told;
-  g_saveLinks.ownSaveWritten = [&told](const std::string& name) { told.push_back(name); };
+  const std::vector<std::string>& told = shell.ownSaves;
   ASSERT_TRUE(SaveGame({}, "my game"));
   ASSERT_TRUE(AutoSave(5));
   std::vector<std::uint8_t> request(kSavePacketSize, 0);
@@ -218,17 +209,16 @@ TEST_F(SaveFixture, NamesFromOtherPlayersStayInTheSaveDirectory) {
   std::fill(request.begin() + 8, request.begin() + 264, 0);
   std::copy(fine.begin(), fine.end(), request.begin() + 8);
   request[264] = 0x44;
-  bool asked = false;
-  g_saveLinks.askYesNo = [&](const char*, const char*) { return asked = true, false; };
+  shell.answers = {false};
   ASSERT_TRUE(SaveGame(request, nullptr));
-  EXPECT_FALSE(asked);
+  EXPECT_TRUE(shell.asked.empty());
   SaveHeader header;
   ASSERT_TRUE(ReadSaveHeader("shared.clt", &header));
   EXPECT_EQ(header.identifier, 0x44u);
   EXPECT_TRUE(sent.empty());  // a requested save is not passed on again
   // An existing file is overwritten only when the player agrees.
   EXPECT_FALSE(SaveGame(request, nullptr));
-  EXPECT_TRUE(asked);
+  EXPECT_EQ(shell.asked, std::vector<std::string>{"SAVEYSNO shared.clt"});
 
   std::vector<std::uint8_t> load(kLoadPacketSize, 0);
   std::copy(escape.begin(), escape.end(), load.begin() + 8);

@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Game/base/Packets.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGameOverPacket.h"
 #include "server/ai/SrvVictoryRules.h"
 #include "server/ai/SrvVotes.h"
 #include "tests/server/ai/srv_ai_fixture.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -178,18 +179,13 @@ TEST(SrvVictory, ConditionsTheConfigurationLeavesOutNeverEndTheGame) {
 // The client's own handler of packet 19, with the movie, the dialogs and the
 // local chapter taken through its links.
 struct ClientGameOver : IViewNotices {
-  std::string movie;
+  quentest::RecordingShell shell;
   std::vector<std::uint8_t> shown;
   explicit ClientGameOver(std::uint16_t local) {
-    g_netHandlerLinks = NetHandlerLinks{};
-    g_netHandlerLinks.appChapterId = [local] { return local; };
-    g_netHandlerLinks.playMovie = [this](const char* name) { movie = name; };
+    shell.chapter = local;
     RegisterViewNotices(this);
   }
-  ~ClientGameOver() override {
-    g_netHandlerLinks = NetHandlerLinks{};
-    RegisterViewNotices(nullptr);
-  }
+  ~ClientGameOver() override { RegisterViewNotices(nullptr); }
   void GameOverDialogs(std::span<const std::uint8_t> p) override { shown.assign(p.begin(), p.end()); }
 };
 
@@ -210,7 +206,7 @@ TEST(SrvGameOverPacket, TheClientPlaysEachChaptersResultAndShowsItsFigures) {
   for (std::uint16_t local : {0, 8, 9}) {
     ClientGameOver client(local);
     ASSERT_TRUE(HandlePacket(nullptr, packet, 0));
-    EXPECT_EQ(client.movie, movies[outcome.results[local]]) << local;
+    EXPECT_EQ(client.shell.movies, std::vector<std::string>{movies[outcome.results[local]]}) << local;
     ASSERT_EQ(client.shown, packet);
   }
   EXPECT_EQ(ReadU16(packet, 48), 4u);

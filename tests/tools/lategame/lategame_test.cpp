@@ -13,9 +13,10 @@
 #include "Game/model/GGameData.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
+#include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 #include "tests/support/scratch_drive.h"
 #include "tests/support/temp_dir.h"
 #include "tools/lategame/lategame.h"
@@ -40,15 +41,9 @@ std::vector<std::uint8_t> FileBytes(const fs::path& file) {
 class LateGameScenario : public ::testing::Test {
  protected:
   LateGameScenario() {
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { fromClient.emplace_back(p.begin(), p.end()); };
-    g_saveLinks.loadAppState = [](plat::FILE* fp) {
-      std::array<std::uint8_t, 10> block{};
-      return plat::fread(block.data(), 1, block.size(), fp) == block.size() ? 1 : 0;
-    };
+    shell.appState.assign(10, '\0');  // the application's block: read whole
   }
   ~LateGameScenario() override {
-    g_saveLinks = SaveLinks{};
     delete g_gameData;
     g_gameData = nullptr;
   }
@@ -57,7 +52,9 @@ class LateGameScenario : public ::testing::Test {
   std::string fault;
   bool made = WriteLateGameScenario({kRules, kModule, out.path()}, kTurns, &fault);
   quentest::ScratchDrive drive;
-  std::vector<std::vector<std::uint8_t>> fromClient;
+  quentest::RecordingShell shell;
+  quentest::RecordingSink sink;
+  std::vector<std::vector<std::uint8_t>>& fromClient = sink.toAll;
 };
 
 }  // namespace

@@ -16,9 +16,10 @@
 #include "Game/model/GGameData.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
+#include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 #include "tests/support/scratch_drive.h"
 #include "tests/support/temp_dir.h"
 #include "tools/quickstart/quickstart.h"
@@ -60,19 +61,7 @@ WorldFacts Facts(const CGSolarDB& solar) {
 
 class QuickStartScenario : public ::testing::Test {
  protected:
-  QuickStartScenario() {
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { fromClient.emplace_back(p.begin(), p.end()); };
-    // The application's block: seed, the views' (none yet), 1, the view, the render argument.
-    g_saveLinks.loadAppState = [this](plat::FILE* fp) {
-      std::array<std::uint8_t, 10> block{};
-      const bool read = plat::fread(block.data(), 1, block.size(), fp) == block.size();
-      openedView = block[5];
-      return read && block[4] == 1 ? 1 : 0;
-    };
-  }
   ~QuickStartScenario() override {
-    g_saveLinks = SaveLinks{};
     delete g_gameData;
     g_gameData = nullptr;
   }
@@ -107,8 +96,19 @@ class QuickStartScenario : public ::testing::Test {
   quentest::ScratchDrive drive;
   Outbox srvOut;
   SrvLog log;
-  std::vector<std::vector<std::uint8_t>> fromClient;
-  int openedView = -1;
+  // The application's block: seed, the views' (none yet), 1, the view, the render argument.
+  struct BlockShell : quentest::RecordingShell {
+    int openedView = -1;
+    int LoadAppState(plat::FILE* fp) override {
+      std::array<std::uint8_t, 10> block{};
+      const bool read = plat::fread(block.data(), 1, block.size(), fp) == block.size();
+      openedView = block[5];
+      return read && block[4] == 1 ? 1 : 0;
+    }
+  } shell;
+  quentest::RecordingSink sink;
+  std::vector<std::vector<std::uint8_t>>& fromClient = sink.toAll;
+  int& openedView = shell.openedView;
 };
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/ReplayFile.h"
 #include "platform/core/bytes.h"
 #include "tests/Game/model/root/root_fixture.h"
+#include "tests/support/recording_shell.h"
 
 namespace handlers_test {
 
@@ -30,23 +30,11 @@ struct Packet {
   std::vector<std::uint8_t> bytes;
 };
 
-struct Posted {
-  std::uint32_t msg;
-  std::uintptr_t wParam;
-  std::intptr_t lParam;
-  bool sent;
-};
+using quentest::Posted;
 
 class HandlerGame : public root_test::RootGame {
  protected:
-  HandlerGame() {
-    g_netHandlerLinks = NetHandlerLinks{};
-    g_netHandlerLinks.notify = [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l, bool s) {
-      posted.push_back({m, w, l, s});
-    };
-    g_replayWriter.Reset();
-  }
-  ~HandlerGame() override { g_netHandlerLinks = NetHandlerLinks{}; }
+  HandlerGame() { g_replayWriter.Reset(); }
 
   bool Apply(const Packet& p) { return HandlePacket(nullptr, p.bytes, 0); }
   // The packet cut one byte short of its fields must be refused whole.
@@ -54,7 +42,8 @@ class HandlerGame : public root_test::RootGame {
     return HandlePacket(nullptr, std::span(p.bytes).first(length), 0);
   }
 
-  std::vector<Posted> posted;
+  quentest::RecordingShell shell;
+  std::vector<Posted>& posted = shell.posted;
 };
 
 }  // namespace handlers_test

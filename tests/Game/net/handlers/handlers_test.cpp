@@ -298,8 +298,7 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
             .Put<std::uint16_t>(30, 3));
   EXPECT_EQ(std::make_tuple(game->chaptersPerGuild, game->gameLength, game->solarDB.orbitMotion),
             std::make_tuple(perGuild, 60, 4));
-  std::vector<std::string> movies;
-  g_netHandlerLinks.playMovie = [&](const char* file) { movies.emplace_back(file); };
+  const std::vector<std::string>& movies = shell.movies;
   Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 2).Put<std::uint16_t>(48, 32));
   Apply(Packet(PKT_GAME_OVER, 50).Put<std::uint8_t>(8 + 9, 3));
   EXPECT_EQ(movies, std::vector<std::string>{"majorwin.avi"});
@@ -309,11 +308,8 @@ TEST_F(Handlers, SessionPacketsPostToTheMainWindowOrAnswer) {
 }
 
 TEST_F(Handlers, ALoadRequestAsksWhetherThePlayerHasTheGame) {
-  std::vector<std::string> asked;
-  g_netHandlerLinks.askYesNo = [&](const char* id) {
-    asked.emplace_back(id);
-    return 0;
-  };
+  const std::vector<std::string>& asked = shell.asked;
+  shell.answers.assign(5, false);
   auto request = [](const char* name, std::uint32_t id) {
     return Packet(PKT_LOAD_REQUEST, 276).Text(8, name).Put<std::uint32_t>(264, id);
   };
@@ -371,17 +367,15 @@ TEST_F(Handlers, TheDispatcherTakesOnePacketPerCallAndGivesEveryNodeBack) {
   credits.Put<std::uint32_t>(8, 777);
   multi.inbox.push_back({HVM_MSG_PACKET, credits.bytes, 3});
   multi.inbox.push_back({HVM_MSG_PACKET, Packet(999, 8).bytes, 3});
-  std::vector<std::uint16_t> handled;
-  g_netHandlerLinks.packetHandled = [&](std::uint16_t type) { handled.push_back(type); };
+  const std::vector<std::uint16_t>& handled = shell.handled;
   EXPECT_EQ(DispatchPacket(session), 1u);
   EXPECT_EQ(game->GetLocalChapter()->credits, 777u);
   EXPECT_EQ(DispatchPacket(session), 1u);
   EXPECT_EQ(DispatchPacket(session), 0u);
   EXPECT_EQ(handled, (std::vector<std::uint16_t>{PKT_CREDITS, 999}));
-  g_netHandlerLinks.packetHandled = nullptr;
 
   // Without a window to tell, a packet is taken and dropped.
-  g_netHandlerLinks.notify = nullptr;
+  shell.hears = false;
   credits.Put<std::uint32_t>(8, 5);
   multi.inbox.push_back({HVM_MSG_PACKET, credits.bytes, 3});
   EXPECT_EQ(DispatchPacket(session), 0u);
@@ -397,7 +391,6 @@ TEST_F(Handlers, LoadDataIsTakenOnlyWhenAgreedAndNeverHoldsUpThePacketsBehind) {
   nettest::FakeMulti& multi = *owned;
   CNetSession session(std::move(owned), NetSessionLinks{});
   session.StartReceiving();
-  g_netHandlerLinks.askYesNo = [](const char*) { return 1; };
   auto load = [](std::uint32_t id) {
     return Packet(PKT_LOAD_GAME, 276).Text(8, "missing.svr").Put<std::uint32_t>(264, id).bytes;
   };

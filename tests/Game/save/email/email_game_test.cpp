@@ -15,26 +15,29 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
-#include "Game/net/NetHandlerLinks.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "hvmulti/HvMulti.h"
 #include "platform/core/bytes.h"
 #include "server/email/SrvEmail.h"
 #include "tests/Game/model/root/root_fixture.h"
 #include "tests/server/srv_packets.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
+
+// The program reads the e-mail input of the session it plays.
+struct EmailShell : quentest::RecordingShell {
+  CNetSession* session = nullptr;
+  bool NextEmailPacket(std::span<std::uint8_t> buffer, std::uint32_t* length) override {
+    return session != nullptr && ReadEmailPacket(*session, buffer, length) == 0;
+  }
+};
 
 class EmailGame : public root_test::RootGame {
  protected:
   EmailGame() {
-    g_netHandlerLinks = NetHandlerLinks{};
-    g_netHandlerLinks.notify = [](std::uint32_t, std::uintptr_t, std::intptr_t, bool) {};
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.playerName = [this] { return playerName.c_str(); };
     folder = box.Host("").string() + "/";
     log.Open(folder + "server.log");
     // The server plays by the installation's rules, which the root wrote at C:\.
@@ -42,8 +45,6 @@ class EmailGame : public root_test::RootGame {
   }
   ~EmailGame() override {
     AttachSessionLinks(nullptr);
-    g_netHandlerLinks = NetHandlerLinks{};
-    g_saveLinks = SaveLinks{};
     delete g_gameData;
   }
 
@@ -62,9 +63,7 @@ class EmailGame : public root_test::RootGame {
     char name[32];
     std::snprintf(name, sizeof name, "duel-%u.s%02u", turn, static_cast<unsigned>(chapter));
     session.emailGameName = name;
-    g_netHandlerLinks.readEmailPacket = [&](std::span<std::uint8_t> buffer, std::uint32_t* length) {
-      return ReadEmailPacket(session, buffer, length);
-    };
+    shell.session = &session;
     playerName = "Player " + std::to_string(chapter);
     EXPECT_EQ(ReadEmailInputFile(session, chapter), chapter);
     // The first input starts the game: the program makes its model for it.
@@ -78,7 +77,7 @@ class EmailGame : public root_test::RootGame {
     std::snprintf(next, sizeof next, "duel-%u-%02u.ecl", played + 1, static_cast<unsigned>(chapter));
     EXPECT_TRUE(WriteEmailClientFile(next));
     AttachSessionLinks(nullptr);
-    g_netHandlerLinks.readEmailPacket = nullptr;
+    shell.session = nullptr;
     delete g_gameData;
     return played;
   }
@@ -91,7 +90,8 @@ class EmailGame : public root_test::RootGame {
   }
 
   std::string folder;
-  std::string playerName;
+  EmailShell shell;
+  std::string& playerName = shell.playerName;
   SrvLog log;
 };
 
@@ -160,8 +160,7 @@ TEST_F(EmailGame, AnInputFileWithoutItsHeaderOrAGameToReplayIntoIsClosed) {
 // turn is played, where an input that ends cleanly plays on.
 TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
   ASSERT_TRUE(CreateEmailGame(folder, "torn", 5, log));
-  std::vector<std::string> boxes;
-  g_saveLinks.showTextBox = [&](const char* id, const char*) { boxes.push_back(id); };
+  const std::vector<std::string>& boxes = shell.boxes;
   const std::string good = box.Read("torn-0.s09");
   const auto play = [&](const std::string& name, const std::string& bytes) {
     plat::FILE* fp = plat::fopen(EmailInputFileName(name).c_str(), "wb");
@@ -171,9 +170,7 @@ TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
     CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
     session.emailMode = 1;
     session.emailGameName = name;
-    g_netHandlerLinks.readEmailPacket = [&](std::span<std::uint8_t> buffer, std::uint32_t* length) {
-      return ReadEmailPacket(session, buffer, length);
-    };
+    shell.session = &session;
     EXPECT_EQ(ReadEmailInputFile(session, 9), 9);
     delete g_gameData;
     g_gameData = new CGameData(9, 8);
@@ -181,7 +178,7 @@ TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
     const bool played = ProcessEmailTurn(session);
     EXPECT_EQ(session.emailInput, nullptr) << name;
     AttachSessionLinks(nullptr);
-    g_netHandlerLinks.readEmailPacket = nullptr;
+    shell.session = nullptr;
     return played;
   };
   // The header and the turn alone: no world to play in.

@@ -10,13 +10,13 @@
 #include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
-#include "Game/save/SaveLinks.h"
 #include "server/SrvGame.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvSetup.h"
 #include "tests/Game/model/root/root_fixture.h"
 #include "tests/Game/model/world/world_generator.h"
 #include "tests/server/srv_packets.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
@@ -27,12 +27,6 @@ struct Outbox : SrvOutbox {
 
 class ServerSave : public root_test::RootGame {
  protected:
-  ServerSave() {
-    g_saveLinks = SaveLinks{};
-    g_saveLinks.sendToAll = [this](std::span<std::uint8_t> p) { fromClient.emplace_back(p.begin(), p.end()); };
-  }
-  ~ServerSave() override { g_saveLinks = SaveLinks{}; }
-
   // A server whose game has started, with the player holding chapter 1.
   std::unique_ptr<SrvGame> StartServer() {
     auto server = std::make_unique<SrvGame>(out, log, nullptr, 77, box.Host("").string() + "/");
@@ -57,7 +51,8 @@ class ServerSave : public root_test::RootGame {
 
   Outbox out;
   SrvLog log;
-  std::vector<std::vector<std::uint8_t>> fromClient;
+  quentest::RecordingSink sink;
+  std::vector<std::vector<std::uint8_t>>& fromClient = sink.toAll;
 };
 
 TEST_F(ServerSave, TheServerKeepsThePlayersSaveAndGoesOnFromItWhenItIsLoaded) {

@@ -1,0 +1,23 @@
+#pragma once
+// Where the game core's own packets go out: the program's session. The
+// program implements it and registers it once; until then, and with no
+// program at all (tests, the fuzz targets, the tools), the default sends
+// nothing, so the core runs on its own.
+//
+// Game thread only.
+
+#include <cstdint>
+#include <span>
+
+class IPacketSink {
+ public:
+  virtual ~IPacketSink() = default;
+  // A sequenced packet to every player; the session numbers it in place.
+  virtual void SendToAll(std::span<std::uint8_t> /*packet*/) {}
+};
+
+// The registered sink, or the default that sends nothing.
+IPacketSink& PacketSink();
+// Registers the program's sink; null goes back to the default. The caller
+// keeps the object alive while it is registered.
+void RegisterPacketSink(IPacketSink* sink);
