@@ -78,7 +78,7 @@ foreach(size 1024x768 1920x1080)
   add_test(NAME Quenbar.FullScreenOn${size}Display
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/fullscreen/run_fullscreen.sh $<TARGET_FILE:quenbar>
       ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${quen_fe_dir}/UserInfo.dat ${w} ${h} ${display})
-  set_tests_properties(Quenbar.FullScreenOn${size}Display PROPERTIES TIMEOUT 60
+  set_tests_properties(Quenbar.FullScreenOn${size}Display PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
     RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "quit by a click")
 endforeach()

@@ -22,9 +22,10 @@ scale=$(echo "$width $height" | awk '{ s = $1 / 800; if ($2 / 600 < s) s = $2 / 
 left=$(echo "$width $scale" | awk '{ print int(($1 - 800 * $2) / 2) }')
 top=$(echo "$height $scale" | awk '{ print int(($1 - 600 * $2) / 2) }')
 # The picture's bottom right corner shows the title, not the black outside it,
-# once the title is up (a loaded machine takes its time).
+# once the title is up (a loaded machine takes its time: up to a minute and a
+# half, each look at a large display costing a second or more there).
 shown=
-for _ in $(seq 60); do
+for _ in $(seq 180); do
   sleep 0.5
   import -window root "$work/shot.png" 2>/dev/null || continue
   corner=$(convert "$work/shot.png" -format "%[pixel:p{$((width - left - 5)),$((height - top - 5))}]" info:)
