@@ -33,8 +33,8 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
-#include <vector>
 
+#include "Game/arrayman/PooledElement.h"
 #include "Game/arrayman/SizedBlocks.h"
 #include "Game/base/ByteStream.h"
 #include "Game/base/TraceError.h"
@@ -117,18 +117,22 @@ class ArrayMan {
   }
   // Reads a u16 count, then that many elements, each appended as read. Stops
   // at the first element that cannot be read and returns 0; the elements read
-  // before it stay.
+  // before it stay. Elements from slots (PooledElement.h) are made from one
+  // run of them.
   int Load(plat::FILE* fp) {
     plat::FileLockGuard hold(fp);
     FileReader r(fp);
     std::uint16_t n = 0;
     if (!r.Read(n)) return 0;
+    [[maybe_unused]] RunOf<T> run;
     if constexpr (RecordElementIO<ElementIO, T>) {
       // A short block still gives the whole elements it holds, as reading
-      // them one at a time would.
-      std::vector<std::uint8_t> block(std::size_t{n} * ElementIO::kRecordSize);
-      const std::size_t got = block.empty() ? 0 : plat::fread(block.data(), 1, block.size(), fp);
-      plat::ByteReader records{std::span<const std::uint8_t>(block.data(), got)};
+      // them one at a time would. Every byte decoded was read: the block is
+      // not cleared first.
+      const std::size_t size = std::size_t{n} * ElementIO::kRecordSize;
+      const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+      const std::size_t got = size == 0 ? 0 : plat::fread(block.get(), 1, size, fp);
+      plat::ByteReader records{std::span<const std::uint8_t>(block.get(), got)};
       Reserve(static_cast<std::uint32_t>(got / ElementIO::kRecordSize));
       for (std::uint16_t i = 0; i < n; ++i) {
         if (records.Remaining() < ElementIO::kRecordSize) return 0;
@@ -194,6 +198,10 @@ class ArrayMan {
 
  private:
   static constexpr std::uint32_t kMaxCapacity = 0xFFFF;
+
+  struct NoRun {};
+  template <class E>
+  using RunOf = std::conditional_t<std::is_base_of_v<PooledElement<E>, E>, ElementRun<E>, NoRun>;
 
   // A grow step of 0 would never make room.
   std::uint16_t Step() const { return std::max<std::uint16_t>(growStep, 1); }
