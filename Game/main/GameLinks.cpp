@@ -26,6 +26,5 @@ void InstallGameLinks(AppLinks& links) {
   // The game screen hears what the game data, handlers and application tell it.
   RegisterAppViewNotices(&GameScreenNotices());
   InstallHandlerLinks(g_netHandlerLinks);
-  links.dispatchPacket = [] { return g_session != nullptr && DispatchPacket(*g_session) != 0; };
   InstallSaveLinks(links);
 }
