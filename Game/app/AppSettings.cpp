@@ -87,6 +87,9 @@ bool CClntApp::RequestGameSettings(GameSettingsPacket& destination, std::uint16_
     GameSettingsPacket received;
     // The queue keeps every packet in a buffer of the largest packet's size.
     if (!FromBytes(std::span<const std::uint8_t>(data, kMaxPacketSize), received)) return false;
+    // A block last sent while no chapter was chosen carries that chapter
+    // (255) and is kept as it is; one never sent carries no sender (40) and
+    // takes the answer like one sent for a chapter.
     if (destination.chapterSlot != kNoChapterChosen) {
       // Every field but the two unused words and the traits, which are the
       // player's own: a request made on every return to the chapter choice

@@ -7,6 +7,7 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"
 #include "Game/app/InstallCheck.h"
+#include "Game/app/SavedGames.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GStartupMessage.h"
 #include "Game/net/NetSession.h"
@@ -77,8 +78,8 @@ CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
     if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
   };
   links.showSystemBox = [](const char* text, const char* caption) { MessageBox(g_mainWnd, text, caption, MB_OK); };
-  links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int slot) {
-    if (g_appLinks.writeEmailPacket) g_appLinks.writeEmailPacket(packet, length, slot);
+  links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int) {
+    WriteTurnFilePacket(packet, length);
   };
   links.runLogin = [](HvMServiceEx_Struct& settings) {
     if (g_appLinks.runLogin) g_appLinks.runLogin(settings);

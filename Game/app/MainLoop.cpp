@@ -7,6 +7,7 @@
 #include "Game/app/CFrameTimer.h"
 #include "Game/app/IdleWait.h"
 #include "Game/base/Packets.h"
+#include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/EmailTurn.h"
 #include "platform/core/bytes.h"
@@ -23,7 +24,7 @@ namespace {
 // The cursor kind of the help cursor.
 constexpr std::uint32_t kHelpCursor = 7;
 
-bool DispatchPacket() { return g_appLinks.dispatchPacket && g_appLinks.dispatchPacket(); }
+bool DispatchPacket() { return g_session != nullptr && DispatchPacket(*g_session) != 0; }
 
 }  // namespace
 

@@ -10,9 +10,12 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"
+#include "Game/app/SavedGames.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
+#include "Game/save/GameLoader.h"
+#include "Game/save/SaveGame.h"
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
@@ -64,10 +67,6 @@ constexpr int kMaxLoadRequests = 1000;
 // How long "Game saved" stays in the status line, in the views' status steps
 // (as long as their other notices).
 constexpr int kSavedStatusTime = 26;
-
-void DeleteLoader() {
-  if (g_appLinks.loading.deleteLoader) g_appLinks.loading.deleteLoader();
-}
 
 // The OK box during a game; the system box without one, which then also
 // leaves the game loop.
@@ -195,8 +194,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (!g_session || !g_session->emailMode) return 0;
       const std::string name =
           EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId(kNoChapterChosen));
-      if (!g_appLinks.loading.writeClientTurnFile || !g_appLinks.loading.writeClientTurnFile(name.c_str()))
-        app.ShowTextBox("SAVEFAIL");
+      if (!WriteEmailClientFile(name.c_str())) app.ShowTextBox("SAVEFAIL");
       g_currentView = nullptr;
       app.m_running = 0;
       AppViewNotices().SetTurnMarker(-1);
@@ -216,7 +214,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.m_busy = 1;
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
-        DeleteLoader();
+        DeleteKeptLoader();
         result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_load.mode) : 2;
       }
       app.m_load.mode = 1;
@@ -225,7 +223,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         SuspendScreenFlush(0);
         app.m_busy = 0;
         CloseProgress();
-        DeleteLoader();
+        DeleteKeptLoader();
         // Without a game (the front end's choice could not be read) nothing
         // is left to play: the player goes back to the front end rather
         // than stay before a screen that never comes, as after a cancelled
@@ -253,14 +251,14 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       SuspendScreenFlush(0);
       CloseProgress();
       app.m_busy = 0;
-      DeleteLoader();
+      DeleteKeptLoader();
       return 0;
     case WM_APP_LOAD_PERMISSION:
-      if (!g_appLinks.loading.loaderExists || !g_appLinks.loading.loaderExists()) return 0;
+      if (!KeptLoaderExists()) return 0;
       if (wParam == 1) {
         AppViewNotices().CloseReplayFile();
         app.DeleteReplayFiles();
-        if (!g_appLinks.loading.load || !g_appLinks.loading.load()) {
+        if (!LoadKeptGame()) {
           CloseProgress();
           const bool game = GameExists();
           LoadFailure(app, "INVALIDF");
@@ -281,7 +279,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         }
         LoadFailure(app, "LDDENIED");
       }
-      DeleteLoader();
+      DeleteKeptLoader();
       return 0;
     case WM_APP_LOAD_DATA: {
       bool loaded = false;
@@ -289,7 +287,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       SuspendScreenFlush(1);
       app.m_busy = 1;
       OpenProgress(app, "LOADGAME", 0);
-      loaded = g_appLinks.loading.loadData && g_appLinks.loading.loadData();
+      loaded = LoadSessionCopy();
       CloseProgress();
       app.m_busy = 0;
       // The server answers the player who asked for the load alone (10), so
@@ -330,7 +328,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;
-      const bool saved = g_appLinks.saveGame && g_appLinks.saveGame(reinterpret_cast<const char*>(lParam));
+      const bool saved = SaveRequestedGame(reinterpret_cast<const char*>(lParam));
       // Another player's save (lParam its packet) is answered to that player
       // alone (9): this copy is done once written, or every later screen of
       // this player would stay held under "Saving Game...".
@@ -347,7 +345,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_AUTOSAVE:
       OpenProgress(app, "SAVEGAME", 0);
       app.m_busy = 1;
-      if (!g_appLinks.autoSave || !g_appLinks.autoSave(lParam)) app.ShowTextBox("SAVEFAIL");
+      if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
       CloseProgress();
       app.m_busy = 0;
       return 0;

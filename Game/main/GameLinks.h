@@ -1,6 +1,6 @@
 #pragma once
-// Connects the application to the game data and the packet dispatcher of the
-// game core. Game thread only.
+// Connects the application to the game screen, which hears what the game
+// data, the handlers and the application tell it. Game thread only.
 
 #include "Game/app/AppLinks.h"
 

@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,7 +15,9 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
+#include "Game/save/SaveGame.h"
 #include "media/CDDraw.h"
+#include "platform/core/dospath.h"
 #include "platform/core/files.h"
 #include "platform/ddraw/ddconst.h"
 #include "platform/ddraw/ddraw.h"
@@ -96,6 +101,7 @@ class LoggingView : public IGameView {
 };
 
 struct App : shelltest::AppFixture {
+  shelltest::SaveNameShell names;
   int frontEndRuns = 0;
   std::vector<int> frontEndResults{1, 0};
   std::function<void(int pass)> onPacketPass;
@@ -111,11 +117,16 @@ struct App : shelltest::AppFixture {
       ++frontEndRuns;
       return r;
     };
-    g_appLinks.dispatchPacket = [this] {
+  }
+  void TearDown() override { AppFixture::TearDown(); }
+  CClntApp& Start() {
+    CClntApp& app = AppFixture::Start();
+    // Each look for messages is one packet pass; nothing ever comes.
+    UseRecordingLibrary().onLook = [this] {
       g_log.push_back("packet");
       if (onPacketPass) onPacketPass(++packetPasses);
-      return false;
     };
+    return app;
   }
   static std::vector<std::string> Since(std::size_t from) {
     return {g_log.begin() + static_cast<long>(from), g_log.end()};
@@ -322,8 +333,8 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   };
   g_appLinks.closeProgress = [&] { steps.push_back("close"); };
   screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
-  g_appLinks.saveGame = [&](const char* name) {
-    steps.push_back(std::string("save ") + name + (app.m_busy ? " busy" : ""));
+  names.chooseSaveName = [&](std::string*) {
+    steps.push_back(std::string("save") + (app.m_busy ? " busy" : ""));
     return false;
   };
   auto take = [&] { return std::exchange(steps, {}); };
@@ -333,8 +344,8 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(g_log.back(), "2:GoTo 4 5");
 
   // A save that fails at once puts everything back.
-  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>("slot1"));
-  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save slot1 busy", "flush 0", "close"}));
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save busy", "flush 0", "close"}));
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_EQ(app.m_playPhase, 1u);
 
@@ -358,8 +369,18 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 0", "close"}));
   EXPECT_TRUE(std::none_of(g_log.begin(), g_log.end(),
                            [](const std::string& s) { return s.find(":Status") != std::string::npos; }));
+  // An autosave written is not told; one that cannot be (a folder holds its
+  // name) is.
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
+  const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
+  ASSERT_TRUE(plat::GetFileWriteTime(autosave));
+  const auto file = plat::ResolveDosPath(autosave);
+  ASSERT_TRUE(file);
+  std::filesystem::remove(*file);
+  std::filesystem::create_directory(*file);
   backend->PressKey(VK_RETURN, 10);
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);  // no autosave link: a failure
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_TRUE(backend->ScriptDone());
@@ -390,21 +411,22 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   g_appLinks.openProgress = [&](const char* text, int) { steps.push_back(std::string("open ") + text); };
   g_appLinks.closeProgress = [&] { steps.push_back("close"); };
   screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
-  g_appLinks.saveGame = [&](const char* packet) {
-    steps.push_back(packet ? "save copy" : "save own");
-    return true;
-  };
-  g_appLinks.loading.loadData = [&] {
-    steps.push_back("load copy");
+  names.chooseSaveName = [&](std::string* name) {
+    steps.push_back("save own");
+    *name = "own";
     return true;
   };
   auto take = [&] { return std::exchange(steps, {}); };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   take();
-  const char packet[272] = {6};
+  // Another player's request (6) and load (7) name the same copy.
+  std::array<char, kLoadPacketSize> packet{6};
+  std::snprintf(packet.data() + 8, kSavePacketNameSize, "%s", "copy.svr");
+  const std::uint32_t savedTurn = GameTurn();
 
-  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(packet));
-  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save copy", "flush 0", "close"}));
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(packet.data()));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "flush 0", "close"}));
+  EXPECT_TRUE(plat::GetFileWriteTime(std::string(g_instData.GetSavePath()) + "copy.clt"));
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_EQ(app.m_playPhase, 1u);
   EXPECT_EQ(app.m_fullRedraw, 1u);
@@ -421,8 +443,14 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
                           [](const std::string& s) { return s.ends_with(":Status Game saved 26"); }));
 
   app.m_fullRedraw = 0;
+  g_gameData->turn = savedTurn + 5;
+  packet[0] = 7;
+  g_session->AgreeLoad(0);
+  ASSERT_TRUE(
+      g_session->KeepAgreedLoad(std::span(reinterpret_cast<const std::uint8_t*>(packet.data()), packet.size())));
   SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, 0);
-  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Loading Game...", "load copy", "close", "flush 0"}));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Loading Game...", "close", "flush 0"}));
+  EXPECT_EQ(GameTurn(), savedTurn);  // the copy was loaded
   EXPECT_EQ(app.m_busy, 0u);
   EXPECT_EQ(app.m_playPhase, 1u);
   EXPECT_EQ(app.m_fullRedraw, 1u);

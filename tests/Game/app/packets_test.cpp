@@ -1,15 +1,22 @@
 // The packets the shell builds: every byte set, at its offset.
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Game/app/CClntApp.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/base/GInstData.h"
 #include "Game/main/ClientShellImpl.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/net/NetSession.h"
+#include "Game/save/GameLoader.h"
+#include "Game/save/SaveGame.h"
+#include "platform/core/dospath.h"
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/pump.h"
@@ -24,6 +31,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Le = rules_test::Image;  // little-endian fields: type, 0, the session's sequence, the rest
 
 struct Packets : shelltest::AppFixture {
+  shelltest::SaveNameShell names;
+  shelltest::LookingMulti* library = nullptr;
   std::vector<Bytes> sent;
 
   void SetUp() override {
@@ -33,11 +42,12 @@ struct Packets : shelltest::AppFixture {
       ChooseChapter(app);
       return 1;
     };
-    g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
   }
+  void TearDown() override { AppFixture::TearDown(); }
   CClntApp& Start() {
     CClntApp& app = AppFixture::Start();
-    g_session->fileSendMode = 1;
+    library = &UseRecordingLibrary();
+    library->onSend = [this](std::span<const std::uint8_t> p) { sent.emplace_back(p.begin(), p.end()); };
     return app;
   }
 };
@@ -45,10 +55,7 @@ struct Packets : shelltest::AppFixture {
 TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   CClntApp& app = Start();
   g_session->opened = 0xA1B2C3D4;
-  g_appLinks.dispatchPacket = [] {
-    PostQuitMessage(0);
-    return false;
-  };
+  library->onLook = [] { PostQuitMessage(0); };
   app.Run();
   ASSERT_EQ(sent.size(), 1u);  // the local chapter of the game, the session's opening
   EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);
@@ -166,22 +173,18 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
 TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
   CClntApp& app = Start();
   g_gameData->turn = 6;
-  std::vector<std::string> files;
-  g_appLinks.loading.writeClientTurnFile = [&](const char* name) {
-    files.emplace_back(name);
-    return true;
-  };
+  const std::string clientFile = std::string(g_instData.GetEmailPath()) + "duel-6-7-21.ecl";
   std::int32_t marker = 6;
   screen.setTurnMarker = [&](std::int32_t m) { marker = m; };
   SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0x1234, 0);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(1).U16(0).U32(1).U32(6).U16(0x1234).U16(0).bytes);
-  EXPECT_TRUE(files.empty());  // not an e-mail game: nothing more
+  EXPECT_FALSE(plat::GetFileWriteTime(clientFile));  // not an e-mail game: nothing more
   g_session->emailMode = 1;
   g_session->emailGameName = "duel-6-03";
   app.m_running = 1;
   SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0, 0);
-  EXPECT_EQ(files, std::vector<std::string>{"duel-6-7-21.ecl"});
+  EXPECT_TRUE(plat::GetFileWriteTime(clientFile));
   EXPECT_EQ(app.m_running, 0u);
   EXPECT_EQ(marker, -1);
   EXPECT_EQ(EmailTurnFileName("-x", 0, 3), "-x-1-03.ecl");
@@ -191,18 +194,20 @@ TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
 TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   CClntApp& app = Start();
   std::vector<int> answers{0, 0, 1};
-  int deleted = 0;
+  int kept = 0;
   g_appLinks.loading.request = [&](GameConfigPacket&, std::uint32_t) {
+    kept += KeptLoaderExists();
     const int a = answers.front();
     answers.erase(answers.begin());
+    // A loader left by a request asked again, which the next one must not find.
+    if (a == 0) RequestLoad("old.clt", LoadPlace::SaveDirectory);
     return a;
   };
-  g_appLinks.loading.deleteLoader = [&] { ++deleted; };
   app.m_load.mode = 3;
   std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "old.clt");
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_TRUE(answers.empty());
-  EXPECT_EQ(deleted, 3);      // before each request
+  EXPECT_EQ(kept, 0);         // deleted before each request
   EXPECT_EQ(app.m_busy, 1u);  // the reply clears it
   EXPECT_EQ(app.m_load.mode, 1u);
   EXPECT_FALSE(app.LoadedGame());
@@ -264,20 +269,21 @@ TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
 // no half of it and never answer. Another player's request is still kept.
 TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
   CClntApp& app = Start();
-  std::vector<bool> saves;
-  g_appLinks.saveGame = [&saves](const char* packet) {
-    saves.push_back(packet != nullptr);
-    return true;
+  int asked = 0;
+  names.chooseSaveName = [&asked](std::string*) {
+    ++asked;
+    return false;
   };
   StartGame(21);
   g_session->NoteGameEnded();
   backend->PressKey(VK_RETURN, 10);  // the box's OK
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
-  EXPECT_TRUE(saves.empty());
+  EXPECT_EQ(asked, 0);
   EXPECT_EQ(app.m_busy, 0u);
-  static const char request[272] = {};  // a save request packet
-  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(request));
-  EXPECT_EQ(saves, std::vector<bool>{true});
+  std::array<char, kSavePacketSize> request{6};
+  std::snprintf(request.data() + 8, kSavePacketNameSize, "%s", "kept.svr");
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(request.data()));
+  EXPECT_TRUE(plat::GetFileWriteTime(std::string(g_instData.GetSavePath()) + "kept.clt"));
 }
 
 // A save damaged in both halves: this side's read fails first, says so and

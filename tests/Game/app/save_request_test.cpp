@@ -1,19 +1,16 @@
-// The save request as the program's links hand it to the saved games: from a
+// The save request as the application hands it to the saved games: from a
 // packet it carries the packet's address, from the player's Ctrl+S none.
 #include <gtest/gtest.h>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/main/SaveLinks.h"
+#include "Game/app/SavedGames.h"
 #include "Game/model/GGameData.h"
 
 namespace {
 
 TEST(SaveRequest, TheViewsRequestWithoutAPacketSavesNothingAndReadsNothing) {
-  AppLinks links;
-  InstallSaveLinks(links);
-  ASSERT_TRUE(links.saveGame);
   g_gameData = new CGameData(3, 8);
-  EXPECT_FALSE(links.saveGame(nullptr));  // no name chosen: nothing saved
+  EXPECT_FALSE(SaveRequestedGame(nullptr));  // no name chosen: nothing saved
   delete g_gameData;
   EXPECT_EQ(g_gameData, nullptr);
 }

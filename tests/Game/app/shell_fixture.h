@@ -7,18 +7,23 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/GameLife.h"
+#include "Game/base/ClientShell.h"
+#include "Game/net/NetSession.h"
+#include "Game/net/PacketQueue.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
 #include "platform/resource/module.h"
 #include "platform/user/input.h"
 #include "platform/user/system.h"
 #include "platform/user/window.h"
+#include "tests/Game/net/fake_multi.h"
 #include "tests/support/scratch_drive.h"
 
 namespace shelltest {
@@ -52,6 +57,23 @@ struct FakeScreen : IAppViewNotices {
   }
 };
 
+// The multiplayer library under the session: each packet sent is told to
+// `onSend`, and each look for messages (one a packet pass of the main loop)
+// to `onLook` first.
+struct LookingMulti : nettest::FakeMulti {
+  std::function<void(std::span<const std::uint8_t> packet)> onSend;
+  std::function<void()> onLook;
+  int Send(std::uint32_t from, std::uint32_t to, const void* data, std::uint32_t length, std::uint8_t flags,
+           int guaranteed) override {
+    if (onSend) onSend({static_cast<const std::uint8_t*>(data), length});
+    return FakeMulti::Send(from, to, data, length, flags, guaranteed);
+  }
+  int CheckMessages() override {
+    if (onLook) onLook();
+    return FakeMulti::CheckMessages();
+  }
+};
+
 struct ShellFixture : testing::Test {
   plat::HeadlessBackend* backend = nullptr;
   plat::HMODULE program = nullptr;
@@ -82,6 +104,31 @@ struct ShellFixture : testing::Test {
   void Answer(bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, plat::input::Button::Left, 10); }
   // Makes a game exist with the given local chapter, in place of any held.
   void StartGame(std::uint16_t chapter) { CreateGame(chapter, 8); }
+  // Puts a recording library under the application's session, in a session
+  // with one other player (78) to send to; `alone`, with no other player and
+  // the sends going to a server program (99) that never answers.
+  LookingMulti& UseRecordingLibrary(bool alone = false) {
+    auto library = std::make_unique<LookingMulti>();
+    LookingMulti& kept = *library;
+    kept.players = {HvMPlayerInfo{77, false, true, "Me", "Me"}};
+    if (alone)
+      kept.serverId = 99;
+    else
+      kept.players.push_back(HvMPlayerInfo{78, false, false, "You", "You"});
+    g_session->player.id = 77;
+    g_session->multi = std::move(library);
+    g_session->queue.reset();  // made again over this library
+    return kept;
+  }
+};
+
+// The program's shell as the saves ask it for a name: each test says how it
+// answers; everything else answers as with no shell.
+struct SaveNameShell : IClientShell {
+  std::function<bool(std::string* name)> chooseSaveName;
+  SaveNameShell() { RegisterClientShell(this); }
+  ~SaveNameShell() override { RegisterClientShell(nullptr); }
+  bool ChooseSaveName(std::string* name) override { return chooseSaveName && chooseSaveName(name); }
 };
 
 // The application over a scratch drive, making and ending its own game for

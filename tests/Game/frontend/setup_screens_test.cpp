@@ -40,7 +40,6 @@ struct SetupScreens : shelltest::ShellFixture {
   void SetUp() override {
     ShellFixture::SetUp();
     drive = std::make_unique<quentest::ScratchDrive>();
-    g_appLinks.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
   }
   void TearDown() override {
     drive.reset();
@@ -49,7 +48,9 @@ struct SetupScreens : shelltest::ShellFixture {
   // Runs `body` in the front end of a new application, which then ends.
   void InFrontEnd(const std::function<void(CClntApp&)>& body) {
     g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
-      g_session->fileSendMode = 1;
+      UseRecordingLibrary(true).onSend = [this](std::span<const std::uint8_t> p) {
+        sent.emplace_back(p.begin(), p.end());
+      };
       body(app);
       return 0;
     };
