@@ -14,8 +14,6 @@
 #include "Game/panels/CVNotify.h"
 #include "Game/views/flat/CVDesign.h"
 #include "Game/views/flat/CVTerrain.h"
-#include "Game/views/frame/CVGeneric.h"
-#include "Game/views/frame/CVStandIn.h"
 #include "Game/views/replay/CVSReplay.h"
 #include "Game/views/replay/CVTReplay.h"
 #include "Game/views/space/CVAstSpace.h"
