@@ -117,7 +117,7 @@ BENCHMARK(BM_GotoBarModuleLoad);
 // goto bar, no animation is due and nothing is dirty. It must not touch the heap.
 void BM_FrameWithoutChange(benchmark::State& state) {
   Screen s;
-  g_frameAnimation.idle = kFrameAnimationsOff;
+  SharedScreen().frameAnimation.idle = kFrameAnimationsOff;
   const std::size_t before = bench::g_allocations.load();
   for (auto _ : state) {
     s.view->OnMouseMove(0, MAKELPARAM(300, 250));
@@ -134,7 +134,7 @@ BENCHMARK(BM_FrameWithoutChange);
 // whole lamp row, against a whole flush.
 void BM_FrameAnimationStep(benchmark::State& state) {
   Screen s;
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   a = FrameAnimation{};
   Against(
       state, "ratio_to_whole_flush",
@@ -166,7 +166,7 @@ BENCHMARK(BM_TurnLampRow);
 // Frames while an animation plays but its next step is not yet due.
 void BM_FramesWithoutADueStep(benchmark::State& state) {
   Screen s;
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   a = FrameAnimation{};
   while (a.kind == kNoFrameAnimation) {
     a.quota = 0;

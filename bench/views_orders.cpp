@@ -159,7 +159,7 @@ BENCHMARK(BM_OrderMoveFor500Units);
 // stay as they are, and the heap is not touched.
 void BM_FramesWhileAModeWaits(benchmark::State& state) {
   Screen s;
-  g_frameAnimation.idle = kFrameAnimationsOff;
+  SharedScreen().frameAnimation.idle = kFrameAnimationsOff;
   SharedScreen().commandMode = 6;
   SharedScreen().commandUnitId = (9u << 26) | 1;
   s.view->UpdateCursor();

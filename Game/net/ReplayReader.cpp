@@ -40,7 +40,8 @@ bool ReplayReader::ReadPreamble() {
       TraceError("A replay file has no end to its preamble", kSource, __LINE__);
       return false;
     }
-    if (byte == 0xFF) return true;
+    if (byte == kPreambleEnd) return true;
+    m_sink.ChapterRead(byte);
   }
 }
 
@@ -152,45 +153,64 @@ void ReplayReader::Queue(EventRecord& event, std::uint32_t owner) {
   if (length > m_counters.mostOfOneUnit) m_counters.mostOfOneUnit = static_cast<std::uint32_t>(length);
 }
 
+void ReplayReader::DropChain() {
+  m_chain.clear();
+  m_shots.clear();
+}
+
+void ReplayReader::QueueChain(std::uint32_t unit) {
+  // The innermost shot was read last from the file but goes first in the queue.
+  for (std::size_t i = m_chain.size(); i-- > 0;) {
+    Queue(m_chain[i], unit);
+    if (!m_refused && !m_shots[i].parts.empty()) m_sink.ShotRead(unit, m_shots[i]);
+  }
+  DropChain();
+}
+
 std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
   // A shot may nest further shots of the same unit among its sub-codes; the
   // nested ones are queued first. The chain lives on the heap so that a file
   // of nothing but nested shots costs memory in step with its size, not stack.
-  m_chain.clear();
+  DropChain();
   for (;;) {
     EventRecord& event = m_chain.emplace_back();
+    ShotRecord& shot = m_shots.emplace_back();
     std::uint32_t weapon = 0, target = 0, extra = 0, marker = 0;
     std::uint8_t extraByte = 0, code = 0;
     if (!m_in.Read(weapon)) {
       TraceError("A replay's shot is cut short", kSource, __LINE__);
-      m_chain.clear();
+      DropChain();
       return kStop;
     }
     if (weapon == kMarker) {
       TraceError("A replay's shot starts with a marker", kSource, __LINE__);
-      m_chain.clear();
+      DropChain();
       return ReadCode(code) ? code : std::uint8_t{kStop};
     }
     if (!m_in.Read(target) || !m_in.Read(extra) || !m_in.Read(extraByte) || !m_in.Read(marker) || !ReadCode(code)) {
       TraceError("A replay's shot is cut short", kSource, __LINE__);
-      m_chain.clear();
+      DropChain();
       return kShot;
     }
     if (marker != kMarker) {
       // Nothing after a broken frame can be trusted: stop reading.
       TraceError("A replay's shot lacks its marker", kSource, __LINE__);
-      m_chain.clear();
+      DropChain();
       return kStop;
     }
     event.SetU32(EventRecord::kModule, weapon);
     event.SetU32(EventRecord::kTarget, target);
     event.SetU16(EventRecord::kExtraValue, static_cast<std::uint16_t>(extra));
     event.SetU8(EventRecord::kExtraByte, extraByte);
+    shot.weapon = weapon;
+    shot.target = target;
+    shot.chance = extra;
+    shot.effective = extraByte;
     if (code < kShot) {
       // No sub-code at all (10 ends the step): there is nothing to play.
       m_chain.pop_back();
-      for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) Queue(*it, unit);
-      m_chain.clear();
+      m_shots.pop_back();
+      QueueChain(unit);
       return code;
     }
     event.SetU8(EventRecord::kKind, code);
@@ -201,13 +221,15 @@ std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
           nested = true;
           continue;
         case kMiss:
+          shot.parts.push_back({code, 0, 0});
           break;
         case kShield: {
           std::uint32_t shield = 0;
           if (!m_in.Read(shield)) {
-            m_chain.clear();
+            DropChain();
             return kStop;
           }
+          shot.parts.push_back({code, shield, 0});
           event.SetU16(EventRecord::kSecondModule, static_cast<std::uint16_t>(shield));
           event.SetU8(EventRecord::kKind, kShield);
           break;
@@ -216,9 +238,10 @@ std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
         case kKill: {
           std::uint16_t module = 0, amount = 0;
           if (!m_in.Read(module) || !m_in.Read(amount)) {
-            m_chain.clear();
+            DropChain();
             return kStop;
           }
+          shot.parts.push_back({code, module, amount});
           if (code == kKill) event.SetU8(EventRecord::kKind, kKill);
           if (module == kLeechModule) {
             event.SetU16(EventRecord::kLeech, static_cast<std::uint16_t>(event.U16(EventRecord::kLeech) + amount));
@@ -240,25 +263,24 @@ std::uint8_t ReplayReader::ReadShotChain(std::uint32_t unit) {
           break;
         }
         default:
+          shot.parts.push_back({code, 0, 0});
           TraceError("A replay's shot has an unknown part", kSource, __LINE__);
           break;
       }
       if (!m_in.Read(marker) || !ReadCode(code)) {
         TraceError("A replay's shot is cut short", kSource, __LINE__);
-        m_chain.clear();
+        DropChain();
         return kStop;
       }
       if (marker != kMarker) TraceError("A replay's shot part lacks its marker", kSource, __LINE__);
     }
     if (nested) continue;
-    // The innermost shot was read first from the file but goes first in the queue.
-    for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) Queue(*it, unit);
-    m_chain.clear();
+    QueueChain(unit);
     return code;
   }
 }
 
-bool ReplayReader::ReadWreckList() {
+bool ReplayReader::ReadWreckList(std::vector<std::pair<std::uint32_t, std::uint32_t>>& wrecks) {
   for (std::uint32_t listed = 0;; ++listed) {
     std::uint32_t id = 0, flag = 0;
     if (!m_in.Read(id)) {
@@ -279,6 +301,7 @@ bool ReplayReader::ReadWreckList() {
       TraceError("A replay's wreck list is cut short", kSource, __LINE__);
       return false;
     }
+    wrecks.emplace_back(id, flag);
     // A unit without a display object is skipped, not taken for the list's end,
     // so the rest of the list is never read as battle items.
     if (flag != 0 && m_sink.HasUnit(id)) m_sink.WreckUnit(id);
@@ -298,6 +321,7 @@ bool ReplayReader::ReadBattleSection() {
     std::uint8_t code = 0;
     if (!ReadCode(code)) break;
     EventRecord event;
+    ItemRecord item{code, {}, {}};
     bool read = true;
     std::uint32_t owner = 0;
     switch (code) {
@@ -309,12 +333,18 @@ bool ReplayReader::ReadBattleSection() {
         event.SetU8(EventRecord::kKind, code);
         result = true;
         Queue(event, id);
-        if (!ReadWreckList()) more = false;
+        item.words.push_back(id);
+        if (ReadWreckList(item.wrecks)) {
+          m_sink.ItemRead(item);
+        } else {
+          more = false;
+        }
         continue;
       }
       case kScan: {
         std::uint32_t first = 0, module = 0;
         read = m_in.Read(first) && m_in.Read(module) && m_in.Read(owner);
+        item.words = {first, module, owner};
         event.SetU32(EventRecord::kModule, module);
         event.SetU32(EventRecord::kTarget, owner);
         break;
@@ -323,12 +353,14 @@ bool ReplayReader::ReadBattleSection() {
       case kTransportIn: {
         std::uint32_t module = 0;
         read = m_in.Read(owner) && m_in.Read(module);
+        item.words = {owner, module};
         event.SetU32(EventRecord::kModule, module);
         break;
       }
       case kDeparture: {
         std::uint32_t engine = 0;
         read = m_in.Read(owner) && m_in.Read(engine);
+        item.words = {owner, engine};
         event.SetU32(EventRecord::kTarget, owner);
         event.SetU16(EventRecord::kFirstModule, static_cast<std::uint16_t>(engine));
         break;
@@ -336,6 +368,7 @@ bool ReplayReader::ReadBattleSection() {
       case kAsteroidFire: {
         std::uint32_t target = 0, module = 0;
         read = m_in.Read(owner) && m_in.Read(target) && m_in.Read(module);
+        item.words = {owner, target, module};
         event.SetU32(EventRecord::kTarget, target);
         event.SetU32(EventRecord::kModule, module);
         break;
@@ -350,6 +383,7 @@ bool ReplayReader::ReadBattleSection() {
         continue;
       }
       case kStop:
+        m_ended = more;
         more = false;
         continue;
       case kHit: {
@@ -369,6 +403,7 @@ bool ReplayReader::ReadBattleSection() {
     event.SetU8(EventRecord::kKind, code);
     result = true;
     Queue(event, owner);
+    m_sink.ItemRead(item);
   }
   return result && !m_refused;
 }

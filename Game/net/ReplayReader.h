@@ -1,21 +1,22 @@
 #pragma once
 // The reading side of a space battle's replay file (".rpl", laid out in
-// ReplayFormat.h), as the replay view consumes it: the preamble is skipped
-// unread; the movement phases' shots become queued events, as do the battle
-// section's items (a hit item there, 105, is read and passed over).
+// ReplayFormat.h), as the replay view, the review log and the battle tests
+// consume it: the movement phases' shots become queued events, as do the
+// battle section's items (a hit item there, 105, is read and passed over).
 //
 // The reader only parses and counts; what a record does to the scene (unit
-// objects, their moves, queued events, wrecks) is the sink's business, so the
-// format can be read and checked without a view. Every read is checked: a
+// objects, their moves, queued events, wrecks) or to a log is the sink's
+// business, so the format can be read and checked without a view. Every read is checked: a
 // short or damaged file ends the phase or section it is in (code 12), never
 // loops, and nesting is kept on the heap, so the file's size bounds the work;
 // a file past what a battle holds is refused (refused()).
 //
-// Main thread only (the replay view reads inside its per-frame tick).
+// The thread of its sink (the replay view reads inside its per-frame tick).
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -56,6 +57,26 @@ class EventRecord {
   std::array<std::uint8_t, 32> bytes{};
 };
 
+// A shot as the file has it: its fields and its parts in file order (a
+// part's value is the shield module of 103, the kind of 105 and 106, else 0).
+struct ShotPart {
+  std::uint8_t code = 0;
+  std::uint32_t value = 0;
+  std::uint16_t amount = 0;
+};
+struct ShotRecord {
+  std::uint32_t weapon = 0, target = 0, chance = 0;
+  std::uint8_t effective = 0;
+  std::vector<ShotPart> parts;
+};
+// A battle-section item other than a joining unit: its code and payload words
+// in file order (a destruction's id, with its wreck list in `wrecks`).
+struct ItemRecord {
+  std::uint8_t code = 0;
+  std::vector<std::uint32_t> words;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> wrecks;
+};
+
 // What the records do to the scene.
 class ReplaySink {
  public:
@@ -69,6 +90,16 @@ class ReplaySink {
   // unit's queue afterwards, or 0 when the unit has no display object.
   virtual std::size_t QueueEvent(const EventRecord& event) = 0;
   virtual void WreckUnit(std::uint32_t id) = 0;
+
+  // The records as read, for sinks that tell or check a battle rather than
+  // play it; the scene has what it needs from the calls above.
+  // A chapter of the preamble.
+  virtual void ChapterRead(std::uint8_t /*chapter*/) {}
+  // A shot with at least one part, handed over when it is queued (a nested
+  // shot before the shot it is nested in).
+  virtual void ShotRead(std::uint32_t /*unit*/, const ShotRecord& /*shot*/) {}
+  // A battle-section item read whole (a joining unit comes as AddUnit).
+  virtual void ItemRead(const ItemRecord& /*item*/) {}
 };
 
 // The replay view's event counters; each movement phase and the battle section starts them at 0.
@@ -83,7 +114,7 @@ class ReplayReader {
   // `file` stays owned by the caller.
   ReplayReader(plat::FILE* file, ReplaySink& sink) : m_in(file), m_sink(sink) {}
 
-  // Skips the preamble: false when the file ends before its 0xFF.
+  // The preamble, each chapter to the sink: false when the file ends before its 0xFF.
   bool ReadPreamble();
   bool ReadAsteroid(std::uint16_t& asteroid);
   // Start units until the terminator, handed to the sink; true also for none.
@@ -100,9 +131,11 @@ class ReplayReader {
   std::uint8_t ReadShotEvents(std::uint32_t unit);
   // The battle section; true when it met at least one event item.
   bool ReadBattleSection();
-  // The (id, flag) pairs after a destruction and their closing code.
-  bool ReadWreckList();
+  // The (id, flag) pairs after a destruction and their closing code, kept in `wrecks`.
+  bool ReadWreckList(std::vector<std::pair<std::uint32_t, std::uint32_t>>& wrecks);
 
+  // The battle section was read to its code 12.
+  bool ended() const { return m_ended; }
   // The code that ended the last movement phase read.
   std::uint8_t lastCode() const { return m_lastCode; }
   EventCounters& counters() { return m_counters; }
@@ -114,6 +147,9 @@ class ReplayReader {
   // the same unit are collected before it. Returns the code ending them all.
   std::uint8_t ReadShotChain(std::uint32_t unit);
   void Queue(EventRecord& event, std::uint32_t owner);
+  // Queues the chain read, innermost shot first, and empties it.
+  void QueueChain(std::uint32_t unit);
+  void DropChain();
   // Hands a unit to the sink while the battle's units are within their bound.
   bool PlaceUnit(const UnitRecord& unit, bool joined);
   void Refuse(const char* why);
@@ -123,9 +159,11 @@ class ReplayReader {
   EventCounters m_counters;
   std::uint8_t m_lastCode = 0;
   std::vector<EventRecord> m_chain;  // shots read but not yet queued, outermost first
+  std::vector<ShotRecord> m_shots;   // the same shots as the file has them
   std::uint32_t m_units = 0;
   std::uint32_t m_phases = 0;
   bool m_refused = false;
+  bool m_ended = false;
 };
 
 // False (traced) for a file longer than any replay a battle makes.

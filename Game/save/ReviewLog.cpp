@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "Game/base/ByteStream.h"
 #include "Game/base/GIDString.h"
 #include "Game/base/GInstData.h"
-#include "Game/base/TraceError.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/net/ReplayFormat.h"
+#include "Game/net/ReplayReader.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
@@ -21,10 +20,6 @@
 
 namespace {
 
-using replay::kMarker;
-constexpr std::uint8_t kEndOfReplay = replay::kPhasesEnd;
-constexpr std::uint8_t kDroppedShot = replay::kStepEnd;
-constexpr std::uint8_t kShot = replay::kShot;
 constexpr std::uint8_t kShieldHeld = replay::kShield;
 constexpr std::uint8_t kHit = replay::kHit;
 constexpr std::uint8_t kKill = replay::kKill;
@@ -34,10 +29,6 @@ constexpr std::uint16_t kLifeSupportDamage = replay::kLifeModule;
 constexpr std::uint16_t kStunDamage = replay::kLeechModule;
 constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint32_t kMinorDamage = 255;
-// Shots nested in shots: a replay nests one in another only for a unit that
-// fires several weapons at once; a file that nests deeper is not a replay.
-constexpr int kMaxNestedShots = 64;
-constexpr const char* kLogFile = "ReviewLog.cpp";
 
 enum Counter { PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY, HIT_MINE, HIT_ALLIED, HIT_ENEMY };
 enum Relation { OWN, ALLIED, ENEMY };
@@ -87,27 +78,46 @@ struct ShotResult {
   std::uint32_t hull = 0, lifeSupport = 0;
 };
 
-class ReviewLogBuilder {
+// Tells the replay's shots as the reader hands them over.
+class ReviewLogBuilder : public replay::ReplaySink {
  public:
-  ReviewLogBuilder(plat::FILE* replay, plat::FILE* log, std::uint16_t asteroid)
-      : m_in(replay), m_log(log), m_row(g_gameData->reviewLog[asteroid]) {}
+  ReviewLogBuilder(plat::FILE* log, std::uint16_t asteroid) : m_log(log), m_row(g_gameData->reviewLog[asteroid]) {}
 
   // Writes the log; a header that cannot be read or written ends it early.
-  void Build(std::uint16_t asteroid) {
+  void Build(plat::FILE* file, std::uint16_t asteroid) {
     CGAsteroid* rock = g_gameData->solarDB.GetAsteroid(asteroid);
     if (!Write(Text("MKRRVIEW", rock != nullptr ? rock->GetName() : "")) || !Write(Text("MKRCHINV"))) return;
-    for (;;) {
-      const std::uint8_t chapter = m_in.U8();
-      if (!m_in.Ok()) return;
-      if (chapter == replay::kPreambleEnd) break;
-      if (!Write(ChapterName(chapter) + "       ")) return;
+    replay::ReplayReader reader(file, *this);
+    if (!reader.ReadPreamble() || m_headerFailed || !Write("\n")) return;
+    std::uint16_t number = 0;
+    if (!reader.ReadAsteroid(number)) return;
+    reader.ReadStartUnits();
+    // Each phase's shots are told as the reader hands them over; the battle
+    // section after the phases holds nothing the log tells.
+    while (reader.ReadMovementPhase()) {
     }
-    if (!Write("\n")) return;
-    m_in.U16();
-    if (!m_in.Ok()) return;
-    ReadUnits();
-    ReadEntries();
     Write(Text(m_eventWritten ? "MKRDONE_" : "MKRPEACE"));
+  }
+
+  void ChapterRead(std::uint8_t chapter) override {
+    if (!m_headerFailed) m_headerFailed = !Write(ChapterName(chapter) + "       ");
+  }
+  void AddUnit(const replay::UnitRecord& record, bool /*joined*/) override {
+    if (CGUnit* unit = g_gameData->pieces.FindUnit(record.id, nullptr)) unit->reviewMark = 0;
+    if (record.a == 0) Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
+  }
+  // The log tells of every unit the file names, placed or not.
+  bool HasUnit(std::uint32_t /*id*/) override { return true; }
+  void MoveUnit(std::uint32_t /*id*/, const Location& /*to*/, std::uint32_t /*engine*/) override {}
+  std::size_t QueueEvent(const replay::EventRecord& /*event*/) override { return 1; }
+  void WreckUnit(std::uint32_t /*id*/) override {}
+  void ShotRead(std::uint32_t actor, const replay::ShotRecord& record) override {
+    ShotResult shot;
+    shot.outcome = record.parts.front().code;
+    for (const replay::ShotPart& part : record.parts) AddPart(part, shot);
+    m_eventWritten = true;
+    WriteSentence(actor, record.weapon, record.target, static_cast<std::int16_t>(record.chance & 0xFFFF),
+                  record.effective != 0, shot);
   }
 
  private:
@@ -119,121 +129,32 @@ class ReviewLogBuilder {
     if (r == ENEMY) ++m_row[enemy];
   }
 
-  void ReadUnits() {
-    for (;;) {
-      replay::UnitRecord record;
-      switch (replay::ReadUnitRecord(m_in, record)) {
-        case replay::UnitRead::kRecord:
-          break;
-        case replay::UnitRead::kEnd:
-          return;
-        case replay::UnitRead::kTooLong:
-          TraceError("A replay's unit record is malformed", kLogFile, __LINE__);
-          return;
-        case replay::UnitRead::kCutShort:
-          TraceError("A replay's unit record is cut short", kLogFile, __LINE__);
-          return;
-      }
-      if (CGUnit* unit = g_gameData->pieces.FindUnit(record.id, nullptr)) unit->reviewMark = 0;
-      if (record.a == 0)
-        Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
-    }
-  }
-
-  // A marker and a code; false when the file ends or the marker is missing.
-  bool ReadCode(std::uint8_t& code) {
-    const std::uint32_t marker = m_in.U32();
-    code = m_in.U8();
-    if (!m_in.Ok()) return false;
-    if (marker != kMarker) {
-      TraceError("A replay entry lacks its marker", kLogFile, __LINE__);
-      return false;
-    }
-    return true;
-  }
-
-  void ReadEntries() {
-    for (;;) {
-      const std::uint32_t actor = m_in.U32();
-      if (!m_in.Ok()) return;
-      std::uint8_t code = 0;
-      if (actor == kMarker) {
-        code = m_in.U8();
-        if (!m_in.Ok()) return;
-      } else {
-        std::array<std::uint8_t, replay::kMoveBytes - 4> place{};  // the move's location and engine
-        m_in.ReadBytes(place);
-        if (!ReadCode(code)) return;
-        if (code == kShot && !ReadShot(actor, code, 0)) return;
-      }
-      if (code == kEndOfReplay) return;
-    }
-  }
-
-  // One shot after its event code; `code` receives the code that ends it.
-  // False when the file ends or turns out malformed.
-  bool ReadShot(std::uint32_t actor, std::uint8_t& code, int depth) {
-    if (depth >= kMaxNestedShots) {
-      TraceError("A replay nests its shots too deep", kLogFile, __LINE__);
-      return false;
-    }
-    const std::uint32_t weapon = m_in.U32();
-    if (!m_in.Ok()) return false;
-    if (weapon == kMarker) {
-      code = m_in.U8();
-      return m_in.Ok();
-    }
-    const std::uint32_t target = m_in.U32();
-    const auto chance = static_cast<std::int16_t>(m_in.U32() & 0xFFFF);
-    const bool effective = m_in.U8() != 0;
-    if (!m_in.Ok() || !ReadCode(code)) return false;
-    if (code == kDroppedShot) return true;
-
-    ShotResult shot;
-    shot.outcome = code;
-    for (;;) {
-      if (!ReadPart(code, shot)) return false;
-      if (!ReadCode(code)) return false;
-      if (code == kShot) {
-        if (!ReadShot(actor, code, depth + 1)) return false;
-        break;
-      }
-      if (code <= 100) break;
-    }
-    m_eventWritten = true;
-    WriteSentence(actor, weapon, target, chance, effective, shot);
-    return true;
-  }
-
-  bool ReadPart(std::uint8_t code, ShotResult& shot) {
-    if (code == kShieldHeld) {
-      const std::uint32_t shield = m_in.U32();
-      shot.b = static_cast<std::uint16_t>(shield);
+  static void AddPart(const replay::ShotPart& part, ShotResult& shot) {
+    if (part.code == kShieldHeld) {
+      shot.b = static_cast<std::uint16_t>(part.value);
       if (shot.a != kNoModule) {
         shot.bAmount = shot.aAmount;
         shot.a = kNoModule;
         shot.aAmount = kMinorDamage;
       }
       shot.outcome = kShieldHeld;
-    } else if (code == kHit || code == kKill) {
-      const std::uint16_t kind = m_in.U16();
-      const std::uint16_t amount = m_in.U16();
+    } else if (part.code == kHit || part.code == kKill) {
+      const auto kind = static_cast<std::uint16_t>(part.value);
       if (kind == kHullDamage) {
-        shot.hull += amount;
+        shot.hull += part.amount;
       } else if (kind == kLifeSupportDamage) {
-        shot.lifeSupport += amount;
+        shot.lifeSupport += part.amount;
       } else if (kind != kStunDamage) {  // stunning tells in no sentence
         shot.b = shot.a;
         shot.bAmount = shot.aAmount;
         shot.a = kind;
-        shot.aAmount = amount;
+        shot.aAmount = part.amount;
       }
-      if (code == kKill)
+      if (part.code == kKill)
         shot.outcome = kKill;
       else if (shot.outcome != kKill)
         shot.outcome = kHit;
     }
-    return m_in.Ok();
   }
 
   struct Side {
@@ -315,9 +236,9 @@ class ReviewLogBuilder {
     return text;
   }
 
-  FileReader m_in;
   plat::FILE* m_log;
   std::array<std::uint32_t, 6>& m_row;
+  bool m_headerFailed = false;
   bool m_eventWritten = false;
 };
 
@@ -346,7 +267,7 @@ std::uint32_t MakeReviewLog(std::uint16_t asteroid) {
     return 0;
   }
   plat::FILE* log = plat::fopen(logName.c_str(), "w");
-  if (log != nullptr && inTable && asteroid < g_numAsteroids) ReviewLogBuilder(replay, log, asteroid).Build(asteroid);
+  if (log != nullptr && inTable && asteroid < g_numAsteroids) ReviewLogBuilder(log, asteroid).Build(replay, asteroid);
   if (log != nullptr) plat::fclose(log);
   plat::fclose(replay);
   return 1;

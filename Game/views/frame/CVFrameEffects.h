@@ -1,7 +1,7 @@
 #pragma once
 // The live parts of the screen frame: its small frame animations, the guild
 // voices that answer orders, and the row of chapter turn lamps. The state is
-// the process's and lives for the program. Game thread only.
+// the screen record's (ScreenState) and lives for the program. Game thread only.
 
 #include <array>
 #include <cstdint>
@@ -18,13 +18,11 @@ constexpr std::uint32_t kFrameAnimationsOff = 0xFFFFFFFF;
 
 // File number by guild and message - 1.
 extern const std::array<std::array<std::uint8_t, kVoiceMessages>, kVoiceGuilds> g_voiceTable;
-// The full path of the voice played last.
-extern std::string g_voicePath;
-
 // "voices\g<guild + 1>\<prefix><nn>.wav" of message 1..38 for guild 0..4;
 // empty for any other message or guild.
 std::string VoiceFileName(int guild, int message);
-// Plays a file of the local guild's voice directory at half volume. 1.
+// Plays a file of the local guild's voice directory at half volume, keeping
+// its full path in the screen record's voicePath. 1.
 int PlayVoiceFile(const char* name);
 
 struct FrameAnimation {
@@ -39,7 +37,6 @@ struct FrameAnimation {
   std::uint8_t plateForward = 1;
   std::uint32_t lampFrameState = 0;
 };
-extern FrameAnimation g_frameAnimation;
 // Ends the animation in progress; its sprite stays for the next one.
 void StopFrameAnimation();
 // Makes the animations' sprites and holds their module, so that no start of

@@ -352,7 +352,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   SharedScreen().replayMode = 0;
   SharedScreen().turnLampCount = 0;
   // The last game may have left the lamp frame on its other picture.
-  g_frameAnimation.lampFrameState = 0;
+  SharedScreen().frameAnimation.lampFrameState = 0;
   SetCursorSet(CURSOR_NORMAL);
   SharedScreen().angularFont = CreateFont(5, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Angular3");
   SharedScreen().boldFont = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");

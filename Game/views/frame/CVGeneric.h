@@ -19,6 +19,7 @@
 #include <string>
 
 #include "Game/app/GameView.h"
+#include "Game/views/frame/CVFrameEffects.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 #include "platform/dialog/ownerdraw.h"
@@ -145,6 +146,10 @@ struct ScreenState {
   CSprite* flushCopySprite = nullptr;
   // The texts the goto bar's tips hold, by column.
   std::array<std::string, kGotoColumns> gotoTipTexts;
+  // The frame's small animations and the lamp frame's state.
+  FrameAnimation frameAnimation;
+  // The full path of the voice played last.
+  std::string voicePath;
 };
 // The one screen state.
 ScreenState& SharedScreen();

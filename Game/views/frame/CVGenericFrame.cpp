@@ -124,8 +124,6 @@ void DrawTurnLamp(int i, int count, bool lit) {
 }  // namespace
 
 const VoiceTable g_voiceTable = MakeVoiceTable();
-std::string g_voicePath;
-FrameAnimation g_frameAnimation;
 
 std::string VoiceFileName(int guild, int message) {
   if (guild < 0 || guild >= kVoiceGuilds || message < 1 || message > kVoiceMessages) return {};
@@ -136,9 +134,10 @@ std::string VoiceFileName(int guild, int message) {
 }
 
 int PlayVoiceFile(const char* name) {
-  g_voicePath = std::string(g_instData.GetSoundPath()) + "voices\\g" + std::to_string(LocalGuild() + 1) + "\\" +
-                (name ? name : "");
-  if (g_sndPlay) g_sndPlay->PlayEffect(g_voicePath.c_str(), 0.5f, 0.0f, 0);
+  std::string& path = SharedScreen().voicePath;
+  path = std::string(g_instData.GetSoundPath()) + "voices\\g" + std::to_string(LocalGuild() + 1) + "\\" +
+         (name ? name : "");
+  if (g_sndPlay) g_sndPlay->PlayEffect(path.c_str(), 0.5f, 0.0f, 0);
   return 1;
 }
 
@@ -197,21 +196,21 @@ void CVGeneric::ResetTurnLamps() {
 }
 
 int CVGeneric::ShowLampFrame4() {
-  if (g_frameAnimation.lampFrameState != 0) return 0;
+  if (SharedScreen().frameAnimation.lampFrameState != 0) return 0;
   DrawGuildPicture("frmeanim\\lite0004.ima", kLampSize, kLampSize, 3, 463);
-  g_frameAnimation.lampFrameState = 1;
+  SharedScreen().frameAnimation.lampFrameState = 1;
   return 1;
 }
 
 int CVGeneric::ShowLampFrame8() {
-  if (g_frameAnimation.lampFrameState != 1) return 0;
+  if (SharedScreen().frameAnimation.lampFrameState != 1) return 0;
   DrawGuildPicture("frmeanim\\lite0008.ima", kLampSize, kLampSize, 3, 463);
-  g_frameAnimation.lampFrameState = 0;
+  SharedScreen().frameAnimation.lampFrameState = 0;
   return 1;
 }
 
 void StopFrameAnimation() {
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   a.kind = kNoFrameAnimation;
   a.timer = 0;
   a.sprite = nullptr;
@@ -243,7 +242,7 @@ void CVGeneric::PlayFrameAnimation(std::uint32_t elapsedMs) {
 }
 
 void CVGeneric::AnimateFrame(std::uint32_t elapsedMs) {
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   if (a.idle == kFrameAnimationsOff || IsRedrawPending()) return;
   if (a.kind == kNoFrameAnimation) {
     a.idle += elapsedMs;

@@ -25,8 +25,7 @@ class SpaceBattle : public BattleWorld {
       if (ReadU16(p, 10) != number) continue;
       EXPECT_TRUE(g_replayWriter.AddPart(p));
     }
-    const std::string file = box.Read(std::to_string(number) + ".rpl");
-    return ReadReplayFile(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    return ReadReplayFile(box.Dos(std::to_string(number) + ".rpl"));
   }
   // Parameters 1 and 2 of the chapter's space-battle notifications.
   static std::vector<std::pair<std::uint16_t, std::uint32_t>> BattleNotices(const SrvTurnContext& turn,

@@ -47,8 +47,7 @@ class SpecialWeapons : public BattleWorld {
     g_replayWriter.Reset();
     box.Write(std::to_string(kField) + ".rpl", std::string());
     for (const SrvPacket& p : OfType(turn, chapter, 503)) EXPECT_TRUE(g_replayWriter.AddPart(p));
-    const std::string file = box.Read(std::to_string(kField) + ".rpl");
-    return ReadReplayFile(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    return ReadReplayFile(box.Dos(std::to_string(kField) + ".rpl"));
   }
   static std::vector<SrvPacket> Notices(const SrvTurnContext& turn, std::uint16_t chapter, std::uint16_t code) {
     std::vector<SrvPacket> out;

@@ -141,7 +141,7 @@ class FrameEffects : public testing::Test, protected views_test::ViewScreen {
     SharedScreen().frameAnimationsOn = 1;
     SharedScreen().statusText.clear();
     SharedScreen().statusShown = 0;
-    g_frameAnimation = FrameAnimation{};
+    SharedScreen().frameAnimation = FrameAnimation{};
   }
   void TearDown() override {
     view.reset();
@@ -350,19 +350,19 @@ TEST_F(FrameSounds, EveryGuildAndMessageSpeaksItsFileAndMessageZeroNone) {
       char expected[32];
       std::snprintf(expected, sizeof expected, "voices\\g%d\\%c%02d.wav", guild + 1, prefix[guild], file);
       ASSERT_EQ(v.PlayVoice(message), 1);
-      EXPECT_TRUE(g_voicePath.ends_with(expected)) << g_voicePath << " " << expected;
+      EXPECT_TRUE(SharedScreen().voicePath.ends_with(expected)) << SharedScreen().voicePath << " " << expected;
       ++played;
     }
-    g_voicePath.clear();
+    SharedScreen().voicePath.clear();
     EXPECT_EQ(v.PlayVoice(0), 0);
     EXPECT_EQ(v.PlayVoice(39), 0);
-    EXPECT_EQ(g_voicePath, "");
+    EXPECT_EQ(SharedScreen().voicePath, "");
   }
   EXPECT_EQ(played, 190);
   // Speech feedback off silences the voices while effects still play.
   sound.speechEnabled = 0;
   EXPECT_EQ(v.PlayVoice(1), 0);
-  EXPECT_EQ(g_voicePath, "");
+  EXPECT_EQ(SharedScreen().voicePath, "");
   sound.speechEnabled = 1;
   sound.soundEnabled = 0;
   EXPECT_EQ(v.PlayVoice(1), 0);
@@ -392,7 +392,7 @@ TEST_F(FrameSounds, AVoiceIsHeardInTheMix) {
   EXPECT_EQ(peak(), 0);
   ASSERT_EQ(v.PlayVoice(1), 1);
   plat::Sleep(1500);
-  EXPECT_GT(peak(), 2000) << g_voicePath;
+  EXPECT_GT(peak(), 2000) << SharedScreen().voicePath;
   plat::ResetRegistryFile();
   plat::ClearDrives();
   g_instData.~CInstData();
@@ -500,7 +500,7 @@ TEST_F(TurnLamps, TheLampFramePicturesAlternate) {
 TEST_F(FrameEffects, ThePlateRunsForwardThenBackwardAndAnIdleTimeOfMinusOneHoldsEverything) {
   TestView& v = Make();
   plat::srand(7);
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   v.AnimateFrame(999);
   EXPECT_EQ(a.kind, kNoFrameAnimation);  // a second of idle comes first
   std::vector<std::vector<int>> plates;
@@ -572,7 +572,7 @@ TEST_F(FrameEffects, EachKindOfAnimationRunsAgainOnItsOwnSpriteBlankAtTheStartAn
   g_gameData->guildModules[1] = plat::LoadLibrary((build / "gamedata/c/QUENBAR/ART/GUILD2/guild.dll").c_str());
   TestView& v = Make();
   plat::srand(3);
-  FrameAnimation& a = g_frameAnimation;
+  FrameAnimation& a = SharedScreen().frameAnimation;
   // The sprite each kind ran on and the pictures its first run drew, step by step.
   std::map<int, CSprite*> sprites;
   std::map<int, std::vector<std::vector<std::uint16_t>>> firstRuns;

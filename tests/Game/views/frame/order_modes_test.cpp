@@ -20,7 +20,7 @@ class OrderModes : public OrderWorld {
     SharedScreen().commandMode = mode;
     SharedScreen().commandUnitId = unit ? unit->id : 0xFFFFFFFF;
     if (unit) Select(unit);
-    g_voicePath.clear();
+    SharedScreen().voicePath.clear();
     SharedScreen().statusText.clear();
   }
   // The status text and voice file of the last message.

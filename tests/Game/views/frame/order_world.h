@@ -204,8 +204,8 @@ class OrderWorld : public testing::Test, protected ViewScreen {
   }
   // The voice file of the last voice, e.g. "j05.wav"; empty when none.
   static std::string LastVoice() {
-    const auto slash = g_voicePath.find_last_of('\\');
-    return slash == std::string::npos ? g_voicePath : g_voicePath.substr(slash + 1);
+    const auto slash = SharedScreen().voicePath.find_last_of('\\');
+    return slash == std::string::npos ? SharedScreen().voicePath : SharedScreen().voicePath.substr(slash + 1);
   }
   static std::string VoiceFile(int message) { return VoiceFileName(1, message); }
   // The order types of the packets 301 sent since the last call.

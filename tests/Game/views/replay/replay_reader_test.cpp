@@ -8,6 +8,8 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "Game/net/ReplayFormat.h"
@@ -40,6 +42,9 @@ class Scene : public replay::ReplaySink {
     return ++queued[owner];
   }
   void WreckUnit(std::uint32_t id) override { wrecks.push_back(id); }
+  void ChapterRead(std::uint8_t chapter) override { chapters.push_back(chapter); }
+  void ShotRead(std::uint32_t unit, const replay::ShotRecord& shot) override { shots.emplace_back(unit, shot); }
+  void ItemRead(const replay::ItemRecord& item) override { items.push_back(item); }
 
   struct Move {
     std::uint32_t id;
@@ -51,6 +56,9 @@ class Scene : public replay::ReplaySink {
   std::vector<std::uint32_t> joined, wrecks;
   std::vector<Move> moves;
   std::vector<EventRecord> events;
+  std::vector<std::uint8_t> chapters;
+  std::vector<std::pair<std::uint32_t, replay::ShotRecord>> shots;
+  std::vector<replay::ItemRecord> items;
 };
 
 class ReplayReaderTest : public ::testing::Test {
@@ -209,6 +217,57 @@ TEST_F(ReplayReaderTest, AGeneratedBattleIsReadRecordByRecord) {
   EXPECT_EQ(scene.joined, std::vector<std::uint32_t>{kLate});
   EXPECT_EQ(scene.units[kLate].count, 5);
   EXPECT_EQ(reader->counters().mostOfOneUnit, 2u);
+}
+
+// The records as the file has them, for the sinks that tell or check a
+// battle: chapters, shots with their parts (a nested one first), the items.
+TEST_F(ReplayReaderTest, TheRecordsAreHandedOverAsTheFileHasThem) {
+  bool battle = false;
+  EXPECT_EQ(ReadAll(FullBattle().bytes(), &battle), 2);
+  EXPECT_TRUE(reader->ended());
+  EXPECT_EQ(scene.chapters, (std::vector<std::uint8_t>{9, 10, 17}));
+  using Part = std::tuple<std::uint8_t, std::uint32_t, std::uint16_t>;
+  struct Told {
+    std::uint32_t unit, weapon, target, chance;
+    std::uint8_t effective;
+    std::vector<Part> parts;
+  };
+  const std::vector<Told> told = {
+      {kOwn, 7, kEnemy, 70, 1, {{106, 1253, 5}, {106, 1253, 3}, {105, 1252, 40}}},
+      {kOwn, 7, kEnemy, 0x12345, 0, {{103, 0xABCD1234, 0}}},
+      {kEnemy, 3, kAlly, 0, 1, {{105, 40, 9}}},
+      {kEnemy, 2, kOwn, 0, 1, {{102, 0, 0}}},
+      {kAlly, 5, kEnemy, 0, 1, {{105, 41, 1}, {105, 42, 2}, {105, 43, 3}, {105, 1254, 4}}},
+  };
+  ASSERT_EQ(scene.shots.size(), told.size());
+  for (std::size_t i = 0; i < told.size(); ++i) {
+    const auto& [unit, shot] = scene.shots[i];
+    EXPECT_EQ(unit, told[i].unit) << i;
+    EXPECT_EQ(shot.weapon, told[i].weapon) << i;
+    EXPECT_EQ(shot.target, told[i].target) << i;
+    EXPECT_EQ(shot.chance, told[i].chance) << i;
+    EXPECT_EQ(shot.effective, told[i].effective) << i;
+    std::vector<Part> parts;
+    for (const replay::ShotPart& p : shot.parts) parts.emplace_back(p.code, p.value, p.amount);
+    EXPECT_EQ(parts, told[i].parts) << i;
+  }
+  using Wrecks = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+  const std::vector<std::tuple<std::uint8_t, std::vector<std::uint32_t>, Wrecks>> items = {
+      {4, {kEnemy, 60, kAlly}, {}},       {5, {kOwn, 61}, {}},       {6, {kOwn, 62}, {}},
+      {9, {kEnemy, 0xFFFF0004u, 63}, {}}, {7, {kAlly, 0x10044}, {}}, {3, {kEnemy}, {{kEnemy, 1}, {kAlly, 0}}},
+  };
+  ASSERT_EQ(scene.items.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(std::tie(scene.items[i].code, scene.items[i].words, scene.items[i].wrecks), items[i]) << i;
+
+  // A shot that ends at once is not told; a battle section cut before its
+  // code 12 is not ended.
+  ReplayBuilder r = ThreeShips();
+  r.Move(kOwn, {4, 12, 20, 30}).Shot(7, kEnemy).End(1).Code(11).Scan(kEnemy, 60, kAlly);
+  ReadAll(r.bytes());
+  EXPECT_TRUE(scene.shots.empty());
+  EXPECT_EQ(scene.items.size(), 1u);
+  EXPECT_FALSE(reader->ended());
 }
 
 TEST_F(ReplayReaderTest, StartsAndEmptyListsAreRead) {

@@ -14,6 +14,7 @@
 #include "Game/views/frame/CPopupMenu.h"
 #include "Game/views/frame/CVDataHookup.h"
 #include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/frame/CVGeneric.h"
 #include "Game/views/frame/OrderFeedback.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/world/CDispLine.h"
@@ -225,7 +226,7 @@ TEST_F(AstSpace, ShowingAnAsteroidPutsBackTheLampFrameAndTheNotificationPanel) {
   ASSERT_EQ(v.ShowLampFrame4(), 1);
   ASSERT_EQ(SharedScreen().notifyPanel->Show(0), 1);
   Show(v, 1);
-  EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
+  EXPECT_EQ(SharedScreen().frameAnimation.lampFrameState, 0u);
   EXPECT_EQ(SharedScreen().notifyPanel->Show(1), 0) << "shown again";
 
   // Coming back from this asteroid's replay to a unit elsewhere the sky is

@@ -12,6 +12,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/views/frame/CVFrameEffects.h"
+#include "Game/views/frame/CVGeneric.h"
 #include "Game/views/space/CVAstSpace.h"
 #include "Game/views/space/CVSolar.h"
 #include "Game/views/space/SolarMarks.h"
@@ -403,14 +404,14 @@ TEST_F(SolarFilters, TheLampLitByLabelsOutOfViewGoesOutWithTheFilter) {
   v.RefreshObjects(1);
   if (v.activeFilter) v.SelectFilter(-1);
   v.SelectFilter(8);
-  g_frameAnimation.lampFrameState = 0;
+  SharedScreen().frameAnimation.lampFrameState = 0;
   v.DrawStatusText();
-  EXPECT_EQ(g_frameAnimation.lampFrameState, 1u);
+  EXPECT_EQ(SharedScreen().frameAnimation.lampFrameState, 1u);
   // The filter off: nothing is left out of view.
   v.SelectFilter(8);
   ASSERT_EQ(v.activeFilter, 0);
   v.DrawStatusText();
-  EXPECT_EQ(g_frameAnimation.lampFrameState, 0u);
+  EXPECT_EQ(SharedScreen().frameAnimation.lampFrameState, 0u);
 }
 
 TEST_F(SolarFilters, TheViewOnScreenWithHalosLabelsButtonsAndTheFutureLine) {
