@@ -7,6 +7,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/AsteroidPackets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
@@ -115,10 +116,7 @@ bool IsAsteroidPacket(std::uint16_t type) {
 }  // namespace
 
 SrvPacket BuildAsteroidControlPacket(const CGAsteroid& a) {
-  PacketImage<16> p(PKT_ASTEROID_OWNER);
-  p.Put<std::uint16_t>(8, a.id);
-  p.Put<std::uint16_t>(10, a.owner);
-  p.Put<std::uint16_t>(12, a.controller);
+  const auto p = AsteroidControlPacket{a.id, a.owner, a.controller}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
@@ -240,10 +238,7 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
       // stays as hidden as any controller out of view.
       if (a != nullptr && known[i].ours) {
         known[i].ours = false;
-        PacketImage<16> hidden(PKT_ASTEROID_OWNER);
-        hidden.Put<std::uint16_t>(8, i);
-        hidden.Put<std::uint16_t>(10, kNoChapter);
-        hidden.Put<std::uint16_t>(12, kNoChapter);
+        const auto hidden = AsteroidControlPacket{i, kNoChapter, kNoChapter}.Build();
         queue.emplace_back(hidden.bytes.begin(), hidden.bytes.end());
       }
       // Its zones there went with it, fought for or bombarded in its sight
