@@ -106,8 +106,8 @@ struct AsteroidWithZonesPacket {
   std::uint16_t radius1 = 0;
   std::uint16_t radius2 = 0;
   double angle = 0;
-  Location position;                   // its asteroid is not sent
-  std::array<Location, 2> centres{};   // their asteroids travel as bytes
+  Location position;                  // its asteroid is not sent
+  std::array<Location, 2> centres{};  // their asteroids travel as bytes
   std::array<std::int8_t, kRings> ringRotations{};
   struct Zone {
     std::uint8_t atvLimit = 0;

@@ -18,8 +18,8 @@ TEST(UnitPackets, AUnitEntersAndMovesWithItsAsteroidAsAByte) {
   const Location at{0x0107, -2, 3, 0x1234};
   const auto enters = UnitEntersPacket{9, 0x48000011, at, 0xFFFFFFFF}.Build();
   EXPECT_EQ(enters.U16(0), 300);
-  EXPECT_EQ(Slice(enters, 8, 20), (std::vector<std::uint8_t>{9, 0, 0, 0, 0x11, 0, 0, 0x48, 0x07, 0, 0xFE, 0xFF, 3, 0,
-                                                              0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(Slice(enters, 8, 20), (std::vector<std::uint8_t>{9,    0,    0, 0, 0x11, 0,    0,    0x48, 0x07, 0,
+                                                             0xFE, 0xFF, 3, 0, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF}));
   UnitEntersPacket back;
   ASSERT_TRUE(UnitEntersPacket::Parse(enters.bytes, &back));
   EXPECT_EQ(back.location.asteroid, 7) << "only the low byte travels";
