@@ -31,6 +31,7 @@
 #include "server/turn/SrvTurnSteps.h"
 #include "server/world/SrvChapterNames.h"
 #include "server/world/SrvDesignPackets.h"
+#include "server/world/SrvUnitsInPlay.h"
 
 namespace {
 
@@ -401,6 +402,7 @@ bool SrvGame::MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const {
 void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
   m_stateDue[chapter] = false;
   auto sequence = StartSequenceFor(chapter);
+  SrvTellUnitsAsTheyStand(m_world, chapter, sequence);
   m_sight.Filter(m_world, SrvFogRules::From(m_setup), chapter, sequence);
   for (const SrvPacket& packet : sequence) m_out.Send(player, packet, true);
   // The lamps already lit are told only as they change: after the start
