@@ -1,8 +1,8 @@
-// The session's packets as the server reads them, and the world's, the
-// chapters' and the units' as the server writes them and the client reads
-// them: any bytes either refuse or read within the image, names stay within
-// their fields, and what reads builds again into the same fields (the world's
-// and the units' into the same image: their floats may read as NaN).
+// The session's packets as the server reads them, and the host's, the
+// world's, the chapters' and the units' as the server writes them and the
+// client reads them: any bytes either refuse or read within the image, names
+// stay within their fields, and what reads builds again into the same fields
+// (the server's into the same image: their floats may read as NaN).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include "Game/net/AsteroidPackets.h"
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/ChapterPackets.h"
+#include "Game/net/HostPackets.h"
 #include "Game/net/NoticePackets.h"
 #include "Game/net/SessionPackets.h"
 #include "Game/net/UnitPackets.h"
@@ -42,6 +43,15 @@ void WorldPackets(std::span<const std::uint8_t> image) {
   RoundTrip<ScoresPacket>(image, kScoresSize, SameImage);
   RoundTrip<ResearchProgressPacket>(image, kResearchProgressSize, SameImage);
   RoundTrip<TemplateValuesPacket>(image, kTemplateValuesSize, SameImage);
+}
+
+void HostPackets(std::span<const std::uint8_t> image) {
+  RoundTrip<PlayerIdPacket>(image, kPlayerIdSize, SameImage);
+  RoundTrip<SaveDonePacket>(image, kSaveDoneSize, SameImage);
+  RoundTrip<LoadReplyPacket>(image, kLoadReplySize, SameImage);
+  RoundTrip<GameStartedPacket>(image, kGameStartedSize, SameImage);
+  RoundTrip<TurnLampsPacket>(image, kTurnLampsSize, SameImage);
+  RoundTrip<ChapterRenamedPacket>(image, kChapterRenamedSize, SameImage);
 }
 
 void UnitPackets(std::span<const std::uint8_t> image) {
@@ -93,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint32_t on = 0;
   if (ParseAutosavePacket(image, &on) != (size >= kAutosavePacketSize)) std::abort();
   WorldPackets(image);
+  HostPackets(image);
   UnitPackets(image);
   return 0;
 }

@@ -163,6 +163,18 @@ TEST_F(SrvTakeOverTest, AChapterTakenInPlayGetsItsUnitsAsTheyStand) {
   game.PlayerJoined(9);
   ASSERT_TRUE(game.Receive(9, Claim(1, "Heir")));
   ASSERT_EQ(game.Holder(1), 9u);
+  // Its new player's first order, given before its front end is done.
+  const std::uint16_t home = World().Chapter(1)->homeAsteroid;
+  CGUnit* mover = World().pieces->GetUnitAt(home, 1, 0);
+  ASSERT_NE(mover, nullptr);
+  UnitOrder move = Ordered(ORDER_MOVE_TO_ASTEROID);
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount() && move.Word(0) == 0; ++a) {
+    std::int32_t failure = 0;
+    const std::uint32_t turns = a == home ? 0 : mover->GetTurnsToAsteroid(a, &failure);
+    if (failure == 0 && turns >= 1 && turns < 50) move.SetWord(0, a);
+  }
+  ASSERT_NE(move.Word(0), 0u);
+  ASSERT_TRUE(game.Receive(9, Bytes(BuildOrderPacket(mover->id, move, kInsertReplace))));
   out.sent.clear();
   ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1)));
 
@@ -175,7 +187,7 @@ TEST_F(SrvTakeOverTest, AChapterTakenInPlayGetsItsUnitsAsTheyStand) {
     if (std::any_of(u.atvCargo.begin(), u.atvCargo.end(), [](std::uint8_t n) { return n != 0; })) ++loaded;
   });
   ASSERT_FALSE(own.empty());
-  ASSERT_GT(queued, 0u) << "the computer gave its units orders";
+  ASSERT_GT(queued, 0u);
   std::vector<std::uint16_t> types;
   for (const Sent& s : out.To(9)) types.push_back(s.Type());
   const auto first = [&](std::uint16_t type) { return std::find(types.begin(), types.end(), type) - types.begin(); };
