@@ -10,6 +10,7 @@
 
 #include "Game/net/AsteroidPackets.h"
 #include "Game/net/AutosavePacket.h"
+#include "Game/net/BattleNewsPackets.h"
 #include "Game/net/ChapterPackets.h"
 #include "Game/net/HostPackets.h"
 #include "Game/net/NoticePackets.h"
@@ -52,6 +53,26 @@ void HostPackets(std::span<const std::uint8_t> image) {
   RoundTrip<GameStartedPacket>(image, kGameStartedSize, SameImage);
   RoundTrip<TurnLampsPacket>(image, kTurnLampsSize, SameImage);
   RoundTrip<ChapterRenamedPacket>(image, kChapterRenamedSize, SameImage);
+}
+
+// A battle's packets of variable length; one no longer than a packet builds
+// again whole.
+void BattleNews(std::span<const std::uint8_t> image) {
+  const bool fits = image.size() <= kMaxPacketSize;
+  ReplayPartPacket part, partAgain;
+  if (ReplayPartPacket::Parse(image, &part) && fits &&
+      (!ReplayPartPacket::Parse(part.Build(), &partAgain) || partAgain.part != part.part ||
+       partAgain.replay != part.replay || partAgain.data != part.data))
+    std::abort();
+  TerrainEventsPacket events, eventsAgain;
+  if (!TerrainEventsPacket::Parse(image, &events)) return;
+  if (!fits) return;
+  if (!TerrainEventsPacket::Parse(events.Build(), &eventsAgain) || eventsAgain.asteroid != events.asteroid ||
+      eventsAgain.events.size() != events.events.size())
+    std::abort();
+  for (std::size_t i = 0; i < events.events.size(); ++i)
+    if (eventsAgain.events[i].words != events.events[i].words || eventsAgain.events[i].w != events.events[i].w)
+      std::abort();
 }
 
 void UnitPackets(std::span<const std::uint8_t> image) {
@@ -105,5 +126,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WorldPackets(image);
   HostPackets(image);
   UnitPackets(image);
+  BattleNews(image);
   return 0;
 }

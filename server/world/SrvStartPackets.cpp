@@ -53,7 +53,9 @@ SrvPacket BuildResourceMixPacket(const SrvWorld& world) {
   return Bytes(p.Build());
 }
 
-SrvPacket BuildAsteroidPacket(const CGAsteroid& a) {
+SrvPacket BuildAsteroidPacket(const CGAsteroid& a) { return Bytes(AsteroidRecordOf(a).Build()); }
+
+AsteroidWithZonesPacket AsteroidRecordOf(const CGAsteroid& a) {
   AsteroidWithZonesPacket p;
   p.id = a.id;
   p.owner = a.owner;
@@ -87,7 +89,7 @@ SrvPacket BuildAsteroidPacket(const CGAsteroid& a) {
     to.facilityOwner = z->facilityOwner;
     to.facilities = z->facilities;
   }
-  return Bytes(p.Build());
+  return p;
 }
 
 SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, const std::string& name) {
