@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Game/base/Packets.h"
+#include "Game/rules/GTemplateDB.h"
 #include "platform/core/bytes.h"
 
 namespace fuzz {
@@ -34,7 +35,7 @@ inline const std::vector<std::vector<std::uint8_t>>& StartOfGame() {
       s.push_back(p);
     }
     s.push_back(Make(PKT_CHAPTER_START, 66, {{8, 1}, {10, 1}, {64, 2}}));
-    auto design = Make(PKT_TEMPLATE, 118, {{12, 65535}});
+    auto design = Make(PKT_TEMPLATE, kTemplatePacketSize, {{12, 65535}});
     plat::ByteWriter(design).WriteAt<std::uint32_t>(8, (9u << 26) | 5);
     design[14] = 9;
     design[98] = 1;

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/HostPackets.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/net/SessionPackets.h"
 #include "Game/rules/GTemplateDB.h"
@@ -31,10 +32,10 @@
 #include "server/turn/SrvTurnSteps.h"
 #include "server/world/SrvChapterNames.h"
 #include "server/world/SrvDesignPackets.h"
+#include "server/world/SrvUnitsInPlay.h"
 
 namespace {
 
-constexpr std::size_t kChapterNameWidth = 32;
 constexpr std::size_t kMaxChapterNameChars = 30;
 constexpr std::uint16_t kGiveUpOffset = 100;
 // The chapter number a stand-alone host claims: one past the last chapter.
@@ -121,9 +122,7 @@ void SrvGame::PlayerJoined(std::uint32_t player) {
   }
   for (const auto& [sender, state] : m_ready) {
     if (sender == player) continue;
-    PacketImage<16> ready(PKT_READY);
-    ready.Put<std::uint32_t>(8, sender);
-    ready.Put<std::uint32_t>(12, state);
+    const auto ready = ReadyPacket{sender, state}.Build();
     m_out.Send(player, SrvPacket(ready.bytes.begin(), ready.bytes.end()), false);
   }
 }
@@ -218,8 +217,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
   if (packet.size() < MinimumSize(header.type)) return Refuse(from, header.type, "too short");
   switch (header.type) {
     case PKT_SETTINGS_QUERY: {
-      PacketImage<12> p(PKT_SETTINGS_QUERY);
-      p.Put<std::uint32_t>(8, m_started ? 1 : 0);
+      const auto p = GameStartedPacket{m_started ? 1u : 0u}.Build();
       m_out.Send(from, SrvPacket(p.bytes.begin(), p.bytes.end()), false);
       return true;
     }
@@ -401,6 +399,7 @@ bool SrvGame::MayTakeInPlay(std::uint32_t from, std::uint16_t chapter) const {
 void SrvGame::SendStateInPlay(std::uint32_t player, std::uint16_t chapter) {
   m_stateDue[chapter] = false;
   auto sequence = StartSequenceFor(chapter);
+  SrvTellUnitsAsTheyStand(m_world, chapter, sequence);
   m_sight.Filter(m_world, SrvFogRules::From(m_setup), chapter, sequence);
   for (const SrvPacket& packet : sequence) m_out.Send(player, packet, true);
   // The lamps already lit are told only as they change: after the start
@@ -418,9 +417,7 @@ bool SrvGame::OnRunWithoutChapter(std::uint32_t from) {
   // The client takes anything but a grant as a refusal and goes on to claim
   // real chapters, so the host's request is granted like a chapter.
   const bool granted = from == m_host && !m_started;
-  PacketImage<48> answer(PKT_CHAPTER_CLAIM);
-  answer.Put<std::uint16_t>(8, kRunWithoutChapter);
-  answer.Put<std::uint32_t>(44, granted ? 1 : 0);
+  const auto answer = ChapterClaimPacket{kRunWithoutChapter, "", granted ? 1u : 0u}.Build();
   if (granted) {
     const std::int32_t before = HeldChapter(from);
     if (before >= 0) {
@@ -534,10 +531,9 @@ bool SrvGame::OnChapterRenamed(std::uint32_t from, std::span<const std::uint8_t>
   if (name.size() > kMaxChapterNameChars) name.resize(kMaxChapterNameChars);
   if (name.empty()) return Refuse(from, PKT_CHAPTER_NAME, "an empty name");
   m_names40[chapter] = name;
-  PacketImage<48> p(PKT_CHAPTER_NAME_SET);
-  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(chapter >> 3));
-  p.Put<std::uint16_t>(10, static_cast<std::uint16_t>(chapter & 7));
-  p.SetText(12, kChapterNameWidth, name);
+  const auto p =
+      ChapterRenamedPacket{static_cast<std::uint16_t>(chapter >> 3), static_cast<std::uint16_t>(chapter & 7), name}
+          .Build();
   SendToOthers(from, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
   return true;
 }

@@ -20,6 +20,8 @@
 
 #include "Game/base/GBlockStream.h"
 #include "Game/base/Packets.h"
+#include "Game/net/AutosavePacket.h"
+#include "Game/net/HostPackets.h"
 #include "Game/net/SessionPackets.h"
 #include "server/SrvDurableFile.h"
 #include "server/SrvGame.h"
@@ -218,8 +220,7 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     // A guest may not put this game over another the host kept under that
     // name; told, the guest is not left waiting under "Saving Game...".
     if (!MaySetUp(from) && HoldsAnotherGame(path, m_seed)) {
-      PacketImage<12> refused(PKT_SAVE_DONE);
-      refused.Put<std::uint32_t>(8, 0);
+      const auto refused = SaveDonePacket{0}.Build();
       m_out.Send(from, SrvPacket(refused.bytes.begin(), refused.bytes.end()), true);
       return Refuse(from, type, "a guest's save over a save of another game");
     }
@@ -232,8 +233,7 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     if (newFile) count.files.push_back(name);
     const bool ok = Save(path, identifier);
     m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
-    PacketImage<12> done(PKT_SAVE_DONE);
-    done.Put<std::uint32_t>(8, ok ? 1 : 0);
+    const auto done = SaveDonePacket{ok ? 1u : 0u}.Build();
     m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
     // The others save their own copies under the same name and identifier;
     // a chapter whose state is still due has no game to save yet.
@@ -270,8 +270,7 @@ void SrvGame::Autosave() {
   // Loaded, both halves stand at the turn the clients' header names, so the
   // players' ends of turn are for the server's turn.
   if (!Save(m_folder + "autosave.svr", identifier, 1)) m_log.Line("autosave of turn %u failed", m_world.turn);
-  PacketImage<12> p(PKT_AUTOSAVE);
-  p.Put<std::uint32_t>(8, identifier);
+  const auto p = BuildAutosaveRequestPacket(identifier);
   for (std::uint32_t player : m_players)
     if (HasGame(player)) m_out.Send(player, SrvPacket(p.bytes.begin(), p.bytes.end()), true);
 }

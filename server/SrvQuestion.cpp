@@ -49,9 +49,7 @@ void SrvGame::FinishQuestionWhenAnswered() {
   });
   if (!m_awaited.empty()) return;
   const bool restart = m_question == PKT_RESTART_REQUEST;
-  PacketImage<16> answer(restart ? PKT_RESTART_ANSWER : PKT_LOAD_ANSWER);
-  answer.Put<std::uint32_t>(8, m_agreed ? 1 : 0);
-  answer.Put<std::uint16_t>(12, m_askTag);
+  const auto answer = AnswerPacket{restart, m_agreed ? 1u : 0u, m_askTag}.Build();
   m_out.Send(m_asker, SrvPacket(answer.bytes.begin(), answer.bytes.end()), true);
   m_log.Line("%s request of player %u: %s", restart ? "restart" : "load", m_asker, m_agreed ? "agreed" : "refused");
   m_asker = 0;

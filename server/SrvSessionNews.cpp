@@ -7,6 +7,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GChapter.h"
+#include "Game/net/HostPackets.h"
 #include "platform/core/bytes.h"
 #include "server/SrvGame.h"
 #include "server/turn/SrvTurnSteps.h"
@@ -46,10 +47,7 @@ std::vector<SrvPacket> SrvGame::StartSequenceFor(std::uint16_t chapter) const {
 }
 
 SrvPacket SrvGame::PlayerIdPacket(std::uint16_t chapter) const {
-  PacketImage<16> id(PKT_PLAYER_ID);
-  id.Put<std::uint16_t>(8, chapter);
-  id.Put<std::uint32_t>(12, chapter < kMaxChapters ? m_holder[chapter] : 0);
-  return Bytes(id);
+  return Bytes(::PlayerIdPacket{chapter, chapter < kMaxChapters ? m_holder[chapter] : 0}.Build());
 }
 
 void SrvGame::SendPlayerId(std::uint16_t chapter) {
@@ -74,10 +72,7 @@ std::uint16_t SrvGame::TurnLampCount() const {
 }
 
 SrvPacket SrvGame::TurnLampsPacket(std::uint16_t chapter) const {
-  PacketImage<12> lamps(PKT_TURN_LAMPS);
-  lamps.Put<std::uint16_t>(8, chapter);
-  lamps.Put<std::uint16_t>(10, TurnLampCount());
-  return Bytes(lamps);
+  return Bytes(::TurnLampsPacket{chapter, TurnLampCount()}.Build());
 }
 
 void SrvGame::SendTurnLamps(std::uint16_t chapter) {
@@ -113,10 +108,7 @@ void SrvGame::KeepAliveTick() {
 }
 
 void SrvGame::AfterLoad(std::uint32_t loader, bool loaded) {
-  PacketImage<16> reply(PKT_LOAD_REPLY);
-  reply.Put<std::uint32_t>(8, loaded ? 1 : 0);
-  reply.Put<std::uint16_t>(12, TurnLampCount());
-  m_out.Send(loader, Bytes(reply), true);
+  m_out.Send(loader, Bytes(LoadReplyPacket{loaded ? 1u : 0u, TurnLampCount()}.Build()), true);
   if (!loaded) return;
   TurnBegins();
   // The file's settings may not be those the clients played with, and each

@@ -12,5 +12,7 @@
 constexpr std::size_t kAutosavePacketSize = 12;
 
 PacketImage<kAutosavePacketSize> BuildAutosaveSwitchPacket(bool on);
+// The server's request to autosave under `identifier`.
+PacketImage<kAutosavePacketSize> BuildAutosaveRequestPacket(std::uint32_t identifier);
 // The u32 of a packet 8; false when the image is shorter than 12 bytes.
 bool ParseAutosavePacket(std::span<const std::uint8_t> image, std::uint32_t* value);

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/net/NetHandlers.h"
 #include "Game/rules/GHullDB.h"
+#include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 
 namespace {
@@ -252,7 +253,7 @@ bool UnitResult(const PacketContext& p) {
 }
 
 constexpr HandlerEntry kHandlers[] = {
-    {PKT_TEMPLATE, 118, true, TemplateArrived},
+    {PKT_TEMPLATE, kTemplatePacketSize, true, TemplateArrived},
     {PKT_TEMPLATE_VALUES, 36, true, TemplateValues},
     {PKT_UNIT, 28, true, UnitEnters},
     {PKT_ORDER, kOrderPacketSize, true, OrderArrived},

@@ -73,10 +73,14 @@ enum Code : std::uint8_t {
   kKill = 106,    // 'j'
 };
 
-// Kinds of a hit that are not modules: they name what the amount hurt.
+// Kinds of a hit that are not modules: they name what the amount hurt. A
+// leech's drain is summed apart and shown as such; a mind weapon's stun names
+// no module of the table (its amount the turns the target stays stunned), so
+// the replay shows a hull and the review log a stunned ship.
 constexpr std::uint16_t kLeechModule = 1252;
 constexpr std::uint16_t kHullModule = 1253;
 constexpr std::uint16_t kLifeModule = 1254;
+constexpr std::uint16_t kStunModule = 1255;
 
 // Bytes of the records, for writers that keep a replay within its bound.
 constexpr std::size_t kCodeBytes = 4 + 1;

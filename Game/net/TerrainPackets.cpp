@@ -85,3 +85,16 @@ bool ZoneConstructAtvsPacket::Parse(std::span<const std::uint8_t> image, ZoneCon
   for (std::size_t i = 0; i < out->counts.size(); ++i) r.ReadAt(14 + i, out->counts[i]);
   return true;
 }
+
+PacketImage<kTerrainClearedSize> TerrainClearedPacket::Build() const {
+  PacketImage<kTerrainClearedSize> p(PKT_TERRAIN_CLEARED);
+  p.Put(8, asteroid);
+  return p;
+}
+
+bool TerrainClearedPacket::Parse(std::span<const std::uint8_t> image, TerrainClearedPacket* out) {
+  plat::ByteReader r(image);
+  if (!r.Has(0, kTerrainClearedSize)) return false;
+  r.ReadAt(8, out->asteroid);
+  return true;
+}

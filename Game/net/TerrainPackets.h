@@ -1,5 +1,6 @@
 #pragma once
-// The packets the terrain view sends for a zone, built in one place:
+// The packets the terrain view sends for a zone, and the server's clearing of
+// an asteroid's terrain recorder, built in one place:
 //   605, 606  raise a zone's mining value (605) or stacking limit (606) with
 //             the seed bank (16 bytes): u16 owner's guild at 8, u16 owner
 //             chapter at 10, u16 asteroid at 12, u16 zone at 14
@@ -12,6 +13,7 @@
 //   612       construct ATVs (20 bytes): u16 asteroid at 8, u16 zone at 10,
 //             u16 chapter at 12, u8 counts of the four kinds at 14..17, two
 //             unused bytes
+//   602       a terrain battle's recorder cleared (12 bytes): u16 asteroid at 8
 // Each Parse is false for an image shorter than its packet. Plain functions:
 // any thread.
 
@@ -25,6 +27,7 @@ constexpr std::size_t kZoneImprovementSize = 16;
 constexpr std::size_t kZoneEntrenchSize = 20;
 constexpr std::size_t kZoneFacilitySize = 20;
 constexpr std::size_t kZoneConstructAtvsSize = 20;
+constexpr std::size_t kTerrainClearedSize = 12;
 
 struct ZoneImprovementPacket {
   // true: the stacking limit (606); false: the mining value (605).
@@ -68,4 +71,11 @@ struct ZoneConstructAtvsPacket {
 
   PacketImage<kZoneConstructAtvsSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, ZoneConstructAtvsPacket* out);
+};
+
+struct TerrainClearedPacket {
+  std::uint16_t asteroid = 0;
+
+  PacketImage<kTerrainClearedSize> Build() const;
+  static bool Parse(std::span<const std::uint8_t> image, TerrainClearedPacket* out);
 };

@@ -25,8 +25,9 @@ constexpr std::uint8_t kHit = replay::kHit;
 constexpr std::uint8_t kKill = replay::kKill;
 constexpr std::uint16_t kHullDamage = replay::kHullModule;
 constexpr std::uint16_t kLifeSupportDamage = replay::kLifeModule;
-// The replay view plays this kind as a leech; the log tells of it as a stun.
-constexpr std::uint16_t kStunDamage = replay::kLeechModule;
+// A leech's drain: the replay view shows it, the log tells it in no sentence.
+// (A stun names a kind past the module table and reads as one.)
+constexpr std::uint16_t kLeechDrain = replay::kLeechModule;
 constexpr std::uint16_t kNoModule = 0xFFFF;
 constexpr std::uint32_t kMinorDamage = 255;
 
@@ -144,7 +145,7 @@ class ReviewLogBuilder : public replay::ReplaySink {
         shot.hull += part.amount;
       } else if (kind == kLifeSupportDamage) {
         shot.lifeSupport += part.amount;
-      } else if (kind != kStunDamage) {  // stunning tells in no sentence
+      } else if (kind != kLeechDrain) {
         shot.b = shot.a;
         shot.bAmount = shot.aAmount;
         shot.a = kind;

@@ -28,7 +28,7 @@ constexpr int kMaxBattleRounds = 10;
 // module index.
 constexpr std::uint16_t kHitHull = replay::kHullModule;
 constexpr std::uint16_t kHitLifeSupport = replay::kLifeModule;
-constexpr std::uint16_t kHitStun = 1255;
+constexpr std::uint16_t kHitStun = replay::kStunModule;
 
 enum SrvShotCode : std::uint8_t {
   kShotMiss = replay::kMiss,

@@ -7,6 +7,7 @@
 
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
+#include "Game/net/SessionPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/bytes.h"
 #include "platform/core/dospath.h"
@@ -119,9 +120,7 @@ bool ApplyClientTurnFile(SrvGame& game, const std::string& path, std::uint16_t c
     r.ReadBytes(packet);
     game.Receive(player, packet);
   }
-  PacketImage<16> end(PKT_END_TURN);
-  end.Put<std::uint32_t>(8, turn);
-  game.Receive(player, Bytes(end));
+  game.Receive(player, Bytes(EndTurnPacket{turn}.Build()));
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
+#include "Game/net/OrderMenuPackets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {
@@ -24,21 +25,19 @@ std::vector<SrvPacket> SrvGuildBoardPackets(const SrvWorld& world, std::uint16_t
     out.push_back(Bytes(standing.Build()));
   }
   for (std::uint32_t i = 0; const ShipOffer* o = g->GetShipOffer(i); ++i) {
-    PacketImage<kShipOfferPacketSize> p(PKT_SHIP_OFFER_POSTED);
-    p.Put<std::uint16_t>(8, guild);
-    p.Put<std::uint8_t>(10, o->sellerSlot);
-    p.Put<std::uint32_t>(12, o->unitId);
-    p.Put<std::uint32_t>(16, o->firstTerm);
-    for (std::size_t m = 0; m < 4; ++m) p.Put<std::uint32_t>(20 + 4 * m, o->terms[m]);
-    out.push_back(Bytes(p));
+    // The board keeps the class a word wide but a saved game keeps its low
+    // byte, as the packet does.
+    const ShipOfferPostedPacket standing{guild,
+                                         o->sellerSlot,
+                                         o->unitId,
+                                         static_cast<std::uint8_t>(o->firstTerm),
+                                         {o->terms[0], o->terms[1], o->terms[2], o->terms[3]}};
+    out.push_back(Bytes(standing.Build()));
   }
   for (std::uint32_t i = 0; const VoteOffer* o = g->GetVoteOffer(i); ++i) {
-    PacketImage<kVoteOfferPacketSize> p(PKT_VOTE_OFFER_POSTED);
-    p.Put<std::uint16_t>(8, guild);
-    p.Put<std::uint8_t>(10, o->sellerSlot);
-    p.Put<std::uint8_t>(12, o->asteroid);
-    for (std::size_t m = 0; m < 4; ++m) p.Put<std::uint32_t>(16 + 4 * m, o->terms[m]);
-    out.push_back(Bytes(p));
+    const VoteOfferPostedPacket standing{
+        guild, o->sellerSlot, o->asteroid, {o->terms[0], o->terms[1], o->terms[2], o->terms[3]}};
+    out.push_back(Bytes(standing.Build()));
   }
   return out;
 }

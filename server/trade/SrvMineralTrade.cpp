@@ -103,10 +103,7 @@ SrvOrderVerdict SrvBuyMinerals(SrvWorld& world, std::uint16_t chapter, std::span
   offer->terms[0] = static_cast<std::uint16_t>(offer->terms[0] - bought);
   if (offer->terms[0] == 0) {
     guild->RemoveMineralOffer(seller, asteroid, mineral);
-    PacketImage<12> gone(PKT_MINERAL_OFFER_WITHDRAWN);
-    gone.Put<std::uint8_t>(8, seller);
-    gone.Put<std::uint8_t>(9, asteroid);
-    gone.Put<std::uint8_t>(10, mineral);
+    const auto gone = MineralOfferWithdrawnPacket{seller, asteroid, mineral}.Build();
     board.assign(gone.bytes.begin(), gone.bytes.end());
   } else {
     MineralOfferPacket standing{seller,

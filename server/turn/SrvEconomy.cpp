@@ -12,6 +12,7 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/ChapterPackets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -43,9 +44,7 @@ Progress Gain(std::uint16_t& points, std::uint32_t percent) {
 // 504 (module) / 509 (hull), 14 bytes: u16 index at 8, u16 points at 10,
 // u16 research word at 12 (0: the server keeps none).
 SrvPacket ProgressPacket(bool hull, std::size_t index, std::uint16_t points) {
-  PacketImage<14> p(hull ? PKT_HULL_RESEARCH : PKT_MODULE_RESEARCH);
-  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(index));
-  p.Put<std::uint16_t>(10, points);
+  const auto p = ResearchProgressPacket{hull, static_cast<std::uint16_t>(index), points, 0}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 

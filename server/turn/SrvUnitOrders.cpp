@@ -16,6 +16,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GZone.h"
+#include "Game/net/AsteroidPackets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GRulesPackets.h"
@@ -350,12 +351,7 @@ void Recharge(SrvTurnContext& turn, CGUnit& unit, const UnitOrder& order) {
 void TellScan(SrvTurnContext& turn, const CGUnit& unit, std::uint16_t asteroid) {
   const CGAsteroid* a = turn.world.solar.GetAsteroid(asteroid);
   if (a == nullptr) return;
-  PacketImage<14> p(PKT_ASTEROID_POWER);
-  p.Put<std::uint16_t>(8, asteroid);
-  p.Put<std::uint8_t>(10, a->composition);
-  p.Put<std::uint8_t>(11, a->spin);
-  p.Put<std::uint8_t>(12, a->thermal);
-  p.Put<std::uint8_t>(13, a->kinetic);
+  const auto p = AsteroidMakeUpPacket{asteroid, a->composition, a->spin, a->thermal, a->kinetic}.Build();
   const auto chapter = static_cast<std::uint16_t>(unit.GetChapter());
   turn.Tell(chapter, SrvPacket(p.bytes.begin(), p.bytes.end()));
   turn.world.notices.Add(chapter, notify::kUnitEvent, notify::kAsteroidScanned, nullptr, nullptr,

@@ -4,6 +4,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/net/AsteroidPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/bytes.h"
 #include "server/battle/SrvBattlePackets.h"
@@ -36,18 +37,12 @@ SrvPacket BuildAsteroidRecordPacket(const CGAsteroid& asteroid) {
 }
 
 SrvPacket BuildOrbitRadiiPacket(const CGAsteroid& asteroid) {
-  PacketImage<20> p(PKT_ORBIT_RADII);
-  p.Put<std::uint16_t>(8, asteroid.id);
-  p.Put<std::uint16_t>(10, asteroid.radius1);
-  p.Put<std::uint16_t>(12, asteroid.radius2);
-  p.Put<float>(16, asteroid.speed);
+  const auto p = OrbitRadiiPacket{asteroid.id, asteroid.radius1, asteroid.radius2, asteroid.speed}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
 SrvPacket BuildCompositionPacket(const CGAsteroid& asteroid) {
-  PacketImage<12> p(PKT_ASTEROID_COMPOSITION);
-  p.Put<std::uint16_t>(8, asteroid.id);
-  p.Put<std::uint8_t>(10, asteroid.composition);
+  const auto p = CompositionPacket{asteroid.id, asteroid.composition}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 

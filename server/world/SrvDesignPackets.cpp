@@ -4,6 +4,7 @@
 #include <array>
 
 #include "Game/base/Packets.h"
+#include "Game/net/ChapterPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitClass.h"
@@ -48,13 +49,13 @@ std::optional<SrvPacket> BuildLooseDesignPacket(const SrvWorld& world, const CGU
 }
 
 SrvPacket BuildTemplateValuesPacket(const CGUnitTemplate& design) {
-  PacketImage<36> p(PKT_TEMPLATE_VALUES);
-  p.Put<std::uint32_t>(8, design.templateId);
-  p.Put<std::uint16_t>(12, design.creationTurn);
-  p.Put<std::uint16_t>(14, design.creationTurnHigh);
-  p.Put<std::uint16_t>(16, design.trailingWords[0]);
-  p.Put<std::uint16_t>(18, design.trailingWords[1]);
-  for (std::size_t i = 0; i < 4; ++i) p.Put<std::uint32_t>(20 + 4 * i, design.trailingLongs[i]);
+  TemplateValuesPacket values;
+  values.designId = design.templateId;
+  values.creationTurn = design.creationTurn;
+  values.creationTurnHigh = design.creationTurnHigh;
+  std::copy_n(design.trailingWords, values.words.size(), values.words.begin());
+  std::copy_n(design.trailingLongs, values.longs.size(), values.longs.begin());
+  const auto p = values.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 

@@ -7,6 +7,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/AsteroidPackets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
@@ -83,28 +84,23 @@ bool GuildOwns(const CGAsteroid& a, std::uint16_t chapter) {
   return a.owner < kMaxChapters && (a.owner >> 3) == (chapter >> 3);
 }
 
-// Offsets in the asteroid record (127) of what fog may hide.
-constexpr std::size_t kOwnerAt = 10, kPreviousOwnerAt = 12, kControllerAt = 14, kAutomanageAt = 16;
+// Offsets in the asteroid record (120, as the start's 127 without its zone
+// tables) of what fog may hide, copied from the record as known.
+constexpr std::size_t kOwnerAt = 10, kAutomanageAt = 16;
 constexpr std::size_t kCompositionAt = 58, kCoefficientsAt = 60, kCoefficients = 3;
-constexpr std::size_t kZoneTablesAt = 116;
 
 // The record of `a` as a chapter may know it: without its control and zones
 // unless `control`, without its make-up unless `scanned`.
 SrvPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
-  SrvPacket p = BuildAsteroidPacket(a);
+  AsteroidWithZonesPacket p = AsteroidRecordOf(a);
   if (!control) {
-    for (const std::size_t at : {kOwnerAt, kPreviousOwnerAt, kControllerAt}) {
-      p[at] = static_cast<std::uint8_t>(kNoChapter & 0xFF);
-      p[at + 1] = static_cast<std::uint8_t>(kNoChapter >> 8);
-    }
-    p[kAutomanageAt] = 0;
-    std::fill(p.begin() + kZoneTablesAt, p.end(), std::uint8_t{0});
+    p.owner = p.previousOwner = p.controller = kNoChapter;
+    p.automanage = 0;
+    p.zones = {};
   }
-  if (!scanned) {
-    p[kCompositionAt] = 0;
-    std::fill_n(p.begin() + kCoefficientsAt, kCoefficients, std::uint8_t{0});
-  }
-  return p;
+  if (!scanned) p.composition = p.spin = p.thermal = p.kinetic = 0;
+  const auto image = p.Build();
+  return SrvPacket(image.bytes.begin(), image.bytes.end());
 }
 
 bool IsAsteroidPacket(std::uint16_t type) {
@@ -115,10 +111,7 @@ bool IsAsteroidPacket(std::uint16_t type) {
 }  // namespace
 
 SrvPacket BuildAsteroidControlPacket(const CGAsteroid& a) {
-  PacketImage<16> p(PKT_ASTEROID_OWNER);
-  p.Put<std::uint16_t>(8, a.id);
-  p.Put<std::uint16_t>(10, a.owner);
-  p.Put<std::uint16_t>(12, a.controller);
+  const auto p = AsteroidControlPacket{a.id, a.owner, a.controller}.Build();
   return SrvPacket(p.bytes.begin(), p.bytes.end());
 }
 
@@ -240,10 +233,7 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
       // stays as hidden as any controller out of view.
       if (a != nullptr && known[i].ours) {
         known[i].ours = false;
-        PacketImage<16> hidden(PKT_ASTEROID_OWNER);
-        hidden.Put<std::uint16_t>(8, i);
-        hidden.Put<std::uint16_t>(10, kNoChapter);
-        hidden.Put<std::uint16_t>(12, kNoChapter);
+        const auto hidden = AsteroidControlPacket{i, kNoChapter, kNoChapter}.Build();
         queue.emplace_back(hidden.bytes.begin(), hidden.bytes.end());
       }
       // Its zones there went with it, fought for or bombarded in its sight

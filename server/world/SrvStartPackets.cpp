@@ -8,18 +8,15 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
+#include "Game/net/AsteroidPackets.h"
+#include "Game/net/ChapterPackets.h"
+#include "Game/net/UnitPackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/world/SrvDesignPackets.h"
 #include "server/world/SrvScienceBonus.h"
 
 namespace {
-
-// Widths of the text fields, up to the next field of their packet.
-constexpr std::size_t kStarNameWidth = 40;
-constexpr std::size_t kAsteroidNameWidth = 40;
-constexpr std::size_t kChapterNameWidth = 32;
-constexpr int kMaxPacketZones = 31;
 
 template <std::size_t N>
 SrvPacket Bytes(const PacketImage<N>& p) {
@@ -29,104 +26,86 @@ SrvPacket Bytes(const PacketImage<N>& p) {
 }  // namespace
 
 SrvPacket BuildSolarSystemPacket(const SrvWorld& world) {
-  PacketImage<24> p(100);
-  p.Put<std::uint16_t>(8, world.solar.GetStarCount());
-  p.Put<std::int8_t>(10, world.solar.orbitDirection);
-  p.Put<std::uint16_t>(12, CGSolarDB::GetAsteroidCount());
-  p.Put<std::uint32_t>(16, world.turn);
-  p.Put<std::uint16_t>(20, world.solar.orbitMotion);
-  return Bytes(p);
+  SolarSystemPacket p;
+  p.stars = world.solar.GetStarCount();
+  p.orbitDirection = world.solar.orbitDirection;
+  p.asteroids = CGSolarDB::GetAsteroidCount();
+  p.turn = world.turn;
+  p.orbitMotion = world.solar.orbitMotion;
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildStarPacket(const CGStar& star) {
-  PacketImage<92> p(110);
-  Location at;
-  star.GetLocation(&at);
-  p.Put<std::uint8_t>(16, static_cast<std::uint8_t>(at.asteroid));
-  p.Put<std::int16_t>(18, at.x);
-  p.Put<std::int16_t>(20, at.y);
-  p.Put<std::int16_t>(22, at.z);
-  p.SetText(24, kStarNameWidth, star.name ? star.name.get() : "");
-  p.Put<double>(64, star.cyclePeak);
-  p.Put<double>(72, star.baseRadiation);
-  p.Put<double>(80, star.fluctuation);
-  p.Put<std::uint32_t>(88, star.rising);
-  return Bytes(p);
+  StarPacket p;
+  star.GetLocation(&p.location);
+  p.name = star.name ? star.name.get() : "";
+  p.cyclePeak = star.cyclePeak;
+  p.baseRadiation = star.baseRadiation;
+  p.fluctuation = star.fluctuation;
+  p.rising = star.rising;
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildResourceMixPacket(const SrvWorld& world) {
-  PacketImage<92> p(124);
-  p.Put<std::uint8_t>(8, static_cast<std::uint8_t>(world.resourceMix.size()));
-  for (std::size_t t = 0; t < world.resourceMix.size(); ++t)
-    for (std::size_t k = 0; k < 4; ++k) p.Put<std::uint8_t>(10 + 20 * k + t, world.resourceMix[t][k]);
-  return Bytes(p);
+  ResourceMixPacket p;
+  p.rows = static_cast<std::uint8_t>(world.resourceMix.size());
+  std::copy(world.resourceMix.begin(), world.resourceMix.end(), p.mix.begin());
+  return Bytes(p.Build());
 }
 
-SrvPacket BuildAsteroidPacket(const CGAsteroid& a) {
-  PacketImage<520> p(127);
-  p.Put<std::uint16_t>(8, a.id);
-  p.Put<std::uint16_t>(10, a.owner);
-  p.Put<std::uint16_t>(12, a.previousOwner);
-  p.Put<std::uint16_t>(14, a.controller);
-  p.Put<std::uint8_t>(16, a.automanage);
-  p.SetText(17, kAsteroidNameWidth, a.name ? a.name.get() : "");
-  p.Put<std::uint8_t>(57, a.sizeClass);
-  p.Put<std::uint8_t>(58, a.composition);
-  p.Put<std::uint8_t>(59, a.orbitKind);
-  p.Put<std::uint8_t>(60, a.spin);
-  p.Put<std::uint8_t>(61, a.thermal);
-  p.Put<std::uint8_t>(62, a.kinetic);
-  p.Put<float>(64, a.zFactor);
-  p.Put<float>(68, a.speed);
-  p.Put<std::uint16_t>(72, a.radius1);
-  p.Put<std::uint16_t>(74, a.radius2);
-  p.Put<double>(76, a.angle);
-  p.Put<std::int16_t>(84, a.position.x);
-  p.Put<std::int16_t>(86, a.position.y);
-  p.Put<std::int16_t>(88, a.position.z);
-  const Location* centres[] = {&a.center1, &a.center2};
-  for (int c = 0; c < 2; ++c) {
-    const std::size_t at = 90 + 8 * c;
-    p.Put<std::uint8_t>(at, static_cast<std::uint8_t>(centres[c]->asteroid));
-    p.Put<std::int16_t>(at + 2, centres[c]->x);
-    p.Put<std::int16_t>(at + 4, centres[c]->y);
-    p.Put<std::int16_t>(at + 6, centres[c]->z);
-  }
-  for (int i = 0; i < kRingCount; ++i) p.Put<std::int8_t>(106 + 2 * i, a.ringRotations[i]);
-  const int zones = a.GetZoneCount() < kMaxPacketZones ? a.GetZoneCount() : kMaxPacketZones;
+SrvPacket BuildAsteroidPacket(const CGAsteroid& a) { return Bytes(AsteroidRecordOf(a).Build()); }
+
+AsteroidWithZonesPacket AsteroidRecordOf(const CGAsteroid& a) {
+  AsteroidWithZonesPacket p;
+  p.id = a.id;
+  p.owner = a.owner;
+  p.previousOwner = a.previousOwner;
+  p.controller = a.controller;
+  p.automanage = a.automanage;
+  p.name = a.name ? a.name.get() : "";
+  p.sizeClass = a.sizeClass;
+  p.composition = a.composition;
+  p.orbitKind = a.orbitKind;
+  p.spin = a.spin;
+  p.thermal = a.thermal;
+  p.kinetic = a.kinetic;
+  p.zFactor = a.zFactor;
+  p.speed = a.speed;
+  p.radius1 = a.radius1;
+  p.radius2 = a.radius2;
+  p.angle = a.angle;
+  p.position = a.position;
+  p.centres = {a.center1, a.center2};
+  std::copy_n(a.ringRotations, kRingCount, p.ringRotations.begin());
+  const int zones = std::min<int>(a.GetZoneCount(), AsteroidWithZonesPacket::kZones);
   for (int i = 0; i < zones; ++i) {
     const CGZone* z = a.GetZone(static_cast<std::uint16_t>(i));
     if (z == nullptr) continue;
-    p.Put<std::uint8_t>(116 + i, z->atvLimit);
-    p.Put<std::uint8_t>(147 + i, z->miningValue);
-    for (int k = 0; k < kAtvKinds; ++k) p.Put<std::uint8_t>(209 + 31 * k + i, z->atvCounts[k]);
-    p.Put<std::uint8_t>(333 + i, z->status);
-    p.Put<std::uint8_t>(364 + i, z->facilityOwner);
-    p.Put<std::uint32_t>(396 + 4 * i, z->facilities);
+    AsteroidWithZonesPacket::Zone& to = p.zones[static_cast<std::size_t>(i)];
+    to.atvLimit = z->atvLimit;
+    to.miningValue = z->miningValue;
+    std::copy_n(z->atvCounts, kAtvKinds, to.atvCounts.begin());
+    to.status = z->status;
+    to.facilityOwner = z->facilityOwner;
+    to.facilities = z->facilities;
   }
-  return Bytes(p);
+  return p;
 }
 
 SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, const std::string& name) {
-  PacketImage<68> p(450);
-  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(chapter >> 3));
-  p.Put<std::uint16_t>(10, static_cast<std::uint16_t>(chapter & 7));
-  p.SetText(12, kChapterNameWidth, name);
   const CGChapter* c = world.Chapter(chapter);
-  p.Put<std::uint16_t>(64, c != nullptr ? c->homeAsteroid : 0xFFFF);
-  return Bytes(p);
+  const ChapterStartPacket p{static_cast<std::uint16_t>(chapter >> 3), static_cast<std::uint16_t>(chapter & 7), name,
+                             c != nullptr ? c->homeAsteroid : std::uint16_t{0xFFFF}};
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildUnitPacket(const CGUnit& unit) {
-  PacketImage<28> p(PKT_UNIT);
-  p.Put<std::uint16_t>(8, static_cast<std::uint16_t>(unit.GetChapter()));
-  p.Put<std::uint32_t>(12, unit.id);
-  p.Put<std::uint8_t>(16, static_cast<std::uint8_t>(unit.location.asteroid));
-  p.Put<std::int16_t>(18, unit.location.x);
-  p.Put<std::int16_t>(20, unit.location.y);
-  p.Put<std::int16_t>(22, unit.location.z);
-  p.Put<std::uint32_t>(24, unit.design != nullptr ? unit.design->templateId : 0xFFFFFFFFu);
-  return Bytes(p);
+  UnitEntersPacket p;
+  p.chapter = static_cast<std::uint16_t>(unit.GetChapter());
+  p.unitId = unit.id;
+  p.location = unit.location;
+  p.designId = unit.design != nullptr ? unit.design->templateId : 0xFFFFFFFFu;
+  return Bytes(p.Build());
 }
 
 void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
@@ -147,29 +126,24 @@ void AppendDesignsAndUnits(const SrvWorld& world, std::vector<SrvPacket>& out) {
   });
 }
 
-SrvPacket BuildCreditsPacket(std::uint32_t credits) {
-  PacketImage<12> p(551);
-  p.Put<std::uint32_t>(8, credits);
-  return Bytes(p);
-}
+SrvPacket BuildCreditsPacket(std::uint32_t credits) { return Bytes(CreditsPacket{credits}.Build()); }
 
 SrvPacket BuildPoolPacket(const SrvPool& pool) {
-  PacketImage<32> p(550);
-  p.Put<std::uint16_t>(8, pool.asteroid);
-  p.Put<std::uint8_t>(10, pool.storage);
-  p.Put<std::uint32_t>(12, pool.blockade);
-  for (int k = 0; k < 4; ++k) p.Put<std::uint32_t>(16 + 4 * k, pool.minerals[k]);
-  return Bytes(p);
+  PoolStatePacket p;
+  p.asteroid = pool.asteroid;
+  p.storage = pool.storage;
+  p.blockade = pool.blockade;
+  std::copy_n(pool.minerals, 4, p.minerals.begin());
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildScoresPacket(const SrvWorld& world) {
-  PacketImage<168> p(507);
-  for (std::size_t c = 0; c < world.scores.size(); ++c) p.Put<std::uint32_t>(8 + 4 * c, world.scores[c]);
-  return Bytes(p);
+  ScoresPacket p;
+  std::copy(world.scores.begin(), world.scores.end(), p.scores.begin());
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildStandingsPacket(const SrvWorld& world) {
-  PacketImage<8 + 8 * kMaxChapters> p(505);
   std::array<int, kMaxChapters> owned{}, present{};
   for (std::uint16_t i = 0; i < CGSolarDB::GetAsteroidCount(); ++i) {
     const CGAsteroid* a = world.solar.GetAsteroid(i);
@@ -178,31 +152,29 @@ SrvPacket BuildStandingsPacket(const SrvWorld& world) {
     for (std::uint8_t c = 0; c < kMaxChapters; ++c)
       if (world.HasChapter(c) && a->IsChapterPresent(c) != 0) ++present[c];
   }
+  StandingsPacket p;
   for (std::size_t c = 0; c < kMaxChapters; ++c) {
-    p.Put<std::uint8_t>(8 + 8 * c, static_cast<std::uint8_t>(std::min(owned[c], 255)));
-    p.Put<std::uint8_t>(9 + 8 * c, static_cast<std::uint8_t>(std::min(present[c], 255)));
-    const int votes = SrvVotesHeld(world, static_cast<std::uint16_t>(c));
-    p.Put<std::uint8_t>(10 + 8 * c, static_cast<std::uint8_t>(std::min(votes, 255)));
-    const std::uint32_t ships = world.pieces->CountOwnerUnits(static_cast<std::uint16_t>(c), true);
-    p.Put<std::uint16_t>(12 + 8 * c, static_cast<std::uint16_t>(std::min<std::uint32_t>(ships, 0xFFFF)));
-    p.Put<std::uint16_t>(14 + 8 * c, SrvScienceBonusLimit(world, static_cast<std::uint16_t>(c)));
+    const auto chapter = static_cast<std::uint16_t>(c);
+    StandingsPacket::Row& row = p.rows[c];
+    row.owned = static_cast<std::uint8_t>(std::min(owned[c], 255));
+    row.present = static_cast<std::uint8_t>(std::min(present[c], 255));
+    row.votes = static_cast<std::uint8_t>(std::min(SrvVotesHeld(world, chapter), 255));
+    const std::uint32_t ships = world.pieces->CountOwnerUnits(chapter, true);
+    row.ships = static_cast<std::uint16_t>(std::min<std::uint32_t>(ships, 0xFFFF));
+    row.bonusLimit = SrvScienceBonusLimit(world, chapter);
   }
-  return Bytes(p);
+  return Bytes(p.Build());
 }
 
 SrvPacket BuildChapterTraitsPacket(const CGChapter& chapter) {
-  PacketImage<28> p(PKT_CHAPTER_TRAITS);
-  for (int t = 0; t < kTraitCount; ++t) p.Put<std::uint8_t>(8 + static_cast<std::size_t>(t), chapter.GetTrait(t));
-  return Bytes(p);
+  ChapterTraitsPacket p;
+  for (int t = 0; t < kTraitCount; ++t) p.traits[static_cast<std::size_t>(t)] = chapter.GetTrait(t);
+  return Bytes(p.Build());
 }
 
-SrvPacket BuildRoomStartPacket() { return Bytes(PacketImage<12>(0)); }
+SrvPacket BuildRoomStartPacket() { return Bytes(StartSignalPacket{0}.Build()); }
 
-SrvPacket BuildStartSignalPacket() {
-  PacketImage<12> p(0);
-  p.Put<std::uint16_t>(8, 1);
-  return Bytes(p);
-}
+SrvPacket BuildStartSignalPacket() { return Bytes(StartSignalPacket{1}.Build()); }
 
 std::vector<SrvPacket> BuildStartSequence(const SrvWorld& world, std::uint16_t chapter,
                                           const std::vector<std::string>& names) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/net/AsteroidPackets.h"
 #include "server/world/SrvWorld.h"
 
 using SrvPacket = std::vector<std::uint8_t>;
@@ -21,6 +22,8 @@ SrvPacket BuildSolarSystemPacket(const SrvWorld& world);
 SrvPacket BuildStarPacket(const CGStar& star);
 SrvPacket BuildResourceMixPacket(const SrvWorld& world);
 SrvPacket BuildAsteroidPacket(const CGAsteroid& asteroid);
+// The asteroid's record (127) as BuildAsteroidPacket sends it.
+AsteroidWithZonesPacket AsteroidRecordOf(const CGAsteroid& asteroid);
 SrvPacket BuildChapterStartPacket(const SrvWorld& world, std::uint16_t chapter, const std::string& name);
 // 464, 28 bytes: the chapter's 20 traits at 8.
 SrvPacket BuildChapterTraitsPacket(const CGChapter& chapter);

@@ -14,6 +14,7 @@
 #include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
+#include "Game/model/GUnit.h"
 #include "Game/rules/GRulesPackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_game_fixture.h"
@@ -149,6 +150,71 @@ TEST_F(SrvGameTest, APlayerJoiningInPlayTakesAComputerChapterAndGetsTheGameAfter
   EXPECT_FALSE(game.Receive(9, settings)) << "sent once; settings after the start are refused as before";
   ASSERT_TRUE(game.Receive(9, EndTurn(1)));
   EXPECT_EQ(game.World().turn, 2u);
+}
+
+// A chapter the computer played for some turns is taken over: its new client
+// holds nothing of it, so its units come whole, with their damage, queues,
+// power and cargo, the queues once every unit is there to be their targets.
+using SrvTakeOverTest = SrvGameCase<4321>;
+
+TEST_F(SrvTakeOverTest, AChapterTakenInPlayGetsItsUnitsAsTheyStand) {
+  StartTestGame(game, {{7, 0}}, 2);
+  for (int turn = 0; turn < 4; ++turn) EndTestTurn(game, {{7, 0}});
+  game.PlayerJoined(9);
+  ASSERT_TRUE(game.Receive(9, Claim(1, "Heir")));
+  ASSERT_EQ(game.Holder(1), 9u);
+  // Its new player's first order, given before its front end is done.
+  const std::uint16_t home = World().Chapter(1)->homeAsteroid;
+  CGUnit* mover = World().pieces->GetUnitAt(home, 1, 0);
+  ASSERT_NE(mover, nullptr);
+  UnitOrder move = Ordered(ORDER_MOVE_TO_ASTEROID);
+  for (std::uint16_t a = 0; a < CGSolarDB::GetAsteroidCount() && move.Word(0) == 0; ++a) {
+    std::int32_t failure = 0;
+    const std::uint32_t turns = a == home ? 0 : mover->GetTurnsToAsteroid(a, &failure);
+    if (failure == 0 && turns >= 1 && turns < 50) move.SetWord(0, a);
+  }
+  ASSERT_NE(move.Word(0), 0u);
+  ASSERT_TRUE(game.Receive(9, Bytes(BuildOrderPacket(mover->id, move, kInsertReplace))));
+  out.sent.clear();
+  ASSERT_TRUE(game.Receive(9, Pkt<68>(PKT_GAME_SETTINGS).U16(8, 1).U16(10, 1)));
+
+  std::vector<const CGUnit*> own;
+  std::size_t queued = 0, loaded = 0;
+  World().ForEachUnit([&](const CGUnit& u) {
+    if (u.GetChapter() != 1) return;
+    own.push_back(&u);
+    queued += u.GetOrderCount();
+    if (std::any_of(u.atvCargo.begin(), u.atvCargo.end(), [](std::uint8_t n) { return n != 0; })) ++loaded;
+  });
+  ASSERT_FALSE(own.empty());
+  ASSERT_GT(queued, 0u);
+  std::vector<std::uint16_t> types;
+  for (const Sent& s : out.To(9)) types.push_back(s.Type());
+  const auto first = [&](std::uint16_t type) { return std::find(types.begin(), types.end(), type) - types.begin(); };
+  const auto last = [&](std::uint16_t type) {
+    return types.rend() - std::find(types.rbegin(), types.rend(), type) - 1;
+  };
+  for (const auto& p : out.Of(9, PKT_UNIT)) EXPECT_NE(ReadU16(p, 8), 1u) << "none of its own as a new game's";
+  const auto whole = out.Of(9, PKT_UNIT_RESULT);
+  ASSERT_EQ(whole.size(), own.size());
+  for (std::size_t i = 0; i < own.size(); ++i) {
+    EXPECT_EQ(ReadU32(whole[i], 8), own[i]->id);
+    EXPECT_EQ(whole[i][12], own[i]->IsOperational() ? 0 : 1);
+    EXPECT_EQ(whole[i][148], own[i]->hullDamage);
+    EXPECT_EQ(whole[i][150], own[i]->modules[0].damage);
+  }
+  EXPECT_EQ(out.Of(9, PKT_ORDER).size(), queued);
+  EXPECT_EQ(out.Of(9, PKT_UNIT_POWER).size(), own.size());
+  EXPECT_EQ(out.Of(9, PKT_ATV_CARGO).size(), loaded);
+  for (std::uint16_t type : {PKT_ORDER, PKT_ORDER_TARGET_BOUND, PKT_UNIT_POWER}) {
+    EXPECT_GT(first(type), last(PKT_UNIT_RESULT)) << type;
+    EXPECT_GT(first(type), last(PKT_UNIT)) << type;
+    EXPECT_LT(last(type), first(PKT_START)) << type;
+  }
+  EXPECT_EQ(ReadU32(out.Of(9, PKT_UNIT_POWER)[0], 16), static_cast<std::uint32_t>(own[0]->power));
+
+  // The players who had the game from its start get a new game's units.
+  for (const auto& p : out.Of(7, PKT_UNIT_RESULT)) EXPECT_EQ(GetChapterFromId(ReadU32(p, 8)), 0u);
 }
 
 TEST_F(SrvGameTest, AStandAloneHostRunsTheGameWithoutAChapterAndStartsIt) {

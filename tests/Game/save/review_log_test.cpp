@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Game/model/GAsteroid.h"
+#include "Game/net/ReplayFormat.h"
 #include "platform/core/random.h"
 #include "platform/resource/module.h"
 #include "tests/Game/save/save_fixture.h"
@@ -84,7 +85,7 @@ TEST_F(ReviewLogTest, ABattleIsToldShotByShotAndItsShipsCounted) {
   // The enemy hits the player's ship, then fires again at once into its shields.
   r.Shot(kEnemy, 1, kOwn, 30, false).U8(105).U16(1253).U16(255).Again(0, kOwn).U8(103).U32(0xFFFF).Code(10);
   r.Shot(kEnemy, 1, kOwn, 30, false).U8(103).U32(1).Code(1);
-  // A stunning hit tells of no damage; one that destroys with nothing else reads as a miss.
+  // A leech's hit tells of no damage; one that destroys with nothing else reads as a miss.
   r.Shot(kEnemy, 0, kAlly, 10, true).U8(105).U16(1252).U16(3).Code(1);
   r.Shot(kEnemy, 0, kAlly, 10, true).U8(106).U16(1252).U16(3).Code(1);
   r.Shot(kEnemy, 0, kOwn, 30, false).U8(10);  // dropped
@@ -149,6 +150,24 @@ TEST_F(ReviewLogTest, QuietAndResetReplaysSayNoHostileActions) {
   std::filesystem::remove(box.Host("6.tlg"));
   ASSERT_EQ(MakeReviewLog(6), 1u);
   EXPECT_EQ(LogOf(6), heading + "\nChapters involved:    \n\nNo hostile actions");
+}
+
+// The server's mind weapon hits with the stun's kind; a leech's drain is
+// another kind, which the log leaves out of its sentences.
+TEST_F(ReviewLogTest, AStunReadsAsAStunnedShipAndALeechAsNoDamage) {
+  Replay r;
+  r.Header({17}, 5).Unit(kEnemy, 0).Unit(kOwn, 0).U32(kMark);
+  r.Shot(kEnemy, 0, kOwn, 40, true).U8(105).U16(replay::kStunModule).U16(3).Code(1);
+  r.Shot(kEnemy, 0, kOwn, 40, true).U8(105).U16(replay::kLeechModule).U16(3).Code(11);
+  box.Write("5.rpl", r.bytes());
+  const auto verbs = Verbs(3, 2);
+  ASSERT_EQ(MakeReviewLog(5), 1u);
+  const std::string shot = "    Chapter 17's Hull 0 'Brute' ";
+  const std::string at = " a Weapon (In effective range with a chance to hit of 40%) at Chapter 9's Hull 0 'Alpha'";
+  EXPECT_EQ(LogOf(5), "Review of battle at " + std::string(g_gameData->solarDB.GetAsteroid(5)->GetName()) +
+                          "\nChapters involved:    Chapter 17       \n" + shot + verbs[0] + at +
+                          " and does minimal damage but stuns the ship\n" + shot + verbs[1] + at +
+                          " and hits but does minimal damage.\nReport Ends");
 }
 
 TEST_F(ReviewLogTest, MalformedReplaysEndTheirLogAndTablesStayInBounds) {

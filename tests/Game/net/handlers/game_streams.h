@@ -9,6 +9,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/rules/GTemplateDB.h"
 #include "platform/core/bytes.h"
 
 namespace game_streams {
@@ -67,7 +68,7 @@ inline std::vector<std::vector<std::uint8_t>> StartOfGame(const Shape& s) {
       start[12] = 'C';
       Put<std::uint16_t>(start, 64, static_cast<std::uint16_t>((g * s.chaptersPerGuild + slot) % s.asteroids));
       out.push_back(start);
-      auto design = Blank(PKT_TEMPLATE, 118);
+      auto design = Blank(PKT_TEMPLATE, kTemplatePacketSize);
       Put<std::uint32_t>(design, 8, (std::uint32_t{chapter} << 26) | 1);
       Put<std::uint16_t>(design, 12, 65535);
       design[14] = static_cast<std::uint8_t>(chapter);

@@ -13,6 +13,7 @@
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/Game/net/fake_multi.h"
 #include "tests/Game/net/handlers/game_streams.h"
@@ -199,7 +200,7 @@ TEST_F(Handlers, ADesignOutOfTheSlotsIsHeldOnceAndNamesTheUnitOfIt) {
   values.Put<std::uint32_t>(8, id).Put<std::uint16_t>(12, 12).Put<std::uint16_t>(14, 1).Put<std::uint32_t>(32, 7);
   EXPECT_FALSE(Apply(values)) << "values of a design not held go nowhere";
   EXPECT_EQ(extras(), before);
-  Packet told(PKT_TEMPLATE, 118);
+  Packet told(PKT_TEMPLATE, kTemplatePacketSize);
   told.Put<std::uint32_t>(8, id).Put<std::uint16_t>(12, 65535).Put<std::uint8_t>(14, 9).Text(16, "Bought");
   ASSERT_TRUE(Apply(told));
   ASSERT_TRUE(Apply(values));
@@ -220,6 +221,23 @@ TEST_F(Handlers, ADesignOutOfTheSlotsIsHeldOnceAndNamesTheUnitOfIt) {
   EXPECT_STREQ(design->GetName(), "Bought");
   EXPECT_EQ(std::make_tuple(design->creationTurn, design->creationTurnHigh, design->trailingLongs[3]),
             std::make_tuple(12, 1, 7u));
+}
+
+// A design is 124 bytes whoever builds it (the server, the client's own
+// stores); one cut after its fitted flags is not a design and changes nothing.
+TEST_F(Handlers, ADesignCutBeforeItsTrailingZerosIsDropped) {
+  const std::uint32_t id = (9u << 26) | 51;
+  const auto extras = [&] { return game->templates.extra[9].count; };
+  const std::uint16_t before = extras();
+  Packet cut(PKT_TEMPLATE, 118);
+  cut.Put<std::uint32_t>(8, id).Put<std::uint16_t>(12, 65535).Put<std::uint8_t>(14, 9).Text(16, "Stub");
+  EXPECT_FALSE(Apply(cut));
+  EXPECT_EQ(game->templates.FindTemplateById(id), nullptr);
+  EXPECT_EQ(extras(), before);
+  ASSERT_NE(design, nullptr);
+  const auto whole = BuildTemplatePacket(*design, 65535, 9);
+  ASSERT_EQ(whole.bytes.size(), kTemplatePacketSize);
+  EXPECT_TRUE(HandlePacket(nullptr, whole.bytes, 0));
 }
 
 TEST_F(Handlers, NotificationsCarryTheirModelChanges) {

@@ -11,6 +11,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GHullDB.h"
+#include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/Game/net/handlers/handlers_fixture.h"
 
@@ -212,7 +213,7 @@ std::vector<Packet> StartStream() {
                     .Text(12, h.name)
                     .Put<std::uint16_t>(64, h.asteroid));
   for (std::uint8_t chapter : {std::uint8_t{kLocal}, std::uint8_t{16}}) {
-    Packet p(PKT_TEMPLATE, 118);
+    Packet p(PKT_TEMPLATE, kTemplatePacketSize);
     p.Put<std::uint32_t>(8, (std::uint32_t{chapter} << 26) | 5)
         .Put<std::uint16_t>(12, 65535)
         .Put<std::uint8_t>(14, chapter)
