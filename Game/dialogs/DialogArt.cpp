@@ -6,7 +6,7 @@
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
 #include "Game/dialogs/DialogLinks.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"
