@@ -18,10 +18,10 @@
 #include "Game/model/GUnitLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
 #include "bench/count_allocations.h"
 #include "platform/core/bytes.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -84,8 +84,8 @@ struct Game {
     const auto modules = ModuleImage();
     hullDB.LoadHulls(hulls);
     moduleDB.LoadModules(modules);
-    g_rulesLinks.hullDB = &hullDB;
-    g_rulesLinks.moduleDB = &moduleDB;
+    model.hulls = &hullDB;
+    model.modules = &moduleDB;
     g_unitLinks.pieces = &pieces;
     g_unitLinks.templates = &templates;
     g_unitLinks.numAsteroids = [] { return kAsteroids; };
@@ -136,9 +136,11 @@ struct Game {
   }
   ~Game() {
     g_unitLinks = UnitLinks{};
-    g_rulesLinks = RulesLinks{};
+    model.hulls = nullptr;
+    model.modules = nullptr;
   }
 
+  test_support::TestWorld model;
   CGHullDB hullDB;
   CGModuleDB moduleDB;
   CGTemplateDB templates;

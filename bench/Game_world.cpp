@@ -17,32 +17,30 @@
 #include "Game/model/GNotify.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/model/GWorldLinks.h"
 #include "bench/count_allocations.h"
 #include "tests/Game/model/world/world_generator.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
-struct World {
+struct BenchWorld {
+  test_support::TestWorld model;
   CGSolarDB solar;
   CGuildList guilds{8};
   CGPoolDB pools;
   CGNotificationList notes;
-  World() {
-    g_worldLinks = WorldLinks{};
-    g_worldLinks.solarDB = &solar;
-    g_worldLinks.guildList = &guilds;
-    g_worldLinks.poolDB = &pools;
-    g_worldLinks.notifications = &notes;
-    g_worldLinks.resourceMix = [](std::uint8_t type, std::uint8_t out[4]) {
-      for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(10 + (type + i) % 4 * 10);
-      return true;
-    };
+  BenchWorld() {
+    model.solar = &solar;
+    model.guilds = &guilds;
+    model.pools = &pools;
+    model.notifications = &notes;
+    model.mixTypes = 20;
+    for (int type = 0; type < 20; ++type)
+      for (int i = 0; i < 4; ++i) model.mix[type][i] = static_cast<std::uint8_t>(10 + (type + i) % 4 * 10);
     world_test::GenerateSolarSystem(solar, kMaxAsteroids, 7);
     world_test::GenerateChapters(guilds, 8);
     for (int i = 0; i < 30; ++i) notes.Add(3, 4, 414, "Rock", nullptr, 3, static_cast<std::uint32_t>(i), 0);
   }
-  ~World() { g_worldLinks = WorldLinks{}; }
   void Save(std::vector<std::uint8_t>& bytes) const {
     bytes.clear();
     BlockWriter w(&bytes);
@@ -58,8 +56,8 @@ struct World {
   }
 };
 
-World& TheWorld() {
-  static World world;
+BenchWorld& TheWorld() {
+  static BenchWorld world;
   return world;
 }
 
@@ -111,7 +109,7 @@ void BM_MemcpyWorldBytes(benchmark::State& state) {
 BENCHMARK(BM_MemcpyWorldBytes);
 
 void BM_OrbitPowerMiningTurn(benchmark::State& state) {
-  World& world = TheWorld();
+  BenchWorld& world = TheWorld();
   std::uint32_t power = 0;
   std::uint16_t mined[4];
   std::size_t allocations = 0;
@@ -146,7 +144,7 @@ BENCHMARK(BM_SaveWorldToMemory);
 
 void BM_LoadWorldFromMemory(benchmark::State& state) {
   const std::vector<std::uint8_t>& bytes = WorldBytes();
-  World& world = TheWorld();
+  BenchWorld& world = TheWorld();
   bool ok = true;
   AgainstMemcpy(state, [&] { ok = world.Load(bytes) && ok; });
   if (!ok) state.SkipWithError("the saved world did not load");

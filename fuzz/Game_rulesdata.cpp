@@ -15,10 +15,10 @@
 
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
 #include "fuzz/scratch.h"
 #include "platform/core/bytes.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -151,15 +151,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoadState(hulls, "hullstate.sav", hullState);
   LoadState(modules, "modstate.sav", moduleState);
 
-  g_rulesLinks.hullDB = &hulls;
-  g_rulesLinks.moduleDB = &modules;
-  g_rulesLinks.chapterTrait = [trait](std::uint8_t, int) { return trait; };
-  g_rulesLinks.localChapterId = [localChapter] { return localChapter; };
+  test_support::TestWorld world;
+  world.hulls = &hulls;
+  world.modules = &modules;
+  std::fill(std::begin(world.traits), std::end(world.traits), trait);
+  world.localChapter = localChapter;
   WalkHulls(hulls);
   WalkModules(modules);
   modules.ReclaimScienceBonus(bonusLimit);
   hulls.ReclaimScienceBonus(bonusLimit);
   WorkDesign(designFile);
-  g_rulesLinks = RulesLinks{};
   return 0;
 }

@@ -16,9 +16,9 @@
 #include "Game/model/GNotify.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/model/GWorldLinks.h"
 #include "fuzz/seeds.h"
 #include "tests/Game/model/world/world_generator.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -61,12 +61,12 @@ void CheckZone(std::span<const std::uint8_t> block, std::uint8_t version) {
   if (again.Load(r2, kAsteroidVersion) != LoadStatus::kOk || Save(again) != once) __builtin_trap();
 }
 
-struct World {
+struct FuzzWorld {
   CGSolarDB solar;
   CGuildList guilds{8};
   CGPoolDB pools;
   CGNotificationList notes;
-  World() {
+  FuzzWorld() {
     world_test::GenerateSolarSystem(solar, 6, 3);
     world_test::GenerateChapters(guilds, 4);
     pools.SetMineral(5, 2, 400);
@@ -74,7 +74,7 @@ struct World {
   }
 };
 
-std::vector<std::uint8_t> SeedOf(const World& w, int kind) {
+std::vector<std::uint8_t> SeedOf(const FuzzWorld& w, int kind) {
   const CGAsteroid& a = *w.solar.GetAsteroid(4);
   switch (kind) {
     case 0:
@@ -107,7 +107,7 @@ std::vector<std::uint8_t> SeedOf(const World& w, int kind) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // One seed per kind: its byte, then the well-formed block laid unchanged.
   fuzz::WriteSeedsIfAsked([] {
-    const World world;
+    const FuzzWorld world;
     fuzz::Seeds seeds;
     for (int kind = 0; kind < 16; ++kind) {
       seeds.emplace_back(1 + SeedOf(world, kind).size(), 0);
@@ -120,10 +120,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  g_worldLinks = WorldLinks{};
-  static World world;
-  g_worldLinks.solarDB = &world.solar;
-  g_worldLinks.guildList = &world.guilds;
+  static FuzzWorld world;
+  static test_support::TestWorld model;
+  model.solar = &world.solar;
+  model.guilds = &world.guilds;
   const int kind = data[0] & 0x0F;
   std::vector<std::uint8_t> block = SeedOf(world, kind);
   if (size - 1 > block.size()) block.resize(size - 1);

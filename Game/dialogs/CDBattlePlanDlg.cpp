@@ -10,6 +10,7 @@
 #include "Game/dialogs/DialogArt.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitClass.h"
 #include "media/CSprite.h"
@@ -151,17 +152,16 @@ void CDBattlePlanDlg::ShowSlot(HWND window, int position) {
     m_module = LocalGuildModule();
     const int guild = LocalGuildIndex();
     char file[kPathSize] = {};
-    if (m && g_rulesLinks.moduleDB) {
-      g_rulesLinks.moduleDB->GetSmallImageFileName(m_unit->GetTemplate()->GetModuleId(slot), file, guild);
+    if (m && World().modules) {
+      World().modules->GetSmallImageFileName(m_unit->GetTemplate()->GetModuleId(slot), file, guild);
     } else {
       std::snprintf(file, sizeof file, "%shull%d.ima", g_instData.GetGuildPath(guild), guild);
     }
     m_modulePictures[pictureSlot] = LoadImage(file, 469, 166);
     m_module = own;
   }
-  const char* type = m && g_rulesLinks.moduleDB
-                         ? g_rulesLinks.moduleDB->GetTypeText(m_unit->GetTemplate()->GetModuleId(slot))
-                         : nullptr;
+  const char* type =
+      m && World().modules ? World().modules->GetTypeText(m_unit->GetTemplate()->GetModuleId(slot)) : nullptr;
   m_moduleType = type ? std::string(type) : DialogText("NOMODULE");
   for (int id : {IDC_MODULE_PICTURE, IDC_MODULE_TYPE, IDC_MODULE_LIST})
     if (HWND control = GetDlgItem(window, id)) InvalidateRect(control, nullptr, FALSE);

@@ -9,7 +9,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/combobox.h"
@@ -103,7 +103,7 @@ LRESULT CDChatDlg::OnInitDialog(HWND window) {
 
 void CDChatDlg::FillChapters(HWND window, int guild) {
   SendDlgItemMessage(window, IDC_CHAT_CHAPTERS, CB_RESETCONTENT, 0, 0);
-  const int slots = std::clamp<int>(RulesChaptersPerGuild(), 1, kSlotsPerGuild);
+  const int slots = std::clamp<int>(RulesFacts().ChaptersPerGuild(), 1, kSlotsPerGuild);
   for (int s = 0; s < slots; ++s) {
     const std::string name = ChapterNameOf(guild, s);
     SendDlgItemMessage(window, IDC_CHAT_CHAPTERS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));

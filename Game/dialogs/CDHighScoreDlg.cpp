@@ -7,7 +7,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/model/GameWorld.h"
 #include "media/CSprite.h"
 #include "platform/core/clock.h"
 #include "platform/dialog/dialog.h"
@@ -35,9 +35,9 @@ constexpr int kConditionsEnd = 624;
 
 // A text of the game's index with its numbers filled in.
 std::string Format(const char* id, std::initializer_list<TextArg> args) {
-  if (!g_rulesLinks.textIndex) return std::string();
+  if (!World().texts) return std::string();
   char text[kMaxTextChars + 1];
-  return g_rulesLinks.textIndex->GetTextV(id, text, sizeof text, std::span<const TextArg>(args.begin(), args.size()));
+  return World().texts->GetTextV(id, text, sizeof text, std::span<const TextArg>(args.begin(), args.size()));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
 #include "platform/gdi/dc.h"

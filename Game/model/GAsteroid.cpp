@@ -10,9 +10,10 @@
 #include "Game/model/GGuild.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GZonePackets.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GAstNames.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 
@@ -157,17 +158,17 @@ void CGAsteroid::SetViewCamera(const double pos[3], const float first[3], const 
 
 void CGAsteroid::SetOwner(std::uint16_t chapter) {
   if (chapter == owner) return;
-  if (CGChapter* old = WorldChapter(owner)) old->DecOwnedAsteroidCount();
+  if (CGChapter* old = World().Chapter(owner)) old->DecOwnedAsteroidCount();
   previousOwner = owner;
   owner = chapter;
-  if (CGChapter* now = WorldChapter(owner)) now->IncOwnedAsteroidCount();
-  if ((owner >> 3) == (RulesLocalChapterId() >> 3)) detected = 1;
+  if (CGChapter* now = World().Chapter(owner)) now->IncOwnedAsteroidCount();
+  if ((owner >> 3) == (RulesFacts().LocalChapterId() >> 3)) detected = 1;
 }
 
 void CGAsteroid::SetController(std::uint16_t chapter) {
   if (chapter == controller) return;
-  if (controller != kNoChapter && WorldGuildList() != nullptr) {
-    if (CGuild* guild = WorldGuildList()->GetGuild(controller >> 3)) {
+  if (controller != kNoChapter && World().guilds != nullptr) {
+    if (CGuild* guild = World().guilds->GetGuild(controller >> 3)) {
       const auto key = static_cast<std::uint8_t>(id);
       if (guild->FindVoteOffer(key) != nullptr) guild->RemoveVoteOffer(key);
     }
@@ -188,23 +189,23 @@ void CGAsteroid::SetAutomanage(std::uint8_t flag, int send) {
 void CGAsteroid::ToggleAutomanage() { SetAutomanage(automanage != 0 ? 0 : 1, 1); }
 
 std::uint16_t CGAsteroid::GetLastScanTurn() {
-  const auto turn = static_cast<std::uint16_t>(RulesCurrentTurn());
+  const auto turn = static_cast<std::uint16_t>(RulesFacts().CurrentTurn());
   if (lastScanTurn != turn) {
-    const std::uint16_t local = RulesLocalChapterId();
-    if (WorldHasOperationalUnits(local, id) || owner == local) lastScanTurn = turn;
+    const std::uint16_t local = RulesFacts().LocalChapterId();
+    if (World().HasOperationalUnits(local, id) || owner == local) lastScanTurn = turn;
   }
   return lastScanTurn;
 }
 
 std::uint16_t CGAsteroid::GetLastVisitTurn() {
-  const auto turn = static_cast<std::uint16_t>(RulesCurrentTurn());
-  if (lastVisitTurn != turn && IsChapterPresent(static_cast<std::uint8_t>(RulesLocalChapterId())) != 0)
+  const auto turn = static_cast<std::uint16_t>(RulesFacts().CurrentTurn());
+  if (lastVisitTurn != turn && IsChapterPresent(static_cast<std::uint8_t>(RulesFacts().LocalChapterId())) != 0)
     lastVisitTurn = turn;
   return lastVisitTurn;
 }
 
 void CGAsteroid::SetVisitTurnNext() {
-  const auto next = static_cast<std::uint16_t>(RulesCurrentTurn() + 1);
+  const auto next = static_cast<std::uint16_t>(RulesFacts().CurrentTurn() + 1);
   lastVisitTurn = next == 1 ? 0 : next;
 }
 
@@ -213,7 +214,7 @@ void CGAsteroid::AddEvent(const AsteroidEvent& e) { AppendOwned(events, new Aste
 void CGAsteroid::FreeEvents() { DeleteAllElements(events); }
 
 void CGAsteroid::ExpireEvents() {
-  const std::uint64_t limit = std::uint64_t{RulesCurrentTurn()} + 1;
+  const std::uint64_t limit = std::uint64_t{RulesFacts().CurrentTurn()} + 1;
   for (std::uint16_t i = events.count; i-- > 0;)
     if (events.items[i]->expiryTurn <= limit) delete events.RemoveAt(i);
 }

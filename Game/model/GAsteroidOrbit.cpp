@@ -13,8 +13,8 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 
 namespace {
@@ -39,7 +39,7 @@ std::uint8_t CoefficientByte(double v) {
 std::int16_t Coord(int v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<unsigned>(v))); }
 
 int OrbitDirection() {
-  const CGSolarDB* db = WorldSolarDB();
+  const CGSolarDB* db = World().solar;
   return db != nullptr ? db->GetOrbitDirection() : 1;
 }
 
@@ -157,7 +157,7 @@ void CGAsteroid::ComputeRadiationCoefficient() {
   Location c1 = center1;
   Location c2 = center2;
   c1.asteroid = c2.asteroid = g_numAsteroids;
-  const CGSolarDB* db = WorldSolarDB();
+  const CGSolarDB* db = World().solar;
   const CGStar* s0 = db != nullptr ? db->GetStar(0) : nullptr;
   const CGStar* s1 = db != nullptr ? db->GetStar(1) : nullptr;
   const double r0 = s0 != nullptr ? s0->GetRadiation() : 0;

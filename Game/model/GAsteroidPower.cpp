@@ -2,8 +2,8 @@
 // output and capacity of a chapter on it.
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 
 namespace {
@@ -26,7 +26,7 @@ void Give(const std::uint16_t v[kMineralTypes], std::uint16_t* a, std::uint16_t*
 }
 
 std::uint8_t MiningTraitOf(std::uint16_t chapter) {
-  const CGChapter* c = WorldChapter(chapter);
+  const CGChapter* c = World().Chapter(chapter);
   return c != nullptr ? c->GetTrait(kMiningTrait) : 0;
 }
 
@@ -36,7 +36,7 @@ std::uint32_t CGAsteroid::GetZonePowerOutput(std::uint16_t chapter, std::uint16_
   // Only a zone that exists has a ring within the size class, so the ring
   // divisor below is never 0.
   const CGZone* z = GetZone(zone);
-  const CGChapter* ch = WorldChapter(chapter);
+  const CGChapter* ch = World().Chapter(chapter);
   if (z == nullptr || ch == nullptr) return 0;
   std::uint8_t counts[kAtvKinds] = {0, 0, assumed, 0};
   if (assumed == 0) {
@@ -103,7 +103,7 @@ void CGAsteroid::GetMiningCapacity(std::uint16_t chapter, std::uint16_t* metals,
     capacity += std::uint32_t{z->miningValue} * z->atvLimit;
   }
   std::uint8_t mix[kMineralTypes];
-  WorldResourceMix(composition, mix);
+  World().ResourceMix(composition, mix);
   std::uint16_t out[kMineralTypes];
   for (int m = 0; m < kMineralTypes; ++m) out[m] = static_cast<std::uint16_t>(mix[m] * capacity / 100);
   RaiseAllByTrait(out, MiningTraitOf(chapter));

@@ -12,10 +12,11 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 #include "platform/core/random.h"
@@ -53,7 +54,7 @@ CGChapter::CGChapter(std::uint8_t chapterSlot, std::uint8_t chapterGuild) : slot
   nextObjectId = std::uint32_t{GetChapterNumber()} << 26;
   std::uint8_t settings[kTraitCount] = {};
   std::uint8_t settingsDifficulty = 0;
-  if (g_worldLinks.gameSettingsTraits && g_worldLinks.gameSettingsTraits(settings, &settingsDifficulty)) {
+  if (World().SettingsTraits(settings, &settingsDifficulty)) {
     std::copy(std::begin(settings), std::end(settings), traits);
     difficulty = settingsDifficulty;
   }
@@ -74,7 +75,7 @@ void CGChapter::SetName(const char* text) { name.Assign(text); }
 std::uint16_t CGChapter::SetHomeAsteroid(std::uint16_t asteroid) {
   if (asteroid == 0xFFFF) asteroid = GetChapterNumber();
   homeAsteroid = asteroid;
-  if (CGAsteroid* a = WorldAsteroid(asteroid)) {
+  if (CGAsteroid* a = World().Asteroid(asteroid)) {
     a->SetOwner(GetChapterNumber());
     a->SetController(GetChapterNumber());
   }
@@ -90,7 +91,7 @@ int CGChapter::SetRenegade(std::uint32_t flag) {
 int CGChapter::CountControlledAsteroids() const {
   int n = 0;
   for (std::uint16_t i = 0; i < g_numAsteroids; ++i)
-    if (const CGAsteroid* a = WorldAsteroid(i); a != nullptr && a->controller == GetChapterNumber()) ++n;
+    if (const CGAsteroid* a = World().Asteroid(i); a != nullptr && a->controller == GetChapterNumber()) ++n;
   return n;
 }
 
@@ -128,7 +129,7 @@ void CGChapter::ToggleRenegadeVote(int targetSlot) {
 
 void CGChapter::VoteForImperator(int targetSlot) {
   if (targetSlot < 0 || targetSlot >= kMaxChaptersPerGuild || imperatorVotes[targetSlot] != 0) return;
-  const int members = std::min<int>(RulesChaptersPerGuild(), kMaxChaptersPerGuild);
+  const int members = std::min<int>(RulesFacts().ChaptersPerGuild(), kMaxChaptersPerGuild);
   for (int i = 0; i < members; ++i) imperatorVotes[i] = 0;
   imperatorVotes[targetSlot] = 1;
   PacketImage<12> p(PKT_IMPERATOR_VOTE);
@@ -191,7 +192,7 @@ void CGChapter::DeleteChatMessage(int i) {
 
 void CGChapter::AddNote(const char* text) {
   auto* n = new PlayerNote;
-  n->turn = RulesCurrentTurn();
+  n->turn = RulesFacts().CurrentTurn();
   n->text = CopyText(text);
   AppendOwned(notes, n);
 }
@@ -203,11 +204,11 @@ void CGChapter::DeleteNote(int i) {
 }
 
 void CGChapter::RecordTurnStatistics() {
-  ChapterTurnStats& row = statistics[RulesCurrentTurn() % kStatRows];
+  ChapterTurnStats& row = statistics[RulesFacts().CurrentTurn() % kStatRows];
   row = ChapterTurnStats{};
-  const CGPoolDB* pools = WorldPoolDB();
+  const CGPoolDB* pools = World().pools;
   for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
-    const CGAsteroid* a = WorldAsteroid(i);
+    const CGAsteroid* a = World().Asteroid(i);
     if (a == nullptr) continue;
     std::uint16_t mined[kMineralTypes];
     a->GetChapterMiningOutput(GetChapterNumber(), &mined[0], &mined[1], &mined[2], &mined[3]);
@@ -252,8 +253,8 @@ int CGChapter::HasAutoTransfer(std::uint8_t source, std::uint8_t mineral) const 
 
 int CGChapter::ComputeTransferTurns(std::uint8_t source, std::uint8_t destination) {
   if (source == destination) return 0;
-  const CGModuleDB* modules = g_rulesLinks.moduleDB;
-  const CGSolarDB* solar = WorldSolarDB();
+  const CGModuleDB* modules = World().modules;
+  const CGSolarDB* solar = World().solar;
   if (modules == nullptr || solar == nullptr) return -1;
   const std::uint16_t best = modules->FindBestPropulsion();
   const ModuleRecord* record = modules->GetRecord(best);
@@ -273,7 +274,7 @@ void CGChapter::SendAutoTransfers() {
   for (std::uint16_t i = 0; i < autoTransfers.count; ++i) {
     const AutoTransfer& t = *autoTransfers.items[i];
     PacketImage<20> p(PKT_AUTO_TRANSFER);
-    p.Put<std::uint8_t>(8, static_cast<std::uint8_t>(RulesLocalChapterId()));
+    p.Put<std::uint8_t>(8, static_cast<std::uint8_t>(RulesFacts().LocalChapterId()));
     p.Put<std::uint8_t>(9, t.source);
     p.Put<std::uint8_t>(10, t.destination);
     p.Put<std::uint8_t>(11, t.mineral);
@@ -287,8 +288,8 @@ void CGChapter::SendAutoTransfers() {
 }
 
 int CGChapter::IsAlliedWith(std::uint8_t otherGuild, std::uint16_t otherSlot) const {
-  if (otherGuild != guild || WorldGuildList() == nullptr) return 0;
-  const CGuild* g = WorldGuildList()->GetGuild(otherGuild);
+  if (otherGuild != guild || World().guilds == nullptr) return 0;
+  const CGuild* g = World().guilds->GetGuild(otherGuild);
   const CGChapter* other = g != nullptr ? g->GetChapter(otherSlot) : nullptr;
   if (other == nullptr) return 0;
   return renegade == 0 && other->renegade == 0 && camp == other->camp ? 1 : 0;

@@ -12,7 +12,6 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GViewNotices.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "platform/core/bytes.h"
@@ -42,12 +41,12 @@ CGameData::CGameData(std::uint16_t localChapter, std::uint8_t perGuild)
   textIndex = std::make_unique<CIDString>();
   helpLibrary = ViewNotices().CreateHelpLibrary();
   LoadResourceModules();
-  ConnectLinks();
+  RegisterWorld();
 }
 
 CGameData::~CGameData() {
   // A root made before this one went away leaves the new root's links alone.
-  if (g_worldLinks.solarDB == &solarDB) DisconnectGameDataLinks();
+  UnregisterWorld();
   moduleDB.reset();
   hullDB.reset();
   notifications.reset();

@@ -7,8 +7,9 @@
 // reached through g_gameData (null in the front end); the application creates
 // it when a game starts or is loaded and deletes it when the game ends.
 //
-// While it exists the model's link tables (rules, world, units) point at its
-// databases: the constructor connects them and the destructor clears them.
+// While it exists its world (GameWorld.h) is the game's world the model and
+// the rules data see: the constructor registers it and the destructor takes it
+// back.
 //
 // Game thread only.
 
@@ -25,6 +26,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GTemplateDB.h"
 #include "platform/core/files.h"
 #include "platform/core/types.h"
@@ -62,15 +64,15 @@ class CGameData {
  public:
   // Builds every database ("modules.dat" and "hulls.dat" from the installation
   // directory, "ima.dll" and each guild's "guild.dll" from the art
-  // directories), sets the defaults and connects the link tables. A module
+  // directories), sets the defaults and registers its world. A module
   // or rules file that fails to load leaves its handle null or its database
   // empty: see ResourcesComplete and RulesLoaded.
   CGameData(std::uint16_t localChapterId, std::uint8_t chaptersPerGuild);
-  // Releases everything and clears the link tables.
+  // Releases everything and takes its world back.
   ~CGameData();
-  // Points the link tables at this game's databases again, when another game
-  // root made while this one lived has pointed them at its own.
-  void ConnectLinks();
+  // Registers this game's world again, when another game root made while this
+  // one lived has registered its own.
+  void RegisterWorld();
   CGameData(const CGameData&) = delete;
   CGameData& operator=(const CGameData&) = delete;
 
@@ -187,6 +189,10 @@ class CGameData {
   bool emailGame = false;
 
  private:
+  // This game's databases and settings as the model sees them.
+  std::unique_ptr<GameWorld> world;
+  // Unregisters this game's world when it is the registered one.
+  void UnregisterWorld();
   template <class F>
   std::int32_t FirstSelectedValue(F&& value) const;
   void LoadResourceModules();
@@ -194,6 +200,3 @@ class CGameData {
 };
 
 extern CGameData* g_gameData;
-
-// Clears every link the game data connected (the destructor calls it).
-void DisconnectGameDataLinks();

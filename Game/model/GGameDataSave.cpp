@@ -4,7 +4,6 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GPersist.h"
 #include "Game/model/GGameData.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GUnitTem.h"
@@ -143,7 +142,7 @@ int CGameData::Load(BlockReader& r) {
   // guild, which need not be the count this root was made with.
   if (guildList->GetGuild(0)->GetChaptersPerGuild() != chaptersPerGuild) {
     guildList = std::make_unique<CGuildList>(chaptersPerGuild);
-    g_worldLinks.guildList = guildList.get();
+    world->guilds = guildList.get();
   }
 
   // An entry with a wrong validity byte is kept and the load goes on: the

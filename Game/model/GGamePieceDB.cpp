@@ -16,7 +16,7 @@
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitMaker.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 namespace {
 
@@ -252,7 +252,7 @@ void CGGamePieceDB::ClearForeignUnitsInSpace() {
   if (!g_unitLinks.shipDisplaySetting || g_unitLinks.shipDisplaySetting() != 1) return;
   const std::uint16_t space = UnitNumAsteroids();
   if (space >= kPieceLocations) return;
-  const int local = RulesLocalChapterId();
+  const int local = RulesFacts().LocalChapterId();
   auto foreign = [local](int owner) { return owner != local && UnitChapterExists(static_cast<std::uint8_t>(owner)); };
   std::vector<const CGUnit*> gone;
   for (int owner = 0; owner < kPieceOwners; ++owner) {
@@ -478,7 +478,7 @@ std::uint32_t CGGamePieceDB::IsAsteroidOwnedBy(std::uint16_t owner, std::uint16_
 
 void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
   const std::uint16_t count = UnitNumAsteroids();
-  const int local = RulesLocalChapterId();
+  const int local = RulesFacts().LocalChapterId();
   if (count >= kPieceLocations || local >= kPieceOwners) return;
   const ArrayMan<CGUnit>& cell = Cell(local, count);
   for (std::uint16_t i = 0; i < cell.count; ++i) {

@@ -6,8 +6,8 @@
 
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GWorldLinks.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/model/GameWorld.h"
+#include "Game/rules/GRulesFacts.h"
 
 namespace {
 
@@ -141,10 +141,10 @@ void CGuild::ClearRenegades() {
 }
 
 void CGuild::Notice(std::uint8_t* stamp, std::uint16_t code) {
-  const auto s = static_cast<std::uint8_t>(RulesCurrentTurn() % 255);
+  const auto s = static_cast<std::uint8_t>(RulesFacts().CurrentTurn() % 255);
   if (s == *stamp) return;
   *stamp = s;
-  WorldNotify(RulesLocalChapterId(), notify::kTradeEvent, code, nullptr, nullptr, 0, 0, 0);
+  World().Notify(RulesFacts().LocalChapterId(), notify::kTradeEvent, code, nullptr, nullptr, 0, 0, 0);
 }
 
 int CGuild::PostMineralOffer(std::span<const std::uint8_t> p) {
@@ -158,7 +158,7 @@ int CGuild::PostMineralOffer(std::span<const std::uint8_t> p) {
   o->asteroid = asteroid;
   o->mineral = mineral;
   for (int i = 0; i < 5; ++i) o->terms[i] = Field<std::uint16_t>(p, 12 + 2 * i);
-  if (seller != RulesLocalChapterId()) Notice(&mineralStamp, notify::kMineralOffersPosted);
+  if (seller != RulesFacts().LocalChapterId()) Notice(&mineralStamp, notify::kMineralOffersPosted);
   return 1;
 }
 
@@ -170,7 +170,7 @@ int CGuild::PostVoteOffer(std::span<const std::uint8_t> p) {
   o->sellerSlot = p[10];
   o->asteroid = asteroid;
   for (int i = 0; i < 4; ++i) o->terms[i] = Field<std::uint32_t>(p, 16 + 4 * i);
-  if (o->sellerSlot != (RulesLocalChapterId() & 7)) Notice(&voteStamp, notify::kVoteOffersPosted);
+  if (o->sellerSlot != (RulesFacts().LocalChapterId() & 7)) Notice(&voteStamp, notify::kVoteOffersPosted);
   return 1;
 }
 
@@ -183,7 +183,7 @@ int CGuild::PostShipOffer(std::span<const std::uint8_t> p) {
   o->unitId = unit;
   o->firstTerm = Field<std::uint32_t>(p, 16);
   for (int i = 0; i < 4; ++i) o->terms[i] = Field<std::uint32_t>(p, 20 + 4 * i);
-  if (o->sellerSlot != (RulesLocalChapterId() & 7)) Notice(&shipStamp, notify::kShipOffersPosted);
+  if (o->sellerSlot != (RulesFacts().LocalChapterId() & 7)) Notice(&shipStamp, notify::kShipOffersPosted);
   return 1;
 }
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "Game/model/GViewNotices.h"
-#include "Game/model/GWorldLinks.h"
 
 namespace {
 

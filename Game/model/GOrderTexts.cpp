@@ -9,7 +9,7 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/model/GameWorld.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ template <class... Args>
 void Text(const char* id, char* out, std::size_t size, const Args&... args) {
   if (size == 0) return;
   out[0] = '\0';
-  if (id != nullptr && g_rulesLinks.textIndex != nullptr) g_rulesLinks.textIndex->GetText(id, out, size, args...);
+  if (id != nullptr && World().texts != nullptr) World().texts->GetText(id, out, size, args...);
 }
 
 void Literal(const char* text, char* out, std::size_t size) {

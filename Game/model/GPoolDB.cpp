@@ -4,10 +4,10 @@
 
 #include "Game/base/TraceError.h"
 #include "Game/model/GChapter.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ constexpr int kCreditsResource = 4;
 
 void CGPoolDB::InitForNewGame() {
   std::fill(std::begin(pools), std::end(pools), PoolRecord{});
-  const int setting = g_worldLinks.startingResources ? g_worldLinks.startingResources() : -1;
+  const int setting = World().StartingResources();
   const double factor = StartingScaleFactor(setting);
-  CGChapter* local = WorldChapter(RulesLocalChapterId());
+  CGChapter* local = World().Chapter(RulesFacts().LocalChapterId());
   if (local == nullptr) return;
   if (local->homeAsteroid < kMaxAsteroids) {
     PoolRecord& home = pools[local->homeAsteroid];

@@ -7,12 +7,13 @@
 #include <limits>
 #include <vector>
 
+#include "Game/model/GGamePieceDB.h"
 #include "Game/model/GNotify.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GViewNotices.h"
-#include "Game/model/GWorldLinks.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "platform/core/random.h"
 
 std::uint16_t g_numAsteroids = 0;
@@ -162,7 +163,7 @@ CGAsteroid* CGSolarDB::FindNearestAsteroid(const Location* loc, std::uint32_t ma
 
 std::uint32_t CGSolarDB::IsOwnedByLocalChapter(std::uint32_t asteroid) const {
   const CGAsteroid* a = GetAsteroid(asteroid);
-  return a != nullptr && a->owner == RulesLocalChapterId() ? 0xFFFFFFFFu : 0;
+  return a != nullptr && a->owner == RulesFacts().LocalChapterId() ? 0xFFFFFFFFu : 0;
 }
 
 void CGSolarDB::ReleaseZonesOfChapter(std::uint8_t chapter) {
@@ -205,7 +206,7 @@ void CGSolarDB::AdvanceTurn() {
   for (std::uint16_t i = 0; i < stars.size; ++i)
     if (CGStar* s = stars.get(i)) s->UpdateRadiation();
   MoveAsteroids(0, 1);
-  if (g_worldLinks.asteroidsHiddenUntilSeen && g_worldLinks.asteroidsHiddenUntilSeen()) DetectAsteroids(0);
+  if (World().AsteroidsHiddenUntilSeen()) DetectAsteroids(0);
 }
 
 void CGSolarDB::MoveAsteroids(int animate, int forward) {
@@ -228,7 +229,7 @@ void CGSolarDB::MoveAsteroids(int animate, int forward) {
     for (std::uint16_t i = n; i-- > 0;)
       if (CGAsteroid* a = GetAsteroid(i)) a->AdvanceOrbit(1, 0);
   }
-  if (!(g_worldLinks.randomEvents && g_worldLinks.randomEvents())) return;
+  if (!World().RandomEvents()) return;
   for (std::uint16_t i = 0; i < n; ++i) {
     CGAsteroid* a = GetAsteroid(i);
     if (a != nullptr && a->animationStep == 0) CheckCollision(a, forward);
@@ -252,12 +253,13 @@ int CGSolarDB::CheckCollision(CGAsteroid* asteroid, int forward) {
 }
 
 void CGSolarDB::DetectAsteroids(int silent) {
-  const std::uint16_t local = RulesLocalChapterId();
+  const std::uint16_t local = RulesFacts().LocalChapterId();
+  CGGamePieceDB* pieces = World().pieces;
   for (std::uint16_t i = 0; i < g_numAsteroids; ++i) {
     const CGAsteroid* from = GetAsteroid(i);
     if (from == nullptr) continue;
     const bool present = from->owner == local ||
-                         (g_worldLinks.countOperationalUnits && g_worldLinks.countOperationalUnits(local, i) > 0);
+                         (pieces != nullptr && pieces->CountOperationalUnits(i, static_cast<std::int16_t>(local)) > 0);
     if (!present) continue;
     for (std::uint16_t j = 0; j < g_numAsteroids; ++j) {
       CGAsteroid* to = GetAsteroid(j);
@@ -265,10 +267,10 @@ void CGSolarDB::DetectAsteroids(int silent) {
       if (GetLocationRangeSq(&from->position, &to->position) >= kDetectionRangeSq) continue;
       to->detected = 1;
       if (silent == 0)
-        WorldNotify(local, notify::kGameEvent, notify::kAsteroidLocated, nullptr, nullptr, local, j, 0xFFFFFFFFu);
+        World().Notify(local, notify::kGameEvent, notify::kAsteroidLocated, nullptr, nullptr, local, j, 0xFFFFFFFFu);
     }
   }
-  if (g_worldLinks.detectAsteroidsNearUnitsInSpace) g_worldLinks.detectAsteroidsNearUnitsInSpace(silent);
+  if (pieces != nullptr) pieces->DetectAsteroidsNearUnitsInSpace(silent != 0);
 }
 
 int CGSolarDB::Save(plat::FILE* fp) const {

@@ -18,6 +18,7 @@
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/rules/GDefBP.h"
+#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
 #include "Game/rules/GUnitTem.h"
 

@@ -7,6 +7,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GTemplateDB.h"
@@ -34,7 +35,7 @@ void TakeOff(std::uint32_t& cost, std::int64_t amount) {
 
 void ModuleCosts(std::uint16_t moduleId, std::uint16_t out[5]) {
   std::fill_n(out, 5, 0);
-  if (g_rulesLinks.moduleDB != nullptr) g_rulesLinks.moduleDB->GetCosts(moduleId, out);
+  if (World().modules != nullptr) World().modules->GetCosts(moduleId, out);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "Game/model/GUnitLinks.h"
-
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 UnitLinks g_unitLinks;
 
@@ -32,4 +31,4 @@ std::uint8_t UnitChapterCamp(std::uint8_t chapter) {
   return g_unitLinks.chapterCamp ? g_unitLinks.chapterCamp(chapter) : 0;
 }
 
-int UnitChapterLimit() { return 32 + RulesChaptersPerGuild(); }
+int UnitChapterLimit() { return 32 + RulesFacts().ChaptersPerGuild(); }

@@ -3,16 +3,16 @@
 
 #include <cstdint>
 
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
 
 // The module fitted in the slot; null for a missing design, an unfitted slot
 // or a module the database does not hold.
 inline const ModuleRecord* SlotModule(const CGUnitTemplate* design, int slot) {
   if (design == nullptr || slot < 0 || slot >= kTemplateSlots || design->slots[slot].fitted == 0) return nullptr;
-  if (g_rulesLinks.moduleDB == nullptr) return nullptr;
-  return g_rulesLinks.moduleDB->GetRecord(design->slots[slot].moduleId);
+  if (World().modules == nullptr) return nullptr;
+  return World().modules->GetRecord(design->slots[slot].moduleId);
 }
 
 inline std::uint8_t SlotFitted(const CGUnitTemplate* design, int slot) {

@@ -7,6 +7,7 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
 PacketImage<kOrderPacketSize> BuildOrderPacket(std::uint32_t unitId, const UnitOrder& order, std::uint8_t insertMode) {
@@ -290,7 +291,7 @@ void CGUnit::ReturnRecoveryAtvs(UnitOrder* order) {
       const int n = order->recovery->Count(zone, kind);
       if (n == 0) continue;
       if (g_unitLinks.returnZoneAtvs) g_unitLinks.returnZoneAtvs(asteroid, zone, chapter, kind, n);
-      auto packet = BuildAtvsReturnedPacket(asteroid, static_cast<std::uint16_t>(zone), RulesLocalChapterId(),
+      auto packet = BuildAtvsReturnedPacket(asteroid, static_cast<std::uint16_t>(zone), RulesFacts().LocalChapterId(),
                                             static_cast<std::uint16_t>(kind), static_cast<std::int16_t>(-n));
       RulesSendToAll(packet.bytes);
     }

@@ -7,6 +7,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GameWorld.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ std::int32_t Scaled(std::int64_t designValue, std::uint8_t percent) {
 
 std::uint32_t CGUnit::GetSlotCapacity(int slot) const {
   const std::uint8_t fitted = SlotFitted(design, slot);
-  if (fitted == 0 || g_rulesLinks.moduleDB == nullptr) return 0;
-  const std::uint32_t points = g_rulesLinks.moduleDB->GetBaseBuildPoints(design->slots[slot].moduleId);
+  if (fitted == 0 || World().modules == nullptr) return 0;
+  const std::uint32_t points = World().modules->GetBaseBuildPoints(design->slots[slot].moduleId);
   return std::min<std::uint32_t>(points * fitted, 255);
 }
 
@@ -172,7 +173,7 @@ std::uint32_t CGUnit::GetDamagePercent() const {
 }
 
 std::uint32_t CGUnit::GetWeaponHitChance(std::uint16_t moduleId, int slot) const {
-  const ModuleRecord* m = g_rulesLinks.moduleDB != nullptr ? g_rulesLinks.moduleDB->GetRecord(moduleId) : nullptr;
+  const ModuleRecord* m = World().modules != nullptr ? World().modules->GetRecord(moduleId) : nullptr;
   if (!IsWeapon(m)) return 0;
   const std::uint32_t capacity = GetSlotCapacity(slot);
   if (capacity == 0) return m->HitPercent();
@@ -248,7 +249,7 @@ std::uint32_t CGUnit::GetModulePowerUse(int moduleType, std::uint16_t slot, std:
   auto slotUse = [this](int s) -> std::uint32_t {
     const ModuleRecord* m = SlotModule(design, s);
     if (m == nullptr) return 0;
-    const std::uint32_t use = g_rulesLinks.moduleDB->GetPowerUse(design->slots[s].moduleId);
+    const std::uint32_t use = World().modules->GetPowerUse(design->slots[s].moduleId);
     return static_cast<std::uint32_t>(use * modules[s].FiringLevel() * design->slots[s].fitted * 0.5);
   };
   if (slot != kAllSlots) return slot < kUnitSlots ? slotUse(slot) : 0;

@@ -10,6 +10,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GTemplateDB.h"
 
@@ -26,7 +27,7 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return b == 0 ? kUnknown 
 
 // The low byte of a module's build points.
 std::uint32_t BuildPointsLow(std::uint16_t moduleId) {
-  return g_rulesLinks.moduleDB != nullptr ? g_rulesLinks.moduleDB->GetBuildPoints(moduleId) & 0xFFu : 0u;
+  return World().modules != nullptr ? World().modules->GetBuildPoints(moduleId) & 0xFFu : 0u;
 }
 
 // The sum of the low build-point bytes of a design's modules times their counts.

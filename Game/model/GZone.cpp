@@ -12,9 +12,10 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GZonePackets.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 
@@ -27,7 +28,7 @@ std::uint8_t CountOf(const std::uint8_t counts[kAtvKinds], std::uint8_t kind) {
   return kind < kAtvKinds ? counts[kind] : 0;
 }
 
-std::uint8_t LocalChapter() { return static_cast<std::uint8_t>(RulesLocalChapterId()); }
+std::uint8_t LocalChapter() { return static_cast<std::uint8_t>(RulesFacts().LocalChapterId()); }
 
 bool WriteCountList(BlockWriter& w, const ArrayMan<ZoneAtvCount>& list) {
   w.U16(list.count);
@@ -171,7 +172,7 @@ CGZone::CGZone(std::uint8_t zoneIndex, std::uint16_t asteroid, std::uint8_t firs
     : index(zoneIndex), asteroidId(asteroid), owner(firstOwner) {}
 
 std::uint8_t CGZone::InitialZoneOwner() {
-  const bool scanned = g_worldLinks.allAsteroidsScanned ? g_worldLinks.allAsteroidsScanned() : false;
+  const bool scanned = World().AllAsteroidsScanned();
   return scanned ? kZoneNobody : kZoneUnknown;
 }
 
@@ -304,7 +305,7 @@ void CGZone::SendCountPacket(std::uint16_t type, std::uint16_t sourceZone, std::
   p.asteroid = asteroidId;
   p.zone = index;
   p.sourceZone = sourceZone;
-  p.chapter = RulesLocalChapterId();
+  p.chapter = RulesFacts().LocalChapterId();
   p.kind = kind;
   p.count = n;
   auto image = p.Build();
@@ -336,18 +337,18 @@ int CGZone::BuildFacility(std::uint32_t type) {
   SetFacilities(facilities | type);
   if (type == FACILITY_ATV_CONSTRUCTION) std::fill_n(atvConstruction.get(), kAtvConstructionBlockSize, 0);
   ChangeAtvCount(f->kind, -static_cast<int>(cost));
-  if (type == FACILITY_STORAGE && g_worldLinks.poolDB != nullptr) g_worldLinks.poolDB->AddStorageFacility(asteroidId);
+  if (type == FACILITY_STORAGE && World().pools != nullptr) World().pools->AddStorageFacility(asteroidId);
   return 1;
 }
 
 void CGZone::GetMiningOutput(std::uint16_t* metals, std::uint16_t* silicates, std::uint16_t* exotics,
                              std::uint16_t* reactives) const {
   std::uint16_t out[kMineralTypes] = {};
-  const CGAsteroid* asteroid = WorldAsteroid(asteroidId);
-  const CGChapter* chapter = owner < kMaxChapters ? WorldChapter(owner) : nullptr;
+  const CGAsteroid* asteroid = World().Asteroid(asteroidId);
+  const CGChapter* chapter = owner < kMaxChapters ? World().Chapter(owner) : nullptr;
   if (owner != kZoneNobody && asteroid != nullptr && chapter != nullptr) {
     std::uint8_t mix[kMineralTypes];
-    WorldResourceMix(asteroid->GetCompositionType(), mix);
+    World().ResourceMix(asteroid->GetCompositionType(), mix);
     double base[kMineralTypes];
     for (int m = 0; m < kMineralTypes; ++m) base[m] = mix[m] * static_cast<double>(miningValue) * 0.01;
     static constexpr std::uint8_t kOrder[kAtvKinds] = {ATV_MINING, ATV_COMBAT, ATV_POWER, ATV_SEED_BANK};

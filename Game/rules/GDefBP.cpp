@@ -5,6 +5,7 @@
 #include "Game/base/GNumberText.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GDefBPKeys.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
 namespace {
@@ -111,7 +112,7 @@ void SendDefaultBattlePlans() {
     SetDefaultTargetingPlan(c, plans.targeting[c]);
     SetDefaultRetreatPlan(c, plans.retreat[c]);
   }
-  auto packet = BuildDefaultPlansPacket(RulesLocalChapterId(), plans);
+  auto packet = BuildDefaultPlansPacket(RulesFacts().LocalChapterId(), plans);
   RulesSendToAll(packet.bytes);
   WriteDefaultBattlePlanFile();
 }

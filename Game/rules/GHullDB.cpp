@@ -14,6 +14,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/rules/GKeptRules.h"
 #include "Game/rules/GModuleDB.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GUnitClass.h"
@@ -160,15 +161,15 @@ std::uint16_t CGHull::GetBuildPoints() const {
 
 void CGHull::SetResearchAllocation(std::uint16_t percent) {
   researchAllocation = percent;
-  auto packet = BuildHullAllocationPacket(section, RulesLocalChapterId() & 7, index, percent);
+  auto packet = BuildHullAllocationPacket(section, RulesFacts().LocalChapterId() & 7, index, percent);
   RulesSendToAll(packet.bytes);
 }
 
 void CGHull::SetScienceBonus(std::uint16_t points) {
   if (points == scienceBonus) return;
   scienceBonus = points;
-  const std::uint16_t pool = g_rulesLinks.moduleDB != nullptr ? g_rulesLinks.moduleDB->freeSciencePool : 0;
-  auto packet = BuildHullBonusPacket(section, RulesLocalChapterId() & 7, index, points, pool);
+  const std::uint16_t pool = RulesFacts().Modules() != nullptr ? RulesFacts().Modules()->freeSciencePool : 0;
+  auto packet = BuildHullBonusPacket(section, RulesFacts().LocalChapterId() & 7, index, points, pool);
   RulesSendToAll(packet.bytes);
 }
 
@@ -320,7 +321,7 @@ const char* CGHullDB::GetHullClassText(int unitClass) { return GetUnitClassName(
 // many as the pool stands above the limit. A walk that finds too few points
 // ends there rather than walking again and again.
 void CGHullDB::ReclaimScienceBonus(std::uint16_t limit) {
-  CGModuleDB* modules = g_rulesLinks.moduleDB;
+  CGModuleDB* modules = RulesFacts().Modules();
   const int guild = RulesLocalGuild();
   if (modules == nullptr || guild >= kHullSections) return;
   for (int i = 0; i < GetHullCount(guild) && modules->freeSciencePool > limit; ++i) {

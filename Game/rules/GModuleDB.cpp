@@ -14,6 +14,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GKeptRules.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GRulesPackets.h"
 
@@ -339,12 +340,15 @@ std::uint16_t CGModuleDB::GetBaseBuildPoints(int index) const {
 
 std::uint16_t CGModuleDB::GetMass(int index) const {
   const ModuleRecord* m = GetRecord(index);
-  return m ? Lowered(m->mass, RulesChapterTrait(static_cast<std::uint8_t>(RulesLocalChapterId()), 19)) : 0;
+  return m ? Lowered(m->mass, RulesFacts().ChapterTrait(static_cast<std::uint8_t>(RulesFacts().LocalChapterId()), 19))
+           : 0;
 }
 
 std::uint16_t CGModuleDB::GetPowerUse(int index) const {
   const ModuleRecord* m = GetRecord(index);
-  return m ? Lowered(m->powerUse, RulesChapterTrait(static_cast<std::uint8_t>(RulesLocalChapterId()), 18)) : 0;
+  return m ? Lowered(m->powerUse,
+                     RulesFacts().ChapterTrait(static_cast<std::uint8_t>(RulesFacts().LocalChapterId()), 18))
+           : 0;
 }
 
 void CGModuleDB::GetDefenses(int index, std::uint8_t out[8]) const {
@@ -428,7 +432,8 @@ void CGModuleDB::SetResearchAllocation(int index, std::uint16_t percent) {
   ModuleRecord* m = GetRecord(index);
   if (m == nullptr) return;
   m->researchAllocation = percent;
-  auto packet = BuildModuleAllocationPacket(RulesLocalChapterId() & 7, static_cast<std::uint16_t>(index), percent);
+  auto packet =
+      BuildModuleAllocationPacket(RulesFacts().LocalChapterId() & 7, static_cast<std::uint16_t>(index), percent);
   RulesSendToAll(packet.bytes);
 }
 
@@ -436,8 +441,8 @@ void CGModuleDB::SetScienceBonus(int index, std::uint16_t points) {
   ModuleRecord* m = GetRecord(index);
   if (m == nullptr || m->scienceBonus == points) return;
   m->scienceBonus = points;
-  auto packet =
-      BuildModuleBonusPacket(RulesLocalChapterId() & 7, static_cast<std::uint16_t>(index), points, freeSciencePool);
+  auto packet = BuildModuleBonusPacket(RulesFacts().LocalChapterId() & 7, static_cast<std::uint16_t>(index), points,
+                                       freeSciencePool);
   RulesSendToAll(packet.bytes);
 }
 
@@ -460,7 +465,8 @@ void CGModuleDB::ReclaimScienceBonus(std::uint16_t limit) {
   }
   for (std::uint16_t i = 0; i < count; ++i) {
     if (records[i].scienceBonus == before[i]) continue;
-    auto packet = BuildModuleBonusPacket(RulesLocalChapterId() & 7, i, records[i].scienceBonus, freeSciencePool);
+    auto packet =
+        BuildModuleBonusPacket(RulesFacts().LocalChapterId() & 7, i, records[i].scienceBonus, freeSciencePool);
     RulesSendToAll(packet.bytes);
   }
 }

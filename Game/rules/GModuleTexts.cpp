@@ -4,7 +4,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 namespace {
 

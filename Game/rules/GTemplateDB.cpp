@@ -7,6 +7,7 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
 namespace {
@@ -55,7 +56,7 @@ CGUnitTemplate* CGTemplateDB::FindTemplate(const CGUnitTemplate& design, int cha
 
 CGUnitTemplate* CGTemplateDB::FindTemplateById(std::uint32_t templateId) const {
   const std::uint32_t chapter = templateId >> 26;
-  if (chapter >= 32u + RulesChaptersPerGuild() || !ValidChapter(static_cast<int>(chapter))) {
+  if (chapter >= 32u + RulesFacts().ChaptersPerGuild() || !ValidChapter(static_cast<int>(chapter))) {
     TraceError("Error: Invalid chapter ID!", __FILE__, __LINE__);
     return nullptr;
   }
@@ -156,11 +157,9 @@ CGUnit* CGTemplateDB::ReleaseTemplate(std::uint32_t templateId) {
   } else {
     TraceError("Releasing a design nothing holds", __FILE__, __LINE__);
   }
-  if (g_rulesLinks.findUnitBuiltFrom) {
-    if (CGUnit* unit = g_rulesLinks.findUnitBuiltFrom(*design, design->chapter)) {
-      TraceError("A unit still uses a released design", __FILE__, __LINE__);
-      return unit;
-    }
+  if (CGUnit* unit = RulesFacts().FindUnitBuiltFrom(*design, design->chapter)) {
+    TraceError("A unit still uses a released design", __FILE__, __LINE__);
+    return unit;
   }
   DeleteUnusedTemplate(design);
   return nullptr;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "Game/base/TraceError.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 
 #ifndef QUEN_SLOTS_FROM_HEAP
 namespace {
@@ -42,29 +42,27 @@ namespace {
 
 constexpr std::size_t kCopiedNameChars = 99;  // the copy goes through a 100-byte buffer
 
-std::uint32_t NextIdOf(std::uint8_t chapter) {
-  return g_rulesLinks.allocateId ? g_rulesLinks.allocateId(chapter) : std::uint32_t{chapter} << 26;
-}
+std::uint32_t NextIdOf(std::uint8_t chapter) { return RulesFacts().AllocateId(chapter); }
 
 std::uint32_t VisibleFor(std::uint8_t chapter) {
-  const bool all = g_rulesLinks.allDesignsVisible && g_rulesLinks.allDesignsVisible();
-  return chapter == RulesLocalChapterId() || all ? 1 : 0;
+  const bool all = RulesFacts().AllDesignsVisible();
+  return chapter == RulesFacts().LocalChapterId() || all ? 1 : 0;
 }
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kTemplateSlots; }
 
 const ModuleRecord* ModuleOf(std::uint16_t moduleId) {
-  return g_rulesLinks.moduleDB != nullptr ? g_rulesLinks.moduleDB->GetRecord(moduleId) : nullptr;
+  return RulesFacts().Modules() != nullptr ? RulesFacts().Modules()->GetRecord(moduleId) : nullptr;
 }
 
 bool Researched(std::uint16_t moduleId) {
-  return g_rulesLinks.moduleDB != nullptr && g_rulesLinks.moduleDB->IsResearched(moduleId) != 0;
+  return RulesFacts().Modules() != nullptr && RulesFacts().Modules()->IsResearched(moduleId) != 0;
 }
 
 // The last module of the successor chain from `moduleId` reached through
 // researched successors only; `moduleId` itself when the first is not researched.
 std::uint16_t LastResearchedSuccessor(std::uint16_t moduleId) {
-  const CGModuleDB* db = g_rulesLinks.moduleDB;
+  const CGModuleDB* db = RulesFacts().Modules();
   if (db == nullptr) return moduleId;
   std::uint16_t current = moduleId;
   for (int steps = 0; steps < db->GetCount(); ++steps) {
@@ -76,7 +74,7 @@ std::uint16_t LastResearchedSuccessor(std::uint16_t moduleId) {
 }
 
 CGHull* LastResearchedHull(CGHull* hull) {
-  const CGHullDB* db = g_rulesLinks.hullDB;
+  const CGHullDB* db = RulesFacts().Hulls();
   if (db == nullptr || hull == nullptr) return hull;
   CGHull* current = hull;
   for (int steps = 0; steps < db->GetHullCount(hull->section); ++steps) {
@@ -93,7 +91,7 @@ CGUnitTemplate::CGUnitTemplate(std::uint8_t owner, std::int32_t id)
     : chapter(owner),
       templateId(id == -1 ? NextIdOf(owner) : static_cast<std::uint32_t>(id)),
       visible(VisibleFor(owner)),
-      creationTurn(static_cast<std::uint16_t>(RulesCurrentTurn())) {}
+      creationTurn(static_cast<std::uint16_t>(RulesFacts().CurrentTurn())) {}
 
 CGUnitTemplate::CGUnitTemplate(const CGUnitTemplate& source, std::uint8_t owner)
     : chapter(owner),
@@ -101,7 +99,7 @@ CGUnitTemplate::CGUnitTemplate(const CGUnitTemplate& source, std::uint8_t owner)
       hull(source.hull),
       templateId(NextIdOf(owner)),
       visible(source.visible),
-      creationTurn(static_cast<std::uint16_t>(RulesCurrentTurn())) {
+      creationTurn(static_cast<std::uint16_t>(RulesFacts().CurrentTurn())) {
   for (int s = 0; s < kTemplateSlots; ++s) {
     slots[s] = source.slots[s];
     if (slots[s].fitted == 0) slots[s].moduleId = kNoModuleId;
@@ -200,7 +198,7 @@ std::uint16_t CGUnitTemplate::GetWeaponStrength(int slot) const {
   int modifier = -1;
   if (m->AttackKind() == ATTACK_CORROSIVE) modifier = 0;
   if (m->AttackKind() == ATTACK_EXPLOSIVE) modifier = 1;
-  const std::uint32_t raise = modifier < 0 ? 0 : strength * RulesChapterTrait(chapter, modifier) / 100;
+  const std::uint32_t raise = modifier < 0 ? 0 : strength * RulesFacts().ChapterTrait(chapter, modifier) / 100;
   return static_cast<std::uint16_t>(std::min<std::uint32_t>(strength + raise, 0xFFFF));
 }
 
@@ -256,13 +254,13 @@ int CGUnitTemplate::RemoveUnresearchedModules() {
 }
 
 int CGUnitTemplate::CanAutoUpgrade() const {
-  if (hull != nullptr && g_rulesLinks.hullDB != nullptr) {
-    const CGHull* next = g_rulesLinks.hullDB->GetSuccessor(*hull);
+  if (hull != nullptr && RulesFacts().Hulls() != nullptr) {
+    const CGHull* next = RulesFacts().Hulls()->GetSuccessor(*hull);
     if (next != nullptr && next->IsResearched()) return 1;
   }
   for (const TemplateModuleSlot& slot : slots) {
-    if (slot.fitted == 0 || g_rulesLinks.moduleDB == nullptr) continue;
-    const std::uint16_t next = g_rulesLinks.moduleDB->GetSuccessor(slot.moduleId);
+    if (slot.fitted == 0 || RulesFacts().Modules() == nullptr) continue;
+    const std::uint16_t next = RulesFacts().Modules()->GetSuccessor(slot.moduleId);
     if (next != kNoModule && Researched(next)) return 1;
   }
   return 0;

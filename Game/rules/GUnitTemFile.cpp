@@ -10,7 +10,7 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GHullDB.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GUnitTem.h"
 
 namespace {
@@ -111,8 +111,8 @@ int CGUnitTemplate::Load(plat::ByteReader& r) {
   if (hullIndex != kNoHullInFile) r.Read(hullSection);
   if (!r.Ok() || chapter >= kChapters) return 0;
   hull = nullptr;
-  if (hullIndex != kNoHullInFile && g_rulesLinks.hullDB != nullptr) {
-    hull = g_rulesLinks.hullDB->FindHull(hullSection, hullIndex);
+  if (hullIndex != kNoHullInFile && RulesFacts().Hulls() != nullptr) {
+    hull = RulesFacts().Hulls()->FindHull(hullSection, hullIndex);
   }
   r.Read(references);
   r.Read(moduleCount);
@@ -167,7 +167,7 @@ int GetTemplateFileDescription(const char* dir, const char* name, const char* ex
   EachOf(r, head);
   plat::fclose(fp);
   if (!r.Ok()) return 0;
-  const std::string guild = g_rulesLinks.guildName ? g_rulesLinks.guildName(head[1] >> 3) : std::string();
+  const std::string guild = RulesFacts().GuildName(head[1] >> 3);
   const int n = std::snprintf(out.data(), out.size(), " - %s %s", guild.c_str(), GetUnitClassName(head[2]));
   if (n < 0 || static_cast<std::size_t>(n) >= out.size()) {
     out[0] = '\0';

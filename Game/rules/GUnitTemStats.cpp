@@ -6,7 +6,7 @@
 
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GUnitTem.h"
 
 namespace {
@@ -65,8 +65,8 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
       break;
     case MODULE_WEAPON: {
       int percent = 0;
-      if (m.AttackKind() == ATTACK_CORROSIVE) percent = RulesChapterTrait(chapter, TRAIT_CORROSIVE_ATTACK);
-      if (m.AttackKind() == ATTACK_EXPLOSIVE) percent = RulesChapterTrait(chapter, TRAIT_EXPLOSIVE_ATTACK);
+      if (m.AttackKind() == ATTACK_CORROSIVE) percent = RulesFacts().ChapterTrait(chapter, TRAIT_CORROSIVE_ATTACK);
+      if (m.AttackKind() == ATTACK_EXPLOSIVE) percent = RulesFacts().ChapterTrait(chapter, TRAIT_EXPLOSIVE_ATTACK);
       s.attack += Raised(m.Strength(), percent);
       if (m.MaxAmmo() != kUnlimitedAmmo) s.totalAmmo += m.MaxAmmo();
       break;
@@ -87,7 +87,7 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
     case MODULE_POWER:
       s.transferRate += m.TypeWord(0);
       s.powerStorage += m.TypeWord(1);
-      s.powerGeneration += Raised(m.TypeWord(2), RulesChapterTrait(chapter, TRAIT_POWER_GENERATION));
+      s.powerGeneration += Raised(m.TypeWord(2), RulesFacts().ChapterTrait(chapter, TRAIT_POWER_GENERATION));
       break;
     default:
       break;
@@ -95,7 +95,7 @@ void AddModuleValues(const ModuleRecord& m, std::uint8_t chapter, Sums& s) {
 }
 
 void ApplyChapterTraits(std::uint8_t chapter, Sums& s) {
-  auto trait = [chapter](int t) { return int{RulesChapterTrait(chapter, t)}; };
+  auto trait = [chapter](int t) { return int{RulesFacts().ChapterTrait(chapter, t)}; };
   if (const int t = trait(TRAIT_COSTS)) {
     for (std::int64_t& c : s.costs) c -= c * t / 100;
   }
@@ -144,7 +144,7 @@ void CGUnitTemplate::ClearStatistics() {
 // one first); modules the module database does not know add nothing.
 void CGUnitTemplate::Recompute() {
   ClearStatistics();
-  const CGModuleDB* db = g_rulesLinks.moduleDB;
+  const CGModuleDB* db = RulesFacts().Modules();
   if (slots[0].fitted != 0 && db != nullptr) computerType = db->GetComputerType(slots[0].moduleId);
   if (hull == nullptr) return;
 

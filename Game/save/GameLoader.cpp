@@ -154,7 +154,7 @@ class KeptGame {
   static void MakeCurrent(CGameData* game, std::uint16_t asteroids) {
     g_gameData = game;
     g_numAsteroids = asteroids;
-    game->ConnectLinks();
+    game->RegisterWorld();
   }
 
   CGameData* m_game;

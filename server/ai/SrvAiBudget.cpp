@@ -4,7 +4,7 @@
 
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
-#include "Game/model/GWorldLinks.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GUnitTem.h"
 
@@ -93,7 +93,7 @@ SrvAiPlenty SrvAiPlentifulMinerals(const SrvWorld& world, std::uint16_t chapter,
 bool SrvAiWorthMining(const SrvWorld& world, const SrvAiPlenty& plenty, std::uint16_t asteroid) {
   const CGAsteroid* a = world.solar.GetAsteroid(asteroid);
   std::uint8_t mix[kMineralTypes] = {};
-  if (a == nullptr || !WorldResourceMix(a->GetCompositionType(), mix)) return true;
+  if (a == nullptr || !World().ResourceMix(a->GetCompositionType(), mix)) return true;
   int wanted = 0, all = 0;
   for (int m = 0; m < kMineralTypes; ++m) {
     all += mix[m];

@@ -13,11 +13,10 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitWorldLinks.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GWorldMath.h"
 #include "Game/model/GZone.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/rules/GRulesLinks.h"
 #include "platform/core/dospath.h"
 #include "server/world/SrvCentreZone.h"
 #include "server/world/SrvRandom.h"
@@ -186,6 +185,48 @@ std::vector<std::uint8_t> RulesFile(const char* name) {
   return HostFile(name);
 }
 
+// The server's world as the model and the rules data see it. The server plays
+// no chapter: what a local player has seen is the clients' own.
+class SrvModelWorld final : public GameWorld {
+ public:
+  explicit SrvModelWorld(const SrvWorld& world) : world(world) {}
+
+  std::uint16_t LocalChapterId() const override { return kNoChapter; }
+  std::uint32_t CurrentTurn() const override { return world.turn; }
+  bool AllDesignsVisible() const override { return world.allShipsScanned; }
+  std::uint8_t ChaptersPerGuild() const override { return world.chaptersPerGuild; }
+  // Only the chapters of the game's guild size take part.
+  std::uint8_t ChapterTrait(std::uint8_t chapter, int trait) const override {
+    const CGChapter* c = world.Chapter(chapter);
+    return c != nullptr ? c->GetTrait(trait) : std::uint8_t{0};
+  }
+  std::uint32_t AllocateId(std::uint8_t chapter) override {
+    CGChapter* c = world.Chapter(chapter);
+    return c != nullptr ? c->AllocateId() : std::uint32_t{chapter} << 26;
+  }
+  // The world's own database as it is now: units released while it is being
+  // replaced (or destroyed) find none.
+  CGUnit* FindUnitBuiltFrom(const CGUnitTemplate& design, std::uint8_t chapter) const override {
+    if (!world.pieces) return nullptr;
+    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
+      for (std::uint32_t k = 0, n = world.pieces->CountUnits(at, chapter); k < n; ++k)
+        if (CGUnit* unit = world.pieces->GetUnitAt(at, chapter, static_cast<std::uint16_t>(k));
+            unit != nullptr && unit->GetTemplate() == &design)
+          return unit;
+    return nullptr;
+  }
+
+ protected:
+  bool MixOf(std::uint8_t type, std::uint8_t out[4]) const override {
+    if (type >= world.resourceMix.size()) return false;
+    for (int k = 0; k < 4; ++k) out[k] = world.resourceMix[type][k];
+    return true;
+  }
+
+ private:
+  const SrvWorld& world;
+};
+
 }  // namespace
 
 SrvWorld::SrvWorld()
@@ -195,24 +236,15 @@ SrvWorld::SrvWorld()
       modules(std::make_unique<CGModuleDB>("")),
       templates(std::make_unique<CGTemplateDB>()),
       pieces(std::make_unique<CGGamePieceDB>()) {
-  InstallLinks();
+  RegisterWorld();
 }
 
 SrvWorld::~SrvWorld() {
-  // The units go first, while the links their destructors use still point here.
+  // The units go first, while the world their destructors ask is still this one.
   pieces.reset();
   templates.reset();
-  if (g_worldLinks.solarDB == &solar) g_worldLinks = WorldLinks{};
+  if (IsGameWorld(model.get())) RegisterGameWorld(nullptr);
   g_unitLinks = UnitLinks{};
-  g_rulesLinks.currentTurn = nullptr;
-  g_rulesLinks.allDesignsVisible = nullptr;
-  g_rulesLinks.chaptersPerGuild = nullptr;
-  g_rulesLinks.localChapterId = nullptr;
-  g_rulesLinks.allocateId = nullptr;
-  g_rulesLinks.chapterTrait = nullptr;
-  g_rulesLinks.findUnitBuiltFrom = nullptr;
-  g_rulesLinks.hullDB = nullptr;
-  g_rulesLinks.moduleDB = nullptr;
 }
 
 bool SrvWorld::LoadRules(std::string* fault) {
@@ -235,7 +267,7 @@ bool SrvWorld::UseRules(std::span<const std::uint8_t> hullsImage, std::span<cons
   hulls = std::make_unique<CGHullDB>("");
   modules = std::make_unique<CGModuleDB>("");
   const bool ok = hulls->LoadHulls(hullsImage) != 0 && modules->LoadModules(modulesImage) != 0;
-  InstallLinks();
+  RegisterWorld();
   return ok;
 }
 
@@ -276,41 +308,17 @@ void SrvWorld::ResetResearch() {
   }
 }
 
-void SrvWorld::InstallLinks() {
-  g_worldLinks.solarDB = &solar;
-  g_worldLinks.guildList = guilds.get();
-  g_worldLinks.resourceMix = [this](std::uint8_t type, std::uint8_t out[4]) {
-    if (type >= resourceMix.size()) return false;
-    for (int k = 0; k < 4; ++k) out[k] = resourceMix[type][k];
-    return true;
-  };
-  g_rulesLinks.currentTurn = [this] { return turn; };
-  // The server plays no chapter: what a local player has seen is the clients' own.
-  g_rulesLinks.localChapterId = [] { return kNoChapter; };
-  g_rulesLinks.chaptersPerGuild = [this] { return chaptersPerGuild; };
-  g_rulesLinks.allDesignsVisible = [this] { return allShipsScanned; };
-  g_rulesLinks.hullDB = hulls.get();
-  g_rulesLinks.moduleDB = modules.get();
-  g_rulesLinks.allocateId = [this](std::uint8_t chapter) {
-    CGChapter* c = Chapter(chapter);
-    return c != nullptr ? c->AllocateId() : std::uint32_t{chapter} << 26;
-  };
-  g_rulesLinks.chapterTrait = [this](std::uint8_t chapter, int trait) {
-    const CGChapter* c = Chapter(chapter);
-    return c != nullptr ? c->GetTrait(trait) : std::uint8_t{0};
-  };
-  g_rulesLinks.findUnitBuiltFrom = [this](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
-    // Units released while their database is being replaced ask too.
-    if (!pieces) return nullptr;
-    for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount() && at < kPieceLocations; ++at)
-      for (std::uint32_t k = 0, n = pieces->CountUnits(at, chapter); k < n; ++k)
-        if (CGUnit* unit = pieces->GetUnitAt(at, chapter, static_cast<std::uint16_t>(k));
-            unit != nullptr && unit->GetTemplate() == &design)
-          return unit;
-    return nullptr;
-  };
-  g_worldLinks.poolDB = &poolDB;
-  g_worldLinks.notifications = &notices;
+void SrvWorld::RegisterWorld() {
+  if (!model) model = std::make_unique<SrvModelWorld>(*this);
+  model->solar = &solar;
+  model->guilds = guilds.get();
+  model->pools = &poolDB;
+  model->notifications = &notices;
+  model->pieces = pieces.get();
+  model->templates = templates.get();
+  model->hulls = hulls.get();
+  model->modules = modules.get();
+  RegisterGameWorld(model.get());
   g_unitLinks.pieces = pieces.get();
   g_unitLinks.templates = templates.get();
   ConnectUnitAndWorldLinks();
@@ -348,7 +356,7 @@ void SrvWorld::Generate(const SrvSetup& setup, std::uint32_t newSeed, const SrvA
   soldVotes.clear();
   refuels.clear();
   distributions.clear();
-  InstallLinks();
+  RegisterWorld();
   ResetResearch();
   // Before any unit: the traits shape the units' statistics.
   for (std::uint16_t c = 0; c < kMaxChapters; ++c)
@@ -410,7 +418,7 @@ void SrvWorld::AdoptLoaded(std::unique_ptr<CGuildList> loaded, std::uint32_t loa
   chaptersPerGuild = perGuild;
   refuels.clear();
   distributions.clear();
-  InstallLinks();
+  RegisterWorld();
 }
 
 void SrvWorld::AdvanceTurn() {

@@ -25,6 +25,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
@@ -207,10 +208,13 @@ class SrvWorld {
   bool MayTrade(std::uint16_t chapter) const;
   CGChapter* Chapter(std::uint16_t chapter) const;
 
-  // Points the model's link tables at this world (after its databases were
-  // replaced).
-  void InstallLinks();
+  // Registers this world as the game's world the model and the rules data
+  // see (again after its databases were replaced).
+  void RegisterWorld();
 
  private:
   void ResetResearch();
+
+  // What the model sees of this world.
+  std::unique_ptr<GameWorld> model;
 };

@@ -253,7 +253,7 @@ bool SrvLoadWorldState(SrvWorld& world, BlockReader& r, std::uint8_t fileVersion
   const bool withScienceBonus = fileVersion > kSrvFileVersionWithoutBonus;
   world.pieces = std::make_unique<CGGamePieceDB>();
   world.templates = std::make_unique<CGTemplateDB>();
-  world.InstallLinks();
+  world.RegisterWorld();
   if (world.poolDB.Load(r) != LoadStatus::kOk) return false;
   std::uint32_t designs = 0;
   if (!r.Read(designs) || designs > kMaxDesigns) return false;

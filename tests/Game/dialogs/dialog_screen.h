@@ -17,7 +17,7 @@
 #include "Game/app/AppLinks.h"
 #include "Game/base/GIDString.h"
 #include "Game/model/GGameData.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/model/GameWorld.h"
 #include "media/CDDraw.h"
 #include "platform/backend/headless.h"
 #include "platform/core/clock.h"
@@ -73,7 +73,7 @@ class DialogScreen {
     heldGame = std::make_unique<CGameData>(2, 8);
     HoldGame(*heldGame);
     texts = std::make_unique<CIDString>();
-    g_rulesLinks.textIndex = texts.get();
+    World().texts = texts.get();
     main = quentest::PlainWindow(mainWindowClass, 0, 0, 800, 600);
     ddraw = std::make_unique<CDDraw>(main, 0);
     g_ddraw = ddraw.get();
@@ -89,7 +89,6 @@ class DialogScreen {
     g_appLinks = AppLinks{};
     heldGame.reset();
     g_gameData = nullptr;
-    g_rulesLinks.textIndex = nullptr;
     texts.reset();
     for (HMODULE m : {guild, images, program})
       if (m) FreeLibrary(m);

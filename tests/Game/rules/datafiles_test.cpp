@@ -38,8 +38,8 @@ struct BuiltSandbox : Sandbox {
 class BuiltRulesTest : public ::testing::Test {
  protected:
   BuiltRulesTest() {
-    g_rulesLinks.hullDB = &hulls;
-    g_rulesLinks.moduleDB = &modules;
+    links.hulls = &hulls;
+    links.modules = &modules;
   }
   BuiltSandbox box;
   RulesLinksScope links;

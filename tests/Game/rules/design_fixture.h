@@ -1,5 +1,6 @@
 #pragma once
-// A small hull and module database for the design tests, set into the rules links.
+// A small hull and module database for the design tests, set into the registered
+// world (the test's RulesLinksScope, declared before it).
 //
 // Hulls (section 0): index 0 "Frame", a destroyer of mass 200, costs 100 50 20
 // 10, structure 200, slots: 0 computer, 1 weapon, 2 weapon, 3 propulsion,
@@ -11,6 +12,7 @@
 
 #include <memory>
 
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "tests/Game/rules/rules_fixture.h"
@@ -46,8 +48,8 @@ class DesignWorld {
                                           Module("Power", 4, {10, 0, 0x2C, 0x01, 25, 0})}));
     moduleDB = std::make_unique<CGModuleDB>(Sandbox::Dos("modules.dat").c_str());
 
-    g_rulesLinks.hullDB = hullDB.get();
-    g_rulesLinks.moduleDB = moduleDB.get();
+    World().hulls = hullDB.get();
+    World().modules = moduleDB.get();
   }
   CGHull* Frame() const { return hullDB->GetHull(0, 0); }
 

@@ -145,7 +145,7 @@ TEST_F(HullDBTest, ResearchMessages) {
   links.localChapter = 8 * 3 + 5;
   CGModuleDB modules(Sandbox::Dos("none.dat").c_str());
   modules.freeSciencePool = 77;
-  g_rulesLinks.moduleDB = &modules;
+  links.modules = &modules;
   HullEntry a;
   CGHullDB db = Load(HullsImage(3, {a, a}, 0));
   CGHull* hull = db.GetHull(3, 1);  // index 2
@@ -163,7 +163,7 @@ TEST_F(HullDBTest, ResearchMessages) {
 TEST_F(HullDBTest, ReclaimTakesBackWhatThePoolExceedsInOneWalk) {
   links.localChapter = 8;  // guild 1
   CGModuleDB modules(Sandbox::Dos("none.dat").c_str());
-  g_rulesLinks.moduleDB = &modules;
+  links.modules = &modules;
   HullEntry a;
   CGHullDB db = Load(HullsImage(1, {a, a, a}));
   db.GetHull(1, 0)->scienceBonus = 4;

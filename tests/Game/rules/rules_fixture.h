@@ -18,6 +18,7 @@
 #include "Game/rules/GRulesLinks.h"
 #include "platform/core/bytes.h"
 #include "tests/Game/base/sandbox.h"
+#include "tests/support/test_world.h"
 
 namespace rules_test {
 
@@ -37,8 +38,9 @@ class Sandbox : public model_test::Sandbox {
 };
 
 // Sets up the rules links for a test and puts them back afterwards: packets
-// sent are kept, the local chapter and its traits are the test's.
-class RulesLinksScope {
+// sent are kept; the game's world (local chapter, traits, databases) is the
+// test's while it lives.
+class RulesLinksScope : public test_support::TestWorld {
  public:
   RulesLinksScope() {
     g_rulesLinks = RulesLinks{};
@@ -50,11 +52,9 @@ class RulesLinksScope {
       sent.push_back({slot, true, {p.begin(), p.end()}});
       return true;
     };
-    g_rulesLinks.localChapterId = [this] { return localChapter; };
-    g_rulesLinks.chapterTrait = [this](std::uint8_t, int t) { return t >= 0 && t < 20 ? traits[t] : 0; };
     g_rulesLinks.showMessage = [this](const char* text) { messages.emplace_back(text); };
   }
-  ~RulesLinksScope() { g_rulesLinks = RulesLinks{}; }
+  ~RulesLinksScope() override { g_rulesLinks = RulesLinks{}; }
   RulesLinksScope(const RulesLinksScope&) = delete;
   RulesLinksScope& operator=(const RulesLinksScope&) = delete;
 
@@ -65,8 +65,6 @@ class RulesLinksScope {
   };
   std::vector<Sent> sent;
   std::vector<std::string> messages;
-  std::uint16_t localChapter = 0;
-  std::uint8_t traits[20] = {};
 };
 
 // Little-endian bytes of a rules image.

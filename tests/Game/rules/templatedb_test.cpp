@@ -20,9 +20,7 @@ using rules_test::Word;
 
 class TemplateDBTest : public ::testing::Test {
  protected:
-  TemplateDBTest() {
-    g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | nextSerial++; };
-  }
+  TemplateDBTest() { links.nextSerial = 100; }
   CGUnitTemplate* Design(int chapter, std::uint32_t serial) {
     auto* t = new CGUnitTemplate(static_cast<std::uint8_t>(chapter), static_cast<std::int32_t>(chapter << 26 | serial));
     t->SetHull(world.Frame());
@@ -32,7 +30,6 @@ class TemplateDBTest : public ::testing::Test {
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
-  std::uint32_t nextSerial = 100;
   CGTemplateDB db;
 };
 
@@ -90,10 +87,10 @@ TEST_F(TemplateDBTest, ExtraListsAndLookups) {
 
   // The chapter of an id must be one in play.
   links.localChapter = 0;
-  g_rulesLinks.chaptersPerGuild = [] { return std::uint8_t{4}; };
+  links.chaptersPerGuild = 4;
   db.AddTemplate(Design(36, 1), 36);
   EXPECT_EQ(db.FindTemplateById(36u << 26 | 1), nullptr);
-  g_rulesLinks.chaptersPerGuild = [] { return std::uint8_t{8}; };
+  links.chaptersPerGuild = 8;
   EXPECT_NE(db.FindTemplateById(36u << 26 | 1), nullptr);
   EXPECT_EQ(db.FindTemplateById(63u << 26 | 1), nullptr);
 }
@@ -107,10 +104,10 @@ TEST_F(TemplateDBTest, ReleasingTheLastReference) {
   EXPECT_EQ(db.FindTemplateById(2 << 26 | 1), t);
 
   CGUnit* const fakeUnit = reinterpret_cast<CGUnit*>(&links);  // only compared
-  g_rulesLinks.findUnitBuiltFrom = [&](const CGUnitTemplate& d, std::uint8_t) { return &d == t ? fakeUnit : nullptr; };
+  links.builtFrom[t] = fakeUnit;
   EXPECT_EQ(db.ReleaseTemplate(2 << 26 | 1), fakeUnit);  // a unit still uses it: kept
   EXPECT_EQ(db.FindTemplateById(2 << 26 | 1), t);
-  g_rulesLinks.findUnitBuiltFrom = nullptr;
+  links.builtFrom.clear();
   EXPECT_EQ(db.ReleaseTemplate(2 << 26 | 1), nullptr);
   EXPECT_EQ(db.FindTemplateById(2 << 26 | 1), nullptr);
   EXPECT_EQ(db.ReleaseTemplate(2 << 26 | 1), nullptr);  // unknown now

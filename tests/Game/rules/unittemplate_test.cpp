@@ -15,13 +15,12 @@ using rules_test::Sandbox;
 class DesignTest : public ::testing::Test {
  protected:
   DesignTest() {
-    g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | nextSerial++; };
-    g_rulesLinks.currentTurn = [] { return 17u; };
+    links.nextSerial = 5;
+    links.turn = 17;
   }
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
-  std::uint32_t nextSerial = 5;
 };
 
 TEST_F(DesignTest, NewDesignIsEmpty) {
@@ -215,7 +214,7 @@ TEST_F(DesignTest, OlderAndBrokenTemplateFiles) {
 }
 
 TEST_F(DesignTest, FileDescription) {
-  g_rulesLinks.guildName = [](int guild) { return guild == 2 ? std::string("Blue Talon Corps") : std::string("?"); };
+  links.guildNames = {{2, "Blue Talon Corps"}, {3, "?"}};
   CGUnitTemplate t(2 * 8 + 1, 1);
   t.SetHull(world.Frame());
   box.SavedOf(t, "LANCER.TPL");

@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/GWorldLinks.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/model/GameWorld.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "tests/Game/save/save_fixture.h"
@@ -33,12 +32,12 @@ class LoadOverGame : public SaveFixture {
   }
 
   static void ExpectLinksOf(const CGameData& game) {
-    EXPECT_EQ(g_worldLinks.solarDB, &game.solarDB);
-    EXPECT_EQ(g_worldLinks.guildList, game.guildList.get());
+    EXPECT_EQ(World().solar, &game.solarDB);
+    EXPECT_EQ(World().guilds, game.guildList.get());
     EXPECT_EQ(g_unitLinks.pieces, &game.pieces);
     EXPECT_EQ(g_unitLinks.templates, &game.templates);
-    EXPECT_EQ(g_rulesLinks.moduleDB, game.moduleDB.get());
-    EXPECT_EQ(g_rulesLinks.hullDB, game.hullDB.get());
+    EXPECT_EQ(World().modules, game.moduleDB.get());
+    EXPECT_EQ(World().hulls, game.hullDB.get());
   }
 
   // How many units hold the design: its reference count.
@@ -93,7 +92,7 @@ TEST_F(LoadOverGame, ADamagedFileFromTheFrontEndLeavesNoGame) {
   box.Write("bad.clt", whole.substr(0, whole.size() / 2));
   EXPECT_FALSE(CGameLoader::ForRequest("bad.clt", LoadPlace::SaveDirectory).Load());
   EXPECT_EQ(g_gameData, nullptr);
-  EXPECT_EQ(g_worldLinks.solarDB, nullptr);
+  EXPECT_EQ(World().solar, nullptr);
   ASSERT_TRUE(CGameLoader::ForRequest("small.clt", LoadPlace::SaveDirectory).Load());
   ASSERT_NE(g_gameData, nullptr);
   ExpectLinksOf(*g_gameData);

@@ -21,8 +21,8 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GZone.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitTem.h"
 #include "server/SrvGame.h"
 #include "server/ai/SrvChapterState.h"
@@ -32,6 +32,7 @@
 #include "server/trade/SrvTransitTurns.h"
 #include "server/world/SrvFog.h"
 #include "tests/server/srv_game_fixture.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -1126,10 +1127,13 @@ TEST_F(SrvGuildTrade, TransitTurnsAreTheBuyersClientsAndNoneWithoutADrive) {
   // The client reads drives of its guild alone, as the rules files make them.
   for (int m = 0; m < w.modules->GetCount(); ++m)
     if (ModuleRecord* r = w.modules->GetRecord(m); r->type == MODULE_PROPULSION) r->guildMask = 1u << 1;
-  const auto server = g_rulesLinks.localChapterId;
-  g_rulesLinks.localChapterId = [] { return std::uint16_t{9}; };
-  EXPECT_EQ(CGChapter::ComputeTransferTurns(a, b), now) << "as the buyer's client lists it";
-  g_rulesLinks.localChapterId = server;
+  {
+    test_support::TestWorld buyer;  // the buyer's client, over the same rules and asteroids
+    buyer.localChapter = 9;
+    buyer.modules = w.modules.get();
+    buyer.solar = &w.solar;
+    EXPECT_EQ(CGChapter::ComputeTransferTurns(a, b), now) << "as the buyer's client lists it";
+  }
   std::vector<std::uint16_t>& points = w.research[1].modulePoints;
   const std::vector<std::uint16_t> kept = points;
   for (int m = 0; m < w.modules->GetCount(); ++m)

@@ -8,10 +8,10 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
-#include "Game/model/GWorldLinks.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GUnitTem.h"
 #include "tests/Game/model/root/root_fixture.h"
 
@@ -55,18 +55,18 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
     // No art is installed: the modules are missing, and that is said, not crashed on.
     EXPECT_FALSE(g->ResourcesComplete());
     EXPECT_EQ(g->GetGuildModule(5), nullptr);
-    EXPECT_EQ(g_worldLinks.solarDB, &g->solarDB);
+    EXPECT_EQ(World().solar, &g->solarDB);
     EXPECT_EQ(g_unitLinks.pieces, &g->pieces);
-    EXPECT_EQ(g_rulesLinks.hullDB, g->hullDB.get());
-    EXPECT_EQ(RulesLocalChapterId(), 9);
-    EXPECT_EQ(RulesCurrentTurn(), 10u);
+    EXPECT_EQ(RulesFacts().Hulls(), g->hullDB.get());
+    EXPECT_EQ(RulesFacts().LocalChapterId(), 9);
+    EXPECT_EQ(RulesFacts().CurrentTurn(), 10u);
     EXPECT_EQ(g->GetLocalChapter(), g->guildList->GetChapter(9));
   }
   EXPECT_EQ(g_gameData, nullptr);
-  EXPECT_EQ(g_worldLinks.solarDB, nullptr);
+  EXPECT_EQ(World().solar, nullptr);
   EXPECT_EQ(g_unitLinks.pieces, nullptr);
-  EXPECT_EQ(g_rulesLinks.hullDB, nullptr);
-  EXPECT_EQ(RulesCurrentTurn(), 0u);
+  EXPECT_EQ(RulesFacts().Hulls(), nullptr);
+  EXPECT_EQ(RulesFacts().CurrentTurn(), 0u);
 }
 
 TEST_F(RootGame, StandingsFillTheTurnsRowAndInAnEmailGameThePreviousOne) {
@@ -323,7 +323,7 @@ TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
   auto old = NewGame();
   auto fresh = NewGame();
   old.reset();
-  EXPECT_EQ(g_worldLinks.solarDB, &fresh->solarDB);
+  EXPECT_EQ(World().solar, &fresh->solarDB);
   EXPECT_EQ(g_unitLinks.pieces, &fresh->pieces);
   EXPECT_EQ(g_gameData, fresh.get());
 }

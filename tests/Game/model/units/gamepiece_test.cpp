@@ -398,20 +398,30 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
 TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   CGUnitTemplate* shared = Design(0, {kComputer});
   CGUnitTemplate* alone = Design(0, {kDrive});
-  int looks = 0;
-  int found = 0;
-  {
-    CGGamePieceDB db;
-    g_rulesLinks.findUnitBuiltFrom = [&](const CGUnitTemplate& design, std::uint8_t chapter) -> CGUnit* {
+  // The rules and the designs stay the fixture's; the units are looked for in db.
+  struct Looking : test_support::TestWorld {
+    CGUnit* FindUnitBuiltFrom(const CGUnitTemplate& design, std::uint8_t chapter) const override {
       ++looks;
-      for (std::uint16_t at = 0; at <= numAsteroids; ++at)
-        for (std::uint16_t k = 0; CGUnit* u = db.GetUnitAt(at, chapter, k); ++k)
+      for (std::uint16_t at = 0; at <= asteroids; ++at)
+        for (std::uint16_t k = 0; CGUnit* u = db->GetUnitAt(at, chapter, k); ++k)
           if (u->GetTemplate() == &design) {
             ++found;
             return u;
           }
       return nullptr;
-    };
+    }
+    const CGGamePieceDB* db = nullptr;
+    std::uint16_t asteroids = 0;
+    mutable int looks = 0;
+    mutable int found = 0;
+  };
+  Looking looking;
+  looking.hulls = links.hulls;
+  looking.modules = links.modules;
+  looking.asteroids = numAsteroids;
+  {
+    CGGamePieceDB db;
+    looking.db = &db;
     std::uint32_t serial = 0;
     const Location home{1, 0, 0, 0};
     const Location away{3, 0, 0, 0};
@@ -419,9 +429,8 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
     ASSERT_NE(db.CreateUnit(alone, &home, 0, ++serial), nullptr);
     ASSERT_NE(db.CreateUnit(shared, &away, 0, ++serial), nullptr);
   }
-  g_rulesLinks.findUnitBuiltFrom = nullptr;
-  EXPECT_EQ(looks, 2);
-  EXPECT_EQ(found, 0);
+  EXPECT_EQ(looking.looks, 2);
+  EXPECT_EQ(looking.found, 0);
   EXPECT_EQ(shared->references, 0);
   EXPECT_EQ(alone->references, 0);
 }

@@ -60,8 +60,8 @@ class UnitWorld : public ::testing::Test {
                                  Module("Lance", 10, rules_test::WeaponData(2, 30, 40, 30, 24, 70, 255, 1)),
                              }));
     moduleDB = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
-    g_rulesLinks.hullDB = hullDB.get();
-    g_rulesLinks.moduleDB = moduleDB.get();
+    links.hulls = hullDB.get();
+    links.modules = moduleDB.get();
 
     savedVariables = g_gameVariables;
     g_unitLinks = UnitLinks{};

@@ -4,7 +4,7 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnitWorldLinks.h"
-#include "Game/model/GWorldLinks.h"
+#include "Game/model/GameWorld.h"
 #include "tests/Game/model/units/units_fixture.h"
 
 namespace units_test {
@@ -22,15 +22,16 @@ class WorldLinksTest : public UnitWorld {
       a->SetPosition(&at);
       solar.SetAsteroid(std::move(a));
     }
-    g_worldLinks = WorldLinks{};
-    g_worldLinks.solarDB = &solar;
-    g_worldLinks.poolDB = &poolDB;
+    links.solar = &solar;
+    links.pools = &poolDB;
+    links.pieces = &pieces;
     ConnectUnitAndWorldLinks();
     g_unitLinks.chapterOrganics = [](std::uint8_t) { return 1000u; };
     g_unitLinks.setChapterOrganics = [](std::uint8_t, std::uint32_t) {};
   }
   ~WorldLinksTest() override {
-    g_worldLinks = WorldLinks{};
+    links.solar = nullptr;
+    links.pools = nullptr;
     g_numAsteroids = 0;
   }
   CGSolarDB solar;
@@ -48,15 +49,16 @@ TEST_F(WorldLinksTest, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
   builder->CancelOrders();
   EXPECT_EQ(poolDB.GetMineral(1, 0), 1000u);
 
-  EXPECT_TRUE(g_worldLinks.hasOperationalUnits(0, 1));
-  EXPECT_EQ(g_worldLinks.countOperationalUnits(0, 1), 1);
-  EXPECT_FALSE(g_worldLinks.hasOperationalUnits(0, 2));
+  EXPECT_TRUE(World().HasOperationalUnits(0, 1));
+  EXPECT_FALSE(World().HasOperationalUnits(0, 2));
 
-  // A unit in solar space at asteroid 2's position detects it.
+  // The asteroid the local chapter's units stand on is seen, and a unit in
+  // solar space at asteroid 2's position detects it.
   Unit(builder->design, {3, 10000, 0, 0});
-  g_worldLinks.detectAsteroidsNearUnitsInSpace(1);
+  solar.DetectAsteroids(1);
+  EXPECT_EQ(solar.GetAsteroid(1)->detected, 1u);
   EXPECT_EQ(solar.GetAsteroid(2)->detected, 1u);
-  EXPECT_EQ(solar.GetAsteroid(1)->detected, 0u);
+  EXPECT_EQ(solar.GetAsteroid(0)->detected, 0u);
   std::uint32_t d = 0;
   EXPECT_EQ(g_unitLinks.findNearestAsteroid(std::data({Location{3, 4900, 0, 0}}), 400, &d), 1);
   EXPECT_EQ(d, 10000u);

@@ -48,12 +48,12 @@ TEST_F(AsteroidTest, NewZonesTakeTheirOwnerFromTheScanSetting) {
   EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner, rock.GetZone(6)->asteroidId,
                             rock.GetZone(6)->index),
             std::make_tuple(kZoneNobody, kZoneNobody, 7, 6));
-  g_worldLinks.allAsteroidsScanned = [] { return false; };
+  rules.allAsteroidsScanned = false;
   rock.CreateZones();
   EXPECT_EQ(std::make_tuple(rock.GetZone(0)->owner, rock.GetZone(6)->owner),
             std::make_tuple(kZoneUnknown, kZoneUnknown));
   EXPECT_EQ(CGZone(2, 7).owner, kZoneUnknown);
-  g_worldLinks.allAsteroidsScanned = [] { return true; };
+  rules.allAsteroidsScanned = true;
 }
 
 TEST_F(AsteroidTest, OwnersKeepTheChaptersCounts) {
@@ -86,7 +86,7 @@ TEST_F(AsteroidTest, TurnsSeenAndVisited) {
   rules.localChapter = 12;
   asteroid->SetVisitTurnNext();
   EXPECT_EQ(asteroid->lastVisitTurn, 0);
-  turn = 5;
+  rules.turn = 5;
   asteroid->SetVisitTurnNext();
   EXPECT_EQ(asteroid->lastVisitTurn, 6);
   EXPECT_EQ(asteroid->GetLastScanTurn(), 0);
@@ -97,7 +97,7 @@ TEST_F(AsteroidTest, TurnsSeenAndVisited) {
 }
 
 TEST_F(AsteroidTest, EventsExpireAfterTheirTurn) {
-  turn = 10;
+  rules.turn = 10;
   for (std::uint32_t expiry : {10u, 11u, 12u}) asteroid->AddEvent({1, expiry * 2, expiry, 0});
   asteroid->ExpireEvents();
   ASSERT_EQ(asteroid->GetEventCount(), 1);

@@ -34,7 +34,7 @@ class ChapterTest : public WorldTest {
     m.researchPoints = 10000;
     m.typeData[0] = thrust;
     m.mass = mass;
-    g_rulesLinks.moduleDB = &modules;
+    rules.modules = &modules;
   }
   CGChapter& chapter;
   CGModuleDB modules{"C:\\none.dat"};
@@ -95,7 +95,7 @@ TEST_F(ChapterTest, TurnStatisticsGoToTheTurnsRow) {
   AddAsteroid(1, 0);
   pools.SetMineral(1, MINERAL_EXOTICS, 70);
   chapter.credits = 1234;
-  turn = 57;
+  rules.turn = 57;
   chapter.RecordTurnStatistics();
   std::uint32_t row[kStatFields];
   chapter.GetTurnStatistics(7, row);
@@ -138,7 +138,7 @@ TEST_F(ChapterTest, TransferTurnsFromTheBestPropulsion) {
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 1), -1);
   UsePropulsion(50, 10);
   EXPECT_EQ(CGChapter::ComputeTransferTurns(0, 2), -1);  // an empty slot
-  g_rulesLinks.moduleDB = nullptr;
+  rules.modules = nullptr;
 }
 
 TEST_F(ChapterTest, AlliesShareAGuildAndACampWithoutRenegades) {

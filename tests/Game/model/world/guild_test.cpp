@@ -117,14 +117,14 @@ TEST_F(GuildTest, BoardsKeepOneOfferPerKeyAndOneNoticePerTurn) {
   const std::vector<std::uint8_t> shortPost = MineralPost(17, 5, 2, 1);
   EXPECT_EQ(guild.PostMineralOffer(std::span(shortPost).first(21)), 0);
   EXPECT_EQ(notes.GetCount(), 1);
-  turn = 3;
+  rules.turn = 3;
   guild.PostVoteOffer(VotePost(2, 7));
   guild.PostVoteOffer(VotePost(3, 8));
   guild.PostVoteOffer(VotePost(0, 9));  // the local chapter's own
   EXPECT_EQ(notes.GetCount(), 2);
   EXPECT_EQ(notes.GetEntry(1)->category, 2);
   EXPECT_EQ(notes.GetEntry(1)->code, notify::kVoteOffersPosted);
-  turn = 4;
+  rules.turn = 4;
   guild.PostVoteOffer(VotePost(3, 8));
   EXPECT_EQ(notes.GetCount(), 3);
   EXPECT_EQ(guild.voteOffers.count, 3);

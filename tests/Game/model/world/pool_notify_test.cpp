@@ -17,7 +17,7 @@ TEST_F(PoolTest, StartingPoolsFollowTheStartingValues) {
   Chapter(12)->homeAsteroid = 7;
   const std::pair<int, std::uint32_t> settings[] = {{0, 1500}, {2, 500}, {1, 1000}, {-1, 1000}};
   for (auto [setting, metals] : settings) {
-    g_worldLinks.startingResources = [setting = setting] { return setting; };
+    rules.startingResources = setting;
     pools.SetMineral(3, 0, 9);
     pools.InitForNewGame();
     EXPECT_EQ(pools.GetMineral(7, MINERAL_METALS), metals) << setting;
@@ -26,7 +26,7 @@ TEST_F(PoolTest, StartingPoolsFollowTheStartingValues) {
   }
   EXPECT_EQ(pools.GetMineral(7, MINERAL_EXOTICS), 333u);
   EXPECT_EQ(Chapter(12)->credits, 5000u);
-  g_worldLinks.startingResources = [] { return 2; };
+  rules.startingResources = 2;
   pools.InitForNewGame();
   EXPECT_EQ(pools.GetMineral(7, MINERAL_EXOTICS), 166u);  // truncated
 }

@@ -55,7 +55,7 @@ TEST_F(SolarTest, StarsCycleTheirRadiation) {
 
 TEST_F(SolarTest, CollisionsDuringTheAnimation) {
   solar.CreateAsteroidArray(3);
-  randomEvents = true;
+  rules.randomEvents = true;
   Still(0, 0, 0, 1);
   Still(1, 60, 60, 1);  // 7,200 within 9,000 + 450
   CGAsteroid* far = Still(2, 200, 0, 1);
@@ -79,7 +79,7 @@ TEST_F(SolarTest, DetectionAroundTheLocalChaptersAsteroids) {
   Still(0, 0, 0)->owner = 3;
   const std::int16_t xs[] = {0, 1000, 1800, 100};
   for (std::uint16_t i = 1; i < 4; ++i) Still(i, xs[i], i == 1 ? 1799 : 0)->detected = 0;
-  g_worldLinks.asteroidsHiddenUntilSeen = [] { return true; };
+  rules.asteroidsHiddenUntilSeen = true;
   solar.orbitMotion = 0;
   solar.AdvanceTurn();
   EXPECT_EQ(solar.GetAsteroid(1)->detected, 1u);  // range 1799 x 1799 < 3,240,000

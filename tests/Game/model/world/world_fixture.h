@@ -1,11 +1,12 @@
 #pragma once
 // A game around the world model for its tests: a scratch installation with
-// the test's "gamevar.dat", the rules links (local chapter, turn, packets
-// sent) and the world links wired to a solar system, guilds, pools and a
-// notification list owned by the fixture.
+// the test's "gamevar.dat", the rules links (packets sent) and the game's
+// world (local chapter, turn, settings) over a solar system, guilds, pools and
+// a notification list owned by the fixture.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,7 +18,6 @@
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GViewNotices.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/rules/GGameVar.h"
 #include "platform/core/random.h"
 #include "tests/Game/rules/rules_fixture.h"
@@ -43,23 +43,21 @@ LoadStatus Load(T& object, std::span<const std::uint8_t> bytes, Extra... extra) 
 class WorldTest : public ::testing::Test {
  protected:
   WorldTest() : savedVars(g_gameVariables) {
-    g_rulesLinks.currentTurn = [this] { return turn; };
-    g_rulesLinks.chaptersPerGuild = [] { return std::uint8_t{8}; };
-    g_worldLinks = WorldLinks{};
-    g_worldLinks.allAsteroidsScanned = [] { return true; };
-    g_worldLinks.resourceMix = [this](std::uint8_t type, std::uint8_t out[4]) {
-      if (type >= 20) return false;
-      for (int i = 0; i < 4; ++i) out[i] = mix[type][i];
-      return true;
-    };
-    g_worldLinks.randomEvents = [this] { return randomEvents; };
+    rules.allAsteroidsScanned = true;
+    rules.mixTypes = 20;
+    const std::uint8_t firstMix[4] = {40, 30, 20, 10};
+    std::copy_n(firstMix, 4, rules.mix[0]);
     RegisterViewNotices(&screen);
     plat::srand(1);
     Wire();
   }
   ~WorldTest() override {
     RegisterViewNotices(nullptr);
-    g_worldLinks = WorldLinks{};
+    // The databases go before the world that names them.
+    rules.solar = nullptr;
+    rules.guilds = nullptr;
+    rules.pools = nullptr;
+    rules.notifications = nullptr;
     g_gameVariables = savedVars;
   }
 
@@ -70,10 +68,10 @@ class WorldTest : public ::testing::Test {
   }
 
   void Wire() {
-    g_worldLinks.solarDB = &solar;
-    g_worldLinks.guildList = &guilds;
-    g_worldLinks.poolDB = &pools;
-    g_worldLinks.notifications = &notes;
+    rules.solar = &solar;
+    rules.guilds = &guilds;
+    rules.pools = &pools;
+    rules.notifications = &notes;
   }
 
   // A new asteroid of a size class in slot `id`, at (x, y, 0) in solar space.
@@ -93,9 +91,6 @@ class WorldTest : public ::testing::Test {
   model_test::Sandbox box;
   rules_test::RulesLinksScope rules;
   CGameVariables savedVars;
-  std::uint32_t turn = 0;
-  bool randomEvents = false;
-  std::uint8_t mix[20][4] = {{40, 30, 20, 10}};
   std::vector<std::pair<int, int>> notices;
   // The game screen hears of asteroid collisions.
   struct Screen : IViewNotices {

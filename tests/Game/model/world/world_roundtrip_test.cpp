@@ -56,7 +56,7 @@ TEST_F(WorldRoundTrip, ATurnStepsTheSameOnEverySide) {
   solar.AdvanceTurn();
   const std::vector<std::uint8_t> server = Saved(solar);
   EXPECT_NE(server, start);
-  g_worldLinks.solarDB = &client;
+  rules.solar = &client;
   plat::srand(99);
   client.AdvanceTurn();
   EXPECT_EQ(Saved(client), server);

@@ -23,7 +23,7 @@ constexpr int kChapter = 9;  // guild 1
 class DesignFileTest : public ::testing::Test {
  protected:
   DesignFileTest() {
-    g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | serial++; };
+    links.nextSerial = 1;
     world.Frame()->researchPoints = kResearched;
   }
   // A fitted, named design of the local chapter written to "ship.tpl"; the file's bytes.
@@ -51,7 +51,6 @@ class DesignFileTest : public ::testing::Test {
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
-  std::uint32_t serial = 1;
 };
 
 TEST_F(DesignFileTest, AWrittenDesignReadsBackWholeAndAnyDesignMayBeWritten) {
@@ -71,7 +70,7 @@ TEST_F(DesignFileTest, AWrittenDesignReadsBackWholeAndAnyDesignMayBeWritten) {
   EXPECT_STREQ(read.design->GetName(), "Lancer");
   EXPECT_EQ(read.design->chapter, kChapter);
   // Reading takes none of the chapter's template ids.
-  EXPECT_EQ(serial, 2u);
+  EXPECT_EQ(links.nextSerial.value_or(0), 2u);
 
   // Another chapter of the same guild reads it; another guild's does not.
   EXPECT_EQ(ReadTemplateFile(Sandbox::Dos("ship.tpl").c_str(), 14).verdict, TemplateFileVerdict::kAccept);

@@ -20,13 +20,10 @@ using rules_test::Sandbox;
 
 class DesignRulesTest : public ::testing::Test {
  protected:
-  DesignRulesTest() {
-    g_rulesLinks.allocateId = [this](std::uint8_t chapter) { return (std::uint32_t{chapter} << 26) | serial++; };
-  }
+  DesignRulesTest() { links.nextSerial = 1; }
   Sandbox box;
   RulesLinksScope links;
   DesignWorld world{box};
-  std::uint32_t serial = 1;
 };
 
 TEST_F(DesignRulesTest, ModuleListFiltersByTypeAndGuildAndCapsUnresearchedPercent) {

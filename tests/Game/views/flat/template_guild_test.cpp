@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Game/rules/GRulesLinks.h"
+#include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/resource/module.h"
 #include "tests/Game/model/root/root_fixture.h"
@@ -27,7 +27,7 @@ class TemplateGuildTest : public root_test::RootGame {
 TEST_F(TemplateGuildTest, ADesignNamesItsGuildWhileAGameRunsAndNoneAfter) {
   {
     auto game = NewGame(9);
-    ASSERT_TRUE(g_rulesLinks.guildName);
+    ASSERT_EQ(RulesFacts().GuildName(2), "Blue Talon Corps");
     EXPECT_EQ(Description(0 * 8 + 3).rfind(" - Crimson Dawn ", 0), 0u);
     EXPECT_EQ(Description(2 * 8 + 1).rfind(" - Blue Talon Corps ", 0), 0u);
     EXPECT_EQ(Description(4 * 8 + 7).rfind(" - Diamond Cooperative ", 0), 0u);
@@ -35,7 +35,7 @@ TEST_F(TemplateGuildTest, ADesignNamesItsGuildWhileAGameRunsAndNoneAfter) {
     EXPECT_EQ(Description(5 * 8).rfind(" -  ", 0), 0u);
     EXPECT_EQ(Description(255).rfind(" -  ", 0), 0u);
   }
-  EXPECT_FALSE(g_rulesLinks.guildName);
+  EXPECT_EQ(RulesFacts().GuildName(2), "");
 }
 
 }  // namespace

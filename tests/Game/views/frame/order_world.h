@@ -17,6 +17,7 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
+#include "Game/model/GameWorld.h"
 #include "Game/net/NetSession.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -92,8 +93,8 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     OpenViewScreen("OrderWorldMain", MenuOwnerProc);
     hulls = std::make_unique<CGHullDB>(rules_test::Sandbox::Dos("hulls.dat").c_str());
     modules = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
-    g_rulesLinks.hullDB = hulls.get();
-    g_rulesLinks.moduleDB = modules.get();
+    World().hulls = hulls.get();
+    World().modules = modules.get();
     g_rulesLinks.send = [this](int, std::span<std::uint8_t> p) {
       orders.emplace_back(p.begin(), p.end());
       return true;
@@ -101,7 +102,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     const std::string build = QUEN_BUILD_DIR;
     plat::SetProgramModulePath(build + "/Game/quenbar.dll");
     g_gameData->textIndex = std::make_unique<CIDString>();
-    g_rulesLinks.textIndex = g_gameData->textIndex.get();
+    World().texts = g_gameData->textIndex.get();
     guildArt = plat::LoadLibrary((build + "/gamedata/c/QUENBAR/ART/GUILD2/guild.dll").c_str());
     ASSERT_NE(guildArt, nullptr) << "the guilds' pictures are built with the game data";
     g_gameData->guildModules[1] = guildArt;
@@ -135,6 +136,9 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     CloseViewScreen();
     if (guildArt) plat::FreeLibrary(guildArt);
     g_rulesLinks = RulesLinks{};
+    World().hulls = nullptr;
+    World().modules = nullptr;
+    World().texts = nullptr;
     plat::SetProgramModulePath("/nonexistent/quenbar.dll");
   }
 

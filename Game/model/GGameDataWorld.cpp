@@ -1,0 +1,82 @@
+// The game data's world: its databases and settings as the model and the
+// rules data ask them, registered while this root is the current game. The
+// links that the application or the views fill in (sends, boxes, dialogs,
+// redraws) are left as they are.
+#include "Game/model/GChapter.h"
+#include "Game/model/GGameData.h"
+#include "Game/model/GGuild.h"
+#include "Game/model/GUnit.h"
+#include "Game/model/GUnitLinks.h"
+#include "Game/model/GUnitWorldLinks.h"
+#include "Game/model/GameWorld.h"
+
+namespace {
+
+// The settings are read from the root as they are now: the packets and the
+// loads change them while the game runs.
+class GameDataWorld final : public GameWorld {
+ public:
+  explicit GameDataWorld(const CGameData& game) : game(game) {}
+
+  std::uint16_t LocalChapterId() const override { return game.localChapterId; }
+  std::uint32_t CurrentTurn() const override { return game.turn; }
+  bool AllDesignsVisible() const override { return game.allShipsScanned != 0; }
+  std::uint8_t ChaptersPerGuild() const override { return game.chaptersPerGuild; }
+  std::string GuildName(int guild) const override {
+    char name[64] = {};
+    if (guild >= 0 && guild < kGuildCount) GetGuildName(static_cast<std::uint32_t>(guild), name);
+    return std::string(name);
+  }
+  bool AllAsteroidsScanned() const override { return game.allAsteroidsScanned != 0; }
+  bool AsteroidsHiddenUntilSeen() const override { return game.asteroidsHiddenUntilSeen != 0; }
+  bool RandomEvents() const override { return game.randomEvents != 0; }
+
+ protected:
+  bool MixOf(std::uint8_t composition, std::uint8_t out[4]) const override {
+    return game.GetResourceMix(composition, out);
+  }
+
+ private:
+  const CGameData& game;
+};
+
+}  // namespace
+
+void CGameData::RegisterWorld() {
+  if (!world) world = std::make_unique<GameDataWorld>(*this);
+  world->solar = &solarDB;
+  world->guilds = guildList.get();
+  world->pools = &poolDB;
+  world->notifications = notifications.get();
+  world->pieces = &pieces;
+  world->templates = &templates;
+  world->hulls = hullDB.get();
+  world->modules = moduleDB.get();
+  world->texts = textIndex.get();
+  RegisterGameWorld(world.get());
+
+  UnitLinks& u = g_unitLinks;
+  u.pieces = &pieces;
+  u.templates = &templates;
+  u.shipDisplaySetting = [this] { return static_cast<int>(shipDisplay); };
+  u.selectedUnitMoved = [this](std::uint32_t unitId, std::uint16_t newAsteroid) {
+    if (SelectionEntry* e = FindSelectionEntry(SEL_UNIT, unitId)) e->location = newAsteroid;
+  };
+  u.selectionCount = [this] { return static_cast<int>(selection.size()); };
+  u.selectionEntry = [this](int index, std::uint16_t* location, std::uint32_t* unitId) {
+    std::uint16_t kind = 0;
+    return index >= 0 && GetSelectionAt(static_cast<std::uint32_t>(index), &kind, unitId, location) != 0;
+  };
+  ConnectUnitAndWorldLinks();
+}
+
+void CGameData::UnregisterWorld() {
+  if (!IsGameWorld(world.get())) return;
+  RegisterGameWorld(nullptr);
+  // Everything the game data connected, and nothing the views put there.
+  UnitLinks units;
+  units.runBattlePlanDialog = std::move(g_unitLinks.runBattlePlanDialog);
+  units.runGroupBattlePlanDialog = std::move(g_unitLinks.runGroupBattlePlanDialog);
+  units.redrawTerrainView = std::move(g_unitLinks.redrawTerrainView);
+  g_unitLinks = std::move(units);
+}

@@ -1,0 +1,92 @@
+#pragma once
+// One game's world as its model sees it: the databases (solar system, guilds,
+// resource pools, notifications, game pieces, designs, hulls, modules, texts)
+// and the facts and settings the model asks of the game around it. The
+// client's game-data root and the server's world each hold one, fill it in and
+// register it while their game exists; with no game registered (tests, tools)
+// the world is empty and answers as noted, so the model works on its own.
+// The registered world is also the rules data's facts (GRulesFacts.h).
+//
+// Game thread only.
+
+#include <cstdint>
+
+#include "Game/rules/GRulesFacts.h"
+
+class CGSolarDB;
+class CGuildList;
+class CGPoolDB;
+class CGNotificationList;
+class CGGamePieceDB;
+class CGTemplateDB;
+class CGAsteroid;
+class CGChapter;
+
+class GameWorld : public IRulesFacts {
+ public:
+  GameWorld() = default;
+  GameWorld(const GameWorld&) = delete;
+  GameWorld& operator=(const GameWorld&) = delete;
+
+  // The game's databases (null outside a game).
+  CGSolarDB* solar = nullptr;
+  CGuildList* guilds = nullptr;
+  CGPoolDB* pools = nullptr;
+  CGNotificationList* notifications = nullptr;
+  CGGamePieceDB* pieces = nullptr;
+  CGTemplateDB* templates = nullptr;
+  CGHullDB* hulls = nullptr;
+  CGModuleDB* modules = nullptr;
+  const CIDString* texts = nullptr;
+
+  // The chapter of a chapter number through the guilds; the asteroid of an
+  // index through the solar system (null without them).
+  CGChapter* Chapter(std::uint16_t chapter) const;
+  CGAsteroid* Asteroid(std::uint16_t index) const;
+  // The four percentages of composition type 0..19 into out; false for none
+  // (all 0).
+  bool ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const;
+  // CGNotificationList::Add on the game's list, when there is one.
+  void Notify(std::uint16_t chapter, std::uint16_t category, std::uint16_t code, const char* text1, const char* text2,
+              std::uint16_t p1, std::uint32_t p2, std::uint32_t p3) const;
+  // CGGamePieceDB::HasOperationalUnits of a chapter at an asteroid (false
+  // without pieces).
+  bool HasOperationalUnits(std::uint16_t chapter, std::uint16_t asteroid) const;
+
+  // The settings of the game: all asteroids scanned (false: new zones have an
+  // unknown owner), asteroids hidden until seen, random events (false).
+  virtual bool AllAsteroidsScanned() const { return false; }
+  virtual bool AsteroidsHiddenUntilSeen() const { return false; }
+  virtual bool RandomEvents() const { return false; }
+  // The application's game settings: the 20 chapter traits and the
+  // difficulty; false when there are none or their chapter-slot field is 255.
+  virtual bool SettingsTraits(std::uint8_t /*traits*/[20], std::uint8_t* /*difficulty*/) const { return false; }
+  // The player's starting-values (resources) setting; -1 when there is none.
+  virtual int StartingResources() const { return -1; }
+
+  // The rules data's facts, from the databases above.
+  CGHullDB* Hulls() const override { return hulls; }
+  CGModuleDB* Modules() const override { return modules; }
+  const CIDString* Texts() const override { return texts; }
+  std::uint8_t ChapterTrait(std::uint8_t chapter, int trait) const override;
+  std::uint32_t AllocateId(std::uint8_t chapter) override;
+  CGUnit* FindUnitBuiltFrom(const CGUnitTemplate& design, std::uint8_t chapter) const override;
+
+ protected:
+  // The composition's percentages into out, already zeroed (none).
+  virtual bool MixOf(std::uint8_t /*composition*/, std::uint8_t /*out*/[4]) const { return false; }
+};
+
+namespace game_world_detail {
+// The registered world: read on every question the units ask, so inline.
+extern GameWorld* current;
+}  // namespace game_world_detail
+
+// The registered world, or the empty one.
+inline GameWorld& World() { return *game_world_detail::current; }
+// Registers a game's world, and with it the rules data's facts; null goes
+// back to the empty world. The caller keeps the object alive while it is
+// registered.
+void RegisterGameWorld(GameWorld* world);
+// Whether `world` is the registered one.
+bool IsGameWorld(const GameWorld* world);
