@@ -91,9 +91,5 @@ void DisconnectGameDataLinks() {
   world.startingResources = std::move(g_worldLinks.startingResources);
   g_worldLinks = std::move(world);
 
-  UnitLinks units;
-  units.runBattlePlanDialog = std::move(g_unitLinks.runBattlePlanDialog);
-  units.runGroupBattlePlanDialog = std::move(g_unitLinks.runGroupBattlePlanDialog);
-  units.redrawTerrainView = std::move(g_unitLinks.redrawTerrainView);
-  g_unitLinks = std::move(units);
+  g_unitLinks = UnitLinks{};
 }

@@ -1,6 +1,8 @@
 #include "Game/rules/GRulesLinks.h"
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/GIDString.h"
+#include "Game/base/PacketSink.h"
 
 RulesLinks g_rulesLinks;
 
@@ -16,13 +18,9 @@ std::uint32_t RulesCurrentTurn() { return g_rulesLinks.currentTurn ? g_rulesLink
 
 std::uint8_t RulesChaptersPerGuild() { return g_rulesLinks.chaptersPerGuild ? g_rulesLinks.chaptersPerGuild() : 8; }
 
-bool RulesSendToAll(std::span<std::uint8_t> packet) {
-  return g_rulesLinks.send ? g_rulesLinks.send(-1, packet) : false;
-}
+bool RulesSendToAll(std::span<std::uint8_t> packet) { return PacketSink().Send(-1, packet); }
 
-void RulesShowMessage(const char* text) {
-  if (g_rulesLinks.showMessage) g_rulesLinks.showMessage(text);
-}
+void RulesShowMessage(const char* text) { ClientShell().ShowRulesMessage(text); }
 
 const char* FetchRulesText(const char* id, char* buffer, std::size_t size) {
   if (size == 0) return buffer;

@@ -1,8 +1,7 @@
 #pragma once
 // What the rules data (hulls, modules, designs, default battle plans) needs of
 // the game around it: the game's databases and text index, the local chapter,
-// chapter traits and identifiers, the turn, the session's sends, the
-// program's OK box and the default-battle-plan dialog. The game-data root and
+// chapter traits and identifiers, the turn. The game-data root and
 // the application fill these in when a game starts and clear them when it
 // ends; an empty link gives the value noted beside it, so that the rules data
 // also works with no game around (tests, tools).
@@ -18,7 +17,6 @@ class CGModuleDB;
 class CIDString;
 class CGUnit;
 class CGUnitTemplate;
-struct DefaultBattlePlanTable;
 
 struct RulesLinks {
   // The game's hull and module databases (null outside a game).
@@ -44,17 +42,6 @@ struct RulesLinks {
   std::function<CGUnit*(const CGUnitTemplate& design, std::uint8_t chapter)> findUnitBuiltFrom;
   // The guild's name text (empty).
   std::function<std::string(int guild)> guildName;
-
-  // CNetSession::Send to a player slot, -1 for all; CNetSession::BroadcastUnsequenced.
-  // Each gets the whole packet, header first (nothing is sent).
-  std::function<bool(int slot, std::span<std::uint8_t> packet)> send;
-  std::function<bool(int slot, std::span<std::uint8_t> packet)> broadcastUnsequenced;
-
-  // The program's OK box with a literal text (nothing shown).
-  std::function<void(const char* text)> showMessage;
-  // Runs the default-battle-plan dialog over `plans`; true when the player
-  // confirmed, `plans` then holding the chosen plans (cancelled).
-  std::function<bool(DefaultBattlePlanTable& plans)> runDefaultBattlePlanDialog;
 };
 
 extern RulesLinks g_rulesLinks;
@@ -65,8 +52,10 @@ int RulesLocalGuild();
 std::uint8_t RulesChapterTrait(std::uint8_t chapter, int trait);
 std::uint32_t RulesCurrentTurn();
 std::uint8_t RulesChaptersPerGuild();
-// Sends to all players, sequenced; false when nothing could be sent.
+// Sends to all players through the packet sink, sequenced; false when
+// nothing could be sent.
 bool RulesSendToAll(std::span<std::uint8_t> packet);
+// The rules' complaint in the client shell's OK box.
 void RulesShowMessage(const char* text);
 
 // The text of `id` through the game's text index into `buffer` (empty when

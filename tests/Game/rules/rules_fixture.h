@@ -18,6 +18,8 @@
 #include "Game/rules/GRulesLinks.h"
 #include "platform/core/bytes.h"
 #include "tests/Game/base/sandbox.h"
+#include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 
 namespace rules_test {
 
@@ -42,29 +44,18 @@ class RulesLinksScope {
  public:
   RulesLinksScope() {
     g_rulesLinks = RulesLinks{};
-    g_rulesLinks.send = [this](int slot, std::span<std::uint8_t> p) {
-      sent.push_back({slot, false, {p.begin(), p.end()}});
-      return true;
-    };
-    g_rulesLinks.broadcastUnsequenced = [this](int slot, std::span<std::uint8_t> p) {
-      sent.push_back({slot, true, {p.begin(), p.end()}});
-      return true;
-    };
     g_rulesLinks.localChapterId = [this] { return localChapter; };
     g_rulesLinks.chapterTrait = [this](std::uint8_t, int t) { return t >= 0 && t < 20 ? traits[t] : 0; };
-    g_rulesLinks.showMessage = [this](const char* text) { messages.emplace_back(text); };
   }
   ~RulesLinksScope() { g_rulesLinks = RulesLinks{}; }
   RulesLinksScope(const RulesLinksScope&) = delete;
   RulesLinksScope& operator=(const RulesLinksScope&) = delete;
 
-  struct Sent {
-    int slot;
-    bool unsequenced;
-    std::vector<std::uint8_t> bytes;
-  };
-  std::vector<Sent> sent;
-  std::vector<std::string> messages;
+  // The packets sent and the complaints shown go to these while the scope lives.
+  quentest::RecordingSink sink;
+  quentest::RecordingShell shell;
+  std::vector<quentest::RecordingSink::Sent>& sent = sink.sent;
+  std::vector<std::string>& messages = shell.rulesMessages;
   std::uint16_t localChapter = 0;
   std::uint8_t traits[20] = {};
 };
