@@ -23,6 +23,7 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
+#include "Game/net/SessionSink.h"
 #include "fuzz/game_start.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
@@ -152,6 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!plat::IsVirtualClock()) plat::UseVirtualClock();
   static Server& server = *new Server;  // one host for the whole run
   static EndWatch& shell = *new EndWatch;
+  static CSessionSink& sink = *new CSessionSink;  // the game's sends reach the client's session
+  RegisterPacketSink(&sink);
   shell.posted.clear();  // what one input posts, not the whole run's
   shell.handled.clear();
 

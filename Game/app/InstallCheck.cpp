@@ -2,16 +2,14 @@
 
 #include <array>
 #include <filesystem>
-#include <functional>
-#include <utility>
 #include <vector>
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GKeyValueReader.h"
 #include "Game/rules/GDefBPKeys.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
-#include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GUnitClass.h"
 #include "media/ArchiveFormat.h"
 #include "media/ResourceArchive.h"
@@ -34,15 +32,27 @@ bool FolderExists(const char* dosPath) {
   return host && std::filesystem::is_directory(*host, ec);
 }
 
-// The databases tell of their own file through the rules' message link, as
-// they do when a game starts; here their texts join the others.
+// The databases tell of their own file through the shell's rules message, as
+// they do when a game starts; here a shell of the check's own takes their
+// texts to join the others, and the program's shell comes back after.
+class ProblemShell : public IClientShell {
+ public:
+  explicit ProblemShell(std::vector<std::string>& problems) : problems_(problems) {}
+  void ShowRulesMessage(const char* text) override { problems_.emplace_back(text); }
+
+ private:
+  std::vector<std::string>& problems_;
+};
+
 void CheckRulesDatabases(std::vector<std::string>& problems) {
-  auto told = std::exchange(g_rulesLinks.showMessage, [&problems](const char* text) { problems.emplace_back(text); });
+  IClientShell& told = ClientShell();
+  ProblemShell shell(problems);
+  RegisterClientShell(&shell);
   {
     const CGHullDB hulls;
     const CGModuleDB modules;
   }
-  g_rulesLinks.showMessage = std::move(told);
+  RegisterClientShell(&told);
 }
 
 // The install folder as the registry names it resolves to a folder: a

@@ -1,6 +1,6 @@
 #pragma once
 // What the game core asks of the program around it: its boxes and questions,
-// the progress dialog, the movies, the configuration screen, its own block of
+// the battle-plan dialogs, the progress dialog, the movies, the configuration screen, its own block of
 // a saved game, the save dialog and the load screen, its chapter, the messages to its windows,
 // the e-mail input and the packet sniffer. The program implements
 // it and registers itself once; until then, and with no program at all
@@ -16,6 +16,9 @@
 #include "platform/core/files.h"
 #include "platform/core/types.h"
 
+struct BattlePlanPacket;
+struct DefaultBattlePlanTable;
+
 class IClientShell {
  public:
   virtual ~IClientShell() = default;
@@ -30,6 +33,16 @@ class IClientShell {
   virtual void ShowTextBox(const char* /*textId*/, const char* /*arg*/) {}
   // The OK box with a literal text; only with a display.
   virtual void ShowPlainBox(const char* /*text*/) {}
+  // The OK box with a literal text for the rules data's complaints (a rules
+  // file missing or damaged, the battle-plan file), shown before the
+  // application is up as well.
+  virtual void ShowRulesMessage(const char* /*text*/) {}
+  // The battle-plan dialogs of a unit and of a group over a record, and the
+  // default-battle-plan dialog over a table: true when the player confirmed,
+  // the record then holding the chosen plans (false: cancelled).
+  virtual bool RunBattlePlanDialog(BattlePlanPacket& /*plan*/) { return false; }
+  virtual bool RunGroupBattlePlanDialog(BattlePlanPacket& /*plan*/) { return false; }
+  virtual bool RunDefaultBattlePlanDialog(DefaultBattlePlanTable& /*plans*/) { return false; }
   // Plays a movie file (the game's result).
   virtual void PlayMovie(const char* /*file*/) {}
   // The progress dialog with the text of a text ID.

@@ -14,6 +14,10 @@ class IPacketSink {
   virtual ~IPacketSink() = default;
   // A sequenced packet to every player; the session numbers it in place.
   virtual void SendToAll(std::span<std::uint8_t> /*packet*/) {}
+  // The game's packets, header first, to a player slot (-1: all), sequenced
+  // or not; false when nothing was sent (false).
+  virtual bool Send(int /*slot*/, std::span<std::uint8_t> /*packet*/) { return false; }
+  virtual bool BroadcastUnsequenced(int /*slot*/, std::span<std::uint8_t> /*packet*/) { return false; }
 };
 
 // The registered sink, or the default that sends nothing.

@@ -10,11 +10,15 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/base/GInstData.h"
+#include "Game/dialogs/CDBPDfult.h"
+#include "Game/dialogs/CDBattlePlanDlg.h"
+#include "Game/dialogs/CDGroupBattlePlanDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/frontend/CDLoadDlg.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
 #include "Game/save/EmailTurn.h"
+#include "media/MediaMessage.h"
 #include "platform/user/queue.h"
 
 namespace {
@@ -61,6 +65,18 @@ void CProgramShell::ShowTextBox(const char* textId, const char* arg) {
 
 void CProgramShell::ShowPlainBox(const char* text) {
   if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
+}
+
+void CProgramShell::ShowRulesMessage(const char* text) {
+  if (g_mediaMessageBox) g_mediaMessageBox(text);
+}
+
+bool CProgramShell::RunBattlePlanDialog(BattlePlanPacket& plan) { return ::RunBattlePlanDialog(plan); }
+
+bool CProgramShell::RunGroupBattlePlanDialog(BattlePlanPacket& plan) { return ::RunGroupBattlePlanDialog(plan); }
+
+bool CProgramShell::RunDefaultBattlePlanDialog(DefaultBattlePlanTable& plans) {
+  return ::RunDefaultBattlePlanDialog(plans);
 }
 
 void CProgramShell::PlayMovie(const char* file) {

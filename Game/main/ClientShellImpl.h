@@ -1,6 +1,6 @@
 #pragma once
 // The program's side of the game core's shell: the application's boxes and
-// questions, its progress dialog, movies and configuration screen, its block
+// questions, the battle-plan dialogs, its progress dialog, movies and configuration screen, its block
 // of a saved game, the save dialog and the load screen, its windows and the session's e-mail
 // input and sniffer. quenbar registers one
 // at start. Game thread only.
@@ -13,6 +13,10 @@ class CProgramShell : public IClientShell {
   bool AskInPlay(const char* textId) override;
   void ShowTextBox(const char* textId, const char* arg) override;
   void ShowPlainBox(const char* text) override;
+  void ShowRulesMessage(const char* text) override;
+  bool RunBattlePlanDialog(BattlePlanPacket& plan) override;
+  bool RunGroupBattlePlanDialog(BattlePlanPacket& plan) override;
+  bool RunDefaultBattlePlanDialog(DefaultBattlePlanTable& plans) override;
   void PlayMovie(const char* file) override;
   void OpenProgress(const char* textId) override;
   void CloseProgress() override;

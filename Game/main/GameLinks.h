@@ -5,5 +5,3 @@
 #include "Game/app/AppLinks.h"
 
 void InstallGameLinks(AppLinks& links);
-// The in-game dialogs behind the game model's links to them.
-void InstallDialogLinks();

@@ -1,10 +1,11 @@
 #pragma once
 // The program's side of the game core's packet sink: the application's
-// session. quenbar registers one at start. Game thread only.
+// session for the saves' packets, the session the game is attached to for
+// the game's own. quenbar registers one at start. Game thread only.
 
-#include "Game/base/PacketSink.h"
+#include "Game/net/SessionSink.h"
 
-class CProgramSink : public IPacketSink {
+class CProgramSink : public CSessionSink {
  public:
   void SendToAll(std::span<std::uint8_t> packet) override;
 };

@@ -22,7 +22,6 @@
 #include "Game/main/GameLinks.h"
 #include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
-#include "Game/rules/GRulesLinks.h"
 #include "media/MediaMessage.h"
 #include "platform/backend/sdl_audio.h"
 #include "platform/backend/sdl_backend.h"
@@ -89,13 +88,9 @@ int RunProgram(const std::vector<std::string>& args) {
   RegisterPacketSink(&sink);
   InstallGameLinks(g_appLinks);
   InstallFrontEnd(g_appLinks);
-  InstallDialogLinks();
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };
-  // The rules' own complaints: a rules file missing or damaged when a game
-  // starts, the battle-plan file not found, damaged or read only.
-  g_rulesLinks.showMessage = g_mediaMessageBox;
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 

@@ -73,10 +73,5 @@ void CGameData::RegisterWorld() {
 void CGameData::UnregisterWorld() {
   if (!IsGameWorld(world.get())) return;
   RegisterGameWorld(nullptr);
-  // Everything the game data connected, and nothing the views put there.
-  UnitLinks units;
-  units.runBattlePlanDialog = std::move(g_unitLinks.runBattlePlanDialog);
-  units.runGroupBattlePlanDialog = std::move(g_unitLinks.runGroupBattlePlanDialog);
-  units.redrawTerrainView = std::move(g_unitLinks.redrawTerrainView);
-  g_unitLinks = std::move(units);
+  g_unitLinks = UnitLinks{};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GNotifyCodes.h"
@@ -508,7 +509,7 @@ int CGGamePieceDB::EditSelectionBattlePlan() {
   if (firstUnit == nullptr) return 0;
   BattlePlanPacket plan;
   firstUnit->BuildBattlePlanPacket(&plan);
-  if (!g_unitLinks.runGroupBattlePlanDialog || !g_unitLinks.runGroupBattlePlanDialog(plan)) return 1;
+  if (!ClientShell().RunGroupBattlePlanDialog(plan)) return 1;
   for (int i = 0; i < count; ++i) {
     CGUnit* unit = g_unitLinks.selectionEntry(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
     if (unit == nullptr) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Game/base/ByteStream.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GPersist.h"
 #include "Game/base/TraceError.h"
@@ -175,7 +176,7 @@ void CGUnit::SendBattlePlanPacket(const BattlePlanPacket& plan) {
 void CGUnit::EditBattlePlan() {
   BattlePlanPacket plan;
   BuildBattlePlanPacket(&plan);
-  if (!g_unitLinks.runBattlePlanDialog || !g_unitLinks.runBattlePlanDialog(plan)) return;
+  if (!ClientShell().RunBattlePlanDialog(plan)) return;
   ApplyBattlePlanPacket(plan);
   SendBattlePlanPacket(plan);
 }

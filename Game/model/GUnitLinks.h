@@ -2,11 +2,9 @@
 // What the units, their orders and the game-piece database need of the game
 // around them: the game's databases (game pieces, designs), the solar system
 // and its asteroids, the resource pools, the chapters, the zones, the
-// game-data root's selection and settings, the notification list, and the
-// views and dialogs. The game-data root fills these in when a game starts and
-// clears them when it ends; an empty link gives the value noted beside it, so
-// that the unit code works with no game around (tests, tools).
-// Main thread only.
+// game-data root's selection and settings and the notification list. The game-data root fills these in when a game
+// starts and clears them when it ends; an empty link gives the value noted beside it, so that the unit code works with
+// no game around (tests, tools). Main thread only.
 
 #include <cstdint>
 #include <functional>
@@ -16,7 +14,6 @@
 
 class CGGamePieceDB;
 class CGTemplateDB;
-struct BattlePlanPacket;
 
 struct UnitLinks {
   // The game's game-piece and design databases (null outside a game).
@@ -77,12 +74,6 @@ struct UnitLinks {
   // CGNotificationList::Add of a text-less notification (nothing).
   std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1, std::int32_t p2)>
       addNotification;
-
-  // The battle-plan dialogs over a record; true when confirmed (cancelled).
-  std::function<bool(BattlePlanPacket& plan)> runBattlePlanDialog;
-  std::function<bool(BattlePlanPacket& plan)> runGroupBattlePlanDialog;
-  // The current view is the terrain view: redraw it (nothing).
-  std::function<void()> redrawTerrainView;
 };
 
 extern UnitLinks g_unitLinks;

@@ -7,6 +7,7 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
+#include "Game/model/GViewNotices.h"
 #include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
@@ -297,7 +298,7 @@ void CGUnit::ReturnRecoveryAtvs(UnitOrder* order) {
     }
   }
   order->recovery.reset();
-  if (g_unitLinks.redrawTerrainView) g_unitLinks.redrawTerrainView();
+  ViewNotices().ZoneAtvsReturned();
 }
 
 void CGUnit::CancelConstructionOrder(UnitOrder* order, std::uint16_t index, std::int32_t result) {

@@ -42,6 +42,9 @@ class IViewNotices {
   virtual void SelectionFull() {}
   // The notification panel scrolls back to its first line.
   virtual void ScrollNotificationsToTop() {}
+  // A cancelled recovery gave ATVs back to their zones: the terrain view
+  // redraws them when it is the current view.
+  virtual void ZoneAtvsReturned() {}
 };
 
 // The registered notices, or the do-nothing default.

@@ -9,7 +9,7 @@
 #include "Game/net/NetHandlers.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
-#include "Game/rules/GRulesLinks.h"
+#include "Game/net/SessionSink.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
 #include "hvmulti/HvPlayerList.h"
@@ -133,16 +133,7 @@ std::uint32_t DispatchPacket(CNetSession& session) {
 }
 
 void AttachSessionLinks(CNetSession* session) {
-  if (session == nullptr) {
-    g_rulesLinks.send = nullptr;
-    g_rulesLinks.broadcastUnsequenced = nullptr;
-    return;
-  }
-  g_rulesLinks.send = [session](int slot, std::span<std::uint8_t> packet) {
-    return session->Send(slot, packet.data(), static_cast<std::uint32_t>(packet.size()));
-  };
-  g_rulesLinks.broadcastUnsequenced = [session](int slot, std::span<std::uint8_t> packet) {
-    return session->BroadcastUnsequenced(slot, packet.data(), static_cast<std::uint32_t>(packet.size()));
-  };
+  SetAttachedSession(session);
+  if (session == nullptr) return;
   if (g_gameData != nullptr) g_gameData->emailGame = session->emailMode != 0;
 }

@@ -41,6 +41,6 @@ std::uint32_t DispatchPacket(CNetSession& session);
 // without a handler are accepted and do nothing.
 bool HandlePacket(CNetSession* session, std::span<const std::uint8_t> packet, std::uint32_t from);
 
-// Fills the rules links' sends from the session (null: clears them) and
-// marks the game data's e-mail mode.
+// The game's sends go to the session through the session sink (null: none
+// go out), and the game data's e-mail mode follows it.
 void AttachSessionLinks(CNetSession* session);

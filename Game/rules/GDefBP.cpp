@@ -1,8 +1,10 @@
 #include "Game/rules/GDefBP.h"
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/GKeyValueReader.h"
 #include "Game/base/GNumberText.h"
+#include "Game/base/PacketSink.h"
 #include "Game/base/TraceError.h"
 #include "Game/rules/GDefBPKeys.h"
 #include "Game/rules/GRulesFacts.h"
@@ -86,7 +88,7 @@ PacketImage<100> BuildDefaultPlansPacket(std::uint16_t chapterId, const DefaultB
 
 void DefaultBattlePlanTable::Broadcast(std::uint16_t chapterId) const {
   auto packet = BuildDefaultPlansPacket(chapterId, *this);
-  if (g_rulesLinks.broadcastUnsequenced) g_rulesLinks.broadcastUnsequenced(-1, packet.bytes);
+  PacketSink().BroadcastUnsequenced(-1, packet.bytes);
 }
 
 const std::uint8_t* GetDefaultTargetingPlan(int unitClass) {
@@ -107,7 +109,7 @@ void SetDefaultRetreatPlan(int unitClass, const RetreatPart& part) {
 
 void SendDefaultBattlePlans() {
   DefaultBattlePlanTable plans;
-  if (!g_rulesLinks.runDefaultBattlePlanDialog || !g_rulesLinks.runDefaultBattlePlanDialog(plans)) return;
+  if (!ClientShell().RunDefaultBattlePlanDialog(plans)) return;
   for (int c = 0; c < kUnitClassCount; ++c) {
     SetDefaultTargetingPlan(c, plans.targeting[c]);
     SetDefaultRetreatPlan(c, plans.retreat[c]);

@@ -1,11 +1,8 @@
 #include "Game/rules/GRulesLinks.h"
 
-RulesLinks g_rulesLinks;
+#include "Game/base/ClientShell.h"
+#include "Game/base/PacketSink.h"
 
-bool RulesSendToAll(std::span<std::uint8_t> packet) {
-  return g_rulesLinks.send ? g_rulesLinks.send(-1, packet) : false;
-}
+bool RulesSendToAll(std::span<std::uint8_t> packet) { return PacketSink().Send(-1, packet); }
 
-void RulesShowMessage(const char* text) {
-  if (g_rulesLinks.showMessage) g_rulesLinks.showMessage(text);
-}
+void RulesShowMessage(const char* text) { ClientShell().ShowRulesMessage(text); }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,6 +36,7 @@ class RecordingShell : public IClientShell {
   // argument), boxes as "ID" or "ID arg" or their literal text, movies, the
   // saves the player wrote.
   std::vector<std::string> asked, boxes, movies, ownSaves;
+  std::vector<std::string> rulesMessages;  // the rules data's complaints
   std::vector<Posted> posted;
   std::vector<std::uint16_t> handled;
   std::vector<std::vector<std::uint8_t>> settings;
@@ -62,11 +64,22 @@ class RecordingShell : public IClientShell {
   bool lobby = false;
   std::optional<std::uint16_t> chapter;
   bool hears = true;
+  // The battle-plan dialogs (a unit's and a group's share one) and the
+  // default-plan dialog: each plays the player on the record it is given
+  // (none: cancelled).
+  std::function<bool(BattlePlanPacket&)> planDialog;
+  std::function<bool(DefaultBattlePlanTable&)> defaultPlanDialog;
 
   bool AskYesNo(const char* textId, const char* arg) override { return Answer(Line(textId, arg)); }
   bool AskInPlay(const char* textId) override { return Answer(textId); }
   void ShowTextBox(const char* textId, const char* arg) override { boxes.push_back(Line(textId, arg)); }
   void ShowPlainBox(const char* text) override { boxes.emplace_back(text); }
+  void ShowRulesMessage(const char* text) override { rulesMessages.emplace_back(text); }
+  bool RunBattlePlanDialog(BattlePlanPacket& plan) override { return planDialog && planDialog(plan); }
+  bool RunGroupBattlePlanDialog(BattlePlanPacket& plan) override { return planDialog && planDialog(plan); }
+  bool RunDefaultBattlePlanDialog(DefaultBattlePlanTable& plans) override {
+    return defaultPlanDialog && defaultPlanDialog(plans);
+  }
   void PlayMovie(const char* file) override { movies.emplace_back(file); }
   void OpenProgress(const char* textId) override { progress.emplace_back(textId); }
   void CloseProgress() override { ++progressCloses; }

@@ -17,9 +17,32 @@ class RecordingSink : public IPacketSink {
   RecordingSink(const RecordingSink&) = delete;
   RecordingSink& operator=(const RecordingSink&) = delete;
 
+  // The game's own packets: to which slot, whether unsequenced, the bytes.
+  struct Sent {
+    int slot;
+    bool unsequenced;
+    std::vector<std::uint8_t> bytes;
+  };
+
   std::vector<std::vector<std::uint8_t>> toAll;
+  std::vector<Sent> sent;
+  // When set, Send keeps the sequenced packets' bytes here instead, in turn
+  // with what a test's session writes to the same list.
+  std::vector<std::vector<std::uint8_t>>* sequencedInto = nullptr;
 
   void SendToAll(std::span<std::uint8_t> packet) override { toAll.emplace_back(packet.begin(), packet.end()); }
+  bool Send(int slot, std::span<std::uint8_t> packet) override {
+    if (sequencedInto != nullptr) {
+      sequencedInto->emplace_back(packet.begin(), packet.end());
+      return true;
+    }
+    sent.push_back({slot, false, {packet.begin(), packet.end()}});
+    return true;
+  }
+  bool BroadcastUnsequenced(int slot, std::span<std::uint8_t> packet) override {
+    sent.push_back({slot, true, {packet.begin(), packet.end()}});
+    return true;
+  }
 };
 
 }  // namespace quentest

@@ -17,7 +17,6 @@
 #include "Game/model/GLocalChapter.h"
 #include "Game/model/GSolarSys.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GZone.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/TerrainPackets.h"
@@ -143,15 +142,15 @@ CVTerrain::CVTerrain(HWND window, HINSTANCE instance) : CVGeneric(window, instan
   // The starting filter's button shows pressed.
   filterButtons[filter]->Toggle();
   automanageButton = MakeButton(kAutomanageId, "AUTOTOGL", 637, 518, 77, 24, 320, "autoup.ima", "autodn.ima");
-  // A recovery cancelled while the surface is shown gives ATVs back to its zones.
-  g_unitLinks.redrawTerrainView = [this] {
-    if (g_currentView == this && built) RedrawAllZones(1);
-  };
   goToSpaceButton = MakeButton(kGoToSpaceId, "VTGTSPAC", 714, 518, 76, 24, 278, "gtspceup.ima", "gtspcedn.ima");
 }
 
+// A recovery cancelled while the surface is shown gives ATVs back to its zones.
+void CVTerrain::OnZoneAtvsReturned() {
+  if (built) RedrawAllZones(1);
+}
+
 CVTerrain::~CVTerrain() {
-  g_unitLinks.redrawTerrainView = nullptr;
   for (CImageButton*& b : filterButtons) delete std::exchange(b, nullptr);
   delete automanageButton;
   delete goToSpaceButton;

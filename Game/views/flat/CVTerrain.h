@@ -99,6 +99,7 @@ class CVTerrain : public CVGeneric {
   int SaveState(plat::FILE* file) override;
   int LoadState(plat::FILE* file) override;
   int ShowContextMenu(int x, int y) override;
+  void OnZoneAtvsReturned() override;
   std::uint16_t GetCurrentAsteroidId() override { return asteroidId; }
 
   // Filter i (0..5) as its button or the F key chooses it: the chosen one

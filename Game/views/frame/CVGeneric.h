@@ -270,6 +270,8 @@ class CVGeneric : public IGameView {
   virtual void RecenterCamera() {}
   virtual void ShowObject(int /*kind*/, std::uint32_t /*id*/) {}
   virtual void OnAsteroidNotice(std::uint16_t /*a*/, std::uint16_t /*b*/) {}
+  // ATVs went back to their zones (a cancelled recovery).
+  virtual void OnZoneAtvsReturned() {}
   virtual void OnStatusTextChanged() {}
   virtual void ActivateGotoSlot(int slot, int x, int y);
   virtual int IsRedrawPending() { return 0; }

@@ -114,3 +114,7 @@ void ShowHelpTopic(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance,
   const CHelpLibrary frontEndHelp;
   frontEndHelp.ShowTopic(display, parent, instance, topic, x, y, 0);
 }
+
+void CViewNotices::ZoneAtvsReturned() {
+  if (CVGeneric* view = CurrentView()) view->OnZoneAtvsReturned();
+}

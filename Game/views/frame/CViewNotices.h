@@ -22,6 +22,7 @@ class CViewNotices : public IAppViewNotices {
   void NotificationPanelNewLine() override;
   void SelectionFull() override;
   void ScrollNotificationsToTop() override;
+  void ZoneAtvsReturned() override;
 
   std::int32_t TurnMarker() override;
   void ClearNotificationLines() override;

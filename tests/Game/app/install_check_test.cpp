@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "Game/app/InstallCheck.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GDefBPKeys.h"
@@ -16,6 +17,7 @@
 #include "Game/rules/GRulesLinks.h"
 #include "media/ArchiveFormat.h"
 #include "tests/Game/model/root/root_fixture.h"
+#include "tests/support/recording_shell.h"
 
 namespace {
 
@@ -48,8 +50,6 @@ class InstallCheck : public root_test::RootGame {
     box.Write("ART/FRONTEND/frontend.dll", ModuleFixture());
     box.Write("ART/ima.dll", ModuleFixture());
   }
-  ~InstallCheck() override { g_rulesLinks = RulesLinks{}; }
-
   // The registry's values as the program reads them at its start.
   InstallationReport Check() {
     CInstData installation;
@@ -64,16 +64,15 @@ class InstallCheck : public root_test::RootGame {
 
 using Texts = std::vector<std::string>;
 
-TEST_F(InstallCheck, ASoundInstallationSaysNothingAndLeavesTheRulesLinkAsItWas) {
-  int told = 0;
-  g_rulesLinks.showMessage = [&told](const char*) { ++told; };
+TEST_F(InstallCheck, ASoundInstallationSaysNothingAndLeavesTheShellAsItWas) {
+  quentest::RecordingShell shell;
   EXPECT_EQ(Problems(), Texts{});
   box.Write("hulls.dat", std::string());
   EXPECT_EQ(Problems(), Texts{kHullsFileDamaged});
-  EXPECT_EQ(told, 0);
-  ASSERT_TRUE(g_rulesLinks.showMessage);
-  g_rulesLinks.showMessage("after");
-  EXPECT_EQ(told, 1);
+  EXPECT_TRUE(shell.rulesMessages.empty());
+  ASSERT_EQ(&ClientShell(), &shell);
+  RulesShowMessage("after");
+  EXPECT_EQ(shell.rulesMessages, Texts{"after"});
 }
 
 TEST_F(InstallCheck, EachDamagedOrMissingFileIsNamed) {

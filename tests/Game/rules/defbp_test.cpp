@@ -172,10 +172,10 @@ TEST_F(DefBPTest, TheDialogDecidesWhatIsSent) {
   box.Write("defBP.dat", file);
   links.localChapter = 21;
   SendDefaultBattlePlans();  // no dialog: as cancelled
-  g_rulesLinks.runDefaultBattlePlanDialog = [](DefaultBattlePlanTable&) { return false; };
+  links.shell.defaultPlanDialog = [](DefaultBattlePlanTable&) { return false; };
   SendDefaultBattlePlans();
   EXPECT_TRUE(links.sent.empty());
-  g_rulesLinks.runDefaultBattlePlanDialog = [](DefaultBattlePlanTable& plans) {
+  links.shell.defaultPlanDialog = [](DefaultBattlePlanTable& plans) {
     plans.targeting[4][4] = 33;
     plans.retreat[4][0] = 44;
     return true;

@@ -323,7 +323,7 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   };
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);  // no dialog: cancelled
   EXPECT_TRUE(links.sent.empty());
-  g_unitLinks.runGroupBattlePlanDialog = [](BattlePlanPacket& plan) {
+  links.shell.planDialog = [](BattlePlanPacket& plan) {
     plan.targeting = {3, 1, 0, 1, 50};
     return true;
   };

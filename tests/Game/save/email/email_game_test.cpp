@@ -16,6 +16,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/SessionSink.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/SaveGame.h"
 #include "hvmulti/HvMulti.h"
@@ -42,8 +43,10 @@ class EmailGame : public root_test::RootGame {
     log.Open(folder + "server.log");
     // The server plays by the installation's rules, which the root wrote at C:\.
     box.SetValue("Release", "PATH", "C:\\");
+    RegisterPacketSink(&sink);
   }
   ~EmailGame() override {
+    RegisterPacketSink(nullptr);
     AttachSessionLinks(nullptr);
     delete g_gameData;
   }
@@ -91,6 +94,8 @@ class EmailGame : public root_test::RootGame {
 
   std::string folder;
   EmailShell shell;
+  // The game's sends go to the session each turn attaches.
+  CSessionSink sink;
   std::string& playerName = shell.playerName;
   SrvLog log;
 };

@@ -33,6 +33,7 @@
 #include "platform/resource/module.h"
 #include "platform/user/queue.h"
 #include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/recording_sink.h"
 
 namespace terrain_test {
 
@@ -104,11 +105,7 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     g_session = new CNetSession(std::move(links));
     g_session->fileSendMode = 1;
     // The zones' own packets leave through the rules' send.
-    savedSend = g_rulesLinks.send;
-    g_rulesLinks.send = [this](int, std::span<std::uint8_t> p) {
-      packets.emplace_back(p.begin(), p.end());
-      return true;
-    };
+    sink.sequencedInto = &packets;
     SharedScreen().gotoGroup = 0;
     SharedScreen().infoPanelVisible = 0;
     SharedScreen().viewType = VIEW_TERRAIN;
@@ -123,7 +120,6 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     delete g_session;
     g_session = nullptr;
     g_gameVariables = savedVariables;
-    g_rulesLinks.send = savedSend;
     CloseViewScreen();
     SetProgramModulePath("");
   }
@@ -165,7 +161,7 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
   }
   std::vector<std::vector<std::uint8_t>> packets;
   CGameVariables savedVariables;
-  decltype(g_rulesLinks.send) savedSend;
+  quentest::RecordingSink sink;
 };
 
 }  // namespace terrain_test

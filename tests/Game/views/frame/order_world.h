@@ -31,6 +31,7 @@
 #include "platform/user/messages.h"
 #include "tests/Game/rules/rules_fixture.h"
 #include "tests/Game/views/frame/view_screen.h"
+#include "tests/support/recording_sink.h"
 
 namespace views_test {
 
@@ -95,10 +96,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     modules = std::make_unique<CGModuleDB>(rules_test::Sandbox::Dos("modules.dat").c_str());
     World().hulls = hulls.get();
     World().modules = modules.get();
-    g_rulesLinks.send = [this](int, std::span<std::uint8_t> p) {
-      orders.emplace_back(p.begin(), p.end());
-      return true;
-    };
+    sink.sequencedInto = &orders;
     const std::string build = QUEN_BUILD_DIR;
     plat::SetProgramModulePath(build + "/Game/quenbar.dll");
     g_gameData->textIndex = std::make_unique<CIDString>();
@@ -135,7 +133,6 @@ class OrderWorld : public testing::Test, protected ViewScreen {
     g_gameData->guildModules[1] = nullptr;
     CloseViewScreen();
     if (guildArt) plat::FreeLibrary(guildArt);
-    g_rulesLinks = RulesLinks{};
     World().hulls = nullptr;
     World().modules = nullptr;
     World().texts = nullptr;
@@ -230,6 +227,7 @@ class OrderWorld : public testing::Test, protected ViewScreen {
   CSndPlay sound;
   std::unique_ptr<OrderView> view;
   std::vector<std::vector<std::uint8_t>> orders;
+  quentest::RecordingSink sink;
   std::vector<std::vector<std::uint8_t>> packets;
   std::uint32_t serial = 0;
   std::map<std::uint8_t, int> fixedUsed;
