@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GSpriteMoverOwner.h"
 #include "Game/model/GWorldArrays.h"
-#include "Game/model/GWorldLinks.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ void CRecorder::ReleaseEventMovers() {
   for (std::uint16_t i = 0; i < terrainEvents.count; ++i) {
     TerrainEvent* e = terrainEvents.items[i];
     if (e->mover == nullptr) continue;
-    if (g_worldLinks.releaseSpriteMover) g_worldLinks.releaseSpriteMover(e->mover);
+    SpriteMoverOwner().ReleaseSpriteMover(e->mover);
     e->mover = nullptr;
   }
 }

@@ -72,7 +72,7 @@ class CRecorder {
   void Clear();
   // Sets the played flag of every step of the first list's tracks.
   void SetTrackStepFlags();
-  // Releases every event's sprite mover (through the world links).
+  // Releases every event's sprite mover (through its registered owner).
   void ReleaseEventMovers();
   // Appends n equal events (nothing for n < 1); returns 0. A value is kept
   // only for a type that carries one: types 1 and 3..7 as given, type 2 only a

@@ -94,8 +94,9 @@ constexpr int kIconX[3] = {692, 674, 656};
 
 }  // namespace
 
-CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND window_, HINSTANCE instance_)
-    : font(font_), screen(screen_), dirty(dirty_), owner(owner_), window(window_), instance(instance_) {
+CVData::CVData(HFONT font_, CSprite* screen_, RECT* dirty_, CDDraw* owner_, HWND window_, HINSTANCE instance_,
+               IDataPanelHost& host)
+    : font(font_), screen(screen_), dirty(dirty_), owner(owner_), window(window_), instance(instance_), m_host(host) {
   const int guild = LocalGuild();
   const std::string guildArt = g_instData.GetGuildPath(guild);
   background = LoadPanelSprite(owner, guildArt + "datafil.ima", GuildModule(guild), kNoColourKey, kBackgroundWidth,
@@ -214,9 +215,7 @@ void CVData::Blit(CSprite* sprite, int x, int y) {
   sprite->BltToSurface(screen, x, y, nullptr);
 }
 
-void CVData::Flush() {
-  if (links.flushScreen) links.flushScreen();
-}
+void CVData::Flush() { m_host.FlushScreen(); }
 
 void CVData::Clear(int redrawPicture) {
   std::fill(rowAction.begin(), rowAction.begin() + kDataRows, ROW_NOTHING);
@@ -304,16 +303,16 @@ int CVData::OnClick(int /*x*/, int y, std::uint32_t extra) {
   }
   switch (rowAction[static_cast<std::size_t>(target)]) {
     case ROW_VIEW_COMMAND:
-      if (links.dataPanelCommand) links.dataPanelCommand(row, extra);
+      m_host.DataPanelCommand(row, extra);
       break;
     case ROW_EDIT_NAME:
       EditShipName();
       return 1;
     case ROW_SELECT_GUILD:
-      if (links.selectGuild) links.selectGuild(row);
+      m_host.SelectGuild(row);
       break;
     case ROW_SELECT_CHAPTER:
-      if (links.selectChapter) links.selectChapter(static_cast<std::uint32_t>(row));
+      m_host.SelectChapter(static_cast<std::uint32_t>(row));
       break;
     case ROW_NEXT_PAGE:
       TurnPage(1, 1);

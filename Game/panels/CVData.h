@@ -13,11 +13,11 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Game/panels/DataPanelHost.h"
 #include "platform/core/types.h"
 #include "platform/gdi/objects.h"
 
@@ -53,19 +53,6 @@ constexpr int kDataRight = 779;
 constexpr plat::RECT kDataPictureRect{668, 101, 766, 195};
 constexpr std::uint32_t kNoZoneKey = 255;
 
-// What the panel needs of the views above it. The view framework fills these
-// in when it builds the panel; an empty one does nothing (name: refused).
-struct DataPanelLinks {
-  // The current view's slots 35, 36 and 37.
-  std::function<void(int row, std::uint32_t extra)> dataPanelCommand;
-  std::function<void(int guild)> selectGuild;
-  std::function<void(std::uint32_t row)> selectChapter;
-  // FlushScreen of the view framework.
-  std::function<void()> flushScreen;
-  // The one-line name prompt: true on OK with `text` the answer.
-  std::function<bool(std::string_view prompt, int guild, std::string* text)> enterName;
-};
-
 // One text the rows show, as written since the last clear: what the tests
 // read back as the read-outs' figures.
 struct DataPanelText {
@@ -83,9 +70,11 @@ class CVData {
  public:
   // Stores the screen state and loads the backdrop ("datafil.ima"), the empty
   // picture ("dpicfil.ima"; both the local guild's) and the picture mask
-  // ("98x94msk.ima", shared); a sprite that cannot be made stays null.
+  // ("98x94msk.ima", shared); a sprite that cannot be made stays null. Row
+  // actions, flushes and the rename prompt go to `host`, which outlives the
+  // panel.
   CVData(plat::HFONT font, CSprite* screen, plat::RECT* dirty, CDDraw* owner, plat::HWND window,
-         plat::HINSTANCE instance);
+         plat::HINSTANCE instance, IDataPanelHost& host = DefaultDataPanelHost());
   ~CVData();
   CVData(const CVData&) = delete;
   CVData& operator=(const CVData&) = delete;
@@ -154,7 +143,6 @@ class CVData {
   void ShowGuildList();
   int ShowGuildMembers(int guild);
 
-  DataPanelLinks links;
   // What the rows and captions show since the last clear.
   std::vector<DataPanelText> shown;
 
@@ -185,6 +173,8 @@ class CVData {
   plat::HMODULE asteroidPictures = nullptr;
 
  private:
+  IDataPanelHost& m_host;
+
   void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row, int column);
   void Flush();
   // The fixed picture, else the empty one (which ends the picture's action).

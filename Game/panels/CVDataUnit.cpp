@@ -7,7 +7,6 @@
 #include "Game/app/GameView.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/TraceError.h"
-#include "Game/dialogs/CDEnterNameDlg.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/model/GUnit.h"
 #include "Game/panels/CVData.h"
@@ -328,17 +327,7 @@ int CVData::EditShipName() {
   if (!unit) return 0;
   std::string answer = unit->GetName();
   std::string prompt = Text("EDTSHPNM").substr(0, 100);
-  bool ok;
-  if (links.enterName) {
-    ok = links.enterName(prompt, LocalGuild(), &answer);
-  } else {
-    char buffer[kNameBufferSize] = {};
-    std::snprintf(buffer, sizeof buffer, "%s", answer.c_str());
-    std::uint32_t success = 0;
-    CDEnterNameDlg dialog(owner, window, instance, prompt, LocalGuild(), buffer, &success);
-    ok = success == 1;
-    answer = buffer;
-  }
+  const bool ok = m_host.EnterName(owner, window, instance, prompt, LocalGuild(), &answer);
   if (!ok || answer.empty()) return 1;
   // The dialog let the game go on: the unit may be gone since.
   unit = ShownUnit();

@@ -1,10 +1,9 @@
 #pragma once
-// Ties the data panel to the views above it: its row actions reach the
-// current view's data-panel slots and its flushes the screen's. The view
-// framework calls this once it has built the panel. Game thread only.
+// The view framework's side of the data panel: its row actions reach the
+// current view's data-panel slots and its flushes the screen's; the rename
+// prompt is the panel's own dialog. The framework hands this host to the
+// panel it builds. Game thread only.
 
-#include <cstdint>
+class IDataPanelHost;
 
-class CVData;
-
-void ConnectDataPanel(CVData& panel);
+IDataPanelHost& ViewDataPanelHost();

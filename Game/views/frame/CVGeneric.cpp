@@ -372,8 +372,7 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   const std::uint16_t local = LocalChapterId(0);
   InstallPanelFrame(true);
   SharedScreen().dataPanel = new CVData(SharedScreen().boldFont, SharedScreen().screenSprite, &SharedScreen().dirtyRect,
-                                        SharedScreen().viewDDraw, window, instance);
-  ConnectDataPanel(*SharedScreen().dataPanel);
+                                        SharedScreen().viewDDraw, window, instance, ViewDataPanelHost());
   SharedScreen().notifyPanel = new CVNotify(SharedScreen().viewDDraw, SharedScreen().screenSprite, window, instance,
                                             &SharedScreen().dirtyRect, SharedScreen().tooltipWnd, local);
   const CGChapter* chapter = g_gameData ? g_gameData->GetLocalChapter() : nullptr;

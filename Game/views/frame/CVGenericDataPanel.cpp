@@ -1,6 +1,6 @@
 // The view base's side of the data panel: clearing it when the selection
 // changes, the template picked in its list for a construct or modify order,
-// and the links through which its rows reach the current view.
+// and the host through which its rows reach the current view.
 #include "Game/app/AppGlobals.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
@@ -18,21 +18,27 @@ namespace {
 
 CVGeneric* CurrentView() { return dynamic_cast<CVGeneric*>(g_currentView); }
 
-}  // namespace
-
-void ConnectDataPanel(CVData& panel) {
-  panel.links.dataPanelCommand = [](int row, std::uint32_t extra) {
+class ViewHost final : public IDataPanelHost {
+ public:
+  void DataPanelCommand(int row, std::uint32_t extra) override {
     if (CVGeneric* view = CurrentView()) view->OnDataPanelCommand(row, extra);
-  };
-  panel.links.selectGuild = [](int guild) {
+  }
+  void SelectGuild(int guild) override {
     if (guild < 0 || guild >= kGuildCount) return;
     SharedScreen().chosenGuild = static_cast<std::uint8_t>(guild);
     if (CVGeneric* view = CurrentView()) view->OnSelectGuild(guild);
-  };
-  panel.links.selectChapter = [](std::uint32_t row) {
+  }
+  void SelectChapter(std::uint32_t row) override {
     if (CVGeneric* view = CurrentView()) view->OnSelectChapter(row);
-  };
-  panel.links.flushScreen = [] { FlushScreen(); };
+  }
+  void FlushScreen() override { ::FlushScreen(); }
+};
+
+}  // namespace
+
+IDataPanelHost& ViewDataPanelHost() {
+  static ViewHost host;
+  return host;
 }
 
 void CVGeneric::RefreshDataPanel(int /*flag*/) {

@@ -15,7 +15,6 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/model/GTerrainRec.h"
-#include "Game/model/GWorldLinks.h"
 #include "Game/model/GZone.h"
 #include "media/CImageButton.h"
 #include "media/CSndPlay.h"
@@ -78,6 +77,13 @@ void ReleaseMover(CSpriteMover* m) {
   delete m;
 }
 
+// The movers' owner once the replay has gone: a mover still on an event is
+// reset and deleted.
+class LooseMovers final : public ISpriteMoverOwner {
+ public:
+  void ReleaseSpriteMover(CSpriteMover* m) override { ReleaseMover(m); }
+};
+
 }  // namespace
 
 CVTReplay::CVTReplay(HWND window, HINSTANCE instance)
@@ -93,21 +99,25 @@ CVTReplay::CVTReplay(HWND window, HINSTANCE instance)
   list.state = CSpriteMoverList::STOPPED;
   const std::string path = std::string(g_instData.GetArtPath()) + "asneex.dll";
   effectsModule = LoadLibrary(path.c_str());
-  // The recorder lets the events' movers go through this link, also when the
-  // server clears the events in the middle of a replay: the list lets go first.
-  g_worldLinks.releaseSpriteMover = [this](CSpriteMover* m) {
-    list.Remove(m);
-    std::replace(removals.begin(), removals.end(), m, static_cast<CSpriteMover*>(nullptr));
-    ReleaseMover(m);
-  };
+  // The recorder lets the events' movers go through their owner, also when
+  // the server clears the events in the middle of a replay.
+  RegisterSpriteMoverOwner(this);
 }
 
 CVTReplay::~CVTReplay() {
   list.Clear();
   if (CGAsteroid* a = Asteroid()) a->ReleaseEventMovers();
-  g_worldLinks.releaseSpriteMover = ReleaseMover;
+  static LooseMovers loose;
+  RegisterSpriteMoverOwner(&loose);
   FreeCaches();
   if (effectsModule) FreeLibrary(effectsModule);
+}
+
+void CVTReplay::ReleaseSpriteMover(CSpriteMover* m) {
+  // The list lets go first.
+  list.Remove(m);
+  std::replace(removals.begin(), removals.end(), m, static_cast<CSpriteMover*>(nullptr));
+  ReleaseMover(m);
 }
 
 int CVTReplay::EventCount() const {

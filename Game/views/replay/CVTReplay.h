@@ -18,12 +18,15 @@
 #include <memory>
 #include <vector>
 
+#include "Game/model/GSpriteMoverOwner.h"
 #include "Game/views/flat/CVTerrain.h"
 #include "Game/views/replay/CSpriteMover.h"
 
 struct TerrainEvent;
 
-class CVTReplay : public CVTerrain {
+// Owns the movers of its asteroid's events while it lives (registered as
+// their owner from construction to destruction).
+class CVTReplay : public CVTerrain, private ISpriteMoverOwner {
  public:
   static constexpr std::uint32_t kLastPhase = 19;
   // One replay step at most this often.
@@ -74,6 +77,8 @@ class CVTReplay : public CVTerrain {
     float volumeStep = 0;
   };
 
+  // Off the list and the pending removals, then reset and deleted.
+  void ReleaseSpriteMover(CSpriteMover* m) override;
   void Restart();
   void RunPhase();
   void StartPicture();

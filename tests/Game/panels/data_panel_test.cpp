@@ -17,6 +17,7 @@
 #include "Game/model/GZone.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/text.h"
+#include "platform/user/keys.h"
 #include "tests/Game/panels/panel_screen.h"
 
 namespace {
@@ -50,12 +51,6 @@ TEST_F(DataPanel, ClicksLandOnThePictureOrARowAndReachTheirActions) {
   EXPECT_EQ(CVData::RowFromY(453), -1);
   EXPECT_EQ(CVData::RowFromY(100), -1);
 
-  std::vector<std::string> calls;
-  panel->links.dataPanelCommand = [&](int row, std::uint32_t extra) {
-    calls.push_back("command " + std::to_string(row) + " " + std::to_string(extra));
-  };
-  panel->links.selectGuild = [&](int g) { calls.push_back("guild " + std::to_string(g)); };
-  panel->links.selectChapter = [&](std::uint32_t r) { calls.push_back("chapter " + std::to_string(r)); };
   panel->rowAction[0] = ROW_VIEW_COMMAND;
   panel->rowAction[2] = ROW_SELECT_GUILD;
   panel->rowAction[3] = ROW_SELECT_CHAPTER;
@@ -65,11 +60,11 @@ TEST_F(DataPanel, ClicksLandOnThePictureOrARowAndReachTheirActions) {
   EXPECT_EQ(panel->OnClick(700, 236, 0), 0);
   EXPECT_EQ(panel->OnClick(700, 245, 0), 0);
   EXPECT_EQ(panel->OnClick(700, 453, 0), 0);  // no row
-  EXPECT_EQ(calls, (Rows{"command 0 7", "guild 19", "guild 2", "chapter 3"}));
+  EXPECT_EQ(host.calls, (Rows{"command 0 7", "guild 19", "guild 2", "chapter 3"}));
 
   // The name action runs the prompt and says so.
   panel->ShowUnitData(own, 3, 0);
-  panel->links.enterName = [](std::string_view, int, std::string*) { return false; };
+  host.answer = [](std::string_view, int, std::string*) { return false; };
   EXPECT_EQ(panel->rowAction[kPictureAction], ROW_EDIT_NAME);
   EXPECT_EQ(panel->OnClick(700, 120, 0), 1);
 }
@@ -85,7 +80,7 @@ TEST_F(DataPanel, PagesAndZoneModesStepBothWaysAndTheNextPageRowNeedsASelection)
   panel->TurnPage(0, 1);
   EXPECT_EQ(panel->unitPage, 3);
   EXPECT_EQ(panel->lastDirection, 0u);
-  EXPECT_EQ(flushes, 1);
+  EXPECT_EQ(host.flushes, 1);
   panel->OnClick(700, 206 + 13 * 18, 0);  // next page: 3 -> 0
   EXPECT_EQ(panel->unitPage, 0);
   EXPECT_EQ(panel->lastDirection, 1u);
@@ -262,7 +257,7 @@ TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {
   panel->ShowUnitData(own, 3, 0);
   std::string asked;
   std::string answer;
-  panel->links.enterName = [&](std::string_view prompt, int guild, std::string* text) {
+  host.answer = [&](std::string_view prompt, int guild, std::string* text) {
     asked = std::string(prompt) + "|" + std::to_string(guild) + "|" + *text;
     *text = answer;
     return true;
@@ -272,10 +267,37 @@ TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {
   EXPECT_EQ(asked, "Edit Ship's Name|1|Lancer");
   EXPECT_STREQ(own->GetName(), "Lancer");
   answer = std::string(255, 'W');
-  const int before = flushes;
+  const int before = host.flushes;
   panel->EditShipName();
   EXPECT_EQ(own->name, answer);
-  EXPECT_EQ(flushes, before + 1);
+  EXPECT_EQ(host.flushes, before + 1);
+}
+
+// A panel built without a host: its rows and flushes reach nothing, and a
+// rename is its own name dialog over its display and window, whose OK
+// answers and whose Cancel keeps the name.
+TEST_F(DataPanel, WithoutAHostTheRowsReachNothingAndTheRenameIsItsOwnDialog) {
+  CVData bare(font, screen, &dirty, g_ddraw, window, nullptr);
+  bare.rowAction[0] = ROW_VIEW_COMMAND;
+  bare.rowAction[1] = ROW_SELECT_GUILD;
+  bare.rowAction[2] = ROW_SELECT_CHAPTER;
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(bare.OnClick(700, 206 + 13 * row, 0), 0);
+  bare.TurnPage(1, 1);
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ(host.flushes, 0);
+
+  bare.ShowUnitData(own, 3, 0);
+  ASSERT_EQ(bare.rowAction[kPictureAction], ROW_EDIT_NAME);
+  // The field starts with the name selected: what is typed replaces it.
+  backend->PressKey('Q', 100);
+  backend->PressKey(plat::VK_ESCAPE, 200);
+  EXPECT_EQ(bare.OnClick(700, 150, 0), 1);
+  EXPECT_STREQ(own->GetName(), "Lancer");
+  backend->PressKey('Z', 100);
+  backend->Click(261 + 100 + 40, 195 + 162 + 24, plat::input::Button::Left, 300);  // OK
+  EXPECT_EQ(bare.OnClick(700, 150, 0), 1);
+  EXPECT_STREQ(own->GetName(), "z");  // typed without shift
+  EXPECT_EQ(host.flushes, 0);
 }
 
 // The shown unit gone from under the panel (destroyed, or the whole game data
@@ -283,7 +305,7 @@ TEST_F(DataPanel, RenamingTakesANonEmptyAnswerAndRedrawsTheGotoBar) {
 TEST_F(DataPanel, AUnitGoneWhileShownIsNeitherPagedNorRenamed) {
   panel->ShowUnitData(own, 3, 0);
   std::string asked;
-  panel->links.enterName = [&](std::string_view, int, std::string* text) {
+  host.answer = [&](std::string_view, int, std::string* text) {
     asked = *text;
     g_gameData->pieces.DeleteUnit(panels_test::kOwnUnit);  // dies while the name is asked
     *text = "Late";
@@ -309,7 +331,7 @@ TEST_F(DataPanel, AnAsteroidShownAfterAShipTakesAwayTheRename) {
   g_gameData->AddToSelection(2, own->id, 3);
   panel->ShowAsteroidData(16, 0);
   int asked = 0;
-  panel->links.enterName = [&](std::string_view, int, std::string*) {
+  host.answer = [&](std::string_view, int, std::string*) {
     ++asked;
     return false;
   };
@@ -478,7 +500,7 @@ TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   EXPECT_EQ(Row(2), Rows{"NO DATA AVAILABLE"});
   EXPECT_EQ(Row(5), Rows{"Unit has:"});
   EXPECT_EQ(Row(6), (Rows{"Combat ATVs:", "3"}));
-  EXPECT_EQ(flushes, 1);
+  EXPECT_EQ(host.flushes, 1);
   // The same zone again draws nothing, unless forced or after a mode step.
   panel->Clear(0);
   panel->ShowZoneInfo(5, 5, a, own, icons, 0);

@@ -9,8 +9,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/model/GAsteroid.h"
@@ -39,6 +42,25 @@ inline constexpr std::uint16_t kLocal = 9;
 inline constexpr std::uint32_t kOwnUnit = (9u << 26) | 1;
 inline constexpr std::uint32_t kForeignUnit = (17u << 26) | 1;
 
+// The views above the panel: what its rows asked of them, its flushes, and
+// the rename prompt's answer (none set: the panel's own dialog).
+struct TestHost : IDataPanelHost {
+  void DataPanelCommand(int row, std::uint32_t extra) override {
+    calls.push_back("command " + std::to_string(row) + " " + std::to_string(extra));
+  }
+  void SelectGuild(int guild) override { calls.push_back("guild " + std::to_string(guild)); }
+  void SelectChapter(std::uint32_t row) override { calls.push_back("chapter " + std::to_string(row)); }
+  void FlushScreen() override { ++flushes; }
+  bool EnterName(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, std::string_view prompt, int guild,
+                 std::string* text) override {
+    if (!answer) return IDataPanelHost::EnterName(display, window, instance, prompt, guild, text);
+    return answer(prompt, guild, text);
+  }
+  std::vector<std::string> calls;
+  int flushes = 0;
+  std::function<bool(std::string_view prompt, int guild, std::string* text)> answer;
+};
+
 class PanelScreen : public testing::Test {
  protected:
   void SetUp() override {
@@ -56,8 +78,7 @@ class PanelScreen : public testing::Test {
     screen = new CSprite(g_ddraw, nullptr, kNoColourKey, 800, 600, 0, 0, 0);
     screen->FillSurface(0, nullptr);
     font = CreateFont(13, 0, 0, 0, 600, 0, 0, 0, 0, 0, 0, PROOF_QUALITY, 0, "Times New Roman Bold");
-    panel = std::make_unique<CVData>(font, screen, &dirty, g_ddraw, window, nullptr);
-    panel->links.flushScreen = [this] { ++flushes; };
+    panel = std::make_unique<CVData>(font, screen, &dirty, g_ddraw, window, nullptr, host);
     BuildWorld();
   }
   void TearDown() override {
@@ -139,8 +160,8 @@ class PanelScreen : public testing::Test {
   CSprite* screen = nullptr;
   plat::HFONT font = nullptr;
   plat::RECT dirty{};
+  TestHost host;
   std::unique_ptr<CVData> panel;
-  int flushes = 0;
   CGUnitTemplate* ownDesign = nullptr;
   CGUnitTemplate* foreignDesign = nullptr;
   CGUnit* own = nullptr;

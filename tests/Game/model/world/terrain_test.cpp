@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstddef>
 #include <vector>
 
+#include "Game/model/GSpriteMoverOwner.h"
 #include "tests/Game/model/world/world_fixture.h"
 
 namespace world_test {
@@ -40,6 +43,38 @@ TEST(TerrainRecorder, EventsKeepTheValuesTheirTypesCarry) {
   r.AddTerrainEvents(1, 2, 2, 4, 8, 9, 7, 8, 9, 1);
   EXPECT_EQ(r.GetTerrainEvent(3)->sourceValue, 8u);
   EXPECT_EQ(r.GetTerrainEvent(3)->targetValue, 0u);  // unknown type 9
+}
+
+// The events' movers go to their registered owner once each and the events
+// forget them; with none registered the events forget them all the same.
+TEST(TerrainRecorder, EventsHandTheirMoversToTheOwnerOnce) {
+  struct Owner : ISpriteMoverOwner {
+    void ReleaseSpriteMover(CSpriteMover* mover) override { released.push_back(mover); }
+    std::vector<CSpriteMover*> released;
+  } owner;
+  // Stand-ins the recorder only passes on.
+  std::array<std::max_align_t, 3> storage{};
+  const auto mover = [&](int i) { return reinterpret_cast<CSpriteMover*>(&storage[static_cast<std::size_t>(i)]); };
+  RegisterSpriteMoverOwner(&owner);
+  CRecorder r;
+  r.AddTerrainEvents(1, 2, 0, 4, 0, 3, 7, 8, 9, 3);
+  r.terrainEvents.GetAt(0)->mover = mover(0);
+  r.terrainEvents.GetAt(2)->mover = mover(2);
+  r.ReleaseEventMovers();
+  r.ReleaseEventMovers();
+  EXPECT_EQ(owner.released, (std::vector<CSpriteMover*>{mover(0), mover(2)}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(r.GetTerrainEvent(i)->mover, nullptr);
+  r.terrainEvents.GetAt(1)->mover = mover(1);
+  r.Clear();
+  EXPECT_EQ(owner.released.size(), 3u);
+  EXPECT_EQ(owner.released.back(), mover(1));
+
+  RegisterSpriteMoverOwner(nullptr);
+  r.AddTerrainEvents(1, 2, 0, 4, 0, 3, 7, 8, 9, 1);
+  r.terrainEvents.GetAt(0)->mover = mover(0);
+  r.ReleaseEventMovers();
+  EXPECT_EQ(r.GetTerrainEvent(0)->mover, nullptr);
+  EXPECT_EQ(owner.released.size(), 3u);
 }
 
 TEST(TerrainRecorder, EventPacketsAddTheirRecordsOrNothing) {

@@ -2,6 +2,7 @@
 // its asteroid recorded.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -154,6 +155,23 @@ TEST_F(TerrainReplay, LeavingEndsTheReplayMode) {
   EXPECT_EQ(replay->Movers().head, nullptr);
   for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i) EXPECT_EQ(Shown()->GetTerrainEvent(i)->mover, nullptr);
   EXPECT_EQ(Switches(), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{VIEW_TERRAIN, 0xFFFF0002u}}));
+}
+
+// The server clears the asteroid's events in the middle of a replay: their
+// movers leave the replay's list before they go, and the replay plays on.
+TEST_F(TerrainReplay, EventsClearedWhilePlayingTakeTheirMoversOffTheList) {
+  Record(terrain_test::EveryPhase());
+  Start();
+  AdvanceVirtualClock(40);
+  replay->PlayFrameAnimation(40);
+  std::vector<const CSpriteMover*> gone;
+  for (int i = 0; i < Shown()->GetTerrainEventCount(); ++i)
+    if (const CSpriteMover* m = Shown()->GetTerrainEvent(i)->mover) gone.push_back(m);
+  ASSERT_FALSE(gone.empty());
+  Shown()->Clear();
+  for (const CSpriteMover* m = replay->Movers().head; m; m = m->next)
+    EXPECT_EQ(std::find(gone.begin(), gone.end(), m), gone.end());
+  EXPECT_EQ(PlayToEnd().back(), CVTReplay::kLastPhase);
 }
 
 TEST_F(TerrainReplay, APodCarriesNoLabelAndAStrayHitNoMover) {

@@ -197,15 +197,15 @@ TEST_F(DataPanel3D, TheGuildAndChapterListsStayWhileThePanelWaitsOnThem) {
 
   // A click on a guild's row keeps that guild for the chapter list.
   g_gameData->guildList->GetChapter(kOther)->SetName("Seventeen");
-  SharedScreen().dataPanel->links.selectGuild(2);
+  ViewDataPanelHost().SelectGuild(2);
   EXPECT_EQ(SharedScreen().chosenGuild, 2);
   SharedScreen().pendingOrderOption = 5;
   v.RefreshDataPanel(1);
   EXPECT_TRUE(Shows("Seventeen"));
   EXPECT_EQ(SharedScreen().dataPanel->rowAction[0], ROW_SELECT_CHAPTER);
   // A row past the guilds changes nothing.
-  SharedScreen().dataPanel->links.selectGuild(5);
-  SharedScreen().dataPanel->links.selectGuild(-1);
+  ViewDataPanelHost().SelectGuild(5);
+  ViewDataPanelHost().SelectGuild(-1);
   EXPECT_EQ(SharedScreen().chosenGuild, 2);
 }
 

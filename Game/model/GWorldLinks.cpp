@@ -1,3 +1,0 @@
-#include "Game/model/GWorldLinks.h"
-
-WorldLinks g_worldLinks;
