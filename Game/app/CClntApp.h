@@ -157,26 +157,59 @@ class CClntApp : public CClntBase {
   // (what the main loop does when m_fullRedraw is set, which it clears).
   void RedrawWholeView();
 
+  // The play state the main window's messages move the game through. In
+  // play the loop runs the view's frames and takes packets on its idle
+  // passes; out of play (a load, a save, a turn being processed) it takes
+  // them between messages instead.
+  bool InPlay() const { return m_playPhase != 0; }
+  void PausePlay() { m_playPhase = 0; }
+  void ResumePlay() { m_playPhase = 1; }
+  // While busy the player's input to the views is ignored.
+  bool Busy() const { return m_busy != 0; }
+  void SetBusy(bool busy) { m_busy = busy ? 1 : 0; }
+  // The loop's next pass draws the current view whole (RedrawWholeView).
+  bool FullRedrawRequested() const { return m_fullRedraw != 0; }
+  void RequestFullRedraw() { m_fullRedraw = 1; }
+  // An Escape that came while the turn was processed, pressed again once the
+  // turn's results are in.
+  bool EscapeDeferred() const { return m_pendingEscape != 0; }
+  void DeferEscape() { m_pendingEscape = 1; }
+  // True, once, when an Escape was deferred.
+  bool TakeDeferredEscape();
+
+  // The game loop of Run: whether it goes on, and whether leaving it ends the
+  // program rather than going back to the front end.
+  bool Running() const { return m_running != 0; }
+  bool QuitRequested() const { return m_quit != 0; }
+  // Leaves the loop, whichever way it was to end.
+  void StopGameLoop() { m_running = 0; }
+  void QuitToDesktop();
+  void ReturnToFrontEnd();
+
+  // Makes the view of `type` current when there is one and draws the current
+  // view with `renderArgument`, which kRenderOnce gives for this drawing only.
+  void ShowView(ViewType type, std::int32_t renderArgument);
+  std::int32_t RenderArgument() const { return m_renderArgument; }
+  // The seed the game's random draws start from; saved with the game.
+  void SeedGameRandom(std::uint32_t seed);
+  std::uint32_t RandomSeed() const { return m_gameRandomSeed; }
+  // The cursor moved: the loop's next pass delivers one mouse move.
+  void NoteMouseMove(plat::DWORD now);
+  bool MouseMovePending() const { return m_lastMouseMove != 0xFFFFFFFF; }
+
   // Fields, with their start values.
-  std::uint32_t m_pendingEscape = 0;
   std::array<std::unique_ptr<IGameView>, 6>
       m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
-  plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::unique_ptr<CFrameTimer> m_frameTimer;
   std::int32_t m_screenWidth = kScreenWidth;
   std::int32_t m_screenHeight = kScreenHeight;
   int m_showCommand = 0;
-  std::uint32_t m_playPhase = 0;
-  std::uint32_t m_fullRedraw = 0;
   AppRole m_role;
   AppChapter m_chapter;
   AppNetwork m_network;
   AppLoad m_load;
   AppScreens m_screens;
   std::string m_commandLine;
-  std::uint32_t m_running = 0;
-  std::uint32_t m_quit = 0;
-  std::uint32_t m_busy = 0;
   std::uint8_t m_settingsRequested = 1;
   std::array<std::uint8_t, 336> m_settingsBlock{};
   std::unique_ptr<GameConfigPacket> m_gameConfig;
@@ -186,14 +219,23 @@ class CClntApp : public CClntBase {
   plat::COLORREF m_savedTipBack = 0xFFFFFFFF;
   std::uint8_t m_screenSaverWasActive = 0;
   std::uint8_t m_menuAnimationWasOn = 0;
-  std::int32_t m_renderArgument = -1;
-  std::uint32_t m_appActive = 0;
   std::unique_ptr<CSprite> m_backdrop;
-  std::uint32_t m_gameRandomSeed = 0;
 
   bool LoadedGame() const { return m_load.LoadedGame(); }
 
  private:
+  // Tests set up the states the front end and the server would lead to.
+  friend struct AppTestState;
+
+  std::uint32_t m_pendingEscape = 0;
+  plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
+  std::uint32_t m_playPhase = 0;
+  std::uint32_t m_fullRedraw = 0;
+  std::uint32_t m_running = 0;
+  std::uint32_t m_quit = 0;
+  std::uint32_t m_busy = 0;
+  std::int32_t m_renderArgument = -1;
+  std::uint32_t m_gameRandomSeed = 0;
   CIDString m_text;
   plat::HMODULE m_frontEndModule = nullptr;
 };

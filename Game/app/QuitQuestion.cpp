@@ -49,8 +49,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
   }
   if (answer != 1) return;
   if (toDesktop) {
-    app.m_running = 0;
-    app.m_quit = 1;
+    app.QuitToDesktop();
     const bool killSwitch = g_instData.GetKillServerOnExit() != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     if ((app.m_role.singlePlayer || app.m_role.host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
@@ -60,8 +59,7 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
 }
 
 void CClntApp::LeaveGame() {
-  m_running = 0;
-  m_quit = 0;
+  ReturnToFrontEnd();
   if (g_session) g_session->NoteGameEnded();
   if (g_session && g_session->queue) g_session->queue->ResetSequence();
   // The next game's first turn results advance the model whatever its turn.

@@ -53,7 +53,7 @@ bool CProgramShell::AskInPlay(const char* textId) {
   // Asked in play (another player's load or restart), the box lay over the
   // view; answered No, nothing else draws the view again and the box would
   // stay on the screen.
-  if (GameExists()) g_app->m_fullRedraw = 1;
+  if (GameExists()) g_app->RequestFullRedraw();
   return answer == 1;
 }
 
@@ -92,7 +92,7 @@ void CProgramShell::CloseProgress() {
 }
 
 void CProgramShell::SetPendingEscape() {
-  if (g_app) g_app->m_pendingEscape = 1;
+  if (g_app) g_app->DeferEscape();
 }
 
 int CProgramShell::SaveAppState(plat::FILE* file) { return g_app ? g_app->SaveState(file) : 0; }

@@ -12,5 +12,5 @@ void CopyDisplaySettingsFromApplication() {
 }
 
 void AskFullRedraw() {
-  if (g_app) g_app->m_fullRedraw = 1;
+  if (g_app) g_app->RequestFullRedraw();
 }
