@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
@@ -22,6 +23,7 @@
 
 class CNetSession;
 class CSprite;
+struct UserInfoFields;
 
 // The main window's timer that drives the sound player.
 constexpr plat::UINT_PTR kSoundTimer = 8008;
@@ -197,6 +199,96 @@ class CClntApp : public CClntBase {
   void NoteMouseMove(plat::DWORD now);
   bool MouseMovePending() const { return m_lastMouseMove != 0xFFFFFFFF; }
 
+  // What the front end chose, read by the game and the screens.
+  const AppRole& Role() const { return m_role; }
+  const AppChapter& Chapter() const { return m_chapter; }
+  const AppNetwork& Network() const { return m_network; }
+  const AppLoad& Load() const { return m_load; }
+  const PlayerOptions& Options() const { return m_options; }
+  // The game set-up blocks; null until the settings were first read.
+  const GameConfigPacket* GameConfig() const { return m_gameConfig.get(); }
+  const GameSettingsPacket* GameSettings() const { return m_gameSettings.get(); }
+  // The records the screens edit in place, field by field as the player goes.
+  ConnectionInfo& ConnectionToEdit() { return m_network.connection; }
+  PlayerOptions& OptionsToEdit() { return m_options; }
+  GameConfigPacket& ConfigToEdit() { return *m_gameConfig; }
+  GameSettingsPacket& SettingsToEdit() { return *m_gameSettings; }
+  // The chapter's name the player types on the guild screen (32 bytes).
+  char* ChapterNameToEdit() { return m_chapter.name; }
+  // The configuration as the in-game screen left it, when there is one.
+  void ReplaceConfig(const GameConfigPacket& config);
+
+  // The way this program takes part, as the front end's screens choose it.
+  void ChooseToHost() { m_role.host = 1; }
+  void ChooseSinglePlayer() { m_role.singlePlayer = 1; }
+  void ChooseStandAlone(bool standAlone) { m_role.standAlone = standAlone ? 1 : 0; }
+  void LockSettings(bool locked) { m_role.settingsLocked = locked ? 1 : 0; }
+  // An e-mail game: one being made by the server program with
+  // `serverCommand`, or one whose turns are being processed or played.
+  void ChooseNewEmailGame(std::string serverCommand);
+  void ChooseEmailGame() { m_role.emailGame = 1; }
+  // One turn of an e-mail game played as `chapter`, from the input file in
+  // the directory chosen before.
+  void PlayEmailTurnAs(std::uint16_t chapter);
+
+  // The connection's service; the session opens it as chosen.
+  void ChooseService(std::uint16_t connectionKind, std::uint8_t serviceType);
+  void ChooseConnection(std::uint16_t connectionKind) { m_network.connection.connectionKind = connectionKind; }
+  // The local server runs and this player hosts it alone.
+  void HostLocalGame(std::uint16_t connectionKind);
+  // A session this player created (and so hosts) is open and joined.
+  void HostOpenedSession();
+  void NoteSessionJoined();
+  // The service's settings the connection screens filled in, kept between them.
+  const std::array<std::uint8_t, 336>& ServiceSettings() const { return m_settingsBlock; }
+  void KeepServiceSettings(const std::array<std::uint8_t, 336>& settings) { m_settingsBlock = settings; }
+
+  // The saved game or scenario to load (a scenario from the scenario folder);
+  // the directory alone for an e-mail game's input file.
+  void ChooseGameFile(const char* directory, const char* fileName);
+  void ChooseGameFile(const char* directory, const char* fileName, bool scenario);
+  void ChooseGameDirectory(const char* directory);
+  // No game is to be loaded after all.
+  void ForgetGameFile() { m_load.fileName[0] = '\0'; }
+  // The load request asked for the chosen load; later ones are asked as usual.
+  void ResetLoadMode() { m_load.mode = 1; }
+
+  // The chapter the player takes, holding it, or only chooses while waiting
+  // for the game.
+  void ClaimChapter(std::uint16_t chapter, std::uint16_t chaptersPerGuild);
+  void ChooseChapter(std::uint16_t chapter, std::uint16_t chaptersPerGuild);
+  // As many chapters a guild as the configuration has.
+  void TakeChapterCountFromConfig() { m_chapter.perGuild = m_gameConfig->chapters; }
+
+  // The configuration's marks for a game that starts, and one that starts
+  // from a file (the settings then locked as the file's host chose).
+  void MarkConfigForStart() { m_gameConfig->word12 = 1; }
+  void MarkConfigFromFile(bool settingsLocked);
+  // The settings carry the configuration's lock.
+  void CarryConfigLockToSettings() { m_gameSettings->word16 = m_gameConfig->word36; }
+  // The player's own settings, to the others for `chapterSlot`.
+  void SendOwnSettings(std::uint16_t chapterSlot) { SendGameSettings(*m_gameSettings, chapterSlot); }
+  // Asks the others for their settings, unless a set-up screen that was just
+  // left sent this player's (SkipNextSettingsRequest).
+  void RefreshGameSettings();
+  void SkipNextSettingsRequest() { m_settingsRequested = 0; }
+
+  // The front end's way back through its screens, from its first screen.
+  AppScreens& RestartScreenHistory();
+  // The front end's backdrop, lent to each screen in turn.
+  std::unique_ptr<CSprite> TakeBackdrop();
+  void ReturnBackdrop(std::unique_ptr<CSprite> backdrop);
+
+  bool LoadedGame() const { return m_load.LoadedGame(); }
+
+ private:
+  // The settings file's view of the names, chapter, set-up blocks and
+  // options; makes the set-up blocks first when there are none.
+  UserInfoFields UserInfo();
+
+  // Tests set up the states the front end and the server would lead to.
+  friend struct AppTestState;
+
   // Fields, with their start values.
   std::array<std::unique_ptr<IGameView>, 6>
       m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
@@ -220,12 +312,6 @@ class CClntApp : public CClntBase {
   std::uint8_t m_screenSaverWasActive = 0;
   std::uint8_t m_menuAnimationWasOn = 0;
   std::unique_ptr<CSprite> m_backdrop;
-
-  bool LoadedGame() const { return m_load.LoadedGame(); }
-
- private:
-  // Tests set up the states the front end and the server would lead to.
-  friend struct AppTestState;
 
   std::uint32_t m_pendingEscape = 0;
   plat::DWORD m_lastMouseMove = 0xFFFFFFFF;

@@ -199,7 +199,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (GameExists() && g_session && g_session->GameEnded()) {
         app.ShowTextBox("LDDENIED");
         g_reloadAfterFailure = 0;
-        app.m_load.fileName[0] = '\0';
+        app.ForgetGameFile();
         return 0;
       }
       app.PausePlay();
@@ -208,9 +208,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
         DeleteKeptLoader();
-        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_load.mode) : 2;
+        result = g_appLinks.loading.request ? g_appLinks.loading.request(app.ConfigToEdit(), app.Load().mode) : 2;
       }
-      app.m_load.mode = 1;
+      app.ResetLoadMode();
       if (result != 1) {
         app.ResumePlay();
         SuspendScreenFlush(0);
@@ -224,7 +224,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         if (g_reloadAfterFailure || !GameExists()) app.StopGameLoop();
       }
       g_reloadAfterFailure = 0;
-      app.m_load.fileName[0] = '\0';
+      app.ForgetGameFile();
       return 0;
     }
     case WM_APP_LOAD_REPLY:
@@ -305,9 +305,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
-      CreateGame(chapter, app.m_chapter.perGuild);
+      CreateGame(chapter, app.Chapter().perGuild);
       SetLocalChapterName(name.c_str());
-      ApplyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
+      ApplyGameSetup(*app.GameSettings(), app.GameConfig(), app.Chapter().id);
       return 0;
     }
     case WM_APP_SAVE: {

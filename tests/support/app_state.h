@@ -15,4 +15,6 @@ struct AppTestState {
   // The random seed, as a game start would draw it, without seeding the
   // generator.
   static void SetRandomSeed(CClntApp& app, std::uint32_t seed) { app.m_gameRandomSeed = seed; }
+  // A load asked for in a way other than the usual one.
+  static void SetLoadMode(CClntApp& app, std::uint32_t mode) { app.m_load.mode = mode; }
 };

@@ -62,8 +62,8 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);
   // A loaded game names the chosen chapter instead.
   sent.clear();
-  app.m_chapter.id = 5;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "game.clt");
+  app.ChooseChapter(5, app.Chapter().perGuild);
+  app.ChooseGameFile("", "game.clt");
   app.Run();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 8), 5u);
@@ -71,22 +71,21 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
 
 TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
   CClntApp& app = Start();
-  app.m_chapter.id = 12;
-  app.m_chapter.secondId = 12;
+  app.ClaimChapter(12, app.Chapter().perGuild);
   app.UnwindToScreen(13);
   EXPECT_TRUE(sent.empty());
   EXPECT_FALSE(GameExists());  // the game data goes at any screen
-  EXPECT_EQ(app.m_chapter.secondId, 12u);
+  EXPECT_EQ(app.Chapter().secondId, 12u);
   app.UnwindToScreen(12);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(3).U16(0).U32(1).U16(112).U16(12).Text("", 36).bytes);
-  EXPECT_EQ(app.m_chapter.secondId, kNoChapterChosen);
-  app.m_chapter.secondId = 12;
-  app.m_role.host = 1;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "x");
+  EXPECT_EQ(app.Chapter().secondId, kNoChapterChosen);
+  app.ClaimChapter(12, app.Chapter().perGuild);
+  app.ChooseToHost();
+  app.ChooseGameFile("", "x");
   app.UnwindToScreen(9);
   EXPECT_EQ(sent.size(), 1u);  // the host sends no leave packet
-  EXPECT_EQ(app.m_role.host, 0u);
+  EXPECT_EQ(app.Role().host, 0u);
   EXPECT_FALSE(app.LoadedGame());
 }
 
@@ -100,7 +99,7 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   EXPECT_TRUE(app.QuitRequested());
   // A host ends the game (packet 5) only when Shift differs from the switch (off here).
   sent.clear();
-  app.m_role.host = 1;
+  app.ChooseToHost();
   Answer(true);
   ConfirmQuit(1, nullptr);
   EXPECT_TRUE(sent.empty());
@@ -128,19 +127,19 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
 TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
   CClntApp& app = Start();
   CProgramShell shell;
-  const std::uint16_t ownSlot = app.m_gameSettings->chapterSlot;
+  const std::uint16_t ownSlot = app.GameSettings()->chapterSlot;
   GameSettingsPacket received;
   received.chapterSlot = 9;
   received.fowShowInTransit = 2;
   received.traits[3] = 7;
   const auto bytes = ToBytes(received);
   shell.ApplyReceivedSettings(std::span<const std::uint8_t>(bytes).first(20));  // short: ignored
-  EXPECT_EQ(app.m_gameSettings->traits[3], 0u);
+  EXPECT_EQ(app.GameSettings()->traits[3], 0u);
   shell.ApplyReceivedSettings(bytes);
-  EXPECT_EQ(app.m_gameSettings->fowShowInTransit, 2u);
-  EXPECT_EQ(app.m_gameSettings->traits[3], 7u);
-  EXPECT_EQ(app.m_gameSettings->difficulty, DIFFICULTY_CUSTOM);
-  EXPECT_EQ(app.m_gameSettings->chapterSlot, ownSlot);
+  EXPECT_EQ(app.GameSettings()->fowShowInTransit, 2u);
+  EXPECT_EQ(app.GameSettings()->traits[3], 7u);
+  EXPECT_EQ(app.GameSettings()->difficulty, DIFFICULTY_CUSTOM);
+  EXPECT_EQ(app.GameSettings()->chapterSlot, ownSlot);
   shell.SetPendingEscape();
   EXPECT_TRUE(app.EscapeDeferred());
   EXPECT_EQ(shell.HandlerChapterId(LocalChapterId(0)), 21u);
@@ -153,8 +152,8 @@ TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
 TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   CClntApp& app = Start();
   GameSettingsPacket settings;
-  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_FOG, 2);
-  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_RANDOM, 2);
+  ResetSetupGroup(app.ConfigToEdit(), settings, app.OptionsToEdit(), SETUP_FOG, 2);
+  ResetSetupGroup(app.ConfigToEdit(), settings, app.OptionsToEdit(), SETUP_RANDOM, 2);
   app.SendGameSettings(settings, kNoChapterSlot);
   ASSERT_EQ(sent.size(), 1u);
   ASSERT_EQ(sent[0].size(), kGameSettingsSize);
@@ -162,11 +161,11 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(rules_test::Word(sent[0], 8), 40u);
   EXPECT_EQ(rules_test::Word(sent[0], 10), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 12), DIFFICULTY_HARD);
-  app.m_gameSettings->chapterSlot = 7;
+  app.SettingsToEdit().chapterSlot = 7;
   settings.traits[4] = 99;
   app.ApplyReceivedSettings(settings);
-  EXPECT_EQ(app.m_gameSettings->chapterSlot, 7u);
-  EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
+  EXPECT_EQ(app.GameSettings()->chapterSlot, 7u);
+  EXPECT_EQ(app.GameSettings()->traits[4], 99u);
   ASSERT_NE(g_gameData->GetLocalChapter(), nullptr);
   EXPECT_EQ(g_gameData->GetLocalChapter()->difficulty, DIFFICULTY_CUSTOM);  // the game takes them too
 }
@@ -204,13 +203,13 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
     if (a == 0) RequestLoad("old.clt", LoadPlace::SaveDirectory);
     return a;
   };
-  app.m_load.mode = 3;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "old.clt");
+  AppTestState::SetLoadMode(app, 3);
+  app.ChooseGameFile("", "old.clt");
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_TRUE(answers.empty());
   EXPECT_EQ(kept, 0);       // deleted before each request
   EXPECT_TRUE(app.Busy());  // the reply clears it
-  EXPECT_EQ(app.m_load.mode, 1u);
+  EXPECT_EQ(app.Load().mode, 1u);
   EXPECT_FALSE(app.LoadedGame());
   // A load permission without a loader is ignored.
   SendMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 1, 0);
@@ -328,7 +327,7 @@ TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
   CClntApp& app = Start();
   SetLocalChapterName("Blue Wing");
   g_gameData->turn = 12;
-  app.m_chapter.perGuild = 6;  // slot 5 (chapter 21) is still there
+  app.ChooseChapter(app.Chapter().id, 6);  // slot 5 (chapter 21) is still there
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   ASSERT_TRUE(GameExists());
   EXPECT_EQ(GameTurn(), 0u);  // made again
