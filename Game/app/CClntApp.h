@@ -234,6 +234,12 @@ class CClntApp : public CClntBase {
   // The connection's service; the session opens it as chosen.
   void ChooseService(std::uint16_t connectionKind, std::uint8_t serviceType);
   void ChooseConnection(std::uint16_t connectionKind) { m_network.connection.connectionKind = connectionKind; }
+  // The session to create: its description, or for a saved game hosted
+  // again its name after the game's file (which the caller made sure fits).
+  void DescribeSession(const char* description);
+  void NameSessionAfterGameFile();
+  // The saved game being joined comes from its host: none is named here.
+  void ForgetSessionName() { m_network.connection.sessionName[0] = '\0'; }
   // The local server runs and this player hosts it alone.
   void HostLocalGame(std::uint16_t connectionKind);
   // A session this player created (and so hosts) is open and joined.

@@ -2,6 +2,7 @@
 // program takes part, the connection, the file to load, the chapter and the
 // set-up blocks' marks.
 #include <cstdio>
+#include <cstring>
 
 #include "Game/app/CClntApp.h"
 #include "media/CSprite.h"
@@ -24,6 +25,18 @@ void CClntApp::PlayEmailTurnAs(std::uint16_t chapter) {
 void CClntApp::ChooseService(std::uint16_t connectionKind, std::uint8_t serviceType) {
   m_network.connection.connectionKind = connectionKind;
   m_network.connection.serviceType = serviceType;
+}
+
+void CClntApp::DescribeSession(const char* description) {
+  std::snprintf(m_network.connection.description, sizeof m_network.connection.description, "%s", description);
+}
+
+void CClntApp::NameSessionAfterGameFile() {
+  ConnectionInfo& connection = m_network.connection;
+  const std::size_t length = std::strlen(m_load.fileName);
+  if (length >= sizeof connection.sessionName) return;
+  std::memcpy(connection.sessionName, m_load.fileName, length + 1);
+  std::snprintf(connection.description, sizeof connection.description, "%s", "s");
 }
 
 void CClntApp::HostLocalGame(std::uint16_t connectionKind) {

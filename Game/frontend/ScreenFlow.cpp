@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -304,8 +303,7 @@ std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
     const GameConfigPacket& config = *app.GameConfig();
     const std::string description =
         NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
-    ConnectionInfo& connection = app.ConnectionToEdit();
-    std::snprintf(connection.description, sizeof connection.description, "%s", description.c_str());
+    app.DescribeSession(description.c_str());
     HvMServiceEx_Struct settings;
     settings.bytes = app.ServiceSettings();
     int created = 0;
@@ -483,7 +481,7 @@ std::int16_t JoinSession(CClntApp& app) {
   }
   if (app.Network().connection.sessionName[0]) {
     if (SavedGameComesFromHost()) {
-      app.ConnectionToEdit().sessionName[0] = '\0';
+      app.ForgetSessionName();
     } else {
       // The name comes from the host: only a plain file name can name a game
       // in this player's save folder.
@@ -508,9 +506,7 @@ std::int16_t HostSavedGame(CClntApp& app) {
     app.ShowTextBox("FEERROR_");
     return kScreenSessions;
   }
-  ConnectionInfo& connection = app.ConnectionToEdit();
-  std::memcpy(connection.sessionName, app.Load().fileName, std::strlen(app.Load().fileName) + 1);
-  std::snprintf(connection.description, sizeof connection.description, "%s", "s");
+  app.NameSessionAfterGameFile();
   StopEffects();
   HvMServiceEx_Struct settings;
   settings.bytes = app.ServiceSettings();

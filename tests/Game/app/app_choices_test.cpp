@@ -98,6 +98,22 @@ TEST_F(AppChoices, HostingAloneOpensTheSessionAndAJoinedOneLeavesTheRole) {
   EXPECT_EQ(app.Network().connection.serviceType, 7);
 }
 
+TEST_F(AppChoices, ASessionIsNamedAfterAGameFileOnlyWhenTheNameFits) {
+  CClntApp& app = Start();
+  app.ChooseGameFile("", "duel.clt");
+  app.NameSessionAfterGameFile();
+  EXPECT_STREQ(app.Network().connection.sessionName, "duel.clt");
+  EXPECT_STREQ(app.Network().connection.description, "s");
+  const std::string tooLong(sizeof app.Network().connection.sessionName, 'x');
+  app.ChooseGameFile("", tooLong.c_str());
+  app.DescribeSession(std::string(400, 'd').c_str());
+  app.NameSessionAfterGameFile();
+  EXPECT_STREQ(app.Network().connection.sessionName, "duel.clt");
+  EXPECT_EQ(std::strlen(app.Network().connection.description), sizeof app.Network().connection.description - 1);
+  app.ForgetSessionName();
+  EXPECT_STREQ(app.Network().connection.sessionName, "");
+}
+
 TEST_F(AppChoices, AGameFromAFileMarksTheConfigurationAndItsLockReachesTheSettings) {
   CClntApp& app = Start();
   app.MarkConfigFromFile(true);
