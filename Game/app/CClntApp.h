@@ -222,7 +222,9 @@ class CClntApp : public CClntBase {
   void ChooseToHost() { m_role.host = 1; }
   void ChooseSinglePlayer() { m_role.singlePlayer = 1; }
   void ChooseStandAlone(bool standAlone) { m_role.standAlone = standAlone ? 1 : 0; }
-  void LockSettings(bool locked) { m_role.settingsLocked = locked ? 1 : 0; }
+  // Whether the game's settings are fixed already, as the server answered
+  // (nonzero when they are).
+  void KeepSettingsLocked(std::uint32_t locked) { m_role.settingsLocked = locked; }
   // An e-mail game: one being made by the server program with
   // `serverCommand`, or one whose turns are being processed or played.
   void ChooseNewEmailGame(std::string serverCommand);

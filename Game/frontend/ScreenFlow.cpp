@@ -354,7 +354,7 @@ std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
   choice.name = app.ChapterNameToEdit();
   choice.settingsLocked = app.Role().settingsLocked;
   const std::int16_t result = RunGuildChapterDlg(app, choice);
-  app.LockSettings(choice.settingsLocked);
+  app.KeepSettingsLocked(choice.settingsLocked);
   switch (result) {
     case kScreenTraits:
       app.SendOwnSettings(choice.chapter);
