@@ -15,29 +15,29 @@ namespace {
 // The most packets of other types a settings request drops while it waits.
 constexpr int kMaxPacketsSkipped = 10000;
 
-UserInfoFields FieldsOf(CClntApp& app) {
-  if (!app.m_gameConfig) app.m_gameConfig = std::make_unique<GameConfigPacket>();
-  if (!app.m_gameSettings) app.m_gameSettings = std::make_unique<GameSettingsPacket>();
-  return {app.m_network.connection.playerName,
-          app.m_network.connection.nickname,
-          app.m_chapter.name,
-          &app.m_chapter.id,
-          &app.m_chapter.secondId,
-          app.m_gameConfig.get(),
-          app.m_gameSettings.get(),
-          &app.m_options};
-}
-
 std::string InstallFile(const std::string& name) { return std::string(g_instData.GetInstallPath()) + name; }
 
 }  // namespace
 
-void CClntApp::WriteUserInfo() { WriteSettingsFile(InstallFile("UserInfo.dat"), FormatUserInfo(FieldsOf(*this))); }
+UserInfoFields CClntApp::UserInfo() {
+  if (!m_gameConfig) m_gameConfig = std::make_unique<GameConfigPacket>();
+  if (!m_gameSettings) m_gameSettings = std::make_unique<GameSettingsPacket>();
+  return {m_network.connection.playerName,
+          m_network.connection.nickname,
+          m_chapter.name,
+          &m_chapter.id,
+          &m_chapter.secondId,
+          m_gameConfig.get(),
+          m_gameSettings.get(),
+          &m_options};
+}
+
+void CClntApp::WriteUserInfo() { WriteSettingsFile(InstallFile("UserInfo.dat"), FormatUserInfo(UserInfo())); }
 
 bool CClntApp::ReadUserInfo(const char* fileName) {
   std::string text;
   if (!fileName || !ReadSettingsFile(InstallFile(fileName), text)) return false;
-  return ParseUserInfo(text, FieldsOf(*this));
+  return ParseUserInfo(text, UserInfo());
 }
 
 void CClntApp::LoadUserInfo() {
@@ -47,12 +47,12 @@ void CClntApp::LoadUserInfo() {
 
 void CClntApp::WriteEmailInfo() {
   const std::string name = g_session ? g_session->emailGameName : std::string();
-  FieldsOf(*this);
+  UserInfo();
   WriteSettingsFile(InstallFile(EmailInfoPrefix(name) + "eminfo.dat"), FormatEmailInfo(*m_gameConfig, *m_gameSettings));
 }
 
 void CClntApp::ResetSettings(std::int16_t group, std::int16_t level) {
-  FieldsOf(*this);
+  UserInfo();
   ResetSetupGroup(*m_gameConfig, *m_gameSettings, m_options, group, level);
 }
 
@@ -108,7 +108,7 @@ bool CClntApp::RequestGameSettings(GameSettingsPacket& destination, std::uint16_
 }
 
 void CClntApp::ApplyReceivedSettings(const GameSettingsPacket& packet) {
-  FieldsOf(*this);
+  UserInfo();
   const std::uint16_t slot = m_gameSettings->chapterSlot;
   *m_gameSettings = packet;
   m_gameSettings->chapterSlot = slot;

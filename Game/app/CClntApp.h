@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
@@ -22,6 +23,7 @@
 
 class CNetSession;
 class CSprite;
+struct UserInfoFields;
 
 // The main window's timer that drives the sound player.
 constexpr plat::UINT_PTR kSoundTimer = 8008;
@@ -157,26 +159,157 @@ class CClntApp : public CClntBase {
   // (what the main loop does when m_fullRedraw is set, which it clears).
   void RedrawWholeView();
 
+  // The play state the main window's messages move the game through. In
+  // play the loop runs the view's frames and takes packets on its idle
+  // passes; out of play (a load, a save, a turn being processed) it takes
+  // them between messages instead.
+  bool InPlay() const { return m_playPhase != 0; }
+  void PausePlay() { m_playPhase = 0; }
+  void ResumePlay() { m_playPhase = 1; }
+  // While busy the player's input to the views is ignored.
+  bool Busy() const { return m_busy != 0; }
+  void SetBusy(bool busy) { m_busy = busy ? 1 : 0; }
+  // The loop's next pass draws the current view whole (RedrawWholeView).
+  bool FullRedrawRequested() const { return m_fullRedraw != 0; }
+  void RequestFullRedraw() { m_fullRedraw = 1; }
+  // An Escape that came while the turn was processed, pressed again once the
+  // turn's results are in.
+  bool EscapeDeferred() const { return m_pendingEscape != 0; }
+  void DeferEscape() { m_pendingEscape = 1; }
+  // True, once, when an Escape was deferred.
+  bool TakeDeferredEscape();
+
+  // The game loop of Run: whether it goes on, and whether leaving it ends the
+  // program rather than going back to the front end.
+  bool Running() const { return m_running != 0; }
+  bool QuitRequested() const { return m_quit != 0; }
+  // Leaves the loop, whichever way it was to end.
+  void StopGameLoop() { m_running = 0; }
+  void QuitToDesktop();
+  void ReturnToFrontEnd();
+
+  // Makes the view of `type` current when there is one and draws the current
+  // view with `renderArgument`, which kRenderOnce gives for this drawing only.
+  void ShowView(ViewType type, std::int32_t renderArgument);
+  std::int32_t RenderArgument() const { return m_renderArgument; }
+  // The seed the game's random draws start from; saved with the game.
+  void SeedGameRandom(std::uint32_t seed);
+  std::uint32_t RandomSeed() const { return m_gameRandomSeed; }
+  // The cursor moved: the loop's next pass delivers one mouse move.
+  void NoteMouseMove(plat::DWORD now);
+  bool MouseMovePending() const { return m_lastMouseMove != 0xFFFFFFFF; }
+
+  // What the front end chose, read by the game and the screens.
+  const AppRole& Role() const { return m_role; }
+  const AppChapter& Chapter() const { return m_chapter; }
+  const AppNetwork& Network() const { return m_network; }
+  const AppLoad& Load() const { return m_load; }
+  const PlayerOptions& Options() const { return m_options; }
+  // The game set-up blocks; null until the settings were first read.
+  const GameConfigPacket* GameConfig() const { return m_gameConfig.get(); }
+  const GameSettingsPacket* GameSettings() const { return m_gameSettings.get(); }
+  // The records the screens edit in place, field by field as the player goes.
+  ConnectionInfo& ConnectionToEdit() { return m_network.connection; }
+  PlayerOptions& OptionsToEdit() { return m_options; }
+  GameConfigPacket& ConfigToEdit() { return *m_gameConfig; }
+  GameSettingsPacket& SettingsToEdit() { return *m_gameSettings; }
+  // The chapter's name the player types on the guild screen (32 bytes).
+  char* ChapterNameToEdit() { return m_chapter.name; }
+  // The configuration as the in-game screen left it, when there is one.
+  void ReplaceConfig(const GameConfigPacket& config);
+
+  // The way this program takes part, as the front end's screens choose it.
+  void ChooseToHost() { m_role.host = 1; }
+  void ChooseSinglePlayer() { m_role.singlePlayer = 1; }
+  void ChooseStandAlone(bool standAlone) { m_role.standAlone = standAlone ? 1 : 0; }
+  // Whether the game's settings are fixed already, as the server answered
+  // (nonzero when they are).
+  void KeepSettingsLocked(std::uint32_t locked) { m_role.settingsLocked = locked; }
+  // An e-mail game: one being made by the server program with
+  // `serverCommand`, or one whose turns are being processed or played.
+  void ChooseNewEmailGame(std::string serverCommand);
+  void ChooseEmailGame() { m_role.emailGame = 1; }
+  // One turn of an e-mail game played as `chapter`, from the input file in
+  // the directory chosen before.
+  void PlayEmailTurnAs(std::uint16_t chapter);
+
+  // The connection's service; the session opens it as chosen.
+  void ChooseService(std::uint16_t connectionKind, std::uint8_t serviceType);
+  void ChooseConnection(std::uint16_t connectionKind) { m_network.connection.connectionKind = connectionKind; }
+  // The session to create: its description, or for a saved game hosted
+  // again its name after the game's file (which the caller made sure fits).
+  void DescribeSession(const char* description);
+  void NameSessionAfterGameFile();
+  // The saved game being joined comes from its host: none is named here.
+  void ForgetSessionName() { m_network.connection.sessionName[0] = '\0'; }
+  // The local server runs and this player hosts it alone.
+  void HostLocalGame(std::uint16_t connectionKind);
+  // A session this player created (and so hosts) is open and joined.
+  void HostOpenedSession();
+  void NoteSessionJoined();
+  // The service's settings the connection screens filled in, kept between them.
+  const std::array<std::uint8_t, 336>& ServiceSettings() const { return m_settingsBlock; }
+  void KeepServiceSettings(const std::array<std::uint8_t, 336>& settings) { m_settingsBlock = settings; }
+
+  // The saved game or scenario to load (a scenario from the scenario folder);
+  // the directory alone for an e-mail game's input file.
+  void ChooseGameFile(const char* directory, const char* fileName);
+  void ChooseGameFile(const char* directory, const char* fileName, bool scenario);
+  void ChooseGameDirectory(const char* directory);
+  // No game is to be loaded after all.
+  void ForgetGameFile() { m_load.fileName[0] = '\0'; }
+  // The load request asked for the chosen load; later ones are asked as usual.
+  void ResetLoadMode() { m_load.mode = 1; }
+
+  // The chapter the player takes, holding it, or only chooses while waiting
+  // for the game.
+  void ClaimChapter(std::uint16_t chapter, std::uint16_t chaptersPerGuild);
+  void ChooseChapter(std::uint16_t chapter, std::uint16_t chaptersPerGuild);
+  // As many chapters a guild as the configuration has.
+  void TakeChapterCountFromConfig() { m_chapter.perGuild = m_gameConfig->chapters; }
+
+  // The configuration's marks for a game that starts, and one that starts
+  // from a file (the settings then locked as the file's host chose).
+  void MarkConfigForStart() { m_gameConfig->word12 = 1; }
+  void MarkConfigFromFile(bool settingsLocked);
+  // The settings carry the configuration's lock.
+  void CarryConfigLockToSettings() { m_gameSettings->word16 = m_gameConfig->word36; }
+  // The player's own settings, to the others for `chapterSlot`.
+  void SendOwnSettings(std::uint16_t chapterSlot) { SendGameSettings(*m_gameSettings, chapterSlot); }
+  // Asks the others for their settings, unless a set-up screen that was just
+  // left sent this player's (SkipNextSettingsRequest).
+  void RefreshGameSettings();
+  void SkipNextSettingsRequest() { m_settingsRequested = 0; }
+
+  // The front end's way back through its screens, from its first screen.
+  AppScreens& RestartScreenHistory();
+  // The front end's backdrop, lent to each screen in turn.
+  std::unique_ptr<CSprite> TakeBackdrop();
+  void ReturnBackdrop(std::unique_ptr<CSprite> backdrop);
+
+  bool LoadedGame() const { return m_load.LoadedGame(); }
+
+ private:
+  // The settings file's view of the names, chapter, set-up blocks and
+  // options; makes the set-up blocks first when there are none.
+  UserInfoFields UserInfo();
+
+  // Tests set up the states the front end and the server would lead to.
+  friend struct AppTestState;
+
   // Fields, with their start values.
-  std::uint32_t m_pendingEscape = 0;
   std::array<std::unique_ptr<IGameView>, 6>
       m_views;  // design, terrain, solar, asteroid space, terrain replay, space replay
-  plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::unique_ptr<CFrameTimer> m_frameTimer;
   std::int32_t m_screenWidth = kScreenWidth;
   std::int32_t m_screenHeight = kScreenHeight;
   int m_showCommand = 0;
-  std::uint32_t m_playPhase = 0;
-  std::uint32_t m_fullRedraw = 0;
   AppRole m_role;
   AppChapter m_chapter;
   AppNetwork m_network;
   AppLoad m_load;
   AppScreens m_screens;
   std::string m_commandLine;
-  std::uint32_t m_running = 0;
-  std::uint32_t m_quit = 0;
-  std::uint32_t m_busy = 0;
   std::uint8_t m_settingsRequested = 1;
   std::array<std::uint8_t, 336> m_settingsBlock{};
   std::unique_ptr<GameConfigPacket> m_gameConfig;
@@ -186,14 +319,17 @@ class CClntApp : public CClntBase {
   plat::COLORREF m_savedTipBack = 0xFFFFFFFF;
   std::uint8_t m_screenSaverWasActive = 0;
   std::uint8_t m_menuAnimationWasOn = 0;
-  std::int32_t m_renderArgument = -1;
-  std::uint32_t m_appActive = 0;
   std::unique_ptr<CSprite> m_backdrop;
+
+  std::uint32_t m_pendingEscape = 0;
+  plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
+  std::uint32_t m_playPhase = 0;
+  std::uint32_t m_fullRedraw = 0;
+  std::uint32_t m_running = 0;
+  std::uint32_t m_quit = 0;
+  std::uint32_t m_busy = 0;
+  std::int32_t m_renderArgument = -1;
   std::uint32_t m_gameRandomSeed = 0;
-
-  bool LoadedGame() const { return m_load.LoadedGame(); }
-
- private:
   CIDString m_text;
   plat::HMODULE m_frontEndModule = nullptr;
 };

@@ -19,7 +19,6 @@
 #include "media/CSndPlay.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
-#include "platform/core/random.h"
 #include "platform/core/systime.h"
 #include "platform/dialog/ownerdraw.h"
 #include "platform/sound/mci.h"
@@ -76,8 +75,7 @@ void LoadFailure(CClntApp& app, const char* id) {
     return;
   }
   MessageBox(g_mainWnd, app.Text(id).c_str(), "Quenbar", MB_OK);
-  app.m_quit = 0;
-  app.m_running = 0;
+  app.ReturnToFrontEnd();
 }
 
 void PlayClick() {
@@ -128,19 +126,15 @@ void OnEscape(CClntApp& app) {
 LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_APP_SWITCH_VIEW:
-      if (IGameView* view = app.View(static_cast<ViewType>(wParam))) g_currentView = view;
-      app.m_renderArgument = static_cast<std::int32_t>(lParam);
-      if (g_currentView) g_currentView->Render(app.m_renderArgument);
-      if (app.m_renderArgument == kRenderOnce) app.m_renderArgument = -1;
+      app.ShowView(static_cast<ViewType>(wParam), static_cast<std::int32_t>(lParam));
       return 0;
     case WM_APP_GO_TO:
       if (g_currentView) g_currentView->GoToView(wParam, lParam);
       return 0;
     case WM_APP_GAME_STARTED:
-      app.m_playPhase = 1;
+      app.ResumePlay();
       if (!g_currentView && !app.View(VIEW_SOLAR)) {
-        app.m_gameRandomSeed = GameRandomSeed();
-        plat::srand(app.m_gameRandomSeed);
+        app.SeedGameRandom(GameRandomSeed());
         if (!app.LoadedGame()) {
           if (g_sndPlay) g_sndPlay->PlayTrack(static_cast<DWORD>(LocalGuild() + 1));
           app.CreateViews(
@@ -168,7 +162,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       }
       CloseProgress();
       app.CheckDiskSpace(window);
-      app.m_playPhase = 1;
+      app.ResumePlay();
       for (ViewType t : {VIEW_SOLAR, VIEW_ASTEROID_SPACE})
         if (IGameView* v = app.View(t)) v->MarkStale();
       if (g_currentView) {
@@ -178,9 +172,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         g_currentView->RebuildDisplay();
       }
       DeliverMouseMove();
-      app.m_busy = 0;
-      if (app.m_pendingEscape == 1) {
-        app.m_pendingEscape = 0;
+      app.SetBusy(false);
+      if (app.TakeDeferredEscape()) {
         PostMessage(window, WM_KEYDOWN, VK_ESCAPE, 0);
       }
       return 0;
@@ -196,7 +189,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
           EmailTurnFileName(g_session->emailGameName, GameTurn(), LocalChapterId(kNoChapterChosen));
       if (!WriteEmailClientFile(name.c_str())) app.ShowTextBox("SAVEFAIL");
       g_currentView = nullptr;
-      app.m_running = 0;
+      app.StopGameLoop();
       AppViewNotices().SetTurnMarker(-1);
       return 0;
     }
@@ -206,32 +199,32 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (GameExists() && g_session && g_session->GameEnded()) {
         app.ShowTextBox("LDDENIED");
         g_reloadAfterFailure = 0;
-        app.m_load.fileName[0] = '\0';
+        app.ForgetGameFile();
         return 0;
       }
-      app.m_playPhase = 0;
+      app.PausePlay();
       SuspendScreenFlush(1);
-      app.m_busy = 1;
+      app.SetBusy(true);
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
         DeleteKeptLoader();
-        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_load.mode) : 2;
+        result = g_appLinks.loading.request ? g_appLinks.loading.request(app.ConfigToEdit(), app.Load().mode) : 2;
       }
-      app.m_load.mode = 1;
+      app.ResetLoadMode();
       if (result != 1) {
-        app.m_playPhase = 1;
+        app.ResumePlay();
         SuspendScreenFlush(0);
-        app.m_busy = 0;
+        app.SetBusy(false);
         CloseProgress();
         DeleteKeptLoader();
         // Without a game (the front end's choice could not be read) nothing
         // is left to play: the player goes back to the front end rather
         // than stay before a screen that never comes, as after a cancelled
         // retry.
-        if (g_reloadAfterFailure || !GameExists()) app.m_running = 0;
+        if (g_reloadAfterFailure || !GameExists()) app.StopGameLoop();
       }
       g_reloadAfterFailure = 0;
-      app.m_load.fileName[0] = '\0';
+      app.ForgetGameFile();
       return 0;
     }
     case WM_APP_LOAD_REPLY:
@@ -239,7 +232,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // told and the game loop is being left: the server's refusal of the
       // same load is neither told again nor answered with the load screen,
       // which would come up over the front end.
-      if (wParam == 0 && app.m_running) {
+      if (wParam == 0 && app.Running()) {
         if (GameExists())
           app.ShowTextBox("INVALIDF");
         else
@@ -247,10 +240,10 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         g_reloadAfterFailure = 1;
         PostMessage(window, WM_APP_LOAD_REQUEST, 0, 0);
       }
-      app.m_playPhase = 1;
+      app.ResumePlay();
       SuspendScreenFlush(0);
       CloseProgress();
-      app.m_busy = 0;
+      app.SetBusy(false);
       DeleteKeptLoader();
       return 0;
     case WM_APP_LOAD_PERMISSION:
@@ -269,8 +262,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         }
       } else {
         CloseProgress();
-        app.m_busy = 0;
-        app.m_playPhase = 1;
+        app.SetBusy(false);
+        app.ResumePlay();
         // The game goes on as it was: the refusal is told over the view, not
         // over the load screen and a "Loading Game..." that came to nothing.
         if (g_currentView) {
@@ -283,26 +276,26 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     case WM_APP_LOAD_DATA: {
       bool loaded = false;
-      app.m_playPhase = 0;
+      app.PausePlay();
       SuspendScreenFlush(1);
-      app.m_busy = 1;
+      app.SetBusy(true);
       OpenProgress(app, "LOADGAME", 0);
       loaded = LoadSessionCopy();
       CloseProgress();
-      app.m_busy = 0;
+      app.SetBusy(false);
       // The server answers the player who asked for the load alone (10), so
       // the other players' loads end here, or their screens would stay held
       // under "Loading Game..." for the rest of the game.
-      app.m_playPhase = 1;
+      app.ResumePlay();
       SuspendScreenFlush(0);
-      app.m_fullRedraw = 1;
+      app.RequestFullRedraw();
       // A copy the others loaded that this player cannot: the game stays as
       // it was, and the player is told rather than left silently out of step.
       if (!loaded) app.ShowTextBox("INVALIDF");
       return 0;
     }
     case WM_APP_RESTART: {
-      app.m_playPhase = 0;
+      app.PausePlay();
       SuspendScreenFlush(1);
       AppViewNotices().NewDesign();
       if (g_currentView) g_currentView->OnTurnProcessing();
@@ -312,9 +305,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
-      CreateGame(chapter, app.m_chapter.perGuild);
+      CreateGame(chapter, app.Chapter().perGuild);
       SetLocalChapterName(name.c_str());
-      ApplyGameSetup(*app.m_gameSettings, app.m_gameConfig.get(), app.m_chapter.id);
+      ApplyGameSetup(*app.GameSettings(), app.GameConfig(), app.Chapter().id);
       return 0;
     }
     case WM_APP_SAVE: {
@@ -325,38 +318,38 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         app.ShowTextBox("SAVEFAIL");
         return 0;
       }
-      app.m_playPhase = 0;
+      app.PausePlay();
       SuspendScreenFlush(1);
-      app.m_busy = 1;
+      app.SetBusy(true);
       const bool saved = SaveRequestedGame(reinterpret_cast<const char*>(lParam));
       // Another player's save (lParam its packet) is answered to that player
       // alone (9): this copy is done once written, or every later screen of
       // this player would stay held under "Saving Game...".
       const bool requested = lParam != 0;
       if (!saved || requested) {
-        app.m_playPhase = 1;
+        app.ResumePlay();
         SuspendScreenFlush(0);
         CloseProgress();
-        app.m_busy = 0;
-        if (saved) app.m_fullRedraw = 1;
+        app.SetBusy(false);
+        if (saved) app.RequestFullRedraw();
       }
       return 0;
     }
     case WM_APP_AUTOSAVE:
       OpenProgress(app, "SAVEGAME", 0);
-      app.m_busy = 1;
+      app.SetBusy(true);
       if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
       CloseProgress();
-      app.m_busy = 0;
+      app.SetBusy(false);
       return 0;
     case WM_APP_SAVE_FINISHED:
-      app.m_playPhase = 1;
+      app.ResumePlay();
       SuspendScreenFlush(0);
       CloseProgress();
-      app.m_busy = 0;
+      app.SetBusy(false);
       // The save dialog and the progress closed while the flush was held, so
       // what they covered was never drawn again.
-      app.m_fullRedraw = 1;
+      app.RequestFullRedraw();
       if (wParam == 0)
         app.ShowTextBox("SAVEFAIL");
       else if (g_currentView)
@@ -367,11 +360,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // The view sees the turn's notifications gone before it leaves the turn.
       ClearNotifications();
       g_currentView->OnTurnProcessing();
-      app.m_playPhase = 0;
+      app.PausePlay();
       OpenProgress(app, "PROSCTRN", 2);
       app.DeleteReplayFiles();
       TurnProcessingBegins();
-      app.m_busy = 1;
+      app.SetBusy(true);
       return 0;
     case WM_APP_RESTART_VIEWS:
       g_currentView = nullptr;
@@ -383,7 +376,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       g_currentView = app.View(VIEW_SOLAR);
       if (g_currentView && LocalChapterHasHome()) g_currentView->ResetGotoSlots();
       CloseProgress();
-      app.m_playPhase = 1;
+      app.ResumePlay();
       SuspendScreenFlush(0);
       if (g_currentView) g_currentView->OnGameStart();
       return 0;
@@ -391,7 +384,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (wParam == 0) {
         app.ShowTextBox("REDENIED");
         // Nothing else draws the view again: the closed box would stay on it.
-        app.m_fullRedraw = 1;
+        app.RequestFullRedraw();
       }
       return 0;
     default:
@@ -405,7 +398,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!g_app) return DefWindowProc(window, message, wParam, lParam);
   CClntApp& app = *g_app;
   IGameView* view = g_currentView;
-  const bool idle = app.m_busy == 0;
+  const bool idle = !app.Busy();
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   switch (message) {
@@ -413,17 +406,16 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       break;
     case WM_PAINT:
-      if (GetFocus() == window && view) view->Render(app.m_renderArgument);
+      if (GetFocus() == window && view) view->Render(app.RenderArgument());
       break;
     case WM_ACTIVATEAPP:
       if (wParam == 1 && view) {
-        app.m_fullRedraw = 1;
-        app.m_playPhase = 1;
+        app.RequestFullRedraw();
+        app.ResumePlay();
         SuspendScreenFlush(0);
       } else {
-        app.m_playPhase = 0;
+        app.PausePlay();
       }
-      app.m_appActive = static_cast<std::uint32_t>(wParam);
       break;
     case WM_SETCURSOR:
       if (view) {
@@ -478,7 +470,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_MOUSEMOVE: {
       const DWORD now = timeGetTime();
-      app.m_lastMouseMove = now == 0xFFFFFFFF ? 0xFFFFFFFE : now;
+      app.NoteMouseMove(now);
       break;
     }
     case WM_LBUTTONDOWN:

@@ -34,13 +34,13 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
   if (!g_app) return;
   CClntApp& app = *g_app;
   if (!parent) parent = g_mainWnd;
-  const char* id = app.m_role.singlePlayer ? "QUITSNGL" : app.m_role.host ? "QUITHOST" : "QUITPLAN";
+  const char* id = app.Role().singlePlayer ? "QUITSNGL" : app.Role().host ? "QUITHOST" : "QUITPLAN";
   const std::string question = app.Text(id);
   std::uint32_t answer = 0;
   {
     CYesNoDlg box(g_ddraw, parent, app.m_instance, question.c_str(), static_cast<std::uint32_t>(LocalGuild()), &answer);
   }
-  if (!app.m_role.singlePlayer && !app.m_role.host && answer == 1 && g_session) {
+  if (!app.Role().singlePlayer && !app.Role().host && answer == 1 && g_session) {
     std::array<std::uint8_t, 12> quit{};
     ByteWriter w(quit);
     w.WriteAt<std::uint16_t>(0, PKT_QUIT);
@@ -49,19 +49,17 @@ void ConfirmQuit(std::uint32_t toDesktop, HWND parent) {
   }
   if (answer != 1) return;
   if (toDesktop) {
-    app.m_running = 0;
-    app.m_quit = 1;
+    app.QuitToDesktop();
     const bool killSwitch = g_instData.GetKillServerOnExit() != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    if ((app.m_role.singlePlayer || app.m_role.host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
+    if ((app.Role().singlePlayer || app.Role().host) && killSwitch != shift && g_session) g_session->BroadcastEndGame();
   } else {
     app.LeaveGame();
   }
 }
 
 void CClntApp::LeaveGame() {
-  m_running = 0;
-  m_quit = 0;
+  ReturnToFrontEnd();
   if (g_session) g_session->NoteGameEnded();
   if (g_session && g_session->queue) g_session->queue->ResetSequence();
   // The next game's first turn results advance the model whatever its turn.

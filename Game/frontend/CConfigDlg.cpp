@@ -168,7 +168,7 @@ class CConfigDlg : public CFrontEndScreen {
       SetPressed(kLock, m_lockEnabled && m_form.locked, false);
     }
     EnableVictoryFields();
-    if (m_app.m_role.singlePlayer) {
+    if (m_app.Role().singlePlayer) {
       ShowWindow(Button(kStarting).window, SW_HIDE);
       ShowWindow(Button(kFog).window, SW_HIDE);
     }

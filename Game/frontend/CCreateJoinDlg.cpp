@@ -70,7 +70,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
     Button(kJoin).SetDisabledImage(FrontEndArt("jngmegry.ima").c_str());
     Refresh(window);
     SetTimer(window, kRefreshTimer, kRefreshPeriodMs, nullptr);
-    ConnectionInfo& c = m_app.m_network.connection;
+    ConnectionInfo& c = m_app.ConnectionToEdit();
     c.sessionName[0] = c.description[0] = c.password[0] = '\0';
     SetDlgItemText(window, kNameEdit, "Quenbar Session");
     SetDlgItemText(window, kPasswordEdit, "");
@@ -104,7 +104,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
 
  protected:
   bool Accept(HWND window, const ScreenButton& b) override {
-    ConnectionInfo& c = m_app.m_network.connection;
+    ConnectionInfo& c = m_app.ConnectionToEdit();
     switch (b.id) {
       case kButtons[kRefresh].id:
         Refresh(window);
@@ -121,7 +121,7 @@ class CCreateJoinDlg : public CFrontEndScreen {
         GetDlgItemText(window, kPasswordEdit, c.password, kPasswordLimit + 1);
         ReplaceBlanks(c.sessionName);
         ReplaceBlanks(c.password);
-        m_app.m_role.standAlone = m_standAlone;
+        m_app.ChooseStandAlone(m_standAlone != 0);
         break;
       case kButtons[kJoin].id: {
         const LRESULT selected = SendDlgItemMessage(window, kSessionList, LB_GETCURSEL, 0, 0);

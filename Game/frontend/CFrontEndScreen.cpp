@@ -31,12 +31,12 @@ CFrontEndScreen::CFrontEndScreen(CClntApp& app, const char* background, std::spa
       m_backgroundName(background),
       m_escapeResult(escapeResult),
       m_result(escapeResult) {
-  m_background = std::move(app.m_backdrop);
+  m_background = app.TakeBackdrop();
 }
 
 CFrontEndScreen::~CFrontEndScreen() {
   // The flow keeps the backdrop from screen to screen.
-  if (m_background) m_app.m_backdrop = std::move(m_background);
+  if (m_background) m_app.ReturnBackdrop(std::move(m_background));
 }
 
 std::int16_t CFrontEndScreen::Run(const char* templateName) {

@@ -43,8 +43,8 @@ class CMainDlg : public CFrontEndScreen {
     MoveWindow(GetDlgItem(window, kNicknameEdit), 503, 242, 138, 20, FALSE);
     SendDlgItemMessage(window, kNameEdit, EM_LIMITTEXT, kNameLimit, 0);
     SendDlgItemMessage(window, kNicknameEdit, EM_LIMITTEXT, kNicknameLimit, 0);
-    SetDlgItemText(window, kNicknameEdit, m_app.m_network.connection.nickname);
-    SetDlgItemText(window, kNameEdit, m_app.m_network.connection.playerName);
+    SetDlgItemText(window, kNicknameEdit, m_app.Network().connection.nickname);
+    SetDlgItemText(window, kNameEdit, m_app.Network().connection.playerName);
     return 0;
   }
 
@@ -52,8 +52,8 @@ class CMainDlg : public CFrontEndScreen {
   bool Accept(HWND window, const ScreenButton& b) override {
     // The names typed count only for the buttons that lead on to a game.
     if (b.result != kResultTutorial && b.result != kScreenPrefs && b.result != kResultIntro) {
-      GetDlgItemText(window, kNameEdit, m_app.m_network.connection.playerName, kNameLimit + 1);
-      GetDlgItemText(window, kNicknameEdit, m_app.m_network.connection.nickname, kNicknameLimit + 1);
+      GetDlgItemText(window, kNameEdit, m_app.ConnectionToEdit().playerName, kNameLimit + 1);
+      GetDlgItemText(window, kNicknameEdit, m_app.ConnectionToEdit().nickname, kNicknameLimit + 1);
     }
     return true;
   }

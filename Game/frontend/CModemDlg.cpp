@@ -72,11 +72,11 @@ class CModemDlg : public CFrontEndScreen {
     char phone[kPhoneLimit + 1] = {};
     GetDlgItemText(window, kPhoneEdit, phone, sizeof phone);
     HvMServiceEx_Struct settings;
-    settings.bytes = m_app.m_settingsBlock;
+    settings.bytes = m_app.ServiceSettings();
     settings.SetText(HvMServiceEx_Struct::kModemName, HvMServiceEx_Struct::kModemNameWidth,
                      m_modems[static_cast<std::size_t>(selected)].substr(0, kModemNameLimit));
     settings.SetText(HvMServiceEx_Struct::kPhone, HvMServiceEx_Struct::kPhoneWidth, phone);
-    m_app.m_settingsBlock = settings.bytes;
+    m_app.KeepServiceSettings(settings.bytes);
     return true;
   }
 

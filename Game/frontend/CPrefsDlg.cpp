@@ -39,9 +39,9 @@ constexpr std::array<ScreenButton, 11> kPrefsButtons{{
 class CPrefsDlg : public CChoiceScreen {
  public:
   explicit CPrefsDlg(CClntApp& app) : CChoiceScreen(app, "bkgnd3.ima", kPrefsButtons, kPrefsChoices, false) {
-    m_effects = static_cast<std::uint16_t>(app.m_options.effectsLevel);
-    m_music = app.m_options.musicLevel >= 1 ? 1 : 0;
-    m_speech = g_sndPlay ? (g_sndPlay->speechEnabled ? 1 : 0) : (app.m_options.speech ? 1 : 0);
+    m_effects = static_cast<std::uint16_t>(app.Options().effectsLevel);
+    m_music = app.Options().musicLevel >= 1 ? 1 : 0;
+    m_speech = g_sndPlay ? (g_sndPlay->speechEnabled ? 1 : 0) : (app.Options().speech ? 1 : 0);
   }
 
  protected:
@@ -58,7 +58,7 @@ class CPrefsDlg : public CChoiceScreen {
 
   bool Navigate(HWND, const ScreenButton& b) override {
     if (b.id != kPrefsSave) return true;
-    PlayerOptions& o = m_app.m_options;
+    PlayerOptions& o = m_app.OptionsToEdit();
     o.effectsLevel = static_cast<std::int16_t>(m_effects);
     o.musicLevel = static_cast<std::int16_t>(m_music);
     o.speech = m_speech;

@@ -87,10 +87,10 @@ class CSerialDlg : public CFrontEndScreen {
     }
     if (b.result == kScreenSessions) {
       HvMServiceEx_Struct settings;
-      settings.bytes = m_app.m_settingsBlock;
+      settings.bytes = m_app.ServiceSettings();
       for (std::size_t g = 0; g < kSettingsOffsets.size(); ++g)
         settings.SetU32(kSettingsOffsets[g], m_choices.values[g]);
-      m_app.m_settingsBlock = settings.bytes;
+      m_app.KeepServiceSettings(settings.bytes);
     }
     return true;
   }

@@ -43,7 +43,7 @@ class CServiceDlg : public CFrontEndScreen {
     for (std::size_t i = 0; i < kServices.size(); ++i) {
       // A service the library lacks shows grey; pressing it still lets the
       // flow try it, and the library's answer says why it cannot open.
-      if (m_app.m_network.connection.serviceIds[kServices[i].connectionKind] != 0) continue;
+      if (m_app.Network().connection.serviceIds[kServices[i].connectionKind] != 0) continue;
       Button(i).SetDisabledImage(FrontEndArt(kServices[i].grey).c_str());
       Button(i).SetImages(FrontEndArt(kServices[i].grey).c_str(), nullptr);
     }
@@ -54,8 +54,7 @@ class CServiceDlg : public CFrontEndScreen {
   bool Accept(HWND, const ScreenButton& b) override {
     for (std::size_t i = 0; i < kServices.size(); ++i) {
       if (kServiceButtons[i].id != b.id) continue;
-      m_app.m_network.connection.connectionKind = kServices[i].connectionKind;
-      m_app.m_network.connection.serviceType = kServices[i].serviceType;
+      m_app.ChooseService(kServices[i].connectionKind, kServices[i].serviceType);
     }
     return true;
   }

@@ -47,9 +47,9 @@ class CTcpIpDlg : public CFrontEndScreen {
     char address[kAddressLimit + 1] = {};
     GetDlgItemText(window, kAddressEdit, address, sizeof address);
     HvMServiceEx_Struct settings;
-    settings.bytes = m_app.m_settingsBlock;
+    settings.bytes = m_app.ServiceSettings();
     settings.SetText(HvMServiceEx_Struct::kAddress, HvMServiceEx_Struct::kAddressWidth, address);
-    m_app.m_settingsBlock = settings.bytes;
+    m_app.KeepServiceSettings(settings.bytes);
     return true;
   }
   // Only the connection-type screen sounds as it opens and closes.

@@ -241,8 +241,8 @@ class CWaitDlg : public CFrontEndScreen {
     std::array<std::uint8_t, 48> packet{};
     ByteWriter w(packet);
     w.WriteAt<std::uint16_t>(0, PKT_CHAPTER_CLAIM);
-    w.WriteAt<std::uint16_t>(8, static_cast<std::uint16_t>(m_app.m_chapter.id + 100));
-    w.WriteAt<std::uint16_t>(10, m_app.m_chapter.id);
+    w.WriteAt<std::uint16_t>(8, static_cast<std::uint16_t>(m_app.Chapter().id + 100));
+    w.WriteAt<std::uint16_t>(10, m_app.Chapter().id);
     g_session->Send(kAllPlayersSlot, packet.data(), packet.size());
   }
 
@@ -359,6 +359,6 @@ class CWaitDlg : public CFrontEndScreen {
 }  // namespace
 
 std::int16_t RunWaitDlg(CClntApp& app) {
-  CWaitDlg dialog(app, app.m_role.host != 0);
+  CWaitDlg dialog(app, app.Role().host != 0);
   return dialog.Run("IDD_WAIT");
 }

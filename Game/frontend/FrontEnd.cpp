@@ -46,7 +46,7 @@ void InstallFrontEnd(AppLinks& links) {
     // A game the front end chose (quick start, the single-player load) is
     // loaded as it was chosen: the player is not asked a second time.
     if (g_app->LoadedGame()) {
-      const AppLoad& chosen = g_app->m_load;
+      const AppLoad& chosen = g_app->Load();
       const int sent =
           RequestLoad(chosen.fileName, chosen.scenario ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory);
       if (sent == kLoadUnreadable) g_app->ShowTextBox("INVALIDF");

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -60,10 +59,7 @@ void BroadcastChapters(std::uint16_t value) {
 }
 
 // The local server is running and this player hosts it alone.
-void MarkLocalGameStarted(CClntApp& app) {
-  app.m_role.host = app.m_role.singlePlayer = app.m_network.sessionOpen = app.m_network.inSession = 1;
-  app.m_network.connection.connectionKind = kLocalConnection;
-}
+void MarkLocalGameStarted(CClntApp& app) { app.HostLocalGame(kLocalConnection); }
 
 bool FileExists(const std::string& path) {
   plat::FILE* file = plat::fopen(path.c_str(), "rb");
@@ -86,27 +82,21 @@ std::int16_t QuickStart(CClntApp& app) {
     resume = false;
   }
   if (!resume) {
-    std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", g_instData.GetScenarioPath());
-    std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "QikStart.clt");
-    app.m_load.scenario = 1;
+    app.ChooseGameFile(g_instData.GetScenarioPath(), "QikStart.clt", true);
   } else {
-    std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", savePath.c_str());
-    std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", last.c_str());
-    app.m_load.scenario = 0;
+    app.ChooseGameFile(savePath.c_str(), last.c_str(), false);
   }
   StopEffects();
   // Without the scenario either there is nothing to load: no server is
   // started for a game that cannot come.
-  const bool present = FileExists(std::string(app.m_load.directory) + app.m_load.fileName);
-  if (!present || !g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
-    app.m_load.fileName[0] = '\0';
+  const bool present = FileExists(std::string(app.Load().directory) + app.Load().fileName);
+  if (!present || !g_session || g_session->AutoLaunchConnect(app.Role().lobbyArgument.c_str()) != 0) {
+    app.ForgetGameFile();
     app.ShowTextBox("FEERROR_");
     return kScreenSingle;
   }
   MarkLocalGameStarted(app);
-  app.m_gameConfig->word8 = 1;
-  app.m_gameConfig->word12 = 1;
-  app.m_gameConfig->word36 = 0;
+  app.MarkConfigFromFile(false);
   return kScreenQuickStarted;
 }
 
@@ -136,13 +126,12 @@ std::int16_t RunTitleScreen(CClntApp& app) {
   const std::int16_t result = RunMainDlg(app);
   switch (result) {
     case kScreenSingle:
-      app.m_role.host = 1;
+      app.ChooseToHost();
       return kScreenSingle;
     case kScreenSessions:
-      app.m_network.connection.serviceType = kOnlineService;
-      app.m_network.connection.connectionKind = 0;
+      app.ChooseService(0, kOnlineService);
       StopEffects();
-      if (g_session) g_session->InitService(app.m_network.connection, nullptr);
+      if (g_session) g_session->InitService(app.Network().connection, nullptr);
       return kScreenSessions;
     case kResultIntro:
       app.PlayIntro();
@@ -173,9 +162,7 @@ bool ChooseFile(CClntApp& app, std::uint16_t mode) {
     if (!chosen || !savedGame || ReadSaveHeader(path.c_str(), &header)) break;
     app.ShowTextBox("INVALIDF");
   }
-  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", choice.directory.c_str());
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", chosen ? choice.fileName.c_str() : "");
-  app.m_load.scenario = choice.mode == LOAD_SCENARIOS ? 1 : 0;
+  app.ChooseGameFile(choice.directory.c_str(), chosen ? choice.fileName.c_str() : "", choice.mode == LOAD_SCENARIOS);
   return chosen;
 }
 
@@ -183,15 +170,13 @@ bool ChooseFile(CClntApp& app, std::uint16_t mode) {
 std::int16_t LoadLocalGame(CClntApp& app, std::uint16_t mode) {
   if (!ChooseFile(app, mode)) return kScreenSingle;
   StopEffects();
-  if (!g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
-    app.m_load.fileName[0] = '\0';
+  if (!g_session || g_session->AutoLaunchConnect(app.Role().lobbyArgument.c_str()) != 0) {
+    app.ForgetGameFile();
     app.ShowTextBox("FEERROR_");
     return kScreenSingle;
   }
   MarkLocalGameStarted(app);
-  app.m_gameConfig->word8 = 1;
-  app.m_gameConfig->word12 = 1;
-  app.m_gameConfig->word36 = 0;
+  app.MarkConfigFromFile(false);
   return kScreenQuickStarted;
 }
 
@@ -199,7 +184,7 @@ std::int16_t RunSinglePlayerScreen(CClntApp& app) {
   const std::int16_t result = RunSingleDlg(app);
   switch (result) {
     case kScreenConfigLocal:
-      app.m_role.singlePlayer = 1;
+      app.ChooseSinglePlayer();
       return kScreenConfigLocal;
     case kScreenQuickStarted:
       return LoadLocalGame(app, LOAD_SAVED_ONLY);
@@ -213,10 +198,10 @@ std::int16_t RunSinglePlayerScreen(CClntApp& app) {
 // What follows every successful start of a game but an e-mail one: the
 // others learn the number of chapters and the settings.
 std::int16_t AnnounceStartedGame(CClntApp& app) {
-  app.m_gameConfig->word12 = 1;
+  app.MarkConfigForStart();
   AnnounceGameSetup(app);
-  app.m_chapter.perGuild = app.m_gameConfig->chapters;
-  return app.m_role.standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
+  app.TakeChapterCountFromConfig();
+  return app.Role().standAlone ? kScreenGuildChapterHost : kScreenGuildChapter;
 }
 
 // The server program creates the e-mail game's first files and ends; the
@@ -225,16 +210,16 @@ std::int16_t CreateEmailGame(CClntApp& app) {
   app.WriteEmailInfo();
   const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
   const std::intptr_t code =
-      plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), app.m_role.lobbyArgument.c_str(), nullptr);
+      plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), app.Role().lobbyArgument.c_str(), nullptr);
   if (code != 1) {
     app.ShowTextBox("EMAILCER");
     app.ShowTextBox("FEERROR_");
     return kScreenTitle;
   }
   app.ShowTextBox("EMAILCRE");
-  app.m_gameConfig->word12 = 1;
-  app.m_chapter.perGuild = app.m_gameConfig->chapters;
-  return app.m_role.standAlone ? kScreenGuildChapterHost : kScreenEmail;
+  app.MarkConfigForStart();
+  app.TakeChapterCountFromConfig();
+  return app.Role().standAlone ? kScreenGuildChapterHost : kScreenEmail;
 }
 
 // The chapter an e-mail game's input file is for: its last two characters.
@@ -258,12 +243,10 @@ std::int16_t PlayEmailTurn(CClntApp& app) {
     app.ShowTextBox("EMAILERR");
     return kScreenEmail;
   }
-  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", choice.directory.c_str());
+  app.ChooseGameDirectory(choice.directory.c_str());
   g_session->emailMode = 1;
   g_session->emailGameName = choice.fileName;
-  app.m_chapter.id = static_cast<std::uint16_t>(ReadEmailInputFile(*g_session, static_cast<std::uint16_t>(chapter)));
-  app.m_role.singlePlayer = app.m_role.emailGame = 1;
-  app.m_gameConfig->word12 = 1;
+  app.PlayEmailTurnAs(static_cast<std::uint16_t>(ReadEmailInputFile(*g_session, static_cast<std::uint16_t>(chapter))));
   return kScreenPlay;
 }
 
@@ -278,15 +261,14 @@ std::int16_t RunEmailScreen(CClntApp& app) {
   switch (result) {
     case kResultCreateEmail:
       if (name.empty()) return kScreenEmail;
-      app.m_role.lobbyArgument = EmailCreateCommand(name);
-      app.m_role.emailGame = 1;
+      app.ChooseNewEmailGame(EmailCreateCommand(name));
       return kScreenConfigLocal;
     case kResultProcessEmail: {
       if (!ChooseFile(app, LOAD_EMAIL_GAMES)) return kScreenEmail;
-      app.m_role.emailGame = 1;
+      app.ChooseEmailGame();
       StopEffects();
       const std::string server = std::string(g_instData.GetInstallPath()) + "QuenSrvr.exe";
-      const std::string command = std::string("-Em:") + app.m_load.fileName + " HVSCS";
+      const std::string command = std::string("-Em:") + app.Load().fileName + " HVSCS";
       const std::intptr_t code = plat::_spawnl(plat::_P_WAIT, server.c_str(), server.c_str(), command.c_str(), nullptr);
       app.ShowTextBox(code == 1 ? "EMAILPRO" : "EMAILERR");
       return kScreenEmail;
@@ -302,9 +284,9 @@ std::int16_t RunEmailScreen(CClntApp& app) {
 // as it stands.
 std::int16_t StartLocalGame(CClntApp& app) {
   StopEffects();
-  app.m_network.connection.connectionKind = kLocalConnection;
-  if (app.m_role.emailGame) return CreateEmailGame(app);
-  if (!g_session || g_session->AutoLaunchConnect(app.m_role.lobbyArgument.c_str()) != 0) {
+  app.ChooseConnection(kLocalConnection);
+  if (app.Role().emailGame) return CreateEmailGame(app);
+  if (!g_session || g_session->AutoLaunchConnect(app.Role().lobbyArgument.c_str()) != 0) {
     app.ShowTextBox("FEERROR_");
     return kScreenTitle;
   }
@@ -317,32 +299,31 @@ std::int16_t StartLocalGame(CClntApp& app) {
 // unless this player is in the session already) or peer-to-peer.
 std::int16_t HostGame(CClntApp& app, bool peerToPeer) {
   StopEffects();
-  if (peerToPeer || !app.m_network.inSession) {
-    const GameConfigPacket& config = *app.m_gameConfig;
+  if (peerToPeer || !app.Network().inSession) {
+    const GameConfigPacket& config = *app.GameConfig();
     const std::string description =
         NewSessionDescription(config.turnTimeLimit, config.chapters, config.asteroids, config.victoryConditions);
-    std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s",
-                  description.c_str());
+    app.DescribeSession(description.c_str());
     HvMServiceEx_Struct settings;
-    settings.bytes = app.m_settingsBlock;
+    settings.bytes = app.ServiceSettings();
     int created = 0;
     if (g_session)
-      created = peerToPeer ? g_session->CreateAndJoin(app.m_network.connection)
-                           : g_session->CreateAndJoinCS(app.m_network.connection, &settings);
+      created = peerToPeer ? g_session->CreateAndJoin(app.Network().connection)
+                           : g_session->CreateAndJoinCS(app.Network().connection, &settings);
     if (created != 1 && created != 2) {
       app.ShowTextBox("FEERROR_");
       return kScreenTitle;
     }
-    app.m_network.sessionOpen = app.m_network.inSession = 1;
+    app.NoteSessionJoined();
   }
   return AnnounceStartedGame(app);
 }
 
 // The configuration of a new game; its continue starts it.
 std::int16_t RunConfigAndStart(CClntApp& app, std::int16_t screen) {
-  const bool hostWithoutServer = app.m_role.host && !app.m_role.singlePlayer;
-  const std::int16_t result = RunConfigDlg(app, !app.m_role.singlePlayer, hostWithoutServer, *app.m_gameConfig);
-  app.m_gameSettings->word16 = app.m_gameConfig->word36;
+  const bool hostWithoutServer = app.Role().host && !app.Role().singlePlayer;
+  const std::int16_t result = RunConfigDlg(app, !app.Role().singlePlayer, hostWithoutServer, app.ConfigToEdit());
+  app.CarryConfigLockToSettings();
   std::int16_t next = result;
   if (result == kScreenBack && screen == kScreenHostCS) next = kScreenConnection;
   if (result == kResultStartGame)
@@ -356,8 +337,7 @@ std::int16_t RunConfigAndStart(CClntApp& app, std::int16_t screen) {
 // server reported.
 void TakeChapter(CClntApp& app, const ChapterChoice& choice) {
   if (g_session) g_session->StoreOwnId(choice.chapter);
-  app.m_chapter.id = app.m_chapter.secondId = choice.chapter;
-  app.m_chapter.perGuild = choice.chaptersPerGuild;
+  app.ClaimChapter(choice.chapter, choice.chaptersPerGuild);
 }
 
 std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
@@ -367,18 +347,17 @@ std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
   else if (screen == kScreenGuildChapterHost)
     choice.chapter = kNoChapterSlot;
   else
-    choice.chapter = app.m_chapter.id == kNoChapterChosen ? 0 : app.m_chapter.id;
-  if (app.m_settingsRequested) app.RequestGameSettings(*app.m_gameSettings, app.m_chapter.id);
-  app.m_settingsRequested = 1;
-  choice.held = app.m_chapter.secondId;
-  choice.chaptersPerGuild = app.m_chapter.perGuild;
-  choice.name = app.m_chapter.name;
-  choice.settingsLocked = app.m_role.settingsLocked;
+    choice.chapter = app.Chapter().id == kNoChapterChosen ? 0 : app.Chapter().id;
+  app.RefreshGameSettings();
+  choice.held = app.Chapter().secondId;
+  choice.chaptersPerGuild = app.Chapter().perGuild;
+  choice.name = app.ChapterNameToEdit();
+  choice.settingsLocked = app.Role().settingsLocked;
   const std::int16_t result = RunGuildChapterDlg(app, choice);
-  app.m_role.settingsLocked = choice.settingsLocked;
+  app.KeepSettingsLocked(choice.settingsLocked);
   switch (result) {
     case kScreenTraits:
-      app.SendGameSettings(*app.m_gameSettings, choice.chapter);
+      app.SendOwnSettings(choice.chapter);
       TakeChapter(app, choice);
       break;
     case kScreenFog:
@@ -387,11 +366,10 @@ std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
       TakeChapter(app, choice);
       break;
     case kScreenWait:
-      app.m_chapter.id = choice.chapter;
-      app.m_chapter.perGuild = choice.chaptersPerGuild;
+      app.ChooseChapter(choice.chapter, choice.chaptersPerGuild);
       // The server starts the game with the last settings it got: those the
       // screen's difficulty may just have changed.
-      if (choice.chapter < kNoChapterSlot) app.SendGameSettings(*app.m_gameSettings, choice.chapter);
+      if (choice.chapter < kNoChapterSlot) app.SendOwnSettings(choice.chapter);
       break;
     default:
       break;
@@ -405,31 +383,31 @@ std::int16_t RunGuildChapterScreen(CClntApp& app, std::int16_t screen) {
 // out: the guild screen asks for the settings anew, and going on to play sends
 // them (from the configuration the screen only returns to it).
 std::int16_t AfterSetupScreen(CClntApp& app, std::int16_t result, bool fromConfig) {
-  if (result == kScreenGuildChapter) app.m_settingsRequested = 0;
+  if (result == kScreenGuildChapter) app.SkipNextSettingsRequest();
   if (result == kScreenWait) {
     if (fromConfig) return kScreenBack;
-    app.SendGameSettings(*app.m_gameSettings, app.m_chapter.id);
+    app.SendOwnSettings(app.Chapter().id);
   }
   return result;
 }
 
 std::int16_t RunTraitsScreen(CClntApp& app) {
-  return AfterSetupScreen(app, RunTraitsDlg(app, app.m_gameSettings->traits), false);
+  return AfterSetupScreen(app, RunTraitsDlg(app, app.SettingsToEdit().traits), false);
 }
 
 std::int16_t RunFogOfWarScreen(CClntApp& app, bool fromConfig) {
-  return AfterSetupScreen(app, RunFogOfWarDlg(app, *app.m_gameSettings, fromConfig), fromConfig);
+  return AfterSetupScreen(app, RunFogOfWarDlg(app, app.SettingsToEdit(), fromConfig), fromConfig);
 }
 
 std::int16_t RunStartingScreen(CClntApp& app, bool fromConfig) {
-  return AfterSetupScreen(app, RunStartingDlg(app, *app.m_gameSettings, fromConfig), fromConfig);
+  return AfterSetupScreen(app, RunStartingDlg(app, app.SettingsToEdit(), fromConfig), fromConfig);
 }
 
 std::int16_t RunPrefsScreen(CClntApp& app) { return RunPrefsDlg(app); }
 
 std::int16_t RunWaitScreen(CClntApp& app) {
-  if (app.m_role.settingsLocked) return kScreenPlay;
-  if (app.m_role.singlePlayer) {
+  if (app.Role().settingsLocked) return kScreenPlay;
+  if (app.Role().singlePlayer) {
     std::array<std::uint8_t, 12> start{};
     plat::ByteWriter w(start);
     w.WriteAt<std::uint16_t>(0, PKT_START);
@@ -442,9 +420,9 @@ std::int16_t RunWaitScreen(CClntApp& app) {
 // Opens the chosen service with the settings the screens filled in.
 std::int16_t OpenService(CClntApp& app) {
   HvMServiceEx_Struct settings;
-  settings.bytes = app.m_settingsBlock;
-  const int result = g_session ? g_session->InitService(app.m_network.connection, &settings) : -1;
-  app.m_settingsBlock = settings.bytes;
+  settings.bytes = app.ServiceSettings();
+  const int result = g_session ? g_session->InitService(app.Network().connection, &settings) : -1;
+  app.KeepServiceSettings(settings.bytes);
   if (result == 0) return kScreenSessions;
   app.ShowTextBox("FEMCCONN");
   return kScreenConnection;
@@ -497,17 +475,17 @@ bool SavedGameComesFromHost() {
 }
 
 std::int16_t JoinSession(CClntApp& app) {
-  if (!g_session || g_session->OpenAndJoin(app.m_network.connection) < 0) {
-    app.ShowTextBox(app.m_network.connection.password[0] ? "FECOERR5" : "FECOERR1");
+  if (!g_session || g_session->OpenAndJoin(app.Network().connection) < 0) {
+    app.ShowTextBox(app.Network().connection.password[0] ? "FECOERR5" : "FECOERR1");
     return kScreenSessions;
   }
-  if (app.m_network.connection.sessionName[0]) {
+  if (app.Network().connection.sessionName[0]) {
     if (SavedGameComesFromHost()) {
-      app.m_network.connection.sessionName[0] = '\0';
+      app.ForgetSessionName();
     } else {
       // The name comes from the host: only a plain file name can name a game
       // in this player's save folder.
-      const std::string name = app.m_network.connection.sessionName;
+      const std::string name = app.Network().connection.sessionName;
       if (name.find_first_of("\\/:") != std::string::npos ||
           !FileExists(std::string(g_instData.GetSavePath()) + name)) {
         app.ShowTextBox("FECOERR6");
@@ -515,8 +493,7 @@ std::int16_t JoinSession(CClntApp& app) {
       }
     }
   }
-  std::snprintf(app.m_load.directory, sizeof app.m_load.directory, "%s", g_instData.GetSavePath());
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", app.m_network.connection.sessionName);
+  app.ChooseGameFile(g_instData.GetSavePath(), app.Network().connection.sessionName);
   return app.LoadedGame() ? kScreenQuickStarted : kScreenGuildChapter;
 }
 
@@ -524,27 +501,24 @@ std::int16_t JoinSession(CClntApp& app) {
 std::int16_t HostSavedGame(CClntApp& app) {
   if (!ChooseFile(app, LOAD_SAVED_ONLY)) return kScreenSessions;
   // The session's name carries the file's; a longer one cannot be named.
-  if (std::strlen(app.m_load.fileName) >= sizeof app.m_network.connection.sessionName) {
-    app.m_load.fileName[0] = '\0';
+  if (std::strlen(app.Load().fileName) >= sizeof app.Network().connection.sessionName) {
+    app.ForgetGameFile();
     app.ShowTextBox("FEERROR_");
     return kScreenSessions;
   }
-  std::memcpy(app.m_network.connection.sessionName, app.m_load.fileName, std::strlen(app.m_load.fileName) + 1);
-  std::snprintf(app.m_network.connection.description, sizeof app.m_network.connection.description, "%s", "s");
+  app.NameSessionAfterGameFile();
   StopEffects();
   HvMServiceEx_Struct settings;
-  settings.bytes = app.m_settingsBlock;
-  const int created = g_session ? g_session->CreateAndJoinCS(app.m_network.connection, &settings) : 0;
+  settings.bytes = app.ServiceSettings();
+  const int created = g_session ? g_session->CreateAndJoinCS(app.Network().connection, &settings) : 0;
   if (created != 1 && created != 2) {
-    app.m_load.fileName[0] = '\0';
+    app.ForgetGameFile();
     app.ShowTextBox("FECOERR2");
     return kScreenSessions;
   }
-  app.m_role.host = app.m_network.sessionOpen = app.m_network.inSession = 1;
+  app.HostOpenedSession();
   BroadcastChapters(kChapterAnnounceBase + 8);
-  app.m_gameConfig->word8 = 1;
-  app.m_gameConfig->word12 = 1;
-  app.m_gameConfig->word36 = 1;
+  app.MarkConfigFromFile(true);
   return kScreenQuickStarted;
 }
 
@@ -552,11 +526,11 @@ std::int16_t RunSessionScreen(CClntApp& app) {
   const std::int16_t result = RunCreateJoinDlg(app);
   switch (result) {
     case kScreenHostCS:
-      if (app.m_network.connection.connectionKind == 0 && app.m_network.connection.serviceType == kOnlineService) {
+      if (app.Network().connection.connectionKind == 0 && app.Network().connection.serviceType == kOnlineService) {
         app.ShowTextBox("FEONLYJN");
         return kScreenSessions;
       }
-      app.m_role.host = 1;
+      app.ChooseToHost();
       return kScreenHostCS;
     case kResultLoadMultiplayer:
       return HostSavedGame(app);
@@ -609,13 +583,13 @@ std::int16_t ShowScreen(CClntApp& app, std::int16_t id) {
 
 void AnnounceGameSetup(CClntApp& app) {
   // The rest of the configuration goes to the server when it asks (50).
-  BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.m_gameConfig->chapters));
-  app.SendGameSettings(*app.m_gameSettings, kNoChapterSlot);
+  BroadcastChapters(static_cast<std::uint16_t>(kChapterAnnounceBase + app.GameConfig()->chapters));
+  app.SendOwnSettings(kNoChapterSlot);
 }
 
 int RunScreenFlow(CClntApp& app, int startScreen) {
-  ScreenHistory history{app.m_screens.history, app.m_screens.count};
-  app.m_screens.count = 0;
+  AppScreens& screens = app.RestartScreenHistory();
+  ScreenHistory history{screens.history, screens.count};
   auto next = static_cast<std::int16_t>(startScreen);
   while (next != kScreenPlay) {
     if (next == kScreenQuit) return 0;

@@ -53,7 +53,7 @@ bool CProgramShell::AskInPlay(const char* textId) {
   // Asked in play (another player's load or restart), the box lay over the
   // view; answered No, nothing else draws the view again and the box would
   // stay on the screen.
-  if (GameExists()) g_app->m_fullRedraw = 1;
+  if (GameExists()) g_app->RequestFullRedraw();
   return answer == 1;
 }
 
@@ -92,7 +92,7 @@ void CProgramShell::CloseProgress() {
 }
 
 void CProgramShell::SetPendingEscape() {
-  if (g_app) g_app->m_pendingEscape = 1;
+  if (g_app) g_app->DeferEscape();
 }
 
 int CProgramShell::SaveAppState(plat::FILE* file) { return g_app ? g_app->SaveState(file) : 0; }
@@ -119,7 +119,7 @@ bool CProgramShell::ChooseLoadFile(int mode, std::string* directory, std::string
 // The title's quick start plays the last game this player saved alone; a
 // multiplayer or e-mail game cannot go on without its other players.
 void CProgramShell::OwnSaveWritten(const std::string& name) {
-  if (g_app && g_app->m_role.singlePlayer && !g_app->m_role.emailGame) g_instData.SetQuickStartFile(name.c_str());
+  if (g_app && g_app->Role().singlePlayer && !g_app->Role().emailGame) g_instData.SetQuickStartFile(name.c_str());
 }
 
 void CProgramShell::DeleteReplayFiles() {
@@ -128,9 +128,9 @@ void CProgramShell::DeleteReplayFiles() {
   g_app->DeleteReviewLogs();
 }
 
-std::uint16_t CProgramShell::AppChapterId(std::uint16_t) { return g_app ? g_app->m_chapter.id : std::uint16_t{0}; }
+std::uint16_t CProgramShell::AppChapterId(std::uint16_t) { return g_app ? g_app->Chapter().id : std::uint16_t{0}; }
 
-const char* CProgramShell::PlayerName() { return g_app ? static_cast<const char*>(g_app->m_chapter.name) : ""; }
+const char* CProgramShell::PlayerName() { return g_app ? static_cast<const char*>(g_app->Chapter().name) : ""; }
 
 void CProgramShell::PostToMainWindow(std::uint32_t msg) { plat::PostMessage(g_mainWnd, msg, 0, 0); }
 
@@ -138,22 +138,22 @@ std::span<std::uint8_t> CProgramShell::GameConfigBlock() {
   // The handler reads and sends the block at once; the screen's changes go
   // back into the application's own packet (RunConfigScreen).
   static std::array<std::uint8_t, kGameConfigSize> block{};
-  if (!g_app || !g_app->m_gameConfig) return {};
-  block = ToBytes(*g_app->m_gameConfig);
+  if (!g_app || !g_app->GameConfig()) return {};
+  block = ToBytes(*g_app->GameConfig());
   return block;
 }
 
 void CProgramShell::RunConfigScreen(std::span<std::uint8_t> block) {
   GameConfigPacket config;
   if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;
-  g_appLinks.runConfigScreen(config, g_app->m_role.lobbyLaunch == 0);
-  if (g_app->m_gameConfig) *g_app->m_gameConfig = config;
+  g_appLinks.runConfigScreen(config, g_app->Role().lobbyLaunch == 0);
+  g_app->ReplaceConfig(config);
   const auto bytes = ToBytes(config);
   std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), block.size())),
             block.begin());
 }
 
-bool CProgramShell::LobbyLaunch() { return g_app && g_app->m_role.lobbyLaunch != 0; }
+bool CProgramShell::LobbyLaunch() { return g_app && g_app->Role().lobbyLaunch != 0; }
 
 void CProgramShell::ApplyReceivedSettings(std::span<const std::uint8_t> packet) {
   GameSettingsPacket settings;

@@ -6,5 +6,5 @@
 #include "Game/app/CClntApp.h"
 
 GameSettingsPacket infopage::CurrentGameSettings() {
-  return g_app && g_app->m_gameSettings ? *g_app->m_gameSettings : GameSettingsPacket{};
+  return g_app && g_app->GameSettings() ? *g_app->GameSettings() : GameSettingsPacket{};
 }

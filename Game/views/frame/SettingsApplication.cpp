@@ -6,18 +6,18 @@
 
 void CopySettingsFromApplication(InGameSettings& settings) {
   if (!g_app) return;
-  settings.effectsLevel = g_app->m_options.effectsLevel;
-  settings.musicLevel = g_app->m_options.musicLevel;
-  settings.speech = g_app->m_options.speech;
+  settings.effectsLevel = g_app->Options().effectsLevel;
+  settings.musicLevel = g_app->Options().musicLevel;
+  settings.speech = g_app->Options().speech;
 }
 
-PlayerOptions* ApplicationOptions() { return g_app ? &g_app->m_options : nullptr; }
+PlayerOptions* ApplicationOptions() { return g_app ? &g_app->OptionsToEdit() : nullptr; }
 
 void WriteApplicationUserInfo() {
   if (g_app) g_app->WriteUserInfo();
 }
 
-bool ApplicationMayChangeAutosave() { return g_app && g_app->m_role.host != 0; }
+bool ApplicationMayChangeAutosave() { return g_app && g_app->Role().host != 0; }
 
-bool ApplicationDistanceFogOn() { return !g_app || g_app->m_options.fogging != 0; }
-bool ApplicationStarBackgroundOn() { return !g_app || g_app->m_options.stars != 0; }
+bool ApplicationDistanceFogOn() { return !g_app || g_app->Options().fogging != 0; }
+bool ApplicationStarBackgroundOn() { return !g_app || g_app->Options().stars != 0; }

@@ -6,11 +6,11 @@
 
 void CopyDisplaySettingsFromApplication() {
   if (!g_app) return;
-  SharedScreen().shipFacingOff = g_app->m_options.staticFacing ? 0 : 1;
-  SharedScreen().cameraTravelOff = g_app->m_options.zoom ? 0 : 1;
-  SharedScreen().frameAnimationsOn = g_app->m_options.frameAnimation;
+  SharedScreen().shipFacingOff = g_app->Options().staticFacing ? 0 : 1;
+  SharedScreen().cameraTravelOff = g_app->Options().zoom ? 0 : 1;
+  SharedScreen().frameAnimationsOn = g_app->Options().frameAnimation;
 }
 
 void AskFullRedraw() {
-  if (g_app) g_app->m_fullRedraw = 1;
+  if (g_app) g_app->RequestFullRedraw();
 }

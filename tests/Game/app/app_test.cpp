@@ -27,6 +27,7 @@
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
+#include "tests/support/app_state.h"
 #include "tests/support/build_paths.h"
 #include "tests/support/golden.h"
 
@@ -155,7 +156,7 @@ TEST_F(App, GameStartMakesTheViewsOnceAndTheSolarViewCurrent) {
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   EXPECT_EQ(g_log, (std::vector<std::string>{"0:made", "1:made", "3:made", "7:made", "6:made", "2:made"}));
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_TRUE(app.InPlay());
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   EXPECT_EQ(g_log.size(), 6u);
 }
@@ -169,7 +170,7 @@ TEST_F(App, SwitchViewRendersAndRenderOnceFallsBack) {
   from = g_log.size();
   SendMessage(g_mainWnd, WM_APP_SWITCH_VIEW, 4, kRenderOnce);  // no view of type 4: the current one stays
   EXPECT_EQ(Since(from), std::vector<std::string>{"0:Render 65534"});
-  EXPECT_EQ(app.m_renderArgument, -1);
+  EXPECT_EQ(app.RenderArgument(), -1);
 }
 
 TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
@@ -177,7 +178,7 @@ TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
   int optionsRuns = 0;
   screen.runOptions = [&] { ++optionsRuns; };
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
-  app.m_busy = 1;
+  app.SetBusy(true);
   std::size_t from = g_log.size();
   SendMessage(g_mainWnd, WM_KEYDOWN, VK_ESCAPE, 0);
   SendMessage(g_mainWnd, WM_KEYDOWN, 'A', 0);
@@ -185,10 +186,10 @@ TEST_F(App, BusyIgnoresInputAndTurnResultsRepostAPendingEscape) {
   EXPECT_EQ(SendMessage(g_mainWnd, WM_COMMAND, 101, 0), 0);
   EXPECT_TRUE(Since(from).empty());
   EXPECT_EQ(optionsRuns, 0);
-  app.m_pendingEscape = 1;
+  app.DeferEscape();
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
-  EXPECT_EQ(app.m_busy, 0u);
-  EXPECT_EQ(app.m_pendingEscape, 0u);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_FALSE(app.EscapeDeferred());
   PumpUntilIdle();
   EXPECT_EQ(optionsRuns, 1);
   from = g_log.size();
@@ -231,7 +232,7 @@ TEST_F(App, EmailTurnResultsDoNotAdvanceTheModelAgain) {
   g_session->emailMode = 1;
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
   EXPECT_EQ(GameTurn(), turn);
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_TRUE(app.InPlay());
   g_session->emailMode = 0;
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
   EXPECT_EQ(GameTurn(), turn + 1);
@@ -240,7 +241,7 @@ TEST_F(App, EmailTurnResultsDoNotAdvanceTheModelAgain) {
 TEST_F(App, MouseMovesAreCoalescedIntoTheIdlePass) {
   CClntApp& app = Start();
   SendMessage(g_mainWnd, WM_MOUSEMOVE, 0, 0);
-  EXPECT_NE(app.m_lastMouseMove, 0xFFFFFFFFu);
+  EXPECT_TRUE(app.MouseMovePending());
   SendMessage(g_mainWnd, WM_MEASUREITEM, 0, 0);  // no record: nothing written, no crash
 }
 
@@ -258,7 +259,7 @@ TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
   };
   const std::size_t from = g_log.size();
   EXPECT_EQ(app.Run(), 0);
-  EXPECT_EQ(app.m_quit, 1u);
+  EXPECT_TRUE(app.QuitRequested());
   const auto log = Since(from);
   ASSERT_GT(log.size(), 20u);
   // The first idle pass sets the view's normal cursor once, then a packet.
@@ -271,7 +272,7 @@ TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
                                         "2:Render -1",        "2:UpdateControlPanel", "2:Invalidate",    "2:Render -1"};
   auto at = std::search(log.begin(), log.end(), redraw.begin(), redraw.end());
   EXPECT_NE(at, log.end());
-  EXPECT_EQ(app.m_fullRedraw, 0u);
+  EXPECT_FALSE(app.FullRedrawRequested());
   // Frames animate between packets, never two without a packet between.
   int frames = 0;
   for (std::size_t i = 1; i < log.size(); ++i) {
@@ -293,7 +294,7 @@ TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
     }
   };
   EXPECT_EQ(app.Run(), 0);
-  EXPECT_EQ(app.m_quit, 0u);
+  EXPECT_FALSE(app.QuitRequested());
   EXPECT_EQ(frontEndRuns, 2);
   EXPECT_EQ(g_currentView, nullptr);
   EXPECT_EQ(app.View(VIEW_SOLAR), nullptr);
@@ -307,17 +308,17 @@ TEST_F(App, SavedStateRoundTripGoesBackToTheSavedView) {
   EXPECT_EQ(plat::ftell(f), 0);
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   SendMessage(g_mainWnd, WM_APP_SWITCH_VIEW, VIEW_TERRAIN_REPLAY, 77);
-  app.m_gameRandomSeed = 0x01020304;
+  AppTestState::SetRandomSeed(app, 0x01020304);
   ASSERT_EQ(app.SaveState(f), 1);
   EXPECT_EQ(plat::ftell(f), 4 + 4 + 2 + 4);
   plat::rewind(f);
-  app.m_gameRandomSeed = 0;
+  AppTestState::SetRandomSeed(app, 0);
   g_log.clear();
   EXPECT_EQ(app.LoadState(f), 1);
   plat::fclose(f);
-  EXPECT_EQ(app.m_gameRandomSeed, 0x01020304u);
-  EXPECT_EQ(app.m_renderArgument, 77);
-  EXPECT_EQ(app.m_fullRedraw, 1u);
+  EXPECT_EQ(app.RandomSeed(), 0x01020304u);
+  EXPECT_EQ(app.RenderArgument(), 77);
+  EXPECT_TRUE(app.FullRedrawRequested());
   const std::vector<std::string> loads{"0:Load 0", "1:Load 1", "2:Load 2", "3:Load 3", "2:GoTo 7 77"};
   std::vector<std::string> seen;
   for (const auto& e : g_log)
@@ -334,7 +335,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   g_appLinks.closeProgress = [&] { steps.push_back("close"); };
   screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
   names.chooseSaveName = [&](std::string*) {
-    steps.push_back(std::string("save") + (app.m_busy ? " busy" : ""));
+    steps.push_back(std::string("save") + (app.Busy() ? " busy" : ""));
     return false;
   };
   auto take = [&] { return std::exchange(steps, {}); };
@@ -346,8 +347,8 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   // A save that fails at once puts everything back.
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save busy", "flush 0", "close"}));
-  EXPECT_EQ(app.m_busy, 0u);
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_TRUE(app.InPlay());
 
   // Turn processing: busy with its progress dialog until the results come;
   // the view finds the notifications cleared.
@@ -356,10 +357,10 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   EXPECT_EQ(g_log, (std::vector<std::string>{"clear notes", "2:TurnProcessing"}));
   EXPECT_EQ(take(), std::vector<std::string>{"open Processing Turn... 2"});
-  EXPECT_EQ(app.m_busy, 1u);
-  EXPECT_EQ(app.m_playPhase, 0u);
+  EXPECT_TRUE(app.Busy());
+  EXPECT_FALSE(app.InPlay());
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Busy());
   EXPECT_EQ(take(), std::vector<std::string>{"close"});
 
   // Failures are told in the OK box, answered here with Enter.
@@ -382,7 +383,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Busy());
   EXPECT_TRUE(backend->ScriptDone());
 
   // Restarted views: made again, solar first, and the game goes on; the goto
@@ -394,7 +395,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(std::find(log.begin(), log.end(), "2:made") - log.begin(), 6);  // after the six old views went
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 0);
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_TRUE(app.InPlay());
   g_gameData->GetLocalChapter()->homeAsteroid = 0;
   from = g_log.size();
   SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
@@ -427,14 +428,14 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(packet.data()));
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "flush 0", "close"}));
   EXPECT_TRUE(plat::GetFileWriteTime(std::string(g_instData.GetSavePath()) + "copy.clt"));
-  EXPECT_EQ(app.m_busy, 0u);
-  EXPECT_EQ(app.m_playPhase, 1u);
-  EXPECT_EQ(app.m_fullRedraw, 1u);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_TRUE(app.InPlay());
+  EXPECT_TRUE(app.FullRedrawRequested());
 
   // The player's own save waits for the server's answer.
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own"}));
-  EXPECT_EQ(app.m_busy, 1u);
+  EXPECT_TRUE(app.Busy());
   g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
   take();
@@ -442,7 +443,7 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   EXPECT_TRUE(std::any_of(g_log.begin(), g_log.end(),
                           [](const std::string& s) { return s.ends_with(":Status Game saved 26"); }));
 
-  app.m_fullRedraw = 0;
+  AppTestState::ClearFullRedraw(app);
   g_gameData->turn = savedTurn + 5;
   packet[0] = 7;
   g_session->AgreeLoad(0);
@@ -451,9 +452,9 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   SendMessage(g_mainWnd, WM_APP_LOAD_DATA, 0, 0);
   EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Loading Game...", "close", "flush 0"}));
   EXPECT_EQ(GameTurn(), savedTurn);  // the copy was loaded
-  EXPECT_EQ(app.m_busy, 0u);
-  EXPECT_EQ(app.m_playPhase, 1u);
-  EXPECT_EQ(app.m_fullRedraw, 1u);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_TRUE(app.InPlay());
+  EXPECT_TRUE(app.FullRedrawRequested());
 }
 
 TEST_F(App, OwnerDrawnControlsAndMenuItemsGoWhereTheirIdentifiersSay) {
@@ -488,12 +489,12 @@ TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
   HWND list =
       CreateWindowEx(0, "ListBox", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 80, g_mainWnd, nullptr, program, nullptr);
   ASSERT_NE(list, nullptr);
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   Answer(true);
   PostMessage(list, WM_VKEYTOITEM, VK_ESCAPE, 0);
   PumpUntilIdle();
-  EXPECT_EQ(app.m_running, 0u);
-  EXPECT_EQ(app.m_quit, 0u);  // to the main menu
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(app.QuitRequested());  // to the main menu
 }
 
 TEST_F(App, JoinByNameKeepsTheBlanksOfAQuotedNameAndStartsAtTheJoinScreen) {
@@ -523,11 +524,11 @@ TEST_F(App, QuitMessageEndsTheLoopAtOnce) {
 
 TEST_F(App, NoAnswerToTheQuitQuestionChangesNothing) {
   CClntApp& app = Start();
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   Answer(false);
   ConfirmQuit(1, nullptr);
-  EXPECT_EQ(app.m_running, 1u);
-  EXPECT_EQ(app.m_quit, 0u);
+  EXPECT_TRUE(app.Running());
+  EXPECT_FALSE(app.QuitRequested());
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
 #include "tests/Game/rules/rules_fixture.h"
+#include "tests/support/app_state.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
   EXPECT_EQ(sent[0], Le().U16(16).U16(0).U32(1).U16(21).U16(0).U32(0xA1B2C3D4).bytes);
   // A loaded game names the chosen chapter instead.
   sent.clear();
-  app.m_chapter.id = 5;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "game.clt");
+  app.ChooseChapter(5, app.Chapter().perGuild);
+  app.ChooseGameFile("", "game.clt");
   app.Run();
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 8), 5u);
@@ -70,22 +71,21 @@ TEST_F(Packets, StatusAtGameStartWithNoUnsetBytes) {
 
 TEST_F(Packets, LeavingASessionSendsTheLeavePacketOnlyAsAClient) {
   CClntApp& app = Start();
-  app.m_chapter.id = 12;
-  app.m_chapter.secondId = 12;
+  app.ClaimChapter(12, app.Chapter().perGuild);
   app.UnwindToScreen(13);
   EXPECT_TRUE(sent.empty());
   EXPECT_FALSE(GameExists());  // the game data goes at any screen
-  EXPECT_EQ(app.m_chapter.secondId, 12u);
+  EXPECT_EQ(app.Chapter().secondId, 12u);
   app.UnwindToScreen(12);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(3).U16(0).U32(1).U16(112).U16(12).Text("", 36).bytes);
-  EXPECT_EQ(app.m_chapter.secondId, kNoChapterChosen);
-  app.m_chapter.secondId = 12;
-  app.m_role.host = 1;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "x");
+  EXPECT_EQ(app.Chapter().secondId, kNoChapterChosen);
+  app.ClaimChapter(12, app.Chapter().perGuild);
+  app.ChooseToHost();
+  app.ChooseGameFile("", "x");
   app.UnwindToScreen(9);
   EXPECT_EQ(sent.size(), 1u);  // the host sends no leave packet
-  EXPECT_EQ(app.m_role.host, 0u);
+  EXPECT_EQ(app.Role().host, 0u);
   EXPECT_FALSE(app.LoadedGame());
 }
 
@@ -96,10 +96,10 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   ConfirmQuit(1, nullptr);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], Le().U16(20).U16(0).U32(1).U16(21).U16(0).bytes);
-  EXPECT_EQ(app.m_quit, 1u);
+  EXPECT_TRUE(app.QuitRequested());
   // A host ends the game (packet 5) only when Shift differs from the switch (off here).
   sent.clear();
-  app.m_role.host = 1;
+  app.ChooseToHost();
   Answer(true);
   ConfirmQuit(1, nullptr);
   EXPECT_TRUE(sent.empty());
@@ -112,36 +112,36 @@ TEST_F(Packets, QuitQuestionWordingsAndThePacketsOfEachAnswer) {
   EXPECT_EQ(rules_test::Word(sent[0], 0), 5u);
   // Back to the main menu: no packet, the loop stops without quitting.
   sent.clear();
-  app.m_quit = 0;
-  app.m_running = 1;
+  app.ReturnToFrontEnd();
+  AppTestState::SetRunning(app, true);
   std::int32_t marker = 7;
   screen.setTurnMarker = [&](std::int32_t m) { marker = m; };
   Answer(true);
   ConfirmQuit(0, nullptr);
   EXPECT_TRUE(sent.empty());
-  EXPECT_EQ(app.m_running, 0u);
-  EXPECT_EQ(app.m_quit, 0u);
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(app.QuitRequested());
   EXPECT_EQ(marker, -1);
 }
 
 TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
   CClntApp& app = Start();
   CProgramShell shell;
-  const std::uint16_t ownSlot = app.m_gameSettings->chapterSlot;
+  const std::uint16_t ownSlot = app.GameSettings()->chapterSlot;
   GameSettingsPacket received;
   received.chapterSlot = 9;
   received.fowShowInTransit = 2;
   received.traits[3] = 7;
   const auto bytes = ToBytes(received);
   shell.ApplyReceivedSettings(std::span<const std::uint8_t>(bytes).first(20));  // short: ignored
-  EXPECT_EQ(app.m_gameSettings->traits[3], 0u);
+  EXPECT_EQ(app.GameSettings()->traits[3], 0u);
   shell.ApplyReceivedSettings(bytes);
-  EXPECT_EQ(app.m_gameSettings->fowShowInTransit, 2u);
-  EXPECT_EQ(app.m_gameSettings->traits[3], 7u);
-  EXPECT_EQ(app.m_gameSettings->difficulty, DIFFICULTY_CUSTOM);
-  EXPECT_EQ(app.m_gameSettings->chapterSlot, ownSlot);
+  EXPECT_EQ(app.GameSettings()->fowShowInTransit, 2u);
+  EXPECT_EQ(app.GameSettings()->traits[3], 7u);
+  EXPECT_EQ(app.GameSettings()->difficulty, DIFFICULTY_CUSTOM);
+  EXPECT_EQ(app.GameSettings()->chapterSlot, ownSlot);
   shell.SetPendingEscape();
-  EXPECT_EQ(app.m_pendingEscape, 1u);
+  EXPECT_TRUE(app.EscapeDeferred());
   EXPECT_EQ(shell.HandlerChapterId(LocalChapterId(0)), 21u);
   Answer(false);
   EXPECT_FALSE(shell.AskInPlay("QUITPLAN"));
@@ -152,8 +152,8 @@ TEST_F(Packets, TheHandlersReachTheApplicationThroughTheProgramsLinks) {
 TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   CClntApp& app = Start();
   GameSettingsPacket settings;
-  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_FOG, 2);
-  ResetSetupGroup(*app.m_gameConfig, settings, app.m_options, SETUP_RANDOM, 2);
+  ResetSetupGroup(app.ConfigToEdit(), settings, app.OptionsToEdit(), SETUP_FOG, 2);
+  ResetSetupGroup(app.ConfigToEdit(), settings, app.OptionsToEdit(), SETUP_RANDOM, 2);
   app.SendGameSettings(settings, kNoChapterSlot);
   ASSERT_EQ(sent.size(), 1u);
   ASSERT_EQ(sent[0].size(), kGameSettingsSize);
@@ -161,11 +161,11 @@ TEST_F(Packets, SettingsSentAsTheyStandAndReceivedAsCustom) {
   EXPECT_EQ(rules_test::Word(sent[0], 8), 40u);
   EXPECT_EQ(rules_test::Word(sent[0], 10), 1u);
   EXPECT_EQ(rules_test::Word(sent[0], 12), DIFFICULTY_HARD);
-  app.m_gameSettings->chapterSlot = 7;
+  app.SettingsToEdit().chapterSlot = 7;
   settings.traits[4] = 99;
   app.ApplyReceivedSettings(settings);
-  EXPECT_EQ(app.m_gameSettings->chapterSlot, 7u);
-  EXPECT_EQ(app.m_gameSettings->traits[4], 99u);
+  EXPECT_EQ(app.GameSettings()->chapterSlot, 7u);
+  EXPECT_EQ(app.GameSettings()->traits[4], 99u);
   ASSERT_NE(g_gameData->GetLocalChapter(), nullptr);
   EXPECT_EQ(g_gameData->GetLocalChapter()->difficulty, DIFFICULTY_CUSTOM);  // the game takes them too
 }
@@ -182,10 +182,10 @@ TEST_F(Packets, EmailEndOfTurnSendsPacketOneWritesTheTurnFileAndLeaves) {
   EXPECT_FALSE(plat::GetFileWriteTime(clientFile));  // not an e-mail game: nothing more
   g_session->emailMode = 1;
   g_session->emailGameName = "duel-6-03";
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   SendMessage(g_mainWnd, WM_APP_EMAIL_END_TURN, 0, 0);
   EXPECT_TRUE(plat::GetFileWriteTime(clientFile));
-  EXPECT_EQ(app.m_running, 0u);
+  EXPECT_FALSE(app.Running());
   EXPECT_EQ(marker, -1);
   EXPECT_EQ(EmailTurnFileName("-x", 0, 3), "-x-1-03.ecl");
   EXPECT_EQ(EmailTurnFileName("solo", 9, 40), "solo-10-40.ecl");
@@ -203,23 +203,23 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
     if (a == 0) RequestLoad("old.clt", LoadPlace::SaveDirectory);
     return a;
   };
-  app.m_load.mode = 3;
-  std::snprintf(app.m_load.fileName, sizeof app.m_load.fileName, "%s", "old.clt");
+  AppTestState::SetLoadMode(app, 3);
+  app.ChooseGameFile("", "old.clt");
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_TRUE(answers.empty());
-  EXPECT_EQ(kept, 0);         // deleted before each request
-  EXPECT_EQ(app.m_busy, 1u);  // the reply clears it
-  EXPECT_EQ(app.m_load.mode, 1u);
+  EXPECT_EQ(kept, 0);       // deleted before each request
+  EXPECT_TRUE(app.Busy());  // the reply clears it
+  EXPECT_EQ(app.Load().mode, 1u);
   EXPECT_FALSE(app.LoadedGame());
   // A load permission without a loader is ignored.
   SendMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 1, 0);
-  EXPECT_EQ(app.m_busy, 1u);
+  EXPECT_TRUE(app.Busy());
   answers = {2};
   g_reloadAfterFailure = 1;
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
-  EXPECT_EQ(app.m_running, 0u);
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(app.Busy());
   EXPECT_EQ(g_reloadAfterFailure, 0u);
 }
 
@@ -231,16 +231,16 @@ TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
   g_appLinks.loading.request = [](GameConfigPacket&, std::uint32_t) { return 2; };
   g_reloadAfterFailure = 0;
   DestroyGame();  // the loaded game is made only once its file is read
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
-  EXPECT_EQ(app.m_running, 0u);
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Running());
+  EXPECT_FALSE(app.Busy());
 
   StartGame(21);
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
-  EXPECT_EQ(app.m_running, 1u);
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(app.InPlay());
 }
 
 // Once the game is over its server is gone: a load asked for from the
@@ -255,11 +255,11 @@ TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
   };
   StartGame(21);
   g_session->NoteGameEnded();
-  app.m_busy = 0;
+  app.SetBusy(false);
   backend->PressKey(VK_RETURN, 10);  // the box's OK
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_EQ(requests, 0);
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Busy());
   DestroyGame();
   SendMessage(g_mainWnd, WM_APP_LOAD_REQUEST, 0, 0);
   EXPECT_EQ(requests, 1);
@@ -279,7 +279,7 @@ TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
   backend->PressKey(VK_RETURN, 10);  // the box's OK
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_EQ(asked, 0);
-  EXPECT_EQ(app.m_busy, 0u);
+  EXPECT_FALSE(app.Busy());
   std::array<char, kSavePacketSize> request{6};
   std::snprintf(request.data() + 8, kSavePacketNameSize, "%s", "kept.svr");
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(request.data()));
@@ -300,8 +300,8 @@ TEST_F(Packets, ARefusedLoadAfterTheGameWasLeftIsToldOnce) {
     MSG msg;
     while (PeekMessage(&msg, g_mainWnd, WM_APP_LOAD_REQUEST, WM_APP_LOAD_REQUEST, PM_REMOVE)) DispatchMessage(&msg);
   };
-  app.m_running = 0;
-  app.m_busy = 1;
+  app.StopGameLoop();
+  app.SetBusy(true);
   g_reloadAfterFailure = 0;
   // Answers a box, should one come up.
   backend->PressKey(VK_RETURN, 10);
@@ -309,12 +309,12 @@ TEST_F(Packets, ARefusedLoadAfterTheGameWasLeftIsToldOnce) {
   pumpPosted();
   EXPECT_EQ(requests, 0);
   EXPECT_EQ(g_reloadAfterFailure, 0u);
-  EXPECT_EQ(app.m_busy, 0u);
-  EXPECT_EQ(app.m_playPhase, 1u);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_TRUE(app.InPlay());
 
   // In play, the refusal is told and the load screen asked for again.
   StartGame(21);
-  app.m_running = 1;
+  AppTestState::SetRunning(app, true);
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, 0);
   EXPECT_EQ(g_reloadAfterFailure, 1u);
@@ -327,14 +327,14 @@ TEST_F(Packets, RestartMakesTheGameAgainForTheSameChapter) {
   CClntApp& app = Start();
   SetLocalChapterName("Blue Wing");
   g_gameData->turn = 12;
-  app.m_chapter.perGuild = 6;  // slot 5 (chapter 21) is still there
+  app.ChooseChapter(app.Chapter().id, 6);  // slot 5 (chapter 21) is still there
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   ASSERT_TRUE(GameExists());
   EXPECT_EQ(GameTurn(), 0u);  // made again
   EXPECT_EQ(LocalChapterId(), 21);
   EXPECT_EQ(g_gameData->chaptersPerGuild, 6);
   EXPECT_EQ(LocalChapterName(), "Blue Wing");
-  EXPECT_EQ(app.m_playPhase, 0u);
+  EXPECT_FALSE(app.InPlay());
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ struct AppFixture : ShellFixture {
   }
   // What the front end chose, once it leaves for a game.
   void ChooseChapter(CClntApp& app) const {
-    if (app.m_chapter.id == kNoChapterChosen) app.m_chapter.id = chosenChapter;
+    if (app.Chapter().id == kNoChapterChosen) app.ChooseChapter(chosenChapter, app.Chapter().perGuild);
   }
   void TearDown() override {
     DestroyClntApp();

@@ -112,7 +112,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
          [&](CClntApp& app) {
            g_session->multi = std::make_unique<SavedGameOffered>(name);
            g_session->contactClock = contact;
-           app.m_network.connection.connectionKind = 1;
+           app.ChooseConnection(1);
          });
   }
 };
@@ -130,8 +130,8 @@ void ExpectLeavingTold(ScreenFlowRun& t, Press leave) {
         library->players = {HvMPlayerInfo{77, false, true, "Me", "Me"}, HvMPlayerInfo{78, false, false, "You", "You"}};
         g_session->player.id = 77;
         g_session->multi = std::move(fake);
-        app.m_chapter.id = 6;
-        app.m_role.host = 1;
+        app.ChooseChapter(6, app.Chapter().perGuild);
+        app.ChooseToHost();
       },
       [&] { sent = library->sent; });
   std::vector<std::vector<std::uint8_t>> leaves, ready;

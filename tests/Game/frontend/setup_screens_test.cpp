@@ -80,7 +80,7 @@ void Put16(Bytes& b, std::size_t at, unsigned v) {
 TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
   Bytes held;
   InFrontEnd([&](CClntApp& app) {
-    app.m_role.singlePlayer = 1;
+    app.ChooseSinglePlayer();
     Click(80, 378);   // capture the flag
     Click(560, 360);  // hours: 60 becomes 60 hours
     Retype(705, 348, "1");
@@ -88,9 +88,9 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
     Click(600, 516);  // chaotic yes
     Retype(705, 408, "40");
     Click(400, 555);  // continue
-    EXPECT_EQ(RunConfigDlg(app, false, false, *app.m_gameConfig), 123);
+    EXPECT_EQ(RunConfigDlg(app, false, false, app.ConfigToEdit()), 123);
     AnnounceGameSetup(app);
-    const auto block = ToBytes(*app.m_gameConfig);
+    const auto block = ToBytes(*app.GameConfig());
     held.assign(block.begin(), block.end());
   });
   ASSERT_EQ(sent.size(), 2u);
@@ -116,7 +116,7 @@ TEST_F(SetupScreens, TheConfigurationChosenIsThePacketTheServerGets) {
 // Fog of war, starting values and traits as chosen are the settings packet.
 TEST_F(SetupScreens, TheSettingsChosenAreThePacketTheServerGets) {
   InFrontEnd([&](CClntApp& app) {
-    GameSettingsPacket& s = *app.m_gameSettings;
+    GameSettingsPacket& s = app.SettingsToEdit();
     Click(680, 194);  // ships never visible
     Click(280, 345);  // all ships scanned
     Click(20, 290);
@@ -163,21 +163,21 @@ TEST_F(SetupScreens, ANumberOutOfRangeKeepsTheScreenAndPreviousStoresNothing) {
     AnswerOk();
     Click(80, 378);  // capture the flag, then previous: nothing stored
     Click(20, 290);
-    EXPECT_EQ(RunConfigDlg(app, true, true, *app.m_gameConfig), 100);
-    EXPECT_EQ(app.m_gameConfig->asteroids, 150);
-    EXPECT_EQ(app.m_gameConfig->chapters, 8);
-    EXPECT_EQ(app.m_gameConfig->victoryConditions, 9);
+    EXPECT_EQ(RunConfigDlg(app, true, true, app.ConfigToEdit()), 100);
+    EXPECT_EQ(app.GameConfig()->asteroids, 150);
+    EXPECT_EQ(app.GameConfig()->chapters, 8);
+    EXPECT_EQ(app.GameConfig()->victoryConditions, 9);
     // Research sharing 0 is accepted although its message names 1 to 100.
     Retype(708, 497, "0");
     Click(400, 555);
-    EXPECT_EQ(RunConfigDlg(app, true, true, *app.m_gameConfig), 123);
-    EXPECT_EQ(app.m_gameConfig->researchShared, 0);
+    EXPECT_EQ(RunConfigDlg(app, true, true, app.ConfigToEdit()), 123);
+    EXPECT_EQ(app.GameConfig()->researchShared, 0);
   });
 }
 
 TEST_F(SetupScreens, FogOfWarChoicesAreWrittenAtOnceUnlessLocked) {
   InFrontEnd([&](CClntApp& app) {
-    GameSettingsPacket& s = *app.m_gameSettings;
+    GameSettingsPacket& s = app.SettingsToEdit();
     s.fowShowInTransit = 2;
     s.fowShowInAsteroidal = 7;
     Click(280, 194);  // ships always visible
@@ -200,7 +200,7 @@ TEST_F(SetupScreens, FogOfWarChoicesAreWrittenAtOnceUnlessLocked) {
 
 TEST_F(SetupScreens, StartingValuesLeaveTheSystemSizeAlone) {
   InFrontEnd([&](CClntApp& app) {
-    GameSettingsPacket& s = *app.m_gameSettings;
+    GameSettingsPacket& s = app.SettingsToEdit();
     s.randomSystemSize = 1;
     Click(500, 394);  // low resources
     Click(650, 280);  // high forces
@@ -216,28 +216,28 @@ TEST_F(SetupScreens, StartingValuesLeaveTheSystemSizeAlone) {
 
 TEST_F(SetupScreens, PreferencesAreSavedOnlyBySave) {
   InFrontEnd([&](CClntApp& app) {
-    app.m_options.musicLevel = 1;
-    app.m_options.effectsLevel = 2;
+    app.OptionsToEdit().musicLevel = 1;
+    app.OptionsToEdit().effectsLevel = 2;
     Click(100, 500);  // music off
     Click(400, 480);  // highest effects
     Click(20, 290);   // previous: nothing saved
     EXPECT_EQ(RunPrefsDlg(app), 100);
-    EXPECT_EQ(app.m_options.musicLevel, 1);
-    EXPECT_EQ(app.m_options.effectsLevel, 2);
+    EXPECT_EQ(app.Options().musicLevel, 1);
+    EXPECT_EQ(app.Options().effectsLevel, 2);
     Click(100, 500);
     Click(400, 480);
     Click(680, 500);  // speech off
     Click(400, 530);  // save
     EXPECT_EQ(RunPrefsDlg(app), 1);
-    EXPECT_EQ(app.m_options.musicLevel, 0);
-    EXPECT_EQ(app.m_options.effectsLevel, 3);
-    EXPECT_EQ(app.m_options.speech, 0u);
+    EXPECT_EQ(app.Options().musicLevel, 0);
+    EXPECT_EQ(app.Options().effectsLevel, 3);
+    EXPECT_EQ(app.Options().speech, 0u);
   });
 }
 
 TEST_F(SetupScreens, TraitsBeyondTheLimitCannotBePickedAndEveryWayOutStoresThem) {
   InFrontEnd([&](CClntApp& app) {
-    auto& traits = app.m_gameSettings->traits;
+    auto& traits = app.SettingsToEdit().traits;
     ASSERT_EQ(traits[1], 20);
     Click(222, 84);   // trait 0 at level 0: a fourth, refused
     Click(280, 109);  // trait 1 at level 1: closed while level 0 is in use
@@ -267,7 +267,7 @@ TEST_F(SetupScreens, TraitsBeyondTheLimitCannotBePickedAndEveryWayOutStoresThem)
 TEST_F(SetupScreens, TheChapterScreenWithoutAnswersKeepsItsRules) {
   char name[32] = "Rangers";
   InFrontEnd([&](CClntApp& app) {
-    GameSettingsPacket& s = *app.m_gameSettings;
+    GameSettingsPacket& s = app.SettingsToEdit();
     ChapterChoice choice;
     choice.chapter = 3;
     choice.name = name;

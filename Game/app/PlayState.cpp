@@ -1,0 +1,38 @@
+// The play state the main window's messages and the game loop share.
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "platform/core/random.h"
+
+bool CClntApp::TakeDeferredEscape() {
+  if (m_pendingEscape != 1) return false;
+  m_pendingEscape = 0;
+  return true;
+}
+
+void CClntApp::QuitToDesktop() {
+  m_running = 0;
+  m_quit = 1;
+}
+
+void CClntApp::ReturnToFrontEnd() {
+  m_quit = 0;
+  m_running = 0;
+}
+
+void CClntApp::ShowView(ViewType type, std::int32_t renderArgument) {
+  if (IGameView* view = View(type)) g_currentView = view;
+  m_renderArgument = renderArgument;
+  if (g_currentView) g_currentView->Render(m_renderArgument);
+  if (m_renderArgument == kRenderOnce) m_renderArgument = -1;
+}
+
+void CClntApp::SeedGameRandom(std::uint32_t seed) {
+  m_gameRandomSeed = seed;
+  plat::srand(m_gameRandomSeed);
+}
+
+void CClntApp::NoteMouseMove(plat::DWORD now) {
+  // All ones is the loop's "no move": a move at that very tick is kept one
+  // tick earlier.
+  m_lastMouseMove = now == 0xFFFFFFFF ? 0xFFFFFFFE : now;
+}
