@@ -101,9 +101,9 @@ SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing) {
 
 SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8_t hullPosition,
                            const CGUnitTemplate& design) {
-  PacketImage<124> p = BuildTemplatePacket(design, slot, chapter);
+  PacketImage<kTemplatePacketSize> p = BuildTemplatePacket(design, slot, chapter);
   // The server's own 200 names the hull by its file index; the design view's, by its place in the list.
-  p.Put<std::uint8_t>(46, hullPosition);
+  SetTemplatePacketHull(p, hullPosition);
   return Out(p);
 }
 
