@@ -53,6 +53,34 @@ TEST(AsteroidPackets, AnAsteroidsZonesLieInTablesOfThirtyOne) {
   EXPECT_FALSE(AsteroidWithZonesPacket::Parse(std::span(image.bytes).first(519), &back));
 }
 
+// A changed asteroid (120) is the whole record (127) up to its zone tables.
+TEST(AsteroidPackets, AChangedAsteroidIsTheRecordWithoutItsZones) {
+  AsteroidWithZonesPacket a;
+  a.id = 12;
+  a.owner = 0x0101;
+  a.name = "Vesta";
+  a.composition = 4;
+  a.kinetic = 9;
+  a.zFactor = 1.5f;
+  a.angle = -2.25;
+  a.centres[1] = {3, 1, 2, 3};
+  a.ringRotations[4] = -1;
+  a.zones[0].atvLimit = 1;
+  const auto whole = a.Build();
+  const auto changed = a.BuildChanged();
+  ASSERT_EQ(changed.bytes.size(), 116u);
+  EXPECT_EQ(changed.U16(0), 120);
+  EXPECT_EQ(Slice(changed, 2, 114), Slice(whole, 2, 114));
+
+  AsteroidWithZonesPacket back;
+  back.zones[5].status = 6;
+  ASSERT_TRUE(AsteroidWithZonesPacket::ParseChanged(changed.bytes, &back));
+  EXPECT_EQ(back.BuildChanged().bytes, changed.bytes);
+  EXPECT_EQ(back.zones[5].status, 6) << "the zones are not in it";
+  EXPECT_EQ(back.zones[0].atvLimit, 0);
+  EXPECT_FALSE(AsteroidWithZonesPacket::ParseChanged(std::span(changed.bytes).first(115), &back));
+}
+
 TEST(AsteroidPackets, TheResourceMixIsSentByMineralColumns) {
   ResourceMixPacket mix;
   mix.rows = 20;
