@@ -7,6 +7,10 @@
 //   554  a purchase from an offer (16 bytes): u8 seller at 8, u8 asteroid at
 //        9, u8 mineral at 10, u8 buyer at 11, u8 buyer's pool at 12, u8
 //        mineral paid with at 13, u16 amount at 14
+//   455  a vote on declaring a guild mate renegade (16 bytes): u16 voter at
+//        8, u16 the mate's chapter slot at 10, u16 1 for, 0 against at 12
+//   456  a vote for a guild mate as imperator (12 bytes): u16 voter at 8,
+//        u16 the mate's chapter slot at 10
 //   1506 a chat line: u8 sender at 8, u8 target at 9 (255 everyone, 254 the
 //        sender's guild, else a chapter), u32 intercepted at 12 (the server's
 //        to set), the text from 16 up to its zero
@@ -23,6 +27,8 @@
 
 constexpr std::size_t kMineralOfferSize = 24;
 constexpr std::size_t kMineralPurchaseSize = 16;
+constexpr std::size_t kRenegadeVoteSize = 16;
+constexpr std::size_t kImperatorVoteSize = 12;
 constexpr std::size_t kChatTextOffset = 16;
 // Longest chat text a packet carries (the dialog takes 498 characters).
 constexpr std::size_t kMaxChatText = 500;
@@ -53,6 +59,25 @@ struct MineralPurchasePacket {
   PacketImage<kMineralPurchaseSize> Build() const;
   // False when the image is shorter than 16 bytes.
   static bool Parse(std::span<const std::uint8_t> image, MineralPurchasePacket* out);
+};
+
+struct RenegadeVotePacket {
+  std::uint16_t voter = 0;
+  std::uint16_t slot = 0;
+  std::uint16_t renegade = 0;
+
+  PacketImage<kRenegadeVoteSize> Build() const;
+  // False when the image is shorter than 16 bytes.
+  static bool Parse(std::span<const std::uint8_t> image, RenegadeVotePacket* out);
+};
+
+struct ImperatorVotePacket {
+  std::uint16_t voter = 0;
+  std::uint16_t slot = 0;
+
+  PacketImage<kImperatorVoteSize> Build() const;
+  // False when the image is shorter than 12 bytes.
+  static bool Parse(std::span<const std::uint8_t> image, ImperatorVotePacket* out);
 };
 
 struct ChatPacket {

@@ -64,7 +64,9 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       // Everyone learns the design as the server holds it, as of a player's.
       const SrvOrderVerdict v = SrvTakeDesign(world, chapter, packet);
       if (v == SrvOrderVerdict::kAccepted) {
-        const std::uint16_t slot = ReadU16(packet, 12);
+        TemplatePacket sent;
+        ParseTemplatePacket(packet, &sent);
+        const std::uint16_t slot = sent.slot;
         const CGUnitTemplate& design = *world.templates->GetTemplate(chapter, slot, 1);
         const auto stored = BuildTemplatePacket(design, slot, chapter);
         turn.TellAll(SrvPacket(stored.bytes.begin(), stored.bytes.end()));

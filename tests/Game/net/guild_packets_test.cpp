@@ -1,6 +1,7 @@
 // The market and chat packets byte for byte, and their readers on short input.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "Game/net/GuildPackets.h"
@@ -62,6 +63,24 @@ TEST(GuildPackets, ChatCarriesItsTextWithAZeroAndReadsBounded) {
   EXPECT_FALSE(ChatPacket::Parse(std::span(unterminated).first(15), &back));
   ASSERT_TRUE(ChatPacket::Parse(std::span(unterminated).first(16), &back));
   EXPECT_TRUE(back.text.empty());
+}
+
+// The two votes of guild politics: the voter's chapter, the mate's slot and,
+// for a renegade, whether for or against.
+TEST(GuildPackets, VotesByteForByte) {
+  const auto renegade = RenegadeVotePacket{0x0109, 3, 1}.Build();
+  EXPECT_EQ(Bytes(renegade.bytes), (std::vector<std::uint8_t>{0xC7, 0x01, 0, 0, 0, 0, 0, 0, 9, 1, 3, 0, 1, 0, 0, 0}));
+  RenegadeVotePacket againstBack;
+  ASSERT_TRUE(RenegadeVotePacket::Parse(RenegadeVotePacket{9, 2, 0}.Build().bytes, &againstBack));
+  EXPECT_EQ(std::make_tuple(againstBack.voter, againstBack.slot, againstBack.renegade), std::make_tuple(9, 2, 0));
+  EXPECT_FALSE(RenegadeVotePacket::Parse(std::span(renegade.bytes).first(15), &againstBack));
+
+  const auto imperator = ImperatorVotePacket{17, 4}.Build();
+  EXPECT_EQ(Bytes(imperator.bytes), (std::vector<std::uint8_t>{0xC8, 0x01, 0, 0, 0, 0, 0, 0, 17, 0, 4, 0}));
+  ImperatorVotePacket back;
+  EXPECT_FALSE(ImperatorVotePacket::Parse(std::span(imperator.bytes).first(11), &back));
+  ASSERT_TRUE(ImperatorVotePacket::Parse(imperator.bytes, &back));
+  EXPECT_EQ(std::make_tuple(back.voter, back.slot), std::make_tuple(17, 4));
 }
 
 }  // namespace
