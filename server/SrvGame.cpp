@@ -897,7 +897,7 @@ void SrvGame::ResolveTurn() {
   // it, and places the high-score row from the game as it then holds it.
   for (std::vector<SrvPacket>& told : turn.toChapter)
     std::stable_partition(told.begin(), told.end(),
-                          [](const SrvPacket& p) { return p.size() < 2 || ReadU16(p, 0) != PKT_GAME_OVER; });
+                          [](const SrvPacket& p) { return SrvPacketType(p) != PKT_GAME_OVER; });
   const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);

@@ -10,18 +10,13 @@
 #include "Game/net/AsteroidPackets.h"
 #include "Game/net/UnitPackets.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
 #include "server/world/SrvDesignPackets.h"
 
 namespace {
 
 constexpr std::uint32_t kSightRangeSq = static_cast<std::uint32_t>(kSrvSightRange) * kSrvSightRange;
-
-std::uint16_t TypeOf(const SrvPacket& p) {
-  PacketHeader header;
-  ReadPacketHeader(p, header);
-  return header.type;
-}
 
 template <class Packet>
 std::optional<std::uint32_t> UnitIdOf(const SrvPacket& p) {
@@ -36,7 +31,7 @@ std::optional<std::uint32_t> UnitIdOf(const SrvPacket& p) {
 // it did see leaves the sight kept here when it is next missed (Filter). Sent
 // so since the first games, it keeps their records as they were.
 std::optional<std::uint32_t> UnitOf(const SrvPacket& p) {
-  switch (TypeOf(p)) {
+  switch (SrvPacketType(p)) {
     case PKT_UNIT:
       return UnitIdOf<UnitEntersPacket>(p);
     case PKT_UNIT_MOVED:
@@ -188,7 +183,7 @@ void SrvUnitSight::Filter(const SrvWorld& world, const SrvFogRules& fog, std::ui
   std::erase_if(queue, [&](const SrvPacket& p) {
     const std::optional<std::uint32_t> id = UnitOf(p);
     if (!id || GetChapterFromId(*id) == chapter) return false;
-    const std::uint16_t type = TypeOf(p);
+    const std::uint16_t type = SrvPacketType(p);
     if (seen.count(*id) == 0) return true;
     if (type == PKT_UNIT || type == PKT_UNIT_RESULT) {
       known.insert(*id);
@@ -233,7 +228,7 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
     inView[i] = known[i].seen && (fog.controlShown == 0 || sight.present[i] || guilds);
   }
   std::erase_if(queue, [&](SrvPacket& p) {
-    const std::uint16_t type = TypeOf(p);
+    const std::uint16_t type = SrvPacketType(p);
     const std::optional<std::uint16_t> asteroid = AsteroidOf(p, type);
     if (!asteroid) return false;
     const std::uint16_t i = *asteroid;
