@@ -36,6 +36,23 @@ constexpr auto kImperatorVoteFields = [](auto& p, auto& io) {
   io.Field(10, p.slot);
 };
 
+constexpr auto kGuildVotesFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Each(10, 1, p.against);
+  io.Each(18, 1, p.held);
+  for (std::size_t v = 0; v < p.renegadeVotes.size(); ++v) io.Each(26 + 8 * v, 1, p.renegadeVotes[v]);
+  io.Each(90, 1, p.imperatorVote);
+  io.Field(98, p.total);
+};
+
+constexpr auto kInterregnumStartFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.leader);
+  io.Each(12, 1, p.backers);
+};
+
+constexpr auto kInterregnumEndFields = [](auto& p, auto& io) { io.Field(8, p.guild); };
+
 }  // namespace
 
 PacketImage<kMineralOfferSize> MineralOfferPacket::Build() const {
@@ -68,6 +85,30 @@ PacketImage<kImperatorVoteSize> ImperatorVotePacket::Build() const {
 
 bool ImperatorVotePacket::Parse(std::span<const std::uint8_t> image, ImperatorVotePacket* out) {
   return ParseFields<kImperatorVoteSize>(image, out, kImperatorVoteFields);
+}
+
+PacketImage<kGuildVotesSize> GuildVotesPacket::Build() const {
+  return BuildFields<kGuildVotesSize>(PKT_GUILD_VOTES, *this, kGuildVotesFields);
+}
+
+bool GuildVotesPacket::Parse(std::span<const std::uint8_t> image, GuildVotesPacket* out) {
+  return ParseFields<kGuildVotesSize>(image, out, kGuildVotesFields);
+}
+
+PacketImage<kInterregnumStartSize> InterregnumStartPacket::Build() const {
+  return BuildFields<kInterregnumStartSize>(PKT_INTERREGNUM_START, *this, kInterregnumStartFields);
+}
+
+bool InterregnumStartPacket::Parse(std::span<const std::uint8_t> image, InterregnumStartPacket* out) {
+  return ParseFields<kInterregnumStartSize>(image, out, kInterregnumStartFields);
+}
+
+PacketImage<kInterregnumEndSize> InterregnumEndPacket::Build() const {
+  return BuildFields<kInterregnumEndSize>(PKT_INTERREGNUM_END, *this, kInterregnumEndFields);
+}
+
+bool InterregnumEndPacket::Parse(std::span<const std::uint8_t> image, InterregnumEndPacket* out) {
+  return ParseFields<kInterregnumEndSize>(image, out, kInterregnumEndFields);
 }
 
 std::vector<std::uint8_t> ChatPacket::Build() const {

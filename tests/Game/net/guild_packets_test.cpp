@@ -1,6 +1,7 @@
 // The market and chat packets byte for byte, and their readers on short input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -81,6 +82,44 @@ TEST(GuildPackets, VotesByteForByte) {
   EXPECT_FALSE(ImperatorVotePacket::Parse(std::span(imperator.bytes).first(11), &back));
   ASSERT_TRUE(ImperatorVotePacket::Parse(imperator.bytes, &back));
   EXPECT_EQ(std::make_tuple(back.voter, back.slot), std::make_tuple(17, 4));
+}
+
+// The guild's votes lie in tables of eight members; the interregnum names
+// its leader and who backs it.
+TEST(GuildPackets, GuildVotesAndInterregnumByteForByte) {
+  GuildVotesPacket votes;
+  votes.guild = 3;
+  votes.against[1] = 2;
+  votes.held[7] = 5;
+  votes.renegadeVotes[2][1] = 1;
+  votes.renegadeVotes[7][0] = 1;
+  votes.imperatorVote.fill(0xFF);
+  votes.imperatorVote[4] = 6;
+  votes.total = 0x0102;
+  const auto image = votes.Build();
+  std::vector<std::uint8_t> expected(100, 0);
+  expected[0] = 0x91;  // 401
+  expected[1] = 0x01;
+  expected[8] = 3;
+  expected[11] = 2;
+  expected[25] = 5;
+  expected[26 + 8 * 2 + 1] = 1;
+  expected[26 + 8 * 7] = 1;
+  std::fill(expected.begin() + 90, expected.begin() + 98, std::uint8_t{0xFF});
+  expected[94] = 6;
+  expected[98] = 2;
+  expected[99] = 1;
+  EXPECT_EQ(Bytes(image.bytes), expected);
+  GuildVotesPacket back;
+  ASSERT_TRUE(GuildVotesPacket::Parse(image.bytes, &back));
+  EXPECT_EQ(back.renegadeVotes, votes.renegadeVotes);
+  EXPECT_FALSE(GuildVotesPacket::Parse(std::span(image.bytes).first(99), &back));
+
+  const auto start = InterregnumStartPacket{4, 2, {1, 0, 1, 1, 0, 0, 0, 1}}.Build();
+  EXPECT_EQ(Bytes(start.bytes),
+            (std::vector<std::uint8_t>{17, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 1, 0, 1, 1, 0, 0, 0, 1}));
+  const auto end = InterregnumEndPacket{4}.Build();
+  EXPECT_EQ(Bytes(end.bytes), (std::vector<std::uint8_t>{18, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0}));
 }
 
 }  // namespace
