@@ -48,6 +48,16 @@ constexpr auto kTemplateValuesFields = [](auto& p, auto& io) {
   io.Each(20, 4, p.longs);
 };
 
+constexpr auto kGameOverFields = [](auto& p, auto& io) {
+  io.Each(8, 1, p.results);
+  io.Field(48, p.condition);
+  io.Each(50, 1, p.owned);
+  io.Each(90, 1, p.controlled);
+  io.Each(132, 4, p.credits);
+  for (std::size_t m = 0; m < p.minerals.size(); ++m) io.Each(292 + 160 * m, 4, p.minerals[m]);
+  io.Each(932, 2, p.units);
+};
+
 }  // namespace
 
 PacketImage<kStartSignalSize> StartSignalPacket::Build() const {
@@ -132,4 +142,12 @@ PacketImage<kTemplateValuesSize> TemplateValuesPacket::Build() const {
 
 bool TemplateValuesPacket::Parse(std::span<const std::uint8_t> image, TemplateValuesPacket* out) {
   return ParseFields<kTemplateValuesSize>(image, out, kTemplateValuesFields);
+}
+
+PacketImage<kGameOverSize> GameOverPacket::Build() const {
+  return BuildFields<kGameOverSize>(PKT_GAME_OVER, *this, kGameOverFields);
+}
+
+bool GameOverPacket::Parse(std::span<const std::uint8_t> image, GameOverPacket* out) {
+  return ParseFields<kGameOverSize>(image, out, kGameOverFields);
 }

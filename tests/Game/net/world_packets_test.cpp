@@ -172,4 +172,32 @@ TEST(ChapterPackets, AChaptersStartNamesItsGuildSlotAndHome) {
   EXPECT_FALSE(TemplateValuesPacket::Parse(std::span(v.bytes).first(35), &vb));
 }
 
+// The game's end lies in columns of forty chapters, the minerals in one
+// column each.
+TEST(ChapterPackets, TheGameOverLiesInColumnsOfChapters) {
+  GameOverPacket over;
+  over.results[39] = 2;
+  over.condition = 0x0104;
+  over.owned[0] = 7;
+  over.controlled[39] = 9;
+  over.credits[1] = 0x01020304;
+  over.minerals[3][39] = 0x0A0B0C0D;
+  over.units[39] = 0x0506;
+  const auto image = over.Build();
+  ASSERT_EQ(image.bytes.size(), 1012u);
+  EXPECT_EQ(image.U16(0), 19);
+  EXPECT_EQ(image.U8(8 + 39), 2);
+  EXPECT_EQ(image.U16(48), 0x0104);
+  EXPECT_EQ(image.U8(50), 7);
+  EXPECT_EQ(image.U8(90 + 39), 9);
+  EXPECT_EQ(image.U32(132 + 4), 0x01020304u);
+  EXPECT_EQ(image.U32(772 + 4 * 39), 0x0A0B0C0Du);
+  EXPECT_EQ(image.U16(932 + 2 * 39), 0x0506);
+  GameOverPacket back;
+  ASSERT_TRUE(GameOverPacket::Parse(image.bytes, &back));
+  EXPECT_EQ(back.minerals, over.minerals);
+  EXPECT_EQ(back.units, over.units);
+  EXPECT_FALSE(GameOverPacket::Parse(std::span(image.bytes).first(1011), &back));
+}
+
 }  // namespace
