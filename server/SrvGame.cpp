@@ -577,9 +577,9 @@ bool SrvGame::OnTradeBoard(std::uint32_t from, std::uint16_t type, std::span<con
   // Ship and vote offers name their guild, mineral offers their seller: a
   // player posts and withdraws only its own guild's or its own offers.
   const bool bySeller = type == PKT_MINERAL_OFFER_POSTED || type == PKT_MINERAL_OFFER_WITHDRAWN;
-  int named = packet[8];
-  if (type == PKT_SHIP_OFFER_POSTED || type == PKT_VOTE_OFFER_POSTED) named |= packet[9] << 8;
-  if (bySeller ? named != chapter : named != (chapter >> 3)) return Refuse(from, type, "another's offer");
+  const std::optional<std::uint16_t> named = SrvBoardPoster(packet);
+  if (!named) return Refuse(from, type, SrvOrderVerdictText(SrvOrderVerdict::kTooShort));
+  if (bySeller ? *named != chapter : *named != (chapter >> 3)) return Refuse(from, type, "another's offer");
   const auto poster = static_cast<std::uint16_t>(chapter);
   SrvOrderVerdict verdict = SrvOrderVerdict::kAccepted;
   if (type == PKT_MINERAL_OFFER_POSTED) verdict = SrvPostMineralOffer(m_world, poster, packet);
@@ -897,7 +897,7 @@ void SrvGame::ResolveTurn() {
   // it, and places the high-score row from the game as it then holds it.
   for (std::vector<SrvPacket>& told : turn.toChapter)
     std::stable_partition(told.begin(), told.end(),
-                          [](const SrvPacket& p) { return p.size() < 2 || ReadU16(p, 0) != PKT_GAME_OVER; });
+                          [](const SrvPacket& p) { return SrvPacketType(p) != PKT_GAME_OVER; });
   const SrvPacket standings = BuildStandingsPacket(m_world);
   const SrvPacket scores = BuildScoresPacket(m_world);
   PacketImage<12> results(PKT_TURN_RESULTS);

@@ -18,6 +18,7 @@
 //        mining value at 147 + i, ATV counts of kind k at 209 + 31 k + i,
 //        status at 333 + i, facility owner at 364 + i, u32 facilities at
 //        396 + 4 i
+//   120  an asteroid's record changed (116 bytes): 127 without its zones
 //   121  one zone (48 bytes): u16 asteroid at 8, u16 zone at 10, u8 ATV limit,
 //        mining value and owner at 12..14, u8 ATV counts at 15..18, u8 status
 //        at 19, u8 facility owner at 20, u32 facilities at 24, u32 entrenched
@@ -46,6 +47,7 @@ constexpr std::size_t kSolarSystemSize = 24;
 constexpr std::size_t kStarSize = 92;
 constexpr std::size_t kResourceMixSize = 92;
 constexpr std::size_t kAsteroidWithZonesSize = 520;
+constexpr std::size_t kAsteroidChangedSize = 116;
 constexpr std::size_t kZoneSize = 48;
 constexpr std::size_t kAsteroidControlSize = 16;
 constexpr std::size_t kOrbitRadiiSize = 20;
@@ -121,6 +123,10 @@ struct AsteroidWithZonesPacket {
 
   PacketImage<kAsteroidWithZonesSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, AsteroidWithZonesPacket* out);
+  // The record alone, as 120 tells of an asteroid that changed: Parse
+  // leaves `out`'s zones as they were.
+  PacketImage<kAsteroidChangedSize> BuildChanged() const;
+  static bool ParseChanged(std::span<const std::uint8_t> image, AsteroidWithZonesPacket* out);
 };
 
 struct ZonePacket {

@@ -1,124 +1,119 @@
 #include "Game/net/ChapterPackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kStartSignalFields = [](auto& p, auto& io) { io.Field(8, p.start); };
+
+constexpr auto kChapterStartFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.slot);
+  io.Text(12, ChapterStartPacket::kNameWidth, p.name);
+  io.Field(64, p.home);
+};
+
+constexpr auto kChapterTraitsFields = [](auto& p, auto& io) { io.Each(8, 1, p.traits); };
+
+constexpr auto kPoolStateFields = [](auto& p, auto& io) {
+  io.Field(8, p.asteroid);
+  io.Field(10, p.storage);
+  io.Field(12, p.blockade);
+  io.Each(16, 4, p.minerals);
+};
+
+constexpr auto kCreditsFields = [](auto& p, auto& io) { io.Field(8, p.credits); };
+
+// A row of eight bytes a chapter.
+constexpr auto kStandingsFields = [](auto& p, auto& io) {
+  std::size_t at = 8;
+  for (auto& row : p.rows) {
+    io.Field(at, row.owned);
+    io.Field(at + 1, row.present);
+    io.Field(at + 2, row.votes);
+    io.Field(at + 4, row.ships);
+    io.Field(at + 6, row.bonusLimit);
+    at += 8;
+  }
+};
+
+constexpr auto kScoresFields = [](auto& p, auto& io) { io.Each(8, 4, p.scores); };
+
+constexpr auto kTemplateValuesFields = [](auto& p, auto& io) {
+  io.Field(8, p.designId);
+  io.Field(12, p.creationTurn);
+  io.Field(14, p.creationTurnHigh);
+  io.Each(16, 2, p.words);
+  io.Each(20, 4, p.longs);
+};
+
+constexpr auto kGameOverFields = [](auto& p, auto& io) {
+  io.Each(8, 1, p.results);
+  io.Field(48, p.condition);
+  io.Each(50, 1, p.owned);
+  io.Each(90, 1, p.controlled);
+  io.Each(132, 4, p.credits);
+  for (std::size_t m = 0; m < p.minerals.size(); ++m) io.Each(292 + 160 * m, 4, p.minerals[m]);
+  io.Each(932, 2, p.units);
+};
+
+}  // namespace
 
 PacketImage<kStartSignalSize> StartSignalPacket::Build() const {
-  PacketImage<kStartSignalSize> p(PKT_START);
-  p.Put(8, start);
-  return p;
+  return BuildFields<kStartSignalSize>(PKT_START, *this, kStartSignalFields);
 }
 
 bool StartSignalPacket::Parse(std::span<const std::uint8_t> image, StartSignalPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kStartSignalSize)) return false;
-  r.ReadAt(8, out->start);
-  return true;
+  return ParseFields<kStartSignalSize>(image, out, kStartSignalFields);
 }
 
 PacketImage<kChapterStartSize> ChapterStartPacket::Build() const {
-  PacketImage<kChapterStartSize> p(PKT_CHAPTER_START);
-  p.Put(8, guild);
-  p.Put(10, slot);
-  p.SetText(12, kNameWidth, name);
-  p.Put(64, home);
-  return p;
+  return BuildFields<kChapterStartSize>(PKT_CHAPTER_START, *this, kChapterStartFields);
 }
 
 bool ChapterStartPacket::Parse(std::span<const std::uint8_t> image, ChapterStartPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterStartSize)) return false;
-  r.ReadAt(8, out->guild);
-  r.ReadAt(10, out->slot);
-  plat::ByteReader name(image, 12);
-  plat::FixedText::Read(name, kNameWidth, out->name);
-  r.ReadAt(64, out->home);
-  return true;
+  return ParseFields<kChapterStartSize>(image, out, kChapterStartFields);
 }
 
 PacketImage<kChapterTraitsSize> ChapterTraitsPacket::Build() const {
-  PacketImage<kChapterTraitsSize> p(PKT_CHAPTER_TRAITS);
-  p.PutBytes(8, traits);
-  return p;
+  return BuildFields<kChapterTraitsSize>(PKT_CHAPTER_TRAITS, *this, kChapterTraitsFields);
 }
 
 bool ChapterTraitsPacket::Parse(std::span<const std::uint8_t> image, ChapterTraitsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterTraitsSize)) return false;
-  for (std::size_t t = 0; t < out->traits.size(); ++t) r.ReadAt(8 + t, out->traits[t]);
-  return true;
+  return ParseFields<kChapterTraitsSize>(image, out, kChapterTraitsFields);
 }
 
 PacketImage<kPoolStateSize> PoolStatePacket::Build() const {
-  PacketImage<kPoolStateSize> p(PKT_POOL_STATE);
-  p.Put(8, asteroid);
-  p.Put(10, storage);
-  p.Put(12, blockade);
-  for (std::size_t k = 0; k < minerals.size(); ++k) p.Put(16 + 4 * k, minerals[k]);
-  return p;
+  return BuildFields<kPoolStateSize>(PKT_POOL_STATE, *this, kPoolStateFields);
 }
 
 bool PoolStatePacket::Parse(std::span<const std::uint8_t> image, PoolStatePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kPoolStateSize)) return false;
-  r.ReadAt(8, out->asteroid);
-  r.ReadAt(10, out->storage);
-  r.ReadAt(12, out->blockade);
-  for (std::size_t k = 0; k < out->minerals.size(); ++k) r.ReadAt(16 + 4 * k, out->minerals[k]);
-  return true;
+  return ParseFields<kPoolStateSize>(image, out, kPoolStateFields);
 }
 
 PacketImage<kCreditsSize> CreditsPacket::Build() const {
-  PacketImage<kCreditsSize> p(PKT_CREDITS);
-  p.Put(8, credits);
-  return p;
+  return BuildFields<kCreditsSize>(PKT_CREDITS, *this, kCreditsFields);
 }
 
 bool CreditsPacket::Parse(std::span<const std::uint8_t> image, CreditsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kCreditsSize)) return false;
-  r.ReadAt(8, out->credits);
-  return true;
+  return ParseFields<kCreditsSize>(image, out, kCreditsFields);
 }
 
 PacketImage<kStandingsSize> StandingsPacket::Build() const {
-  PacketImage<kStandingsSize> p(PKT_TURN_STANDINGS);
-  for (std::size_t c = 0; c < rows.size(); ++c) {
-    const std::size_t at = 8 + 8 * c;
-    p.Put(at, rows[c].owned);
-    p.Put(at + 1, rows[c].present);
-    p.Put(at + 2, rows[c].votes);
-    p.Put(at + 4, rows[c].ships);
-    p.Put(at + 6, rows[c].bonusLimit);
-  }
-  return p;
+  return BuildFields<kStandingsSize>(PKT_TURN_STANDINGS, *this, kStandingsFields);
 }
 
 bool StandingsPacket::Parse(std::span<const std::uint8_t> image, StandingsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kStandingsSize)) return false;
-  for (std::size_t c = 0; c < out->rows.size(); ++c) {
-    const std::size_t at = 8 + 8 * c;
-    r.ReadAt(at, out->rows[c].owned);
-    r.ReadAt(at + 1, out->rows[c].present);
-    r.ReadAt(at + 2, out->rows[c].votes);
-    r.ReadAt(at + 4, out->rows[c].ships);
-    r.ReadAt(at + 6, out->rows[c].bonusLimit);
-  }
-  return true;
+  return ParseFields<kStandingsSize>(image, out, kStandingsFields);
 }
 
 PacketImage<kScoresSize> ScoresPacket::Build() const {
-  PacketImage<kScoresSize> p(PKT_CHAPTER_SCORES);
-  for (std::size_t c = 0; c < scores.size(); ++c) p.Put(8 + 4 * c, scores[c]);
-  return p;
+  return BuildFields<kScoresSize>(PKT_CHAPTER_SCORES, *this, kScoresFields);
 }
 
 bool ScoresPacket::Parse(std::span<const std::uint8_t> image, ScoresPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kScoresSize)) return false;
-  for (std::size_t c = 0; c < out->scores.size(); ++c) r.ReadAt(8 + 4 * c, out->scores[c]);
-  return true;
+  return ParseFields<kScoresSize>(image, out, kScoresFields);
 }
 
 PacketImage<kResearchProgressSize> ResearchProgressPacket::Build() const {
@@ -142,22 +137,17 @@ bool ResearchProgressPacket::Parse(std::span<const std::uint8_t> image, Research
 }
 
 PacketImage<kTemplateValuesSize> TemplateValuesPacket::Build() const {
-  PacketImage<kTemplateValuesSize> p(PKT_TEMPLATE_VALUES);
-  p.Put(8, designId);
-  p.Put(12, creationTurn);
-  p.Put(14, creationTurnHigh);
-  for (std::size_t i = 0; i < words.size(); ++i) p.Put(16 + 2 * i, words[i]);
-  for (std::size_t i = 0; i < longs.size(); ++i) p.Put(20 + 4 * i, longs[i]);
-  return p;
+  return BuildFields<kTemplateValuesSize>(PKT_TEMPLATE_VALUES, *this, kTemplateValuesFields);
 }
 
 bool TemplateValuesPacket::Parse(std::span<const std::uint8_t> image, TemplateValuesPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kTemplateValuesSize)) return false;
-  r.ReadAt(8, out->designId);
-  r.ReadAt(12, out->creationTurn);
-  r.ReadAt(14, out->creationTurnHigh);
-  for (std::size_t i = 0; i < out->words.size(); ++i) r.ReadAt(16 + 2 * i, out->words[i]);
-  for (std::size_t i = 0; i < out->longs.size(); ++i) r.ReadAt(20 + 4 * i, out->longs[i]);
-  return true;
+  return ParseFields<kTemplateValuesSize>(image, out, kTemplateValuesFields);
+}
+
+PacketImage<kGameOverSize> GameOverPacket::Build() const {
+  return BuildFields<kGameOverSize>(PKT_GAME_OVER, *this, kGameOverFields);
+}
+
+bool GameOverPacket::Parse(std::span<const std::uint8_t> image, GameOverPacket* out) {
+  return ParseFields<kGameOverSize>(image, out, kGameOverFields);
 }

@@ -18,6 +18,12 @@
 //   201   a design's trailing values (36 bytes): u32 design id at 8, u16
 //         creation turn and its high word at 12 and 14, two u16 at 16, four
 //         u32 at 20
+//   19    the game's end (1012 bytes), per chapter c: u8 result at 8 + c
+//         (0 defeated, 1 minor winner, 2 major winner), u8 asteroids owned
+//         at 50 + c and controlled at 90 + c, u32 credits at 132 + 4 c, u32
+//         of each mineral m in the owned asteroids' pools at 292 + 160 m +
+//         4 c, u16 operational units at 932 + 2 c; u16 the condition that
+//         ended the game at 48
 // Names are fixed text fields (FixedText). Each Parse is false for an image
 // shorter than its packet. Plain functions: any thread.
 
@@ -40,6 +46,7 @@ constexpr std::size_t kStandingsSize = 8 + 8 * kMaxChapters;
 constexpr std::size_t kScoresSize = 8 + 4 * kMaxChapters;
 constexpr std::size_t kResearchProgressSize = 14;
 constexpr std::size_t kTemplateValuesSize = 36;
+constexpr std::size_t kGameOverSize = 1012;
 
 struct StartSignalPacket {
   std::uint16_t start = 0;
@@ -112,6 +119,19 @@ struct ResearchProgressPacket {
 
   PacketImage<kResearchProgressSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, ResearchProgressPacket* out);
+};
+
+struct GameOverPacket {
+  std::array<std::uint8_t, kMaxChapters> results{};
+  std::uint16_t condition = 0;
+  std::array<std::uint8_t, kMaxChapters> owned{};
+  std::array<std::uint8_t, kMaxChapters> controlled{};
+  std::array<std::uint32_t, kMaxChapters> credits{};
+  std::array<std::array<std::uint32_t, kMaxChapters>, 4> minerals{};  // by mineral, then chapter
+  std::array<std::uint16_t, kMaxChapters> units{};
+
+  PacketImage<kGameOverSize> Build() const;
+  static bool Parse(std::span<const std::uint8_t> image, GameOverPacket* out);
 };
 
 struct TemplateValuesPacket {

@@ -3,52 +3,112 @@
 #include <algorithm>
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kMineralOfferFields = [](auto& p, auto& io) {
+  io.Field(8, p.seller);
+  io.Field(9, p.asteroid);
+  io.Field(10, p.mineral);
+  io.Field(12, p.amount);
+  io.Each(14, 2, p.price);
+};
+
+constexpr auto kMineralPurchaseFields = [](auto& p, auto& io) {
+  io.Field(8, p.seller);
+  io.Field(9, p.asteroid);
+  io.Field(10, p.mineral);
+  io.Field(11, p.buyer);
+  io.Field(12, p.pool);
+  io.Field(13, p.paidWith);
+  io.Field(14, p.amount);
+};
+
+constexpr auto kRenegadeVoteFields = [](auto& p, auto& io) {
+  io.Field(8, p.voter);
+  io.Field(10, p.slot);
+  io.Field(12, p.renegade);
+};
+
+constexpr auto kImperatorVoteFields = [](auto& p, auto& io) {
+  io.Field(8, p.voter);
+  io.Field(10, p.slot);
+};
+
+constexpr auto kGuildVotesFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Each(10, 1, p.against);
+  io.Each(18, 1, p.held);
+  for (std::size_t v = 0; v < p.renegadeVotes.size(); ++v) io.Each(26 + 8 * v, 1, p.renegadeVotes[v]);
+  io.Each(90, 1, p.imperatorVote);
+  io.Field(98, p.total);
+};
+
+constexpr auto kInterregnumStartFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.leader);
+  io.Each(12, 1, p.backers);
+};
+
+constexpr auto kInterregnumEndFields = [](auto& p, auto& io) { io.Field(8, p.guild); };
+
+}  // namespace
 
 PacketImage<kMineralOfferSize> MineralOfferPacket::Build() const {
-  PacketImage<kMineralOfferSize> p(PKT_MINERAL_OFFER_POSTED);
-  p.Put(8, seller);
-  p.Put(9, asteroid);
-  p.Put(10, mineral);
-  p.Put(12, amount);
-  for (int k = 0; k < 4; ++k) p.Put<std::uint16_t>(14 + 2 * k, price[k]);
-  return p;
+  return BuildFields<kMineralOfferSize>(PKT_MINERAL_OFFER_POSTED, *this, kMineralOfferFields);
 }
 
 bool MineralOfferPacket::Parse(std::span<const std::uint8_t> image, MineralOfferPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kMineralOfferSize)) return false;
-  r.ReadAt(8, out->seller);
-  r.ReadAt(9, out->asteroid);
-  r.ReadAt(10, out->mineral);
-  r.ReadAt(12, out->amount);
-  for (int k = 0; k < 4; ++k) r.ReadAt(14 + 2 * k, out->price[k]);
-  return true;
+  return ParseFields<kMineralOfferSize>(image, out, kMineralOfferFields);
 }
 
 PacketImage<kMineralPurchaseSize> MineralPurchasePacket::Build() const {
-  PacketImage<kMineralPurchaseSize> p(PKT_MINERAL_TRADE);
-  p.Put(8, seller);
-  p.Put(9, asteroid);
-  p.Put(10, mineral);
-  p.Put(11, buyer);
-  p.Put(12, pool);
-  p.Put(13, paidWith);
-  p.Put(14, amount);
-  return p;
+  return BuildFields<kMineralPurchaseSize>(PKT_MINERAL_TRADE, *this, kMineralPurchaseFields);
 }
 
 bool MineralPurchasePacket::Parse(std::span<const std::uint8_t> image, MineralPurchasePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kMineralPurchaseSize)) return false;
-  r.ReadAt(8, out->seller);
-  r.ReadAt(9, out->asteroid);
-  r.ReadAt(10, out->mineral);
-  r.ReadAt(11, out->buyer);
-  r.ReadAt(12, out->pool);
-  r.ReadAt(13, out->paidWith);
-  r.ReadAt(14, out->amount);
-  return true;
+  return ParseFields<kMineralPurchaseSize>(image, out, kMineralPurchaseFields);
+}
+
+PacketImage<kRenegadeVoteSize> RenegadeVotePacket::Build() const {
+  return BuildFields<kRenegadeVoteSize>(PKT_RENEGADE_VOTE, *this, kRenegadeVoteFields);
+}
+
+bool RenegadeVotePacket::Parse(std::span<const std::uint8_t> image, RenegadeVotePacket* out) {
+  return ParseFields<kRenegadeVoteSize>(image, out, kRenegadeVoteFields);
+}
+
+PacketImage<kImperatorVoteSize> ImperatorVotePacket::Build() const {
+  return BuildFields<kImperatorVoteSize>(PKT_IMPERATOR_VOTE, *this, kImperatorVoteFields);
+}
+
+bool ImperatorVotePacket::Parse(std::span<const std::uint8_t> image, ImperatorVotePacket* out) {
+  return ParseFields<kImperatorVoteSize>(image, out, kImperatorVoteFields);
+}
+
+PacketImage<kGuildVotesSize> GuildVotesPacket::Build() const {
+  return BuildFields<kGuildVotesSize>(PKT_GUILD_VOTES, *this, kGuildVotesFields);
+}
+
+bool GuildVotesPacket::Parse(std::span<const std::uint8_t> image, GuildVotesPacket* out) {
+  return ParseFields<kGuildVotesSize>(image, out, kGuildVotesFields);
+}
+
+PacketImage<kInterregnumStartSize> InterregnumStartPacket::Build() const {
+  return BuildFields<kInterregnumStartSize>(PKT_INTERREGNUM_START, *this, kInterregnumStartFields);
+}
+
+bool InterregnumStartPacket::Parse(std::span<const std::uint8_t> image, InterregnumStartPacket* out) {
+  return ParseFields<kInterregnumStartSize>(image, out, kInterregnumStartFields);
+}
+
+PacketImage<kInterregnumEndSize> InterregnumEndPacket::Build() const {
+  return BuildFields<kInterregnumEndSize>(PKT_INTERREGNUM_END, *this, kInterregnumEndFields);
+}
+
+bool InterregnumEndPacket::Parse(std::span<const std::uint8_t> image, InterregnumEndPacket* out) {
+  return ParseFields<kInterregnumEndSize>(image, out, kInterregnumEndFields);
 }
 
 std::vector<std::uint8_t> ChatPacket::Build() const {

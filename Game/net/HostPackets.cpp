@@ -1,93 +1,81 @@
 #include "Game/net/HostPackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kPlayerIdFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Field(12, p.player);
+};
+
+constexpr auto kSaveDoneFields = [](auto& p, auto& io) { io.Field(8, p.saved); };
+
+constexpr auto kLoadReplyFields = [](auto& p, auto& io) {
+  io.Field(8, p.loaded);
+  io.Field(12, p.lampsLit);
+};
+
+constexpr auto kGameStartedFields = [](auto& p, auto& io) { io.Field(8, p.started); };
+
+constexpr auto kTurnLampsFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Field(10, p.lampsLit);
+};
+
+constexpr auto kChapterRenamedFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.slot);
+  io.Text(12, ChapterRenamedPacket::kNameWidth, p.name);
+};
+
+}  // namespace
 
 PacketImage<kPlayerIdSize> PlayerIdPacket::Build() const {
-  PacketImage<kPlayerIdSize> p(PKT_PLAYER_ID);
-  p.Put(8, chapter);
-  p.Put(12, player);
-  return p;
+  return BuildFields<kPlayerIdSize>(PKT_PLAYER_ID, *this, kPlayerIdFields);
 }
 
 bool PlayerIdPacket::Parse(std::span<const std::uint8_t> image, PlayerIdPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kPlayerIdSize)) return false;
-  r.ReadAt(8, out->chapter);
-  r.ReadAt(12, out->player);
-  return true;
+  return ParseFields<kPlayerIdSize>(image, out, kPlayerIdFields);
 }
 
 PacketImage<kSaveDoneSize> SaveDonePacket::Build() const {
-  PacketImage<kSaveDoneSize> p(PKT_SAVE_DONE);
-  p.Put(8, saved);
-  return p;
+  return BuildFields<kSaveDoneSize>(PKT_SAVE_DONE, *this, kSaveDoneFields);
 }
 
 bool SaveDonePacket::Parse(std::span<const std::uint8_t> image, SaveDonePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kSaveDoneSize)) return false;
-  r.ReadAt(8, out->saved);
-  return true;
+  return ParseFields<kSaveDoneSize>(image, out, kSaveDoneFields);
 }
 
 PacketImage<kLoadReplySize> LoadReplyPacket::Build() const {
-  PacketImage<kLoadReplySize> p(PKT_LOAD_REPLY);
-  p.Put(8, loaded);
-  p.Put(12, lampsLit);
-  return p;
+  return BuildFields<kLoadReplySize>(PKT_LOAD_REPLY, *this, kLoadReplyFields);
 }
 
 bool LoadReplyPacket::Parse(std::span<const std::uint8_t> image, LoadReplyPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kLoadReplySize)) return false;
-  r.ReadAt(8, out->loaded);
-  r.ReadAt(12, out->lampsLit);
-  return true;
+  return ParseFields<kLoadReplySize>(image, out, kLoadReplyFields);
 }
 
 PacketImage<kGameStartedSize> GameStartedPacket::Build() const {
-  PacketImage<kGameStartedSize> p(PKT_SETTINGS_QUERY);
-  p.Put(8, started);
-  return p;
+  return BuildFields<kGameStartedSize>(PKT_SETTINGS_QUERY, *this, kGameStartedFields);
 }
 
 bool GameStartedPacket::Parse(std::span<const std::uint8_t> image, GameStartedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kGameStartedSize)) return false;
-  r.ReadAt(8, out->started);
-  return true;
+  return ParseFields<kGameStartedSize>(image, out, kGameStartedFields);
 }
 
 PacketImage<kTurnLampsSize> TurnLampsPacket::Build() const {
-  PacketImage<kTurnLampsSize> p(PKT_TURN_LAMPS);
-  p.Put(8, chapter);
-  p.Put(10, lampsLit);
-  return p;
+  return BuildFields<kTurnLampsSize>(PKT_TURN_LAMPS, *this, kTurnLampsFields);
 }
 
 bool TurnLampsPacket::Parse(std::span<const std::uint8_t> image, TurnLampsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kTurnLampsSize)) return false;
-  r.ReadAt(8, out->chapter);
-  r.ReadAt(10, out->lampsLit);
-  return true;
+  return ParseFields<kTurnLampsSize>(image, out, kTurnLampsFields);
 }
 
 PacketImage<kChapterRenamedSize> ChapterRenamedPacket::Build() const {
-  PacketImage<kChapterRenamedSize> p(PKT_CHAPTER_NAME_SET);
-  p.Put(8, guild);
-  p.Put(10, slot);
-  p.SetText(12, kNameWidth, name);
-  return p;
+  return BuildFields<kChapterRenamedSize>(PKT_CHAPTER_NAME_SET, *this, kChapterRenamedFields);
 }
 
 bool ChapterRenamedPacket::Parse(std::span<const std::uint8_t> image, ChapterRenamedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterRenamedSize)) return false;
-  r.ReadAt(8, out->guild);
-  r.ReadAt(10, out->slot);
-  plat::ByteReader name(image, 12);
-  plat::FixedText::Read(name, kNameWidth, out->name);
-  return true;
+  return ParseFields<kChapterRenamedSize>(image, out, kChapterRenamedFields);
 }

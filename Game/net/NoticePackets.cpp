@@ -1,32 +1,28 @@
 #include "Game/net/NoticePackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kNotificationFields = [](auto& p, auto& io) {
+  io.Field(8, p.category);
+  io.Field(10, p.code);
+  io.Text(12, NotificationPacket::kTextWidth, p.text1);
+  io.Text(76, NotificationPacket::kTextWidth, p.text2);
+  io.Field(140, p.param1);
+  io.Field(144, p.param2);
+  io.Field(148, p.param3);
+};
+
+}  // namespace
 
 PacketImage<kNotificationSize> NotificationPacket::Build() const {
-  PacketImage<kNotificationSize> p(PKT_NOTIFICATION);
-  p.Put(8, category);
-  p.Put(10, code);
-  p.SetText(12, kTextWidth, text1);
-  p.SetText(76, kTextWidth, text2);
-  p.Put(140, param1);
-  p.Put(144, param2);
-  p.Put(148, param3);
-  return p;
+  return BuildFields<kNotificationSize>(PKT_NOTIFICATION, *this, kNotificationFields);
 }
 
 bool NotificationPacket::Parse(std::span<const std::uint8_t> image, NotificationPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kNotificationSize)) return false;
-  r.ReadAt(8, out->category);
-  r.ReadAt(10, out->code);
-  plat::ByteReader first(image, 12), second(image, 76);
-  plat::FixedText::Read(first, kTextWidth, out->text1);
-  plat::FixedText::Read(second, kTextWidth, out->text2);
-  r.ReadAt(140, out->param1);
-  r.ReadAt(144, out->param2);
-  r.ReadAt(148, out->param3);
-  return true;
+  return ParseFields<kNotificationSize>(image, out, kNotificationFields);
 }
 
 PacketImage<kResearchDoneSize> ResearchDonePacket::Build() const {

@@ -1,7 +1,7 @@
 #include "Game/net/SessionPackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
 
 namespace {
 
@@ -12,96 +12,87 @@ std::string TextAt(std::span<const std::uint8_t> image, std::size_t at, std::siz
   return text;
 }
 
+constexpr auto kEndTurnFields = [](auto& p, auto& io) { io.Field(8, p.turn); };
+
+constexpr auto kStatusFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Field(12, p.sessionOpen);
+};
+
+constexpr auto kRemovePlayerFields = [](auto& p, auto& io) { io.Field(8, p.player); };
+
+constexpr auto kChapterReportsFields = [](auto& p, auto& io) { io.Field(8, p.chapters); };
+
+constexpr auto kReadyFields = [](auto& p, auto& io) {
+  io.Field(8, p.player);
+  io.Field(12, p.state);
+};
+
+constexpr auto kChapterClaimFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Text(12, ChapterClaimPacket::kNameWidth, p.name);
+  io.Field(44, p.granted);
+};
+
+constexpr auto kPlayerNameFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Text(10, PlayerNamePacket::kNameWidth, p.name);
+};
+
+constexpr auto kChapterNameFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Field(12, p.taken);
+  io.Text(16, ChapterNamePacket::kNameWidth, p.name);
+};
+
 }  // namespace
 
 PacketImage<kEndTurnSize> EndTurnPacket::Build() const {
-  PacketImage<kEndTurnSize> p(PKT_END_TURN);
-  p.Put(8, turn);
-  return p;
+  return BuildFields<kEndTurnSize>(PKT_END_TURN, *this, kEndTurnFields);
 }
 
 bool EndTurnPacket::Parse(std::span<const std::uint8_t> image, EndTurnPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kEndTurnSize)) return false;
-  r.ReadAt(8, out->turn);
-  return true;
+  return ParseFields<kEndTurnSize>(image, out, kEndTurnFields);
 }
 
 PacketImage<kChapterClaimSize> ChapterClaimPacket::Build() const {
-  PacketImage<kChapterClaimSize> p(PKT_CHAPTER_CLAIM);
-  p.Put(8, chapter);
-  p.SetText(12, kNameWidth, name);
-  p.Put(44, granted);
-  return p;
+  return BuildFields<kChapterClaimSize>(PKT_CHAPTER_CLAIM, *this, kChapterClaimFields);
 }
 
 bool ChapterClaimPacket::Parse(std::span<const std::uint8_t> image, ChapterClaimPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterClaimSize)) return false;
-  r.ReadAt(8, out->chapter);
-  out->name = TextAt(image, 12, kNameWidth);
-  r.ReadAt(44, out->granted);
-  return true;
+  return ParseFields<kChapterClaimSize>(image, out, kChapterClaimFields);
 }
 
 PacketImage<kPlayerNameSize> PlayerNamePacket::Build() const {
-  PacketImage<kPlayerNameSize> p(PKT_PLAYER_NAME);
-  p.Put(8, chapter);
-  p.SetText(10, kNameWidth, name);
-  return p;
+  return BuildFields<kPlayerNameSize>(PKT_PLAYER_NAME, *this, kPlayerNameFields);
 }
 
 bool PlayerNamePacket::Parse(std::span<const std::uint8_t> image, PlayerNamePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kPlayerNameSize)) return false;
-  r.ReadAt(8, out->chapter);
-  out->name = TextAt(image, 10, kNameWidth);
-  return true;
+  return ParseFields<kPlayerNameSize>(image, out, kPlayerNameFields);
 }
 
 PacketImage<kStatusSize> StatusPacket::Build() const {
-  PacketImage<kStatusSize> p(PKT_STATUS);
-  p.Put(8, chapter);
-  p.Put(12, sessionOpen);
-  return p;
+  return BuildFields<kStatusSize>(PKT_STATUS, *this, kStatusFields);
 }
 
 bool StatusPacket::Parse(std::span<const std::uint8_t> image, StatusPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kStatusSize)) return false;
-  r.ReadAt(8, out->chapter);
-  r.ReadAt(12, out->sessionOpen);
-  return true;
+  return ParseFields<kStatusSize>(image, out, kStatusFields);
 }
 
 PacketImage<kChapterNameSize> ChapterNamePacket::Build() const {
-  PacketImage<kChapterNameSize> p(PKT_CHAPTER_NAME);
-  p.Put(8, chapter);
-  p.Put(12, taken);
-  p.SetText(16, kNameWidth, name);
-  return p;
+  return BuildFields<kChapterNameSize>(PKT_CHAPTER_NAME, *this, kChapterNameFields);
 }
 
 bool ChapterNamePacket::Parse(std::span<const std::uint8_t> image, ChapterNamePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterNameSize)) return false;
-  r.ReadAt(8, out->chapter);
-  r.ReadAt(12, out->taken);
-  out->name = TextAt(image, 16, kNameWidth);
-  return true;
+  return ParseFields<kChapterNameSize>(image, out, kChapterNameFields);
 }
 
 PacketImage<kRemovePlayerSize> RemovePlayerPacket::Build() const {
-  PacketImage<kRemovePlayerSize> p(PKT_REMOVE_PLAYER);
-  p.Put(8, player);
-  return p;
+  return BuildFields<kRemovePlayerSize>(PKT_REMOVE_PLAYER, *this, kRemovePlayerFields);
 }
 
 bool RemovePlayerPacket::Parse(std::span<const std::uint8_t> image, RemovePlayerPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kRemovePlayerSize)) return false;
-  r.ReadAt(8, out->player);
-  return true;
+  return ParseFields<kRemovePlayerSize>(image, out, kRemovePlayerFields);
 }
 
 bool SaveOrLoadPacket::Parse(std::span<const std::uint8_t> image, SaveOrLoadPacket* out) {
@@ -138,29 +129,15 @@ bool AnswerPacket::Parse(std::span<const std::uint8_t> image, AnswerPacket* out)
 }
 
 PacketImage<kChapterReportsSize> ChapterReportsPacket::Build() const {
-  PacketImage<kChapterReportsSize> p(PKT_CHAPTER_REPORTS);
-  p.Put(8, chapters);
-  return p;
+  return BuildFields<kChapterReportsSize>(PKT_CHAPTER_REPORTS, *this, kChapterReportsFields);
 }
 
 bool ChapterReportsPacket::Parse(std::span<const std::uint8_t> image, ChapterReportsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kChapterReportsSize)) return false;
-  r.ReadAt(8, out->chapters);
-  return true;
+  return ParseFields<kChapterReportsSize>(image, out, kChapterReportsFields);
 }
 
-PacketImage<kReadySize> ReadyPacket::Build() const {
-  PacketImage<kReadySize> p(PKT_READY);
-  p.Put(8, player);
-  p.Put(12, state);
-  return p;
-}
+PacketImage<kReadySize> ReadyPacket::Build() const { return BuildFields<kReadySize>(PKT_READY, *this, kReadyFields); }
 
 bool ReadyPacket::Parse(std::span<const std::uint8_t> image, ReadyPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kReadySize)) return false;
-  r.ReadAt(8, out->player);
-  r.ReadAt(12, out->state);
-  return true;
+  return ParseFields<kReadySize>(image, out, kReadyFields);
 }

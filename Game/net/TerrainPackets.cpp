@@ -1,7 +1,36 @@
 #include "Game/net/TerrainPackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kZoneEntrenchFields = [](auto& p, auto& io) {
+  io.Field(8, p.asteroid);
+  io.Field(10, p.zone);
+  io.Field(12, p.chapter);
+  io.Field(14, p.guild);
+  io.Field(16, p.kind);
+};
+
+constexpr auto kZoneFacilityFields = [](auto& p, auto& io) {
+  io.Field(8, p.asteroid);
+  io.Field(10, p.chapter);
+  io.Field(12, p.zone);
+  io.Field(14, p.cellKind);
+  io.Field(16, p.facility);
+};
+
+constexpr auto kZoneConstructAtvsFields = [](auto& p, auto& io) {
+  io.Field(8, p.asteroid);
+  io.Field(10, p.zone);
+  io.Field(12, p.chapter);
+  io.Each(14, 1, p.counts);
+};
+
+constexpr auto kTerrainClearedFields = [](auto& p, auto& io) { io.Field(8, p.asteroid); };
+
+}  // namespace
 
 PacketImage<kZoneImprovementSize> ZoneImprovementPacket::Build() const {
   PacketImage<kZoneImprovementSize> p(stacking ? PKT_TERRAIN_VIEW_606 : PKT_TERRAIN_VIEW_605);
@@ -26,75 +55,33 @@ bool ZoneImprovementPacket::Parse(std::span<const std::uint8_t> image, ZoneImpro
 }
 
 PacketImage<kZoneEntrenchSize> ZoneEntrenchPacket::Build() const {
-  PacketImage<kZoneEntrenchSize> p(PKT_ZONE_ENTRENCHED);
-  p.Put(8, asteroid);
-  p.Put(10, zone);
-  p.Put(12, chapter);
-  p.Put(14, guild);
-  p.Put(16, kind);
-  return p;
+  return BuildFields<kZoneEntrenchSize>(PKT_ZONE_ENTRENCHED, *this, kZoneEntrenchFields);
 }
 
 bool ZoneEntrenchPacket::Parse(std::span<const std::uint8_t> image, ZoneEntrenchPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kZoneEntrenchSize)) return false;
-  r.ReadAt(8, out->asteroid);
-  r.ReadAt(10, out->zone);
-  r.ReadAt(12, out->chapter);
-  r.ReadAt(14, out->guild);
-  r.ReadAt(16, out->kind);
-  return true;
+  return ParseFields<kZoneEntrenchSize>(image, out, kZoneEntrenchFields);
 }
 
 PacketImage<kZoneFacilitySize> ZoneFacilityPacket::Build() const {
-  PacketImage<kZoneFacilitySize> p(PKT_TERRAIN_VIEW_611);
-  p.Put(8, asteroid);
-  p.Put(10, chapter);
-  p.Put(12, zone);
-  p.Put(14, cellKind);
-  p.Put(16, facility);
-  return p;
+  return BuildFields<kZoneFacilitySize>(PKT_TERRAIN_VIEW_611, *this, kZoneFacilityFields);
 }
 
 bool ZoneFacilityPacket::Parse(std::span<const std::uint8_t> image, ZoneFacilityPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kZoneFacilitySize)) return false;
-  r.ReadAt(8, out->asteroid);
-  r.ReadAt(10, out->chapter);
-  r.ReadAt(12, out->zone);
-  r.ReadAt(14, out->cellKind);
-  r.ReadAt(16, out->facility);
-  return true;
+  return ParseFields<kZoneFacilitySize>(image, out, kZoneFacilityFields);
 }
 
 PacketImage<kZoneConstructAtvsSize> ZoneConstructAtvsPacket::Build() const {
-  PacketImage<kZoneConstructAtvsSize> p(PKT_TERRAIN_VIEW_612);
-  p.Put(8, asteroid);
-  p.Put(10, zone);
-  p.Put(12, chapter);
-  for (std::size_t i = 0; i < counts.size(); ++i) p.Put(14 + i, counts[i]);
-  return p;
+  return BuildFields<kZoneConstructAtvsSize>(PKT_TERRAIN_VIEW_612, *this, kZoneConstructAtvsFields);
 }
 
 bool ZoneConstructAtvsPacket::Parse(std::span<const std::uint8_t> image, ZoneConstructAtvsPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kZoneConstructAtvsSize)) return false;
-  r.ReadAt(8, out->asteroid);
-  r.ReadAt(10, out->zone);
-  r.ReadAt(12, out->chapter);
-  for (std::size_t i = 0; i < out->counts.size(); ++i) r.ReadAt(14 + i, out->counts[i]);
-  return true;
+  return ParseFields<kZoneConstructAtvsSize>(image, out, kZoneConstructAtvsFields);
 }
 
 PacketImage<kTerrainClearedSize> TerrainClearedPacket::Build() const {
-  PacketImage<kTerrainClearedSize> p(PKT_TERRAIN_CLEARED);
-  p.Put(8, asteroid);
-  return p;
+  return BuildFields<kTerrainClearedSize>(PKT_TERRAIN_CLEARED, *this, kTerrainClearedFields);
 }
 
 bool TerrainClearedPacket::Parse(std::span<const std::uint8_t> image, TerrainClearedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kTerrainClearedSize)) return false;
-  r.ReadAt(8, out->asteroid);
-  return true;
+  return ParseFields<kTerrainClearedSize>(image, out, kTerrainClearedFields);
 }

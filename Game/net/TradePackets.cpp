@@ -1,106 +1,86 @@
 #include "Game/net/TradePackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
+
+namespace {
+
+constexpr auto kMineralOfferWithdrawnFields = [](auto& p, auto& io) {
+  io.Field(8, p.seller);
+  io.Field(9, p.asteroid);
+  io.Field(10, p.mineral);
+};
+
+constexpr auto kMineralTransferFields = [](auto& p, auto& io) {
+  io.Field(8, p.sender);
+  io.Field(9, p.source);
+  io.Field(10, p.destination);
+  io.Field(11, p.mineral);
+  io.Field(12, p.amount);
+  io.Field(14, p.transit);
+};
+
+constexpr auto kVoteOfferWithdrawnFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(9, p.slot);
+  io.Field(10, p.asteroid);
+};
+
+constexpr auto kShipBidFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.slot);
+  io.Field(12, p.unitId);
+  io.Field(16, p.unitClass);
+  io.Field(18, p.pool);
+  io.Each(20, 4, p.bid);
+};
+
+constexpr auto kVoteBidFields = [](auto& p, auto& io) {
+  io.Field(8, p.guild);
+  io.Field(10, p.slot);
+  io.Field(12, p.asteroid);
+  io.Field(14, p.pool);
+  io.Each(16, 4, p.bid);
+};
+
+}  // namespace
 
 PacketImage<kMineralOfferWithdrawnSize> MineralOfferWithdrawnPacket::Build() const {
-  PacketImage<kMineralOfferWithdrawnSize> p(PKT_MINERAL_OFFER_WITHDRAWN);
-  p.Put(8, seller);
-  p.Put(9, asteroid);
-  p.Put(10, mineral);
-  return p;
+  return BuildFields<kMineralOfferWithdrawnSize>(PKT_MINERAL_OFFER_WITHDRAWN, *this, kMineralOfferWithdrawnFields);
 }
 
 bool MineralOfferWithdrawnPacket::Parse(std::span<const std::uint8_t> image, MineralOfferWithdrawnPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kMineralOfferWithdrawnSize)) return false;
-  r.ReadAt(8, out->seller);
-  r.ReadAt(9, out->asteroid);
-  r.ReadAt(10, out->mineral);
-  return true;
+  return ParseFields<kMineralOfferWithdrawnSize>(image, out, kMineralOfferWithdrawnFields);
 }
 
 PacketImage<kMineralTransferSize> MineralTransferPacket::Build() const {
-  PacketImage<kMineralTransferSize> p(PKT_AUTO_TRANSFER);
-  p.Put(8, sender);
-  p.Put(9, source);
-  p.Put(10, destination);
-  p.Put(11, mineral);
-  p.Put(12, amount);
-  p.Put(14, transit);
-  p.Put(16, std::uint32_t{0});
-  return p;
+  return BuildFields<kMineralTransferSize>(PKT_AUTO_TRANSFER, *this, kMineralTransferFields);
 }
 
 bool MineralTransferPacket::Parse(std::span<const std::uint8_t> image, MineralTransferPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kMineralTransferSize)) return false;
-  r.ReadAt(8, out->sender);
-  r.ReadAt(9, out->source);
-  r.ReadAt(10, out->destination);
-  r.ReadAt(11, out->mineral);
-  r.ReadAt(12, out->amount);
-  r.ReadAt(14, out->transit);
-  return true;
+  return ParseFields<kMineralTransferSize>(image, out, kMineralTransferFields);
 }
 
 PacketImage<kVoteOfferWithdrawnSize> VoteOfferWithdrawnPacket::Build() const {
-  PacketImage<kVoteOfferWithdrawnSize> p(PKT_VOTE_OFFER_WITHDRAWN);
-  p.Put(8, guild);
-  p.Put(9, slot);
-  p.Put(10, asteroid);
-  return p;
+  return BuildFields<kVoteOfferWithdrawnSize>(PKT_VOTE_OFFER_WITHDRAWN, *this, kVoteOfferWithdrawnFields);
 }
 
 bool VoteOfferWithdrawnPacket::Parse(std::span<const std::uint8_t> image, VoteOfferWithdrawnPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kVoteOfferWithdrawnSize)) return false;
-  r.ReadAt(8, out->guild);
-  r.ReadAt(9, out->slot);
-  r.ReadAt(10, out->asteroid);
-  return true;
+  return ParseFields<kVoteOfferWithdrawnSize>(image, out, kVoteOfferWithdrawnFields);
 }
 
 PacketImage<kShipBidSize> ShipBidPacket::Build() const {
-  PacketImage<kShipBidSize> p(PKT_TRADE_REQUEST);
-  p.Put(8, guild);
-  p.Put(10, slot);
-  p.Put(12, unitId);
-  p.Put(16, unitClass);
-  p.Put(18, pool);
-  for (std::size_t k = 0; k < bid.size(); ++k) p.Put(20 + 4 * k, bid[k]);
-  return p;
+  return BuildFields<kShipBidSize>(PKT_TRADE_REQUEST, *this, kShipBidFields);
 }
 
 bool ShipBidPacket::Parse(std::span<const std::uint8_t> image, ShipBidPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kShipBidSize)) return false;
-  r.ReadAt(8, out->guild);
-  r.ReadAt(10, out->slot);
-  r.ReadAt(12, out->unitId);
-  r.ReadAt(16, out->unitClass);
-  r.ReadAt(18, out->pool);
-  for (std::size_t k = 0; k < out->bid.size(); ++k) r.ReadAt(20 + 4 * k, out->bid[k]);
-  return true;
+  return ParseFields<kShipBidSize>(image, out, kShipBidFields);
 }
 
 PacketImage<kVoteBidSize> VoteBidPacket::Build() const {
-  PacketImage<kVoteBidSize> p(PKT_TRADE_ANSWER);
-  p.Put(8, guild);
-  p.Put(10, slot);
-  p.Put(12, asteroid);
-  p.Put(14, pool);
-  for (std::size_t k = 0; k < bid.size(); ++k) p.Put(16 + 4 * k, bid[k]);
-  return p;
+  return BuildFields<kVoteBidSize>(PKT_TRADE_ANSWER, *this, kVoteBidFields);
 }
 
 bool VoteBidPacket::Parse(std::span<const std::uint8_t> image, VoteBidPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kVoteBidSize)) return false;
-  r.ReadAt(8, out->guild);
-  r.ReadAt(10, out->slot);
-  r.ReadAt(12, out->asteroid);
-  r.ReadAt(14, out->pool);
-  for (std::size_t k = 0; k < out->bid.size(); ++k) r.ReadAt(16 + 4 * k, out->bid[k]);
-  return true;
+  return ParseFields<kVoteBidSize>(image, out, kVoteBidFields);
 }

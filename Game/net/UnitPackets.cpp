@@ -1,220 +1,154 @@
 #include "Game/net/UnitPackets.h"
 
 #include "Game/base/Packets.h"
-#include "platform/core/bytes.h"
+#include "Game/net/PacketFields.h"
 
 namespace {
 
 // The three bytes of each module slot from `at` on.
-template <std::size_t N>
-void PutModules(PacketImage<N>& p, std::size_t at, const ModuleStates& modules) {
-  for (std::size_t s = 0; s < modules.size(); ++s) {
-    p.Put(at + 3 * s, modules[s].damage);
-    p.Put(at + 3 * s + 1, modules[s].flags);
-    p.Put(at + 3 * s + 2, modules[s].ammo);
+template <class Io, class Modules>
+void ModuleFields(Io& io, std::size_t at, Modules& modules) {
+  for (auto& slot : modules) {
+    io.Field(at, slot.damage);
+    io.Field(at + 1, slot.flags);
+    io.Field(at + 2, slot.ammo);
+    at += 3;
   }
 }
 
-void ReadModules(const plat::ByteReader& r, std::size_t at, ModuleStates& modules) {
-  for (std::size_t s = 0; s < modules.size(); ++s) {
-    r.ReadAt(at + 3 * s, modules[s].damage);
-    r.ReadAt(at + 3 * s + 1, modules[s].flags);
-    r.ReadAt(at + 3 * s + 2, modules[s].ammo);
-  }
-}
+constexpr auto kUnitEntersFields = [](auto& p, auto& io) {
+  io.Field(8, p.chapter);
+  io.Field(12, p.unitId);
+  NarrowLocationFields(io, 16, p.location);
+  io.Field(24, p.designId);
+};
 
-// A Location whose asteroid travels as a byte, then x, y, z from `at` + 2.
-template <std::size_t N>
-void PutNarrowLocation(PacketImage<N>& p, std::size_t at, const Location& l) {
-  p.Put(at, static_cast<std::uint8_t>(l.asteroid));
-  p.Put(at + 2, l.x);
-  p.Put(at + 4, l.y);
-  p.Put(at + 6, l.z);
-}
+constexpr auto kUnitMovedFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  NarrowLocationFields(io, 12, p.location);
+};
 
-void ReadNarrowLocation(const plat::ByteReader& r, std::size_t at, Location& l) {
-  std::uint8_t asteroid = 0;
-  r.ReadAt(at, asteroid);
-  l.asteroid = asteroid;
-  r.ReadAt(at + 2, l.x);
-  r.ReadAt(at + 4, l.y);
-  r.ReadAt(at + 6, l.z);
-}
+constexpr auto kOrderRemovedFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Field(12, p.result);
+};
+
+constexpr auto kUnitStatusFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Field(12, p.asteroid);
+  io.Field(14, p.hullDamage);
+  io.Field(15, p.lifeSupportDamage);
+  io.Field(16, p.power);
+  ModuleFields(io, 20, p.modules);
+  io.Field(96, p.receivedPoints);
+  io.Field(100, p.destroyed);
+  io.Field(104, p.status);
+};
+
+constexpr auto kOrderStageFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Field(12, p.asteroid);
+  io.Field(14, p.stage);
+  io.Field(16, p.target);
+};
+
+constexpr auto kUnitPowerFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Field(12, p.asteroid);
+  io.Field(16, p.power);
+};
+
+constexpr auto kAtvCargoFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Each(12, 2, p.counts);
+};
+
+constexpr auto kUnitDeletedFields = [](auto& p, auto& io) { io.Field(8, p.unitId); };
+
+constexpr auto kUnitResultFields = [](auto& p, auto& io) {
+  io.Field(8, p.unitId);
+  io.Field(12, p.outOfAction);
+  io.Field(13, p.status);
+  io.Each(24, 1, p.design);
+  io.Field(140, p.location.asteroid);
+  io.Field(142, p.location.x);
+  io.Field(144, p.location.y);
+  io.Field(146, p.location.z);
+  io.Field(148, p.hullDamage);
+  io.Field(149, p.lifeSupportDamage);
+  ModuleFields(io, 150, p.modules);
+};
 
 }  // namespace
 
 PacketImage<kUnitEntersSize> UnitEntersPacket::Build() const {
-  PacketImage<kUnitEntersSize> p(PKT_UNIT);
-  p.Put(8, chapter);
-  p.Put(12, unitId);
-  PutNarrowLocation(p, 16, location);
-  p.Put(24, designId);
-  return p;
+  return BuildFields<kUnitEntersSize>(PKT_UNIT, *this, kUnitEntersFields);
 }
 
 bool UnitEntersPacket::Parse(std::span<const std::uint8_t> image, UnitEntersPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitEntersSize)) return false;
-  r.ReadAt(8, out->chapter);
-  r.ReadAt(12, out->unitId);
-  ReadNarrowLocation(r, 16, out->location);
-  r.ReadAt(24, out->designId);
-  return true;
+  return ParseFields<kUnitEntersSize>(image, out, kUnitEntersFields);
 }
 
 PacketImage<kUnitMovedSize> UnitMovedPacket::Build() const {
-  PacketImage<kUnitMovedSize> p(PKT_UNIT_MOVED);
-  p.Put(8, unitId);
-  PutNarrowLocation(p, 12, location);
-  return p;
+  return BuildFields<kUnitMovedSize>(PKT_UNIT_MOVED, *this, kUnitMovedFields);
 }
 
 bool UnitMovedPacket::Parse(std::span<const std::uint8_t> image, UnitMovedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitMovedSize)) return false;
-  r.ReadAt(8, out->unitId);
-  ReadNarrowLocation(r, 12, out->location);
-  return true;
+  return ParseFields<kUnitMovedSize>(image, out, kUnitMovedFields);
 }
 
 PacketImage<kOrderRemovedSize> OrderRemovedPacket::Build() const {
-  PacketImage<kOrderRemovedSize> p(PKT_ORDER_REMOVED);
-  p.Put(8, unitId);
-  p.Put(12, result);
-  return p;
+  return BuildFields<kOrderRemovedSize>(PKT_ORDER_REMOVED, *this, kOrderRemovedFields);
 }
 
 bool OrderRemovedPacket::Parse(std::span<const std::uint8_t> image, OrderRemovedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kOrderRemovedSize)) return false;
-  r.ReadAt(8, out->unitId);
-  r.ReadAt(12, out->result);
-  return true;
+  return ParseFields<kOrderRemovedSize>(image, out, kOrderRemovedFields);
 }
 
 PacketImage<kUnitStatusRecordSize> UnitStatusPacket::Build() const {
-  PacketImage<kUnitStatusRecordSize> p(PKT_UNIT_STATUS);
-  p.Put(8, unitId);
-  p.Put(12, asteroid);
-  p.Put(14, hullDamage);
-  p.Put(15, lifeSupportDamage);
-  p.Put(16, power);
-  PutModules(p, 20, modules);
-  p.Put(96, receivedPoints);
-  p.Put(100, destroyed);
-  p.Put(104, status);
-  return p;
+  return BuildFields<kUnitStatusRecordSize>(PKT_UNIT_STATUS, *this, kUnitStatusFields);
 }
 
 bool UnitStatusPacket::Parse(std::span<const std::uint8_t> image, UnitStatusPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitStatusRecordSize)) return false;
-  r.ReadAt(8, out->unitId);
-  r.ReadAt(12, out->asteroid);
-  r.ReadAt(14, out->hullDamage);
-  r.ReadAt(15, out->lifeSupportDamage);
-  r.ReadAt(16, out->power);
-  ReadModules(r, 20, out->modules);
-  r.ReadAt(96, out->receivedPoints);
-  r.ReadAt(100, out->destroyed);
-  r.ReadAt(104, out->status);
-  return true;
+  return ParseFields<kUnitStatusRecordSize>(image, out, kUnitStatusFields);
 }
 
 PacketImage<kOrderStageSize> OrderStagePacket::Build() const {
-  PacketImage<kOrderStageSize> p(PKT_ORDER_TARGET_BOUND);
-  p.Put(8, unitId);
-  p.Put(12, asteroid);
-  p.Put(14, stage);
-  p.Put(16, target);
-  return p;
+  return BuildFields<kOrderStageSize>(PKT_ORDER_TARGET_BOUND, *this, kOrderStageFields);
 }
 
 bool OrderStagePacket::Parse(std::span<const std::uint8_t> image, OrderStagePacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kOrderStageSize)) return false;
-  r.ReadAt(8, out->unitId);
-  r.ReadAt(12, out->asteroid);
-  r.ReadAt(14, out->stage);
-  r.ReadAt(16, out->target);
-  return true;
+  return ParseFields<kOrderStageSize>(image, out, kOrderStageFields);
 }
 
 PacketImage<kUnitPowerSize> UnitPowerPacket::Build() const {
-  PacketImage<kUnitPowerSize> p(PKT_UNIT_POWER);
-  p.Put(8, unitId);
-  p.Put(12, asteroid);
-  p.Put(16, power);
-  return p;
+  return BuildFields<kUnitPowerSize>(PKT_UNIT_POWER, *this, kUnitPowerFields);
 }
 
 bool UnitPowerPacket::Parse(std::span<const std::uint8_t> image, UnitPowerPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitPowerSize)) return false;
-  r.ReadAt(8, out->unitId);
-  r.ReadAt(12, out->asteroid);
-  r.ReadAt(16, out->power);
-  return true;
+  return ParseFields<kUnitPowerSize>(image, out, kUnitPowerFields);
 }
 
 PacketImage<kAtvCargoSize> AtvCargoPacket::Build() const {
-  PacketImage<kAtvCargoSize> p(PKT_ATV_CARGO);
-  p.Put(8, unitId);
-  for (std::size_t k = 0; k < counts.size(); ++k) p.Put(12 + 2 * k, counts[k]);
-  return p;
+  return BuildFields<kAtvCargoSize>(PKT_ATV_CARGO, *this, kAtvCargoFields);
 }
 
 bool AtvCargoPacket::Parse(std::span<const std::uint8_t> image, AtvCargoPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kAtvCargoSize)) return false;
-  r.ReadAt(8, out->unitId);
-  for (std::size_t k = 0; k < out->counts.size(); ++k) r.ReadAt(12 + 2 * k, out->counts[k]);
-  return true;
+  return ParseFields<kAtvCargoSize>(image, out, kAtvCargoFields);
 }
 
 PacketImage<kUnitDeletedSize> UnitDeletedPacket::Build() const {
-  PacketImage<kUnitDeletedSize> p(PKT_UNIT_DELETED);
-  p.Put(8, unitId);
-  return p;
+  return BuildFields<kUnitDeletedSize>(PKT_UNIT_DELETED, *this, kUnitDeletedFields);
 }
 
 bool UnitDeletedPacket::Parse(std::span<const std::uint8_t> image, UnitDeletedPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitDeletedSize)) return false;
-  r.ReadAt(8, out->unitId);
-  return true;
+  return ParseFields<kUnitDeletedSize>(image, out, kUnitDeletedFields);
 }
 
 PacketImage<kUnitResultSize> UnitResultPacket::Build() const {
-  PacketImage<kUnitResultSize> p(PKT_UNIT_RESULT);
-  p.Put(8, unitId);
-  p.Put(12, outOfAction);
-  p.Put(13, status);
-  p.PutBytes(24, design);
-  p.Put(140, location.asteroid);
-  p.Put(142, location.x);
-  p.Put(144, location.y);
-  p.Put(146, location.z);
-  p.Put(148, hullDamage);
-  p.Put(149, lifeSupportDamage);
-  PutModules(p, 150, modules);
-  return p;
+  return BuildFields<kUnitResultSize>(PKT_UNIT_RESULT, *this, kUnitResultFields);
 }
 
 bool UnitResultPacket::Parse(std::span<const std::uint8_t> image, UnitResultPacket* out) {
-  plat::ByteReader r(image);
-  if (!r.Has(0, kUnitResultSize)) return false;
-  r.ReadAt(8, out->unitId);
-  r.ReadAt(12, out->outOfAction);
-  r.ReadAt(13, out->status);
-  const auto block = image.subspan(24, kDesignBlockSize);
-  std::copy(block.begin(), block.end(), out->design.begin());
-  r.ReadAt(140, out->location.asteroid);
-  r.ReadAt(142, out->location.x);
-  r.ReadAt(144, out->location.y);
-  r.ReadAt(146, out->location.z);
-  r.ReadAt(148, out->hullDamage);
-  r.ReadAt(149, out->lifeSupportDamage);
-  ReadModules(r, 150, out->modules);
-  return true;
+  return ParseFields<kUnitResultSize>(image, out, kUnitResultFields);
 }

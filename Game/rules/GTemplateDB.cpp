@@ -19,6 +19,9 @@ constexpr std::uint32_t kMaxExtraTemplates = 0xFFFF;
 bool ValidChapter(int chapter) { return chapter >= 0 && chapter < kTemplateChapters; }
 bool ValidSlot(int slot) { return slot >= 0 && slot < kFixedTemplateSlots; }
 
+// Where 200 names the design's hull.
+constexpr std::size_t kTemplateHullAt = 46;
+
 }  // namespace
 
 CGTemplateDB::CGTemplateDB() = default;
@@ -176,13 +179,17 @@ PacketImage<kTemplatePacketSize> BuildTemplatePacket(const CGUnitTemplate& desig
     for (std::size_t i = 0; i + 1 < name.size() && text[i] != '\0'; ++i) name[i] = static_cast<std::uint8_t>(text[i]);
   }
   p.PutBytes(16, name);
-  p.Put(46, design.hull != nullptr ? design.hull->index : kNoHullInFile);
+  p.Put(kTemplateHullAt, design.hull != nullptr ? design.hull->index : kNoHullInFile);
   for (int s = 0; s < kTemplateSlots; ++s) {
     const TemplateModuleSlot& fitting = design.slots[s];
     p.Put(48 + 2 * s, fitting.fitted != 0 ? fitting.moduleId : std::uint16_t{0});
     p.Put(98 + s, fitting.fitted);
   }
   return p;
+}
+
+void SetTemplatePacketHull(PacketImage<kTemplatePacketSize>& packet, std::uint8_t hull) {
+  packet.Put(kTemplateHullAt, hull);
 }
 
 bool ParseTemplatePacket(std::span<const std::uint8_t> image, TemplatePacket* out) {
@@ -193,7 +200,7 @@ bool ParseTemplatePacket(std::span<const std::uint8_t> image, TemplatePacket* ou
   r.ReadAt(14, out->chapter);
   plat::ByteReader name(image, 16);
   plat::FixedText::Read(name, kPacketNameSize, out->name);
-  r.ReadAt(46, out->hull);
+  r.ReadAt(kTemplateHullAt, out->hull);
   for (std::size_t s = 0; s < out->modules.size(); ++s) {
     r.ReadAt(48 + 2 * s, out->modules[s]);
     r.ReadAt(98 + s, out->fitted[s]);

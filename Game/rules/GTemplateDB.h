@@ -102,6 +102,9 @@ class CGTemplateDB {
 constexpr std::size_t kTemplatePacketSize = 124;
 PacketImage<kTemplatePacketSize> BuildTemplatePacket(const CGUnitTemplate& design, std::uint16_t slot,
                                                      std::uint16_t chapter);
+// Names another hull in a built 200: a design view's own 200 names its hull
+// by its place in the view's list rather than by its file index.
+void SetTemplatePacketHull(PacketImage<kTemplatePacketSize>& packet, std::uint8_t hull);
 // Message 200 read back.
 struct TemplatePacket {
   std::uint32_t templateId = 0;

@@ -1,8 +1,14 @@
 #include "server/ai/SrvAiOrders.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "Game/base/Packets.h"
+#include "Game/net/GuildPackets.h"
+#include "Game/net/OrderMenuPackets.h"
+#include "Game/net/TerrainPackets.h"
+#include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 #include "Game/rules/GTemplateDB.h"
 
@@ -101,9 +107,9 @@ SrvPacket SrvAiLandAtvsOrder(const CGUnit& unit, const LandingBlock& landing) {
 
 SrvPacket SrvAiDesignOrder(std::uint16_t chapter, std::uint16_t slot, std::uint8_t hullPosition,
                            const CGUnitTemplate& design) {
-  PacketImage<124> p = BuildTemplatePacket(design, slot, chapter);
+  PacketImage<kTemplatePacketSize> p = BuildTemplatePacket(design, slot, chapter);
   // The server's own 200 names the hull by its file index; the design view's, by its place in the list.
-  p.Put<std::uint8_t>(46, hullPosition);
+  SetTemplatePacketHull(p, hullPosition);
   return Out(p);
 }
 
@@ -131,54 +137,35 @@ SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::u
 
 SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::uint8_t mineral, std::uint16_t amount,
                             std::uint16_t pricePerTen) {
-  PacketImage<24> p(PKT_MINERAL_OFFER_POSTED);
-  p.SetU8(8, static_cast<std::uint8_t>(chapter));
-  p.SetU8(9, static_cast<std::uint8_t>(asteroid));
-  p.SetU8(10, mineral);
-  p.SetU16(12, amount);
-  for (int k = 0; k < kMineralTypes; ++k) p.SetU16(14 + 2 * k, pricePerTen);
-  return Out(p);
+  MineralOfferPacket p{static_cast<std::uint8_t>(chapter), static_cast<std::uint8_t>(asteroid), mineral, amount, {}};
+  std::fill(std::begin(p.price), std::end(p.price), pricePerTen);
+  return Out(p.Build());
 }
 
 SrvPacket SrvAiShipOffer(std::uint16_t chapter, const CGUnit& unit, const std::array<std::uint32_t, 4>& least) {
-  PacketImage<36> p(PKT_SHIP_OFFER_POSTED);
-  p.SetU16(8, static_cast<std::uint16_t>(chapter >> 3));
-  p.SetU8(10, static_cast<std::uint8_t>(chapter & 7));
-  p.SetU32(12, unit.id);
-  for (std::size_t m = 0; m < least.size(); ++m) p.SetU32(20 + 4 * m, least[m]);
-  return Out(p);
+  return Out(ShipOfferPostedPacket{static_cast<std::uint16_t>(chapter >> 3), static_cast<std::uint16_t>(chapter & 7),
+                                   unit.id, 0, least}
+                 .Build());
 }
 
 SrvPacket SrvAiShipOfferWithdrawn(std::uint16_t chapter, std::uint32_t unitId) {
-  PacketImage<16> p(PKT_SHIP_OFFER_WITHDRAWN);
-  p.SetU8(8, static_cast<std::uint8_t>(chapter >> 3));
-  p.SetU8(9, static_cast<std::uint8_t>(chapter & 7));
-  p.SetU32(12, unitId);
-  return Out(p);
+  return Out(
+      ShipOfferWithdrawnPacket{static_cast<std::uint8_t>(chapter >> 3), static_cast<std::uint8_t>(chapter & 7), unitId}
+          .Build());
 }
 
 SrvPacket SrvAiShipBid(std::uint16_t chapter, std::uint32_t unitId, std::uint16_t pool,
                        const std::array<std::uint32_t, 4>& bid) {
-  PacketImage<36> p(PKT_TRADE_REQUEST);
-  p.SetU16(8, static_cast<std::uint16_t>(chapter >> 3));
-  p.SetU16(10, static_cast<std::uint16_t>(chapter & 7));
-  p.SetU32(12, unitId);
-  p.SetU16(18, pool);
-  for (std::size_t m = 0; m < bid.size(); ++m) p.SetU32(20 + 4 * m, bid[m]);
-  return Out(p);
+  return Out(ShipBidPacket{static_cast<std::uint16_t>(chapter >> 3), static_cast<std::uint16_t>(chapter & 7), unitId, 0,
+                           pool, bid}
+                 .Build());
 }
 
 SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer, std::uint16_t pool,
                                std::uint8_t paidWith, std::uint16_t amount) {
-  PacketImage<16> p(PKT_MINERAL_TRADE);
-  p.SetU8(8, offer.seller);
-  p.SetU8(9, offer.asteroid);
-  p.SetU8(10, offer.mineral);
-  p.SetU8(11, static_cast<std::uint8_t>(chapter));
-  p.SetU8(12, static_cast<std::uint8_t>(pool));
-  p.SetU8(13, paidWith);
-  p.SetU16(14, amount);
-  return Out(p);
+  return Out(MineralPurchasePacket{offer.seller, offer.asteroid, offer.mineral, static_cast<std::uint8_t>(chapter),
+                                   static_cast<std::uint8_t>(pool), paidWith, amount}
+                 .Build());
 }
 
 SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t from, std::uint16_t to,
@@ -194,25 +181,13 @@ SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint
 }
 
 SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone, std::uint32_t facility) {
-  PacketImage<20> p(PKT_TERRAIN_VIEW_611);
-  p.SetU16(8, asteroid);
-  p.SetU16(10, chapter);
-  p.SetU16(12, zone);
-  p.SetU32(16, facility);
-  return Out(p);
+  return Out(ZoneFacilityPacket{asteroid, chapter, zone, 0, facility}.Build());
 }
 
 SrvPacket SrvAiRenegadeVote(std::uint16_t chapter, std::uint16_t slot, bool renegade) {
-  PacketImage<16> p(PKT_RENEGADE_VOTE);
-  p.SetU16(8, chapter);
-  p.SetU16(10, slot);
-  p.SetU16(12, renegade ? 1 : 0);
-  return Out(p);
+  return Out(RenegadeVotePacket{chapter, slot, static_cast<std::uint16_t>(renegade ? 1 : 0)}.Build());
 }
 
 SrvPacket SrvAiImperatorVote(std::uint16_t chapter, std::uint16_t slot) {
-  PacketImage<12> p(PKT_IMPERATOR_VOTE);
-  p.SetU16(8, chapter);
-  p.SetU16(10, slot);
-  return Out(p);
+  return Out(ImperatorVotePacket{chapter, slot}.Build());
 }

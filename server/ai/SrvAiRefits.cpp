@@ -24,8 +24,10 @@ const CGUnitTemplate* Successor(const SrvAiPlan& plan, const CGUnit& ship) {
 }
 
 bool OrderedThisTurn(const SrvAiPlan& plan, std::uint32_t unitId) {
-  return std::any_of(plan.orders.begin(), plan.orders.end(),
-                     [&](const SrvPacket& p) { return ReadU16(p, 0) == PKT_ORDER && ReadU32(p, 8) == unitId; });
+  return std::any_of(plan.orders.begin(), plan.orders.end(), [&](const SrvPacket& p) {
+    OrderPacket order;
+    return SrvPacketType(p) == PKT_ORDER && ParseOrderPacket(p, &order) && order.unitId == unitId;
+  });
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ void TellGuild(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& pac
 
 SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapter, const SrvPacket& packet) {
   SrvWorld& world = turn.world;
-  switch (ReadU16(packet, 0)) {
+  switch (SrvPacketType(packet)) {
     case PKT_RENEGADE_VOTE:
     case PKT_IMPERATOR_VOTE:
       return SrvTakeVotePacket(world, chapter, packet) ? SrvOrderVerdict::kAccepted : SrvOrderVerdict::kBadOrder;
@@ -54,7 +54,7 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
     }
     case PKT_SHIP_OFFER_POSTED:
     case PKT_SHIP_OFFER_WITHDRAWN: {
-      const SrvOrderVerdict v = ReadU16(packet, 0) == PKT_SHIP_OFFER_POSTED
+      const SrvOrderVerdict v = SrvPacketType(packet) == PKT_SHIP_OFFER_POSTED
                                     ? SrvPostShipOffer(world, chapter, packet)
                                     : SrvWithdrawShipOffer(world, chapter, packet);
       if (v == SrvOrderVerdict::kAccepted) TellGuild(turn, chapter, packet);
@@ -64,7 +64,9 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       // Everyone learns the design as the server holds it, as of a player's.
       const SrvOrderVerdict v = SrvTakeDesign(world, chapter, packet);
       if (v == SrvOrderVerdict::kAccepted) {
-        const std::uint16_t slot = ReadU16(packet, 12);
+        TemplatePacket sent;
+        ParseTemplatePacket(packet, &sent);
+        const std::uint16_t slot = sent.slot;
         const CGUnitTemplate& design = *world.templates->GetTemplate(chapter, slot, 1);
         const auto stored = BuildTemplatePacket(design, slot, chapter);
         turn.TellAll(SrvPacket(stored.bytes.begin(), stored.bytes.end()));
@@ -76,8 +78,8 @@ SrvOrderVerdict SrvSubmitComputerOrder(SrvTurnContext& turn, std::uint16_t chapt
       // Bids are sealed: nobody is told until the offer is settled.
       return SrvBidForShip(world, chapter, packet);
     default:
-      return SrvIsZonePacket(ReadU16(packet, 0)) ? SrvSubmitZoneOrder(world, chapter, packet)
-                                                 : SrvSubmitOrder(world, chapter, packet);
+      return SrvIsZonePacket(SrvPacketType(packet)) ? SrvSubmitZoneOrder(world, chapter, packet)
+                                                    : SrvSubmitOrder(world, chapter, packet);
   }
 }
 
@@ -95,7 +97,7 @@ void SrvPlayComputerChapters(SrvTurnContext& turn) {
     for (const SrvPacket& order : SrvChooseOrders(turn.world, c, level, ChapterSeed(turn.world, c))) {
       const SrvOrderVerdict verdict = SrvSubmitComputerOrder(turn, c, order);
       if (verdict != SrvOrderVerdict::kAccepted)
-        turn.log.Line("turn %u: computer chapter %u: order %u refused: %s", turn.world.turn, c, ReadU16(order, 0),
+        turn.log.Line("turn %u: computer chapter %u: order %u refused: %s", turn.world.turn, c, SrvPacketType(order),
                       SrvOrderVerdictText(verdict));
     }
   }

@@ -9,11 +9,12 @@ std::uint16_t Percent(std::uint16_t v) { return std::clamp<std::uint16_t>(v, 1, 
 }  // namespace
 
 SrvVictoryRules SrvVictoryRulesOf(const SrvSetup& setup) {
+  const GameConfigPacket config = setup.Config();
   SrvVictoryRules r;
-  r.conditions = static_cast<std::uint16_t>((setup.config.U16(20) & 0x1F) | kSrvLastManStanding);
-  r.gameLength = setup.config.U16(22);
-  r.imperatorAsteroidsPercent = Percent(setup.config.U16(24));
-  r.imperatorVotesPercent = Percent(setup.config.U16(26));
+  r.conditions = static_cast<std::uint16_t>((config.victoryConditions & 0x1F) | kSrvLastManStanding);
+  r.gameLength = config.biggestIsBestTurns;
+  r.imperatorAsteroidsPercent = Percent(config.imperatorAsteroids);
+  r.imperatorVotesPercent = Percent(config.imperatorVotes);
   return r;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GNotifyCodes.h"
+#include "Game/net/GuildPackets.h"
 #include "server/ai/SrvChapterState.h"
 #include "server/ai/SrvGuildTally.h"
 #include "server/ai/SrvPoliticsNotices.h"
@@ -48,11 +49,15 @@ bool SrvTakeImperatorVote(SrvWorld& world, std::uint16_t chapter, std::uint16_t 
 }
 
 bool SrvTakeVotePacket(SrvWorld& world, std::uint16_t chapter, std::span<const std::uint8_t> packet) {
-  const std::uint16_t type = ReadU16(packet, 0);
-  if (ReadU16(packet, 8) != chapter) return false;
-  if (type == PKT_RENEGADE_VOTE && packet.size() >= 14)
-    return SrvTakeRenegadeVote(world, chapter, ReadU16(packet, 10), ReadU16(packet, 12));
-  if (type == PKT_IMPERATOR_VOTE && packet.size() >= 12)
-    return SrvTakeImperatorVote(world, chapter, ReadU16(packet, 10));
-  return false;
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header)) return false;
+  // A renegade vote is taken though it ends after the vote: its last two bytes are unused.
+  if (header.type == PKT_RENEGADE_VOTE && packet.size() >= kRenegadeVoteSize - 2) {
+    RenegadeVotePacket vote;
+    RenegadeVotePacket::Parse(SrvFilledTo<kRenegadeVoteSize>(packet), &vote);
+    return vote.voter == chapter && SrvTakeRenegadeVote(world, chapter, vote.slot, vote.renegade);
+  }
+  ImperatorVotePacket vote;
+  if (header.type != PKT_IMPERATOR_VOTE || !ImperatorVotePacket::Parse(packet, &vote)) return false;
+  return vote.voter == chapter && SrvTakeImperatorVote(world, chapter, vote.slot);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Game/base/Packets.h"
 #include "platform/core/bytes.h"
 
 namespace {
@@ -14,6 +15,12 @@ T ReadField(std::span<const std::uint8_t> packet, std::size_t at) {
 }
 
 }  // namespace
+
+std::uint16_t SrvPacketType(std::span<const std::uint8_t> packet) {
+  PacketHeader header;
+  ReadPacketHeader(packet, header);
+  return header.type;
+}
 
 std::uint16_t ReadU16(std::span<const std::uint8_t> packet, std::size_t at) {
   return ReadField<std::uint16_t>(packet, at);

@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 
+// The type its header gives; 0 for a block shorter than a header.
+std::uint16_t SrvPacketType(std::span<const std::uint8_t> packet);
 std::uint16_t ReadU16(std::span<const std::uint8_t> packet, std::size_t at);
 std::uint32_t ReadU32(std::span<const std::uint8_t> packet, std::size_t at);
 // A zero-ended text of at most `width` bytes.

@@ -4,6 +4,7 @@
 #include "Game/model/GGuild.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/OrderMenuPackets.h"
+#include "Game/net/TradePackets.h"
 #include "Game/rules/GRulesPackets.h"
 
 namespace {
@@ -11,6 +12,14 @@ namespace {
 template <std::size_t N>
 SrvPacket Bytes(const PacketImage<N>& p) {
   return SrvPacket(p.bytes.begin(), p.bytes.end());
+}
+
+// The field `Named` of the codec `Packet` read from `packet`; nothing when short.
+template <class Packet, auto Named>
+std::optional<std::uint16_t> NamedBy(std::span<const std::uint8_t> packet) {
+  Packet p;
+  if (!Packet::Parse(packet, &p)) return std::nullopt;
+  return static_cast<std::uint16_t>(p.*Named);
 }
 
 }  // namespace
@@ -40,4 +49,25 @@ std::vector<SrvPacket> SrvGuildBoardPackets(const SrvWorld& world, std::uint16_t
     out.push_back(Bytes(standing.Build()));
   }
   return out;
+}
+
+std::optional<std::uint16_t> SrvBoardPoster(std::span<const std::uint8_t> packet) {
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, header)) return std::nullopt;
+  switch (header.type) {
+    case PKT_MINERAL_OFFER_POSTED:
+      return NamedBy<MineralOfferPacket, &MineralOfferPacket::seller>(packet);
+    case PKT_MINERAL_OFFER_WITHDRAWN:
+      return NamedBy<MineralOfferWithdrawnPacket, &MineralOfferWithdrawnPacket::seller>(packet);
+    case PKT_SHIP_OFFER_POSTED:
+      return NamedBy<ShipOfferPostedPacket, &ShipOfferPostedPacket::guild>(packet);
+    case PKT_SHIP_OFFER_WITHDRAWN:
+      return NamedBy<ShipOfferWithdrawnPacket, &ShipOfferWithdrawnPacket::guild>(packet);
+    case PKT_VOTE_OFFER_POSTED:
+      return NamedBy<VoteOfferPostedPacket, &VoteOfferPostedPacket::guild>(packet);
+    case PKT_VOTE_OFFER_WITHDRAWN:
+      return NamedBy<VoteOfferWithdrawnPacket, &VoteOfferWithdrawnPacket::guild>(packet);
+    default:
+      return std::nullopt;
+  }
 }

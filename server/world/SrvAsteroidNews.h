@@ -12,8 +12,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "Game/net/AsteroidPackets.h"
 #include "server/world/SrvSetup.h"
 #include "server/world/SrvStartPackets.h"
 #include "server/world/SrvWorld.h"
@@ -39,6 +41,6 @@ class SrvAsteroidNews {
   void Append(const SrvWorld& world, std::array<std::vector<SrvPacket>, kMaxChapters>& queues);
 
  private:
-  // The record last told (120's bytes), by asteroid.
-  std::vector<SrvPacket> m_told;
+  // The record last told, as its client read it, by asteroid.
+  std::vector<std::optional<AsteroidWithZonesPacket>> m_told;
 };

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "Game/net/AsteroidPackets.h"
+#include "Game/net/UnitPackets.h"
 #include "server/battle/SrvBattlePackets.h"
 #include "server/orders/SrvPacketRead.h"
 #include "server/orders/SrvUnitPackets.h"
@@ -17,22 +18,34 @@ namespace {
 
 constexpr std::uint32_t kSightRangeSq = static_cast<std::uint32_t>(kSrvSightRange) * kSrvSightRange;
 
-// The unit a packet is about, for the packets that tell of one unit.
+template <class Packet>
+std::optional<std::uint32_t> UnitIdOf(const SrvPacket& p) {
+  Packet packet;
+  if (!Packet::Parse(p, &packet)) return std::nullopt;
+  return packet.unitId;
+}
+
+// The unit a packet is about, for the packets that tell of one unit in
+// sight. A unit gone (1308) is not among them: every chapter hears of every
+// deletion, seen or not, as its client drops an id it never held, and a unit
+// it did see leaves the sight kept here when it is next missed (Filter). Sent
+// so since the first games, it keeps their records as they were.
 std::optional<std::uint32_t> UnitOf(const SrvPacket& p) {
-  if (p.size() < 16) return std::nullopt;
-  switch (ReadU16(p, 0)) {
+  switch (SrvPacketType(p)) {
     case PKT_UNIT:
-      return ReadU32(p, 12);
+      return UnitIdOf<UnitEntersPacket>(p);
     case PKT_UNIT_MOVED:
+      return UnitIdOf<UnitMovedPacket>(p);
     case PKT_UNIT_STATUS:
-    case PKT_CONSTRUCTEE_BOUND:
-    case PKT_UNIT_WITH_TEMPLATE:
+      return UnitIdOf<UnitStatusPacket>(p);
     case PKT_ORDER_TARGET_BOUND:
+      return UnitIdOf<OrderStagePacket>(p);
     case PKT_UNIT_POWER:
+      return UnitIdOf<UnitPowerPacket>(p);
     case PKT_ATV_CARGO:
-    case PKT_UNIT_DELETED:
+      return UnitIdOf<AtvCargoPacket>(p);
     case PKT_UNIT_RESULT:
-      return ReadU32(p, 8);
+      return UnitIdOf<UnitResultPacket>(p);
     default:
       return std::nullopt;
   }
@@ -84,14 +97,9 @@ bool GuildOwns(const CGAsteroid& a, std::uint16_t chapter) {
   return a.owner < kMaxChapters && (a.owner >> 3) == (chapter >> 3);
 }
 
-// Offsets in the asteroid record (120, as the start's 127 without its zone
-// tables) of what fog may hide, copied from the record as known.
-constexpr std::size_t kOwnerAt = 10, kAutomanageAt = 16;
-constexpr std::size_t kCompositionAt = 58, kCoefficientsAt = 60, kCoefficients = 3;
-
 // The record of `a` as a chapter may know it: without its control and zones
 // unless `control`, without its make-up unless `scanned`.
-SrvPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
+AsteroidWithZonesPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
   AsteroidWithZonesPacket p = AsteroidRecordOf(a);
   if (!control) {
     p.owner = p.previousOwner = p.controller = kNoChapter;
@@ -99,13 +107,42 @@ SrvPacket AsteroidAsKnown(const CGAsteroid& a, bool control, bool scanned) {
     p.zones = {};
   }
   if (!scanned) p.composition = p.spin = p.thermal = p.kinetic = 0;
-  const auto image = p.Build();
+  return p;
+}
+
+template <std::size_t N>
+SrvPacket Bytes(const PacketImage<N>& image) {
   return SrvPacket(image.bytes.begin(), image.bytes.end());
 }
 
-bool IsAsteroidPacket(std::uint16_t type) {
-  return type == PKT_ASTEROID_WITH_ZONES || type == PKT_ASTEROID_ZONES || type == PKT_ASTEROID_OWNER ||
-         type == PKT_ASTEROID_POWER || type == PKT_ASTEROID || type == PKT_ASTEROID_COMPOSITION;
+template <class Packet, auto Asteroid>
+std::optional<std::uint16_t> AsteroidIdOf(const SrvPacket& p) {
+  Packet packet;
+  if (!Packet::Parse(p, &packet)) return std::nullopt;
+  return packet.*Asteroid;
+}
+
+// The asteroid a packet tells of, for the packets the fog may hold back.
+std::optional<std::uint16_t> AsteroidOf(const SrvPacket& p, std::uint16_t type) {
+  switch (type) {
+    case PKT_ASTEROID_WITH_ZONES:
+      return AsteroidIdOf<AsteroidWithZonesPacket, &AsteroidWithZonesPacket::id>(p);
+    case PKT_ASTEROID: {
+      AsteroidWithZonesPacket record;
+      if (!AsteroidWithZonesPacket::ParseChanged(p, &record)) return std::nullopt;
+      return record.id;
+    }
+    case PKT_ASTEROID_ZONES:
+      return AsteroidIdOf<ZonePacket, &ZonePacket::asteroid>(p);
+    case PKT_ASTEROID_OWNER:
+      return AsteroidIdOf<AsteroidControlPacket, &AsteroidControlPacket::asteroid>(p);
+    case PKT_ASTEROID_POWER:
+      return AsteroidIdOf<AsteroidMakeUpPacket, &AsteroidMakeUpPacket::asteroid>(p);
+    case PKT_ASTEROID_COMPOSITION:
+      return AsteroidIdOf<CompositionPacket, &CompositionPacket::asteroid>(p);
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -146,8 +183,7 @@ void SrvUnitSight::Filter(const SrvWorld& world, const SrvFogRules& fog, std::ui
   std::erase_if(queue, [&](const SrvPacket& p) {
     const std::optional<std::uint32_t> id = UnitOf(p);
     if (!id || GetChapterFromId(*id) == chapter) return false;
-    const std::uint16_t type = ReadU16(p, 0);
-    if (type == PKT_UNIT_DELETED) return known.erase(*id) == 0;
+    const std::uint16_t type = SrvPacketType(p);
     if (seen.count(*id) == 0) return true;
     if (type == PKT_UNIT || type == PKT_UNIT_RESULT) {
       known.insert(*id);
@@ -192,27 +228,38 @@ void SrvUnitSight::FilterAsteroids(const SrvWorld& world, const SrvFogRules& fog
     inView[i] = known[i].seen && (fog.controlShown == 0 || sight.present[i] || guilds);
   }
   std::erase_if(queue, [&](SrvPacket& p) {
-    if (p.size() < 10 || !IsAsteroidPacket(ReadU16(p, 0))) return false;
-    const std::uint16_t i = ReadU16(p, 8);
+    const std::uint16_t type = SrvPacketType(p);
+    const std::optional<std::uint16_t> asteroid = AsteroidOf(p, type);
+    if (!asteroid) return false;
+    const std::uint16_t i = *asteroid;
     const CGAsteroid* a = i < count ? world.solar.GetAsteroid(i) : nullptr;
     if (a == nullptr) return true;
-    switch (ReadU16(p, 0)) {
+    switch (type) {
       case PKT_ASTEROID_WITH_ZONES:
         // The whole record, which only a start sequence holds: the client's
         // picture of the asteroid starts from it.
         known[i].told = inView[i];
-        p = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
+        p = Bytes(AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter)).Build());
         return false;
       case PKT_ASTEROID: {
         // A changed record (the turn's news) remakes the client's zones: as
         // the start's record, it keeps what the chapter may know.
         // Its motion is as the news took it, before the orbits advanced: only
         // the hidden fields are taken from the record as known.
+        AsteroidWithZonesPacket record;
+        if (!AsteroidWithZonesPacket::ParseChanged(p, &record)) return true;
         known[i].told = inView[i];
-        const SrvPacket shown = AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
-        std::copy(shown.begin() + kOwnerAt, shown.begin() + kAutomanageAt + 1, p.begin() + kOwnerAt);
-        std::copy_n(shown.begin() + kCompositionAt, 1, p.begin() + kCompositionAt);
-        std::copy_n(shown.begin() + kCoefficientsAt, kCoefficients, p.begin() + kCoefficientsAt);
+        const AsteroidWithZonesPacket shown =
+            AsteroidAsKnown(*a, inView[i], fog.asteroidsScanned == 0 || GuildOwns(*a, chapter));
+        record.owner = shown.owner;
+        record.previousOwner = shown.previousOwner;
+        record.controller = shown.controller;
+        record.automanage = shown.automanage;
+        record.composition = shown.composition;
+        record.spin = shown.spin;
+        record.thermal = shown.thermal;
+        record.kinetic = shown.kinetic;
+        p = Bytes(record.BuildChanged());
         return false;
       }
       case PKT_ASTEROID_COMPOSITION:

@@ -77,7 +77,9 @@ class SrvUnitSight {
   // the units it sees once they are applied, then appends 1313 for each unit
   // that came into sight and 1308 for each that left it. A packet about an
   // unseen unit, or about a seen one its client does not know yet (which the
-  // appended 1313 brings), is dropped. With fog off the queue stays as it is.
+  // appended 1313 brings), is dropped; a unit's deletion (1308) passes
+  // whether the chapter saw the unit or not. With fog off the queue stays as
+  // it is.
   // Likewise for the asteroids (above): an asteroid's record (127) keeps
   // only what the chapter may know, its zones (121) and control (123) reach
   // it only while in view, and 123 and 121 are appended for each asteroid

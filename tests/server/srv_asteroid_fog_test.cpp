@@ -11,6 +11,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GZone.h"
 #include "server/battle/SrvBattlePackets.h"
+#include "server/world/SrvAsteroidNews.h"
 #include "server/world/SrvFog.h"
 #include "tests/server/srv_game_fixture.h"
 
@@ -143,6 +144,54 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
   const SrvFogRules open = SrvFogRules::From(FogSetup(1));
   EXPECT_EQ(filtered(news, open), whole);
   EXPECT_EQ(filtered(news, open), (std::vector<std::uint16_t>{PKT_ASTEROID_OWNER, PKT_ASTEROID_ZONES}));
+}
+
+// A changed record (120) of an asteroid out of view tells the chapter its new
+// name, size and orbit, with the motion as the news took it, but its
+// control, automanage flag and make-up stay hidden as in the start's record.
+TEST(SrvAsteroidFog, AChangedRecordOutOfViewKeepsItsControlAndMakeUpHidden) {
+  const SrvSetup setup = FogSetup(2);
+  SrvWorld world;
+  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(setup, world));
+  const SrvFogRules fog = SrvFogRules::From(setup);
+  SrvUnitSight sight;
+  auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
+  sight.Filter(world, fog, kMine, start);
+  CGAsteroid* far = nullptr;
+  for (const SrvPacket& p : start)
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p) && far == nullptr)
+      far = world.solar.GetAsteroid(ReadU16(p, 8));
+  ASSERT_NE(far, nullptr);
+  far->owner = far->controller = 16;
+  far->automanage = 1;
+  far->composition = 3;
+  far->spin = far->thermal = far->kinetic = 2;
+  far->SetName("Renamed");
+  SrvPacket news = BuildAsteroidRecordPacket(*far);
+  ASSERT_EQ(news.size(), 116u);
+  news[80] ^= 0x40;  // the angle as the news took it, before the orbits advance
+
+  std::vector<SrvPacket> queue = {news};
+  sight.Filter(world, fog, kMine, queue);
+  ASSERT_EQ(queue.size(), 1u);
+  const SrvPacket& told = queue[0];
+  ASSERT_EQ(told.size(), 116u);
+  EXPECT_EQ(ReadU16(told, 0), PKT_ASTEROID);
+  EXPECT_EQ(ReadU16(told, 8), far->id);
+  EXPECT_TRUE(ControlHidden(told));
+  EXPECT_EQ(ReadU16(told, 12), kNoChapter) << "nor who held it before";
+  EXPECT_EQ(told[16], 0) << "automanaged";
+  EXPECT_TRUE(MakeUpHidden(told));
+  EXPECT_TRUE(std::equal(told.begin() + 17, told.begin() + 58, news.begin() + 17)) << "the name and size";
+  EXPECT_EQ(told[59], news[59]) << "the orbit kind";
+  EXPECT_TRUE(std::equal(told.begin() + 63, told.end(), news.begin() + 63)) << "the orbit and its motion";
+
+  // The guild's own asteroid is told as it is.
+  far->owner = far->controller = kMine + 1;
+  queue = {BuildAsteroidRecordPacket(*far)};
+  sight.Filter(world, fog, kMine, queue);
+  ASSERT_EQ(queue.size(), 1u);
+  EXPECT_EQ(queue[0], BuildAsteroidRecordPacket(*far));
 }
 
 // A chapter that loses an asteroid together with its last zone there is told

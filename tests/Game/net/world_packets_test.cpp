@@ -53,6 +53,34 @@ TEST(AsteroidPackets, AnAsteroidsZonesLieInTablesOfThirtyOne) {
   EXPECT_FALSE(AsteroidWithZonesPacket::Parse(std::span(image.bytes).first(519), &back));
 }
 
+// A changed asteroid (120) is the whole record (127) up to its zone tables.
+TEST(AsteroidPackets, AChangedAsteroidIsTheRecordWithoutItsZones) {
+  AsteroidWithZonesPacket a;
+  a.id = 12;
+  a.owner = 0x0101;
+  a.name = "Vesta";
+  a.composition = 4;
+  a.kinetic = 9;
+  a.zFactor = 1.5f;
+  a.angle = -2.25;
+  a.centres[1] = {3, 1, 2, 3};
+  a.ringRotations[4] = -1;
+  a.zones[0].atvLimit = 1;
+  const auto whole = a.Build();
+  const auto changed = a.BuildChanged();
+  ASSERT_EQ(changed.bytes.size(), 116u);
+  EXPECT_EQ(changed.U16(0), 120);
+  EXPECT_EQ(Slice(changed, 2, 114), Slice(whole, 2, 114));
+
+  AsteroidWithZonesPacket back;
+  back.zones[5].status = 6;
+  ASSERT_TRUE(AsteroidWithZonesPacket::ParseChanged(changed.bytes, &back));
+  EXPECT_EQ(back.BuildChanged().bytes, changed.bytes);
+  EXPECT_EQ(back.zones[5].status, 6) << "the zones are not in it";
+  EXPECT_EQ(back.zones[0].atvLimit, 0);
+  EXPECT_FALSE(AsteroidWithZonesPacket::ParseChanged(std::span(changed.bytes).first(115), &back));
+}
+
 TEST(AsteroidPackets, TheResourceMixIsSentByMineralColumns) {
   ResourceMixPacket mix;
   mix.rows = 20;
@@ -142,6 +170,34 @@ TEST(ChapterPackets, AChaptersStartNamesItsGuildSlotAndHome) {
   EXPECT_EQ(v.U32(32), 0xFFFFFFFFu);
   TemplateValuesPacket vb;
   EXPECT_FALSE(TemplateValuesPacket::Parse(std::span(v.bytes).first(35), &vb));
+}
+
+// The game's end lies in columns of forty chapters, the minerals in one
+// column each.
+TEST(ChapterPackets, TheGameOverLiesInColumnsOfChapters) {
+  GameOverPacket over;
+  over.results[39] = 2;
+  over.condition = 0x0104;
+  over.owned[0] = 7;
+  over.controlled[39] = 9;
+  over.credits[1] = 0x01020304;
+  over.minerals[3][39] = 0x0A0B0C0D;
+  over.units[39] = 0x0506;
+  const auto image = over.Build();
+  ASSERT_EQ(image.bytes.size(), 1012u);
+  EXPECT_EQ(image.U16(0), 19);
+  EXPECT_EQ(image.U8(8 + 39), 2);
+  EXPECT_EQ(image.U16(48), 0x0104);
+  EXPECT_EQ(image.U8(50), 7);
+  EXPECT_EQ(image.U8(90 + 39), 9);
+  EXPECT_EQ(image.U32(132 + 4), 0x01020304u);
+  EXPECT_EQ(image.U32(772 + 4 * 39), 0x0A0B0C0Du);
+  EXPECT_EQ(image.U16(932 + 2 * 39), 0x0506);
+  GameOverPacket back;
+  ASSERT_TRUE(GameOverPacket::Parse(image.bytes, &back));
+  EXPECT_EQ(back.minerals, over.minerals);
+  EXPECT_EQ(back.units, over.units);
+  EXPECT_FALSE(GameOverPacket::Parse(std::span(image.bytes).first(1011), &back));
 }
 
 }  // namespace

@@ -157,6 +157,24 @@ TEST_F(TemplateDBTest, DesignMessageReadsBackAndShortOnesAreRefused) {
   EXPECT_FALSE(ParseTemplatePacket(std::span(image.bytes).first(123), &back));
 }
 
+TEST_F(TemplateDBTest, AnotherHullNumberChangesOnlyTheHullOfTheDesignMessage) {
+  CGUnitTemplate t(3, 3 << 26 | 44);
+  t.SetName("Lancer");
+  t.SetHull(world.Frame());
+  t.FitModule(3, 3);
+  const auto image = BuildTemplatePacket(t, 14, 3);
+  auto renamed = image;
+  SetTemplatePacketHull(renamed, 7);
+  TemplatePacket back;
+  ASSERT_TRUE(ParseTemplatePacket(renamed.bytes, &back));
+  EXPECT_EQ(back.hull, 7);
+  EXPECT_EQ(back.name, "Lancer") << "the name's field ends before the hull";
+  EXPECT_EQ(back.modules[3], 3);
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < image.bytes.size(); ++i) differing += image.bytes[i] != renamed.bytes[i] ? 1 : 0;
+  EXPECT_EQ(differing, 1u);
+}
+
 TEST_F(TemplateDBTest, ClassStatRanges) {
   std::vector<std::uint8_t> message(8 + 968);
   message[8 + 968 - 2] = 0x34;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -29,6 +30,8 @@
 #include "server/battle/SrvTerrainBattle.h"
 #include "server/orders/SrvOrders.h"
 #include "server/orders/SrvPacketRead.h"
+#include "server/orders/SrvUnitPackets.h"
+#include "server/trade/SrvBoardPackets.h"
 #include "server/trade/SrvTransitTurns.h"
 #include "server/world/SrvFog.h"
 #include "tests/server/srv_game_fixture.h"
@@ -275,6 +278,24 @@ TEST_F(SrvFogOfWar, AChapterIsToldTheOthersUnitsOnlyWhileItSeesThem) {
   EXPECT_EQ(Told(picture).count(watched), 1u);
   trip(home);
   EXPECT_EQ(Told(picture).count(watched), 0u);
+}
+
+// What is told of a unit out of sight is held back, all but its deletion,
+// which every chapter hears: its client drops an id it never held.
+TEST_F(SrvFogOfWar, OfAUnitOutOfSightOnlyItsDeletionPasses) {
+  const SrvFogRules fog{1, 1};
+  const CGUnit& theirs = *UnitOf(1);
+  ASSERT_EQ(Seen(fog).count(theirs.id), 0u);
+  SrvUnitSight sight;
+  sight.Reset(World(), fog);
+  std::vector<SrvPacket> queue = {BuildUnitMovedPacket(theirs),         BuildUnitPowerPacket(theirs),
+                                  BuildAtvCargoPacket(theirs),          BuildOrderStagePacket(theirs, 0),
+                                  BuildUnitResultPacket(theirs),        BuildUnitDeletedPacket(theirs.id),
+                                  BuildOrderRemovedPacket(theirs.id, 1)};
+  sight.Filter(World(), fog, kMine, queue);
+  std::vector<std::uint16_t> types;
+  for (const SrvPacket& p : queue) types.push_back(ReadU16(p, 0));
+  EXPECT_EQ(types, (std::vector<std::uint16_t>{PKT_UNIT_DELETED, PKT_ORDER_REMOVED}));
 }
 
 TEST_F(SrvFogOfWar, InSolarSpaceShipsAreSeenWithinRangeOrAlwaysOrNever) {
@@ -744,6 +765,39 @@ TEST_F(SrvGuildTrade, TheHighestSealedBidBuysTheShipAndTheOthersGetTheirsBack) {
 
 // An offer withdrawn, or whose ship was lost, rejects its bids; the seller of
 // a lost ship reads of it.
+// Board packets name their poster where their own layouts put it: a guild
+// a word wide in the offers posted, a byte in the withdrawals, the seller's
+// chapter in mineral offers. One too short for its layout names nobody.
+TEST(SrvBoardPoster, EachBoardPacketNamesItsPosterWhereItsLayoutPutsIt) {
+  EXPECT_EQ(SrvBoardPoster(Pkt<24>(PKT_MINERAL_OFFER_POSTED).U8(8, 9).U8(9, 3)), 9);
+  EXPECT_EQ(SrvBoardPoster(Pkt<12>(PKT_MINERAL_OFFER_WITHDRAWN).U8(8, 9).U8(9, 3)), 9);
+  EXPECT_EQ(SrvBoardPoster(Pkt<36>(PKT_SHIP_OFFER_POSTED).U16(8, 0x0102)), 0x0102);
+  EXPECT_EQ(SrvBoardPoster(Pkt<16>(PKT_SHIP_OFFER_WITHDRAWN).U8(8, 2).U8(9, 5)), 2) << "the slot is not the guild";
+  EXPECT_EQ(SrvBoardPoster(Pkt<32>(PKT_VOTE_OFFER_POSTED).U16(8, 0x0203)), 0x0203);
+  EXPECT_EQ(SrvBoardPoster(Pkt<12>(PKT_VOTE_OFFER_WITHDRAWN).U8(8, 3).U8(9, 5)), 3);
+  EXPECT_EQ(SrvBoardPoster(Pkt<24>(PKT_MINERAL_TRADE).U8(8, 9)), std::nullopt) << "not a board packet";
+  EXPECT_EQ(SrvBoardPoster(Pkt<23>(PKT_MINERAL_OFFER_POSTED).U8(8, 9)), std::nullopt);
+  EXPECT_EQ(SrvBoardPoster(Pkt<35>(PKT_SHIP_OFFER_POSTED).U16(8, 1)), std::nullopt);
+  EXPECT_EQ(SrvBoardPoster(Pkt<11>(PKT_VOTE_OFFER_WITHDRAWN).U8(8, 1)), std::nullopt);
+  EXPECT_EQ(SrvBoardPoster(std::span<const std::uint8_t>()), std::nullopt);
+}
+
+// A board packet that ends at its header or before its offer is refused
+// whoever it would name, and reaches no board: its poster is not read from
+// past its end.
+TEST_F(SrvGuildTrade, ABoardPacketTooShortForItsOfferIsRefused) {
+  out.sent.clear();
+  for (std::uint16_t type : {PKT_MINERAL_OFFER_POSTED, PKT_MINERAL_OFFER_WITHDRAWN, PKT_SHIP_OFFER_POSTED,
+                             PKT_SHIP_OFFER_WITHDRAWN, PKT_VOTE_OFFER_POSTED, PKT_VOTE_OFFER_WITHDRAWN}) {
+    const std::vector<std::uint8_t> header = Pkt<8>(type);
+    EXPECT_FALSE(game.Receive(1, header)) << type;
+    const bool bySeller = type == PKT_MINERAL_OFFER_POSTED || type == PKT_MINERAL_OFFER_WITHDRAWN;
+    const std::vector<std::uint8_t> cut = Pkt<11>(type).U16(8, bySeller ? 8 : 1);
+    EXPECT_FALSE(game.Receive(1, cut)) << type;
+  }
+  EXPECT_TRUE(out.sent.empty());
+}
+
 TEST_F(SrvGuildTrade, BidsOnAShipWithdrawnOrLostAreRejectedAndTheSellerToldOfTheLoss) {
   const std::uint16_t home8 = world.Chapter(8)->homeAsteroid;
   CGUnit* first = world.pieces->GetUnitAt(home8, 8, 0);
