@@ -27,8 +27,6 @@ struct LoadLinks {
   std::function<int(GameConfigPacket& config, std::uint32_t loadMode)> request;
 };
 
-struct HvMServiceEx_Struct;
-
 struct AppLinks {
   LoadLinks loading;
   // Runs the front-end screens from `startScreen` on; returns 0 when the
@@ -38,9 +36,6 @@ struct AppLinks {
   // The progress dialog: opened (or its texts changed) and closed.
   std::function<void(const char* text, int animation)> openProgress;
   std::function<void()> closeProgress;
-  // The login box of a service that asks for a user name and password: it
-  // writes them into the settings. Empty: nothing asked.
-  std::function<void(HvMServiceEx_Struct& settings)> runLogin;
   // The game configuration screen over `config`, as the server's exchange of
   // configurations asks for it (lock button shown or not). Empty: the
   // configuration goes as it is.

@@ -2,7 +2,7 @@
 // What the game core asks of the program around it: its boxes and questions,
 // the battle-plan dialogs, the progress dialog, the movies, the configuration screen, its own block of
 // a saved game, the save dialog and the load screen, its chapter, the messages to its windows,
-// the e-mail input and the packet sniffer. The program implements
+// the session's login box, the e-mail input and the packet sniffer. The program implements
 // it and registers itself once; until then, and with no program at all
 // (tests, the fuzz targets, the benchmarks, the server's tools), the default
 // does nothing and answers as noted, so the core runs on its own.
@@ -18,6 +18,7 @@
 
 struct BattlePlanPacket;
 struct DefaultBattlePlanTable;
+struct HvMServiceEx_Struct;
 
 class IClientShell {
  public:
@@ -33,6 +34,8 @@ class IClientShell {
   virtual void ShowTextBox(const char* /*textId*/, const char* /*arg*/) {}
   // The OK box with a literal text; only with a display.
   virtual void ShowPlainBox(const char* /*text*/) {}
+  // The system message box with a literal text and caption.
+  virtual void ShowSystemBox(const char* /*text*/, const char* /*caption*/) {}
   // The OK box with a literal text for the rules data's complaints (a rules
   // file missing or damaged, the battle-plan file), shown before the
   // application is up as well.
@@ -91,6 +94,9 @@ class IClientShell {
   virtual void ApplyReceivedSettings(std::span<const std::uint8_t> /*packet*/) {}
   // Posts the quit message with a code.
   virtual void PostQuit(int /*code*/) {}
+  // The login box of a service that asks for a user name and password: it
+  // writes them into the settings (nothing asked).
+  virtual void RunLogin(HvMServiceEx_Struct& /*settings*/) {}
 
   // Whether the session's packets are handled at all: only while someone
   // hears what they tell (the default: a notify window exists).

@@ -7,7 +7,6 @@
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/CInitializingDlg.h"
-#include "Game/frontend/CLoginDlg.h"
 #include "Game/frontend/ScreenFlow.h"
 #include "Game/frontend/SetupScreens.h"
 #include "Game/save/GameLoader.h"
@@ -38,7 +37,6 @@ void InstallFrontEnd(AppLinks& links) {
                                                   animation);
   };
   links.closeProgress = [] { OpenProgress().reset(); };
-  links.runLogin = RunLoginDlg;
   // A game loaded from inside a game: the load screen chooses the file; one
   // that cannot be read is said so and the screen comes back.
   links.loading.request = [](GameConfigPacket&, std::uint32_t loadMode) {

@@ -15,11 +15,13 @@
 #include "Game/dialogs/CDGroupBattlePlanDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/frontend/CDLoadDlg.h"
+#include "Game/frontend/CLoginDlg.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
 #include "Game/save/EmailTurn.h"
 #include "media/MediaMessage.h"
 #include "platform/user/queue.h"
+#include "platform/user/system.h"
 
 namespace {
 
@@ -65,6 +67,10 @@ void CProgramShell::ShowTextBox(const char* textId, const char* arg) {
 
 void CProgramShell::ShowPlainBox(const char* text) {
   if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
+}
+
+void CProgramShell::ShowSystemBox(const char* text, const char* caption) {
+  plat::MessageBox(g_mainWnd, text, caption, plat::MB_OK);
 }
 
 void CProgramShell::ShowRulesMessage(const char* text) {
@@ -161,6 +167,8 @@ void CProgramShell::ApplyReceivedSettings(std::span<const std::uint8_t> packet) 
 }
 
 void CProgramShell::PostQuit(int code) { plat::PostQuitMessage(code); }
+
+void CProgramShell::RunLogin(HvMServiceEx_Struct& settings) { RunLoginDlg(settings); }
 
 void CProgramShell::NotifySession(plat::HWND notifyWindow, std::uint32_t msg, std::uintptr_t wParam,
                                   std::intptr_t lParam, bool send) {
