@@ -12,6 +12,7 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/SavedGames.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/GameLoader.h"
@@ -86,13 +87,9 @@ void PlayClick() {
 
 void SuspendScreenFlush(int suspend) { AppViewNotices().SuspendScreenFlush(suspend); }
 
-void CloseProgress() {
-  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
-}
+void CloseProgress() { ClientShell().CloseProgress(); }
 
-void OpenProgress(CClntApp& app, const char* id, int animation) {
-  if (g_appLinks.openProgress) g_appLinks.openProgress(app.Text(id).c_str(), animation);
-}
+void OpenProgress(const char* id, int animation) { ClientShell().OpenProgress(id, animation); }
 
 // Returns true when the message was drawn by the view.
 bool DrawItem(DRAWITEMSTRUCT* item) {
@@ -215,7 +212,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
         DeleteKeptLoader();
-        result = g_appLinks.loading.request ? g_appLinks.loading.request(*app.m_gameConfig, app.m_load.mode) : 2;
+        result = ClientShell().AnswerLoadRequest(app.m_load.mode);
       }
       app.m_load.mode = 1;
       if (result != 1) {
@@ -286,7 +283,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.m_playPhase = 0;
       SuspendScreenFlush(1);
       app.m_busy = 1;
-      OpenProgress(app, "LOADGAME", 0);
+      OpenProgress("LOADGAME", 0);
       loaded = LoadSessionCopy();
       CloseProgress();
       app.m_busy = 0;
@@ -308,7 +305,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) g_currentView->OnTurnProcessing();
       CloseProgress();
       ClearNotifications();
-      OpenProgress(app, "RSRTGAME", 1);
+      OpenProgress("RSRTGAME", 1);
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
@@ -343,7 +340,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_AUTOSAVE:
-      OpenProgress(app, "SAVEGAME", 0);
+      OpenProgress("SAVEGAME", 0);
       app.m_busy = 1;
       if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
       CloseProgress();
@@ -368,7 +365,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       ClearNotifications();
       g_currentView->OnTurnProcessing();
       app.m_playPhase = 0;
-      OpenProgress(app, "PROSCTRN", 2);
+      OpenProgress("PROSCTRN", 2);
       app.DeleteReplayFiles();
       TurnProcessingBegins();
       app.m_busy = 1;

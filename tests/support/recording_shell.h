@@ -86,7 +86,7 @@ class RecordingShell : public IClientShell {
     return defaultPlanDialog && defaultPlanDialog(plans);
   }
   void PlayMovie(const char* file) override { movies.emplace_back(file); }
-  void OpenProgress(const char* textId) override { progress.emplace_back(textId); }
+  void OpenProgress(const char* textId, int) override { progress.emplace_back(textId); }
   void CloseProgress() override { ++progressCloses; }
   void SetPendingEscape() override { ++pendingEscapes; }
   int SaveAppState(plat::FILE* file) override {
