@@ -71,7 +71,6 @@ struct Game {
     screen.reset();
     ddraw.reset();
     delete g_gameData;
-    g_appLinks = AppLinks{};
     for (plat::HMODULE m : {guild, images, program})
       if (m) plat::FreeLibrary(m);
     plat::StopBackend();

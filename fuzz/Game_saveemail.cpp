@@ -15,7 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();
-  static CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
+  static CNetSession session(std::make_unique<CHvMulti>());
   session.emailGameName = "fuzz.s07";
   scratch.Write("fuzz.s07", std::span(data, size));
   if (ReadEmailInputFile(session, 7) != 7) __builtin_trap();

@@ -91,7 +91,7 @@ struct Server {
 // A client joined to the server as the program joins a TCP/IP session.
 std::unique_ptr<CNetSession> Join(Server& server) {
   static std::uint32_t sessionId = 0;
-  auto client = std::make_unique<CNetSession>(std::make_unique<CHvMulti>(), NetSessionLinks{});
+  auto client = std::make_unique<CNetSession>(std::make_unique<CHvMulti>());
   const auto at = Loopback("127.0.0.1:" + std::to_string(server.multi.GetHostPort()));
   if (client->multi->InitServiceEx(HVM_SERVICEID_TCPIP, kApplicationGuid, &at) != 0) __builtin_trap();
   client->multi->EnumSessions(

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   nettest::FakeMulti& multi = *fake;
   multi.serverId = script.U8() % 2 ? 9 : HVM_ID_NONE;
   multi.players = {HvMPlayerInfo{5, false, true, "me", "me"}, HvMPlayerInfo{7, false, false, "b", "b"}};
-  CNetSession session(std::move(fake), NetSessionLinks{});
+  CNetSession session(std::move(fake));
   session.player.id = 5;
   session.receiveLimitMs = 20;
   session.StorePlayerId(1, 7);

@@ -11,7 +11,6 @@ IGameView* g_currentView = nullptr;
 bool g_moviePlaying = false;
 std::uint32_t g_diskWarningOff = 0;
 std::uint32_t g_reloadAfterFailure = 0;
-AppLinks g_appLinks;
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "Game/app/AppLinks.h"
+#include "Game/app/GameView.h"
 #include "Game/model/GLocalChapter.h"
 #include "platform/core/types.h"
 
@@ -25,9 +25,6 @@ extern bool g_moviePlaying;
 extern std::uint32_t g_reloadAfterFailure;
 // Set when the player cancelled the low-disk warning: no more in this run.
 extern std::uint32_t g_diskWarningOff;
-// The links to the parts built around the application; filled by the program.
-extern AppLinks g_appLinks;
-
 // The packet dispatcher notes each packet it handled, for scripted runs that
 // wait for one.
 void NoteDispatchedPacket(std::uint16_t type);

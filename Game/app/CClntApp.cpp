@@ -11,7 +11,6 @@
 #include "Game/base/GInstData.h"
 #include "Game/base/GStartupMessage.h"
 #include "Game/net/NetSession.h"
-#include "Game/net/PacketSniffer.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
 #include "media/CSprite.h"
@@ -69,23 +68,7 @@ void ShowStartupMessages() {
 }  // namespace
 
 CClntBase::CClntBase(HINSTANCE instance) : m_instance(instance) {
-  NetSessionLinks links;
-  links.createSniffer = [] { return std::make_unique<CPacketSniffer>(); };
-  links.showTextBox = [](const char* id) {
-    if (g_app) g_app->ShowTextBox(id);
-  };
-  links.showPlainBox = [](const char* text) {
-    if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
-  };
-  links.showSystemBox = [](const char* text, const char* caption) { MessageBox(g_mainWnd, text, caption, MB_OK); };
-  links.writeEmailPacket = [](const std::uint8_t* packet, std::uint32_t length, int) {
-    WriteTurnFilePacket(packet, length);
-  };
-  links.runLogin = [](HvMServiceEx_Struct& settings) {
-    if (g_appLinks.runLogin) g_appLinks.runLogin(settings);
-  };
-  links.postQuit = [] { PostQuitMessage(0); };
-  m_session = std::make_unique<CNetSession>(std::move(links));
+  m_session = std::make_unique<CNetSession>();
   g_session = m_session.get();
   plat::srand(static_cast<unsigned>(plat::time(nullptr)));
 }

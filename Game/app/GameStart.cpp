@@ -6,6 +6,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
@@ -123,7 +124,8 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
     start = kHostScreen;
   else if (m_role.lobbyLaunch)
     start = m_role.host ? kHostScreen : kJoinScreen;
-  const int result = g_appLinks.runScreenFlow ? g_appLinks.runScreenFlow(*this, start) : PlaceholderScreenFlow(*this);
+  const std::optional<int> chosen = ClientShell().RunScreenFlow(start);
+  const int result = chosen ? *chosen : PlaceholderScreenFlow(*this);
 
   auto leaveFrontEnd = [this] {
     if (m_frontEndModule) FreeLibrary(m_frontEndModule);
@@ -135,7 +137,7 @@ int CClntApp::StartFrontEnd(const char* commandLine) {
     leaveFrontEnd();
     return 0;
   }
-  if (!LoadedGame() && g_appLinks.openProgress) g_appLinks.openProgress(Text("GAMEINI1").c_str(), 1);
+  if (!LoadedGame()) ClientShell().OpenProgress("GAMEINI1", 1);
   if (m_role.singlePlayer && !LoadedGame()) WriteUserInfo();
   leaveFrontEnd();
   if (!LoadedGame()) CreateGame(m_chapter.id, m_chapter.perGuild);

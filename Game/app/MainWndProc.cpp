@@ -12,6 +12,7 @@
 #include "Game/app/GameLife.h"
 #include "Game/app/SavedGames.h"
 #include "Game/app/SettingsFile.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/GameLoader.h"
@@ -84,13 +85,9 @@ void PlayClick() {
 
 void SuspendScreenFlush(int suspend) { AppViewNotices().SuspendScreenFlush(suspend); }
 
-void CloseProgress() {
-  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
-}
+void CloseProgress() { ClientShell().CloseProgress(); }
 
-void OpenProgress(CClntApp& app, const char* id, int animation) {
-  if (g_appLinks.openProgress) g_appLinks.openProgress(app.Text(id).c_str(), animation);
-}
+void OpenProgress(const char* id, int animation) { ClientShell().OpenProgress(id, animation); }
 
 // Returns true when the message was drawn by the view.
 bool DrawItem(DRAWITEMSTRUCT* item) {
@@ -208,7 +205,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       int result = 0;
       for (int i = 0; i < kMaxLoadRequests && result == 0; ++i) {
         DeleteKeptLoader();
-        result = g_appLinks.loading.request ? g_appLinks.loading.request(app.ConfigToEdit(), app.Load().mode) : 2;
+        result = ClientShell().AnswerLoadRequest(app.Load().mode);
       }
       app.ResetLoadMode();
       if (result != 1) {
@@ -279,7 +276,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.PausePlay();
       SuspendScreenFlush(1);
       app.SetBusy(true);
-      OpenProgress(app, "LOADGAME", 0);
+      OpenProgress("LOADGAME", 0);
       loaded = LoadSessionCopy();
       CloseProgress();
       app.SetBusy(false);
@@ -301,7 +298,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) g_currentView->OnTurnProcessing();
       CloseProgress();
       ClearNotifications();
-      OpenProgress(app, "RSRTGAME", 1);
+      OpenProgress("RSRTGAME", 1);
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
@@ -336,7 +333,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_AUTOSAVE:
-      OpenProgress(app, "SAVEGAME", 0);
+      OpenProgress("SAVEGAME", 0);
       app.SetBusy(true);
       if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
       CloseProgress();
@@ -361,7 +358,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       ClearNotifications();
       g_currentView->OnTurnProcessing();
       app.PausePlay();
-      OpenProgress(app, "PROSCTRN", 2);
+      OpenProgress("PROSCTRN", 2);
       app.DeleteReplayFiles();
       TurnProcessingBegins();
       app.SetBusy(true);

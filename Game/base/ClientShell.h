@@ -1,8 +1,9 @@
 #pragma once
 // What the game core asks of the program around it: its boxes and questions,
-// the battle-plan dialogs, the progress dialog, the movies, the configuration screen, its own block of
+// the front-end screens, the battle-plan dialogs, the progress dialog, the movies, the configuration
+// screen, its own block of
 // a saved game, the save dialog and the load screen, its chapter, the messages to its windows,
-// the e-mail input and the packet sniffer. The program implements
+// the session's login box, the e-mail input and the packet sniffer. The program implements
 // it and registers itself once; until then, and with no program at all
 // (tests, the fuzz targets, the benchmarks, the server's tools), the default
 // does nothing and answers as noted, so the core runs on its own.
@@ -10,6 +11,7 @@
 // Game thread only.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -18,6 +20,7 @@
 
 struct BattlePlanPacket;
 struct DefaultBattlePlanTable;
+struct HvMServiceEx_Struct;
 
 class IClientShell {
  public:
@@ -33,6 +36,8 @@ class IClientShell {
   virtual void ShowTextBox(const char* /*textId*/, const char* /*arg*/) {}
   // The OK box with a literal text; only with a display.
   virtual void ShowPlainBox(const char* /*text*/) {}
+  // The system message box with a literal text and caption.
+  virtual void ShowSystemBox(const char* /*text*/, const char* /*caption*/) {}
   // The OK box with a literal text for the rules data's complaints (a rules
   // file missing or damaged, the battle-plan file), shown before the
   // application is up as well.
@@ -45,8 +50,13 @@ class IClientShell {
   virtual bool RunDefaultBattlePlanDialog(DefaultBattlePlanTable& /*plans*/) { return false; }
   // Plays a movie file (the game's result).
   virtual void PlayMovie(const char* /*file*/) {}
-  // The progress dialog with the text of a text ID.
-  virtual void OpenProgress(const char* /*textId*/) {}
+  // Runs the front-end screens from `startScreen` on: 0 when the player left,
+  // else nonzero with a game chosen. None with no front end (none): the
+  // application then shows a placeholder screen that says so, and leaves.
+  virtual std::optional<int> RunScreenFlow(int /*startScreen*/) { return std::nullopt; }
+  // The progress dialog with the text of a text ID and an animation (0 none),
+  // or its text and animation changed when it is open.
+  virtual void OpenProgress(const char* /*textId*/, int /*animation*/) {}
   // Closes and deletes the progress dialog, when open.
   virtual void CloseProgress() {}
   // The next main-loop pass acts as if Escape had been pressed.
@@ -59,6 +69,10 @@ class IClientShell {
   // The save dialog's name for the player's own save; false when the player
   // cancelled (false: no name, nothing saved).
   virtual bool ChooseSaveName(std::string* /*name*/) { return false; }
+  // The saved-game loader's request, which the load screen answers: it makes
+  // a loader in request mode for a file of `loadMode`. 0 asks again, 1 keeps
+  // the loader for the reply, 2 the player cancelled (2: no load).
+  virtual int AnswerLoadRequest(std::uint32_t /*loadMode*/) { return 2; }
   // Lets the player choose a file of the load screen's `mode` during a game;
   // true with the file's directory and name ("name.ext") (false).
   virtual bool ChooseLoadFile(int /*mode*/, std::string* /*directory*/, std::string* /*name*/) { return false; }
@@ -79,8 +93,9 @@ class IClientShell {
   // The program's 40-byte game configuration block, valid until the next
   // call (empty: none).
   virtual std::span<std::uint8_t> GameConfigBlock() { return {}; }
-  // Runs the game configuration screen over the block; the player's changes
-  // are written back into it.
+  // Runs the game configuration screen over the block, as the server's
+  // exchange of configurations asks for it; the player's changes are written
+  // back into it (nothing changed).
   virtual void RunConfigScreen(std::span<std::uint8_t> /*block*/) {}
   // The program was started by a lobby (false).
   virtual bool LobbyLaunch() { return false; }
@@ -91,6 +106,9 @@ class IClientShell {
   virtual void ApplyReceivedSettings(std::span<const std::uint8_t> /*packet*/) {}
   // Posts the quit message with a code.
   virtual void PostQuit(int /*code*/) {}
+  // The login box of a service that asks for a user name and password: it
+  // writes them into the settings (nothing asked).
+  virtual void RunLogin(HvMServiceEx_Struct& /*settings*/) {}
 
   // Whether the session's packets are handled at all: only while someone
   // hears what they tell (the default: a notify window exists).

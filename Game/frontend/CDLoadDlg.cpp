@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/app/AppLinks.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameLife.h"

@@ -3,13 +3,9 @@
 #include <memory>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/app/AppLinks.h"
 #include "Game/app/CClntApp.h"
 #include "Game/frontend/CDLoadDlg.h"
 #include "Game/frontend/CInitializingDlg.h"
-#include "Game/frontend/CLoginDlg.h"
-#include "Game/frontend/ScreenFlow.h"
-#include "Game/frontend/SetupScreens.h"
 #include "Game/save/GameLoader.h"
 
 namespace {
@@ -25,46 +21,39 @@ std::unique_ptr<CInitializingDlg>& OpenProgress() {
 
 }  // namespace
 
-void InstallFrontEnd(AppLinks& links) {
-  links.runScreenFlow = RunScreenFlow;
-  links.openProgress = [](const char* text, int animation) {
-    auto& progress = OpenProgress();
-    if (progress) {
-      progress->SetTexts(text, "");
-      progress->SetAnimation(animation);
-      return;
-    }
-    progress = std::make_unique<CInitializingDlg>(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, "",
-                                                  animation);
-  };
-  links.closeProgress = [] { OpenProgress().reset(); };
-  links.runLogin = RunLoginDlg;
-  // A game loaded from inside a game: the load screen chooses the file; one
-  // that cannot be read is said so and the screen comes back.
-  links.loading.request = [](GameConfigPacket&, std::uint32_t loadMode) {
-    if (!g_app) return 2;
-    // A game the front end chose (quick start, the single-player load) is
-    // loaded as it was chosen: the player is not asked a second time.
-    if (g_app->LoadedGame()) {
-      const AppLoad& chosen = g_app->Load();
-      const int sent =
-          RequestLoad(chosen.fileName, chosen.scenario ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory);
-      if (sent == kLoadUnreadable) g_app->ShowTextBox("INVALIDF");
-      return sent == 1 ? 1 : 2;
-    }
-    LoadChoice choice;
-    choice.mode = loadMode == LOAD_SAVED_ONLY ? LOAD_SAVED_ONLY : LOAD_SAVED_GAMES;
-    choice.inGame = GameExists();
-    if (RunLoadDlg(*g_app, choice) != 1) return 2;
-    const LoadPlace place = choice.mode == LOAD_SCENARIOS ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory;
-    const int sent = RequestLoad(choice.fileName.c_str(), place);
-    if (sent == kLoadUnreadable) {
-      g_app->ShowTextBox("INVALIDF");
-      return 0;
-    }
+void OpenProgressWindow(const char* text, int animation) {
+  auto& progress = OpenProgress();
+  if (progress) {
+    progress->SetTexts(text, "");
+    progress->SetAnimation(animation);
+    return;
+  }
+  progress =
+      std::make_unique<CInitializingDlg>(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, "", animation);
+}
+
+void CloseProgressWindow() { OpenProgress().reset(); }
+
+int AnswerLoadRequest(std::uint32_t loadMode) {
+  if (!g_app) return 2;
+  // A game the front end chose (quick start, the single-player load) is
+  // loaded as it was chosen: the player is not asked a second time.
+  if (g_app->LoadedGame()) {
+    const AppLoad& chosen = g_app->Load();
+    const int sent =
+        RequestLoad(chosen.fileName, chosen.scenario ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory);
+    if (sent == kLoadUnreadable) g_app->ShowTextBox("INVALIDF");
     return sent == 1 ? 1 : 2;
-  };
-  links.runConfigScreen = [](GameConfigPacket& config, bool lockShown) {
-    if (g_app) RunConfigDlg(*g_app, lockShown, false, config);
-  };
+  }
+  LoadChoice choice;
+  choice.mode = loadMode == LOAD_SAVED_ONLY ? LOAD_SAVED_ONLY : LOAD_SAVED_GAMES;
+  choice.inGame = GameExists();
+  if (RunLoadDlg(*g_app, choice) != 1) return 2;
+  const LoadPlace place = choice.mode == LOAD_SCENARIOS ? LoadPlace::ScenarioDirectory : LoadPlace::SaveDirectory;
+  const int sent = RequestLoad(choice.fileName.c_str(), place);
+  if (sent == kLoadUnreadable) {
+    g_app->ShowTextBox("INVALIDF");
+    return 0;
+  }
+  return sent == 1 ? 1 : 2;
 }

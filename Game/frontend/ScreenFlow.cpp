@@ -8,6 +8,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/frontend/CCreateJoinDlg.h"
@@ -329,7 +330,7 @@ std::int16_t RunConfigAndStart(CClntApp& app, std::int16_t screen) {
   if (result == kResultStartGame)
     next = screen == kScreenConfigLocal ? StartLocalGame(app) : HostGame(app, screen == kScreenHostPeer);
   // A progress window still open from an earlier start goes whichever way on.
-  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
+  ClientShell().CloseProgress();
   return next;
 }
 

@@ -15,11 +15,16 @@
 #include "Game/dialogs/CDGroupBattlePlanDlg.h"
 #include "Game/dialogs/CDSaveDlg.h"
 #include "Game/frontend/CDLoadDlg.h"
+#include "Game/frontend/CLoginDlg.h"
+#include "Game/frontend/FrontEnd.h"
+#include "Game/frontend/ScreenFlow.h"
+#include "Game/frontend/SetupScreens.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketSniffer.h"
 #include "Game/save/EmailTurn.h"
 #include "media/MediaMessage.h"
 #include "platform/user/queue.h"
+#include "platform/user/system.h"
 
 namespace {
 
@@ -67,6 +72,10 @@ void CProgramShell::ShowPlainBox(const char* text) {
   if (g_app) COkDlg box(g_ddraw, g_mainWnd, g_app->m_instance, text, static_cast<std::uint32_t>(LocalGuild()));
 }
 
+void CProgramShell::ShowSystemBox(const char* text, const char* caption) {
+  plat::MessageBox(g_mainWnd, text, caption, plat::MB_OK);
+}
+
 void CProgramShell::ShowRulesMessage(const char* text) {
   if (g_mediaMessageBox) g_mediaMessageBox(text);
 }
@@ -83,13 +92,16 @@ void CProgramShell::PlayMovie(const char* file) {
   if (g_app) g_app->PlayMovie(file);
 }
 
-void CProgramShell::OpenProgress(const char* textId) {
-  if (g_app && g_appLinks.openProgress) g_appLinks.openProgress(g_app->Text(textId).c_str(), 0);
+std::optional<int> CProgramShell::RunScreenFlow(int startScreen) {
+  if (!g_app) return std::nullopt;
+  return ::RunScreenFlow(*g_app, startScreen);
 }
 
-void CProgramShell::CloseProgress() {
-  if (g_appLinks.closeProgress) g_appLinks.closeProgress();
+void CProgramShell::OpenProgress(const char* textId, int animation) {
+  if (g_app) OpenProgressWindow(g_app->Text(textId).c_str(), animation);
 }
+
+void CProgramShell::CloseProgress() { CloseProgressWindow(); }
 
 void CProgramShell::SetPendingEscape() {
   if (g_app) g_app->DeferEscape();
@@ -103,6 +115,8 @@ bool CProgramShell::ChooseSaveName(std::string* name) {
   std::string directory;
   return RunSaveDialog(SAVE_GAME, &directory, name);
 }
+
+int CProgramShell::AnswerLoadRequest(std::uint32_t loadMode) { return ::AnswerLoadRequest(loadMode); }
 
 // The front end's load screen chooses for the in-game dialogs too.
 bool CProgramShell::ChooseLoadFile(int mode, std::string* directory, std::string* name) {
@@ -145,8 +159,8 @@ std::span<std::uint8_t> CProgramShell::GameConfigBlock() {
 
 void CProgramShell::RunConfigScreen(std::span<std::uint8_t> block) {
   GameConfigPacket config;
-  if (!g_app || !g_appLinks.runConfigScreen || !FromBytes(block, config)) return;
-  g_appLinks.runConfigScreen(config, g_app->Role().lobbyLaunch == 0);
+  if (!g_app || !FromBytes(block, config)) return;
+  RunConfigDlg(*g_app, g_app->Role().lobbyLaunch == 0, false, config);
   g_app->ReplaceConfig(config);
   const auto bytes = ToBytes(config);
   std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), block.size())),
@@ -161,6 +175,8 @@ void CProgramShell::ApplyReceivedSettings(std::span<const std::uint8_t> packet) 
 }
 
 void CProgramShell::PostQuit(int code) { plat::PostQuitMessage(code); }
+
+void CProgramShell::RunLogin(HvMServiceEx_Struct& settings) { RunLoginDlg(settings); }
 
 void CProgramShell::NotifySession(plat::HWND notifyWindow, std::uint32_t msg, std::uintptr_t wParam,
                                   std::intptr_t lParam, bool send) {

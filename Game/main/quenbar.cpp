@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
-#include "Game/frontend/FrontEnd.h"
 #include "Game/main/ClientShellImpl.h"
-#include "Game/main/GameLinks.h"
+#include "Game/main/DesignLinks.h"
 #include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
 #include "media/MediaMessage.h"
@@ -86,8 +86,8 @@ int RunProgram(const std::vector<std::string>& args) {
   RegisterClientShell(&shell);
   static CProgramSink sink;
   RegisterPacketSink(&sink);
-  InstallGameLinks(g_appLinks);
-  InstallFrontEnd(g_appLinks);
+  // The game screen hears what the game data, handlers and application tell it.
+  RegisterAppViewNotices(&GameScreenNotices());
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };

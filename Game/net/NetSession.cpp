@@ -4,11 +4,14 @@
 #include <cstring>
 #include <utility>
 
+#include "Game/base/ClientShell.h"
 #include "Game/base/GInstData.h"
+#include "Game/base/PacketSink.h"
 #include "Game/base/Packets.h"
 #include "Game/base/TraceError.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/net/PacketQueue.h"
+#include "Game/net/PacketSniffer.h"
 #include "hvmulti/HvChatManager.h"
 #include "hvmulti/HvMulti.h"
 #include "hvmulti/HvPlayerList.h"
@@ -28,11 +31,11 @@ constexpr const char* kLostContactText = "We've lost contact with the server. Yo
 
 }  // namespace
 
-CNetSession::CNetSession(NetSessionLinks links) : CNetSession(std::make_unique<CHvMulti>(), std::move(links)) {}
+CNetSession::CNetSession() : CNetSession(std::make_unique<CHvMulti>()) {}
 
-CNetSession::CNetSession(std::unique_ptr<CHvMulti> library, NetSessionLinks links) : links_(std::move(links)) {
+CNetSession::CNetSession(std::unique_ptr<CHvMulti> library) {
   joinName = std::make_unique<char[]>(kJoinNameSize);
-  if (g_instData.GetPacketSniffer() != 0 && links_.createSniffer) sniffer = links_.createSniffer();
+  if (g_instData.GetPacketSniffer() != 0) sniffer = std::make_unique<CPacketSniffer>();
   multi = std::move(library);
   players = std::make_unique<CHvPlayerList>(HVM_ID_SESSION, nullptr);
   chat = std::make_unique<CHvChatManager>(multi.get());
@@ -116,8 +119,8 @@ int CNetSession::AutoLaunchConnect(const char* launchText) {
     if (created != 1 && created != 2) {
       char text[32];
       std::snprintf(text, sizeof text, "Error %d", created);
-      if (links_.showSystemBox) links_.showSystemBox(text, "AutoConnectToMe");
-      if (links_.showPlainBox) links_.showPlainBox(text);
+      ClientShell().ShowSystemBox(text, "AutoConnectToMe");
+      ClientShell().ShowPlainBox(text);
     }
     record.reset();
     result = multi->StopJoin();
@@ -127,7 +130,7 @@ int CNetSession::AutoLaunchConnect(const char* launchText) {
 }
 
 int CNetSession::InitService(const ConnectionInfo& info, HvMServiceEx_Struct* settings) {
-  if ((info.onlineFlags & kOnlineNeedsLogin) && settings && links_.runLogin) links_.runLogin(*settings);
+  if ((info.onlineFlags & kOnlineNeedsLogin) && settings) ClientShell().RunLogin(*settings);
   const std::uint32_t service = info.connectionKind < kConnectionKinds ? info.serviceIds[info.connectionKind] : 0;
   return multi->InitServiceEx(service, kApplicationGuid, settings);
 }
@@ -248,7 +251,7 @@ bool CNetSession::SendPacket(std::uint32_t to, void* packet, std::uint32_t lengt
   if (emailMode || fileSendMode) {
     // The turn file goes to the server program as a whole: one sequence.
     WritePacketSequence(bytes, sequenced ? queue->NextSequence(relayed ? server : HVM_ID_NONE) : 0);
-    if (links_.writeEmailPacket) links_.writeEmailPacket(bytes.data(), length, fileSlot);
+    PacketSink().WriteEmailPacket(bytes, fileSlot);
   } else if (to != HVM_ID_NONE) {
     // (A packet that goes nowhere takes no sequence number: a number spent on
     // it would leave a gap that the receiver waits on for ever.)
@@ -299,10 +302,10 @@ void CNetSession::ReportLostConnection() {
   if (lostReported_ || gameEnded_) return;
   lostReported_ = true;
   if (GameExists()) {
-    if (links_.showTextBox) links_.showTextBox("COMM_ERR");
-    if (links_.postQuit) links_.postQuit();
-  } else if (links_.showPlainBox) {
-    links_.showPlainBox(kLostContactText);
+    ClientShell().ShowTextBox("COMM_ERR", nullptr);
+    ClientShell().PostQuit(0);
+  } else {
+    ClientShell().ShowPlainBox(kLostContactText);
   }
 }
 

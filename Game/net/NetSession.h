@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "Game/net/ConnectionInfo.h"
-#include "Game/net/NetSessionLinks.h"
 #include "hvmulti/HvMRecords.h"
 #include "hvmulti/HvMTypes.h"
 #include "platform/core/clock.h"
@@ -32,6 +31,7 @@ class CHvMulti;
 class CHvChatManager;
 class CHvPlayerList;
 class CPacketQueue;
+class INetSniffer;
 
 // The application's GUID and protocol version, given to the library.
 constexpr const char* kApplicationGuid = "e0b9e800-e3da-11d0-8a2b-006097983ced";
@@ -43,9 +43,12 @@ constexpr int kAllPlayersSlot = -1;
 
 class CNetSession {
  public:
-  explicit CNetSession(NetSessionLinks links = {});
+  // Makes the packet sniffer when the PACKETSNIFFER setting is on. Its boxes,
+  // the login screen and the quit go to the client shell, the e-mail turn
+  // file's packets to the packet sink.
+  CNetSession();
   // The same over a library object of the caller's (a stand-in in tests).
-  CNetSession(std::unique_ptr<CHvMulti> library, NetSessionLinks links);
+  explicit CNetSession(std::unique_ptr<CHvMulti> library);
   ~CNetSession();
   CNetSession(const CNetSession&) = delete;
   CNetSession& operator=(const CNetSession&) = delete;
@@ -166,7 +169,6 @@ class CNetSession {
   bool SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool sequenced, std::uint32_t counter, int snifferSlot,
                int guaranteed);
 
-  NetSessionLinks links_;
   bool lostReported_ = false;
   bool gameEnded_ = false;
   bool loadAgreed_ = false;

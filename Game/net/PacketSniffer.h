@@ -17,7 +17,12 @@
 #include <string>
 #include <string_view>
 
-#include "Game/net/NetSessionLinks.h"
+// The packet sniffer's side of the session: one line per packet sent.
+class INetSniffer {
+ public:
+  virtual ~INetSniffer() = default;
+  virtual void LogSent(const std::uint8_t* packet, std::uint32_t length, int slot) = 0;
+};
 
 constexpr int kSnifferTypes = 200;
 constexpr int kSnifferMembers = 50;

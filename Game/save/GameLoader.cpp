@@ -304,7 +304,7 @@ std::optional<CGameLoader> g_keptLoader;
 int RequestLoad(const char* name, LoadPlace place) {
   g_keptLoader.reset();
   if (name == nullptr || name[0] == '\0' || name[0] == '.') return 2;
-  ClientShell().OpenProgress("LOADGAME");
+  ClientShell().OpenProgress("LOADGAME", 0);
   g_keptLoader = CGameLoader::ForRequest(name, place);
   return g_keptLoader->Request();
 }

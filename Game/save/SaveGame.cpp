@@ -82,7 +82,7 @@ WriteResult WriteSave(const std::string& directory, const std::string& name, std
 
 // The save proper, with its boxes.
 bool SaveAs(const std::string& name, std::uint32_t identifier) {
-  ClientShell().OpenProgress("SAVEGAME");
+  ClientShell().OpenProgress("SAVEGAME", 0);
   const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false);
   CloseProgress();
   if (result == WriteResult::CannotCreate) Show("NOCRTFLE", name.c_str());

@@ -38,7 +38,7 @@ constexpr std::uint32_t kServerId = 1000;
 struct Client : IViewNotices {
   std::unique_ptr<nettest::FakeMulti> owned = std::make_unique<nettest::FakeMulti>();
   nettest::FakeMulti& multi = *owned;
-  CNetSession session{(owned->serverId = kServerId, std::move(owned)), NetSessionLinks{}};
+  CNetSession session{(owned->serverId = kServerId, std::move(owned))};
   std::uint16_t lamps = 0xFFFF;
   quentest::RecordingShell shell;
   std::size_t taken = 0;

@@ -37,6 +37,8 @@ class RecordingShell : public IClientShell {
   // saves the player wrote.
   std::vector<std::string> asked, boxes, movies, ownSaves;
   std::vector<std::string> rulesMessages;  // the rules data's complaints
+  std::vector<std::string> systemBoxes;    // "caption: text"
+  int logins = 0;                          // login boxes asked for
   std::vector<Posted> posted;
   std::vector<std::uint16_t> handled;
   std::vector<std::vector<std::uint8_t>> settings;
@@ -74,6 +76,9 @@ class RecordingShell : public IClientShell {
   bool AskInPlay(const char* textId) override { return Answer(textId); }
   void ShowTextBox(const char* textId, const char* arg) override { boxes.push_back(Line(textId, arg)); }
   void ShowPlainBox(const char* text) override { boxes.emplace_back(text); }
+  void ShowSystemBox(const char* text, const char* caption) override {
+    systemBoxes.push_back(std::string(caption) + ": " + text);
+  }
   void ShowRulesMessage(const char* text) override { rulesMessages.emplace_back(text); }
   bool RunBattlePlanDialog(BattlePlanPacket& plan) override { return planDialog && planDialog(plan); }
   bool RunGroupBattlePlanDialog(BattlePlanPacket& plan) override { return planDialog && planDialog(plan); }
@@ -81,7 +86,7 @@ class RecordingShell : public IClientShell {
     return defaultPlanDialog && defaultPlanDialog(plans);
   }
   void PlayMovie(const char* file) override { movies.emplace_back(file); }
-  void OpenProgress(const char* textId) override { progress.emplace_back(textId); }
+  void OpenProgress(const char* textId, int) override { progress.emplace_back(textId); }
   void CloseProgress() override { ++progressCloses; }
   void SetPendingEscape() override { ++pendingEscapes; }
   int SaveAppState(plat::FILE* file) override {
@@ -118,6 +123,7 @@ class RecordingShell : public IClientShell {
     settings.emplace_back(packet.begin(), packet.end());
   }
   void PostQuit(int code) override { quits.push_back(code); }
+  void RunLogin(HvMServiceEx_Struct&) override { ++logins; }
   bool HearsSession(plat::HWND) override { return hears; }
   void NotifySession(plat::HWND, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam, bool send) override {
     posted.push_back({msg, wParam, lParam, send});

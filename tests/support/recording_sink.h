@@ -1,6 +1,7 @@
 #pragma once
 // The game core's packet sink for tests and tools: registered for its
-// lifetime, it keeps every packet the core sent, as sent.
+// lifetime, it keeps every packet the core sent and every packet written to
+// the e-mail turn file, as sent.
 
 #include <cstdint>
 #include <span>
@@ -29,6 +30,9 @@ class RecordingSink : public IPacketSink {
   // When set, Send keeps the sequenced packets' bytes here instead, in turn
   // with what a test's session writes to the same list.
   std::vector<std::vector<std::uint8_t>>* sequencedInto = nullptr;
+  // The e-mail turn file's packets in order; into `emailInto` instead when set.
+  std::vector<std::vector<std::uint8_t>> emailed;
+  std::vector<std::vector<std::uint8_t>>* emailInto = nullptr;
 
   void SendToAll(std::span<std::uint8_t> packet) override { toAll.emplace_back(packet.begin(), packet.end()); }
   bool Send(int slot, std::span<std::uint8_t> packet) override {
@@ -42,6 +46,9 @@ class RecordingSink : public IPacketSink {
   bool BroadcastUnsequenced(int slot, std::span<std::uint8_t> packet) override {
     sent.push_back({slot, true, {packet.begin(), packet.end()}});
     return true;
+  }
+  void WriteEmailPacket(std::span<const std::uint8_t> packet, int) override {
+    (emailInto != nullptr ? *emailInto : emailed).emplace_back(packet.begin(), packet.end());
   }
 };
 

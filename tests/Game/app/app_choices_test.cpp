@@ -13,7 +13,7 @@ namespace {
 struct AppChoices : shelltest::AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
-    g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
+    shell.screenFlow = [this](CClntApp& app, int) {
       ChooseChapter(app);
       return 1;
     };

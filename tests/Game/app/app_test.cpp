@@ -102,7 +102,6 @@ class LoggingView : public IGameView {
 };
 
 struct App : shelltest::AppFixture {
-  shelltest::SaveNameShell names;
   int frontEndRuns = 0;
   std::vector<int> frontEndResults{1, 0};
   std::function<void(int pass)> onPacketPass;
@@ -112,7 +111,7 @@ struct App : shelltest::AppFixture {
     AppFixture::SetUp();
     g_log.clear();
     screen.createView = [](ViewType type) { return std::make_unique<LoggingView>(type); };
-    g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
+    shell.screenFlow = [this](CClntApp& app, int) {
       ChooseChapter(app);
       const int r = frontEndRuns < static_cast<int>(frontEndResults.size()) ? frontEndResults[frontEndRuns] : 0;
       ++frontEndRuns;
@@ -329,12 +328,12 @@ TEST_F(App, SavedStateRoundTripGoesBackToTheSavedView) {
 TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDialog) {
   CClntApp& app = Start();
   std::vector<std::string> steps;
-  g_appLinks.openProgress = [&](const char* text, int animation) {
+  shell.openProgress = [&](const char* text, int animation) {
     steps.push_back(std::string("open ") + text + " " + std::to_string(animation));
   };
-  g_appLinks.closeProgress = [&] { steps.push_back("close"); };
+  shell.closeProgress = [&] { steps.push_back("close"); };
   screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
-  names.chooseSaveName = [&](std::string*) {
+  shell.chooseSaveName = [&](std::string*) {
     steps.push_back(std::string("save") + (app.Busy() ? " busy" : ""));
     return false;
   };
@@ -409,10 +408,10 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
 TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   CClntApp& app = Start();
   std::vector<std::string> steps;
-  g_appLinks.openProgress = [&](const char* text, int) { steps.push_back(std::string("open ") + text); };
-  g_appLinks.closeProgress = [&] { steps.push_back("close"); };
+  shell.openProgress = [&](const char* text, int) { steps.push_back(std::string("open ") + text); };
+  shell.closeProgress = [&] { steps.push_back("close"); };
   screen.suspendScreenFlush = [&](int s) { steps.push_back("flush " + std::to_string(s)); };
-  names.chooseSaveName = [&](std::string* name) {
+  shell.chooseSaveName = [&](std::string* name) {
     steps.push_back("save own");
     *name = "own";
     return true;
@@ -425,8 +424,9 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
   std::snprintf(packet.data() + 8, kSavePacketNameSize, "%s", "copy.svr");
   const std::uint32_t savedTurn = GameTurn();
 
+  // (The save's own progress dialog comes and goes around its writing.)
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, reinterpret_cast<LPARAM>(packet.data()));
-  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "flush 0", "close"}));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "open Saving Game...", "close", "flush 0", "close"}));
   EXPECT_TRUE(plat::GetFileWriteTime(std::string(g_instData.GetSavePath()) + "copy.clt"));
   EXPECT_FALSE(app.Busy());
   EXPECT_TRUE(app.InPlay());
@@ -434,7 +434,7 @@ TEST_F(App, AnotherPlayersSaveAndLoadEndWithoutAnAnswer) {
 
   // The player's own save waits for the server's answer.
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
-  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own"}));
+  EXPECT_EQ(take(), (std::vector<std::string>{"flush 1", "save own", "open Saving Game...", "close"}));
   EXPECT_TRUE(app.Busy());
   g_log.clear();
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
@@ -497,9 +497,20 @@ TEST_F(App, EscapeInAListOfTheMainWindowAsksTheQuitQuestion) {
   EXPECT_FALSE(app.QuitRequested());  // to the main menu
 }
 
+// With no front end the application shows one box that says so, makes no
+// game and opens no progress dialog, and leaves.
+using NoFrontEnd = shelltest::AppFixture;
+TEST_F(NoFrontEnd, APlaceholderBoxSaysSoAndTheApplicationLeaves) {
+  backend->PressKey(VK_RETURN, 10);  // the box's OK
+  EXPECT_EQ(CreateClntApp(program, SW_SHOW, ""), nullptr);
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_FALSE(GameExists());
+  EXPECT_TRUE(shell.progress.empty());
+}
+
 TEST_F(App, JoinByNameKeepsTheBlanksOfAQuotedNameAndStartsAtTheJoinScreen) {
   std::vector<int> starts;
-  g_appLinks.runScreenFlow = [&](CClntApp&, int start) {
+  shell.screenFlow = [&](CClntApp&, int start) {
     starts.push_back(start);
     return 1;
   };

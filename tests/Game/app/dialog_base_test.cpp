@@ -17,6 +17,7 @@
 #include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
+#include "tests/support/recording_sink.h"
 #include "tests/support/scratch_drive.h"
 
 namespace {
@@ -26,12 +27,11 @@ using shelltest::ShellFixture;
 
 // A session whose packets land in a list (the file-send path).
 struct SentPackets {
-  std::vector<std::vector<std::uint8_t>> packets;
+  quentest::RecordingSink sink;
+  std::vector<std::vector<std::uint8_t>>& packets = sink.emailed;
   std::unique_ptr<CNetSession> session;
   SentPackets() {
-    NetSessionLinks links;
-    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
-    session = std::make_unique<CNetSession>(std::move(links));
+    session = std::make_unique<CNetSession>();
     session->fileSendMode = 1;
     g_session = session.get();
   }

@@ -32,14 +32,13 @@ using Bytes = std::vector<std::uint8_t>;
 using Le = rules_test::Image;  // little-endian fields: type, 0, the session's sequence, the rest
 
 struct Packets : shelltest::AppFixture {
-  shelltest::SaveNameShell names;
   shelltest::LookingMulti* library = nullptr;
   std::vector<Bytes> sent;
 
   void SetUp() override {
     AppFixture::SetUp();
     chosenChapter = 21;
-    g_appLinks.runScreenFlow = [this](CClntApp& app, int) {
+    shell.screenFlow = [this](CClntApp& app, int) {
       ChooseChapter(app);
       return 1;
     };
@@ -195,7 +194,7 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
   CClntApp& app = Start();
   std::vector<int> answers{0, 0, 1};
   int kept = 0;
-  g_appLinks.loading.request = [&](GameConfigPacket&, std::uint32_t) {
+  shell.loadRequest = [&](std::uint32_t) {
     kept += KeptLoaderExists();
     const int a = answers.front();
     answers.erase(answers.begin());
@@ -228,7 +227,7 @@ TEST_F(Packets, LoadRequestAsksUntilAnswerAndACancelledRetryLeavesTheGame) {
 // play, a load that does not go ahead keeps the game running.
 TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
   CClntApp& app = Start();
-  g_appLinks.loading.request = [](GameConfigPacket&, std::uint32_t) { return 2; };
+  shell.loadRequest = [](std::uint32_t) { return 2; };
   g_reloadAfterFailure = 0;
   DestroyGame();  // the loaded game is made only once its file is read
   AppTestState::SetRunning(app, true);
@@ -249,7 +248,7 @@ TEST_F(Packets, ALoadThatDoesNotGoAheadLeavesOnlyAnEmptyLoop) {
 TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
   CClntApp& app = Start();
   int requests = 0;
-  g_appLinks.loading.request = [&requests](GameConfigPacket&, std::uint32_t) {
+  shell.loadRequest = [&requests](std::uint32_t) {
     ++requests;
     return 1;
   };
@@ -270,7 +269,7 @@ TEST_F(Packets, AGameThatIsOverLoadsNothingMore) {
 TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
   CClntApp& app = Start();
   int asked = 0;
-  names.chooseSaveName = [&asked](std::string*) {
+  shell.chooseSaveName = [&asked](std::string*) {
     ++asked;
     return false;
   };
@@ -292,7 +291,7 @@ TEST_F(Packets, AGameThatIsOverIsNotSavedByThePlayer) {
 TEST_F(Packets, ARefusedLoadAfterTheGameWasLeftIsToldOnce) {
   CClntApp& app = Start();
   int requests = 0;
-  g_appLinks.loading.request = [&](GameConfigPacket&, std::uint32_t) {
+  shell.loadRequest = [&](std::uint32_t) {
     ++requests;
     return 2;
   };

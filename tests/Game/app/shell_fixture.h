@@ -1,12 +1,13 @@
 #pragma once
 // What the shell's tests share: a fresh window layer on the headless backend
 // with the virtual clock, the program's own resource module as built (its
-// dialog templates and cursors), and the application's links reset.
+// dialog templates and cursors), and the program's shell as each test plays it.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -24,6 +25,7 @@
 #include "platform/user/system.h"
 #include "platform/user/window.h"
 #include "tests/Game/net/fake_multi.h"
+#include "tests/support/recording_shell.h"
 #include "tests/support/scratch_drive.h"
 
 namespace shelltest {
@@ -74,10 +76,40 @@ struct LookingMulti : nettest::FakeMulti {
   }
 };
 
+// The program's shell as the application's tests play it: the front end's
+// screens, the progress dialog (given its text, not the text's ID), the load
+// request and the save dialog's name are what each test sets, and as with no
+// program when it sets none; the rest is recorded. Like the program, it hears
+// the session only while the session has a window to tell.
+struct AppShell : quentest::RecordingShell {
+  std::function<int(CClntApp& app, int startScreen)> screenFlow;
+  std::function<void(const char* text, int animation)> openProgress;
+  std::function<void()> closeProgress;
+  std::function<int(std::uint32_t loadMode)> loadRequest;
+  std::function<bool(std::string* name)> chooseSaveName;
+
+  std::optional<int> RunScreenFlow(int startScreen) override {
+    if (!screenFlow || !g_app) return std::nullopt;
+    return screenFlow(*g_app, startScreen);
+  }
+  void OpenProgress(const char* textId, int animation) override {
+    RecordingShell::OpenProgress(textId, animation);
+    if (openProgress && g_app) openProgress(g_app->Text(textId).c_str(), animation);
+  }
+  void CloseProgress() override {
+    RecordingShell::CloseProgress();
+    if (closeProgress) closeProgress();
+  }
+  int AnswerLoadRequest(std::uint32_t loadMode) override { return loadRequest ? loadRequest(loadMode) : 2; }
+  bool ChooseSaveName(std::string* name) override { return chooseSaveName && chooseSaveName(name); }
+  bool HearsSession(plat::HWND notifyWindow) override { return notifyWindow != nullptr; }
+};
+
 struct ShellFixture : testing::Test {
   plat::HeadlessBackend* backend = nullptr;
   plat::HMODULE program = nullptr;
   FakeScreen screen;
+  AppShell shell;
 
   void SetUp() override {
     backend = &plat::StartHeadlessBackend();
@@ -87,7 +119,6 @@ struct ShellFixture : testing::Test {
     plat::SetProgramModulePath(module);  // the texts of the application come from it
     program = plat::LoadLibrary(module.c_str());
     ASSERT_NE(program, nullptr) << "the program's resource module is built with the program";
-    g_appLinks = AppLinks{};
     RegisterAppViewNotices(&screen);
   }
   void TearDown() override {
@@ -95,7 +126,6 @@ struct ShellFixture : testing::Test {
     if (GameExists()) DestroyGame();  // the game a test made, or the application left
     plat::ResetUserLayer();
     if (program) plat::FreeLibrary(program);
-    g_appLinks = AppLinks{};
     plat::SetProgramModulePath("/nonexistent/quenbar.dll");
     plat::StopBackend();
     plat::UseRealClock();
@@ -120,15 +150,6 @@ struct ShellFixture : testing::Test {
     g_session->queue.reset();  // made again over this library
     return kept;
   }
-};
-
-// The program's shell as the saves ask it for a name: each test says how it
-// answers; everything else answers as with no shell.
-struct SaveNameShell : IClientShell {
-  std::function<bool(std::string* name)> chooseSaveName;
-  SaveNameShell() { RegisterClientShell(this); }
-  ~SaveNameShell() override { RegisterClientShell(nullptr); }
-  bool ChooseSaveName(std::string* name) override { return chooseSaveName && chooseSaveName(name); }
 };
 
 // The application over a scratch drive, making and ending its own game for

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,23 @@ TEST(ClientShell, WithoutAProgramASaveHasNoApplicationBlockAndSendsNothing) {
     EXPECT_EQ(sink.toAll, (std::vector<std::vector<std::uint8_t>>{{packet.begin(), packet.end()}}));
   }
   EXPECT_EQ(dynamic_cast<quentest::RecordingSink*>(&PacketSink()), nullptr);  // gone: the default again
+}
+
+// Without a program there is no front end to run (the application then says
+// so itself), no load the player could choose, and the e-mail turn file's
+// packets go nowhere.
+TEST(ClientShell, WithoutAProgramNoFrontEndRunsAndNoLoadIsChosen) {
+  IClientShell& shell = ClientShell();
+  EXPECT_EQ(shell.RunScreenFlow(1), std::nullopt);
+  EXPECT_EQ(shell.AnswerLoadRequest(1), 2);
+  std::array<std::uint8_t, 8> packet{7};
+  PacketSink().WriteEmailPacket(packet, -1);
+  {
+    quentest::RecordingSink sink;
+    PacketSink().WriteEmailPacket(packet, -1);
+    EXPECT_EQ(sink.emailed, (std::vector<std::vector<std::uint8_t>>{{packet.begin(), packet.end()}}));
+    EXPECT_TRUE(sink.sent.empty());
+  }
 }
 
 TEST(ClientShell, ARegisteredShellIsAskedUntilItGoes) {

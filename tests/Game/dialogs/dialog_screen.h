@@ -14,7 +14,6 @@
 #include <string>
 
 #include "Game/app/AppGlobals.h"
-#include "Game/app/AppLinks.h"
 #include "Game/base/GIDString.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GameWorld.h"
@@ -69,7 +68,6 @@ class DialogScreen {
     ASSERT_NE(program, nullptr);
     ASSERT_NE(images, nullptr) << "the game's pictures are built with the game data";
     ASSERT_NE(guild, nullptr);
-    g_appLinks = AppLinks{};
     heldGame = std::make_unique<CGameData>(2, 8);
     HoldGame(*heldGame);
     texts = std::make_unique<CIDString>();
@@ -86,7 +84,6 @@ class DialogScreen {
     g_mainWnd = nullptr;
     ddraw.reset();
     ResetUserLayer();
-    g_appLinks = AppLinks{};
     heldGame.reset();
     g_gameData = nullptr;
     texts.reset();

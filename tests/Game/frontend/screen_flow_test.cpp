@@ -64,7 +64,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
   // `idle` at every wait; it must end by quitting.
   void Flow(int start, const Answers& answers, const std::function<void(CClntApp&)>& prepare,
             const std::function<void()>& idle = {}) {
-    g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
+    shell.screenFlow = [&](CClntApp& app, int) {
       prepare(app);
       SetIdleHook([&] {
         backend->Service();
@@ -183,7 +183,7 @@ TEST_F(ScreenFlowRun, ASavedGameNamedWithAPathIsNotLookedForOutsideTheSaveFolder
 TEST_F(ScreenFlowRun, TheConfigurationClosesAnOpenProgressWindowOnEveryWayOut) {
   int closed = 0;
   Flow(11, {{"IDD_CONFIG", {{20, 290}}}, {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},  // previous, then quit
-       [&](CClntApp&) { g_appLinks.closeProgress = [&closed] { ++closed; }; });
+       [&](CClntApp&) { shell.closeProgress = [&closed] { ++closed; }; });
   EXPECT_GE(closed, 1);
 }
 

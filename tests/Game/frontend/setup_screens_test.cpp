@@ -47,7 +47,7 @@ struct SetupScreens : shelltest::ShellFixture {
   }
   // Runs `body` in the front end of a new application, which then ends.
   void InFrontEnd(const std::function<void(CClntApp&)>& body) {
-    g_appLinks.runScreenFlow = [&](CClntApp& app, int) {
+    shell.screenFlow = [&](CClntApp& app, int) {
       UseRecordingLibrary(true).onSend = [this](std::span<const std::uint8_t> p) {
         sent.emplace_back(p.begin(), p.end());
       };
@@ -492,19 +492,17 @@ TEST_F(LoadScreen, InAGameAnUnreadableChoiceIsRefusedAndTheScreenComesBack) {
   drive->Write("broken.clt", "x");
   InFrontEnd([&](CClntApp&) {
     StartGame(21);
-    InstallFrontEnd(g_appLinks);
     constexpr int kLeft = 26, kTop = 96;
     Click(kLeft + 100, kTop + 330);  // load: the newest, unreadable
     Key(VK_RETURN);                  // its message
     Click(kLeft + 440, kTop + 258);  // delete it, answered Yes
     Click(263 + 47 + 35, 229 + 108 + 17);
-    GameConfigPacket config;
-    EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 0);
+    EXPECT_EQ(AnswerLoadRequest(LOAD_SAVED_GAMES), 0);
     EXPECT_TRUE(std::filesystem::exists(drive->Host("broken.clt")));
     Click(kLeft + 440, kTop + 258);
     Click(263 + 47 + 35, 229 + 108 + 17);
     Click(kLeft + 470, kTop + 330);  // cancel
-    EXPECT_EQ(g_appLinks.loading.request(config, LOAD_SAVED_GAMES), 2);
+    EXPECT_EQ(AnswerLoadRequest(LOAD_SAVED_GAMES), 2);
     EXPECT_FALSE(std::filesystem::exists(drive->Host("broken.clt")));
     EXPECT_TRUE(std::filesystem::exists(drive->Host("good.clt")));
     DestroyGame();  // the front end then ends without a game

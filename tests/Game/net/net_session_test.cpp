@@ -16,14 +16,19 @@
 #include "fake_multi.h"
 #include "platform/core/clock.h"
 #include "tests/hvmulti/session_helpers.h"
+#include "tests/support/recording_shell.h"
+#include "tests/support/recording_sink.h"
 
 using nettest::FakeMulti;
 
 namespace {
 
-struct Links {
-  std::vector<std::string> textBoxes, plainBoxes, systemBoxes;
-  std::vector<std::vector<std::uint8_t>> emailed;
+// The program around the session: its boxes kept apart by kind, its quits
+// and the e-mail turn file.
+struct Links : quentest::RecordingShell {
+  quentest::RecordingSink sink;
+  std::vector<std::string> textBoxes, plainBoxes;
+  std::vector<std::vector<std::uint8_t>>& emailed = sink.emailed;
   std::unique_ptr<CGameData> game;  // held in g_gameData once a test starts one
   int quitsPosted = 0;
   // Runs while the game's box is up (its keep-alive timer sends meanwhile).
@@ -33,18 +38,12 @@ struct Links {
     game = std::make_unique<CGameData>(0, 8);
     g_gameData = game.get();
   }
-  NetSessionLinks Make() {
-    NetSessionLinks l;
-    l.showTextBox = [this](const char* id) {
-      textBoxes.emplace_back(id);
-      if (whileBoxUp) whileBoxUp();
-    };
-    l.postQuit = [this] { ++quitsPosted; };
-    l.showPlainBox = [this](const char* t) { plainBoxes.emplace_back(t); };
-    l.showSystemBox = [this](const char* t, const char* c) { systemBoxes.push_back(std::string(c) + ": " + t); };
-    l.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { emailed.emplace_back(p, p + n); };
-    return l;
+  void ShowTextBox(const char* id, const char*) override {
+    textBoxes.emplace_back(id);
+    if (whileBoxUp) whileBoxUp();
   }
+  void ShowPlainBox(const char* text) override { plainBoxes.emplace_back(text); }
+  void PostQuit(int) override { ++quitsPosted; }
 };
 
 struct Fixture : testing::Test {
@@ -58,7 +57,7 @@ struct Fixture : testing::Test {
     auto m = std::make_unique<FakeMulti>();
     fake = m.get();
     fake->serverId = kServer;  // a client of a client-server game, unless a test says otherwise
-    session = std::make_unique<CNetSession>(std::move(m), links.Make());
+    session = std::make_unique<CNetSession>(std::move(m));
     session->player.id = 5;
     // The waits for the other side on the virtual clock too, so their limits
     // pass without sleeping (the real clock's own cases put its default back).
@@ -405,8 +404,7 @@ TEST_F(NetSession, EndGameIsAnUnsequencedEightBytePacket) {
 // Over the real library: a member sends 2, 3, an unsequenced packet, then 1;
 // the session hands them out as the unsequenced one, 1, 2, 3.
 TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
-  NetSessionLinks none;
-  CNetSession host(none);
+  CNetSession host;
   ConnectionInfo info;
   host.EnumServices(info);
   info.connectionKind = CONNECT_TCPIP;
@@ -452,8 +450,7 @@ TEST(NetSessionLoopback, ReceivedPacketsComeOutInSequence) {
 // Three peers: b is addressed alone 30 times before a packet to all, and
 // both b and c send to a. Every packet arrives, in order.
 TEST(NetSessionLoopback, ThreePeersLoseNoPacket) {
-  NetSessionLinks none;
-  CNetSession a(none), b(none), c(none);
+  CNetSession a, b, c;
   ConnectionInfo info;
   a.EnumServices(info);
   info.connectionKind = CONNECT_TCPIP;

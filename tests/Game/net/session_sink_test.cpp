@@ -13,20 +13,18 @@
 #include "Game/net/NetDispatcher.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/SessionSink.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A session in file-send mode: what it writes to the e-mail turn file.
 struct FileSession {
-  FileSession() {
-    NetSessionLinks links;
-    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { written.emplace_back(p, p + n); };
-    session = std::make_unique<CNetSession>(std::move(links));
-    session->fileSendMode = 1;
-  }
-  std::vector<Bytes> written;
-  std::unique_ptr<CNetSession> session;
+  FileSession() { session->fileSendMode = 1; }
+  quentest::RecordingSink file;
+  std::vector<Bytes>& written = file.emailed;
+  std::unique_ptr<CNetSession> session = std::make_unique<CNetSession>();
 };
 
 Bytes Packet(std::uint16_t type) {

@@ -36,6 +36,19 @@ struct EmailShell : quentest::RecordingShell {
   }
 };
 
+// The game's sends go to the session each turn attaches, and the session's
+// turn-file packets into that player's turn file while a turn is played
+// (nowhere otherwise).
+struct EmailSink : CSessionSink {
+  CNetSession* session = nullptr;
+  std::uint16_t chapter = 0;
+  void WriteEmailPacket(std::span<const std::uint8_t> packet, int) override {
+    if (session != nullptr) {
+      EXPECT_TRUE(::WriteEmailPacket(*session, chapter, packet.data(), static_cast<std::uint32_t>(packet.size())));
+    }
+  }
+};
+
 class EmailGame : public root_test::RootGame {
  protected:
   EmailGame() {
@@ -55,13 +68,9 @@ class EmailGame : public root_test::RootGame {
   // (if any), ends the turn and keeps its state. The model's turn afterwards.
   std::uint32_t PlayTurn(std::uint16_t chapter, std::uint32_t turn,
                          const std::function<void(CNetSession&)>& move = {}) {
-    NetSessionLinks links;
-    CNetSession* self = nullptr;
-    links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) {
-      EXPECT_TRUE(WriteEmailPacket(*self, chapter, p, n));
-    };
-    CNetSession session(std::make_unique<CHvMulti>(), links);
-    self = &session;
+    CNetSession session(std::make_unique<CHvMulti>());
+    sink.session = &session;
+    sink.chapter = chapter;
     session.emailMode = 1;
     char name[32];
     std::snprintf(name, sizeof name, "duel-%u.s%02u", turn, static_cast<unsigned>(chapter));
@@ -81,6 +90,7 @@ class EmailGame : public root_test::RootGame {
     EXPECT_TRUE(WriteEmailClientFile(next));
     AttachSessionLinks(nullptr);
     shell.session = nullptr;
+    sink.session = nullptr;
     delete g_gameData;
     return played;
   }
@@ -94,8 +104,7 @@ class EmailGame : public root_test::RootGame {
 
   std::string folder;
   EmailShell shell;
-  // The game's sends go to the session each turn attaches.
-  CSessionSink sink;
+  EmailSink sink;
   std::string& playerName = shell.playerName;
   SrvLog log;
 };
@@ -141,7 +150,7 @@ TEST_F(EmailGame, AnInputFileWithoutItsHeaderOrAGameToReplayIntoIsClosed) {
     if (!bytes.empty()) plat::fwrite(bytes.data(), 1, bytes.size(), fp);
     plat::fclose(fp);
   };
-  CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
+  CNetSession session(std::make_unique<CHvMulti>());
   for (const std::size_t size : {0, 3}) {
     session.emailGameName = "empty-" + std::to_string(size) + ".s09";
     write(session.emailGameName, std::vector<std::uint8_t>(size, 0x11));
@@ -172,7 +181,7 @@ TEST_F(EmailGame, ADamagedInputOrOneWithoutAWorldIsToldAndNotPlayed) {
     EXPECT_NE(fp, nullptr);
     plat::fwrite(bytes.data(), 1, bytes.size(), fp);
     plat::fclose(fp);
-    CNetSession session(std::make_unique<CHvMulti>(), NetSessionLinks{});
+    CNetSession session(std::make_unique<CHvMulti>());
     session.emailMode = 1;
     session.emailGameName = name;
     shell.session = &session;

@@ -100,9 +100,8 @@ class TerrainView : public testing::Test, protected views_test::ViewScreen {
     a.GetZone(7)->SetAtvKindEntrenched(0, 1);
     // Chapter 9's combat ATVs on their way into zone 7, more than it holds.
     a.GetZone(7)->AddArrivingAtvs(0, 9, 2, 0);
-    NetSessionLinks links;
-    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
-    g_session = new CNetSession(std::move(links));
+    sink.emailInto = &packets;
+    g_session = new CNetSession();
     g_session->fileSendMode = 1;
     // The zones' own packets leave through the rules' send.
     sink.sequencedInto = &packets;

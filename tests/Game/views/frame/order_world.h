@@ -113,9 +113,8 @@ class OrderWorld : public testing::Test, protected ViewScreen {
       asteroid->CreateZones();
       g_gameData->solarDB.SetAsteroid(std::move(asteroid));
     }
-    NetSessionLinks links;
-    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { packets.emplace_back(p, p + n); };
-    g_session = new CNetSession(std::move(links));
+    sink.emailInto = &packets;
+    g_session = new CNetSession();
     g_session->fileSendMode = 1;
     g_sndPlay = &sound;
     sound.speechEnabled = 1;  // the settings' default: speech feedback on

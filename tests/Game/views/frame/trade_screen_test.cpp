@@ -20,6 +20,7 @@
 #include "platform/user/cursor.h"
 #include "platform/user/keys.h"
 #include "tests/Game/views/frame/info_pages.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
@@ -335,9 +336,8 @@ class TradeActions : public TradeScreen {
  protected:
   void SetUp() override {
     TradeScreen::SetUp();
-    NetSessionLinks links;
-    links.writeEmailPacket = [this](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
-    g_session = new CNetSession(std::move(links));
+    sink.emailInto = &sent;
+    g_session = new CNetSession();
     g_session->fileSendMode = 1;
   }
   void TearDown() override {
@@ -357,6 +357,7 @@ class TradeActions : public TradeScreen {
     return {p.begin() + std::min<std::size_t>(8, p.size()), p.end()};
   }
   std::vector<std::vector<std::uint8_t>> sent;
+  quentest::RecordingSink sink;  // the session's turn-file writes land in `sent`
 };
 
 TEST_F(TradeActions, AOneOffTransferSendsItsAmountAndTransitAsComputed) {

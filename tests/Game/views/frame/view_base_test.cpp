@@ -35,6 +35,7 @@
 #include "tests/Game/views/frame/view_screen.h"
 #include "tests/support/golden.h"
 #include "tests/support/plain_window.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
@@ -268,8 +269,7 @@ TEST_F(ViewBase, EndTurnIsSentOnceATurnAndTheButtonShowsWhetherItWas) {
   EXPECT_EQ(Posted(WM_APP_EMAIL_END_TURN), 1);
   // Once the game is over no turn can follow: the press is answered with a
   // box (its OK pressed) and neither ends the turn nor holds the button down.
-  NetSessionLinks links;
-  g_session = new CNetSession(std::move(links));
+  g_session = new CNetSession();
   g_session->NoteGameEnded();
   g_gameData->turn = 6;
   v.RedrawEndTurnButton();
@@ -450,10 +450,9 @@ TEST_F(ViewBase, AHeldScrollButtonRepeatsUntilItsButtonUpAndNoLonger) {
 
 TEST_F(ViewBase, ARestartIsAskedAndOnYesRequestedOfAllWithTheLocalChapter) {
   Make();
-  std::vector<std::vector<std::uint8_t>> sent;
-  NetSessionLinks links;
-  links.writeEmailPacket = [&](const std::uint8_t* p, std::uint32_t n, int) { sent.emplace_back(p, p + n); };
-  g_session = new CNetSession(std::move(links));
+  quentest::RecordingSink sink;
+  const std::vector<std::vector<std::uint8_t>>& sent = sink.emailed;
+  g_session = new CNetSession();
   g_session->fileSendMode = 1;
   auto answer = [&](bool yes) { backend->Click(263 + (yes ? 47 : 157) + 35, 229 + 108 + 17, input::Button::Left, 10); };
   answer(false);

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <memory>
 
-#include "Game/app/AppLinks.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
