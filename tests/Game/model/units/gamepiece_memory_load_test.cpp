@@ -17,7 +17,7 @@ namespace {
 
 class GamePieceMemoryLoad : public UnitWorld {
  protected:
-  GamePieceMemoryLoad() { numAsteroids = 40; }
+  GamePieceMemoryLoad() { space.MakeSpace(40, kPlaces); }
 
   static std::span<const std::uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};

@@ -14,7 +14,7 @@ class GamePieceTest : public UnitWorld {
  protected:
   // Every counter against a scan of the cells.
   void ExpectCountersMatchAScan() const {
-    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+    for (std::uint16_t loc = 0; loc <= g_numAsteroids; ++loc) {
       std::uint32_t total = 0;
       std::uint32_t operational = 0;
       for (std::int16_t owner = 0; owner < kPieceOwners; ++owner) {
@@ -52,7 +52,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
     const int action = ids.empty() ? 0 : static_cast<int>(random() % 6);
     if (action <= 1) {
       const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
-      const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+      const Location at{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 0, 0, 0};
       const std::uint32_t id = (std::uint32_t{chapter} << 26) | ++serial;
       ASSERT_NE(pieces.CreateUnit(design, &at, chapter, id), nullptr);
       ids.push_back(id);
@@ -62,7 +62,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
     CGUnit* u = pieces.FindUnit(ids[pick], nullptr);
     ASSERT_NE(u, nullptr);
     if (action == 2 || action == 3) {
-      const Location to{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 1, 2, 3};
+      const Location to{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 1, 2, 3};
       u->SetLocation(&to);
     } else if (action == 4) {
       EXPECT_EQ(pieces.MarkUnitUnoperational(u), 1);
@@ -85,7 +85,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
 // A chapter and place where no unit was ever filed has none to give or to
 // destroy, and asking it leaves every other cell and every counter as it was.
 TEST_F(GamePieceTest, CellsNoUnitWasEverFiledInGiveNoneAndLoseNone) {
-  numAsteroids = 150;
+  space.MakeSpace(150, kPlaces);
   CGUnitTemplate* design = Design(2, {kComputer});
   const Location at{9, 0, 0, 0};
   CGUnit* unit = pieces.CreateUnit(design, &at, 2, (2u << 26) | 1);
@@ -202,7 +202,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   constexpr std::uint32_t kUnits = 900;
   for (std::uint32_t serial = 1; serial <= kUnits; ++serial) {
     const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
-    const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+    const Location at{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 0, 0, 0};
     CGUnit* u = pieces.CreateUnit(design, &at, chapter, (std::uint32_t{chapter} << 26) | serial);
     ASSERT_NE(u, nullptr);
     if (random() % 3 == 0) pieces.MarkUnitUnoperational(u);
@@ -215,7 +215,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
     std::uint32_t all = 0;
     std::uint32_t allOperational = 0;
     std::vector<std::uint32_t> ownerTotal(kPieceOwners), ownerOperational(kPieceOwners);
-    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+    for (std::uint16_t loc = 0; loc <= g_numAsteroids; ++loc) {
       std::uint32_t total = 0;
       std::uint32_t operational = 0;
       for (std::uint16_t owner = 0; owner < kPieceOwners; ++owner) {
@@ -364,7 +364,7 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
 // that shrinks its block step by step as it empties, and lone units with runs
 // of empty cells between are all let go of, each unit once.
 TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
-  numAsteroids = 150;
+  space.MakeSpace(150, kPlaces);
   const int lastOwner = std::min(UnitChapterLimit(), kPieceOwners) - 1;
   ASSERT_GT(lastOwner, 1);
   CGUnitTemplate* first = Design(0, {kComputer});
@@ -381,8 +381,8 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
     make(first, 0, 0, 3);
     make(middle, 1, 7, 40);
     int scattered = 0;
-    for (std::uint16_t at = 20; at <= numAsteroids; at += 13, ++scattered) make(middle, 1, at, 1);
-    make(last, static_cast<std::uint8_t>(lastOwner), numAsteroids, 2);
+    for (std::uint16_t at = 20; at <= g_numAsteroids; at += 13, ++scattered) make(middle, 1, at, 1);
+    make(last, static_cast<std::uint8_t>(lastOwner), g_numAsteroids, 2);
     EXPECT_EQ(first->references, 3);
     EXPECT_EQ(middle->references, 40 + scattered);
     EXPECT_EQ(last->references, 2);
@@ -418,7 +418,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   Looking looking;
   looking.hulls = links.hulls;
   looking.modules = links.modules;
-  looking.asteroids = numAsteroids;
+  looking.asteroids = g_numAsteroids;
   {
     CGGamePieceDB db;
     looking.db = &db;
@@ -437,7 +437,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
 
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.SavedOf(pieces);
-  EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
+  EXPECT_EQ(bytes, std::string(40 * (g_numAsteroids + 1) * 4, '\0'));
 }
 
 TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
