@@ -21,6 +21,7 @@
 #include "Game/rules/GTemplateDB.h"
 #include "bench/count_allocations.h"
 #include "platform/core/bytes.h"
+#include "tests/support/small_world.h"
 #include "tests/support/test_world.h"
 
 namespace {
@@ -76,6 +77,16 @@ std::vector<std::uint8_t> ModuleImage() {
   return w.Take();
 }
 
+// 150 asteroids on a grid 2,500 apart, every pool full.
+test_support::SmallWorld::Places Grid() {
+  test_support::SmallWorld::Places places;
+  for (std::uint16_t a = 0; a < kAsteroids; ++a) {
+    places[a] = {kAsteroids, static_cast<std::int16_t>((a % 12) * 2500 - 15000),
+                 static_cast<std::int16_t>((a / 12) * 2500 - 15000), 0};
+  }
+  return places;
+}
+
 // 2,000 units spread over 150 asteroids and solar space, each with a queue
 // of four orders whose first is one of the kinds the panels show most.
 struct Game {
@@ -88,14 +99,8 @@ struct Game {
     model.modules = &moduleDB;
     g_unitLinks.pieces = &pieces;
     g_unitLinks.templates = &templates;
-    g_unitLinks.numAsteroids = [] { return kAsteroids; };
-    g_unitLinks.asteroidExists = [](std::uint16_t a) { return a < kAsteroids; };
-    g_unitLinks.asteroidPosition = [](std::uint16_t a, Location* out) {
-      *out = {kAsteroids, static_cast<std::int16_t>((a % 12) * 2500 - 15000),
-              static_cast<std::int16_t>((a / 12) * 2500 - 15000), 0};
-      return true;
-    };
     g_unitLinks.hasMinerals = [](std::uint16_t, const std::uint32_t*) { return true; };
+    for (std::uint16_t a = 0; a < kAsteroids; ++a) space.SetPool(a, {1000000, 1000000, 1000000, 1000000});
     CGUnitTemplate design(0, 1);
     design.SetHull(hullDB.GetHull(0, 0));
     for (int s = 0; s < 6; ++s) design.FitModule(s, static_cast<std::uint16_t>(s));
@@ -141,6 +146,7 @@ struct Game {
   }
 
   test_support::TestWorld model;
+  test_support::SmallWorld space{model, kAsteroids, Grid()};
   CGHullDB hullDB;
   CGModuleDB moduleDB;
   CGTemplateDB templates;

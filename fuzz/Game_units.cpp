@@ -16,6 +16,8 @@
 #include "Game/rules/GUnitTem.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
+#include "tests/support/small_world.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -81,7 +83,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::WriteSeedsIfAsked([] {
     fuzz::Scratch::Get();
     g_unitLinks = UnitLinks{};
-    g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
+    test_support::TestWorld world;
+    test_support::SmallWorld space(world, 1, {});
     UnitOrder move;
     move.type = ORDER_MOVE_TO_ASTEROID;
     const auto order = BuildOrderPacket(9, move, kInsertAppend);
@@ -94,7 +97,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();  // drive Q, before the seed is written there
   g_unitLinks = UnitLinks{};
-  g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
+  // One asteroid slot, with no asteroid in it.
+  test_support::TestWorld world;
+  test_support::SmallWorld space(world, 1, {});
   std::vector<std::uint8_t> laid = Seed();
   for (std::size_t i = 0; i < size && i < laid.size(); ++i) laid[i] ^= data[i];
   if (size > laid.size()) laid.insert(laid.end(), data + laid.size(), data + size);

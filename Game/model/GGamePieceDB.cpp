@@ -12,11 +12,13 @@
 #include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitMaker.h"
 #include "Game/model/GWorldArrays.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GRulesFacts.h"
 
 namespace {
@@ -95,7 +97,7 @@ CGGamePieceDB::~CGGamePieceDB() {
 bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
 
 bool CGGamePieceDB::ValidLocation(int location) {
-  return location >= 0 && location < kPieceLocations && location <= UnitNumAsteroids();
+  return location >= 0 && location < kPieceLocations && location <= World().AsteroidCount();
 }
 
 void CGGamePieceDB::DestroyCell(int owner, int location) {
@@ -251,7 +253,7 @@ void CGGamePieceDB::DeleteUnitsAt(std::uint16_t location) {
 
 void CGGamePieceDB::ClearForeignUnitsInSpace() {
   if (!g_unitLinks.shipDisplaySetting || g_unitLinks.shipDisplaySetting() != 1) return;
-  const std::uint16_t space = UnitNumAsteroids();
+  const std::uint16_t space = World().AsteroidCount();
   if (space >= kPieceLocations) return;
   const int local = RulesFacts().LocalChapterId();
   auto foreign = [local](int owner) { return owner != local && UnitChapterExists(static_cast<std::uint8_t>(owner)); };
@@ -342,7 +344,7 @@ CGUnit* CGGamePieceDB::FindInCell(std::uint16_t location, std::uint32_t unitId, 
 }
 
 CGUnit* CGGamePieceDB::FindAnywhere(std::uint32_t unitId, std::uint16_t* outLocation, bool operationalOnly) const {
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
     if (CGUnit* u = FindInCell(static_cast<std::uint16_t>(location), unitId, operationalOnly)) {
       if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
@@ -473,12 +475,12 @@ CGUnit* CGGamePieceDB::FindBattleTarget(const Location* loc, const CGUnit* unit,
 }
 
 std::uint32_t CGGamePieceDB::IsAsteroidOwnedBy(std::uint16_t owner, std::uint16_t asteroid) {
-  if (!UnitAsteroidExists(asteroid) || !g_unitLinks.asteroidOwner) return 0;
-  return g_unitLinks.asteroidOwner(asteroid) == owner ? 0xFFFFFFFFu : 0u;
+  const CGAsteroid* a = World().Asteroid(asteroid);
+  return a != nullptr && a->owner == owner ? 0xFFFFFFFFu : 0u;
 }
 
 void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
-  const std::uint16_t count = UnitNumAsteroids();
+  const std::uint16_t count = World().AsteroidCount();
   const int local = RulesFacts().LocalChapterId();
   if (count >= kPieceLocations || local >= kPieceOwners) return;
   const ArrayMan<CGUnit>& cell = Cell(local, count);
@@ -486,12 +488,13 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
     const CGUnit* u = cell.GetAt(i);
     if (u == nullptr) continue;
     for (std::uint16_t a = 0; a < count; ++a) {
-      if (!UnitAsteroidExists(a) || (g_unitLinks.asteroidDetected && g_unitLinks.asteroidDetected(a))) continue;
+      CGAsteroid* asteroid = World().Asteroid(a);
+      if (asteroid == nullptr || asteroid->detected != 0) continue;
       Location position;
-      if (!UnitAsteroidPosition(a, &position)) continue;
+      if (!World().AsteroidPosition(a, &position)) continue;
       position.asteroid = u->location.asteroid;
       if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
-      if (g_unitLinks.setAsteroidDetected) g_unitLinks.setAsteroidDetected(a);
+      asteroid->detected = 1;
       if (!silent && g_unitLinks.addNotification) {
         g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated,
                                     local, a, -1);
@@ -532,7 +535,7 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
 }
 
 int CGGamePieceDB::Save(BlockWriter& w) const {
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
       const ArrayMan<CGUnit>& cell = Cell(owner, location);
@@ -625,7 +628,7 @@ int CGGamePieceDB::Load(BlockReader& r) {
   // thousands of units, and every later pass over them all costs a miss per
   // unit. Only the units with orders need a second look, once every unit is
   // in, for the units their orders name.
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   std::vector<CGUnit*> withOrders;
   StatsOfLastUnit lastStats;
   DesignRefs designRefs;

@@ -6,6 +6,7 @@
 
 #include "Game/base/GIDString.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -28,8 +29,9 @@ void Literal(const char* text, char* out, std::size_t size) {
 
 // The asteroid's name as the local player knows it; empty when unknown.
 std::string AsteroidName(std::uint16_t asteroid) {
-  if (!UnitAsteroidExists(asteroid) || !g_unitLinks.asteroidName) return {};
-  return g_unitLinks.asteroidName(asteroid);
+  CGAsteroid* a = World().Asteroid(asteroid);
+  const char* name = a != nullptr ? a->GetName() : nullptr;
+  return std::string(name != nullptr ? name : "");
 }
 
 // A text naming an asteroid, or its nameless form.

@@ -14,10 +14,12 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GPersist.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldArrays.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
@@ -89,9 +91,7 @@ void CGUnit::SetLocation(const Location* loc) {
   if (loc == nullptr) return;
   if (loc->asteroid != location.asteroid) {
     if (g_unitLinks.selectedUnitMoved) g_unitLinks.selectedUnitMoved(id, loc->asteroid);
-    if (UnitAsteroidExists(loc->asteroid) && g_unitLinks.refreshAsteroidScanTurn) {
-      g_unitLinks.refreshAsteroidScanTurn(loc->asteroid);
-    }
+    if (CGAsteroid* there = World().Asteroid(loc->asteroid)) there->GetLastScanTurn();
     if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->MoveUnit(this, &loc->asteroid);
   }
   location = *loc;

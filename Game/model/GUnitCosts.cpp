@@ -102,7 +102,7 @@ std::int32_t CGUnit::PayConstruction(UnitOrder* order, const std::uint32_t cost[
 std::uint32_t CGUnit::RefundConstruction(UnitOrder* order) {
   if (order == nullptr || !order->construction) return 0;
   const ConstructionBlock& paid = *order->construction;
-  if (UnitAsteroidExists(location.asteroid) && g_unitLinks.addMineral) {
+  if (World().Asteroid(location.asteroid) != nullptr && g_unitLinks.addMineral) {
     for (int mineral = 0; mineral < 4; ++mineral) {
       if (paid.Cost(mineral) != 0) g_unitLinks.addMineral(location.asteroid, mineral, paid.Cost(mineral));
     }

@@ -3,16 +3,6 @@
 
 UnitLinks g_unitLinks;
 
-std::uint16_t UnitNumAsteroids() { return g_unitLinks.numAsteroids ? g_unitLinks.numAsteroids() : 0; }
-
-bool UnitAsteroidExists(std::uint16_t asteroid) {
-  return asteroid < UnitNumAsteroids() && g_unitLinks.asteroidExists && g_unitLinks.asteroidExists(asteroid);
-}
-
-bool UnitAsteroidPosition(std::uint16_t asteroid, Location* out) {
-  return UnitAsteroidExists(asteroid) && g_unitLinks.asteroidPosition && g_unitLinks.asteroidPosition(asteroid, out);
-}
-
 bool UnitChapterExists(std::uint8_t chapter) { return g_unitLinks.chapterExists && g_unitLinks.chapterExists(chapter); }
 
 std::uint32_t UnitChapterOrganics(std::uint8_t chapter) {

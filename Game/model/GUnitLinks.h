@@ -20,32 +20,6 @@ struct UnitLinks {
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
 
-  // g_numAsteroids: the asteroid count, which also stands for solar space (0).
-  std::function<std::uint16_t()> numAsteroids;
-  // The asteroid of that index exists (false).
-  std::function<bool(std::uint16_t asteroid)> asteroidExists;
-  // The asteroid's place in solar space (its Location with the asteroid count
-  // as first field); false when there is no such asteroid.
-  std::function<bool(std::uint16_t asteroid, Location* out)> asteroidPosition;
-  // The asteroid's orbit speed and angle now (false: none), and
-  // CGAsteroid::PredictOrbitStep from them (position unchanged without a link).
-  std::function<bool(std::uint16_t asteroid, float* speed, double* angle)> asteroidOrbit;
-  std::function<void(std::uint16_t asteroid, Location* out, float* speed, double* angle)> predictOrbitStep;
-  // Size class 0..4 (0), the name known to the local player (empty).
-  std::function<std::uint8_t(std::uint16_t asteroid)> asteroidSizeClass;
-  std::function<std::string(std::uint16_t asteroid)> asteroidName;
-  // CGAsteroid::GetChapterPowerOutput (0).
-  std::function<std::uint32_t(std::uint16_t asteroid, std::uint16_t chapter)> asteroidPowerOutput;
-  // The owner chapter (kNoChapter: nobody).
-  std::function<std::uint16_t(std::uint16_t asteroid)> asteroidOwner;
-  // The detected flag (true) and setting it.
-  std::function<bool(std::uint16_t asteroid)> asteroidDetected;
-  std::function<void(std::uint16_t asteroid)> setAsteroidDetected;
-  // CGAsteroid::GetLastScanTurn, for the refresh it makes.
-  std::function<void(std::uint16_t asteroid)> refreshAsteroidScanTurn;
-  // CGSolarDB::FindNearestAsteroid: the index, or -1 with *outSq 0xFFFFFFFF.
-  std::function<int(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq)> findNearestAsteroid;
-
   // CGPoolDB::HasMinerals / TakeMinerals (all or nothing) / AddMineral (false, false, nothing).
   std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> hasMinerals;
   std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> takeMinerals;
@@ -79,9 +53,6 @@ struct UnitLinks {
 extern UnitLinks g_unitLinks;
 
 // The links with their empty-link values.
-std::uint16_t UnitNumAsteroids();
-bool UnitAsteroidExists(std::uint16_t asteroid);
-bool UnitAsteroidPosition(std::uint16_t asteroid, Location* out);
 bool UnitChapterExists(std::uint8_t chapter);
 std::uint32_t UnitChapterOrganics(std::uint8_t chapter);
 void UnitSetChapterOrganics(std::uint8_t chapter, std::uint32_t amount);

@@ -8,6 +8,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GViewNotices.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
@@ -94,7 +95,7 @@ std::int32_t CGUnit::IssueOrder(std::uint32_t type, std::uint32_t targetValue, s
 }
 
 int CGUnit::OrderMoveToAsteroid(std::uint16_t asteroid, std::uint8_t newStage) {
-  if (asteroid >= UnitNumAsteroids()) return 0;
+  if (asteroid >= World().AsteroidCount()) return 0;
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_MOVE_TO_ASTEROID;
   order->SetWord(0, asteroid | (std::uint32_t{newStage} << 16));
@@ -105,7 +106,7 @@ int CGUnit::OrderMoveToAsteroid(std::uint16_t asteroid, std::uint8_t newStage) {
 
 int CGUnit::OrderToLocation(std::uint32_t type, const Location* loc, std::uint8_t insertMode) {
   if (loc == nullptr) return 0;
-  if (loc->asteroid != location.asteroid && loc->asteroid < UnitNumAsteroids()) {
+  if (loc->asteroid != location.asteroid && loc->asteroid < World().AsteroidCount()) {
     if (OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, loc->asteroid, insertMode) == 0) return 0;
     insertMode = kInsertAppend;
   }
@@ -123,7 +124,7 @@ int CGUnit::OrderOnUnit(std::uint32_t type, CGUnit* target, std::uint8_t insertM
     return 0;
   }
   const std::uint16_t there = target->location.asteroid;
-  if (there != location.asteroid && there < UnitNumAsteroids()) {
+  if (there != location.asteroid && there < World().AsteroidCount()) {
     if (OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, there, insertMode) == 0) return 0;
     insertMode = kInsertAppend;
   }
@@ -135,7 +136,7 @@ int CGUnit::OrderOnUnit(std::uint32_t type, CGUnit* target, std::uint8_t insertM
 }
 
 int CGUnit::OrderOnAsteroid(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) {
-  if ((type == ORDER_MOVE_TO_ASTEROID || type == ORDER_MOVE_NEXT_TO_ASTEROID) && asteroid >= UnitNumAsteroids()) {
+  if ((type == ORDER_MOVE_TO_ASTEROID || type == ORDER_MOVE_NEXT_TO_ASTEROID) && asteroid >= World().AsteroidCount()) {
     return 0;
   }
   if (NeedsMoveBeforeOrder(type, asteroid, insertMode)) {
@@ -180,7 +181,7 @@ int CGUnit::OrderLandAtvs(const std::uint8_t block[132], std::uint8_t insertMode
 bool CGUnit::NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) const {
   const bool asteroidWork =
       type == ORDER_RECHARGE_FROM_ASTEROID || type == ORDER_SCAN_ASTEROID || type == ORDER_BOMBARD;
-  if (!asteroidWork || asteroid >= UnitNumAsteroids()) return false;
+  if (!asteroidWork || asteroid >= World().AsteroidCount()) return false;
   if (asteroid != location.asteroid) return true;
   if (insertMode != kInsertAppend) return false;
   for (int i = orders.count - 1; i >= 0; --i) {

@@ -107,7 +107,7 @@ std::int32_t CGUnit::GetLocalSpaceSpeed() const {
   return design == nullptr ? 0 : Scaled(design->GetLocalSpaceSpeed(), percents[PCT_LOCAL_DRIVE]);
 }
 std::int32_t CGUnit::GetSpeed() const {
-  return location.asteroid < UnitNumAsteroids() ? GetLocalSpaceSpeed() : GetDeepSpaceSpeed();
+  return location.asteroid < World().AsteroidCount() ? GetLocalSpaceSpeed() : GetDeepSpaceSpeed();
 }
 double CGUnit::GetLocalSpeedScaled() const { return GetLocalSpaceSpeed() * 3.84 / 2600.0; }
 std::int32_t CGUnit::GetAtvCapacity() const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -303,11 +304,9 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
 
     case ORDER_RECHARGE_FROM_ASTEROID: {
       const std::uint16_t asteroid = first->Asteroid();
-      if (!UnitAsteroidExists(asteroid)) return static_cast<std::uint16_t>(kUnknown);
-      const std::int64_t rate =
-          g_unitLinks.asteroidPowerOutput
-              ? g_unitLinks.asteroidPowerOutput(asteroid, static_cast<std::uint16_t>(GetChapter()))
-              : 0;
+      const CGAsteroid* source = World().Asteroid(asteroid);
+      if (source == nullptr) return static_cast<std::uint16_t>(kUnknown);
+      const std::int64_t rate = source->GetChapterPowerOutput(static_cast<std::uint16_t>(GetChapter()));
       if (rate == 0) return static_cast<std::uint16_t>(kUnknown);
       std::int64_t gained = 0;
       if (IsAsteroidInRange(type, asteroid, kAsteroidRechargeRangeSq) != 0) {
@@ -386,14 +385,15 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
           x = GetTurnsToAsteroid(asteroid, nullptr);
           if (x < 1.0) x = 1.1;
           x += static_cast<double>(kScanDistance - GetScanRange()) / static_cast<double>(speed);
-          if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
+          if (location.asteroid >= World().AsteroidCount()) x -= 1.0;
         } else {
           const Location centre{asteroid, 0, 0, 0};
           x = std::sqrt(static_cast<double>(GetLocationRangeSq(&location, &centre))) / static_cast<double>(speed);
         }
         c = powerUse(MODULE_PROPULSION) * static_cast<std::int64_t>(x) * 8;
       }
-      const std::int64_t z = g_unitLinks.asteroidSizeClass ? g_unitLinks.asteroidSizeClass(asteroid) : 0;
+      const CGAsteroid* body = World().Asteroid(asteroid);
+      const std::int64_t z = body != nullptr ? body->sizeClass : 0;
       x += static_cast<double>((4 * z + 4) / v + 2);
       c += ((4 * z + 4) / v + 1) * p;
       t = static_cast<std::int64_t>(std::min(x, 65535.0));
@@ -418,7 +418,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         x = GetTurnsToAsteroid(target->location.asteroid, nullptr);
         if (x < 1.0) x = 1.1;
         if (speed != 0) x += static_cast<double>((std::int64_t{kScanDistance} - scan) / speed);
-        if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
+        if (location.asteroid >= World().AsteroidCount()) x -= 1.0;
       } else {
         const auto scanSq = static_cast<std::uint32_t>(std::int64_t{scan} * scan);
         x = GetTurnsToLocation(&target->location, 1, scanSq, nullptr);
@@ -496,8 +496,8 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
       wanted->GetCost32(minerals);
       const bool poolPays = g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(location.asteroid, minerals);
       Location here, there;
-      if (location.asteroid != home && !poolPays && UnitAsteroidPosition(location.asteroid, &here) &&
-          UnitAsteroidPosition(home, &there)) {
+      if (location.asteroid != home && !poolPays && World().AsteroidPosition(location.asteroid, &here) &&
+          World().AsteroidPosition(home, &there)) {
         t += static_cast<std::int64_t>(GetLocationDistance(&here, &there)) / (k * 100);
       }
       c += t * p;

@@ -13,58 +13,6 @@
 
 void ConnectUnitAndWorldLinks() {
   UnitLinks& u = g_unitLinks;
-  u.numAsteroids = [] { return g_numAsteroids; };
-  u.asteroidExists = [](std::uint16_t a) { return World().Asteroid(a) != nullptr; };
-  u.asteroidPosition = [](std::uint16_t a, Location* out) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    if (asteroid == nullptr) return false;
-    asteroid->GetPosition(out);
-    out->asteroid = g_numAsteroids;
-    return true;
-  };
-  u.asteroidOrbit = [](std::uint16_t a, float* speed, double* angle) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    if (asteroid == nullptr) return false;
-    *speed = asteroid->speed;
-    *angle = asteroid->angle;
-    return true;
-  };
-  u.predictOrbitStep = [](std::uint16_t a, Location* out, float* speed, double* angle) {
-    if (const CGAsteroid* asteroid = World().Asteroid(a)) asteroid->PredictOrbitStep(out, speed, angle);
-  };
-  u.asteroidSizeClass = [](std::uint16_t a) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    return asteroid != nullptr ? asteroid->sizeClass : std::uint8_t{0};
-  };
-  u.asteroidName = [](std::uint16_t a) {
-    CGAsteroid* asteroid = World().Asteroid(a);
-    const char* name = asteroid != nullptr ? asteroid->GetName() : nullptr;
-    return std::string(name != nullptr ? name : "");
-  };
-  u.asteroidPowerOutput = [](std::uint16_t a, std::uint16_t chapter) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    return asteroid != nullptr ? asteroid->GetChapterPowerOutput(chapter) : 0u;
-  };
-  u.asteroidOwner = [](std::uint16_t a) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    return asteroid != nullptr ? asteroid->owner : kNoChapter;
-  };
-  u.asteroidDetected = [](std::uint16_t a) {
-    const CGAsteroid* asteroid = World().Asteroid(a);
-    return asteroid == nullptr || asteroid->detected != 0;
-  };
-  u.setAsteroidDetected = [](std::uint16_t a) {
-    if (CGAsteroid* asteroid = World().Asteroid(a)) asteroid->detected = 1;
-  };
-  u.refreshAsteroidScanTurn = [](std::uint16_t a) {
-    if (CGAsteroid* asteroid = World().Asteroid(a)) asteroid->GetLastScanTurn();
-  };
-  u.findNearestAsteroid = [](const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq) {
-    *outSq = 0xFFFFFFFFu;
-    const CGSolarDB* solar = World().solar;
-    const CGAsteroid* nearest = solar != nullptr ? solar->FindNearestAsteroid(at, maxAxis, outSq) : nullptr;
-    return nearest != nullptr ? int{nearest->id} : -1;
-  };
   u.hasMinerals = [](std::uint16_t a, const std::uint32_t amounts[4]) {
     return World().pools != nullptr && World().pools->HasMinerals(a, amounts) != 0;
   };

@@ -30,6 +30,22 @@ CGAsteroid* GameWorld::Asteroid(std::uint16_t index) const {
   return solar != nullptr ? solar->GetAsteroid(index) : nullptr;
 }
 
+bool GameWorld::AsteroidPosition(std::uint16_t index, Location* out) const {
+  const CGAsteroid* asteroid = Asteroid(index);
+  if (asteroid == nullptr) return false;
+  asteroid->GetPosition(out);
+  out->asteroid = g_numAsteroids;
+  return true;
+}
+
+int GameWorld::NearestAsteroid(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq) const {
+  *outSq = 0xFFFFFFFFu;
+  if (solar == nullptr) return -1;
+  const CGAsteroid* nearest = searchEveryAsteroid ? solar->SearchNearestAsteroid(at, maxAxis, outSq)
+                                                  : solar->FindNearestAsteroid(at, maxAxis, outSq);
+  return nearest != nullptr ? int{nearest->id} : -1;
+}
+
 bool GameWorld::ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const {
   for (int i = 0; i < 4; ++i) out[i] = 0;
   return MixOf(composition, out);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "Game/model/GWorldTypes.h"
 #include "Game/rules/GRulesFacts.h"
 
 class CGSolarDB;
@@ -21,6 +22,7 @@ class CGGamePieceDB;
 class CGTemplateDB;
 class CGAsteroid;
 class CGChapter;
+struct Location;
 
 class GameWorld : public IRulesFacts {
  public:
@@ -40,9 +42,20 @@ class GameWorld : public IRulesFacts {
   const CIDString* texts = nullptr;
 
   // The chapter of a chapter number through the guilds; the asteroid of an
-  // index through the solar system (null without them).
+  // index through the solar system (null without them). The asteroid count,
+  // which also stands for solar space, is 0 without a solar system.
   CGChapter* Chapter(std::uint16_t chapter) const;
   CGAsteroid* Asteroid(std::uint16_t index) const;
+  std::uint16_t AsteroidCount() const { return solar != nullptr ? g_numAsteroids : std::uint16_t{0}; }
+  // The asteroid's place in solar space (the asteroid count as its first
+  // field); false when there is no such asteroid.
+  bool AsteroidPosition(std::uint16_t index, Location* out) const;
+  // Among the asteroids within maxAxis in x and y, the nearest: its index,
+  // or -1 with *outSq 0xFFFFFFFF.
+  int NearestAsteroid(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq) const;
+  // Set: the nearest-asteroid question looks at every asteroid in turn
+  // instead of the solar system's index of places (benches compare the two).
+  bool searchEveryAsteroid = false;
   // The four percentages of composition type 0..19 into out; false for none
   // (all 0).
   bool ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const;

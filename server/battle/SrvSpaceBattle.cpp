@@ -7,6 +7,7 @@
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/model/GameWorld.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ class Battle {
             {first->type == ORDER_LAND_ATVS ? kActLanding : kActRecovery, u.id, u.design->slots[s].moduleId, u.id});
     }
     if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
-        u.location.asteroid < UnitNumAsteroids()) {
+        u.location.asteroid < World().AsteroidCount()) {
       int s = SrvSpecialSlot(u, kSpecialBombard);
       if (s < 0) s = SrvFirstArmedSlot(u);
       if (s >= 0)

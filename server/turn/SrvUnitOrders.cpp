@@ -16,6 +16,7 @@
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GZone.h"
+#include "Game/model/GameWorld.h"
 #include "Game/net/AsteroidPackets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
@@ -148,7 +149,7 @@ void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuil
   }
   const ConstructionBlock& paid = *order.construction;
   auto back = [&](int r) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(owed[r], 0, paid.Cost(r))); };
-  if (UnitAsteroidExists(unit.location.asteroid) && g_unitLinks.addMineral) {
+  if (World().Asteroid(unit.location.asteroid) != nullptr && g_unitLinks.addMineral) {
     for (int mineral = 0; mineral < 4; ++mineral)
       if (back(mineral) != 0) g_unitLinks.addMineral(unit.location.asteroid, mineral, back(mineral));
   }

@@ -398,7 +398,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
 TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   CGUnitTemplate* shared = Design(0, {kComputer});
   CGUnitTemplate* alone = Design(0, {kDrive});
-  // The rules and the designs stay the fixture's; the units are looked for in db.
+  // The rules, the designs and the asteroids stay the fixture's; the units are looked for in db.
   struct Looking : test_support::TestWorld {
     CGUnit* FindUnitBuiltFrom(const CGUnitTemplate& design, std::uint8_t chapter) const override {
       ++looks;
@@ -418,6 +418,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   Looking looking;
   looking.hulls = links.hulls;
   looking.modules = links.modules;
+  looking.solar = links.solar;
   looking.asteroids = g_numAsteroids;
   {
     CGGamePieceDB db;
@@ -453,16 +454,17 @@ TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
   EXPECT_EQ(pieces.CountUnits(1, 3), 1u);
 
   // The local unit stands at (0, 0, 0) in space: asteroid 0 is there, 1 is 10000 away.
-  std::vector<std::uint16_t> detected;
   std::vector<int> codes;
-  g_unitLinks.asteroidDetected = [](std::uint16_t) { return false; };
-  g_unitLinks.setAsteroidDetected = [&](std::uint16_t a) { detected.push_back(a); };
   g_unitLinks.addNotification = [&](std::uint16_t, int, int code, std::int32_t, std::int32_t, std::int32_t) {
     codes.push_back(code);
   };
   pieces.DetectAsteroidsNearUnitsInSpace(true);
-  EXPECT_EQ(detected, (std::vector<std::uint16_t>{0}));
+  EXPECT_EQ(space.Asteroid(0).detected, 1u);
+  EXPECT_EQ(space.Asteroid(1).detected, 0u);
   EXPECT_TRUE(codes.empty());
+  pieces.DetectAsteroidsNearUnitsInSpace(false);  // seen already: no news
+  EXPECT_TRUE(codes.empty());
+  space.Asteroid(0).detected = 0;
   pieces.DetectAsteroidsNearUnitsInSpace(false);
   EXPECT_EQ(codes, (std::vector<int>{414}));
 }
