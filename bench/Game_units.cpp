@@ -99,7 +99,6 @@ struct Game {
     model.modules = &moduleDB;
     g_unitLinks.pieces = &pieces;
     g_unitLinks.templates = &templates;
-    g_unitLinks.hasMinerals = [](std::uint16_t, const std::uint32_t*) { return true; };
     for (std::uint16_t a = 0; a < kAsteroids; ++a) space.SetPool(a, {1000000, 1000000, 1000000, 1000000});
     CGUnitTemplate design(0, 1);
     design.SetHull(hullDB.GetHull(0, 0));

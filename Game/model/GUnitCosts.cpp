@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
@@ -20,12 +21,12 @@ bool NoMinerals(const std::uint32_t cost[5]) { return cost[0] == 0 && cost[1] ==
 
 bool PoolHolds(std::uint16_t asteroid, const std::uint32_t cost[5]) {
   if (NoMinerals(cost)) return true;
-  return g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(asteroid, cost);
+  return World().pools != nullptr && World().pools->HasMinerals(asteroid, cost) != 0;
 }
 
 bool PoolTakes(std::uint16_t asteroid, const std::uint32_t cost[5]) {
   if (NoMinerals(cost)) return true;
-  return g_unitLinks.takeMinerals && g_unitLinks.takeMinerals(asteroid, cost);
+  return World().pools != nullptr && World().pools->TakeMinerals(asteroid, cost) != 0;
 }
 
 // Lowers a cost, never below 0 (a u32 cost must not wrap to a huge demand).
@@ -102,9 +103,10 @@ std::int32_t CGUnit::PayConstruction(UnitOrder* order, const std::uint32_t cost[
 std::uint32_t CGUnit::RefundConstruction(UnitOrder* order) {
   if (order == nullptr || !order->construction) return 0;
   const ConstructionBlock& paid = *order->construction;
-  if (World().Asteroid(location.asteroid) != nullptr && g_unitLinks.addMineral) {
+  if (CGPoolDB* pools = World().pools; pools != nullptr && World().Asteroid(location.asteroid) != nullptr) {
     for (int mineral = 0; mineral < 4; ++mineral) {
-      if (paid.Cost(mineral) != 0) g_unitLinks.addMineral(location.asteroid, mineral, paid.Cost(mineral));
+      if (paid.Cost(mineral) != 0)
+        pools->AddMineral(location.asteroid, static_cast<std::uint32_t>(mineral), paid.Cost(mineral));
     }
   }
   const auto chapter = static_cast<std::uint8_t>(GetChapter());

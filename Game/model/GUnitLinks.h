@@ -20,11 +20,6 @@ struct UnitLinks {
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
 
-  // CGPoolDB::HasMinerals / TakeMinerals (all or nothing) / AddMineral (false, false, nothing).
-  std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> hasMinerals;
-  std::function<bool(std::uint16_t asteroid, const std::uint32_t amounts[4])> takeMinerals;
-  std::function<void(std::uint16_t asteroid, int mineral, std::uint32_t amount)> addMineral;
-
   // CGuildList::GetChapter is not null (false).
   std::function<bool(std::uint8_t chapter)> chapterExists;
   // The chapter's organics (credits) store (0) and setting it.

@@ -8,6 +8,7 @@
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
@@ -494,7 +495,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
                                      : 0xFFFF;
       std::uint32_t minerals[5];
       wanted->GetCost32(minerals);
-      const bool poolPays = g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(location.asteroid, minerals);
+      const bool poolPays = World().pools != nullptr && World().pools->HasMinerals(location.asteroid, minerals) != 0;
       Location here, there;
       if (location.asteroid != home && !poolPays && World().AsteroidPosition(location.asteroid, &here) &&
           World().AsteroidPosition(home, &there)) {

@@ -13,15 +13,6 @@
 
 void ConnectUnitAndWorldLinks() {
   UnitLinks& u = g_unitLinks;
-  u.hasMinerals = [](std::uint16_t a, const std::uint32_t amounts[4]) {
-    return World().pools != nullptr && World().pools->HasMinerals(a, amounts) != 0;
-  };
-  u.takeMinerals = [](std::uint16_t a, const std::uint32_t amounts[4]) {
-    return World().pools != nullptr && World().pools->TakeMinerals(a, amounts) != 0;
-  };
-  u.addMineral = [](std::uint16_t a, int mineral, std::uint32_t amount) {
-    if (CGPoolDB* pools = World().pools) pools->AddMineral(a, static_cast<std::uint32_t>(mineral), amount);
-  };
   u.chapterExists = [](std::uint8_t c) { return World().Chapter(c) != nullptr; };
   u.chapterOrganics = [](std::uint8_t c) {
     const CGChapter* chapter = World().Chapter(c);
