@@ -94,7 +94,9 @@ CGGamePieceDB::~CGGamePieceDB() {
   });
 }
 
-bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
+int CGGamePieceDB::ChapterLimit() { return 32 + RulesFacts().ChaptersPerGuild(); }
+
+bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < ChapterLimit(); }
 
 bool CGGamePieceDB::ValidLocation(int location) {
   return location >= 0 && location < kPieceLocations && location <= World().AsteroidCount();
@@ -256,7 +258,9 @@ void CGGamePieceDB::ClearForeignUnitsInSpace() {
   const std::uint16_t space = World().AsteroidCount();
   if (space >= kPieceLocations) return;
   const int local = RulesFacts().LocalChapterId();
-  auto foreign = [local](int owner) { return owner != local && UnitChapterExists(static_cast<std::uint8_t>(owner)); };
+  auto foreign = [local](int owner) {
+    return owner != local && World().Chapter(static_cast<std::uint8_t>(owner)) != nullptr;
+  };
   std::vector<const CGUnit*> gone;
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     if (foreign(owner)) AddCellUnits(owner, space, &gone);
@@ -383,7 +387,7 @@ CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t exclud
   std::uint32_t best = 0xFFFFFFFFu;
   CGUnit* found = nullptr;
   if (loc != nullptr && loc->asteroid < kPieceLocations) {
-    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+    const int limit = std::min(ChapterLimit(), kPieceOwners);
     for (int owner = 0; owner < limit; ++owner) {
       const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
       const std::uint16_t n =
@@ -406,14 +410,13 @@ CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t exclud
 bool CGGamePieceDB::IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapter) const {
   const auto own = static_cast<std::uint8_t>(ownChapter);
   const auto other = static_cast<std::uint8_t>(otherChapter);
-  return (ownChapter >> 3) == (otherChapter >> 3) && !UnitChapterRenegade(own) && !UnitChapterRenegade(other) &&
-         UnitChapterCamp(own) == UnitChapterCamp(other);
+  return (ownChapter >> 3) == (otherChapter >> 3) && World().InOneCamp(own, other);
 }
 
 template <class F>
 void CGGamePieceDB::ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const {
   if (loc == nullptr || loc->asteroid >= kPieceLocations) return;
-  const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+  const int limit = std::min(ChapterLimit(), kPieceOwners);
   for (int owner = 0; owner < limit; ++owner) {
     if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
       continue;

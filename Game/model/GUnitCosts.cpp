@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
@@ -89,10 +90,11 @@ std::int32_t CGUnit::PayConstruction(UnitOrder* order, const std::uint32_t cost[
   order->construction.reset();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
   if (!PoolHolds(location.asteroid, cost)) return 0;
-  const std::uint32_t organics = UnitChapterOrganics(chapter);
+  CGChapter* payer = World().Chapter(chapter);
+  const std::uint32_t organics = payer != nullptr ? payer->credits : 0;
   if (organics < cost[4]) return 0;
   if (!PoolTakes(location.asteroid, cost)) return -1;
-  UnitSetChapterOrganics(chapter, organics - cost[4]);
+  if (payer != nullptr) payer->credits = organics - cost[4];
   order->construction = std::make_unique<ConstructionBlock>();
   for (int r = 0; r < 5; ++r) {
     order->construction->words[ConstructionBlock::kFirstCost + r] = static_cast<std::uint16_t>(cost[r]);
@@ -109,8 +111,7 @@ std::uint32_t CGUnit::RefundConstruction(UnitOrder* order) {
         pools->AddMineral(location.asteroid, static_cast<std::uint32_t>(mineral), paid.Cost(mineral));
     }
   }
-  const auto chapter = static_cast<std::uint8_t>(GetChapter());
-  UnitSetChapterOrganics(chapter, UnitChapterOrganics(chapter) + paid.Cost(4));
+  if (CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(GetChapter()))) payer->credits += paid.Cost(4);
   order->construction.reset();
   return 1;
 }
@@ -174,9 +175,8 @@ std::uint32_t CGUnit::CanAffordTemplate(const CGUnitTemplate* wanted, bool reuse
   if (wanted == nullptr) return 0;
   std::uint32_t cost[5];
   if (DesignCost(wanted, reuseOwn, target, cost) == 0) return 0;
-  return PoolHolds(location.asteroid, cost) && UnitChapterOrganics(static_cast<std::uint8_t>(GetChapter())) >= cost[4]
-             ? 1
-             : 0;
+  const CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(GetChapter()));
+  return PoolHolds(location.asteroid, cost) && (payer != nullptr ? payer->credits : 0) >= cost[4] ? 1 : 0;
 }
 
 std::uint32_t CGUnit::CanAffordFixedTemplate(int slot, bool reuseOwn, const CGUnit* target) const {

@@ -20,16 +20,6 @@ struct UnitLinks {
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
 
-  // CGuildList::GetChapter is not null (false).
-  std::function<bool(std::uint8_t chapter)> chapterExists;
-  // The chapter's organics (credits) store (0) and setting it.
-  std::function<std::uint32_t(std::uint8_t chapter)> chapterOrganics;
-  std::function<void(std::uint8_t chapter, std::uint32_t amount)> setChapterOrganics;
-  // The renegade flag (false), the interregnum camp (0), the home asteroid (0xFFFF).
-  std::function<bool(std::uint8_t chapter)> chapterRenegade;
-  std::function<std::uint8_t(std::uint8_t chapter)> chapterCamp;
-  std::function<std::uint16_t(std::uint8_t chapter)> chapterHomeAsteroid;
-
   // CGZone::SetOwner (chapter) and CGZone::AddAtvs (kind, n, reporting on).
   std::function<void(std::uint16_t asteroid, int zone, std::uint8_t chapter, int kind, int n)> returnZoneAtvs;
 
@@ -46,12 +36,3 @@ struct UnitLinks {
 };
 
 extern UnitLinks g_unitLinks;
-
-// The links with their empty-link values.
-bool UnitChapterExists(std::uint8_t chapter);
-std::uint32_t UnitChapterOrganics(std::uint8_t chapter);
-void UnitSetChapterOrganics(std::uint8_t chapter, std::uint32_t amount);
-bool UnitChapterRenegade(std::uint8_t chapter);
-std::uint8_t UnitChapterCamp(std::uint8_t chapter);
-// First chapter number not in play: 32 + chapters per guild.
-int UnitChapterLimit();

@@ -492,7 +492,7 @@ bool CGUnit::HasAsteroidTargetOrder() const {
 void CGUnit::EndScrapOrdersOnUnit(bool completed) {
   CGGamePieceDB* pieces = g_unitLinks.pieces;
   if (pieces == nullptr) return;
-  const int limit = UnitChapterLimit();
+  const int limit = CGGamePieceDB::ChapterLimit();
   for (int chapter = 0; chapter < limit && chapter < kPieceOwners; ++chapter) {
     const auto owner = static_cast<std::uint16_t>(chapter);
     for (std::uint16_t k = 0; k < pieces->CountUnits(location.asteroid, static_cast<std::int16_t>(owner)); ++k) {

@@ -7,6 +7,7 @@
 
 #include "Game/base/TraceError.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
@@ -490,9 +491,8 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         break;
       }
       t = CeilDiv(std::int64_t{wanted->buildPoints} + 50, k) + 1;
-      const std::uint16_t home = g_unitLinks.chapterHomeAsteroid
-                                     ? g_unitLinks.chapterHomeAsteroid(static_cast<std::uint8_t>(GetChapter()))
-                                     : 0xFFFF;
+      const CGChapter* own = World().Chapter(static_cast<std::uint8_t>(GetChapter()));
+      const std::uint16_t home = own != nullptr ? own->homeAsteroid : std::uint16_t{0xFFFF};
       std::uint32_t minerals[5];
       wanted->GetCost32(minerals);
       const bool poolPays = World().pools != nullptr && World().pools->HasMinerals(location.asteroid, minerals) != 0;

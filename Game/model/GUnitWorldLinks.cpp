@@ -13,26 +13,6 @@
 
 void ConnectUnitAndWorldLinks() {
   UnitLinks& u = g_unitLinks;
-  u.chapterExists = [](std::uint8_t c) { return World().Chapter(c) != nullptr; };
-  u.chapterOrganics = [](std::uint8_t c) {
-    const CGChapter* chapter = World().Chapter(c);
-    return chapter != nullptr ? chapter->credits : 0u;
-  };
-  u.setChapterOrganics = [](std::uint8_t c, std::uint32_t amount) {
-    if (CGChapter* chapter = World().Chapter(c)) chapter->credits = amount;
-  };
-  u.chapterRenegade = [](std::uint8_t c) {
-    const CGChapter* chapter = World().Chapter(c);
-    return chapter != nullptr && chapter->renegade != 0;
-  };
-  u.chapterCamp = [](std::uint8_t c) {
-    const CGChapter* chapter = World().Chapter(c);
-    return static_cast<std::uint8_t>(chapter != nullptr ? chapter->camp : 0);
-  };
-  u.chapterHomeAsteroid = [](std::uint8_t c) {
-    const CGChapter* chapter = World().Chapter(c);
-    return chapter != nullptr ? chapter->homeAsteroid : std::uint16_t{0xFFFF};
-  };
   u.returnZoneAtvs = [](std::uint16_t a, int zone, std::uint8_t chapter, int kind, int n) {
     CGAsteroid* asteroid = World().Asteroid(a);
     CGZone* z = asteroid != nullptr ? asteroid->GetZone(static_cast<std::uint16_t>(zone)) : nullptr;

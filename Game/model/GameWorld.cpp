@@ -51,6 +51,16 @@ bool GameWorld::ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const
   return MixOf(composition, out);
 }
 
+bool GameWorld::InOneCamp(std::uint8_t a, std::uint8_t b) const {
+  const CGChapter* ca = Chapter(a);
+  const CGChapter* cb = Chapter(b);
+  if ((ca != nullptr && ca->renegade != 0) || (cb != nullptr && cb->renegade != 0)) return false;
+  // The camps compare as the bytes the packets carry.
+  const auto campA = static_cast<std::uint8_t>(ca != nullptr ? ca->camp : 0);
+  const auto campB = static_cast<std::uint8_t>(cb != nullptr ? cb->camp : 0);
+  return campA == campB;
+}
+
 void GameWorld::Notify(std::uint16_t chapter, std::uint16_t category, std::uint16_t code, const char* text1,
                        const char* text2, std::uint16_t p1, std::uint32_t p2, std::uint32_t p3) const {
   if (notifications != nullptr) notifications->Add(chapter, category, code, text1, text2, p1, p2, p3);

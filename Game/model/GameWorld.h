@@ -59,6 +59,9 @@ class GameWorld : public IRulesFacts {
   // The four percentages of composition type 0..19 into out; false for none
   // (all 0).
   bool ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const;
+  // Neither chapter is a renegade and both are in the same interregnum camp
+  // (a missing chapter is no renegade, in camp 0).
+  bool InOneCamp(std::uint8_t a, std::uint8_t b) const;
   // CGNotificationList::Add on the game's list, when there is one.
   void Notify(std::uint16_t chapter, std::uint16_t category, std::uint16_t code, const char* text1, const char* text2,
               std::uint16_t p1, std::uint32_t p2, std::uint32_t p3) const;

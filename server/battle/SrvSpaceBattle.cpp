@@ -449,8 +449,7 @@ std::uint32_t SrvSpaceBattleResult::DamagingCount() const {
 bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
   if (a == b) return false;
   const auto ca = static_cast<std::uint8_t>(a), cb = static_cast<std::uint8_t>(b);
-  return (a >> 3) != (b >> 3) || UnitChapterRenegade(ca) || UnitChapterRenegade(cb) ||
-         UnitChapterCamp(ca) != UnitChapterCamp(cb);
+  return (a >> 3) != (b >> 3) || !World().InOneCamp(ca, cb);
 }
 
 bool SrvCanOpenFire(std::span<CGUnit* const> units, std::span<const std::uint32_t> released) {

@@ -12,6 +12,7 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
@@ -155,8 +156,7 @@ void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuil
       if (back(mineral) != 0)
         pools->AddMineral(unit.location.asteroid, static_cast<std::uint32_t>(mineral), back(mineral));
   }
-  const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
-  UnitSetChapterOrganics(chapter, UnitChapterOrganics(chapter) + back(4));
+  if (CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(unit.GetChapter()))) payer->credits += back(4);
 }
 
 // The ATVs ordered come aboard as far as the hold takes them, kind by kind;

@@ -149,9 +149,9 @@ TEST_F(GamePieceTest, NearestUnitsEnemiesAndBattleTargets) {
   EXPECT_EQ(d, 100u);
   EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), near);
   EXPECT_EQ(d, 10000u);
-  g_unitLinks.chapterRenegade = [](std::uint8_t c) { return c == 1; };
+  space.guilds.GetChapter(1)->renegade = 1;
   EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), friendInGuild);
-  g_unitLinks.chapterRenegade = nullptr;
+  space.guilds.GetChapter(1)->renegade = 0;
 
   const std::uint8_t armed[5] = {2, 0, 0, 0, 0};
   EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, armed), far);
@@ -365,7 +365,7 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
 // of empty cells between are all let go of, each unit once.
 TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
   space.MakeSpace(150, kPlaces);
-  const int lastOwner = std::min(UnitChapterLimit(), kPieceOwners) - 1;
+  const int lastOwner = std::min(CGGamePieceDB::ChapterLimit(), kPieceOwners) - 1;
   ASSERT_GT(lastOwner, 1);
   CGUnitTemplate* first = Design(0, {kComputer});
   CGUnitTemplate* middle = Design(1, {kComputer});

@@ -26,8 +26,7 @@ class WorldLinksTest : public UnitWorld {
     links.pools = &poolDB;
     links.pieces = &pieces;
     ConnectUnitAndWorldLinks();
-    g_unitLinks.chapterOrganics = [](std::uint8_t) { return 1000u; };
-    g_unitLinks.setChapterOrganics = [](std::uint8_t, std::uint32_t) {};
+    space.Credits(0) = 1000;
   }
   ~WorldLinksTest() override {
     links.solar = nullptr;
