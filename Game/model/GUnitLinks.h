@@ -20,9 +20,6 @@ struct UnitLinks {
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
 
-  // CGZone::SetOwner (chapter) and CGZone::AddAtvs (kind, n, reporting on).
-  std::function<void(std::uint16_t asteroid, int zone, std::uint8_t chapter, int kind, int n)> returnZoneAtvs;
-
   // The game-data root: the ship-display setting (0); a selected unit changed
   // asteroid (CGameData::IsSelected / FindSelectionEntry); the selection's
   // entries (none).

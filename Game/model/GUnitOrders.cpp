@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
 #include "Game/model/GUnitLinks.h"
 #include "Game/model/GViewNotices.h"
+#include "Game/model/GZone.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
@@ -287,12 +289,16 @@ void CGUnit::ReturnRecoveryAtvs(UnitOrder* order) {
   if (order == nullptr || !order->recovery) return;
   const std::uint16_t asteroid = order->ZoneAsteroid();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
+  const CGAsteroid* home = World().Asteroid(asteroid);
   for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
     if (order->recovery->words[zone] == 0) continue;
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       const int n = order->recovery->Count(zone, kind);
       if (n == 0) continue;
-      if (g_unitLinks.returnZoneAtvs) g_unitLinks.returnZoneAtvs(asteroid, zone, chapter, kind, n);
+      if (CGZone* z = home != nullptr ? home->GetZone(static_cast<std::uint16_t>(zone)) : nullptr) {
+        z->SetOwner(chapter);
+        z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(n), 1);
+      }
       auto packet = BuildAtvsReturnedPacket(asteroid, static_cast<std::uint16_t>(zone), RulesFacts().LocalChapterId(),
                                             static_cast<std::uint16_t>(kind), static_cast<std::int16_t>(-n));
       RulesSendToAll(packet.bytes);

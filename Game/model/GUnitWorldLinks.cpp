@@ -13,13 +13,6 @@
 
 void ConnectUnitAndWorldLinks() {
   UnitLinks& u = g_unitLinks;
-  u.returnZoneAtvs = [](std::uint16_t a, int zone, std::uint8_t chapter, int kind, int n) {
-    CGAsteroid* asteroid = World().Asteroid(a);
-    CGZone* z = asteroid != nullptr ? asteroid->GetZone(static_cast<std::uint16_t>(zone)) : nullptr;
-    if (z == nullptr) return;
-    z->SetOwner(chapter);
-    z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(n), 1);
-  };
   u.addNotification = [](std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1,
                          std::int32_t p2) {
     World().Notify(chapter, static_cast<std::uint16_t>(category), static_cast<std::uint16_t>(code), nullptr, nullptr,
