@@ -16,7 +16,7 @@ namespace {
 // loads change them while the game runs.
 class GameDataWorld final : public GameWorld {
  public:
-  explicit GameDataWorld(const CGameData& game) : game(game) {}
+  explicit GameDataWorld(CGameData& game) : game(game) {}
 
   std::uint16_t LocalChapterId() const override { return game.localChapterId; }
   std::uint32_t CurrentTurn() const override { return game.turn; }
@@ -30,6 +30,15 @@ class GameDataWorld final : public GameWorld {
   bool AllAsteroidsScanned() const override { return game.allAsteroidsScanned != 0; }
   bool AsteroidsHiddenUntilSeen() const override { return game.asteroidsHiddenUntilSeen != 0; }
   bool RandomEvents() const override { return game.randomEvents != 0; }
+  int ShipDisplaySetting() const override { return static_cast<int>(game.shipDisplay); }
+  void SelectedUnitMoved(std::uint32_t unitId, std::uint16_t newAsteroid) override {
+    if (SelectionEntry* e = game.FindSelectionEntry(SEL_UNIT, unitId)) e->location = newAsteroid;
+  }
+  int SelectionCount() const override { return static_cast<int>(game.selection.size()); }
+  bool SelectedAt(int index, std::uint16_t* location, std::uint32_t* unitId) const override {
+    std::uint16_t kind = 0;
+    return index >= 0 && game.GetSelectionAt(static_cast<std::uint32_t>(index), &kind, unitId, location) != 0;
+  }
 
  protected:
   bool MixOf(std::uint8_t composition, std::uint8_t out[4]) const override {
@@ -37,7 +46,7 @@ class GameDataWorld final : public GameWorld {
   }
 
  private:
-  const CGameData& game;
+  CGameData& game;
 };
 
 }  // namespace
@@ -58,15 +67,6 @@ void CGameData::RegisterWorld() {
   UnitLinks& u = g_unitLinks;
   u.pieces = &pieces;
   u.templates = &templates;
-  u.shipDisplaySetting = [this] { return static_cast<int>(shipDisplay); };
-  u.selectedUnitMoved = [this](std::uint32_t unitId, std::uint16_t newAsteroid) {
-    if (SelectionEntry* e = FindSelectionEntry(SEL_UNIT, unitId)) e->location = newAsteroid;
-  };
-  u.selectionCount = [this] { return static_cast<int>(selection.size()); };
-  u.selectionEntry = [this](int index, std::uint16_t* location, std::uint32_t* unitId) {
-    std::uint16_t kind = 0;
-    return index >= 0 && GetSelectionAt(static_cast<std::uint32_t>(index), &kind, unitId, location) != 0;
-  };
   ConnectUnitAndWorldLinks();
 }
 

@@ -254,7 +254,7 @@ void CGGamePieceDB::DeleteUnitsAt(std::uint16_t location) {
 }
 
 void CGGamePieceDB::ClearForeignUnitsInSpace() {
-  if (!g_unitLinks.shipDisplaySetting || g_unitLinks.shipDisplaySetting() != 1) return;
+  if (World().ShipDisplaySetting() != 1) return;
   const std::uint16_t space = World().AsteroidCount();
   if (space >= kPieceLocations) return;
   const int local = RulesFacts().LocalChapterId();
@@ -507,17 +507,17 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
 }
 
 int CGGamePieceDB::EditSelectionBattlePlan() {
-  const int count = g_unitLinks.selectionCount ? g_unitLinks.selectionCount() : 0;
+  const int count = World().SelectionCount();
   std::uint16_t location = 0;
   std::uint32_t unitId = 0;
-  if (count <= 0 || !g_unitLinks.selectionEntry || !g_unitLinks.selectionEntry(0, &location, &unitId)) return 0;
+  if (count <= 0 || !World().SelectedAt(0, &location, &unitId)) return 0;
   CGUnit* firstUnit = FindUnitAt(location, unitId);
   if (firstUnit == nullptr) return 0;
   BattlePlanPacket plan;
   firstUnit->BuildBattlePlanPacket(&plan);
   if (!ClientShell().RunGroupBattlePlanDialog(plan)) return 1;
   for (int i = 0; i < count; ++i) {
-    CGUnit* unit = g_unitLinks.selectionEntry(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
+    CGUnit* unit = World().SelectedAt(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
     if (unit == nullptr) {
       TraceError("Set BP error", __FILE__, __LINE__);
       continue;

@@ -90,7 +90,7 @@ int CGUnit::GetClassAbbreviation(char* out) const {
 void CGUnit::SetLocation(const Location* loc) {
   if (loc == nullptr) return;
   if (loc->asteroid != location.asteroid) {
-    if (g_unitLinks.selectedUnitMoved) g_unitLinks.selectedUnitMoved(id, loc->asteroid);
+    World().SelectedUnitMoved(id, loc->asteroid);
     if (CGAsteroid* there = World().Asteroid(loc->asteroid)) there->GetLastScanTurn();
     if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->MoveUnit(this, &loc->asteroid);
   }

@@ -20,13 +20,6 @@ struct UnitLinks {
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
 
-  // The game-data root: the ship-display setting (0); a selected unit changed
-  // asteroid (CGameData::IsSelected / FindSelectionEntry); the selection's
-  // entries (none).
-  std::function<int()> shipDisplaySetting;
-  std::function<void(std::uint32_t unitId, std::uint16_t newAsteroid)> selectedUnitMoved;
-  std::function<int()> selectionCount;
-  std::function<bool(int index, std::uint16_t* location, std::uint32_t* unitId)> selectionEntry;
   // CGNotificationList::Add of a text-less notification (nothing).
   std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1, std::int32_t p2)>
       addNotification;

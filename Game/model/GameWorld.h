@@ -74,6 +74,13 @@ class GameWorld : public IRulesFacts {
   virtual bool AllAsteroidsScanned() const { return false; }
   virtual bool AsteroidsHiddenUntilSeen() const { return false; }
   virtual bool RandomEvents() const { return false; }
+  // The player's side of the game: the ship-display setting (0); a selected
+  // unit moved to another asteroid (nothing); the selection's entries (none),
+  // each the asteroid and the unit id of the entry, false past the end.
+  virtual int ShipDisplaySetting() const { return 0; }
+  virtual void SelectedUnitMoved(std::uint32_t /*unitId*/, std::uint16_t /*newAsteroid*/) {}
+  virtual int SelectionCount() const { return 0; }
+  virtual bool SelectedAt(int /*index*/, std::uint16_t* /*location*/, std::uint32_t* /*unitId*/) const { return false; }
   // The application's game settings: the 20 chapter traits and the
   // difficulty; false when there are none or their chapter-slot field is 255.
   virtual bool SettingsTraits(std::uint8_t /*traits*/[20], std::uint8_t* /*difficulty*/) const { return false; }

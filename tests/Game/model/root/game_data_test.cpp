@@ -130,6 +130,42 @@ TEST_F(RootGame, UnitGroupsSelectNewestFirstAndForgetDestroyedUnits) {
   EXPECT_FALSE(g->SelectUnitGroup(11, &at));
 }
 
+// The root answers the units for the player's side: a selected unit that
+// moves to another asteroid takes its entry along, an asteroid entry stays
+// where it is, and the ship-display setting is the root's.
+TEST_F(RootGame, ASelectedUnitThatMovesTakesItsEntryAlong) {
+  auto g = NewGame();
+  g->solarDB.CreateAsteroidArray(4);
+  AddUnit(*g, 9, (9u << 26) | 1, 1);
+  AddUnit(*g, 9, (9u << 26) | 2, 1);
+  ASSERT_EQ(g->AddToSelection(SEL_UNIT, (9u << 26) | 1, 0xFFFF), 1);
+  ASSERT_EQ(g->AddToSelection(SEL_ASTEROID, 2, 2), 1);
+  CGUnit* selected = g->pieces.FindUnit((9u << 26) | 1, nullptr);
+  CGUnit* other = g->pieces.FindUnit((9u << 26) | 2, nullptr);
+  ASSERT_NE(selected, nullptr);
+  ASSERT_NE(other, nullptr);
+  const Location there{3, 10, 20, 30};
+  selected->SetLocation(&there);
+  EXPECT_EQ(g->selection[0].location, 3);
+  EXPECT_EQ(g->pieces.CountUnits(3, 9), 1u);
+  const Location elsewhere{0, 0, 0, 0};
+  other->SetLocation(&elsewhere);
+  EXPECT_EQ(g->selection[1].location, 2);
+
+  ASSERT_EQ(World().SelectionCount(), 2);
+  std::uint16_t location = 0;
+  std::uint32_t id = 0;
+  ASSERT_TRUE(World().SelectedAt(0, &location, &id));
+  EXPECT_EQ(location, 3);
+  EXPECT_EQ(id, (9u << 26) | 1);
+  EXPECT_FALSE(World().SelectedAt(2, &location, &id));
+  EXPECT_FALSE(World().SelectedAt(-1, &location, &id));
+  g->shipDisplay = 0;
+  EXPECT_EQ(World().ShipDisplaySetting(), 0);
+  g->shipDisplay = 1;
+  EXPECT_EQ(World().ShipDisplaySetting(), 1);
+}
+
 TEST_F(RootGame, AFullSelectionRefusesMore) {
   auto g = NewGame();
   g->selection.resize(kMaxSelection);

@@ -314,13 +314,7 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   CGUnit* a = Unit(design, {1, 0, 0, 0});
   CGUnit* b = Unit(design, {1, 9, 0, 0});
   b->modules[1].SetFiringLevel(6);
-  const std::vector<std::pair<std::uint16_t, std::uint32_t>> selection = {{1, a->id}, {1, 12345}, {1, b->id}};
-  g_unitLinks.selectionCount = [&] { return static_cast<int>(selection.size()); };
-  g_unitLinks.selectionEntry = [&](int i, std::uint16_t* loc, std::uint32_t* id) {
-    *loc = selection[i].first;
-    *id = selection[i].second;
-    return true;
-  };
+  links.selection = {{1, a->id}, {1, 12345}, {1, b->id}};
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);  // no dialog: cancelled
   EXPECT_TRUE(links.sent.empty());
   links.shell.planDialog = [](BattlePlanPacket& plan) {
@@ -334,7 +328,7 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   EXPECT_EQ(b->targeting[0], 3);
   EXPECT_EQ(b->GetFiringLevel(1), 6);  // each keeps its own firing levels
   EXPECT_EQ(rules_test::Long(links.sent[1].bytes, 8), b->id);
-  g_unitLinks.selectionCount = [] { return 0; };
+  links.selection.clear();
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 0);
 }
 
@@ -353,7 +347,7 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
   EXPECT_EQ(pieces.DeleteUnit(preyId), 1);
   EXPECT_EQ(hunter->GetOrder(0)->target, nullptr);
   EXPECT_EQ(hunter->GetETA(), -1);  // looked up again by id: gone
-  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  links.shipDisplay = 1;
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(spacer->GetOrder(0)->target, nullptr);
   // Saving writes the ids of cached targets: none may point at a freed unit.
@@ -448,7 +442,7 @@ TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
   Unit(Design(3, {kComputer}), {1, 0, 0, 0}, 3);
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(pieces.CountUnits(4, -1), 2u);  // the setting is off
-  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  links.shipDisplay = 1;
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(pieces.CountUnits(4, -1), 1u);
   EXPECT_EQ(pieces.CountUnits(1, 3), 1u);
