@@ -498,9 +498,9 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
       position.asteroid = u->location.asteroid;
       if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
       asteroid->detected = 1;
-      if (!silent && g_unitLinks.addNotification) {
-        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated,
-                                    local, a, -1);
+      if (!silent) {
+        World().Notify(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated, nullptr,
+                       nullptr, static_cast<std::uint16_t>(local), a, 0xFFFFFFFFu);
       }
     }
   }

@@ -19,10 +19,6 @@ struct UnitLinks {
   // The game's game-piece and design databases (null outside a game).
   CGGamePieceDB* pieces = nullptr;
   CGTemplateDB* templates = nullptr;
-
-  // CGNotificationList::Add of a text-less notification (nothing).
-  std::function<void(std::uint16_t chapter, int category, int code, std::int32_t p0, std::int32_t p1, std::int32_t p2)>
-      addNotification;
 };
 
 extern UnitLinks g_unitLinks;

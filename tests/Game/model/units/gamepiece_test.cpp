@@ -448,19 +448,20 @@ TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
   EXPECT_EQ(pieces.CountUnits(1, 3), 1u);
 
   // The local unit stands at (0, 0, 0) in space: asteroid 0 is there, 1 is 10000 away.
-  std::vector<int> codes;
-  g_unitLinks.addNotification = [&](std::uint16_t, int, int code, std::int32_t, std::int32_t, std::int32_t) {
-    codes.push_back(code);
-  };
   pieces.DetectAsteroidsNearUnitsInSpace(true);
   EXPECT_EQ(space.Asteroid(0).detected, 1u);
   EXPECT_EQ(space.Asteroid(1).detected, 0u);
-  EXPECT_TRUE(codes.empty());
+  EXPECT_EQ(space.notices.GetCount(), 0u);
   pieces.DetectAsteroidsNearUnitsInSpace(false);  // seen already: no news
-  EXPECT_TRUE(codes.empty());
+  EXPECT_EQ(space.notices.GetCount(), 0u);
   space.Asteroid(0).detected = 0;
   pieces.DetectAsteroidsNearUnitsInSpace(false);
-  EXPECT_EQ(codes, (std::vector<int>{414}));
+  ASSERT_EQ(space.notices.GetCount(), 1u);
+  const Notification& news = *space.notices.GetEntry(0);
+  EXPECT_EQ(news.code, 414);
+  EXPECT_EQ(news.param1, 0);  // the finder, the asteroid found, no unit
+  EXPECT_EQ(news.param2, 0u);
+  EXPECT_EQ(news.param3, 0xFFFFFFFFu);
 }
 
 }  // namespace
