@@ -15,7 +15,6 @@
 
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
@@ -97,8 +96,8 @@ struct Game {
     moduleDB.LoadModules(modules);
     model.hulls = &hullDB;
     model.modules = &moduleDB;
-    g_unitLinks.pieces = &pieces;
-    g_unitLinks.templates = &templates;
+    model.pieces = &pieces;
+    model.templates = &templates;
     for (std::uint16_t a = 0; a < kAsteroids; ++a) space.SetPool(a, {1000000, 1000000, 1000000, 1000000});
     CGUnitTemplate design(0, 1);
     design.SetHull(hullDB.GetHull(0, 0));
@@ -139,7 +138,8 @@ struct Game {
     }
   }
   ~Game() {
-    g_unitLinks = UnitLinks{};
+    model.pieces = nullptr;
+    model.templates = nullptr;
     model.hulls = nullptr;
     model.modules = nullptr;
   }

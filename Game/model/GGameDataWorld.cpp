@@ -1,13 +1,10 @@
-// The game data's world: its databases and settings as the model and the
-// rules data ask them, registered while this root is the current game. The
-// links that the application or the views fill in (sends, boxes, dialogs,
-// redraws) are left as they are.
+// The game data's world: its databases, its settings and the player's
+// selection as the model and the rules data ask them, registered while this
+// root is the current game.
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GameWorld.h"
 
 namespace {
@@ -63,15 +60,9 @@ void CGameData::RegisterWorld() {
   world->modules = moduleDB.get();
   world->texts = textIndex.get();
   RegisterGameWorld(world.get());
-
-  UnitLinks& u = g_unitLinks;
-  u.pieces = &pieces;
-  u.templates = &templates;
-  ConnectUnitAndWorldLinks();
 }
 
 void CGameData::UnregisterWorld() {
   if (!IsGameWorld(world.get())) return;
   RegisterGameWorld(nullptr);
-  g_unitLinks = UnitLinks{};
 }

@@ -15,7 +15,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitMaker.h"
 #include "Game/model/GWorldArrays.h"
 #include "Game/model/GameWorld.h"

@@ -9,7 +9,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
@@ -71,7 +70,7 @@ std::int32_t CGUnit::CheckConstruction(UnitOrder* order, CGUnit* target) {
       for (int r = 0; r < 5; ++r) cost[r] += std::uint32_t{m[r]} * fitted;
     }
   } else {
-    wanted = g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(order->Word(0)) : nullptr;
+    wanted = World().templates != nullptr ? World().templates->FindTemplateById(order->Word(0)) : nullptr;
     if (wanted == nullptr) {
       TraceError("No design to build", __FILE__, __LINE__);
       return 0;
@@ -180,13 +179,12 @@ std::uint32_t CGUnit::CanAffordTemplate(const CGUnitTemplate* wanted, bool reuse
 }
 
 std::uint32_t CGUnit::CanAffordFixedTemplate(int slot, bool reuseOwn, const CGUnit* target) const {
-  if (g_unitLinks.templates == nullptr) return 0;
-  return CanAffordTemplate(g_unitLinks.templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1), reuseOwn,
-                           target);
+  if (World().templates == nullptr) return 0;
+  return CanAffordTemplate(World().templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1), reuseOwn, target);
 }
 
 std::uint32_t CGUnit::IsSameClassAsFixedTemplate(int slot, const CGUnit* target) const {
-  if (target == nullptr || target->design == nullptr || g_unitLinks.templates == nullptr) return 0;
-  const CGUnitTemplate* t = g_unitLinks.templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1);
+  if (target == nullptr || target->design == nullptr || World().templates == nullptr) return 0;
+  const CGUnitTemplate* t = World().templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1);
   return t != nullptr && t->unitClass == target->design->unitClass ? 1 : 0;
 }

@@ -10,7 +10,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/core/random.h"
@@ -51,7 +50,7 @@ int NearestAsteroid(const Location& at, std::uint32_t* outSq) {
 
 std::uint32_t NearestUnitSq(const Location& at, std::uint32_t excludedId) {
   std::uint32_t d = 0xFFFFFFFFu;
-  if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->FindNearestUnit(&at, excludedId, &d, 0);
+  if (World().pieces != nullptr) World().pieces->FindNearestUnit(&at, excludedId, &d, 0);
   return d;
 }
 

@@ -7,7 +7,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GViewNotices.h"
 #include "Game/model/GZone.h"
 #include "Game/model/GameWorld.h"
@@ -232,8 +231,8 @@ std::uint32_t CGUnit::InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t
   const std::uint32_t t = placed->type;
   if ((t == ORDER_REPAIR_UNIT || t == ORDER_BUILD_SHIP || t == ORDER_BUILD_OR_REPAIR_SHIP || t == ORDER_MODIFY_SHIP ||
        t == ORDER_REBUILD_UNIT) &&
-      orders.count == 1 && g_unitLinks.pieces != nullptr) {
-    placed->target = g_unitLinks.pieces->FindUnit(placed->Word(0), nullptr);
+      orders.count == 1 && World().pieces != nullptr) {
+    placed->target = World().pieces->FindUnit(placed->Word(0), nullptr);
     if (placed->target != nullptr) {
       placed->target->AddConstructionPoints(static_cast<std::uint32_t>(GetConstructionCapacity()));
     }
@@ -466,8 +465,7 @@ bool CGUnit::BindConstructee(std::span<const std::uint8_t> packet) {
   }
   stage = 200;
   if (bound == 0) {
-    CGUnit* found =
-        g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnitAt(location.asteroid, constructee) : nullptr;
+    CGUnit* found = World().pieces != nullptr ? World().pieces->FindUnitAt(location.asteroid, constructee) : nullptr;
     if (found == nullptr) {
       TraceError("Constructee not found", __FILE__, __LINE__);
       return true;
@@ -496,7 +494,7 @@ bool CGUnit::HasAsteroidTargetOrder() const {
 }
 
 void CGUnit::EndScrapOrdersOnUnit(bool completed) {
-  CGGamePieceDB* pieces = g_unitLinks.pieces;
+  CGGamePieceDB* pieces = World().pieces;
   if (pieces == nullptr) return;
   const int limit = CGGamePieceDB::ChapterLimit();
   for (int chapter = 0; chapter < limit && chapter < kPieceOwners; ++chapter) {

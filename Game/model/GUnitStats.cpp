@@ -5,7 +5,6 @@
 
 #include "Game/base/TraceError.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 

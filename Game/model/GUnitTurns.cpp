@@ -11,7 +11,6 @@
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
@@ -84,7 +83,7 @@ std::uint16_t CGUnit::GetModifyTurns(std::uint32_t reuseOwn, std::uint32_t reuse
     if (q != 0) return static_cast<std::uint16_t>(std::min(CeilDiv(target->GetRepairPoints(), q), kUnknown));
   }
   const CGUnitTemplate* wanted =
-      g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId) : nullptr;
+      World().templates != nullptr ? World().templates->FindTemplateById(templateId) : nullptr;
   if (wanted == nullptr) {
     TraceError("No design for the modification", __FILE__, __LINE__);
     return static_cast<std::uint16_t>(kUnknown);
@@ -403,7 +402,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
     }
 
     case ORDER_SCAN_SHIP: {
-      CGUnit* target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
+      CGUnit* target = World().pieces != nullptr ? World().pieces->FindUnit(first->Word(0), nullptr) : nullptr;
       if (target == nullptr) return static_cast<std::uint16_t>(kUnknown);
       p = powerUse(MODULE_SCOUT);
       if (stage < kStageNotStarted || target->GetChapter() == GetChapter()) {
@@ -475,7 +474,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         break;
       }
       const CGUnitTemplate* wanted =
-          g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(first->Word(0)) : nullptr;
+          World().templates != nullptr ? World().templates->FindTemplateById(first->Word(0)) : nullptr;
       if (wanted == nullptr || k == 0) {
         TraceError("No design or no construction capacity", __FILE__, __LINE__);
         return static_cast<std::uint16_t>(kUnknown);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldTypes.h"
 #include "Game/model/GameWorld.h"

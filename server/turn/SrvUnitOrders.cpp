@@ -16,7 +16,6 @@
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GZone.h"
 #include "Game/model/GameWorld.h"
 #include "Game/net/AsteroidPackets.h"

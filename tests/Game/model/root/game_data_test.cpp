@@ -7,7 +7,6 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -56,7 +55,7 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
     EXPECT_FALSE(g->ResourcesComplete());
     EXPECT_EQ(g->GetGuildModule(5), nullptr);
     EXPECT_EQ(World().solar, &g->solarDB);
-    EXPECT_EQ(g_unitLinks.pieces, &g->pieces);
+    EXPECT_EQ(World().pieces, &g->pieces);
     EXPECT_EQ(RulesFacts().Hulls(), g->hullDB.get());
     EXPECT_EQ(RulesFacts().LocalChapterId(), 9);
     EXPECT_EQ(RulesFacts().CurrentTurn(), 10u);
@@ -64,7 +63,7 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
   }
   EXPECT_EQ(g_gameData, nullptr);
   EXPECT_EQ(World().solar, nullptr);
-  EXPECT_EQ(g_unitLinks.pieces, nullptr);
+  EXPECT_EQ(World().pieces, nullptr);
   EXPECT_EQ(RulesFacts().Hulls(), nullptr);
   EXPECT_EQ(RulesFacts().CurrentTurn(), 0u);
 }
@@ -360,7 +359,7 @@ TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
   auto fresh = NewGame();
   old.reset();
   EXPECT_EQ(World().solar, &fresh->solarDB);
-  EXPECT_EQ(g_unitLinks.pieces, &fresh->pieces);
+  EXPECT_EQ(World().pieces, &fresh->pieces);
   EXPECT_EQ(g_gameData, fresh.get());
 }
 

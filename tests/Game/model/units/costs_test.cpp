@@ -24,7 +24,7 @@ class CostsTest : public UnitWorld {
     const std::string bytes = box.SavedOf(current);
     const std::uint32_t id = builder->id;
     reloaded = std::make_unique<CGGamePieceDB>();
-    g_unitLinks.pieces = reloaded.get();
+    links.pieces = reloaded.get();
     ASSERT_EQ(box.LoadedInto(*reloaded, bytes), 1);
     builder = reloaded->FindUnit(id, nullptr);
     ASSERT_NE(builder, nullptr);

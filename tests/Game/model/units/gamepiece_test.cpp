@@ -176,7 +176,7 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   const std::string bytes = box.SavedOf(pieces);
 
   auto loaded = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = loaded.get();
+  links.pieces = loaded.get();
   ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
   EXPECT_EQ(loaded->CountUnits(0, 4), 2u);
   EXPECT_EQ(loaded->CountOperationalUnits(0, -1), 1u);
@@ -186,7 +186,7 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   EXPECT_EQ(b2->GetOrder(1)->target, loaded->FindUnit(c->id, nullptr));
   EXPECT_EQ(b2->percents, b->percents);
   EXPECT_EQ(box.SavedOf(*loaded, "again.bin"), bytes);
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 
   CGGamePieceDB shortOne;
   EXPECT_EQ(box.LoadedInto(shortOne, bytes.substr(0, bytes.size() - 3)), 0);
@@ -210,7 +210,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   ExpectCountersMatchAScan();
   const std::string bytes = box.SavedOf(pieces);
   auto loaded = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = loaded.get();
+  links.pieces = loaded.get();
   const auto expectCountersOfCells = [&] {
     std::uint32_t all = 0;
     std::uint32_t allOperational = 0;
@@ -243,7 +243,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   };
   ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
   expectCountersOfCells();
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 }
 
 // Units loaded one after another share their statistics when their design
@@ -285,7 +285,7 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
   for (const bool fromMemory : {false, true}) {
     SCOPED_TRACE(fromMemory ? "from memory" : "from a file");
     CGGamePieceDB loaded;
-    g_unitLinks.pieces = &loaded;
+    links.pieces = &loaded;
     if (fromMemory) {
       BlockReader r(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
       ASSERT_EQ(loaded.Load(r), 1);
@@ -303,7 +303,7 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
       EXPECT_EQ(percents, u->percents) << u->id;
     }
     EXPECT_LT(loaded.FindUnit(made[6]->id, nullptr)->modules[0].damage, 250);
-    g_unitLinks.pieces = &pieces;
+    links.pieces = &pieces;
   }
   EXPECT_NE(made[3]->percents, made[4]->percents);
   EXPECT_NE(made[10]->percents, made[11]->percents);
@@ -413,6 +413,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   looking.hulls = links.hulls;
   looking.modules = links.modules;
   looking.solar = links.solar;
+  looking.templates = links.templates;
   looking.asteroids = g_numAsteroids;
   {
     CGGamePieceDB db;

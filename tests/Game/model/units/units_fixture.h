@@ -18,8 +18,6 @@
 
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GZone.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
@@ -69,15 +67,8 @@ class UnitWorld : public ::testing::Test {
     savedVariables = g_gameVariables;
     links.pieces = &pieces;
     links.templates = &templates;
-    g_unitLinks = UnitLinks{};
-    g_unitLinks.pieces = &pieces;
-    g_unitLinks.templates = &templates;
-    ConnectUnitAndWorldLinks();
   }
-  ~UnitWorld() override {
-    g_unitLinks = UnitLinks{};
-    g_gameVariables = savedVariables;
-  }
+  ~UnitWorld() override { g_gameVariables = savedVariables; }
 
   // A design of `chapter` held by the design database, with `fitted` module ids in slots 0, 1, ...
   CGUnitTemplate* Design(std::uint8_t chapter, const std::vector<std::uint16_t>& fitted) {

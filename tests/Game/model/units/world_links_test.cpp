@@ -3,7 +3,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GameWorld.h"
 #include "tests/Game/model/units/units_fixture.h"
 
@@ -25,7 +24,6 @@ class WorldLinksTest : public UnitWorld {
     links.solar = &solar;
     links.pools = &poolDB;
     links.pieces = &pieces;
-    ConnectUnitAndWorldLinks();
     space.Credits(0) = 1000;
   }
   ~WorldLinksTest() override {

@@ -1,3 +1,0 @@
-#include "Game/model/GUnitLinks.h"
-
-UnitLinks g_unitLinks;
