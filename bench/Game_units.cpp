@@ -15,12 +15,12 @@
 
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "bench/count_allocations.h"
 #include "platform/core/bytes.h"
+#include "tests/support/small_world.h"
 #include "tests/support/test_world.h"
 
 namespace {
@@ -76,6 +76,16 @@ std::vector<std::uint8_t> ModuleImage() {
   return w.Take();
 }
 
+// 150 asteroids on a grid 2,500 apart, every pool full.
+test_support::SmallWorld::Places Grid() {
+  test_support::SmallWorld::Places places;
+  for (std::uint16_t a = 0; a < kAsteroids; ++a) {
+    places[a] = {kAsteroids, static_cast<std::int16_t>((a % 12) * 2500 - 15000),
+                 static_cast<std::int16_t>((a / 12) * 2500 - 15000), 0};
+  }
+  return places;
+}
+
 // 2,000 units spread over 150 asteroids and solar space, each with a queue
 // of four orders whose first is one of the kinds the panels show most.
 struct Game {
@@ -86,16 +96,9 @@ struct Game {
     moduleDB.LoadModules(modules);
     model.hulls = &hullDB;
     model.modules = &moduleDB;
-    g_unitLinks.pieces = &pieces;
-    g_unitLinks.templates = &templates;
-    g_unitLinks.numAsteroids = [] { return kAsteroids; };
-    g_unitLinks.asteroidExists = [](std::uint16_t a) { return a < kAsteroids; };
-    g_unitLinks.asteroidPosition = [](std::uint16_t a, Location* out) {
-      *out = {kAsteroids, static_cast<std::int16_t>((a % 12) * 2500 - 15000),
-              static_cast<std::int16_t>((a / 12) * 2500 - 15000), 0};
-      return true;
-    };
-    g_unitLinks.hasMinerals = [](std::uint16_t, const std::uint32_t*) { return true; };
+    model.pieces = &pieces;
+    model.templates = &templates;
+    for (std::uint16_t a = 0; a < kAsteroids; ++a) space.SetPool(a, {1000000, 1000000, 1000000, 1000000});
     CGUnitTemplate design(0, 1);
     design.SetHull(hullDB.GetHull(0, 0));
     for (int s = 0; s < 6; ++s) design.FitModule(s, static_cast<std::uint16_t>(s));
@@ -135,12 +138,14 @@ struct Game {
     }
   }
   ~Game() {
-    g_unitLinks = UnitLinks{};
+    model.pieces = nullptr;
+    model.templates = nullptr;
     model.hulls = nullptr;
     model.modules = nullptr;
   }
 
   test_support::TestWorld model;
+  test_support::SmallWorld space{model, kAsteroids, Grid()};
   CGHullDB hullDB;
   CGModuleDB moduleDB;
   CGTemplateDB templates;

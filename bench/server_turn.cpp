@@ -20,7 +20,7 @@
 
 #include "Game/model/GChapter.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
+#include "Game/model/GameWorld.h"
 #include "bench/thread_time.h"
 #include "server/orders/SrvOrders.h"
 #include "server/turn/SrvTurnSteps.h"
@@ -108,21 +108,18 @@ BENCHMARK(BM_ServerTurn)->Unit(benchmark::kMillisecond);
 constexpr int kGameTurns = 120;
 
 // The thread time of a game's turns, and its figures: with `searchAll`, from
-// the second turn on (the links are the world's own until it is made) every
+// the second turn on (the game's world is made in the first) every
 // nearest-asteroid question searches all asteroids.
 std::pair<double, srv_ai_test::TournamentFigures> TimedGame(int level, bool searchAll) {
   srv_ai_test::TournamentFigures f;
   const std::string log =
       (std::filesystem::temp_directory_path() / ("quen_computer_turn_" + std::to_string(::getpid()) + ".log")).string();
   const double seconds = bench_time::Seconds([&] {
-    f = srv_ai_test::PlayTournamentGame(
-        8, 150, level, 23, kGameTurns, kGameTurns, log, false, 1 | 8, [&](const SrvWorld& world) {
-          if (!searchAll) return;
-          g_unitLinks.findNearestAsteroid = [&world](const Location* at, std::uint32_t max, std::uint32_t* outSq) {
-            const CGAsteroid* a = world.solar.SearchNearestAsteroid(at, max, outSq);
-            return a != nullptr ? int{a->id} : -1;
-          };
-        });
+    f = srv_ai_test::PlayTournamentGame(8, 150, level, 23, kGameTurns, kGameTurns, log, false, 1 | 8,
+                                        [&](const SrvWorld& /*world*/) {
+                                          // The game's world is the registered one.
+                                          World().searchEveryAsteroid = searchAll;
+                                        });
   });
   std::filesystem::remove(log);
   return {seconds / kGameTurns, f};

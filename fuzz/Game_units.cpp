@@ -12,10 +12,11 @@
 
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/rules/GUnitTem.h"
 #include "fuzz/scratch.h"
 #include "fuzz/seeds.h"
+#include "tests/support/small_world.h"
+#include "tests/support/test_world.h"
 
 namespace {
 
@@ -36,12 +37,13 @@ std::vector<std::uint8_t> SaveDB(const CGGamePieceDB& db) {
   return bytes;
 }
 
-// One unit in solar space with a design of its own and three orders.
-const std::vector<std::uint8_t>& Seed() {
-  static const std::vector<std::uint8_t> seed = [] {
+// One unit in solar space with a design of its own and three orders, filed
+// in the world given (one asteroid slot).
+const std::vector<std::uint8_t>& Seed(test_support::TestWorld& world) {
+  static const std::vector<std::uint8_t> seed = [&world] {
     CGUnitTemplate design(1, static_cast<std::int32_t>((1u << 26) | 77));  // outlives the units
     CGGamePieceDB db;
-    g_unitLinks.pieces = &db;
+    world.pieces = &db;
     const Location at{1, 5, 6, 7};
     CGUnit* u = db.CreateUnit(&design, &at, 1, (1u << 26) | 3);
     u->IssueOrder(ORDER_MOVE_TO_ASTEROID, 0, kInsertReplace, nullptr, false);
@@ -54,7 +56,7 @@ const std::vector<std::uint8_t>& Seed() {
     u->InsertOrder(std::move(build), kInsertAppend, false);
     auto bytes = SaveDB(db);
     db.DeleteUnit(u->id);
-    g_unitLinks.pieces = nullptr;
+    world.pieces = nullptr;
     return bytes;
   }();
   return seed;
@@ -80,12 +82,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // for the unit (laid over the database too, which it then damages).
   fuzz::WriteSeedsIfAsked([] {
     fuzz::Scratch::Get();
-    g_unitLinks = UnitLinks{};
-    g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
+    test_support::TestWorld world;
+    test_support::SmallWorld space(world, 1, {});
     UnitOrder move;
     move.type = ORDER_MOVE_TO_ASTEROID;
     const auto order = BuildOrderPacket(9, move, kInsertAppend);
-    return fuzz::Seeds{std::vector<std::uint8_t>(Seed().size(), 0),
+    return fuzz::Seeds{std::vector<std::uint8_t>(Seed(world).size(), 0),
                        std::vector<std::uint8_t>(order.bytes.begin(), order.bytes.end())};
   });
   return 0;
@@ -93,15 +95,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Scratch& scratch = fuzz::Scratch::Get();  // drive Q, before the seed is written there
-  g_unitLinks = UnitLinks{};
-  g_unitLinks.numAsteroids = [] { return std::uint16_t{1}; };
-  std::vector<std::uint8_t> laid = Seed();
+  // One asteroid slot, with no asteroid in it.
+  test_support::TestWorld world;
+  test_support::SmallWorld space(world, 1, {});
+  std::vector<std::uint8_t> laid = Seed(world);
   for (std::size_t i = 0; i < size && i < laid.size(); ++i) laid[i] ^= data[i];
   if (size > laid.size()) laid.insert(laid.end(), data + laid.size(), data + size);
 
   CGUnitTemplate design(0, 5);  // outlives the units
   CGGamePieceDB db;
-  g_unitLinks.pieces = &db;
+  world.pieces = &db;
   plat::FILE* fp = scratch.Open("pieces.sav", laid);
   if (fp == nullptr) __builtin_trap();
   const int loaded = db.Load(fp);
@@ -109,16 +112,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (loaded != 0) {
     const auto saved = SaveDB(db);
     CGGamePieceDB again;
-    g_unitLinks.pieces = &again;
+    world.pieces = &again;
     plat::FILE* in = scratch.Open("pieces-again.sav", saved);
     if (in == nullptr || again.Load(in) == 0) __builtin_trap();
     plat::fclose(in);
-    g_unitLinks.pieces = &db;
+    world.pieces = &db;
   }
 
   const Location at{0, 0, 0, 0};
   CGUnit* unit = db.CreateUnit(&design, &at, 0, 9);
   if (unit != nullptr) Packets({data, size}, unit);
-  g_unitLinks = UnitLinks{};
+  world.pieces = nullptr;
   return 0;
 }

@@ -1,13 +1,10 @@
-// The game data's world: its databases and settings as the model and the
-// rules data ask them, registered while this root is the current game. The
-// links that the application or the views fill in (sends, boxes, dialogs,
-// redraws) are left as they are.
+// The game data's world: its databases, its settings and the player's
+// selection as the model and the rules data ask them, registered while this
+// root is the current game.
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GGuild.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GameWorld.h"
 
 namespace {
@@ -16,7 +13,7 @@ namespace {
 // loads change them while the game runs.
 class GameDataWorld final : public GameWorld {
  public:
-  explicit GameDataWorld(const CGameData& game) : game(game) {}
+  explicit GameDataWorld(CGameData& game) : game(game) {}
 
   std::uint16_t LocalChapterId() const override { return game.localChapterId; }
   std::uint32_t CurrentTurn() const override { return game.turn; }
@@ -30,6 +27,15 @@ class GameDataWorld final : public GameWorld {
   bool AllAsteroidsScanned() const override { return game.allAsteroidsScanned != 0; }
   bool AsteroidsHiddenUntilSeen() const override { return game.asteroidsHiddenUntilSeen != 0; }
   bool RandomEvents() const override { return game.randomEvents != 0; }
+  int ShipDisplaySetting() const override { return static_cast<int>(game.shipDisplay); }
+  void SelectedUnitMoved(std::uint32_t unitId, std::uint16_t newAsteroid) override {
+    if (SelectionEntry* e = game.FindSelectionEntry(SEL_UNIT, unitId)) e->location = newAsteroid;
+  }
+  int SelectionCount() const override { return static_cast<int>(game.selection.size()); }
+  bool SelectedAt(int index, std::uint16_t* location, std::uint32_t* unitId) const override {
+    std::uint16_t kind = 0;
+    return index >= 0 && game.GetSelectionAt(static_cast<std::uint32_t>(index), &kind, unitId, location) != 0;
+  }
 
  protected:
   bool MixOf(std::uint8_t composition, std::uint8_t out[4]) const override {
@@ -37,7 +43,7 @@ class GameDataWorld final : public GameWorld {
   }
 
  private:
-  const CGameData& game;
+  CGameData& game;
 };
 
 }  // namespace
@@ -54,24 +60,9 @@ void CGameData::RegisterWorld() {
   world->modules = moduleDB.get();
   world->texts = textIndex.get();
   RegisterGameWorld(world.get());
-
-  UnitLinks& u = g_unitLinks;
-  u.pieces = &pieces;
-  u.templates = &templates;
-  u.shipDisplaySetting = [this] { return static_cast<int>(shipDisplay); };
-  u.selectedUnitMoved = [this](std::uint32_t unitId, std::uint16_t newAsteroid) {
-    if (SelectionEntry* e = FindSelectionEntry(SEL_UNIT, unitId)) e->location = newAsteroid;
-  };
-  u.selectionCount = [this] { return static_cast<int>(selection.size()); };
-  u.selectionEntry = [this](int index, std::uint16_t* location, std::uint32_t* unitId) {
-    std::uint16_t kind = 0;
-    return index >= 0 && GetSelectionAt(static_cast<std::uint32_t>(index), &kind, unitId, location) != 0;
-  };
-  ConnectUnitAndWorldLinks();
 }
 
 void CGameData::UnregisterWorld() {
   if (!IsGameWorld(world.get())) return;
   RegisterGameWorld(nullptr);
-  g_unitLinks = UnitLinks{};
 }

@@ -12,11 +12,12 @@
 #include "Game/base/ClientShell.h"
 #include "Game/base/GBlockStream.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GNotifyCodes.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitMaker.h"
 #include "Game/model/GWorldArrays.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GRulesFacts.h"
 
 namespace {
@@ -92,10 +93,12 @@ CGGamePieceDB::~CGGamePieceDB() {
   });
 }
 
-bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < UnitChapterLimit(); }
+int CGGamePieceDB::ChapterLimit() { return 32 + RulesFacts().ChaptersPerGuild(); }
+
+bool CGGamePieceDB::ValidOwner(int owner) { return owner >= 0 && owner < kPieceOwners && owner < ChapterLimit(); }
 
 bool CGGamePieceDB::ValidLocation(int location) {
-  return location >= 0 && location < kPieceLocations && location <= UnitNumAsteroids();
+  return location >= 0 && location < kPieceLocations && location <= World().AsteroidCount();
 }
 
 void CGGamePieceDB::DestroyCell(int owner, int location) {
@@ -250,11 +253,13 @@ void CGGamePieceDB::DeleteUnitsAt(std::uint16_t location) {
 }
 
 void CGGamePieceDB::ClearForeignUnitsInSpace() {
-  if (!g_unitLinks.shipDisplaySetting || g_unitLinks.shipDisplaySetting() != 1) return;
-  const std::uint16_t space = UnitNumAsteroids();
+  if (World().ShipDisplaySetting() != 1) return;
+  const std::uint16_t space = World().AsteroidCount();
   if (space >= kPieceLocations) return;
   const int local = RulesFacts().LocalChapterId();
-  auto foreign = [local](int owner) { return owner != local && UnitChapterExists(static_cast<std::uint8_t>(owner)); };
+  auto foreign = [local](int owner) {
+    return owner != local && World().Chapter(static_cast<std::uint8_t>(owner)) != nullptr;
+  };
   std::vector<const CGUnit*> gone;
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     if (foreign(owner)) AddCellUnits(owner, space, &gone);
@@ -342,7 +347,7 @@ CGUnit* CGGamePieceDB::FindInCell(std::uint16_t location, std::uint32_t unitId, 
 }
 
 CGUnit* CGGamePieceDB::FindAnywhere(std::uint32_t unitId, std::uint16_t* outLocation, bool operationalOnly) const {
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   for (std::uint32_t location = 0; location <= last && location < kPieceLocations; ++location) {
     if (CGUnit* u = FindInCell(static_cast<std::uint16_t>(location), unitId, operationalOnly)) {
       if (outLocation != nullptr) *outLocation = static_cast<std::uint16_t>(location);
@@ -381,7 +386,7 @@ CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t exclud
   std::uint32_t best = 0xFFFFFFFFu;
   CGUnit* found = nullptr;
   if (loc != nullptr && loc->asteroid < kPieceLocations) {
-    const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+    const int limit = std::min(ChapterLimit(), kPieceOwners);
     for (int owner = 0; owner < limit; ++owner) {
       const ArrayMan<CGUnit>& cell = Cell(owner, loc->asteroid);
       const std::uint16_t n =
@@ -404,14 +409,13 @@ CGUnit* CGGamePieceDB::FindNearestUnit(const Location* loc, std::uint32_t exclud
 bool CGGamePieceDB::IsAllied(std::uint32_t ownChapter, std::uint32_t otherChapter) const {
   const auto own = static_cast<std::uint8_t>(ownChapter);
   const auto other = static_cast<std::uint8_t>(otherChapter);
-  return (ownChapter >> 3) == (otherChapter >> 3) && !UnitChapterRenegade(own) && !UnitChapterRenegade(other) &&
-         UnitChapterCamp(own) == UnitChapterCamp(other);
+  return (ownChapter >> 3) == (otherChapter >> 3) && World().InOneCamp(own, other);
 }
 
 template <class F>
 void CGGamePieceDB::ForEachOperationalEnemy(const Location* loc, std::uint32_t ownChapter, F&& visit) const {
   if (loc == nullptr || loc->asteroid >= kPieceLocations) return;
-  const int limit = std::min(UnitChapterLimit(), kPieceOwners);
+  const int limit = std::min(ChapterLimit(), kPieceOwners);
   for (int owner = 0; owner < limit; ++owner) {
     if (static_cast<std::uint32_t>(owner) == ownChapter || IsAllied(ownChapter, static_cast<std::uint32_t>(owner))) {
       continue;
@@ -473,12 +477,12 @@ CGUnit* CGGamePieceDB::FindBattleTarget(const Location* loc, const CGUnit* unit,
 }
 
 std::uint32_t CGGamePieceDB::IsAsteroidOwnedBy(std::uint16_t owner, std::uint16_t asteroid) {
-  if (!UnitAsteroidExists(asteroid) || !g_unitLinks.asteroidOwner) return 0;
-  return g_unitLinks.asteroidOwner(asteroid) == owner ? 0xFFFFFFFFu : 0u;
+  const CGAsteroid* a = World().Asteroid(asteroid);
+  return a != nullptr && a->owner == owner ? 0xFFFFFFFFu : 0u;
 }
 
 void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
-  const std::uint16_t count = UnitNumAsteroids();
+  const std::uint16_t count = World().AsteroidCount();
   const int local = RulesFacts().LocalChapterId();
   if (count >= kPieceLocations || local >= kPieceOwners) return;
   const ArrayMan<CGUnit>& cell = Cell(local, count);
@@ -486,32 +490,33 @@ void CGGamePieceDB::DetectAsteroidsNearUnitsInSpace(bool silent) {
     const CGUnit* u = cell.GetAt(i);
     if (u == nullptr) continue;
     for (std::uint16_t a = 0; a < count; ++a) {
-      if (!UnitAsteroidExists(a) || (g_unitLinks.asteroidDetected && g_unitLinks.asteroidDetected(a))) continue;
+      CGAsteroid* asteroid = World().Asteroid(a);
+      if (asteroid == nullptr || asteroid->detected != 0) continue;
       Location position;
-      if (!UnitAsteroidPosition(a, &position)) continue;
+      if (!World().AsteroidPosition(a, &position)) continue;
       position.asteroid = u->location.asteroid;
       if (GetLocationRangeSq(&u->location, &position) >= kDetectRangeSq) continue;
-      if (g_unitLinks.setAsteroidDetected) g_unitLinks.setAsteroidDetected(a);
-      if (!silent && g_unitLinks.addNotification) {
-        g_unitLinks.addNotification(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated,
-                                    local, a, -1);
+      asteroid->detected = 1;
+      if (!silent) {
+        World().Notify(static_cast<std::uint16_t>(local), notify::kGameEvent, notify::kAsteroidLocated, nullptr,
+                       nullptr, static_cast<std::uint16_t>(local), a, 0xFFFFFFFFu);
       }
     }
   }
 }
 
 int CGGamePieceDB::EditSelectionBattlePlan() {
-  const int count = g_unitLinks.selectionCount ? g_unitLinks.selectionCount() : 0;
+  const int count = World().SelectionCount();
   std::uint16_t location = 0;
   std::uint32_t unitId = 0;
-  if (count <= 0 || !g_unitLinks.selectionEntry || !g_unitLinks.selectionEntry(0, &location, &unitId)) return 0;
+  if (count <= 0 || !World().SelectedAt(0, &location, &unitId)) return 0;
   CGUnit* firstUnit = FindUnitAt(location, unitId);
   if (firstUnit == nullptr) return 0;
   BattlePlanPacket plan;
   firstUnit->BuildBattlePlanPacket(&plan);
   if (!ClientShell().RunGroupBattlePlanDialog(plan)) return 1;
   for (int i = 0; i < count; ++i) {
-    CGUnit* unit = g_unitLinks.selectionEntry(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
+    CGUnit* unit = World().SelectedAt(i, &location, &unitId) ? FindUnitAt(location, unitId) : nullptr;
     if (unit == nullptr) {
       TraceError("Set BP error", __FILE__, __LINE__);
       continue;
@@ -532,7 +537,7 @@ int CGGamePieceDB::Save(plat::FILE* fp) const {
 }
 
 int CGGamePieceDB::Save(BlockWriter& w) const {
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   for (int owner = 0; owner < kPieceOwners; ++owner) {
     for (int location = 0; location <= last && location < kPieceLocations; ++location) {
       const ArrayMan<CGUnit>& cell = Cell(owner, location);
@@ -625,7 +630,7 @@ int CGGamePieceDB::Load(BlockReader& r) {
   // thousands of units, and every later pass over them all costs a miss per
   // unit. Only the units with orders need a second look, once every unit is
   // in, for the units their orders name.
-  const std::uint16_t last = UnitNumAsteroids();
+  const std::uint16_t last = World().AsteroidCount();
   std::vector<CGUnit*> withOrders;
   StatsOfLastUnit lastStats;
   DesignRefs designRefs;

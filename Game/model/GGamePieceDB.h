@@ -74,6 +74,8 @@ class CGGamePieceDB {
                            const std::uint8_t plan[5]) const;
   // All bits set when the asteroid's owner is `owner`, else 0.
   static std::uint32_t IsAsteroidOwnedBy(std::uint16_t owner, std::uint16_t asteroid);
+  // The first owner number not in play: 32 + the chapters per guild.
+  static int ChapterLimit();
 
   void DetectAsteroidsNearUnitsInSpace(bool silent);
   int EditSelectionBattlePlan();

@@ -6,9 +6,9 @@
 
 #include "Game/base/GIDString.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 
 namespace {
@@ -28,8 +28,9 @@ void Literal(const char* text, char* out, std::size_t size) {
 
 // The asteroid's name as the local player knows it; empty when unknown.
 std::string AsteroidName(std::uint16_t asteroid) {
-  if (!UnitAsteroidExists(asteroid) || !g_unitLinks.asteroidName) return {};
-  return g_unitLinks.asteroidName(asteroid);
+  CGAsteroid* a = World().Asteroid(asteroid);
+  const char* name = a != nullptr ? a->GetName() : nullptr;
+  return std::string(name != nullptr ? name : "");
 }
 
 // A text naming an asteroid, or its nameless form.

@@ -14,10 +14,11 @@
 #include "Game/base/GBlockStream.h"
 #include "Game/base/GPersist.h"
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldArrays.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GDefBP.h"
 #include "Game/rules/GRulesLinks.h"
 #include "Game/rules/GTemplateDB.h"
@@ -25,8 +26,7 @@
 
 void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
   // One search: a saved game takes a reference for each of its units.
-  if (CGUnitTemplate* held =
-          g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId) : nullptr) {
+  if (CGUnitTemplate* held = World().templates != nullptr ? World().templates->FindTemplateById(templateId) : nullptr) {
     held->AddRef();
   } else if (fallback != nullptr) {
     fallback->AddRef();
@@ -36,7 +36,7 @@ void AddRefDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
 void DesignRefs::AddRef(CGUnitTemplate& design) {
   if (&design != m_design) {
     CGUnitTemplate* held =
-        g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(design.templateId) : nullptr;
+        World().templates != nullptr ? World().templates->FindTemplateById(design.templateId) : nullptr;
     m_held = held != nullptr ? held : &design;
     m_design = &design;
   }
@@ -44,8 +44,8 @@ void DesignRefs::AddRef(CGUnitTemplate& design) {
 }
 
 void ReleaseDesignById(std::uint32_t templateId, CGUnitTemplate* fallback) {
-  if (g_unitLinks.templates != nullptr && g_unitLinks.templates->FindTemplateById(templateId) != nullptr) {
-    g_unitLinks.templates->ReleaseTemplate(templateId);
+  if (World().templates != nullptr && World().templates->FindTemplateById(templateId) != nullptr) {
+    World().templates->ReleaseTemplate(templateId);
   } else if (fallback != nullptr) {
     fallback->Release();
   }
@@ -88,11 +88,9 @@ int CGUnit::GetClassAbbreviation(char* out) const {
 void CGUnit::SetLocation(const Location* loc) {
   if (loc == nullptr) return;
   if (loc->asteroid != location.asteroid) {
-    if (g_unitLinks.selectedUnitMoved) g_unitLinks.selectedUnitMoved(id, loc->asteroid);
-    if (UnitAsteroidExists(loc->asteroid) && g_unitLinks.refreshAsteroidScanTurn) {
-      g_unitLinks.refreshAsteroidScanTurn(loc->asteroid);
-    }
-    if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->MoveUnit(this, &loc->asteroid);
+    World().SelectedUnitMoved(id, loc->asteroid);
+    if (CGAsteroid* there = World().Asteroid(loc->asteroid)) there->GetLastScanTurn();
+    if (World().pieces != nullptr) World().pieces->MoveUnit(this, &loc->asteroid);
   }
   location = *loc;
 }
@@ -271,7 +269,7 @@ bool CGUnit::ApplyStatusUpdate(std::span<const std::uint8_t> record) {
 }
 
 CGUnit* CGUnit::FindNear(std::uint32_t unitId) const {
-  CGGamePieceDB* pieces = g_unitLinks.pieces;
+  CGGamePieceDB* pieces = World().pieces;
   if (pieces == nullptr || unitId == kNoTargetId) return nullptr;
   if (CGUnit* u = pieces->FindUnitAt(location.asteroid, unitId)) return u;
   return pieces->FindUnit(unitId, nullptr);
@@ -304,7 +302,7 @@ int CGUnit::Save(plat::FILE* fp) {
 
 int CGUnit::Save(BlockWriter& w) {
   if (UnitOrder* first = orders.GetAt(0); first != nullptr && RevalidatesTargetBeforeSave(first->type)) {
-    first->target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
+    first->target = World().pieces != nullptr ? World().pieces->FindUnit(first->Word(0), nullptr) : nullptr;
     if (first->target == nullptr) ClearOrders(false);
   }
   // The version and the fixed fields before the design's index go out as one
@@ -337,8 +335,8 @@ int CGUnit::Save(BlockWriter& w) {
   h.U16(reservedWord);
   if (!h.Ok() || h.Size() != block.size() || !w.WriteBytes(block)) return 0;
   int fixedSlot = 0;
-  const int index = design != nullptr && g_unitLinks.templates != nullptr
-                        ? g_unitLinks.templates->GetTemplateIndex(*design, static_cast<int>(GetChapter()), &fixedSlot)
+  const int index = design != nullptr && World().templates != nullptr
+                        ? World().templates->GetTemplateIndex(*design, static_cast<int>(GetChapter()), &fixedSlot)
                         : -1;
   if (index >= 0) {
     w.U32(static_cast<std::uint32_t>(index));
@@ -424,17 +422,17 @@ int CGUnit::Load(BlockReader& r, DesignRefs* refs) {
     const std::uint32_t fixedSlot = slot.U32();
     if (slot.U8() != kValidityByte) return 0;
     count = slot.U16();
-    design = g_unitLinks.templates != nullptr
-                 ? g_unitLinks.templates->GetTemplate(chapter, static_cast<int>(index), fixedSlot == 1 ? 1 : 0)
+    design = World().templates != nullptr
+                 ? World().templates->GetTemplate(chapter, static_cast<int>(index), fixedSlot == 1 ? 1 : 0)
                  : nullptr;
     if (design == nullptr) TraceError("A unit's design is missing", __FILE__, __LINE__);
   } else {
     auto loaded = std::make_unique<CGUnitTemplate>(chapter, 0);
     if (loaded->Load(r) == 0) return 0;
     design = loaded.get();
-    if (g_unitLinks.templates == nullptr) {
+    if (World().templates == nullptr) {
       ownedDesign = std::move(loaded);
-    } else if (g_unitLinks.templates->AddTemplate(loaded.release(), chapter) == 0) {
+    } else if (World().templates->AddTemplate(loaded.release(), chapter) == 0) {
       design = nullptr;  // refused and deleted by the database
     }
   }

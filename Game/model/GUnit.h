@@ -5,8 +5,8 @@
 // (GUnitTurns.cpp), the costs of building orders (GUnitCosts.cpp), movement
 // and arrival times (GUnitMove.cpp) and its statistics (GUnitStats.cpp).
 // Units are owned by the game-piece database (GGamePieceDB.h); the game
-// around them is reached through g_unitLinks (GUnitLinks.h), the game world
-// (GameWorld.h) and the rules facts (GRulesFacts.h).
+// around them is reached through the game world (GameWorld.h) and the rules
+// facts (GRulesFacts.h).
 //
 // Saved form (version 3; version 2 is read too): u8 version; u32 id; u8
 // reserved; u8 stage; 8 battle-plan bytes (targeting 1, 0, 2, 3, 4, then the

@@ -4,8 +4,9 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GChapter.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
@@ -20,12 +21,12 @@ bool NoMinerals(const std::uint32_t cost[5]) { return cost[0] == 0 && cost[1] ==
 
 bool PoolHolds(std::uint16_t asteroid, const std::uint32_t cost[5]) {
   if (NoMinerals(cost)) return true;
-  return g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(asteroid, cost);
+  return World().pools != nullptr && World().pools->HasMinerals(asteroid, cost) != 0;
 }
 
 bool PoolTakes(std::uint16_t asteroid, const std::uint32_t cost[5]) {
   if (NoMinerals(cost)) return true;
-  return g_unitLinks.takeMinerals && g_unitLinks.takeMinerals(asteroid, cost);
+  return World().pools != nullptr && World().pools->TakeMinerals(asteroid, cost) != 0;
 }
 
 // Lowers a cost, never below 0 (a u32 cost must not wrap to a huge demand).
@@ -69,7 +70,7 @@ std::int32_t CGUnit::CheckConstruction(UnitOrder* order, CGUnit* target) {
       for (int r = 0; r < 5; ++r) cost[r] += std::uint32_t{m[r]} * fitted;
     }
   } else {
-    wanted = g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(order->Word(0)) : nullptr;
+    wanted = World().templates != nullptr ? World().templates->FindTemplateById(order->Word(0)) : nullptr;
     if (wanted == nullptr) {
       TraceError("No design to build", __FILE__, __LINE__);
       return 0;
@@ -88,10 +89,11 @@ std::int32_t CGUnit::PayConstruction(UnitOrder* order, const std::uint32_t cost[
   order->construction.reset();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
   if (!PoolHolds(location.asteroid, cost)) return 0;
-  const std::uint32_t organics = UnitChapterOrganics(chapter);
+  CGChapter* payer = World().Chapter(chapter);
+  const std::uint32_t organics = payer != nullptr ? payer->credits : 0;
   if (organics < cost[4]) return 0;
   if (!PoolTakes(location.asteroid, cost)) return -1;
-  UnitSetChapterOrganics(chapter, organics - cost[4]);
+  if (payer != nullptr) payer->credits = organics - cost[4];
   order->construction = std::make_unique<ConstructionBlock>();
   for (int r = 0; r < 5; ++r) {
     order->construction->words[ConstructionBlock::kFirstCost + r] = static_cast<std::uint16_t>(cost[r]);
@@ -102,13 +104,13 @@ std::int32_t CGUnit::PayConstruction(UnitOrder* order, const std::uint32_t cost[
 std::uint32_t CGUnit::RefundConstruction(UnitOrder* order) {
   if (order == nullptr || !order->construction) return 0;
   const ConstructionBlock& paid = *order->construction;
-  if (UnitAsteroidExists(location.asteroid) && g_unitLinks.addMineral) {
+  if (CGPoolDB* pools = World().pools; pools != nullptr && World().Asteroid(location.asteroid) != nullptr) {
     for (int mineral = 0; mineral < 4; ++mineral) {
-      if (paid.Cost(mineral) != 0) g_unitLinks.addMineral(location.asteroid, mineral, paid.Cost(mineral));
+      if (paid.Cost(mineral) != 0)
+        pools->AddMineral(location.asteroid, static_cast<std::uint32_t>(mineral), paid.Cost(mineral));
     }
   }
-  const auto chapter = static_cast<std::uint8_t>(GetChapter());
-  UnitSetChapterOrganics(chapter, UnitChapterOrganics(chapter) + paid.Cost(4));
+  if (CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(GetChapter()))) payer->credits += paid.Cost(4);
   order->construction.reset();
   return 1;
 }
@@ -172,19 +174,17 @@ std::uint32_t CGUnit::CanAffordTemplate(const CGUnitTemplate* wanted, bool reuse
   if (wanted == nullptr) return 0;
   std::uint32_t cost[5];
   if (DesignCost(wanted, reuseOwn, target, cost) == 0) return 0;
-  return PoolHolds(location.asteroid, cost) && UnitChapterOrganics(static_cast<std::uint8_t>(GetChapter())) >= cost[4]
-             ? 1
-             : 0;
+  const CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(GetChapter()));
+  return PoolHolds(location.asteroid, cost) && (payer != nullptr ? payer->credits : 0) >= cost[4] ? 1 : 0;
 }
 
 std::uint32_t CGUnit::CanAffordFixedTemplate(int slot, bool reuseOwn, const CGUnit* target) const {
-  if (g_unitLinks.templates == nullptr) return 0;
-  return CanAffordTemplate(g_unitLinks.templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1), reuseOwn,
-                           target);
+  if (World().templates == nullptr) return 0;
+  return CanAffordTemplate(World().templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1), reuseOwn, target);
 }
 
 std::uint32_t CGUnit::IsSameClassAsFixedTemplate(int slot, const CGUnit* target) const {
-  if (target == nullptr || target->design == nullptr || g_unitLinks.templates == nullptr) return 0;
-  const CGUnitTemplate* t = g_unitLinks.templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1);
+  if (target == nullptr || target->design == nullptr || World().templates == nullptr) return 0;
+  const CGUnitTemplate* t = World().templates->GetTemplate(static_cast<int>(GetChapter()), slot, 1);
   return t != nullptr && t->unitClass == target->design->unitClass ? 1 : 0;
 }

@@ -7,9 +7,10 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GUnitTem.h"
 #include "platform/core/random.h"
 
@@ -44,14 +45,12 @@ std::uint32_t RangeSq(const Location& a, const Location& b) {
 }
 
 int NearestAsteroid(const Location& at, std::uint32_t* outSq) {
-  *outSq = 0xFFFFFFFFu;
-  if (!g_unitLinks.findNearestAsteroid) return -1;
-  return g_unitLinks.findNearestAsteroid(&at, kNearAsteroidAxis, outSq);
+  return World().NearestAsteroid(&at, kNearAsteroidAxis, outSq);
 }
 
 std::uint32_t NearestUnitSq(const Location& at, std::uint32_t excludedId) {
   std::uint32_t d = 0xFFFFFFFFu;
-  if (g_unitLinks.pieces != nullptr) g_unitLinks.pieces->FindNearestUnit(&at, excludedId, &d, 0);
+  if (World().pieces != nullptr) World().pieces->FindNearestUnit(&at, excludedId, &d, 0);
   return d;
 }
 
@@ -139,7 +138,7 @@ std::uint32_t CGUnit::IsUnitInRange(std::uint32_t /*type*/, const CGUnit* target
 }
 
 std::uint32_t CGUnit::IsAsteroidInRange(std::uint32_t /*type*/, std::uint16_t asteroid, std::uint32_t rangeSq) const {
-  if (!UnitAsteroidExists(asteroid)) return 1;
+  if (World().Asteroid(asteroid) == nullptr) return 1;
   if (location.asteroid != asteroid) return 0;
   const bool local = design != nullptr && design->GetLocalSpaceSpeed() != 0;
   const std::uint64_t range = local ? rangeSq : std::uint64_t{rangeSq} * 5;
@@ -150,7 +149,7 @@ std::uint32_t CGUnit::IsAsteroidInRange(std::uint32_t /*type*/, std::uint16_t as
 std::int16_t CGUnit::GetETA() {
   UnitOrder* first = orders.GetAt(0);
   if (first == nullptr) return 0;
-  const std::uint16_t count = UnitNumAsteroids();
+  const std::uint16_t count = World().AsteroidCount();
   const bool inSolar = location.asteroid >= count;
   double x = 0.0;
   switch (first->type) {
@@ -201,7 +200,7 @@ std::uint32_t CGUnit::GetTurnsToLocation(const Location* target, std::int32_t mo
     TraceError("No place to go to", __FILE__, __LINE__);
     return kUnreachable;
   }
-  const std::uint16_t count = UnitNumAsteroids();
+  const std::uint16_t count = World().AsteroidCount();
   if (GetSpeed() == 0 && target->asteroid != location.asteroid) {
     if (outFailure != nullptr) *outFailure = ORDERFAIL_CANNOT_MOVE;
     return kUnreachable;
@@ -213,7 +212,7 @@ std::uint32_t CGUnit::GetTurnsToLocation(const Location* target, std::int32_t mo
   if (target->asteroid != location.asteroid) {
     // Leaving an asteroid for a place in solar space.
     Location pos;
-    if (!UnitAsteroidPosition(location.asteroid, &pos)) return kUnreachable;
+    if (!World().AsteroidPosition(location.asteroid, &pos)) return kUnreachable;
     std::uint32_t partial = 0;
     while (StepSolar(&pos, target, rangeSq, GetDeepSpaceSpeed(), &partial) == 0) {
       if (++n >= kUnreachable) return kUnreachable;
@@ -240,7 +239,7 @@ std::uint32_t CGUnit::GetTurnsToAsteroid(std::uint16_t asteroid, std::int32_t* o
     if (outFailure != nullptr) *outFailure = code;
     return kUnreachable;
   };
-  if (!UnitAsteroidExists(asteroid)) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
+  if (World().Asteroid(asteroid) == nullptr) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
   if (asteroid != location.asteroid) {
     if (design == nullptr || design->GetDeepSpaceSpeed() == 0) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
     if (GetSpeed() == 0) return fail(ORDERFAIL_CANNOT_MOVE);
@@ -255,16 +254,15 @@ std::uint32_t CGUnit::GetTurnsToAsteroid(std::uint16_t asteroid, std::int32_t* o
     return GetTurnsToLocation(&centre, 1, kBodyRangeSq, outFailure);
   }
   Location destination;
-  if (!UnitAsteroidPosition(asteroid, &destination)) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
+  if (!World().AsteroidPosition(asteroid, &destination)) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
   Location start = location;
-  const bool fromAsteroid = location.asteroid < UnitNumAsteroids();
+  const bool fromAsteroid = location.asteroid < World().AsteroidCount();
   if (fromAsteroid) {
-    if (!UnitAsteroidPosition(location.asteroid, &start)) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
-    float speed = 0.0f;
-    double angle = 0.0;
-    if (g_unitLinks.asteroidOrbit && g_unitLinks.predictOrbitStep &&
-        g_unitLinks.asteroidOrbit(location.asteroid, &speed, &angle)) {
-      g_unitLinks.predictOrbitStep(location.asteroid, &start, &speed, &angle);
+    if (!World().AsteroidPosition(location.asteroid, &start)) return fail(ORDERFAIL_NO_SOLAR_DRIVE);
+    if (const CGAsteroid* here = World().Asteroid(location.asteroid)) {
+      float speed = here->speed;
+      double angle = here->angle;
+      here->PredictOrbitStep(&start, &speed, &angle);
     }
   }
   return GetSolarTripTurns(&start, &destination, asteroid, fromAsteroid ? 1 : 0, outFailure);
@@ -274,12 +272,12 @@ std::uint32_t CGUnit::GetSolarTripTurns(const Location* start, const Location* a
                                         std::uint8_t fromAsteroid, std::int32_t* outFailure) {
   Location pos = *start;
   Location target = *asteroidPos;
-  float orbitSpeed = 0.0f;
-  double orbitAngle = 0.0;
-  const bool moves = g_unitLinks.asteroidOrbit && g_unitLinks.predictOrbitStep &&
-                     g_unitLinks.asteroidOrbit(asteroid, &orbitSpeed, &orbitAngle);
+  const CGAsteroid* body = World().Asteroid(asteroid);
+  const bool moves = body != nullptr;
+  float orbitSpeed = moves ? body->speed : 0.0f;
+  double orbitAngle = moves ? body->angle : 0.0;
   auto advanceTarget = [&] {
-    if (moves) g_unitLinks.predictOrbitStep(asteroid, &target, &orbitSpeed, &orbitAngle);
+    if (moves) body->PredictOrbitStep(&target, &orbitSpeed, &orbitAngle);
   };
   std::int32_t speed = GetDeepSpaceSpeed();
   if (fromAsteroid != 0 && moves) {
@@ -287,7 +285,7 @@ std::uint32_t CGUnit::GetSolarTripTurns(const Location* start, const Location* a
     float s = orbitSpeed;
     double a = orbitAngle;
     Location next = target;
-    g_unitLinks.predictOrbitStep(asteroid, &next, &s, &a);
+    body->PredictOrbitStep(&next, &s, &a);
     double dx = 0, dy = 0, dz = 0;
     GetLocationDirection(&pos, &target, &dx, &dy, &dz);
     const double along = (next.x - target.x) * dx + (next.y - target.y) * dy + (next.z - target.z) * dz;
@@ -329,7 +327,7 @@ std::uint32_t CGUnit::StepSolar(Location* pos, const Location* target, std::uint
   std::uint32_t atSq = 0;
   const int at = NearestAsteroid(*pos, &atSq);
   Location body;
-  if (at >= 0 && atSq == 0 && UnitAsteroidPosition(static_cast<std::uint16_t>(at), &body)) {
+  if (at >= 0 && atSq == 0 && World().AsteroidPosition(static_cast<std::uint16_t>(at), &body)) {
     // Leaving an asteroid: the first step must clear its body.
     if (RangeSq(next, body) < rangeSq) {
       if (RangeSq(next, *target) < rangeSq) return 1;
@@ -347,7 +345,7 @@ std::int32_t CGUnit::SimulateMoveStep(const Location* target, std::int32_t aster
                                       std::uint32_t rangeSq, std::uint32_t /*ignored*/) {
   if (target->asteroid != location.asteroid) return 0;
   if (RangeSq(location, *target) <= rangeSq) return 1;
-  const bool atAsteroid = location.asteroid < UnitNumAsteroids();
+  const bool atAsteroid = location.asteroid < World().AsteroidCount();
   std::int32_t step = GetSpeed();
   if (step == 0 || GetPower() == 0) step = kIdleStep;
   if (asteroidMode == 0) step /= 8;
@@ -409,7 +407,7 @@ std::uint32_t CGUnit::FindDetour(const Location* pos, const Location* /*target*/
   std::int32_t s = GetSpeed();
   if (asteroidMode == 0) s /= 8;
   if (s == 0 || power == 0) s = kIdleStep;
-  const bool atAsteroid = pos->asteroid < UnitNumAsteroids();
+  const bool atAsteroid = pos->asteroid < World().AsteroidCount();
   const std::uint32_t d0 = RangeSq(*pos, Centre(pos->asteroid));
   if (g_detourPattern == 0xFFFF) g_detourPattern = static_cast<std::uint16_t>(plat::rand() % kDetourPatterns);
   for (int attempt = 1; attempt <= kDetourPatterns; ++attempt) {
@@ -434,7 +432,7 @@ std::uint32_t CGUnit::FindDetour(const Location* pos, const Location* /*target*/
       std::uint32_t d = 0;
       const int near = NearestAsteroid(trial, &d);
       Location body;
-      if (near >= 0 && d < kBodyRangeSq && UnitAsteroidPosition(static_cast<std::uint16_t>(near), &body)) {
+      if (near >= 0 && d < kBodyRangeSq && World().AsteroidPosition(static_cast<std::uint16_t>(near), &body)) {
         body.asteroid = pos->asteroid;
         if (d > GetLocationDistanceSq(pos, &body)) d = kBodyRangeSq;
       }

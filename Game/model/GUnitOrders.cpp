@@ -4,10 +4,12 @@
 #include <memory>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GViewNotices.h"
+#include "Game/model/GZone.h"
+#include "Game/model/GameWorld.h"
 #include "Game/rules/GRulesFacts.h"
 #include "Game/rules/GRulesLinks.h"
 
@@ -94,7 +96,7 @@ std::int32_t CGUnit::IssueOrder(std::uint32_t type, std::uint32_t targetValue, s
 }
 
 int CGUnit::OrderMoveToAsteroid(std::uint16_t asteroid, std::uint8_t newStage) {
-  if (asteroid >= UnitNumAsteroids()) return 0;
+  if (asteroid >= World().AsteroidCount()) return 0;
   auto order = std::make_unique<UnitOrder>();
   order->type = ORDER_MOVE_TO_ASTEROID;
   order->SetWord(0, asteroid | (std::uint32_t{newStage} << 16));
@@ -105,7 +107,7 @@ int CGUnit::OrderMoveToAsteroid(std::uint16_t asteroid, std::uint8_t newStage) {
 
 int CGUnit::OrderToLocation(std::uint32_t type, const Location* loc, std::uint8_t insertMode) {
   if (loc == nullptr) return 0;
-  if (loc->asteroid != location.asteroid && loc->asteroid < UnitNumAsteroids()) {
+  if (loc->asteroid != location.asteroid && loc->asteroid < World().AsteroidCount()) {
     if (OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, loc->asteroid, insertMode) == 0) return 0;
     insertMode = kInsertAppend;
   }
@@ -123,7 +125,7 @@ int CGUnit::OrderOnUnit(std::uint32_t type, CGUnit* target, std::uint8_t insertM
     return 0;
   }
   const std::uint16_t there = target->location.asteroid;
-  if (there != location.asteroid && there < UnitNumAsteroids()) {
+  if (there != location.asteroid && there < World().AsteroidCount()) {
     if (OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, there, insertMode) == 0) return 0;
     insertMode = kInsertAppend;
   }
@@ -135,7 +137,7 @@ int CGUnit::OrderOnUnit(std::uint32_t type, CGUnit* target, std::uint8_t insertM
 }
 
 int CGUnit::OrderOnAsteroid(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) {
-  if ((type == ORDER_MOVE_TO_ASTEROID || type == ORDER_MOVE_NEXT_TO_ASTEROID) && asteroid >= UnitNumAsteroids()) {
+  if ((type == ORDER_MOVE_TO_ASTEROID || type == ORDER_MOVE_NEXT_TO_ASTEROID) && asteroid >= World().AsteroidCount()) {
     return 0;
   }
   if (NeedsMoveBeforeOrder(type, asteroid, insertMode)) {
@@ -180,7 +182,7 @@ int CGUnit::OrderLandAtvs(const std::uint8_t block[132], std::uint8_t insertMode
 bool CGUnit::NeedsMoveBeforeOrder(std::uint32_t type, std::uint16_t asteroid, std::uint8_t insertMode) const {
   const bool asteroidWork =
       type == ORDER_RECHARGE_FROM_ASTEROID || type == ORDER_SCAN_ASTEROID || type == ORDER_BOMBARD;
-  if (!asteroidWork || asteroid >= UnitNumAsteroids()) return false;
+  if (!asteroidWork || asteroid >= World().AsteroidCount()) return false;
   if (asteroid != location.asteroid) return true;
   if (insertMode != kInsertAppend) return false;
   for (int i = orders.count - 1; i >= 0; --i) {
@@ -229,8 +231,8 @@ std::uint32_t CGUnit::InsertOrder(std::unique_ptr<UnitOrder> order, std::uint8_t
   const std::uint32_t t = placed->type;
   if ((t == ORDER_REPAIR_UNIT || t == ORDER_BUILD_SHIP || t == ORDER_BUILD_OR_REPAIR_SHIP || t == ORDER_MODIFY_SHIP ||
        t == ORDER_REBUILD_UNIT) &&
-      orders.count == 1 && g_unitLinks.pieces != nullptr) {
-    placed->target = g_unitLinks.pieces->FindUnit(placed->Word(0), nullptr);
+      orders.count == 1 && World().pieces != nullptr) {
+    placed->target = World().pieces->FindUnit(placed->Word(0), nullptr);
     if (placed->target != nullptr) {
       placed->target->AddConstructionPoints(static_cast<std::uint32_t>(GetConstructionCapacity()));
     }
@@ -286,12 +288,16 @@ void CGUnit::ReturnRecoveryAtvs(UnitOrder* order) {
   if (order == nullptr || !order->recovery) return;
   const std::uint16_t asteroid = order->ZoneAsteroid();
   const auto chapter = static_cast<std::uint8_t>(GetChapter());
+  const CGAsteroid* home = World().Asteroid(asteroid);
   for (int zone = 0; zone < kZonesPerAsteroid; ++zone) {
     if (order->recovery->words[zone] == 0) continue;
     for (int kind = 0; kind < kAtvKinds; ++kind) {
       const int n = order->recovery->Count(zone, kind);
       if (n == 0) continue;
-      if (g_unitLinks.returnZoneAtvs) g_unitLinks.returnZoneAtvs(asteroid, zone, chapter, kind, n);
+      if (CGZone* z = home != nullptr ? home->GetZone(static_cast<std::uint16_t>(zone)) : nullptr) {
+        z->SetOwner(chapter);
+        z->AddAtvs(static_cast<std::uint8_t>(kind), static_cast<std::int8_t>(n), 1);
+      }
       auto packet = BuildAtvsReturnedPacket(asteroid, static_cast<std::uint16_t>(zone), RulesFacts().LocalChapterId(),
                                             static_cast<std::uint16_t>(kind), static_cast<std::int16_t>(-n));
       RulesSendToAll(packet.bytes);
@@ -459,8 +465,7 @@ bool CGUnit::BindConstructee(std::span<const std::uint8_t> packet) {
   }
   stage = 200;
   if (bound == 0) {
-    CGUnit* found =
-        g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnitAt(location.asteroid, constructee) : nullptr;
+    CGUnit* found = World().pieces != nullptr ? World().pieces->FindUnitAt(location.asteroid, constructee) : nullptr;
     if (found == nullptr) {
       TraceError("Constructee not found", __FILE__, __LINE__);
       return true;
@@ -489,9 +494,9 @@ bool CGUnit::HasAsteroidTargetOrder() const {
 }
 
 void CGUnit::EndScrapOrdersOnUnit(bool completed) {
-  CGGamePieceDB* pieces = g_unitLinks.pieces;
+  CGGamePieceDB* pieces = World().pieces;
   if (pieces == nullptr) return;
-  const int limit = UnitChapterLimit();
+  const int limit = CGGamePieceDB::ChapterLimit();
   for (int chapter = 0; chapter < limit && chapter < kPieceOwners; ++chapter) {
     const auto owner = static_cast<std::uint16_t>(chapter);
     for (std::uint16_t k = 0; k < pieces->CountUnits(location.asteroid, static_cast<std::int16_t>(owner)); ++k) {

@@ -5,7 +5,6 @@
 
 #include "Game/base/TraceError.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 
@@ -107,7 +106,7 @@ std::int32_t CGUnit::GetLocalSpaceSpeed() const {
   return design == nullptr ? 0 : Scaled(design->GetLocalSpaceSpeed(), percents[PCT_LOCAL_DRIVE]);
 }
 std::int32_t CGUnit::GetSpeed() const {
-  return location.asteroid < UnitNumAsteroids() ? GetLocalSpaceSpeed() : GetDeepSpaceSpeed();
+  return location.asteroid < World().AsteroidCount() ? GetLocalSpaceSpeed() : GetDeepSpaceSpeed();
 }
 double CGUnit::GetLocalSpeedScaled() const { return GetLocalSpaceSpeed() * 3.84 / 2600.0; }
 std::int32_t CGUnit::GetAtvCapacity() const {

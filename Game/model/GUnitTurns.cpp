@@ -6,9 +6,11 @@
 #include <cstdint>
 
 #include "Game/base/TraceError.h"
+#include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GGamePieceDB.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GGameVar.h"
@@ -81,7 +83,7 @@ std::uint16_t CGUnit::GetModifyTurns(std::uint32_t reuseOwn, std::uint32_t reuse
     if (q != 0) return static_cast<std::uint16_t>(std::min(CeilDiv(target->GetRepairPoints(), q), kUnknown));
   }
   const CGUnitTemplate* wanted =
-      g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(templateId) : nullptr;
+      World().templates != nullptr ? World().templates->FindTemplateById(templateId) : nullptr;
   if (wanted == nullptr) {
     TraceError("No design for the modification", __FILE__, __LINE__);
     return static_cast<std::uint16_t>(kUnknown);
@@ -303,11 +305,9 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
 
     case ORDER_RECHARGE_FROM_ASTEROID: {
       const std::uint16_t asteroid = first->Asteroid();
-      if (!UnitAsteroidExists(asteroid)) return static_cast<std::uint16_t>(kUnknown);
-      const std::int64_t rate =
-          g_unitLinks.asteroidPowerOutput
-              ? g_unitLinks.asteroidPowerOutput(asteroid, static_cast<std::uint16_t>(GetChapter()))
-              : 0;
+      const CGAsteroid* source = World().Asteroid(asteroid);
+      if (source == nullptr) return static_cast<std::uint16_t>(kUnknown);
+      const std::int64_t rate = source->GetChapterPowerOutput(static_cast<std::uint16_t>(GetChapter()));
       if (rate == 0) return static_cast<std::uint16_t>(kUnknown);
       std::int64_t gained = 0;
       if (IsAsteroidInRange(type, asteroid, kAsteroidRechargeRangeSq) != 0) {
@@ -386,14 +386,15 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
           x = GetTurnsToAsteroid(asteroid, nullptr);
           if (x < 1.0) x = 1.1;
           x += static_cast<double>(kScanDistance - GetScanRange()) / static_cast<double>(speed);
-          if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
+          if (location.asteroid >= World().AsteroidCount()) x -= 1.0;
         } else {
           const Location centre{asteroid, 0, 0, 0};
           x = std::sqrt(static_cast<double>(GetLocationRangeSq(&location, &centre))) / static_cast<double>(speed);
         }
         c = powerUse(MODULE_PROPULSION) * static_cast<std::int64_t>(x) * 8;
       }
-      const std::int64_t z = g_unitLinks.asteroidSizeClass ? g_unitLinks.asteroidSizeClass(asteroid) : 0;
+      const CGAsteroid* body = World().Asteroid(asteroid);
+      const std::int64_t z = body != nullptr ? body->sizeClass : 0;
       x += static_cast<double>((4 * z + 4) / v + 2);
       c += ((4 * z + 4) / v + 1) * p;
       t = static_cast<std::int64_t>(std::min(x, 65535.0));
@@ -401,7 +402,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
     }
 
     case ORDER_SCAN_SHIP: {
-      CGUnit* target = g_unitLinks.pieces != nullptr ? g_unitLinks.pieces->FindUnit(first->Word(0), nullptr) : nullptr;
+      CGUnit* target = World().pieces != nullptr ? World().pieces->FindUnit(first->Word(0), nullptr) : nullptr;
       if (target == nullptr) return static_cast<std::uint16_t>(kUnknown);
       p = powerUse(MODULE_SCOUT);
       if (stage < kStageNotStarted || target->GetChapter() == GetChapter()) {
@@ -418,7 +419,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         x = GetTurnsToAsteroid(target->location.asteroid, nullptr);
         if (x < 1.0) x = 1.1;
         if (speed != 0) x += static_cast<double>((std::int64_t{kScanDistance} - scan) / speed);
-        if (location.asteroid >= UnitNumAsteroids()) x -= 1.0;
+        if (location.asteroid >= World().AsteroidCount()) x -= 1.0;
       } else {
         const auto scanSq = static_cast<std::uint32_t>(std::int64_t{scan} * scan);
         x = GetTurnsToLocation(&target->location, 1, scanSq, nullptr);
@@ -473,7 +474,7 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         break;
       }
       const CGUnitTemplate* wanted =
-          g_unitLinks.templates != nullptr ? g_unitLinks.templates->FindTemplateById(first->Word(0)) : nullptr;
+          World().templates != nullptr ? World().templates->FindTemplateById(first->Word(0)) : nullptr;
       if (wanted == nullptr || k == 0) {
         TraceError("No design or no construction capacity", __FILE__, __LINE__);
         return static_cast<std::uint16_t>(kUnknown);
@@ -489,15 +490,14 @@ std::uint16_t CGUnit::TurnsOfFirstOrder(UnitOrder* first, std::uint16_t* outCost
         break;
       }
       t = CeilDiv(std::int64_t{wanted->buildPoints} + 50, k) + 1;
-      const std::uint16_t home = g_unitLinks.chapterHomeAsteroid
-                                     ? g_unitLinks.chapterHomeAsteroid(static_cast<std::uint8_t>(GetChapter()))
-                                     : 0xFFFF;
+      const CGChapter* own = World().Chapter(static_cast<std::uint8_t>(GetChapter()));
+      const std::uint16_t home = own != nullptr ? own->homeAsteroid : std::uint16_t{0xFFFF};
       std::uint32_t minerals[5];
       wanted->GetCost32(minerals);
-      const bool poolPays = g_unitLinks.hasMinerals && g_unitLinks.hasMinerals(location.asteroid, minerals);
+      const bool poolPays = World().pools != nullptr && World().pools->HasMinerals(location.asteroid, minerals) != 0;
       Location here, there;
-      if (location.asteroid != home && !poolPays && UnitAsteroidPosition(location.asteroid, &here) &&
-          UnitAsteroidPosition(home, &there)) {
+      if (location.asteroid != home && !poolPays && World().AsteroidPosition(location.asteroid, &here) &&
+          World().AsteroidPosition(home, &there)) {
         t += static_cast<std::int64_t>(GetLocationDistance(&here, &there)) / (k * 100);
       }
       c += t * p;

@@ -30,9 +30,35 @@ CGAsteroid* GameWorld::Asteroid(std::uint16_t index) const {
   return solar != nullptr ? solar->GetAsteroid(index) : nullptr;
 }
 
+bool GameWorld::AsteroidPosition(std::uint16_t index, Location* out) const {
+  const CGAsteroid* asteroid = Asteroid(index);
+  if (asteroid == nullptr) return false;
+  asteroid->GetPosition(out);
+  out->asteroid = g_numAsteroids;
+  return true;
+}
+
+int GameWorld::NearestAsteroid(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq) const {
+  *outSq = 0xFFFFFFFFu;
+  if (solar == nullptr) return -1;
+  const CGAsteroid* nearest = searchEveryAsteroid ? solar->SearchNearestAsteroid(at, maxAxis, outSq)
+                                                  : solar->FindNearestAsteroid(at, maxAxis, outSq);
+  return nearest != nullptr ? int{nearest->id} : -1;
+}
+
 bool GameWorld::ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const {
   for (int i = 0; i < 4; ++i) out[i] = 0;
   return MixOf(composition, out);
+}
+
+bool GameWorld::InOneCamp(std::uint8_t a, std::uint8_t b) const {
+  const CGChapter* ca = Chapter(a);
+  const CGChapter* cb = Chapter(b);
+  if ((ca != nullptr && ca->renegade != 0) || (cb != nullptr && cb->renegade != 0)) return false;
+  // The camps compare as the bytes the packets carry.
+  const auto campA = static_cast<std::uint8_t>(ca != nullptr ? ca->camp : 0);
+  const auto campB = static_cast<std::uint8_t>(cb != nullptr ? cb->camp : 0);
+  return campA == campB;
 }
 
 void GameWorld::Notify(std::uint16_t chapter, std::uint16_t category, std::uint16_t code, const char* text1,

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "Game/model/GWorldTypes.h"
 #include "Game/rules/GRulesFacts.h"
 
 class CGSolarDB;
@@ -21,6 +22,7 @@ class CGGamePieceDB;
 class CGTemplateDB;
 class CGAsteroid;
 class CGChapter;
+struct Location;
 
 class GameWorld : public IRulesFacts {
  public:
@@ -40,12 +42,26 @@ class GameWorld : public IRulesFacts {
   const CIDString* texts = nullptr;
 
   // The chapter of a chapter number through the guilds; the asteroid of an
-  // index through the solar system (null without them).
+  // index through the solar system (null without them). The asteroid count,
+  // which also stands for solar space, is 0 without a solar system.
   CGChapter* Chapter(std::uint16_t chapter) const;
   CGAsteroid* Asteroid(std::uint16_t index) const;
+  std::uint16_t AsteroidCount() const { return solar != nullptr ? g_numAsteroids : std::uint16_t{0}; }
+  // The asteroid's place in solar space (the asteroid count as its first
+  // field); false when there is no such asteroid.
+  bool AsteroidPosition(std::uint16_t index, Location* out) const;
+  // Among the asteroids within maxAxis in x and y, the nearest: its index,
+  // or -1 with *outSq 0xFFFFFFFF.
+  int NearestAsteroid(const Location* at, std::uint32_t maxAxis, std::uint32_t* outSq) const;
+  // Set: the nearest-asteroid question looks at every asteroid in turn
+  // instead of the solar system's index of places (benches compare the two).
+  bool searchEveryAsteroid = false;
   // The four percentages of composition type 0..19 into out; false for none
   // (all 0).
   bool ResourceMix(std::uint8_t composition, std::uint8_t out[4]) const;
+  // Neither chapter is a renegade and both are in the same interregnum camp
+  // (a missing chapter is no renegade, in camp 0).
+  bool InOneCamp(std::uint8_t a, std::uint8_t b) const;
   // CGNotificationList::Add on the game's list, when there is one.
   void Notify(std::uint16_t chapter, std::uint16_t category, std::uint16_t code, const char* text1, const char* text2,
               std::uint16_t p1, std::uint32_t p2, std::uint32_t p3) const;
@@ -58,6 +74,13 @@ class GameWorld : public IRulesFacts {
   virtual bool AllAsteroidsScanned() const { return false; }
   virtual bool AsteroidsHiddenUntilSeen() const { return false; }
   virtual bool RandomEvents() const { return false; }
+  // The player's side of the game: the ship-display setting (0); a selected
+  // unit moved to another asteroid (nothing); the selection's entries (none),
+  // each the asteroid and the unit id of the entry, false past the end.
+  virtual int ShipDisplaySetting() const { return 0; }
+  virtual void SelectedUnitMoved(std::uint32_t /*unitId*/, std::uint16_t /*newAsteroid*/) {}
+  virtual int SelectionCount() const { return 0; }
+  virtual bool SelectedAt(int /*index*/, std::uint16_t* /*location*/, std::uint32_t* /*unitId*/) const { return false; }
   // The application's game settings: the 20 chapter traits and the
   // difficulty; false when there are none or their chapter-slot field is 255.
   virtual bool SettingsTraits(std::uint8_t /*traits*/[20], std::uint8_t* /*difficulty*/) const { return false; }

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GUnitModules.h"
 #include "Game/model/GWorldTypes.h"
+#include "Game/model/GameWorld.h"
 
 namespace {
 
@@ -183,7 +183,7 @@ class Battle {
             {first->type == ORDER_LAND_ATVS ? kActLanding : kActRecovery, u.id, u.design->slots[s].moduleId, u.id});
     }
     if (first->type == ORDER_BOMBARD && first->Asteroid() == u.location.asteroid &&
-        u.location.asteroid < UnitNumAsteroids()) {
+        u.location.asteroid < World().AsteroidCount()) {
       int s = SrvSpecialSlot(u, kSpecialBombard);
       if (s < 0) s = SrvFirstArmedSlot(u);
       if (s >= 0)
@@ -448,8 +448,7 @@ std::uint32_t SrvSpaceBattleResult::DamagingCount() const {
 bool SrvChaptersHostile(std::uint32_t a, std::uint32_t b) {
   if (a == b) return false;
   const auto ca = static_cast<std::uint8_t>(a), cb = static_cast<std::uint8_t>(b);
-  return (a >> 3) != (b >> 3) || UnitChapterRenegade(ca) || UnitChapterRenegade(cb) ||
-         UnitChapterCamp(ca) != UnitChapterCamp(cb);
+  return (a >> 3) != (b >> 3) || !World().InOneCamp(ca, cb);
 }
 
 bool SrvCanOpenFire(std::span<CGUnit* const> units, std::span<const std::uint32_t> released) {

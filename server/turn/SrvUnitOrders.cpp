@@ -12,10 +12,12 @@
 
 #include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
+#include "Game/model/GChapter.h"
 #include "Game/model/GNotifyCodes.h"
+#include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GZone.h"
+#include "Game/model/GameWorld.h"
 #include "Game/net/AsteroidPackets.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GModuleDB.h"
@@ -148,12 +150,12 @@ void RefundAtvsNotBuilt(CGUnit& unit, const UnitOrder& order, const int (&unbuil
   }
   const ConstructionBlock& paid = *order.construction;
   auto back = [&](int r) { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(owed[r], 0, paid.Cost(r))); };
-  if (UnitAsteroidExists(unit.location.asteroid) && g_unitLinks.addMineral) {
+  if (CGPoolDB* pools = World().pools; pools != nullptr && World().Asteroid(unit.location.asteroid) != nullptr) {
     for (int mineral = 0; mineral < 4; ++mineral)
-      if (back(mineral) != 0) g_unitLinks.addMineral(unit.location.asteroid, mineral, back(mineral));
+      if (back(mineral) != 0)
+        pools->AddMineral(unit.location.asteroid, static_cast<std::uint32_t>(mineral), back(mineral));
   }
-  const auto chapter = static_cast<std::uint8_t>(unit.GetChapter());
-  UnitSetChapterOrganics(chapter, UnitChapterOrganics(chapter) + back(4));
+  if (CGChapter* payer = World().Chapter(static_cast<std::uint8_t>(unit.GetChapter()))) payer->credits += back(4);
 }
 
 // The ATVs ordered come aboard as far as the hold takes them, kind by kind;

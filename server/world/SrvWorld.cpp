@@ -11,8 +11,6 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GWorldMath.h"
 #include "Game/model/GZone.h"
 #include "Game/model/GameWorld.h"
@@ -244,7 +242,6 @@ SrvWorld::~SrvWorld() {
   pieces.reset();
   templates.reset();
   if (IsGameWorld(model.get())) RegisterGameWorld(nullptr);
-  g_unitLinks = UnitLinks{};
 }
 
 bool SrvWorld::LoadRules(std::string* fault) {
@@ -319,9 +316,6 @@ void SrvWorld::RegisterWorld() {
   model->hulls = hulls.get();
   model->modules = modules.get();
   RegisterGameWorld(model.get());
-  g_unitLinks.pieces = pieces.get();
-  g_unitLinks.templates = templates.get();
-  ConnectUnitAndWorldLinks();
 }
 
 bool SrvWorld::HasChapter(std::uint16_t chapter) const {

@@ -8,6 +8,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Game/model/GameWorld.h"
 
@@ -37,6 +39,10 @@ class TestWorld : public GameWorld {
   bool asteroidsHiddenUntilSeen = false;
   bool randomEvents = false;
   int startingResources = -1;
+  // The player's ship-display setting and selection (asteroid, unit id); a
+  // selected unit that moves takes its entry along.
+  int shipDisplay = 0;
+  std::vector<std::pair<std::uint16_t, std::uint32_t>> selection;
   std::uint8_t mix[20][4] = {};
   int mixTypes = 0;
 
@@ -63,6 +69,19 @@ class TestWorld : public GameWorld {
   bool AsteroidsHiddenUntilSeen() const override { return asteroidsHiddenUntilSeen; }
   bool RandomEvents() const override { return randomEvents; }
   int StartingResources() const override { return startingResources; }
+  int ShipDisplaySetting() const override { return shipDisplay; }
+  void SelectedUnitMoved(std::uint32_t unitId, std::uint16_t newAsteroid) override {
+    for (auto& [location, id] : selection) {
+      if (id == unitId) location = newAsteroid;
+    }
+  }
+  int SelectionCount() const override { return static_cast<int>(selection.size()); }
+  bool SelectedAt(int index, std::uint16_t* location, std::uint32_t* unitId) const override {
+    if (index < 0 || index >= SelectionCount()) return false;
+    *location = selection[static_cast<std::size_t>(index)].first;
+    *unitId = selection[static_cast<std::size_t>(index)].second;
+    return true;
+  }
 
  protected:
   bool MixOf(std::uint8_t composition, std::uint8_t out[4]) const override {

@@ -4,7 +4,6 @@
 // the new game's, which has other asteroids but the same design numbers).
 #include <gtest/gtest.h>
 
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
@@ -34,8 +33,8 @@ class LoadOverGame : public SaveFixture {
   static void ExpectLinksOf(const CGameData& game) {
     EXPECT_EQ(World().solar, &game.solarDB);
     EXPECT_EQ(World().guilds, game.guildList.get());
-    EXPECT_EQ(g_unitLinks.pieces, &game.pieces);
-    EXPECT_EQ(g_unitLinks.templates, &game.templates);
+    EXPECT_EQ(World().pieces, &game.pieces);
+    EXPECT_EQ(World().templates, &game.templates);
     EXPECT_EQ(World().modules, game.moduleDB.get());
     EXPECT_EQ(World().hulls, game.hullDB.get());
   }

@@ -7,7 +7,6 @@
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
 #include "Game/model/GameWorld.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
@@ -56,7 +55,7 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
     EXPECT_FALSE(g->ResourcesComplete());
     EXPECT_EQ(g->GetGuildModule(5), nullptr);
     EXPECT_EQ(World().solar, &g->solarDB);
-    EXPECT_EQ(g_unitLinks.pieces, &g->pieces);
+    EXPECT_EQ(World().pieces, &g->pieces);
     EXPECT_EQ(RulesFacts().Hulls(), g->hullDB.get());
     EXPECT_EQ(RulesFacts().LocalChapterId(), 9);
     EXPECT_EQ(RulesFacts().CurrentTurn(), 10u);
@@ -64,7 +63,7 @@ TEST_F(RootGame, NewGameHasItsDefaultsAndConnectsTheModelUntilItEnds) {
   }
   EXPECT_EQ(g_gameData, nullptr);
   EXPECT_EQ(World().solar, nullptr);
-  EXPECT_EQ(g_unitLinks.pieces, nullptr);
+  EXPECT_EQ(World().pieces, nullptr);
   EXPECT_EQ(RulesFacts().Hulls(), nullptr);
   EXPECT_EQ(RulesFacts().CurrentTurn(), 0u);
 }
@@ -128,6 +127,42 @@ TEST_F(RootGame, UnitGroupsSelectNewestFirstAndForgetDestroyedUnits) {
   EXPECT_EQ(g->GetSelectionCount(), 0u);
   EXPECT_TRUE(g->GetUnitGroup(4).empty());
   EXPECT_FALSE(g->SelectUnitGroup(11, &at));
+}
+
+// The root answers the units for the player's side: a selected unit that
+// moves to another asteroid takes its entry along, an asteroid entry stays
+// where it is, and the ship-display setting is the root's.
+TEST_F(RootGame, ASelectedUnitThatMovesTakesItsEntryAlong) {
+  auto g = NewGame();
+  g->solarDB.CreateAsteroidArray(4);
+  AddUnit(*g, 9, (9u << 26) | 1, 1);
+  AddUnit(*g, 9, (9u << 26) | 2, 1);
+  ASSERT_EQ(g->AddToSelection(SEL_UNIT, (9u << 26) | 1, 0xFFFF), 1);
+  ASSERT_EQ(g->AddToSelection(SEL_ASTEROID, 2, 2), 1);
+  CGUnit* selected = g->pieces.FindUnit((9u << 26) | 1, nullptr);
+  CGUnit* other = g->pieces.FindUnit((9u << 26) | 2, nullptr);
+  ASSERT_NE(selected, nullptr);
+  ASSERT_NE(other, nullptr);
+  const Location there{3, 10, 20, 30};
+  selected->SetLocation(&there);
+  EXPECT_EQ(g->selection[0].location, 3);
+  EXPECT_EQ(g->pieces.CountUnits(3, 9), 1u);
+  const Location elsewhere{0, 0, 0, 0};
+  other->SetLocation(&elsewhere);
+  EXPECT_EQ(g->selection[1].location, 2);
+
+  ASSERT_EQ(World().SelectionCount(), 2);
+  std::uint16_t location = 0;
+  std::uint32_t id = 0;
+  ASSERT_TRUE(World().SelectedAt(0, &location, &id));
+  EXPECT_EQ(location, 3);
+  EXPECT_EQ(id, (9u << 26) | 1);
+  EXPECT_FALSE(World().SelectedAt(2, &location, &id));
+  EXPECT_FALSE(World().SelectedAt(-1, &location, &id));
+  g->shipDisplay = 0;
+  EXPECT_EQ(World().ShipDisplaySetting(), 0);
+  g->shipDisplay = 1;
+  EXPECT_EQ(World().ShipDisplaySetting(), 1);
 }
 
 TEST_F(RootGame, AFullSelectionRefusesMore) {
@@ -324,7 +359,7 @@ TEST_F(RootGame, AnOldRootGoingAwayLeavesTheNewOnesLinks) {
   auto fresh = NewGame();
   old.reset();
   EXPECT_EQ(World().solar, &fresh->solarDB);
-  EXPECT_EQ(g_unitLinks.pieces, &fresh->pieces);
+  EXPECT_EQ(World().pieces, &fresh->pieces);
   EXPECT_EQ(g_gameData, fresh.get());
 }
 

@@ -12,8 +12,8 @@ using Pool = std::array<std::uint32_t, 4>;
 class CostsTest : public UnitWorld {
  protected:
   CostsTest() {
-    pools[0] = {5000, 5000, 5000, 5000};
-    organics[0] = 5000;
+    space.SetPool(0, {5000, 5000, 5000, 5000});
+    space.Credits(0) = 5000;
     builder = Unit(Builder(), {0, 100, 0, 0});
     ship = Design(0, {kComputer, kDrive, kWeapon});
     ship->GetCost32(shipCost);
@@ -24,7 +24,7 @@ class CostsTest : public UnitWorld {
     const std::string bytes = box.SavedOf(current);
     const std::uint32_t id = builder->id;
     reloaded = std::make_unique<CGGamePieceDB>();
-    g_unitLinks.pieces = reloaded.get();
+    links.pieces = reloaded.get();
     ASSERT_EQ(box.LoadedInto(*reloaded, bytes), 1);
     builder = reloaded->FindUnit(id, nullptr);
     ASSERT_NE(builder, nullptr);
@@ -44,8 +44,8 @@ class CostsTest : public UnitWorld {
 TEST_F(CostsTest, BuildingPaysAtIssueAndCancelBeforeTheStartRefunds) {
   for (std::uint32_t type : {ORDER_BUILD_SHIP, ORDER_BUILD_OR_REPAIR_SHIP, ORDER_MODIFY_SHIP}) {
     ASSERT_EQ(builder->IssueOrder(type, ship->templateId, kInsertReplace, nullptr, true), 1) << type;
-    EXPECT_EQ(pools[0], Less(shipCost)) << type;
-    EXPECT_EQ(organics[0], 5000 - shipCost[4]);
+    EXPECT_EQ(space.PoolAt(0), Less(shipCost)) << type;
+    EXPECT_EQ(space.Credits(0), 5000 - shipCost[4]);
     EXPECT_EQ(ship->references, 1);
     const ConstructionBlock& block = *builder->GetOrder(0)->construction;
     EXPECT_EQ(block.words, (std::array<std::uint16_t, 9>{
@@ -53,8 +53,8 @@ TEST_F(CostsTest, BuildingPaysAtIssueAndCancelBeforeTheStartRefunds) {
                                static_cast<std::uint16_t>(shipCost[1]), static_cast<std::uint16_t>(shipCost[2]),
                                static_cast<std::uint16_t>(shipCost[3]), static_cast<std::uint16_t>(shipCost[4])}));
     builder->CancelOrders();
-    EXPECT_EQ(pools[0], Less(shipCost, 0)) << type;
-    EXPECT_EQ(organics[0], 5000u);
+    EXPECT_EQ(space.PoolAt(0), Less(shipCost, 0)) << type;
+    EXPECT_EQ(space.Credits(0), 5000u);
     EXPECT_EQ(ship->references, 0);
   }
 }
@@ -63,8 +63,8 @@ TEST_F(CostsTest, AStartedBuildIsNotRefunded) {
   builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true);
   builder->stage = 3;
   builder->CancelOrders();
-  EXPECT_EQ(pools[0], Less(shipCost));
-  EXPECT_EQ(organics[0], 5000 - shipCost[4]);
+  EXPECT_EQ(space.PoolAt(0), Less(shipCost));
+  EXPECT_EQ(space.Credits(0), 5000 - shipCost[4]);
 }
 
 TEST_F(CostsTest, ABuildThatEndsAfterItsStartIsNotRefunded) {
@@ -75,26 +75,22 @@ TEST_F(CostsTest, ABuildThatEndsAfterItsStartIsNotRefunded) {
     builder->PopFirstOrder(result, 1);
     EXPECT_EQ(builder->stage, kStageNotStarted);
   }
-  EXPECT_EQ(pools[0], Less(shipCost, 2));
-  EXPECT_EQ(organics[0], 5000 - 2 * shipCost[4]);
+  EXPECT_EQ(space.PoolAt(0), Less(shipCost, 2));
+  EXPECT_EQ(space.Credits(0), 5000 - 2 * shipCost[4]);
   // Failed before it started: refunded.
   ASSERT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 1);
   builder->PopFirstOrder(ORDERFAIL_LACK_POWER, 1);
-  EXPECT_EQ(pools[0], Less(shipCost, 2));
+  EXPECT_EQ(space.PoolAt(0), Less(shipCost, 2));
 }
 
 TEST_F(CostsTest, ShortPoolsRefuseTheOrderAndTakeNothing) {
-  organics[0] = shipCost[4] - 1;
+  space.Credits(0) = shipCost[4] - 1;
   EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 0);
-  pools[0][2] = shipCost[2] - 1;
-  organics[0] = 5000;
+  space.pools.pools[0].amounts[2] = shipCost[2] - 1;
+  space.Credits(0) = 5000;
   EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 0);
-  // A pool that changes between the test and the taking.
-  pools[0] = {5000, 5000, 5000, 5000};
-  g_unitLinks.takeMinerals = [](std::uint16_t, const std::uint32_t*) { return false; };
-  EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), -1);
   EXPECT_EQ(builder->GetOrderCount(), 0);
-  EXPECT_EQ(organics[0], 5000u);
+  EXPECT_EQ(space.Credits(0), 5000u);
   EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, 0x3FFFFFF, kInsertReplace, nullptr, true), 0);  // no such design
 }
 
@@ -105,10 +101,10 @@ TEST_F(CostsTest, AtvsCostThreeTimesTheirKindCosts) {
   const std::uint8_t zone[6] = {1, 0, 2, 0, 0, 0};
   ASSERT_EQ(builder->OrderOnZone(ORDER_BUILD_ATVS, zone, kInsertReplace), 1);
   // 3 x (cost of kind 0 + 2 x cost of kind 2), kind 0 = 10+r, kind 2 = 30+r.
-  EXPECT_EQ(pools[0], (Pool{5000 - 210, 5000 - 219, 5000 - 228, 5000 - 237}));
-  EXPECT_EQ(organics[0], 5000u - 246);
+  EXPECT_EQ(space.PoolAt(0), (Pool{5000 - 210, 5000 - 219, 5000 - 228, 5000 - 237}));
+  EXPECT_EQ(space.Credits(0), 5000u - 246);
   builder->PopFirstOrder(ORDERFAIL_LACK_POWER, 0);
-  EXPECT_EQ(pools[0], (Pool{5000, 5000, 5000, 5000}));
+  EXPECT_EQ(space.PoolAt(0), (Pool{5000, 5000, 5000, 5000}));
 }
 
 // Every building type keeps its whole payment across a save, so a cancel
@@ -122,8 +118,8 @@ TEST_F(CostsTest, RefundsAfterASaveAndLoadAreWhole) {
     EXPECT_EQ(builder->GetOrder(0)->construction->words[3], 0x1234);
     EXPECT_EQ(builder->GetOrder(0)->construction->Cost(3), shipCost[3]);
     builder->CancelOrders();
-    EXPECT_EQ(pools[0], Less(shipCost, 0)) << type;
-    EXPECT_EQ(organics[0], 5000u);
+    EXPECT_EQ(space.PoolAt(0), Less(shipCost, 0)) << type;
+    EXPECT_EQ(space.Credits(0), 5000u);
   }
 }
 
@@ -134,8 +130,8 @@ TEST_F(CostsTest, ARebuildPaysForTheDestroyedModulesOnly) {
   ASSERT_EQ(builder->IssueOrder(ORDER_REBUILD_UNIT, 0, kInsertReplace, wreck, true), 1);
   EXPECT_EQ(builder->GetOrder(0)->Word(0), wreck->id);
   EXPECT_EQ(builder->GetOrder(0)->Word(1), kNoTargetId);
-  EXPECT_EQ(pools[0], (Pool{5000 - 30, 5000 - 20, 5000 - 10, 5000 - 5}));
-  EXPECT_EQ(organics[0], 5000u - 40);
+  EXPECT_EQ(space.PoolAt(0), (Pool{5000 - 30, 5000 - 20, 5000 - 10, 5000 - 5}));
+  EXPECT_EQ(space.Credits(0), 5000u - 40);
   EXPECT_EQ(builder->IssueOrder(ORDER_REBUILD_UNIT, 0, kInsertReplace, nullptr, true), 0);
 }
 
@@ -160,8 +156,8 @@ TEST_F(CostsTest, ReusedModulesLowerTheCostNeverBelowZero) {
   EXPECT_EQ(used[4], 1);
   EXPECT_EQ(need[4], 0);
 
-  pools[0] = {100, 50, 20, 10};  // the hull's costs: the reused weapon is not paid again
-  organics[0] = 0;
+  space.SetPool(0, {100, 50, 20, 10});  // the hull's costs: the reused weapon is not paid again
+  space.Credits(0) = 0;
   EXPECT_EQ(armed->CanAffordTemplate(gun, true, nullptr), 1u);
   EXPECT_EQ(armed->CanAffordTemplate(gun, false, nullptr), 0u);
   EXPECT_EQ(builder->CanAffordTemplate(ship, false, old), 1u);
@@ -172,8 +168,8 @@ TEST_F(CostsTest, AStunnedQueueRefusingABuildGivesThePaymentBack) {
   stunned->type = ORDER_STUNNED;
   builder->InsertOrder(std::move(stunned), kInsertAppend, false);
   EXPECT_EQ(builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, true), 0);
-  EXPECT_EQ(pools[0], Less(shipCost, 0));
-  EXPECT_EQ(organics[0], 5000u);
+  EXPECT_EQ(space.PoolAt(0), Less(shipCost, 0));
+  EXPECT_EQ(space.Credits(0), 5000u);
   EXPECT_EQ(ship->references, 0);
 }
 

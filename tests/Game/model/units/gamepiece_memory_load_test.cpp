@@ -17,7 +17,7 @@ namespace {
 
 class GamePieceMemoryLoad : public UnitWorld {
  protected:
-  GamePieceMemoryLoad() { numAsteroids = 40; }
+  GamePieceMemoryLoad() { space.MakeSpace(40, kPlaces); }
 
   static std::span<const std::uint8_t> Bytes(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
@@ -44,14 +44,14 @@ TEST_F(GamePieceMemoryLoad, SparseCellsLoadFromMemoryAsFromAFile) {
   const std::string bytes = box.SavedOf(pieces);
 
   auto fromFile = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = fromFile.get();
+  links.pieces = fromFile.get();
   ASSERT_EQ(box.LoadedInto(*fromFile, bytes), 1);
   auto fromMemory = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = fromMemory.get();
+  links.pieces = fromMemory.get();
   BlockReader r(Bytes(bytes));
   ASSERT_EQ(fromMemory->Load(r), 1);
   EXPECT_EQ(r.Pos(), bytes.size());
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 
   EXPECT_EQ(Cells(*fromMemory, 41), Cells(pieces, 41));
   EXPECT_EQ(Cells(*fromFile, 41), Cells(pieces, 41));
@@ -69,7 +69,7 @@ TEST_F(GamePieceMemoryLoad, ACountBlockCutShortFailsTheLoad) {
   for (std::size_t n : {std::size_t{0}, std::size_t{3}, std::size_t{8}, std::size_t{13}, std::size_t{40},
                         bytes.size() - 5, bytes.size() - 1}) {
     CGGamePieceDB cut;
-    g_unitLinks.pieces = &cut;
+    links.pieces = &cut;
     BlockReader r(Bytes(bytes).first(n));
     EXPECT_EQ(cut.Load(r), 0) << n;
   }
@@ -77,11 +77,11 @@ TEST_F(GamePieceMemoryLoad, ACountBlockCutShortFailsTheLoad) {
   std::string hostile(4 * 3, '\0');
   hostile += std::string("\xFE\xFF\x00\x00", 4) + std::string(64, '\x01');
   CGGamePieceDB refused;
-  g_unitLinks.pieces = &refused;
+  links.pieces = &refused;
   BlockReader r(Bytes(hostile));
   EXPECT_EQ(refused.Load(r), 0);
   EXPECT_EQ(refused.CountUnits(3, -1), 0u);
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 }
 
 // Each unit loaded takes a reference on the design its design's id names in
@@ -116,10 +116,10 @@ TEST_F(GamePieceMemoryLoad, UnitsReferenceTheDesignTheirIdNames) {
   const int before[4] = {first->references, second->references, astray->references, loose.references};
 
   auto loaded = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = loaded.get();
+  links.pieces = loaded.get();
   BlockReader r(Bytes(bytes));
   ASSERT_EQ(loaded->Load(r), 1);
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 
   EXPECT_EQ(first->references - before[0], 4);
   EXPECT_EQ(second->references - before[1], 1);

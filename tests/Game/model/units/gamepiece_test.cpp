@@ -14,7 +14,7 @@ class GamePieceTest : public UnitWorld {
  protected:
   // Every counter against a scan of the cells.
   void ExpectCountersMatchAScan() const {
-    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+    for (std::uint16_t loc = 0; loc <= g_numAsteroids; ++loc) {
       std::uint32_t total = 0;
       std::uint32_t operational = 0;
       for (std::int16_t owner = 0; owner < kPieceOwners; ++owner) {
@@ -52,7 +52,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
     const int action = ids.empty() ? 0 : static_cast<int>(random() % 6);
     if (action <= 1) {
       const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
-      const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+      const Location at{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 0, 0, 0};
       const std::uint32_t id = (std::uint32_t{chapter} << 26) | ++serial;
       ASSERT_NE(pieces.CreateUnit(design, &at, chapter, id), nullptr);
       ids.push_back(id);
@@ -62,7 +62,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
     CGUnit* u = pieces.FindUnit(ids[pick], nullptr);
     ASSERT_NE(u, nullptr);
     if (action == 2 || action == 3) {
-      const Location to{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 1, 2, 3};
+      const Location to{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 1, 2, 3};
       u->SetLocation(&to);
     } else if (action == 4) {
       EXPECT_EQ(pieces.MarkUnitUnoperational(u), 1);
@@ -85,7 +85,7 @@ TEST_F(GamePieceTest, CountersAgreeWithAScanAfterThousandsOfChanges) {
 // A chapter and place where no unit was ever filed has none to give or to
 // destroy, and asking it leaves every other cell and every counter as it was.
 TEST_F(GamePieceTest, CellsNoUnitWasEverFiledInGiveNoneAndLoseNone) {
-  numAsteroids = 150;
+  space.MakeSpace(150, kPlaces);
   CGUnitTemplate* design = Design(2, {kComputer});
   const Location at{9, 0, 0, 0};
   CGUnit* unit = pieces.CreateUnit(design, &at, 2, (2u << 26) | 1);
@@ -149,9 +149,9 @@ TEST_F(GamePieceTest, NearestUnitsEnemiesAndBattleTargets) {
   EXPECT_EQ(d, 100u);
   EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), near);
   EXPECT_EQ(d, 10000u);
-  g_unitLinks.chapterRenegade = [](std::uint8_t c) { return c == 1; };
+  space.guilds.GetChapter(1)->renegade = 1;
   EXPECT_EQ(pieces.FindNearestEnemyUnit(&at, own->id, &d), friendInGuild);
-  g_unitLinks.chapterRenegade = nullptr;
+  space.guilds.GetChapter(1)->renegade = 0;
 
   const std::uint8_t armed[5] = {2, 0, 0, 0, 0};
   EXPECT_EQ(pieces.FindBattleTarget(&at, own, &d, armed), far);
@@ -176,7 +176,7 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   const std::string bytes = box.SavedOf(pieces);
 
   auto loaded = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = loaded.get();
+  links.pieces = loaded.get();
   ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
   EXPECT_EQ(loaded->CountUnits(0, 4), 2u);
   EXPECT_EQ(loaded->CountOperationalUnits(0, -1), 1u);
@@ -186,7 +186,7 @@ TEST_F(GamePieceTest, SaveAndLoadKeepCellsAndCounters) {
   EXPECT_EQ(b2->GetOrder(1)->target, loaded->FindUnit(c->id, nullptr));
   EXPECT_EQ(b2->percents, b->percents);
   EXPECT_EQ(box.SavedOf(*loaded, "again.bin"), bytes);
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 
   CGGamePieceDB shortOne;
   EXPECT_EQ(box.LoadedInto(shortOne, bytes.substr(0, bytes.size() - 3)), 0);
@@ -202,7 +202,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   constexpr std::uint32_t kUnits = 900;
   for (std::uint32_t serial = 1; serial <= kUnits; ++serial) {
     const auto chapter = static_cast<std::uint8_t>(random() % kPieceOwners);
-    const Location at{static_cast<std::uint16_t>(random() % (numAsteroids + 1)), 0, 0, 0};
+    const Location at{static_cast<std::uint16_t>(random() % (g_numAsteroids + 1)), 0, 0, 0};
     CGUnit* u = pieces.CreateUnit(design, &at, chapter, (std::uint32_t{chapter} << 26) | serial);
     ASSERT_NE(u, nullptr);
     if (random() % 3 == 0) pieces.MarkUnitUnoperational(u);
@@ -210,12 +210,12 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   ExpectCountersMatchAScan();
   const std::string bytes = box.SavedOf(pieces);
   auto loaded = std::make_unique<CGGamePieceDB>();
-  g_unitLinks.pieces = loaded.get();
+  links.pieces = loaded.get();
   const auto expectCountersOfCells = [&] {
     std::uint32_t all = 0;
     std::uint32_t allOperational = 0;
     std::vector<std::uint32_t> ownerTotal(kPieceOwners), ownerOperational(kPieceOwners);
-    for (std::uint16_t loc = 0; loc <= numAsteroids; ++loc) {
+    for (std::uint16_t loc = 0; loc <= g_numAsteroids; ++loc) {
       std::uint32_t total = 0;
       std::uint32_t operational = 0;
       for (std::uint16_t owner = 0; owner < kPieceOwners; ++owner) {
@@ -243,7 +243,7 @@ TEST_F(GamePieceTest, ALoadCountsEveryOwnerAndPlaceAsItsCellsHoldThem) {
   };
   ASSERT_EQ(box.LoadedInto(*loaded, bytes), 1);
   expectCountersOfCells();
-  g_unitLinks.pieces = &pieces;
+  links.pieces = &pieces;
 }
 
 // Units loaded one after another share their statistics when their design
@@ -285,7 +285,7 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
   for (const bool fromMemory : {false, true}) {
     SCOPED_TRACE(fromMemory ? "from memory" : "from a file");
     CGGamePieceDB loaded;
-    g_unitLinks.pieces = &loaded;
+    links.pieces = &loaded;
     if (fromMemory) {
       BlockReader r(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
       ASSERT_EQ(loaded.Load(r), 1);
@@ -303,7 +303,7 @@ TEST_F(GamePieceTest, LoadedUnitsHaveTheStatisticsTheirStatesGive) {
       EXPECT_EQ(percents, u->percents) << u->id;
     }
     EXPECT_LT(loaded.FindUnit(made[6]->id, nullptr)->modules[0].damage, 250);
-    g_unitLinks.pieces = &pieces;
+    links.pieces = &pieces;
   }
   EXPECT_NE(made[3]->percents, made[4]->percents);
   EXPECT_NE(made[10]->percents, made[11]->percents);
@@ -314,13 +314,7 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   CGUnit* a = Unit(design, {1, 0, 0, 0});
   CGUnit* b = Unit(design, {1, 9, 0, 0});
   b->modules[1].SetFiringLevel(6);
-  const std::vector<std::pair<std::uint16_t, std::uint32_t>> selection = {{1, a->id}, {1, 12345}, {1, b->id}};
-  g_unitLinks.selectionCount = [&] { return static_cast<int>(selection.size()); };
-  g_unitLinks.selectionEntry = [&](int i, std::uint16_t* loc, std::uint32_t* id) {
-    *loc = selection[i].first;
-    *id = selection[i].second;
-    return true;
-  };
+  links.selection = {{1, a->id}, {1, 12345}, {1, b->id}};
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 1);  // no dialog: cancelled
   EXPECT_TRUE(links.sent.empty());
   links.shell.planDialog = [](BattlePlanPacket& plan) {
@@ -334,7 +328,7 @@ TEST_F(GamePieceTest, TheGroupBattlePlanGoesToEverySelectedUnit) {
   EXPECT_EQ(b->targeting[0], 3);
   EXPECT_EQ(b->GetFiringLevel(1), 6);  // each keeps its own firing levels
   EXPECT_EQ(rules_test::Long(links.sent[1].bytes, 8), b->id);
-  g_unitLinks.selectionCount = [] { return 0; };
+  links.selection.clear();
   EXPECT_EQ(pieces.EditSelectionBattlePlan(), 0);
 }
 
@@ -353,7 +347,7 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
   EXPECT_EQ(pieces.DeleteUnit(preyId), 1);
   EXPECT_EQ(hunter->GetOrder(0)->target, nullptr);
   EXPECT_EQ(hunter->GetETA(), -1);  // looked up again by id: gone
-  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  links.shipDisplay = 1;
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(spacer->GetOrder(0)->target, nullptr);
   // Saving writes the ids of cached targets: none may point at a freed unit.
@@ -364,8 +358,8 @@ TEST_F(GamePieceTest, OrdersForgetATargetThatLeavesTheGame) {
 // that shrinks its block step by step as it empties, and lone units with runs
 // of empty cells between are all let go of, each unit once.
 TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
-  numAsteroids = 150;
-  const int lastOwner = std::min(UnitChapterLimit(), kPieceOwners) - 1;
+  space.MakeSpace(150, kPlaces);
+  const int lastOwner = std::min(CGGamePieceDB::ChapterLimit(), kPieceOwners) - 1;
   ASSERT_GT(lastOwner, 1);
   CGUnitTemplate* first = Design(0, {kComputer});
   CGUnitTemplate* middle = Design(1, {kComputer});
@@ -381,8 +375,8 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
     make(first, 0, 0, 3);
     make(middle, 1, 7, 40);
     int scattered = 0;
-    for (std::uint16_t at = 20; at <= numAsteroids; at += 13, ++scattered) make(middle, 1, at, 1);
-    make(last, static_cast<std::uint8_t>(lastOwner), numAsteroids, 2);
+    for (std::uint16_t at = 20; at <= g_numAsteroids; at += 13, ++scattered) make(middle, 1, at, 1);
+    make(last, static_cast<std::uint8_t>(lastOwner), g_numAsteroids, 2);
     EXPECT_EQ(first->references, 3);
     EXPECT_EQ(middle->references, 40 + scattered);
     EXPECT_EQ(last->references, 2);
@@ -398,7 +392,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseLetsGoOfEveryUnitOnce) {
 TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   CGUnitTemplate* shared = Design(0, {kComputer});
   CGUnitTemplate* alone = Design(0, {kDrive});
-  // The rules and the designs stay the fixture's; the units are looked for in db.
+  // The rules, the designs and the asteroids stay the fixture's; the units are looked for in db.
   struct Looking : test_support::TestWorld {
     CGUnit* FindUnitBuiltFrom(const CGUnitTemplate& design, std::uint8_t chapter) const override {
       ++looks;
@@ -418,7 +412,9 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
   Looking looking;
   looking.hulls = links.hulls;
   looking.modules = links.modules;
-  looking.asteroids = numAsteroids;
+  looking.solar = links.solar;
+  looking.templates = links.templates;
+  looking.asteroids = g_numAsteroids;
   {
     CGGamePieceDB db;
     looking.db = &db;
@@ -437,7 +433,7 @@ TEST_F(GamePieceTest, ATornDownDatabaseHoldsNoUnitWhoseDesignIsReleased) {
 
 TEST_F(GamePieceTest, AnEmptyDatabaseSavesZeroCounts) {
   const std::string bytes = box.SavedOf(pieces);
-  EXPECT_EQ(bytes, std::string(40 * (numAsteroids + 1) * 4, '\0'));
+  EXPECT_EQ(bytes, std::string(40 * (g_numAsteroids + 1) * 4, '\0'));
 }
 
 TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
@@ -447,24 +443,26 @@ TEST_F(GamePieceTest, ForeignShipsInSpaceAndDetection) {
   Unit(Design(3, {kComputer}), {1, 0, 0, 0}, 3);
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(pieces.CountUnits(4, -1), 2u);  // the setting is off
-  g_unitLinks.shipDisplaySetting = [] { return 1; };
+  links.shipDisplay = 1;
   pieces.ClearForeignUnitsInSpace();
   EXPECT_EQ(pieces.CountUnits(4, -1), 1u);
   EXPECT_EQ(pieces.CountUnits(1, 3), 1u);
 
   // The local unit stands at (0, 0, 0) in space: asteroid 0 is there, 1 is 10000 away.
-  std::vector<std::uint16_t> detected;
-  std::vector<int> codes;
-  g_unitLinks.asteroidDetected = [](std::uint16_t) { return false; };
-  g_unitLinks.setAsteroidDetected = [&](std::uint16_t a) { detected.push_back(a); };
-  g_unitLinks.addNotification = [&](std::uint16_t, int, int code, std::int32_t, std::int32_t, std::int32_t) {
-    codes.push_back(code);
-  };
   pieces.DetectAsteroidsNearUnitsInSpace(true);
-  EXPECT_EQ(detected, (std::vector<std::uint16_t>{0}));
-  EXPECT_TRUE(codes.empty());
+  EXPECT_EQ(space.Asteroid(0).detected, 1u);
+  EXPECT_EQ(space.Asteroid(1).detected, 0u);
+  EXPECT_EQ(space.notices.GetCount(), 0u);
+  pieces.DetectAsteroidsNearUnitsInSpace(false);  // seen already: no news
+  EXPECT_EQ(space.notices.GetCount(), 0u);
+  space.Asteroid(0).detected = 0;
   pieces.DetectAsteroidsNearUnitsInSpace(false);
-  EXPECT_EQ(codes, (std::vector<int>{414}));
+  ASSERT_EQ(space.notices.GetCount(), 1u);
+  const Notification& news = *space.notices.GetEntry(0);
+  EXPECT_EQ(news.code, 414);
+  EXPECT_EQ(news.param1, 0);  // the finder, the asteroid found, no unit
+  EXPECT_EQ(news.param2, 0u);
+  EXPECT_EQ(news.param3, 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "platform/core/random.h"
 #include "tests/Game/model/units/units_fixture.h"
 
@@ -84,11 +86,11 @@ TEST_F(MovementTest, AUnitStandingOnAnotherIsBoxedIn) {
 TEST_F(MovementTest, SolarTripsTowardAStillAsteroid) {
   CGUnit* u = Mover(500, 1000, {0, 0, 0, 0});
   // 10500 at 1000 a turn: ten whole steps and a partial one.
-  positions[1] = {0, 10500, 0, 0};
+  space.Place(1, {0, 10500, 0, 0});
   std::int32_t failure = 0;
   EXPECT_EQ(u->GetTurnsToAsteroid(1, &failure), 11u);
   // From one asteroid to another no trip counts less than two.
-  positions[1] = {0, 1500, 0, 0};
+  space.Place(1, {0, 1500, 0, 0});
   EXPECT_EQ(u->GetTurnsToAsteroid(1, nullptr), 2u);
 
   u->OrderOnAsteroid(ORDER_MOVE_TO_ASTEROID, 1, kInsertReplace);
@@ -96,23 +98,27 @@ TEST_F(MovementTest, SolarTripsTowardAStillAsteroid) {
   EXPECT_EQ(u->GetTurnsToAsteroid(1, nullptr), 6u);
 
   // A move next to another asteroid adds the local approach: 2600 / 500 = 5.
-  positions[1] = {0, 10500, 0, 0};
+  space.Place(1, {0, 10500, 0, 0});
   u->OrderOnAsteroid(ORDER_MOVE_NEXT_TO_ASTEROID, 1, kInsertReplace);
   EXPECT_EQ(u->GetETA(), 11 + 5);
 }
 
 TEST_F(MovementTest, SolarTripsChaseAMovingAsteroid) {
   CGUnit* u = Mover(500, 1000, {0, 0, 0, 0});
-  positions[1] = {0, 10000, 0, 0};
-  orbitSteps[1] = {0, 100, 0, 0};  // away from the unit, 100 a turn
+  // Asteroid 1 at x 10000 on the top of a wide orbit about it, turning
+  // away from the unit: about 100 a turn along x.
+  CGAsteroid& moving = space.Asteroid(1);
+  const Location centre{g_numAsteroids, 10000, 0, 0};
+  moving.SetOrbitCenters(&centre, &centre);
+  moving.SetOrbitRadii(32000, 0);
+  moving.SetOrbitAngle(0.5 * std::numbers::pi, -3.125f);  // 1/320 radian a turn
   // Speed 1000 - 100 = 900; after turn k the unit is at 900k and the
   // asteroid at 10000 + 100k: 12 whole steps, then within one step.
   EXPECT_EQ(u->GetTurnsToAsteroid(1, nullptr), 13u);
 
   // 30000 at 60 a turn: beyond the 254 turns a trip may take.
   CGUnit* slow = Mover(500, 60, {0, 0, 0, 0});
-  orbitSteps.clear();
-  positions[1] = {0, 30000, 0, 0};
+  space.Place(1, {0, 30000, 0, 0});
   std::int32_t failure = 0;
   EXPECT_EQ(slow->GetTurnsToAsteroid(1, &failure), 65535u);
   EXPECT_EQ(failure, ORDERFAIL_SOLAR_TRIP_TOO_LONG);

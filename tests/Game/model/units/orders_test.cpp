@@ -202,9 +202,21 @@ TEST_F(OrdersTest, FailedRecoveryGivesTheAtvsBackToTheirZones) {
   links.localChapter = 5;
   links.sent.clear();
   unit->PopFirstOrder(ORDERFAIL_CANNOT_MOVE, 0);
-  EXPECT_EQ(zoneReturns, (std::vector<ZoneReturn>{{2, 4, 0, 0, 1}, {2, 4, 0, 3, 3}}));
-  ASSERT_EQ(links.sent.size(), 2u);
-  const auto& p = links.sent[1].bytes;
+  const CGZone& back = *space.Asteroid(2).GetZone(4);
+  EXPECT_EQ(back.owner, 0);
+  EXPECT_EQ(back.atvCounts[0], 1);
+  EXPECT_EQ(back.atvCounts[3], 3);
+  // Each kind: the zone's new counts to everyone, then the recovery's return.
+  ASSERT_EQ(links.sent.size(), 4u);
+  const auto& zoneState = links.sent[2].bytes;
+  ASSERT_EQ(zoneState.size(), 24u);
+  EXPECT_EQ(Word(zoneState, 0), 601);
+  EXPECT_EQ(Word(zoneState, 8), 2);
+  EXPECT_EQ(Word(zoneState, 10), 4);
+  EXPECT_EQ(Word(zoneState, 12), 0);
+  EXPECT_EQ(Word(zoneState, 14), 1);
+  EXPECT_EQ(Word(zoneState, 20), 3);
+  const auto& p = links.sent[3].bytes;
   ASSERT_EQ(p.size(), 20u);
   EXPECT_EQ(Word(p, 0), 609);
   EXPECT_EQ(Word(p, 8), 2);

@@ -33,7 +33,7 @@ TEST_F(TurnsTest, EmptyQueueSelfDestructAndStunned) {
 }
 
 TEST_F(TurnsTest, BuildingAtHomeAndAway) {
-  pools[0] = {5000, 5000, 5000, 5000};
+  space.SetPool(0, {5000, 5000, 5000, 5000});
   builder->IssueOrder(ORDER_BUILD_SHIP, ship->templateId, kInsertReplace, nullptr, false);
   // ceil((260 + 50) / 20) = 16, one more before it starts; 17 x 8 power used.
   // Power full: G = 25 x 17 - 25 = 400 >= 136. The change is held below the
@@ -51,9 +51,9 @@ TEST_F(TurnsTest, BuildingAtHomeAndAway) {
   // Away from home the pool pays: no travel. It cannot: 10000 / (20 x 100) more.
   CGUnit* away = Unit(builder->design, {1, 0, 0, 0});
   away->IssueOrder(ORDER_BUILD_OR_REPAIR_SHIP, ship->templateId, kInsertReplace, nullptr, false);
-  pools[1] = {5000, 5000, 5000, 5000};
+  space.SetPool(1, {5000, 5000, 5000, 5000});
   EXPECT_EQ(Turns(away), 17);
-  pools[1] = {0, 0, 0, 0};
+  space.SetPool(1, {0, 0, 0, 0});
   EXPECT_EQ(Turns(away), 17 + 5);
   away->IssueOrder(ORDER_BUILD_SHIP, 0x3FFFFFF, kInsertReplace, nullptr, false);
   EXPECT_EQ(Turns(away), 0xFFFF);
@@ -105,10 +105,10 @@ TEST_F(TurnsTest, RechargingWithoutCostSkipsThePowerRules) {
   builder->OrderOnUnit(ORDER_RECHARGE_FROM_UNIT, source, kInsertReplace);
   // Need 170 at 10 + 25 a turn.
   EXPECT_EQ(Turns(builder), 5);
-  asteroidPower = 15;
+  PowerFromAsteroid0(15);
   builder->OrderOnAsteroid(ORDER_RECHARGE_FROM_ASTEROID, 0, kInsertReplace);
   EXPECT_EQ(Turns(builder), 5);  // 170 at 15 + 25
-  asteroidPower = 0;
+  PowerFromAsteroid0(0);
   EXPECT_EQ(Turns(builder), 0xFFFF);
 }
 
@@ -211,9 +211,9 @@ TEST_F(TurnsTest, ModificationTurns) {
 // next to it: each is queued and sent, and its turns are known except for
 // the types the client has no rule for.
 TEST_F(TurnsTest, EveryOrderTypeHasItsAnswer) {
-  pools[0] = {5000, 5000, 5000, 5000};
-  asteroidPower = 20;
-  positions[1] = {0, 1500, 0, 0};
+  space.SetPool(0, {5000, 5000, 5000, 5000});
+  PowerFromAsteroid0(20);
+  space.Place(1, {0, 1500, 0, 0});
   builder->design->powerGeneration = 200;  // power for the trips, the local approach included
   CGUnit* mate = Unit(Builder(), {0, 1200, 0, 0});
   CGUnit* foe = Unit(Builder(9), {0, 1250, 0, 0}, 9);

@@ -1,7 +1,7 @@
 #pragma once
 // A small game for the unit tests: one hull that takes any module, a module
 // of each kind the unit rules read, the design and game-piece databases, and
-// a world of asteroids, pools and chapters behind the unit links.
+// a small world of asteroids, pools and chapters.
 //
 // Modules: 0 weapon (strength 10, range 20 / effective 10 file units, rate of
 // fire 3, hit 70, ammo 40, power use 8), 1 computer, 2 scout (survey 10),
@@ -18,12 +18,13 @@
 
 #include "Game/model/GGamePieceDB.h"
 #include "Game/model/GUnit.h"
-#include "Game/model/GUnitLinks.h"
+#include "Game/model/GZone.h"
 #include "Game/rules/GGameVar.h"
 #include "Game/rules/GHullDB.h"
 #include "Game/rules/GModuleDB.h"
 #include "Game/rules/GTemplateDB.h"
 #include "tests/Game/rules/rules_fixture.h"
+#include "tests/support/small_world.h"
 
 namespace units_test {
 
@@ -64,71 +65,10 @@ class UnitWorld : public ::testing::Test {
     links.modules = moduleDB.get();
 
     savedVariables = g_gameVariables;
-    g_unitLinks = UnitLinks{};
-    g_unitLinks.pieces = &pieces;
-    g_unitLinks.templates = &templates;
-    g_unitLinks.numAsteroids = [this] { return numAsteroids; };
-    g_unitLinks.asteroidExists = [this](std::uint16_t a) { return positions.count(a) != 0; };
-    g_unitLinks.asteroidPosition = [this](std::uint16_t a, Location* out) {
-      if (positions.count(a) == 0) return false;
-      *out = positions[a];
-      out->asteroid = numAsteroids;
-      return true;
-    };
-    g_unitLinks.asteroidOrbit = [this](std::uint16_t a, float* speed, double* angle) {
-      if (orbitSteps.count(a) == 0) return false;
-      *speed = 0.0f;
-      *angle = 0.0;
-      return true;
-    };
-    g_unitLinks.predictOrbitStep = [this](std::uint16_t a, Location* out, float*, double* angle) {
-      *angle += 1.0;
-      const Location step = orbitSteps[a];
-      out->x = static_cast<std::int16_t>(out->x + step.x);
-      out->y = static_cast<std::int16_t>(out->y + step.y);
-      out->z = static_cast<std::int16_t>(out->z + step.z);
-    };
-    g_unitLinks.findNearestAsteroid = [this](const Location* at, std::uint32_t max, std::uint32_t* outSq) {
-      int best = -1;
-      *outSq = 0xFFFFFFFFu;
-      for (const auto& [a, p] : positions) {
-        if (std::abs(at->x - p.x) > static_cast<int>(max) || std::abs(at->y - p.y) > static_cast<int>(max)) continue;
-        Location q = p;
-        q.asteroid = at->asteroid;
-        const std::uint32_t d = GetLocationDistanceSq(at, &q);
-        if (d < *outSq) {
-          *outSq = d;
-          best = a;
-        }
-      }
-      return best;
-    };
-    g_unitLinks.asteroidSizeClass = [](std::uint16_t) { return std::uint8_t{2}; };
-    g_unitLinks.asteroidPowerOutput = [this](std::uint16_t, std::uint16_t) { return asteroidPower; };
-    g_unitLinks.hasMinerals = [this](std::uint16_t a, const std::uint32_t m[4]) {
-      for (int i = 0; i < 4; ++i) {
-        if (pools[a][i] < m[i]) return false;
-      }
-      return true;
-    };
-    g_unitLinks.takeMinerals = [this](std::uint16_t a, const std::uint32_t m[4]) {
-      if (!g_unitLinks.hasMinerals(a, m)) return false;
-      for (int i = 0; i < 4; ++i) pools[a][i] -= m[i];
-      return true;
-    };
-    g_unitLinks.addMineral = [this](std::uint16_t a, int mineral, std::uint32_t n) { pools[a][mineral] += n; };
-    g_unitLinks.chapterExists = [](std::uint8_t c) { return c < 40; };
-    g_unitLinks.chapterOrganics = [this](std::uint8_t c) { return organics[c]; };
-    g_unitLinks.setChapterOrganics = [this](std::uint8_t c, std::uint32_t n) { organics[c] = n; };
-    g_unitLinks.chapterHomeAsteroid = [this](std::uint8_t) { return home; };
-    g_unitLinks.returnZoneAtvs = [this](std::uint16_t a, int zone, std::uint8_t c, int kind, int n) {
-      zoneReturns.push_back({a, zone, c, kind, n});
-    };
+    links.pieces = &pieces;
+    links.templates = &templates;
   }
-  ~UnitWorld() override {
-    g_unitLinks = UnitLinks{};
-    g_gameVariables = savedVariables;
-  }
+  ~UnitWorld() override { g_gameVariables = savedVariables; }
 
   // A design of `chapter` held by the design database, with `fitted` module ids in slots 0, 1, ...
   CGUnitTemplate* Design(std::uint8_t chapter, const std::vector<std::uint16_t>& fitted) {
@@ -154,31 +94,30 @@ class UnitWorld : public ::testing::Test {
     return Design(chapter, {kComputer, kConstruction, kDrive, kPower, kScout, kTransport, kWeapon});
   }
 
-  struct ZoneReturn {
-    std::uint16_t asteroid;
-    int zone;
-    std::uint8_t chapter;
-    int kind;
-    int n;
-    bool operator==(const ZoneReturn&) const = default;
-  };
+  // Asteroid 0 gives chapter 0 `amount` power a turn: zone 1 is the
+  // chapter's, with that many ATVs worth 1 each.
+  void PowerFromAsteroid0(std::uint8_t amount) {
+    g_gameVariables.powerBases[0] = 1;
+    CGChapter& chapter = *space.guilds.GetChapter(0);
+    chapter.ownedAsteroids = 1;
+    chapter.atvTech[0].values[2] = 1;
+    CGZone& zone = *space.Asteroid(0).GetZone(1);
+    zone.SetOwner(0);
+    zone.SetAtvCounts(amount, 0, 0, 0);
+  }
 
   rules_test::Sandbox box;
   rules_test::RulesLinksScope links;
+  // Asteroid 3 is missing: the count takes in a slot with none.
+  inline static const test_support::SmallWorld::Places kPlaces = {
+      {0, {0, 0, 0, 0}}, {1, {0, 10000, 0, 0}}, {2, {0, 0, 20000, 0}}};
+  test_support::SmallWorld space{links, 4, kPlaces};
   std::unique_ptr<CGHullDB> hullDB;
   std::unique_ptr<CGModuleDB> moduleDB;
   CGTemplateDB templates;
   CGGamePieceDB pieces;  // after the templates: its units release their designs
   CGameVariables savedVariables = g_gameVariables;
 
-  std::uint16_t numAsteroids = 4;
-  std::map<std::uint16_t, Location> positions = {{0, {0, 0, 0, 0}}, {1, {0, 10000, 0, 0}}, {2, {0, 0, 20000, 0}}};
-  std::map<std::uint16_t, Location> orbitSteps;  // per-turn motion of moving asteroids
-  std::map<std::uint16_t, std::array<std::uint32_t, 4>> pools;
-  std::map<std::uint8_t, std::uint32_t> organics;
-  std::uint32_t asteroidPower = 0;
-  std::uint16_t home = 0;
-  std::vector<ZoneReturn> zoneReturns;
   std::uint32_t nextSerial = 0;
   std::map<std::uint8_t, int> fixedUsed;
 };

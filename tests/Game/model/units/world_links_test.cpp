@@ -3,7 +3,6 @@
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GPoolDB.h"
 #include "Game/model/GSolarSys.h"
-#include "Game/model/GUnitWorldLinks.h"
 #include "Game/model/GameWorld.h"
 #include "tests/Game/model/units/units_fixture.h"
 
@@ -25,9 +24,7 @@ class WorldLinksTest : public UnitWorld {
     links.solar = &solar;
     links.pools = &poolDB;
     links.pieces = &pieces;
-    ConnectUnitAndWorldLinks();
-    g_unitLinks.chapterOrganics = [](std::uint8_t) { return 1000u; };
-    g_unitLinks.setChapterOrganics = [](std::uint8_t, std::uint32_t) {};
+    space.Credits(0) = 1000;
   }
   ~WorldLinksTest() override {
     links.solar = nullptr;
@@ -39,7 +36,7 @@ class WorldLinksTest : public UnitWorld {
 };
 
 TEST_F(WorldLinksTest, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
-  EXPECT_EQ(UnitNumAsteroids(), 3);
+  EXPECT_EQ(World().AsteroidCount(), 3);
   const std::uint32_t held[4] = {1000, 1000, 1000, 1000};
   poolDB.SetMinerals(1, held);
   CGUnit* builder = Unit(Builder(), {1, 100, 0, 0});
@@ -60,7 +57,7 @@ TEST_F(WorldLinksTest, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
   EXPECT_EQ(solar.GetAsteroid(2)->detected, 1u);
   EXPECT_EQ(solar.GetAsteroid(0)->detected, 0u);
   std::uint32_t d = 0;
-  EXPECT_EQ(g_unitLinks.findNearestAsteroid(std::data({Location{3, 4900, 0, 0}}), 400, &d), 1);
+  EXPECT_EQ(World().NearestAsteroid(std::data({Location{3, 4900, 0, 0}}), 400, &d), 1);
   EXPECT_EQ(d, 10000u);
 }
 
