@@ -38,15 +38,17 @@ const Bytes& Texture() {
   return t;
 }
 
-DispResources Resources() {
-  DispResources r;
-  r.fetch = [](const std::string& name) -> std::span<const std::uint8_t> {
+struct FixedResources : DispResources {
+  std::span<const std::uint8_t> Fetch(const std::string& name) const override {
     if (name == "P") return Palette();
     if (name == "T") return Texture();
     return {};
-  };
-  r.release = [](std::span<const std::uint8_t>) {};
-  return r;
+  }
+};
+
+const DispResources& Resources() {
+  static const FixedResources resources;
+  return resources;
 }
 
 Bytes With(std::uint8_t reader, const Bytes& body) {

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return a.seller == b.seller && a.asteroid == b.asteroid && a.mineral == b.mineral;
   });
   RoundTrip<MineralTransferPacket>(image, kMineralTransferSize, [](const auto& a, const auto& b) {
-    return a.source == b.source && a.destination == b.destination && a.amount == b.amount && a.transit == b.transit;
+    return a.source == b.source && a.destination == b.destination && a.amount == b.amount && a.transit == b.transit &&
+           a.standing == b.standing;
   });
   RoundTrip<VoteOfferWithdrawnPacket>(image, kVoteOfferWithdrawnSize,
                                       [](const auto& a, const auto& b) { return a.asteroid == b.asteroid; });

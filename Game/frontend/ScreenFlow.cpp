@@ -458,14 +458,14 @@ bool SavedGameComesFromHost() {
   w.WriteAt<std::uint16_t>(0, PKT_SETTINGS_QUERY);
   g_session->BroadcastUnsequenced(kAllPlayersSlot, ask.data(), ask.size());
   if (!g_session->queue) return false;
-  const CNetSession::ContactClock& clock = g_session->contactClock;
-  const plat::DWORD started = clock.now();
-  while (clock.now() - started < kSavedGameAnswerMs) {
+  IContactClock& clock = *g_session->contactClock;
+  const plat::DWORD started = clock.Now();
+  while (clock.Now() - started < kSavedGameAnswerMs) {
     g_session->Pump(0);
     std::uint8_t* packet = nullptr;
     std::uint32_t length = 0;
     const int code = g_session->queue->GetNext(&packet, &length, nullptr, nullptr, nullptr, nullptr);
-    if (code == kQueueEmpty) clock.pause(1);
+    if (code == kQueueEmpty) clock.Pause(1);
     if (code != HVM_MSG_PACKET || !packet) continue;
     plat::ByteReader r(std::span<const std::uint8_t>(packet, length));
     std::uint16_t type = 0;

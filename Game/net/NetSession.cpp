@@ -197,9 +197,27 @@ bool CNetSession::StorePlayerId(int slot, std::uint32_t id) {
   return true;
 }
 
+IContactClock& RealContactClock() {
+  struct RealClock : IContactClock {
+    plat::DWORD Now() override { return plat::RealTickCount(); }
+    void Pause(plat::DWORD ms) override { plat::SleepInRealTime(ms); }
+  };
+  static RealClock clock;
+  return clock;
+}
+
+IContactClock& ProgramContactClock() {
+  struct ProgramClock : IContactClock {
+    plat::DWORD Now() override { return plat::timeGetTime(); }
+    void Pause(plat::DWORD ms) override { plat::Sleep(ms); }
+  };
+  static ProgramClock clock;
+  return clock;
+}
+
 int CNetSession::Receive(std::uint8_t** data) {
   EnsureQueue();
-  const plat::DWORD start = contactClock.now();
+  const plat::DWORD start = contactClock->Now();
   for (;;) {
     Pump(200);
     std::uint8_t* bytes = nullptr;
@@ -218,11 +236,11 @@ int CNetSession::Receive(std::uint8_t** data) {
     }
     // A packet of the sequence that never comes holds back every later one.
     if (queue->Overflowed()) return HVM_ERR_CONNECTIONLOST;  // reported by the pump
-    if (contactClock.now() - start >= receiveLimitMs) {
+    if (contactClock->Now() - start >= receiveLimitMs) {
       ReportLostConnection();
       return HVM_ERR_CONNECTIONLOST;
     }
-    if (result == kQueueEmpty) contactClock.pause(1);
+    if (result == kQueueEmpty) contactClock->Pause(1);
   }
 }
 
@@ -275,13 +293,13 @@ bool CNetSession::SendOne(std::uint32_t to, std::span<std::uint8_t> packet, bool
   WritePacketSequence(packet, sequenced ? queue->NextSequence(counter) : 0);
   if (sniffer) sniffer->LogSent(packet.data(), static_cast<std::uint32_t>(packet.size()), snifferSlot);
   const auto length = static_cast<std::uint32_t>(packet.size());
-  const plat::DWORD start = contactClock.now();
+  const plat::DWORD start = contactClock->Now();
   int result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
   // The library itself gives a busy peer up only after half a minute; a send
   // still busy at our own limit is a lost connection like any other failure.
-  while (result == HVM_ERR_BUSY && contactClock.now() - start < kSendBusyLimitMs) {
+  while (result == HVM_ERR_BUSY && contactClock->Now() - start < kSendBusyLimitMs) {
     result = multi->Send(player.id, to, packet.data(), length, 1, guaranteed);
-    contactClock.pause(kBusyRetryMs);
+    contactClock->Pause(kBusyRetryMs);
   }
   if (result != 0) {
     ReportLostConnection();

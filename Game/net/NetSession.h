@@ -14,7 +14,6 @@
 // player's next number.
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -40,6 +39,19 @@ constexpr int kApplicationVersion = HVM_PROTOCOL_VERSION;
 constexpr int kPlayerSlots = HVM_MAX_PLAYERS;
 // The slot that means "all players".
 constexpr int kAllPlayersSlot = -1;
+
+// A clock and its pause: what the session's waits for the other side are
+// reckoned on.
+class IContactClock {
+ public:
+  virtual ~IContactClock() = default;
+  virtual plat::DWORD Now() = 0;
+  virtual void Pause(plat::DWORD ms) = 0;
+};
+// Real time, whatever the program's clock does; the program's own clock
+// (which tests may make virtual).
+IContactClock& RealContactClock();
+IContactClock& ProgramContactClock();
 
 class CNetSession {
  public:
@@ -141,11 +153,7 @@ class CNetSession {
   // The clock that the waits for the other side (Receive's limit, the busy
   // retries) are reckoned on, and their pause: real time, since the program's
   // own clock may be virtual and run ahead while the other side is working.
-  struct ContactClock {
-    std::function<plat::DWORD()> now = plat::RealTickCount;
-    std::function<void(plat::DWORD)> pause = plat::SleepInRealTime;
-  };
-  ContactClock contactClock;
+  IContactClock* contactClock = &RealContactClock();
   // The longest a blocking Receive waits for its packet.
   std::uint32_t receiveLimitMs = kReceiveLimitMs;
   static constexpr std::uint32_t kReceiveLimitMs = 60000;

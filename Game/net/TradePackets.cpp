@@ -18,6 +18,7 @@ constexpr auto kMineralTransferFields = [](auto& p, auto& io) {
   io.Field(11, p.mineral);
   io.Field(12, p.amount);
   io.Field(14, p.transit);
+  io.Field(16, p.standing);
 };
 
 constexpr auto kVoteOfferWithdrawnFields = [](auto& p, auto& io) {

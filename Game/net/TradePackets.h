@@ -6,7 +6,8 @@
 //        asteroid of the offer at 9, u8 mineral at 10
 //   555  minerals sent from one local pool to another (20 bytes): u8 sender
 //        at 8, u8 source asteroid at 9, u8 destination at 10, u8 mineral at
-//        11, u16 amount at 12, u16 transit turns at 14, u32 0 at 16
+//        11, u16 amount at 12, u16 transit turns at 14, u32 at 16: 0 once,
+//        1 a standing transfer's turn
 //   403  the own vote offer withdrawn (12 bytes): u8 guild at 8, u8 chapter
 //        slot at 9, u8 asteroid at 10
 //   457  a bid for a ship (36 bytes): u16 guild at 8, u16 chapter slot at
@@ -47,6 +48,7 @@ struct MineralTransferPacket {
   std::uint8_t mineral = 0;
   std::uint16_t amount = 0;
   std::uint16_t transit = 0;
+  std::uint32_t standing = 0;
 
   PacketImage<kMineralTransferSize> Build() const;
   static bool Parse(std::span<const std::uint8_t> image, MineralTransferPacket* out);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Game/base/Packets.h"
+#include "Game/model/GZonePackets.h"
 #include "Game/net/GuildPackets.h"
 #include "Game/net/OrderMenuPackets.h"
 #include "Game/net/TerrainPackets.h"
@@ -124,15 +125,9 @@ SrvPacket SrvAiHullResearchOrder(std::uint16_t chapter, std::uint16_t hullPositi
 
 SrvPacket SrvAiTransferOrder(std::uint16_t chapter, std::uint16_t source, std::uint16_t destination,
                              std::uint8_t mineral, std::uint16_t amount, std::uint16_t transitTurns) {
-  PacketImage<20> p(PKT_AUTO_TRANSFER);
-  p.SetU8(8, static_cast<std::uint8_t>(chapter));
-  p.SetU8(9, static_cast<std::uint8_t>(source));
-  p.SetU8(10, static_cast<std::uint8_t>(destination));
-  p.SetU8(11, mineral);
-  p.SetU16(12, amount);
-  p.SetU16(14, transitTurns);
-  p.SetU32(16, 1);
-  return Out(p);
+  return Out(MineralTransferPacket{static_cast<std::uint8_t>(chapter), static_cast<std::uint8_t>(source),
+                                   static_cast<std::uint8_t>(destination), mineral, amount, transitTurns, 1}
+                 .Build());
 }
 
 SrvPacket SrvAiMineralOffer(std::uint16_t chapter, std::uint16_t asteroid, std::uint8_t mineral, std::uint16_t amount,
@@ -170,14 +165,7 @@ SrvPacket SrvAiMineralPurchase(std::uint16_t chapter, const MineralOffer& offer,
 
 SrvPacket SrvAiZoneMove(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t from, std::uint16_t to,
                         std::uint8_t kind, std::uint8_t count, bool attack) {
-  PacketImage<20> p(attack ? PKT_ZONE_ATTACKING_ATVS : PKT_ZONE_ARRIVING_ATVS);
-  p.SetU16(8, asteroid);
-  p.SetU16(10, to);
-  p.SetU16(12, from);
-  p.SetU16(14, chapter);
-  p.SetU16(16, kind);
-  p.SetU16(18, count);
-  return Out(p);
+  return Out(ZoneAtvMovePacket{attack, asteroid, to, from, chapter, kind, count}.Build());
 }
 
 SrvPacket SrvAiZoneFacility(std::uint16_t chapter, std::uint16_t asteroid, std::uint16_t zone, std::uint32_t facility) {

@@ -6,7 +6,7 @@
 // asteroids it owns and its operational units. Chapters outside the game
 // read 0.
 //
-// One thread only (the figures come through the model's world links).
+// One thread only (the figures come through the game's world).
 
 #include <array>
 #include <cstdint>

@@ -73,21 +73,22 @@ const char* DataDir() {
 
 SGContext* Context() { return g_dispWorld ? g_dispWorld->context : nullptr; }
 
-// The archive's bytes of a name, for the readers.
-DispResources Resources(const char* directory) {
-  DispResources res;
-  const std::string dir = directory;
-  res.fetch = [dir](const std::string& name) -> std::span<const std::uint8_t> {
-    const std::uint32_t id = g_modelIndexTable.Lookup(dir.c_str(), name.c_str());
+// The archive's bytes of a name in one directory, for the readers.
+class ArchiveResources : public DispResources {
+ public:
+  explicit ArchiveResources(const char* directory) : DispResources(Context()), directory_(directory) {}
+  std::span<const std::uint8_t> Fetch(const std::string& name) const override {
+    const std::uint32_t id = g_modelIndexTable.Lookup(directory_, name.c_str());
     if (id == 0) return {};
     std::uint8_t* data = ResourceGet(id);
     if (!data) return {};
     return {data, ResourceSize(id)};
-  };
-  res.release = [](std::span<const std::uint8_t> bytes) { ResourceRelease(bytes.data()); };
-  res.context = Context();
-  return res;
-}
+  }
+  void Release(std::span<const std::uint8_t> bytes) const override { ResourceRelease(bytes.data()); }
+
+ private:
+  const char* directory_;
+};
 
 void ReleaseTextureRef(SGMaterial* m) {
   if (m && m->matTexMap && m->matTexMap->txmRefCnt > 1) --m->matTexMap->txmRefCnt;
@@ -240,21 +241,21 @@ std::uint32_t CVDispObj::LoadMaterialResource(const char* directory, const char*
   // A name the index lacks is asked for at the end of every flip-book: told
   // without the resolver, which costs heap calls.
   if (g_modelIndexTable.Lookup(directory, name) == 0) return kDispMissing;
-  const DispResources res = Resources(directory);
-  const auto bytes = res.fetch(name);
+  const ArchiveResources res(directory);
+  const auto bytes = res.Fetch(name);
   if (bytes.empty()) return kDispMissing;
   const std::uint32_t status = ReadMaterialResource(res, bytes, out);
-  res.release(bytes);
+  res.Release(bytes);
   return status == kDispOk || status == kDispNoMemory ? status : kDispMissing;
 }
 
 std::uint32_t CVDispObj::LoadTextureResource(const char* directory, const char* name, SGTextureMap** out) {
   *out = nullptr;
-  const DispResources res = Resources(directory);
-  const auto bytes = res.fetch(name);
+  const ArchiveResources res(directory);
+  const auto bytes = res.Fetch(name);
   if (bytes.empty()) return kDispMissing;
   const std::uint32_t status = ReadTextureResource(res, bytes, out);
-  res.release(bytes);
+  res.Release(bytes);
   return status;
 }
 

@@ -210,10 +210,10 @@ std::uint32_t ReadTextureResource(const DispResources& res, std::span<const std:
            palette.size() < kMaxTextureName)
       palette += static_cast<char>(r.U8());
     if (palette.empty()) return fail(kDispDamaged);
-    const auto pal = res.fetch ? res.fetch(palette) : std::span<const std::uint8_t>();
+    const auto pal = res.Fetch(palette);
     if (pal.empty()) return fail(kDispMissing);
     const std::uint32_t status = ReadPaletteResource(pal, palette, txm);
-    if (res.release) res.release(pal);
+    res.Release(pal);
     if (status != kDispOk) return fail(status);
   }
   switch (format) {
@@ -260,10 +260,10 @@ std::uint32_t ReadMaterialResource(const DispResources& res, std::span<const std
   }
   if (hasTexture) {
     const std::string name = ReadName(r);
-    const auto tex = name.empty() || !res.fetch ? std::span<const std::uint8_t>() : res.fetch(name);
+    const auto tex = name.empty() ? std::span<const std::uint8_t>() : res.Fetch(name);
     if (tex.empty()) return fail(kDispMissing);
     const std::uint32_t status = ReadTextureResource(res, tex, &mat->matTexMap);
-    if (res.release) res.release(tex);
+    res.Release(tex);
     if (status != kDispOk) return fail(status);
   }
   *out = mat;

@@ -7,7 +7,6 @@
 // on bytes alone. Game thread only.
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,11 +56,15 @@ class ModelIndexTable {
 // 0x1A or its end. A last line without its line feed counts.
 std::vector<std::string> ParseMaterialList(std::span<const std::uint8_t> bytes);
 
-// Finds a resource by name for the readers: its bytes (empty when missing).
-// `release` is called with each span `fetch` handed out once it is read.
-struct DispResources {
-  std::function<std::span<const std::uint8_t>(const std::string& name)> fetch;
-  std::function<void(std::span<const std::uint8_t>)> release;
+// Finds a resource by name for the readers: its bytes (empty when missing;
+// with no store at all every name is missing). Each span Fetch hands out is
+// given back to Release once it is read.
+class DispResources {
+ public:
+  explicit DispResources(SGContext* ctx = nullptr) : context(ctx) {}
+  virtual ~DispResources() = default;
+  virtual std::span<const std::uint8_t> Fetch(const std::string& /*name*/) const { return {}; }
+  virtual void Release(std::span<const std::uint8_t> /*bytes*/) const {}
   SGContext* context = nullptr;
 };
 

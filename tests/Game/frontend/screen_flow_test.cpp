@@ -102,7 +102,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
   // Joins the listed saved game `name`; the file is asked for and refused,
   // and the way leads back to the title.
   // The host's silence is timed on `contact`, the virtual clock unless given.
-  void JoinSavedGame(const std::string& name, CNetSession::ContactClock contact = {timeGetTime, Sleep}) {
+  void JoinSavedGame(const std::string& name, IContactClock& contact = ProgramContactClock()) {
     Flow(9,
          {{"IDD_CREATEJOIN", {{585, 462}, {777, 290}}},  // join; then the title
           {"IDD_OK_DLG", {{0, 0, VK_RETURN}}},
@@ -111,7 +111,7 @@ struct ScreenFlowRun : shelltest::ShellFixture {
           {"IDD_MAIN", {{0, 0, VK_ESCAPE}}}},
          [&](CClntApp& app) {
            g_session->multi = std::make_unique<SavedGameOffered>(name);
-           g_session->contactClock = contact;
+           g_session->contactClock = &contact;
            app.ChooseConnection(1);
          });
   }
@@ -164,10 +164,14 @@ TEST_F(ScreenFlowRun, ASavedGameWhoseHostDoesNotAnswerNeedsItsFileAfterTenSecond
 // The 10 s are the host's time, not this program's: a contact clock that has
 // run past them ends the wait however little the program's own clock moved.
 TEST_F(ScreenFlowRun, TheHostsSilenceIsTimedOnTheContactClock) {
-  DWORD contactMs = 0;
-  JoinSavedGame("old.clt", {[&contactMs] { return contactMs += 2500; }, [](DWORD) {}});
+  struct Racing : IContactClock {
+    DWORD ms = 0;
+    DWORD Now() override { return ms += 2500; }
+    void Pause(DWORD) override {}
+  } contact;
+  JoinSavedGame("old.clt", contact);
   EXPECT_EQ(seen["IDD_OK_DLG"], 1u);
-  EXPECT_GE(contactMs, 10000u);
+  EXPECT_GE(contact.ms, 10000u);
   EXPECT_LT(firstBoxAt - started, 5000u);
 }
 

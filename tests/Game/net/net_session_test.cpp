@@ -61,7 +61,7 @@ struct Fixture : testing::Test {
     session->player.id = 5;
     // The waits for the other side on the virtual clock too, so their limits
     // pass without sleeping (the real clock's own cases put its default back).
-    session->contactClock = {plat::timeGetTime, plat::Sleep};
+    session->contactClock = &ProgramContactClock();
   }
   void TearDown() override {
     session.reset();
@@ -129,7 +129,7 @@ TEST_F(NetSession, ReceiveGivesUpOnAGapThatNeverCloses) {
 // its time in real milliseconds, and the waits and the busy retries take real
 // time rather than spinning.
 TEST_F(NetSession, WaitsForTheOtherSideAreReckonedInRealTime) {
-  session->contactClock = CNetSession::ContactClock{};
+  session->contactClock = &RealContactClock();
   plat::SetIdleHook([] { plat::AdvanceVirtualClock(60'000); });
   session->receiveLimitMs = 150;
   fake->AddPacket(2);  // 1 never comes

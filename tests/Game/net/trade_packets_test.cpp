@@ -33,7 +33,13 @@ TEST(TradePackets, TransferCarriesAmountTransitAndAZeroWord) {
   ASSERT_TRUE(MineralTransferPacket::Parse(image.bytes, &back));
   EXPECT_EQ(back.amount, 0x1234);
   EXPECT_EQ(back.transit, 0xFFFF);
+  EXPECT_EQ(back.standing, 0u);
   EXPECT_FALSE(MineralTransferPacket::Parse(std::span(image.bytes).first(19), &back));
+  // A standing transfer's turn says so in the last word.
+  const auto standing = MineralTransferPacket{9, 4, 11, 2, 0x1234, 0xFFFF, 1}.Build();
+  EXPECT_EQ(standing.bytes[16], 1);
+  ASSERT_TRUE(MineralTransferPacket::Parse(standing.bytes, &back));
+  EXPECT_EQ(back.standing, 1u);
 }
 
 TEST(TradePackets, BidsForShipsAndVotes) {

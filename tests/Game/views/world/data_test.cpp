@@ -88,18 +88,14 @@ TEST(MaterialList, LinesEndAtLineFeedsAndTheTextAtItsEndMark) {
 }
 
 // Resources by name for the readers, as the archive would give them.
-struct Store {
+struct Store : DispResources {
   std::map<std::string, Bytes> files;
-  DispResources Resources() {
-    DispResources r;
-    r.fetch = [this](const std::string& name) -> std::span<const std::uint8_t> {
-      auto it = files.find(name);
-      if (it == files.end()) return {};
-      return it->second;
-    };
-    r.release = [](std::span<const std::uint8_t>) {};
-    return r;
+  std::span<const std::uint8_t> Fetch(const std::string& name) const override {
+    auto it = files.find(name);
+    if (it == files.end()) return {};
+    return it->second;
   }
+  const DispResources& Resources() const { return *this; }
 };
 
 Bytes Texture(std::uint32_t w, std::uint32_t h) {

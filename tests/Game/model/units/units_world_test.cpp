@@ -11,9 +11,9 @@ namespace {
 
 // The unit code over the real solar system and pools: a build pays from the
 // asteroid's pool and a cancel gives it back; the world asks the game pieces.
-class WorldLinksTest : public UnitWorld {
+class UnitsInTheWorld : public UnitWorld {
  protected:
-  WorldLinksTest() {
+  UnitsInTheWorld() {
     solar.CreateAsteroidArray(3);
     for (std::uint16_t i = 0; i < 3; ++i) {
       auto a = std::make_unique<CGAsteroid>(i);
@@ -26,7 +26,7 @@ class WorldLinksTest : public UnitWorld {
     links.pieces = &pieces;
     space.Credits(0) = 1000;
   }
-  ~WorldLinksTest() override {
+  ~UnitsInTheWorld() override {
     links.solar = nullptr;
     links.pools = nullptr;
     g_numAsteroids = 0;
@@ -35,7 +35,7 @@ class WorldLinksTest : public UnitWorld {
   CGPoolDB poolDB;
 };
 
-TEST_F(WorldLinksTest, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
+TEST_F(UnitsInTheWorld, OrdersPayFromTheWorldsPoolsAndTheWorldSeesTheUnits) {
   EXPECT_EQ(World().AsteroidCount(), 3);
   const std::uint32_t held[4] = {1000, 1000, 1000, 1000};
   poolDB.SetMinerals(1, held);
