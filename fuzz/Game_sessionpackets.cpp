@@ -121,6 +121,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (SaveOrLoadPacket::Parse(image, &saved) &&
       (size < (saved.load ? kLoadGameSize : kSaveGameSize) || saved.name.size() > SaveOrLoadPacket::kNameWidth))
     std::abort();
+  // A question parsed is as long as its kind, and a restart built from it
+  // reads back the same.
+  QuestionPacket asked;
+  if (QuestionPacket::Parse(image, &asked)) {
+    if (size < (asked.restart ? kRestartRequestSize : kLoadGameSize)) std::abort();
+    QuestionPacket back;
+    if (!QuestionPacket::Parse(QuestionPacket{true, asked.chapter}.BuildRestart().bytes, &back) ||
+        back.chapter != asked.chapter)
+      std::abort();
+  }
   std::uint32_t on = 0;
   if (ParseAutosavePacket(image, &on) != (size >= kAutosavePacketSize)) std::abort();
   WorldPackets(image);

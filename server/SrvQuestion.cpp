@@ -7,16 +7,17 @@
 #include "Game/model/GChapter.h"
 #include "Game/net/SessionPackets.h"
 #include "server/SrvGame.h"
-#include "server/orders/SrvPacketRead.h"
 #include "server/world/SrvDesignPackets.h"
 
 bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
   if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
   if (type == PKT_RESTART_REQUEST && !m_started) return Refuse(from, type, "no game runs");
   if (m_asker != 0) return Refuse(from, type, "another question is waiting");
+  QuestionPacket asked;
+  if (!QuestionPacket::Parse(packet, &asked)) return Refuse(from, type, "too short");
   m_asker = from;
   m_question = type;
-  m_askTag = ReadU16(packet, type == PKT_LOAD_REQUEST ? 268 : 8);
+  m_askTag = asked.chapter;
   m_agreed = true;
   // A player still in the front end after taking a chapter in play drops
   // whatever reaches its chapter screen: asked, it would never answer.

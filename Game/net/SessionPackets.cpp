@@ -110,6 +110,23 @@ bool SaveOrLoadPacket::Parse(std::span<const std::uint8_t> image, SaveOrLoadPack
   return true;
 }
 
+PacketImage<kRestartRequestSize> QuestionPacket::BuildRestart() const {
+  PacketImage<kRestartRequestSize> p(PKT_RESTART_REQUEST);
+  p.Put(8, chapter);
+  return p;
+}
+
+bool QuestionPacket::Parse(std::span<const std::uint8_t> image, QuestionPacket* out) {
+  PacketHeader header;
+  if (!ReadPacketHeader(image, header)) return false;
+  const bool restart = header.type == PKT_RESTART_REQUEST;
+  plat::ByteReader r(image);
+  if (!r.Has(0, restart ? kRestartRequestSize : kLoadGameSize)) return false;
+  out->restart = restart;
+  r.ReadAt(restart ? 8 : 268, out->chapter);
+  return true;
+}
+
 PacketImage<kAnswerSize> AnswerPacket::Build() const {
   PacketImage<kAnswerSize> p(restart ? PKT_RESTART_ANSWER : PKT_LOAD_ANSWER);
   p.Put(8, answer);

@@ -18,6 +18,9 @@
 //   6, 7 a game saved (272 bytes) or loaded (276 bytes): char[256] file name
 //        at 8, u32 save identifier at 264, u16 chapter at 268; a load adds
 //        u32 "from the scenarios" at 272
+//   11, 27  a load (11: the layout of 7) or a restart (27, 12 bytes: u16
+//        chapter at 8) asked of every player; the asker's chapter at 268 or 8
+//        is what the answers name
 //   12, 28  a player's answer to a load (12) or restart (28) question (16
 //        bytes): u32 answer at 8 (1 yes), u16 what it answers at 12
 // Names are fixed text fields (FixedText): read up to their NUL or the
@@ -42,6 +45,7 @@ constexpr std::size_t kChapterReportsSize = 12;
 constexpr std::size_t kSaveGameSize = 272;
 constexpr std::size_t kLoadGameSize = 276;
 constexpr std::size_t kAnswerSize = 16;
+constexpr std::size_t kRestartRequestSize = 12;
 
 struct EndTurnPacket {
   std::uint32_t turn = 0;
@@ -104,6 +108,17 @@ struct SaveOrLoadPacket {
 
   // False when the image is shorter than its packet (by its type).
   static bool Parse(std::span<const std::uint8_t> image, SaveOrLoadPacket* out);
+};
+
+// What a question (11, 27) tells besides a load's file (SaveOrLoadPacket's
+// fields): whether it asks for a restart, and who asks.
+struct QuestionPacket {
+  bool restart = false;  // 27; else 11
+  std::uint16_t chapter = 0;
+
+  // A restart request (27); a load request is built with its file.
+  PacketImage<kRestartRequestSize> BuildRestart() const;
+  static bool Parse(std::span<const std::uint8_t> image, QuestionPacket* out);
 };
 
 struct AnswerPacket {

@@ -45,6 +45,13 @@ void GenerateHardFogWorld(const SrvSetup& setup, SrvWorld& world) {
   world.Generate(setup, 17, nullptr);
 }
 
+// The first asteroid of another guild that a filtered start kept from view.
+CGAsteroid* FirstHiddenAsteroid(SrvWorld& world, const std::vector<SrvPacket>& start) {
+  for (const SrvPacket& p : start)
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p)) return world.solar.GetAsteroid(ReadU16(p, 8));
+  return nullptr;
+}
+
 }  // namespace
 
 TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheOrbit) {
@@ -102,11 +109,7 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
   SrvUnitSight sight;
   auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
   sight.Filter(world, fog, kMine, start);
-  // An asteroid of another guild that the start kept from view.
-  CGAsteroid* far = nullptr;
-  for (const SrvPacket& p : start)
-    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p) && far == nullptr)
-      far = world.solar.GetAsteroid(ReadU16(p, 8));
+  CGAsteroid* far = FirstHiddenAsteroid(world, start);
   ASSERT_NE(far, nullptr);
   ASSERT_GE(far->GetZoneCount(), 2);
   CGZone& zone = *far->GetZone(1);
@@ -157,10 +160,7 @@ TEST(SrvAsteroidFog, AChangedRecordOutOfViewKeepsItsControlAndMakeUpHidden) {
   SrvUnitSight sight;
   auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
   sight.Filter(world, fog, kMine, start);
-  CGAsteroid* far = nullptr;
-  for (const SrvPacket& p : start)
-    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p) && far == nullptr)
-      far = world.solar.GetAsteroid(ReadU16(p, 8));
+  CGAsteroid* far = FirstHiddenAsteroid(world, start);
   ASSERT_NE(far, nullptr);
   far->owner = far->controller = 16;
   far->automanage = 1;

@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GLocalChapter.h"
 #include "Game/net/NetSession.h"
+#include "Game/net/SessionPackets.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/panels/CVNotify.h"
 #include "Game/views/frame/CVGeneric.h"
@@ -416,9 +417,6 @@ void AskRestartGame() {
                static_cast<std::uint32_t>(LocalGuild()));
     return;
   }
-  std::array<std::uint8_t, 12> packet{};
-  ByteWriter w(packet);
-  w.WriteAt<std::uint16_t>(0, PKT_RESTART_REQUEST);
-  w.WriteAt<std::uint16_t>(8, LocalChapterId(0));
-  g_session->Send(kAllPlayersSlot, packet.data(), packet.size());
+  auto packet = QuestionPacket{true, static_cast<std::uint16_t>(LocalChapterId(0))}.BuildRestart();
+  g_session->Send(kAllPlayersSlot, packet.bytes.data(), packet.bytes.size());
 }

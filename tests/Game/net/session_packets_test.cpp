@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "Game/net/AutosavePacket.h"
 #include "Game/net/GuildPackets.h"
@@ -106,6 +107,27 @@ TEST(SessionPackets, AnswersSayYesOrNoToWhatTheyAnswer) {
   ASSERT_TRUE(AnswerPacket::Parse(AnswerPacket{false, 0, 3}.Build().bytes, &back));
   EXPECT_EQ(std::make_tuple(back.restart, back.answer, back.answered), std::make_tuple(false, 0u, 3));
   EXPECT_FALSE(AnswerPacket::Parse(std::span(restart.bytes).first(15), &back));
+}
+
+// A question names its asker where its kind keeps it: a restart at 8, a load
+// (the layout of a loaded game) at 268.
+TEST(SessionPackets, AQuestionNamesItsAskerWhereItsKindKeepsIt) {
+  const auto restart = QuestionPacket{true, 0x0203}.BuildRestart();
+  EXPECT_EQ(std::make_tuple(restart.bytes[0], restart.bytes[8], restart.bytes[9]), std::make_tuple(27, 3, 2));
+  QuestionPacket back;
+  ASSERT_TRUE(QuestionPacket::Parse(restart.bytes, &back));
+  EXPECT_EQ(std::make_tuple(back.restart, back.chapter), std::make_tuple(true, 0x0203));
+  EXPECT_FALSE(QuestionPacket::Parse(std::span(restart.bytes).first(kRestartRequestSize - 1), &back));
+
+  std::vector<std::uint8_t> load(kLoadGameSize);
+  plat::ByteWriter w(load);
+  w.WriteAt<std::uint16_t>(0, PKT_LOAD_REQUEST);
+  w.WriteAt<std::uint16_t>(8, 0x7777);  // the file's name, not the asker
+  w.WriteAt<std::uint16_t>(268, 5);
+  ASSERT_TRUE(QuestionPacket::Parse(load, &back));
+  EXPECT_EQ(std::make_tuple(back.restart, back.chapter), std::make_tuple(false, 5));
+  // Twelve bytes are a whole restart but a cut load.
+  EXPECT_FALSE(QuestionPacket::Parse(std::span(load).first(kRestartRequestSize), &back));
 }
 
 TEST(SessionPackets, AChatLinePassedOnLosesOnlyItsInterception) {
