@@ -45,11 +45,27 @@ void GenerateHardFogWorld(const SrvSetup& setup, SrvWorld& world) {
   world.Generate(setup, 17, nullptr);
 }
 
-// The first asteroid of another guild that a filtered start kept from view.
-CGAsteroid* FirstHiddenAsteroid(SrvWorld& world, const std::vector<SrvPacket>& start) {
-  for (const SrvPacket& p : start)
-    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p)) return world.solar.GetAsteroid(ReadU16(p, 8));
-  return nullptr;
+// A hard-level world as the local chapter's start showed it, and the first
+// asteroid of another guild the start kept from view.
+struct HiddenAsteroidStart {
+  SrvSetup setup = FogSetup(2);
+  SrvWorld world;
+  SrvFogRules fog = SrvFogRules::From(setup);
+  SrvUnitSight sight;
+  std::vector<SrvPacket> start;
+  CGAsteroid* far = nullptr;
+};
+
+void StartWithAHiddenAsteroid(HiddenAsteroidStart& s) {
+  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(s.setup, s.world));
+  s.start = BuildStartSequence(s.world, kMine, std::vector<std::string>(kMaxChapters));
+  s.sight.Filter(s.world, s.fog, kMine, s.start);
+  for (const SrvPacket& p : s.start)
+    if (ReadU16(p, 0) == PKT_ASTEROID_WITH_ZONES && ControlHidden(p)) {
+      s.far = s.world.solar.GetAsteroid(ReadU16(p, 8));
+      break;
+    }
+  ASSERT_NE(s.far, nullptr);
 }
 
 }  // namespace
@@ -102,15 +118,12 @@ TEST(SrvAsteroidFog, EachFogLevelTellsTheStartWhatTheChapterMayKnowAndAlwaysTheO
 }
 
 TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLevel) {
-  const SrvSetup setup = FogSetup(2);
-  SrvWorld world;
-  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(setup, world));
-  const SrvFogRules fog = SrvFogRules::From(setup);
-  SrvUnitSight sight;
-  auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
-  sight.Filter(world, fog, kMine, start);
-  CGAsteroid* far = FirstHiddenAsteroid(world, start);
-  ASSERT_NE(far, nullptr);
+  HiddenAsteroidStart hidden;
+  ASSERT_NO_FATAL_FAILURE(StartWithAHiddenAsteroid(hidden));
+  SrvWorld& world = hidden.world;
+  const SrvFogRules& fog = hidden.fog;
+  SrvUnitSight& sight = hidden.sight;
+  CGAsteroid* far = hidden.far;
   ASSERT_GE(far->GetZoneCount(), 2);
   CGZone& zone = *far->GetZone(1);
 
@@ -153,15 +166,12 @@ TEST(SrvAsteroidFog, ControlAndZonesReachAChapterOnlyWhileItIsPresentAtTheHardLe
 // name, size and orbit, with the motion as the news took it, but its
 // control, automanage flag and make-up stay hidden as in the start's record.
 TEST(SrvAsteroidFog, AChangedRecordOutOfViewKeepsItsControlAndMakeUpHidden) {
-  const SrvSetup setup = FogSetup(2);
-  SrvWorld world;
-  ASSERT_NO_FATAL_FAILURE(GenerateHardFogWorld(setup, world));
-  const SrvFogRules fog = SrvFogRules::From(setup);
-  SrvUnitSight sight;
-  auto start = BuildStartSequence(world, kMine, std::vector<std::string>(kMaxChapters));
-  sight.Filter(world, fog, kMine, start);
-  CGAsteroid* far = FirstHiddenAsteroid(world, start);
-  ASSERT_NE(far, nullptr);
+  HiddenAsteroidStart hidden;
+  ASSERT_NO_FATAL_FAILURE(StartWithAHiddenAsteroid(hidden));
+  SrvWorld& world = hidden.world;
+  const SrvFogRules& fog = hidden.fog;
+  SrvUnitSight& sight = hidden.sight;
+  CGAsteroid* far = hidden.far;
   far->owner = far->controller = 16;
   far->automanage = 1;
   far->composition = 3;
