@@ -1,7 +1,7 @@
 #pragma once
 // What the application tells the game screen, beyond what the game data and
 // the handlers tell it (Game/model/GViewNotices.h): the views it makes, the turn marker, the
-// notification lines, the design chamber, the replay file, the framework's
+// notification lines, the replay file, the framework's
 // saved block, the screen flush, help and the in-game options. The view framework implements both at once and registers
 // itself once; the default does nothing and answers as noted.
 //
@@ -29,8 +29,6 @@ class IAppViewNotices : public IViewNotices {
   virtual void SetTurnMarker(std::int32_t /*turn*/) {}
   // The notification panel drops its lines with the notifications.
   virtual void ClearNotificationLines() {}
-  // The design chamber is cleared before a restart.
-  virtual void NewDesign() {}
   // The space replay view closes its replay file before a load.
   virtual void CloseReplayFile() {}
   // The framework's shared block of a saved game, before the views' blocks.

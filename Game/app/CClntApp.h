@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
@@ -179,6 +180,37 @@ class CClntApp : public CClntBase {
   // True, once, when an Escape was deferred.
   bool TakeDeferredEscape();
 
+  // Calls into the game in progress: the main window's procedure and the
+  // loop's own packet passes, frames and redraws each count one while they
+  // run. A message that deletes the game and its views (a restart, a load)
+  // is carried out only as the one call running: one that reaches the window
+  // inside another (a dialog's loop opened by a view or a packet handler) is
+  // kept and carried out once that call has returned, or the dialog, view or
+  // handler below would go on with what was deleted under it.
+  class GameCall {
+   public:
+    explicit GameCall(CClntApp& app) : m_app(app) { ++m_app.m_gameCalls; }
+    ~GameCall() { --m_app.m_gameCalls; }
+    GameCall(const GameCall&) = delete;
+    GameCall& operator=(const GameCall&) = delete;
+
+   private:
+    CClntApp& m_app;
+  };
+  bool InsideAnotherCall() const { return m_gameCalls > 1; }
+  // Keeps a message for later (at most kMostKeptMessages; one repeated at
+  // once is kept once).
+  void KeepForLater(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
+  // Carries out the kept messages in order, through the window procedure,
+  // when no call is running; the loop calls it after each of its calls.
+  void CarryOutKeptMessages();
+  static constexpr std::size_t kMostKeptMessages = 8;
+
+  // A restart deleted the game's views; the restart's views (or, when they
+  // never come, the next turn's results) make them again.
+  bool AwaitsRestartViews() const { return m_awaitingRestartViews; }
+  void SetAwaitingRestartViews(bool waiting) { m_awaitingRestartViews = waiting; }
+
   // The game loop of Run: whether it goes on, and whether leaving it ends the
   // program rather than going back to the front end.
   bool Running() const { return m_running != 0; }
@@ -294,6 +326,9 @@ class CClntApp : public CClntBase {
   // options; makes the set-up blocks first when there are none.
   UserInfoFields UserInfo();
 
+  // One packet of the session handled as one call; true when one was taken.
+  bool DispatchPacketAsOneCall();
+
   // Tests set up the states the front end and the server would lead to.
   friend struct AppTestState;
 
@@ -322,6 +357,14 @@ class CClntApp : public CClntBase {
   std::unique_ptr<CSprite> m_backdrop;
 
   std::uint32_t m_pendingEscape = 0;
+  int m_gameCalls = 0;
+  struct KeptMessage {
+    plat::UINT message;
+    plat::WPARAM wParam;
+    plat::LPARAM lParam;
+  };
+  std::vector<KeptMessage> m_keptMessages;
+  bool m_awaitingRestartViews = false;
   plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::uint32_t m_playPhase = 0;
   std::uint32_t m_fullRedraw = 0;

@@ -189,6 +189,9 @@ void CClntApp::TearDownGame() {
   if (g_getMessageHook) UnhookWindowsHookEx(g_getMessageHook);
   g_getMessageHook = nullptr;
   DeleteViews();
+  // What waited for this game's loop is not the next game's.
+  m_keptMessages.clear();
+  m_awaitingRestartViews = false;
   if (GameExists() && g_sndPlay) g_sndPlay->Close();
 }
 

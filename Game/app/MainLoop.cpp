@@ -28,6 +28,16 @@ bool DispatchPacket() { return g_session != nullptr && DispatchPacket(*g_session
 
 }  // namespace
 
+bool CClntApp::DispatchPacketAsOneCall() {
+  bool took = false;
+  {
+    const GameCall call(*this);
+    took = DispatchPacket();
+  }
+  CarryOutKeptMessages();
+  return took;
+}
+
 void CClntApp::RedrawWholeView() {
   m_fullRedraw = 0;
   IGameView* view = g_currentView;
@@ -82,7 +92,8 @@ int CClntApp::Run() {
         if (!GetMessage(&msg, nullptr, 0, 0)) return static_cast<int>(msg.wParam);
         TranslateMessage(&msg);
         DispatchMessage(&msg);
-        if (!m_playPhase) DispatchPacket();
+        CarryOutKeptMessages();
+        if (!m_playPhase) DispatchPacketAsOneCall();
         continue;
       }
       if (g_currentView) {
@@ -94,16 +105,20 @@ int CClntApp::Run() {
           altWasDown = false;
         }
       }
-      const bool tookPacket = DispatchPacket();
+      const bool tookPacket = DispatchPacketAsOneCall();
       const CFrameTimer* runningTimer = nullptr;
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
-        if (m_fullRedraw) RedrawWholeView();
-        if (m_lastMouseMove != 0xFFFFFFFF) {
-          m_lastMouseMove = 0xFFFFFFFF;
-          DeliverMouseMove();
-        } else if (m_frameTimer) {
-          m_frameTimer->Tick(g_currentView, m_playPhase != 0);
+        {
+          const GameCall call(*this);
+          if (m_fullRedraw) RedrawWholeView();
+          if (m_lastMouseMove != 0xFFFFFFFF) {
+            m_lastMouseMove = 0xFFFFFFFF;
+            DeliverMouseMove();
+          } else if (m_frameTimer) {
+            m_frameTimer->Tick(g_currentView, m_playPhase != 0);
+          }
         }
+        CarryOutKeptMessages();
         runningTimer = m_frameTimer.get();
       }
       WaitAfterIdlePass(tookPacket, runningTimer);

@@ -120,6 +120,29 @@ void OnEscape(CClntApp& app) {
   }
 }
 
+// The six views made again after a restart, the solar system's current.
+void MakeRestartedViews(CClntApp& app) {
+  g_currentView = nullptr;
+  app.DeleteViews();
+  app.SetAwaitingRestartViews(false);
+  app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
+  for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
+    if (IGameView* v = app.View(t)) v->MarkStale();
+  g_currentView = app.View(VIEW_SOLAR);
+  if (g_currentView && LocalChapterHasHome()) g_currentView->ResetGotoSlots();
+  CloseProgress();
+  app.ResumePlay();
+  SuspendScreenFlush(0);
+  if (g_currentView) g_currentView->OnGameStart();
+}
+
+// The messages after which the game, or its views, are no longer those that
+// were there before.
+bool ReplacesTheGame(UINT message) {
+  return message == WM_APP_RESTART || message == WM_APP_RESTART_VIEWS || message == WM_APP_LOAD_REPLY ||
+         message == WM_APP_LOAD_DATA;
+}
+
 LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_APP_SWITCH_VIEW:
@@ -148,6 +171,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) SuspendScreenFlush(0);
       return 0;
     case WM_APP_TURN_RESULTS:
+      // A restart that its views never followed: the game goes on, and so
+      // does the player, over what the server sent since.
+      if (!g_currentView && app.AwaitsRestartViews() && GameExists()) MakeRestartedViews(app);
       if (!g_currentView) return 0;
       // An e-mail game's turn results come from its input file, whose
       // processing has already moved the model on and told of the new turn:
@@ -294,11 +320,18 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_RESTART: {
       app.PausePlay();
       SuspendScreenFlush(1);
-      AppViewNotices().NewDesign();
       if (g_currentView) g_currentView->OnTurnProcessing();
       CloseProgress();
       ClearNotifications();
       OpenProgress("RSRTGAME", 1);
+      // Nothing of the game screen outlives the game it shows: the views go
+      // with their panels, display objects and cached pictures before the
+      // game data, while what they release is still there. The restart's
+      // views (22) make them again over the new game, as at a game's start;
+      // until then the world's packets fill a game no view reads.
+      g_currentView = nullptr;
+      app.DeleteViews();
+      app.SetAwaitingRestartViews(true);
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
@@ -364,18 +397,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.SetBusy(true);
       return 0;
     case WM_APP_RESTART_VIEWS:
-      g_currentView = nullptr;
-      app.DeleteViews();
-      app.CreateViews(
-          {VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
-      for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
-        if (IGameView* v = app.View(t)) v->MarkStale();
-      g_currentView = app.View(VIEW_SOLAR);
-      if (g_currentView && LocalChapterHasHome()) g_currentView->ResetGotoSlots();
-      CloseProgress();
-      app.ResumePlay();
-      SuspendScreenFlush(0);
-      if (g_currentView) g_currentView->OnGameStart();
+      MakeRestartedViews(app);
       return 0;
     case WM_APP_RESTART_REPLY:
       if (wParam == 0) {
@@ -394,6 +416,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
 LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!g_app) return DefWindowProc(window, message, wParam, lParam);
   CClntApp& app = *g_app;
+  const CClntApp::GameCall call(app);
   IGameView* view = g_currentView;
   const bool idle = !app.Busy();
   const int x = GET_X_LPARAM(lParam);
@@ -496,8 +519,13 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     default:
       if ((message >= WM_APP_SWITCH_VIEW && message <= WM_APP_TURN_RESULTS) ||
-          (message >= WM_APP_EMAIL_END_TURN && message <= WM_APP_RESTART_REPLY))
+          (message >= WM_APP_EMAIL_END_TURN && message <= WM_APP_RESTART_REPLY)) {
+        if (ReplacesTheGame(message) && app.InsideAnotherCall()) {
+          app.KeepForLater(message, wParam, lParam);
+          return 0;
+        }
         return PrivateMessage(app, window, message, wParam, lParam);
+      }
       break;
   }
   return DefWindowProc(window, message, wParam, lParam);

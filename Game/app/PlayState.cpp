@@ -36,3 +36,21 @@ void CClntApp::NoteMouseMove(plat::DWORD now) {
   // tick earlier.
   m_lastMouseMove = now == 0xFFFFFFFF ? 0xFFFFFFFE : now;
 }
+
+void CClntApp::KeepForLater(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam) {
+  if (!m_keptMessages.empty()) {
+    const KeptMessage& last = m_keptMessages.back();
+    if (last.message == message && last.wParam == wParam && last.lParam == lParam) return;
+  }
+  // A peer repeating what it sends cannot grow the list: what it sent last wins.
+  if (m_keptMessages.size() == kMostKeptMessages) m_keptMessages.erase(m_keptMessages.begin());
+  m_keptMessages.push_back({message, wParam, lParam});
+}
+
+void CClntApp::CarryOutKeptMessages() {
+  if (m_gameCalls != 0) return;
+  // Each may keep none again: it runs as the one call.
+  std::vector<KeptMessage> kept;
+  kept.swap(m_keptMessages);
+  for (const KeptMessage& m : kept) MainWndProc(g_mainWnd, m.message, m.wParam, m.lParam);
+}

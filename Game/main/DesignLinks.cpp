@@ -17,9 +17,6 @@ namespace {
 
 class CGameScreenNotices : public CViewNotices {
  public:
-  void NewDesign() override {
-    if (auto* design = g_app ? dynamic_cast<CDesignView*>(g_app->View(VIEW_DESIGN)) : nullptr) design->NewDesign();
-  }
   void CloseReplayFile() override { CloseAppReplayFile(); }
   std::unique_ptr<IGameView> CreateView(ViewType type, plat::HWND window, plat::HINSTANCE instance) override {
     if (type == VIEW_DESIGN) return std::make_unique<CDesignView>(window, instance);

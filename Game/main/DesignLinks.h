@@ -1,8 +1,8 @@
 #pragma once
 // The game screen's notices as the application hears them, with the views'
-// own shares: the views are made here, and the application's calls to clear
-// the chamber's design and to close the space replay's file reach views
-// which the view framework beneath them cannot name.
+// own shares: the views are made here, and the application's call to close
+// the space replay's file reaches a view which the view framework beneath
+// them cannot name.
 // Game thread only.
 
 #include "Game/app/AppViewNotices.h"

@@ -345,6 +345,7 @@ void DrawGotoBarText(const char* text, int column, int dx, int dy, int width, CO
 
 CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   if (SharedScreen().viewDDraw) return;
+  ForgetEarlierGame();
   CopyDisplaySettingsFromApplication();
   SharedScreen().dirtyRect = kWholeScreen;
   SharedScreen().viewWnd = window;
@@ -391,6 +392,30 @@ CVGeneric::CVGeneric(HWND window, HINSTANCE instance) {
   SetGotoSlot(0, GOTO_DESIGN, 0, 0);
   DrawGotoBar();
   SetChatLight(0, 0);
+}
+
+void CVGeneric::ForgetEarlierGame() {
+  // Units, asteroids, guilds and design slots by number: those of a game
+  // that a restart, a load or the front end replaced would name nothing, or
+  // something else, in this one. A loaded game reads its own back afterwards.
+  ScreenState& s = SharedScreen();
+  const ScreenState fresh;
+  s.gotoSlots = fresh.gotoSlots;
+  s.gotoGroup = fresh.gotoGroup;
+  s.commandMode = fresh.commandMode;
+  s.commandUnitId = fresh.commandUnitId;
+  s.menuObjectKind = fresh.menuObjectKind;
+  s.menuObjectId = fresh.menuObjectId;
+  s.pendingOrderOption = fresh.pendingOrderOption;
+  s.modifyTargetId = fresh.modifyTargetId;
+  s.templateSlot = fresh.templateSlot;
+  s.chosenGuild = fresh.chosenGuild;
+  s.viewType = fresh.viewType;
+  s.previousViewType = fresh.previousViewType;
+  s.previousViewAsteroid = fresh.previousViewAsteroid;
+  s.futureView = fresh.futureView;
+  s.futureViewState = fresh.futureViewState;
+  s.endTurnSentTurn = fresh.endTurnSentTurn;
 }
 
 CVGeneric::~CVGeneric() {

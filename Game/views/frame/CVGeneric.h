@@ -221,7 +221,8 @@ void ShowGameOverDialogs(std::span<const std::uint8_t> packet);
 
 class CVGeneric : public IGameView {
  public:
-  // The first view builds the shared state; the others find it.
+  // The first view builds the shared state, naming no unit, asteroid or
+  // design slot of an earlier game; the others find it.
   CVGeneric(plat::HWND window, plat::HINSTANCE instance);
   // The first view destroyed frees the shared state.
   ~CVGeneric() override;
@@ -378,6 +379,8 @@ class CVGeneric : public IGameView {
   void ShowEndTurnState();
 
  private:
+  // The shared state's places and objects of a game start empty.
+  static void ForgetEarlierGame();
   void CreateControlPanel();
   void DrawGotoColumn(int column, plat::HMODULE asteroidModule);
   void FillEmptyGotoSlot(int x);

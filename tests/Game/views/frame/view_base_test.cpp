@@ -135,6 +135,53 @@ TEST_F(ViewBase, TheFirstViewBuildsTheScreenTheFirstDestroyedFreesItAndANewGameB
   EXPECT_NE(SharedScreen().controlButtons[26], nullptr);
 }
 
+// A restart, a load or the front end replaces the game under the shared
+// state: the next game screen names none of the units, asteroids, guilds or
+// design slots of the one before, which its game may not have, or have as
+// something else.
+TEST_F(ViewBase, ANewGameScreenNamesNothingOfTheGameBefore) {
+  auto first = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  ScreenState& s = SharedScreen();
+  s.gotoGroup = 4;
+  s.gotoSlots[45] = GotoEntry{GOTO_UNIT, 5001};
+  s.commandMode = 3;
+  s.commandUnitId = 5001;
+  s.menuObjectKind = 1;
+  s.menuObjectId = 5002;
+  s.pendingOrderOption = 2;
+  s.modifyTargetId = 5003;
+  s.templateSlot = 6;
+  s.chosenGuild = 4;
+  s.viewType = VIEW_ASTEROID_SPACE;
+  s.previousViewType = VIEW_TERRAIN;
+  s.previousViewAsteroid = 29;
+  s.futureView = 1;
+  s.futureViewState = 2;
+  s.endTurnSentTurn = 4;
+  first.reset();
+
+  auto again = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  EXPECT_EQ(s.gotoGroup, 0);
+  EXPECT_EQ(s.gotoSlots[45].kind, GOTO_EMPTY);
+  EXPECT_EQ(s.gotoSlots[2].kind, GOTO_ASTEROID);  // this game's home, as every new screen starts
+  EXPECT_EQ(s.gotoSlots[2].id, 7u);
+  EXPECT_EQ(s.commandMode, kNoCommandMode);
+  EXPECT_EQ(s.commandUnitId, 0xFFFFFFFFu);
+  EXPECT_EQ(s.menuObjectKind, 0xFF);
+  EXPECT_EQ(s.menuObjectId, 0xFFFFFFFFu);
+  EXPECT_EQ(s.pendingOrderOption, 0xFF);
+  EXPECT_EQ(s.modifyTargetId, 0xFFFFFFFFu);
+  EXPECT_EQ(s.templateSlot, 255u);
+  EXPECT_EQ(s.chosenGuild, 0);
+  EXPECT_EQ(s.viewType, static_cast<std::uint32_t>(VIEW_SOLAR));
+  EXPECT_EQ(s.previousViewType, static_cast<std::uint32_t>(VIEW_SOLAR));
+  EXPECT_EQ(s.previousViewAsteroid, 0xFFFF);
+  EXPECT_EQ(s.futureView, 0u);
+  EXPECT_EQ(s.futureViewState, 0);
+  // END TURN was not given in this game, though its turn is the same number.
+  EXPECT_EQ(s.endTurnSentTurn, 0xFFFFFFFFu);
+}
+
 TEST_F(ViewBase, ANewGameStartsOnTheFirstLampFramePicture) {
   auto first = std::make_unique<TestView>(VIEW_SOLAR, window, program);
   EXPECT_EQ(first->ShowLampFrame8(), 0);  // already showing it

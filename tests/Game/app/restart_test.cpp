@@ -1,0 +1,175 @@
+// A restart replaces the game under the game screen: nothing the screen built
+// over the old game may live on to read it, whether or not the restart's
+// views follow, and whatever is running when the restart comes.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Game/app/AppGlobals.h"
+#include "Game/app/CClntApp.h"
+#include "Game/app/GameLife.h"
+#include "Game/model/GGameData.h"
+#include "platform/user/keys.h"
+#include "platform/user/queue.h"
+#include "shell_fixture.h"
+
+namespace {
+
+using namespace plat;
+
+// What happened to the views, in order: "made over turn N", "gone over turn
+// N" (the turn of the game data there then, "none" without one), and what
+// a view saw from inside a dialog of its own.
+std::vector<std::string> g_events;
+
+std::string GameNow() { return g_gameData ? "turn " + std::to_string(g_gameData->turn) : "none"; }
+
+// A view that, like the real ones, lives on the game it was made over; a key
+// opens a "dialog" of its own: a loop that takes the window's messages until
+// none is left, as a modal dialog's does, then reads its game again.
+class GameView : public IGameView {
+ public:
+  explicit GameView(ViewType type) : type_(type) { g_events.push_back(Name() + " made over " + GameNow()); }
+  ~GameView() override { g_events.push_back(Name() + " gone over " + GameNow()); }
+  ViewType GetViewType() const override { return type_; }
+  int OnKeyDown(WPARAM, LPARAM) override {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+    g_events.push_back(Name() + " dialog closed over " + GameNow());
+    return 0;
+  }
+
+ private:
+  std::string Name() const { return "view " + std::to_string(type_); }
+  ViewType type_;
+};
+
+struct Restart : shelltest::AppFixture {
+  std::vector<std::string> progress;
+
+  void SetUp() override {
+    AppFixture::SetUp();
+    g_events.clear();
+    screen.createView = [](ViewType type) { return std::make_unique<GameView>(type); };
+    shell.screenFlow = [this](CClntApp& app, int) {
+      ChooseChapter(app);
+      return 1;
+    };
+    shell.openProgress = [this](const char* text, int) { progress.push_back(std::string("open ") + text); };
+    shell.closeProgress = [this] { progress.push_back("close"); };
+  }
+  // A game at turn 12 in play, its six views made.
+  CClntApp& Playing() {
+    CClntApp& app = Start();
+    UseRecordingLibrary();
+    g_gameData->turn = 12;
+    SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+    g_events.clear();
+    progress.clear();
+    return app;
+  }
+  static int Count(const std::string& what) {
+    int n = 0;
+    for (const std::string& e : g_events) n += e == what ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(Restart, TheViewsGoBeforeTheirGameAndComeBackOverTheNewOne) {
+  CClntApp& app = Playing();
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  // All six, each while the game it read was still there.
+  ASSERT_EQ(g_events.size(), 6u);
+  for (const std::string& e : g_events) EXPECT_NE(e.find("gone over turn 12"), std::string::npos) << e;
+  EXPECT_EQ(g_currentView, nullptr);
+  for (ViewType t :
+       {VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY})
+    EXPECT_EQ(app.View(t), nullptr);
+  ASSERT_TRUE(GameExists());
+  EXPECT_EQ(GameTurn(), 0u);
+  EXPECT_FALSE(app.InPlay());
+  EXPECT_EQ(progress.back(), "open Restarting Game...");
+
+  // What the old views answered while no view exists is answered by none.
+  SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  SendMessage(g_mainWnd, WM_PAINT, 0, 0);
+  EXPECT_EQ(g_events.size(), 6u);
+
+  g_events.clear();
+  SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  EXPECT_EQ(g_events.size(), 6u);
+  EXPECT_EQ(Count("view 2 made over turn 0"), 1);
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_TRUE(app.InPlay());
+  EXPECT_FALSE(app.AwaitsRestartViews());
+}
+
+// A server that sends the restart and nothing of the new world: once the game
+// goes on, its next turn's results make the views again, rather than leave
+// the player before "Restarting Game..." for the rest of the game.
+TEST_F(Restart, WithoutItsViewsTheNextTurnsResultsMakeThem) {
+  CClntApp& app = Playing();
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  g_events.clear();
+  progress.clear();
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_EQ(Count("view 2 made over turn 0"), 1);
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_TRUE(app.InPlay());
+  EXPECT_FALSE(app.Busy());
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), "close");
+  // Views that are there already are not made again by later results.
+  g_events.clear();
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_TRUE(g_events.empty());
+}
+
+// The restart posted before the player opened a dialog from a view reaches
+// the window inside the dialog's loop: it waits until the view's call has
+// returned, and is then carried out once, however often it came.
+TEST_F(Restart, ARestartInsideAViewsDialogWaitsForTheDialog) {
+  CClntApp& app = Playing();
+  for (int i = 0; i < 30; ++i) PostMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  {
+    // The main loop's own call, as when it hands the key to the window.
+    const CClntApp::GameCall loop(app);
+    SendMessage(g_mainWnd, WM_KEYDOWN, 'A', 0);
+  }
+  ASSERT_EQ(g_events.size(), 1u);
+  EXPECT_EQ(g_events[0], "view 2 dialog closed over turn 12");
+  EXPECT_EQ(GameTurn(), 12u);
+  EXPECT_TRUE(progress.empty());
+
+  app.CarryOutKeptMessages();
+  EXPECT_EQ(Count("view 2 gone over turn 12"), 1);
+  EXPECT_EQ(GameTurn(), 0u);
+  EXPECT_EQ(g_currentView, nullptr);
+  int restarts = 0;
+  for (const std::string& p : progress) restarts += p == "open Restarting Game..." ? 1 : 0;
+  EXPECT_EQ(restarts, 1);
+  // Nothing is kept twice.
+  g_events.clear();
+  app.CarryOutKeptMessages();
+  EXPECT_TRUE(g_events.empty());
+}
+
+// The restart's views after a restart that had to wait come after it, never
+// before: views made over the old game would be deleted with it.
+TEST_F(Restart, TheRestartsViewsWaitBehindTheRestart) {
+  CClntApp& app = Playing();
+  PostMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  PostMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  {
+    const CClntApp::GameCall loop(app);
+    SendMessage(g_mainWnd, WM_KEYDOWN, 'A', 0);
+  }
+  g_events.clear();
+  app.CarryOutKeptMessages();
+  ASSERT_EQ(g_events.size(), 12u);
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_NE(g_events[i].find("gone over turn 12"), std::string::npos);
+  for (std::size_t i = 6; i < 12; ++i) EXPECT_NE(g_events[i].find("made over turn 0"), std::string::npos);
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+}
+
+}  // namespace
