@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Game/base/GIDString.h"
@@ -47,6 +48,11 @@ std::string Text(const char* id, const Args&... args) {
   return CutText(256, id, args...);
 }
 
+std::string Heading(std::uint16_t asteroid) {
+  CGAsteroid* rock = g_gameData->solarDB.GetAsteroid(asteroid);
+  return Text("MKRRVIEW", rock != nullptr ? rock->GetName() : "");
+}
+
 std::string ChapterName(std::uint32_t chapter) {
   const CGChapter* c = g_gameData->guildList->GetChapter(chapter);
   return c != nullptr && c->GetName() != nullptr ? c->GetName() : "";
@@ -79,38 +85,49 @@ struct ShotResult {
   std::uint32_t hull = 0, lifeSupport = 0;
 };
 
-// Tells the replay's shots as the reader hands them over.
+// Tells the replay's shots as the reader hands them over. The file is read as
+// the replay view reads it, to its end and with the same units placed, so that
+// the two stop at the same record and refuse the same files.
 class ReviewLogBuilder : public replay::ReplaySink {
  public:
   ReviewLogBuilder(plat::FILE* log, std::uint16_t asteroid) : m_log(log), m_row(g_gameData->reviewLog[asteroid]) {}
 
   // Writes the log; a header that cannot be read or written ends it early.
-  void Build(plat::FILE* file, std::uint16_t asteroid) {
-    CGAsteroid* rock = g_gameData->solarDB.GetAsteroid(asteroid);
-    if (!Write(Text("MKRRVIEW", rock != nullptr ? rock->GetName() : "")) || !Write(Text("MKRCHINV"))) return;
+  // False when the file holds more than a battle does: what was written and
+  // counted then stands for nothing.
+  bool Build(plat::FILE* file, std::uint16_t asteroid) {
+    if (!replay::ReplayFileSizeAllowed(file)) return false;
+    if (!Write(Heading(asteroid)) || !Write(Text("MKRCHINV"))) return true;
     replay::ReplayReader reader(file, *this);
-    if (!reader.ReadPreamble() || m_headerFailed || !Write("\n")) return;
+    if (!reader.ReadPreamble() || m_headerFailed || !Write("\n")) return true;
     std::uint16_t number = 0;
-    if (!reader.ReadAsteroid(number)) return;
+    if (!reader.ReadAsteroid(number)) return true;
     reader.ReadStartUnits();
-    // Each phase's shots are told as the reader hands them over; the battle
-    // section after the phases holds nothing the log tells.
     while (reader.ReadMovementPhase()) {
     }
+    // The battle section tells nothing, but its joiners and wreck lists have
+    // their bounds too.
+    reader.ReadBattleSection();
+    if (reader.refused()) return false;
     Write(Text(m_eventWritten ? "MKRDONE_" : "MKRPEACE"));
+    return true;
   }
 
   void ChapterRead(std::uint8_t chapter) override {
     if (!m_headerFailed) m_headerFailed = !Write(ChapterName(chapter) + "       ");
   }
-  void AddUnit(const replay::UnitRecord& record, bool /*joined*/) override {
+  void AddUnit(const replay::UnitRecord& record, bool joined) override {
+    m_placed.insert(record.id);
+    // A unit joining in the battle section arrived after the fighting.
+    if (joined) return;
     if (CGUnit* unit = g_gameData->pieces.FindUnit(record.id, nullptr)) unit->reviewMark = 0;
     if (record.a == 0) Count(RelationToLocal(GetChapterFromId(record.id)), PRESENT_MINE, PRESENT_ALLIED, PRESENT_ENEMY);
   }
-  // The log tells of every unit the file names, placed or not.
-  bool HasUnit(std::uint32_t /*id*/) override { return true; }
+  bool HasUnit(std::uint32_t id) override { return m_placed.contains(id); }
   void MoveUnit(std::uint32_t /*id*/, const Location& /*to*/, std::uint32_t /*engine*/) override {}
-  std::size_t QueueEvent(const replay::EventRecord& /*event*/) override { return 1; }
+  std::size_t QueueEvent(const replay::EventRecord& event) override {
+    return HasUnit(event.U32(replay::EventRecord::kOwner)) ? 1 : 0;
+  }
   void WreckUnit(std::uint32_t /*id*/) override {}
   void ShotRead(std::uint32_t actor, const replay::ShotRecord& record) override {
     ShotResult shot;
@@ -239,9 +256,14 @@ class ReviewLogBuilder : public replay::ReplaySink {
 
   plat::FILE* m_log;
   std::array<std::uint32_t, 6>& m_row;
+  std::unordered_set<std::uint32_t> m_placed;
   bool m_headerFailed = false;
   bool m_eventWritten = false;
 };
+
+void WriteRefusal(plat::FILE* log, std::uint16_t asteroid) {
+  if (plat::fputs(Heading(asteroid).c_str(), log) >= 0) plat::fputs(Text("ICMRPERR").c_str(), log);
+}
 
 std::string SavePathOf(std::uint16_t asteroid, const char* extension) {
   return g_instData.GetSavePath() + std::to_string(asteroid) + extension;
@@ -268,7 +290,15 @@ std::uint32_t MakeReviewLog(std::uint16_t asteroid) {
     return 0;
   }
   plat::FILE* log = plat::fopen(logName.c_str(), "w");
-  if (log != nullptr && inTable && asteroid < g_numAsteroids) ReviewLogBuilder(log, asteroid).Build(replay, asteroid);
+  if (log != nullptr && inTable && asteroid < g_numAsteroids &&
+      !ReviewLogBuilder(log, asteroid).Build(replay, asteroid)) {
+    // The replay view refuses this file: nothing of it is counted, and the
+    // log, kept for the turn like any other, says only that.
+    g_gameData->reviewLog[asteroid].fill(0);
+    plat::fclose(log);
+    log = plat::fopen(logName.c_str(), "w");
+    if (log != nullptr) WriteRefusal(log, asteroid);
+  }
   if (log != nullptr) plat::fclose(log);
   plat::fclose(replay);
   return 1;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "Game/model/GAsteroid.h"
 #include "Game/net/ReplayFormat.h"
+#include "Game/net/ReplayReader.h"
 #include "platform/core/random.h"
 #include "platform/resource/module.h"
 #include "tests/Game/save/save_fixture.h"
@@ -45,6 +48,71 @@ class Replay {
   std::string m_bytes;
 };
 
+// Files at and one past each bound of what a battle holds: its units (start
+// units, then with a joiner), its movement phases, a wreck list, its length.
+std::vector<std::pair<std::string, std::string>> BoundFiles() {
+  // Three enemy ships, then own ships.
+  auto crowd = [](std::uint32_t units) {
+    Replay r;
+    r.Header({9, 17}, 4);
+    for (std::uint32_t i = 0; i < units; ++i) r.Unit(i < 3 ? kEnemy + i : kOwn + i, 0);
+    return r.U32(kMark).Code(11);
+  };
+  auto two = [] { return std::move(Replay().Header({9, 17}, 4).Unit(kOwn, 0).Unit(kEnemy, 0).U32(kMark)); };
+  auto phases = [&](std::uint32_t n) {
+    Replay r = two();
+    for (std::uint32_t i = 0; i < n; ++i) r.Shot(kOwn, 0, kEnemy, 50, true).U8(102).Code(1);
+    return r.Code(11).Code(12).bytes();
+  };
+  auto wrecks = [&](std::uint32_t n) {
+    Replay r = two();
+    r.Code(11).Code(3).U32(kEnemy);
+    for (std::uint32_t i = 0; i < n; ++i) r.U32(kEnemy).U32(1);
+    return r.U32(kMark).U8(10).Code(12).bytes();
+  };
+  auto length = [&](std::size_t n) {
+    std::string bytes = phases(1);
+    bytes.resize(n, '\0');
+    return bytes;
+  };
+  const std::uint32_t units = replay::kMostBattleUnits;
+  return {
+      {crowd(units).Code(12).bytes(), crowd(units + 1).Code(12).bytes()},
+      {crowd(units - 1).Code(8).Unit(kAlly, 0).Code(12).bytes(), crowd(units).Code(8).Unit(kAlly, 0).Code(12).bytes()},
+      {phases(replay::kMostMovementPhases), phases(replay::kMostMovementPhases + 1)},
+      {wrecks(units), wrecks(units + 1)},
+      {length(replay::kMostReplayBytes), length(replay::kMostReplayBytes + 1)}};
+}
+
+// What the replay view makes of a file: the ships present among those it
+// starts with, the shots and phases it reads, and whether it refuses the file.
+struct ViewReading {
+  bool refused = false;
+  std::uint32_t present = 0;
+  std::size_t shots = 0;
+  int phases = 0;
+};
+
+// The view's scene: a unit it never placed has no display object.
+class ViewScene : public replay::ReplaySink {
+ public:
+  void AddUnit(const replay::UnitRecord& unit, bool joined) override {
+    units.insert(unit.id);
+    if (!joined && unit.a == 0) ++present;
+  }
+  bool HasUnit(std::uint32_t id) override { return units.count(id) != 0; }
+  void MoveUnit(std::uint32_t, const Location&, std::uint32_t) override {}
+  std::size_t QueueEvent(const replay::EventRecord& event) override {
+    return HasUnit(event.U32(replay::EventRecord::kOwner)) ? 1 : 0;
+  }
+  void WreckUnit(std::uint32_t) override {}
+  void ShotRead(std::uint32_t, const replay::ShotRecord&) override { ++shots; }
+
+  std::set<std::uint32_t> units;
+  std::uint32_t present = 0;
+  std::size_t shots = 0;
+};
+
 class ReviewLogTest : public save_test::SaveFixture {
  protected:
   ReviewLogTest() {
@@ -72,6 +140,39 @@ class ReviewLogTest : public save_test::SaveFixture {
     return v;
   }
   std::array<std::uint32_t, 6> Row(int asteroid) const { return g_gameData->reviewLog[asteroid]; }
+
+  // `bytes` read as the replay view reads them: its length first, then every record.
+  ViewReading ReadAsTheView(const std::string& bytes) {
+    box.Write("view.rpl", bytes);
+    plat::FILE* file = plat::fopen(rules_test::Sandbox::Dos("view.rpl").c_str(), "rb");
+    EXPECT_NE(file, nullptr);
+    ViewReading seen;
+    if (file == nullptr) return seen;
+    ViewScene scene;
+    if (!replay::ReplayFileSizeAllowed(file)) {
+      seen.refused = true;
+    } else {
+      replay::ReplayReader reader(file, scene);
+      std::uint16_t asteroid = 0;
+      if (reader.ReadPreamble() && reader.ReadAsteroid(asteroid)) {
+        reader.ReadStartUnits();
+        while (reader.ReadMovementPhase()) ++seen.phases;
+        reader.ReadBattleSection();
+      }
+      seen.refused = reader.refused();
+    }
+    plat::fclose(file);
+    seen.present = scene.present;
+    seen.shots = scene.shots;
+    return seen;
+  }
+  // The log of `bytes` as battle 4's, made afresh.
+  std::string LogOfReplay(const std::string& bytes) {
+    box.Write("4.rpl", bytes);
+    std::filesystem::remove(box.Host("4.tlg"));
+    EXPECT_EQ(MakeReviewLog(4), 1u);
+    return LogOf(4);
+  }
 
   std::string rock;
 };
@@ -178,7 +279,7 @@ TEST_F(ReviewLogTest, MalformedReplaysEndTheirLogAndTablesStayInBounds) {
 
   // A weapon outside the module table, an abbreviation too long, a missing marker.
   Replay r;
-  r.Header({17}, 8).U32(kEnemy).U32(0).U32(0).U8(9);
+  r.Header({17}, 8).Unit(kEnemy, 0).U32(kStranger).U32(0).U32(0).U8(9);
   r.Shot(kEnemy, 4000, kOwn, 20, true).U8(105).U16(3000).U16(9).Code(1);
   r.U32(kEnemy).U32(0).U32(0).U32(0).U32(0x12345678).U8(101);
   box.Write("8.rpl", r.bytes());
@@ -191,13 +292,69 @@ TEST_F(ReviewLogTest, MalformedReplaysEndTheirLogAndTablesStayInBounds) {
 
   // Nested shots without end, and an index past the table.
   Replay deep;
-  deep.Header({}, 9).U32(kMark).Shot(kEnemy, 0, kOwn, 1, true).U8(102);
+  deep.Header({}, 9).Unit(kEnemy, 0).U32(kMark).Shot(kEnemy, 0, kOwn, 1, true).U8(102);
   for (int i = 0; i < 5000; ++i) deep.Again(0, kOwn).U8(102);
   box.Write("9.rpl", deep.bytes());
   EXPECT_EQ(MakeReviewLog(9), 1u);
   box.Write("200.rpl", Replay().Header({9}, 200).bytes());
   EXPECT_EQ(MakeReviewLog(200), 1u);
   EXPECT_EQ(LogOf(200), "");
+}
+
+// Up to what a battle holds the log tells a file whole and counts the ships
+// the replay view places; one past it the view refuses the file, and the log
+// refuses it too: it counts nothing of it and says only that it cannot tell it.
+TEST_F(ReviewLogTest, TheLogBelievesAReplayJustAsFarAsTheViewDoes) {
+  const std::string refusal = "Review of battle at " + rock + "\nUNABLE TO DISPLAY BATTLE REPORT";
+  const auto files = BoundFiles();
+  int bound = 0;
+  for (const auto& [at, past] : files) {
+    SCOPED_TRACE(bound++);
+    const ViewReading view = ReadAsTheView(at);
+    EXPECT_FALSE(view.refused);
+    const std::string log = LogOfReplay(at);
+    EXPECT_TRUE(log.ends_with("Report Ends") || log.ends_with("No hostile actions")) << log;
+    EXPECT_EQ(Row(4)[1] + Row(4)[2], view.present);
+    std::size_t told = 0;
+    for (std::size_t line = 0; (line = log.find("\n    ", line)) != std::string::npos; ++line) ++told;
+    EXPECT_EQ(told, view.shots);
+
+    EXPECT_TRUE(ReadAsTheView(past).refused);
+    EXPECT_EQ(LogOfReplay(past), refusal);
+    EXPECT_EQ(Row(4), (std::array<std::uint32_t, 6>{}));
+  }
+  // A refusal stands for the turn, as a told log does.
+  box.Write("4.rpl", files[0].first);
+  EXPECT_EQ(MakeReviewLog(4), 1u);
+  EXPECT_EQ(LogOf(4), refusal);
+  // The crowd at its bound: three enemies and 2,045 own ships.
+  LogOfReplay(files[0].first);
+  EXPECT_EQ(Row(4), (std::array<std::uint32_t, 6>{2045, 2045, 3, 0, 0, 0}));
+}
+
+// A move of a unit the file never placed ends the view's movement phases, and
+// ends the log's telling there too: neither reads the phases after it, so
+// neither refuses a file for the rounds it holds beyond that point.
+TEST_F(ReviewLogTest, AShotOfAUnitNeverPlacedEndsTheTellingAsItEndsTheView) {
+  Replay r;
+  r.Header({9, 17}, 4).Unit(kOwn, 0).Unit(kEnemy, 0).U32(kMark);
+  r.Shot(kOwn, 0, kEnemy, 50, true).U8(102).Code(1);
+  r.Shot(kUnseen, 0, kOwn, 50, true).U8(102).Code(1);
+  for (std::uint32_t i = 0; i < replay::kMostMovementPhases; ++i) r.Shot(kEnemy, 0, kOwn, 50, true).U8(102).Code(1);
+  r.Code(11).Code(12);
+
+  const ViewReading view = ReadAsTheView(r.bytes());
+  EXPECT_FALSE(view.refused);
+  EXPECT_EQ(view.phases, 1);
+  EXPECT_EQ(view.shots, 1u);
+  const auto verbs = Verbs(4, 1);
+  EXPECT_EQ(LogOfReplay(r.bytes()), "Review of battle at " + rock +
+                                        "\nChapters involved:    Chapter 9       Chapter 17       \n"
+                                        "    Chapter 9's Hull 0 'Alpha' " +
+                                        verbs[0] +
+                                        " a Weapon (In effective range with a chance to hit of 50%) at Chapter 17's "
+                                        "Hull 0 'Brute' and misses!\nReport Ends");
+  EXPECT_EQ(Row(4), (std::array<std::uint32_t, 6>{1, 1, 1, 0, 0, 0}));
 }
 
 }  // namespace
