@@ -1,7 +1,6 @@
 #include "tools/lategame/lategame.h"
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -33,7 +32,8 @@ constexpr std::uint8_t kPlayerLevel = 2;
 constexpr char kWorkFolder[] = ".lategame";
 
 // The server's game, played for `turns` turns, its file written at the end.
-// The packets the player was sent come back.
+// What builds the player's model comes back: the packets the player was
+// sent, and in their place the designs its own program stored.
 std::optional<std::vector<SrvPacket>> PlayServerGame(const LateGamePaths& paths, const ScenarioRules& rules,
                                                      std::uint32_t turns, std::string* fault) {
   ScenarioServer server(kSeed, (paths.out / kWorkFolder / "").string());
@@ -49,8 +49,14 @@ std::optional<std::vector<SrvPacket>> PlayServerGame(const LateGamePaths& paths,
     // The computer's choice only reads the world; its orders then come in as
     // the player's program would send them.
     SrvWorld& world = const_cast<SrvWorld&>(game.World());
-    for (const SrvPacket& order : SrvChooseOrders(world, kScenarioChapter, level, kSeed * 40503u ^ turn))
+    for (const SrvPacket& order : SrvChooseOrders(world, kScenarioChapter, level, kSeed * 40503u ^ turn)) {
+      // The program's design view stores a design in its slot as it sends it,
+      // and the server tells the sender only the design's values (unless it
+      // gave the design another id, which comes with its own 200 after
+      // this): the player's model stores it here, before those values.
+      if (ScenarioPacketType(order) == PKT_TEMPLATE) server.out.toPlayer.push_back(order);
       game.Receive(kScenarioPlayer, order);
+    }
     std::array<std::uint8_t, 16> endTurn{};
     plat::ByteWriter(endTurn).WriteAt<std::uint16_t>(0, PKT_END_TURN);
     plat::ByteWriter(endTurn).WriteAt<std::uint32_t>(8, turn);
@@ -81,7 +87,7 @@ bool WriteClientGame(const ScenarioRules& rules, const std::vector<SrvPacket>& p
     // The autosave signal would have the program write its own autosave.
     if (ScenarioPacketType(p) == PKT_AUTOSAVE) continue;
     // The program goes on past a packet it refuses (its dispatcher says why
-    // on the console); so does the scenario, counting them.
+    // on the console); so does the scenario, counting them for the end.
     if (!HandlePacket(nullptr, p, 0)) ++refused[ScenarioPacketType(p)];
     // What the program's window does on the turn's two signals, which the
     // dispatcher hands to it.
@@ -103,8 +109,16 @@ bool WriteClientGame(const ScenarioRules& rules, const std::vector<SrvPacket>& p
       settingsTaken = true;
     }
   }
-  for (const auto& [type, count] : refused)
-    std::fprintf(stderr, "quenlategame: the client refused %u of packet %u\n", count, type);
+  // A model that missed packets is not the game the server's half holds.
+  if (ok && !refused.empty()) {
+    *fault = "the client refused";
+    const char* separator = " ";
+    for (const auto& [type, count] : refused) {
+      *fault += separator + std::to_string(count) + " of packet " + std::to_string(type);
+      separator = ", ";
+    }
+    ok = false;
+  }
   ok = ok && WriteScenarioClientFiles({kLateGameClientFile}, kSeed, kIdentifier, fault);
   g_gameData = nullptr;
   return ok;

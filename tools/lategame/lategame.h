@@ -21,6 +21,7 @@ using LateGamePaths = ScenarioPaths;
 
 // Plays `turns` turns (1 to kLateGameMaxTurns) and writes the two files.
 // False, with the reason in `fault`, for a bad turn count, a missing or
-// damaged rules file, a game that did not start, a packet the client refused,
-// a game that ended before its turns, or a file not written.
+// damaged rules file, a game that did not start, a packet the client refused
+// (the fault counts them by type, and the client's half is not written), a
+// game that ended before its turns, or a file not written.
 bool WriteLateGameScenario(const LateGamePaths& paths, std::uint32_t turns, std::string* fault);

@@ -3,14 +3,17 @@
 // the server's half, which the server loads at the same turn and plays on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "Game/base/Packets.h"
 #include "Game/model/GAsteroid.h"
 #include "Game/model/GGameData.h"
+#include "Game/rules/GTemplateDB.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "server/SrvGame.h"
@@ -32,6 +35,26 @@ constexpr std::uint32_t kTurns = 30;
 struct Outbox : SrvOutbox {
   void Send(std::uint32_t, const SrvPacket&, bool) override {}
 };
+
+// A fixed design of the player's chapter: its slot, id and the number built.
+struct DesignSeen {
+  int slot;
+  std::uint32_t id;
+  std::uint16_t creationTurn, built;
+  bool operator==(const DesignSeen&) const = default;
+};
+
+std::vector<DesignSeen> ChapterDesigns(const CGTemplateDB& templates) {
+  std::vector<DesignSeen> seen;
+  for (int s = 0; s < kFixedTemplateSlots; ++s)
+    if (const CGUnitTemplate* t = templates.GetTemplate(kScenarioChapter, s, 1))
+      seen.push_back({s, t->templateId, t->creationTurn, t->creationTurnHigh});
+  return seen;
+}
+
+void PrintTo(const DesignSeen& d, std::ostream* os) {
+  *os << "slot " << d.slot << ": id " << d.id << ", turn " << d.creationTurn << ", built " << d.built;
+}
 
 std::vector<std::uint8_t> FileBytes(const fs::path& file) {
   const std::string text = quentest::ReadHostFile(file);
@@ -80,6 +103,9 @@ TEST_F(LateGameScenario, BothHalvesLoadAtTheTurnPlayedToAndTheGamePlaysOn) {
   std::uint32_t units = 0;
   for (std::uint16_t at = 0; at <= CGSolarDB::GetAsteroidCount(); ++at) units += g_gameData->pieces.CountUnits(at, 0);
   EXPECT_GT(units, 0u) << "the player's chapter has its fleet";
+  // The chapter stores a better design as its guild researches: its model
+  // must hold each one as the server does, with the values the server told.
+  std::vector<DesignSeen> clientDesigns = ChapterDesigns(g_gameData->templates);
   delete g_gameData;
   g_gameData = nullptr;
 
@@ -100,6 +126,10 @@ TEST_F(LateGameScenario, BothHalvesLoadAtTheTurnPlayedToAndTheGamePlaysOn) {
   ASSERT_NE(load, nullptr);
   ASSERT_TRUE(server.Receive(7, *load));
   EXPECT_EQ(server.World().turn, kTurns);
+  EXPECT_EQ(clientDesigns, ChapterDesigns(*server.World().templates));
+  EXPECT_TRUE(std::any_of(clientDesigns.begin(), clientDesigns.end(), [](const DesignSeen& d) {
+    return d.creationTurn > 0;
+  })) << "the chapter stored designs of its own in play";
   std::array<std::uint8_t, 16> endTurn{};
   plat::ByteWriter(endTurn).WriteAt<std::uint16_t>(0, PKT_END_TURN);
   plat::ByteWriter(endTurn).WriteAt<std::uint32_t>(8, kTurns);
