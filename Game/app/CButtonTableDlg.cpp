@@ -7,6 +7,7 @@
 #include "platform/core/clock.h"
 #include "platform/dialog/tooltip.h"
 #include "platform/user/cursor.h"
+#include "platform/user/system.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -64,6 +65,10 @@ LRESULT CButtonTableDlg::OnCommand(WPARAM wParam, LPARAM lParam, HWND window) {
   for (std::size_t i = 0; i < m_table.size(); ++i) {
     if (m_table[i].id != id) continue;
     OnButton(window, i);
+    return 1;
+  }
+  if (id == IDCANCEL && EscapeButton() < m_table.size()) {
+    OnButton(window, EscapeButton());
     return 1;
   }
   return OnOtherCommand(wParam, lParam, window);

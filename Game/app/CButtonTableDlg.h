@@ -45,6 +45,12 @@ class CButtonTableDlg : public CDlgBase {
   virtual void OnButton(plat::HWND window, std::size_t index) = 0;
   // A command no table button answers.
   virtual plat::LRESULT OnOtherCommand(plat::WPARAM, plat::LPARAM, plat::HWND) { return 0; }
+  // The table index of the button Escape presses, or kNoEscapeButton. The
+  // dialog manager sends Escape as command 2, which a table whose Cancel
+  // carries another id would leave unanswered. With none, command 2 goes to
+  // OnOtherCommand as any other.
+  static constexpr std::size_t kNoEscapeButton = static_cast<std::size_t>(-1);
+  virtual std::size_t EscapeButton() const { return kNoEscapeButton; }
 
   // Makes the table's buttons with their tooltips (OnInitDialog does, after
   // the dialog base's own set-up).

@@ -179,6 +179,8 @@ void CDBuyDlg::ChoosePaying(HWND window, std::uint8_t mineral) {
   ShowCosts(window, payable);
 }
 
+std::size_t CDBuyDlg::EscapeButton() const { return kCancel; }
+
 void CDBuyDlg::OnButton(HWND window, std::size_t index) {
   if (index >= kPayFirst) {
     ChoosePaying(window, static_cast<std::uint8_t>(index - kPayFirst));

@@ -57,6 +57,8 @@ class CDBuyDlg : public CButtonTableDlg {
   std::string ImagePath(std::size_t index, const char* name) const override;
   plat::HMODULE ImageModule(std::size_t) const override { return m_module; }
   void OnButton(plat::HWND window, std::size_t index) override;
+  // Escape cancels, as the Cancel button does.
+  std::size_t EscapeButton() const override;
 
  private:
   void ShowCosts(plat::HWND window, std::uint32_t amount);

@@ -217,6 +217,8 @@ LRESULT CDConstructAtvDlg::OnOtherCommand(WPARAM wParam, LPARAM, HWND window) {
   return 1;
 }
 
+std::size_t CDConstructAtvDlg::EscapeButton() const { return kCancel; }
+
 void CDConstructAtvDlg::OnButton(HWND window, std::size_t index) {
   *m_counts = index == kOk ? ReadCounts(window) : m_handedIn;
   PlayClick();

@@ -41,6 +41,8 @@ class CDConstructAtvDlg : public CButtonTableDlg {
   std::string ImagePath(std::size_t index, const char* name) const override;
   plat::HMODULE ImageModule(std::size_t) const override { return m_module; }
   void OnButton(plat::HWND window, std::size_t index) override;
+  // Escape cancels, as the Cancel button does.
+  std::size_t EscapeButton() const override;
   plat::LRESULT OnOtherCommand(plat::WPARAM wParam, plat::LPARAM lParam, plat::HWND window) override;
 
  private:

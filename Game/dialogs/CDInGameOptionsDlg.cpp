@@ -16,7 +16,7 @@ using namespace plat;
 
 namespace {
 
-const ScreenButton kButtons[] = {
+constexpr ScreenButton kButtons[] = {
     {3100, 45, 109, 162, 56, "saveup.ima", "savedn.ima", "NGOPSAVE", kOptionSave},
     {3101, 214, 109, 162, 56, "loadup.ima", "loaddn.ima", "NGOPLOAD", kOptionLoad},
     {3102, 384, 109, 162, 56, "hiscrsup.ima", "hiscrsdn.ima", "NGOPHISC", kOptionHighScores},
@@ -25,6 +25,8 @@ const ScreenButton kButtons[] = {
     {3105, 384, 179, 162, 56, "abortup.ima", "abortdn.ima", "NGOPABRT", kOptionAbort},
     {3106, 214, 246, 162, 56, "quitup2.ima", "quitdn2.ima", "NGOPQUIT", kOptionQuit},
 };
+constexpr std::size_t kContinue = 3;
+static_assert(kButtons[kContinue].result == kOptionContinue);
 
 }  // namespace
 
@@ -52,6 +54,8 @@ LRESULT CDInGameOptionsDlg::OnPaint(HWND window) {
   for (std::size_t i = 0; i < std::size(kButtons); ++i) ValidateRect(Button(i).window, nullptr);
   return 0;
 }
+
+std::size_t CDInGameOptionsDlg::EscapeButton() const { return kContinue; }
 
 void CDInGameOptionsDlg::OnButton(HWND window, std::size_t index) {
   const int choice = Entry(index).result;

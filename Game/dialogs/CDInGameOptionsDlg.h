@@ -41,6 +41,8 @@ class CDInGameOptionsDlg : public CButtonTableDlg {
   std::string ImagePath(std::size_t index, const char* name) const override;
   plat::HMODULE ImageModule(std::size_t) const override { return m_module; }
   void OnButton(plat::HWND window, std::size_t index) override;
+  // Escape continues the game, as the Continue button does.
+  std::size_t EscapeButton() const override;
 
  private:
   plat::HWND m_viewWindow;

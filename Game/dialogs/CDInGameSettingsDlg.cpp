@@ -25,7 +25,7 @@ struct Switch {
 };
 
 // The two autosave buttons come last, so a table without them is the rest.
-const ScreenButton kButtons[] = {
+constexpr ScreenButton kButtons[] = {
     {IDC_SETTINGS_SFX_SILENT, 305, 147, 66, 40, "sfxsilof.ima", "sfxsilon.ima", "NGSTSFX0", 0},
     {IDC_SETTINGS_SFX_LOW, 371, 147, 66, 40, "sfxlowof.ima", "sfxlowon.ima", "NGSTSFX1", 0},
     {IDC_SETTINGS_SFX_MEDIUM, 437, 147, 66, 40, "sfxmedof.ima", "sfxmedon.ima", "NGSTSFX2", 0},
@@ -60,6 +60,8 @@ const Switch kSwitches[std::size(kButtons)] = {
 };
 
 constexpr std::size_t kAutosaveButtons = 2;
+constexpr std::size_t kCancel = 19;
+static_assert(kButtons[kCancel].id == IDC_SETTINGS_CANCEL);
 
 std::span<const ScreenButton> ButtonsFor(bool mayChangeAutosave) {
   return std::span<const ScreenButton>(kButtons).first(std::size(kButtons) -
@@ -177,6 +179,8 @@ LRESULT CDInGameSettingsDlg::OnPaint(HWND window) {
   for (std::size_t i = 0; i < m_count; ++i) ValidateRect(Button(i).window, nullptr);
   return 0;
 }
+
+std::size_t CDInGameSettingsDlg::EscapeButton() const { return kCancel; }
 
 void CDInGameSettingsDlg::OnButton(HWND window, std::size_t index) {
   const ScreenButton& button = Entry(index);

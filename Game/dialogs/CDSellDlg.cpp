@@ -120,6 +120,8 @@ LRESULT CDSellDlg::OnNotify(WPARAM, LPARAM lParam, HWND) {
   return 0;
 }
 
+std::size_t CDSellDlg::EscapeButton() const { return kCancel; }
+
 void CDSellDlg::OnButton(HWND window, std::size_t index) {
   PlayClick();
   ToggleButton(index);

@@ -89,6 +89,8 @@ LRESULT CDSetPriceDlg::OnPaint(HWND window) {
   return 0;
 }
 
+std::size_t CDSetPriceDlg::EscapeButton() const { return kCancel; }
+
 void CDSetPriceDlg::OnButton(HWND window, std::size_t index) {
   PlayClick();
   ToggleButton(index);

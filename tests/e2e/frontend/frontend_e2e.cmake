@@ -175,6 +175,12 @@ quen_game_run(DialogsInPlay dialogs_in_play
 quen_game_run(SettingsOverTheSurface settings_surface
   settings_surface.png
   settings_surface SAVE/autosave.*,SAVE/asavebak.* settings_surface.userinfo)
+# Escape in play: it opens and closes the options menu, cancels the settings
+# (the stars switched on stay off, in the file too) and the ATV counts, and
+# leaves the high scores, which have only OK, open.
+quen_game_run(EscapeClosesTheDialogsInPlay escape_dialogs
+  escape_options.png,escape_options_closed.png,escape_settings_closed.png,escape_high_scores.png,escape_atvs_closed.png
+  context_help SAVE/autosave.*,SAVE/asavebak.* escape_dialogs.userinfo)
 # The quick start: on a fresh installation it loads the instant-action
 # scenario on a local server into its game screen, and the turn plays on; with
 # that scenario gone (and no saved game) it says the game cannot start.
