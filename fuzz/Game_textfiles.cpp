@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Game/base/GKeyValueReader.h"
 #include "Game/base/GStartupMessage.h"
@@ -73,9 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const CGameVariables variables;
   ATVTechEntry entry{};
   variables.GetATVTechEntry(4, 3, kATVTypes - 1, &entry);
-  // A file without a key of its own is told to the player; the message is
-  // not kept from one input to the next.
-  TakeStartupMessages();
+  // The player is told of a damaged file and nothing else; none of its values
+  // is then taken. The message is not kept from one input to the next.
+  const std::vector<std::string> told = TakeStartupMessages();
+  if (!told.empty()) {
+    static const std::string defaults = GameVariablesText(CGameVariables(std::string_view()));
+    if (told != std::vector<std::string>{kGameVarDamaged} || GameVariablesText(variables) != defaults) __builtin_trap();
+  }
 
   scratch.Write("defBP.dat", bytes);
   DefaultBattlePlanTable plans;

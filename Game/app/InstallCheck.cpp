@@ -147,6 +147,15 @@ bool PaletteReads(const char* path) {
   return got >= 1 && got == 1 + 4 * (std::size_t{bytes[0]} + 1);
 }
 
+std::optional<std::string> ProgramModuleProblem() {
+  const auto file = plat::UnreadProgramModule();
+  if (!file) return std::nullopt;
+  std::error_code ec;
+  const char* what = std::filesystem::exists(*file, ec) ? "is damaged" : "is missing";
+  return "The program's resource module " + file->string() + " " + what +
+         ": the program cannot show its screens. Please reinstall the game.";
+}
+
 std::string RegistryDamagedText() {
   return "The settings file " + plat::RegistryFile().string() +
          " is missing or damaged: the game cannot find its folders. Please reinstall the game.";

@@ -6,6 +6,7 @@
 // screen, so each one found wrong gives the player a text naming it. Game
 // thread only.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ bool ArchiveWhole(const char* path);
 // The scene's colour table: true for a count byte (entries - 1), then four
 // bytes per entry, and nothing after them.
 bool PaletteReads(const char* path);
+
+// The program's own resource module, beside the program rather than in the
+// installation, holds every dialog, text and cursor: without it not one
+// screen can be shown. The text naming its file when it is missing or could
+// not be read; nothing when it was read.
+std::optional<std::string> ProgramModuleProblem();
 
 // What the player is told; the file names are the installation's own.
 std::string RegistryDamagedText();

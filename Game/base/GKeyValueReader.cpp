@@ -9,11 +9,12 @@ namespace {
 
 // `next` gives the characters one at a time, then EOF.
 template <class Next>
-void ReadEntries(Next next, const KeyValueHandler& onEntry) {
+std::size_t ReadEntries(Next next, const KeyValueHandler& onEntry) {
   std::string key;
   std::string value;
   bool inValue = false;
   bool overlong = false;
+  std::size_t overlongEntries = 0;
   for (int c = next(); c != EOF; c = next()) {
     const char ch = static_cast<char>(c);
     if (!inValue) {
@@ -26,6 +27,7 @@ void ReadEntries(Next next, const KeyValueHandler& onEntry) {
       } else if (key.size() < kMaxKeyChars) {
         key += ch;
       } else {
+        overlongEntries += overlong ? 0 : 1;
         overlong = true;
       }
     } else if (ch == '\n') {
@@ -40,18 +42,20 @@ void ReadEntries(Next next, const KeyValueHandler& onEntry) {
     } else if (value.size() < kMaxValueChars) {
       value += ch;
     } else {
+      overlongEntries += overlong ? 0 : 1;
       overlong = true;
     }
   }
+  return overlongEntries;
 }
 
 }  // namespace
 
-void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry) {
-  ReadEntries([fp] { return plat::fgetc(fp); }, onEntry);
+std::size_t ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry) {
+  return ReadEntries([fp] { return plat::fgetc(fp); }, onEntry);
 }
 
-void ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry) {
+std::size_t ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry) {
   std::size_t at = 0;
-  ReadEntries([&] { return at < text.size() ? static_cast<unsigned char>(text[at++]) : EOF; }, onEntry);
+  return ReadEntries([&] { return at < text.size() ? static_cast<unsigned char>(text[at++]) : EOF; }, onEntry);
 }

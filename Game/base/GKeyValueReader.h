@@ -18,7 +18,9 @@ constexpr std::size_t kMaxValueChars = 199;
 
 using KeyValueHandler = std::function<void(std::string_view key, std::string_view value)>;
 
-// Reads `fp` to its end, handing each complete entry to `onEntry`.
-void ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry);
+// Reads `fp` to its end, handing each complete entry to `onEntry`. Returns the
+// number of entries passed over for a key or value past the format's lengths,
+// a last one without its line end included.
+std::size_t ReadKeyValueLines(plat::FILE* fp, const KeyValueHandler& onEntry);
 // The same over a file's text already in memory.
-void ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry);
+std::size_t ReadKeyValueLines(std::string_view text, const KeyValueHandler& onEntry);

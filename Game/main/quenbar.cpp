@@ -4,7 +4,8 @@
 // (Game/app/GameScript.h), headless unless a window is asked for, and exits
 // with 0 when every wait was met, 1 when not, 2 when the script cannot be
 // read. Headless without a script it runs
-// under an empty one, so it shows its first screen and ends by itself.
+// under an empty one, so it shows its first screen and ends by itself. Without
+// its own resource module it names that file and exits with 3.
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "Game/app/CClntApp.h"
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
+#include "Game/app/InstallCheck.h"
 #include "Game/main/ClientShellImpl.h"
 #include "Game/main/DesignLinks.h"
 #include "Game/main/ProgramSink.h"
@@ -29,13 +31,16 @@
 #include "platform/core/config.h"
 #include "platform/core/files.h"
 #include "platform/display/audio.h"
+#include "platform/display/backend.h"
 #include "platform/resource/module.h"
+#include "platform/user/system.h"
 #include "platform/user/window.h"
 
 namespace {
 
 constexpr int kScriptUnreadable = 2;
 constexpr int kUsageError = 2;
+constexpr int kCannotStart = 3;
 constexpr std::size_t kMaxScriptSize = 1 << 20;
 
 constexpr const char* kUsage =
@@ -81,7 +86,18 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
-int RunProgram(const std::vector<std::string>& args) {
+// Runs the application; false when it cannot start. A message box is shown
+// only on a `display`: a scripted run without one has nobody to read it.
+bool RunProgram(const std::vector<std::string>& args, bool display) {
+  // Without its own module the program has no screen to show and would end at
+  // once without a word: the file is named instead.
+  if (const auto problem = ProgramModuleProblem()) {
+    std::fprintf(stderr, "quenbar: %s\n", problem->c_str());
+    const plat::Backend* backend = plat::CurrentBackend();
+    if (display && backend && backend->CanAskUser())
+      plat::MessageBox(nullptr, problem->c_str(), "Quenbar", plat::MB_OK);
+    return false;
+  }
   static CProgramShell shell;
   RegisterClientShell(&shell);
   static CProgramSink sink;
@@ -91,7 +107,8 @@ int RunProgram(const std::vector<std::string>& args) {
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };
-  return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
+  WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
+  return true;
 }
 
 // Run straight from the build tree with no installation of the user's own,
@@ -143,20 +160,20 @@ int main(int argc, char** argv) {
                         (options.kind == plat::BackendKind::Auto && !plat::HostDisplayAvailable());
   if (scriptFile.empty() && !headless) {
     plat::StartBackend(options);
-    RunProgram(args);
+    const bool started = RunProgram(args, true);
     plat::ResetUserLayer();
     plat::StopBackend();
-    return 0;
+    return started ? 0 : kCannotStart;
   }
   if (scriptFile.empty()) {
     // Nobody could answer the screens: an empty script lets the program show
     // its first screen and then tells it to quit.
     std::puts("quenbar: no display; running headless without a script, the program ends by itself");
     plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
-    RunProgram(args);
+    const bool started = RunProgram(args, false);
     plat::ResetUserLayer();
     plat::StopBackend();
-    return 0;
+    return started ? 0 : kCannotStart;
   }
 
   const auto bytes = plat::ReadHostFile(scriptFile);
@@ -182,14 +199,16 @@ int main(int argc, char** argv) {
       std::fputs("quenbar: no window could be opened; the script runs headless\n", stderr);
     }
   }
+  const bool display = window != nullptr;
   auto backend = std::make_unique<ScriptedBackend>(std::move(*steps), std::move(window));
   // The scripted backend starts on a memory output; a window plays aloud.
   if (sound) plat::InstallAudioOutput(std::move(sound));
   ScriptedBackend& scripted = *backend;
   plat::InstallBackend(std::move(backend));
-  RunProgram(args);
+  const bool started = RunProgram(args, display);
   const bool succeeded = scripted.Succeeded();
   plat::ResetUserLayer();
   plat::StopBackend();
+  if (!started) return kCannotStart;
   return succeeded ? 0 : 1;
 }

@@ -1,8 +1,6 @@
 #include "Game/rules/GGameVar.h"
 
 #include <algorithm>
-#include <bitset>
-#include <set>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -35,6 +33,16 @@ void ScanInto(std::string_view value, T (&out)[N]) {
     if (!ScanInt(value, n)) return;
     field = static_cast<T>(n);
   }
+}
+
+// True when `fp`, read to its end, holds only text: no control character but
+// the tab and the line ends. A CR counts as text even alone: a file cut
+// between the CR and the LF of a line end is only shorter.
+bool TextOnly(plat::FILE* fp) {
+  for (int c = plat::fgetc(fp); c != EOF; c = plat::fgetc(fp)) {
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return false;
+  }
+  return true;
 }
 
 // The field a one-number key sets; monostate for a key that is not one.
@@ -93,20 +101,18 @@ CGameVariables::CGameVariables() {
 }
 
 bool CGameVariables::ReadFile(plat::FILE* fp) {
-  // Every one-number key, the two lists and the table: a file cut short
-  // leaves the rest at values no game is balanced for.
-  constexpr std::size_t kOwnKeys = 2 * kATVTypes + 5 + 5 + 9 + 2;
-  std::set<std::string, std::less<>> keys;
-  std::bitset<5 * 4 * kATVTypes> entries;
-  ReadKeyValueLines(fp, [&](std::string_view key, std::string_view value) {
-    if (IsKey(key)) keys.emplace(key);
-    if (key == "ATV_TECH_LEVELS") {
-      if (const int entry = StoreATVTechLevels(value); entry >= 0) entries.set(static_cast<std::size_t>(entry));
-      return;
-    }
-    Store(key, value);
-  });
-  return keys.size() == kOwnKeys && entries.all();
+  // A file with bytes no text holds, or with a line the format has no room
+  // for, is not the designer's file any more: none of its numbers can be
+  // trusted, so none is taken. Whether it holds every key says nothing, as
+  // every key is optional.
+  if (!TextOnly(fp)) return false;
+  plat::rewind(fp);
+  CGameVariables read{std::string_view()};
+  const std::size_t overlong =
+      ReadKeyValueLines(fp, [&read](std::string_view key, std::string_view value) { read.Store(key, value); });
+  if (overlong != 0) return false;
+  *this = read;
+  return true;
 }
 
 void CGameVariables::Store(std::string_view key, std::string_view value) {
@@ -114,10 +120,7 @@ void CGameVariables::Store(std::string_view key, std::string_view value) {
     if (key == kATVCostKeys[t]) return ScanInto(value, atvCosts[t]);
   }
   if (key == "FACILITY_DESTRUCTION") return ScanInto(value, facilityDestruction);
-  if (key == "ATV_TECH_LEVELS") {
-    StoreATVTechLevels(value);
-    return;
-  }
+  if (key == "ATV_TECH_LEVELS") return StoreATVTechLevels(value);
   // Unknown keys are passed over with their values.
   const int number = ParseInt(value);
   std::visit(
@@ -129,7 +132,7 @@ void CGameVariables::Store(std::string_view key, std::string_view value) {
       FieldOf(*this, key));
 }
 
-int CGameVariables::StoreATVTechLevels(std::string_view value) {
+void CGameVariables::StoreATVTechLevels(std::string_view value) {
   int items[7] = {};
   char marks[2] = {};
   bool complete = true;
@@ -138,20 +141,19 @@ int CGameVariables::StoreATVTechLevels(std::string_view value) {
   if (!complete) {
     // A short line would leave the missing items undefined: it is not stored.
     TraceError("Bad ATV_TECH_LEVELS entry. Incorrect number of attributes", __FILE__, __LINE__);
-    return -1;
+    return;
   }
   const int guild = items[0];
   const int level = items[1];
   const int type = items[2];
   if (guild < 0 || guild >= 5 || level < 0 || level >= 4 || type < 0 || type >= kATVTypes) {
     TraceError("Bad ATV_TECH_LEVELS entry.", __FILE__, __LINE__);
-    return -1;
+    return;
   }
   ATVTechEntry& entry = atvTechLevels[guild][level][type];
   for (int i = 0; i < 4; ++i) entry[i] = static_cast<std::uint8_t>(items[3 + i]);
   entry[4] = static_cast<std::uint8_t>(marks[0]);
   entry[5] = static_cast<std::uint8_t>(marks[1]);
-  return (guild * 4 + level) * kATVTypes + type;
 }
 
 void CGameVariables::GetATVCosts(int type, std::span<std::int16_t, 5> out) const {

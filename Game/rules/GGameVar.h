@@ -1,8 +1,9 @@
 #pragma once
 // The rules numbers a designer tunes without rebuilding the program, read
 // once at program start from "gamevar.dat" (key=value lines, see
-// GKeyValueReader.h). A key missing from the file keeps its default; the other
-// fields are read directly by their users.
+// GKeyValueReader.h). A key missing from the file keeps its default, so a file
+// cut at a line end is a valid shorter file and reads without a word. Fields
+// without a getter are read directly by their users.
 
 #include <array>
 #include <cstdint>
@@ -20,14 +21,16 @@ using ATVTechEntry = std::array<std::uint8_t, 6>;
 
 // What the player is told of "gamevar.dat".
 constexpr const char* kGameVarNotFound = "gamevar.dat file not found";
-constexpr const char* kGameVarDamaged = "The rules file gamevar.dat is empty or damaged: default values are used.";
+constexpr const char* kGameVarDamaged = "The rules file gamevar.dat is damaged: default values are used.";
 
 class CGameVariables {
  public:
   // Sets the defaults, then reads "gamevar.dat" (else "..\gamevar.dat"). For
-  // the player (GStartupMessage.h): kGameVarNotFound when neither opens,
-  // kGameVarDamaged when the file lacks any key of its own or any ATV tech
-  // entry (empty, cut short, or not a rules file at all).
+  // the player (GStartupMessage.h): kGameVarNotFound when neither opens;
+  // kGameVarDamaged, with every value left at its default, when the file holds
+  // what the format cannot: a control character other than the tab, CR and
+  // LF, or a key or value past the format's lengths. Fewer keys, none,
+  // or a last line without its line end (which is not used) are no damage.
   CGameVariables();
   // Sets the defaults, then reads `text` as the content of "gamevar.dat".
   explicit CGameVariables(std::string_view text);
@@ -63,12 +66,10 @@ class CGameVariables {
 
  private:
   void SetDefaults();
-  // True when the file held every key of its own and every ATV tech entry.
+  // False, having stored nothing, for a file the format cannot hold.
   bool ReadFile(plat::FILE* fp);
   void Store(std::string_view key, std::string_view value);
-  // The entry's place in the table ((guild * 4 + level) * types + type), or -1
-  // for a line not stored.
-  int StoreATVTechLevels(std::string_view value);
+  void StoreATVTechLevels(std::string_view value);
 };
 
 // A whole "gamevar.dat" that reads back as `vars`: every key, the ATV

@@ -60,6 +60,7 @@ struct Registry {
   HandleTable<Module> modules;
   Module* program = nullptr;
   std::filesystem::path programPath;
+  bool programRead = false;     // the program's module came from its file
   std::vector<Module*> system;  // made on first use, never unloaded
 };
 
@@ -122,6 +123,7 @@ Module* ProgramModule(Registry& reg) {
   std::vector<std::uint8_t> bytes;
   std::unique_ptr<Module> m;
   if (ReadFile(reg.programPath, bytes)) m = MakeModule(std::move(bytes));
+  reg.programRead = m != nullptr;
   if (!m) m = std::make_unique<Module>();  // the program still has a module, an empty one
   m->hostPath = reg.programPath;
   reg.program = reg.modules.Add(std::move(m));
@@ -255,6 +257,14 @@ void SetProgramModulePath(const std::filesystem::path& hostPath) {
   // A handle given out earlier stays valid: the old module is kept, only no
   // longer returned for the program.
   reg.program = nullptr;
+}
+
+std::optional<std::filesystem::path> UnreadProgramModule() {
+  Registry& reg = Reg();
+  std::lock_guard lock(reg.mutex);
+  ProgramModule(reg);
+  if (reg.programRead) return std::nullopt;
+  return reg.programPath;
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {

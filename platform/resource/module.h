@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ BOOL FreeLibrary(HMODULE module);
 HMODULE GetModuleHandle(const char* name);
 // Chooses the program's module file; takes effect at the next GetModuleHandle.
 void SetProgramModulePath(const std::filesystem::path& hostPath);
+// The program's module file when it could not be read as a module (missing,
+// unreadable or not well formed), so that the program's module is the empty
+// one; nothing when it was read. Reads it first if nothing has yet.
+std::optional<std::filesystem::path> UnreadProgramModule();
 
 // The call `name` (case matters) of a system module; null for other modules
 // and names. KERNEL32.DLL offers "GetDiskFreeSpaceExA" (GetDiskFreeSpaceEx).

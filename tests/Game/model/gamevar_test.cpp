@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 
+#include "Game/base/GKeyValueReader.h"
 #include "Game/base/GStartupMessage.h"
 #include "platform/core/dospath.h"
 #include "tests/Game/base/sandbox.h"
@@ -30,9 +31,8 @@ TEST_F(GameVarTest, DefaultsStandWhereTheFileIsSilent) {
   ATVTechEntry e{};
   v.GetATVTechEntry(4, 3, 3, &e);
   EXPECT_EQ(e, (ATVTechEntry{0, 0, 0, 0, '.', '.'}));
-  // A file this short may be a damaged one: the defaults play, and the player is told.
-  EXPECT_EQ(TakeStartupMessages(),
-            std::vector<std::string>{"The rules file gamevar.dat is empty or damaged: default values are used."});
+  // Every key is optional: one key is a whole file, with nothing to tell.
+  EXPECT_TRUE(TakeStartupMessages().empty());
 }
 
 TEST_F(GameVarTest, EveryKindOfValue) {
@@ -85,13 +85,13 @@ TEST_F(GameVarTest, EveryKindOfValue) {
 TEST_F(GameVarTest, LineRulesOfTheFormat) {
   WriteFile(
       ";COMBAT_ATV_COSTS=9 9 9 9 9\n"
-      "COST_MINING_FACILITY=3\r\n"  // CR LF reads as a line end in text mode
+      "; costs in \xA3,\tper ATV\n"  // a tab and a Windows-1252 sign are text
+      "COST_MINING_FACILITY=3\r\n"   // CR LF reads as a line end in text mode
       "\n"
       "COST_POWER_FACILITY=4\n"  // after a blank line: the key holds the line end
       "LEECH_AMOUNT=" +
-      std::string(300, '1') + "\n"  // overlong value: passed over
-      + std::string(80, 'K') +
-      "=1\n"  // overlong key: passed over
+      std::string(kMaxValueChars, '0') + "\n" + std::string(kMaxKeyChars, 'K') +
+      "=1\n"  // the longest value and key the format holds
       "CREDITS_PER_ASTEROID=66\n"
       "; a comment at the very end without a line end");
   CGameVariables v;
@@ -100,12 +100,14 @@ TEST_F(GameVarTest, LineRulesOfTheFormat) {
   EXPECT_EQ(costs[0], 0);
   EXPECT_EQ(std::make_tuple(v.costMiningFacility, v.costPowerFacility, v.leechAmount, v.creditsPerAsteroid),
             std::make_tuple(3, 255, 0, 66u));
+  EXPECT_TRUE(TakeStartupMessages().empty());
 }
 
 TEST_F(GameVarTest, ALastLineWithoutLineEndIsNotUsed) {
   WriteFile("LEECH_AMOUNT=4\nCREDITS_PER_ASTEROID=75");
   CGameVariables v;
   EXPECT_EQ(std::make_tuple(v.leechAmount, v.creditsPerAsteroid), std::make_tuple(4, 50u));
+  EXPECT_TRUE(TakeStartupMessages().empty());  // a file cut there reads as the shorter file it is
 }
 
 TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
@@ -114,7 +116,7 @@ TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
   ASSERT_TRUE(plat::SetCurrentDosDirectory("C:\\game"));
   CGameVariables fromParent;
   EXPECT_EQ(fromParent.leechAmount, 9);
-  TakeStartupMessages();  // the one-line file is told as cut short
+  EXPECT_TRUE(TakeStartupMessages().empty());
 
   ASSERT_TRUE(std::filesystem::remove(box.Host("c/gamevar.dat")));
   CGameVariables missing;
@@ -122,13 +124,31 @@ TEST_F(GameVarTest, TheParentDirectoryIsTriedThenThePlayerIsTold) {
   EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{"gamevar.dat file not found"});
 }
 
-TEST_F(GameVarTest, AFileWithoutAKeyOfItsOwnIsToldAsDamaged) {
-  for (const std::string& text :
-       {std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\n", 17), std::string("NOT_A_KEY=4\n")}) {
+// Only what the format cannot hold is damage; then not even the good lines
+// before it are taken.
+TEST_F(GameVarTest, OnlyWhatTheFormatCannotHoldIsToldAsDamaged) {
+  // In text mode a Ctrl-Z ends the file: what follows it is not read.
+  for (const std::string& text : {std::string(), std::string("NOT_A_KEY=4\n"), std::string("\n\n"),
+                                  std::string("LEECH_AMOUNT=4\n\x1a\0\x01", 18)}) {
     WriteFile(text);
     CGameVariables v;
     EXPECT_EQ(v.creditsPerAsteroid, 50u);
-    EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged}) << text.size();
+    EXPECT_TRUE(TakeStartupMessages().empty()) << text.size();
+  }
+  const std::string good = "LEECH_AMOUNT=4\n";
+  for (const std::string& damage : {
+           std::string("MZ\x90\0\x03\0\0\0\x04\0", 10),  // a program, not a rules file
+           std::string("CREDITS_PER_ASTEROID=7\x01"
+                       "5\n"),
+           std::string("; a comment with a \0 in it\n", 27),
+           "CREDITS_PER_ASTEROID=" + std::string(kMaxValueChars + 1, '1') + "\n",
+           std::string(kMaxKeyChars + 1, 'K') + "=1\n",
+           std::string(300, 'A'),  // past the key's length even without its line end
+       }) {
+    WriteFile(good + damage);
+    CGameVariables v;
+    EXPECT_EQ(std::make_tuple(v.leechAmount, v.creditsPerAsteroid), std::make_tuple(0, 50u)) << damage;
+    EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged}) << damage;
   }
 }
 

@@ -230,23 +230,37 @@ TEST_F(BuiltRulesTest, EveryStartingHullMakesAWorkingAffordableDesign) {
   EXPECT_EQ(designs, 5 * 11);  // all but the Mk II hulls
 }
 
-// The built file cut anywhere short of a whole file, or with one tech line
-// gone, is told at start: its missing values would be left at their defaults.
-TEST_F(BuiltRulesTest, GameVariablesCutShortAreToldAtStart) {
+// Every key is optional, so the built file cut short, at a line end or inside
+// a line (whose rest is then not used), or with one tech line gone, reads as
+// the shorter file it is: what it holds is taken and nothing is told.
+TEST_F(BuiltRulesTest, GameVariablesCutShortReadAsAShorterFile) {
   const std::string whole = box.Read("gamevar.dat");
-  for (const std::size_t keep : {whole.size() / 2, whole.size() / 5, whole.size() - 40}) {
+  TakeStartupMessages();
+  const CGameVariables full;
+  const std::size_t leech = whole.find("LEECH_AMOUNT=");
+  ASSERT_NE(leech, std::string::npos);
+  ASSERT_NE(full.leechAmount, 0);
+  ASSERT_NE(full.creditsPerAsteroid, 50u);
+  // leech - 1: between the CR and the LF of a line end.
+  for (const std::size_t keep : {leech, leech - 1, leech + 8, whole.size() / 2, whole.size() / 5}) {
     box.Write("gamevar.dat", whole.substr(0, keep));
-    TakeStartupMessages();
     const CGameVariables vars;
-    EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged}) << keep;
+    EXPECT_TRUE(TakeStartupMessages().empty()) << keep;
+    EXPECT_EQ(vars.atvCosts[0][0], full.atvCosts[0][0]) << keep;
+    EXPECT_EQ(vars.leechAmount, 0) << keep;
+    // The line before LEECH_AMOUNT is used only with its whole line end.
+    EXPECT_EQ(vars.creditsPerAsteroid, keep >= leech ? full.creditsPerAsteroid : 50u) << keep;
   }
-  const std::size_t tech = whole.find("ATV_TECH_LEVELS");
+  const std::size_t tech = whole.find("ATV_TECH_LEVELS=0 0 0 ");
+  ASSERT_NE(tech, std::string::npos);
   std::string oneLess = whole;
   oneLess.erase(tech, whole.find('\n', tech) + 1 - tech);
   box.Write("gamevar.dat", oneLess);
-  TakeStartupMessages();
   const CGameVariables vars;
-  EXPECT_EQ(TakeStartupMessages(), std::vector<std::string>{kGameVarDamaged});
+  EXPECT_TRUE(TakeStartupMessages().empty());
+  ATVTechEntry entry{};
+  vars.GetATVTechEntry(0, 0, 0, &entry);
+  EXPECT_EQ(entry, (ATVTechEntry{0, 0, 0, 0, '.', '.'}));
 }
 
 TEST_F(BuiltRulesTest, GameVariablesRunAnEconomy) {

@@ -1,5 +1,7 @@
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/core/dospath.h"
 #include "platform/resource/module.h"
@@ -126,6 +128,7 @@ TEST(ModuleHandles, LoadsByDosPathWithoutRegardToCase) {
 
 TEST(ModuleHandles, ProgramModuleComesFromItsFile) {
   plat::SetProgramModulePath(restest::FixturePath());
+  EXPECT_EQ(plat::UnreadProgramModule(), std::nullopt);
   plat::HMODULE self = plat::GetModuleHandle(nullptr);
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(plat::GetModuleHandle(nullptr), self);
@@ -142,6 +145,24 @@ TEST(ModuleHandles, ProgramModuleComesFromItsFile) {
   EXPECT_EQ(plat::FindResource(empty, 201, "INDEXTABLE"), nullptr);
   EXPECT_EQ(plat::LoadString(nullptr, 1, buf, sizeof buf), 0);
   EXPECT_NE(plat::FindResource(self, 201, "INDEXTABLE"), nullptr);  // the old handle stays good
+  EXPECT_EQ(plat::UnreadProgramModule(), std::filesystem::path("/nonexistent/quenbar.dll"));
+}
+
+// A program module file that is there but is no module (empty, cut short)
+// leaves the empty module too, and is named as one not read.
+TEST(ModuleHandles, ADamagedProgramModuleIsNamed) {
+  quentest::ScratchDrive drive('Q');
+  const std::filesystem::path file = drive.Host("quenbar.dll");
+  const std::vector<std::uint8_t> whole = restest::FixtureBytes();
+  for (const std::size_t keep : {std::size_t{0}, whole.size() / 2}) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(whole.data()), static_cast<std::streamsize>(keep));
+    plat::SetProgramModulePath(file);
+    EXPECT_EQ(plat::UnreadProgramModule(), file) << keep;
+    EXPECT_EQ(plat::FindResource(nullptr, 201, "INDEXTABLE"), nullptr);
+  }
+  plat::SetProgramModulePath(restest::FixturePath());
+  EXPECT_EQ(plat::UnreadProgramModule(), std::nullopt);
 }
 
 }  // namespace
