@@ -36,11 +36,11 @@ std::uint64_t NowMs() {
           .count());
 }
 
-int RunLibraryGame(SrvLog& log) {
+int RunLibraryGame(SrvLog& log, const SrvOutboxBeforeLink& outbox) {
   CHvMulti multi;
   SrvNetLink link(multi, log);
   SrvGame game(
-      link, log, [](unsigned n) { return LoadAsteroidName(n); }, GameSeed(), ServerFolder());
+      outbox ? outbox(link) : link, log, [](unsigned n) { return LoadAsteroidName(n); }, GameSeed(), ServerFolder());
   game.SetScenarioFolder(ScenarioFolder());
   // Without its rules the game would start with no designs and no units:
   // the server does not join, so the host's start fails at once.
@@ -72,7 +72,7 @@ int RunLibraryGame(SrvLog& log) {
 
 }  // namespace
 
-int RunServerProgram(const std::vector<std::string>& args) {
+int RunServerProgram(const std::vector<std::string>& args, const SrvOutboxBeforeLink& outbox) {
   SrvLog log;
   log.Open(ServerFolder() + "QuenSrvr.log");
   const SrvStart start = ParseServerCommandLine(args);
@@ -84,7 +84,7 @@ int RunServerProgram(const std::vector<std::string>& args) {
   switch (start.mode) {
     case SrvStartMode::Library:
       log.Line("server starts for a session");
-      return RunLibraryGame(log);
+      return RunLibraryGame(log, outbox);
     case SrvStartMode::EmailCreate:
       return CreateEmailGame(EmailFolder(), start.name, GameSeed(), log) ? 1 : 0;
     case SrvStartMode::EmailTurn:

@@ -7,8 +7,17 @@
 //
 // One thread only.
 
+#include <functional>
 #include <string>
 #include <vector>
 
-// `args` are the arguments after the program name.
-int RunServerProgram(const std::vector<std::string>& args);
+class SrvOutbox;
+
+// The outbox the game sends through, given the session's link: the link
+// itself in the server program; a server of the tests may put its own in
+// between, which it keeps alive until the run returns.
+using SrvOutboxBeforeLink = std::function<SrvOutbox&(SrvOutbox& link)>;
+
+// `args` are the arguments after the program name; an empty `outbox` sends
+// straight through the link.
+int RunServerProgram(const std::vector<std::string>& args, const SrvOutboxBeforeLink& outbox = {});

@@ -1,0 +1,39 @@
+# A restart whose new world never comes: the player asks for a restart over
+# each view it can have open (the data panel, an info panel page and the
+# notification panel showing), and the server of the tests answers with the
+# restart packet alone, then an autosave request, a notice and a save request;
+# a click draws the screen again. Whatever the player had open must not read
+# the game that the restart deleted, which the sanitizers see.
+set(quen_restart_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/restart)
+add_executable(quen_lone_restart_server ${quen_restart_dir}/support/lone_restart_server.cpp)
+target_link_libraries(quen_lone_restart_server PRIVATE server)
+# Beside the client's module, whose string table names the chapters, as the
+# real server lies.
+set_target_properties(quen_lone_restart_server PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/Game)
+set(quen_restart_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/lonerestart.*,SAVE/*.rpl,SAVE/*.tlg)
+# Quenbar.LoneRestart<NAME> plays SCRIPT.txt of e2e/restart; its server's log
+# must tell of the restart.
+function(quen_lone_restart_run name script)
+  add_test(NAME Quenbar.LoneRestart${name}
+    COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_restart_dir}/${script}.txt
+      -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DUSERINFO=${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat
+      -DSERVER_LOG=${quen_restart_dir}/lone_restart.log -DLEAVES=${quen_restart_leaves}
+      -DINSTALLED=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
+      -DSERVER=$<TARGET_FILE:quen_lone_restart_server> -DCONFIG=${CMAKE_CURRENT_BINARY_DIR}/lone_restart_config
+      -DRUN_AND_COMPARE=${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/run_and_compare.cmake
+      -P ${quen_restart_dir}/run_lone_restart.cmake)
+  set_tests_properties(Quenbar.LoneRestart${name} PROPERTIES TIMEOUT 150
+    ENVIRONMENT "QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    RUN_SERIAL TRUE
+    FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error|script line")
+endfunction()
+# Only the sanitizers see a read of deleted memory; the optimised build plays
+# the design chamber's run, the known case, for its waits and its end.
+quen_lone_restart_run(OverTheDesignChamber design)
+if(QUEN_SANITIZE)
+  quen_lone_restart_run(OverTheSolarView solar)
+  quen_lone_restart_run(OverTheAsteroidSpace space)
+  quen_lone_restart_run(OverTheSurface terrain)
+  quen_lone_restart_run(OverTheTerrainReplay terrain_replay)
+  quen_lone_restart_run(OverTheSpaceBattleReplay space_replay)
+endif()
