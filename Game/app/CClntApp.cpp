@@ -210,6 +210,11 @@ void CClntApp::DeleteViews() {
   for (auto& view : m_views) view.reset();
 }
 
+void CClntApp::ReleaseViews() {
+  g_currentView = nullptr;
+  DeleteViews();
+}
+
 IGameView* CClntApp::View(ViewType type) const {
   const int slot = SlotOf(type);
   return slot >= 0 ? m_views[slot].get() : nullptr;

@@ -149,6 +149,8 @@ class CClntApp : public CClntBase {
   // The six views, made and deleted together.
   void CreateViews(std::initializer_list<ViewType> order);
   void DeleteViews();
+  // No view current, then none at all.
+  void ReleaseViews();
   IGameView* View(ViewType type) const;
 
   // A text of the program's text index (empty when absent).
@@ -206,10 +208,16 @@ class CClntApp : public CClntBase {
   void CarryOutKeptMessages();
   static constexpr std::size_t kMostKeptMessages = 8;
 
-  // A restart deleted the game's views; the restart's views (or, when they
-  // never come, the next turn's results) make them again.
+  // A restart deleted the game's views; the restart's views make them again.
+  // When those never come, the next turn's results do, or the loop itself
+  // once kRestartWaitMs have passed on the session's contact clock: the
+  // player is not left before "Restarting Game..." for good.
   bool AwaitsRestartViews() const { return m_awaitingRestartViews; }
-  void SetAwaitingRestartViews(bool waiting) { m_awaitingRestartViews = waiting; }
+  void SetAwaitingRestartViews(bool waiting);
+  // Asks for the restart's views itself when their wait is over.
+  void EndOverdueRestartWait();
+  // As long as the session waits for any one packet.
+  static constexpr plat::DWORD kRestartWaitMs = 60000;
 
   // The game loop of Run: whether it goes on, and whether leaving it ends the
   // program rather than going back to the front end.
@@ -328,6 +336,8 @@ class CClntApp : public CClntBase {
 
   // One packet of the session handled as one call; true when one was taken.
   bool DispatchPacketAsOneCall();
+  // The e-mail turn's input file played as one call; false when it could not be.
+  bool ProcessEmailTurnAsOneCall();
 
   // Tests set up the states the front end and the server would lead to.
   friend struct AppTestState;
@@ -365,6 +375,7 @@ class CClntApp : public CClntBase {
   };
   std::vector<KeptMessage> m_keptMessages;
   bool m_awaitingRestartViews = false;
+  plat::DWORD m_restartWaitStart = 0;
   plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::uint32_t m_playPhase = 0;
   std::uint32_t m_fullRedraw = 0;

@@ -28,6 +28,17 @@ bool DispatchPacket() { return g_session != nullptr && DispatchPacket(*g_session
 
 }  // namespace
 
+// The e-mail turn's packets are handled back to back, as one call.
+bool CClntApp::ProcessEmailTurnAsOneCall() {
+  bool processed = false;
+  {
+    const GameCall call(*this);
+    processed = g_session && ProcessEmailTurn(*g_session);
+  }
+  CarryOutKeptMessages();
+  return processed;
+}
+
 bool CClntApp::DispatchPacketAsOneCall() {
   bool took = false;
   {
@@ -78,7 +89,7 @@ int CClntApp::Run() {
       w.WriteAt<std::uint16_t>(8, chapter);
       w.WriteAt<std::uint32_t>(12, g_session ? g_session->opened : 0);
       if (g_session) g_session->Send(kAllPlayersSlot, status.data(), status.size());
-    } else if (!g_session || !ProcessEmailTurn(*g_session)) {
+    } else if (!ProcessEmailTurnAsOneCall()) {
       // The player's saved state of this e-mail game cannot be read (the
       // player has been told): nothing to play, back to the front end.
       TearDownGame();
@@ -106,6 +117,7 @@ int CClntApp::Run() {
         }
       }
       const bool tookPacket = DispatchPacketAsOneCall();
+      EndOverdueRestartWait();
       const CFrameTimer* runningTimer = nullptr;
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
         {

@@ -122,8 +122,7 @@ void OnEscape(CClntApp& app) {
 
 // The six views made again after a restart, the solar system's current.
 void MakeRestartedViews(CClntApp& app) {
-  g_currentView = nullptr;
-  app.DeleteViews();
+  app.ReleaseViews();
   app.SetAwaitingRestartViews(false);
   app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
   for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
@@ -140,7 +139,7 @@ void MakeRestartedViews(CClntApp& app) {
 // were there before.
 bool ReplacesTheGame(UINT message) {
   return message == WM_APP_RESTART || message == WM_APP_RESTART_VIEWS || message == WM_APP_LOAD_REPLY ||
-         message == WM_APP_LOAD_DATA;
+         message == WM_APP_LOAD_PERMISSION || message == WM_APP_LOAD_DATA;
 }
 
 LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -329,8 +328,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // game data, while what they release is still there. The restart's
       // views (22) make them again over the new game, as at a game's start;
       // until then the world's packets fill a game no view reads.
-      g_currentView = nullptr;
-      app.DeleteViews();
+      app.ReleaseViews();
       app.SetAwaitingRestartViews(true);
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
@@ -346,6 +344,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // the player held under "Saving Game...".
       if (lParam == 0 && GameExists() && g_session && g_session->GameEnded()) {
         app.ShowTextBox("SAVEFAIL");
+        return 0;
+      }
+      // A restart whose world has not come yet: the game there is not one to
+      // keep, and a save of it would take the place of one that is.
+      if (app.AwaitsRestartViews()) {
+        if (lParam == 0) app.ShowTextBox("SAVEFAIL");
         return 0;
       }
       app.PausePlay();
@@ -366,6 +370,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_AUTOSAVE:
+      // The last autosave stays rather than give way to a restart's empty game.
+      if (app.AwaitsRestartViews()) {
+        app.ShowTextBox("SAVEFAIL");
+        return 0;
+      }
       OpenProgress("SAVEGAME", 0);
       app.SetBusy(true);
       if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
@@ -386,10 +395,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         g_currentView->SetStatusText(app.Text("GAMESAVD").c_str(), kSavedStatusTime);
       return 0;
     case WM_APP_TURN_PROCESSING:
-      if (!g_currentView) return 0;
+      // A restart that waits for its views still has its game's turn processed.
+      if (!g_currentView && !(app.AwaitsRestartViews() && GameExists())) return 0;
       // The view sees the turn's notifications gone before it leaves the turn.
       ClearNotifications();
-      g_currentView->OnTurnProcessing();
+      if (g_currentView) g_currentView->OnTurnProcessing();
       app.PausePlay();
       OpenProgress("PROSCTRN", 2);
       app.DeleteReplayFiles();

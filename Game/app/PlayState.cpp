@@ -1,7 +1,9 @@
 // The play state the main window's messages and the game loop share.
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/net/NetSession.h"
 #include "platform/core/random.h"
+#include "platform/user/queue.h"
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -53,4 +55,16 @@ void CClntApp::CarryOutKeptMessages() {
   std::vector<KeptMessage> kept;
   kept.swap(m_keptMessages);
   for (const KeptMessage& m : kept) MainWndProc(g_mainWnd, m.message, m.wParam, m.lParam);
+}
+
+void CClntApp::SetAwaitingRestartViews(bool waiting) {
+  m_awaitingRestartViews = waiting;
+  if (waiting && g_session) m_restartWaitStart = g_session->contactClock->Now();
+}
+
+void CClntApp::EndOverdueRestartWait() {
+  if (!m_awaitingRestartViews || !g_session || g_currentView) return;
+  if (g_session->contactClock->Now() - m_restartWaitStart < kRestartWaitMs) return;
+  m_awaitingRestartViews = false;
+  PostMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
 }

@@ -43,8 +43,7 @@ int CClntApp::LoadState(plat::FILE* file) {
     g_session->Send(kAllPlayersSlot, chapter.data(), chapter.size());
     g_session->loadInProgress = 1;
   }
-  g_currentView = nullptr;
-  DeleteViews();
+  ReleaseViews();
   FileReader r(file);
   m_gameRandomSeed = r.U32();
   plat::srand(m_gameRandomSeed);

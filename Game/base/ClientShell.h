@@ -66,6 +66,10 @@ class IClientShell {
   // done, 0 failed (the default has none: nothing written or read, 1).
   virtual int SaveAppState(plat::FILE* /*file*/) { return 1; }
   virtual int LoadAppState(plat::FILE* /*file*/) { return 1; }
+  // Takes down whatever of the screen reads the running game (its views and
+  // panels), while that game is still the game of record: a load calls it
+  // before reading the application's block of the game that replaces it.
+  virtual void ReleaseGameScreen() {}
   // The save dialog's name for the player's own save; false when the player
   // cancelled (false: no name, nothing saved).
   virtual bool ChooseSaveName(std::string* /*name*/) { return false; }

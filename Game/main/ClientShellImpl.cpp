@@ -111,6 +111,10 @@ int CProgramShell::SaveAppState(plat::FILE* file) { return g_app ? g_app->SaveSt
 
 int CProgramShell::LoadAppState(plat::FILE* file) { return g_app ? g_app->LoadState(file) : 0; }
 
+void CProgramShell::ReleaseGameScreen() {
+  if (g_app) g_app->ReleaseViews();
+}
+
 bool CProgramShell::ChooseSaveName(std::string* name) {
   std::string directory;
   return RunSaveDialog(SAVE_GAME, &directory, name);

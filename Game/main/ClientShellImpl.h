@@ -24,6 +24,7 @@ class CProgramShell : public IClientShell {
   void SetPendingEscape() override;
   int SaveAppState(plat::FILE* file) override;
   int LoadAppState(plat::FILE* file) override;
+  void ReleaseGameScreen() override;
   bool ChooseSaveName(std::string* name) override;
   int AnswerLoadRequest(std::uint32_t loadMode) override;
   bool ChooseLoadFile(int mode, std::string* directory, std::string* name) override;

@@ -138,6 +138,21 @@ class KeptGame {
     if (m_game != nullptr) MakeCurrent(std::exchange(m_game, nullptr), m_asteroids);
   }
 
+  // Runs `step` with the kept game as the running game again, the loaded one
+  // put back after it.
+  template <typename Step>
+  void WhileKeptRuns(Step step) {
+    if (m_game == nullptr) {
+      step();
+      return;
+    }
+    CGameData* loaded = g_gameData;
+    const std::uint16_t loadedAsteroids = g_numAsteroids;
+    MakeCurrent(m_game, m_asteroids);
+    step();
+    if (loaded != nullptr) MakeCurrent(loaded, loadedAsteroids);
+  }
+
   // The load stands: the kept game is destroyed as the running game it was,
   // and the loaded one takes its place again.
   void Discard() {
@@ -271,8 +286,15 @@ bool CGameLoader::Load() {
   KeptGame before;
   g_gameData = new CGameData(chapter, perGuild);
   g_gameData->emailGame = before.Email();
-  const bool modelRead = LoadModel(file, length, *g_gameData);
-  if (!modelRead || ClientShell().LoadAppState(file.get()) == 0) {
+  if (!LoadModel(file, length, *g_gameData)) {
+    before.Restore();
+    return false;
+  }
+  // The screen that shows the running game goes while that game is the one
+  // of record: what its views release (a terrain replay's movers, say) is
+  // found in the game they were made over, not in the one loaded.
+  before.WhileKeptRuns([] { ClientShell().ReleaseGameScreen(); });
+  if (ClientShell().LoadAppState(file.get()) == 0) {
     before.Restore();
     return false;
   }

@@ -71,6 +71,8 @@ class RecordingShell : public IClientShell {
   // (none: cancelled).
   std::function<bool(BattlePlanPacket&)> planDialog;
   std::function<bool(DefaultBattlePlanTable&)> defaultPlanDialog;
+  // The screen of the running game taken down (a load).
+  std::function<void()> releaseGameScreen;
 
   bool AskYesNo(const char* textId, const char* arg) override { return Answer(Line(textId, arg)); }
   bool AskInPlay(const char* textId) override { return Answer(textId); }
@@ -91,6 +93,9 @@ class RecordingShell : public IClientShell {
   void SetPendingEscape() override { ++pendingEscapes; }
   int SaveAppState(plat::FILE* file) override {
     return static_cast<int>(plat::fwrite(appState.data(), 1, appState.size(), file) == appState.size());
+  }
+  void ReleaseGameScreen() override {
+    if (releaseGameScreen) releaseGameScreen();
   }
   int LoadAppState(plat::FILE* file) override {
     loadedAppState.assign(appState.size(), '\0');

@@ -455,6 +455,8 @@ CVGeneric::~CVGeneric() {
   SharedScreen().flushSuspended = 1;
   SharedScreen().dirtyRect = {};
   SharedScreen().viewDDraw = nullptr;
+  // A save made before the next screen is up writes no place of this game.
+  ForgetEarlierGame();
 }
 
 void CVGeneric::RedrawBackground() {

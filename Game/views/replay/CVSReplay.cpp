@@ -106,6 +106,9 @@ CVSReplay::CVSReplay(HWND window_, HINSTANCE instance_)
 }
 
 CVSReplay::~CVSReplay() {
+  // A view taken down without leaving first (a load, the end of the game)
+  // would leave the ships' engines looping into the next screen.
+  StopUnitSounds();
   for (CImageButton*& b : filterButtons) {
     delete b;
     b = nullptr;

@@ -117,6 +117,8 @@ CVB3DView::CVB3DView(plat::HWND window, plat::HINSTANCE instance) : CVGeneric(wi
   if (!g_sgWorld) {
     g_sgWorld = new CVSgWorld(instance, SharedScreen().viewDDraw, SharedScreen().screenSprite, 0);
     createdWorld_ = 1;
+    // A new world's asteroids are not those an earlier game's numbers named.
+    g_jumpAsteroid = 0;
   }
   if (!g_3dArchiveOpen) {
     ArchiveSystemInit(nullptr, 0, 16384, 200000);

@@ -91,6 +91,8 @@ bool Direction(const float v[3]) {
 CVSolar::CVSolar(plat::HWND window, plat::HINSTANCE instance) : CVB3DView(window, instance) {
   SharedScreen().futureView = 0;
   SharedScreen().futureViewState = 0;
+  // Made with a new game screen: no battle of this game has sent it here.
+  g_highlightAsteroid = 0xFFFF;
   // A world made for this view starts with the player's star background.
   if (g_live3DViews == 1) SetStarBackground(ApplicationStarBackgroundOn() ? 1 : 0);
   SetUpScene();

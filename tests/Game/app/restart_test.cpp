@@ -8,8 +8,12 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 #include "Game/app/GameLife.h"
+#include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
+#include "Game/net/NetSession.h"
+#include "platform/core/files.h"
 #include "platform/user/keys.h"
+#include "platform/user/pump.h"
 #include "platform/user/queue.h"
 #include "shell_fixture.h"
 
@@ -152,6 +156,69 @@ TEST_F(Restart, ARestartInsideAViewsDialogWaitsForTheDialog) {
   g_events.clear();
   app.CarryOutKeptMessages();
   EXPECT_TRUE(g_events.empty());
+}
+
+// Between the restart and its world the game is nobody's: an autosave or a
+// save then would take the place of the player's last one, and is refused;
+// the turn that the server still ends is processed over it.
+TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
+  CClntApp& app = Playing();
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
+  const auto kept = plat::ReadWholeFile(autosave);
+  ASSERT_TRUE(kept);
+  int namesAsked = 0;
+  shell.chooseSaveName = [&](std::string*) {
+    ++namesAsked;
+    return false;
+  };
+
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  // Each refusal is told in the OK box, answered here.
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_EQ(plat::ReadWholeFile(autosave), kept);
+  EXPECT_FALSE(plat::ReadWholeFile(std::string(g_instData.GetSavePath()) + "asavebak.clt").has_value());
+  EXPECT_EQ(namesAsked, 0);
+  EXPECT_FALSE(app.InPlay());
+
+  progress.clear();
+  SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  EXPECT_EQ(progress, std::vector<std::string>{"open Processing Turn..."});
+  EXPECT_TRUE(app.Busy());
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_FALSE(app.Busy());
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+}
+
+// The session's contact clock, set by the test.
+struct StoppedClock : IContactClock {
+  DWORD now = 5000;
+  DWORD Now() override { return now; }
+  void Pause(DWORD ms) override { now += ms; }
+};
+
+// A restart whose world never comes and whose game does not go on either
+// (a server that waits for this very player) ends its wait by itself.
+TEST_F(Restart, AWaitForTheWorldThatNeverComesEnds) {
+  CClntApp& app = Playing();
+  StoppedClock clock;
+  g_session->contactClock = &clock;
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  clock.now += CClntApp::kRestartWaitMs - 1;
+  app.EndOverdueRestartWait();
+  PumpUntilIdle();
+  EXPECT_EQ(g_currentView, nullptr);
+  clock.now += 1;
+  app.EndOverdueRestartWait();
+  PumpUntilIdle();
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_TRUE(app.InPlay());
+  EXPECT_FALSE(app.AwaitsRestartViews());
+  g_session->contactClock = &RealContactClock();
 }
 
 // The restart's views after a restart that had to wait come after it, never

@@ -68,6 +68,32 @@ TEST_F(LoadOverGame, AGoodFileReplacesTheRunningGameWithEveryLinkAndCount) {
   EXPECT_EQ(References(unit->GetTemplate()), 1);
 }
 
+// The views of the running game release what they hold in it (a terrain
+// replay's movers): they go while that game is still the game of record, and
+// only once the new game's model stands, so a damaged file keeps them.
+TEST_F(LoadOverGame, TheRunningGamesScreenGoesWhileThatGameIsCurrent) {
+  const auto small = SaveSmallGame(4);
+  const std::string whole = box.Read("small.clt");
+  StartGame(60);
+  const CGameData* running = g_gameData;
+  const std::uint16_t runningAsteroids = g_numAsteroids;
+  int released = 0;
+  shell.releaseGameScreen = [&] {
+    ++released;
+    EXPECT_EQ(g_gameData, running);
+    EXPECT_EQ(g_numAsteroids, runningAsteroids);
+    ExpectLinksOf(*running);
+  };
+  box.Write("bad.clt", whole.substr(0, whole.size() - whole.size() / 8));
+  EXPECT_FALSE(CGameLoader::ForRequest("bad.clt", LoadPlace::SaveDirectory).Load());
+  EXPECT_EQ(released, 0);
+
+  ASSERT_TRUE(CGameLoader::ForRequest("small.clt", LoadPlace::SaveDirectory).Load());
+  EXPECT_EQ(released, 1);
+  EXPECT_EQ(g_numAsteroids, kSmallAsteroids);
+  ExpectLinksOf(*g_gameData);
+}
+
 TEST_F(LoadOverGame, ADamagedFileGivesBackTheSameGameWithItsLinksAndCount) {
   const auto small = SaveSmallGame(45);
   const std::string whole = box.Read("small.clt");

@@ -1,9 +1,10 @@
 # A restart whose new world never comes: the player asks for a restart over
 # each view it can have open (the data panel, an info panel page and the
 # notification panel showing), and the server of the tests answers with the
-# restart packet alone, then an autosave request, a notice and a save request;
-# a click draws the screen again. Whatever the player had open must not read
-# the game that the restart deleted, which the sanitizers see.
+# restart packet alone, then an autosave request, a notice, a save request and
+# the end of a turn, whose results bring the screen back; a click draws it
+# again and the turn's autosave writes it. Whatever the player had open must
+# not read the game that the restart deleted, which the sanitizers see.
 set(quen_restart_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/restart)
 add_executable(quen_lone_restart_server ${quen_restart_dir}/support/lone_restart_server.cpp)
 target_link_libraries(quen_lone_restart_server PRIVATE server)

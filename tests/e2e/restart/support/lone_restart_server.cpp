@@ -5,6 +5,8 @@
 // (1500: an asteroid's control gained, as the turn's end tells it) and
 // another player's save request (6): what a client may meet between a
 // restart and the new world, with nothing of the new world to show yet.
+// Then the game goes on as if a turn had ended: its processing (14), its
+// results (2) and the turn's autosave request again.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -59,6 +61,9 @@ class LoneRestartOutbox : public SrvOutbox {
     const NotificationPacket notice{notify::kGameEvent, notify::kControlGained, {}, {}, 0, kAsteroid, 0xFFFFFFFFu};
     m_link.Send(player, Bytes(notice.Build()), true);
     m_link.Send(player, SaveRequest(), true);
+    m_link.Send(player, Bytes(PacketImage<12>(PKT_TURN_PROCESSING)), true);
+    m_link.Send(player, Bytes(PacketImage<12>(PKT_TURN_RESULTS)), true);
+    m_link.Send(player, Bytes(BuildAutosaveRequestPacket(kIdentifier)), true);
   }
 
  private:
