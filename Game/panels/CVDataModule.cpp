@@ -21,7 +21,7 @@ const char* const kCostLabels[5] = {"__METALS", "_SILICAT", "_EXOTICS", "_REACTI
 // One line of a module's details: a label in its row and a value at a column.
 struct DetailLine {
   int row;
-  const char* label;  // text ID written with AddRow, or null
+  std::string label;  // written with AddRow, or empty
   int labelColumn;    // 0: AddRow; else AddRowText at this column
   std::string value;
   int column;
@@ -29,63 +29,76 @@ struct DetailLine {
 
 std::string Number(int v) { return Format("%d", v); }
 
+// The weapon's lines from row 7. "Unlimited" is too wide to stand beside its
+// label in the panel's font, so it takes the next row by itself, as the attack
+// type does, and the lines below it move down a row.
+std::vector<DetailLine> WeaponLines(const ModuleRecord& m, int index) {
+  const auto p = [&m](int n) { return static_cast<int>(m.TypeByte(n)); };
+  const CGModuleDB& db = *g_gameData->moduleDB;
+  int strength = p(1);
+  if (p(9) == PATTERN_CANNON) strength = WithTrait(strength, 0);
+  if (p(9) == PATTERN_BEAM) strength = WithTrait(strength, 1);
+  std::vector<DetailLine> lines{{7, Text("STRGHVAL"), 0, Number(strength), 80},
+                                {8, Text("EFFRANGE"), 0, Format("%.2f", db.GetEffectiveRange(index)), 80},
+                                {9, Text("MAXRANGE"), 0, Format("%.2f", db.GetMaxRange(index)), 80},
+                                {10, Text("ROF_____"), 0, p(6) > 20 ? std::string("8") : Number(p(6)), 80}};
+  int row = 11;
+  if (p(8) == kUnlimitedAmmo) {
+    lines.push_back({row++, Text("NUMSHOTS"), 0, "", 0});
+    lines.push_back({row++, "", 0, Text("UNLIMITD"), 50});
+  } else {
+    lines.push_back({row++, Text("NUMSHOTS"), 0, Number(p(8)), 80});
+  }
+  lines.push_back({row++, Text("PERC_HIT"), 0, Number(p(7)), 80});
+  lines.push_back({row++, Text("PATTERN_"), 0, db.GetWeaponPatternText(index), 80});
+  lines.push_back({row++, Text("ATTCKTYP"), 0, "", 0});
+  lines.push_back({row, Format("              %s", db.GetWeaponAttackTypeText(index)), 0, "", 0});
+  return lines;
+}
+
 // The type's lines of the details mode (empty for a type outside 0..10).
 std::vector<DetailLine> DetailLines(const ModuleRecord& m, int index) {
   const auto p = [&m](int n) { return static_cast<int>(m.TypeByte(n)); };
   const auto signedP = [&m](int n) { return static_cast<int>(static_cast<std::int8_t>(m.TypeByte(n))); };
-  const CGModuleDB& db = *g_gameData->moduleDB;
   switch (m.type) {
     case MODULE_CONSTRUCTION:
-      return {{7, "CONSTVAL", 0, Number(WithTrait(p(0), 17)), 92}};
+      return {{7, Text("CONSTVAL"), 0, Number(WithTrait(p(0), 17)), 92}};
     case MODULE_COMPUTER: {
       static constexpr const char* kLabels[9] = {"BONATVCP", "BONCONST", "BONDMCON", "BON__ADF", "BONPWGEN",
                                                  "BONSPEED", "BONSTEAL", "BONSURVY", "BONTRACK"};
       static constexpr int kBytes[9] = {1, 3, 4, 5, 6, 9, 7, 8, 2};
-      std::vector<DetailLine> lines{{7, "CBONUSES", 0, "", 0}};
-      for (int i = 0; i < 9; ++i) lines.push_back({8 + i, kLabels[i], 10, Format("%+d %%", signedP(kBytes[i])), 85});
+      std::vector<DetailLine> lines{{7, Text("CBONUSES"), 0, "", 0}};
+      for (int i = 0; i < 9; ++i)
+        lines.push_back({8 + i, Text(kLabels[i]), 10, Format("%+d %%", signedP(kBytes[i])), 85});
       return lines;
     }
     case MODULE_DAMAGECONTROL:
-      return {{7, "DAMAGCTL", 0, Number(WithTrait(p(0), 5)), 73}};
+      return {{7, Text("DAMAGCTL"), 0, Number(WithTrait(p(0), 5)), 73}};
     case MODULE_DEFENSE: {
-      std::vector<DetailLine> lines{{7, "ADFVALUE", 0, Number(p(0)), 92}, {8, "SHLDDFNS", 0, "", 0}};
+      std::vector<DetailLine> lines{{7, Text("ADFVALUE"), 0, Number(p(0)), 92}, {8, Text("SHLDDFNS"), 0, "", 0}};
       for (int type = 0; type < kAttackTypeCount; ++type)
-        lines.push_back({9 + type, nullptr, 0, Format("%d ", WithTrait(p(1 + type), 4)), 92});
+        lines.push_back({9 + type, Format("  %s", CGModuleDB::GetAttackTypeText(type)), 0,
+                         Format("%d ", WithTrait(p(1 + type), 4)), 92});
       return lines;
     }
     case MODULE_POWER:
-      return {{7, "XFERRATE", 0, "", 0},  {8, nullptr, 0, Text("PER_TURN", static_cast<int>(m.TypeWord(0))), 40},
-              {9, "GEN_RATE", 0, "", 0},  {10, nullptr, 0, Text("PER_TURN", WithTrait(m.TypeWord(2), 14)), 40},
-              {11, "STORAGE_", 0, "", 0}, {12, nullptr, 0, Number(m.TypeWord(1)), 40}};
+      return {{7, Text("XFERRATE"), 0, "", 0},  {8, "", 0, Text("PER_TURN", static_cast<int>(m.TypeWord(0))), 40},
+              {9, Text("GEN_RATE"), 0, "", 0},  {10, "", 0, Text("PER_TURN", WithTrait(m.TypeWord(2), 14)), 40},
+              {11, Text("STORAGE_"), 0, "", 0}, {12, "", 0, Number(m.TypeWord(1)), 40}};
     case MODULE_PROPULSION:
-      return {{7, "PROPULSN", 0, "", 0},
-              {8, "LOCLSPCE", 20, Number(WithTrait(p(8), 9)), 92},
-              {9, "DEEPSPCE", 20, Number(WithTrait(p(0), 8)), 92}};
+      return {{7, Text("PROPULSN"), 0, "", 0},
+              {8, Text("LOCLSPCE"), 20, Number(WithTrait(p(8), 9)), 92},
+              {9, Text("DEEPSPCE"), 20, Number(WithTrait(p(0), 8)), 92}};
     case MODULE_SCOUT:
-      return {{7, "SURVYVAL", 0, Number(WithTrait(p(0), 9)), 100}};
+      return {{7, Text("SURVYVAL"), 0, Number(WithTrait(p(0), 9)), 100}};
     case MODULE_ECM:
-      return {{7, "STLTHVAL", 0, Number(WithTrait(p(0), 6)), 100}};
+      return {{7, Text("STLTHVAL"), 0, Number(WithTrait(p(0), 6)), 100}};
     case MODULE_TRACKING:
-      return {{7, "TRACLVAL", 0, Number(WithTrait(p(0), 2)), 100}};
+      return {{7, Text("TRACLVAL"), 0, Number(WithTrait(p(0), 2)), 100}};
     case MODULE_TRANSPORT:
-      return {{7, "ATV_CAP_", 0, Number(m.TypeWord(0)), 80}};
-    case MODULE_WEAPON: {
-      int strength = p(1);
-      if (p(9) == PATTERN_CANNON) strength = WithTrait(strength, 0);
-      if (p(9) == PATTERN_BEAM) strength = WithTrait(strength, 1);
-      const bool unlimited = p(8) == kUnlimitedAmmo;
-      return {{7, "STRGHVAL", 0, Number(strength), 80},
-              {8, "EFFRANGE", 0, Format("%.2f", db.GetEffectiveRange(index)), 80},
-              {9, "MAXRANGE", 0, Format("%.2f", db.GetMaxRange(index)), 80},
-              {10, "ROF_____", 0, p(6) > 20 ? std::string("8") : Number(p(6)), 80},
-              // "Unlimited" does not fit beside its label in this font: it stands in the
-              // value column and runs past the row's end rather than over the label.
-              {11, "NUMSHOTS", 0, unlimited ? Text("UNLIMITD") : Number(p(8)), 80},
-              {12, "PERC_HIT", 0, Number(p(7)), 80},
-              {13, "PATTERN_", 0, db.GetWeaponPatternText(index), 80},
-              {14, "ATTCKTYP", 0, "", 0},
-              {15, nullptr, 0, "", 0}};
-    }
+      return {{7, Text("ATV_CAP_"), 0, Number(m.TypeWord(0)), 80}};
+    case MODULE_WEAPON:
+      return WeaponLines(m, index);
     default:
       return {};
   }
@@ -139,12 +152,8 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
     DrawRowLine(6, colour);
     last = 5;
     for (const DetailLine& line : DetailLines(*m, index)) {
-      if (line.label && line.labelColumn == 0) label(line.row, Text(line.label));
-      if (line.label && line.labelColumn != 0) value(line.row, line.labelColumn, Text(line.label));
-      if (m->type == MODULE_DEFENSE && line.row >= 9)
-        label(line.row, Format("  %s", CGModuleDB::GetAttackTypeText(line.row - 9)));
-      if (m->type == MODULE_WEAPON && line.row == 15)
-        label(line.row, Format("              %s", db->GetWeaponAttackTypeText(index)));
+      if (!line.label.empty() && line.labelColumn == 0) label(line.row, line.label);
+      if (!line.label.empty() && line.labelColumn != 0) value(line.row, line.labelColumn, line.label);
       if (!line.value.empty()) value(line.row, line.column, line.value);
       last = std::max(last, line.row);
     }

@@ -68,6 +68,7 @@ constexpr std::uint32_t kDefencePageCommand = 519;
 constexpr std::uint32_t kSaveTemplateCommand = 522;
 constexpr std::uint32_t kLoadTemplateCommand = 523;
 constexpr std::uint16_t kTemplateFileMode = 6;
+constexpr std::uint32_t kStatusStepMs = 75;
 
 HMODULE GuildModule(int guild) { return g_gameData ? g_gameData->GetGuildModule(guild) : nullptr; }
 std::string GuildArt(int guild, const std::string& name) { return std::string(g_instData.GetGuildPath(guild)) + name; }
@@ -220,6 +221,9 @@ void CDesignView::Activate(std::int32_t argument) {
     readOnly_ = 0;
   }
   active_ = 1;
+  // The timed line of the view left does not follow into the chamber (a
+  // prompt shown until replaced stays for that view's pick).
+  if (SharedScreen().statusShown != kStatusUntilReplaced) SharedScreen().statusShown = 0;
   dataPanelLent_ = SharedScreen().infoPanelVisible != 0;
   // The module list takes the notification panel's place.
   if (SharedScreen().viewType != VIEW_DESIGN) SharedScreen().previousViewType = SharedScreen().viewType;
@@ -619,6 +623,18 @@ void CDesignView::Hover(int x, int y) {
     ShowDesignSlots();
   }
   FlushScreen();
+}
+
+void CDesignView::PlayFrameAnimation(std::uint32_t elapsedMs) {
+  CVGeneric::PlayFrameAnimation(elapsedMs);
+  statusElapsedMs_ += elapsedMs;
+  if (!SharedScreen().statusShown || statusElapsedMs_ < kStatusStepMs) return;
+  statusElapsedMs_ = 0;
+  if (SharedScreen().statusShown == kStatusUntilReplaced || --SharedScreen().statusShown != 0) return;
+  SharedScreen().statusText.clear();
+  // The chamber shows again without the line; under the info panel, the hull
+  // chooser or a dragged module it goes with the next redraw.
+  if (active_ && !SharedScreen().infoPanelVisible && !chooserPage_ && draggedModule_ == 0xFFFF) Redraw(1);
 }
 
 void CDesignView::RedrawDataPanel() {

@@ -59,6 +59,11 @@ class CDesignView : public CVGeneric {
   // unless the whole block reads back.
   int SaveState(plat::FILE* file) override;
   int LoadState(plat::FILE* file) override;
+  // The status line (a save's "Game saved") counts down a step each 75 ms and
+  // goes with its time, as in the other views.
+  void PlayFrameAnimation(std::uint32_t elapsedMs) override;
+  // A timed status line, over the top of the read-out.
+  void DrawStatusText() override;
 
   // A new working copy of the local chapter's design slot 0 (empty when it
   // holds none); the slot becomes 0.
@@ -112,6 +117,9 @@ class CDesignView : public CVGeneric {
   const HullOffer& ChooserHull(int n) const { return chooserHulls_[static_cast<std::size_t>(n)]; }
 
  private:
+  // The status time of a line shown until it is replaced.
+  static constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
+
   void Activate(std::int32_t argument);
   // Draws the whole screen again after a modal dialog.
   void AfterDialog();
@@ -183,6 +191,7 @@ class CDesignView : public CVGeneric {
   std::uint32_t textMode_ = 0;
   std::uint32_t canAutoUpgrade_ = 0;
   int heldScroll_ = 0;
+  std::uint32_t statusElapsedMs_ = 0;
   // The info panel has shown, and its pages may have filled the data panel.
   bool dataPanelLent_ = false;
   std::uint16_t shownGotoKind_ = 0xFFFF;

@@ -3,6 +3,7 @@
 // limits of its class.
 #include <strings.h>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -110,8 +111,27 @@ void CDesignView::ShowDataPicture(const char* path) {
 void CDesignView::Redraw(int flush) {
   DrawDesignBackground();
   if (!SharedScreen().infoPanelVisible) DrawDesignReadout();
+  // The hull chooser writes its prompt in the status line's place.
+  if (!chooserPage_) DrawStatusText();
   AddDirtyRect(kViewportRect);
   if (flush) FlushScreen();
+}
+
+void CDesignView::DrawStatusText() {
+  // A line shown until replaced is another view's prompt for a pick the
+  // chamber has none of.
+  const std::uint16_t shown = SharedScreen().statusShown;
+  if (!shown || shown == kStatusUntilReplaced || SharedScreen().statusText.empty() || SharedScreen().infoPanelVisible)
+    return;
+  // The read-out's frame runs through the line's place: on a darker patch,
+  // as the hull chooser's prompt, the line reads clear of it, and the
+  // design's name beside it stays as bright as ever.
+  std::string line = SharedScreen().statusText;
+  std::transform(line.begin(), line.end(), line.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  const int margin = std::max(1, (kViewportWidth - MeasureScreenText(line.c_str(), 0)) / 2 - 6);
+  ShadeViewportRect(margin, 1, kViewportWidth - margin, 18, 0, 85);
+  CVGeneric::DrawStatusText();
 }
 
 void CDesignView::DrawDesignBackground() {

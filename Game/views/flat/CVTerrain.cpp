@@ -260,7 +260,10 @@ void CVTerrain::Build() {
   }
   RedrawAllZones(0);
   DrawGotoBar();
-  SetStatusText(SurveyStatus().c_str(), kStatusAttribute);
+  // A rebuild of the surface shown (the full redraw after a save) keeps a
+  // status line still showing, such as "Game saved"; a new show tells the survey.
+  if (!built || !SharedScreen().statusShown || SharedScreen().statusText.empty())
+    SetStatusText(SurveyStatus().c_str(), kStatusAttribute);
   built = 1;
   ShowOnScreen();
 }

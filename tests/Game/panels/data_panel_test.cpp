@@ -357,8 +357,11 @@ TEST_F(DataPanel, HullCostsAndTheThreeModuleModes) {
   w->researchPoints = 10000;
   panel->ShowModuleData(0, weapon, 1);
   EXPECT_EQ(Row(10), (Rows{"ROF:", "8"}));
-  EXPECT_EQ(Row(11), (Rows{"MAX. AMMO:", "Unlimited"}));
-  EXPECT_EQ(Find("Unlimited")->column, 80);
+  // "Unlimited" is too wide for the value column: it takes a row of its own.
+  EXPECT_EQ(Row(11), Rows{"MAX. AMMO:"});
+  EXPECT_EQ(Row(12), Rows{"Unlimited"});
+  EXPECT_EQ(Find("Unlimited")->column, 50);
+  EXPECT_EQ(Row(13)[0], "% HIT:");
   bool research = false;
   for (const DataPanelText& t : panel->shown) research |= t.text.find("Research") != std::string::npos;
   EXPECT_FALSE(research);

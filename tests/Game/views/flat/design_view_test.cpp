@@ -140,6 +140,30 @@ TEST_F(DesignViewTest, AFullRedrawBringsBackTheDesignList) {
   EXPECT_EQ(Shown(panel).rgb, before.rgb);
 }
 
+// A save made in the chamber (Ctrl+S) tells so in the status line over the
+// read-out for its time; then the chamber shows again without it. The line
+// of the view left does not follow into the chamber.
+TEST_F(DesignViewTest, TheSavedLineShowsForItsTimeThenTheChamberWithoutIt) {
+  view->SetStatusText("Strategic command transferal complete", 26);
+  view->Render(-1);
+  EXPECT_EQ(SharedScreen().statusShown, 0);
+  ASSERT_NE(ChooseHull(), nullptr);
+  view->Invalidate();
+  const plat::RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 18};
+  const plat::Image without = Shown(line);
+  view->SetStatusText("Game saved", 26);
+  view->Invalidate();  // the main loop's full redraw after the save
+  const plat::Image with = Shown(line);
+  EXPECT_NE(with.rgb, without.rgb);
+  // A frame every 35 ms: one step each 75 ms.
+  for (int frame = 0; frame < 40; ++frame) view->PlayFrameAnimation(35);
+  EXPECT_GT(SharedScreen().statusShown, 0);
+  EXPECT_EQ(Shown(line).rgb, with.rgb);
+  for (int frame = 0; frame < 60; ++frame) view->PlayFrameAnimation(35);
+  EXPECT_EQ(SharedScreen().statusShown, 0);
+  EXPECT_EQ(Shown(line).rgb, without.rgb);
+}
+
 TEST_F(DesignViewTest, DoubleClickFitsResearchedModulesOnlyAndDragFitsAny) {
   view->Render(-1);
   ASSERT_NE(ChooseHull(), nullptr);

@@ -137,6 +137,22 @@ TEST_F(TerrainView, TheStatusLineGoesAfterItsTime) {
   EXPECT_NE(quentest::ScreenArea(line).rgb, withLine.rgb);
 }
 
+// The full redraw after a save builds the surface again: the save's line
+// stays for its time rather than giving way to the survey's, which the next
+// show of an asteroid tells again.
+TEST_F(TerrainView, ARebuildKeepsTheSavedLineAndANewShowTellsTheSurvey) {
+  Show();
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 16};
+  const plat::Image survey = quentest::ScreenArea(line);
+  view->SetStatusText("Game saved", 26);
+  view->Invalidate();
+  EXPECT_EQ(SharedScreen().statusText, "Game saved");
+  EXPECT_NE(quentest::ScreenArea(line).rgb, survey.rgb);
+  view->GoToView(VIEW_TERRAIN, static_cast<LPARAM>(kAsteroidSubject | kShown));
+  Show();
+  EXPECT_EQ(SharedScreen().statusText, "Rock2 - Up to date");
+}
+
 TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
   Show();
   using M = CVTerrain::MenuCommand;
