@@ -143,10 +143,11 @@ const char* TestDataDir() { return \"@data_dir@\"; }
   target_compile_options(${target} PRIVATE -include ${PROJECT_SOURCE_DIR}/tests/support/build_paths.h)
 endfunction()
 
-# quen_test_dir(dir DEPS lib...)
-# One GoogleTest executable per folder of tests, named after the folder path.
+# quen_test_dir(dir DEPS lib... [PROPERTIES name value...])
+# One GoogleTest executable per folder of tests, named after the folder path;
+# the properties are given to each of its tests.
 function(quen_test_dir dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PROPERTIES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT sources)
     return()
@@ -155,5 +156,5 @@ function(quen_test_dir dir)
   add_executable(${exe} ${sources})
   target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   quen_build_paths(${exe} "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/data")
-  gtest_discover_tests(${exe} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${exe} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${ARG_PROPERTIES})
 endfunction()
