@@ -164,6 +164,52 @@ void CVData::DrawRowRect(RECT rect, const char* text, COLORREF colour, std::uint
   Unite(dirty, covered);
 }
 
+int CVData::TextWidth(const std::string& text) const {
+  if (!screen) return 0;
+  HDC dc = screen->GetDC();
+  if (!dc) return 0;
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  if (old) SelectObject(dc, old);
+  screen->ReleaseDC(dc);
+  return static_cast<int>(size.cx);
+}
+
+std::vector<std::string> CVData::WrapLines(const std::string& text, int column, int next) const {
+  std::vector<std::string> lines;
+  std::string rest = text;
+  while (!rest.empty()) {
+    std::size_t cut = rest.size();
+    // Words leave the line from its end until it fits; a single word too wide stands alone.
+    while (TextWidth(rest.substr(0, cut)) > kDataRight - kDataLeft - column) {
+      const std::size_t space = rest.rfind(' ', cut - 1);
+      if (space == std::string::npos || space == 0) break;
+      cut = space;
+    }
+    lines.push_back(rest.substr(0, cut));
+    const std::size_t after = rest.find_first_not_of(' ', cut);
+    rest.erase(0, after == std::string::npos ? rest.size() : after);
+    column = next;
+  }
+  return lines;
+}
+
+int CVData::AddRowWrapped(int row, int column, const std::string& text, COLORREF colour, int next) {
+  const std::vector<std::string> lines = WrapLines(text, column, next);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    AddRowText(static_cast<std::uint16_t>(row + static_cast<int>(i)), static_cast<std::uint8_t>(i == 0 ? column : next),
+               lines[i].c_str(), colour, 0);
+  return static_cast<int>(lines.size());
+}
+
+void CVData::AddRowValue(int row, int column, const std::string& text, COLORREF colour, int labelEnd) {
+  const int width = TextWidth(text);
+  const bool fits = kDataLeft + column + width <= kDataRight && kDataLeft + column >= labelEnd + kTextGap;
+  AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour,
+             fits ? 0 : kRowRight);
+}
+
 void CVData::AddRow(std::uint16_t row, const char* text, COLORREF colour, std::uint8_t flags) {
   if (row >= kDataRows) return;
   const int down = (flags & kRowHalfDown) ? 6 : 0;

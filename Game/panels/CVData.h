@@ -50,6 +50,8 @@ constexpr int kDataRowTop = 206;
 constexpr int kDataRowHeight = 13;
 constexpr int kDataLeft = 656;
 constexpr int kDataRight = 779;
+// The least space between two texts of a row.
+constexpr int kTextGap = 2;
 constexpr plat::RECT kDataPictureRect{668, 101, 766, 195};
 constexpr std::uint32_t kNoZoneKey = 255;
 
@@ -176,6 +178,18 @@ class CVData {
   IDataPanelHost& m_host;
 
   void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row, int column);
+  // The width of a text in the panel's font (0 without a screen).
+  int TextWidth(const std::string& text) const;
+  // The lines a text from `column` of a row takes: one wider than the rest of
+  // the row breaks after its last word that fits and goes on in the following
+  // rows from `next`.
+  std::vector<std::string> WrapLines(const std::string& text, int column, int next) const;
+  // Writes those lines from `row`; the number of rows written.
+  int AddRowWrapped(int row, int column, const std::string& text, plat::COLORREF colour, int next);
+  // Writes a value at `column` of a row whose label ends at `labelEnd` (x); a
+  // value that would run past the row or into its label stands right-aligned
+  // in the row instead.
+  void AddRowValue(int row, int column, const std::string& text, plat::COLORREF colour, int labelEnd);
   void Flush();
   // The fixed picture, else the empty one (which ends the picture's action).
   void ShowOwnPicture();

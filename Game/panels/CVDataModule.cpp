@@ -138,23 +138,28 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
   const auto value = [&](int row, int column, const std::string& text) {
     AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), colour, 0);
   };
+  // A label from `labelColumn` and its value, kept apart.
+  const auto pair = [&](int row, int labelColumn, const std::string& text, int column, const std::string& figure) {
+    value(row, labelColumn, text);
+    AddRowValue(row, column, figure, colour, kDataLeft + labelColumn + TextWidth(text));
+  };
   AddRow(0, std::string(m->name, strnlen(m->name, sizeof m->name)).c_str(), colour, kRowCentre);
   AddRow(1, db->GetTypeText(index), colour, kRowCentre);
   DrawRowLine(2, colour);
   int last = 1;
   if (mode == 0) {
-    label(3, Text("TECHLEVL"));
-    value(3, 80, Number(m->techLevel));
-    label(4, Text("MASS____"));
-    value(4, 80, Number(db->GetMass(index)));
-    label(5, Text("POWERUSE"));
-    value(5, 80, Number(db->GetPowerUse(index)));
+    pair(3, 0, Text("TECHLEVL"), 80, Number(m->techLevel));
+    pair(4, 0, Text("MASS____"), 80, Number(db->GetMass(index)));
+    pair(5, 0, Text("POWERUSE"), 80, Number(db->GetPowerUse(index)));
     DrawRowLine(6, colour);
     last = 5;
     for (const DetailLine& line : DetailLines(*m, index)) {
-      if (!line.label.empty() && line.labelColumn == 0) label(line.row, line.label);
-      if (!line.label.empty() && line.labelColumn != 0) value(line.row, line.labelColumn, line.label);
-      if (!line.value.empty()) value(line.row, line.column, line.value);
+      if (line.value.empty())
+        value(line.row, line.labelColumn, line.label);
+      else if (line.label.empty())
+        value(line.row, line.column, line.value);
+      else
+        pair(line.row, line.labelColumn, line.label, line.column, line.value);
       last = std::max(last, line.row);
     }
   } else if (mode == 1) {
@@ -162,23 +167,26 @@ void CVData::ShowModuleData(int mode, int index, int guild) {
     std::uint16_t costs[5] = {};
     db->GetCosts(index, costs);
     for (int i = 0; i < 5; ++i) {
-      label(4 + i, Text(kCostLabels[i]));
-      value(4 + i, 100, Number(costs[i]));
+      pair(4 + i, 0, Text(kCostLabels[i]), 100, Number(costs[i]));
     }
-    label(9, Text("_BULDPTS"));
-    value(9, 100, Number(db->GetBuildPoints(index)));
+    pair(9, 0, Text("_BULDPTS"), 100, Number(db->GetBuildPoints(index)));
     last = 9;
   } else {
     label(3, Text("DEFENSE_"));
     std::uint8_t defenses[8] = {};
     db->GetDefenses(index, defenses);
     for (int type = 0; type < kAttackTypeCount; ++type) {
-      label(4 + type, Format("  %s", CGModuleDB::GetAttackTypeText(type)));
-      value(4 + type, 90, Text(defenses[type] ? "YES_____" : "NO______"));
+      pair(4 + type, 0, Format("  %s", CGModuleDB::GetAttackTypeText(type)), 90,
+           Text(defenses[type] ? "YES_____" : "NO______"));
     }
     last = 11;
   }
-  if (!db->IsResearched(index)) label(last + 2, Text("MODRSRCH", m->researchPoints * 100 / 10000));
+  if (!db->IsResearched(index)) {
+    // One row is left empty above it while the rows below have room for it.
+    const std::string research = Text("MODRSRCH", m->researchPoints * 100 / 10000);
+    const int rows = static_cast<int>(WrapLines(research, 0, 0).size());
+    AddRowWrapped(std::min(last + 2, kDataRows - rows), 0, research, colour, 0);
+  }
   char path[300] = {};
   if (db->GetImageFileName(index, path, guild)) DrawPictureFile(path, g_gameData->GetGuildModule(guild), false);
 }

@@ -199,24 +199,25 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
 
   // The asteroid itself.
   DrawRowLine(2, colour);
+  // A label and its value, kept apart.
+  const auto pair = [&](int row, const std::string& text, int column, const std::string& figure) {
+    label(row, text, colour);
+    AddRowValue(row, column, figure, colour, kDataLeft + TextWidth(text));
+  };
   char size[32] = {};
   asteroid->GetSizeText(size);
-  label(2, Text("SIZE____"), colour);
-  value(2, 55, size, colour);
-  label(3, Text("ORBIT___"), colour);
+  pair(2, Text("SIZE____"), 55, size);
   std::string orbit;
   if (asteroid->orbitKind == ORBIT_OSCILLATING) {
     orbit = Text("ELLIPTIC");
   } else if (CGStar* star = g_gameData->solarDB.GetStarOfAsteroid(asteroid)) {
     orbit = star->GetName();
   }
-  value(3, 55, orbit, colour);
-  label(4, Text("SOLARYER"), colour);
-  value(4, 55, g_gameData->solarDB.orbitMotion == 0 ? std::string("???") : Text("TURNS___", asteroid->GetOrbitPeriod()),
-        colour);
+  pair(3, Text("ORBIT___"), 55, orbit);
+  pair(4, Text("SOLARYER"), 55,
+       g_gameData->solarDB.orbitMotion == 0 ? std::string("???") : Text("TURNS___", asteroid->GetOrbitPeriod()));
   const bool noData = ZoneHasNoData(asteroid);
-  label(5, Text("ECONCLAS"), colour);
-  value(5, 90, noData ? std::string("???") : std::string(asteroid->GetCompositionCode()), colour);
+  pair(5, Text("ECONCLAS"), 90, noData ? std::string("???") : std::string(asteroid->GetCompositionCode()));
   // Each guild sees the one coefficient its power comes from.
   const char* coefficient = nullptr;
   int figure = 0;
@@ -240,10 +241,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
     default:
       break;
   }
-  if (coefficient) {
-    label(6, Text(coefficient), colour);
-    value(6, 90, noData ? std::string("???") : Format("%d", figure), colour);
-  }
+  if (coefficient) pair(6, Text(coefficient), 90, noData ? std::string("???") : Format("%d", figure));
 
   // The local chapter's output here, then its pool.
   DrawRowLine(7, colour);
@@ -329,13 +327,26 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
     label(2, 0, Text("NODATAVL"));
     next = 3;
   } else {
-    label(2, 0, Text("ZONEINFO"));
-    label(3, 0, Text("OWNER___"));
-    label(3, 55, owner == kZoneNobody ? Text("UNOCCUPD") : std::string(ChapterName(owner)));
-    label(4, 0, Text("ATVLIMIT"));
-    label(4, 95, Format("%d", z->atvLimit));
-    label(5, 0, Text("MINNGVAL"));
-    label(5, 95, Format("%d", z->miningValue));
+    // The heading and the owner may each need a second row: they take the
+    // empty row above the output, then the one below the asteroid's name.
+    const std::string heading = Text("ZONEINFO");
+    const std::string ownerLabel = Text("OWNER___");
+    const std::string ownerName = owner == kZoneNobody ? Text("UNOCCUPD") : std::string(ChapterName(owner));
+    const bool ownerBeside =
+        kDataLeft + 55 + TextWidth(ownerName) <= kDataRight && TextWidth(ownerLabel) + kTextGap <= 55;
+    const int headingRows = static_cast<int>(WrapLines(heading, 0, 0).size());
+    const int ownerRows = ownerBeside ? 1 : 1 + static_cast<int>(WrapLines(ownerName, 10, 10).size());
+    int row = std::max(1, std::min(2, 7 - (headingRows + ownerRows + 2)));
+    row += AddRowWrapped(row, 0, heading, colour, 0);
+    label(row, 0, ownerLabel);
+    if (ownerBeside)
+      label(row++, 55, ownerName);
+    else
+      row += 1 + AddRowWrapped(row + 1, 10, ownerName, colour, 10);
+    label(row, 0, Text("ATVLIMIT"));
+    label(row++, 95, Format("%d", z->atvLimit));
+    label(row, 0, Text("MINNGVAL"));
+    label(row, 95, Format("%d", z->miningValue));
     label(7, 0, Text("CRTOUTPT"));
     label(8, 10, Text("POWER___"));
     label(8, 95, Format("%u", asteroid->GetZonePowerOutput(owner, static_cast<std::uint16_t>(zone), 0)));

@@ -226,8 +226,17 @@ void CVData::ShowSlotBars(CGUnit* shown, int skip, COLORREF colour) {
       const COLORREF bar = health <= 25 ? kBarRed : health <= 75 ? kBarYellow : colour;
       DrawLine(kBarX, y, kBarX + health, y, bar, 3);
     }
-    const std::string name = ModuleName(fitted.moduleId);
-    const std::string text = fitted.fitted == 1 ? name : Format("%s (x%d)", name.c_str(), fitted.fitted);
+    // The bars leave no row to wrap into: a name too wide for the row beside
+    // its count gives up its first words (the maker's, which the modules page
+    // shows in full) so that the count stays whole.
+    std::string name = ModuleName(fitted.moduleId);
+    const auto counted = [&] { return fitted.fitted == 1 ? name : Format("%s (x%d)", name.c_str(), fitted.fitted); };
+    std::string text = counted();
+    for (std::size_t space;
+         TextWidth(text) > kDataRight - kDataLeft && (space = name.find(' ')) != std::string::npos;) {
+      name.erase(0, space + 1);
+      text = counted();
+    }
     const COLORREF tone = health == 0 ? kGrey : health <= 25 ? kRed : health <= 75 ? kYellow : colour;
     DrawTextAt(0, y - 220, text.c_str(), tone, kRowCentre);
     y += kBarStep;

@@ -377,12 +377,14 @@ TEST_F(DataPanel, HullCostsAndTheThreeModuleModes) {
   w->researchPoints = 4567;
   panel->ShowModuleData(1, weapon, 1);
   EXPECT_EQ(Row(9)[0], "  BUILD PTS.:");
-  EXPECT_EQ(Row(11), Rows{"Research 45% complete"});
+  // Too wide for one row, the research line goes on in the next.
+  EXPECT_EQ(Row(11), Rows{"Research 45%"});
+  EXPECT_EQ(Row(12), Rows{"complete"});
   EXPECT_TRUE(Looks("module_costs.png"));
   panel->ShowModuleData(2, weapon, 1);
   EXPECT_EQ(Row(3), Rows{"DEFENSE"});
   EXPECT_EQ(Row(4).size(), 2u);
-  EXPECT_EQ(Row(13), Rows{"Research 45% complete"});
+  EXPECT_EQ(Row(13), Rows{"Research 45%"});
   EXPECT_TRUE(Looks("module_defences.png"));
 
   // Past the table: the panel is only cleared.
@@ -517,11 +519,21 @@ TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   z->SetAtvCounts(2, 1, 0, 0);
   panel->ShowZoneInfo(5, 5, a, nullptr, icons, 1);
   EXPECT_EQ(Row(0), Rows{"Rock 3"});
-  EXPECT_EQ(Row(3), (Rows{"OWNER ", "Iron Hand"}));
-  EXPECT_EQ(Row(4), (Rows{"ATV LIMIT", "6"}));
+  // The heading takes two rows, and with it the owner's lines move down one.
+  EXPECT_EQ(Row(4), (Rows{"OWNER ", "Iron Hand"}));
+  EXPECT_EQ(Row(5), (Rows{"ATV LIMIT", "6"}));
   EXPECT_EQ(Row(15), (Rows{"Combat ATVs:", "2 / 0"}));
   EXPECT_EQ(Find("2 / 0")->colour, kGuild1Pale);
   EXPECT_TRUE(Looks("zone.png"));
+  // A name too wide to stand beside its label takes the row below it, and
+  // the lines above the output start a row higher to make room.
+  g_gameData->guildList->GetChapter(kLocal)->SetName("Order of the Way");
+  panel->ShowZoneInfo(5, 5, a, nullptr, icons, 1);
+  EXPECT_EQ(Row(3), Rows{"OWNER "});
+  EXPECT_EQ(Row(4), Rows{"Order of the Way"});
+  EXPECT_EQ(Row(6), (Rows{"MINING VALUE ", "0"}));
+  EXPECT_EQ(Row(7), Rows{"CURRENT OUTPUT"});
+  EXPECT_TRUE(Looks("zone_long_owner.png"));
 
   // The zone count itself is past the last zone: nothing is shown for it.
   panel->Clear(0);
@@ -551,7 +563,7 @@ TEST_F(DataPanel, OddModelStatesReadAsNobodysOrUnknownAndDrawNothingOutsideThePa
   a->composition = 40;
   CSprite* icons[4] = {};
   panel->ShowZoneInfo(0, 0, a, nullptr, icons, 1);
-  EXPECT_EQ(Row(3), (Rows{"OWNER ", ""}));
+  EXPECT_EQ(Row(4), (Rows{"OWNER ", ""}));
   EXPECT_EQ(Find("OWNER ")->colour, 0xD7FFFFu);
   panel->ShowAsteroidData(4, 1);
   EXPECT_EQ(Row(5), (Rows{"Eco. Class:", "Unknown"}));

@@ -1,7 +1,8 @@
-// Every line of the module read-outs, for every module the rules hold, in
-// each mode, measured in the panel's font: each text stays on the backdrop's
-// open part of its row (x 656 to the edge at 785, where a text running past
-// its row is cut) and the texts of one row do not run into each other.
+// Every line of the data panel's read-outs, for every module and hull the
+// rules hold and every name the default world gives chapters, asteroids and
+// stars, measured in the panel's font: each text stays on the backdrop's open
+// part of its row (x 656 to the edge at 785, where a text running past its row
+// is cut) with a gap before the edge and before the next text of its row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "Game/model/GZone.h"
+#include "Game/panels/CVDataText.h"
+#include "Game/rules/GAstNames.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/text.h"
 #include "tests/Game/panels/panel_screen.h"
 
 namespace {
 
-constexpr int kBackdropRight = 785;
+// The least space a text keeps before the next text of its row.
+constexpr int kGap = 2;
 
 // Where a text stands on the screen, as the panel lays it out in its row.
 struct Span {
@@ -31,12 +36,17 @@ void ExpectRowsFit(CVData& panel, const std::string& what) {
   ASSERT_NE(dc, nullptr);
   const plat::HGDIOBJ old = plat::SelectObject(dc, panel.font);
   for (const DataPanelText& t : panel.shown) {
-    if (t.row < 0) continue;  // a caption or a text placed by offset
+    if (t.row < 0 && t.column < 0) continue;  // a caption of the picture
     plat::SIZE size{};
     EXPECT_TRUE(plat::GetTextExtentPoint32(dc, t.text.c_str(), static_cast<int>(t.text.size()), &size));
     const int width = static_cast<int>(size.cx);
+    if (t.row < 0) {  // placed by offset, between the damage bars: it has the row's width alone
+      EXPECT_LE(width, kDataRight - kDataLeft - t.column) << what << ": \"" << t.text << "\"";
+      continue;
+    }
     int left = kDataLeft + t.column;
     if (t.flags & kRowCentre) left = (left + kDataRight) / 2 - width / 2;
+    if (t.flags & kRowRight) left = kDataRight - width;
     rows[static_cast<std::size_t>(t.row)].push_back({left, left + width, t.text});
   }
   plat::SelectObject(dc, old);
@@ -47,9 +57,9 @@ void ExpectRowsFit(CVData& panel, const std::string& what) {
     for (std::size_t i = 0; i < spans.size(); ++i) {
       const std::string where = what + ", row " + std::to_string(r) + ": \"" + spans[i].text + "\"";
       EXPECT_GE(spans[i].left, kDataLeft) << where;
-      EXPECT_LE(spans[i].right, kBackdropRight) << where;
+      EXPECT_LE(spans[i].right, kDataRight) << where;
       if (i + 1 < spans.size()) {
-        EXPECT_LE(spans[i].right, spans[i + 1].left) << where << " runs on";
+        EXPECT_LE(spans[i].right + kGap, spans[i + 1].left) << where << " runs on";
       }
     }
   }
@@ -70,6 +80,87 @@ TEST_F(ReadOutFit, EveryModulesReadOutFitsItsRowsInEachMode) {
       ExpectRowsFit(*panel, name + ", mode " + std::to_string(mode));
     }
   }
+}
+
+// The chapter names of the default world, as the server takes them from the texts.
+std::vector<std::string> DefaultChapterNames() {
+  std::vector<std::string> names;
+  for (int c = 0; c < kMaxChapters; ++c) names.push_back(datapanel::Text(datapanel::Format("CHAP00%02d", c).c_str()));
+  return names;
+}
+
+TEST_F(ReadOutFit, AsteroidZoneAndGuildReadOutsFitEveryDefaultName) {
+  const std::vector<std::string> chapters = DefaultChapterNames();
+  ASSERT_EQ(chapters.front(), "Order of the Way");
+  CGAsteroid* a = g_gameData->solarDB.GetAsteroid(3);
+  CGZone* zone = a->GetZone(0);
+  a->speed = 10;  // the slowest orbit the server gives: the longest solar year
+  a->controller = 17;
+  a->owner = 17;
+  zone->owner = 17;
+  g_gameData->poolDB.AddStorageFacility(3);
+  for (const std::string& chapter : chapters) {
+    g_gameData->guildList->GetChapter(17)->SetName(chapter.c_str());
+    // Every economic class, and one past them that reads as unknown.
+    for (std::uint8_t c = 0; c <= 17; ++c) {
+      a->composition = c;
+      panel->ShowAsteroidData(3, 1);
+      ExpectRowsFit(*panel, chapter + ", class " + a->GetCompositionCode());
+    }
+    for (std::uint8_t mode = 0; mode < 3; ++mode) {
+      panel->zoneMode = mode;
+      panel->ShowZoneInfo(0, 0, a, own, nullptr, 1);
+      ExpectRowsFit(*panel, chapter + ", zone mode " + std::to_string(mode));
+    }
+    panel->zoneMode = 0;
+    panel->ShowUnitStatus(foreign);
+    ExpectRowsFit(*panel, chapter + ", another chapter's unit");
+  }
+  int asteroids = 0;
+  for (unsigned n = 1; const std::optional<std::string> name = LoadAsteroidName(n); ++n, ++asteroids) {
+    a->SetName(name->c_str());
+    panel->ShowZoneInfo(0, 0, a, own, nullptr, 1);
+    ExpectRowsFit(*panel, *name);
+  }
+  EXPECT_GE(asteroids, 100);
+  for (std::uint16_t s = 0; s < 2; ++s) {
+    panel->ShowStarData(s);
+    ExpectRowsFit(*panel, "star " + std::to_string(s));
+  }
+  for (int c = 0; c < kMaxChapters; ++c)
+    g_gameData->guildList->GetChapter(static_cast<std::uint32_t>(c))
+        ->SetName(chapters[static_cast<std::size_t>(c)].c_str());
+  for (int guild = 0; guild < 5; ++guild) {
+    panel->ShowGuildMembers(guild);
+    ExpectRowsFit(*panel, "guild " + std::to_string(guild));
+  }
+}
+
+TEST_F(ReadOutFit, EveryModuleFittedManyTimesFitsTheDamagePage) {
+  const CGModuleDB& db = *g_gameData->moduleDB;
+  panel->unitPage = 1;
+  for (int i = 0; i < db.GetCount(); ++i) {
+    Fit(ownDesign, 0, 0);
+    ownDesign->slots[0] = TemplateModuleSlot{static_cast<std::uint16_t>(i), 10};
+    panel->ShowUnitData(own, 3, 0);
+    ExpectRowsFit(*panel, "damage page");
+  }
+}
+
+TEST_F(ReadOutFit, EveryHullsReadOutFitsItsRows) {
+  for (int guild = 0; guild < 5; ++guild)
+    for (int i = 0; i < g_gameData->hullDB->GetHullCount(guild); ++i) {
+      const CGHull* hull = g_gameData->hullDB->GetHull(guild, i);
+      const std::string name(hull->name, strnlen(hull->name, sizeof hull->name));
+      panel->ShowHullCosts(hull);
+      ExpectRowsFit(*panel, name);
+      // A new design is named after its hull.
+      ownDesign->SetHull(const_cast<CGHull*>(hull));
+      ownDesign->SetName(name.c_str());
+      panel->unitPage = 0;
+      panel->ShowUnitData(own, 3, 0);
+      ExpectRowsFit(*panel, "a design named " + name);
+    }
 }
 
 }  // namespace
