@@ -525,15 +525,6 @@ TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   EXPECT_EQ(Row(15), (Rows{"Combat ATVs:", "2 / 0"}));
   EXPECT_EQ(Find("2 / 0")->colour, kGuild1Pale);
   EXPECT_TRUE(Looks("zone.png"));
-  // A name too wide to stand beside its label takes the row below it, and
-  // the lines above the output start a row higher to make room.
-  g_gameData->guildList->GetChapter(kLocal)->SetName("Order of the Way");
-  panel->ShowZoneInfo(5, 5, a, nullptr, icons, 1);
-  EXPECT_EQ(Row(3), Rows{"OWNER "});
-  EXPECT_EQ(Row(4), Rows{"Order of the Way"});
-  EXPECT_EQ(Row(6), (Rows{"MINING VALUE ", "0"}));
-  EXPECT_EQ(Row(7), Rows{"CURRENT OUTPUT"});
-  EXPECT_TRUE(Looks("zone_long_owner.png"));
 
   // The zone count itself is past the last zone: nothing is shown for it.
   panel->Clear(0);
