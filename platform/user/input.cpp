@@ -292,6 +292,12 @@ void MouseButton(Button button, bool down) {
   HWND target = MouseTarget();
   if (!target) return;
   if (down && !State().capture) {
+    // A click in the program's window brings the program to the foreground
+    // even when the host sends no focus event for it (no window manager).
+    if (!State().appActive) {
+      SetAppActive(true);
+      if (!Live(target)) return;
+    }
     HWND top = TopLevelOf(target);
     if (State().active != top) {
       Activate(top, WA_CLICKACTIVE);

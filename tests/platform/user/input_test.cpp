@@ -122,6 +122,20 @@ TEST_F(InputTest, ClicksActivateAndDisabledOwnersIgnoreThem) {
   ASSERT_FALSE(Only(WM_ACTIVATE).empty());
   EXPECT_EQ(LOWORD(Only(WM_ACTIVATE).back().wParam), WA_CLICKACTIVE);
 
+  // The focus taken by another program and never given back: a click in the
+  // already active window still brings the program and its focus back.
+  backend_->SetAppActive(false);
+  backend_->RunUntilIdle();
+  ASSERT_EQ(GetForegroundWindow(), nullptr);
+  Log().clear();
+  backend_->Click(10, 10);
+  backend_->RunUntilIdle();
+  EXPECT_EQ(GetForegroundWindow(), owner);
+  EXPECT_EQ(GetFocus(), owner);
+  ASSERT_FALSE(Only(WM_ACTIVATEAPP).empty());
+  EXPECT_EQ(Only(WM_ACTIVATEAPP)[0].wParam, 1u);
+  EXPECT_EQ(MessagesOf(owner, kButtons).size(), 2u);
+
   HWND modal = Popup(100, 100, 100, 100, owner);
   EnableWindow(owner, FALSE);
   backend_->RunUntilIdle();
