@@ -18,6 +18,7 @@ namespace {
 
 constexpr auto kIdleWait = std::chrono::milliseconds(5);
 constexpr int kUnreadableStart = 2;
+constexpr int kCannotServe = 3;
 
 // The world's seed: the environment's QUENSRVR_SEED when it holds a number
 // (to replay a game exactly), else the clock.
@@ -47,12 +48,12 @@ int RunLibraryGame(SrvLog& log, const SrvOutboxBeforeLink& outbox) {
   std::string fault;
   if (!game.LoadRules(&fault)) {
     log.Alarm("the rules file \"%s\" is missing or damaged: no game can start without it", fault.c_str());
-    return 0;
+    return kCannotServe;
   }
   const int joined = link.Join();
   if (joined != 0) {
-    log.Line("could not join the session (%d): %s", joined, multi.LastErrorText().c_str());
-    return 0;
+    log.Alarm("could not join the session (%d): %s", joined, multi.LastErrorText().c_str());
+    return kCannotServe;
   }
   link.IntroducePlayers(game);
   log.Line("joined the session");

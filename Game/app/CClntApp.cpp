@@ -50,8 +50,10 @@ int SlotOf(ViewType type) {
 // The messages the settings raised before the entry and what the check of
 // the installation found, now that a window exists. No game data exists yet,
 // and the art the game's own box needs may be what is missing, so they go in
-// the system box; without anybody to answer it they go to the terminal only.
-void ShowStartupMessages() {
+// the system box; without anybody to answer it they go to standard error only.
+// The settings' messages are warnings (their defaults are used); a problem of
+// the installation stops the start. False when the start cannot go on.
+bool ShowStartupMessages() {
   const InstallationReport installation = CheckInstallation(g_instData);
   std::vector<std::string> texts = TakeStartupMessages();
   // Without its folders the program finds no file at all: the registry file is
@@ -60,9 +62,10 @@ void ShowStartupMessages() {
   texts.insert(texts.end(), installation.problems.begin(), installation.problems.end());
   const Backend* backend = CurrentBackend();
   for (const std::string& text : texts) {
-    std::puts(text.c_str());
+    std::fprintf(stderr, "quenbar: %s\n", text.c_str());
     if (backend && backend->CanAskUser()) MessageBox(g_mainWnd, text.c_str(), "Quenbar", MB_OK);
   }
+  return installation.problems.empty();
 }
 
 }  // namespace
@@ -89,7 +92,9 @@ CClntApp::CClntApp(HINSTANCE instance, int showCommand, const char* commandLine)
   m_network.connection.connectionKind = 0xFFFF;
   InitCommonControls();
   if (!CreateMainWindow(instance, showCommand)) {
+    std::fputs("quenbar: the program's main window could not be made\n", stderr);
     MessageBox(nullptr, "Can't build window!!", "error", MB_OK);
+    m_startRefused = kExitNoWindow;
     return;
   }
   ShowWindow(g_mainWnd, SW_SHOW);
@@ -102,7 +107,10 @@ CClntApp::CClntApp(HINSTANCE instance, int showCommand, const char* commandLine)
     g_ddraw = new CDDraw(g_mainWnd, kScreenWidth, kScreenHeight, 16, 1);
   else
     g_ddraw = new CDDraw(g_mainWnd, 1);
-  ShowStartupMessages();
+  if (!ShowStartupMessages()) {
+    m_startRefused = kExitInstallationDamaged;
+    return;
+  }
   if (StartFrontEnd(m_commandLine.c_str())) m_frameTimer = std::make_unique<CFrameTimer>();
 }
 

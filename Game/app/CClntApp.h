@@ -128,6 +128,9 @@ class CClntApp : public CClntBase {
 
   // Game start and tear-down.
   int StartFrontEnd(const char* commandLine);
+  // The exit code of a start that could not go on (no window, or an
+  // installation the game cannot play from); 0 when the start went on.
+  int StartRefused() const { return m_startRefused; }
   void UnwindToScreen(std::int16_t screen);
   void TearDownGame();
   // Ends the running game for the front end (the main loop tears it down
@@ -349,6 +352,7 @@ class CClntApp : public CClntBase {
   std::int32_t m_screenWidth = kScreenWidth;
   std::int32_t m_screenHeight = kScreenHeight;
   int m_showCommand = 0;
+  int m_startRefused = 0;
   AppRole m_role;
   AppChapter m_chapter;
   AppNetwork m_network;
@@ -388,8 +392,13 @@ class CClntApp : public CClntBase {
   plat::HMODULE m_frontEndModule = nullptr;
 };
 
+// Exit codes of a start the application refuses, after naming the cause on
+// standard error and, where somebody can answer one, in a box.
+constexpr int kExitInstallationDamaged = 4;
+constexpr int kExitNoWindow = 5;
+
 // The program's entry: creates the application, runs it and deletes it.
-// Returns 1 in every case.
+// Returns 0, or the exit code of a refused start.
 int WinMain(plat::HINSTANCE instance, plat::HINSTANCE previous, const char* commandLine, int showCommand);
 // Creates the application; null when the player left the front end without a
 // game (the application is then deleted again).

@@ -2,9 +2,14 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
 
+namespace {
+int refusedStart = 0;
+}  // namespace
+
 CClntApp* CreateClntApp(plat::HINSTANCE instance, int showCommand, const char* commandLine) {
   if (!g_app) new CClntApp(instance, showCommand, commandLine);  // stores itself in g_app
-  if (!GameExists() && !g_app->LoadedGame()) {
+  refusedStart = g_app->StartRefused();
+  if (refusedStart != 0 || !GameExists() && !g_app->LoadedGame()) {
     DestroyClntApp();
     return nullptr;
   }
@@ -21,5 +26,5 @@ int WinMain(plat::HINSTANCE instance, plat::HINSTANCE, const char* commandLine, 
     app->Run();
     DestroyClntApp();
   }
-  return 1;
+  return refusedStart;
 }

@@ -4,8 +4,9 @@
 // (Game/app/GameScript.h), headless unless a window is asked for, and exits
 // with 0 when every wait was met, 1 when not, 2 when the script cannot be
 // read. Headless without a script it runs
-// under an empty one, so it shows its first screen and ends by itself. Without
-// its own resource module it names that file and exits with 3.
+// under an empty one, so it shows its first screen and ends by itself. A start
+// that cannot go on is named on standard error and ends with the codes of
+// kUsage.
 #include <unistd.h>
 
 #include <cstdio>
@@ -58,6 +59,13 @@ constexpr const char* kUsage =
     "                   2 when the script cannot be read\n"
     "  --help           show this text\n"
     "\n"
+    "Exit codes: 0 the program ended; 1 a script's wait was not met; 2 a wrong\n"
+    "option or a script that cannot be read; 3 the program's resource module\n"
+    "quenbar.dll is missing or damaged; 4 the installation is missing or damaged\n"
+    "(its settings file registry.reg, a rules or data file); 5 no window could be\n"
+    "opened. The cause is named on standard error, as are warnings after which\n"
+    "the game goes on.\n"
+    "\n"
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
     "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
     "~/.config/quenbar); QUENBAR_SEED=<number> fixes the game's random seed;\n"
@@ -86,9 +94,10 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
-// Runs the application; false when it cannot start. A message box is shown
-// only on a `display`: a scripted run without one has nobody to read it.
-bool RunProgram(const std::vector<std::string>& args, bool display) {
+// Runs the application; its exit code (0 when it started and ended). A
+// message box is shown only on a `display`: a scripted run without one has
+// nobody to read it.
+int RunProgram(const std::vector<std::string>& args, bool display) {
   // Without its own module the program has no screen to show and would end at
   // once without a word: the file is named instead.
   if (const auto problem = ProgramModuleProblem()) {
@@ -96,7 +105,7 @@ bool RunProgram(const std::vector<std::string>& args, bool display) {
     const plat::Backend* backend = plat::CurrentBackend();
     if (display && backend && backend->CanAskUser())
       plat::MessageBox(nullptr, problem->c_str(), "Quenbar", plat::MB_OK);
-    return false;
+    return kCannotStart;
   }
   static CProgramShell shell;
   RegisterClientShell(&shell);
@@ -107,8 +116,7 @@ bool RunProgram(const std::vector<std::string>& args, bool display) {
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };
-  WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
-  return true;
+  return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 
 // Run straight from the build tree with no installation of the user's own,
@@ -159,21 +167,27 @@ int main(int argc, char** argv) {
   const bool headless = options.kind == plat::BackendKind::Headless ||
                         (options.kind == plat::BackendKind::Auto && !plat::HostDisplayAvailable());
   if (scriptFile.empty() && !headless) {
-    plat::StartBackend(options);
-    const bool started = RunProgram(args, true);
+    // Asked for a window that cannot be had, the program would run on with
+    // nobody to see it or to end it.
+    if (!plat::StartBackend(options).CanAskUser()) {
+      std::fputs("quenbar: no window could be opened on this display\n", stderr);
+      plat::StopBackend();
+      return kExitNoWindow;
+    }
+    const int code = RunProgram(args, true);
     plat::ResetUserLayer();
     plat::StopBackend();
-    return started ? 0 : kCannotStart;
+    return code;
   }
   if (scriptFile.empty()) {
     // Nobody could answer the screens: an empty script lets the program show
     // its first screen and then tells it to quit.
     std::puts("quenbar: no display; running headless without a script, the program ends by itself");
     plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
-    const bool started = RunProgram(args, false);
+    const int code = RunProgram(args, false);
     plat::ResetUserLayer();
     plat::StopBackend();
-    return started ? 0 : kCannotStart;
+    return code;
   }
 
   const auto bytes = plat::ReadHostFile(scriptFile);
@@ -205,10 +219,10 @@ int main(int argc, char** argv) {
   if (sound) plat::InstallAudioOutput(std::move(sound));
   ScriptedBackend& scripted = *backend;
   plat::InstallBackend(std::move(backend));
-  const bool started = RunProgram(args, display);
+  const int code = RunProgram(args, display);
   const bool succeeded = scripted.Succeeded();
   plat::ResetUserLayer();
   plat::StopBackend();
-  if (!started) return kCannotStart;
+  if (code != 0) return code;
   return succeeded ? 0 : 1;
 }

@@ -60,6 +60,8 @@ TEST(SrvMissingRules, ASessionsServerDoesNotJoinSoTheHostsStartFailsAtOnce) {
   HvMSession_Struct s;
   s.SetText(HvMSession_Struct::kName, HvMSession_Struct::kNameWidth, "Single");
   EXPECT_EQ(client.CreateAndJoinCS(&s, &me, ServerPath().c_str(), "", 0, nullptr), HVM_ERR_SERVERSTART);
+  // A server that cannot serve says so to whoever started it, not only to its log.
+  EXPECT_NE(client.LastErrorText().find("ended with code 3"), std::string::npos) << client.LastErrorText();
   EXPECT_NE(folder.Log().find("\"hulls.dat\" is missing or damaged: no game can start"), std::string::npos)
       << folder.Log();
 }
