@@ -43,8 +43,8 @@ Ink CaptionInk(const art::Asset& a, int guild) {
 
 TEST(ControlPanel, TheInfoButtonCoversNoLetterOfEndTurnOrOptions) {
   constexpr int kInfoX = 698, kInfoY = 549, kInfoSize = 31, kGap = 2;
-  const Placed placed[] = {{"endtrnup.ima", 713, 566}, {"endtrndn.ima", 713, 566},
-                           {"optionsu.ima", 713, 542}, {"optionsd.ima", 713, 542}};
+  const Placed placed[] = {
+      {"endtrnup.ima", 713, 566}, {"endtrndn.ima", 713, 566}, {"optionsu.ima", 713, 542}, {"optionsd.ima", 713, 542}};
   int checked = 0;
   for (const art::Container& module : ProjectInventory().containers) {
     for (const Placed& p : placed) {
