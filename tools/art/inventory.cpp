@@ -204,6 +204,13 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
       }
       first = 2;
     }
+    int clearLeft = 0;
+    if (image && words.size() > first && words[first] == "clear") {
+      if (!IsButtonKind(kind)) fail("only a button keeps part of itself clear");
+      if (words.size() <= first + 1 || !ParseInt(words[first + 1], clearLeft) || clearLeft <= 0 || clearLeft >= width)
+        fail("clear needs a width inside the button");
+      first += 2;
+    }
     if (words.size() <= first) fail("no names");
     if (into.containers[current[0]].isModule != image) {
       fail(image ? "an image outside a module" : "a file inside a module");
@@ -222,6 +229,7 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
         a.width = width;
         a.height = height;
         a.label = label;
+        a.clearLeft = clearLeft;
         a.index = static_cast<int>(i);
         a.count = static_cast<int>(tokens[t].size());
         if (states) a.state = StateAt(kind, tokens.size() > 1 ? t : i % perGroup);
