@@ -51,9 +51,9 @@ int SlotOf(ViewType type) {
 // the installation found, now that a window exists. No game data exists yet,
 // and the art the game's own box needs may be what is missing, so they go in
 // the system box; without anybody to answer it they go to standard error only.
-// The settings' messages are warnings (their defaults are used); a problem of
-// the installation stops the start. False when the start cannot go on.
-bool ShowStartupMessages() {
+// An installation that cannot be played at all is refused before the
+// application is made (Game/main), so what is left here are warnings.
+void ShowStartupMessages() {
   const InstallationReport installation = CheckInstallation(g_instData);
   std::vector<std::string> texts = TakeStartupMessages();
   // Without its folders the program finds no file at all: the registry file is
@@ -65,7 +65,6 @@ bool ShowStartupMessages() {
     std::fprintf(stderr, "quenbar: %s\n", text.c_str());
     if (backend && backend->CanAskUser()) MessageBox(g_mainWnd, text.c_str(), "Quenbar", MB_OK);
   }
-  return installation.problems.empty();
 }
 
 }  // namespace
@@ -107,10 +106,7 @@ CClntApp::CClntApp(HINSTANCE instance, int showCommand, const char* commandLine)
     g_ddraw = new CDDraw(g_mainWnd, kScreenWidth, kScreenHeight, 16, 1);
   else
     g_ddraw = new CDDraw(g_mainWnd, 1);
-  if (!ShowStartupMessages()) {
-    m_startRefused = kExitInstallationDamaged;
-    return;
-  }
+  ShowStartupMessages();
   if (StartFrontEnd(m_commandLine.c_str())) m_frameTimer = std::make_unique<CFrameTimer>();
 }
 

@@ -9,7 +9,7 @@ int refusedStart = 0;
 CClntApp* CreateClntApp(plat::HINSTANCE instance, int showCommand, const char* commandLine) {
   if (!g_app) new CClntApp(instance, showCommand, commandLine);  // stores itself in g_app
   refusedStart = g_app->StartRefused();
-  if (refusedStart != 0 || !GameExists() && !g_app->LoadedGame()) {
+  if (refusedStart != 0 || (!GameExists() && !g_app->LoadedGame())) {
     DestroyClntApp();
     return nullptr;
   }

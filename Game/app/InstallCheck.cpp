@@ -169,6 +169,7 @@ InstallationReport CheckInstallation(CInstData& inst) {
   InstallationReport report;
   if (!FoldersKnown(inst) || !InstallFolderResolves(inst)) {
     report.foldersKnown = false;
+    report.playable = false;
     report.problems.push_back(RegistryDamagedText());
     return report;
   }
@@ -176,6 +177,9 @@ InstallationReport CheckInstallation(CInstData& inst) {
   CheckRulesDatabases(problems);
   if (const char* text = DefaultBattlePlanProblem()) problems.emplace_back(text);
   if (const char* text = AsteroidNamesProblem(inst.GetInstallPath())) problems.emplace_back(text);
+  // The rules fall back on defaults and the asteroids on numbers; what follows
+  // has no stand-in.
+  const std::size_t warnings = problems.size();
 
   char path[260];
   inst.BuildPath(path, "3ddata.nob", INSTPATH_3D);
@@ -191,5 +195,6 @@ InstallationReport CheckInstallation(CInstData& inst) {
     inst.BuildPath(path, "ima.dll", INSTPATH_ART);
     if (!ModuleLoads(path)) problems.emplace_back(kImageModuleDamagedText);
   }
+  report.playable = problems.size() == warnings;
   return report;
 }

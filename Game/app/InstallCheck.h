@@ -17,6 +17,9 @@ struct InstallationReport {
   // nothing else could be looked for, and every other complaint (such as a
   // rules file not found) is a consequence of that one.
   bool foldersKnown = true;
+  // False when a file the screens cannot do without is missing or damaged:
+  // the program then ends rather than show a game it cannot draw.
+  bool playable = true;
   // One text per problem, in the order above; empty for a sound installation.
   std::vector<std::string> problems;
 };

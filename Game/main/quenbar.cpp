@@ -21,6 +21,8 @@
 #include "Game/app/CMessageBoxes.h"
 #include "Game/app/GameScript.h"
 #include "Game/app/InstallCheck.h"
+#include "Game/base/GInstData.h"
+#include "Game/base/GStartupMessage.h"
 #include "Game/main/ClientShellImpl.h"
 #include "Game/main/DesignLinks.h"
 #include "Game/main/ProgramSink.h"
@@ -62,9 +64,9 @@ constexpr const char* kUsage =
     "Exit codes: 0 the program ended; 1 a script's wait was not met; 2 a wrong\n"
     "option or a script that cannot be read; 3 the program's resource module\n"
     "quenbar.dll is missing or damaged; 4 the installation is missing or damaged\n"
-    "(its settings file registry.reg, a rules or data file); 5 no window could be\n"
+    "(its settings file registry.reg, 3D data or images); 5 no window could be\n"
     "opened. The cause is named on standard error, as are warnings after which\n"
-    "the game goes on.\n"
+    "the game goes on (a rules file that cannot be read: its defaults are used).\n"
     "\n"
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
     "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
@@ -94,17 +96,20 @@ std::string JoinCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
-// Runs the application; its exit code (0 when it started and ended). A
-// message box is shown only on a `display`: a scripted run without one has
-// nobody to read it.
+// A reason the program cannot start: on standard error, and in a box on a
+// `display` (a scripted run without one has nobody to read it).
+void TellStartFailure(const std::string& text, bool display) {
+  std::fprintf(stderr, "quenbar: %s\n", text.c_str());
+  const plat::Backend* backend = plat::CurrentBackend();
+  if (display && backend && backend->CanAskUser()) plat::MessageBox(nullptr, text.c_str(), "Quenbar", plat::MB_OK);
+}
+
+// Runs the application; its exit code (0 when it started and ended).
 int RunProgram(const std::vector<std::string>& args, bool display) {
   // Without its own module the program has no screen to show and would end at
   // once without a word: the file is named instead.
   if (const auto problem = ProgramModuleProblem()) {
-    std::fprintf(stderr, "quenbar: %s\n", problem->c_str());
-    const plat::Backend* backend = plat::CurrentBackend();
-    if (display && backend && backend->CanAskUser())
-      plat::MessageBox(nullptr, problem->c_str(), "Quenbar", plat::MB_OK);
+    TellStartFailure(*problem, display);
     return kCannotStart;
   }
   static CProgramShell shell;
@@ -116,6 +121,14 @@ int RunProgram(const std::vector<std::string>& args, bool display) {
   g_mediaMessageBox = [](const char* text) {
     COkDlg box(g_ddraw, g_mainWnd, g_app ? g_app->m_instance : nullptr, text, static_cast<std::uint32_t>(LocalGuild()));
   };
+  // Nor can it play without its folders, 3D data or images; the rules files
+  // have defaults, and the application warns of them once its window is up.
+  if (const InstallationReport installation = CheckInstallation(g_instData); !installation.playable) {
+    std::vector<std::string> texts = installation.foldersKnown ? TakeStartupMessages() : std::vector<std::string>{};
+    texts.insert(texts.end(), installation.problems.begin(), installation.problems.end());
+    for (const std::string& text : texts) TellStartFailure(text, display);
+    return kExitInstallationDamaged;
+  }
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 
@@ -182,7 +195,7 @@ int main(int argc, char** argv) {
   if (scriptFile.empty()) {
     // Nobody could answer the screens: an empty script lets the program show
     // its first screen and then tells it to quit.
-    std::puts("quenbar: no display; running headless without a script, the program ends by itself");
+    std::fputs("quenbar: no display; running headless without a script, the program ends by itself\n", stderr);
     plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
     const int code = RunProgram(args, false);
     plat::ResetUserLayer();

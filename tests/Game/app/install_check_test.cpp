@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "Game/app/InstallCheck.h"
@@ -158,10 +159,29 @@ TEST_F(InstallCheck, ModulesAndTheArtFolder) {
   EXPECT_EQ(Problems(), (Texts{kFrontEndModuleDamagedText, ArtFolderMissingText("C:\\ART\\")}));
 }
 
+// Rules files and asteroid names have stand-ins and only warn; the 3D data and
+// the images have none, and the program must not start without them.
+TEST_F(InstallCheck, OnlyFilesWithoutAStandInStopTheStart) {
+  EXPECT_TRUE(Check().playable);
+  box.Write("hulls.dat", std::string());
+  std::filesystem::remove(box.Host("defBP.dat"));
+  std::filesystem::remove(box.Host("astnames.dat"));
+  EXPECT_TRUE(Check().playable);
+  for (const char* file : {"3DDATA/3ddata.nob", "3DDATA/palette.dat", "ART/FRONTEND/frontend.dll", "ART/ima.dll"}) {
+    std::ifstream in(box.Host(file), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    std::filesystem::remove(box.Host(file));
+    EXPECT_FALSE(Check().playable) << file;
+    box.Write(file, bytes);
+  }
+}
+
 TEST_F(InstallCheck, WithoutTheRegistrysFoldersOnlyTheRegistryFileIsNamed) {
   box.SetValue("Release", "3DPATH", "");
   const InstallationReport report = Check();
   EXPECT_FALSE(report.foldersKnown);
+  EXPECT_FALSE(report.playable);
   ASSERT_EQ(report.problems, Texts{RegistryDamagedText()});
   EXPECT_NE(report.problems[0].find(plat::RegistryFile().string()), std::string::npos);
   EXPECT_EQ(report.problems[0].find("gamevar"), std::string::npos);
