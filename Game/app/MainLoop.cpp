@@ -16,6 +16,7 @@
 #include "platform/user/input.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
+#include "platform/user/window.h"
 
 using namespace plat;
 
@@ -132,6 +133,12 @@ int CClntApp::Run() {
         }
         CarryOutKeptMessages();
         runningTimer = m_frameTimer.get();
+      } else if (g_mainWnd && g_currentView && m_fullRedraw && IsWindowVisible(g_mainWnd) && !IsIconic(g_mainWnd)) {
+        // Inactive but still in sight (the focus taken and never given back):
+        // what the program closed or changed itself, a save's dialogs among
+        // them, would otherwise stay on the screen until it is active again.
+        const GameCall call(*this);
+        RedrawWholeView();
       }
       WaitAfterIdlePass(tookPacket, runningTimer);
     }

@@ -283,6 +283,31 @@ TEST_F(App, MainLoopOrderOfWorkAndQuitToTheDesktop) {
   EXPECT_EQ(frontEndRuns, 1);  // to the desktop: the front end does not run again
 }
 
+// Another program took the focus and never gave it back: a save finished
+// meanwhile still has its dialogs drawn over by the view.
+TEST_F(App, AnInactiveButVisibleGameRedrawsWhatItAskedFor) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  SetActiveWindow(g_mainWnd);
+  onPacketPass = [&](int pass) {
+    if (pass == 3) {
+      input::SetAppActive(false);
+      SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
+    }
+    if (pass == 20) {
+      g_log.push_back("still inactive");
+      Answer(true);
+      ConfirmQuit(1, nullptr);
+    }
+  };
+  const std::size_t from = g_log.size();
+  EXPECT_EQ(app.Run(), 0);
+  const auto log = Since(from);
+  EXPECT_LT(std::find(log.begin(), log.end(), "2:RedrawBackground"),
+            std::find(log.begin(), log.end(), "still inactive"));
+  input::SetAppActive(true);
+}
+
 TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
   CClntApp& app = Start();
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
