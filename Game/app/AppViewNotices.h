@@ -36,6 +36,7 @@ class IAppViewNotices : public IViewNotices {
   virtual void LoadSharedState(plat::FILE* /*file*/) {}
   // 1 suspends the screen flush, 0 resumes it and marks the screen dirty.
   virtual void SuspendScreenFlush(int /*suspend*/) {}
+  virtual bool ScreenFlushSuspended() { return false; }
   // Shows a help topic (nothing shown).
   virtual void ShowHelp(CDDraw* /*display*/, plat::HWND /*parent*/, plat::HINSTANCE /*instance*/,
                         std::uint32_t /*topic*/) {}

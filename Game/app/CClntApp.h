@@ -219,6 +219,9 @@ class CClntApp : public CClntBase {
   void SetAwaitingRestartViews(bool waiting);
   // Asks for the restart's views itself when their wait is over.
   void EndOverdueRestartWait();
+  // Lets go of a screen flush that nothing holds any more, and draws the
+  // screen whole: see PlayState.cpp.
+  void ReleaseUnheldScreenFlush();
   // As long as the session waits for any one packet.
   static constexpr plat::DWORD kRestartWaitMs = 60000;
 

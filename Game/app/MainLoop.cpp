@@ -119,6 +119,7 @@ int CClntApp::Run() {
       }
       const bool tookPacket = DispatchPacketAsOneCall();
       EndOverdueRestartWait();
+      ReleaseUnheldScreenFlush();
       const CFrameTimer* runningTimer = nullptr;
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {
         {

@@ -439,10 +439,11 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (GetFocus() == window && view) view->Render(app.RenderArgument());
       break;
     case WM_ACTIVATEAPP:
+      // The flush is not let go here: a save or a load may still hold it, and
+      // the game loop lets go of a hold nobody has.
       if (wParam == 1 && view) {
         app.RequestFullRedraw();
         app.ResumePlay();
-        SuspendScreenFlush(0);
       } else {
         app.PausePlay();
       }

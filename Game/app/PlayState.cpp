@@ -1,5 +1,6 @@
 // The play state the main window's messages and the game loop share.
 #include "Game/app/AppGlobals.h"
+#include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
 #include "Game/net/NetSession.h"
 #include "platform/core/random.h"
@@ -55,6 +56,21 @@ void CClntApp::CarryOutKeptMessages() {
   std::vector<KeptMessage> kept;
   kept.swap(m_keptMessages);
   for (const KeptMessage& m : kept) MainWndProc(g_mainWnd, m.message, m.wParam, m.lParam);
+}
+
+// The game screen's flush is held while something covers it: a menu, a box or
+// a dialog for the length of its own loop, a save or a load until the
+// server's answer (the program busy meanwhile), a restart until its views.
+// When the game loop comes round with none of these, a hold that is still
+// there was left by some path that did not let go, and the screen would stay
+// frozen under what has long closed; so it goes, and the screen is drawn
+// whole. Activation no longer lets go on its own, which used to undo a save's
+// or a load's hold.
+void CClntApp::ReleaseUnheldScreenFlush() {
+  if (!g_currentView || m_busy || m_awaitingRestartViews) return;
+  if (!AppViewNotices().ScreenFlushSuspended()) return;
+  AppViewNotices().SuspendScreenFlush(0);
+  m_fullRedraw = 1;
 }
 
 void CClntApp::SetAwaitingRestartViews(bool waiting) {

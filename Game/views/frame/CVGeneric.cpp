@@ -265,6 +265,8 @@ void SuspendScreenFlush(int suspend) {
   SharedScreen().flushSuspended = suspend ? 1 : 0;
 }
 
+bool ScreenFlushSuspended() { return SharedScreen().flushSuspended != 0; }
+
 int DrawScreenText(const char* text, int x, int y, int width, COLORREF colour, UINT format, int bold, int upperCase) {
   if (TextRefused(x, y, width, bold)) return 0;
   const RECT rect{x + 29, y + 98, x + width + 29, kViewportRect.bottom};

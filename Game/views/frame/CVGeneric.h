@@ -175,6 +175,7 @@ void FlushScreen();
 void FlushViewport();
 // 1 suspends the flush; 0 marks the whole screen dirty and resumes it.
 void SuspendScreenFlush(int suspend);
+bool ScreenFlushSuspended();
 
 // Text in viewport coordinates; 0 when refused (x >= 585, y >= 351 bold or
 // 361 otherwise, x + width <= 0, y <= 0), else the drawn height.

@@ -94,6 +94,7 @@ void CViewNotices::SaveSharedState(plat::FILE* file) { CVGeneric::SaveSharedStat
 void CViewNotices::LoadSharedState(plat::FILE* file) { CVGeneric::LoadSharedState(file); }
 
 void CViewNotices::SuspendScreenFlush(int suspend) { ::SuspendScreenFlush(suspend); }
+bool CViewNotices::ScreenFlushSuspended() { return ::ScreenFlushSuspended(); }
 
 void CViewNotices::ShowHelp(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic) {
   ShowHelpTopic(display, parent, instance, topic, 0, 0);

@@ -30,6 +30,7 @@ class CViewNotices : public IAppViewNotices {
   void SaveSharedState(plat::FILE* file) override;
   void LoadSharedState(plat::FILE* file) override;
   void SuspendScreenFlush(int suspend) override;
+  bool ScreenFlushSuspended() override;
   void ShowHelp(CDDraw* display, plat::HWND parent, plat::HINSTANCE instance, std::uint32_t topic) override;
   void RunOptions(CDDraw* display, plat::HWND window, plat::HINSTANCE instance, IGameView* view) override;
 };

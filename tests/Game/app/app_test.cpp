@@ -308,6 +308,35 @@ TEST_F(App, AnInactiveButVisibleGameRedrawsWhatItAskedFor) {
   input::SetAppActive(true);
 }
 
+// A save holds the flush until the server's answer, through the program
+// becoming active again; a hold whose owner is gone (here the busy program
+// set free with the flush still held) is let go when the loop comes round.
+TEST_F(App, TheLoopLetsGoOfAScreenFlushNothingHolds) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  bool heldThroughActivation = false;
+  bool heldWhenForgotten = true;
+  onPacketPass = [&](int pass) {
+    if (pass == 3) {
+      app.SetBusy(true);
+      screen.SuspendScreenFlush(1);
+      SendMessage(g_mainWnd, WM_ACTIVATEAPP, 1, 0);
+    }
+    if (pass == 6) {
+      heldThroughActivation = screen.flushHeld;
+      app.SetBusy(false);
+    }
+    if (pass == 9) {
+      heldWhenForgotten = screen.flushHeld;
+      Answer(true);
+      ConfirmQuit(1, nullptr);
+    }
+  };
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_TRUE(heldThroughActivation);
+  EXPECT_FALSE(heldWhenForgotten);
+}
+
 TEST_F(App, AGameThatEndsReturnsToTheFrontEnd) {
   CClntApp& app = Start();
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);

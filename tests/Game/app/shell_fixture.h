@@ -43,8 +43,11 @@ struct FakeScreen : IAppViewNotices {
     if (setTurnMarker) setTurnMarker(turn);
   }
   void SuspendScreenFlush(int suspend) override {
+    flushHeld = suspend != 0;
     if (suspendScreenFlush) suspendScreenFlush(suspend);
   }
+  bool ScreenFlushSuspended() override { return flushHeld; }
+  bool flushHeld = false;
   void ShowHelp(CDDraw*, plat::HWND, plat::HINSTANCE, std::uint32_t topic) override {
     if (showHelp) showHelp(topic);
   }
