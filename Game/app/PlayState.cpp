@@ -1,9 +1,9 @@
 // The play state the main window's messages and the game loop share.
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/base/ClientShell.h"
 #include "Game/net/NetSession.h"
 #include "platform/core/random.h"
-#include "platform/user/queue.h"
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -57,14 +57,17 @@ void CClntApp::CarryOutKeptMessages() {
   for (const KeptMessage& m : kept) MainWndProc(g_mainWnd, m.message, m.wParam, m.lParam);
 }
 
-void CClntApp::SetAwaitingRestartViews(bool waiting) {
-  m_awaitingRestartViews = waiting;
-  if (waiting && g_session) m_restartWaitStart = g_session->contactClock->Now();
+void CClntApp::BeginRestartWait() {
+  m_awaitingRestartViews = true;
+  if (g_session) m_restartWaitStart = g_session->contactClock->Now();
 }
 
 void CClntApp::EndOverdueRestartWait() {
-  if (!m_awaitingRestartViews || !g_session || g_currentView) return;
+  if (!m_awaitingRestartViews || !g_session) return;
   if (g_session->contactClock->Now() - m_restartWaitStart < kRestartWaitMs) return;
+  // Ended before the box: its own loop delivers the timer that comes here.
   m_awaitingRestartViews = false;
-  PostMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  LeaveGame();
+  ClientShell().CloseProgress();
+  ShowTextBox("RSRTLOST");
 }
