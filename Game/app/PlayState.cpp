@@ -3,7 +3,10 @@
 #include "Game/app/CClntApp.h"
 #include "Game/base/ClientShell.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
 #include "platform/core/random.h"
+#include "platform/ddraw/ddconst.h"
+#include "platform/ddraw/ddraw.h"
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -69,5 +72,11 @@ void CClntApp::EndOverdueRestartWait() {
   m_awaitingRestartViews = false;
   LeaveGame();
   ClientShell().CloseProgress();
+  // No view draws the screen: the box would stand on the last picture of
+  // the game the restart deleted.
+  if (g_ddraw && g_ddraw->primary) {
+    plat::DDBLTFX black;
+    g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &black);
+  }
   ShowTextBox("RSRTLOST");
 }
