@@ -5,8 +5,8 @@
 # the end of a turn, whose results bring the screen back; a click draws it
 # again and the turn's autosave writes it. Whatever the player had open must
 # not read the game that the restart deleted, which the sanitizers see, nor
-# show it: the screen the turn's results bring back is compared with a golden
-# capture of the new game alone.
+# show it: the screen the turn's results bring back, whatever was open, is the
+# one golden capture of the new game alone.
 set(quen_restart_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/restart)
 add_executable(quen_lone_restart_server ${quen_restart_dir}/support/lone_restart_server.cpp)
 target_link_libraries(quen_lone_restart_server PRIVATE server)
@@ -35,13 +35,13 @@ function(quen_lone_restart_run name script captures)
 endfunction()
 # Only the sanitizers see a read of deleted memory; the optimised build plays
 # the design chamber's run, the known case, for its waits and its end.
-quen_lone_restart_run(OverTheDesignChamber design lone_design_after.png)
+quen_lone_restart_run(OverTheDesignChamber design lone_restarted.png)
 if(QUEN_SANITIZE)
-  quen_lone_restart_run(OverTheSolarView solar lone_solar_after.png)
-  quen_lone_restart_run(OverTheAsteroidSpace space lone_space_after.png)
-  quen_lone_restart_run(OverTheSurface terrain lone_terrain_after.png)
-  quen_lone_restart_run(OverTheTerrainReplay terrain_replay lone_terrain_replay_after.png)
-  quen_lone_restart_run(OverTheSpaceBattleReplay space_replay lone_space_replay_after.png)
+  quen_lone_restart_run(OverTheSolarView solar lone_restarted.png)
+  quen_lone_restart_run(OverTheAsteroidSpace space lone_restarted.png)
+  quen_lone_restart_run(OverTheSurface terrain lone_restarted.png)
+  quen_lone_restart_run(OverTheTerrainReplay terrain_replay lone_restarted.png)
+  quen_lone_restart_run(OverTheSpaceBattleReplay space_replay lone_restarted.png)
 endif()
 # Nothing at all follows the restart: after a minute the player is told that
 # the restarted game did not arrive and is back on the title screen.
