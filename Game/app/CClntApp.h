@@ -149,7 +149,8 @@ class CClntApp : public CClntBase {
   void PlayMovie(const char* name);
   void PlayIntro();
 
-  // The six views, made and deleted together.
+  // The six views, made and deleted together. Making them ends a restart's
+  // wait, whichever message made them.
   void CreateViews(std::initializer_list<ViewType> order);
   void DeleteViews();
   // No view current, then none at all.
@@ -211,13 +212,17 @@ class CClntApp : public CClntBase {
   void CarryOutKeptMessages();
   static constexpr std::size_t kMostKeptMessages = 8;
 
-  // A restart deleted the game's views; the restart's views make them again.
-  // When those never come, the next turn's results do, or the loop itself
-  // once kRestartWaitMs have passed on the session's contact clock: the
-  // player is not left before "Restarting Game..." for good.
+  // A restart deleted the game's views; whatever makes them again over the
+  // new game (the restart's views, the game-started message, the next turn's
+  // results) ends the wait. When none has come once kRestartWaitMs have
+  // passed on the session's contact clock, the new world is not coming: the
+  // player is told and taken back to the front end, where the last autosave
+  // can be loaded, rather than left in an empty game no server plays.
   bool AwaitsRestartViews() const { return m_awaitingRestartViews; }
-  void SetAwaitingRestartViews(bool waiting);
-  // Asks for the restart's views itself when their wait is over.
+  void BeginRestartWait();
+  // Ends the wait when its time is up. Called on every pass of the game loop
+  // and on the main window's sound timer, which every dialog's loop delivers
+  // too: the bound holds however busy the queue or deep the loop.
   void EndOverdueRestartWait();
   // Lets go of a screen flush that nothing holds any more, and draws the
   // screen whole: see PlayState.cpp.

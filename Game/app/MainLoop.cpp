@@ -99,6 +99,7 @@ int CClntApp::Run() {
     }
     m_running = 1;
     while (m_running) {
+      EndOverdueRestartWait();
       MSG msg;
       if (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
         if (!GetMessage(&msg, nullptr, 0, 0)) return static_cast<int>(msg.wParam);
@@ -118,7 +119,6 @@ int CClntApp::Run() {
         }
       }
       const bool tookPacket = DispatchPacketAsOneCall();
-      EndOverdueRestartWait();
       ReleaseUnheldScreenFlush();
       const CFrameTimer* runningTimer = nullptr;
       if (g_mainWnd && GetForegroundWindow() == g_mainWnd && g_currentView) {

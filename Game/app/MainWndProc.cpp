@@ -123,7 +123,6 @@ void OnEscape(CClntApp& app) {
 // The six views made again after a restart, the solar system's current.
 void MakeRestartedViews(CClntApp& app) {
   app.ReleaseViews();
-  app.SetAwaitingRestartViews(false);
   app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
   for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
     if (IGameView* v = app.View(t)) v->MarkStale();
@@ -329,7 +328,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // views (22) make them again over the new game, as at a game's start;
       // until then the world's packets fill a game no view reads.
       app.ReleaseViews();
-      app.SetAwaitingRestartViews(true);
+      app.BeginRestartWait();
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
@@ -494,7 +493,9 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_TIMER:
-      if (wParam == kSoundTimer && g_sndPlay) g_sndPlay->OnTimer(timeGetTime());
+      if (wParam != kSoundTimer) break;
+      if (g_sndPlay) g_sndPlay->OnTimer(timeGetTime());
+      app.EndOverdueRestartWait();
       break;
     case WM_INITMENUPOPUP:
       if (view) view->OnMenuSelect(reinterpret_cast<HMENU>(wParam), LOWORD(lParam));

@@ -2,9 +2,12 @@
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
+#include "Game/base/ClientShell.h"
 #include "Game/net/NetSession.h"
+#include "media/CDDraw.h"
 #include "platform/core/random.h"
-#include "platform/user/queue.h"
+#include "platform/ddraw/ddconst.h"
+#include "platform/ddraw/ddraw.h"
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -73,14 +76,23 @@ void CClntApp::ReleaseUnheldScreenFlush() {
   m_fullRedraw = 1;
 }
 
-void CClntApp::SetAwaitingRestartViews(bool waiting) {
-  m_awaitingRestartViews = waiting;
-  if (waiting && g_session) m_restartWaitStart = g_session->contactClock->Now();
+void CClntApp::BeginRestartWait() {
+  m_awaitingRestartViews = true;
+  if (g_session) m_restartWaitStart = g_session->contactClock->Now();
 }
 
 void CClntApp::EndOverdueRestartWait() {
-  if (!m_awaitingRestartViews || !g_session || g_currentView) return;
+  if (!m_awaitingRestartViews || !g_session) return;
   if (g_session->contactClock->Now() - m_restartWaitStart < kRestartWaitMs) return;
+  // Ended before the box: its own loop delivers the timer that comes here.
   m_awaitingRestartViews = false;
-  PostMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
+  LeaveGame();
+  ClientShell().CloseProgress();
+  // No view draws the screen: the box would stand on the last picture of
+  // the game the restart deleted.
+  if (g_ddraw && g_ddraw->primary) {
+    plat::DDBLTFX black;
+    g_ddraw->primary->Blt(nullptr, nullptr, nullptr, plat::DDBLT_COLORFILL | plat::DDBLT_WAIT, &black);
+  }
+  ShowTextBox("RSRTLOST");
 }

@@ -48,7 +48,6 @@ int CClntApp::LoadState(plat::FILE* file) {
   m_gameRandomSeed = r.U32();
   plat::srand(m_gameRandomSeed);
   CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
-  m_awaitingRestartViews = false;
   g_currentView = View(VIEW_SOLAR);
   AppViewNotices().LoadSharedState(file);
   for (ViewType type : kSavedViewOrder)

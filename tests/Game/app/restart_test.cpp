@@ -1,12 +1,14 @@
 // A restart replaces the game under the game screen: nothing the screen built
 // over the old game may live on to read it, whether or not the restart's
 // views follow, and whatever is running when the restart comes.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/CDlgBase.h"
 #include "Game/app/GameLife.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
@@ -201,8 +203,16 @@ struct StoppedClock : IContactClock {
   void Pause(DWORD ms) override { now += ms; }
 };
 
+// The most OK boxes open at once, seen by a timer while a dialog's loop runs.
+std::size_t g_mostBoxes = 0;
+void CountBoxes(HWND, UINT, UINT_PTR, DWORD) {
+  const auto open = OpenDialogTemplates();
+  g_mostBoxes = std::max<std::size_t>(g_mostBoxes, std::count(open.begin(), open.end(), "IDD_OK_DLG"));
+}
+
 // A restart whose world never comes and whose game does not go on either
-// (a server that waits for this very player) ends its wait by itself.
+// (a server that waits for this very player) ends its wait by itself, and
+// not in an empty game: the player is told, and the game is left.
 TEST_F(Restart, AWaitForTheWorldThatNeverComesEnds) {
   CClntApp& app = Playing();
   StoppedClock clock;
@@ -210,15 +220,86 @@ TEST_F(Restart, AWaitForTheWorldThatNeverComesEnds) {
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   clock.now += CClntApp::kRestartWaitMs - 1;
   app.EndOverdueRestartWait();
-  PumpUntilIdle();
-  EXPECT_EQ(g_currentView, nullptr);
+  EXPECT_TRUE(app.AwaitsRestartViews());
   clock.now += 1;
+  g_mostBoxes = 0;
+  const UINT_PTR counter = SetTimer(nullptr, 0, 100, CountBoxes);
+  backend->PressKey(VK_RETURN, 500);
   app.EndOverdueRestartWait();
   PumpUntilIdle();
-  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
-  EXPECT_TRUE(app.InPlay());
+  KillTimer(nullptr, counter);
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_EQ(g_mostBoxes, 1u);
   EXPECT_FALSE(app.AwaitsRestartViews());
+  EXPECT_EQ(app.View(VIEW_SOLAR), nullptr);
+  EXPECT_TRUE(g_session->GameEnded());
   g_session->contactClock = &RealContactClock();
+}
+
+// The bound holds while the game loop never runs dry of messages: the
+// player, told, is taken back to the front end.
+TEST_F(Restart, TheWaitsBoundHoldsWhileMessagesKeepComing) {
+  CClntApp& app = Playing();
+  StoppedClock clock;
+  g_session->contactClock = &clock;
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  int frontEnds = 0;
+  shell.screenFlow = [&](CClntApp&, int) {
+    ++frontEnds;
+    return 0;
+  };
+  int looks = 0;
+  UseRecordingLibrary().onLook = [&] {
+    clock.now += 1000;
+    // Far past the bound the messages stop and the run ends either way.
+    if (++looks > 1500) {
+      PostQuitMessage(0);
+      return;
+    }
+    PostMessage(g_mainWnd, WM_MOUSEMOVE, 0, 0);
+  };
+  backend->PressKey(VK_RETURN, 10);
+  app.Run();
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_LT(looks, 100);
+  EXPECT_EQ(frontEnds, 1);
+  EXPECT_EQ(g_currentView, nullptr);
+  g_session->contactClock = &RealContactClock();
+}
+
+// A dialog the player leaves open over the wait (here the refused autosave's
+// box) holds the bound too: its loop ends the wait, the player is told over
+// it, and once it is closed the game is left.
+TEST_F(Restart, TheWaitsBoundHoldsInADialogsLoop) {
+  CClntApp& app = Playing();
+  g_session->contactClock = &ProgramContactClock();
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  g_mostBoxes = 0;
+  const UINT_PTR counter = SetTimer(nullptr, 0, 1000, CountBoxes);
+  backend->PressKey(VK_RETURN, CClntApp::kRestartWaitMs + 2000);
+  backend->PressKey(VK_RETURN, 2000);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  KillTimer(nullptr, counter);
+  EXPECT_TRUE(backend->ScriptDone());
+  // Told over the refusal's box.
+  EXPECT_EQ(g_mostBoxes, 2u);
+  EXPECT_FALSE(app.AwaitsRestartViews());
+  EXPECT_TRUE(g_session->GameEnded());
+  g_session->contactClock = &RealContactClock();
+}
+
+// A restart followed by the game-started message, not its views: the views
+// that message makes end the wait, and the new game saves again.
+TEST_F(Restart, TheGameStartedMessageEndsTheWaitToo) {
+  CClntApp& app = Playing();
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_FALSE(app.AwaitsRestartViews());
+  // Answers the refusal, should one come.
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  EXPECT_TRUE(plat::ReadWholeFile(std::string(g_instData.GetSavePath()) + "autosave.clt").has_value());
 }
 
 // The restart's views after a restart that had to wait come after it, never

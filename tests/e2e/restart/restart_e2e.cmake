@@ -4,7 +4,9 @@
 # restart packet alone, then an autosave request, a notice, a save request and
 # the end of a turn, whose results bring the screen back; a click draws it
 # again and the turn's autosave writes it. Whatever the player had open must
-# not read the game that the restart deleted, which the sanitizers see.
+# not read the game that the restart deleted, which the sanitizers see, nor
+# show it: the screen the turn's results bring back, whatever was open, is the
+# one golden capture of the new game alone.
 set(quen_restart_dir ${CMAKE_CURRENT_SOURCE_DIR}/e2e/restart)
 add_executable(quen_lone_restart_server ${quen_restart_dir}/support/lone_restart_server.cpp)
 target_link_libraries(quen_lone_restart_server PRIVATE server)
@@ -13,28 +15,35 @@ target_link_libraries(quen_lone_restart_server PRIVATE server)
 set_target_properties(quen_lone_restart_server PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/Game)
 set(quen_restart_leaves SAVE/autosave.*,SAVE/asavebak.*,SAVE/lonerestart.*,SAVE/*.rpl,SAVE/*.tlg)
 # Quenbar.LoneRestart<NAME> plays SCRIPT.txt of e2e/restart; its server's log
-# must tell of the restart.
-function(quen_lone_restart_run name script)
+# must tell of the restart, and its CAPTURES (comma-separated) match their
+# goldens. Further arguments are set in the run's environment.
+function(quen_lone_restart_run name script captures)
   add_test(NAME Quenbar.LoneRestart${name}
     COMMAND ${CMAKE_COMMAND} -DQUENBAR=$<TARGET_FILE:quenbar> -DSCRIPT=${quen_restart_dir}/${script}.txt
+      -DCAPTURES=${captures} -DGOLDEN=${quen_restart_dir}/golden
       -DWORKDIR=${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR -DUSERINFO=${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat
       -DSERVER_LOG=${quen_restart_dir}/lone_restart.log -DLEAVES=${quen_restart_leaves}
       -DINSTALLED=${PROJECT_BINARY_DIR}/gamedata/config/registry.reg
       -DSERVER=$<TARGET_FILE:quen_lone_restart_server> -DCONFIG=${CMAKE_CURRENT_BINARY_DIR}/lone_restart_config
       -DRUN_AND_COMPARE=${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/run_and_compare.cmake
       -P ${quen_restart_dir}/run_lone_restart.cmake)
+  set(environment QUENSRVR_SEED=7 QUENBAR_SEED=7 ${ARGN})
   set_tests_properties(Quenbar.LoneRestart${name} PROPERTIES TIMEOUT 150
-    ENVIRONMENT "QUENSRVR_SEED=7;QUENBAR_SEED=7"
+    ENVIRONMENT "${environment}"
     RUN_SERIAL TRUE
     FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error|script line")
 endfunction()
 # Only the sanitizers see a read of deleted memory; the optimised build plays
 # the design chamber's run, the known case, for its waits and its end.
-quen_lone_restart_run(OverTheDesignChamber design)
+quen_lone_restart_run(OverTheDesignChamber design lone_restarted.png)
 if(QUEN_SANITIZE)
-  quen_lone_restart_run(OverTheSolarView solar)
-  quen_lone_restart_run(OverTheAsteroidSpace space)
-  quen_lone_restart_run(OverTheSurface terrain)
-  quen_lone_restart_run(OverTheTerrainReplay terrain_replay)
-  quen_lone_restart_run(OverTheSpaceBattleReplay space_replay)
+  quen_lone_restart_run(OverTheSolarView solar lone_restarted.png)
+  quen_lone_restart_run(OverTheAsteroidSpace space lone_restarted.png)
+  quen_lone_restart_run(OverTheSurface terrain lone_restarted.png)
+  quen_lone_restart_run(OverTheTerrainReplay terrain_replay lone_restarted.png)
+  quen_lone_restart_run(OverTheSpaceBattleReplay space_replay lone_restarted.png)
 endif()
+# Nothing at all follows the restart: after a minute the player is told that
+# the restarted game did not arrive and is back on the title screen.
+quen_lone_restart_run(WhoseWorldNeverComes silent lone_silent_told.png,lone_silent_title.png
+  QUEN_LONE_RESTART_SILENT=1)

@@ -6,8 +6,11 @@
 // another player's save request (6): what a client may meet between a
 // restart and the new world, with nothing of the new world to show yet.
 // Then the game goes on as if a turn had ended: its processing (14), its
-// results (2) and the turn's autosave request again.
+// results (2) and the turn's autosave request again. With
+// QUEN_LONE_RESTART_SILENT set, nothing at all follows the restart: a world
+// that never comes.
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <set>
 #include <span>
@@ -51,12 +54,13 @@ class LoneRestartOutbox : public SrvOutbox {
     PacketHeader header;
     ReadPacketHeader(packet, header);
     if (m_holding.contains(player)) {
-      if (header.type == PKT_RESTART_VIEWS) m_holding.erase(player);
+      if (header.type == PKT_RESTART_VIEWS && !m_silent) m_holding.erase(player);
       return;
     }
     m_link.Send(player, packet, sequenced);
     if (header.type != PKT_RESTART) return;
     m_holding.insert(player);
+    if (m_silent) return;
     m_link.Send(player, Bytes(BuildAutosaveRequestPacket(kIdentifier)), true);
     const NotificationPacket notice{notify::kGameEvent, notify::kControlGained, {}, {}, 0, kAsteroid, 0xFFFFFFFFu};
     m_link.Send(player, Bytes(notice.Build()), true);
@@ -68,8 +72,9 @@ class LoneRestartOutbox : public SrvOutbox {
 
  private:
   SrvOutbox& m_link;
+  const bool m_silent = std::getenv("QUEN_LONE_RESTART_SILENT") != nullptr;
   // Players whose restart is under way: what the server sends them up to its
-  // views' restart is dropped.
+  // views' restart (silent: from then on) is dropped.
   std::set<std::uint32_t> m_holding;
 };
 
