@@ -630,10 +630,11 @@ void CDesignView::PlayFrameAnimation(std::uint32_t elapsedMs) {
   statusElapsedMs_ += elapsedMs;
   if (!SharedScreen().statusShown || statusElapsedMs_ < kStatusStepMs) return;
   statusElapsedMs_ = 0;
-  if (SharedScreen().statusShown == kStatusUntilReplaced || --SharedScreen().statusShown != 0) return;
-  SharedScreen().statusText.clear();
-  // The chamber shows again without the line; under the info panel, the hull
-  // chooser or a dragged module it goes with the next redraw.
+  if (!CountDownStatusLine()) return;
+  if (!SharedScreen().statusShown) SharedScreen().statusText.clear();
+  // The chamber shows again without the line, or with the one it covered;
+  // under the info panel, the hull chooser or a dragged module that waits for
+  // the next redraw.
   if (active_ && !SharedScreen().infoPanelVisible && !chooserPage_ && draggedModule_ == 0xFFFF) Redraw(1);
 }
 

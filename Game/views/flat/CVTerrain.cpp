@@ -50,7 +50,6 @@ namespace {
 constexpr DWORD kBlackKey = 0;
 constexpr int kStatusAttribute = 26;
 constexpr std::uint32_t kStatusStepMs = 75;
-constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr std::uint32_t kAltHelpTopic = 306;
@@ -261,9 +260,12 @@ void CVTerrain::Build() {
   RedrawAllZones(0);
   DrawGotoBar();
   // A rebuild of the surface shown (the full redraw after a save) keeps a
-  // status line still showing, such as "Game saved"; a new show tells the survey.
-  if (!built || !SharedScreen().statusShown || SharedScreen().statusText.empty())
+  // status line still showing, such as "Game saved"; a new show tells the
+  // survey, and no line of the asteroid left comes back after it.
+  if (!built || !SharedScreen().statusShown || SharedScreen().statusText.empty()) {
     SetStatusText(SurveyStatus().c_str(), kStatusAttribute);
+    ForgetCoveredStatusLine();
+  }
   built = 1;
   ShowOnScreen();
 }
@@ -716,7 +718,9 @@ void CVTerrain::CountDownStatus(std::uint32_t elapsedMs) {
   // takes the accumulated time); a line shown until replaced stays.
   if (SharedScreen().statusShown && g_animElapsedMs >= kStatusStepMs) {
     g_animElapsedMs = 0;
-    if (SharedScreen().statusShown != kStatusUntilReplaced) --SharedScreen().statusShown;
+    // The line a timed one covered (the survey under "Game saved") shows again.
+    if (CountDownStatusLine() && SharedScreen().statusShown && !SharedScreen().infoPanelVisible && built)
+      ShowOnScreen();
   }
   // The status line's time ran out: the view shows again without it.
   if (SharedScreen().statusShown == 0 && !SharedScreen().statusText.empty() && !SharedScreen().infoPanelVisible &&

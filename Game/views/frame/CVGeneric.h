@@ -129,6 +129,9 @@ struct ScreenState {
   // The status line: its text and the animation steps it stays shown (0: not drawn).
   std::string statusText;
   std::uint16_t statusShown = 0;
+  // The line a timed line covered, with the steps it had left (0: none).
+  std::string coveredStatusText;
+  std::uint16_t coveredStatusShown = 0;
   // Set by the solar view: its future view is on, and 2 while it runs.
   std::uint32_t futureView = 0;
   std::uint8_t futureViewState = 0;
@@ -333,6 +336,11 @@ class CVGeneric : public IGameView {
   // Later parts of the screen, reached from here (status line, info panel,
   // turn lamps, chat light, frame animations, voices, help, order menu).
   void SetStatusText(const char* text, int displayTime) override;
+  // One step of the status line's time; true when the line shown changed
+  // (it went, or the line it covered came back).
+  static bool CountDownStatusLine();
+  // A new view, subject or turn: the line covered belongs to what went.
+  static void ForgetCoveredStatusLine();
   void ToggleInfoPanel();
   void SetInfoPanelVisible(int visible);
   void EnterReplayMode();

@@ -56,6 +56,8 @@ void Tell(CVGeneric& view, const char* id, int voice, std::size_t size) {
 void ResetMode() {
   SharedScreen().commandMode = kNoCommandMode;
   SharedScreen().commandUnitId = 0xFFFFFFFF;
+  // The mode's prompt was answered: it does not come back after the outcome.
+  CVGeneric::ForgetCoveredStatusLine();
 }
 
 }  // namespace orders

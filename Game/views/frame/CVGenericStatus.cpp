@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "Game/model/GControlIds.h"
 #include "Game/panels/CInfoPanel.h"
@@ -21,6 +22,8 @@ constexpr std::array<std::uint32_t, 4> kNormalButtons{control::kSwitchView, cont
                                                       control::kSettings};
 constexpr std::uint32_t kFutureRunning = 2;
 constexpr COLORREF kStatusColour = RGB(0, 255, 0);
+// A status line's time that never counts down: it stays until replaced.
+constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
 
 void Show(std::uint32_t id, bool shown) {
   if (CImageButton* b = CVGeneric::ControlButton(id)) ShowWindow(b->window, shown ? SW_SHOW : SW_HIDE);
@@ -136,9 +139,36 @@ void CVGeneric::SetInfoPanelVisible(int visible) {
 }
 
 void CVGeneric::SetStatusText(const char* text, int displayTime) {
-  SharedScreen().statusText = text ? text : "";
-  SharedScreen().statusShown = static_cast<std::uint16_t>(displayTime);
+  auto& screen = SharedScreen();
+  std::string line = text ? text : "";
+  // A timed line over one still showing (a save's notice over the survey, a
+  // refusal over a prompt) gives it back once its own time is up.
+  if (displayTime != kStatusUntilReplaced && screen.statusShown && !screen.statusText.empty() &&
+      screen.statusText != line) {
+    screen.coveredStatusText = std::move(screen.statusText);
+    screen.coveredStatusShown = screen.statusShown;
+  } else {
+    ForgetCoveredStatusLine();
+  }
+  screen.statusText = std::move(line);
+  screen.statusShown = static_cast<std::uint16_t>(displayTime);
   OnStatusTextChanged();
+}
+
+bool CVGeneric::CountDownStatusLine() {
+  auto& screen = SharedScreen();
+  if (!screen.statusShown || screen.statusShown == kStatusUntilReplaced || --screen.statusShown != 0) return false;
+  if (screen.coveredStatusShown) {
+    screen.statusText = std::move(screen.coveredStatusText);
+    screen.statusShown = screen.coveredStatusShown;
+    ForgetCoveredStatusLine();
+  }
+  return true;
+}
+
+void CVGeneric::ForgetCoveredStatusLine() {
+  SharedScreen().coveredStatusText.clear();
+  SharedScreen().coveredStatusShown = 0;
 }
 
 void CVGeneric::DrawStatusText() {

@@ -7,6 +7,7 @@
 void CVGeneric::GoToView(plat::WPARAM viewType, plat::LPARAM argument) {
   SharedScreen().previousViewType = static_cast<std::uint32_t>(GetViewType());
   SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
+  ForgetCoveredStatusLine();
   HideControlButtons();
   plat::PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, viewType, argument);
 }

@@ -344,7 +344,7 @@ void CVSReplay::PlayFrameAnimation(std::uint32_t ms) {
   ApplyGridMotion();
   if (SharedScreen().replayMode != 1 && Tick() && g_sgWorld) g_sgWorld->redraw = 1;
   Render(-1);
-  if (SharedScreen().statusShown && --SharedScreen().statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+  if (CountDownStatusLine() && g_sgWorld) g_sgWorld->redraw = 1;
 }
 
 // --- the status line ---

@@ -377,6 +377,8 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
       if (g_gameData->textIndex)
         g_gameData->textIndex->GetText(id, text, sizeof text - 1, name ? name : "", static_cast<std::int32_t>(age));
       SetStatusText(text, orders::kStatusTime);
+      // No line of the asteroid left comes back after this one.
+      ForgetCoveredStatusLine();
     }
     const bool gridMatches = (GridTileCount() != 0) == (g_gridShown != 0);
     if (index == currentAsteroid && gridMatches) {
@@ -510,9 +512,7 @@ void CVAstSpace::PlayFrameAnimation(std::uint32_t ms) {
   }
   // The status line goes after its time, one step at a time; a line shown
   // until it is replaced (the height prompt) stays.
-  if (SharedScreen().statusShown && step && SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 &&
-      g_sgWorld)
-    g_sgWorld->redraw = 1;
+  if (step && CountDownStatusLine() && g_sgWorld) g_sgWorld->redraw = 1;
   if (ms > 0) g_frameRate = ms < 100 ? 1000.0 / ms : 10.0;
   if (targetLineActive) {
     POINT p{};
@@ -574,6 +574,7 @@ void CVAstSpace::RebuildDisplay() {
   ApplyFilterHighlights();
   stale = 0;
   RefreshDataPanel(1);
+  ForgetCoveredStatusLine();
   if (SharedScreen().statusShown) SharedScreen().statusShown = 1;
 }
 

@@ -358,7 +358,7 @@ void CVSolar::PlayFrameAnimation(std::uint32_t elapsedMs) {
   if (SharedScreen().statusShown && g_animElapsedMs >= kTickMs &&
       (!SharedScreen().futureView || SharedScreen().futureViewState != 2)) {
     // Shown until replaced: the line never counts down.
-    if (SharedScreen().statusShown != 0xFFFF && --SharedScreen().statusShown == 0 && g_sgWorld) g_sgWorld->redraw = 1;
+    if (CountDownStatusLine() && g_sgWorld) g_sgWorld->redraw = 1;
   }
   if (elapsedMs > 0) g_frameRate = (g_frameRate + (elapsedMs < 100 ? 1000.0 / elapsedMs : 10.0)) * 0.5;
   // While the orbits run ahead the camera moves with their steps only, at
@@ -662,6 +662,7 @@ void CVSolar::RebuildDisplay() {
   ClearFilterHalos();
   ApplyFilterHalos();
   RefreshDataPanel(1);
+  ForgetCoveredStatusLine();
   if (SharedScreen().statusShown) SharedScreen().statusShown = 1;
 }
 

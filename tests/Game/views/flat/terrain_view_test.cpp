@@ -153,6 +153,31 @@ TEST_F(TerrainView, ARebuildKeepsTheSavedLineAndANewShowTellsTheSurvey) {
   EXPECT_EQ(SharedScreen().statusText, "Rock2 - Up to date");
 }
 
+// "Game saved" covers the survey for its time only; the survey then shows
+// again for the time it had left, and goes after it.
+TEST_F(TerrainView, TheSurveyComesBackAfterTheSavedLine) {
+  Show();
+  const RECT line{kViewportRect.left, kViewportRect.top, kViewportRect.right, kViewportRect.top + 16};
+  // The line's letters, apart from the surface under them.
+  auto letters = [&line] {
+    std::vector<bool> green;
+    for (std::uint32_t p : quentest::ScreenArea(line).rgb) green.push_back(p == 0x00FF00);
+    return green;
+  };
+  const std::vector<bool> survey = letters();
+  for (int frame = 0; frame < 5; ++frame) view->PlayFrameAnimation(75);
+  view->SetStatusText("Game saved", 26);
+  view->Invalidate();
+  ASSERT_NE(letters(), survey);
+  for (int frame = 0; frame < 26; ++frame) view->PlayFrameAnimation(75);
+  EXPECT_EQ(SharedScreen().statusText, "Rock2 - Up to date");
+  EXPECT_EQ(SharedScreen().statusShown, 21);
+  EXPECT_EQ(letters(), survey);
+  for (int frame = 0; frame < 21; ++frame) view->PlayFrameAnimation(75);
+  EXPECT_TRUE(SharedScreen().statusText.empty());
+  EXPECT_EQ(letters(), std::vector<bool>(survey.size(), false));
+}
+
 TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
   Show();
   using M = CVTerrain::MenuCommand;

@@ -690,6 +690,11 @@ TEST_F(AstSpace, TheStatusLineGoesAfterItsTimeButTheHeightPromptStays) {
   for (int i = 0; i < 3 * orders::kStatusTime; ++i) v.PlayFrameAnimation(75);
   EXPECT_NE(SharedScreen().statusShown, 0);
   EXPECT_EQ(Status(), "Set height");
+  // A timed line over the prompt gives it back, still waiting.
+  v.SetStatusText("Game saved", orders::kStatusTime);
+  for (int i = 0; i < orders::kStatusTime; ++i) v.PlayFrameAnimation(75);
+  EXPECT_EQ(Status(), "Set height");
+  EXPECT_EQ(SharedScreen().statusShown, 0xFFFF);
 }
 
 TEST_F(AstSpace, TabWithNowhereElseToGoSaysSoAndStays) {
