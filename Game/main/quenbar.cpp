@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Game/app/AppGlobals.h"
@@ -132,6 +134,15 @@ int RunProgram(const std::vector<std::string>& args, bool display) {
   return WinMain(plat::GetModuleHandle(nullptr), nullptr, JoinCommandLine(args).c_str(), plat::SW_SHOW);
 }
 
+// A driver named by the player is taken at its word, but for those that show
+// nothing; without one, SDL would settle on such a driver where no display is.
+bool WindowCanBeSeen() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (!driver || !*driver) return plat::HostDisplayAvailable();
+  const std::string_view name = driver;
+  return name != "dummy" && name != "offscreen";
+}
+
 // Run straight from the build tree with no installation of the user's own,
 // the program takes the one the data build laid beside it. The installation
 // is read by static objects before main runs, so the program starts again in
@@ -180,9 +191,10 @@ int main(int argc, char** argv) {
   const bool headless = options.kind == plat::BackendKind::Headless ||
                         (options.kind == plat::BackendKind::Auto && !plat::HostDisplayAvailable());
   if (scriptFile.empty() && !headless) {
-    // Asked for a window that cannot be had, the program would run on with
+    // Asked for a window that cannot be had, or had where nobody sees it (no
+    // display, SDL's dummy or offscreen driver), the program would run on with
     // nobody to see it or to end it.
-    if (!plat::StartBackend(options).CanAskUser()) {
+    if (!WindowCanBeSeen() || !plat::StartBackend(options).CanAskUser()) {
       std::fputs("quenbar: no window could be opened on this display\n", stderr);
       plat::StopBackend();
       return kExitNoWindow;
