@@ -18,7 +18,6 @@
 #include "platform/dialog/dialog.h"
 #include "platform/dialog/edit.h"
 #include "platform/dialog/listbox.h"
-#include "platform/user/focus.h"
 #include "platform/user/paint.h"
 #include "platform/user/queue.h"
 #include "platform/user/system.h"
@@ -174,7 +173,6 @@ LRESULT CDSaveDlg::OnInitDialog(HWND window) {
   m_module = own;
   if (m_overlay && m_background) m_overlay->BltToSurface(m_background.get(), m_overlay->x, m_overlay->y, nullptr);
   FillList(window);
-  SetFocus(GetDlgItem(window, IDC_SAVE_NAME));
   return 0;
 }
 

@@ -295,6 +295,10 @@ class SdlBackend final : public Backend {
       case SDL_MOUSEBUTTONUP: {
         input::MouseMove(ToScreen(e.button.x, e.button.y));
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        // Without a window manager nobody gives the keyboard back once another
+        // window that held it has gone: the click takes it.
+        if (down && !(SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS))
+          SDL_SetWindowInputFocus(window_.get());
         if (e.button.button == SDL_BUTTON_LEFT) input::MouseButton(input::Button::Left, down);
         if (e.button.button == SDL_BUTTON_RIGHT) input::MouseButton(input::Button::Right, down);
         if (e.button.button == SDL_BUTTON_MIDDLE) input::MouseButton(input::Button::Middle, down);

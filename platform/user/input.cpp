@@ -31,6 +31,8 @@ struct InputState {
   POINT cursor{Screen::kWidth / 2, Screen::kHeight / 2};
   std::optional<RECT> clip;
   UINT doubleClickTime = kDefaultDoubleClickTime;
+  // The top-level window the key's press went to, while the key is held.
+  HWND keyWindow[256] = {};
   HWND lastDownWindow = nullptr;
   UINT lastDownMessage = 0;
   DWORD lastDownTime = 0;
@@ -187,6 +189,7 @@ void ResetInput() { In() = InputState{}; }
 void ForgetInputWindow(HWND hwnd) {
   InputState& s = In();
   if (s.lastDownWindow == hwnd) s.lastDownWindow = nullptr;
+  std::replace(std::begin(s.keyWindow), std::end(s.keyWindow), hwnd, HWND{nullptr});
 }
 
 }  // namespace user_impl
@@ -343,7 +346,11 @@ void Key(UINT vk, bool down) {
     target = st.active;
     sys = true;
   }
-  if (!target) return;
+  // A key held on from one window into another repeats nothing there: the key
+  // that closed a window (ended a movie) types nothing into the next one.
+  const HWND top = target ? TopLevelOf(target) : nullptr;
+  if (down && !wasDown) s.keyWindow[vk] = top;
+  if (!target || (down && wasDown && s.keyWindow[vk] != top)) return;
   const bool alt = (s.async[VK_MENU] & kDown) != 0;
   const bool ctrl = (s.async[VK_CONTROL] & kDown) != 0;
   if ((alt && !ctrl) || vk == VK_MENU || vk == VK_F10) sys = true;

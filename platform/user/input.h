@@ -7,7 +7,10 @@
 // a modal dialog) is dropped, and a click on an inactive one activates it
 // first. Key messages go to the focus window; with no focus, to the active
 // window as WM_SYSKEYDOWN/WM_SYSKEYUP. Keys pressed while Alt is held (and Alt
-// itself, and F10) come as WM_SYSKEYDOWN/WM_SYSKEYUP. Called from the program's thread only.
+// itself, and F10) come as WM_SYSKEYDOWN/WM_SYSKEYUP. A held key repeats only
+// into the top-level window its press went to: held on while another one
+// became active, it sends that one nothing until it is let go and pressed
+// again. Called from the program's thread only.
 
 #include "platform/core/types.h"
 

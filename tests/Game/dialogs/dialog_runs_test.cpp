@@ -452,3 +452,18 @@ TEST_F(DialogRuns, SaveRefusesTheAutosavesName) {
   EXPECT_TRUE(Looks("save_autosave_refused.png"));
 }
 }  // namespace
+namespace {
+// The name field has the keys as the dialog opens: a name typed and Return
+// save, no click first.
+TEST_F(DialogRuns, SaveTakesANameTypedAtOnce) {
+  char directory[kSaveDirectorySize] = {};
+  char name[kSaveNameSize] = {};
+  std::uint32_t success = 0;
+  Type("quick", 400);
+  backend->PressKey(VK_RETURN, 100);
+  Click(26 + 371 + 100, 96 + 300 + 33, 600);  // Cancel, were the name not taken
+  CDSaveDlg dialog(ddraw.get(), main, program, directory, name, SAVE_GAME, &success, guild);
+  EXPECT_EQ(dialog.m_result, 1);
+  EXPECT_STREQ(name, "quick.clt");
+}
+}  // namespace

@@ -13,3 +13,12 @@ set_tests_properties(Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless PROPERTIES T
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
   RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "played in a window as headless"
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# Without a window manager a second window of the game takes the keyboard and
+# nobody gives it back when it closes: a click in the first window takes it.
+add_test(NAME Quenbar.ClickTakesTheKeyboardBackAfterASecondWindow
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sdl/run_second_window.sh $<TARGET_FILE:quenbar>
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/UserInfo.dat 96)
+set_tests_properties(Quenbar.ClickTakesTheKeyboardBackAfterASecondWindow PROPERTIES TIMEOUT 150
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
+  RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "the keyboard came back"
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

@@ -202,6 +202,26 @@ TEST_F(InputTest, KeyStateFollowsTheQueueAsyncStateFollowsTheKeys) {
   EXPECT_TRUE(keyDowns[1].lParam & (1 << 30));  // was down before
 }
 
+TEST_F(InputTest, AKeyHeldIntoTheNextWindowRepeatsNothingThere) {
+  // Space ends a movie and its window goes; the next screen comes up while
+  // the key is still held.
+  HWND movie = Popup(0, 0, 10, 10);
+  SetFocus(movie);
+  backend_->KeyDown(VK_SPACE);
+  backend_->RunUntilIdle();
+  DestroyWindow(movie);
+  HWND title = Popup(0, 0, 10, 10);
+  SetFocus(title);
+  Log().clear();
+  backend_->KeyDown(VK_SPACE);  // repeats
+  backend_->KeyDown(VK_SPACE);
+  backend_->KeyUp(VK_SPACE);
+  backend_->PressKey(VK_SPACE);  // pressed again: typed
+  backend_->RunUntilIdle();
+  EXPECT_EQ(MessagesOf(title, {WM_KEYDOWN, WM_CHAR, WM_KEYUP}),
+            (std::vector<UINT>{WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP}));
+}
+
 TEST_F(InputTest, KeysWithoutFocusGoToTheActiveWindowAsSystemKeys) {
   HWND w = Popup(0, 0, 10, 10);
   SetFocus(nullptr);
