@@ -32,8 +32,8 @@ using SrvSavingTest = SrvGameCase<4321>;
 }  // namespace
 
 TEST_F(SrvSavingTest, EveryRefusedOrUnansweredSaveLoadOrQuestionIsAnsweredNo) {
-  const std::vector<std::uint8_t> save = SaveOrLoad(PKT_SAVE_GAME, "a.svr"), load = SaveOrLoad(PKT_LOAD_GAME, "a.svr");
-  const std::vector<std::uint8_t> ask = Pkt<276>(PKT_LOAD_REQUEST).U16(268, 8),
+  const std::vector<std::uint8_t> save = SaveOrLoad(PKT_SAVE_GAME, "a.svr"), load = SaveOrLoad(PKT_LOAD_GAME, "a.svr"),
+                                  ask = SaveOrLoad(PKT_LOAD_REQUEST, "a.clt"),
                                   restart = Pkt<12>(PKT_RESTART_REQUEST).U16(8, 8);
   const std::map<std::uint16_t, std::uint16_t> answerTo = {{PKT_SAVE_GAME, PKT_SAVE_DONE},
                                                            {PKT_LOAD_GAME, PKT_LOAD_REPLY},
@@ -46,23 +46,15 @@ TEST_F(SrvSavingTest, EveryRefusedOrUnansweredSaveLoadOrQuestionIsAnsweredNo) {
     EXPECT_EQ(out.sent[0].to, from) << why;
     EXPECT_EQ(out.sent[0].Type(), answerTo.at(ReadU16(packet, 0))) << why;
     EXPECT_EQ(ReadU32(out.sent[0].packet, 8), 0u) << why;
-    // A question's answer carries the asker's number back.
-    const std::uint16_t type = ReadU16(packet, 0);
-    if ((type == PKT_LOAD_REQUEST && packet.size() >= 270) || type == PKT_RESTART_REQUEST) {
-      EXPECT_EQ(ReadU16(out.sent[0].packet, 12), 8) << why;
-    }
   };
   game.PlayerJoined(7);
   game.PlayerJoined(8);
-  answeredNo(8, save, "no game runs");
-  answeredNo(8, load, "no game runs");
-  answeredNo(8, restart, "no game runs");
+  for (const auto& packet : {save, load, restart}) answeredNo(8, packet, "no game runs");
   StartTestGame(game, {{7, 0}, {8, 8}}, 1);
   game.PlayerJoined(9);
   for (const auto& packet : {save, load, ask, restart}) answeredNo(9, packet, "no chapter held");
-  answeredNo(8, Pkt<200>(PKT_SAVE_GAME), "too short");
-  answeredNo(8, Pkt<200>(PKT_LOAD_GAME), "too short");
-  answeredNo(8, Pkt<200>(PKT_LOAD_REQUEST), "too short");
+  for (const std::uint16_t type : {PKT_SAVE_GAME, PKT_LOAD_GAME, PKT_LOAD_REQUEST})
+    answeredNo(8, Pkt<200>(type), "too short");
   answeredNo(8, SaveOrLoad(PKT_SAVE_GAME, "../up.svr"), "unusable name");
   answeredNo(8, SaveOrLoad(PKT_LOAD_GAME, "sub/a.svr"), "unusable name");
   answeredNo(8, SaveOrLoad(PKT_SAVE_GAME, "a.clt"), "not a server save's name");
@@ -71,8 +63,9 @@ TEST_F(SrvSavingTest, EveryRefusedOrUnansweredSaveLoadOrQuestionIsAnsweredNo) {
   answeredNo(8, load, "no such file");
   answeredNo(8, Pkt<276>(PKT_LOAD_GAME).Text(8, 256, "QikStart.svr").U32(272, 1), "no scenarios installed");
   ASSERT_TRUE(game.Receive(7, ask));
-  answeredNo(8, restart, "another question waits");
   answeredNo(8, ask, "another question waits");
+  answeredNo(8, restart, "another question waits");
+  EXPECT_EQ(ReadU16(out.sent[0].packet, 12), 8) << "the asker's number goes back";
   // A minute on, the players who never answered count as saying no.
   out.sent.clear();
   game.Tick(1'000);
