@@ -53,14 +53,27 @@ bool IsServerTemporary(const std::string& name) {
 }  // namespace
 
 bool SrvWriteFileDurably(const std::string& hostPath, std::span<const std::uint8_t> bytes) {
+  return SrvWriteFileDurablyKeeping(hostPath, "", bytes);
+}
+
+bool SrvWriteFileDurablyKeeping(const std::string& hostPath, const std::string& keptPath,
+                                std::span<const std::uint8_t> bytes) {
   const std::string temporary = hostPath + kSrvTemporarySuffix;
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes);
   ok = (!g_synced || ::fsync(fd) == 0) && ok;
   ok = ::close(fd) == 0 && ok;
+  // Renames take no room on the disk: once the new file is whole, a full
+  // disk can no longer cost the kept one.
+  bool kept = false;
+  if (ok && !keptPath.empty()) {
+    kept = ::rename(hostPath.c_str(), keptPath.c_str()) == 0;
+    ok = kept || errno == ENOENT;
+  }
   ok = ok && ::rename(temporary.c_str(), hostPath.c_str()) == 0;
   if (!ok) {
+    if (kept) ::rename(keptPath.c_str(), hostPath.c_str());
     ::unlink(temporary.c_str());
     return false;
   }

@@ -20,6 +20,12 @@ inline constexpr const char* kSrvTemporarySuffix = ".new";
 // the temporary removed) when any step fails.
 bool SrvWriteFileDurably(const std::string& hostPath, std::span<const std::uint8_t> bytes);
 
+// As SrvWriteFileDurably, the file it replaces (if any) taking the name
+// `keptPath` over whatever had it. Nothing is moved before the new file is
+// whole on the disk, so a write that fails (false) leaves both as they were.
+bool SrvWriteFileDurablyKeeping(const std::string& hostPath, const std::string& keptPath,
+                                std::span<const std::uint8_t> bytes);
+
 // Whether writes wait for the disk (on at the start). A fuzzing run, which
 // writes a game's files thousands of times a second into a folder that goes
 // when it ends, turns it off; the temporary and the rename stay.

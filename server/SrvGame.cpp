@@ -177,6 +177,22 @@ bool SrvGame::Refuse(std::uint32_t from, std::uint16_t type, const char* why) {
   return false;
 }
 
+bool SrvGame::RefuseAnswering(std::uint32_t from, std::span<const std::uint8_t> packet, const char* why) {
+  const std::uint16_t type = ReadU16(packet, 0);
+  // The question's own number goes back with its answer, where it came.
+  const std::uint16_t askTag = ReadU16(packet, type == PKT_LOAD_REQUEST ? 268 : 8);
+  if (type == PKT_SAVE_GAME) {
+    const auto notSaved = SaveDonePacket{0}.Build();
+    m_out.Send(from, SrvPacket(notSaved.bytes.begin(), notSaved.bytes.end()), true);
+  } else if (type == PKT_LOAD_GAME) {
+    AfterLoad(from, false);
+  } else if (type == PKT_LOAD_REQUEST || type == PKT_RESTART_REQUEST) {
+    const auto no = AnswerPacket{type == PKT_RESTART_REQUEST, 0, askTag}.Build();
+    m_out.Send(from, SrvPacket(no.bytes.begin(), no.bytes.end()), true);
+  }
+  return Refuse(from, type, why);
+}
+
 bool SrvGame::MaySetUp(std::uint32_t player) const {
   // Only the waiting room's initiator may start, and the others' clients
   // send their copy of the set-up as they pick a chapter: taken from anyone,
@@ -214,7 +230,7 @@ bool SrvGame::Receive(std::uint32_t from, std::span<const std::uint8_t> packet) 
   if (std::find(m_players.begin(), m_players.end(), from) == m_players.end())
     return Refuse(from, header.type, "sender is not in the session");
   m_alive.Heard(from, m_nowMs);
-  if (packet.size() < MinimumSize(header.type)) return Refuse(from, header.type, "too short");
+  if (packet.size() < MinimumSize(header.type)) return RefuseAnswering(from, packet, "too short");
   switch (header.type) {
     case PKT_SETTINGS_QUERY: {
       const auto p = GameStartedPacket{m_started ? 1u : 0u}.Build();
@@ -838,7 +854,7 @@ void SrvGame::Tick(std::uint64_t nowMs) {
   // A turn begun before the clock was first read (the start can arrive with
   // the first packets) begins now, not at the clock's zero.
   const bool firstReading = !m_clockRead;
-  if (firstReading) m_turnStartMs = m_configAskedMs = nowMs;
+  if (firstReading) m_turnStartMs = m_configAskedMs = m_askedMs = nowMs;
   m_clockRead = true;
   m_nowMs = nowMs;
   if (firstReading) TurnBegins();
@@ -846,6 +862,7 @@ void SrvGame::Tick(std::uint64_t nowMs) {
     m_log.Line("the host did not give its configuration: the game starts with the one held");
     StartGame();
   }
+  EndQuestionUnanswered();
   if (!m_started || m_ended) return;
   // Computer chapters end their turns as the turns begin: a game nobody
   // plays in runs on at once, a turn a tick.

@@ -100,6 +100,10 @@ class SrvGame {
 
  private:
   bool Refuse(std::uint32_t from, std::uint16_t type, const char* why);
+  // Refuses as Refuse does; a request whose sender waits for the answer (a
+  // save, a load, a load or restart question) is also answered as refused
+  // (9, 10, 12 or 28 with 0), so that its player is told and plays on.
+  bool RefuseAnswering(std::uint32_t from, std::span<const std::uint8_t> packet, const char* why);
   // The player may configure and start the game: the session's host, or
   // anyone when the game has no host.
   bool MaySetUp(std::uint32_t player) const;
@@ -179,9 +183,17 @@ class SrvGame {
   bool OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   bool OnAnswer(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> p);
   void FinishQuestionWhenAnswered();
+  // A question some player leaves unanswered for a minute is answered no, so
+  // that its asker waits no longer and the next question may be put.
+  void EndQuestionUnanswered();
   // A new world of the same set-up, the next seed, sent to every player
   // between 21 (restart) and 22 (restart views).
   void Restart();
+  // The bytes of the server's file (Save), or false when the world cannot be written.
+  bool FileImage(std::uint32_t identifier, std::uint32_t turnsOn, std::vector<std::uint8_t>& bytes) const;
+  // The turn's autosave, the one before kept as its backup. The players are
+  // asked for their halves only once the server's own is written, so that a
+  // failed write leaves every side's last pair whole.
   void Autosave();
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);
@@ -275,6 +287,7 @@ class SrvGame {
   std::uint32_t m_asker = 0;
   std::uint16_t m_question = 0;
   std::uint16_t m_askTag = 0;
+  std::uint64_t m_askedMs = 0;
   // The players asked who have not answered yet.
   std::vector<std::uint32_t> m_awaited;
   bool m_agreed = true;

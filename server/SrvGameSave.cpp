@@ -37,10 +37,15 @@ constexpr std::uint8_t kEndByte = 0xFE;
 constexpr std::size_t kMaxFileBytes = 16u << 20;
 constexpr std::size_t kChecksumBytes = 4;
 constexpr const char* kSaveExtension = ".svr";
-// Saves one player may have the server write: in one turn, and new files in
-// all (a save over one of its earlier files adds none).
-constexpr int kMaxSavesPerTurn = 3;
+// The files one player may have the server write (a save over one of them
+// adds none), and its saves in one turn: each is forced to the disk while
+// the others wait, so a flood of them must end, far above what any player
+// saving in every view and at every step meets.
 constexpr std::size_t kMaxSaveFilesPerPlayer = 64;
+constexpr int kMaxSavesPerTurn = 100;
+// The turn's autosave and the one before it.
+constexpr const char* kAutosaveName = "autosave.svr";
+constexpr const char* kAutosaveBackupName = "asavebak.svr";
 // The load packet's place flag of a scenario.
 constexpr std::uint32_t kLoadFromScenarios = 1;
 
@@ -91,7 +96,12 @@ bool ReadBlock(BlockReader& r, std::vector<std::uint8_t>& block, std::size_t lim
 }  // namespace
 
 bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier, std::uint32_t turnsOn) const {
-  std::vector<std::uint8_t> solar, guilds, rest, bytes;
+  std::vector<std::uint8_t> bytes;
+  return FileImage(identifier, turnsOn, bytes) && SrvWriteFileDurably(hostPath, bytes);
+}
+
+bool SrvGame::FileImage(std::uint32_t identifier, std::uint32_t turnsOn, std::vector<std::uint8_t>& bytes) const {
+  std::vector<std::uint8_t> solar, guilds, rest;
   BlockWriter ws(&solar), wg(&guilds), wr(&rest), w(&bytes);
   if (!m_world.solar.Save(ws) || !m_world.guilds->Save(wg) || !SrvSaveWorldState(m_world, wr)) return false;
   w.Write(kMagic);
@@ -108,8 +118,7 @@ bool SrvGame::Save(const std::string& hostPath, std::uint32_t identifier, std::u
   for (std::uint32_t s : m_world.scores) w.Write(s);
   w.Write(kEndByte);
   w.Write(SrvChecksum(bytes));
-  if (!w.Ok()) return false;
-  return SrvWriteFileDurably(hostPath, bytes);
+  return w.Ok();
 }
 
 bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
@@ -197,41 +206,37 @@ bool SrvGame::Load(const std::string& hostPath, std::uint32_t identifier) {
 }
 
 bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> packet, bool save) {
-  const std::uint16_t type = save ? PKT_SAVE_GAME : PKT_LOAD_GAME;
-  if (!m_started) return Refuse(from, type, "no game runs");
-  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
+  if (!m_started) return RefuseAnswering(from, packet, "no game runs");
+  if (HeldChapter(from) < 0) return RefuseAnswering(from, packet, "sender holds no chapter");
   SaveOrLoadPacket asked;
-  if (!SaveOrLoadPacket::Parse(packet, &asked)) return Refuse(from, type, "too short");
+  if (!SaveOrLoadPacket::Parse(packet, &asked)) return RefuseAnswering(from, packet, "too short");
   const std::string name = asked.name;
   // The name becomes a file in the server's folder and must stay there.
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
-    return Refuse(from, type, "unusable file name");
+    return RefuseAnswering(from, packet, "unusable file name");
   const std::uint32_t identifier = asked.identifier;
   // A scenario's file lies with the installation's scenarios, never written.
   const bool scenario = !save && asked.fromScenarios == kLoadFromScenarios;
-  if (scenario && m_scenarioFolder.empty()) return Refuse(from, type, "the installation has no scenarios");
+  if (scenario && m_scenarioFolder.empty()) return RefuseAnswering(from, packet, "the installation has no scenarios");
   const std::string path = (scenario ? m_scenarioFolder : m_folder) + name;
   if (save) {
     // Any player may save, and the folder holds the log and the players' own
     // files too: a save goes only to a name of the server's own kind, over
     // nothing but one of its own files, and one player's saves are counted.
-    if (!IsSaveName(name)) return Refuse(from, type, "not a name of a server save");
-    if (!MayReplace(path)) return Refuse(from, type, "names a file that is not a server save");
-    // A guest may not put this game over another the host kept under that
-    // name; told, the guest is not left waiting under "Saving Game...".
-    if (!MaySetUp(from) && HoldsAnotherGame(path, m_seed)) {
-      const auto refused = SaveDonePacket{0}.Build();
-      m_out.Send(from, SrvPacket(refused.bytes.begin(), refused.bytes.end()), true);
-      return Refuse(from, type, "a guest's save over a save of another game");
-    }
+    if (!IsSaveName(name)) return RefuseAnswering(from, packet, "not a name of a server save");
+    if (!MayReplace(path)) return RefuseAnswering(from, packet, "names a file that is not a server save");
+    // A guest may not put this game over another the host kept under that name.
+    if (!MaySetUp(from) && HoldsAnotherGame(path, m_seed))
+      return RefuseAnswering(from, packet, "a guest's save over a save of another game");
     SaveCount& count = m_saveCounts[from];
     if (count.turn != m_world.turn) count = {m_world.turn, 0, count.files};
-    if (count.thisTurn >= kMaxSavesPerTurn) return Refuse(from, type, "too many saves this turn");
+    if (count.thisTurn >= kMaxSavesPerTurn) return RefuseAnswering(from, packet, "too many saves this turn");
     const bool newFile = std::find(count.files.begin(), count.files.end(), name) == count.files.end();
-    if (newFile && count.files.size() >= kMaxSaveFilesPerPlayer) return Refuse(from, type, "too many save files");
+    if (newFile && count.files.size() >= kMaxSaveFilesPerPlayer)
+      return RefuseAnswering(from, packet, "too many save files");
     ++count.thisTurn;
-    if (newFile) count.files.push_back(name);
     const bool ok = Save(path, identifier);
+    if (ok && newFile) count.files.push_back(name);
     m_log.Line("save of turn %u to \"%s\": %s", m_world.turn, name.c_str(), ok ? "done" : "failed");
     const auto done = SaveDonePacket{ok ? 1u : 0u}.Build();
     m_out.Send(from, SrvPacket(done.bytes.begin(), done.bytes.end()), true);
@@ -244,10 +249,12 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
     }
     return ok;
   }
-  if (!Load(path, identifier)) {
-    AfterLoad(from, false);
-    return Refuse(from, type, "the server file could not be loaded");
-  }
+  bool loaded = Load(path, identifier);
+  // The players' "asavebak.clt", a copy of their autosave, names the
+  // autosave's file; so does an autosave a client could not write, the one
+  // before standing. Either holds the moment of the server's backup.
+  if (!loaded && !scenario && name == kAutosaveName) loaded = Load(m_folder + kAutosaveBackupName, identifier);
+  if (!loaded) return RefuseAnswering(from, packet, "the server file could not be loaded");
   m_log.Line("loaded \"%s\" at turn %u", name.c_str(), m_world.turn);
   // A chapter whose state is still due has no copy to load: it gets the
   // loaded game whole once its front end is done (AfterLoad).
@@ -262,14 +269,14 @@ void SrvGame::Autosave() {
   // The clients save as the turn begins processing, their header one turn on;
   // the server's file is of the same moment and carries the same identifier.
   const std::uint32_t identifier = ((m_world.turn + 1) << 16) | (m_seed & 0xFFFF);
-  // The backup is written as every save is, so that a cut during it leaves
-  // the earlier backup whole.
-  if (const auto previous = SrvReadWholeFile(m_folder + "autosave.svr", kMaxFileBytes))
-    if (!SrvWriteFileDurably(m_folder + "asavebak.svr", *previous))
-      m_log.Line("the autosave of turn %u could not be kept as \"asavebak.svr\"", m_world.turn);
   // Loaded, both halves stand at the turn the clients' header names, so the
   // players' ends of turn are for the server's turn.
-  if (!Save(m_folder + "autosave.svr", identifier, 1)) m_log.Line("autosave of turn %u failed", m_world.turn);
+  std::vector<std::uint8_t> bytes;
+  if (!FileImage(identifier, 1, bytes) ||
+      !SrvWriteFileDurablyKeeping(m_folder + kAutosaveName, m_folder + kAutosaveBackupName, bytes)) {
+    m_log.Line("autosave of turn %u failed: the players keep their last autosave", m_world.turn);
+    return;
+  }
   const auto p = BuildAutosaveRequestPacket(identifier);
   for (std::uint32_t player : m_players)
     if (HasGame(player)) m_out.Send(player, SrvPacket(p.bytes.begin(), p.bytes.end()), true);

@@ -9,15 +9,23 @@
 #include "server/SrvGame.h"
 #include "server/world/SrvDesignPackets.h"
 
+namespace {
+
+// How long a question waits for the other players' answers.
+constexpr std::uint64_t kQuestionWaitMs = 60'000;
+
+}  // namespace
+
 bool SrvGame::OnQuestion(std::uint32_t from, std::uint16_t type, std::span<const std::uint8_t> packet) {
-  if (HeldChapter(from) < 0) return Refuse(from, type, "sender holds no chapter");
-  if (type == PKT_RESTART_REQUEST && !m_started) return Refuse(from, type, "no game runs");
-  if (m_asker != 0) return Refuse(from, type, "another question is waiting");
+  if (HeldChapter(from) < 0) return RefuseAnswering(from, packet, "sender holds no chapter");
+  if (type == PKT_RESTART_REQUEST && !m_started) return RefuseAnswering(from, packet, "no game runs");
+  if (m_asker != 0) return RefuseAnswering(from, packet, "another question is waiting");
   QuestionPacket asked;
-  if (!QuestionPacket::Parse(packet, &asked)) return Refuse(from, type, "too short");
+  if (!QuestionPacket::Parse(packet, &asked)) return RefuseAnswering(from, packet, "too short");
   m_asker = from;
   m_question = type;
   m_askTag = asked.chapter;
+  m_askedMs = m_nowMs;
   m_agreed = true;
   // A player still in the front end after taking a chapter in play drops
   // whatever reaches its chapter screen: asked, it would never answer.
@@ -55,6 +63,14 @@ void SrvGame::FinishQuestionWhenAnswered() {
   m_log.Line("%s request of player %u: %s", restart ? "restart" : "load", m_asker, m_agreed ? "agreed" : "refused");
   m_asker = 0;
   if (restart && m_agreed) Restart();
+}
+
+void SrvGame::EndQuestionUnanswered() {
+  if (m_asker == 0 || m_nowMs - m_askedMs < kQuestionWaitMs) return;
+  m_log.Line("a question of player %u waited a minute for %zu answers: taken as no", m_asker, m_awaited.size());
+  m_awaited.clear();
+  m_agreed = false;
+  FinishQuestionWhenAnswered();
 }
 
 void SrvGame::Restart() {

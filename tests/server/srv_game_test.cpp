@@ -607,10 +607,14 @@ TEST_F(SrvGameTest, ALoadIsAskedOfEveryOtherPlayerAndTheRequesterToldTheirAnswer
   out.sent.clear();
   const auto ask = Pkt<276>(PKT_LOAD_REQUEST).Text(8, 256, "old.clt").U16(268, 77);
   ASSERT_TRUE(game.Receive(7, ask));
+  EXPECT_TRUE(out.To(7).empty());
   EXPECT_FALSE(game.Receive(7, ask)) << "one question at a time";
   ASSERT_EQ(out.To(8).size(), 1u);
   EXPECT_EQ(out.To(8)[0].Type(), PKT_LOAD_REQUEST);
-  EXPECT_TRUE(out.To(7).empty());
+  // The second question is answered no at once; the first still waits.
+  ASSERT_EQ(out.To(7).size(), 1u);
+  EXPECT_EQ(ReadU32(out.To(7)[0].packet, 8), 0u);
+  out.sent.clear();
   const auto no = Pkt<16>(PKT_LOAD_ANSWER);
   EXPECT_FALSE(game.Receive(7, no)) << "the requester does not answer itself";
   ASSERT_TRUE(game.Receive(8, no));
