@@ -301,7 +301,7 @@ void CVData::ShowUnitOrdersPage(CGUnit* shown, COLORREF colour) {
   for (std::uint16_t i = 0; i < shown->GetOrderCount() && row < kDataRows; ++i) {
     char status[50] = {};
     shown->GetOrderStatusText(i, status, sizeof status);
-    row += AddRowWrapped(row, 0, status, colour, 0);
+    row += std::max(1, AddRowWrapped(row, 0, status, colour, 0));
     if (i == 0) row = ShowCompletion(shown, row, 0, colour) + 1;
   }
 }

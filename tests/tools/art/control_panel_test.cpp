@@ -51,7 +51,8 @@ TEST(ControlPanel, TheInfoButtonCoversNoLetterOfEndTurnOrOptions) {
       {"revbtnup.ima", 713, 566}, {"revbtndn.ima", 713, 566}, {"vargopup.ima", 637, 542}, {"vargopdn.ima", 637, 542},
       {"plybtnup.ima", 637, 542}, {"plybtndn.ima", 637, 542}, {"psbtnup.ima", 637, 542},  {"psbtndn.ima", 637, 542},
       {"switvwup.ima", 637, 566}, {"switvwdn.ima", 637, 566}, {"retrvwup.ima", 637, 566}, {"retrvwdn.ima", 637, 566},
-      {"rstbtnup.ima", 637, 566}, {"rstbtndn.ima", 637, 566}};
+      {"rstbtnup.ima", 637, 566}, {"rstbtndn.ima", 637, 566}, {"dessavup.ima", 713, 542}, {"dessavdn.ima", 713, 542},
+      {"clrtemup.ima", 637, 542}, {"clrtemdn.ima", 637, 542}};
   int checked = 0;
   for (const art::Container& module : ProjectInventory().containers) {
     for (const Placed& p : placed) {
