@@ -1,7 +1,5 @@
-// The control panel lays the 31-pixel info button over the right of the
-// buttons left of it and the left of those right of it, in every view (the
-// game's views, the battle replays, the future view): their captions must lie
-// wholly beside it, in every state.
+// Every view's control panel lays the 31-pixel info button over the buttons
+// beside it: their captions must lie wholly beside it, in every state.
 
 #include <gtest/gtest.h>
 
