@@ -176,30 +176,51 @@ int CVData::TextWidth(const std::string& text) const {
   return static_cast<int>(size.cx);
 }
 
-std::vector<std::string> CVData::WrapLines(const std::string& text, int column, int next) const {
+std::vector<std::string> CVData::WrapLines(const std::string& text, int column, int next, std::uint8_t flags,
+                                           int rows) const {
+  // A centred line keeps its middle, so it has the row's width and no more.
+  const int right = (flags & kRowCentre) ? kDataRight : kDataEdge;
+  return Wrap(text, right - kDataLeft - column, right - kDataLeft - next, rows);
+}
+
+std::vector<std::string> CVData::Wrap(const std::string& text, int first, int next, int rows) const {
   std::vector<std::string> lines;
   std::string rest = text;
-  while (!rest.empty()) {
+  while (!rest.empty() && static_cast<int>(lines.size()) < rows) {
+    const int room = lines.empty() ? first : next;
+    if (static_cast<int>(lines.size()) + 1 == rows && TextWidth(rest) > room) {
+      std::size_t keep = rest.size();
+      while (keep > 0 && (rest[keep - 1] == ' ' || TextWidth(rest.substr(0, keep) + "...") > room)) --keep;
+      lines.push_back(rest.substr(0, keep) + "...");
+      break;
+    }
+    // Words leave the line from its end until it fits; a word wider than the
+    // row keeps the letters that fit and goes on in the next row.
     std::size_t cut = rest.size();
-    // Words leave the line from its end until it fits; a single word too wide stands alone.
-    while (TextWidth(rest.substr(0, cut)) > kDataRight - kDataLeft - column) {
+    while (TextWidth(rest.substr(0, cut)) > room) {
       const std::size_t space = rest.rfind(' ', cut - 1);
-      if (space == std::string::npos || space == 0) break;
-      cut = space;
+      if (space != std::string::npos && space > 0) {
+        cut = space;
+        continue;
+      }
+      std::size_t fit = 1;
+      while (fit < cut && TextWidth(rest.substr(0, fit + 1)) <= room) ++fit;
+      cut = fit;
+      break;
     }
     lines.push_back(rest.substr(0, cut));
     const std::size_t after = rest.find_first_not_of(' ', cut);
     rest.erase(0, after == std::string::npos ? rest.size() : after);
-    column = next;
   }
   return lines;
 }
 
-int CVData::AddRowWrapped(int row, int column, const std::string& text, COLORREF colour, int next) {
-  const std::vector<std::string> lines = WrapLines(text, column, next);
+int CVData::AddRowWrapped(int row, int column, const std::string& text, COLORREF colour, int next, std::uint8_t flags,
+                          int rows) {
+  const std::vector<std::string> lines = WrapLines(text, column, next, flags, rows);
   for (std::size_t i = 0; i < lines.size(); ++i)
     AddRowText(static_cast<std::uint16_t>(row + static_cast<int>(i)), static_cast<std::uint8_t>(i == 0 ? column : next),
-               lines[i].c_str(), colour, 0);
+               lines[i].c_str(), colour, flags);
   return static_cast<int>(lines.size());
 }
 
@@ -231,8 +252,17 @@ void CVData::DrawTextAt(int x, int y, const char* text, COLORREF colour, std::ui
 }
 
 void CVData::DrawCaption(const char* text, COLORREF colour, int top) {
-  const RECT rect = top ? RECT{668, 102, 766, 115} : RECT{668, 181, 766, 194};
-  DrawRowRect(rect, text, colour, kRowCentre, -1, top ? -1 : -2);
+  if (!text) return;
+  // A caption wider than the picture goes on in a second line towards the
+  // picture's middle, and is cut short past that: letters drawn beyond the
+  // picture stayed on the screen's frame.
+  constexpr LONG kLeft = 668, kRight = 766, kTop = 102, kBottom = 181;
+  const std::vector<std::string> lines = Wrap(text, kRight - kLeft, kRight - kLeft, 2);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const LONG y = top ? kTop + kDataRowHeight * static_cast<LONG>(i)
+                       : kBottom - kDataRowHeight * static_cast<LONG>(lines.size() - 1 - i);
+    DrawRowRect({kLeft, y, kRight, y + kDataRowHeight}, lines[i].c_str(), colour, kRowCentre, -1, top ? -1 : -2);
+  }
 }
 
 void CVData::DrawLine(int x1, int y1, int x2, int y2, COLORREF colour, int width) {

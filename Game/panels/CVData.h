@@ -50,6 +50,8 @@ constexpr int kDataRowTop = 206;
 constexpr int kDataRowHeight = 13;
 constexpr int kDataLeft = 656;
 constexpr int kDataRight = 779;
+// The backdrop's right edge: a text running past its row is seen up to here.
+constexpr int kDataEdge = 785;
 // The least space between two texts of a row.
 constexpr int kTextGap = 2;
 constexpr plat::RECT kDataPictureRect{668, 101, 766, 195};
@@ -86,7 +88,8 @@ class CVData {
   void AddRow(std::uint16_t row, const char* text, plat::COLORREF colour, std::uint8_t flags);
   void AddRowText(std::uint16_t row, std::uint8_t column, const char* text, plat::COLORREF colour, std::uint8_t flags);
   void DrawTextAt(int x, int y, const char* text, plat::COLORREF colour, std::uint8_t flags);
-  // Centred in the picture's top (nonzero) or bottom caption line.
+  // Centred in the picture's top (nonzero) or bottom caption line; a text
+  // wider than the picture takes the line inside it too.
   void DrawCaption(const char* text, plat::COLORREF colour, int top);
   void DrawRowLine(int row, plat::COLORREF colour);
 
@@ -138,7 +141,8 @@ class CVData {
   // Turns until the selection reaches the target (kind 2: a unit id, else an
   // asteroid); 0xFFFF when none can.
   std::uint16_t GetSelectionEta(int targetKind, std::uint32_t target, std::int32_t* failure, std::int32_t* powerNeed);
-  void ShowMoveFailure(int row, char* buffer, std::int32_t failure);
+  // Wraps the failure's text over at most `rows` rows from `row`; the rows written.
+  int ShowMoveFailure(int row, char* buffer, std::int32_t failure, int rows = kDataRows);
   void ShowZoneInfo(std::uint32_t zoneNumber, std::uint32_t zone, CGAsteroid* asteroid, CGUnit* unit,
                     CSprite* const icons[4], int force);
   void ShowStarData(std::uint16_t number);
@@ -180,12 +184,19 @@ class CVData {
   void DrawRowRect(plat::RECT rect, const char* text, plat::COLORREF colour, std::uint8_t flags, int row, int column);
   // The width of a text in the panel's font (0 without a screen).
   int TextWidth(const std::string& text) const;
-  // The lines a text from `column` of a row takes: one wider than the rest of
-  // the row breaks after its last word that fits and goes on in the following
-  // rows from `next`.
-  std::vector<std::string> WrapLines(const std::string& text, int column, int next) const;
+  // The lines a text from `column` of a row takes, at most `rows` of them: one
+  // that would run past the backdrop's edge breaks after its last word that
+  // fits (a word wider than a whole row, after its last letter that fits) and
+  // goes on in the following rows from `next`; a text that needs more than
+  // `rows` ends its last line in "...".
+  // A centred text (kRowCentre in `flags`) keeps to the row's own width.
+  std::vector<std::string> WrapLines(const std::string& text, int column, int next, std::uint8_t flags = 0,
+                                     int rows = kDataRows) const;
+  // The same for lines `first` and then `next` pixels wide.
+  std::vector<std::string> Wrap(const std::string& text, int first, int next, int rows) const;
   // Writes those lines from `row`; the number of rows written.
-  int AddRowWrapped(int row, int column, const std::string& text, plat::COLORREF colour, int next);
+  int AddRowWrapped(int row, int column, const std::string& text, plat::COLORREF colour, int next,
+                    std::uint8_t flags = 0, int rows = kDataRows);
   // Writes a value at `column` of a row whose label ends at `labelEnd` (x); a
   // value that would run past the row or into its label stands right-aligned
   // in the row instead.

@@ -119,7 +119,7 @@ std::uint16_t CVData::GetSelectionEta(int targetKind, std::uint32_t target, std:
   return static_cast<std::uint16_t>(best);
 }
 
-void CVData::ShowMoveFailure(int row, char* buffer, std::int32_t failure) {
+int CVData::ShowMoveFailure(int row, char* buffer, std::int32_t failure, int rows) {
   std::string text;
   if (failure == -23)
     text = Text("FAILNOSP");
@@ -134,9 +134,9 @@ void CVData::ShowMoveFailure(int row, char* buffer, std::int32_t failure) {
   else if (failure == -24 || (failure >= -18 && failure <= -12) || (failure >= -8 && failure <= -1))
     text = Text("FAILIMPL", failure);
   else
-    return;
+    return 0;
   if (buffer) std::snprintf(buffer, 128, "%s", text.c_str());
-  AddRow(static_cast<std::uint16_t>(row), text.c_str(), kRed, 0);
+  return AddRowWrapped(row, 0, text, kRed, 0, 0, rows);
 }
 
 void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
@@ -156,7 +156,13 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
     AddRowText(static_cast<std::uint16_t>(row), static_cast<std::uint8_t>(column), text.c_str(), c, 0);
   };
 
-  // Head: the vote, or the selection's travel estimate.
+  // Head: the vote, or the selection's travel estimate. Its second entry (a
+  // long name, a failure) may run on into the rows the read-out leaves empty
+  // at its bottom, and the rest moves down with it.
+  const std::uint8_t storage = number < kMaxAsteroids ? g_gameData->poolDB.GetStorageFacilities(number) : 0;
+  const int bodyRows = storage ? 17 : 14;
+  const int headRows = kDataRows - 1 - bodyRows;
+  int b = 1;  // the head's last row
   if (g_gameData->GetSelectionCount() == 0 || noEta) {
     label(0, Text("DATAVOTE"), colour);
     const std::uint16_t holder = asteroid->controller;
@@ -169,7 +175,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
       text = Text("SALEPEND");
     else
       text = Text("OWNDBYGD");
-    value(1, 15, text, colour);
+    b = std::max(1, AddRowWrapped(1, 15, text, colour, 15, 0, headRows));
   } else {
     std::int32_t failure = 0;
     std::int32_t need = 0;
@@ -180,7 +186,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
       } else {
         label(0, "ETA: Unreachable", kRed);
         char buffer[128] = {};
-        ShowMoveFailure(1, buffer, failure);
+        b = std::max(1, ShowMoveFailure(1, buffer, failure, headRows));
       }
     } else {
       CGUnit* first = SelectedUnit(0);
@@ -198,7 +204,7 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   }
 
   // The asteroid itself.
-  DrawRowLine(2, colour);
+  DrawRowLine(b + 1, colour);
   // A label and its value, kept apart.
   const auto pair = [&](int row, const std::string& text, int column, const std::string& figure) {
     label(row, text, colour);
@@ -206,18 +212,18 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
   };
   char size[32] = {};
   asteroid->GetSizeText(size);
-  pair(2, Text("SIZE____"), 55, size);
+  pair(b + 1, Text("SIZE____"), 55, size);
   std::string orbit;
   if (asteroid->orbitKind == ORBIT_OSCILLATING) {
     orbit = Text("ELLIPTIC");
   } else if (CGStar* star = g_gameData->solarDB.GetStarOfAsteroid(asteroid)) {
     orbit = star->GetName();
   }
-  pair(3, Text("ORBIT___"), 55, orbit);
-  pair(4, Text("SOLARYER"), 55,
+  pair(b + 2, Text("ORBIT___"), 55, orbit);
+  pair(b + 3, Text("SOLARYER"), 55,
        g_gameData->solarDB.orbitMotion == 0 ? std::string("???") : Text("TURNS___", asteroid->GetOrbitPeriod()));
   const bool noData = ZoneHasNoData(asteroid);
-  pair(5, Text("ECONCLAS"), 90, noData ? std::string("???") : std::string(asteroid->GetCompositionCode()));
+  pair(b + 4, Text("ECONCLAS"), 90, noData ? std::string("???") : std::string(asteroid->GetCompositionCode()));
   // Each guild sees the one coefficient its power comes from.
   const char* coefficient = nullptr;
   int figure = 0;
@@ -241,26 +247,25 @@ void CVData::ShowAsteroidData(std::uint16_t number, int noEta) {
     default:
       break;
   }
-  if (coefficient) pair(6, Text(coefficient), 90, noData ? std::string("???") : Format("%d", figure));
+  if (coefficient) pair(b + 5, Text(coefficient), 90, noData ? std::string("???") : Format("%d", figure));
 
   // The local chapter's output here, then its pool.
-  DrawRowLine(7, colour);
+  DrawRowLine(b + 6, colour);
   const std::uint16_t chapter = LocalChapterId();
-  label(7, Text("OUTPUT__"), local);
+  label(b + 6, Text("OUTPUT__"), local);
   std::uint16_t mined[4] = {};
   asteroid->GetChapterMiningOutput(chapter, &mined[0], &mined[1], &mined[2], &mined[3]);
-  value(8, 15, Text("POWER___"), local);
-  value(8, 90, Format("%u", asteroid->GetChapterPowerOutput(chapter)), local);
+  value(b + 7, 15, Text("POWER___"), local);
+  value(b + 7, 90, Format("%u", asteroid->GetChapterPowerOutput(chapter)), local);
   for (int m = 0; m < 4; ++m) {
-    value(9 + m, 15, Text(kMineralLabels[m]), local);
-    value(9 + m, 90, Format("%u", mined[m]), local);
+    value(b + 8 + m, 15, Text(kMineralLabels[m]), local);
+    value(b + 8 + m, 90, Format("%u", mined[m]), local);
   }
-  DrawRowLine(13, colour);
-  label(13, Text("LOCLPOOL"), local);
-  int row = 14;
-  const std::uint8_t storage = number < kMaxAsteroids ? g_gameData->poolDB.GetStorageFacilities(number) : 0;
+  DrawRowLine(b + 12, colour);
+  label(b + 12, Text("LOCLPOOL"), local);
+  int row = b + 13;
   if (storage) {
-    value(13, 90, Format("(%d)", storage), local);
+    value(b + 12, 90, Format("(%d)", storage), local);
     for (int m = 0; m < 4; ++m, ++row) {
       value(row, 15, Text(kMineralLabels[m]), local);
       value(row, 90, Format("%u", g_gameData->poolDB.GetMineral(number, static_cast<std::uint32_t>(m))), local);
@@ -327,22 +332,17 @@ void CVData::ShowZoneReadout(std::uint32_t zoneNumber, std::uint32_t zone, CGAst
     label(2, 0, Text("NODATAVL"));
     next = 3;
   } else {
-    // The heading and the owner may each need a second row: they take the
-    // empty row above the output, then the one below the asteroid's name.
-    const std::string heading = Text("ZONEINFO");
-    const std::string ownerLabel = Text("OWNER___");
+    // An owner's name too wide to stand beside its label wraps there: the
+    // heading and the owner move up into the empty row below the asteroid's
+    // name, then the rows below them down into the one above the output; past
+    // those the name is cut short.
     const std::string ownerName = owner == kZoneNobody ? Text("UNOCCUPD") : std::string(ChapterName(owner));
-    const bool ownerBeside =
-        kDataLeft + 55 + TextWidth(ownerName) <= kDataRight && TextWidth(ownerLabel) + kTextGap <= 55;
-    const int headingRows = static_cast<int>(WrapLines(heading, 0, 0).size());
-    const int ownerRows = ownerBeside ? 1 : 1 + static_cast<int>(WrapLines(ownerName, 10, 10).size());
-    int row = std::max(1, std::min(2, 7 - (headingRows + ownerRows + 2)));
-    row += AddRowWrapped(row, 0, heading, colour, 0);
-    label(row, 0, ownerLabel);
-    if (ownerBeside)
-      label(row++, 55, ownerName);
-    else
-      row += 1 + AddRowWrapped(row + 1, 10, ownerName, colour, 10);
+    const int ownerRows = std::max(1, static_cast<int>(WrapLines(ownerName, 55, 55, 0, 3).size()));
+    int row = ownerRows == 1 ? 2 : 1;
+    label(row++, 0, Text("ZONEINFO"));
+    label(row, 0, Text("OWNER___"));
+    AddRowWrapped(row, 55, ownerName, colour, 55, 0, 3);
+    row += ownerRows;
     label(row, 0, Text("ATVLIMIT"));
     label(row++, 95, Format("%d", z->atvLimit));
     label(row, 0, Text("MINNGVAL"));
@@ -451,8 +451,9 @@ int CVData::ShowGuildMembers(int guild) {
   for (std::uint32_t slot = 0; members && slot < 8; ++slot) {
     const CGChapter* chapter = members->GetChapter(slot);
     if (!chapter) continue;
-    AddRow(static_cast<std::uint16_t>(rows), chapter->GetName() ? chapter->GetName() : "",
-           GetPaleColor(static_cast<std::uint32_t>(guild)), kRowCentre);
+    // One row a chapter, for the clicks: a name too wide for it is cut short.
+    AddRowWrapped(rows, 0, chapter->GetName() ? chapter->GetName() : "",
+                  GetPaleColor(static_cast<std::uint32_t>(guild)), 0, kRowCentre, 1);
     rowAction[static_cast<std::size_t>(rows)] = ROW_SELECT_CHAPTER;
     ++rows;
   }

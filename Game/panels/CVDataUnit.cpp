@@ -152,11 +152,16 @@ void CVData::ShowUnitSummaryPage(CGUnit* shown, std::uint16_t /*context*/, COLOR
     const CGUnitTemplate* design = shown->GetTemplate();
     AddRow(14, Text("VDTAAMMO", ammo, design ? design->totalAmmo : 0, unlimited ? "+" : "").c_str(), colour, 0);
   }
-  DrawRowLine(16, colour);
   if (own) {
     char status[50] = {};
     shown->GetOrderStatusText(0, status, sizeof status);
-    AddRow(16, status, colour, 0);
+    // A status too wide for its row (a long asteroid name) takes the empty row
+    // above it too, and the line above the orders moves up with it.
+    const int rows = std::max(1, static_cast<int>(WrapLines(status, 0, 0, 0, 2).size()));
+    DrawRowLine(17 - rows, colour);
+    AddRowWrapped(17 - rows, 0, status, colour, 0, 0, 2);
+  } else {
+    DrawRowLine(16, colour);
   }
   if (shown->GetOrderCount() > 0) ShowCompletion(shown, 17, 1, colour);
 }
@@ -296,7 +301,7 @@ void CVData::ShowUnitOrdersPage(CGUnit* shown, COLORREF colour) {
   for (std::uint16_t i = 0; i < shown->GetOrderCount() && row < kDataRows; ++i) {
     char status[50] = {};
     shown->GetOrderStatusText(i, status, sizeof status);
-    AddRow(static_cast<std::uint16_t>(row++), status, colour, 0);
+    row += std::max(1, AddRowWrapped(row, 0, status, colour, 0));
     if (i == 0) row = ShowCompletion(shown, row, 0, colour) + 1;
   }
 }
@@ -315,8 +320,12 @@ void CVData::ShowUnitStatus(CGUnit* shown) {
   DrawRowLine(2, colour);
   char guildName[64] = {};
   GetGuildName(shown->GetGuild(), guildName);
-  AddRow(3, guildName, colour, kRowCentre);
-  AddRow(4, ChapterName(shown->GetChapter()), colour, kRowCentre);
+  // A chapter's name too wide for its row takes the empty row above it too,
+  // and the guild's name moves up with it.
+  const std::string chapter = ChapterName(shown->GetChapter());
+  const int rows = std::max(1, static_cast<int>(WrapLines(chapter, 0, 0, kRowCentre, 2).size()));
+  AddRow(static_cast<std::uint16_t>(4 - rows), guildName, colour, kRowCentre);
+  AddRowWrapped(5 - rows, 0, chapter, colour, 0, kRowCentre, 2);
   DrawRowLine(5, colour);
   if (shown->IsOperational()) {
     const int structure = StructurePoints(shown);

@@ -204,12 +204,15 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
       }
       first = 2;
     }
-    int clearLeft = 0;
+    int clearLeft = 0, clearRight = 0;
     if (image && words.size() > first && words[first] == "clear") {
       if (!IsButtonKind(kind)) fail("only a button keeps part of itself clear");
-      if (words.size() <= first + 1 || !ParseInt(words[first + 1], clearLeft) || clearLeft <= 0 || clearLeft >= width)
+      const bool right = words.size() > first + 1 && words[first + 1] == "right";
+      int& clear = right ? clearRight : clearLeft;
+      const std::size_t n = first + (right ? 2 : 1);
+      if (words.size() <= n || !ParseInt(words[n], clear) || clear <= 0 || clear >= width)
         fail("clear needs a width inside the button");
-      first += 2;
+      first = n + 1;
     }
     if (words.size() <= first) fail("no names");
     if (into.containers[current[0]].isModule != image) {
@@ -230,6 +233,7 @@ void ParseInventory(std::string_view text, std::string_view where, Inventory& in
         a.height = height;
         a.label = label;
         a.clearLeft = clearLeft;
+        a.clearRight = clearRight;
         a.index = static_cast<int>(i);
         a.count = static_cast<int>(tokens[t].size());
         if (states) a.state = StateAt(kind, tokens.size() > 1 ? t : i % perGroup);

@@ -6,9 +6,10 @@
 //   module FOLDER/FILE.dll...  resources of one or more modules below C:\QUENBAR
 //   folder FOLDER...           plain files below C:\QUENBAR ("CD:" first: on the CD)
 // and lists entries, one a line:
-//   KIND [WxH] [clear N] NAME... [: LABEL]
+//   KIND [WxH] [clear [right] N] NAME... [: LABEL]
 // Images carry a size; files do not. "clear N" keeps a button's caption off its
-// left N pixels, where another control lies over it on the screen. NAME and the block's path may hold {a,b,c}
+// left N pixels, "clear right N" off its right N, where another control lies
+// over it on the screen. NAME and the block's path may hold {a,b,c}
 // alternatives and {0..9} / {01..16} ranges, expanded left to right. For the
 // button kinds (button, side, check, choice) the names are the states of one
 // button: with several names on the line, in the order normal, pressed, then
@@ -32,8 +33,9 @@ struct Asset {
   std::string kind;
   int width = 0;  // 0 for files
   int height = 0;
-  std::string label;  // shown text, or a sound's recipe
-  int clearLeft = 0;  // pixels at the left the caption leaves bare
+  std::string label;   // shown text, or a sound's recipe
+  int clearLeft = 0;   // pixels at the left the caption leaves bare
+  int clearRight = 0;  // and at the right
   ButtonState state = ButtonState::Normal;
   int index = 0;  // place in its line's expansion (frames of a series count up)
   int count = 1;  // names in that expansion

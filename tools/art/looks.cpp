@@ -346,8 +346,8 @@ void Button(Canvas& c, const Asset& a, const Palette& p) {
     cairo_fill(cr);
     return;
   }
-  c.Label(a.label, 3 + a.clearLeft + shift, 1 + shift, w - 6 - a.clearLeft, h - 2, text, std::min(h * 0.55, 26.0),
-          kLeastLabel);
+  c.Label(a.label, 3 + a.clearLeft + shift, 1 + shift, w - 6 - a.clearLeft - a.clearRight, h - 2, text,
+          std::min(h * 0.55, 26.0), kLeastLabel);
 }
 
 void Menu(Canvas& c, const Asset& a, const Palette& p) {

@@ -377,14 +377,14 @@ TEST_F(DataPanel, HullCostsAndTheThreeModuleModes) {
   w->researchPoints = 4567;
   panel->ShowModuleData(1, weapon, 1);
   EXPECT_EQ(Row(9)[0], "  BUILD PTS.:");
-  // Too wide for one row, the research line goes on in the next.
-  EXPECT_EQ(Row(11), Rows{"Research 45%"});
-  EXPECT_EQ(Row(12), Rows{"complete"});
+  // Past its row's end but inside the backdrop, the research line keeps to its row.
+  EXPECT_EQ(Row(11), Rows{"Research 45% complete"});
+  EXPECT_TRUE(Row(12).empty());
   EXPECT_TRUE(Looks("module_costs.png"));
   panel->ShowModuleData(2, weapon, 1);
   EXPECT_EQ(Row(3), Rows{"DEFENSE"});
   EXPECT_EQ(Row(4).size(), 2u);
-  EXPECT_EQ(Row(13), Rows{"Research 45%"});
+  EXPECT_EQ(Row(13), Rows{"Research 45% complete"});
   EXPECT_TRUE(Looks("module_defences.png"));
 
   // Past the table: the panel is only cleared.
@@ -519,9 +519,11 @@ TEST_F(DataPanel, ZoneReadOutsInTheirThreeModes) {
   z->SetAtvCounts(2, 1, 0, 0);
   panel->ShowZoneInfo(5, 5, a, nullptr, icons, 1);
   EXPECT_EQ(Row(0), Rows{"Rock 3"});
-  // The heading takes two rows, and with it the owner's lines move down one.
-  EXPECT_EQ(Row(4), (Rows{"OWNER ", "Iron Hand"}));
-  EXPECT_EQ(Row(5), (Rows{"ATV LIMIT", "6"}));
+  EXPECT_EQ(Row(2), Rows{"ZONE INFORMATION"});
+  EXPECT_EQ(Row(3), (Rows{"OWNER ", "Iron Hand"}));
+  EXPECT_EQ(Row(4), (Rows{"ATV LIMIT", "6"}));
+  EXPECT_EQ(Row(5), (Rows{"MINING VALUE ", "0"}));
+  EXPECT_TRUE(Row(6).empty());
   EXPECT_EQ(Row(15), (Rows{"Combat ATVs:", "2 / 0"}));
   EXPECT_EQ(Find("2 / 0")->colour, kGuild1Pale);
   EXPECT_TRUE(Looks("zone.png"));
@@ -554,7 +556,7 @@ TEST_F(DataPanel, OddModelStatesReadAsNobodysOrUnknownAndDrawNothingOutsideThePa
   a->composition = 40;
   CSprite* icons[4] = {};
   panel->ShowZoneInfo(0, 0, a, nullptr, icons, 1);
-  EXPECT_EQ(Row(4), (Rows{"OWNER ", ""}));
+  EXPECT_EQ(Row(3), Rows{"OWNER "});
   EXPECT_EQ(Find("OWNER ")->colour, 0xD7FFFFu);
   panel->ShowAsteroidData(4, 1);
   EXPECT_EQ(Row(5), (Rows{"Eco. Class:", "Unknown"}));
