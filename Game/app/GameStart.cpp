@@ -191,7 +191,8 @@ void CClntApp::TearDownGame() {
   DeleteViews();
   // What waited for this game's loop is not the next game's.
   m_keptMessages.clear();
-  m_awaitingRestartViews = false;
+  m_serverWait.End();
+  m_keptAutosave.reset();
   if (GameExists() && g_sndPlay) g_sndPlay->Close();
 }
 
