@@ -152,7 +152,7 @@ class CClntApp : public CClntBase {
   void PlayIntro();
 
   // The six views, made and deleted together. Making them ends a restart's
-  // wait.
+  // wait and drops the autosave kept over it (TakeKeptAutosave first).
   void CreateViews(std::initializer_list<ViewType> order);
   void DeleteViews();
   // No view current, then none at all.
@@ -218,7 +218,7 @@ class CClntApp : public CClntBase {
   // session's contact clock. A restart deleted the game's views: its wait
   // ends when they are made again over the new world (the restart's views,
   // the game-started message, the next turn's results once the world came,
-  // or a load). Carried out says whether an answer that came is.
+  // or a load). TakeServerAnswer: whether an answer that came is carried out.
   void AwaitServerAnswer(ServerAnswer answer);
   bool TakeServerAnswer(ServerAnswer answer) { return m_serverWait.Take(answer); }
   bool AwaitsRestartViews() const { return m_serverWait.Awaited() == ServerAnswer::RestartWorld; }
