@@ -207,7 +207,8 @@ void CClntApp::CreateViews(std::initializer_list<ViewType> order) {
     const int slot = SlotOf(type);
     if (slot >= 0) m_views[slot] = AppViewNotices().CreateView(type, g_mainWnd, m_instance);
   }
-  m_awaitingRestartViews = false;
+  if (AwaitsRestartViews()) m_serverWait.End();
+  m_keptAutosave.reset();
 }
 
 void CClntApp::DeleteViews() {

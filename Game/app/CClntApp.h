@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "Game/app/AppMessages.h"
 #include "Game/app/CFrameTimer.h"
 #include "Game/app/GameView.h"
+#include "Game/app/ServerWait.h"
 #include "Game/base/GIDString.h"
 #include "Game/net/ConnectionInfo.h"
 #include "Game/setup/GameSetup.h"
@@ -150,7 +152,7 @@ class CClntApp : public CClntBase {
   void PlayIntro();
 
   // The six views, made and deleted together. Making them ends a restart's
-  // wait, whichever message made them.
+  // wait and drops the autosave kept over it (TakeKeptAutosave first).
   void CreateViews(std::initializer_list<ViewType> order);
   void DeleteViews();
   // No view current, then none at all.
@@ -212,23 +214,32 @@ class CClntApp : public CClntBase {
   void CarryOutKeptMessages();
   static constexpr std::size_t kMostKeptMessages = 8;
 
-  // A restart deleted the game's views; whatever makes them again over the
-  // new game (the restart's views, the game-started message, the next turn's
-  // results) ends the wait. When none has come once kRestartWaitMs have
-  // passed on the session's contact clock, the new world is not coming: the
-  // player is told and taken back to the front end, where the last autosave
-  // can be loaded, rather than left in an empty game no server plays.
-  bool AwaitsRestartViews() const { return m_awaitingRestartViews; }
-  void BeginRestartWait();
-  // Ends the wait when its time is up. Called on every pass of the game loop
-  // and on the main window's sound timer, which every dialog's loop delivers
-  // too: the bound holds however busy the queue or deep the loop.
-  void EndOverdueRestartWait();
+  // The server's answer the game waits for (ServerWait.h), reckoned on the
+  // session's contact clock. A restart deleted the game's views: its wait
+  // ends when they are made again over the new world (the restart's views,
+  // the game-started message, the next turn's results once the world came,
+  // or a load). TakeServerAnswer: whether an answer that came is carried out.
+  void AwaitServerAnswer(ServerAnswer answer);
+  bool TakeServerAnswer(ServerAnswer answer) { return m_serverWait.Take(answer); }
+  bool AwaitsRestartViews() const { return m_serverWait.Awaited() == ServerAnswer::RestartWorld; }
+  // Gives up a wait whose time is up as the server's refusal would end it: a
+  // save as failed, a load as refused (each told, the game going on), a
+  // restart's world as not coming (GiveUpRestart). Called on every pass of
+  // the game loop and on the main window's sound timer, which every dialog's
+  // loop delivers too: the bound holds however busy the queue or deep the loop.
+  void EndOverdueServerWait();
+  // The restart's world is not coming: the player is told and taken back to
+  // the front end, where the last autosave can be loaded, rather than left
+  // in an empty game no server plays.
+  void GiveUpRestart();
+  // An autosave the server asked for while the restart's world was awaited:
+  // kept for that world, and written once it has come, before its turn's
+  // results; dropped when the wait ends any other way.
+  void KeepAutosave(std::uint32_t identifier) { m_keptAutosave = identifier; }
+  std::optional<std::uint32_t> TakeKeptAutosave() { return std::exchange(m_keptAutosave, std::nullopt); }
   // Lets go of a screen flush that nothing holds any more, and draws the
   // screen whole: see PlayState.cpp.
   void ReleaseUnheldScreenFlush();
-  // As long as the session waits for any one packet.
-  static constexpr plat::DWORD kRestartWaitMs = 60000;
 
   // The game loop of Run: whether it goes on, and whether leaving it ends the
   // program rather than going back to the front end.
@@ -386,8 +397,8 @@ class CClntApp : public CClntBase {
     plat::LPARAM lParam;
   };
   std::vector<KeptMessage> m_keptMessages;
-  bool m_awaitingRestartViews = false;
-  plat::DWORD m_restartWaitStart = 0;
+  ServerWait m_serverWait;
+  std::optional<std::uint32_t> m_keptAutosave;
   plat::DWORD m_lastMouseMove = 0xFFFFFFFF;
   std::uint32_t m_playPhase = 0;
   std::uint32_t m_fullRedraw = 0;

@@ -11,6 +11,7 @@
 #include "Game/base/Packets.h"
 #include "Game/net/NetSession.h"
 #include "Game/net/PacketQueue.h"
+#include "Game/save/SaveGame.h"
 #include "hvmulti/HvMulti.h"
 #include "media/CDDraw.h"
 #include "media/CSndPlay.h"
@@ -191,7 +192,11 @@ void CClntApp::TearDownGame() {
   DeleteViews();
   // What waited for this game's loop is not the next game's.
   m_keptMessages.clear();
-  m_awaitingRestartViews = false;
+  m_serverWait.End();
+  m_keptAutosave.reset();
+  // A save whose answer did not come before the game was left (a restart
+  // took the place of its wait) leaves no half of its own behind.
+  SettleOwnSave(false);
   if (GameExists() && g_sndPlay) g_sndPlay->Close();
 }
 

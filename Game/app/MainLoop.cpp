@@ -99,7 +99,7 @@ int CClntApp::Run() {
     }
     m_running = 1;
     while (m_running) {
-      EndOverdueRestartWait();
+      EndOverdueServerWait();
       MSG msg;
       if (PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
         if (!GetMessage(&msg, nullptr, 0, 0)) return static_cast<int>(msg.wParam);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 #include "Game/app/AppGlobals.h"
@@ -120,8 +121,24 @@ void OnEscape(CClntApp& app) {
   }
 }
 
+// The server's autosave of the game: told only when it fails.
+void WriteAutosave(CClntApp& app, std::uint32_t identifier) {
+  OpenProgress("SAVEGAME", 0);
+  app.SetBusy(true);
+  if (!AutoSave(identifier)) app.ShowTextBox("SAVEFAIL");
+  CloseProgress();
+  app.SetBusy(false);
+}
+
+// The autosave kept over a restart, written once its world has come: the
+// server's half of that moment has been written already.
+void WriteKeptAutosave(CClntApp& app, std::optional<std::uint32_t> kept) {
+  if (kept && g_currentView) WriteAutosave(app, *kept);
+}
+
 // The six views made again after a restart, the solar system's current.
 void MakeRestartedViews(CClntApp& app) {
+  const std::optional<std::uint32_t> kept = app.TakeKeptAutosave();
   app.ReleaseViews();
   app.CreateViews({VIEW_SOLAR, VIEW_DESIGN, VIEW_TERRAIN, VIEW_ASTEROID_SPACE, VIEW_TERRAIN_REPLAY, VIEW_SPACE_REPLAY});
   for (ViewType t : {VIEW_ASTEROID_SPACE, VIEW_SOLAR})
@@ -132,6 +149,7 @@ void MakeRestartedViews(CClntApp& app) {
   app.ResumePlay();
   SuspendScreenFlush(0);
   if (g_currentView) g_currentView->OnGameStart();
+  WriteKeptAutosave(app, kept);
 }
 
 // The messages after which the game, or its views, are no longer those that
@@ -149,7 +167,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     case WM_APP_GO_TO:
       if (g_currentView) g_currentView->GoToView(wParam, lParam);
       return 0;
-    case WM_APP_GAME_STARTED:
+    case WM_APP_GAME_STARTED: {
+      const std::optional<std::uint32_t> kept = app.TakeKeptAutosave();
       app.ResumePlay();
       if (!g_currentView && !app.View(VIEW_SOLAR)) {
         app.SeedGameRandom(GameRandomSeed());
@@ -167,11 +186,21 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         CloseProgress();
       ShowWindow(window, SW_SHOWNORMAL);
       if (g_currentView) SuspendScreenFlush(0);
+      WriteKeptAutosave(app, kept);
       return 0;
+    }
     case WM_APP_TURN_RESULTS:
-      // A restart that its views never followed: the game goes on, and so
-      // does the player, over what the server sent since.
-      if (!g_currentView && app.AwaitsRestartViews() && GameExists()) MakeRestartedViews(app);
+      // A restart that its views never followed: over its world the game
+      // goes on, and so does the player. Without it the results would show
+      // the empty game the restart left, and its autosaves would take the
+      // place of the player's: the world did not come.
+      if (!g_currentView && app.AwaitsRestartViews() && GameExists()) {
+        if (!LocalChapterHasHome()) {
+          app.GiveUpRestart();
+          return 0;
+        }
+        MakeRestartedViews(app);
+      }
       if (!g_currentView) return 0;
       // An e-mail game's turn results come from its input file, whose
       // processing has already moved the model on and told of the new turn:
@@ -232,6 +261,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         result = ClientShell().AnswerLoadRequest(app.Load().mode);
       }
       app.ResetLoadMode();
+      if (result == 1) app.AwaitServerAnswer(ServerAnswer::LoadAnswer);
       if (result != 1) {
         app.ResumePlay();
         SuspendScreenFlush(0);
@@ -249,6 +279,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_LOAD_REPLY:
+      if (!app.TakeServerAnswer(ServerAnswer::LoadDone)) return 0;
       // When this side's own read of the save failed first, the player was
       // told and the game loop is being left: the server's refusal of the
       // same load is neither told again nor answered with the load screen,
@@ -268,11 +299,13 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       DeleteKeptLoader();
       return 0;
     case WM_APP_LOAD_PERMISSION:
-      if (!KeptLoaderExists()) return 0;
+      if (!app.TakeServerAnswer(ServerAnswer::LoadAnswer) || !KeptLoaderExists()) return 0;
       if (wParam == 1) {
         AppViewNotices().CloseReplayFile();
         app.DeleteReplayFiles();
-        if (!LoadKeptGame()) {
+        if (LoadKeptGame()) {
+          app.AwaitServerAnswer(ServerAnswer::LoadDone);
+        } else {
           CloseProgress();
           const bool game = GameExists();
           LoadFailure(app, "INVALIDF");
@@ -328,7 +361,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // views (22) make them again over the new game, as at a game's start;
       // until then the world's packets fill a game no view reads.
       app.ReleaseViews();
-      app.BeginRestartWait();
+      app.AwaitServerAnswer(ServerAnswer::RestartWorld);
       const std::uint16_t chapter = LocalChapterId(kNoChapterChosen);
       const std::string name = LocalChapterName();
       if (GameExists()) DestroyGame();
@@ -365,22 +398,25 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         CloseProgress();
         app.SetBusy(false);
         if (saved) app.RequestFullRedraw();
+      } else {
+        app.AwaitServerAnswer(ServerAnswer::SaveDone);
       }
       return 0;
     }
     case WM_APP_AUTOSAVE:
-      // The last autosave stays rather than give way to a restart's empty game.
+      // The last autosave stays rather than give way to a restart's empty
+      // game, and the server's half of this one is matched once the world
+      // has come; a game left has none to match.
       if (app.AwaitsRestartViews()) {
-        app.ShowTextBox("SAVEFAIL");
+        app.KeepAutosave(static_cast<std::uint32_t>(lParam));
         return 0;
       }
-      OpenProgress("SAVEGAME", 0);
-      app.SetBusy(true);
-      if (!AutoSave(static_cast<std::uint32_t>(lParam))) app.ShowTextBox("SAVEFAIL");
-      CloseProgress();
-      app.SetBusy(false);
+      if (g_session && g_session->GameEnded()) return 0;
+      WriteAutosave(app, static_cast<std::uint32_t>(lParam));
       return 0;
-    case WM_APP_SAVE_FINISHED:
+    case WM_APP_SAVE_FINISHED: {
+      if (!app.TakeServerAnswer(ServerAnswer::SaveDone)) return 0;
+      const bool saved = SettleOwnSave(wParam != 0);
       app.ResumePlay();
       SuspendScreenFlush(0);
       CloseProgress();
@@ -388,11 +424,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // The save dialog and the progress closed while the flush was held, so
       // what they covered was never drawn again.
       app.RequestFullRedraw();
-      if (wParam == 0)
+      if (!saved)
         app.ShowTextBox("SAVEFAIL");
       else if (g_currentView)
         g_currentView->SetStatusText(app.Text("GAMESAVD").c_str(), kSavedStatusTime);
       return 0;
+    }
     case WM_APP_TURN_PROCESSING:
       // A restart that waits for its views still has its game's turn processed.
       if (!g_currentView && !(app.AwaitsRestartViews() && GameExists())) return 0;
@@ -495,7 +532,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam != kSoundTimer) break;
       if (g_sndPlay) g_sndPlay->OnTimer(timeGetTime());
-      app.EndOverdueRestartWait();
+      app.EndOverdueServerWait();
       break;
     case WM_INITMENUPOPUP:
       if (view) view->OnMenuSelect(reinterpret_cast<HMENU>(wParam), LOWORD(lParam));

@@ -8,6 +8,7 @@
 #include "platform/core/random.h"
 #include "platform/ddraw/ddconst.h"
 #include "platform/ddraw/ddraw.h"
+#include "platform/user/queue.h"
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -70,22 +71,43 @@ void CClntApp::CarryOutKeptMessages() {
 // whole. Activation no longer lets go on its own, which used to undo a save's
 // or a load's hold.
 void CClntApp::ReleaseUnheldScreenFlush() {
-  if (!g_currentView || m_busy || m_awaitingRestartViews) return;
+  if (!g_currentView || m_busy || AwaitsRestartViews()) return;
   if (!AppViewNotices().ScreenFlushSuspended()) return;
   AppViewNotices().SuspendScreenFlush(0);
   m_fullRedraw = 1;
 }
 
-void CClntApp::BeginRestartWait() {
-  m_awaitingRestartViews = true;
-  if (g_session) m_restartWaitStart = g_session->contactClock->Now();
+void CClntApp::AwaitServerAnswer(ServerAnswer answer) {
+  m_serverWait.Begin(answer, g_session ? g_session->contactClock->Now() : 0);
+  if (answer == ServerAnswer::RestartWorld) m_keptAutosave.reset();
 }
 
-void CClntApp::EndOverdueRestartWait() {
-  if (!m_awaitingRestartViews || !g_session) return;
-  if (g_session->contactClock->Now() - m_restartWaitStart < kRestartWaitMs) return;
+void CClntApp::EndOverdueServerWait() {
+  if (!g_session) return;
+  // Each refusal comes as the server's would, through the window's queue:
+  // a load's then waits, as the server's does, for the call under it.
+  switch (m_serverWait.Overdue(g_session->contactClock->Now())) {
+    case ServerAnswer::RestartWorld:
+      GiveUpRestart();
+      return;
+    case ServerAnswer::SaveDone:
+      plat::PostMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
+      return;
+    case ServerAnswer::LoadAnswer:
+      plat::PostMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 0, 0);
+      return;
+    case ServerAnswer::LoadDone:
+      plat::PostMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, 0);
+      return;
+    case ServerAnswer::None:
+      return;
+  }
+}
+
+void CClntApp::GiveUpRestart() {
   // Ended before the box: its own loop delivers the timer that comes here.
-  m_awaitingRestartViews = false;
+  m_serverWait.End();
+  m_keptAutosave.reset();
   LeaveGame();
   ClientShell().CloseProgress();
   // No view draws the screen: the box would stand on the last picture of

@@ -5,8 +5,14 @@
 
 #include "platform/core/dospath.h"
 
-WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
-  const std::string temp = dosPath + ".tmp";
+namespace {
+
+std::string Aside(const std::string& dosPath) { return dosPath + ".tmp"; }
+
+}  // namespace
+
+WriteResult WriteFileAside(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
+  const std::string temp = Aside(dosPath);
   // "c": the flush below forces the bytes to the disk before the rename
   // makes them the file.
   plat::FILE* fp = plat::fopen(temp.c_str(), "wbc");
@@ -20,17 +26,29 @@ WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool
   ok = plat::fflush(fp) == 0 && ok;
   ok = plat::ferror(fp) == 0 && ok;
   ok = plat::fclose(fp) == 0 && ok;
-  if (ok) {
-    const auto from = plat::ResolveDosPath(temp);
-    const auto to = plat::ResolveDosPath(dosPath);
-    std::error_code ec;
-    // The host's rename replaces the old file in one step, unlike the
-    // classic runtime's, which refuses an existing name.
-    if (from && to) std::filesystem::rename(*from, *to, ec);
-    ok = from && to && !ec;
-  }
-  if (!ok) plat::remove(temp.c_str());
-  return ok ? WriteResult::Written : WriteResult::Failed;
+  if (ok) return WriteResult::Written;
+  plat::remove(temp.c_str());
+  return WriteResult::Failed;
+}
+
+bool PutFileInPlace(const std::string& dosPath) {
+  const auto from = plat::ResolveDosPath(Aside(dosPath));
+  const auto to = plat::ResolveDosPath(dosPath);
+  std::error_code ec;
+  // The host's rename replaces the old file in one step, unlike the
+  // classic runtime's, which refuses an existing name.
+  if (from && to) std::filesystem::rename(*from, *to, ec);
+  if (from && to && !ec) return true;
+  DropFileAside(dosPath);
+  return false;
+}
+
+void DropFileAside(const std::string& dosPath) { plat::remove(Aside(dosPath).c_str()); }
+
+WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
+  const WriteResult result = WriteFileAside(dosPath, body);
+  if (result != WriteResult::Written) return result;
+  return PutFileInPlace(dosPath) ? WriteResult::Written : WriteResult::Failed;
 }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {

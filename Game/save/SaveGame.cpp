@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "Game/base/ByteStream.h"
@@ -72,18 +73,24 @@ void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
   std::memcpy(packet.data() + 8, name.data(), n);
 }
 
+// The player's own save written aside, by its name in the save directory,
+// until the server answers for its half; empty when none waits.
+std::string g_ownSaveAside;
+
+// In place, or `aside` (SafeWrite.h).
 WriteResult WriteSave(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
-                      bool email) {
+                      bool email, bool aside = false) {
   const std::string serverFile = ReplaceExtension(name, ".svr");
-  return WriteFileSafely(directory + name, [&](plat::FILE* fp) {
+  const auto body = [&](plat::FILE* fp) {
     return WriteSaveFile(fp, identifier, advance, email ? nullptr : serverFile.c_str()) != 0;
-  });
+  };
+  return aside ? WriteFileAside(directory + name, body) : WriteFileSafely(directory + name, body);
 }
 
 // The save proper, with its boxes.
-bool SaveAs(const std::string& name, std::uint32_t identifier) {
+bool SaveAs(const std::string& name, std::uint32_t identifier, bool aside) {
   ClientShell().OpenProgress("SAVEGAME", 0);
-  const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false);
+  const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false, aside);
   CloseProgress();
   if (result == WriteResult::CannotCreate) Show("NOCRTFLE", name.c_str());
   if (result == WriteResult::Failed) Show("SAVEFAIL");
@@ -143,7 +150,7 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
     plat::ByteReader(request).ReadAt(264, identifier);
     const std::string path = g_instData.GetSavePath() + name;
     if (plat::GetFileWriteTime(path) && !ClientShell().AskYesNo("SAVEYSNO", name.c_str())) return false;
-    return SaveAs(name, identifier);
+    return SaveAs(name, identifier, false);
   }
 
   std::string asked;
@@ -158,7 +165,9 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
   }
   const std::string name = ReplaceExtension(chosen, ".clt");
   const std::uint32_t identifier = (g_gameData->turn << 16) + static_cast<std::uint32_t>(plat::rand() % 65535);
-  if (!SaveAs(name, identifier)) return false;
+  SettleOwnSave(false);  // one the server never answered for
+  if (!SaveAs(name, identifier, true)) return false;
+  g_ownSaveAside = name;
   std::array<std::uint8_t, kSavePacketSize> packet{};
   plat::ByteWriter pw(packet);
   pw.WriteAt<std::uint16_t>(0, PKT_SAVE_GAME);
@@ -166,6 +175,18 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
   pw.WriteAt<std::uint32_t>(264, identifier);
   pw.WriteAt<std::uint16_t>(268, g_gameData->localChapterId);
   PacketSink().SendToAll(packet);
+  return true;
+}
+
+bool SettleOwnSave(bool serverSaved) {
+  const std::string name = std::exchange(g_ownSaveAside, {});
+  if (name.empty()) return serverSaved;
+  const std::string path = g_instData.GetSavePath() + name;
+  if (!serverSaved) {
+    DropFileAside(path);
+    return false;
+  }
+  if (!PutFileInPlace(path)) return false;
   ClientShell().OwnSaveWritten(name);
   return true;
 }

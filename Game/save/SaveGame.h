@@ -55,11 +55,20 @@ bool WriteSaveFileAs(const std::string& directory, const std::string& name, std:
 // kSavePacketSize bytes): its name with the extension replaced by ".clt",
 // asking before overwriting; the packet's identifier. Without: `name`, or
 // when null the save dialog's choice (`SaveLinks::chooseSaveName`); empty or
-// starting with '.' cancels. The identifier is (turn << 16) + random % 65535,
-// and on success packet 6 goes to all. Shows "NOCRTFLE" or "SAVEFAIL" on
-// failure. True only when the file was written (the caller then waits for the
-// server's answer); false when it failed or the player cancelled.
+// starting with '.' cancels. The identifier is (turn << 16) + random % 65535;
+// the file is written aside (SafeWrite.h), not yet in its place, and on
+// success packet 6 goes to all. Shows "NOCRTFLE" or "SAVEFAIL" on failure.
+// True only when the file was written (the caller then waits for the
+// server's answer and settles the save); false when it failed or the player
+// cancelled.
 bool SaveGame(std::span<const std::uint8_t> request, const char* name);
+
+// The server's answer to the player's own save: with the server's half
+// written, the client's takes its place under its name (and is told as the
+// player's last save); without, it is removed, so that no half is left for
+// the load screen and a save of the same name before stays whole. Whether
+// the save stands: the server's answer when no save was written aside.
+bool SettleOwnSave(bool serverSaved);
 
 // Copies "autosave.clt" to "asavebak.clt" in the save directory (through a
 // temporary file too), then writes "autosave.clt" with the next turn's

@@ -1,6 +1,7 @@
 // A restart replaces the game under the game screen: nothing the screen built
 // over the old game may live on to read it, whether or not the restart's
-// views follow, and whatever is running when the restart comes.
+// views follow, and whatever is running when the restart comes. The bound on
+// the wait for its world holds the other waits for the server too.
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -13,6 +14,8 @@
 #include "Game/base/GInstData.h"
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
+#include "Game/save/GameLoader.h"
+#include "platform/core/dospath.h"
 #include "platform/core/files.h"
 #include "platform/user/keys.h"
 #include "platform/user/pump.h"
@@ -110,12 +113,13 @@ TEST_F(Restart, TheViewsGoBeforeTheirGameAndComeBackOverTheNewOne) {
   EXPECT_FALSE(app.AwaitsRestartViews());
 }
 
-// A server that sends the restart and nothing of the new world: once the game
-// goes on, its next turn's results make the views again, rather than leave
-// the player before "Restarting Game..." for the rest of the game.
+// A server that sends the restart and the new world but not its views: once
+// the game goes on, its next turn's results make the views again, rather than
+// leave the player before "Restarting Game..." for the rest of the game.
 TEST_F(Restart, WithoutItsViewsTheNextTurnsResultsMakeThem) {
   CClntApp& app = Playing();
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  g_gameData->GetLocalChapter()->homeAsteroid = 0;
   g_events.clear();
   progress.clear();
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
@@ -129,6 +133,31 @@ TEST_F(Restart, WithoutItsViewsTheNextTurnsResultsMakeThem) {
   g_events.clear();
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
   EXPECT_TRUE(g_events.empty());
+}
+
+// A server that sends the restart right after a turn's processing and then
+// the turn's autosave request and results, but nothing of the new world: the
+// results end the wait as a world that did not come, the player told and the
+// game left; no autosave of the empty game takes the place of the last one.
+TEST_F(Restart, ResultsWithoutItsWorldEndTheWaitAndKeepTheLastAutosave) {
+  CClntApp& app = Playing();
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 7);
+  const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
+  const auto whole = plat::ReadWholeFile(autosave);
+  ASSERT_TRUE(whole);
+  SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 8);
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_EQ(g_currentView, nullptr);
+  EXPECT_FALSE(app.AwaitsRestartViews());
+  EXPECT_TRUE(g_session->GameEnded());
+  // The next request, that reaches the game left.
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 9);
+  EXPECT_EQ(plat::ReadWholeFile(autosave), whole);
+  EXPECT_FALSE(plat::ReadWholeFile(std::string(g_instData.GetSavePath()) + "asavebak.clt").has_value());
 }
 
 // The restart posted before the player opened a dialog from a view reaches
@@ -161,8 +190,10 @@ TEST_F(Restart, ARestartInsideAViewsDialogWaitsForTheDialog) {
 }
 
 // Between the restart and its world the game is nobody's: an autosave or a
-// save then would take the place of the player's last one, and is refused;
-// the turn that the server still ends is processed over it.
+// save then would take the place of the player's last one; the save is
+// refused, the autosave kept for the world. The turn that the server still
+// ends is processed over it, and once the world has come the autosave is
+// written.
 TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   CClntApp& app = Playing();
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
@@ -176,9 +207,8 @@ TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   };
 
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
-  // Each refusal is told in the OK box, answered here.
-  backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  // The refusal is told in the OK box, answered here.
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   EXPECT_TRUE(backend->ScriptDone());
@@ -191,9 +221,11 @@ TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   EXPECT_EQ(progress, std::vector<std::string>{"open Processing Turn..."});
   EXPECT_TRUE(app.Busy());
+  g_gameData->GetLocalChapter()->homeAsteroid = 0;
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
   EXPECT_FALSE(app.Busy());
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  EXPECT_NE(plat::ReadWholeFile(autosave), kept);
 }
 
 // The session's contact clock, set by the test.
@@ -218,14 +250,14 @@ TEST_F(Restart, AWaitForTheWorldThatNeverComesEnds) {
   StoppedClock clock;
   g_session->contactClock = &clock;
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
-  clock.now += CClntApp::kRestartWaitMs - 1;
-  app.EndOverdueRestartWait();
+  clock.now += ServerWait::kBoundMs - 1;
+  app.EndOverdueServerWait();
   EXPECT_TRUE(app.AwaitsRestartViews());
   clock.now += 1;
   g_mostBoxes = 0;
   const UINT_PTR counter = SetTimer(nullptr, 0, 100, CountBoxes);
   backend->PressKey(VK_RETURN, 500);
-  app.EndOverdueRestartWait();
+  app.EndOverdueServerWait();
   PumpUntilIdle();
   KillTimer(nullptr, counter);
   EXPECT_TRUE(backend->ScriptDone());
@@ -267,7 +299,7 @@ TEST_F(Restart, TheWaitsBoundHoldsWhileMessagesKeepComing) {
   g_session->contactClock = &RealContactClock();
 }
 
-// A dialog the player leaves open over the wait (here the refused autosave's
+// A dialog the player leaves open over the wait (here the refused save's
 // box) holds the bound too: its loop ends the wait, the player is told over
 // it, and once it is closed the game is left.
 TEST_F(Restart, TheWaitsBoundHoldsInADialogsLoop) {
@@ -276,9 +308,9 @@ TEST_F(Restart, TheWaitsBoundHoldsInADialogsLoop) {
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   g_mostBoxes = 0;
   const UINT_PTR counter = SetTimer(nullptr, 0, 1000, CountBoxes);
-  backend->PressKey(VK_RETURN, CClntApp::kRestartWaitMs + 2000);
+  backend->PressKey(VK_RETURN, ServerWait::kBoundMs + 2000);
   backend->PressKey(VK_RETURN, 2000);
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
   KillTimer(nullptr, counter);
   EXPECT_TRUE(backend->ScriptDone());
   // Told over the refusal's box.
@@ -318,6 +350,44 @@ TEST_F(Restart, TheRestartsViewsWaitBehindTheRestart) {
   for (std::size_t i = 0; i < 6; ++i) EXPECT_NE(g_events[i].find("gone over turn 12"), std::string::npos);
   for (std::size_t i = 6; i < 12; ++i) EXPECT_NE(g_events[i].find("made over turn 0"), std::string::npos);
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+}
+
+// The same bound holds a save or a load the server never answers: each ends
+// as refused, told, and the game goes on; the save leaves nothing of its own,
+// and its answer that comes after all changes nothing.
+using AnswerWait = Restart;
+TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
+  CClntApp& app = Playing();
+  StoppedClock clock;
+  g_session->contactClock = &clock;
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  shell.chooseSaveName = [](std::string* name) {
+    *name = "unanswered";
+    return true;
+  };
+  shell.loadRequest = [](std::uint32_t) { return RequestLoad("autosave.clt", LoadPlace::SaveDirectory); };
+  for (UINT request : {WM_APP_SAVE, WM_APP_LOAD_REQUEST}) {
+    SendMessage(g_mainWnd, request, 0, 0);
+    ASSERT_TRUE(app.Busy());
+    clock.now += ServerWait::kBoundMs - 1;
+    app.EndOverdueServerWait();
+    PumpUntilIdle();
+    EXPECT_TRUE(app.Busy());
+    clock.now += 1;
+    backend->PressKey(VK_RETURN, 10);
+    app.EndOverdueServerWait();
+    PumpUntilIdle();
+    EXPECT_TRUE(backend->ScriptDone()) << request;
+    EXPECT_FALSE(app.Busy()) << request;
+    EXPECT_TRUE(app.InPlay()) << request;
+    EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR)) << request;
+  }
+  const std::string save = std::string(g_instData.GetSavePath()) + "unanswered.clt";
+  EXPECT_FALSE(plat::GetFileWriteTime(save) || plat::GetFileWriteTime(save + ".tmp"));
+  SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
+  EXPECT_TRUE(app.Busy());
+  g_session->contactClock = &RealContactClock();
 }
 
 }  // namespace

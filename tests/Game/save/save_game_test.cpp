@@ -41,7 +41,7 @@ TEST_F(SaveFixture, ASaveLoadsBackIntoTheSameGameWithItsViewsAndReplays) {
   box.Write("old.rpl", std::string("\xFF\xFF\xFF\xFF", 4));
   box.Write("x.trp", std::string("\x05\x00terrain", 9));
   const auto before = ModelBytes();
-  ASSERT_TRUE(SaveGame({}, "midgame"));
+  ASSERT_TRUE(SaveGame({}, "midgame") && SettleOwnSave(true));
   EXPECT_TRUE(boxes.empty());
 
   // The other players and the server are told to save the same game.
@@ -114,7 +114,7 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
   EXPECT_FALSE(SaveGame({}, nullptr));
   EXPECT_TRUE(sent.empty());
   shell.saveNames = {"chosen.clt"};
-  ASSERT_TRUE(SaveGame({}, nullptr));
+  ASSERT_TRUE(SaveGame({}, nullptr) && SettleOwnSave(true));
   EXPECT_TRUE(Exists("chosen.clt"));
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "chosen.svr");
@@ -126,7 +126,7 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
 TEST_F(SaveFixture, OnlyThePlayersOwnWrittenSaveIsToldAsTheGameToGoBackTo) {
   StartGame(6);
   const std::vector<std::string>& told = shell.ownSaves;
-  ASSERT_TRUE(SaveGame({}, "my game"));
+  ASSERT_TRUE(SaveGame({}, "my game") && SettleOwnSave(true));
   ASSERT_TRUE(AutoSave(5));
   std::vector<std::uint8_t> request(kSavePacketSize, 0);
   request[0] = PKT_SAVE_GAME;
@@ -138,9 +138,31 @@ TEST_F(SaveFixture, OnlyThePlayersOwnWrittenSaveIsToldAsTheGameToGoBackTo) {
   EXPECT_EQ(told, std::vector<std::string>{"my game.clt"});
 }
 
+// The player's own save stands only with the server's half: one the server
+// did not write leaves no half for the load screen to list, and the save of
+// that name before it stays whole.
+TEST_F(SaveFixture, AnOwnSaveTakesItsPlaceOnlyOnceTheServerSavedItsHalf) {
+  StartGame(3);
+  ASSERT_TRUE(SaveGame({}, "pair"));
+  EXPECT_FALSE(Exists("pair.clt"));
+  ASSERT_TRUE(SettleOwnSave(true));
+  const std::string whole = box.Read("pair.clt");
+  g_gameData->turn = 30;
+  ASSERT_TRUE(SaveGame({}, "pair"));
+  EXPECT_FALSE(SettleOwnSave(false));
+  ASSERT_TRUE(SaveGame({}, "full2"));
+  EXPECT_FALSE(SettleOwnSave(false));
+  EXPECT_EQ(box.Read("pair.clt"), whole);
+  const auto listed = ListSaveFiles(g_instData.GetSavePath(), "clt", false);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].name, "pair");
+  EXPECT_FALSE(Exists("pair.clt.tmp") || Exists("full2.clt.tmp"));
+  EXPECT_EQ(shell.ownSaves, std::vector<std::string>{"pair.clt"});
+}
+
 TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
   StartGame(3);
-  ASSERT_TRUE(SaveGame({}, "keep"));
+  ASSERT_TRUE(SaveGame({}, "keep") && SettleOwnSave(true));
   const std::string old = box.Read("keep.clt");
   ASSERT_GT(old.size(), 4096u);
   StartGame(200);
@@ -171,7 +193,7 @@ TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
 
 TEST_F(SaveFixture, DamagedOrShortSavesAreRefusedAndTheRunningGameStays) {
   StartGame(8);
-  ASSERT_TRUE(SaveGame({}, "good"));
+  ASSERT_TRUE(SaveGame({}, "good") && SettleOwnSave(true));
   const std::string good = box.Read("good.clt");
   StartGame(4, 21);
   g_gameData->turn = 40;
@@ -228,7 +250,7 @@ TEST_F(SaveFixture, NamesFromOtherPlayersStayInTheSaveDirectory) {
 
 TEST_F(SaveFixture, TheListShowsNewestFirstWithTheBackupBehindItsAutosave) {
   StartGame(2);
-  ASSERT_TRUE(SaveGame({}, "older"));
+  ASSERT_TRUE(SaveGame({}, "older") && SettleOwnSave(true));
   ASSERT_TRUE(AutoSave(1));
   ASSERT_TRUE(AutoSave(2));
   box.Write("ab.clt", "not a save");
