@@ -112,8 +112,8 @@ TEST_F(CdAudioTest, StopAbortsMissingTracksAndDrivesFail) {
 
 // An exit() while the music plays (a library's, as Xlib's on a lost display)
 // ends the process cleanly: the player, made by the volume set at start-up
-// before the windows and the queue were, posts its end into neither after
-// they are gone. Runs in a process of its own, so that order is the first.
+// before the queue was, posts its end into no queue already gone. Runs in a
+// process of its own, so that this order is the first.
 TEST(CdAudioAtExit, AnExitWhileTheMusicPlaysReachesNothingGone) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   // The same folder in this process and in the one that exits, removed here.
@@ -123,9 +123,9 @@ TEST(CdAudioAtExit, AnExitWhileTheMusicPlaysReachesNothingGone) {
   ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + track + "' synth 5 sine 441 2>/dev/null").c_str()), 0);
   EXPECT_EXIT(
       {
+        const HWND window = quentest::PlainWindow("CdAtExit", 0, 0, 10, 10, WS_POPUP);
         auxSetVolume(kCdAudioAuxDevice, 0xFFFFFFFF);
         SetDrive('D', cd, DriveType::CdRom);
-        const HWND window = quentest::PlainWindow("CdAtExit", 0, 0, 10, 10, WS_POPUP);
         MCI_OPEN_PARMS open;
         open.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
         mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE, &open);
