@@ -8,9 +8,8 @@
 namespace plat {
 
 // From now on a broken connection to the display ends the program with
-// `exitCode`. Does nothing unless SDL's video runs on its X11 driver. Called on
-// the program's thread once a window is open (SDL sets Xlib's handlers as it
-// opens the display).
+// `exitCode`. Does nothing unless SDL's video runs on its X11 driver, so it is
+// called on the program's thread once a window is open.
 void EndOnDisplayLoss(int exitCode);
 
 }  // namespace plat
