@@ -1,5 +1,7 @@
 #include "Game/app/InstallCheck.h"
 
+#include <strings.h>
+
 #include <array>
 #include <filesystem>
 #include <vector>
@@ -61,6 +63,18 @@ bool InstallFolderResolves(CInstData& inst) {
   const auto host = plat::ResolveDosPath(inst.GetInstallPath());
   std::error_code ec;
   return host && std::filesystem::is_directory(*host, ec);
+}
+
+// The host folder a DOS folder path stands for; the DOS path itself when no
+// drive holds it.
+std::string HostFolder(std::string dosFolder) {
+  while (dosFolder.size() > 1 && dosFolder.back() == '\\') dosFolder.pop_back();
+  const auto host = plat::ResolveDosPath(dosFolder);
+  return host ? host->string() : dosFolder;
+}
+
+bool InsideFolder(const char* dosPath, const std::string& dosFolder) {
+  return strncasecmp(dosPath, dosFolder.c_str(), dosFolder.size()) == 0;
 }
 
 bool ArchiveOpens(const char* path) {
@@ -186,15 +200,15 @@ InstallationReport CheckInstallation(CInstData& inst) {
   if (!ArchiveOpens(path) || !ArchiveWhole(path)) problems.emplace_back(kArchiveDamagedText);
   inst.BuildPath(path, "palette.dat", INSTPATH_3D);
   if (!PaletteReads(path)) problems.emplace_back(kPaletteDamagedText);
-  inst.BuildPath(path, "frontend.dll", INSTPATH_FRONTEND_ART);
-  if (!ModuleLoads(path)) problems.emplace_back(kFrontEndModuleDamagedText);
+  // A missing art folder takes the image modules inside it along: it alone
+  // is named, as the disk has it (the player never typed its drive path).
   const std::string art = inst.GetArtPath();
-  if (!FolderExists(art.c_str())) {
-    problems.push_back(ArtFolderMissingText(art));
-  } else {
-    inst.BuildPath(path, "ima.dll", INSTPATH_ART);
-    if (!ModuleLoads(path)) problems.emplace_back(kImageModuleDamagedText);
-  }
+  const bool artFound = FolderExists(art.c_str());
+  if (!artFound) problems.push_back(ArtFolderMissingText(HostFolder(art)));
+  inst.BuildPath(path, "frontend.dll", INSTPATH_FRONTEND_ART);
+  if ((artFound || !InsideFolder(path, art)) && !ModuleLoads(path)) problems.emplace_back(kFrontEndModuleDamagedText);
+  inst.BuildPath(path, "ima.dll", INSTPATH_ART);
+  if (artFound && !ModuleLoads(path)) problems.emplace_back(kImageModuleDamagedText);
   report.playable = problems.size() == warnings;
   return report;
 }

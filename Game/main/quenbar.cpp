@@ -30,11 +30,13 @@
 #include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
 #include "media/MediaMessage.h"
+#include "platform/backend/display_loss.h"
 #include "platform/backend/sdl_audio.h"
 #include "platform/backend/sdl_backend.h"
 #include "platform/backend/start.h"
 #include "platform/core/config.h"
 #include "platform/core/files.h"
+#include "platform/core/sudden_end.h"
 #include "platform/display/audio.h"
 #include "platform/display/backend.h"
 #include "platform/resource/module.h"
@@ -46,6 +48,7 @@ namespace {
 constexpr int kScriptUnreadable = 2;
 constexpr int kUsageError = 2;
 constexpr int kCannotStart = 3;
+constexpr int kExitDisplayLost = 6;
 constexpr std::size_t kMaxScriptSize = 1 << 20;
 
 constexpr const char* kUsage =
@@ -67,12 +70,16 @@ constexpr const char* kUsage =
     "option or a script that cannot be read; 3 the program's resource module\n"
     "quenbar.dll is missing or damaged; 4 the installation is missing or damaged\n"
     "(its settings file registry.reg, 3D data or images); 5 no window could be\n"
-    "opened. The cause is named on standard error, as are warnings after which\n"
-    "the game goes on (a rules file that cannot be read: its defaults are used).\n"
+    "opened; 6 the display was lost (its X server ended) while the program ran;\n"
+    "128 + N signal N ended it (SIGTERM 143, SIGINT 130, SIGHUP 129). A lost\n"
+    "display or such a signal ends it at once, the game server it started too.\n"
+    "The cause is named on standard error, as are warnings after which the game\n"
+    "goes on (a rules file that cannot be read: its defaults are used).\n"
     "\n"
     "Environment: QUENBAR_CONFIG_DIR names the folder of the settings and the\n"
     "installation's registry file (else $XDG_CONFIG_HOME/quenbar or\n"
-    "~/.config/quenbar); QUENBAR_SEED=<number> fixes the game's random seed;\n"
+    "~/.config/quenbar); QUENBAR_SEED=<number> seeds the program's own random\n"
+    "numbers when a game starts, instead of the clock (QUENSRVR_SEED the world's);\n"
     "QUENBAR_SCRIPT_GRACE=<ms> is how long a scripted run may go on after its\n"
     "script's end before it is told to quit (10000; 0 for a run that plays alone);\n"
     "SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's drivers.\n";
@@ -167,10 +174,19 @@ void StartInInstallation(int argc, char** argv) {
   ::execv("/proc/self/exe", again.data());
 }
 
+// The orderly end: the windows, the sound and the backend go before main
+// returns, so that static destruction finds nothing of theirs running.
+void EndPlatform() {
+  plat::ResetUserLayer();
+  plat::InstallAudioOutput(nullptr);
+  plat::StopBackend();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   StartInInstallation(argc, argv);
+  plat::EndOnTerminationSignals();
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const std::string& a : args) {
     if (a == "--help" || a == "-h") {
@@ -196,22 +212,25 @@ int main(int argc, char** argv) {
     // nobody to see it or to end it.
     if (!WindowCanBeSeen() || !plat::StartBackend(options).CanAskUser()) {
       std::fputs("quenbar: no window could be opened on this display\n", stderr);
-      plat::StopBackend();
+      EndPlatform();
       return kExitNoWindow;
     }
+    plat::EndOnDisplayLoss(kExitDisplayLost);
     const int code = RunProgram(args, true);
-    plat::ResetUserLayer();
-    plat::StopBackend();
+    EndPlatform();
     return code;
   }
   if (scriptFile.empty()) {
     // Nobody could answer the screens: an empty script lets the program show
     // its first screen and then tells it to quit.
-    std::fputs("quenbar: no display; running headless without a script, the program ends by itself\n", stderr);
+    std::fputs(options.kind == plat::BackendKind::Headless
+                   ? "quenbar: headless as asked, without a script: the program shows its first screen and ends by "
+                     "itself\n"
+                   : "quenbar: no display; running headless without a script, the program ends by itself\n",
+               stderr);
     plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
     const int code = RunProgram(args, false);
-    plat::ResetUserLayer();
-    plat::StopBackend();
+    EndPlatform();
     return code;
   }
 
@@ -233,6 +252,7 @@ int main(int argc, char** argv) {
   if (options.kind == plat::BackendKind::Windowed || options.kind == plat::BackendKind::FullScreen) {
     window = plat::OpenSdlBackend(options);
     if (window) {
+      plat::EndOnDisplayLoss(kExitDisplayLost);
       sound = plat::OpenSdlAudioOutput();
     } else {
       std::fputs("quenbar: no window could be opened; the script runs headless\n", stderr);
@@ -246,8 +266,7 @@ int main(int argc, char** argv) {
   plat::InstallBackend(std::move(backend));
   const int code = RunProgram(args, display);
   const bool succeeded = scripted.Succeeded();
-  plat::ResetUserLayer();
-  plat::StopBackend();
+  EndPlatform();
   if (code != 0) return code;
   return succeeded ? 0 : 1;
 }

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/core/lifelong.h"
+
 namespace plat {
 
 namespace {
@@ -32,10 +34,7 @@ struct IdleHook {
   std::thread::id owner;
 };
 
-IdleHook& Hook() {
-  static IdleHook hook;
-  return hook;
-}
+IdleHook& Hook() { return Lifelong<IdleHook>(); }
 
 }  // namespace
 

@@ -1,12 +1,13 @@
 #include "platform/core/process.h"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdarg>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,14 +27,29 @@ namespace plat {
 
 namespace {
 
-struct Children {
-  std::mutex mutex;
-  std::set<pid_t> running;
-};
+// The programs started and not yet waited for, a slot each (0 free,
+// kStarting while a start is under way). Lock-free, so that a signal handler
+// may end them; a slot is let go only once its program has ended, so the
+// number cannot meanwhile name another process.
+constexpr std::size_t kMaxChildren = 64;
+constexpr pid_t kStarting = -1;
+using ChildSlot = std::atomic<pid_t>;
+static_assert(ChildSlot::is_always_lock_free);
+std::array<ChildSlot, kMaxChildren> g_children{};
 
-Children& Kids() {
-  static Children children;
-  return children;
+ChildSlot* TakeFreeSlot() {
+  for (ChildSlot& slot : g_children) {
+    pid_t free = 0;
+    if (slot.compare_exchange_strong(free, kStarting)) return &slot;
+  }
+  return nullptr;
+}
+
+ChildSlot* SlotOf(pid_t pid) {
+  if (pid <= 0) return nullptr;
+  for (ChildSlot& slot : g_children)
+    if (slot.load() == pid) return &slot;
+  return nullptr;
 }
 
 bool IsExecutableFile(const std::string& path) {
@@ -124,16 +140,25 @@ std::vector<std::string> CommandLineArguments(const char* const* argv) {
   return args;
 }
 
-// Waits for `pid`, servicing the idle hook; the exit code, or 128 + signal.
-int WaitForChild(pid_t pid) {
-  int status = 0;
+// Waits for `pid`, servicing the idle hook, and lets its slot go; the exit
+// code, or 128 + signal.
+int WaitForChild(pid_t pid, ChildSlot& slot) {
   for (;;) {
-    const pid_t r = ::waitpid(pid, &status, WNOHANG);
-    if (r == pid) break;
-    if (r < 0 && errno != EINTR) return -1;
+    // Seen ended but not yet collected: the number stays its own until then.
+    siginfo_t info{};
+    const int r = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+    if (r == 0 && info.si_pid == pid) break;
+    if (r < 0 && errno != EINTR) break;
     RunIdleHook();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  slot.store(0);
+  int status = 0;
+  pid_t r;
+  do {
+    r = ::waitpid(pid, &status, 0);
+  } while (r < 0 && errno == EINTR);
+  if (r != pid) return -1;
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
@@ -155,6 +180,11 @@ std::intptr_t Spawn(int mode, const char* program, const char* const* argv, bool
   for (std::string& a : args) cargs.push_back(a.data());
   cargs.push_back(nullptr);
 
+  ChildSlot* slot = TakeFreeSlot();
+  if (!slot) {
+    errno = EAGAIN;
+    return -1;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   const auto cwd = ResolveDosPath(GetCurrentDosDirectory());
@@ -167,13 +197,12 @@ std::intptr_t Spawn(int mode, const char* program, const char* const* argv, bool
   const int rc = ::posix_spawn(&pid, exe->c_str(), &actions, nullptr, cargs.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
+    slot->store(0);
     errno = rc;
     return -1;
   }
-  if (mode == _P_WAIT) return WaitForChild(pid);
-  Children& kids = Kids();
-  std::lock_guard lock(kids.mutex);
-  kids.running.insert(pid);
+  slot->store(pid);
+  if (mode == _P_WAIT) return WaitForChild(pid, *slot);
   return pid;
 }
 
@@ -215,21 +244,24 @@ std::intptr_t _spawnlp(int mode, const char* program, const char* arg0, ...) {
 }
 
 std::intptr_t _cwait(int* status, std::intptr_t handle, int /*action*/) {
-  {
-    Children& kids = Kids();
-    std::lock_guard lock(kids.mutex);
-    if (kids.running.erase(static_cast<pid_t>(handle)) == 0) return -1;
-  }
-  const int code = WaitForChild(static_cast<pid_t>(handle));
+  const auto pid = static_cast<pid_t>(handle);
+  ChildSlot* slot = SlotOf(pid);
+  if (!slot) return -1;
+  const int code = WaitForChild(pid, *slot);
   if (status != nullptr) *status = code;
   return handle;
 }
 
 bool KillProcess(std::intptr_t handle) {
-  Children& kids = Kids();
-  std::lock_guard lock(kids.mutex);
-  if (kids.running.count(static_cast<pid_t>(handle)) == 0) return false;
-  return ::kill(static_cast<pid_t>(handle), SIGKILL) == 0;
+  const auto pid = static_cast<pid_t>(handle);
+  return SlotOf(pid) && ::kill(pid, SIGKILL) == 0;
+}
+
+void KillChildProcesses() {
+  for (ChildSlot& slot : g_children) {
+    const pid_t pid = slot.load();
+    if (pid > 0) ::kill(pid, SIGKILL);
+  }
 }
 
 }  // namespace plat

@@ -22,7 +22,8 @@ constexpr int _P_NOWAIT = 1;
 // Starts `program` with the arguments that follow (arg0 first), ended by a null
 // pointer. _P_WAIT: waits (servicing the idle hook) and returns the exit code;
 // a program ended by a signal gives 128 + the signal number. _P_NOWAIT: returns
-// a handle for _cwait and KillProcess. -1 when the program cannot be started.
+// a handle for _cwait and KillProcess. -1 when the program cannot be started,
+// or when 64 programs started here are not yet waited for (errno EAGAIN).
 std::intptr_t _spawnl(int mode, const char* program, const char* arg0, ...) __attribute__((sentinel));
 // The same with the arguments in a null-terminated array.
 std::intptr_t _spawnv(int mode, const char* program, const char* const* argv);
@@ -37,5 +38,8 @@ std::intptr_t _spawnvp(int mode, const char* program, const char* const* argv);
 std::intptr_t _cwait(int* status, std::intptr_t handle, int action);
 // Ends a program started with _P_NOWAIT (it must still be waited for).
 bool KillProcess(std::intptr_t handle);
+// Ends every program started here and not yet waited for, in either mode, as
+// KillProcess does. Async-signal-safe: for a program that ends at once.
+void KillChildProcesses();
 
 }  // namespace plat

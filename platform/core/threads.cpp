@@ -10,6 +10,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/handle_table.h"
+#include "platform/core/lifelong.h"
 
 namespace plat {
 
@@ -105,10 +106,7 @@ struct Handles {
   HandleTable<HANDLE__> live;
 };
 
-Handles& Live() {
-  static Handles handles;
-  return handles;
-}
+Handles& Live() { return Lifelong<Handles>(); }
 
 HANDLE Track(std::unique_ptr<HANDLE__> object) {
   Handles& h = Live();

@@ -9,6 +9,7 @@
 
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
+#include "platform/core/lifelong.h"
 
 namespace plat {
 namespace {
@@ -20,10 +21,7 @@ struct Sources {
   std::array<AudioSource*, kMaxAudioSources> list{};
 };
 
-Sources& Registry() {
-  static Sources s;
-  return s;
-}
+Sources& Registry() { return Lifelong<Sources>(); }
 
 // The beep: 880 Hz for 120 ms, counted down by the render.
 constexpr int kBeepFrames = kAudioRate * 120 / 1000;
@@ -65,10 +63,7 @@ void Limit(const std::int32_t* mix, std::int16_t* out, std::size_t samples) {
   g_limiterGain.store(gain, std::memory_order_relaxed);
 }
 
-std::unique_ptr<AudioOutput>& Output() {
-  static std::unique_ptr<AudioOutput> output;
-  return output;
-}
+std::unique_ptr<AudioOutput>& Output() { return Lifelong<std::unique_ptr<AudioOutput>>(); }
 
 }  // namespace
 

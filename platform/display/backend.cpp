@@ -1,15 +1,13 @@
 #include "platform/display/backend.h"
 
 #include "platform/core/clock.h"
+#include "platform/core/lifelong.h"
 
 namespace plat {
 
 namespace {
 
-std::unique_ptr<Backend>& Current() {
-  static std::unique_ptr<Backend> backend;
-  return backend;
-}
+std::unique_ptr<Backend>& Current() { return Lifelong<std::unique_ptr<Backend>>(); }
 
 }  // namespace
 

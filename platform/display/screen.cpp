@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/core/lifelong.h"
+
 namespace plat {
 
-Screen& GetScreen() {
-  static Screen screen;
-  return screen;
-}
+Screen& GetScreen() { return Lifelong<Screen>(); }
 
 void SetScreenFormat555(bool is555) {
   Screen& s = GetScreen();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/dospath.h"
+#include "platform/core/lifelong.h"
 #include "platform/display/audio.h"
 #include "platform/sound/mci.h"
 #include "platform/sound/mixer.h"
@@ -43,14 +44,11 @@ std::optional<std::filesystem::path> TrackFile(char drive, int track) {
 }
 
 // Plays a list of track files through the mix, decoded ahead on its own
-// thread into a ring of one second.
+// thread into a ring of one second. Never destroyed: the audio output's
+// thread mixes it until the process ends.
 class CdPlayer final : public AudioSource {
  public:
   CdPlayer() : ring_(kRingFrames * kAudioChannels) { AddAudioSource(this); }
-  ~CdPlayer() override {
-    Stop();
-    RemoveAudioSource(this);
-  }
 
   void Start(std::vector<std::filesystem::path> files, HWND notify) {
     Stop();
@@ -188,16 +186,10 @@ struct CdDevice {
   int opens = 0;
   DWORD timeFormat = MCI_FORMAT_TMSF;
   DWORD volume = 0xFFFFFFFF;
-  CdPlayer& Player() {
-    static CdPlayer player;
-    return player;
-  }
+  CdPlayer& Player() { return Lifelong<CdPlayer>(); }
 };
 
-CdDevice& Device() {
-  static CdDevice d;
-  return d;
-}
+CdDevice& Device() { return Lifelong<CdDevice>(); }
 
 MCIERROR Play(DWORD flags, const MCI_PLAY_PARMS* p) {
   const char drive = CdDrive();

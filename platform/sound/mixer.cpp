@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/core/lifelong.h"
 #include "platform/sound/dsound.h"
 
 namespace plat {
@@ -48,17 +49,12 @@ float GainOfLevel(LONG hundredthsDb) {
   return std::pow(10.0f, static_cast<float>(hundredthsDb) / 2000.0f);
 }
 
-SoundMixer& SoundMixer::Get() {
-  static SoundMixer mixer;
-  return mixer;
-}
+SoundMixer& SoundMixer::Get() { return Lifelong<SoundMixer>(); }
 
 SoundMixer::SoundMixer() {
   voices_.reserve(kMaxSoundBuffers);
   AddAudioSource(this);
 }
-
-SoundMixer::~SoundMixer() { RemoveAudioSource(this); }
 
 bool SoundMixer::Add(SoundVoice* voice) {
   std::lock_guard lock(mutex_);

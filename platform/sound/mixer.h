@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/core/lifelong.h"
 #include "platform/core/types.h"
 #include "platform/display/audio.h"
 
@@ -42,10 +43,11 @@ inline float PcmSample(const BYTE* frame, WORD bits, int channel) {
 // Amplitude factor of a level in hundredths of a decibel (-10000 is silence).
 float GainOfLevel(LONG hundredthsDb);
 
+// The one mixer, never destroyed (platform/core/lifelong.h): the audio
+// output's thread mixes it until the process ends.
 class SoundMixer final : public AudioSource {
  public:
   static SoundMixer& Get();
-  ~SoundMixer() override;
   // False when kMaxSoundBuffers voices exist.
   bool Add(SoundVoice* voice);
   void Remove(SoundVoice* voice);
@@ -55,6 +57,7 @@ class SoundMixer final : public AudioSource {
   static void UpdateGains(SoundVoice& v);
 
  private:
+  friend SoundMixer& Lifelong<SoundMixer>();
   SoundMixer();
   std::mutex mutex_;
   std::vector<SoundVoice*> voices_;

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/core/lifelong.h"
 #include "platform/display/audio.h"
 #include "platform/sound/mixer.h"
 #include "platform/user/queue.h"
@@ -36,16 +37,10 @@ LRESULT NotifyProc(HWND, UINT, WPARAM, LPARAM);
 
 // Mixes the open devices; a thread of its own turns finished blocks into a
 // message to a hidden window of the game thread, which runs the callbacks.
+// Never destroyed: the audio output's thread mixes it until the process ends.
 class WaveMixer final : public AudioSource {
  public:
-  static WaveMixer& Get() {
-    static WaveMixer mixer;
-    return mixer;
-  }
-  ~WaveMixer() override {
-    StopNotifier();
-    RemoveAudioSource(this);
-  }
+  static WaveMixer& Get() { return Lifelong<WaveMixer>(); }
 
   std::mutex mutex;
   std::array<HWAVEOUT, kMaxWaveOuts> devices{};
@@ -122,6 +117,7 @@ class WaveMixer final : public AudioSource {
   void Prepare(std::size_t) override { Deliver(); }
 
  private:
+  friend WaveMixer& Lifelong<WaveMixer>();
   WaveMixer() { AddAudioSource(this); }
 
   bool Contains(HWAVEOUT h) const {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/core/clock.h"
+#include "platform/core/lifelong.h"
 #include "platform/display/screen.h"
 #include "platform/user/cursor.h"
 #include "platform/user/focus.h"
@@ -39,10 +40,7 @@ struct InputState {
   POINT lastDownPoint;
 };
 
-InputState& In() {
-  static InputState s;
-  return s;
-}
+InputState& In() { return Lifelong<InputState>(); }
 
 WPARAM KeyFlags() {
   const InputState& s = In();

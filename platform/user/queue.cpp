@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/core/clock.h"
+#include "platform/core/lifelong.h"
 #include "platform/display/backend.h"
 #include "platform/user/input.h"
 #include "platform/user/queue_impl.h"
@@ -35,20 +36,14 @@ struct Queue {
   int quitCode = 0;
 };
 
-Queue& TheQueue() {
-  static Queue q;
-  return q;
-}
+Queue& TheQueue() { return Lifelong<Queue>(); }
 
 struct Hooks {
   std::vector<std::unique_ptr<HHOOK__>> chain;  // newest first
   int running = 0;
 };
 
-Hooks& TheHooks() {
-  static Hooks h;
-  return h;
-}
+Hooks& TheHooks() { return Lifelong<Hooks>(); }
 
 std::atomic<std::thread::id> g_gameThread{};
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/core/clock.h"
+#include "platform/core/lifelong.h"
 #include "platform/user/queue.h"
 #include "platform/user/queue_impl.h"
 #include "platform/user/window_impl.h"
@@ -28,10 +29,7 @@ struct Timers {
   UINT_PTR nextThreadId = kFirstThreadTimerId;
 };
 
-Timers& TheTimers() {
-  static Timers t;
-  return t;
-}
+Timers& TheTimers() { return Lifelong<Timers>(); }
 
 // How far past its due time a timer is (negative: not due yet).
 std::int64_t Overdue(const Timer& t, DWORD now) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/core/lifelong.h"
 #include "platform/user/focus.h"
 #include "platform/user/input.h"
 #include "platform/user/messages.h"
@@ -16,10 +17,7 @@
 namespace plat {
 namespace user_impl {
 
-UserState& State() {
-  static UserState state;
-  return state;
-}
+UserState& State() { return Lifelong<UserState>(); }
 
 HWND__* Live(HWND hwnd) {
   if (!hwnd) return nullptr;

@@ -22,3 +22,12 @@ set_tests_properties(Quenbar.ClickTakesTheKeyboardBackAfterASecondWindow PROPERT
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
   RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "the keyboard came back"
   FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")
+# The X server ended under a game in play, and SIGTERM at the title: the
+# program ends at once with its code and its reason, its game server with it.
+add_test(NAME Quenbar.LostDisplayOrSignalEndsTheGameAtOnce
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sdl/run_display_lost.sh $<TARGET_FILE:quenbar>
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/game/UserInfo.dat)
+set_tests_properties(Quenbar.LostDisplayOrSignalEndsTheGameAtOnce PROPERTIES TIMEOUT 400
+  ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
+  RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "SIGTERM ended the program at the title"
+  FAIL_REGULAR_EXPRESSION "Sanitizer|runtime error")

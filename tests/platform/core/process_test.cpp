@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/core/clock.h"
 #include "platform/core/dospath.h"
 #include "platform/core/registry.h"
 #include "tests/support/scratch_drive.h"
@@ -102,6 +103,19 @@ TEST_F(SpawnTest, NoWaitGivesAHandleToWaitOnOrKill) {
   EXPECT_EQ(status, 128 + 9);
   EXPECT_FALSE(plat::KillProcess(slow));
   EXPECT_FALSE(plat::KillProcess(12345678));
+}
+
+// A program that ends at once ends every program it started: one it waits for
+// (the idle hook ends them during that wait) and one it does not.
+TEST_F(SpawnTest, ChildProcessesOfBothModesAreEndedTogether) {
+  const std::intptr_t free = plat::_spawnl(plat::_P_NOWAIT, "sleeper.exe", "sleep", "30", nullptr);
+  ASSERT_GT(free, 0);
+  plat::SetIdleHook([] { plat::KillChildProcesses(); });
+  EXPECT_EQ(plat::_spawnl(plat::_P_WAIT, "sleeper.exe", "sleep", "30", nullptr), 128 + 9);
+  plat::SetIdleHook(nullptr);
+  int status = 0;
+  EXPECT_EQ(plat::_cwait(&status, free, 0), free);
+  EXPECT_EQ(status, 128 + 9);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/sound/mci.h"
 #include "platform/user/queue.h"
@@ -107,6 +108,37 @@ TEST_F(CdAudioTest, StopAbortsMissingTracksAndDrivesFail) {
   MCI_OPEN_PARMS p;
   p.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
   EXPECT_EQ(mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID, &p), MCIERR_INVALID_DEVICE_NAME);
+}
+
+// An exit() while the music plays (a library's, as Xlib's on a lost display)
+// ends the process cleanly: the player, made by the volume set at start-up
+// before the queue was, posts its end into no queue already gone. Runs in a
+// process of its own, so that this order is the first.
+TEST(CdAudioAtExit, AnExitWhileTheMusicPlaysReachesNothingGone) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The same folder in this process and in the one that exits, removed here.
+  const auto cd = std::filesystem::current_path() / "cd_at_exit";
+  std::filesystem::create_directories(cd / "MUSIC");
+  const std::string track = (cd / "MUSIC" / "Track02.ogg").string();
+  ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 '" + track + "' synth 5 sine 441 2>/dev/null").c_str()), 0);
+  EXPECT_EXIT(
+      {
+        const HWND window = quentest::PlainWindow("CdAtExit", 0, 0, 10, 10, WS_POPUP);
+        auxSetVolume(kCdAudioAuxDevice, 0xFFFFFFFF);
+        SetDrive('D', cd, DriveType::CdRom);
+        MCI_OPEN_PARMS open;
+        open.lpstrDeviceType = MCI_DEVTYPE_CD_AUDIO;
+        mciSendCommand(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_TYPE_ID | MCI_OPEN_SHAREABLE, &open);
+        MCI_PLAY_PARMS play;
+        play.dwCallback = reinterpret_cast<std::uintptr_t>(window);
+        play.dwFrom = MCI_MAKE_TMSF(2, 0, 0, 0);
+        mciSendCommand(open.wDeviceID, MCI_PLAY, MCI_NOTIFY | MCI_FROM, &play);
+        MSG msg;
+        PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  std::filesystem::remove_all(cd);
 }
 
 }  // namespace
