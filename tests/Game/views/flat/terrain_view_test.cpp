@@ -178,6 +178,16 @@ TEST_F(TerrainView, TheSurveyComesBackAfterTheSavedLine) {
   EXPECT_EQ(letters(), std::vector<bool>(survey.size(), false));
 }
 
+// Frames still run between leaving the surface and showing the next view:
+// the survey that "Game saved" covered stays behind.
+TEST_F(TerrainView, TheSurveyUnderTheSavedLineStaysBehindWhenTheSurfaceIsLeft) {
+  Show();
+  view->SetStatusText("Game saved", 26);
+  view->GoToView(VIEW_SOLAR, -1);
+  for (int frame = 0; frame < 26; ++frame) view->PlayFrameAnimation(75);
+  EXPECT_EQ(SharedScreen().statusShown, 0);
+}
+
 TEST_F(TerrainView, PopupOffersWhatEachCellAllows) {
   Show();
   using M = CVTerrain::MenuCommand;

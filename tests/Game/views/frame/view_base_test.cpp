@@ -9,6 +9,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
@@ -263,6 +264,34 @@ TEST_F(ViewBase, TheStatusLineIsLeftOutUnderTheInfoPanel) {
   EXPECT_GT(greenPixelsAfter(0), 20);
   EXPECT_EQ(greenPixelsAfter(1), 0);
   EXPECT_GT(greenPixelsAfter(0), 20) << "the line is kept for when the panel closes";
+}
+
+// Only the save's notice gives back the line it covered, and only in the view
+// it covered it in (a save may finish as the view changes); a new game forgets it.
+TEST_F(ViewBase, OnlyTheSavedNoticeGivesBackWhatItCoveredAndOnlyInItsView) {
+  SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+  g_gameData->textIndex = std::make_unique<CIDString>();
+  auto cover = [](TestView& shown, const char* over) {
+    shown.SetStatusText("Vornix - Up to date", 26);
+    shown.SetStatusText(over, 26);
+  };
+  auto lineAfterItsTime = [](TestView& counting) {
+    for (int step = 0; step < 26; ++step) counting.CountDownStatusLine();
+    return SharedScreen().statusShown ? SharedScreen().statusText : "";
+  };
+  TestView& surface = Make(VIEW_TERRAIN);
+  auto solar = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  cover(surface, "Game saved");
+  EXPECT_EQ(lineAfterItsTime(surface), "Vornix - Up to date");
+  cover(surface, "Filter: All Asteroids Where I Am Present");
+  EXPECT_EQ(lineAfterItsTime(surface), "");
+  cover(surface, "Game saved");
+  EXPECT_EQ(lineAfterItsTime(*solar), "");
+  cover(surface, "Game saved");
+  solar.reset();
+  view.reset();
+  EXPECT_EQ(lineAfterItsTime(Make(VIEW_TERRAIN)), "");
+  SetProgramModulePath("");
 }
 
 TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
