@@ -27,6 +27,8 @@ constexpr COLORREF kStatusColour = RGB(0, 255, 0);
 // A status line's time that never counts down: it stays until replaced.
 constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
 
+// The application shows the save's notice through the call every line takes:
+// the notice is known by its text.
 bool IsSavedNotice(const std::string& line) {
   if (line.empty() || !g_gameData || !g_gameData->textIndex) return false;
   char saved[256] = {};
