@@ -305,6 +305,7 @@ void CDesignView::GoToView(WPARAM a, LPARAM b) {
   viewedUnitId_ = 0xFFFFFFFFu;
   viewedPlate_.reset();
   SharedScreen().viewType = static_cast<std::uint32_t>(a);
+  ForgetCoveredStatusLine();
   // The chamber's module strip covered the panel: it is drawn again.
   if (SharedScreen().notifyPanel && SharedScreen().notifyPanel->Show(1)) SharedScreen().notifyPanel->Refresh();
   PostMessage(SharedScreen().viewWnd, WM_APP_SWITCH_VIEW, a, b);

@@ -260,12 +260,9 @@ void CVTerrain::Build() {
   RedrawAllZones(0);
   DrawGotoBar();
   // A rebuild of the surface shown (the full redraw after a save) keeps a
-  // status line still showing, such as "Game saved"; a new show tells the
-  // survey, and no line of the asteroid left comes back after it.
-  if (!built || !SharedScreen().statusShown || SharedScreen().statusText.empty()) {
+  // status line still showing, such as "Game saved"; a new show tells the survey.
+  if (!built || !SharedScreen().statusShown || SharedScreen().statusText.empty())
     SetStatusText(SurveyStatus().c_str(), kStatusAttribute);
-    ForgetCoveredStatusLine();
-  }
   built = 1;
   ShowOnScreen();
 }
@@ -290,6 +287,7 @@ void CVTerrain::GoToView(WPARAM viewType, LPARAM argument) {
   SharedScreen().previousViewType = VIEW_TERRAIN;
   SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
   SharedScreen().previousViewAsteroid = asteroidId;
+  ForgetCoveredStatusLine();
   CancelDrag();
   built = 0;
   SetCursorSet(g_gameData && g_gameData->GetSelectionCount() > 0 ? CURSOR_SELECT : CURSOR_NORMAL);

@@ -418,6 +418,7 @@ void CVGeneric::ForgetEarlierGame() {
   s.futureView = fresh.futureView;
   s.futureViewState = fresh.futureViewState;
   s.endTurnSentTurn = fresh.endTurnSentTurn;
+  ForgetCoveredStatusLine();
 }
 
 CVGeneric::~CVGeneric() {

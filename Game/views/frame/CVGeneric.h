@@ -129,9 +129,11 @@ struct ScreenState {
   // The status line: its text and the animation steps it stays shown (0: not drawn).
   std::string statusText;
   std::uint16_t statusShown = 0;
-  // The line a timed line covered, with the steps it had left (0: none).
+  // The line the save's notice covered, with the steps it had left (0: none),
+  // and the view it was covered in.
   std::string coveredStatusText;
   std::uint16_t coveredStatusShown = 0;
+  std::uint32_t coveredStatusView = VIEW_SOLAR;
   // Set by the solar view: its future view is on, and 2 while it runs.
   std::uint32_t futureView = 0;
   std::uint8_t futureViewState = 0;
@@ -335,11 +337,13 @@ class CVGeneric : public IGameView {
 
   // Later parts of the screen, reached from here (status line, info panel,
   // turn lamps, chat light, frame animations, voices, help, order menu).
+  // A line replaces the one shown, except the save's notice ("Game saved"),
+  // which keeps what it covers to give it back in this view.
   void SetStatusText(const char* text, int displayTime) override;
-  // One step of the status line's time; true when the line shown changed
-  // (it went, or the line it covered came back).
-  static bool CountDownStatusLine();
-  // A new view, subject or turn: the line covered belongs to what went.
+  // One step of the status line's time; true when the line shown changed (it
+  // went, or the save's notice went and what it covered in this view came back).
+  bool CountDownStatusLine();
+  // A new view, subject, turn or game: the line covered belongs to what went.
   static void ForgetCoveredStatusLine();
   void ToggleInfoPanel();
   void SetInfoPanelVisible(int visible);

@@ -6,7 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "Game/base/GIDString.h"
 #include "Game/model/GControlIds.h"
+#include "Game/model/GGameData.h"
 #include "Game/panels/CInfoPanel.h"
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CImageButton.h"
@@ -24,6 +26,15 @@ constexpr std::uint32_t kFutureRunning = 2;
 constexpr COLORREF kStatusColour = RGB(0, 255, 0);
 // A status line's time that never counts down: it stays until replaced.
 constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
+
+// The application shows the save's notice through the call every line takes:
+// the notice is known by its text.
+bool IsSavedNotice(const std::string& line) {
+  if (line.empty() || !g_gameData || !g_gameData->textIndex) return false;
+  char saved[256] = {};
+  g_gameData->textIndex->GetText("GAMESAVD", saved, sizeof saved);
+  return line == saved;
+}
 
 void Show(std::uint32_t id, bool shown) {
   if (CImageButton* b = CVGeneric::ControlButton(id)) ShowWindow(b->window, shown ? SW_SHOW : SW_HIDE);
@@ -141,14 +152,15 @@ void CVGeneric::SetInfoPanelVisible(int visible) {
 void CVGeneric::SetStatusText(const char* text, int displayTime) {
   auto& screen = SharedScreen();
   std::string line = text ? text : "";
-  // A timed line over one still showing (a save's notice over the survey, a
-  // refusal over a prompt) gives it back once its own time is up.
-  if (displayTime != kStatusUntilReplaced && screen.statusShown && !screen.statusText.empty() &&
-      screen.statusText != line) {
+  const bool saved = IsSavedNotice(line);
+  const bool savedAgain = saved && screen.statusShown && screen.statusText == line;
+  if (!savedAgain) ForgetCoveredStatusLine();
+  // The save's notice tells of nothing in the view: the line it covers (the
+  // survey, a prompt still waiting) shows again here once the notice goes.
+  if (saved && !savedAgain && screen.statusShown && !screen.statusText.empty()) {
     screen.coveredStatusText = std::move(screen.statusText);
     screen.coveredStatusShown = screen.statusShown;
-  } else {
-    ForgetCoveredStatusLine();
+    screen.coveredStatusView = GetViewType();
   }
   screen.statusText = std::move(line);
   screen.statusShown = static_cast<std::uint16_t>(displayTime);
@@ -158,11 +170,13 @@ void CVGeneric::SetStatusText(const char* text, int displayTime) {
 bool CVGeneric::CountDownStatusLine() {
   auto& screen = SharedScreen();
   if (!screen.statusShown || screen.statusShown == kStatusUntilReplaced || --screen.statusShown != 0) return false;
-  if (screen.coveredStatusShown) {
+  // Only the notice gives back, and only in its view: a save that finishes
+  // as the view changes covers a line of the view being left.
+  if (screen.coveredStatusShown && screen.coveredStatusView == GetViewType() && IsSavedNotice(screen.statusText)) {
     screen.statusText = std::move(screen.coveredStatusText);
     screen.statusShown = screen.coveredStatusShown;
-    ForgetCoveredStatusLine();
   }
+  ForgetCoveredStatusLine();
   return true;
 }
 

@@ -153,6 +153,7 @@ void CVTReplay::GoToView(WPARAM viewType, LPARAM argument) {
   SharedScreen().previousViewType = VIEW_TERRAIN_REPLAY;
   SharedScreen().viewType = static_cast<std::uint32_t>(viewType);
   SharedScreen().previousViewAsteroid = asteroidId;
+  ForgetCoveredStatusLine();
   built = 0;
   OnReplayModeLeft();
   LeaveReplayMode(0);

@@ -377,8 +377,6 @@ void CVAstSpace::ShowPlace(bool isAsteroid, std::uint32_t value) {
       if (g_gameData->textIndex)
         g_gameData->textIndex->GetText(id, text, sizeof text - 1, name ? name : "", static_cast<std::int32_t>(age));
       SetStatusText(text, orders::kStatusTime);
-      // No line of the asteroid left comes back after this one.
-      ForgetCoveredStatusLine();
     }
     const bool gridMatches = (GridTileCount() != 0) == (g_gridShown != 0);
     if (index == currentAsteroid && gridMatches) {

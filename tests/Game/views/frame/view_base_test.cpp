@@ -9,6 +9,7 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppMessages.h"
+#include "Game/base/GIDString.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
 #include "Game/model/GNotify.h"
@@ -263,6 +264,32 @@ TEST_F(ViewBase, TheStatusLineIsLeftOutUnderTheInfoPanel) {
   EXPECT_GT(greenPixelsAfter(0), 20);
   EXPECT_EQ(greenPixelsAfter(1), 0);
   EXPECT_GT(greenPixelsAfter(0), 20) << "the line is kept for when the panel closes";
+}
+
+// Only the save's notice gives back the line it covered, and only in the view
+// it covered it in (a save may finish as the view changes); a new game forgets it.
+TEST_F(ViewBase, OnlyTheSavedNoticeGivesBackWhatItCoveredAndOnlyInItsView) {
+  SetProgramModulePath(std::string(QUEN_BUILD_DIR) + "/Game/quenbar.dll");
+  g_gameData->textIndex = std::make_unique<CIDString>();
+  TestView& surface = Make(VIEW_TERRAIN);
+  auto solar = std::make_unique<TestView>(VIEW_SOLAR, window, program);
+  auto cover = [&surface](const char* over) {
+    surface.SetStatusText("Vornix - Up to date", 26);
+    surface.SetStatusText(over, 26);
+  };
+  auto shownAfter26Steps = [](TestView& counting) {
+    for (int step = 0; step < 26; ++step) counting.CountDownStatusLine();
+    return SharedScreen().statusShown != 0;
+  };
+  cover("Filter: All Asteroids Where I Am Present");
+  EXPECT_FALSE(shownAfter26Steps(surface));
+  cover("Game saved");
+  EXPECT_FALSE(shownAfter26Steps(*solar));
+  cover("Game saved");
+  solar.reset();
+  view.reset();
+  EXPECT_FALSE(shownAfter26Steps(Make(VIEW_TERRAIN)));
+  SetProgramModulePath("");
 }
 
 TEST_F(ViewBase, TextAndLinesAreRefusedAtTheViewportsEdges) {
