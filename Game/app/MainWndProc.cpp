@@ -114,8 +114,7 @@ bool DrawItem(DRAWITEMSTRUCT* item) {
 
 void OnEscape(CClntApp& app) {
   if (g_session && g_session->emailMode) {
-    const std::string text = app.Text("EMLENDTR");
-    COkDlg box(g_ddraw, g_mainWnd, app.m_instance, text.c_str(), static_cast<std::uint32_t>(LocalGuild()));
+    app.ShowTextBox("EMLENDTR");
   } else {
     AppViewNotices().RunOptions(g_ddraw, g_mainWnd, app.m_instance, g_currentView);
   }
@@ -384,6 +383,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         if (lParam == 0) app.ShowTextBox("SAVEFAIL");
         return 0;
       }
+      // An e-mail game has no server to keep its half of a save, nor to
+      // answer one: its turn is kept by End Turn, which the player is told.
+      if (lParam == 0 && g_session && g_session->emailMode) {
+        app.ShowTextBox("EMLENDTR");
+        return 0;
+      }
       app.PausePlay();
       SuspendScreenFlush(1);
       app.SetBusy(true);
@@ -424,9 +429,12 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // The save dialog and the progress closed while the flush was held, so
       // what they covered was never drawn again.
       app.RequestFullRedraw();
-      if (!saved)
+      if (!saved) {
+        // The box stands on the view drawn whole now: a redraw left for the
+        // loop would come while the box is up and paint over it.
+        app.RedrawWholeView();
         app.ShowTextBox("SAVEFAIL");
-      else if (g_currentView)
+      } else if (g_currentView)
         g_currentView->SetStatusText(app.Text("GAMESAVD").c_str(), kSavedStatusTime);
       return 0;
     }

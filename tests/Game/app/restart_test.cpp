@@ -384,6 +384,14 @@ TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
   }
   const std::string save = std::string(g_instData.GetSavePath()) + "unanswered.clt";
   EXPECT_FALSE(plat::GetFileWriteTime(save) || plat::GetFileWriteTime(save + ".tmp"));
+  // An e-mail game has nobody to answer: the player is told of End Turn at
+  // once instead of waiting out the bound.
+  g_session->emailMode = 1;
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_FALSE(app.Busy());
+  g_session->emailMode = 0;
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
   EXPECT_TRUE(app.Busy());
