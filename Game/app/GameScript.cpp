@@ -173,15 +173,18 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& step, std::string&
     } else if (what == "items") {
       step.kind = Kind::WaitItems;
       ok = point(2) && w.size() >= 5 && Number(w[4], 100000, step.number) && timeout(5);
+    } else if (what == "gone") {
+      step.kind = Kind::WaitGone;
+      step.text = w[2];
+      ok = !step.text.empty() && timeout(3);
     } else if (what == "frames") {
       step.kind = Kind::WaitFrames;
       ok = w.size() == 3 && Number(w[2], 100000, step.number);
     }
     if (!ok) {
       why =
-          "wait takes dialog NAME, closed NAME, text \"WORDS\", packet TYPE, packets TYPE N, enabled X Y or items X Y "
-          "N (each with an optional "
-          "time limit and \"real\") or frames N";
+          "wait takes dialog NAME, closed NAME, text \"WORDS\", packet TYPE, packets TYPE N, enabled X Y, items X Y "
+          "N or gone FILE (each with an optional time limit and \"real\") or frames N";
       return false;
     }
   } else {

@@ -23,7 +23,8 @@
 //                               shown (done with its initialisation, which
 //                               may wait on the server)
 //   wait closed NAME [MS]       until no dialog of template NAME is open
-//   wait text "WORDS" [MS]      until a visible window's text contains WORDS
+//   wait text "WORDS" [MS]      until a visible window's text, or a message
+//                               box's message, contains WORDS
 //   wait packet TYPE [MS]       until a packet of that type was dispatched
 //   wait packets TYPE N [MS]    until N packets of that type were dispatched
 //                               (e.g. the second turn's results)
@@ -31,6 +32,8 @@
 //   wait items X Y N [MS]       until the list box at a screen point holds at
 //                               least N lines
 //   wait frames N               until N frame periods (35 ms) have passed
+//   wait gone FILE [MS]         until no file of that name is in the
+//                               program's folder (another process removes it)
 //   capture FILE.png            writes the screen as a PNG
 //   model FILE.bin              writes the game data's block as a saved game
 //                               holds it (the world model, for comparing it
@@ -71,6 +74,7 @@ struct ScriptStep {
     WaitEnabled,
     WaitItems,
     WaitFrames,
+    WaitGone,
     Capture,
     Model
   };
@@ -82,7 +86,7 @@ struct ScriptStep {
   int toY = 0;
   std::uint32_t held = 0;    // the key a drag holds (0: none)
   std::uint32_t vk = 0;      // the key pressed, held or released
-  std::string text;          // typed text, dialog name, window text, capture or model file
+  std::string text;          // typed text, dialog name, window text, capture, model or awaited file
   std::uint32_t number = 0;  // packet type, frame count, line count or sleep time
   std::uint32_t count = 1;   // packets of the type to wait for
   std::uint32_t timeoutMs = kDefaultWaitMs;

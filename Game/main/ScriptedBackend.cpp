@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "platform/dialog/listbox.h"
 #include "platform/user/keys.h"
 #include "platform/user/queue.h"
+#include "platform/user/system.h"
 #include "platform/user/window.h"
 
 using namespace plat;
@@ -50,6 +52,7 @@ bool TextShown(HWND first, const std::string& wanted, int& budget) {
     char text[512];
     GetWindowText(w, text, sizeof text);
     if (std::strstr(text, wanted.c_str())) return true;
+    if (MessageBoxText(w).find(wanted) != std::string::npos) return true;
     if (TextShown(GetWindow(w, GW_CHILD), wanted, budget)) return true;
   }
   return false;
@@ -251,6 +254,11 @@ bool ScriptedBackend::RunStep(const ScriptStep& step, DWORD now) {
       const HWND list = ControlAt(step.x, step.y);
       const LRESULT lines = list ? SendMessage(list, LB_GETCOUNT, 0, 0) : 0;
       return waitFor(lines >= 0 && static_cast<std::uint32_t>(lines) >= step.number, "a list box with");
+    }
+    case Kind::WaitGone: {
+      std::error_code ec;
+      const bool present = std::filesystem::exists(step.text, ec);
+      return waitFor(!present && !ec, "the removal of");
     }
     case Kind::Capture:
       if (!SaveCapture(step.text)) Fail(step, "cannot write " + step.text);

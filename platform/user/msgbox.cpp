@@ -193,6 +193,12 @@ void RestoreUnder(const Box& b) {
 
 }  // namespace
 
+std::string MessageBoxText(HWND hwnd) {
+  if (!IsWindow(hwnd) || GetWindowLongPtr(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&BoxProc)) return {};
+  const Box* b = reinterpret_cast<const Box*>(GetWindowLongPtr(hwnd, GWLP_USERDATA));
+  return b ? b->text : std::string();
+}
+
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   const UINT kind = type & MB_TYPEMASK;
   if (kind != MB_OK && kind != MB_OKCANCEL) return 0;

@@ -1,6 +1,8 @@
 #pragma once
 // System metrics, system colours, system parameters and the beep. Called from the program's thread only.
 
+#include <string>
+
 #include "platform/core/types.h"
 
 namespace plat {
@@ -105,5 +107,8 @@ constexpr int IDCANCEL = 2;
 // Returns IDOK or IDCANCEL; 0 for other types. A WM_QUIT ends it with the
 // Escape answer and is posted again for the outer loop.
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
+// The text a message box of MessageBox shows; empty for any other window
+// (a script waits on it: the box's window text is its caption).
+std::string MessageBoxText(HWND hwnd);
 
 }  // namespace plat

@@ -89,10 +89,13 @@ TEST(GameScript, WaitsOnControlsAndOnTheWallClock) {
   std::string error;
   const auto steps = ParseGameScript(
       "wait enabled 609 146\nwait items 100 400 2 30000 real\nwait closed IDD_WAIT real\nwait packet 0 500\n"
-      "wait packets 2 3 9000 real\nsleep 1500 real\n",
+      "wait packets 2 3 9000 real\nsleep 1500 real\nwait gone SAVE/35.rpl 60000 real\n",
       error);
   ASSERT_TRUE(steps) << error;
-  ASSERT_EQ(steps->size(), 6u);
+  ASSERT_EQ(steps->size(), 7u);
+  EXPECT_EQ((*steps)[6].kind, ScriptStep::Kind::WaitGone);
+  EXPECT_EQ((*steps)[6].text, "SAVE/35.rpl");
+  EXPECT_TRUE((*steps)[6].realTime);
   EXPECT_EQ((*steps)[5].kind, ScriptStep::Kind::Sleep);
   EXPECT_EQ((*steps)[5].number, 1500u);
   EXPECT_TRUE((*steps)[5].realTime);
@@ -153,6 +156,8 @@ TEST(GameScript, RefusesWhatItCannotRun) {
                           "wait closed",
                           "wait packets 2",
                           "wait packets 2 0",
+                          "wait gone",
+                          "wait gone a b",
                           "move 800 1",
                           "move 1"}) {
     std::string error;

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "Game/app/AppGlobals.h"
+#include "Game/app/GameScript.h"
 #include "Game/main/ScriptedBackend.h"
 #include "platform/core/clock.h"
 #include "platform/user/queue.h"
@@ -56,6 +59,38 @@ TEST(ScriptedRun, TheGraceCanBeSetForARunThatPlaysAlone) {
   EXPECT_FALSE(endsAtOnce("600001"));
   EXPECT_FALSE(endsAtOnce("99999999999999999999"));
   EXPECT_FALSE(endsAtOnce(""));
+  g_stillWorld = false;
+  plat::UseRealClock();
+}
+
+// Another process removes a file while the script waits on it: the step ends
+// only once the file is gone, and a file that stays fails it at its limit.
+TEST(ScriptedRun, AWaitForAFileToGoEndsOnlyOnceItIsGone) {
+  const std::string name = ::testing::TempDir() + "awaited.rpl";
+  std::ofstream(name) << "replay";
+  std::string error;
+  auto steps = ParseGameScript("wait gone " + name + " 500\n", error);
+  ASSERT_TRUE(steps) << error;
+  {
+    ScriptedBackend backend(*steps);
+    backend.Service();
+    plat::AdvanceVirtualClock(100);
+    backend.Service();
+    EXPECT_FALSE(backend.Succeeded());
+    std::filesystem::remove(name);
+    backend.Service();
+    EXPECT_TRUE(backend.Succeeded());
+  }
+  std::ofstream(name) << "replay";
+  {
+    ScriptedBackend backend(*steps);
+    backend.Service();
+    plat::AdvanceVirtualClock(600);
+    backend.Service();
+    EXPECT_EQ(backend.Failures(), 1);
+  }
+  std::filesystem::remove(name);
+  QuitPosted();
   g_stillWorld = false;
   plat::UseRealClock();
 }

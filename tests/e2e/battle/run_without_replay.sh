@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs SCRIPT headless in WORKDIR from the settings file USERINFO and deletes
-# the battle's replay file (SAVE/35.rpl) once the game has written it, while
-# the script sleeps on the wall clock. The run fails unless every wait of
+# the battle's replay file (SAVE/35.rpl) once the script's capture
+# replay_written.png says it is written whole, and then the capture: the
+# script waits for the capture to go. The run fails unless every wait of
 # the script was met, the file was found and deleted, and each capture in
 # CAPTURES (comma-separated) equals its copy in GOLDEN; with
 # QUEN_REFRESH_GOLDENS=1 the captures are copied into GOLDEN instead.
@@ -12,7 +13,7 @@ replay=SAVE/35.rpl
 here=$(cd "$(dirname "$0")" && pwd)
 err=$(mktemp) || exit 1
 cd "$workdir" || exit 1
-trap 'rm -f "$err" SAVE/autosave.* SAVE/asavebak.* SAVE/*.rpl SAVE/*.tlg' EXIT
+trap 'rm -f "$err" replay_written.png SAVE/autosave.* SAVE/asavebak.* SAVE/*.rpl SAVE/*.tlg' EXIT
 . "$here/../compare_captures.sh"
 cp "$userinfo" UserInfo.dat || exit 1
 old_ifs=$IFS
@@ -22,18 +23,17 @@ IFS=$old_ifs
 rm -f "$@" "$replay"
 QUENBAR_SCRIPT_GRACE=0 "$quenbar" --headless --script "$script" 2>"$err" &
 pid=$!
-# The file appears with the fourth turn's results, a few seconds in; the
-# script then sleeps 4 s on the wall clock.
+# The marker comes with the fourth turn's results, a few seconds in.
 deleted=
 tries=0
-while [ -z "$deleted" ] && [ $tries -lt 1200 ] && kill -0 $pid 2>/dev/null; do
-  if [ -f "$replay" ]; then
-    sleep 1
-    rm -f "$replay" && deleted=1
-  else
-    sleep 0.1
-    tries=$((tries + 1))
+while [ $tries -lt 1200 ] && kill -0 $pid 2>/dev/null; do
+  if [ -f replay_written.png ]; then
+    [ -f "$replay" ] && rm -f "$replay" && deleted=1
+    rm -f replay_written.png
+    break
   fi
+  sleep 0.1
+  tries=$((tries + 1))
 done
 [ -n "$deleted" ] || kill $pid 2>/dev/null
 wait $pid

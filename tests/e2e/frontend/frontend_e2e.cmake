@@ -74,10 +74,9 @@ foreach(size 1024x768 1920x1080)
   string(REPLACE "x" ";" wh ${size})
   list(GET wh 0 w)
   list(GET wh 1 h)
-  math(EXPR display "90 + ${w} % 7")
   add_test(NAME Quenbar.FullScreenOn${size}Display
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/fullscreen/run_fullscreen.sh $<TARGET_FILE:quenbar>
-      ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${quen_fe_dir}/UserInfo.dat ${w} ${h} ${display})
+      ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${quen_fe_dir}/UserInfo.dat ${w} ${h})
   set_tests_properties(Quenbar.FullScreenOn${size}Display PROPERTIES TIMEOUT 150
     ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config"
     RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "quit by a click")

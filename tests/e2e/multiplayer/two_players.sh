@@ -3,6 +3,11 @@
 # soon as the host's server is in the session. Each is bounded in time.
 # Needs: quenbar (the program), logs (a folder for the players' error output).
 
+# The session's port is the machine's: two-player runs of other checkouts wait
+# for this one to end (at most 15 minutes) rather than meet its players.
+exec 9>"${TMPDIR:-/tmp}/quenbar-session-port.lock"
+flock -w 900 9 || { echo "another checkout's two-player run held the session's port for 15 minutes"; exit 1; }
+
 # run_pair HOST_SCRIPT JOIN_SCRIPT SECONDS [JOIN_CONFIG_DIR [JOIN_AFTER]]: sets
 # host_rc and join_rc; the players' error output goes to $logs/host and
 # $logs/join. The joining player reads its registry from JOIN_CONFIG_DIR when
@@ -12,11 +17,11 @@ run_pair() {
   rm -f SAVE/QuenSrvr.log
   # The server of a run just ended may hold the session's port a moment
   # longer; the host could not create its session then (at most 20 s).
-  for wait in 1 2 3 4 5 6 7 8 9 10; do
+  for wait in $(seq 200); do
     ss -ltn 2>/dev/null | grep -q ":47310 " || break
-    sleep 2
+    sleep 0.1
   done
-  timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" &
+  timeout -k 5 "$3" "$quenbar" --headless --script "$1" 2>"$logs/host" 9>&- &
   host=$!
   # By default the joining player comes once the host's server is in the
   # session, and takes its chapter while the host is still choosing: in the
@@ -26,7 +31,7 @@ run_pair() {
     grep -Eq "${5:-joined the session}" SAVE/QuenSrvr.log 2>/dev/null && break
     sleep 0.1
   done
-  QUENBAR_CONFIG_DIR=${4:-${QUENBAR_CONFIG_DIR:-}} timeout -k 5 "$3" "$quenbar" --headless --script "$2" 2>"$logs/join"
+  QUENBAR_CONFIG_DIR=${4:-${QUENBAR_CONFIG_DIR:-}} timeout -k 5 "$3" "$quenbar" --headless --script "$2" 2>"$logs/join" 9>&-
   join_rc=$?
   wait $host
   host_rc=$?

@@ -4,6 +4,7 @@
 # its code (6, 143), with no sanitizer report and its game server ended too.
 #   run_display_lost.sh QUENBAR INSTALL_FOLDER USERINFO
 quenbar=$1 install=$2 userinfo=$3
+. "$(cd "$(dirname "$0")" && pwd)/own_display.sh"
 work=$(mktemp -d)
 trap 'kill -9 $game $xvfb 2>/dev/null; rm -rf "$work"; cd "$install" && rm -f lost.png SAVE/autosave.* SAVE/asavebak.*' EXIT
 export SDL_AUDIODRIVER=dummy
@@ -18,19 +19,17 @@ cd "$install" || exit 1
 # Starts the program in a window of a display of its own under SCRIPT and
 # waits for its capture: the window shows it.
 start() {
-  rm -f lost.png "$work/display"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  DISPLAY=":$(cat "$work/display")" "$quenbar" --windowed --script "$work/$1" >"$work/log" 2>&1 &
+  rm -f lost.png
+  own_display 800x600 || { echo "no virtual display answered"; exit 1; }
+  "$quenbar" --windowed --script "$work/$1" >"$work/log" 2>&1 &
   game=$!
-  for _ in $(seq 1800); do [ -f lost.png ] || ! kill -0 $game 2>/dev/null && break; sleep 0.1; done
+  await '[ -f lost.png ] || ! kill -0 $game 2>/dev/null' 1800
   [ -f lost.png ] || { echo "$1 did not reach its capture:"; cat "$work/log"; exit 1; }
 }
 
 # The program has ended within 10 s with CODE, having said WORDS.
 ended() {
-  for _ in $(seq 100); do kill -0 $game 2>/dev/null || break; sleep 0.1; done
+  await '! kill -0 $game 2>/dev/null' 100
   kill -9 $game 2>/dev/null && { echo "still running 10 s later"; cat "$work/log"; exit 1; }
   wait $game
   status=$? game=

@@ -1,21 +1,18 @@
 #!/bin/sh
 # Two windows of the game on a virtual X display with no window manager:
-#   run_second_window.sh QUENBAR INSTALL_FOLDER USERINFO DISPLAY_NUMBER
+#   run_second_window.sh QUENBAR INSTALL_FOLDER USERINFO
 # A second window opens over the first one's title, takes the keyboard and
 # quits. Nobody gives the keyboard back: a click in the first window must take
 # it, so that Escape typed then ends the first program.
-quenbar=$1 install=$2 number=$4
+quenbar=$1 install=$2
+. "$(cd "$(dirname "$0")" && pwd)/own_display.sh"
 work=$(mktemp -d)
-Xvfb ":$number" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 trap 'kill $xvfb $first 2>/dev/null; rm -f "$install"/keys_?.png; rm -rf "$work"' EXIT
-export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+own_display 800x600 || { echo "no virtual display answered"; exit 1; }
+export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 cp "$3" "$install/UserInfo.dat"
 cd "$install" || exit 1
-# Until the shell condition CHECK holds, for at most a minute.
-await() { for _ in $(seq 600); do eval "$1" && return 0; sleep 0.1; done; return 1; }
 # A capture tells that a program's title is up; the second then quits.
 printf 'wait dialog IDD_MAIN 60000\ncapture keys_1.png\n' >"$work/first.txt"
 printf 'wait dialog IDD_MAIN 60000\ncapture keys_2.png\nkey ESCAPE\n' >"$work/second.txt"

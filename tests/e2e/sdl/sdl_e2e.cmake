@@ -8,7 +8,7 @@
 add_test(NAME Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sdl/run_window_script.sh $<TARGET_FILE:quenbar>
     ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/UserInfo.dat
-    ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/golden 95)
+    ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/golden)
 set_tests_properties(Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless PROPERTIES TIMEOUT 90
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
   RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "played in a window as headless"
@@ -17,7 +17,7 @@ set_tests_properties(Quenbar.ScriptInAWindowShowsAndPlaysAsHeadless PROPERTIES T
 # nobody gives it back when it closes: a click in the first window takes it.
 add_test(NAME Quenbar.ClickTakesTheKeyboardBackAfterASecondWindow
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/e2e/sdl/run_second_window.sh $<TARGET_FILE:quenbar>
-    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/UserInfo.dat 96)
+    ${PROJECT_BINARY_DIR}/gamedata/c/QUENBAR ${CMAKE_CURRENT_SOURCE_DIR}/e2e/frontend/UserInfo.dat)
 set_tests_properties(Quenbar.ClickTakesTheKeyboardBackAfterASecondWindow PROPERTIES TIMEOUT 150
   ENVIRONMENT "QUENBAR_CONFIG_DIR=${PROJECT_BINARY_DIR}/gamedata/config;ASAN_OPTIONS=detect_leaks=0"
   RUN_SERIAL TRUE PASS_REGULAR_EXPRESSION "the keyboard came back"

@@ -2,9 +2,9 @@
 # delete_replays_at.sh MARKER PROGRAM ARGUMENTS...
 # Runs the program in the game's folder and deletes every battle replay file
 # (SAVE/*.rpl) as soon as the file MARKER (a capture the script takes once the
-# battle's turn has come in) appears, while the script sleeps on the wall
-# clock. Ends with the program's status, or with 3 when the marker never came
-# or there was no replay file to delete.
+# battle's turn has come in) appears, and then the marker, which the script
+# waits to see go. Ends with the program's status, or with 3 when the marker
+# never came or there was no replay file to delete.
 marker=$1
 shift
 rm -f "$marker"
@@ -21,6 +21,7 @@ while state=$(cut -d' ' -f3 "/proc/$client/stat" 2>/dev/null) && [ "$state" != Z
     else
       deleted=none
     fi
+    rm -f "$marker"
   fi
   sleep 0.05
 done
