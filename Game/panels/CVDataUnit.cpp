@@ -315,7 +315,7 @@ void CVData::ShowUnitStatus(CGUnit* shown) {
   Clear(0);
   if (NoArtPath()) return;
   const COLORREF colour = GetPaleColor(shown->GetGuild());
-  AddRow(0, Text("SHIPCLAS", TemplateName(shown)).c_str(), colour, kRowCentre);
+  AddRow(0, Text("SHIPCLAS", TemplateName(shown)).c_str(), colour, 0);
   AddRow(1, ClassName(shown).c_str(), colour, kRowCentre);
   DrawRowLine(2, colour);
   char guildName[64] = {};
@@ -323,9 +323,9 @@ void CVData::ShowUnitStatus(CGUnit* shown) {
   // A chapter's name too wide for its row takes the empty row above it too,
   // and the guild's name moves up with it.
   const std::string chapter = ChapterName(shown->GetChapter());
-  const int rows = std::max(1, static_cast<int>(WrapLines(chapter, 0, 0, kRowCentre, 2).size()));
-  AddRow(static_cast<std::uint16_t>(4 - rows), guildName, colour, kRowCentre);
-  AddRowWrapped(5 - rows, 0, chapter, colour, 0, kRowCentre, 2);
+  const int rows = std::max(1, static_cast<int>(WrapLines(chapter, 0, 0, 0, 2).size()));
+  AddRow(static_cast<std::uint16_t>(4 - rows), guildName, colour, 0);
+  AddRowWrapped(5 - rows, 0, chapter, colour, 0, 0, 2);
   DrawRowLine(5, colour);
   if (shown->IsOperational()) {
     const int structure = StructurePoints(shown);
