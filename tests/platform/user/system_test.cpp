@@ -1,5 +1,6 @@
 #include "platform/display/screen.h"
 
+#include <string>
 #include <tuple>
 
 #include "platform/user/system.h"
@@ -58,10 +59,13 @@ TEST_F(SystemTest, MessageBoxAnswersAndLeavesTheScreenAsItWas) {
   static bool ownerWasDisabled = false;
   static Image during;
   static RECT box;
+  static std::string shownText, ownerText;
   ownerWasDisabled = false;
   // The check runs inside the box's own loop, at the time the key arrives.
   SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
     ownerWasDisabled = !IsWindowEnabled(GetWindow(GetActiveWindow(), GW_OWNER));
+    shownText = MessageBoxText(GetActiveWindow());
+    ownerText = MessageBoxText(GetWindow(GetActiveWindow(), GW_OWNER));
     GetWindowRect(GetActiveWindow(), &box);
     during = ScreenImage();
     KillTimer(nullptr, id);
@@ -69,6 +73,9 @@ TEST_F(SystemTest, MessageBoxAnswersAndLeavesTheScreenAsItWas) {
   backend_->PressKey(VK_RETURN, 50);
   EXPECT_EQ(MessageBox(main, "Can't build window!!", "error", MB_OK), IDOK);
   EXPECT_TRUE(ownerWasDisabled);
+  EXPECT_EQ(shownText, "Can't build window!!");
+  EXPECT_EQ(ownerText, "");
+  EXPECT_EQ(MessageBoxText(main), "");
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_EQ(GetActiveWindow(), main);
   EXPECT_TRUE(quentest::MatchesGolden(quentest::Crop(during, box),
