@@ -193,7 +193,7 @@ class SrvGame {
   bool FileImage(std::uint32_t identifier, std::uint32_t turnsOn, std::vector<std::uint8_t>& bytes) const;
   // The turn's autosave, the one before kept as its backup. The players are
   // asked for their halves only once the server's own is written, so that a
-  // failed write leaves every side's last pair whole.
+  // failed write leaves every side's last pair whole; they are told of one.
   void Autosave();
 
   void SendChapterName(std::uint32_t to, std::uint16_t chapter);

@@ -268,14 +268,15 @@ bool SrvGame::OnSaveOrLoad(std::uint32_t from, std::span<const std::uint8_t> pac
 void SrvGame::Autosave() {
   // The clients save as the turn begins processing, their header one turn on;
   // the server's file is of the same moment and carries the same identifier.
-  const std::uint32_t identifier = ((m_world.turn + 1) << 16) | (m_seed & 0xFFFF);
+  std::uint32_t identifier = ((m_world.turn + 1) << 16) | (m_seed & 0xFFFF);
+  if (identifier == kAutosaveFailed) identifier = 1;
   // Loaded, both halves stand at the turn the clients' header names, so the
   // players' ends of turn are for the server's turn.
   std::vector<std::uint8_t> bytes;
   if (!FileImage(identifier, 1, bytes) ||
       !SrvWriteFileDurablyKeeping(m_folder + kAutosaveName, m_folder + kAutosaveBackupName, bytes)) {
     m_log.Line("autosave of turn %u failed: the players keep their last autosave", m_world.turn);
-    return;
+    identifier = kAutosaveFailed;
   }
   const auto p = BuildAutosaveRequestPacket(identifier);
   for (std::uint32_t player : m_players)

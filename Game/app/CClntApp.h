@@ -218,9 +218,12 @@ class CClntApp : public CClntBase {
   // session's contact clock. A restart deleted the game's views: its wait
   // ends when they are made again over the new world (the restart's views,
   // the game-started message, the next turn's results once the world came,
-  // or a load). TakeServerAnswer: whether an answer that came is carried out.
-  void AwaitServerAnswer(ServerAnswer answer);
-  bool TakeServerAnswer(ServerAnswer answer) { return m_serverWait.Take(answer); }
+  // or a load). `ownSave`: the player's own save the answer settles.
+  // TakeServerAnswer: what an answer that came does (`givenUp`: the refusal
+  // posted in place of an overdue one).
+  void AwaitServerAnswer(ServerAnswer answer, SaveFile ownSave = {});
+  ServerWait::Taken TakeServerAnswer(ServerAnswer answer, bool givenUp) { return m_serverWait.Take(answer, givenUp); }
+  std::size_t OwedOwnSaves() const { return m_serverWait.OwedOwnSaves(); }
   bool AwaitsRestartViews() const { return m_serverWait.Awaited() == ServerAnswer::RestartWorld; }
   // Gives up a wait whose time is up as the server's refusal would end it: a
   // save as failed, a load as refused (each told, the game going on), a

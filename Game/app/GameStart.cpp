@@ -192,11 +192,10 @@ void CClntApp::TearDownGame() {
   DeleteViews();
   // What waited for this game's loop is not the next game's.
   m_keptMessages.clear();
-  m_serverWait.End();
   m_keptAutosave.reset();
-  // A save whose answer did not come before the game was left (a restart
-  // took the place of its wait) leaves no half of its own behind.
-  SettleOwnSave(false);
+  // A save whose answer did not come before the game was left leaves no
+  // half of its own behind.
+  for (const SaveFile& save : m_serverWait.Forget()) SettleOwnSave(save, false);
   if (GameExists() && g_sndPlay) g_sndPlay->Close();
 }
 

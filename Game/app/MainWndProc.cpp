@@ -15,6 +15,7 @@
 #include "Game/app/SettingsFile.h"
 #include "Game/base/ClientShell.h"
 #include "Game/base/Packets.h"
+#include "Game/net/AutosavePacket.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
@@ -120,13 +121,30 @@ void OnEscape(CClntApp& app) {
   }
 }
 
-// The server's autosave of the game: told only when it fails.
+// A save that could not be written is told over the view drawn whole again,
+// so that nothing of the dialogs the save went through stands under the box;
+// what the box covered is drawn again once it is closed.
+void TellFailedSave(CClntApp& app, const SaveOutcome& outcome) {
+  app.RedrawWholeView();
+  if (outcome.end == SaveOutcome::End::CannotCreate)
+    ClientShell().ShowTextBox("NOCRTFLE", outcome.file.name.c_str());
+  else
+    app.ShowTextBox("SAVEFAIL");
+  app.RequestFullRedraw();
+}
+
+// The server's autosave of the game: told only when it fails, on either side
+// (the server's failure comes as its request without an identifier).
 void WriteAutosave(CClntApp& app, std::uint32_t identifier) {
-  OpenProgress("SAVEGAME", 0);
-  app.SetBusy(true);
-  if (!AutoSave(identifier)) app.ShowTextBox("SAVEFAIL");
-  CloseProgress();
-  app.SetBusy(false);
+  SaveOutcome outcome{SaveOutcome::End::Failed, {}};
+  if (identifier != kAutosaveFailed) {
+    OpenProgress("SAVEGAME", 0);
+    app.SetBusy(true);
+    if (AutoSave(identifier)) outcome.end = SaveOutcome::End::Written;
+    CloseProgress();
+    app.SetBusy(false);
+  }
+  if (!outcome) TellFailedSave(app, outcome);
 }
 
 // The autosave kept over a restart, written once its world has come: the
@@ -134,6 +152,12 @@ void WriteAutosave(CClntApp& app, std::uint32_t identifier) {
 void WriteKeptAutosave(CClntApp& app, std::optional<std::uint32_t> kept) {
   if (kept && g_currentView) WriteAutosave(app, *kept);
 }
+
+// A restart's wait that ends with no home of the player's: whatever ended it
+// (its views, the game-started message, the next turn's results), the world
+// did not come, and views would show the empty game the restart left, its
+// autosaves taking the place of the player's.
+bool RestartWorldMissing(const CClntApp& app) { return app.AwaitsRestartViews() && !LocalChapterHasHome(); }
 
 // The six views made again after a restart, the solar system's current.
 void MakeRestartedViews(CClntApp& app) {
@@ -167,6 +191,10 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       if (g_currentView) g_currentView->GoToView(wParam, lParam);
       return 0;
     case WM_APP_GAME_STARTED: {
+      if (RestartWorldMissing(app)) {
+        app.GiveUpRestart();
+        return 0;
+      }
       const std::optional<std::uint32_t> kept = app.TakeKeptAutosave();
       app.ResumePlay();
       if (!g_currentView && !app.View(VIEW_SOLAR)) {
@@ -190,11 +218,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
     }
     case WM_APP_TURN_RESULTS:
       // A restart that its views never followed: over its world the game
-      // goes on, and so does the player. Without it the results would show
-      // the empty game the restart left, and its autosaves would take the
-      // place of the player's: the world did not come.
+      // goes on, and so does the player.
       if (!g_currentView && app.AwaitsRestartViews() && GameExists()) {
-        if (!LocalChapterHasHome()) {
+        if (RestartWorldMissing(app)) {
           app.GiveUpRestart();
           return 0;
         }
@@ -278,7 +304,7 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       return 0;
     }
     case WM_APP_LOAD_REPLY:
-      if (!app.TakeServerAnswer(ServerAnswer::LoadDone)) return 0;
+      if (!app.TakeServerAnswer(ServerAnswer::LoadDone, lParam == kAnswerGivenUp).carriedOut) return 0;
       // When this side's own read of the save failed first, the player was
       // told and the game loop is being left: the server's refusal of the
       // same load is neither told again nor answered with the load screen,
@@ -298,7 +324,8 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       DeleteKeptLoader();
       return 0;
     case WM_APP_LOAD_PERMISSION:
-      if (!app.TakeServerAnswer(ServerAnswer::LoadAnswer) || !KeptLoaderExists()) return 0;
+      if (!app.TakeServerAnswer(ServerAnswer::LoadAnswer, lParam == kAnswerGivenUp).carriedOut || !KeptLoaderExists())
+        return 0;
       if (wParam == 1) {
         AppViewNotices().CloseReplayFile();
         app.DeleteReplayFiles();
@@ -389,23 +416,32 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
         app.ShowTextBox("EMLENDTR");
         return 0;
       }
+      // A server that answers none of the player's saves has them wait no
+      // further; their files stay aside for answers that may yet come.
+      if (lParam == 0 && app.OwedOwnSaves() >= ServerWait::kMostOwed) {
+        app.ShowTextBox("SAVEFAIL");
+        return 0;
+      }
       app.PausePlay();
       SuspendScreenFlush(1);
       app.SetBusy(true);
-      const bool saved = SaveRequestedGame(reinterpret_cast<const char*>(lParam));
+      const SaveOutcome outcome = SaveRequestedGame(reinterpret_cast<const char*>(lParam));
       // Another player's save (lParam its packet) is answered to that player
       // alone (9): this copy is done once written, or every later screen of
       // this player would stay held under "Saving Game...".
       const bool requested = lParam != 0;
-      if (!saved || requested) {
-        app.ResumePlay();
-        SuspendScreenFlush(0);
-        CloseProgress();
-        app.SetBusy(false);
-        if (saved) app.RequestFullRedraw();
-      } else {
-        app.AwaitServerAnswer(ServerAnswer::SaveDone);
+      if (outcome && !requested) {
+        app.AwaitServerAnswer(ServerAnswer::SaveDone, outcome.file);
+        return 0;
       }
+      app.ResumePlay();
+      SuspendScreenFlush(0);
+      CloseProgress();
+      app.SetBusy(false);
+      if (outcome)
+        app.RequestFullRedraw();
+      else if (outcome.end != SaveOutcome::End::Cancelled)
+        TellFailedSave(app, outcome);
       return 0;
     }
     case WM_APP_AUTOSAVE:
@@ -420,8 +456,11 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       WriteAutosave(app, static_cast<std::uint32_t>(lParam));
       return 0;
     case WM_APP_SAVE_FINISHED: {
-      if (!app.TakeServerAnswer(ServerAnswer::SaveDone)) return 0;
-      const bool saved = SettleOwnSave(wParam != 0);
+      // The save the answer is for takes its place or goes, whether or not
+      // the player still waits for it.
+      const ServerWait::Taken taken = app.TakeServerAnswer(ServerAnswer::SaveDone, lParam == kAnswerGivenUp);
+      const bool saved = SettleOwnSave(taken.ownSave, wParam != 0);
+      if (!taken.carriedOut) return 0;
       app.ResumePlay();
       SuspendScreenFlush(0);
       CloseProgress();
@@ -429,12 +468,9 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       // The save dialog and the progress closed while the flush was held, so
       // what they covered was never drawn again.
       app.RequestFullRedraw();
-      if (!saved) {
-        // The box stands on the view drawn whole now: a redraw left for the
-        // loop would come while the box is up and paint over it.
-        app.RedrawWholeView();
-        app.ShowTextBox("SAVEFAIL");
-      } else if (g_currentView)
+      if (!saved)
+        TellFailedSave(app, {SaveOutcome::End::Failed, {}});
+      else if (g_currentView)
         g_currentView->SetStatusText(app.Text("GAMESAVD").c_str(), kSavedStatusTime);
       return 0;
     }
@@ -451,6 +487,10 @@ LRESULT PrivateMessage(CClntApp& app, HWND window, UINT message, WPARAM wParam, 
       app.SetBusy(true);
       return 0;
     case WM_APP_RESTART_VIEWS:
+      if (RestartWorldMissing(app)) {
+        app.GiveUpRestart();
+        return 0;
+      }
       MakeRestartedViews(app);
       return 0;
     case WM_APP_RESTART_REPLY:

@@ -10,6 +10,8 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/queue.h"
 
+#include <utility>
+
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
   m_pendingEscape = 0;
@@ -77,8 +79,8 @@ void CClntApp::ReleaseUnheldScreenFlush() {
   m_fullRedraw = 1;
 }
 
-void CClntApp::AwaitServerAnswer(ServerAnswer answer) {
-  m_serverWait.Begin(answer, g_session ? g_session->contactClock->Now() : 0);
+void CClntApp::AwaitServerAnswer(ServerAnswer answer, SaveFile ownSave) {
+  m_serverWait.Begin(answer, g_session ? g_session->contactClock->Now() : 0, std::move(ownSave));
   if (answer == ServerAnswer::RestartWorld) m_keptAutosave.reset();
 }
 
@@ -91,13 +93,13 @@ void CClntApp::EndOverdueServerWait() {
       GiveUpRestart();
       return;
     case ServerAnswer::SaveDone:
-      plat::PostMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
+      plat::PostMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, kAnswerGivenUp);
       return;
     case ServerAnswer::LoadAnswer:
-      plat::PostMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 0, 0);
+      plat::PostMessage(g_mainWnd, WM_APP_LOAD_PERMISSION, 0, kAnswerGivenUp);
       return;
     case ServerAnswer::LoadDone:
-      plat::PostMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, 0);
+      plat::PostMessage(g_mainWnd, WM_APP_LOAD_REPLY, 0, kAnswerGivenUp);
       return;
     case ServerAnswer::None:
       return;

@@ -8,12 +8,11 @@
 #include "Game/net/NetSession.h"
 #include "Game/save/EmailTurn.h"
 #include "Game/save/GameLoader.h"
-#include "Game/save/SaveGame.h"
 
 // The save request's packet (6) reaches the shell through the message's
 // pointer, the load data (7) through the session, which kept it; the
 // dispatcher passed them on only when they hold every field.
-bool SaveRequestedGame(const char* packet) {
+SaveOutcome SaveRequestedGame(const char* packet) {
   if (!packet) return SaveGame({}, nullptr);
   return SaveGame({reinterpret_cast<const std::uint8_t*>(packet), kSavePacketSize}, nullptr);
 }

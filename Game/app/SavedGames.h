@@ -5,10 +5,12 @@
 
 #include <cstdint>
 
+#include "Game/save/SaveGame.h"
+
 // The save command: `packet` is another player's save request (packet 6, at
 // least kSavePacketSize bytes), or null for the player's own save, whose name
-// the player chooses. True only when the file was written.
-bool SaveRequestedGame(const char* packet);
+// the player chooses, written aside until the server answers (SaveGame.h).
+SaveOutcome SaveRequestedGame(const char* packet);
 // The kept loader reads its file; false when it is invalid (or there is none).
 bool LoadKeptGame();
 // Loads the copy named by the load-data packet the session kept (packet 7);

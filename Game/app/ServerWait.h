@@ -6,36 +6,76 @@
 // answers must not hold it for good: past the bound the wait is given up as
 // the server's refusal would end it. One wait at a time; a new one takes the
 // place of the one before. Game thread only.
+//
+// The server answers each request, in the order asked, and its answers carry
+// no number of their request: an answer that comes is the one owed longest.
+// So a wait given up (or replaced) stays owed until its answer comes, and a
+// save's answer settles the save it was asked for, never a later one.
 
+#include <array>
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+#include "Game/save/SaveGame.h"
 #include "platform/core/types.h"
 
 enum class ServerAnswer { None, RestartWorld, SaveDone, LoadAnswer, LoadDone };
+
+// The lParam of the refusal the game posts in place of an answer overdue
+// (the server's own answers come with 0).
+constexpr plat::LPARAM kAnswerGivenUp = 1;
 
 class ServerWait {
  public:
   // As long as the session waits for any one packet.
   static constexpr plat::DWORD kBoundMs = 60000;
+  // Answers of one kind still owed; a hostile or dead server costs no more.
+  // The player's own saves stop at this many (the game refuses the next).
+  static constexpr std::size_t kMostOwed = 16;
 
-  // Waits for `answer` from `now` on.
-  void Begin(ServerAnswer answer, plat::DWORD now);
+  // Waits for `answer` from `now` on; `ownSave` is the file of the player's
+  // own save the answer decides (SaveDone only), written aside.
+  void Begin(ServerAnswer answer, plat::DWORD now, SaveFile ownSave = {});
   ServerAnswer Awaited() const { return m_awaited; }
   // The answer whose bound has passed at `now`, once; None otherwise. The
-  // caller gives the refusal in its place; until that or the answer itself
-  // is taken, the answer stays awaited.
+  // caller posts the refusal in its place (kAnswerGivenUp); until that or the
+  // answer itself is taken, the answer stays awaited.
   ServerAnswer Overdue(plat::DWORD now);
-  // Whether an answer that came (or the refusal given in its place) is
-  // carried out: the awaited one ends the wait; of an overdue answer and its
-  // refusal only the first that comes is; one never waited for (another
-  // player's save, a server that answers as it will) is.
-  bool Take(ServerAnswer answer);
-  // Nothing is awaited any more.
+
+  // What an answer that came does: whether it is carried out (it ends the
+  // wait; or nothing waited for it, as another player's save or a server
+  // that answers as it will), and the player's own save it decides.
+  struct Taken {
+    bool carriedOut = false;
+    SaveFile ownSave;
+  };
+  // The server's answer; or with `givenUp` the refusal posted in place of an
+  // overdue one, carried out only while that wait is still the one awaited
+  // (else the answer itself came first). An answer owed by a wait given up
+  // is not carried out again: it settles its own save only.
+  Taken Take(ServerAnswer answer, bool givenUp);
+  // The player's own saves whose answers are owed, the awaited one too.
+  std::size_t OwedOwnSaves() const;
+  // Nothing is awaited any more (the answers owed stay owed).
   void End();
+  // The game is left: nothing is awaited or owed; the own saves that were
+  // are returned, for their files to go.
+  std::vector<SaveFile> Forget();
 
  private:
+  struct Owed {
+    SaveFile ownSave;
+    // A wait replaced, never told: its answer is carried out when it comes.
+    bool carriedOut = false;
+  };
+  // Moves the awaited answer to those owed.
+  void Owe(bool carriedOut);
+
   ServerAnswer m_awaited = ServerAnswer::None;
+  SaveFile m_ownSave;
   plat::DWORD m_start = 0;
   bool m_overdue = false;
-  // Overdue answers already taken once, whose second coming is not, even
-  // while another wait runs: one bit for each ServerAnswer.
-  unsigned m_late = 0;
+  // Oldest first, by ServerAnswer.
+  std::array<std::deque<Owed>, 5> m_owed;
 };

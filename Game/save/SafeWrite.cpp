@@ -5,17 +5,12 @@
 
 #include "platform/core/dospath.h"
 
-namespace {
+std::string AsideOf(const std::string& dosPath) { return dosPath + ".tmp"; }
 
-std::string Aside(const std::string& dosPath) { return dosPath + ".tmp"; }
-
-}  // namespace
-
-WriteResult WriteFileAside(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
-  const std::string temp = Aside(dosPath);
+WriteResult WriteFileAside(const std::string& aside, const std::function<bool(plat::FILE*)>& body) {
   // "c": the flush below forces the bytes to the disk before the rename
   // makes them the file.
-  plat::FILE* fp = plat::fopen(temp.c_str(), "wbc");
+  plat::FILE* fp = plat::fopen(aside.c_str(), "wbc");
   if (fp == nullptr) return WriteResult::CannotCreate;
   bool ok = false;
   {
@@ -27,28 +22,29 @@ WriteResult WriteFileAside(const std::string& dosPath, const std::function<bool(
   ok = plat::ferror(fp) == 0 && ok;
   ok = plat::fclose(fp) == 0 && ok;
   if (ok) return WriteResult::Written;
-  plat::remove(temp.c_str());
+  plat::remove(aside.c_str());
   return WriteResult::Failed;
 }
 
-bool PutFileInPlace(const std::string& dosPath) {
-  const auto from = plat::ResolveDosPath(Aside(dosPath));
+bool PutFileInPlace(const std::string& aside, const std::string& dosPath) {
+  const auto from = plat::ResolveDosPath(aside);
   const auto to = plat::ResolveDosPath(dosPath);
   std::error_code ec;
   // The host's rename replaces the old file in one step, unlike the
   // classic runtime's, which refuses an existing name.
   if (from && to) std::filesystem::rename(*from, *to, ec);
   if (from && to && !ec) return true;
-  DropFileAside(dosPath);
+  DropFileAside(aside);
   return false;
 }
 
-void DropFileAside(const std::string& dosPath) { plat::remove(Aside(dosPath).c_str()); }
+void DropFileAside(const std::string& aside) { plat::remove(aside.c_str()); }
 
 WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body) {
-  const WriteResult result = WriteFileAside(dosPath, body);
+  const std::string aside = AsideOf(dosPath);
+  const WriteResult result = WriteFileAside(aside, body);
   if (result != WriteResult::Written) return result;
-  return PutFileInPlace(dosPath) ? WriteResult::Written : WriteResult::Failed;
+  return PutFileInPlace(aside, dosPath) ? WriteResult::Written : WriteResult::Failed;
 }
 
 std::string ReplaceExtension(std::string_view name, std::string_view extension) {

@@ -20,13 +20,15 @@ enum class WriteResult { Written, CannotCreate, Failed };
 WriteResult WriteFileSafely(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body);
 
 // The same in two steps, for a file that takes the old one's place only once
-// something else is sure: the temporary file written and forced to the disk,
+// something else is sure: the body written to `aside` and forced to the disk,
 // the old file untouched (results as above)...
-WriteResult WriteFileAside(const std::string& dosPath, const std::function<bool(plat::FILE*)>& body);
-// ...then renamed over the old name (false when it cannot be: the temporary
-// file is removed), or removed.
-bool PutFileInPlace(const std::string& dosPath);
-void DropFileAside(const std::string& dosPath);
+WriteResult WriteFileAside(const std::string& aside, const std::function<bool(plat::FILE*)>& body);
+// ...then renamed over `dosPath` (false when it cannot be: `aside` is
+// removed), or removed.
+bool PutFileInPlace(const std::string& aside, const std::string& dosPath);
+void DropFileAside(const std::string& aside);
+// The temporary file of a safe write of `dosPath`.
+std::string AsideOf(const std::string& dosPath);
 
 // `name` with its extension from the last '.' replaced by `extension` (".clt"),
 // or with `extension` appended when it has no '.'.

@@ -64,8 +64,6 @@ bool PackFiles(FileWriter& w, const std::string& directory, const char* pattern)
   return w.Ok();
 }
 
-void Show(const char* textId, const char* arg = nullptr) { ClientShell().ShowTextBox(textId, arg); }
-
 void CloseProgress() { ClientShell().CloseProgress(); }
 
 void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
@@ -73,28 +71,31 @@ void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
   std::memcpy(packet.data() + 8, name.data(), n);
 }
 
-// The player's own save written aside, by its name in the save directory,
-// until the server answers for its half; empty when none waits.
-std::string g_ownSaveAside;
-
-// In place, or `aside` (SafeWrite.h).
-WriteResult WriteSave(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
-                      bool email, bool aside = false) {
-  const std::string serverFile = ReplaceExtension(name, ".svr");
-  const auto body = [&](plat::FILE* fp) {
-    return WriteSaveFile(fp, identifier, advance, email ? nullptr : serverFile.c_str()) != 0;
-  };
-  return aside ? WriteFileAside(directory + name, body) : WriteFileSafely(directory + name, body);
+// The file beside `path` that a save of the player's own stands in until the
+// server answers: the first free one, as an earlier save of the same name may
+// still wait for its answer in its own. Empty when every one is taken.
+std::string FreeAside(const std::string& path) {
+  constexpr int kMostAsides = 64;
+  for (int i = 0; i < kMostAsides; ++i) {
+    std::string aside = i == 0 ? AsideOf(path) : path + "." + std::to_string(i) + ".tmp";
+    if (!plat::GetFileWriteTime(aside)) return aside;
+  }
+  return {};
 }
 
-// The save proper, with its boxes.
-bool SaveAs(const std::string& name, std::uint32_t identifier, bool aside) {
+// The save proper, in place or aside (SafeWrite.h) under a progress dialog.
+SaveOutcome SaveAs(const std::string& name, std::uint32_t identifier, bool aside) {
+  SaveOutcome outcome{SaveOutcome::End::CannotCreate, {name, {}}};
+  const std::string path = g_instData.GetSavePath() + name;
+  if (aside && (outcome.file.aside = FreeAside(path)).empty()) return outcome;
+  const std::string serverFile = ReplaceExtension(name, ".svr");
+  const auto body = [&](plat::FILE* fp) { return WriteSaveFile(fp, identifier, 0, serverFile.c_str()) != 0; };
   ClientShell().OpenProgress("SAVEGAME", 0);
-  const WriteResult result = WriteSave(g_instData.GetSavePath(), name, identifier, 0, false, aside);
+  const WriteResult result = aside ? WriteFileAside(outcome.file.aside, body) : WriteFileSafely(path, body);
   CloseProgress();
-  if (result == WriteResult::CannotCreate) Show("NOCRTFLE", name.c_str());
-  if (result == WriteResult::Failed) Show("SAVEFAIL");
-  return result == WriteResult::Written;
+  if (result == WriteResult::Written) outcome.end = SaveOutcome::End::Written;
+  if (result == WriteResult::Failed) outcome.end = SaveOutcome::End::Failed;
+  return outcome;
 }
 
 }  // namespace
@@ -133,41 +134,40 @@ int WriteSaveFile(plat::FILE* fp, std::uint32_t identifier, int advance, const c
 
 bool WriteSaveFileAs(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
                      bool email) {
-  return WriteSave(directory, name, identifier, advance, email) == WriteResult::Written;
+  const std::string serverFile = ReplaceExtension(name, ".svr");
+  return WriteFileSafely(directory + name, [&](plat::FILE* fp) {
+           return WriteSaveFile(fp, identifier, advance, email ? nullptr : serverFile.c_str()) != 0;
+         }) == WriteResult::Written;
 }
 
-bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
-  if (g_gameData == nullptr) return false;
+SaveOutcome SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
+  if (g_gameData == nullptr) return {};
   if (!request.empty()) {
-    if (request.size() < kSavePacketSize) return false;
+    if (request.size() < kSavePacketSize) return {};
     const char* text = reinterpret_cast<const char*>(request.data() + 8);
     const std::string requested(text, strnlen(text, kSavePacketNameSize));
     // The name comes from another machine: it may only name a file in the
     // save directory.
-    if (!IsPlainFileName(requested)) return false;
+    if (!IsPlainFileName(requested)) return {};
     const std::string name = ReplaceExtension(requested, ".clt");
     std::uint32_t identifier = 0;
     plat::ByteReader(request).ReadAt(264, identifier);
     const std::string path = g_instData.GetSavePath() + name;
-    if (plat::GetFileWriteTime(path) && !ClientShell().AskYesNo("SAVEYSNO", name.c_str())) return false;
+    if (plat::GetFileWriteTime(path) && !ClientShell().AskYesNo("SAVEYSNO", name.c_str())) return {};
     return SaveAs(name, identifier, false);
   }
 
   std::string asked;
   if (chosen == nullptr) {
-    if (!ClientShell().ChooseSaveName(&asked)) return false;
+    if (!ClientShell().ChooseSaveName(&asked)) return {};
     chosen = asked.c_str();
   }
-  if (chosen[0] == '\0' || chosen[0] == '.') return false;
-  if (!IsPlainFileName(chosen)) {
-    Show("NOCRTFLE", chosen);
-    return false;
-  }
+  if (chosen[0] == '\0' || chosen[0] == '.') return {};
+  if (!IsPlainFileName(chosen)) return {SaveOutcome::End::CannotCreate, {chosen, {}}};
   const std::string name = ReplaceExtension(chosen, ".clt");
   const std::uint32_t identifier = (g_gameData->turn << 16) + static_cast<std::uint32_t>(plat::rand() % 65535);
-  SettleOwnSave(false);  // one the server never answered for
-  if (!SaveAs(name, identifier, true)) return false;
-  g_ownSaveAside = name;
+  SaveOutcome outcome = SaveAs(name, identifier, true);
+  if (!outcome) return outcome;
   std::array<std::uint8_t, kSavePacketSize> packet{};
   plat::ByteWriter pw(packet);
   pw.WriteAt<std::uint16_t>(0, PKT_SAVE_GAME);
@@ -175,19 +175,18 @@ bool SaveGame(std::span<const std::uint8_t> request, const char* chosen) {
   pw.WriteAt<std::uint32_t>(264, identifier);
   pw.WriteAt<std::uint16_t>(268, g_gameData->localChapterId);
   PacketSink().SendToAll(packet);
-  return true;
+  return outcome;
 }
 
-bool SettleOwnSave(bool serverSaved) {
-  const std::string name = std::exchange(g_ownSaveAside, {});
-  if (name.empty()) return serverSaved;
-  const std::string path = g_instData.GetSavePath() + name;
+bool SettleOwnSave(const SaveFile& save, bool serverSaved) {
+  if (save.aside.empty()) return serverSaved;
+  const std::string path = g_instData.GetSavePath() + save.name;
   if (!serverSaved) {
-    DropFileAside(path);
+    DropFileAside(save.aside);
     return false;
   }
-  if (!PutFileInPlace(path)) return false;
-  ClientShell().OwnSaveWritten(name);
+  if (!PutFileInPlace(save.aside, path)) return false;
+  ClientShell().OwnSaveWritten(save.name);
   return true;
 }
 

@@ -51,24 +51,40 @@ int WriteSaveFile(plat::FILE* fp, std::uint32_t identifier, int advance, const c
 bool WriteSaveFileAs(const std::string& directory, const std::string& name, std::uint32_t identifier, int advance,
                      bool email);
 
+// A file of the save directory ("name.clt") and, while the player's own save
+// waits for the server's answer, the file it stands in meanwhile: each such
+// save has its own, so that two of one name settle apart.
+struct SaveFile {
+  std::string name;
+  std::string aside;
+};
+
+// What a save command came to: the file (the name refused, as given, when it
+// cannot be a file's).
+struct SaveOutcome {
+  enum class End { Written, Cancelled, CannotCreate, Failed };
+  End end = End::Cancelled;
+  SaveFile file;
+  explicit operator bool() const { return end == End::Written; }
+};
+
 // The save command. With `request` (packet 6 from another player, at least
 // kSavePacketSize bytes): its name with the extension replaced by ".clt",
 // asking before overwriting; the packet's identifier. Without: `name`, or
 // when null the save dialog's choice (`SaveLinks::chooseSaveName`); empty or
 // starting with '.' cancels. The identifier is (turn << 16) + random % 65535;
-// the file is written aside (SafeWrite.h), not yet in its place, and on
-// success packet 6 goes to all. Shows "NOCRTFLE" or "SAVEFAIL" on failure.
-// True only when the file was written (the caller then waits for the
-// server's answer and settles the save); false when it failed or the player
-// cancelled.
-bool SaveGame(std::span<const std::uint8_t> request, const char* name);
+// the file is written aside, not yet in its place, and on success packet 6
+// goes to all: the caller waits for the server's answer and settles the save
+// by it. Nothing is told: the caller tells a failure ("NOCRTFLE" with the
+// name, or "SAVEFAIL") once the screen under it is whole again.
+SaveOutcome SaveGame(std::span<const std::uint8_t> request, const char* name);
 
-// The server's answer to the player's own save: with the server's half
-// written, the client's takes its place under its name (and is told as the
-// player's last save); without, it is removed, so that no half is left for
-// the load screen and a save of the same name before stays whole. Whether
-// the save stands: the server's answer when no save was written aside.
-bool SettleOwnSave(bool serverSaved);
+// The server's answer to the player's own save, written aside: with
+// the server's half written, it takes its place under its name (and is told
+// as the player's last save); without, it is removed, so that no half is
+// left for the load screen and a save of the same name before stays whole.
+// Whether the save stands.
+bool SettleOwnSave(const SaveFile& save, bool serverSaved);
 
 // Copies "autosave.clt" to "asavebak.clt" in the save directory (through a
 // temporary file too), then writes "autosave.clt" with the next turn's

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 
+#include "Game/net/AutosavePacket.h"
 #include "server/orders/SrvPacketRead.h"
 #include "tests/server/srv_game_fixture.h"
 
@@ -92,8 +93,8 @@ TEST_F(SrvSavingTest, TheLastWholeAutosavePairStaysLoadable) {
   ASSERT_TRUE(game.Receive(7, SaveOrLoad(PKT_LOAD_GAME, "autosave.svr", first)));
   EXPECT_EQ(World().turn, first >> 16);
 
-  // A disk that cannot take the next: no player is asked for its half, and
-  // both of the server's files stay as they were.
+  // A disk that cannot take the next: no player is asked for its half but
+  // each is told, and both of the server's files stay as they were.
   const std::string autosave = FileText(Folder() + "autosave.svr"), backup = FileText(Folder() + "asavebak.svr");
   rlimit before{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
@@ -105,7 +106,8 @@ TEST_F(SrvSavingTest, TheLastWholeAutosavePairStaysLoadable) {
   EndTestTurn(game, {{7, 0}});
   ::setrlimit(RLIMIT_FSIZE, &before);
   std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(out.Count(PKT_AUTOSAVE), 0u);
+  ASSERT_EQ(out.Count(PKT_AUTOSAVE), 1u);
+  EXPECT_EQ(ReadU32(*out.First(PKT_AUTOSAVE), 8), kAutosaveFailed);
   EXPECT_EQ(FileText(Folder() + "autosave.svr"), autosave);
   EXPECT_EQ(FileText(Folder() + "asavebak.svr"), backup);
   EXPECT_FALSE(fs::exists(Folder() + "autosave.svr.new"));

@@ -10,10 +10,12 @@
 
 #include "Game/app/AppGlobals.h"
 #include "Game/app/CClntApp.h"
+#include "Game/app/CDlgBase.h"
 #include "Game/app/SettingsFile.h"
 #include "Game/base/GInstData.h"
 #include "Game/model/GChapter.h"
 #include "Game/model/GGameData.h"
+#include "Game/net/AutosavePacket.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/SaveGame.h"
 #include "media/CDDraw.h"
@@ -29,6 +31,7 @@
 #include "shell_fixture.h"
 #include "tests/support/app_state.h"
 #include "tests/support/build_paths.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/golden.h"
 
 namespace {
@@ -425,7 +428,7 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
                            [](const std::string& s) { return s.find(":Status") != std::string::npos; }));
   // An autosave written is not told; one that cannot be (a folder holds its
   // name) is.
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
   const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
   ASSERT_TRUE(plat::GetFileWriteTime(autosave));
@@ -434,9 +437,15 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   std::filesystem::remove(*file);
   std::filesystem::create_directory(*file);
   backend->PressKey(VK_RETURN, 10);
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
   EXPECT_FALSE(app.Busy());
+  EXPECT_TRUE(backend->ScriptDone());
+  // Nor is one whose server half could not be written, which the server
+  // asks for without an identifier: nothing is written.
+  backend->PressKey(VK_RETURN, 10);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, kAutosaveFailed);
+  EXPECT_TRUE(take().empty());
   EXPECT_TRUE(backend->ScriptDone());
 
   // Restarted views: made again, solar first, and the game goes on; the goto
@@ -454,6 +463,57 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
   log = Since(from);
   EXPECT_EQ(std::count(log.begin(), log.end(), "2:ResetGoto"), 1);
+}
+
+// A save that fails is told over the game screen drawn whole again, the
+// progress gone before the box comes, and the screen is drawn whole once
+// more after the box: nothing of the save's dialogs or of the box stays.
+// So for the player's own file that cannot be written, the server's refusal
+// and an autosave that failed.
+void NoteOpenBox(HWND, UINT, UINT_PTR, DWORD) {
+  const auto open = OpenDialogTemplates();
+  if (std::count(open.begin(), open.end(), "IDD_OK_DLG") != 0 && g_log.back() != "box") g_log.push_back("box");
+}
+TEST_F(App, AFailedSaveIsToldOverTheScreenDrawnWholeAndLeavesNothingBehind) {
+  CClntApp& app = Start();
+  SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
+  shell.chooseSaveName = [](std::string* name) {
+    *name = "failing";
+    return true;
+  };
+  shell.closeProgress = [] { g_log.push_back("progress closed"); };
+  const UINT_PTR look = SetTimer(nullptr, 0, 100, NoteOpenBox);
+  const std::function<void()> failures[] = {
+      [] {
+        const quentest::FileSizeLimit full(16);
+        SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+      },
+      [] {
+        SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+        SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 0, 0);
+      },
+      [] {
+        SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 9);
+        const quentest::FileSizeLimit full(16);
+        SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 10);
+      },
+  };
+  for (const auto& fail : failures) {
+    g_log.assign({"start"});
+    backend->PressKey(VK_RETURN, 500);
+    fail();
+    EXPECT_TRUE(backend->ScriptDone());
+    // Where `what` was last, counted from 1; 0 when never.
+    const auto at = [](const char* what) {
+      return std::find(g_log.rbegin(), g_log.rend(), what).base() - g_log.begin();
+    };
+    EXPECT_TRUE(0 < at("progress closed") && at("progress closed") < at("box"));
+    EXPECT_TRUE(0 < at("2:RedrawBackground") && at("2:RedrawBackground") < at("box"));
+    EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "box"), 1);
+    EXPECT_TRUE(app.FullRedrawRequested());
+    AppTestState::ClearFullRedraw(app);
+  }
+  KillTimer(nullptr, look);
 }
 
 // The server answers a save or a load only to the player who asked for it:

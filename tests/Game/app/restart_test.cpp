@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/net/NetSession.h"
 #include "Game/save/GameLoader.h"
+#include "Game/save/SaveGame.h"
 #include "platform/core/dospath.h"
 #include "platform/core/files.h"
 #include "platform/user/keys.h"
@@ -77,6 +78,8 @@ struct Restart : shelltest::AppFixture {
     progress.clear();
     return app;
   }
+  // The restart's world has come: the player's chapter has its home.
+  static void WorldCame() { g_gameData->GetLocalChapter()->homeAsteroid = 0; }
   static int Count(const std::string& what) {
     int n = 0;
     for (const std::string& e : g_events) n += e == what ? 1 : 0;
@@ -105,6 +108,7 @@ TEST_F(Restart, TheViewsGoBeforeTheirGameAndComeBackOverTheNewOne) {
   EXPECT_EQ(g_events.size(), 6u);
 
   g_events.clear();
+  WorldCame();
   SendMessage(g_mainWnd, WM_APP_RESTART_VIEWS, 0, 0);
   EXPECT_EQ(g_events.size(), 6u);
   EXPECT_EQ(Count("view 2 made over turn 0"), 1);
@@ -119,7 +123,7 @@ TEST_F(Restart, TheViewsGoBeforeTheirGameAndComeBackOverTheNewOne) {
 TEST_F(Restart, WithoutItsViewsTheNextTurnsResultsMakeThem) {
   CClntApp& app = Playing();
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
-  g_gameData->GetLocalChapter()->homeAsteroid = 0;
+  WorldCame();
   g_events.clear();
   progress.clear();
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
@@ -136,10 +140,14 @@ TEST_F(Restart, WithoutItsViewsTheNextTurnsResultsMakeThem) {
 }
 
 // A server that sends the restart right after a turn's processing and then
-// the turn's autosave request and results, but nothing of the new world: the
-// results end the wait as a world that did not come, the player told and the
-// game left; no autosave of the empty game takes the place of the last one.
-TEST_F(Restart, ResultsWithoutItsWorldEndTheWaitAndKeepTheLastAutosave) {
+// the turn's autosave request and its results, its views or the game-started
+// message, but nothing of the new world: each ends the wait as a world that
+// did not come, the player told and the game left; no autosave of the empty
+// game takes the place of the last one.
+struct RestartWithoutWorld : Restart, testing::WithParamInterface<UINT> {};
+INSTANTIATE_TEST_SUITE_P(Ending, RestartWithoutWorld,
+                         testing::Values(WM_APP_TURN_RESULTS, WM_APP_RESTART_VIEWS, WM_APP_GAME_STARTED));
+TEST_P(RestartWithoutWorld, EndsTheWaitAndKeepsTheLastAutosave) {
   CClntApp& app = Playing();
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 7);
   const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
@@ -149,7 +157,7 @@ TEST_F(Restart, ResultsWithoutItsWorldEndTheWaitAndKeepTheLastAutosave) {
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 8);
   backend->PressKey(VK_RETURN, 10);
-  SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
+  SendMessage(g_mainWnd, GetParam(), 0, 0);
   EXPECT_TRUE(backend->ScriptDone());
   EXPECT_EQ(g_currentView, nullptr);
   EXPECT_FALSE(app.AwaitsRestartViews());
@@ -196,7 +204,7 @@ TEST_F(Restart, ARestartInsideAViewsDialogWaitsForTheDialog) {
 // written.
 TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   CClntApp& app = Playing();
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   const std::string autosave = std::string(g_instData.GetSavePath()) + "autosave.clt";
   const auto kept = plat::ReadWholeFile(autosave);
   ASSERT_TRUE(kept);
@@ -207,7 +215,7 @@ TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   };
 
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   // The refusal is told in the OK box, answered here.
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
@@ -221,7 +229,7 @@ TEST_F(Restart, WhileItsWorldIsAwaitedNoSaveTakesThePlaceOfTheLastOne) {
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   EXPECT_EQ(progress, std::vector<std::string>{"open Processing Turn..."});
   EXPECT_TRUE(app.Busy());
-  g_gameData->GetLocalChapter()->homeAsteroid = 0;
+  WorldCame();
   SendMessage(g_mainWnd, WM_APP_TURN_RESULTS, 0, 0);
   EXPECT_FALSE(app.Busy());
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
@@ -325,17 +333,19 @@ TEST_F(Restart, TheWaitsBoundHoldsInADialogsLoop) {
 TEST_F(Restart, TheGameStartedMessageEndsTheWaitToo) {
   CClntApp& app = Playing();
   SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  WorldCame();
   SendMessage(g_mainWnd, WM_APP_GAME_STARTED, 0, 0);
   EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
   EXPECT_FALSE(app.AwaitsRestartViews());
   // Answers the refusal, should one come.
   backend->PressKey(VK_RETURN, 10);
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   EXPECT_TRUE(plat::ReadWholeFile(std::string(g_instData.GetSavePath()) + "autosave.clt").has_value());
 }
 
 // The restart's views after a restart that had to wait come after it, never
-// before: views made over the old game would be deleted with it.
+// before: views made over the old game would be deleted with it. (No world
+// came between them here, so the views find none and the player is told.)
 TEST_F(Restart, TheRestartsViewsWaitBehindTheRestart) {
   CClntApp& app = Playing();
   PostMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
@@ -345,22 +355,23 @@ TEST_F(Restart, TheRestartsViewsWaitBehindTheRestart) {
     SendMessage(g_mainWnd, WM_KEYDOWN, 'A', 0);
   }
   g_events.clear();
+  backend->PressKey(VK_RETURN, 10);
   app.CarryOutKeptMessages();
-  ASSERT_EQ(g_events.size(), 12u);
-  for (std::size_t i = 0; i < 6; ++i) EXPECT_NE(g_events[i].find("gone over turn 12"), std::string::npos);
-  for (std::size_t i = 6; i < 12; ++i) EXPECT_NE(g_events[i].find("made over turn 0"), std::string::npos);
-  EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR));
+  ASSERT_EQ(g_events.size(), 6u);
+  for (const std::string& e : g_events) EXPECT_NE(e.find("gone over turn 12"), std::string::npos) << e;
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_FALSE(app.AwaitsRestartViews());
 }
 
 // The same bound holds a save or a load the server never answers: each ends
-// as refused, told, and the game goes on; the save leaves nothing of its own,
-// and its answer that comes after all changes nothing.
+// as refused, told, and the game goes on; the save puts nothing in its place,
+// and its answer that comes after all only decides its file.
 using AnswerWait = Restart;
 TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
   CClntApp& app = Playing();
   StoppedClock clock;
   g_session->contactClock = &clock;
-  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, 5);
   shell.chooseSaveName = [](std::string* name) {
     *name = "unanswered";
     return true;
@@ -383,7 +394,7 @@ TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
     EXPECT_EQ(g_currentView, app.View(VIEW_SOLAR)) << request;
   }
   const std::string save = std::string(g_instData.GetSavePath()) + "unanswered.clt";
-  EXPECT_FALSE(plat::GetFileWriteTime(save) || plat::GetFileWriteTime(save + ".tmp"));
+  EXPECT_FALSE(plat::GetFileWriteTime(save));
   // An e-mail game has nobody to answer: the player is told of End Turn at
   // once instead of waiting out the bound.
   g_session->emailMode = 1;
@@ -395,6 +406,66 @@ TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
   SendMessage(g_mainWnd, WM_APP_TURN_PROCESSING, 0, 0);
   SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
   EXPECT_TRUE(app.Busy());
+  EXPECT_TRUE(plat::GetFileWriteTime(save));
+  g_session->contactClock = &RealContactClock();
+}
+
+// Answers come in the order of the saves: one that comes after its save was
+// given up settles that save alone, never the save that waits now, and a save
+// over a name keeps the file of that name whole until its answer decides.
+TEST_F(AnswerWait, ALateAnswerSettlesOnlyItsOwnSave) {
+  CClntApp& app = Playing();
+  StoppedClock clock;
+  g_session->contactClock = &clock;
+  std::string next;
+  shell.chooseSaveName = [&](std::string* name) {
+    *name = next;
+    return true;
+  };
+  const auto save = [&](const char* name, std::uint32_t turn) {
+    g_gameData->turn = turn;
+    next = name;
+    SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  };
+  const auto told = [&](auto&& happen) {
+    backend->PressKey(VK_RETURN, 10);
+    happen();
+    PumpUntilIdle();
+    EXPECT_TRUE(backend->ScriptDone());
+  };
+  const auto giveUp = [&] {
+    clock.now += ServerWait::kBoundMs;
+    told([&] { app.EndOverdueServerWait(); });
+  };
+  const auto answer = [](WPARAM saved) { SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, saved, 0); };
+  const auto turnOf = [](const char* name) {
+    SaveHeader header;
+    return ReadSaveHeader(name, &header) ? static_cast<int>(header.turn) : -1;
+  };
+
+  save("x", 20);
+  answer(1);
+  save("x", 21);
+  giveUp();
+  EXPECT_EQ(turnOf("x.clt"), 20);
+  save("b", 22);
+  answer(1);  // x's, late
+  EXPECT_EQ(turnOf("x.clt"), 21);
+  EXPECT_TRUE(app.Busy());
+  told([&] { answer(0); });  // b's own
+  EXPECT_EQ(turnOf("b.clt"), -1);
+  EXPECT_FALSE(app.Busy());
+
+  save("x", 23);
+  giveUp();
+  save("c", 24);
+  answer(0);  // x's, late
+  EXPECT_TRUE(app.Busy());
+  answer(1);  // c's own
+  EXPECT_FALSE(app.Busy());
+  EXPECT_EQ(turnOf("x.clt"), 21);
+  EXPECT_EQ(turnOf("c.clt"), 24);
+  EXPECT_TRUE(ListSaveFiles(g_instData.GetSavePath(), "tmp", true).empty());
   g_session->contactClock = &RealContactClock();
 }
 

@@ -26,7 +26,7 @@ class LoadOverGame : public SaveFixture {
       AddUnit(chapter, (std::uint32_t{chapter} << 26) | static_cast<std::uint32_t>(i + 1),
               static_cast<std::uint16_t>(i % (kSmallAsteroids + 1)));
     }
-    EXPECT_TRUE(SaveGame({}, "small") && SettleOwnSave(true));
+    EXPECT_TRUE(SaveOwn("small"));
     return ModelBytes("small-model.bin");
   }
 

@@ -15,6 +15,7 @@
 #include "Game/model/GGameData.h"
 #include "Game/model/GUnit.h"
 #include "Game/rules/GUnitTem.h"
+#include "Game/save/SaveGame.h"
 #include "tests/Game/model/root/root_fixture.h"
 #include "tests/Game/model/world/world_generator.h"
 #include "tests/support/recording_shell.h"
@@ -61,6 +62,12 @@ class SaveFixture : public root_test::RootGame {
   std::vector<std::uint8_t> ModelBytes(const std::string& name = "model.bin") { return Saved(*g_gameData, name); }
 
   bool Exists(const std::string& rel) const { return std::filesystem::exists(box.Host(rel)); }
+
+  // The player's own save, written and settled by the server's yes.
+  static bool SaveOwn(const char* name) {
+    const SaveOutcome outcome = SaveGame({}, name);
+    return outcome && SettleOwnSave(outcome.file, true);
+  }
 
   quentest::RecordingShell shell;
   quentest::RecordingSink sink;

@@ -1,39 +1,18 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include "Game/base/GInstData.h"
 #include "Game/base/Packets.h"
 #include "Game/save/GameLoader.h"
 #include "Game/save/SaveGame.h"
 #include "tests/Game/save/save_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
+using quentest::FileSizeLimit;
 using save_test::SaveFixture;
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-// A file size limit for one scope: writes beyond it fail as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = m_old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_oldHandler);
-  }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-};
 
 TEST_F(SaveFixture, ASaveLoadsBackIntoTheSameGameWithItsViewsAndReplays) {
   StartGame();
@@ -41,7 +20,7 @@ TEST_F(SaveFixture, ASaveLoadsBackIntoTheSameGameWithItsViewsAndReplays) {
   box.Write("old.rpl", std::string("\xFF\xFF\xFF\xFF", 4));
   box.Write("x.trp", std::string("\x05\x00terrain", 9));
   const auto before = ModelBytes();
-  ASSERT_TRUE(SaveGame({}, "midgame") && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn("midgame"));
   EXPECT_TRUE(boxes.empty());
 
   // The other players and the server are told to save the same game.
@@ -114,7 +93,7 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
   EXPECT_FALSE(SaveGame({}, nullptr));
   EXPECT_TRUE(sent.empty());
   shell.saveNames = {"chosen.clt"};
-  ASSERT_TRUE(SaveGame({}, nullptr) && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn(nullptr));
   EXPECT_TRUE(Exists("chosen.clt"));
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_STREQ(reinterpret_cast<const char*>(sent[0].data() + 8), "chosen.svr");
@@ -126,60 +105,73 @@ TEST_F(SaveFixture, WithoutANameTheSaveDialogChoosesOneAndCancelSavesNothing) {
 TEST_F(SaveFixture, OnlyThePlayersOwnWrittenSaveIsToldAsTheGameToGoBackTo) {
   StartGame(6);
   const std::vector<std::string>& told = shell.ownSaves;
-  ASSERT_TRUE(SaveGame({}, "my game") && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn("my game"));
   ASSERT_TRUE(AutoSave(5));
   std::vector<std::uint8_t> request(kSavePacketSize, 0);
   request[0] = PKT_SAVE_GAME;
   const std::string theirs = "theirs.svr";
   std::copy(theirs.begin(), theirs.end(), request.begin() + 8);
   ASSERT_TRUE(SaveGame(request, nullptr));
-  std::filesystem::create_directory(box.Host("blocked.clt.tmp"));
-  EXPECT_FALSE(SaveGame({}, "blocked"));
+  EXPECT_FALSE(SaveGame({}, std::string(250, 'n').c_str()));
   EXPECT_EQ(told, std::vector<std::string>{"my game.clt"});
 }
 
 // The player's own save stands only with the server's half: one the server
 // did not write leaves no half for the load screen to list, and the save of
-// that name before it stays whole.
+// that name before it stays whole. Two saves of one name awaiting their
+// answers at once each stand aside in a file of its own, settled apart.
 TEST_F(SaveFixture, AnOwnSaveTakesItsPlaceOnlyOnceTheServerSavedItsHalf) {
   StartGame(3);
-  ASSERT_TRUE(SaveGame({}, "pair"));
+  const SaveOutcome first = SaveGame({}, "pair");
+  ASSERT_TRUE(first);
   EXPECT_FALSE(Exists("pair.clt"));
-  ASSERT_TRUE(SettleOwnSave(true));
+  ASSERT_TRUE(SettleOwnSave(first.file, true));
   const std::string whole = box.Read("pair.clt");
   g_gameData->turn = 30;
-  ASSERT_TRUE(SaveGame({}, "pair"));
-  EXPECT_FALSE(SettleOwnSave(false));
-  ASSERT_TRUE(SaveGame({}, "full2"));
-  EXPECT_FALSE(SettleOwnSave(false));
+  const SaveOutcome refused = SaveGame({}, "pair");
+  const SaveOutcome full = SaveGame({}, "full2");
+  ASSERT_TRUE(refused && full);
+  EXPECT_FALSE(SettleOwnSave(refused.file, false));
+  EXPECT_FALSE(SettleOwnSave(full.file, false));
   EXPECT_EQ(box.Read("pair.clt"), whole);
   const auto listed = ListSaveFiles(g_instData.GetSavePath(), "clt", false);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, "pair");
   EXPECT_FALSE(Exists("pair.clt.tmp") || Exists("full2.clt.tmp"));
   EXPECT_EQ(shell.ownSaves, std::vector<std::string>{"pair.clt"});
+
+  const SaveOutcome older = SaveGame({}, "pair");
+  g_gameData->turn = 31;
+  const SaveOutcome newer = SaveGame({}, "pair");
+  ASSERT_TRUE(older && newer);
+  EXPECT_NE(older.file.aside, newer.file.aside);
+  ASSERT_TRUE(SettleOwnSave(older.file, true));
+  EXPECT_FALSE(SettleOwnSave(newer.file, false));
+  SaveHeader header;
+  ASSERT_TRUE(ReadSaveHeader("pair.clt", &header));
+  EXPECT_EQ(header.turn, 30u);
 }
 
 TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
   StartGame(3);
-  ASSERT_TRUE(SaveGame({}, "keep") && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn("keep"));
   const std::string old = box.Read("keep.clt");
   ASSERT_GT(old.size(), 4096u);
   StartGame(200);
   sent.clear();
   {
     FileSizeLimit full(4096);
-    EXPECT_FALSE(SaveGame({}, "keep"));
+    EXPECT_EQ(SaveGame({}, "keep").end, SaveOutcome::End::Failed);
     EXPECT_FALSE(AutoSave(1));
   }
   EXPECT_EQ(box.Read("keep.clt"), old);
   EXPECT_FALSE(Exists("keep.clt.tmp"));
   EXPECT_TRUE(sent.empty());  // nobody is asked to save what this player could not
-  EXPECT_EQ(boxes, std::vector<std::string>{"SAVEFAIL"});
-  // A file that cannot even be created is named to the player.
-  std::filesystem::create_directory(box.Host("blocked.clt.tmp"));
-  EXPECT_FALSE(SaveGame({}, "blocked"));
-  EXPECT_EQ(boxes.back(), "NOCRTFLE blocked.clt");
+  // A file that cannot even be created is told by its name.
+  const std::string tooLong(250, 'b');
+  const SaveOutcome blocked = SaveGame({}, tooLong.c_str());
+  EXPECT_EQ(blocked.end, SaveOutcome::End::CannotCreate);
+  EXPECT_EQ(blocked.file.name, tooLong + ".clt");
 
   // An autosave that cannot back up the one before does not replace it.
   ASSERT_TRUE(AutoSave(2));
@@ -193,7 +185,7 @@ TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
 
 TEST_F(SaveFixture, DamagedOrShortSavesAreRefusedAndTheRunningGameStays) {
   StartGame(8);
-  ASSERT_TRUE(SaveGame({}, "good") && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn("good"));
   const std::string good = box.Read("good.clt");
   StartGame(4, 21);
   g_gameData->turn = 40;
@@ -250,7 +242,7 @@ TEST_F(SaveFixture, NamesFromOtherPlayersStayInTheSaveDirectory) {
 
 TEST_F(SaveFixture, TheListShowsNewestFirstWithTheBackupBehindItsAutosave) {
   StartGame(2);
-  ASSERT_TRUE(SaveGame({}, "older") && SettleOwnSave(true));
+  ASSERT_TRUE(SaveOwn("older"));
   ASSERT_TRUE(AutoSave(1));
   ASSERT_TRUE(AutoSave(2));
   box.Write("ab.clt", "not a save");

@@ -61,7 +61,8 @@ TEST_F(ServerSave, TheServerKeepsThePlayersSaveAndGoesOnFromItWhenItIsLoaded) {
   // has its own solar system, as a game in play does.
   world_test::GenerateSolarSystem(g_gameData->solarDB, 20, 5);
   g_gameData->turn = 1;
-  ASSERT_TRUE(SaveGame({}, "shared") && SettleOwnSave(true));
+  const SaveOutcome saved = SaveGame({}, "shared");
+  ASSERT_TRUE(saved && SettleOwnSave(saved.file, true));
   const auto before = Saved(*g_gameData);
   delete g_gameData;
   ASSERT_EQ(Last(PKT_SAVE_GAME).size(), kSavePacketSize);
