@@ -421,7 +421,7 @@ void CVData::TurnPage(int forward, int which) {
   if (which == 1) {
     unitPage = forward ? static_cast<std::uint8_t>((unitPage + 1) % 4) : static_cast<std::uint8_t>((unitPage + 3) % 4);
     lastDirection = forward ? 1 : 0;
-    ShowUnitData(ShownUnit(), unitContext, 0);
+    ShowUnitPages(ShownUnit(), unitContext, 0);
     Flush();
   } else if (which == 2) {
     zoneMode = forward ? static_cast<std::uint8_t>((zoneMode + 1) % 3) : static_cast<std::uint8_t>((zoneMode + 2) % 3);

@@ -121,9 +121,16 @@ class CVData {
   std::uint8_t ShowTemplateList(CGUnit* constructor, int option, CGUnit* target);
   void ShowDesignTemplateList(int scanMode, int highlighted);
 
-  // Units (CVDataUnit.cpp).
+  // Units (CVDataUnit.cpp). A unit is read from the summary page when it is
+  // another chapter's, or while nothing is selected (no next-page row then to
+  // leave another page by); an own unit read while something is selected
+  // stays on the page last shown, so that one page compares across own ships.
   void ShowUnitData(CGUnit* unit, std::uint16_t context, int noPicture);
+  // An own unit's read-out, another chapter's short status.
   void ShowUnitStatus(CGUnit* unit);
+  // The same, an own unit's from `page` (0 summary, 1 damage, 2 modules,
+  // 3 orders): the page the player asked for.
+  void ShowUnitStatus(CGUnit* unit, std::uint8_t page);
   // Renames the shown unit; 1 when the dialog ran.
   int EditShipName();
   // The unit shown, if it still exists in the current game data.
@@ -209,6 +216,9 @@ class CVData {
   bool DrawPictureFile(const std::string& path, plat::HMODULE module, bool forget);
   // Copies a sprite to the screen at (x, y) and grows the dirty rectangle.
   void Blit(CSprite* sprite, int x, int y);
+  // The unit's read-out on unitPage, whoever the unit is (page turns and renaming).
+  void ShowUnitPages(CGUnit* unit, std::uint16_t context, int noPicture);
+  void ShowForeignStatus(CGUnit* unit);
   void ShowUnitSummaryPage(CGUnit* unit, std::uint16_t context, plat::COLORREF colour);
   void ShowUnitDamagePage(CGUnit* unit, plat::COLORREF colour);
   void ShowUnitModulesPage(CGUnit* unit, plat::COLORREF colour);

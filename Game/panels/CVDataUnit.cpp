@@ -73,6 +73,16 @@ bool NoArtPath() { return g_instData.GetArtPath()[0] == '\0'; }
 }  // namespace
 
 void CVData::ShowUnitData(CGUnit* shownUnit, std::uint16_t context, int noPicture) {
+  // A stranger's orders page reads "Orders unavailable" alone, an unscanned
+  // one's damage page a bare condition bar, and with nothing selected no
+  // next-page row leads off a page: only an own ship read while something is
+  // selected keeps the page the last read-out was turned to.
+  const bool selection = g_gameData && g_gameData->GetSelectionCount() > 0;
+  if (shownUnit && (!IsOwn(shownUnit) || !selection)) unitPage = 0;
+  ShowUnitPages(shownUnit, context, noPicture);
+}
+
+void CVData::ShowUnitPages(CGUnit* shownUnit, std::uint16_t context, int noPicture) {
   unitId = shownUnit ? shownUnit->id : kNoShownUnit;
   unitContext = context;
   Clear(0);
@@ -312,6 +322,20 @@ void CVData::ShowUnitStatus(CGUnit* shown) {
     ShowUnitData(shown, shown->location.asteroid, 0);
     return;
   }
+  ShowForeignStatus(shown);
+}
+
+void CVData::ShowUnitStatus(CGUnit* shown, std::uint8_t page) {
+  if (!shown) return;
+  if (!IsOwn(shown)) {
+    ShowForeignStatus(shown);
+    return;
+  }
+  unitPage = page;
+  ShowUnitPages(shown, shown->location.asteroid, 0);
+}
+
+void CVData::ShowForeignStatus(CGUnit* shown) {
   Clear(0);
   if (NoArtPath()) return;
   const COLORREF colour = GetPaleColor(shown->GetGuild());
@@ -351,7 +375,7 @@ int CVData::EditShipName() {
   unit = ShownUnit();
   if (!unit) return 1;
   unit->SetName(answer.c_str());
-  ShowUnitData(unit, unitContext, 0);
+  ShowUnitPages(unit, unitContext, 0);
   Flush();
   if (g_currentView) g_currentView->DrawGotoBar();
   return 1;

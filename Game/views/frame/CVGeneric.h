@@ -134,6 +134,8 @@ struct ScreenState {
   std::string coveredStatusText;
   std::uint16_t coveredStatusShown = 0;
   std::uint32_t coveredStatusView = VIEW_SOLAR;
+  // The clock when the line was set or last took a step.
+  std::uint32_t statusSteppedAt = 0;
   // Set by the solar view: its future view is on, and 2 while it runs.
   std::uint32_t futureView = 0;
   std::uint8_t futureViewState = 0;

@@ -252,8 +252,8 @@ LRESULT CVGeneric::OnMenuCommand(std::uint32_t id) {
     case CMD_ORDERS_DATA:
       // The unit's summary, damage or orders page in the data panel.
       if (SharedScreen().dataPanel && unit) {
-        SharedScreen().dataPanel->unitPage = id == CMD_BASIC_DATA ? 0 : id == CMD_DAMAGE_DATA ? 1 : 3;
-        SharedScreen().dataPanel->ShowUnitStatus(unit);
+        const std::uint8_t page = id == CMD_BASIC_DATA ? 0 : id == CMD_DAMAGE_DATA ? 1 : 3;
+        SharedScreen().dataPanel->ShowUnitStatus(unit, page);
         FlushScreen();
       }
       break;

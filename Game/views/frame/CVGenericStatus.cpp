@@ -13,6 +13,7 @@
 #include "Game/views/frame/CVGeneric.h"
 #include "media/CImageButton.h"
 #include "media/CSprite.h"
+#include "platform/core/clock.h"
 #include "platform/gdi/text.h"
 #include "platform/user/window.h"
 
@@ -26,6 +27,8 @@ constexpr std::uint32_t kFutureRunning = 2;
 constexpr COLORREF kStatusColour = RGB(0, 255, 0);
 // A status line's time that never counts down: it stays until replaced.
 constexpr std::uint16_t kStatusUntilReplaced = 0xFFFF;
+// The views step the line every 75 ms of play.
+constexpr DWORD kStatusStepMs = 75;
 
 // The application shows the save's notice through the call every line takes:
 // the notice is known by its text.
@@ -153,6 +156,15 @@ void CVGeneric::SetStatusText(const char* text, int displayTime) {
   auto& screen = SharedScreen();
   std::string line = text ? text : "";
   const bool saved = IsSavedNotice(line);
+  // The views step the line only in play, which the save's dialogs and the
+  // save itself hold: a line held past its own time would come back after the
+  // notice as if new. The steps missed are counted first, so that the notice
+  // covers only a line with time left, and keeps for it what it has left.
+  if (saved) {
+    for (DWORD missed = (timeGetTime() - screen.statusSteppedAt) / kStatusStepMs;
+         missed > 0 && screen.statusShown && screen.statusShown != kStatusUntilReplaced; --missed)
+      CountDownStatusLine();
+  }
   const bool savedAgain = saved && screen.statusShown && screen.statusText == line;
   if (!savedAgain) ForgetCoveredStatusLine();
   // The save's notice tells of nothing in the view: the line it covers (the
@@ -164,11 +176,13 @@ void CVGeneric::SetStatusText(const char* text, int displayTime) {
   }
   screen.statusText = std::move(line);
   screen.statusShown = static_cast<std::uint16_t>(displayTime);
+  screen.statusSteppedAt = timeGetTime();
   OnStatusTextChanged();
 }
 
 bool CVGeneric::CountDownStatusLine() {
   auto& screen = SharedScreen();
+  screen.statusSteppedAt = timeGetTime();
   if (!screen.statusShown || screen.statusShown == kStatusUntilReplaced || --screen.statusShown != 0) return false;
   // Only the notice gives back, and only in its view: a save that finishes
   // as the view changes covers a line of the view being left.

@@ -96,6 +96,25 @@ TEST_F(DataPanel, PagesAndZoneModesStepBothWaysAndTheNextPageRowNeedsASelection)
   EXPECT_EQ(panel->unitPage, 0);
 }
 
+// The page turned to carries over to another own ship only while something is
+// selected; a stranger's read-out, and any with nothing selected (no next-page
+// row to leave by), starts from its summary.
+TEST_F(DataPanel, OnlyAnOwnShipReadWithASelectionKeepsThePageTurnedTo) {
+  const Location at{3, 100, 0, 0};
+  CGUnit* second = g_gameData->pieces.CreateUnit(ownDesign, &at, kLocal, panels_test::kOwnUnit + 1);
+  g_gameData->AddToSelection(2, own->id, 3);
+  panel->ShowUnitData(own, 3, 0);
+  panel->TurnPage(0, 1);  // the orders page
+  panel->ShowUnitData(foreign, 3, 0);
+  EXPECT_EQ(Row(1), Rows{"Veil Class"});
+  panel->TurnPage(0, 1);
+  panel->ShowUnitData(second, 3, 0);
+  EXPECT_EQ(Row(2), Rows{"No current orders"});
+  g_gameData->ClearSelection();
+  panel->ShowUnitData(second, 3, 0);
+  EXPECT_EQ(Row(1), Rows{"Spear Class"});
+}
+
 TEST_F(DataPanel, ClearingWithoutThePictureKeepsItAndItsAction) {
   panel->ShowUnitData(own, 3, 0);
   const std::string picture = panel->pictureName;
@@ -140,8 +159,7 @@ TEST_F(DataPanel, ExactlyTenFittedSlotsShowOnTheDamagePageAndSkipTheModulesPage)
   ASSERT_GE(weapon, 0);
   Fit(ownDesign, 10, static_cast<std::uint16_t>(weapon));
   own->modules[2].damage = 200;  // the model's own scale: what the bars read is the slot percent
-  panel->unitPage = 1;
-  panel->ShowUnitData(own, 3, 0);
+  panel->ShowUnitStatus(own, 1);
   int names = 0;
   for (const DataPanelText& t : panel->shown) names += t.row == -1 && t.column == 0 ? 1 : 0;
   EXPECT_EQ(names, 10);
@@ -192,8 +210,7 @@ TEST_F(DataPanel, TheOrdersPageListsTheQueueWithTheFirstOrdersEstimateBelowIt) {
   char second[50] = {};
   own->GetOrderStatusText(0, first, sizeof first);
   own->GetOrderStatusText(1, second, sizeof second);
-  panel->unitPage = 3;
-  panel->ShowUnitData(own, 3, 0);
+  panel->ShowUnitStatus(own, 3);
   EXPECT_EQ(Row(2), Rows{first});
   // The estimate takes no row (none to give), one or two, then one row stays empty.
   const std::uint16_t turns = own->GetNumTurnsUntilOrderCompletion(nullptr);
@@ -204,8 +221,7 @@ TEST_F(DataPanel, TheOrdersPageListsTheQueueWithTheFirstOrdersEstimateBelowIt) {
 
 TEST_F(DataPanel, AWreckedOwnUnitShowsTheWreckNoLifeAndNoHull) {
   own->unoperational = 1;
-  panel->unitPage = 1;
-  panel->ShowUnitData(own, 3, 0);
+  panel->ShowUnitStatus(own, 1);
   EXPECT_NE(std::string(panel->pictureName).find("reck_ds.ima"), std::string::npos);
   EXPECT_EQ(Row(15), (Rows{"Life support", "0%"}));
   EXPECT_EQ(Row(16), (Rows{"Hull integrity", "0/" + std::to_string(ownDesign->hull->structurePoints)}));
@@ -218,14 +234,14 @@ TEST_F(DataPanel, AForeignUnitShowsItsStatusAndABarEvenOnAHullWithoutStructure) 
   EXPECT_EQ(Row(6)[0], "Life support");
   EXPECT_TRUE(Looks("foreign_status.png"));
   // Its orders are not shown, and a hull of no structure reads as wrecked.
-  panel->unitPage = 3;
   panel->ShowUnitData(foreign, 3, 1);
+  panel->TurnPage(0, 1);  // back to the orders page
   EXPECT_EQ(Row(2), Rows{"Orders unavailable"});
   CGHull bare = *foreignDesign->hull;
   bare.structurePoints = 0;
   foreignDesign->hull = &bare;
-  panel->unitPage = 1;
-  panel->ShowUnitData(foreign, 3, 1);
+  panel->TurnPage(1, 1);
+  panel->TurnPage(1, 1);  // on to the damage page
   EXPECT_TRUE(Row(15).empty());
   foreign->unoperational = 1;
   panel->ShowUnitStatus(foreign);
@@ -569,8 +585,7 @@ TEST_F(DataPanel, OddModelStatesReadAsNobodysOrUnknownAndDrawNothingOutsideThePa
   own->design = nullptr;
   dirty = {};
   for (int page = 3; page >= 0; --page) {
-    panel->unitPage = static_cast<std::uint8_t>(page);
-    panel->ShowUnitData(own, 3, 0);
+    panel->ShowUnitStatus(own, static_cast<std::uint8_t>(page));
   }
   own->design = design;
   EXPECT_GE(dirty.left, 0);

@@ -90,8 +90,7 @@ TEST_F(ReadOutFit, EveryModulesReadOutFitsItsRowsInEachMode) {
       ExpectRowsFit(*panel, name + ", mode " + std::to_string(mode));
     }
     ownDesign->slots[0] = TemplateModuleSlot{static_cast<std::uint16_t>(i), 10};
-    panel->unitPage = 1;
-    panel->ShowUnitData(own, 3, 0);
+    panel->ShowUnitStatus(own, 1);
     ExpectRowsFit(*panel, name + " x10, damage page");
   }
 }

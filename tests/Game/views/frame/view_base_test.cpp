@@ -289,6 +289,20 @@ TEST_F(ViewBase, OnlyTheSavedNoticeGivesBackWhatItCoveredAndOnlyInItsView) {
   solar.reset();
   view.reset();
   EXPECT_FALSE(shownAfter26Steps(Make(VIEW_TERRAIN)));
+
+  // The save's dialogs and the save itself hold the views' steps, not the
+  // line's own time: the line comes back only for what that left it.
+  struct Held {
+    int time, heldSteps, back;
+  };
+  for (const Held h : {Held{26, 20, 6}, Held{26, 26, 0}, Held{0xFFFF, 800, 0xFFFF}}) {
+    SCOPED_TRACE(h.heldSteps);
+    view->SetStatusText("Vornix - Up to date", h.time);
+    AdvanceVirtualClock(static_cast<DWORD>(h.heldSteps) * 75);
+    view->SetStatusText("Game saved", 26);
+    for (int step = 0; step < 26; ++step) view->CountDownStatusLine();
+    EXPECT_EQ(SharedScreen().statusShown, h.back);
+  }
   SetProgramModulePath("");
 }
 
