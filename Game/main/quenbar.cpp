@@ -209,7 +209,9 @@ int main(int argc, char** argv) {
   if (scriptFile.empty() && !headless) {
     // Asked for a window that cannot be had, or had where nobody sees it (no
     // display, SDL's dummy or offscreen driver), the program would run on with
-    // nobody to see it or to end it.
+    // nobody to see it or to end it. A display lost while the window opens is
+    // one that could not be had.
+    plat::EndOnDisplayLoss(kExitNoWindow);
     if (!WindowCanBeSeen() || !plat::StartBackend(options).CanAskUser()) {
       std::fputs("quenbar: no window could be opened on this display\n", stderr);
       EndPlatform();
@@ -250,6 +252,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<plat::Backend> window;
   std::unique_ptr<plat::AudioOutput> sound;
   if (options.kind == plat::BackendKind::Windowed || options.kind == plat::BackendKind::FullScreen) {
+    plat::EndOnDisplayLoss(kExitNoWindow);
     window = plat::OpenSdlBackend(options);
     if (window) {
       plat::EndOnDisplayLoss(kExitDisplayLost);

@@ -27,3 +27,7 @@ quen_window_run(ClickTakesTheKeyboardBackAfterASecondWindow run_second_window.sh
 # program ends at once with its code and its reason, its game server with it.
 quen_window_run(LostDisplayOrSignalEndsTheGameAtOnce run_display_lost.sh game 400
   "SIGTERM ended the program at the title")
+# The X server ended at moments spread over the program's first second, as
+# it opens its window: each try ends at once with 5 or 6 and its reason.
+quen_window_run(ADisplayLostAsTheWindowOpensEndsTheProgram run_display_lost_early.sh frontend 120
+  "every early loss ended the program with its code")
