@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
                      "itself\n"
                    : "quenbar: no display; running headless without a script, the program ends by itself\n",
                stderr);
-    plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
+    plat::InstallBackend(ScriptedBackend::WithoutScript());
     const int code = RunProgram(args, false);
     EndPlatform();
     return code;
