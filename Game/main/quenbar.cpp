@@ -27,6 +27,7 @@
 #include "Game/base/GStartupMessage.h"
 #include "Game/main/ClientShellImpl.h"
 #include "Game/main/DesignLinks.h"
+#include "Game/main/LeakCheck.h"
 #include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
 #include "media/MediaMessage.h"
@@ -177,6 +178,7 @@ void StartInInstallation(int argc, char** argv) {
 // The orderly end: the windows, the sound and the backend go before main
 // returns, so that static destruction finds nothing of theirs running.
 void EndPlatform() {
+  KeepLibrariesForTheLeakCheck();
   plat::ResetUserLayer();
   plat::InstallAudioOutput(nullptr);
   plat::StopBackend();
