@@ -103,6 +103,12 @@ ScriptedBackend::ScriptedBackend(std::vector<ScriptStep> steps, std::unique_ptr<
   if (shown_) UseRealClock();
 }
 
+std::unique_ptr<ScriptedBackend> ScriptedBackend::WithoutScript() {
+  auto backend = std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{});
+  backend->withoutScript_ = true;
+  return backend;
+}
+
 void ScriptedBackend::Service() {
   Advance();
   HeadlessBackend::Service();
@@ -160,7 +166,10 @@ void ScriptedBackend::Advance() {
   // a starved peer, and a host gone early takes the others' game with it.
   if (ended_ && !forcedQuit_ && ScriptDone() && WallClockMs() - endedAtWall_ >= graceMs_) {
     // A script need not close the program itself: its end does.
-    std::fprintf(stderr, "the script ended; the program is told to quit\n");
+    std::fputs(withoutScript_
+                   ? "quenbar: without a script, the program has shown its first screen and is told to quit\n"
+                   : "the script ended; the program is told to quit\n",
+               stderr);
     forcedQuit_ = true;
     PostQuitMessage(0);
   }

@@ -23,6 +23,10 @@
 class ScriptedBackend : public plat::HeadlessBackend {
  public:
   explicit ScriptedBackend(std::vector<ScriptStep> steps, std::unique_ptr<plat::Backend> shown = nullptr);
+  // Headless with no script at all: the program shows its first screen and
+  // is told to quit after the grace, as at a script's end, but says so
+  // without speaking of a script the player never gave.
+  static std::unique_ptr<ScriptedBackend> WithoutScript();
 
   // The script's player answers questions.
   bool CanAskUser() const override { return true; }
@@ -51,6 +55,7 @@ class ScriptedBackend : public plat::HeadlessBackend {
   std::uint64_t graceMs_;
   std::uint64_t endedAtWall_ = 0;  // ms on the wall clock when the script ended
   bool ended_ = false;
+  bool withoutScript_ = false;
   bool forcedQuit_ = false;
   bool advancing_ = false;
   int failures_ = 0;

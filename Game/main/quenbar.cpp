@@ -27,6 +27,7 @@
 #include "Game/base/GStartupMessage.h"
 #include "Game/main/ClientShellImpl.h"
 #include "Game/main/DesignLinks.h"
+#include "Game/main/LeakCheck.h"
 #include "Game/main/ProgramSink.h"
 #include "Game/main/ScriptedBackend.h"
 #include "media/MediaMessage.h"
@@ -177,6 +178,7 @@ void StartInInstallation(int argc, char** argv) {
 // The orderly end: the windows, the sound and the backend go before main
 // returns, so that static destruction finds nothing of theirs running.
 void EndPlatform() {
+  KeepLibrariesForTheLeakCheck();
   plat::ResetUserLayer();
   plat::InstallAudioOutput(nullptr);
   plat::StopBackend();
@@ -209,7 +211,9 @@ int main(int argc, char** argv) {
   if (scriptFile.empty() && !headless) {
     // Asked for a window that cannot be had, or had where nobody sees it (no
     // display, SDL's dummy or offscreen driver), the program would run on with
-    // nobody to see it or to end it.
+    // nobody to see it or to end it. A display lost while the window opens is
+    // one that could not be had.
+    plat::EndOnDisplayLoss(kExitNoWindow);
     if (!WindowCanBeSeen() || !plat::StartBackend(options).CanAskUser()) {
       std::fputs("quenbar: no window could be opened on this display\n", stderr);
       EndPlatform();
@@ -228,7 +232,7 @@ int main(int argc, char** argv) {
                      "itself\n"
                    : "quenbar: no display; running headless without a script, the program ends by itself\n",
                stderr);
-    plat::InstallBackend(std::make_unique<ScriptedBackend>(std::vector<ScriptStep>{}));
+    plat::InstallBackend(ScriptedBackend::WithoutScript());
     const int code = RunProgram(args, false);
     EndPlatform();
     return code;
@@ -250,6 +254,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<plat::Backend> window;
   std::unique_ptr<plat::AudioOutput> sound;
   if (options.kind == plat::BackendKind::Windowed || options.kind == plat::BackendKind::FullScreen) {
+    plat::EndOnDisplayLoss(kExitNoWindow);
     window = plat::OpenSdlBackend(options);
     if (window) {
       plat::EndOnDisplayLoss(kExitDisplayLost);

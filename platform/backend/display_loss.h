@@ -5,11 +5,24 @@
 // and then waits on the dead connection; instead the program ends at once
 // (platform/core/sudden_end.h), naming the display on standard error.
 
+struct SDL_Window;
+
 namespace plat {
 
-// From now on a broken connection to the display ends the program with
-// `exitCode`. Does nothing unless SDL's video runs on its X11 driver, so it is
-// called on the program's thread once a window is open.
+// From now on a broken connection to an X display ends the program with
+// `exitCode`. Called on the program's thread before its first call to the
+// display (SDL's video opens it), with the code of a window that could not be
+// opened, and again with the code of a lost display once the window is open.
+// The connection may be found broken on any thread; the code of that moment
+// is the one used. Does nothing to a program that never uses X.
 void EndOnDisplayLoss(int exitCode);
+
+// The GL libraries under SDL's renderer talk to the display over the
+// connection of `window` without Xlib, and read a reply the broken connection
+// never gave: a segmentation fault. Once EndOnDisplayLoss has been called, a
+// fault on any thread while this connection is broken ends the program as a
+// broken connection does; any other fault goes on to the handler there was
+// before. Called on the program's thread; nothing unless the window is on X.
+void WatchConnectionOf(SDL_Window* window);
 
 }  // namespace plat

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/backend/display_loss.h"
 #include "platform/backend/sdl_keys.h"
 #include "platform/ddraw/display.h"
 #include "platform/display/screen.h"
@@ -24,6 +25,15 @@ namespace plat {
 namespace {
 
 constexpr auto kFrameInterval = std::chrono::milliseconds(16);
+
+bool DriverNamed() {
+  const char* named = SDL_getenv("SDL_VIDEODRIVER");
+  return named && *named;
+}
+
+bool ShowsNothing(const char* driver) {
+  return !driver || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
 
 struct WindowDeleter {
   void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
@@ -57,9 +67,13 @@ class SdlBackend final : public Backend {
 
   bool Open() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Left to choose, SDL settles on a driver that shows nothing when the
+    // display cannot be reached (it may have ended a moment ago).
+    if (!DriverNamed() && ShowsNothing(SDL_GetCurrentVideoDriver())) return false;
     window_.reset(SDL_CreateWindow("Quenbar", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Screen::kWidth,
                                    Screen::kHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
     if (!window_) return false;
+    WatchConnectionOf(window_.get());
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
     if (!renderer_) return false;
     // The game's own cursor is drawn instead of the host's.

@@ -8,7 +8,8 @@
 namespace plat {
 
 // A window showing the screen scaled with its aspect kept; null when SDL
-// cannot open one.
+// cannot open one, or when, SDL_VIDEODRIVER naming none, SDL settles on a
+// driver that shows nothing (dummy, offscreen).
 std::unique_ptr<Backend> OpenSdlBackend(const BackendOptions& options);
 
 }  // namespace plat

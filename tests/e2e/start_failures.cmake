@@ -6,7 +6,8 @@
 #   MODE=gamevar   an installation of links to the built one whose gamevar.dat
 #                  is damaged: the run must warn of it on standard error and go
 #                  on to its first screen, headless as it was asked, exiting
-#                  with 0;
+#                  with 0, and at its end speak of no script, as it was given
+#                  none;
 #   MODE=server    PROGRAM is quensrvr, started with the empty settings folder:
 #                  it must name the rules file it cannot read on standard error
 #                  and exit with 3.
@@ -50,6 +51,9 @@ if(MODE STREQUAL "gamevar")
   if(NOT exit STREQUAL "0" OR NOT err MATCHES "The rules file gamevar.dat is damaged: default values are used"
      OR NOT err MATCHES "told to quit" OR NOT err MATCHES "headless as asked")
     message(FATAL_ERROR "quenbar ended with ${exit} without warning of gamevar.dat on standard error and going on")
+  endif()
+  if(err MATCHES "script ended")
+    message(FATAL_ERROR "quenbar, run without a script, said that its script ended")
   endif()
 else()
   if(NOT exit STREQUAL "4")

@@ -4,7 +4,8 @@
 # kept) and a click must land where the button is drawn. Usage:
 #   run_fullscreen.sh QUENBAR INSTALL_FOLDER USERINFO WIDTH HEIGHT
 # The Quit button (400, 444 on the 800 x 600 screen) is clicked where it is
-# shown on the display once the title shows it; the program must end by itself.
+# shown on the display once the title shows it; the program must end by itself
+# with 0 and no sanitizer report.
 quenbar=$1 install=$2 userinfo=$3 width=$4 height=$5
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../sdl/own_display.sh"
@@ -42,7 +43,11 @@ y=$(echo "$top $scale" | awk '{ print int($1 + 444 * $2) }')
 xdotool mousemove "$x" "$y" click 1
 if await '! kill -0 $game 2>/dev/null' 100; then
   wait $game
-  game=
+  status=$? game=
+  # Quit from the title, the run ends cleanly: 0, with no sanitizer report.
+  if [ $status -ne 0 ] || grep -q "Sanitizer\|runtime error" "$work/log"; then
+    echo "quit by a click, the program ended with $status:"; cat "$work/log"; exit 1
+  fi
   echo "quit by a click at $x $y on a ${width} x ${height} display"
   exit 0
 fi
