@@ -195,7 +195,8 @@ void CClntApp::TearDownGame() {
   m_keptAutosave.reset();
   // A save whose answer did not come before the game was left leaves no
   // half of its own behind.
-  for (const SaveFile& save : m_serverWait.Forget()) SettleOwnSave(save, false);
+  m_serverWait.Forget();
+  DropOwnSavesAside();
   if (GameExists() && g_sndPlay) g_sndPlay->Close();
 }
 

@@ -1,4 +1,6 @@
 // The play state the main window's messages and the game loop share.
+#include <utility>
+
 #include "Game/app/AppGlobals.h"
 #include "Game/app/AppViewNotices.h"
 #include "Game/app/CClntApp.h"
@@ -9,8 +11,6 @@
 #include "platform/ddraw/ddconst.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/user/queue.h"
-
-#include <utility>
 
 bool CClntApp::TakeDeferredEscape() {
   if (m_pendingEscape != 1) return false;
@@ -80,8 +80,14 @@ void CClntApp::ReleaseUnheldScreenFlush() {
 }
 
 void CClntApp::AwaitServerAnswer(ServerAnswer answer, SaveFile ownSave) {
+  if (answer == ServerAnswer::RestartWorld) {
+    m_keptAutosave.reset();
+    // The saves still waiting will be answered of the new world, and the
+    // save or the load the game was busy with ends with the old one.
+    DropOwnSavesAside();
+    if (m_serverWait.Awaited() != ServerAnswer::None) m_busy = 0;
+  }
   m_serverWait.Begin(answer, g_session ? g_session->contactClock->Now() : 0, std::move(ownSave));
-  if (answer == ServerAnswer::RestartWorld) m_keptAutosave.reset();
 }
 
 void CClntApp::EndOverdueServerWait() {

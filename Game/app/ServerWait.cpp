@@ -9,8 +9,12 @@ std::size_t Slot(ServerAnswer answer) { return static_cast<std::size_t>(answer);
 }  // namespace
 
 void ServerWait::Begin(ServerAnswer answer, plat::DWORD now, SaveFile ownSave) {
+  if (answer == ServerAnswer::RestartWorld) {
+    m_ownSave = {};
+    for (SaveFile& owed : m_owed[Slot(ServerAnswer::SaveDone)]) owed = {};
+  }
   // The wait replaced is still answered: that answer must not settle this one.
-  if (m_awaited != ServerAnswer::None && m_awaited != ServerAnswer::RestartWorld) Owe(true);
+  if (m_awaited != ServerAnswer::None && m_awaited != ServerAnswer::RestartWorld) Owe();
   m_awaited = answer;
   m_ownSave = std::move(ownSave);
   m_start = now;
@@ -26,14 +30,14 @@ ServerAnswer ServerWait::Overdue(plat::DWORD now) {
 ServerWait::Taken ServerWait::Take(ServerAnswer answer, bool givenUp) {
   if (givenUp) {
     if (answer != m_awaited || !m_overdue) return {};
-    Owe(false);
+    Owe();
     End();
     return {true, {}};
   }
-  if (std::deque<Owed>& owed = m_owed[Slot(answer)]; !owed.empty()) {
-    Owed first = std::move(owed.front());
+  if (std::deque<SaveFile>& owed = m_owed[Slot(answer)]; !owed.empty()) {
+    Taken late{false, std::move(owed.front())};
     owed.pop_front();
-    return {first.carriedOut, std::move(first.ownSave)};
+    return late;
   }
   if (answer != m_awaited) return {true, {}};
   Taken taken{true, std::exchange(m_ownSave, {})};
@@ -51,22 +55,15 @@ void ServerWait::End() {
   m_overdue = false;
 }
 
-std::vector<SaveFile> ServerWait::Forget() {
-  std::vector<SaveFile> saves;
-  if (!m_ownSave.aside.empty()) saves.push_back(m_ownSave);
-  for (std::deque<Owed>& owed : m_owed) {
-    for (Owed& o : owed)
-      if (!o.ownSave.aside.empty()) saves.push_back(std::move(o.ownSave));
-    owed.clear();
-  }
+void ServerWait::Forget() {
+  for (std::deque<SaveFile>& owed : m_owed) owed.clear();
   End();
-  return saves;
 }
 
-void ServerWait::Owe(bool carriedOut) {
-  std::deque<Owed>& owed = m_owed[Slot(m_awaited)];
+void ServerWait::Owe() {
+  std::deque<SaveFile>& owed = m_owed[Slot(m_awaited)];
   // Past the bound the oldest is forgotten; the player's own saves never get
   // there (the game refuses another first), so no save's file is lost track of.
   if (owed.size() > kMostOwed) owed.pop_front();
-  owed.push_back({std::exchange(m_ownSave, {}), carriedOut});
+  owed.push_back(std::exchange(m_ownSave, {}));
 }

@@ -10,12 +10,13 @@
 // The server answers each request, in the order asked, and its answers carry
 // no number of their request: an answer that comes is the one owed longest.
 // So a wait given up (or replaced) stays owed until its answer comes, and a
-// save's answer settles the save it was asked for, never a later one.
+// save's answer settles the save it was asked for, never a later one. What
+// the server has not answered when it restarts, it answers of its new world:
+// a restart leaves the saves owed settling nothing.
 
 #include <array>
 #include <cstddef>
 #include <deque>
-#include <vector>
 
 #include "Game/save/SaveGame.h"
 #include "platform/core/types.h"
@@ -53,29 +54,25 @@ class ServerWait {
   // The server's answer; or with `givenUp` the refusal posted in place of an
   // overdue one, carried out only while that wait is still the one awaited
   // (else the answer itself came first). An answer owed by a wait given up
-  // is not carried out again: it settles its own save only.
+  // or replaced is not carried out: it settles its own save only.
   Taken Take(ServerAnswer answer, bool givenUp);
   // The player's own saves whose answers are owed, the awaited one too.
   std::size_t OwedOwnSaves() const;
   // Nothing is awaited any more (the answers owed stay owed).
   void End();
-  // The game is left: nothing is awaited or owed; the own saves that were
-  // are returned, for their files to go.
-  std::vector<SaveFile> Forget();
+  // The game is left: nothing is awaited or owed (the own saves' files go
+  // with it: DropOwnSavesAside).
+  void Forget();
 
  private:
-  struct Owed {
-    SaveFile ownSave;
-    // A wait replaced, never told: its answer is carried out when it comes.
-    bool carriedOut = false;
-  };
-  // Moves the awaited answer to those owed.
-  void Owe(bool carriedOut);
+  // Moves the awaited answer, with the save it settles, to those owed.
+  void Owe();
 
   ServerAnswer m_awaited = ServerAnswer::None;
   SaveFile m_ownSave;
   plat::DWORD m_start = 0;
   bool m_overdue = false;
-  // Oldest first, by ServerAnswer.
-  std::array<std::deque<Owed>, 5> m_owed;
+  // The answers owed, oldest first, by ServerAnswer: each with the own save
+  // it settles (none for the others).
+  std::array<std::deque<SaveFile>, 5> m_owed;
 };

@@ -71,13 +71,16 @@ void CopyName(std::span<std::uint8_t> packet, const std::string& name) {
   std::memcpy(packet.data() + 8, name.data(), n);
 }
 
-// The file beside `path` that a save of the player's own stands in until the
-// server answers: the first free one, as an earlier save of the same name may
-// still wait for its answer in its own. Empty when every one is taken.
+// The files the player's own saves stand in until the server answers: named
+// apart from the temporary file of any other write ("<name>.ownN.tmp"), and
+// one a save, as an earlier save of the same name may still wait in its own.
+constexpr const char* kOwnAsideMark = ".own";
+
+// The first free one beside `path`; empty when every one is taken.
 std::string FreeAside(const std::string& path) {
   constexpr int kMostAsides = 64;
   for (int i = 0; i < kMostAsides; ++i) {
-    std::string aside = i == 0 ? AsideOf(path) : path + "." + std::to_string(i) + ".tmp";
+    std::string aside = path + kOwnAsideMark + std::to_string(i) + ".tmp";
     if (!plat::GetFileWriteTime(aside)) return aside;
   }
   return {};
@@ -188,6 +191,12 @@ bool SettleOwnSave(const SaveFile& save, bool serverSaved) {
   if (!PutFileInPlace(save.aside, path)) return false;
   ClientShell().OwnSaveWritten(save.name);
   return true;
+}
+
+void DropOwnSavesAside() {
+  const std::string dir = g_instData.GetSavePath();
+  for (const std::string& name : MatchingFiles(dir, "*.tmp"))
+    if (name.find(std::string(".clt") + kOwnAsideMark) != std::string::npos) plat::remove((dir + name).c_str());
 }
 
 bool AutoSave(std::uint32_t identifier) {

@@ -86,6 +86,10 @@ SaveOutcome SaveGame(std::span<const std::uint8_t> request, const char* name);
 // Whether the save stands.
 bool SettleOwnSave(const SaveFile& save, bool serverSaved);
 
+// Removes the files of the player's own saves that wait aside: once the game
+// is left, no answer is to come for them (nor for any a sudden end left).
+void DropOwnSavesAside();
+
 // Copies "autosave.clt" to "asavebak.clt" in the save directory (through a
 // temporary file too), then writes "autosave.clt" with the next turn's
 // number. False on failure; both files are then as they were.

@@ -63,8 +63,12 @@ void WatchConnectionOf(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // The handler reads the cause only while a connection is watched.
+  UnwatchConnection();
   DescribeLoss(g_watchedCause, XDisplayString(info.info.x11.display));
   g_watchedConnection.store(ConnectionNumber(info.info.x11.display), std::memory_order_release);
 }
+
+void UnwatchConnection() { g_watchedConnection.store(-1, std::memory_order_release); }
 
 }  // namespace plat

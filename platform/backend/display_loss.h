@@ -24,5 +24,8 @@ void EndOnDisplayLoss(int exitCode);
 // broken connection does; any other fault goes on to the handler there was
 // before. Called on the program's thread; nothing unless the window is on X.
 void WatchConnectionOf(SDL_Window* window);
+// No connection is watched any more: called before the display closes, as
+// its descriptor may then be another file's.
+void UnwatchConnection();
 
 }  // namespace plat

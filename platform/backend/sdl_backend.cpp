@@ -60,6 +60,8 @@ class SdlBackend final : public Backend {
     screenTexture_.reset();
     renderer_.reset();
     window_.reset();
+    // The display closes next, and its descriptor may become another file's.
+    UnwatchConnection();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The last SDL user also lets SDL free its own helpers (its bus connection).
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();

@@ -441,8 +441,8 @@ TEST_F(App, SaveLoadAndRestartMessagesBracketTheirWorkWithBusyAndTheProgressDial
   EXPECT_EQ(take(), (std::vector<std::string>{"open Saving Game... 0", "close"}));
   EXPECT_FALSE(app.Busy());
   EXPECT_TRUE(backend->ScriptDone());
-  // Nor is one whose server half could not be written, which the server
-  // asks for without an identifier: nothing is written.
+  // So is one whose server half could not be written, which the server asks
+  // for without an identifier: nothing is written.
   backend->PressKey(VK_RETURN, 10);
   SendMessage(g_mainWnd, WM_APP_AUTOSAVE, 0, kAutosaveFailed);
   EXPECT_TRUE(take().empty());

@@ -410,6 +410,36 @@ TEST_F(AnswerWait, ASaveOrALoadTheServerNeverAnswersEndsToldWithinTheBound) {
   g_session->contactClock = &RealContactClock();
 }
 
+// What the server has not answered when it restarts, it answers of its new
+// world: the save the game was busy with ends with the restart, and neither
+// its answer nor a save's given up before puts a file of the old world in
+// place or takes down the restart's progress.
+TEST_F(AnswerWait, ARestartEndsTheSavesItsGameWaitedFor) {
+  CClntApp& app = Playing();
+  StoppedClock clock;
+  g_session->contactClock = &clock;
+  shell.chooseSaveName = [](std::string* name) {
+    *name = "old world";
+    return true;
+  };
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  clock.now += ServerWait::kBoundMs;
+  backend->PressKey(VK_RETURN, 10);
+  app.EndOverdueServerWait();
+  PumpUntilIdle();
+  SendMessage(g_mainWnd, WM_APP_SAVE, 0, 0);
+  SendMessage(g_mainWnd, WM_APP_RESTART, 0, 0);
+  EXPECT_FALSE(app.Busy());
+  progress.clear();
+  SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
+  SendMessage(g_mainWnd, WM_APP_SAVE_FINISHED, 1, 0);
+  EXPECT_TRUE(progress.empty());
+  EXPECT_TRUE(backend->ScriptDone());
+  EXPECT_FALSE(plat::GetFileWriteTime(std::string(g_instData.GetSavePath()) + "old world.clt"));
+  EXPECT_TRUE(ListSaveFiles(g_instData.GetSavePath(), "tmp", true).empty());
+  g_session->contactClock = &RealContactClock();
+}
+
 // Answers come in the order of the saves: one that comes after its save was
 // given up settles that save alone, never the save that waits now, and a save
 // over a name keeps the file of that name whole until its answer decides.
