@@ -137,7 +137,7 @@ TEST_F(SaveFixture, AnOwnSaveTakesItsPlaceOnlyOnceTheServerSavedItsHalf) {
   const auto listed = ListSaveFiles(g_instData.GetSavePath(), "clt", false);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, "pair");
-  EXPECT_FALSE(Exists("pair.clt.tmp") || Exists("full2.clt.tmp"));
+  EXPECT_TRUE(ListSaveFiles(g_instData.GetSavePath(), "tmp", true).empty());
   EXPECT_EQ(shell.ownSaves, std::vector<std::string>{"pair.clt"});
 
   const SaveOutcome older = SaveGame({}, "pair");
@@ -165,7 +165,7 @@ TEST_F(SaveFixture, ASaveThatRunsOutOfSpaceLeavesTheOldSaveWhole) {
     EXPECT_FALSE(AutoSave(1));
   }
   EXPECT_EQ(box.Read("keep.clt"), old);
-  EXPECT_FALSE(Exists("keep.clt.tmp"));
+  EXPECT_TRUE(ListSaveFiles(g_instData.GetSavePath(), "tmp", true).empty());
   EXPECT_TRUE(sent.empty());  // nobody is asked to save what this player could not
   // A file that cannot even be created is told by its name.
   const std::string tooLong(250, 'b');
